@@ -1,0 +1,29 @@
+#include "CMyVelmoraApp.h"
+
+#include "CMyVelmoraDlg.h"
+#include "InterfaceLanguage.h"
+#include "ProfileStore.h"
+#include "Settings.h"
+#include "ToolLocations.h"
+
+QString TranslationsFolder()
+{
+    return ModuleFolder() + QStringLiteral("translations");
+}
+
+void CMyVelmoraApp::InitStoreAndLanguage(const QString& settingsBase, const QString& setBase)
+{
+    g_profileStore = new ProfileStore(QStringLiteral("Velmora"), settingsBase, setBase);
+    g_profileStore->SelectSettingsFile();
+    g_profileStore->EnsureSettingsFile();
+    LoadSettings();
+    ApplyInterfaceLanguage(langID, TranslationsFolder());
+}
+
+bool CMyVelmoraApp::InitInstance()
+{
+    InitStoreAndLanguage();
+    CMyVelmoraDlg dialog;
+    dialog.exec();
+    return false;
+}

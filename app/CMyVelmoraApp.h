@@ -1,0 +1,18 @@
+#pragma once
+
+// The program's start-up: profile store, settings and language, then the main window run modally.
+
+#include <QString>
+
+class CMyVelmoraApp
+{
+public:
+    // Creates g_profileStore, ensures and loads the settings and applies the language from them.
+    // Empty base folders mean the user's own configuration and documents folders.
+    static void InitStoreAndLanguage(const QString& settingsBase = {}, const QString& setBase = {});
+    // Runs the main window until it closes; returns false, after which the program ends.
+    bool InitInstance();
+};
+
+// Folder of the translation files beside the program.
+QString TranslationsFolder();

@@ -1,0 +1,65 @@
+#include "MessageBoxes.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QThread>
+
+namespace {
+
+QMessageBox::Icon boxIcon(UserMessages::Icon icon)
+{
+    switch (icon) {
+    case UserMessages::Icon::Question:
+        return QMessageBox::Question;
+    case UserMessages::Icon::Warning:
+        return QMessageBox::Warning;
+    case UserMessages::Icon::Error:
+        return QMessageBox::Critical;
+    case UserMessages::Icon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+// Runs the box on the window's thread; a worker waits for the answer.
+template<typename Function>
+auto onGuiThread(Function function)
+{
+    using Result = decltype(function());
+    if (QThread::currentThread() == qApp->thread())
+        return function();
+    Result result{};
+    QMetaObject::invokeMethod(qApp, [&] { result = function(); }, Qt::BlockingQueuedConnection);
+    return result;
+}
+
+int runBox(QWidget* owner, QMessageBox::Icon icon, const QString& text, QMessageBox::StandardButtons buttons,
+           QMessageBox::StandardButton defaultButton)
+{
+    QMessageBox box(icon, QApplication::applicationDisplayName(), text, buttons, owner);
+    box.setDefaultButton(defaultButton);
+    return box.exec();
+}
+
+} // namespace
+
+void MessageBoxes::showMessage(const QString& text, Icon icon)
+{
+    onGuiThread([&] { return runBox(m_owner, boxIcon(icon), text, QMessageBox::Ok, QMessageBox::Ok); });
+}
+
+bool MessageBoxes::askOkCancel(const QString& text, Icon icon)
+{
+    return onGuiThread([&] {
+        return runBox(m_owner, boxIcon(icon), text, QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok)
+            == QMessageBox::Ok;
+    });
+}
+
+bool MessageBoxes::askYesNo(const QString& text)
+{
+    return onGuiThread([&] {
+        return runBox(m_owner, QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+            == QMessageBox::Yes;
+    });
+}

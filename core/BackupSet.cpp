@@ -1,0 +1,151 @@
+#include "BackupSet.h"
+
+#include "Settings.h"
+
+#include <algorithm>
+
+BackupSet::BackupSet()
+    : target(defaultArcLocation)
+{
+}
+
+QString CompLevelSwitch(const BackupSet& set)
+{
+    static const char* const levels[] = {"0", "1", "3", "5", "7", "9"};
+    if (set.compLevel < 0 || set.compLevel >= int(std::size(levels)))
+        return {};
+    return QString::fromLatin1(levels[set.compLevel]);
+}
+
+QString ArcTypeName(const BackupSet& set)
+{
+    switch (set.arcType) {
+    case 0:
+        return QStringLiteral("7z");
+    case 1:
+        return QStringLiteral("zip");
+    default:
+        return {};
+    }
+}
+
+int SplitList(meStringArray& list, const QString& value, const QString& separator)
+{
+    list.clear();
+    const QString trimmed = value.trimmed();
+    if (trimmed.isEmpty())
+        return 0;
+    auto isSeparator = [&](QChar c) { return separator.contains(c); };
+    if (std::none_of(trimmed.begin(), trimmed.end(), isSeparator)) {
+        list.append(trimmed);
+        return 1;
+    }
+    qsizetype start = -1;
+    for (qsizetype i = 0; i <= trimmed.size(); ++i) {
+        const bool atSeparator = i == trimmed.size() || isSeparator(trimmed.at(i));
+        if (atSeparator && start >= 0) {
+            list.append(trimmed.mid(start, i - start));
+            start = -1;
+        } else if (!atSeparator && start < 0) {
+            start = i;
+        }
+    }
+    // A value made of separators only still gives one (empty) item.
+    if (list.isEmpty())
+        list.append(QString());
+    return int(list.size());
+}
+
+QString JoinList(const meStringArray& list, const QString& separator)
+{
+    QString joined;
+    for (const QString& item : list) {
+        joined += item;
+        joined += separator;
+    }
+    qsizetype begin = 0;
+    qsizetype end = joined.size();
+    while (begin < end && separator.contains(joined.at(begin)))
+        ++begin;
+    while (end > begin && separator.contains(joined.at(end - 1)))
+        --end;
+    return joined.mid(begin, end - begin);
+}
+
+int ListIndexOf(const meStringArray& list, const QString& key)
+{
+    for (qsizetype i = 0; i < list.size(); ++i) {
+        if (list.at(i).contains(key, Qt::CaseSensitive))
+            return int(i);
+    }
+    return -1;
+}
+
+int CompareFolded(const QString& a, const QString& b)
+{
+    const qsizetype n = std::min(a.size(), b.size());
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t ca = a.at(i).toLower().unicode();
+        const char16_t cb = b.at(i).toLower().unicode();
+        if (ca != cb)
+            return ca < cb ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+void SortList(meStringArray& list)
+{
+    // A stable sort gives exactly the order of a bubble sort that swaps only strictly greater pairs.
+    std::stable_sort(list.begin(), list.end(),
+                     [](const QString& a, const QString& b) { return CompareFolded(a, b) < 0; });
+}
+
+namespace {
+
+QString trimSeparators(const QString& text, bool leading, bool trailing)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (leading && begin < end && text.at(begin) == kPathSeparator)
+        ++begin;
+    while (trailing && end > begin && text.at(end - 1) == kPathSeparator)
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+void appendUnlessContained(meSortStringArray& list, const QString& entry)
+{
+    if (ListIndexOf(list, entry) == -1)
+        list.append(entry);
+}
+
+} // namespace
+
+void AddExType(BackupSet& set, const QString& text)
+{
+    const QString type = trimSeparators(text, true, true);
+    // A bare "*" would exclude every file and leave an empty backup.
+    if (type.isEmpty())
+        return;
+    appendUnlessContained(set.exTypeList, QLatin1Char('*') + type);
+}
+
+void AddExPath(BackupSet& set, const QString& text)
+{
+    const QString inner = trimSeparators(text, true, true);
+    // An empty entry, or the root folder, would exclude everything.
+    if (inner.isEmpty())
+        return;
+    const bool absolute = text.startsWith(kPathSeparator);
+    appendUnlessContained(set.exPathList, (absolute ? QString(kPathSeparator) : QString()) + inner + kPathSeparator);
+}
+
+bool HasExType(const BackupSet& set, const QString& text)
+{
+    return ListIndexOf(set.exTypeList, text) != -1;
+}
+
+bool HasExPath(const BackupSet& set, const QString& text)
+{
+    return ListIndexOf(set.exPathList, text) != -1;
+}

@@ -1,0 +1,171 @@
+#include "IniFile.h"
+
+#include <QSaveFile>
+
+namespace {
+
+// A section header line: the name between '[' and the first ']', blanks trimmed.
+std::optional<QString> sectionName(const QString& line)
+{
+    const QString trimmed = line.trimmed();
+    if (!trimmed.startsWith(QLatin1Char('[')))
+        return std::nullopt;
+    const qsizetype close = trimmed.indexOf(QLatin1Char(']'));
+    if (close < 0)
+        return std::nullopt;
+    return trimmed.mid(1, close - 1).trimmed();
+}
+
+bool keyMatches(const QString& line, const QString& key, QString* value = nullptr)
+{
+    const qsizetype eq = line.indexOf(QLatin1Char('='));
+    if (eq < 0)
+        return false;
+    if (QStringView(line).left(eq).trimmed().compare(key.trimmed(), Qt::CaseInsensitive) != 0)
+        return false;
+    if (value)
+        *value = line.mid(eq + 1).trimmed();
+    return true;
+}
+
+bool hasLineBreakOrNul(const QString& text)
+{
+    for (QChar c : text) {
+        if (c == QLatin1Char('\n') || c == QLatin1Char('\r') || c.isNull())
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+IniDocument IniDocument::fromBytes(const QByteArray& bytes)
+{
+    IniDocument doc;
+    QByteArrayView view(bytes);
+    if (view.startsWith("\xEF\xBB\xBF")) {
+        doc.m_byteOrderMark = true;
+        view = view.sliced(3);
+    }
+    if (view.isEmpty())
+        return doc;
+    qsizetype start = 0;
+    while (start <= view.size()) {
+        qsizetype end = view.indexOf('\n', start);
+        const bool last = end < 0;
+        if (last)
+            end = view.size();
+        QByteArrayView line = view.sliced(start, end - start);
+        if (line.endsWith('\r'))
+            line.chop(1);
+        if (!(last && line.isEmpty()))
+            doc.m_lines.append(QString::fromUtf8(line));
+        if (last)
+            break;
+        start = end + 1;
+    }
+    return doc;
+}
+
+QByteArray IniDocument::toBytes() const
+{
+    QByteArray bytes;
+    if (m_byteOrderMark)
+        bytes += "\xEF\xBB\xBF";
+    for (const QString& line : m_lines) {
+        bytes += line.toUtf8();
+        bytes += '\n';
+    }
+    return bytes;
+}
+
+qsizetype IniDocument::findSection(const QString& section) const
+{
+    for (qsizetype i = 0; i < m_lines.size(); ++i) {
+        const auto name = sectionName(m_lines.at(i));
+        if (name && name->compare(section.trimmed(), Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
+}
+
+std::optional<QString> IniDocument::value(const QString& section, const QString& key) const
+{
+    const qsizetype header = findSection(section);
+    if (header < 0)
+        return std::nullopt;
+    for (qsizetype i = header + 1; i < m_lines.size(); ++i) {
+        const QString& line = m_lines.at(i);
+        if (sectionName(line))
+            break;
+        QString found;
+        if (keyMatches(line, key, &found))
+            return found;
+    }
+    return std::nullopt;
+}
+
+bool IniDocument::setValue(const QString& section, const QString& key, const QString& value)
+{
+    if (!IniFile::isStorableKey(key) || !IniFile::isStorableValue(value) || !IniFile::isStorableKey(section)
+        || section.contains(QLatin1Char(']')))
+        return false;
+    const QString newLine = key + QLatin1Char('=') + value;
+    const qsizetype header = findSection(section);
+    if (header < 0) {
+        m_lines.append(QLatin1Char('[') + section + QLatin1Char(']'));
+        m_lines.append(newLine);
+        return true;
+    }
+    // The new key goes after the section's last non-blank line, before any blank lines that part sections.
+    qsizetype insertAt = header + 1;
+    for (qsizetype i = header + 1; i < m_lines.size(); ++i) {
+        const QString& line = m_lines.at(i);
+        if (sectionName(line))
+            break;
+        if (keyMatches(line, key)) {
+            m_lines[i] = newLine;
+            return true;
+        }
+        if (!line.trimmed().isEmpty())
+            insertAt = i + 1;
+    }
+    m_lines.insert(insertAt, newLine);
+    return true;
+}
+
+IniDocument IniDocument::withSection(const QString& section, const IniValues& values)
+{
+    IniDocument doc;
+    for (const auto& [key, value] : values)
+        doc.setValue(section, key, value);
+    return doc;
+}
+
+namespace IniFile {
+
+bool isStorableKey(const QString& key)
+{
+    return !key.trimmed().isEmpty() && !key.contains(QLatin1Char('=')) && !hasLineBreakOrNul(key)
+        && !key.trimmed().startsWith(QLatin1Char('['));
+}
+
+bool isStorableValue(const QString& value)
+{
+    return !hasLineBreakOrNul(value);
+}
+
+bool replaceFileAtomically(const QString& path, const QByteArray& bytes)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        file.commit();
+        return false;
+    }
+    return file.commit();
+}
+
+} // namespace IniFile

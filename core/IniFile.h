@@ -1,0 +1,49 @@
+#pragma once
+
+// The program's own INI text: section and key names match without regard to case, values are read
+// whole with the blanks around them dropped, and a write touches only the line of its key.
+
+#include <QByteArray>
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+using IniValues = QList<QPair<QString, QString>>;
+
+class IniDocument
+{
+public:
+    IniDocument() = default;
+    static IniDocument fromBytes(const QByteArray& bytes);
+    QByteArray toBytes() const;
+
+    std::optional<QString> value(const QString& section, const QString& key) const;
+    // Replaces the key's value in place, or appends the key at the end of its section, creating the
+    // section at the end of the document. Refuses (returns false) what a line could not hold.
+    bool setValue(const QString& section, const QString& key, const QString& value);
+
+    // A document holding just one section with these keys, in this order.
+    static IniDocument withSection(const QString& section, const IniValues& values);
+
+    const QStringList& lines() const { return m_lines; }
+
+private:
+    qsizetype findSection(const QString& section) const;
+
+    QStringList m_lines;
+    bool m_byteOrderMark = false;
+};
+
+namespace IniFile {
+
+// Whether a key or value can be stored on one line without changing the file's structure.
+bool isStorableKey(const QString& key);
+bool isStorableValue(const QString& value);
+
+// Writes the file through a new file renamed over the old one, so the old content survives any failure.
+bool replaceFileAtomically(const QString& path, const QByteArray& bytes);
+
+} // namespace IniFile

@@ -1,0 +1,98 @@
+#include "StringTable.h"
+
+#include "UserMessages.h"
+
+#include <QCoreApplication>
+
+#include <algorithm>
+#include <iterator>
+
+namespace {
+
+struct TableEntry
+{
+    int id;
+    const char* text;
+};
+
+// The translation context is fixed here, so that lupdate sees every text of the table.
+constexpr TableEntry kStringTable[] = {
+    {101, QT_TRANSLATE_NOOP("StringTable", "&About Velmora...")},
+    {102, QT_TRANSLATE_NOOP("StringTable", "UpdateBackupSet() error.")},
+    {103, QT_TRANSLATE_NOOP("StringTable", "Error when saving backupset #%d")},
+    {104, QT_TRANSLATE_NOOP("StringTable", "Run this backup set: '%s'?")},
+    {105, QT_TRANSLATE_NOOP("StringTable", "RunBackupSet error.")},
+    {106, QT_TRANSLATE_NOOP("StringTable", "Delete this backup set: '%s'?")},
+    {107, QT_TRANSLATE_NOOP("StringTable", "DeleteBackupSet error.")},
+    {108, QT_TRANSLATE_NOOP("StringTable", "One of the required fields is empty.")},
+    {109, QT_TRANSLATE_NOOP("StringTable", "Programs (*)")},
+    {110, QT_TRANSLATE_NOOP("StringTable", "Set Name")},
+    {111, QT_TRANSLATE_NOOP("StringTable", "Set Path")},
+    {113, QT_TRANSLATE_NOOP("StringTable", "Please, restart the program!")},
+    {114, QT_TRANSLATE_NOOP("StringTable", "Backup set named '%s' already exists. Please, choose another set name!")},
+    {115, QT_TRANSLATE_NOOP("StringTable", "Delete old files for '%s'?")},
+    {116, QT_TRANSLATE_NOOP("StringTable", "Update all backup sets?")},
+    {117, QT_TRANSLATE_NOOP("StringTable", "Pick a directory:")},
+    {118, QT_TRANSLATE_NOOP("StringTable", "Full archiving")},
+    {119, QT_TRANSLATE_NOOP("StringTable", "Incremental archiving")},
+    {120, QT_TRANSLATE_NOOP("StringTable", "New Set")},
+    {121, QT_TRANSLATE_NOOP("StringTable", "Mirror copying")},
+    {122, QT_TRANSLATE_NOOP("StringTable", "READY.")},
+    {123, QT_TRANSLATE_NOOP("StringTable", "WORKING.")},
+    {124, QT_TRANSLATE_NOOP("StringTable", "COPYING.")},
+    {125, QT_TRANSLATE_NOOP("StringTable", "Update saving location for all tasks?")},
+    {127, QT_TRANSLATE_NOOP("StringTable", "It seems that Mozilla Firefox is not installed.")},
+};
+
+const TableEntry* findEntry(int id)
+{
+    const auto it = std::find_if(std::begin(kStringTable), std::end(kStringTable),
+                                 [id](const TableEntry& entry) { return entry.id == id; });
+    return it == std::end(kStringTable) ? nullptr : it;
+}
+
+} // namespace
+
+QString EnglishStringById(int id)
+{
+    const TableEntry* entry = findEntry(id);
+    return entry ? QString::fromUtf8(entry->text) : QString();
+}
+
+QString LoadStringById(int id)
+{
+    // The translator installed at start-up answers; switching the language in the menu changes only
+    // the stored setting, so texts stay in the start-up language until the restart.
+    const TableEntry* entry = findEntry(id);
+    return entry ? QCoreApplication::translate("StringTable", entry->text) : QString();
+}
+
+void ShowStringMessage(int id)
+{
+    userMessages().showMessage(LoadStringById(id));
+}
+
+QString FormatString(const QString& format, const QString& argument)
+{
+    for (qsizetype i = 0; i + 1 < format.size(); ++i) {
+        if (format.at(i) == QLatin1Char('%')
+            && (format.at(i + 1) == QLatin1Char('s') || format.at(i + 1) == QLatin1Char('d'))) {
+            QString result = format;
+            return result.replace(i, 2, argument);
+        }
+    }
+    return format;
+}
+
+QString LoadFormattedString(int id, const QString& argument)
+{
+    return FormatString(LoadStringById(id), argument);
+}
+
+QList<int> StringTableIds()
+{
+    QList<int> ids;
+    for (const TableEntry& entry : kStringTable)
+        ids.append(entry.id);
+    return ids;
+}

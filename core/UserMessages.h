@@ -1,0 +1,30 @@
+#pragma once
+
+// The one way core and engine code speaks to the person at the screen. The window program installs
+// message boxes; tests install a recording fake; without either, texts go to standard error.
+
+#include <QString>
+
+class UserMessages
+{
+public:
+    enum class Icon
+    {
+        None,
+        Question,
+        Warning,
+        Error,
+    };
+
+    virtual ~UserMessages() = default;
+    // A message with only an OK button; returns when it has been read.
+    virtual void showMessage(const QString& text, Icon icon = Icon::None) = 0;
+    // An OK / Cancel question; true for OK.
+    virtual bool askOkCancel(const QString& text, Icon icon = Icon::None) = 0;
+    // A Yes / No question whose default answer is No; true for Yes.
+    virtual bool askYesNo(const QString& text) = 0;
+};
+
+// Installs the implementation used from then on (not owned); nullptr restores the standard-error one.
+void setUserMessages(UserMessages* messages);
+UserMessages& userMessages();

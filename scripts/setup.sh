@@ -1,0 +1,16 @@
+#!/bin/sh
+# Installs what Velmora needs on Debian 12 (run as root) and builds it into ./build.
+set -e
+cd "$(dirname "$0")/.."
+packages="cmake ninja-build g++ qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools \
+qt6-translations-l10n libgl-dev libgtest-dev libgmock-dev libbenchmark-dev 7zip rsync xvfb xauth imagemagick"
+missing=""
+for package in $packages; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing="$missing $package"
+done
+if [ -n "$missing" ]; then
+    apt-get update
+    DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends $missing
+fi
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build

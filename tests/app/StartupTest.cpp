@@ -1,0 +1,69 @@
+#include "CMyVelmoraApp.h"
+#include "CMyVelmoraDlg.h"
+#include "InterfaceLanguage.h"
+#include "StoreFixture.h"
+#include "StringTable.h"
+
+#include <QCoreApplication>
+#include <QListWidget>
+#include <QTranslator>
+
+class StartupTest : public ::testing::Test
+{
+protected:
+    void TearDown() override
+    {
+        delete g_profileStore;
+        g_profileStore = nullptr;
+        backupSets.clear();
+    }
+    TempHome home;
+};
+
+TEST_F(StartupTest, FirstStartThenCloseWritesTheSettingsBelowTheFirstLine)
+{
+    CMyVelmoraApp::InitStoreAndLanguage();
+    EXPECT_EQ(readFile(home.settingsFile()), "PathTo7zExe=C:\\Program Files\\7-Zip\\7zG.exe\n");
+    EXPECT_EQ(langID, 0);
+    SaveAllAndFreeStore();
+    EXPECT_EQ(g_profileStore, nullptr);
+    const QList<QByteArray> lines = readFile(home.settingsFile()).split('\n');
+    ASSERT_GE(lines.size(), 9);
+    EXPECT_EQ(lines[1], "[Velmora Project file]");
+    QList<QByteArray> keys;
+    for (qsizetype i = 2; i < 9; ++i)
+        keys.append(lines[i].left(lines[i].indexOf('=')));
+    EXPECT_EQ(keys, QList<QByteArray>({"DefaultArcType", "DefaultCompLevel", "DefaultArcLocation", "PathTo7zExe",
+                                       "MinorUpdatedNumber", "LangID", "RoboPathXP"}));
+}
+
+TEST_F(StartupTest, TheWindowListsTheSetsAndSavesThemWhenClosed)
+{
+    writeFile(home.setFolder() + "/b.ini", "[Velmora Project file]\nnID=1\nname=b\nobsolete=1\n");
+    writeFile(home.setFolder() + "/a.ini", "[Velmora Project file]\nnID=2\nname=a\n");
+    CMyVelmoraApp::InitStoreAndLanguage();
+    {
+        CMyVelmoraDlg window;
+        auto* list = window.findChild<QListWidget*>("ctl1000");
+        ASSERT_NE(list, nullptr);
+        ASSERT_EQ(list->count(), 2);
+        EXPECT_EQ(list->item(0)->text(), "a");
+        window.show();
+        window.close();
+    }
+    EXPECT_EQ(g_profileStore, nullptr);
+    EXPECT_FALSE(readFile(home.setFolder() + "/b.ini").contains("obsolete"));
+    EXPECT_TRUE(readFile(home.settingsFile()).contains("LangID=0"));
+}
+
+TEST_F(StartupTest, RussianLanguageNeedsItsTranslationFileAndFallsBackToEnglish)
+{
+    EXPECT_FALSE(ApplyInterfaceLanguage(1, home.filePath("no-such-folder")));
+    EXPECT_EQ(LoadStringById(122), "READY.");
+    ASSERT_TRUE(ApplyInterfaceLanguage(1, QStringLiteral(VELMORA_TRANSLATIONS_DIR)));
+    EXPECT_EQ(LoadStringById(122), "ГОТОВО.");
+    for (QTranslator* translator : QCoreApplication::instance()->findChildren<QTranslator*>())
+        QCoreApplication::removeTranslator(translator);
+    EXPECT_FALSE(ApplyInterfaceLanguage(2, {}));
+    EXPECT_EQ(LoadStringById(122), "READY.");
+}

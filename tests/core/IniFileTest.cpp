@@ -1,0 +1,85 @@
+#include "IniFile.h"
+#include "TempHome.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kSection = QStringLiteral("Velmora Project file");
+
+} // namespace
+
+TEST(IniDocument, NamesMatchWithoutCaseAndValuesLoseSurroundingBlanks)
+{
+    const IniDocument doc = IniDocument::fromBytes("[velmora PROJECT file]\r\n  Name  =  my set  \r\nempty=\r\n");
+    EXPECT_EQ(doc.value(kSection, "NAME"), "my set");
+    EXPECT_EQ(doc.value(kSection, "empty"), "");
+    EXPECT_EQ(doc.value(kSection, "missing"), std::nullopt);
+    EXPECT_EQ(doc.value("Other", "name"), std::nullopt);
+}
+
+TEST(IniDocument, ReadsOnlyInsideTheSection)
+{
+    const IniDocument doc = IniDocument::fromBytes("PathTo7zExe=outside\n[A]\nkey=a\n[Velmora Project file]\nx=1\n[B]\nkey=b\n");
+    EXPECT_EQ(doc.value(kSection, "PathTo7zExe"), std::nullopt);
+    EXPECT_EQ(doc.value(kSection, "key"), std::nullopt);
+    EXPECT_EQ(doc.value("b", "key"), "b");
+}
+
+TEST(IniDocument, WritesReplaceInPlaceOrAppendAtTheEndOfTheSection)
+{
+    IniDocument doc = IniDocument::fromBytes("first line\n[A]\nk1=1\n\n[B]\nk=2\n; note\n");
+    ASSERT_TRUE(doc.setValue("a", "K1", "changed"));
+    ASSERT_TRUE(doc.setValue("A", "k2", "new"));
+    ASSERT_TRUE(doc.setValue("C", "k", "3"));
+    EXPECT_EQ(doc.toBytes(), "first line\n[A]\nK1=changed\nk2=new\n\n[B]\nk=2\n; note\n[C]\nk=3\n");
+}
+
+TEST(IniDocument, ValuesAreReadWholeWhateverTheirLength)
+{
+    IniDocument doc;
+    const QString longValue = QString(400, QLatin1Char('x')) + QStringLiteral("/Ünïcødé");
+    ASSERT_TRUE(doc.setValue(kSection, "source", longValue));
+    EXPECT_EQ(IniDocument::fromBytes(doc.toBytes()).value(kSection, "source"), longValue);
+}
+
+TEST(IniDocument, RefusesWhatWouldAddLinesToTheFile)
+{
+    IniDocument doc = IniDocument::fromBytes("[Velmora Project file]\nname=a\n");
+    EXPECT_FALSE(doc.setValue(kSection, "name", "a\nnID=5"));
+    EXPECT_FALSE(doc.setValue(kSection, "name", "a\rb"));
+    EXPECT_FALSE(doc.setValue(kSection, "a=b", "x"));
+    EXPECT_FALSE(doc.setValue(kSection, "[x]", "x"));
+    EXPECT_EQ(doc.toBytes(), "[Velmora Project file]\nname=a\n");
+}
+
+TEST(IniDocument, KeepsAByteOrderMarkAndAcceptsAMissingFinalLineEnd)
+{
+    IniDocument doc = IniDocument::fromBytes("\xEF\xBB\xBF[Velmora Project file]\nname=a");
+    EXPECT_EQ(doc.value(kSection, "name"), "a");
+    doc.setValue(kSection, "name", "b");
+    EXPECT_EQ(doc.toBytes(), "\xEF\xBB\xBF[Velmora Project file]\nname=b\n");
+}
+
+TEST(IniFileReplace, LeavesTheOldFileWhenTheNewOneCannotBeWritten)
+{
+    TempHome home;
+    const QString folder = home.filePath("locked");
+    QDir().mkpath(folder);
+    const QString path = folder + "/Velmora.ini";
+    ASSERT_TRUE(IniFile::replaceFileAtomically(path, "old\n"));
+    ASSERT_TRUE(IniFile::replaceFileAtomically(path, "new\n"));
+    EXPECT_EQ(readFile(path), "new\n");
+    // The folder refuses new files: the replacement fails and the old content stays whole.
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
+    const bool writable = QFile(folder + "/probe").open(QIODevice::WriteOnly);
+    if (!writable) {
+        EXPECT_FALSE(IniFile::replaceFileAtomically(path, "newer\n"));
+        EXPECT_EQ(readFile(path), "new\n");
+    }
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), writable ? 2 : 1);
+}

@@ -1,0 +1,180 @@
+#include "StoreFixture.h"
+#include "StringTable.h"
+
+#include <QFileInfo>
+
+class SetCollectionTest : public StoreFixture
+{
+protected:
+    BackupSet makeSet(const QString& name, quint32 id = 0)
+    {
+        BackupSet set;
+        set.id = id;
+        set.name = name;
+        set.arcName = name.toLower();
+        set.source = "/data/" + name;
+        set.target = "/backup";
+        return set;
+    }
+    quint32 addAndSave(const BackupSet& set)
+    {
+        const quint32 id = AddBackupSet(set);
+        SaveBackupSet(id);
+        g_profileStore->SelectSettingsFile();
+        return id;
+    }
+};
+
+TEST_F(SetCollectionTest, EmptyFolderGivesEmptyCollectionAndFirstIdOne)
+{
+    LoadAllBackupSets();
+    EXPECT_TRUE(backupSets.isEmpty());
+    EXPECT_EQ(NewBackupSetId(), 1u);
+    backupSets = {makeSet("a", 3), makeSet("b", 7)};
+    EXPECT_EQ(NewBackupSetId(), 8u);
+}
+
+TEST_F(SetCollectionTest, WrittenFileHoldsEveryKeyInOrder)
+{
+    BackupSet set = makeSet("Docs");
+    set.exTypeList = {"*.tmp", "*.bak"};
+    set.exPathList = {"cache/"};
+    set.solid = true;
+    const quint32 id = addAndSave(set);
+    EXPECT_EQ(readFile(setFile("Docs")),
+              "[Velmora Project file]\nnID=1\nname=Docs\narcname=docs\nsource=/data/Docs\ntarget=/backup\n"
+              "exTypeList=*.bak;*.tmp\nexPathList=cache/\nArcType=0\nCompLevel=3\nSolid=1\nBackupType=0\n"
+              "lastrun=0\n");
+    // Sorting happened on a copy: the collection keeps the order it had.
+    EXPECT_EQ(FindBackupSet(id)->exTypeList, QStringList({"*.tmp", "*.bak"}));
+}
+
+TEST_F(SetCollectionTest, HandWrittenEdgeValuesLoadAsStored)
+{
+    const QString longSource = "/data/" + QString(400, QLatin1Char('d'));
+    writeSetFile("edge", "nID=4\nname=edge\nSolid=5\nexTypeList=b;a\nsource=" + longSource.toUtf8() + "\n");
+    writeSetFile("Дневной", "nID=9\nname=Дневной\ntarget=/mnt/копии\n");
+    LoadAllBackupSets();
+    ASSERT_EQ(backupSets.size(), 2);
+    const BackupSet* edge = FindBackupSet(4);
+    ASSERT_NE(edge, nullptr);
+    EXPECT_TRUE(edge->solid);
+    EXPECT_EQ(edge->compLevel, 2);
+    EXPECT_EQ(edge->exTypeList, QStringList({"b", "a"}));
+    EXPECT_EQ(edge->source, longSource);
+    EXPECT_EQ(edge->lastRun, "");
+    EXPECT_EQ(edge->target, "");
+    const BackupSet* cyrillic = FindBackupSet(9);
+    ASSERT_NE(cyrillic, nullptr);
+    EXPECT_EQ(cyrillic->name, "Дневной");
+    EXPECT_EQ(cyrillic->target, "/mnt/копии");
+
+    SaveAllBackupSets();
+    const QByteArray saved = readFile(setFile("edge"));
+    EXPECT_TRUE(saved.contains("\nexTypeList=a;b\n"));
+    EXPECT_TRUE(saved.contains("\nSolid=1\n"));
+    EXPECT_TRUE(saved.contains("\nsource=" + longSource.toUtf8() + "\n"));
+    EXPECT_EQ(FindBackupSet(4)->exTypeList, QStringList({"b", "a"}));
+}
+
+TEST_F(SetCollectionTest, EverySetGetsADistinctId)
+{
+    writeSetFile("a", "nID=2\nname=a\n");
+    writeSetFile("b", "nID=2\nname=b\n");
+    writeSetFile("c", "name=c\n");
+    LoadAllBackupSets();
+    ASSERT_EQ(backupSets.size(), 3);
+    QList<quint32> ids;
+    for (const BackupSet& set : backupSets)
+        ids.append(set.id);
+    std::sort(ids.begin(), ids.end());
+    EXPECT_EQ(std::adjacent_find(ids.begin(), ids.end()), ids.end());
+    EXPECT_EQ(std::count(ids.begin(), ids.end(), 0u), 0);
+    // With distinct ids, saving everything keeps every file.
+    SaveAllBackupSets();
+    LoadAllBackupSets();
+    EXPECT_EQ(backupSets.size(), 3);
+}
+
+TEST_F(SetCollectionTest, SaveAllRewritesFilesWithoutStaleKeys)
+{
+    writeSetFile("a", "nID=1\nname=a\nobsolete=yes\n");
+    LoadAllBackupSets();
+    SaveAllBackupSets();
+    const QByteArray saved = readFile(setFile("a"));
+    EXPECT_FALSE(saved.contains("obsolete"));
+    EXPECT_TRUE(saved.startsWith("[Velmora Project file]\nnID=1\nname=a\n"));
+}
+
+TEST_F(SetCollectionTest, RenameWritesTheNewFileAndRemovesTheOldOne)
+{
+    const quint32 id = addAndSave(makeSet("Old"));
+    BackupSet renamed;
+    ASSERT_TRUE(GetBackupSet(id, renamed));
+    renamed.name = "New";
+    UpdateBackupSet(renamed);
+    EXPECT_FALSE(QFileInfo::exists(setFile("Old")));
+    EXPECT_TRUE(readFile(setFile("New")).contains("\nname=New\n"));
+    ASSERT_EQ(backupSets.size(), 1);
+    EXPECT_EQ(backupSets.first().name, "New");
+    EXPECT_EQ(backupSets.first().id, id);
+}
+
+TEST_F(SetCollectionTest, RenameThatCannotBeWrittenKeepsTheOldFile)
+{
+    const quint32 id = addAndSave(makeSet("Keep"));
+    BackupSet renamed;
+    ASSERT_TRUE(GetBackupSet(id, renamed));
+    renamed.name = "bad/name";
+    UpdateBackupSet(renamed);
+    EXPECT_TRUE(QFileInfo::exists(setFile("Keep")));
+    ASSERT_EQ(backupSets.size(), 1);
+    EXPECT_EQ(backupSets.first().name, "Keep");
+}
+
+TEST_F(SetCollectionTest, UnknownIdsAreReportedAndChangeNothing)
+{
+    addAndSave(makeSet("a"));
+    UpdateBackupSet(makeSet("x", 42));
+    DeleteBackupSet(42);
+    SaveBackupSet(42);
+    EXPECT_EQ(messages.messages(),
+              QStringList({"UpdateBackupSet() error.", "DeleteBackupSet error.", "Error when saving backupset #42"}));
+    EXPECT_EQ(backupSets.size(), 1);
+}
+
+TEST_F(SetCollectionTest, ChangesOfOtherSetsSinceTheLastSaveAreLostOnReload)
+{
+    const quint32 a = addAndSave(makeSet("a"));
+    const quint32 b = addAndSave(makeSet("b"));
+    FindBackupSet(a)->lastRun = "2026-12-07";
+    DeleteBackupSet(b);
+    ASSERT_EQ(backupSets.size(), 1);
+    EXPECT_EQ(FindBackupSet(a)->lastRun, "0");
+}
+
+TEST_F(SetCollectionTest, DeletingAnUnsavedSetDropsItQuietly)
+{
+    const quint32 id = AddBackupSet(makeSet("never saved"));
+    DeleteBackupSet(id);
+    EXPECT_TRUE(backupSets.isEmpty());
+    EXPECT_TRUE(messages.messages().isEmpty());
+}
+
+TEST_F(SetCollectionTest, AddTakesNeitherIdNorLastRun)
+{
+    BackupSet record = makeSet("a", 77);
+    record.lastRun = "2020-01-01";
+    backupSets = {makeSet("z", 5)};
+    const quint32 id = AddBackupSet(record);
+    EXPECT_EQ(id, 6u);
+    EXPECT_EQ(FindBackupSet(id)->lastRun, "0");
+}
+
+TEST_F(SetCollectionTest, NamesCompareWithUnicodeCaseFolding)
+{
+    backupSets = {makeSet("DAILY", 1), makeSet("ДНЕВНОЙ", 2)};
+    EXPECT_FALSE(IsSetNameFree("Daily"));
+    EXPECT_FALSE(IsSetNameFree("дневной"));
+    EXPECT_TRUE(IsSetNameFree("Weekly"));
+}

@@ -1,0 +1,51 @@
+#include "StoreFixture.h"
+
+using SettingsTest = StoreFixture;
+
+TEST_F(SettingsTest, FirstStartGivesEveryDefault)
+{
+    g_profileStore->EnsureSettingsFile();
+    LoadSettings();
+    EXPECT_EQ(defaultArcType, 1);
+    EXPECT_EQ(defaultCompLevel, 3);
+    EXPECT_EQ(defaultArcLocation, "");
+    EXPECT_EQ(pathTo7zExe(), "/usr/bin/7zz");
+    EXPECT_EQ(minorUpdatedNumber, 10);
+    EXPECT_EQ(langID, 0);
+    EXPECT_EQ(roboPathXP, "/usr/bin/rsync");
+}
+
+TEST_F(SettingsTest, SaveAppendsTheSevenKeysInOrderBelowTheFirstLine)
+{
+    g_profileStore->EnsureSettingsFile();
+    LoadSettings();
+    defaultArcLocation = "/media/My Disk";
+    langID = 1;
+    SaveSettings();
+    EXPECT_EQ(readFile(home.settingsFile()),
+              "PathTo7zExe=C:\\Program Files\\7-Zip\\7zG.exe\n"
+              "[Velmora Project file]\n"
+              "DefaultArcType=1\n"
+              "DefaultCompLevel=3\n"
+              "DefaultArcLocation=/media/My Disk\n"
+              "PathTo7zExe=/usr/bin/7zz\n"
+              "MinorUpdatedNumber=10\n"
+              "LangID=1\n"
+              "RoboPathXP=/usr/bin/rsync\n");
+    langID = 0;
+    LoadSettings();
+    EXPECT_EQ(langID, 1);
+    EXPECT_EQ(defaultArcLocation, "/media/My Disk");
+}
+
+TEST_F(SettingsTest, SavingAgainChangesValuesInPlace)
+{
+    writeFile(home.settingsFile(), "[Velmora Project file]\nLangID=2\nCustom=kept\n");
+    LoadSettings();
+    EXPECT_EQ(langID, 2);
+    minorUpdatedNumber = 4;
+    SaveSettings();
+    const QByteArray saved = readFile(home.settingsFile());
+    EXPECT_TRUE(saved.startsWith("[Velmora Project file]\nLangID=2\nCustom=kept\nDefaultArcType=1\n")) << saved.data();
+    EXPECT_TRUE(saved.contains("\nMinorUpdatedNumber=4\n"));
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+// A scripted stand-in for message boxes: records every text and answers questions from a queue.
+
+#include "UserMessages.h"
+
+#include <QMutex>
+#include <QQueue>
+#include <QStringList>
+
+class RecordingMessages : public UserMessages
+{
+public:
+    // Installs itself for its lifetime.
+    RecordingMessages();
+    ~RecordingMessages() override;
+
+    void showMessage(const QString& text, Icon icon = Icon::None) override;
+    bool askOkCancel(const QString& text, Icon icon = Icon::None) override;
+    bool askYesNo(const QString& text) override;
+
+    // The next question gets this answer; unscripted questions are answered with Cancel / No.
+    void setNextAnswer(bool answer);
+
+    QStringList messages() const;
+    QStringList questions() const;
+
+private:
+    mutable QMutex m_mutex;
+    QStringList m_messages;
+    QStringList m_questions;
+    QQueue<bool> m_answers;
+};

@@ -1,0 +1,30 @@
+#pragma once
+
+// Points HOME and the XDG folders at a fresh temporary folder for the lifetime of the object.
+
+#include <QByteArray>
+#include <QMap>
+#include <QString>
+#include <QTemporaryDir>
+
+class TempHome
+{
+public:
+    TempHome();
+    ~TempHome();
+    TempHome(const TempHome&) = delete;
+    TempHome& operator=(const TempHome&) = delete;
+
+    QString path() const { return m_dir.path(); }
+    QString filePath(const QString& relative) const { return m_dir.filePath(relative); }
+    // Where the store keeps its files below this home.
+    QString settingsFile() const { return filePath(QStringLiteral(".config/Quorvane/Velmora/Velmora.ini")); }
+    QString setFolder() const { return filePath(QStringLiteral("Documents/Quorvane/Velmora")); }
+
+private:
+    QTemporaryDir m_dir;
+    QMap<QByteArray, QByteArray> m_saved;
+};
+
+QByteArray readFile(const QString& path);
+void writeFile(const QString& path, const QByteArray& bytes);

@@ -42,12 +42,35 @@ constexpr TableEntry kStringTable[] = {
     {124, QT_TRANSLATE_NOOP("StringTable", "COPYING.")},
     {125, QT_TRANSLATE_NOOP("StringTable", "Update saving location for all tasks?")},
     {127, QT_TRANSLATE_NOOP("StringTable", "It seems that Mozilla Firefox is not installed.")},
+    // Job reports: %1 and %2 are filled with QString::arg.
+    {130, QT_TRANSLATE_NOOP("StringTable", "The backup set '%1' failed: %2")},
+    {131, QT_TRANSLATE_NOOP("StringTable", "7-Zip executable missing!")},
+    {132, QT_TRANSLATE_NOOP("StringTable", "rsync not found!")},
+    {133,
+        QT_TRANSLATE_NOOP(
+            "StringTable", "the source folder '%1' does not exist or is not a folder. Nothing was changed.")},
+    {134, QT_TRANSLATE_NOOP("StringTable", "%1 ended with exit code %2. The previous backup was left as it was.")},
+    {135, QT_TRANSLATE_NOOP("StringTable", "%1 could not be run: %2")},
+    {136,
+        QT_TRANSLATE_NOOP(
+            "StringTable", "the new archive could not be put in place: %1. The previous archive was left as it was.")},
+    {137, QT_TRANSLATE_NOOP("StringTable", "the private temporary folder could not be prepared. Nothing was changed.")},
+    {138, QT_TRANSLATE_NOOP("StringTable", "the source or the destination is empty. Nothing was changed.")},
+    {139,
+        QT_TRANSLATE_NOOP("StringTable",
+            "the mirror folder '%1' is the source folder, lies inside it or contains it. "
+            "Nothing was changed.")},
+    {140, QT_TRANSLATE_NOOP("StringTable", "A backup is already running. Please wait until it has finished.")},
+    {141, QT_TRANSLATE_NOOP("StringTable", "These backup sets failed:\n%1")},
+    {142, QT_TRANSLATE_NOOP("StringTable", "the set no longer exists.")},
+    {143, QT_TRANSLATE_NOOP("StringTable", "7-Zip wrote no archive")},
+    {144, QT_TRANSLATE_NOOP("StringTable", "View Log shows the output.")},
 };
 
 const TableEntry* findEntry(int id)
 {
-    const auto it = std::find_if(std::begin(kStringTable), std::end(kStringTable),
-                                 [id](const TableEntry& entry) { return entry.id == id; });
+    const auto it = std::find_if(
+        std::begin(kStringTable), std::end(kStringTable), [id](const TableEntry& entry) { return entry.id == id; });
     return it == std::end(kStringTable) ? nullptr : it;
 }
 

@@ -1,0 +1,17 @@
+#pragma once
+
+// Puts a new archive in place of the old one so that the old one is never lost: the new file goes
+// beside it under a temporary name, is flushed to disk, and only the final rename replaces the old one.
+
+#include <QString>
+
+struct PlacementResult
+{
+    bool placed = false;
+    // Why it failed, in the system's words.
+    QString error;
+};
+
+// Moves (or, across file systems, copies) newArchive to finalPath. On failure finalPath is unchanged
+// and nothing is left behind in its folder.
+PlacementResult PlaceArchive(const QString& newArchive, const QString& finalPath);

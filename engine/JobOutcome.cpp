@@ -1,0 +1,62 @@
+#include "JobOutcome.h"
+
+#include "StringTable.h"
+#include "UserMessages.h"
+
+#include <QStringList>
+
+namespace {
+
+// Failures after the tool ran leave output worth reading.
+bool toolRan(JobOutcome outcome)
+{
+    return outcome == JobOutcome::ToolFailed || outcome == JobOutcome::PlaceFailed
+        || outcome == JobOutcome::StartFailed;
+}
+
+} // namespace
+
+int JobResult::threadResult() const
+{
+    if (outcome == JobOutcome::Done || outcome == JobOutcome::ToolFailed || outcome == JobOutcome::PlaceFailed)
+        return exitCode;
+    return 1;
+}
+
+QString JobFailureReason(const JobResult& result)
+{
+    return result.reason;
+}
+
+QString JobFailureText(const JobResult& result)
+{
+    QString text = LoadStringById(130).arg(result.setName, result.reason);
+    if (toolRan(result.outcome))
+        text += QLatin1Char('\n') + LoadStringById(144);
+    return text;
+}
+
+QString JobFailuresText(const QList<JobResult>& failures)
+{
+    QStringList lines;
+    bool anyRan = false;
+    for (const JobResult& failure : failures) {
+        lines.append(QStringLiteral("%1: %2").arg(failure.setName, failure.reason));
+        anyRan = anyRan || toolRan(failure.outcome);
+    }
+    QString text = LoadStringById(141).arg(lines.join(QLatin1Char('\n')));
+    if (anyRan)
+        text += QLatin1Char('\n') + LoadStringById(144);
+    return text;
+}
+
+void ReportJobResult(const JobResult& result)
+{
+    if (result.succeeded())
+        return;
+    if (result.outcome == JobOutcome::Refused) {
+        userMessages().showMessage(result.reason, UserMessages::Icon::Warning);
+        return;
+    }
+    userMessages().showMessage(JobFailureText(result), UserMessages::Icon::Warning);
+}

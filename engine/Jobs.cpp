@@ -1,0 +1,392 @@
+#include "Jobs.h"
+
+#include "ArchiveCommand.h"
+#include "ArchivePlacement.h"
+#include "ConsoleRunner.h"
+#include "JobEvents.h"
+#include "JobSlot.h"
+#include "LastRun.h"
+#include "MirrorCommand.h"
+#include "ProfileStore.h"
+#include "SetCollection.h"
+#include "StringTable.h"
+#include "ToolLocations.h"
+#include "UpdateArchives.h"
+#include "UserMessages.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QThread>
+
+#include <memory>
+
+quint32 g_selectedSetId = 0;
+
+namespace {
+
+QMutex threadMutex;
+std::unique_ptr<QThread> jobThread;
+JobResult lastThreadResult;
+
+// Holds the job slot for one job procedure.
+class SlotHold
+{
+public:
+    SlotHold()
+        : m_held(JobSlot::tryAcquire())
+    {
+    }
+    ~SlotHold()
+    {
+        if (m_held)
+            JobSlot::release();
+    }
+    SlotHold(const SlotHold&) = delete;
+    SlotHold& operator=(const SlotHold&) = delete;
+    bool held() const { return m_held; }
+
+private:
+    bool m_held;
+};
+
+JobResult refused()
+{
+    return {JobOutcome::Refused, {}, 0, LoadStringById(140)};
+}
+
+JobResult failure(const BackupSet& set, JobOutcome outcome, const QString& reason, int exitCode = 0)
+{
+    return {outcome, set.name, exitCode, reason};
+}
+
+bool isExistingFolder(const QString& path)
+{
+    return !path.isEmpty() && QFileInfo(path).isDir();
+}
+
+QString sourceMissingReason(const BackupSet& set)
+{
+    return LoadStringById(133).arg(set.source);
+}
+
+// Runs the command and keeps its texts for the log; a runner error leaves no output worth showing.
+RunResult runTool(const Command& command, const QString& logHeading)
+{
+    RunResult run = ExecuteCommand(command);
+    if (!run.error.isEmpty()) {
+        run.output.clear();
+        run.secondOutput.clear();
+    }
+    AppendLastRunTexts(logHeading, {run.output, run.secondOutput, run.error});
+    return run;
+}
+
+QString toolName(const Command& command)
+{
+    return QFileInfo(command.program).fileName();
+}
+
+void removeIfPresent(const QString& path)
+{
+    if (!path.isEmpty() && QFileInfo::exists(path))
+        QFile::remove(path);
+}
+
+JobResult archiveJobBody(const BackupSet& stored, const QString& logHeading)
+{
+    BackupSet set = stored;
+    // A missing source would make 7-Zip write an empty archive, which must never replace a good one.
+    if (!isExistingFolder(set.source))
+        return failure(set, JobOutcome::SourceMissing, sourceMissingReason(set));
+
+    const ArchiveBuild build = BuildArchiveCommand(set);
+    switch (build.failure) {
+    case BuildFailure::None:
+        break;
+    case BuildFailure::ToolMissing:
+        return failure(set, JobOutcome::ToolMissing, LoadStringById(131));
+    case BuildFailure::TempFolderUnavailable:
+    case BuildFailure::ListFileUnwritable:
+        return failure(set, JobOutcome::PrepareFailed, LoadStringById(137));
+    }
+
+    const bool updateMode = g_archiveMode == QLatin1String("u");
+    const bool updateArchiveExisted = !build.updateArchivePath.isEmpty() && QFileInfo::exists(build.updateArchivePath);
+    const RunResult run = runTool(build.command, logHeading);
+    removeIfPresent(g_listFilePath);
+
+    if (!run.error.isEmpty()) {
+        removeIfPresent(g_scratchArchivePath);
+        return failure(set, JobOutcome::StartFailed, LoadStringById(135).arg(toolName(build.command), run.error));
+    }
+    // 7-Zip exits with 1 on warnings (a file it could not read), which still counts as a success.
+    if (run.exitCode < 0 || run.exitCode >= 2) {
+        removeIfPresent(g_scratchArchivePath);
+        // A half-written update archive of this run would only confuse the chain.
+        if (updateMode && !updateArchiveExisted)
+            removeIfPresent(build.updateArchivePath);
+        return failure(set, JobOutcome::ToolFailed, LoadStringById(134).arg(toolName(build.command)).arg(run.exitCode),
+            run.exitCode);
+    }
+
+    SendJobEvent(WM_BACKUP_COPYING);
+    if (!updateMode) {
+        if (!QFileInfo::exists(g_scratchArchivePath))
+            return failure(set, JobOutcome::PlaceFailed, LoadStringById(136).arg(LoadStringById(143)), run.exitCode);
+        const PlacementResult placed = PlaceArchive(g_scratchArchivePath, g_fullArchivePath);
+        if (!placed.placed) {
+            removeIfPresent(g_scratchArchivePath);
+            return failure(set, JobOutcome::PlaceFailed, LoadStringById(136).arg(placed.error), run.exitCode);
+        }
+        // The old chain belongs to the archive just replaced; it goes only now that the new one is safe.
+        if (build.restartChain)
+            DeleteUpdateArchives(set);
+    }
+    return {JobOutcome::Done, set.name, run.exitCode, {}};
+}
+
+// The canonical form of a path that may not exist yet: its existing part resolved, the rest appended.
+QString canonicalPath(const QString& path)
+{
+    QString existing = QDir::cleanPath(QDir(path).absolutePath());
+    QString rest;
+    while (!existing.isEmpty() && !QFileInfo::exists(existing)) {
+        const qsizetype cut = existing.lastIndexOf(QLatin1Char('/'));
+        rest = existing.mid(cut) + rest;
+        existing = cut <= 0 ? QString() : existing.left(cut);
+    }
+    const QString resolved = existing.isEmpty() ? QString() : QFileInfo(existing).canonicalFilePath();
+    return QDir::cleanPath((resolved == QLatin1String("/") ? QString() : resolved) + rest);
+}
+
+bool isSameOrInside(const QString& inner, const QString& outer)
+{
+    return inner == outer || outer == QLatin1String("/") || inner.startsWith(outer + QLatin1Char('/'));
+}
+
+JobResult mirrorJobBody(const BackupSet& set, const QString& logHeading)
+{
+    // rsync --delete makes the mirror folder equal to the source and deletes everything else in it.
+    if (set.source.trimmed().isEmpty() || set.target.trimmed().isEmpty())
+        return failure(set, JobOutcome::MirrorUnsafe, LoadStringById(138));
+    if (!isExistingFolder(set.source))
+        return failure(set, JobOutcome::SourceMissing, sourceMissingReason(set));
+    const QString mirror = MirrorFolder(set);
+    const QString source = canonicalPath(set.source);
+    const QString mirrorCanonical = canonicalPath(mirror);
+    if (isSameOrInside(mirrorCanonical, source) || isSameOrInside(source, mirrorCanonical))
+        return failure(set, JobOutcome::MirrorUnsafe, LoadStringById(139).arg(mirror));
+
+    QDir().mkdir(mirror);
+    const Command command = BuildMirrorCommand(set);
+    const RunResult run = runTool(command, logHeading);
+    if (!run.error.isEmpty())
+        return failure(set, JobOutcome::StartFailed, LoadStringById(135).arg(toolName(command), run.error));
+    // 24: some source files vanished during the transfer, which is no failure of the mirror.
+    if (run.exitCode != 0 && run.exitCode != 24)
+        return failure(
+            set, JobOutcome::ToolFailed, LoadStringById(134).arg(toolName(command)).arg(run.exitCode), run.exitCode);
+    return {JobOutcome::Done, set.name, run.exitCode, {}};
+}
+
+bool rsyncAvailable()
+{
+    const QFileInfo rsync(RobocopyPath());
+    return rsync.isFile() && rsync.isExecutable();
+}
+
+// One set's job with its events; the caller holds the slot. A heading marks its output in a shared log.
+JobResult runJobBody(quint32 id, bool mirror, bool withLogHeading = false)
+{
+    BackupSet set;
+    if (!GetBackupSet(id, set))
+        return {JobOutcome::SetMissing, QString(), 0, LoadStringById(142)};
+    if (mirror && !rsyncAvailable())
+        return failure(set, JobOutcome::ToolMissing, LoadStringById(132));
+    SendJobEvent(WM_BACKUP_STARTED);
+    const QString heading = withLogHeading ? QStringLiteral("=== %1 ===").arg(set.name) : QString();
+    const JobResult result = mirror ? mirrorJobBody(set, heading) : archiveJobBody(set, heading);
+    SendJobEvent(WM_BACKUP_FINISHED);
+    return result;
+}
+
+bool isMirrorSet(quint32 id)
+{
+    BackupSet set;
+    return GetBackupSet(id, set) && set.backupType == MirrorCopying;
+}
+
+// Runs the work in a new worker thread that releases the slot when it ends; the caller took the slot.
+void startJobThread(std::function<JobResult()> work)
+{
+    QMutexLocker lock(&threadMutex);
+    if (jobThread) {
+        jobThread->wait();
+        jobThread.reset();
+    }
+    jobThread.reset(QThread::create([work = std::move(work)] {
+        const JobResult result = work();
+        {
+            QMutexLocker resultLock(&threadMutex);
+            lastThreadResult = result;
+        }
+        JobSlot::release();
+    }));
+    jobThread->start();
+}
+
+QList<JobResult> updateAllBody()
+{
+    ClearLastRunTexts();
+    SendJobEvent(WM_BACKUP_STARTED);
+    QList<JobResult> failures;
+    // The count is read anew before every pass, so the index stays in range.
+    for (qsizetype index = 0;; ++index) {
+        quint32 id = 0;
+        {
+            QMutexLocker lock(&backupSetsMutex());
+            if (index >= backupSets.size())
+                break;
+            id = backupSets.at(index).id;
+        }
+        const JobResult result = runJobBody(id, isMirrorSet(id), true);
+        if (!result.succeeded() && result.outcome != JobOutcome::SetMissing)
+            failures.append(result);
+    }
+    SendJobEvent(WM_BACKUP_FINISHED);
+    if (!failures.isEmpty())
+        userMessages().showMessage(JobFailuresText(failures), UserMessages::Icon::Warning);
+    return failures;
+}
+
+} // namespace
+
+bool RunBackupSet()
+{
+    const quint32 id = g_selectedSetId;
+    ClearLastRunTexts();
+    BackupSet set;
+    if (!GetBackupSet(id, set)) {
+        ShowStringMessage(105);
+        return false;
+    }
+    if (JobSlot::isBusy()) {
+        ReportJobResult(refused());
+        return false;
+    }
+    if (!userMessages().askOkCancel(LoadFormattedString(104, set.name)))
+        return false;
+    if (!JobSlot::tryAcquire()) {
+        ReportJobResult(refused());
+        return false;
+    }
+    const bool mirror = set.backupType == MirrorCopying;
+    startJobThread([id, mirror] {
+        const JobResult result = runJobBody(id, mirror);
+        ReportJobResult(result);
+        return result;
+    });
+    return true;
+}
+
+bool StartUpdateAll()
+{
+    if (!JobSlot::tryAcquire()) {
+        ReportJobResult(refused());
+        return false;
+    }
+    startJobThread([] {
+        const QList<JobResult> failures = updateAllBody();
+        return failures.isEmpty() ? JobResult {} : failures.last();
+    });
+    return true;
+}
+
+JobResult ArchiveJob(quint32 id)
+{
+    SlotHold hold;
+    if (!hold.held())
+        return refused();
+    ClearLastRunTexts();
+    return runJobBody(id, false);
+}
+
+JobResult MirrorJob(quint32 id)
+{
+    SlotHold hold;
+    if (!hold.held())
+        return refused();
+    ClearLastRunTexts();
+    return runJobBody(id, true);
+}
+
+JobResult RunSetJob(quint32 id)
+{
+    return isMirrorSet(id) ? MirrorJob(id) : ArchiveJob(id);
+}
+
+QList<JobResult> UpdateAllJob()
+{
+    SlotHold hold;
+    if (!hold.held())
+        return {refused()};
+    return updateAllBody();
+}
+
+void StampLastRunOf(quint32 id)
+{
+    {
+        QMutexLocker lock(&backupSetsMutex());
+        BackupSet* set = FindBackupSet(id);
+        if (!set)
+            return;
+        set->lastRun = DateStamp(false);
+    }
+    // Saved at once, so a later reload of the collection cannot lose the stamp.
+    if (g_profileStore) {
+        SaveBackupSet(id);
+        g_profileStore->SelectSettingsFile();
+    }
+}
+
+void StampLastRun()
+{
+    StampLastRunOf(g_selectedSetId);
+}
+
+bool IsJobRunning()
+{
+    return JobSlot::isBusy();
+}
+
+bool WaitForJobThread(int timeoutMs)
+{
+    QThread* thread = nullptr;
+    {
+        QMutexLocker lock(&threadMutex);
+        thread = jobThread.get();
+    }
+    if (!thread)
+        return true;
+    QDeadlineTimer deadline(timeoutMs < 0 ? QDeadlineTimer::Forever : QDeadlineTimer(timeoutMs));
+    while (!thread->wait(QDeadlineTimer(10))) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        if (deadline.hasExpired())
+            return false;
+    }
+    // The slot is released as the thread's last step.
+    while (JobSlot::isBusy() && !deadline.hasExpired())
+        QThread::msleep(1);
+    return true;
+}
+
+JobResult LastJobResult()
+{
+    QMutexLocker lock(&threadMutex);
+    return lastThreadResult;
+}

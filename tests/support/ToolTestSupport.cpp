@@ -1,0 +1,57 @@
+#include "ToolTestSupport.h"
+
+#include "TempHome.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QProcess>
+
+void makeTree(const QString& folder, const QMap<QString, QByteArray>& files)
+{
+    for (auto it = files.cbegin(); it != files.cend(); ++it)
+        writeFile(folder + QLatin1Char('/') + it.key(), it.value());
+}
+
+void writeScript(const QString& path, const QByteArray& body)
+{
+    writeFile(path, "#!/bin/sh\n" + body + "\n");
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup
+                                    | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther);
+}
+
+QStringList archiveEntries(const QString& archive)
+{
+    QProcess process;
+    process.start(QStringLiteral("/usr/bin/7zz"), {QStringLiteral("l"), QStringLiteral("-slt"), archive});
+    process.waitForFinished(-1);
+    QStringList entries;
+    QString path;
+    bool inEntries = false;
+    const QStringList lines = QString::fromUtf8(process.readAllStandardOutput()).split(QLatin1Char('\n'));
+    for (const QString& raw : lines) {
+        const QString line = raw.trimmed();
+        if (line.startsWith(QLatin1String("----------")))
+            inEntries = true;
+        if (!inEntries)
+            continue;
+        if (line.startsWith(QLatin1String("Path = "))) {
+            path = line.mid(7);
+            entries.append(path);
+        } else if (line == QLatin1String("Anti = +") && !entries.isEmpty()) {
+            entries.last() += QStringLiteral(" (anti)");
+        }
+    }
+    entries.sort();
+    return entries;
+}
+
+QStringList treeFiles(const QString& folder)
+{
+    QStringList files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        files.append(QDir(folder).relativeFilePath(it.next()));
+    files.sort();
+    return files;
+}

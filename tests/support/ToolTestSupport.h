@@ -1,0 +1,16 @@
+#pragma once
+
+// Helpers for tests that run the real tools: source trees, fake tools for failures, archive listings.
+
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+// Writes the files (relative path → content) below the folder, creating sub-folders.
+void makeTree(const QString& folder, const QMap<QString, QByteArray>& files);
+// Writes an executable shell script.
+void writeScript(const QString& path, const QByteArray& body);
+// The paths of the entries of an archive as `7zz l -slt` lists them, with "(anti)" after deletion marks.
+QStringList archiveEntries(const QString& archive);
+// Every file below the folder, relative, sorted.
+QStringList treeFiles(const QString& folder);

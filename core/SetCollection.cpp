@@ -4,6 +4,7 @@
 #include "StringTable.h"
 #include "UserMessages.h"
 
+#include <QFileInfo>
 #include <QMutexLocker>
 
 QList<BackupSet> backupSets;
@@ -129,9 +130,8 @@ quint32 NewBackupSetId()
 bool IsSetNameFree(const QString& name)
 {
     // Qt's case folding, so that Cyrillic and other non-Latin names compare right in every locale.
-    return std::none_of(backupSets.begin(), backupSets.end(), [&](const BackupSet& set) {
-        return set.name.compare(name, Qt::CaseInsensitive) == 0;
-    });
+    return std::none_of(backupSets.begin(), backupSets.end(),
+        [&](const BackupSet& set) { return set.name.compare(name, Qt::CaseInsensitive) == 0; });
 }
 
 void LoadAllBackupSets()
@@ -197,6 +197,16 @@ void UpdateBackupSet(const BackupSet& record)
     if (!GetBackupSet(record.id, old)) {
         ShowStringMessage(102);
         return;
+    }
+    // A rename never writes over another set's file.
+    if (old.name != record.name) {
+        g_profileStore->SelectSetFile(record.name);
+        const QString newPath = g_profileStore->currentFilePath();
+        g_profileStore->SelectSettingsFile();
+        if (newPath.isEmpty() || QFileInfo::exists(newPath)) {
+            ShowStringMessage(102);
+            return;
+        }
     }
     // The new file is in place before the old one goes: a failed write leaves the set as it was.
     const bool written = WriteSetFile(record, true);

@@ -42,9 +42,9 @@ TEST_F(SetCollectionTest, WrittenFileHoldsEveryKeyInOrder)
     set.solid = true;
     const quint32 id = addAndSave(set);
     EXPECT_EQ(readFile(setFile("Docs")),
-              "[Velmora Project file]\nnID=1\nname=Docs\narcname=docs\nsource=/data/Docs\ntarget=/backup\n"
-              "exTypeList=*.bak;*.tmp\nexPathList=cache/\nArcType=0\nCompLevel=3\nSolid=1\nBackupType=0\n"
-              "lastrun=0\n");
+        "[Velmora Project file]\nnID=1\nname=Docs\narcname=docs\nsource=/data/Docs\ntarget=/backup\n"
+        "exTypeList=*.bak;*.tmp\nexPathList=cache/\nArcType=0\nCompLevel=3\nSolid=1\nBackupType=0\n"
+        "lastrun=0\n");
     // Sorting happened on a copy: the collection keeps the order it had.
     EXPECT_EQ(FindBackupSet(id)->exTypeList, QStringList({"*.tmp", "*.bak"}));
 }
@@ -120,16 +120,20 @@ TEST_F(SetCollectionTest, RenameWritesTheNewFileAndRemovesTheOldOne)
     EXPECT_EQ(backupSets.first().id, id);
 }
 
-TEST_F(SetCollectionTest, RenameThatCannotBeWrittenKeepsTheOldFile)
+TEST_F(SetCollectionTest, RenameThatCannotBeWrittenOrWouldOverwriteAFileKeepsEverything)
 {
     const quint32 id = addAndSave(makeSet("Keep"));
+    writeSetFile("Other", "nID=9\nname=Other\n");
+    const QByteArray other = readFile(setFile("Other"));
     BackupSet renamed;
     ASSERT_TRUE(GetBackupSet(id, renamed));
-    renamed.name = "bad/name";
-    UpdateBackupSet(renamed);
-    EXPECT_TRUE(QFileInfo::exists(setFile("Keep")));
-    ASSERT_EQ(backupSets.size(), 1);
-    EXPECT_EQ(backupSets.first().name, "Keep");
+    for (const char* name : {"bad/name", "Other"}) {
+        renamed.name = name;
+        UpdateBackupSet(renamed);
+        EXPECT_TRUE(QFileInfo::exists(setFile("Keep"))) << name;
+    }
+    EXPECT_EQ(readFile(setFile("Other")), other);
+    EXPECT_EQ(messages.messages().size(), 2);
 }
 
 TEST_F(SetCollectionTest, UnknownIdsAreReportedAndChangeNothing)
@@ -139,7 +143,7 @@ TEST_F(SetCollectionTest, UnknownIdsAreReportedAndChangeNothing)
     DeleteBackupSet(42);
     SaveBackupSet(42);
     EXPECT_EQ(messages.messages(),
-              QStringList({"UpdateBackupSet() error.", "DeleteBackupSet error.", "Error when saving backupset #42"}));
+        QStringList({"UpdateBackupSet() error.", "DeleteBackupSet error.", "Error when saving backupset #42"}));
     EXPECT_EQ(backupSets.size(), 1);
 }
 

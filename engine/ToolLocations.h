@@ -3,6 +3,7 @@
 // Where the program itself, the outside tools and the user's special folders are.
 
 #include <QString>
+#include <QStringList>
 
 // The special folders the task properties dialog offers as sources, by their classic numbers.
 enum SpecialFolder : int
@@ -26,5 +27,12 @@ QString ModuleFolder();
 void OverrideModuleFolder(const QString& folder);
 // Looks for 7zz beside the program, then at /usr/bin/7zz; stores the result (maybe empty) in pathTo7zExe.
 bool Locate7Zip();
+// The places Locate7Zip tries, in order.
+QStringList SevenZipCandidates();
+// Lets a test put its own 7-Zip (or a path where there is none) in place of the usual places; an empty
+// list brings the usual places back.
+void SetSevenZipCandidates(const QStringList& candidates);
+// The first candidate that is an executable file, or empty.
+QString FirstExecutable(const QStringList& candidates);
 // Where rsync is expected (the roboPathXP setting); whether it exists is the mirror job's test.
 QString RobocopyPath();

@@ -1,0 +1,195 @@
+#include "ArchiveCommand.h"
+
+#include "ExcludedFolders.h"
+#include "FolderPaths.h"
+#include "Settings.h"
+#include "TempFolder.h"
+#include "ToolLocations.h"
+#include "UpdateArchives.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+
+QString g_archiveMode;
+QString g_fullArchivePath;
+QString g_scratchArchivePath;
+QString g_listFilePath;
+
+namespace {
+
+QString archivePath(const QString& folder, const QString& arcName, const QString& extension)
+{
+    const QString trimmed = TrimmedFolder(folder);
+    const QString base = trimmed.endsWith(kPathSeparator) ? trimmed : trimmed + kPathSeparator;
+    return base + arcName + QLatin1Char('.') + extension;
+}
+
+// What 7-Zip is given to archive: every entry of the source folder, stored without the folder's own name.
+QString sourcePattern(const QString& source)
+{
+    return FolderWithSeparator(source) + QLatin1Char('*');
+}
+
+// 7-Zip honours a folder path in its recursive list only as a name that matches at any depth, and ignores
+// an absolute path deeper than the source's first level. A folder inside the source therefore goes as its
+// own non-recursive switch, relative to the source, which leaves out that one folder and nothing else.
+QStringList oneFolderSwitches(BackupSet& set)
+{
+    SortList(set.exPathList);
+    QStringList switches;
+    for (const QString& entry : std::as_const(set.exPathList)) {
+        const FolderExclusion exclusion = ClassifyExcludedFolder(set.source, entry);
+        if (exclusion.kind == FolderExclusion::OneFolderInside)
+            switches.append(QStringLiteral("-xr-!") + exclusion.path);
+    }
+    return switches;
+}
+
+void appendArgument(Command& command, const QString& argument, bool quoted = false)
+{
+    command.arguments.append(argument);
+    command.text += QLatin1Char(' ');
+    command.text += quoted ? QLatin1Char('"') + argument + QLatin1Char('"') : argument;
+}
+
+} // namespace
+
+ArchiveBuild BuildArchiveCommand(BackupSet& set)
+{
+    ArchiveBuild build;
+    const QString temp = TempFolder();
+    if (!Locate7Zip()) {
+        build.failure = BuildFailure::ToolMissing;
+        return build;
+    }
+    if (temp.isEmpty()) {
+        build.failure = BuildFailure::TempFolderUnavailable;
+        return build;
+    }
+
+    const QString extension = ArcTypeName(set);
+    g_scratchArchivePath = archivePath(temp, set.arcName, extension);
+    QFile::remove(g_scratchArchivePath);
+    g_fullArchivePath = archivePath(set.target, set.arcName, extension);
+    g_archiveMode.clear();
+
+    // The old chain goes only once the new full archive is in place, so a failed run leaves it whole.
+    build.restartChain = CountUpdateArchives(set) >= minorUpdatedNumber;
+    const bool updateMode
+        = set.backupType != FullArchiving && QFileInfo(g_fullArchivePath).isFile() && !build.restartChain;
+    if (updateMode)
+        set.solid = false;
+    g_archiveMode = updateMode ? QStringLiteral("u") : QStringLiteral("a");
+
+    g_listFilePath.clear();
+    if (!set.exTypeList.isEmpty() || !set.exPathList.isEmpty()) {
+        g_listFilePath = WriteListFile(ExclusionListText(set));
+        // Running without the exclusions the user asked for could fill the destination with them.
+        if (g_listFilePath.isEmpty()) {
+            build.failure = BuildFailure::ListFileUnwritable;
+            return build;
+        }
+    }
+
+    Command& command = build.command;
+    command.program = pathTo7zExe();
+    command.text = command.program;
+    appendArgument(command, g_archiveMode);
+    if (updateMode) {
+        appendArgument(command, g_fullArchivePath);
+        appendArgument(command, QStringLiteral("-u-"));
+    } else {
+        appendArgument(command, g_scratchArchivePath);
+    }
+    appendArgument(command, sourcePattern(set.source), true);
+    appendArgument(command, QStringLiteral("-r"));
+    if (!g_listFilePath.isEmpty()) {
+        appendArgument(command, QStringLiteral("-x@") + g_listFilePath);
+        for (const QString& folderSwitch : oneFolderSwitches(set))
+            appendArgument(command, folderSwitch);
+    }
+    appendArgument(command, QStringLiteral("-t") + extension);
+    appendArgument(command, QStringLiteral("-mx=") + CompLevelSwitch(set));
+    if (set.solid && set.arcType == 0)
+        appendArgument(command, QStringLiteral("-ms=on"));
+    if (updateMode) {
+        build.updateArchivePath = archivePath(set.target, UpdateArchiveName(set.arcName), extension);
+        appendArgument(command, QStringLiteral("-up0q3x2z0!") + build.updateArchivePath);
+    }
+    return build;
+}
+
+QString ExclusionListText(BackupSet& set)
+{
+    QString text;
+    SortList(set.exTypeList);
+    for (const QString& type : std::as_const(set.exTypeList))
+        text += type + QLatin1Char('\n');
+    SortList(set.exPathList);
+    // Only folder names belong in the recursive list; folders inside the source get switches of their own.
+    for (const QString& entry : std::as_const(set.exPathList)) {
+        if (ClassifyExcludedFolder(set.source, entry).kind == FolderExclusion::AnyFolderNamed)
+            text += entry + QLatin1Char('\n');
+    }
+    return text;
+}
+
+QString WriteListFile(const QString& text)
+{
+    const QString path = MakeTempFileName(QStringLiteral("lst"));
+    if (path.isEmpty())
+        return {};
+    QFile file(path);
+    const QByteArray bytes = text.toUtf8();
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size() || !file.flush()) {
+        file.close();
+        QFile::remove(path);
+        return {};
+    }
+    return path;
+}
+
+QString DateStamp(bool longForm)
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    return now.toString(longForm ? QStringLiteral("yyyy-MM-dd_HH'h'mm'm'ss's'") : QStringLiteral("yyyy-MM-dd"));
+}
+
+QString UpdateArchiveName(const QString& arcName)
+{
+    return arcName + QStringLiteral("_upd_") + DateStamp(true);
+}
+
+QString LastPathComponent(const QString& path)
+{
+    return path.mid(path.lastIndexOf(kPathSeparator) + 1);
+}
+
+int SplitAtSeparators(const QString& text, const QString& separators, QStringList& list)
+{
+    int appended = 0;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (separators.contains(text.at(i))) {
+            list.append(text.mid(start, i - start));
+            ++appended;
+            start = i + 1;
+        }
+    }
+    if (start < text.size()) {
+        list.append(text.mid(start));
+        ++appended;
+    }
+    return appended;
+}
+
+QString ParentFolder(const QString& path)
+{
+    QStringList pieces;
+    SplitAtSeparators(path, QString(kPathSeparator), pieces);
+    QString parent;
+    for (qsizetype i = 0; i + 1 < pieces.size(); ++i)
+        parent += pieces.at(i) + kPathSeparator;
+    return parent;
+}

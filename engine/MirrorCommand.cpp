@@ -1,0 +1,57 @@
+#include "MirrorCommand.h"
+
+#include "ExcludedFolders.h"
+#include "FolderPaths.h"
+#include "ToolLocations.h"
+
+namespace {
+
+QString quoted(const QString& text)
+{
+    return QLatin1Char('"') + text + QLatin1Char('"');
+}
+
+} // namespace
+
+QString MirrorFolder(const BackupSet& set)
+{
+    return FolderWithSeparator(set.target) + set.name;
+}
+
+QStringList MirrorExclusionArguments(const BackupSet& set)
+{
+    const QString exclude = QStringLiteral("--exclude=");
+    QStringList arguments;
+    meSortStringArray types = set.exTypeList;
+    SortList(types);
+    for (const QString& type : std::as_const(types))
+        arguments.append(exclude + type);
+    meSortStringArray folders = set.exPathList;
+    SortList(folders);
+    for (const QString& entry : std::as_const(folders)) {
+        const FolderExclusion exclusion = ClassifyExcludedFolder(set.source, entry);
+        // rsync anchors a pattern that starts with "/" at the top of the copy, which is the source folder.
+        if (exclusion.kind == FolderExclusion::OneFolderInside)
+            arguments.append(exclude + kPathSeparator + exclusion.path);
+        else if (exclusion.kind == FolderExclusion::AnyFolderNamed)
+            arguments.append(exclude + exclusion.path);
+    }
+    return arguments;
+}
+
+Command BuildMirrorCommand(const BackupSet& set)
+{
+    Command command;
+    command.program = RobocopyPath();
+    // The "/" at the end makes rsync copy what the source holds, not the source folder itself.
+    const QString sourceContents = FolderWithSeparator(set.source);
+    const QString mirror = MirrorFolder(set);
+    command.arguments = QStringList {QStringLiteral("-a"), QStringLiteral("--delete"), sourceContents, mirror};
+    command.text = quoted(command.program) + QStringLiteral(" -a --delete ") + quoted(sourceContents) + QLatin1Char(' ')
+        + quoted(mirror);
+    const QStringList exclusions = MirrorExclusionArguments(set);
+    for (const QString& exclusion : exclusions)
+        command.text += QLatin1Char(' ') + exclusion;
+    command.arguments += exclusions;
+    return command;
+}

@@ -1,0 +1,40 @@
+#include "UpdateArchives.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace {
+
+// Names of the set's update archives in its destination. Letter case counts: "docs" and "DOCS" are two sets.
+QStringList updateArchiveFiles(const BackupSet& set)
+{
+    const QString extension = ArcTypeName(set);
+    // Without a name, a type or a folder the pattern would reach other sets' files, or the current folder.
+    if (set.arcName.isEmpty() || extension.isEmpty() || set.target.isEmpty())
+        return {};
+    const QString prefix = set.arcName + QStringLiteral("_upd_");
+    const QString suffix = QLatin1Char('.') + extension;
+    const QDir folder(set.target);
+    QStringList matches;
+    const QStringList files = folder.entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QString& name : files) {
+        if (name.size() >= prefix.size() + suffix.size() && name.startsWith(prefix) && name.endsWith(suffix))
+            matches.append(folder.filePath(name));
+    }
+    return matches;
+}
+
+} // namespace
+
+int CountUpdateArchives(const BackupSet& set)
+{
+    return int(updateArchiveFiles(set).size());
+}
+
+int DeleteUpdateArchives(const BackupSet& set)
+{
+    const QStringList files = updateArchiveFiles(set);
+    for (const QString& file : files)
+        QFile::remove(file);
+    return int(files.size());
+}

@@ -2,73 +2,32 @@
 
 #include "TempHome.h"
 
-#include <QDateTime>
-#include <QDir>
 #include <QDirIterator>
 #include <QFile>
-#include <QFileInfo>
 #include <QProcess>
 
-#include <gtest/gtest.h>
-
-QMap<QString, ArchiveEntry> ListArchive(const QString& archive)
+QMap<QString, bool> ArchiveFiles(const QString& archive)
 {
-    QProcess process;
-    process.setStandardInputFile(QProcess::nullDevice());
-    process.start(QStringLiteral("7zz"), {QStringLiteral("l"), QStringLiteral("-slt"), archive});
-    process.waitForFinished(-1);
-    EXPECT_EQ(process.exitCode(), 0) << "7zz l -slt " << archive.toStdString();
-    const QStringList lines = QString::fromUtf8(process.readAllStandardOutput()).split(QLatin1Char('\n'));
-
-    // The archive's own description comes first; its entries follow the line of dashes.
-    QMap<QString, ArchiveEntry> entries;
-    bool inEntries = false;
-    ArchiveEntry entry;
-    auto finishEntry = [&] {
-        if (!entry.path.isEmpty())
-            entries.insert(entry.path, entry);
-        entry = ArchiveEntry();
-    };
-    for (const QString& line : lines) {
-        if (line.startsWith(QLatin1String("----------"))) {
-            inEntries = true;
-            continue;
-        }
-        if (!inEntries)
-            continue;
-        if (line.startsWith(QLatin1String("Path = "))) {
-            finishEntry();
-            entry.path = line.mid(7);
-        } else if (line.startsWith(QLatin1String("Anti = "))) {
-            entry.anti = line.mid(7) == QLatin1String("+");
-        } else if (line.startsWith(QLatin1String("Attributes = "))) {
-            entry.folder = line.mid(13).startsWith(QLatin1Char('D'));
-        } else if (line.startsWith(QLatin1String("Size = "))) {
-            entry.size = line.mid(7).toLongLong();
-        }
+    QProcess lister;
+    lister.start("7zz", {"l", "-slt", archive});
+    lister.waitForFinished(-1);
+    // Entries follow the line of dashes, each a block that starts with its path.
+    const QString listing = QString::fromUtf8(lister.readAllStandardOutput()).section("\n----------\n", 1);
+    QMap<QString, bool> files;
+    for (const QString& block : listing.split("\n\n", Qt::SkipEmptyParts)) {
+        const QString path = block.section('\n', 0, 0).mid(7);
+        if (!block.contains("\nAttributes = D"))
+            files.insert(path, block.contains("\nAnti = +"));
     }
-    finishEntry();
-    return entries;
-}
-
-QStringList ArchiveFiles(const QString& archive)
-{
-    QStringList files;
-    for (const ArchiveEntry& entry : ListArchive(archive)) {
-        if (!entry.folder && !entry.anti)
-            files.append(entry.path);
-    }
-    files.sort();
     return files;
 }
 
 QStringList FilesBelow(const QString& folder)
 {
     QStringList files;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    const QDir base(folder);
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
     while (it.hasNext())
-        files.append(base.relativeFilePath(it.next()));
+        files.append(QDir(folder).relativeFilePath(it.next()));
     files.sort();
     return files;
 }
@@ -77,15 +36,7 @@ void MakeTree(const QString& folder, const QMap<QString, QByteArray>& files)
 {
     QDir().mkpath(folder);
     for (auto it = files.cbegin(); it != files.cend(); ++it)
-        writeFile(folder + QLatin1Char('/') + it.key(), it.value());
-}
-
-void ShiftModificationTime(const QString& path, int seconds)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-    const QDateTime modified = QFileInfo(path).lastModified();
-    ASSERT_TRUE(file.setFileTime(modified.addSecs(seconds), QFileDevice::FileModificationTime));
+        writeFile(folder + "/" + it.key(), it.value());
 }
 
 void WriteScript(const QString& path, const QByteArray& body)
@@ -94,17 +45,31 @@ void WriteScript(const QString& path, const QByteArray& body)
     QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
-BackupSet MakeSet(const QString& arcName, const QString& source, const QString& target, qint32 backupType)
+BackupSet MakeSet(const QString& source, const QString& target, qint32 backupType)
 {
     BackupSet set;
-    set.id = 1;
-    set.name = arcName;
-    set.arcName = arcName;
+    set.name = set.arcName = "docs";
     set.source = source;
     set.target = target;
     set.backupType = backupType;
-    set.arcType = 0;
-    set.compLevel = 3;
     set.solid = true;
     return set;
+}
+
+QMap<QString, QByteArray> ExclusionTree()
+{
+    QMap<QString, QByteArray> tree;
+    for (const char* path :
+        {"keep.txt", "a.tmp", "sub/b.tmp", "build/x", "sub/deep/build/x", "my cache/x", "sub/my cache/x", "Кэш/x",
+            "sub/cache/x", "sub/deep/cache/x", "cache/kept", "sub/more/cache/kept", "other/deep/cache/kept"})
+        tree.insert(QString::fromUtf8(path), "x");
+    return tree;
+}
+
+void AddEveryKindOfExclusion(BackupSet& set)
+{
+    AddExType(set, ".tmp");
+    for (const char* folder : {"build", "my cache", "Кэш", "sub/cache", "/elsewhere/cache"})
+        AddExPath(set, QString::fromUtf8(folder));
+    AddExPath(set, set.source + "/sub/deep/cache");
 }

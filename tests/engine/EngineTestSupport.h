@@ -1,51 +1,35 @@
 #pragma once
 
-// What the engine tests share: a set of the usual shape, a small file tree, and reading an archive back
-// with the real 7-Zip.
+// What the engine tests share: small file trees, fake tools, and archives read back with the real 7-Zip.
 
 #include "BackupSet.h"
 
-#include <QByteArray>
 #include <QMap>
 #include <QString>
 #include <QStringList>
 
 #include <ostream>
 
-// Readable failure messages for texts and lists of texts.
 inline void PrintTo(const QString& text, std::ostream* out)
 {
     *out << '"' << text.toStdString() << '"';
 }
 inline void PrintTo(const QStringList& list, std::ostream* out)
 {
-    *out << '{';
-    for (const QString& text : list)
-        *out << " \"" << text.toStdString() << '"';
-    *out << " }";
+    *out << '"' << list.join("\" \"").toStdString() << '"';
 }
 
-struct ArchiveEntry
-{
-    QString path;
-    bool folder = false;
-    // A deletion mark of a 7z update archive.
-    bool anti = false;
-    qint64 size = 0;
-};
-
-// Entries by path, as "7zz l -slt" prints them.
-QMap<QString, ArchiveEntry> ListArchive(const QString& archive);
-// Paths of the files (not folders, not deletion marks) of an archive, sorted.
-QStringList ArchiveFiles(const QString& archive);
+// The files of an archive as "7zz l -slt" lists them (folders left out), each with its deletion mark.
+QMap<QString, bool> ArchiveFiles(const QString& archive);
 // Paths of the files below a folder, relative to it, sorted.
 QStringList FilesBelow(const QString& folder);
-
-// Writes each file (relative path -> content) below the folder, creating folders as needed.
 void MakeTree(const QString& folder, const QMap<QString, QByteArray>& files);
-// Moves the file's modification time, so that 7-Zip sees it as changed whatever the clock's resolution.
-void ShiftModificationTime(const QString& path, int seconds);
-// Writes an executable shell script.
 void WriteScript(const QString& path, const QByteArray& body);
+BackupSet MakeSet(const QString& source, const QString& target, qint32 backupType);
 
-BackupSet MakeSet(const QString& arcName, const QString& source, const QString& target, qint32 backupType);
+// A tree and one exclusion of every stored kind: a type, folder names (with a blank, in Cyrillic), a
+// relative and an absolute path inside the source, and a folder elsewhere, which changes nothing.
+QMap<QString, QByteArray> ExclusionTree();
+void AddEveryKindOfExclusion(BackupSet& set);
+inline const QStringList kFilesKeptByExclusions {
+    "cache/kept", "keep.txt", "other/deep/cache/kept", "sub/more/cache/kept"};

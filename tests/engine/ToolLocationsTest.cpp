@@ -3,130 +3,57 @@
 #include "Settings.h"
 #include "TempHome.h"
 
-#include <QDir>
-#include <QFile>
-
 #include <gtest/gtest.h>
 
-namespace {
-
-class ToolLocationsTest : public ::testing::Test
+TEST(SpecialFolderPath, UsersFoldersBelowHome)
 {
-protected:
-    void TearDown() override
-    {
-        SetSevenZipCandidates({});
-        setPathTo7zExe(kDefaultPathTo7zExe);
-    }
-
-    QString firefox(const QString& relative = QStringLiteral(".mozilla/firefox")) const
-    {
-        return home.filePath(relative);
-    }
-    void writeProfiles(const QByteArray& body) const { writeFile(firefox() + "/profiles.ini", body); }
-
     TempHome home;
-};
-
-} // namespace
-
-TEST_F(ToolLocationsTest, SpecialFoldersAreTheUsersFoldersBelowHome)
-{
     EXPECT_EQ(SpecialFolderPath(CSIDL_APPDATA), home.filePath(".config"));
     EXPECT_EQ(SpecialFolderPath(CSIDL_PERSONAL), home.filePath("Documents"));
-    EXPECT_EQ(SpecialFolderPath(CSIDL_MYPICTURES), home.filePath("Pictures"));
-    EXPECT_EQ(SpecialFolderPath(CSIDL_MYMUSIC), home.filePath("Music"));
     EXPECT_EQ(SpecialFolderPath(CSIDL_DESKTOPDIRECTORY), home.filePath("Desktop"));
     EXPECT_EQ(SpecialFolderPath(CSIDL_FAVORITES), home.path());
     EXPECT_EQ(SpecialFolderPath(0x23), "");
 }
 
-TEST_F(ToolLocationsTest, FirefoxFirstProfileIsTheProfile0SectionWhereverItStands)
+TEST(FirefoxProfileFolder, PathOfTheProfile0Section)
 {
-    writeProfiles("[Profile1]\r\nName=work\r\nPath=Profiles/work.other\r\n"
-                  "[profile0]\r\nName=default\r\npath=Profiles/lower.case\r\nPath=Profiles/abc.default\r\n"
-                  "[Profile2]\r\nPath=Profiles/later\r\n");
-    EXPECT_EQ(FirefoxProfileFolder(), firefox() + "/Profiles/abc.default");
-}
-
-TEST_F(ToolLocationsTest, FirefoxLaterPathLineBeforeTheNextProfileWins)
-{
-    writeProfiles("[Profile0]\nPath=Profiles/first\n[General]\nPath=Profiles/Второй\n[Profile1]\nPath=x\n");
-    EXPECT_EQ(FirefoxProfileFolder(), firefox() + "/Profiles/Второй");
-}
-
-TEST_F(ToolLocationsTest, FirefoxAbsolutePathIsUsedAsItStands)
-{
-    writeProfiles("[Profile0]\nIsRelative=0\nPath=/srv/profiles/me.default\n");
-    EXPECT_EQ(FirefoxProfileFolder(), "/srv/profiles/me.default");
-}
-
-TEST_F(ToolLocationsTest, FirefoxWithoutProfile0OrWithoutProfileListGivesNothing)
-{
+    TempHome home;
+    const QString classic = home.filePath(".mozilla/firefox");
+    const QString flatpak = home.filePath(".var/app/org.mozilla.firefox/.mozilla/firefox");
     EXPECT_EQ(FirefoxProfileFolder(), "");
-    writeProfiles("[General]\nStartWithLastProfile=1\n[Profile1]\nPath=Profiles/abc\n");
-    EXPECT_EQ(FirefoxProfileFolder(), "");
-    writeProfiles("[Profile0]\npath=Profiles/abc\n");
-    EXPECT_EQ(FirefoxProfileFolder(), "");
-}
-
-TEST_F(ToolLocationsTest, FirefoxFolderIsTheFirstCandidateHoldingAProfileList)
-{
-    const QString snap = firefox("snap/firefox/common/.mozilla/firefox");
-    const QString flatpak = firefox(".var/app/org.mozilla.firefox/.mozilla/firefox");
     writeFile(flatpak + "/profiles.ini", "[Profile0]\nPath=flat\n");
+    QDir().mkpath(classic);
     EXPECT_EQ(FirefoxProfileFolder(), flatpak + "/flat");
-    writeFile(snap + "/profiles.ini", "[Profile0]\nPath=snapped\n");
-    // A Firefox folder without a profile list does not count.
-    QDir().mkpath(firefox());
-    EXPECT_EQ(FirefoxProfileFolder(), snap + "/snapped");
-    writeProfiles("[Profile0]\nPath=classic\n");
-    EXPECT_EQ(FirefoxProfileFolder(), firefox() + "/classic");
+
+    const QList<QPair<QByteArray, QString>> cases {
+        {"[Profile1]\r\nPath=other\r\n[profile0]\r\npath=lower\r\nPath=Profiles/"
+         "abc.default\r\n[Profile2]\r\nPath=x\r\n",
+            classic + "/Profiles/abc.default"},
+        {"[Profile0]\nPath=first\n[General]\nPath=Второй\n[Profile1]\n", classic + "/Второй"},
+        {"[Profile0]\nIsRelative=0\nPath=/srv/me.default\n", "/srv/me.default"},
+        {"[General]\nPath=x\n[Profile1]\nPath=y\n", ""},
+    };
+    for (const auto& [ini, folder] : cases) {
+        writeFile(classic + "/profiles.ini", ini);
+        EXPECT_EQ(FirefoxProfileFolder(), folder) << ini.constData();
+    }
 }
 
-TEST_F(ToolLocationsTest, SevenZipIsLookedForBesideTheProgramFirst)
+TEST(Locate7Zip, FirstExecutableCandidateReplacesTheStoredPath)
 {
-    EXPECT_EQ(SevenZipCandidates(), QStringList({ModuleFolder() + "7zz", "/usr/bin/7zz"}));
-}
-
-TEST_F(ToolLocationsTest, FirstExecutableSkipsMissingPlainFilesAndFolders)
-{
-    const QString beside = home.filePath("bin/7zz");
-    const QString plain = home.filePath("plain/7zz");
-    const QString folder = home.filePath("folder/7zz");
-    const QString fixed = home.filePath("usr/bin/7zz");
-    WriteScript(beside, "exit 0\n");
-    WriteScript(fixed, "exit 0\n");
-    writeFile(plain, "not a program");
-    QDir().mkpath(folder);
-    EXPECT_EQ(FirstExecutable({beside, fixed}), beside);
-    EXPECT_EQ(FirstExecutable({home.filePath("none/7zz"), plain, folder, fixed}), fixed);
-    EXPECT_EQ(FirstExecutable({plain, folder}), "");
-}
-
-TEST_F(ToolLocationsTest, Locate7ZipReplacesTheStoredPathWithWhatItFinds)
-{
-    const QString fake = home.filePath("bin/7zz");
-    WriteScript(fake, "exit 0\n");
+    TempHome home;
+    WriteScript(home.filePath("beside/7zz"), "");
+    WriteScript(home.filePath("fixed/7zz"), "");
+    writeFile(home.filePath("plain/7zz"), "");
+    QDir().mkpath(home.filePath("folder/7zz"));
+    SetSevenZipCandidates({home.filePath("plain/7zz"), home.filePath("folder/7zz"), home.filePath("fixed/7zz"),
+        home.filePath("beside/7zz")});
     setPathTo7zExe("/opt/old/7zz");
-    SetSevenZipCandidates({fake, "/usr/bin/7zz"});
     EXPECT_TRUE(Locate7Zip());
-    EXPECT_EQ(pathTo7zExe(), fake);
-
-    // Gone: the setting is emptied, not left at a path that worked once.
+    EXPECT_EQ(pathTo7zExe(), home.filePath("fixed/7zz"));
     SetSevenZipCandidates({home.filePath("none/7zz")});
     EXPECT_FALSE(Locate7Zip());
     EXPECT_EQ(pathTo7zExe(), "");
-
     SetSevenZipCandidates({});
-    EXPECT_TRUE(Locate7Zip());
-    EXPECT_EQ(pathTo7zExe(), FirstExecutable({ModuleFolder() + "7zz", "/usr/bin/7zz"}));
-}
-
-TEST_F(ToolLocationsTest, RsyncIsWhereTheSettingSaysEvenWhenMissing)
-{
-    const QString saved = roboPathXP;
-    roboPathXP = "/nowhere/rsync";
-    EXPECT_EQ(RobocopyPath(), "/nowhere/rsync");
-    roboPathXP = saved;
+    EXPECT_EQ(SevenZipCandidates(), QStringList({ModuleFolder() + "7zz", "/usr/bin/7zz"}));
 }

@@ -1,0 +1,49 @@
+#include "MirrorCommand.h"
+#include "ConsoleRunner.h"
+#include "EngineTestSupport.h"
+#include "Settings.h"
+#include "TempHome.h"
+
+#include <QDir>
+
+#include <gtest/gtest.h>
+
+TEST(MirrorCommand, CopiesTheSourcesContentsIntoTheFolderNamedAfterTheSet)
+{
+    roboPathXP = "/usr/bin/rsync";
+    BackupSet set = MakeSet("/data/Docs", "/media/My Disk/", MirrorCopying);
+    set.name = "Docs";
+    set.exTypeList = QStringList({"*.tmp", "*.bak"});
+    set.exPathList = QStringList({"cache/"});
+    const Command command = BuildMirrorCommand(set);
+    EXPECT_EQ(command.arguments,
+        QStringList({"-a", "--delete", "/data/Docs/", "/media/My Disk/Docs", "--exclude=*.bak", "--exclude=*.tmp",
+            "--exclude=cache/"}));
+    EXPECT_EQ(command.text,
+        "\"/usr/bin/rsync\" -a --delete \"/data/Docs/\" \"/media/My Disk/Docs\" --exclude=*.bak "
+        "--exclude=*.tmp --exclude=cache/");
+    set.source += "/";
+    EXPECT_EQ(BuildMirrorCommand(set).arguments.mid(2, 2), command.arguments.mid(2, 2));
+
+    set = MakeSet("/data/Docs", "/media", MirrorCopying);
+    AddEveryKindOfExclusion(set);
+    EXPECT_EQ(MirrorExclusionArguments(set),
+        QStringList({"--exclude=*.tmp", "--exclude=/sub/deep/cache/", "--exclude=build/", "--exclude=my cache/",
+            "--exclude=/sub/cache/", "--exclude=Кэш/"}));
+}
+
+TEST(MirrorCommand, RealRsyncLeavesOutExclusionsAndDeletesWhatTheSourceLost)
+{
+    TempHome home;
+    roboPathXP = "/usr/bin/rsync";
+    BackupSet set = MakeSet(home.filePath("Data/Docs"), home.filePath("My Disk"), MirrorCopying);
+    MakeTree(set.source, ExclusionTree());
+    AddEveryKindOfExclusion(set);
+    MakeTree(MirrorFolder(set), {{"stray", "not in the source"}});
+    EXPECT_EQ(ExecuteCommand(BuildMirrorCommand(set)).exitCode, 0);
+    EXPECT_EQ(FilesBelow(MirrorFolder(set)), kFilesKeptByExclusions);
+
+    QFile::remove(set.source + "/keep.txt");
+    EXPECT_EQ(ExecuteCommand(BuildMirrorCommand(set)).exitCode, 0);
+    EXPECT_EQ(FilesBelow(MirrorFolder(set)), kFilesKeptByExclusions.mid(0, 1) + kFilesKeptByExclusions.mid(2));
+}

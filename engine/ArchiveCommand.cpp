@@ -31,9 +31,10 @@ QString sourcePattern(const QString& source)
     return FolderWithSeparator(source) + QLatin1Char('*');
 }
 
-// 7-Zip honours a folder path in its recursive list only as a name that matches at any depth, and ignores
-// an absolute path deeper than the source's first level. A folder inside the source therefore goes as its
-// own non-recursive switch, relative to the source, which leaves out that one folder and nothing else.
+// In 7-Zip's recursive list "sub/cache/" leaves out every "cache" anywhere below "sub", an absolute path one
+// level inside the source acts as a bare name, and a deeper one is ignored (an update run even fails on it).
+// A folder inside the source therefore gets a non-recursive switch of its own, relative to the source, which
+// leaves out that one folder and nothing else.
 QStringList oneFolderSwitches(BackupSet& set)
 {
     SortList(set.exPathList);

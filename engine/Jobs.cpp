@@ -100,6 +100,9 @@ void removeIfPresent(const QString& path)
 JobResult archiveJobBody(const BackupSet& stored, const QString& logHeading)
 {
     BackupSet set = stored;
+    // Without a destination the archive would land in the root folder.
+    if (set.target.trimmed().isEmpty() || set.source.trimmed().isEmpty())
+        return failure(set, JobOutcome::PrepareFailed, LoadStringById(138));
     // A missing source would make 7-Zip write an empty archive, which must never replace a good one.
     if (!isExistingFolder(set.source))
         return failure(set, JobOutcome::SourceMissing, sourceMissingReason(set));

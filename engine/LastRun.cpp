@@ -8,9 +8,9 @@ namespace {
 QMutex textsMutex;
 LastRunTexts texts;
 
-void appendSection(QString& to, const QString& heading, const QString& text)
+void appendSection(QString& to, const QString& heading, const QString& text, bool keepEmpty)
 {
-    if (text.isEmpty())
+    if (text.isEmpty() && !(keepEmpty && !heading.isEmpty()))
         return;
     if (!to.isEmpty() && !to.endsWith(QLatin1Char('\n')))
         to += QLatin1Char('\n');
@@ -41,7 +41,8 @@ void ClearLastRunTexts()
 void AppendLastRunTexts(const QString& heading, const LastRunTexts& added)
 {
     QMutexLocker lock(&textsMutex);
-    appendSection(texts.logText, heading, added.logText);
-    appendSection(texts.logText2, heading, added.logText2);
-    appendSection(texts.runError, heading, added.runError);
+    // Every set of a run of all sets is named in the log, also one whose tool printed nothing.
+    appendSection(texts.logText, heading, added.logText, true);
+    appendSection(texts.logText2, heading, added.logText2, false);
+    appendSection(texts.runError, heading, added.runError, false);
 }

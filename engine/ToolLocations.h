@@ -22,9 +22,6 @@ QString SpecialFolderPath(int csidl);
 QString FirefoxProfileFolder();
 // Folder of the running program, ending in "/".
 QString ModuleFolder();
-// Makes ModuleFolder() answer with this folder (ending in "/"); empty restores the real one. Tests use it
-// to put a stand-in tool "beside the program".
-void OverrideModuleFolder(const QString& folder);
 // Looks for 7zz beside the program, then at /usr/bin/7zz; stores the result (maybe empty) in pathTo7zExe.
 bool Locate7Zip();
 // The places Locate7Zip tries, in order.

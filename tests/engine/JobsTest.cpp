@@ -1,0 +1,367 @@
+#include "Jobs.h"
+#include "ArchiveCommand.h"
+#include "JobEvents.h"
+#include "JobSlot.h"
+#include "LastRun.h"
+#include "StoreFixture.h"
+#include "ToolLocations.h"
+#include "ToolTestSupport.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+
+namespace {
+
+// Stands in for the main window: records the job events it is sent.
+class EventRecorder : public QObject
+{
+public:
+    bool event(QEvent* event) override
+    {
+        const int type = int(event->type());
+        if (type == WM_BACKUP_STARTED || type == WM_BACKUP_FINISHED || type == WM_BACKUP_COPYING) {
+            events.append(type);
+            return true;
+        }
+        return QObject::event(event);
+    }
+    QList<int> events;
+};
+
+} // namespace
+
+class JobsTest : public StoreFixture
+{
+protected:
+    void SetUp() override
+    {
+        StoreFixture::SetUp();
+        roboPathXP = QStringLiteral("/usr/bin/rsync");
+        SetSevenZipCandidates({});
+        SetJobEventReceiver(&recorder);
+        source = home.filePath("src");
+        destination = home.filePath("My Disk");
+        makeTree(source, {{"a.txt", "alpha"}, {"sub/b.txt", "beta"}, {"Новый файл.txt", "gamma"}});
+        QDir().mkpath(destination);
+    }
+    void TearDown() override
+    {
+        WaitForJobThread();
+        SetJobEventReceiver(nullptr);
+        SetSevenZipCandidates({});
+        StoreFixture::TearDown();
+    }
+
+    quint32 addSet(qint32 backupType, qint32 arcType = 0)
+    {
+        BackupSet set;
+        set.name = QStringLiteral("Docs");
+        set.arcName = QStringLiteral("docs");
+        set.source = source;
+        set.target = destination;
+        set.backupType = backupType;
+        set.arcType = arcType;
+        const quint32 id = AddBackupSet(set);
+        SaveBackupSet(id);
+        g_profileStore->SelectSettingsFile();
+        return id;
+    }
+    QString fullArchive() const { return destination + "/docs.7z"; }
+    QStringList updateArchives() const
+    {
+        return QDir(destination).entryList({"docs_upd_*.7z"}, QDir::Files, QDir::Name);
+    }
+    // A fake 7zz beside the "program", for failures the real one cannot be made to show.
+    void useFake7Zip(const QByteArray& script)
+    {
+        const QString folder = home.filePath("fakebin");
+        writeScript(folder + "/7zz", script);
+        SetSevenZipCandidates({folder + "/7zz"});
+    }
+
+    EventRecorder recorder;
+    QString source;
+    QString destination;
+};
+
+TEST_F(JobsTest, FullArchivingReplacesTheArchiveWithTheSourceAtItsRoot)
+{
+    const quint32 id = addSet(FullArchiving);
+    ASSERT_EQ(ArchiveJob(id).outcome, JobOutcome::Done);
+    EXPECT_EQ(archiveEntries(fullArchive()), QStringList({"a.txt", "sub", "sub/b.txt", "Новый файл.txt"}));
+    writeFile(source + "/added.txt", "new");
+    ASSERT_EQ(ArchiveJob(id).outcome, JobOutcome::Done);
+    EXPECT_TRUE(archiveEntries(fullArchive()).contains("added.txt"));
+    // Nothing but the archive is left in the destination.
+    EXPECT_EQ(QDir(destination).entryList(QDir::Files | QDir::Hidden), QStringList({"docs.7z"}));
+    EXPECT_EQ(recorder.events,
+        QList<int>({WM_BACKUP_STARTED, WM_BACKUP_COPYING, WM_BACKUP_FINISHED, WM_BACKUP_STARTED, WM_BACKUP_COPYING,
+            WM_BACKUP_FINISHED}));
+    EXPECT_FALSE(GetLastRunTexts().logText.isEmpty());
+}
+
+TEST_F(JobsTest, IncrementalRunsWriteOnlyTheChangesAndRestartTheChainWhenItIsLong)
+{
+    minorUpdatedNumber = 2;
+    const quint32 id = addSet(IncrementalArchiving);
+    ASSERT_EQ(ArchiveJob(id).outcome, JobOutcome::Done);
+    const QByteArray full = readFile(fullArchive());
+    ASSERT_FALSE(full.isEmpty());
+
+    writeFile(source + "/a.txt", "alpha changed");
+    writeFile(source + "/c.txt", "new file");
+    QFile::remove(source + "/sub/b.txt");
+    ASSERT_EQ(ArchiveJob(id).outcome, JobOutcome::Done);
+    EXPECT_EQ(readFile(fullArchive()), full);
+    ASSERT_EQ(updateArchives().size(), 1);
+    EXPECT_EQ(archiveEntries(destination + "/" + updateArchives().first()),
+        QStringList({"a.txt", "c.txt", "sub", "sub/b.txt (anti)"}));
+
+    // Update archive names carry the time to the second.
+    QThread::sleep(1);
+    writeFile(source + "/d.txt", "another");
+    ASSERT_EQ(ArchiveJob(id).outcome, JobOutcome::Done);
+    ASSERT_EQ(updateArchives().size(), 2);
+
+    // The chain is full: this run writes a new full archive and only then drops the old chain.
+    ASSERT_EQ(ArchiveJob(id).outcome, JobOutcome::Done);
+    EXPECT_TRUE(updateArchives().isEmpty());
+    EXPECT_EQ(archiveEntries(fullArchive()), QStringList({"a.txt", "c.txt", "d.txt", "sub", "Новый файл.txt"}));
+}
+
+TEST_F(JobsTest, FailuresLeaveThePreviousArchiveByteForByte)
+{
+    const quint32 id = addSet(FullArchiving);
+    ASSERT_EQ(ArchiveJob(id).outcome, JobOutcome::Done);
+    const QByteArray good = readFile(fullArchive());
+
+    struct Case
+    {
+        const char* name;
+        std::function<void()> arrange;
+        JobOutcome expected;
+    };
+    const QString movedSource = home.filePath("unplugged");
+    const Case cases[] = {
+        {"missing source", [&] { QDir().rename(source, movedSource); }, JobOutcome::SourceMissing},
+        {"exit code 2",
+            [&] {
+                QDir().rename(movedSource, source);
+                useFake7Zip("echo 'fatal error' >&2; exit 2");
+            },
+            JobOutcome::ToolFailed},
+        {"crash", [&] { useFake7Zip("kill -SEGV $$"); }, JobOutcome::StartFailed},
+        {"success without an archive", [&] { useFake7Zip("exit 0"); }, JobOutcome::PlaceFailed},
+    };
+    for (const Case& c : cases) {
+        c.arrange();
+        const JobResult result = ArchiveJob(id);
+        EXPECT_EQ(result.outcome, c.expected) << c.name;
+        EXPECT_EQ(readFile(fullArchive()), good) << c.name;
+        EXPECT_EQ(result.setName, "Docs") << c.name;
+        EXPECT_FALSE(result.reason.isEmpty()) << c.name;
+    }
+    EXPECT_EQ(QDir(destination).entryList(QDir::Files | QDir::Hidden), QStringList({"docs.7z"}));
+}
+
+TEST_F(JobsTest, AReportNamesTheSetTheFailureAndTheExitCode)
+{
+    const quint32 id = addSet(FullArchiving);
+    useFake7Zip("exit 2");
+    g_selectedSetId = id;
+    messages.setNextAnswer(true);
+    ASSERT_TRUE(RunBackupSet());
+    ASSERT_TRUE(WaitForJobThread(60000));
+    ASSERT_EQ(messages.questions(), QStringList({"Run this backup set: 'Docs'?"}));
+    ASSERT_EQ(messages.messages().size(), 1);
+    const QString report = messages.messages().first();
+    EXPECT_TRUE(report.contains("'Docs'")) << report.toStdString();
+    EXPECT_TRUE(report.contains("exit code 2")) << report.toStdString();
+    EXPECT_TRUE(report.contains("View Log")) << report.toStdString();
+    EXPECT_EQ(LastJobResult().outcome, JobOutcome::ToolFailed);
+    EXPECT_FALSE(IsJobRunning());
+}
+
+TEST_F(JobsTest, CancelAtTheQuestionStartsNothing)
+{
+    g_selectedSetId = addSet(FullArchiving);
+    messages.setNextAnswer(false);
+    EXPECT_FALSE(RunBackupSet());
+    EXPECT_TRUE(recorder.events.isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(fullArchive()));
+    g_selectedSetId = 999;
+    EXPECT_FALSE(RunBackupSet());
+    EXPECT_EQ(messages.messages(), QStringList({"RunBackupSet error."}));
+}
+
+TEST_F(JobsTest, OnlyOneJobRunsAtATime)
+{
+    const quint32 id = addSet(FullArchiving);
+    useFake7Zip("sleep 2; exit 0");
+    g_selectedSetId = id;
+    messages.setNextAnswer(true);
+    ASSERT_TRUE(RunBackupSet());
+    EXPECT_EQ(ArchiveJob(id).outcome, JobOutcome::Refused);
+    EXPECT_EQ(MirrorJob(id).outcome, JobOutcome::Refused);
+    EXPECT_FALSE(StartUpdateAll());
+    EXPECT_EQ(UpdateAllJob().first().outcome, JobOutcome::Refused);
+    messages.setNextAnswer(true);
+    EXPECT_FALSE(RunBackupSet());
+    ASSERT_TRUE(WaitForJobThread(60000));
+    EXPECT_FALSE(IsJobRunning());
+}
+
+TEST_F(JobsTest, AnArchiveSetWithoutADestinationWritesNothing)
+{
+    BackupSet set;
+    set.name = QStringLiteral("Nowhere");
+    set.arcName = QStringLiteral("nowhere");
+    set.source = source;
+    const JobResult result = ArchiveJob(AddBackupSet(set));
+    EXPECT_EQ(result.outcome, JobOutcome::PrepareFailed);
+    EXPECT_FALSE(QFileInfo::exists("/nowhere.7z"));
+}
+
+TEST_F(JobsTest, AJobForAVanishedSetRunsNothingAndSendsNoEvents)
+{
+    EXPECT_EQ(ArchiveJob(4242).outcome, JobOutcome::SetMissing);
+    EXPECT_EQ(MirrorJob(4242).outcome, JobOutcome::SetMissing);
+    EXPECT_TRUE(recorder.events.isEmpty());
+}
+
+TEST_F(JobsTest, ScratchArchiveOnAnotherFileSystemIsMovedIntoPlace)
+{
+    const QString shm = QStringLiteral("/dev/shm");
+    if (!QFileInfo(shm).isDir() || !QFileInfo(shm).isWritable())
+        GTEST_SKIP() << "no /dev/shm here";
+    QTemporaryDir scratch(shm + "/velmora-test-XXXXXX");
+    ASSERT_TRUE(scratch.isValid());
+    qputenv("TMPDIR", QFile::encodeName(scratch.path()));
+    const quint32 id = addSet(FullArchiving);
+    const JobResult result = ArchiveJob(id);
+    qputenv("TMPDIR", QFile::encodeName(home.filePath("tmp")));
+    ASSERT_EQ(result.outcome, JobOutcome::Done) << result.reason.toStdString();
+    EXPECT_EQ(archiveEntries(fullArchive()).size(), 4);
+    EXPECT_TRUE(treeFiles(scratch.path()).isEmpty());
+}
+
+TEST_F(JobsTest, ADestinationThatCannotBeWrittenIsReportedAndKeepsTheArchive)
+{
+    const quint32 id = addSet(FullArchiving);
+    ASSERT_EQ(ArchiveJob(id).outcome, JobOutcome::Done);
+    const QByteArray good = readFile(fullArchive());
+    // Root ignores permission bits; an immutable folder refuses even root.
+    const bool immutable = QProcess::execute("chattr", {"+i", destination}) == 0;
+    if (!immutable)
+        QFile::setPermissions(destination, QFile::ReadOwner | QFile::ExeOwner);
+    writeFile(source + "/added.txt", "new");
+    const JobResult result = ArchiveJob(id);
+    if (immutable)
+        QProcess::execute("chattr", {"-i", destination});
+    QFile::setPermissions(destination, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    if (!immutable && result.succeeded())
+        GTEST_SKIP() << "cannot make a folder unwritable here";
+    EXPECT_EQ(result.outcome, JobOutcome::PlaceFailed);
+    EXPECT_EQ(readFile(fullArchive()), good);
+}
+
+TEST_F(JobsTest, MirrorRunsMakeAnExactCopyAndDeleteWhatTheSourceNoLongerHas)
+{
+    const quint32 id = addSet(MirrorCopying);
+    ASSERT_EQ(MirrorJob(id).outcome, JobOutcome::Done);
+    const QString mirror = destination + "/Docs";
+    EXPECT_EQ(treeFiles(mirror), treeFiles(source));
+    QFile::remove(source + "/a.txt");
+    ASSERT_EQ(MirrorJob(id).outcome, JobOutcome::Done);
+    EXPECT_EQ(treeFiles(mirror), QStringList({"sub/b.txt", "Новый файл.txt"}));
+    EXPECT_EQ(
+        recorder.events, QList<int>({WM_BACKUP_STARTED, WM_BACKUP_FINISHED, WM_BACKUP_STARTED, WM_BACKUP_FINISHED}));
+}
+
+TEST_F(JobsTest, MirrorRefusesWhereDeletingWouldHitTheSource)
+{
+    BackupSet set;
+    set.name = QStringLiteral("src");
+    set.source = source;
+    set.backupType = MirrorCopying;
+    const QByteArray before = readFile(source + "/a.txt");
+    for (const QString& target : {home.path(), source, QString()}) {
+        backupSets.clear();
+        set.target = target;
+        const quint32 id = AddBackupSet(set);
+        const JobResult result = MirrorJob(id);
+        EXPECT_EQ(result.outcome, JobOutcome::MirrorUnsafe) << target.toStdString();
+    }
+    // A mirror folder that contains the source.
+    backupSets.clear();
+    set.source = source + "/sub";
+    set.target = home.path();
+    set.name = QStringLiteral("src");
+    EXPECT_EQ(MirrorJob(AddBackupSet(set)).outcome, JobOutcome::MirrorUnsafe);
+    EXPECT_EQ(readFile(source + "/a.txt"), before);
+    EXPECT_EQ(treeFiles(source).size(), 3);
+}
+
+TEST_F(JobsTest, MirrorFailuresAreReportedWithTheToolsExitCode)
+{
+    const quint32 id = addSet(MirrorCopying);
+    roboPathXP = home.filePath("fakebin/rsync");
+    EXPECT_EQ(MirrorJob(id).outcome, JobOutcome::ToolMissing);
+    EXPECT_TRUE(recorder.events.isEmpty());
+    writeScript(roboPathXP, "exit 24");
+    EXPECT_EQ(MirrorJob(id).outcome, JobOutcome::Done);
+    writeScript(roboPathXP, "exit 23");
+    const JobResult result = MirrorJob(id);
+    EXPECT_EQ(result.outcome, JobOutcome::ToolFailed);
+    EXPECT_EQ(result.exitCode, 23);
+    QDir().rename(source, home.filePath("gone"));
+    EXPECT_EQ(MirrorJob(id).outcome, JobOutcome::SourceMissing);
+}
+
+TEST_F(JobsTest, UpdateAllRunsEverySetByItsTypeAndReportsFailuresOnce)
+{
+    const quint32 archive = addSet(IncrementalArchiving);
+    BackupSet mirror;
+    ASSERT_TRUE(GetBackupSet(archive, mirror));
+    mirror.name = QStringLiteral("Mirror");
+    mirror.backupType = MirrorCopying;
+    SaveBackupSet(AddBackupSet(mirror));
+    BackupSet broken = mirror;
+    broken.name = QStringLiteral("Broken");
+    broken.backupType = FullArchiving;
+    broken.arcName = QStringLiteral("broken");
+    broken.source = home.filePath("no such folder");
+    SaveBackupSet(AddBackupSet(broken));
+    g_profileStore->SelectSettingsFile();
+
+    ASSERT_TRUE(StartUpdateAll());
+    ASSERT_TRUE(WaitForJobThread(60000));
+    EXPECT_TRUE(QFileInfo::exists(fullArchive()));
+    EXPECT_EQ(treeFiles(destination + "/Mirror"), treeFiles(source));
+    EXPECT_FALSE(QFileInfo::exists(destination + "/.7z"));
+    ASSERT_EQ(messages.messages().size(), 1);
+    EXPECT_TRUE(messages.messages().first().contains("Broken"));
+    EXPECT_FALSE(messages.messages().first().contains("Docs"));
+    // The window stays busy from the first set to the last: the outer pair encloses the sets' own.
+    ASSERT_GE(recorder.events.size(), 2);
+    EXPECT_EQ(recorder.events.first(), WM_BACKUP_STARTED);
+    EXPECT_EQ(recorder.events.last(), WM_BACKUP_FINISHED);
+    EXPECT_EQ(recorder.events.count(WM_BACKUP_STARTED), 4);
+    const QString log = GetLastRunTexts().logText;
+    EXPECT_TRUE(log.contains("=== Docs ===")) << log.toStdString();
+    EXPECT_TRUE(log.contains("=== Mirror ===")) << log.toStdString();
+}
+
+TEST_F(JobsTest, StampLastRunSavesTheSetAtOnce)
+{
+    g_selectedSetId = addSet(FullArchiving);
+    StampLastRun();
+    const QString today = DateStamp(false);
+    EXPECT_TRUE(readFile(setFile("Docs")).contains("\nlastrun=" + today.toUtf8() + "\n"));
+    LoadAllBackupSets();
+    EXPECT_EQ(backupSets.first().lastRun, today);
+}

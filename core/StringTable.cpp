@@ -55,7 +55,9 @@ constexpr TableEntry kStringTable[] = {
         QT_TRANSLATE_NOOP(
             "StringTable", "the new archive could not be put in place: %1. The previous archive was left as it was.")},
     {137, QT_TRANSLATE_NOOP("StringTable", "the private temporary folder could not be prepared. Nothing was changed.")},
-    {138, QT_TRANSLATE_NOOP("StringTable", "the source or the destination is empty. Nothing was changed.")},
+    {138,
+        QT_TRANSLATE_NOOP(
+            "StringTable", "the source or the destination is empty or not a full folder path. Nothing was changed.")},
     {139,
         QT_TRANSLATE_NOOP("StringTable",
             "the mirror folder '%1' is the source folder, lies inside it or contains it. "
@@ -65,6 +67,8 @@ constexpr TableEntry kStringTable[] = {
     {142, QT_TRANSLATE_NOOP("StringTable", "the set no longer exists.")},
     {143, QT_TRANSLATE_NOOP("StringTable", "7-Zip wrote no archive")},
     {144, QT_TRANSLATE_NOOP("StringTable", "View Log shows the output.")},
+    {145,
+        QT_TRANSLATE_NOOP("StringTable", "the archive name '%1' cannot be used as a file name. Nothing was changed.")},
 };
 
 const TableEntry* findEntry(int id)

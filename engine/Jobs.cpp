@@ -64,6 +64,12 @@ JobResult failure(const BackupSet& set, JobOutcome outcome, const QString& reaso
     return {outcome, set.name, exitCode, reason};
 }
 
+// Relative paths would depend on the current folder, and rsync takes "name:path" for another machine.
+bool isUsablePath(const QString& path)
+{
+    return !path.trimmed().isEmpty() && QDir::isAbsolutePath(path);
+}
+
 bool isExistingFolder(const QString& path)
 {
     return !path.isEmpty() && QFileInfo(path).isDir();
@@ -101,8 +107,11 @@ JobResult archiveJobBody(const BackupSet& stored, const QString& logHeading)
 {
     BackupSet set = stored;
     // Without a destination the archive would land in the root folder.
-    if (set.target.trimmed().isEmpty() || set.source.trimmed().isEmpty())
+    if (!isUsablePath(set.target) || !isUsablePath(set.source))
         return failure(set, JobOutcome::PrepareFailed, LoadStringById(138));
+    // The archive name is a file name in the destination; "../x" would write elsewhere.
+    if (!ProfileStore::isValidSetName(set.arcName))
+        return failure(set, JobOutcome::PrepareFailed, LoadStringById(145).arg(set.arcName));
     // A missing source would make 7-Zip write an empty archive, which must never replace a good one.
     if (!isExistingFolder(set.source))
         return failure(set, JobOutcome::SourceMissing, sourceMissingReason(set));
@@ -175,7 +184,7 @@ bool isSameOrInside(const QString& inner, const QString& outer)
 JobResult mirrorJobBody(const BackupSet& set, const QString& logHeading)
 {
     // rsync --delete makes the mirror folder equal to the source and deletes everything else in it.
-    if (set.source.trimmed().isEmpty() || set.target.trimmed().isEmpty())
+    if (!isUsablePath(set.source) || !isUsablePath(set.target))
         return failure(set, JobOutcome::MirrorUnsafe, LoadStringById(138));
     if (!isExistingFolder(set.source))
         return failure(set, JobOutcome::SourceMissing, sourceMissingReason(set));

@@ -215,15 +215,28 @@ TEST_F(JobsTest, OnlyOneJobRunsAtATime)
     EXPECT_FALSE(IsJobRunning());
 }
 
-TEST_F(JobsTest, AnArchiveSetWithoutADestinationWritesNothing)
+TEST_F(JobsTest, ArchiveSetsNeedFullPathsAndAnArchiveNameThatIsAFileName)
 {
-    BackupSet set;
-    set.name = QStringLiteral("Nowhere");
-    set.arcName = QStringLiteral("nowhere");
-    set.source = source;
-    const JobResult result = ArchiveJob(AddBackupSet(set));
-    EXPECT_EQ(result.outcome, JobOutcome::PrepareFailed);
+    struct Case
+    {
+        QString target;
+        QString arcName;
+    };
+    const Case cases[]
+        = {{QString(), "nowhere"}, {"relative/dest", "docs"}, {destination, "../escaped"}, {destination, ""}};
+    for (const Case& c : cases) {
+        backupSets.clear();
+        BackupSet set;
+        set.name = QStringLiteral("Nowhere");
+        set.arcName = c.arcName;
+        set.source = source;
+        set.target = c.target;
+        const JobResult result = ArchiveJob(AddBackupSet(set));
+        EXPECT_EQ(result.outcome, JobOutcome::PrepareFailed) << c.target.toStdString() << c.arcName.toStdString();
+    }
     EXPECT_FALSE(QFileInfo::exists("/nowhere.7z"));
+    EXPECT_FALSE(QFileInfo::exists(home.filePath("escaped.7z")));
+    EXPECT_TRUE(treeFiles(destination).isEmpty());
 }
 
 TEST_F(JobsTest, AJobForAVanishedSetRunsNothingAndSendsNoEvents)

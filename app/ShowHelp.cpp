@@ -1,0 +1,55 @@
+#include "ShowHelp.h"
+
+#include "Settings.h"
+#include "ToolLocations.h"
+
+#include <QDesktopServices>
+#include <QFileInfo>
+
+namespace {
+
+UrlOpener& urlOpener()
+{
+    static UrlOpener opener;
+    return opener;
+}
+
+} // namespace
+
+QString HelpPagePath(const QString& programFolder)
+{
+    // The page follows langID as it is now, also when the language was switched during this run.
+    const QString page = langID == 1 ? QStringLiteral("help_ru.html") : QStringLiteral("help_en.html");
+    return programFolder + QStringLiteral("help/") + page;
+}
+
+QString HelpPagePath()
+{
+    return HelpPagePath(ModuleFolder());
+}
+
+void ShowHelp(const QString& programFolder)
+{
+    const QString page = HelpPagePath(programFolder);
+    // Without the page a browser would only show an error of its own; the command then does nothing visible.
+    if (!QFileInfo(page).isFile())
+        return;
+    OpenUrl(QUrl::fromLocalFile(page));
+}
+
+void ShowHelp()
+{
+    ShowHelp(ModuleFolder());
+}
+
+void setUrlOpener(UrlOpener opener)
+{
+    urlOpener() = std::move(opener);
+}
+
+bool OpenUrl(const QUrl& url)
+{
+    if (urlOpener())
+        return urlOpener()(url);
+    return QDesktopServices::openUrl(url);
+}

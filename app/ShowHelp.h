@@ -1,0 +1,25 @@
+#pragma once
+
+// Opens the help page of the interface language in the user's browser.
+
+#include <QString>
+#include <QUrl>
+
+#include <functional>
+
+// The page for the current langID below a program folder (ending in "/"): help/help_ru.html for 1,
+// help/help_en.html for any other value.
+QString HelpPagePath(const QString& programFolder);
+// The page beside the running program.
+QString HelpPagePath();
+
+// Opens the page below the program folder; a missing page or a failing browser is not reported.
+void ShowHelp(const QString& programFolder);
+// Opens the page beside the running program.
+void ShowHelp();
+
+using UrlOpener = std::function<bool(const QUrl&)>;
+// Replaces the way pages are opened (tests record the address instead); an empty opener restores the desktop's.
+void setUrlOpener(UrlOpener opener);
+// Opens an address with the opener in use.
+bool OpenUrl(const QUrl& url);

@@ -1,0 +1,105 @@
+#include "AppIcons.h"
+#include "CAboutDlg.h"
+#include "Settings.h"
+#include "ShowHelp.h"
+#include "TempHome.h"
+#include "ToolLocations.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QImage>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+class HelpTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        savedLangID = langID;
+        setUrlOpener([this](const QUrl& url) {
+            opened.append(url);
+            return true;
+        });
+    }
+    void TearDown() override
+    {
+        setUrlOpener({});
+        langID = savedLangID;
+    }
+    QString folder() const { return programFolder.path() + QLatin1Char('/'); }
+    void writeHelpPages()
+    {
+        QDir(programFolder.path()).mkpath(QStringLiteral("help"));
+        writeFile(programFolder.filePath(QStringLiteral("help/help_en.html")), "<html>en</html>");
+        writeFile(programFolder.filePath(QStringLiteral("help/help_ru.html")), "<html>ru</html>");
+    }
+
+    QTemporaryDir programFolder;
+    qint32 savedLangID = 0;
+    QList<QUrl> opened;
+};
+
+TEST_F(HelpTest, OpensThePageOfTheCurrentLanguage)
+{
+    writeHelpPages();
+    // Only 1 is Russian; any other value, such as 2, falls back to English. The page follows langID as it is
+    // now, so a language switched during the run takes effect at once.
+    for (const qint32 language : {0, 1, 2}) {
+        langID = language;
+        ShowHelp(folder());
+    }
+    const QList<QUrl> expected = {
+        QUrl::fromLocalFile(folder() + "help/help_en.html"),
+        QUrl::fromLocalFile(folder() + "help/help_ru.html"),
+        QUrl::fromLocalFile(folder() + "help/help_en.html"),
+    };
+    EXPECT_EQ(opened, expected);
+}
+
+TEST_F(HelpTest, MissingHelpFolderDoesNothingVisible)
+{
+    langID = 1;
+    EXPECT_EQ(HelpPagePath(), ModuleFolder() + "help/help_ru.html");
+    ShowHelp(folder());
+    EXPECT_TRUE(opened.isEmpty());
+}
+
+TEST(AboutBox, ClosesOnOkAndOnEsc)
+{
+    CAboutDlg about;
+    EXPECT_EQ(about.windowTitle(), "About Velmora");
+
+    QTimer::singleShot(0, [] {
+        if (QWidget* box = QApplication::activeModalWidget())
+            box->findChild<QPushButton*>("ctl1")->click();
+    });
+    EXPECT_EQ(about.exec(), QDialog::Accepted);
+
+    QTimer::singleShot(0, [] {
+        if (QWidget* box = QApplication::activeModalWidget())
+            QTest::keyClick(box, Qt::Key_Escape);
+    });
+    EXPECT_EQ(about.exec(), QDialog::Rejected);
+}
+
+TEST(AppIcons, EveryRowKindHasItsOwnImage)
+{
+    EXPECT_TRUE(AppIcon(999).isNull());
+    const int ids[] = {128, 141, 142, 143, 144, 150};
+    QList<QImage> images;
+    for (int id : ids) {
+        const QIcon icon = AppIcon(id);
+        ASSERT_FALSE(icon.isNull()) << id;
+        EXPECT_TRUE(icon.availableSizes().contains(QSize(16, 16))) << id;
+        EXPECT_TRUE(icon.availableSizes().contains(QSize(32, 32))) << id;
+        images.append(icon.pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32));
+    }
+    for (int i = 0; i < images.size(); ++i)
+        for (int j = i + 1; j < images.size(); ++j)
+            EXPECT_NE(images[i], images[j]) << ids[i] << " and " << ids[j] << " look the same at 16 pixels";
+}

@@ -18,11 +18,12 @@ void writeSetFiles(const QString& folder, int count)
     for (int i = 0; i < count; ++i) {
         QFile file(QStringLiteral("%1/Set %2.ini").arg(folder).arg(i));
         file.open(QIODevice::WriteOnly);
-        file.write(QStringLiteral("[Velmora Project file]\nnID=%1\nname=Set %1\narcname=set%1\nsource=/home/user/data/%1\n"
-                                  "target=/media/backup\nexTypeList=*.bak;*.tmp\nexPathList=cache/;/home/user/data/%1/tmp/\n"
-                                  "ArcType=0\nCompLevel=3\nSolid=1\nBackupType=1\nlastrun=2026-12-01\n")
-                       .arg(i)
-                       .toUtf8());
+        file.write(
+            QStringLiteral("[Velmora Project file]\nnID=%1\nname=Set %1\narcname=set%1\nsource=/home/user/data/%1\n"
+                           "target=/media/backup\nexTypeList=*.bak;*.tmp\nexPathList=cache/;/home/user/data/%1/tmp/\n"
+                           "ArcType=0\nCompLevel=3\nSolid=1\nBackupType=1\nlastrun=2026-12-01\n")
+                .arg(i)
+                .toUtf8());
     }
 }
 
@@ -36,8 +37,8 @@ void LoadThousandSets(benchmark::State& state)
         LoadAllBackupSets();
         benchmark::DoNotOptimize(backupSets.size());
     }
-    state.counters["per_set_us"] = benchmark::Counter(double(state.iterations()) * state.range(0) / 1e6,
-                                                      benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["per_set_us"] = benchmark::Counter(
+        double(state.iterations()) * state.range(0) / 1e6, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
     g_profileStore = nullptr;
 }
 BENCHMARK(LoadThousandSets)->Arg(1000)->Unit(benchmark::kMillisecond);

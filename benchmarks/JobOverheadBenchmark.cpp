@@ -1,0 +1,160 @@
+// A job's cost over running the same tool by hand on the same files, and the runner's capture speed.
+
+#include "ArchiveCommand.h"
+#include "ConsoleRunner.h"
+#include "Jobs.h"
+#include "MirrorCommand.h"
+#include "ProfileStore.h"
+#include "SetCollection.h"
+#include "Settings.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+struct Workspace
+{
+    QTemporaryDir dir;
+    QString source = dir.filePath("source");
+    QString destination = dir.filePath("destination");
+
+    Workspace()
+    {
+        qputenv("TMPDIR", QFile::encodeName(dir.filePath("tmp")));
+        QDir().mkpath(dir.filePath("tmp"));
+        QDir().mkpath(destination);
+        // 200 files of 1 MB in 10 folders: data that does not compress, as photos and archives do not.
+        QByteArray block(1 << 20, Qt::Uninitialized);
+        for (int folder = 0; folder < 10; ++folder) {
+            QDir().mkpath(QStringLiteral("%1/f%2").arg(source).arg(folder));
+            for (int file = 0; file < 20; ++file) {
+                QRandomGenerator::global()->fillRange(reinterpret_cast<quint32*>(block.data()), block.size() / 4);
+                QFile out(QStringLiteral("%1/f%2/file%3.bin").arg(source).arg(folder).arg(file));
+                out.open(QIODevice::WriteOnly);
+                out.write(block);
+            }
+        }
+    }
+};
+
+Workspace& workspace()
+{
+    static Workspace space;
+    return space;
+}
+
+quint32 addSet(qint32 backupType)
+{
+    static ProfileStore store(
+        QStringLiteral("Velmora"), workspace().dir.filePath("config"), workspace().dir.filePath("docs"));
+    g_profileStore = &store;
+    backupSets.clear();
+    minorUpdatedNumber = 10;
+    roboPathXP = QStringLiteral("/usr/bin/rsync");
+    BackupSet set;
+    set.name = QStringLiteral("Bench");
+    set.arcName = QStringLiteral("bench");
+    set.source = workspace().source;
+    set.target = workspace().destination;
+    set.compLevel = 0;
+    set.backupType = backupType;
+    return AddBackupSet(set);
+}
+
+void runByHand(const Command& command)
+{
+    QProcess process;
+    process.start(command.program, command.arguments);
+    process.waitForFinished(-1);
+}
+
+// The job also flushes the new archive to disk before it replaces the old one; by hand nothing is flushed.
+void ArchiveJobOverTool(benchmark::State& state)
+{
+    const quint32 id = addSet(FullArchiving);
+    BackupSet set;
+    GetBackupSet(id, set);
+    const Command command = BuildArchiveCommand(set).command;
+    double jobSeconds = 0;
+    double toolSeconds = 0;
+    for (auto _ : state) {
+        QElapsedTimer timer;
+        timer.start();
+        ArchiveJob(id);
+        const double jobTime = timer.nsecsElapsed() / 1e9;
+        jobSeconds += jobTime;
+        QFile::remove(g_scratchArchivePath);
+        timer.restart();
+        runByHand(command);
+        toolSeconds += timer.nsecsElapsed() / 1e9;
+        QFile::remove(g_scratchArchivePath);
+        state.SetIterationTime(jobTime);
+    }
+    state.counters["job_s"] = jobSeconds / double(state.iterations());
+    state.counters["by_hand_s"] = toolSeconds / double(state.iterations());
+    state.counters["ratio"] = jobSeconds / toolSeconds;
+}
+BENCHMARK(ArchiveJobOverTool)->Iterations(3)->Unit(benchmark::kMillisecond)->UseManualTime();
+
+void MirrorJobOverTool(benchmark::State& state)
+{
+    const quint32 id = addSet(MirrorCopying);
+    BackupSet set;
+    GetBackupSet(id, set);
+    const Command command = BuildMirrorCommand(set);
+    const QString mirror = MirrorFolder(set);
+    double jobSeconds = 0;
+    double toolSeconds = 0;
+    for (auto _ : state) {
+        QDir(mirror).removeRecursively();
+        QElapsedTimer timer;
+        timer.start();
+        MirrorJob(id);
+        const double jobTime = timer.nsecsElapsed() / 1e9;
+        jobSeconds += jobTime;
+        QDir(mirror).removeRecursively();
+        QDir().mkdir(mirror);
+        timer.restart();
+        runByHand(command);
+        toolSeconds += timer.nsecsElapsed() / 1e9;
+        state.SetIterationTime(jobTime);
+    }
+    state.counters["job_s"] = jobSeconds / double(state.iterations());
+    state.counters["by_hand_s"] = toolSeconds / double(state.iterations());
+    state.counters["ratio"] = jobSeconds / toolSeconds;
+}
+BENCHMARK(MirrorJobOverTool)->Iterations(3)->Unit(benchmark::kMillisecond)->UseManualTime();
+
+void RunnerCapture(benchmark::State& state)
+{
+    const qint64 bytes = 50ll << 20;
+    Command command;
+    command.program = QStringLiteral("/bin/sh");
+    command.arguments = {QStringLiteral("-c"),
+        QStringLiteral("head -c %1 /dev/zero | tr '\\0' x; head -c %1 /dev/zero | tr '\\0' y >&2").arg(bytes)};
+    for (auto _ : state) {
+        const RunResult result = ExecuteCommand(command);
+        benchmark::DoNotOptimize(result.output.size() + result.secondOutput.size());
+    }
+    state.SetBytesProcessed(state.iterations() * bytes * 2);
+}
+BENCHMARK(RunnerCapture)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,17 @@
+#pragma once
+
+// Asks for one folder to leave out of a backup set: typed as a partial path or picked.
+
+#include "CExEntryDlg.h"
+
+class CExPathDlg : public CExEntryDlg
+{
+    Q_OBJECT
+
+public:
+    explicit CExPathDlg(QWidget* parent = nullptr);
+
+public slots:
+    // A picked folder replaces whatever was typed; cancelling the picker keeps it.
+    void OnBrowse();
+};

@@ -1,0 +1,156 @@
+#include "COptionsDlg.h"
+
+#include "ArchiveChoices.h"
+#include "DialogTemplate.h"
+#include "FileChooser.h"
+#include "FolderPicker.h"
+#include "SetCollection.h"
+#include "Settings.h"
+#include "StringTable.h"
+#include "ToolLocations.h"
+#include "UserMessages.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMutexLocker>
+#include <QPushButton>
+#include <QRegularExpression>
+
+COptionsDlg::COptionsDlg(QWidget* parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("COptionsDlg"));
+    setWindowTitle(tr("Options"));
+    using C = ControlTemplate;
+    BuildDialogTemplate(this, QSize(260, 147),
+        {
+            {C::Label, 1024, QT_TRANSLATE_NOOP("COptionsDlg", "Default archive type:"), 7, 9, 130, 8},
+            {C::ComboBox, 1024, nullptr, 140, 7, 50, 14},
+            {C::Label, 1020, QT_TRANSLATE_NOOP("COptionsDlg", "Default compression level:"), 7, 27, 130, 8},
+            {C::ComboBox, 1020, nullptr, 140, 25, 50, 14},
+            {C::Label, 1034, QT_TRANSLATE_NOOP("COptionsDlg", "Incremental copies to keep:"), 7, 45, 130, 8},
+            {C::Edit, 1034, nullptr, 140, 43, 50, 14},
+            {C::Label, 1007, QT_TRANSLATE_NOOP("COptionsDlg", "Default backup location:"), 7, 63, 246, 8},
+            {C::Edit, 1007, nullptr, 7, 73, 226, 14},
+            {C::PushButton, 1014, "...", 236, 73, 17, 14},
+            {C::Label, 1008, QT_TRANSLATE_NOOP("COptionsDlg", "rsync location:"), 7, 93, 246, 8},
+            {C::Edit, 1008, nullptr, 7, 103, 226, 14},
+            {C::PushButton, 1015, "...", 236, 103, 17, 14},
+            {C::PushButton, 1039, QT_TRANSLATE_NOOP("COptionsDlg", "Update &All"), 7, 126, 70, 14},
+            {C::DefaultButton, 1, QT_TRANSLATE_NOOP("COptionsDlg", "OK"), 147, 126, 50, 14},
+            {C::PushButton, 2, QT_TRANSLATE_NOOP("COptionsDlg", "Cancel"), 203, 126, 50, 14},
+        });
+    m_arcTypeList = FindControl<QComboBox>(this, 1024);
+    m_compLevelList = FindControl<QComboBox>(this, 1020);
+    m_copiesEdit = FindControl<QLineEdit>(this, 1034);
+    m_locationEdit = FindControl<QLineEdit>(this, 1007);
+    m_roboPathEdit = FindControl<QLineEdit>(this, 1008);
+    connect(FindControl<QPushButton>(this, 1014), &QPushButton::clicked, this, &COptionsDlg::OnBrowseLocation);
+    connect(FindControl<QPushButton>(this, 1015), &QPushButton::clicked, this, &COptionsDlg::OnBrowseRoboPath);
+    connect(FindControl<QPushButton>(this, 1039), &QPushButton::clicked, this, &COptionsDlg::OnUpdateAll);
+    connect(FindControl<QPushButton>(this, 1), &QPushButton::clicked, this, &COptionsDlg::OnOK);
+    connect(FindControl<QPushButton>(this, 2), &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void COptionsDlg::showEvent(QShowEvent* event)
+{
+    if (!m_initialised)
+        OnInitDialog();
+    QDialog::showEvent(event);
+}
+
+void COptionsDlg::OnInitDialog()
+{
+    m_initialised = true;
+    m_arcTypeList->setFocus();
+    FillArchiveTypeList(m_arcTypeList);
+    FillCompressionLevelList(m_compLevelList);
+    m_arcType = defaultArcType;
+    m_compLevel = defaultCompLevel;
+    m_location = defaultArcLocation;
+    m_copiesToKeep = minorUpdatedNumber;
+    // rsync is no fixed part of the system: the field shows the stored location and stays editable.
+    m_roboPath = RobocopyPath();
+    showFields();
+}
+
+bool COptionsDlg::parseWholeNumber(const QString& text, qint32& value)
+{
+    static const QRegularExpression wholeNumber(QStringLiteral("^[+-]?[0-9]+$"));
+    const QString trimmed = text.trimmed();
+    if (!wholeNumber.match(trimmed).hasMatch())
+        return false;
+    bool ok = false;
+    const qint32 number = trimmed.toInt(&ok, 10);
+    if (!ok)
+        return false;
+    value = number;
+    return true;
+}
+
+bool COptionsDlg::takeFields()
+{
+    m_arcType = m_arcTypeList->currentIndex();
+    m_compLevel = m_compLevelList->currentIndex();
+    m_location = m_locationEdit->text();
+    m_roboPath = m_roboPathEdit->text();
+    if (!parseWholeNumber(m_copiesEdit->text(), m_copiesToKeep)) {
+        userMessages().showMessage(tr("Please enter an integer."), UserMessages::Icon::Warning);
+        m_copiesEdit->setFocus();
+        m_copiesEdit->selectAll();
+        return false;
+    }
+    return true;
+}
+
+void COptionsDlg::showFields()
+{
+    m_arcTypeList->setCurrentIndex(m_arcType);
+    m_compLevelList->setCurrentIndex(m_compLevel);
+    m_copiesEdit->setText(QString::number(m_copiesToKeep));
+    m_locationEdit->setText(m_location);
+    m_roboPathEdit->setText(m_roboPath);
+}
+
+// The browse buttons change only their own field, so a half-typed number elsewhere is left as typed.
+void COptionsDlg::OnBrowseLocation()
+{
+    const QString folder = PickDirectory(LoadStringById(117), this);
+    if (folder.isEmpty())
+        return;
+    m_location = folder;
+    m_locationEdit->setText(m_location);
+}
+
+void COptionsDlg::OnBrowseRoboPath()
+{
+    const QString file = fileChooser().chooseFile(this, LoadStringById(109));
+    if (file.isEmpty())
+        return;
+    m_roboPath = file;
+    m_roboPathEdit->setText(m_roboPath);
+}
+
+void COptionsDlg::OnUpdateAll()
+{
+    if (!userMessages().askOkCancel(LoadStringById(125), UserMessages::Icon::Question))
+        return;
+    // The location counts even when the copies field is refused.
+    takeFields();
+    {
+        QMutexLocker lock(&backupSetsMutex());
+        for (BackupSet& set : backupSets)
+            set.target = m_location;
+    }
+    // Written at once: a later reload of the collection must not bring the old destinations back.
+    SaveAllBackupSets();
+    m_setsChanged = true;
+}
+
+void COptionsDlg::OnOK()
+{
+    if (!takeFields())
+        return;
+    defaultArcLocation = m_location;
+    accept();
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+// The dialog in which the program-wide settings are changed, and from which every set's destination
+// can be set at once.
+
+#include <QDialog>
+
+class QComboBox;
+class QLineEdit;
+
+class COptionsDlg : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit COptionsDlg(QWidget* parent = nullptr);
+
+    // Shows the current settings; runs by itself the first time the dialog is shown.
+    void OnInitDialog();
+    // True once "Update All" has given every set the location, whatever the dialog ends with.
+    bool setsChanged() const { return m_setsChanged; }
+
+    // A whole decimal number with an optional sign and blanks around it; no range beyond 32 bits.
+    static bool parseWholeNumber(const QString& text, qint32& value);
+
+    qint32 m_arcType = 0;
+    qint32 m_compLevel = 0;
+    qint32 m_copiesToKeep = 0;
+    QString m_location;
+    QString m_roboPath;
+
+public slots:
+    void OnOK();
+    void OnUpdateAll();
+    void OnBrowseLocation();
+    void OnBrowseRoboPath();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    // False, after telling the user, when the copies field holds no whole number; the rest is taken anyway.
+    bool takeFields();
+    void showFields();
+
+    QComboBox* m_arcTypeList = nullptr;
+    QComboBox* m_compLevelList = nullptr;
+    QLineEdit* m_copiesEdit = nullptr;
+    QLineEdit* m_locationEdit = nullptr;
+    QLineEdit* m_roboPathEdit = nullptr;
+    bool m_setsChanged = false;
+    bool m_initialised = false;
+};

@@ -1,0 +1,85 @@
+#pragma once
+
+// The dialog in which a backup set is created or edited; it works on its own copy of the set.
+
+#include "BackupSet.h"
+
+#include <QDialog>
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QToolButton;
+
+class CSetPropDlg : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit CSetPropDlg(QWidget* parent = nullptr);
+
+    // Shows m_set in the controls; runs by itself the first time the dialog is shown.
+    void OnInitDialog();
+    // Sorts both exclusion lists of m_set and shows them.
+    void RefreshExclusionLists();
+    // What Add type and Add path do with the text their entry dialog returned.
+    void addTypeEntry(const QString& text);
+    void addPathEntry(const QString& text);
+
+    // A set name is also the base name of its file, so it must be one that can be written in the set folder.
+    static bool isUsableSetName(const QString& name);
+
+    // The working copy: filled by the caller before the dialog opens, read by the caller after OK.
+    BackupSet m_set;
+    bool m_bNew = false;
+
+public slots:
+    void OnOK();
+    void OnFileNameFromSetName();
+    void OnBrowseSource();
+    void OnBrowseDestination();
+    // A command of the custom source menu; any other id changes nothing.
+    void OnCustomSource(int commandId);
+    void OnAddType();
+    void OnAddPath();
+    void OnRemoveType();
+    void OnRemovePath();
+    // Mirror copying makes no archive, so the archive options have nothing to say.
+    void OnBackupTypeChanged();
+    // Only 7z archives can be solid.
+    void OnArcTypeChanged();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void createCustomSourceMenu();
+    void takeFields();
+    void showFields();
+    void removeSelectedEntry(QListWidget* list, meSortStringArray& entries);
+
+    QLineEdit* m_nameEdit = nullptr;
+    QLineEdit* m_arcNameEdit = nullptr;
+    QLineEdit* m_sourceEdit = nullptr;
+    QLineEdit* m_targetEdit = nullptr;
+    QToolButton* m_customSource = nullptr;
+    QMenu* m_customSourceMenu = nullptr;
+    QComboBox* m_backupTypeList = nullptr;
+    QListWidget* m_typeList = nullptr;
+    QListWidget* m_pathList = nullptr;
+    QComboBox* m_arcTypeList = nullptr;
+    QComboBox* m_compLevelList = nullptr;
+    QCheckBox* m_solidCheck = nullptr;
+
+    // The field values, exchanged with the controls all at once.
+    QString m_name;
+    QString m_arcName;
+    QString m_source;
+    QString m_target;
+    bool m_solid = false;
+
+    QString m_openingName;
+    bool m_initialised = false;
+};

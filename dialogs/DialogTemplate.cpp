@@ -1,0 +1,101 @@
+#include "DialogTemplate.h"
+
+#include "DialogUnits.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QToolButton>
+
+QString ControlObjectName(const ControlTemplate& control)
+{
+    switch (control.kind) {
+    case ControlTemplate::Label:
+        return QStringLiteral("label%1").arg(control.id);
+    case ControlTemplate::GroupBox:
+        return QStringLiteral("group%1").arg(control.id);
+    default:
+        return ControlObjectName(control.id);
+    }
+}
+
+QString ControlObjectName(int id)
+{
+    if (id == 1)
+        return QStringLiteral("okButton");
+    if (id == 2)
+        return QStringLiteral("cancelButton");
+    return QStringLiteral("ctl%1").arg(id);
+}
+
+namespace {
+
+QWidget* createControl(QDialog* dialog, const ControlTemplate& control, const QString& text)
+{
+    switch (control.kind) {
+    case ControlTemplate::Label:
+        return new QLabel(text, dialog);
+    case ControlTemplate::Edit:
+        return new QLineEdit(dialog);
+    case ControlTemplate::PushButton:
+    case ControlTemplate::DefaultButton: {
+        auto* button = new QPushButton(text, dialog);
+        // Only the template's default button answers Enter, whichever button had the focus last.
+        button->setAutoDefault(false);
+        button->setDefault(control.kind == ControlTemplate::DefaultButton);
+        return button;
+    }
+    case ControlTemplate::CheckBox:
+        return new QCheckBox(text, dialog);
+    case ControlTemplate::ComboBox:
+        return new QComboBox(dialog);
+    case ControlTemplate::ListBox:
+        return new QListWidget(dialog);
+    case ControlTemplate::GroupBox:
+        return new QGroupBox(text, dialog);
+    case ControlTemplate::MenuButton: {
+        auto* button = new QToolButton(dialog);
+        button->setText(text);
+        button->setPopupMode(QToolButton::InstantPopup);
+        button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        return button;
+    }
+    }
+    return nullptr;
+}
+
+} // namespace
+
+void BuildDialogTemplate(QDialog* dialog, QSize templateSize, const QList<ControlTemplate>& controls)
+{
+    const DialogUnits units(dialog->font());
+    const char* context = dialog->metaObject()->className();
+    QList<QWidget*> created;
+    for (const ControlTemplate& control : controls) {
+        const QString text = control.text ? QCoreApplication::translate(context, control.text) : QString();
+        QWidget* widget = createControl(dialog, control, text);
+        widget->setObjectName(ControlObjectName(control));
+        widget->setGeometry(units.rect(control.left, control.top, control.width, control.height));
+        created.append(widget);
+    }
+    // A label's mnemonic moves the focus to the control it names.
+    for (int i = 0; i < controls.size(); ++i) {
+        if (controls[i].kind != ControlTemplate::Label)
+            continue;
+        auto* label = static_cast<QLabel*>(created[i]);
+        for (int j = 0; j < controls.size(); ++j) {
+            if (controls[j].kind != ControlTemplate::Label && controls[j].kind != ControlTemplate::GroupBox
+                && controls[j].id == controls[i].id) {
+                label->setBuddy(created[j]);
+                break;
+            }
+        }
+    }
+    dialog->setFixedSize(units.x(templateSize.width()), units.y(templateSize.height()));
+}

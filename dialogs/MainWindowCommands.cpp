@@ -1,0 +1,52 @@
+#include "MainWindowCommands.h"
+
+#include "COptionsDlg.h"
+#include "CSetPropDlg.h"
+#include "ProfileStore.h"
+#include "SetCollection.h"
+#include "Settings.h"
+
+#include <QFileInfo>
+
+bool NewSetCommand(QWidget* owner)
+{
+    CSetPropDlg dialog(owner);
+    dialog.m_set.id = NewBackupSetId();
+    dialog.m_bNew = true;
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    const quint32 id = AddBackupSet(dialog.m_set);
+    g_profileStore->SelectSetFile(dialog.m_set.name);
+    SaveBackupSet(id);
+    g_profileStore->SelectSettingsFile();
+    return true;
+}
+
+bool PropertiesCommand(QWidget* owner, quint32 setId)
+{
+    CSetPropDlg dialog(owner);
+    // A row whose set has gone has nothing to edit.
+    if (!GetBackupSet(setId, dialog.m_set))
+        return false;
+    dialog.m_bNew = false;
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    UpdateBackupSet(dialog.m_set);
+    return true;
+}
+
+bool OptionsCommand(QWidget* owner)
+{
+    COptionsDlg dialog(owner);
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    if (accepted) {
+        defaultArcType = dialog.m_arcType;
+        defaultCompLevel = dialog.m_compLevel;
+        minorUpdatedNumber = dialog.m_copiesToKeep;
+        // A path that names no file keeps the rsync location that worked before.
+        if (QFileInfo(dialog.m_roboPath).isFile())
+            roboPathXP = dialog.m_roboPath;
+    }
+    // "Update All" changes every destination even when the dialog is then cancelled.
+    return accepted || dialog.setsChanged();
+}

@@ -1,0 +1,93 @@
+#pragma once
+
+// Scripted folder picker and file chooser, a store fixture with known settings, and a way to act on a
+// modal dialog once its exec() has started.
+
+#include "FileChooser.h"
+#include "FolderPicker.h"
+#include "StoreFixture.h"
+
+#include <QApplication>
+#include <QTimer>
+
+#include <functional>
+
+// Answers each request with the next queued path; an empty queue answers as a cancelled dialog.
+class ScriptedFolderPicker : public FolderPicker
+{
+public:
+    ScriptedFolderPicker() { setFolderPicker(this); }
+    ~ScriptedFolderPicker() override { setFolderPicker(nullptr); }
+
+    QString pickFolder(QWidget*, const QString& title) override
+    {
+        titles.append(title);
+        return answers.isEmpty() ? QString() : answers.takeFirst();
+    }
+
+    QStringList answers;
+    QStringList titles;
+};
+
+class ScriptedFileChooser : public FileChooser
+{
+public:
+    ScriptedFileChooser() { setFileChooser(this); }
+    ~ScriptedFileChooser() override { setFileChooser(nullptr); }
+
+    QString chooseFile(QWidget*, const QString& filter) override
+    {
+        filters.append(filter);
+        return answers.isEmpty() ? QString() : answers.takeFirst();
+    }
+
+    QStringList answers;
+    QStringList filters;
+};
+
+class DialogFixture : public StoreFixture
+{
+protected:
+    void SetUp() override
+    {
+        StoreFixture::SetUp();
+        langID = 0;
+        defaultArcType = 0;
+        defaultCompLevel = 3;
+        roboPathXP = kDefaultRoboPathXP;
+    }
+
+    // A set in the collection and in its file, as the main window would have it.
+    quint32 storeSet(const QString& name, const QString& target = QStringLiteral("/backups"))
+    {
+        BackupSet set;
+        set.name = name;
+        set.arcName = name;
+        set.source = QStringLiteral("/data/") + name;
+        set.target = target;
+        const quint32 id = AddBackupSet(set);
+        SaveBackupSet(id);
+        g_profileStore->SelectSettingsFile();
+        return id;
+    }
+
+    ScriptedFolderPicker picker;
+    ScriptedFileChooser chooser;
+};
+
+// Queues an action on the modal dialog of type Dialog that the next exec() opens. The action must end
+// the dialog; when the dialog is not there, whatever is modal is closed so the test cannot hang.
+template<class Dialog> void whenModal(std::function<void(Dialog&)> action)
+{
+    QTimer::singleShot(0, [action] {
+        QWidget* modal = QApplication::activeModalWidget();
+        auto* dialog = qobject_cast<Dialog*>(modal);
+        if (!dialog) {
+            ADD_FAILURE() << "the expected dialog is not open";
+            if (modal)
+                modal->close();
+            return;
+        }
+        action(*dialog);
+    });
+}

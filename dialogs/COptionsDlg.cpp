@@ -24,11 +24,11 @@ COptionsDlg::COptionsDlg(QWidget* parent)
     using C = ControlTemplate;
     BuildDialogTemplate(this, QSize(260, 147),
         {
-            {C::Label, 1024, QT_TRANSLATE_NOOP("COptionsDlg", "Default archive type:"), 7, 9, 130, 8},
+            {C::Label, 1024, QT_TRANSLATE_NOOP("COptionsDlg", "Default archive type:"), 7, 7, 130, 14},
             {C::ComboBox, 1024, nullptr, 140, 7, 50, 14},
-            {C::Label, 1020, QT_TRANSLATE_NOOP("COptionsDlg", "Default compression level:"), 7, 27, 130, 8},
+            {C::Label, 1020, QT_TRANSLATE_NOOP("COptionsDlg", "Default compression level:"), 7, 25, 130, 14},
             {C::ComboBox, 1020, nullptr, 140, 25, 50, 14},
-            {C::Label, 1034, QT_TRANSLATE_NOOP("COptionsDlg", "Incremental copies to keep:"), 7, 45, 130, 8},
+            {C::Label, 1034, QT_TRANSLATE_NOOP("COptionsDlg", "Incremental copies to keep:"), 7, 43, 130, 14},
             {C::Edit, 1034, nullptr, 140, 43, 50, 14},
             {C::Label, 1007, QT_TRANSLATE_NOOP("COptionsDlg", "Default backup location:"), 7, 63, 246, 8},
             {C::Edit, 1007, nullptr, 7, 73, 226, 14},

@@ -39,8 +39,12 @@ namespace {
 QWidget* createControl(QDialog* dialog, const ControlTemplate& control, const QString& text)
 {
     switch (control.kind) {
-    case ControlTemplate::Label:
-        return new QLabel(text, dialog);
+    case ControlTemplate::Label: {
+        // A label shares its row with the control it names, so its text sits level with the control's.
+        auto* label = new QLabel(text, dialog);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        return label;
+    }
     case ControlTemplate::Edit:
         return new QLineEdit(dialog);
     case ControlTemplate::PushButton:

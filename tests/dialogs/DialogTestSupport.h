@@ -12,13 +12,12 @@
 
 #include <functional>
 
-// Answers each request with the next queued path; an empty queue answers as a cancelled dialog.
+// Each answer is the next queued path; with none left the user cancelled. Installed for its lifetime.
 class ScriptedFolderPicker : public FolderPicker
 {
 public:
     ScriptedFolderPicker() { setFolderPicker(this); }
     ~ScriptedFolderPicker() override { setFolderPicker(nullptr); }
-
     QString pickFolder(QWidget*, const QString& title) override
     {
         titles.append(title);
@@ -34,7 +33,6 @@ class ScriptedFileChooser : public FileChooser
 public:
     ScriptedFileChooser() { setFileChooser(this); }
     ~ScriptedFileChooser() override { setFileChooser(nullptr); }
-
     QString chooseFile(QWidget*, const QString& filter) override
     {
         filters.append(filter);
@@ -61,8 +59,7 @@ protected:
     quint32 storeSet(const QString& name, const QString& target = QStringLiteral("/backups"))
     {
         BackupSet set;
-        set.name = name;
-        set.arcName = name;
+        set.name = set.arcName = name;
         set.source = QStringLiteral("/data/") + name;
         set.target = target;
         const quint32 id = AddBackupSet(set);
@@ -75,19 +72,16 @@ protected:
     ScriptedFileChooser chooser;
 };
 
-// Queues an action on the modal dialog of type Dialog that the next exec() opens. The action must end
-// the dialog; when the dialog is not there, whatever is modal is closed so the test cannot hang.
+// Queues an action on the Dialog that the next exec() opens; the action must end it. Should another
+// window be modal instead, it is closed so that the test cannot hang.
 template<class Dialog> void whenModal(std::function<void(Dialog&)> action)
 {
     QTimer::singleShot(0, [action] {
         QWidget* modal = QApplication::activeModalWidget();
-        auto* dialog = qobject_cast<Dialog*>(modal);
-        if (!dialog) {
-            ADD_FAILURE() << "the expected dialog is not open";
-            if (modal)
-                modal->close();
-            return;
-        }
-        action(*dialog);
+        if (auto* dialog = qobject_cast<Dialog*>(modal))
+            return action(*dialog);
+        ADD_FAILURE() << "the expected dialog is not open";
+        if (modal)
+            modal->close();
     });
 }

@@ -8,9 +8,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QImage>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -69,21 +69,36 @@ TEST_F(HelpTest, MissingHelpFolderDoesNothingVisible)
     EXPECT_TRUE(opened.isEmpty());
 }
 
-TEST(AboutBox, ClosesOnOkAndOnEsc)
+namespace {
+
+// Sends a key to the dialog that exec() shows; a dialog the key did not close ends with -1, so the test fails
+// instead of waiting.
+void pressInModalDialog(int key)
+{
+    QTimer::singleShot(0, [key] {
+        auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(box, &press);
+        if (box->isVisible())
+            box->done(-1);
+    });
+}
+
+} // namespace
+
+TEST(AboutBox, EnterTakesTheDefaultOkButtonAndEscCloses)
 {
     CAboutDlg about;
     EXPECT_EQ(about.windowTitle(), "About Velmora");
+    QPushButton* ok = about.findChild<QPushButton*>("ctl1");
+    ASSERT_NE(ok, nullptr);
+    EXPECT_TRUE(ok->isDefault());
 
-    QTimer::singleShot(0, [] {
-        if (QWidget* box = QApplication::activeModalWidget())
-            box->findChild<QPushButton*>("ctl1")->click();
-    });
+    pressInModalDialog(Qt::Key_Return);
     EXPECT_EQ(about.exec(), QDialog::Accepted);
-
-    QTimer::singleShot(0, [] {
-        if (QWidget* box = QApplication::activeModalWidget())
-            QTest::keyClick(box, Qt::Key_Escape);
-    });
+    pressInModalDialog(Qt::Key_Escape);
     EXPECT_EQ(about.exec(), QDialog::Rejected);
 }
 

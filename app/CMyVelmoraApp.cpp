@@ -2,6 +2,7 @@
 
 #include "CMyVelmoraDlg.h"
 #include "InterfaceLanguage.h"
+#include "MessageBoxes.h"
 #include "ProfileStore.h"
 #include "Settings.h"
 #include "ToolLocations.h"
@@ -23,7 +24,13 @@ void CMyVelmoraApp::InitStoreAndLanguage(const QString& settingsBase, const QStr
 bool CMyVelmoraApp::InitInstance()
 {
     InitStoreAndLanguage();
-    CMyVelmoraDlg dialog;
-    dialog.exec();
+    MessageBoxes messageBoxes;
+    setUserMessages(&messageBoxes);
+    {
+        CMyVelmoraDlg dialog;
+        messageBoxes.setOwner(&dialog);
+        dialog.exec();
+    }
+    setUserMessages(nullptr);
     return false;
 }

@@ -1,10 +1,20 @@
 #pragma once
 
-// The program's only top-level window: the list of backup sets.
+// The program's only top-level window: the list of backup sets, the command buttons, the menus and
+// the progress bar that shows what the running job is doing.
 
 #include <QDialog>
+#include <QFont>
 
-class QListWidget;
+class CMyListCtrl;
+class CTextProgressCtrl;
+class QAction;
+class QMenu;
+class QMenuBar;
+class QPushButton;
+
+// True while a job runs; changed only on the window's thread.
+extern bool g_jobRunning;
 
 class CMyVelmoraDlg : public QDialog
 {
@@ -12,16 +22,67 @@ class CMyVelmoraDlg : public QDialog
 
 public:
     explicit CMyVelmoraDlg(QWidget* parent = nullptr);
+    ~CMyVelmoraDlg() override;
 
     void FillSetList();
+    // Column 0 takes a third of the list's client width, column 1 twice that.
+    void applyColumnWidths();
+    // The kind of row (the image index) of a set, given the kind of the row before it.
+    static int RowKind(qint32 arcType, qint32 backupType, int previousKind);
+
+    CMyListCtrl* list() const { return m_list; }
+    CTextProgressCtrl* progress() const { return m_progress; }
+    QMenu* taskMenu() const { return m_taskMenu; }
+
+public slots:
+    void OnNew();
+    void OnProperties();
+    void OnRun();
+    void OnDoubleClick();
+    void OnDelete();
+    void OnUpdateAll();
+    void OnViewLog();
+    void OnOptions();
+    void OnRemoveOldFiles();
+    void OnOpenLocation();
+    void OnRussian();
+    void OnEnglish();
+    void OnHelp();
+    void OnAbout();
 
 protected:
+    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     // Esc never closes the window.
-    void reject() override {}
+    void reject() override { }
 
 private:
-    QListWidget* m_list;
+    void createMenus();
+    void createControls();
+    void updateLanguageChecks();
+    // Takes the first selected row's set id into g_selectedSetId; false when no row is selected.
+    bool takeSelection();
+    void setBusy(bool busy);
+    QAction* addCommand(QMenu* menu, int id, const QString& text, void (CMyVelmoraDlg::*handler)());
+
+    QMenuBar* m_menuBar = nullptr;
+    QMenu* m_taskMenu = nullptr;
+    CMyListCtrl* m_list = nullptr;
+    QFont m_boldFont;
+    QPushButton* m_run = nullptr;
+    QPushButton* m_updateAll = nullptr;
+    QPushButton* m_viewLog = nullptr;
+    QPushButton* m_new = nullptr;
+    QPushButton* m_delete = nullptr;
+    QPushButton* m_properties = nullptr;
+    CTextProgressCtrl* m_progress = nullptr;
+    QAction* m_russian = nullptr;
+    QAction* m_english = nullptr;
+    // Commands that start a job or change the collection: refused while a job runs.
+    QList<QAction*> m_busyActions;
+    // Job events nest: Update All encloses the events of each of its sets.
+    int m_jobDepth = 0;
 };
 
 // Saves every set and the settings, then frees the profile store: the last thing the window does.

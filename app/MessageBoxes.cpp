@@ -22,19 +22,19 @@ QMessageBox::Icon boxIcon(UserMessages::Icon icon)
 }
 
 // Runs the box on the window's thread; a worker waits for the answer.
-template<typename Function>
-auto onGuiThread(Function function)
+template<typename Function> auto onGuiThread(Function function)
 {
     using Result = decltype(function());
     if (QThread::currentThread() == qApp->thread())
         return function();
-    Result result{};
-    QMetaObject::invokeMethod(qApp, [&] { result = function(); }, Qt::BlockingQueuedConnection);
+    Result result {};
+    QMetaObject::invokeMethod(
+        qApp, [&] { result = function(); }, Qt::BlockingQueuedConnection);
     return result;
 }
 
 int runBox(QWidget* owner, QMessageBox::Icon icon, const QString& text, QMessageBox::StandardButtons buttons,
-           QMessageBox::StandardButton defaultButton)
+    QMessageBox::StandardButton defaultButton)
 {
     QMessageBox box(icon, QApplication::applicationDisplayName(), text, buttons, owner);
     box.setDefaultButton(defaultButton);

@@ -69,6 +69,11 @@ constexpr TableEntry kStringTable[] = {
     {144, QT_TRANSLATE_NOOP("StringTable", "View Log shows the output.")},
     {145,
         QT_TRANSLATE_NOOP("StringTable", "the archive name '%1' cannot be used as a file name. Nothing was changed.")},
+    {146, QT_TRANSLATE_NOOP("StringTable", "Please enter an integer.")},
+    {147,
+        QT_TRANSLATE_NOOP("StringTable",
+            "This set name cannot be used as a file name: it may not be \".\" or \"..\", contain \"/\" "
+            "or be longer than 250 bytes. Please, choose another set name!")},
 };
 
 const TableEntry* findEntry(int id)

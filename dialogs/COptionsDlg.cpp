@@ -95,7 +95,7 @@ bool COptionsDlg::takeFields()
     m_location = m_locationEdit->text();
     m_roboPath = m_roboPathEdit->text();
     if (!parseWholeNumber(m_copiesEdit->text(), m_copiesToKeep)) {
-        userMessages().showMessage(tr("Please enter an integer."), UserMessages::Icon::Warning);
+        ShowStringMessage(146);
         m_copiesEdit->setFocus();
         m_copiesEdit->selectAll();
         return false;

@@ -332,8 +332,7 @@ void CSetPropDlg::OnOK()
         return;
     }
     if (!isUsableSetName(m_name)) {
-        userMessages().showMessage(tr("This set name cannot be used as a file name: it may not be \".\" or \"..\", "
-                                      "contain \"/\" or be longer than 250 bytes. Please, choose another set name!"));
+        ShowStringMessage(147);
         m_nameEdit->setFocus();
         return;
     }

@@ -2,6 +2,424 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="ru_RU">
 <context>
+    <name>CAboutDlg</name>
+    <message>
+        <location filename="../../app/CAboutDlg.cpp" line="36"/>
+        <source>Velmora, Version 1.02</source>
+        <translation>Velmora, версия 1.02</translation>
+    </message>
+    <message>
+        <location filename="../../app/CAboutDlg.cpp" line="37"/>
+        <source>The program runs the 7-Zip archiver and rsync.</source>
+        <translation>Программа запускает архиватор 7-Zip и rsync.</translation>
+    </message>
+    <message>
+        <location filename="../../app/CAboutDlg.cpp" line="39"/>
+        <source>Read the help</source>
+        <translation>Открыть справку</translation>
+    </message>
+    <message>
+        <location filename="../../app/CAboutDlg.cpp" line="41"/>
+        <source>OK</source>
+        <translation>ОК</translation>
+    </message>
+    <message>
+        <location filename="../../app/CAboutDlg.cpp" line="50"/>
+        <source>About Velmora</source>
+        <translation>О программе Velmora</translation>
+    </message>
+</context>
+<context>
+    <name>CExPathDlg</name>
+    <message>
+        <location filename="../../dialogs/CExPathDlg.cpp" line="13"/>
+        <source>Add Exclusion Path</source>
+        <translation>Добавить исключаемый путь</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CExPathDlg.cpp" line="17"/>
+        <source>Type here a partial path or browse for a folder:</source>
+        <translation>Введите часть пути или выберите папку:</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CExPathDlg.cpp" line="21"/>
+        <source>OK</source>
+        <translation>ОК</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CExPathDlg.cpp" line="22"/>
+        <source>Cancel</source>
+        <translation>Отмена</translation>
+    </message>
+</context>
+<context>
+    <name>CExTypeDlg</name>
+    <message>
+        <location filename="../../dialogs/CExTypeDlg.cpp" line="7"/>
+        <source>Exclude Type</source>
+        <translation>Исключить тип</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CExTypeDlg.cpp" line="11"/>
+        <source>Type here an extension with leading dot:</source>
+        <translation>Введите расширение с точкой в начале:</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CExTypeDlg.cpp" line="13"/>
+        <source>&amp;Add</source>
+        <translation>&amp;Добавить</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CExTypeDlg.cpp" line="14"/>
+        <source>Cancel</source>
+        <translation>Отмена</translation>
+    </message>
+</context>
+<context>
+    <name>CLogDlg</name>
+    <message>
+        <location filename="../../app/CLogDlg.cpp" line="31"/>
+        <source>View Log</source>
+        <translation>Журнал</translation>
+    </message>
+    <message>
+        <location filename="../../app/CLogDlg.cpp" line="49"/>
+        <source>Close</source>
+        <translation>Закрыть</translation>
+    </message>
+    <message>
+        <location filename="../../app/CLogDlg.cpp" line="81"/>
+        <source>What is it?</source>
+        <translation>Что это?</translation>
+    </message>
+</context>
+<context>
+    <name>CMyVelmoraDlg</name>
+    <message>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="86"/>
+        <source>&amp;File</source>
+        <translation>&amp;Файл</translation>
+    </message>
+    <message>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="87"/>
+        <source>&amp;Options...</source>
+        <translation>&amp;Параметры...</translation>
+    </message>
+    <message>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="88"/>
+        <source>&amp;Language</source>
+        <translation>&amp;Язык</translation>
+    </message>
+    <message>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="89"/>
+        <source>&amp;Russian</source>
+        <translation>&amp;Русский</translation>
+    </message>
+    <message>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="90"/>
+        <source>&amp;English</source>
+        <translation>&amp;Английский</translation>
+    </message>
+    <message>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="94"/>
+        <source>E&amp;xit</source>
+        <translation>В&amp;ыход</translation>
+    </message>
+    <message>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="98"/>
+        <source>&amp;Task</source>
+        <translation>&amp;Задание</translation>
+    </message>
+    <message>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="99"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="137"/>
+        <source>&amp;Run</source>
+        <translation>&amp;Запустить</translation>
+    </message>
+    <message>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="100"/>
+        <source>Remove Old &amp;Files</source>
+        <translation>Удалить старые &amp;файлы</translation>
+    </message>
+    <message>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="101"/>
+        <source>&amp;Open Location</source>
+        <translation>&amp;Открыть папку назначения</translation>
+    </message>
+    <message>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="103"/>
+        <source>&amp;New...</source>
+        <translation>&amp;Новое...</translation>
+    </message>
+    <message>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="104"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="135"/>
+        <source>&amp;Delete</source>
+        <translation>&amp;Удалить</translation>
+    </message>
+    <message>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="106"/>
+        <source>&amp;Properties...</source>
+        <translation>&amp;Свойства...</translation>
+    </message>
+    <message>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="109"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="110"/>
+        <source>&amp;Help</source>
+        <translation>&amp;Справка</translation>
+    </message>
+    <message>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="112"/>
+        <source>&amp;About...</source>
+        <translation>&amp;О программе...</translation>
+    </message>
+    <message>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="135"/>
+        <source>New...</source>
+        <translation>Новое...</translation>
+    </message>
+    <message>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="136"/>
+        <source>Properties...</source>
+        <translation>Свойства...</translation>
+    </message>
+    <message>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="136"/>
+        <source>Update &amp;All</source>
+        <translation>Обновить &amp;все</translation>
+    </message>
+    <message>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="137"/>
+        <source>View &amp;Log...</source>
+        <translation>&amp;Журнал...</translation>
+    </message>
+    <message>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="421"/>
+        <source>A backup is running. Velmora can be closed when it has finished.</source>
+        <translation>Выполняется резервное копирование. Velmora можно будет закрыть, когда оно закончится.</translation>
+    </message>
+</context>
+<context>
+    <name>COptionsDlg</name>
+    <message>
+        <location filename="../../dialogs/COptionsDlg.cpp" line="23"/>
+        <source>Options</source>
+        <translation>Параметры</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/COptionsDlg.cpp" line="27"/>
+        <source>Default archive type:</source>
+        <translation>Тип архива по умолчанию:</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/COptionsDlg.cpp" line="29"/>
+        <source>Default compression level:</source>
+        <translation>Степень сжатия по умолчанию:</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/COptionsDlg.cpp" line="31"/>
+        <source>Incremental copies to keep:</source>
+        <translation>Хранить инкрементных копий:</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/COptionsDlg.cpp" line="33"/>
+        <source>Default backup location:</source>
+        <translation>Папка для копий по умолчанию:</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/COptionsDlg.cpp" line="36"/>
+        <source>rsync location:</source>
+        <translation>Расположение rsync:</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/COptionsDlg.cpp" line="39"/>
+        <source>Update &amp;All</source>
+        <translation>Обновить &amp;все</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/COptionsDlg.cpp" line="40"/>
+        <source>OK</source>
+        <translation>ОК</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/COptionsDlg.cpp" line="41"/>
+        <source>Cancel</source>
+        <translation>Отмена</translation>
+    </message>
+</context>
+<context>
+    <name>CSetPropDlg</name>
+    <message>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="40"/>
+        <source>&amp;Application Data</source>
+        <translation>Данные &amp;приложений</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="41"/>
+        <source>My &amp;Documents</source>
+        <translation>&amp;Документы</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="42"/>
+        <source>My &amp;Pictures</source>
+        <translation>&amp;Изображения</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="43"/>
+        <source>My &amp;Music</source>
+        <translation>&amp;Музыка</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="44"/>
+        <source>&amp;Desktop</source>
+        <translation>&amp;Рабочий стол</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="46"/>
+        <source>&amp;Home</source>
+        <translation>Д&amp;омашняя папка</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="47"/>
+        <source>Mo&amp;zilla Firefox Profile</source>
+        <translation>Профиль Mo&amp;zilla Firefox</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="56"/>
+        <source>Task Properties</source>
+        <translation>Свойства задания</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="60"/>
+        <source>Set name:</source>
+        <translation>Имя набора:</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="63"/>
+        <source>File name:</source>
+        <translation>Имя файла:</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="65"/>
+        <source>Source:</source>
+        <translation>Источник:</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="68"/>
+        <source>Custom source:</source>
+        <translation>Стандартная папка:</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="69"/>
+        <source>Add</source>
+        <translation>Добавить</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="70"/>
+        <source>Destination:</source>
+        <translation>Назначение:</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="73"/>
+        <source>Backup type:</source>
+        <translation>Вид копирования:</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="75"/>
+        <source>Exclude file types:</source>
+        <translation>Исключить типы файлов:</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="77"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="81"/>
+        <source>&amp;Remove item</source>
+        <translation>&amp;Удалить</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="78"/>
+        <source>Add type...</source>
+        <translation>Добавить тип...</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="79"/>
+        <source>Exclude directories:</source>
+        <translation>Исключить папки:</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="82"/>
+        <source>Add path...</source>
+        <translation>Добавить путь...</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="83"/>
+        <source>Archiving options</source>
+        <translation>Параметры архивации</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="84"/>
+        <source>Archive type:</source>
+        <translation>Тип архива:</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="86"/>
+        <source>Compression level:</source>
+        <translation>Степень сжатия:</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="88"/>
+        <source>Solid mode:</source>
+        <translation>Непрерывный архив:</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="89"/>
+        <source>yes</source>
+        <translation>да</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="90"/>
+        <source>OK</source>
+        <translation>ОК</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="91"/>
+        <source>Cancel</source>
+        <translation>Отмена</translation>
+    </message>
+</context>
+<context>
+    <name>ConsoleRunner</name>
+    <message>
+        <location filename="../../engine/ConsoleRunner.cpp" line="14"/>
+        <source>no program was given.</source>
+        <translation>программа не указана.</translation>
+    </message>
+    <message>
+        <location filename="../../engine/ConsoleRunner.cpp" line="16"/>
+        <source>%1 does not exist.</source>
+        <translation>%1 не существует.</translation>
+    </message>
+    <message>
+        <location filename="../../engine/ConsoleRunner.cpp" line="18"/>
+        <source>%1 is not an executable program.</source>
+        <translation>%1 не является исполняемой программой.</translation>
+    </message>
+    <message>
+        <location filename="../../engine/ConsoleRunner.cpp" line="20"/>
+        <source>its working folder %1 does not exist.</source>
+        <translation>её рабочая папка %1 не существует.</translation>
+    </message>
+    <message>
+        <location filename="../../engine/ConsoleRunner.cpp" line="22"/>
+        <source>the system could not start it (%1).</source>
+        <translation>система не смогла её запустить (%1).</translation>
+    </message>
+    <message>
+        <location filename="../../engine/ConsoleRunner.cpp" line="51"/>
+        <source>it was ended by signal %1.</source>
+        <translation>она была завершена сигналом %1.</translation>
+    </message>
+</context>
+<context>
     <name>StringTable</name>
     <message>
         <location filename="../../core/StringTable.cpp" line="20"/>
@@ -127,6 +545,98 @@
         <location filename="../../core/StringTable.cpp" line="44"/>
         <source>It seems that Mozilla Firefox is not installed.</source>
         <translation>Похоже, Mozilla Firefox не установлен.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="46"/>
+        <source>The backup set &apos;%1&apos; failed: %2</source>
+        <translation>Набор резервного копирования «%1» не выполнен: %2</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="47"/>
+        <source>7-Zip executable missing!</source>
+        <translation>Программа 7-Zip не найдена!</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="48"/>
+        <source>rsync not found!</source>
+        <translation>Программа rsync не найдена!</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="50"/>
+        <source>the source folder &apos;%1&apos; does not exist or is not a folder. Nothing was changed.</source>
+        <translation>исходная папка «%1» не существует или не является папкой. Ничего не изменено.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="52"/>
+        <source>%1 ended with exit code %2. The previous backup was left as it was.</source>
+        <translation>%1 завершилась с кодом %2. Предыдущая резервная копия осталась как была.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="53"/>
+        <source>%1 could not be run: %2</source>
+        <translation>не удалось запустить %1: %2</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="55"/>
+        <source>the new archive could not be put in place: %1. The previous archive was left as it was.</source>
+        <translation>новый архив не удалось поставить на место: %1. Предыдущий архив остался как был.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="57"/>
+        <source>the private temporary folder could not be prepared. Nothing was changed.</source>
+        <translation>не удалось подготовить личную временную папку. Ничего не изменено.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="59"/>
+        <source>the source or the destination is empty or not a full folder path. Nothing was changed.</source>
+        <translation>исходная папка или папка назначения не указана или указана не полным путём. Ничего не изменено.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="62"/>
+        <source>the mirror folder &apos;%1&apos; is the source folder, lies inside it or contains it. Nothing was changed.</source>
+        <translation>папка зеркала «%1» совпадает с исходной папкой, лежит внутри неё или содержит её. Ничего не изменено.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="65"/>
+        <source>A backup is already running. Please wait until it has finished.</source>
+        <translation>Резервное копирование уже выполняется. Пожалуйста, дождитесь его окончания.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="66"/>
+        <source>These backup sets failed:
+%1</source>
+        <translation>Не выполнены наборы резервного копирования:
+%1</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="67"/>
+        <source>the set no longer exists.</source>
+        <translation>набора больше нет.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="68"/>
+        <source>7-Zip wrote no archive</source>
+        <translation>7-Zip не создала архив</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="69"/>
+        <source>View Log shows the output.</source>
+        <translation>Вывод программы можно посмотреть в журнале.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="71"/>
+        <source>the archive name &apos;%1&apos; cannot be used as a file name. Nothing was changed.</source>
+        <translation>имя архива «%1» нельзя использовать как имя файла. Ничего не изменено.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="72"/>
+        <source>Please enter an integer.</source>
+        <translation>Введите целое число.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="73"/>
+        <source>This set name cannot be used as a file name: it may not be &quot;.&quot; or &quot;..&quot;, contain &quot;/&quot; or be longer than 250 bytes. Please, choose another set name!</source>
+        <translation>Это имя набора нельзя использовать как имя файла: оно не может быть «.» или «..», содержать «/» или быть длиннее 250 байт. Пожалуйста, выберите другое имя набора!</translation>
     </message>
 </context>
 </TS>

@@ -4,8 +4,8 @@
 #include "StoreFixture.h"
 #include "StringTable.h"
 
+#include "CMyListCtrl.h"
 #include <QCoreApplication>
-#include <QListWidget>
 #include <QTranslator>
 
 class StartupTest : public ::testing::Test
@@ -33,8 +33,9 @@ TEST_F(StartupTest, FirstStartThenCloseWritesTheSettingsBelowTheFirstLine)
     QList<QByteArray> keys;
     for (qsizetype i = 2; i < 9; ++i)
         keys.append(lines[i].left(lines[i].indexOf('=')));
-    EXPECT_EQ(keys, QList<QByteArray>({"DefaultArcType", "DefaultCompLevel", "DefaultArcLocation", "PathTo7zExe",
-                                       "MinorUpdatedNumber", "LangID", "RoboPathXP"}));
+    EXPECT_EQ(keys,
+        QList<QByteArray>({"DefaultArcType", "DefaultCompLevel", "DefaultArcLocation", "PathTo7zExe",
+            "MinorUpdatedNumber", "LangID", "RoboPathXP"}));
 }
 
 TEST_F(StartupTest, TheWindowListsTheSetsAndSavesThemWhenClosed)
@@ -44,10 +45,10 @@ TEST_F(StartupTest, TheWindowListsTheSetsAndSavesThemWhenClosed)
     CMyVelmoraApp::InitStoreAndLanguage();
     {
         CMyVelmoraDlg window;
-        auto* list = window.findChild<QListWidget*>("ctl1000");
+        auto* list = window.findChild<CMyListCtrl*>("ctl1000");
         ASSERT_NE(list, nullptr);
-        ASSERT_EQ(list->count(), 2);
-        EXPECT_EQ(list->item(0)->text(), "a");
+        ASSERT_EQ(list->topLevelItemCount(), 2);
+        EXPECT_EQ(list->topLevelItem(0)->text(0), "a");
         window.show();
         window.close();
     }

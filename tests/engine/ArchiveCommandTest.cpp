@@ -162,7 +162,7 @@ TEST_F(ArchiveCommandTest, NothingIsBuiltWithoutToolPrivateFolderOrListFile)
 
 TEST_F(ArchiveCommandTest, RealChainStoresEntriesAtTheRootAndUpdatesHoldOnlyChanges)
 {
-    MakeTree(source, {{"root.txt", "1"}, {"sub/inner.txt", "2"}, {"sub/with blank.txt", "3"}, {"Привет.txt", "4"}});
+    makeTree(source, {{"root.txt", "1"}, {"sub/inner.txt", "2"}, {"sub/with blank.txt", "3"}, {"Привет.txt", "4"}});
     run(IncrementalArchiving);
     const QMap<QString, bool> all {
         {"root.txt", false}, {"sub/inner.txt", false}, {"sub/with blank.txt", false}, {"Привет.txt", false}};
@@ -185,7 +185,7 @@ TEST_F(ArchiveCommandTest, RealChainStoresEntriesAtTheRootAndUpdatesHoldOnlyChan
 
 TEST_F(ArchiveCommandTest, RealSevenZipLeavesOutEveryKindOfExclusion)
 {
-    MakeTree(source, ExclusionTree());
+    makeTree(source, ExclusionTree());
     run(IncrementalArchiving, AddEveryKindOfExclusion);
     EXPECT_EQ(ArchiveFiles(target + "/docs.7z").keys(), kFilesKeptByExclusions);
     // An update leaves them out too, and does not take their absence for deletions.

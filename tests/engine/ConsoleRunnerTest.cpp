@@ -14,7 +14,7 @@ Command script(const TempHome& home, const QByteArray& body, const QStringList& 
 {
     static int count = 0;
     const QString path = home.filePath(QString("tool%1").arg(++count));
-    WriteScript(path, body);
+    writeScript(path, body);
     return {path, arguments, {}, {}};
 }
 

@@ -2,7 +2,6 @@
 
 #include "TempHome.h"
 
-#include <QDirIterator>
 #include <QFile>
 #include <QProcess>
 
@@ -20,29 +19,6 @@ QMap<QString, bool> ArchiveFiles(const QString& archive)
             files.insert(path, block.contains("\nAnti = +"));
     }
     return files;
-}
-
-QStringList FilesBelow(const QString& folder)
-{
-    QStringList files;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        files.append(QDir(folder).relativeFilePath(it.next()));
-    files.sort();
-    return files;
-}
-
-void MakeTree(const QString& folder, const QMap<QString, QByteArray>& files)
-{
-    QDir().mkpath(folder);
-    for (auto it = files.cbegin(); it != files.cend(); ++it)
-        writeFile(folder + "/" + it.key(), it.value());
-}
-
-void WriteScript(const QString& path, const QByteArray& body)
-{
-    writeFile(path, "#!/bin/sh\n" + body);
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 BackupSet MakeSet(const QString& source, const QString& target, qint32 backupType)

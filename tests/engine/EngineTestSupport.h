@@ -3,6 +3,8 @@
 // What the engine tests share: small file trees, fake tools, and archives read back with the real 7-Zip.
 
 #include "BackupSet.h"
+#include "TempHome.h"
+#include "ToolTestSupport.h"
 
 #include <QMap>
 #include <QString>
@@ -10,21 +12,8 @@
 
 #include <ostream>
 
-inline void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
-inline void PrintTo(const QStringList& list, std::ostream* out)
-{
-    *out << '"' << list.join("\" \"").toStdString() << '"';
-}
-
 // The files of an archive as "7zz l -slt" lists them (folders left out), each with its deletion mark.
 QMap<QString, bool> ArchiveFiles(const QString& archive);
-// Paths of the files below a folder, relative to it, sorted.
-QStringList FilesBelow(const QString& folder);
-void MakeTree(const QString& folder, const QMap<QString, QByteArray>& files);
-void WriteScript(const QString& path, const QByteArray& body);
 BackupSet MakeSet(const QString& source, const QString& target, qint32 backupType);
 
 // A tree and one exclusion of every stored kind: a type, folder names (with a blank, in Cyrillic), a

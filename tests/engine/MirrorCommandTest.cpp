@@ -37,13 +37,13 @@ TEST(MirrorCommand, RealRsyncLeavesOutExclusionsAndDeletesWhatTheSourceLost)
     TempHome home;
     roboPathXP = "/usr/bin/rsync";
     BackupSet set = MakeSet(home.filePath("Data/Docs"), home.filePath("My Disk"), MirrorCopying);
-    MakeTree(set.source, ExclusionTree());
+    makeTree(set.source, ExclusionTree());
     AddEveryKindOfExclusion(set);
-    MakeTree(MirrorFolder(set), {{"stray", "not in the source"}});
+    makeTree(MirrorFolder(set), {{"stray", "not in the source"}});
     EXPECT_EQ(ExecuteCommand(BuildMirrorCommand(set)).exitCode, 0);
-    EXPECT_EQ(FilesBelow(MirrorFolder(set)), kFilesKeptByExclusions);
+    EXPECT_EQ(treeFiles(MirrorFolder(set)), kFilesKeptByExclusions);
 
     QFile::remove(set.source + "/keep.txt");
     EXPECT_EQ(ExecuteCommand(BuildMirrorCommand(set)).exitCode, 0);
-    EXPECT_EQ(FilesBelow(MirrorFolder(set)), kFilesKeptByExclusions.mid(0, 1) + kFilesKeptByExclusions.mid(2));
+    EXPECT_EQ(treeFiles(MirrorFolder(set)), kFilesKeptByExclusions.mid(0, 1) + kFilesKeptByExclusions.mid(2));
 }

@@ -42,8 +42,8 @@ TEST(FirefoxProfileFolder, PathOfTheProfile0Section)
 TEST(Locate7Zip, FirstExecutableCandidateReplacesTheStoredPath)
 {
     TempHome home;
-    WriteScript(home.filePath("beside/7zz"), "");
-    WriteScript(home.filePath("fixed/7zz"), "");
+    writeScript(home.filePath("beside/7zz"), "");
+    writeScript(home.filePath("fixed/7zz"), "");
     writeFile(home.filePath("plain/7zz"), "");
     QDir().mkpath(home.filePath("folder/7zz"));
     SetSevenZipCandidates({home.filePath("plain/7zz"), home.filePath("folder/7zz"), home.filePath("fixed/7zz"),

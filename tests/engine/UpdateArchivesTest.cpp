@@ -10,7 +10,7 @@ TEST(UpdateArchives, OnlyTheSetsOwnChainIsCountedAndDeleted)
 {
     TempHome home;
     const QString target = home.filePath("Backup");
-    MakeTree(target,
+    makeTree(target,
         {{"docs_upd_2009-08-05_14h51m10s.7z", ""}, {"docs_upd_.7z", ""}, {"docs.7z", ""}, {"docs_upd_1.zip", ""},
             {"docs2_upd_1.7z", ""}, {"DOCS_upd_1.7z", ""}, {"docs_upd_1.7z.part", ""}, {"_upd_1.7z", ""}});
     QDir().mkpath(target + "/docs_upd_old.7z");

@@ -8,8 +8,8 @@
 
 namespace {
 
-const char* const kVariables[] = {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_STATE_HOME",
-                                  "XDG_RUNTIME_DIR", "TMPDIR"};
+const char* const kVariables[]
+    = {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_STATE_HOME", "XDG_RUNTIME_DIR", "TMPDIR"};
 
 } // namespace
 

@@ -5,7 +5,10 @@
 #include <QByteArray>
 #include <QMap>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
+
+#include <ostream>
 
 class TempHome
 {
@@ -27,4 +30,13 @@ private:
 };
 
 QByteArray readFile(const QString& path);
+// Readable QString values in test failure messages.
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+inline void PrintTo(const QStringList& list, std::ostream* out)
+{
+    *out << '"' << list.join("\" \"").toStdString() << '"';
+}
 void writeFile(const QString& path, const QByteArray& bytes);

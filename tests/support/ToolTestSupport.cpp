@@ -9,6 +9,7 @@
 
 void makeTree(const QString& folder, const QMap<QString, QByteArray>& files)
 {
+    QDir().mkpath(folder);
     for (auto it = files.cbegin(); it != files.cend(); ++it)
         writeFile(folder + QLatin1Char('/') + it.key(), it.value());
 }
@@ -16,8 +17,9 @@ void makeTree(const QString& folder, const QMap<QString, QByteArray>& files)
 void writeScript(const QString& path, const QByteArray& body)
 {
     writeFile(path, "#!/bin/sh\n" + body + "\n");
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup
-                                    | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther);
+    QFile::setPermissions(path,
+        QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther
+            | QFile::ExeOther);
 }
 
 QStringList archiveEntries(const QString& archive)

@@ -1,0 +1,255 @@
+#include "CMyListCtrl.h"
+#include "CMyVelmoraDlg.h"
+#include "CTextProgressCtrl.h"
+#include "JobEvents.h"
+#include "Jobs.h"
+#include "StoreFixture.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+class MainWindowTest : public StoreFixture
+{
+protected:
+    void SetUp() override
+    {
+        StoreFixture::SetUp();
+        langID = 0;
+    }
+    void TearDown() override
+    {
+        window.reset();
+        StoreFixture::TearDown();
+    }
+    void addSet(const QString& name, qint32 arcType, qint32 backupType)
+    {
+        BackupSet set;
+        set.name = name;
+        set.arcName = name.toLower();
+        set.source = "/data/" + name;
+        set.target = home.filePath("dest");
+        set.arcType = arcType;
+        set.backupType = backupType;
+        SaveBackupSet(AddBackupSet(set));
+        g_profileStore->SelectSettingsFile();
+    }
+    void open()
+    {
+        window = std::make_unique<CMyVelmoraDlg>();
+        window->show();
+    }
+    void select(const QString& name)
+    {
+        const auto items = window->list()->findItems(name, Qt::MatchExactly);
+        ASSERT_EQ(items.size(), 1);
+        window->list()->setCurrentItem(items.first());
+    }
+    void sendJobEvent(int type)
+    {
+        QEvent event(static_cast<QEvent::Type>(type));
+        QCoreApplication::sendEvent(window.get(), &event);
+    }
+    QList<QWidget*> jobButtons() const
+    {
+        QList<QWidget*> buttons;
+        for (int id : {1003, 1004, 1039, 1001, 1014, 1002})
+            buttons.append(window->findChild<QPushButton*>(QStringLiteral("ctl%1").arg(id)));
+        return buttons;
+    }
+    QList<QAction*> jobActions() const
+    {
+        QList<QAction*> actions;
+        for (int id : {32778, 32789, 32771, 32776, 32775, 32777})
+            actions.append(window->findChild<QAction*>(QStringLiteral("action%1").arg(id)));
+        return actions;
+    }
+
+    std::unique_ptr<CMyVelmoraDlg> window;
+};
+
+TEST_F(MainWindowTest, CommandsWithoutASelectionDoNothing)
+{
+    addSet("Docs", 0, 0);
+    open();
+    window->OnRun();
+    window->OnDelete();
+    window->OnRemoveOldFiles();
+    window->OnDoubleClick();
+    EXPECT_TRUE(messages.questions().isEmpty());
+    EXPECT_TRUE(messages.messages().isEmpty());
+    EXPECT_EQ(g_selectedSetId, 0u);
+    EXPECT_EQ(backupSets.size(), 1);
+}
+
+TEST_F(MainWindowTest, BusyStateDisablesEverythingThatStartsAJobOrChangesTheSets)
+{
+    open();
+    for (QWidget* button : jobButtons())
+        ASSERT_NE(button, nullptr);
+    for (QAction* action : jobActions())
+        ASSERT_NE(action, nullptr);
+    EXPECT_EQ(window->progress()->text(), "READY.");
+
+    // Update All encloses each set's own events: no ready moment between two sets.
+    sendJobEvent(WM_BACKUP_STARTED);
+    sendJobEvent(WM_BACKUP_STARTED);
+    sendJobEvent(WM_BACKUP_COPYING);
+    EXPECT_EQ(window->progress()->text(), "COPYING.");
+    sendJobEvent(WM_BACKUP_FINISHED);
+    EXPECT_TRUE(g_jobRunning);
+    EXPECT_EQ(window->progress()->text(), "WORKING.");
+    for (QWidget* button : jobButtons())
+        EXPECT_FALSE(button->isEnabled()) << button->objectName().toStdString();
+    for (QAction* action : jobActions())
+        EXPECT_FALSE(action->isEnabled()) << action->objectName().toStdString();
+    EXPECT_TRUE(window->progress()->isMarquee());
+    EXPECT_EQ(window->progress()->text(), "WORKING.");
+
+    sendJobEvent(WM_BACKUP_FINISHED);
+    EXPECT_FALSE(g_jobRunning);
+    for (QWidget* button : jobButtons())
+        EXPECT_TRUE(button->isEnabled()) << button->objectName().toStdString();
+    for (QAction* action : jobActions())
+        EXPECT_TRUE(action->isEnabled()) << action->objectName().toStdString();
+    EXPECT_FALSE(window->progress()->isMarquee());
+    EXPECT_EQ(window->progress()->pos(), 0);
+    EXPECT_EQ(window->progress()->text(), "READY.");
+}
+
+TEST_F(MainWindowTest, WhileBusyADoubleClickRunsNothingAndTheWindowRefusesToClose)
+{
+    addSet("Docs", 0, 0);
+    open();
+    sendJobEvent(WM_BACKUP_STARTED);
+    select("Docs");
+    window->OnDoubleClick();
+    EXPECT_TRUE(messages.questions().isEmpty());
+    EXPECT_EQ(FindBackupSet(backupSets.first().id)->lastRun, "0");
+    window->close();
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(messages.messages().size(), 1);
+    EXPECT_NE(g_profileStore, nullptr);
+    sendJobEvent(WM_BACKUP_FINISHED);
+}
+
+TEST_F(MainWindowTest, ColumnsSplitTheClientWidthInThirds)
+{
+    open();
+    window->list()->resize(
+        100 + window->list()->width() - window->list()->viewport()->width(), window->list()->height());
+    ASSERT_EQ(window->list()->viewport()->width(), 100);
+    window->applyColumnWidths();
+    EXPECT_EQ(window->list()->header()->sectionSize(0), 33);
+    EXPECT_EQ(window->list()->header()->sectionSize(1), 66);
+}
+
+TEST_F(MainWindowTest, EscLeavesTheWindowOpen)
+{
+    open();
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+    EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(MainWindowTest, RowsAreSortedByNameAndShowTheirKind)
+{
+    addSet("b mirror", 1, 2);
+    addSet("a zip incremental", 1, 1);
+    addSet("c odd", 5, 0);
+    open();
+    auto kindOf = [&](const QString& name) {
+        return window->list()->findItems(name, Qt::MatchExactly).first()->data(0, Qt::UserRole + 1).toInt();
+    };
+    EXPECT_EQ(window->list()->topLevelItem(0)->text(0), "a zip incremental");
+    EXPECT_EQ(window->list()->topLevelItem(0)->text(1), "/data/a zip incremental");
+    EXPECT_EQ(kindOf("b mirror"), 4);
+    EXPECT_EQ(kindOf("a zip incremental"), 3);
+    // A set that fits no kind takes the kind of the set before it in the collection, which loads in name order.
+    EXPECT_EQ(kindOf("c odd"), 4);
+    EXPECT_TRUE(window->list()->selectedItems().isEmpty());
+    EXPECT_EQ(CMyVelmoraDlg::RowKind(0, 1, 0), 2);
+    EXPECT_EQ(CMyVelmoraDlg::RowKind(7, 7, 1), 1);
+}
+
+TEST_F(MainWindowTest, KeyboardContextMenuOpensInsideTheListWithRunAsDefault)
+{
+    addSet("Docs", 0, 0);
+    open();
+    QPoint shownAt;
+    QObject::connect(window->list(), &CMyListCtrl::contextMenuAboutToShow, [&](const QPoint& at) {
+        shownAt = at;
+        QTimer::singleShot(0, [] {
+            if (QWidget* popup = QApplication::activePopupWidget())
+                popup->close();
+        });
+    });
+    QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(-1, -1), QPoint(-1, -1));
+    QCoreApplication::sendEvent(window->list(), &event);
+    EXPECT_EQ(shownAt, window->list()->viewport()->mapToGlobal(QPoint(5, 5)));
+    ASSERT_NE(window->taskMenu()->defaultAction(), nullptr);
+    EXPECT_EQ(window->taskMenu()->defaultAction()->objectName(), "action32778");
+}
+
+TEST_F(MainWindowTest, DeleteAsksFirstAndRefillsTheList)
+{
+    addSet("Docs", 0, 0);
+    addSet("Photos", 0, 0);
+    open();
+    select("Docs");
+    window->OnDelete();
+    EXPECT_EQ(messages.questions(), QStringList({"Delete this backup set: 'Docs'?"}));
+    EXPECT_EQ(backupSets.size(), 2);
+    select("Docs");
+    messages.setNextAnswer(true);
+    window->OnDelete();
+    EXPECT_EQ(backupSets.size(), 1);
+    EXPECT_EQ(window->list()->topLevelItemCount(), 1);
+    EXPECT_FALSE(QFileInfo::exists(setFile("Docs")));
+}
+
+TEST_F(MainWindowTest, RemoveOldFilesRemovesTheArchiveAndItsChainButNothingElse)
+{
+    addSet("Docs", 0, 1);
+    const QString dest = home.filePath("dest");
+    for (const char* file : {"docs.7z", "docs_upd_2026-12-01_10h00m00s.7z", "docs", "docs.zip", "docs2_upd_x.7z"})
+        writeFile(dest + "/" + file, "x");
+    open();
+    select("Docs");
+    messages.setNextAnswer(true);
+    window->OnRemoveOldFiles();
+    EXPECT_EQ(messages.questions(), QStringList({"Delete old files for 'Docs'?"}));
+    EXPECT_EQ(QDir(dest).entryList(QDir::Files, QDir::Name), QStringList({"docs", "docs.zip", "docs2_upd_x.7z"}));
+}
+
+TEST_F(MainWindowTest, LanguageSwitchTellsToRestartAndMovesTheCheckMark)
+{
+    open();
+    auto* russian = window->findChild<QAction*>("action32783");
+    auto* english = window->findChild<QAction*>("action32784");
+    EXPECT_TRUE(english->isChecked());
+    EXPECT_FALSE(russian->isChecked());
+    window->OnRussian();
+    EXPECT_EQ(messages.messages(), QStringList({"Please, restart the program!"}));
+    EXPECT_EQ(langID, 1);
+    EXPECT_TRUE(russian->isChecked());
+    EXPECT_FALSE(english->isChecked());
+    EXPECT_EQ(window->progress()->text(), "READY.");
+}
+
+TEST_F(MainWindowTest, ClosingSavesEverythingAndFreesTheStore)
+{
+    addSet("Docs", 0, 0);
+    open();
+    FindBackupSet(backupSets.first().id)->lastRun = "2026-12-07";
+    window->close();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(g_profileStore, nullptr);
+    EXPECT_TRUE(readFile(setFile("Docs")).contains("\nlastrun=2026-12-07\n"));
+    EXPECT_TRUE(readFile(home.settingsFile()).contains("\nLangID=0\n"));
+    g_profileStore = new ProfileStore(QStringLiteral("Velmora"));
+}

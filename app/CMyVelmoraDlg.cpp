@@ -196,7 +196,8 @@ void CMyVelmoraDlg::resizeEvent(QResizeEvent* event)
 
 void CMyVelmoraDlg::applyColumnWidths()
 {
-    const int clientWidth = m_list->viewport()->width();
+    // The list's client area: inside its frame, before any scroll bar appears.
+    const int clientWidth = m_list->contentsRect().width();
     m_list->header()->resizeSection(0, clientWidth / 3);
     m_list->header()->resizeSection(1, (clientWidth / 3) * 2);
 }
@@ -222,7 +223,6 @@ void CMyVelmoraDlg::FillSetList()
 {
     static const int kImages[] = {141, 142, 144, 143, 150};
     m_list->setUpdatesEnabled(false);
-    m_list->setSortingEnabled(false);
     m_list->clear();
     QList<QTreeWidgetItem*> items;
     items.reserve(backupSets.size());
@@ -235,9 +235,8 @@ void CMyVelmoraDlg::FillSetList()
         item->setIcon(0, AppIcon(kImages[kind]));
         items.append(item);
     }
+    // The list keeps its rows sorted by name as they are inserted.
     m_list->addTopLevelItems(items);
-    m_list->setSortingEnabled(true);
-    m_list->sortByColumn(0, Qt::AscendingOrder);
     m_list->clearSelection();
     m_list->setCurrentItem(nullptr);
     m_list->setUpdatesEnabled(true);

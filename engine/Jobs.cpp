@@ -319,22 +319,27 @@ bool StartUpdateAll()
     return true;
 }
 
-JobResult ArchiveJob(quint32 id)
+namespace {
+
+JobResult runOnThisThread(quint32 id, bool mirror)
 {
     SlotHold hold;
     if (!hold.held())
         return refused();
     ClearLastRunTexts();
-    return runJobBody(id, false);
+    return runJobBody(id, mirror);
+}
+
+} // namespace
+
+JobResult ArchiveJob(quint32 id)
+{
+    return runOnThisThread(id, false);
 }
 
 JobResult MirrorJob(quint32 id)
 {
-    SlotHold hold;
-    if (!hold.held())
-        return refused();
-    ClearLastRunTexts();
-    return runJobBody(id, true);
+    return runOnThisThread(id, true);
 }
 
 JobResult RunSetJob(quint32 id)

@@ -74,6 +74,12 @@ constexpr TableEntry kStringTable[] = {
         QT_TRANSLATE_NOOP("StringTable",
             "This set name cannot be used as a file name: it may not be \".\" or \"..\", contain \"/\" "
             "or be longer than 250 bytes. Please, choose another set name!")},
+    {148,
+        QT_TRANSLATE_NOOP("StringTable",
+            "The source folder '%2' of the backup set '%1' is empty. A disk that is not mounted looks "
+            "like this. Go on and make the backup of an empty folder?")},
+    {149, QT_TRANSLATE_NOOP("StringTable", "the source folder '%1' is empty. Nothing was changed.")},
+    {150, QT_TRANSLATE_NOOP("StringTable", "the destination folder '%1' does not exist. Nothing was changed.")},
 };
 
 const TableEntry* findEntry(int id)

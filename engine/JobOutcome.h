@@ -12,6 +12,8 @@ enum class JobOutcome
     SetMissing,
     ToolMissing,
     SourceMissing,
+    SourceEmpty,
+    DestinationMissing,
     MirrorUnsafe,
     PrepareFailed,
     StartFailed,

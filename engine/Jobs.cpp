@@ -24,6 +24,7 @@
 #include <QThread>
 
 #include <memory>
+#include <optional>
 
 quint32 g_selectedSetId = 0;
 
@@ -80,6 +81,29 @@ QString sourceMissingReason(const BackupSet& set)
     return LoadStringById(133).arg(set.source);
 }
 
+// An unmounted disk's mount point is an empty folder that exists: its backup would replace the good one
+// with an empty archive, or empty the mirror. Only the user can say it is meant.
+bool emptySourceRefused(const BackupSet& set)
+{
+    const QDir source(set.source);
+    if (!source.isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System))
+        return false;
+    return !userMessages().askYesNo(LoadStringById(148).arg(set.name, set.source));
+}
+
+// Checks shared by both jobs, in the order a user would fix them; empty when the run may go on.
+std::optional<JobResult> folderProblem(const BackupSet& set, const QString& destinationFolder)
+{
+    if (!isExistingFolder(set.source))
+        return failure(set, JobOutcome::SourceMissing, sourceMissingReason(set));
+    // Never created behind the user's back: below an unmounted mount point it would fill the system disk.
+    if (!isExistingFolder(destinationFolder))
+        return failure(set, JobOutcome::DestinationMissing, LoadStringById(150).arg(destinationFolder));
+    if (emptySourceRefused(set))
+        return failure(set, JobOutcome::SourceEmpty, LoadStringById(149).arg(set.source));
+    return std::nullopt;
+}
+
 // Runs the command and keeps its texts for the log; a runner error leaves no output worth showing.
 RunResult runTool(const Command& command, const QString& logHeading)
 {
@@ -113,8 +137,8 @@ JobResult archiveJobBody(const BackupSet& stored, const QString& logHeading)
     if (!ProfileStore::isValidSetName(set.arcName))
         return failure(set, JobOutcome::PrepareFailed, LoadStringById(145).arg(set.arcName));
     // A missing source would make 7-Zip write an empty archive, which must never replace a good one.
-    if (!isExistingFolder(set.source))
-        return failure(set, JobOutcome::SourceMissing, sourceMissingReason(set));
+    if (const auto problem = folderProblem(set, set.target))
+        return *problem;
 
     const ArchiveBuild build = BuildArchiveCommand(set);
     switch (build.failure) {
@@ -186,8 +210,8 @@ JobResult mirrorJobBody(const BackupSet& set, const QString& logHeading)
     // rsync --delete makes the mirror folder equal to the source and deletes everything else in it.
     if (!isUsablePath(set.source) || !isUsablePath(set.target))
         return failure(set, JobOutcome::MirrorUnsafe, LoadStringById(138));
-    if (!isExistingFolder(set.source))
-        return failure(set, JobOutcome::SourceMissing, sourceMissingReason(set));
+    if (const auto problem = folderProblem(set, set.target))
+        return *problem;
     const QString mirror = MirrorFolder(set);
     const QString source = canonicalPath(set.source);
     const QString mirrorCanonical = canonicalPath(mirror);

@@ -132,7 +132,7 @@
     </message>
     <message>
         <location filename="../../app/CMyVelmoraDlg.cpp" line="99"/>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="137"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="139"/>
         <source>&amp;Run</source>
         <translation>&amp;Запустить</translation>
     </message>
@@ -153,7 +153,7 @@
     </message>
     <message>
         <location filename="../../app/CMyVelmoraDlg.cpp" line="104"/>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="135"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="136"/>
         <source>&amp;Delete</source>
         <translation>&amp;Удалить</translation>
     </message>
@@ -179,22 +179,22 @@
         <translation>Новое...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="136"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="137"/>
         <source>Properties...</source>
         <translation>Свойства...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="136"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="138"/>
         <source>Update &amp;All</source>
         <translation>Обновить &amp;все</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="137"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="140"/>
         <source>View &amp;Log...</source>
         <translation>&amp;Журнал...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="421"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="424"/>
         <source>A backup is running. Velmora can be closed when it has finished.</source>
         <translation>Выполняется резервное копирование. Velmora можно будет закрыть, когда оно закончится.</translation>
     </message>
@@ -634,9 +634,24 @@
         <translation>Введите целое число.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="73"/>
+        <location filename="../../core/StringTable.cpp" line="74"/>
         <source>This set name cannot be used as a file name: it may not be &quot;.&quot; or &quot;..&quot;, contain &quot;/&quot; or be longer than 250 bytes. Please, choose another set name!</source>
         <translation>Это имя набора нельзя использовать как имя файла: оно не может быть «.» или «..», содержать «/» или быть длиннее 250 байт. Пожалуйста, выберите другое имя набора!</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="77"/>
+        <source>The source folder &apos;%2&apos; of the backup set &apos;%1&apos; is empty. A disk that is not mounted looks like this. Go on and make the backup of an empty folder?</source>
+        <translation>Исходная папка «%2» набора резервного копирования «%1» пуста. Так выглядит диск, который не подключён. Продолжить и сделать копию пустой папки?</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="80"/>
+        <source>the source folder &apos;%1&apos; is empty. Nothing was changed.</source>
+        <translation>исходная папка «%1» пуста. Ничего не изменено.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="81"/>
+        <source>the destination folder &apos;%1&apos; does not exist. Nothing was changed.</source>
+        <translation>папка назначения «%1» не существует. Ничего не изменено.</translation>
     </message>
 </context>
 </TS>

@@ -168,6 +168,46 @@ TEST_F(JobsTest, FailuresLeaveThePreviousArchiveByteForByte)
     EXPECT_EQ(QDir(destination).entryList(QDir::Files | QDir::Hidden), QStringList({"docs.7z"}));
 }
 
+TEST_F(JobsTest, AnEmptySourceChangesNothingUnlessTheUserSaysSo)
+{
+    const quint32 archive = addSet(FullArchiving);
+    ASSERT_EQ(ArchiveJob(archive).outcome, JobOutcome::Done);
+    BackupSet mirrorSet;
+    ASSERT_TRUE(GetBackupSet(archive, mirrorSet));
+    mirrorSet.name = QStringLiteral("Mirror");
+    mirrorSet.backupType = MirrorCopying;
+    const quint32 mirror = AddBackupSet(mirrorSet);
+    ASSERT_EQ(MirrorJob(mirror).outcome, JobOutcome::Done);
+    const QByteArray good = readFile(fullArchive());
+
+    // The mount point of a disk that is not mounted.
+    QDir(source).removeRecursively();
+    QDir().mkpath(source);
+    EXPECT_EQ(ArchiveJob(archive).outcome, JobOutcome::SourceEmpty);
+    EXPECT_EQ(MirrorJob(mirror).outcome, JobOutcome::SourceEmpty);
+    EXPECT_EQ(messages.questions().size(), 2);
+    EXPECT_TRUE(messages.questions().first().contains("is empty")) << messages.questions().first().toStdString();
+    EXPECT_EQ(readFile(fullArchive()), good);
+    EXPECT_EQ(treeFiles(destination + "/Mirror").size(), 3);
+
+    messages.setNextAnswer(true);
+    EXPECT_EQ(MirrorJob(mirror).outcome, JobOutcome::Done);
+    EXPECT_TRUE(treeFiles(destination + "/Mirror").isEmpty());
+}
+
+TEST_F(JobsTest, AMissingDestinationIsReportedNotCreated)
+{
+    QDir(destination).removeRecursively();
+    const quint32 archive = addSet(IncrementalArchiving);
+    EXPECT_EQ(ArchiveJob(archive).outcome, JobOutcome::DestinationMissing);
+    BackupSet mirrorSet;
+    ASSERT_TRUE(GetBackupSet(archive, mirrorSet));
+    mirrorSet.name = QStringLiteral("Mirror");
+    mirrorSet.backupType = MirrorCopying;
+    EXPECT_EQ(MirrorJob(AddBackupSet(mirrorSet)).outcome, JobOutcome::DestinationMissing);
+    EXPECT_FALSE(QFileInfo::exists(destination));
+}
+
 TEST_F(JobsTest, AReportNamesTheSetTheFailureAndTheExitCode)
 {
     const quint32 id = addSet(FullArchiving);

@@ -1,6 +1,7 @@
 #include "IniFile.h"
 
 #include <QSaveFile>
+#include <QStringDecoder>
 
 namespace {
 
@@ -55,11 +56,15 @@ IniDocument IniDocument::fromBytes(const QByteArray& bytes)
         const bool last = end < 0;
         if (last)
             end = view.size();
-        QByteArrayView line = view.sliced(start, end - start);
+        const QByteArrayView raw = view.sliced(start, end - start);
+        QByteArrayView line = raw;
         if (line.endsWith('\r'))
             line.chop(1);
-        if (!(last && line.isEmpty()))
-            doc.m_lines.append(QString::fromUtf8(line));
+        if (!(last && raw.isEmpty())) {
+            // A byte order mark inside the file is text like any other, not a mark to drop.
+            QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+            doc.m_lines.append({raw.toByteArray(), decoder(line)});
+        }
         if (last)
             break;
         start = end + 1;
@@ -72,17 +77,27 @@ QByteArray IniDocument::toBytes() const
     QByteArray bytes;
     if (m_byteOrderMark)
         bytes += "\xEF\xBB\xBF";
-    for (const QString& line : m_lines) {
-        bytes += line.toUtf8();
+    for (const Line& line : m_lines) {
+        bytes += line.raw;
         bytes += '\n';
     }
     return bytes;
 }
 
+void IniDocument::setLine(qsizetype index, const QString& text)
+{
+    m_lines[index] = {text.toUtf8(), text};
+}
+
+void IniDocument::insertLine(qsizetype index, const QString& text)
+{
+    m_lines.insert(index, {text.toUtf8(), text});
+}
+
 qsizetype IniDocument::findSection(const QString& section) const
 {
     for (qsizetype i = 0; i < m_lines.size(); ++i) {
-        const auto name = sectionName(m_lines.at(i));
+        const auto name = sectionName(m_lines.at(i).text);
         if (name && name->compare(section.trimmed(), Qt::CaseInsensitive) == 0)
             return i;
     }
@@ -95,7 +110,7 @@ std::optional<QString> IniDocument::value(const QString& section, const QString&
     if (header < 0)
         return std::nullopt;
     for (qsizetype i = header + 1; i < m_lines.size(); ++i) {
-        const QString& line = m_lines.at(i);
+        const QString& line = m_lines.at(i).text;
         if (sectionName(line))
             break;
         QString found;
@@ -113,24 +128,24 @@ bool IniDocument::setValue(const QString& section, const QString& key, const QSt
     const QString newLine = key + QLatin1Char('=') + value;
     const qsizetype header = findSection(section);
     if (header < 0) {
-        m_lines.append(QLatin1Char('[') + section + QLatin1Char(']'));
-        m_lines.append(newLine);
+        insertLine(m_lines.size(), QLatin1Char('[') + section + QLatin1Char(']'));
+        insertLine(m_lines.size(), newLine);
         return true;
     }
     // The new key goes after the section's last non-blank line, before any blank lines that part sections.
     qsizetype insertAt = header + 1;
     for (qsizetype i = header + 1; i < m_lines.size(); ++i) {
-        const QString& line = m_lines.at(i);
+        const QString& line = m_lines.at(i).text;
         if (sectionName(line))
             break;
         if (keyMatches(line, key)) {
-            m_lines[i] = newLine;
+            setLine(i, newLine);
             return true;
         }
         if (!line.trimmed().isEmpty())
             insertAt = i + 1;
     }
-    m_lines.insert(insertAt, newLine);
+    insertLine(insertAt, newLine);
     return true;
 }
 

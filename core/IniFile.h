@@ -28,12 +28,20 @@ public:
     // A document holding just one section with these keys, in this order.
     static IniDocument withSection(const QString& section, const IniValues& values);
 
-    const QStringList& lines() const { return m_lines; }
-
 private:
-    qsizetype findSection(const QString& section) const;
+    // A line keeps its bytes, so a line that is not rewritten is written back exactly as it was read,
+    // whatever its encoding.
+    struct Line
+    {
+        QByteArray raw;
+        QString text;
+    };
 
-    QStringList m_lines;
+    qsizetype findSection(const QString& section) const;
+    void setLine(qsizetype index, const QString& text);
+    void insertLine(qsizetype index, const QString& text);
+
+    QList<Line> m_lines;
     bool m_byteOrderMark = false;
 };
 

@@ -23,7 +23,8 @@ TEST(IniDocument, NamesMatchWithoutCaseAndValuesLoseSurroundingBlanks)
 
 TEST(IniDocument, ReadsOnlyInsideTheSection)
 {
-    const IniDocument doc = IniDocument::fromBytes("PathTo7zExe=outside\n[A]\nkey=a\n[Velmora Project file]\nx=1\n[B]\nkey=b\n");
+    const IniDocument doc
+        = IniDocument::fromBytes("PathTo7zExe=outside\n[A]\nkey=a\n[Velmora Project file]\nx=1\n[B]\nkey=b\n");
     EXPECT_EQ(doc.value(kSection, "PathTo7zExe"), std::nullopt);
     EXPECT_EQ(doc.value(kSection, "key"), std::nullopt);
     EXPECT_EQ(doc.value("b", "key"), "b");
@@ -62,6 +63,20 @@ TEST(IniDocument, KeepsAByteOrderMarkAndAcceptsAMissingFinalLineEnd)
     EXPECT_EQ(doc.value(kSection, "name"), "a");
     doc.setValue(kSection, "name", "b");
     EXPECT_EQ(doc.toBytes(), "\xEF\xBB\xBF[Velmora Project file]\nname=b\n");
+}
+
+TEST(IniDocument, LinesThatAreNotRewrittenKeepTheirBytes)
+{
+    // Found by fuzzing: a line of byte order marks or of carriage returns lost one on every rewrite, and
+    // invalid UTF-8 was replaced.
+    const QByteArray input = "crlf\r\ncrs\r\r\nP[\xEF\xBB\xBF\n\xEF\xBB\xBF\xEF\xBB\xBF\n\xff\x05 latin-1 "
+                             "\xe9\n[Velmora Project file]\nname=a\n";
+    IniDocument doc = IniDocument::fromBytes(input);
+    EXPECT_EQ(doc.toBytes(), input);
+    ASSERT_TRUE(doc.setValue(kSection, "name", "b"));
+    QByteArray expected = input;
+    expected.replace("name=a", "name=b");
+    EXPECT_EQ(doc.toBytes(), expected);
 }
 
 TEST(IniFileReplace, LeavesTheOldFileWhenTheNewOneCannotBeWritten)

@@ -61,8 +61,10 @@ IniDocument IniDocument::fromBytes(const QByteArray& bytes)
         if (line.endsWith('\r'))
             line.chop(1);
         if (!(last && raw.isEmpty())) {
-            // A byte order mark inside the file is text like any other, not a mark to drop.
-            QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+            // A byte order mark inside the file is text like any other, and a line cut inside a character
+            // still shows the rest of it.
+            QStringDecoder decoder(
+                QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom | QStringDecoder::Flag::Stateless);
             doc.m_lines.append({raw.toByteArray(), decoder(line)});
         }
         if (last)

@@ -61,7 +61,11 @@ QList<BackupSet> ReadAllSetFiles()
     sets.reserve(names.size());
     for (const QString& name : names) {
         store.SelectSetFile(name);
-        appendWithDistinctId(sets, ReadCurrentSetFile());
+        BackupSet set = ReadCurrentSetFile();
+        // The file is the set: a damaged or missing "name" must neither hide it nor send its next save to
+        // another file.
+        set.name = name;
+        appendWithDistinctId(sets, std::move(set));
         store.SelectSettingsFile();
     }
     return sets;

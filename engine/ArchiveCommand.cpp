@@ -56,11 +56,27 @@ void appendArgument(Command& command, const QString& argument, bool quoted = fal
 
 } // namespace
 
-ArchiveBuild BuildArchiveCommand(BackupSet& set)
+namespace {
+
+// The job-state values one build chooses; a real build leaves them in the globals.
+struct ArchiveState
+{
+    QString mode;
+    QString fullArchivePath;
+    QString scratchArchivePath;
+    QString listFilePath;
+};
+
+// With preview nothing is written, removed or remembered: 7-Zip is looked for without storing the answer,
+// the private temporary folder is not created, and the list file is named by the pattern of its name.
+ArchiveBuild buildArchiveCommand(BackupSet& set, bool preview)
 {
     ArchiveBuild build;
-    const QString temp = TempFolder();
-    if (!Locate7Zip()) {
+    ArchiveState state;
+    const QString temp = preview ? TempFolderPath() : TempFolder();
+    const QString program
+        = preview ? FirstExecutable(SevenZipCandidates()) : (Locate7Zip() ? pathTo7zExe() : QString());
+    if (program.isEmpty()) {
         build.failure = BuildFailure::ToolMissing;
         return build;
     }
@@ -70,43 +86,54 @@ ArchiveBuild BuildArchiveCommand(BackupSet& set)
     }
 
     const QString extension = ArcTypeName(set);
-    g_scratchArchivePath = archivePath(temp, set.arcName, extension);
-    QFile::remove(g_scratchArchivePath);
-    g_fullArchivePath = archivePath(set.target, set.arcName, extension);
-    g_archiveMode.clear();
+    state.scratchArchivePath = archivePath(temp, set.arcName, extension);
+    state.fullArchivePath = archivePath(set.target, set.arcName, extension);
+    if (!preview) {
+        QFile::remove(state.scratchArchivePath);
+        g_scratchArchivePath = state.scratchArchivePath;
+        g_fullArchivePath = state.fullArchivePath;
+        g_archiveMode.clear();
+    }
 
     // The old chain goes only once the new full archive is in place, so a failed run leaves it whole.
     build.restartChain = CountUpdateArchives(set) >= minorUpdatedNumber;
     const bool updateMode
-        = set.backupType != FullArchiving && QFileInfo(g_fullArchivePath).isFile() && !build.restartChain;
+        = set.backupType != FullArchiving && QFileInfo(state.fullArchivePath).isFile() && !build.restartChain;
     if (updateMode)
         set.solid = false;
-    g_archiveMode = updateMode ? QStringLiteral("u") : QStringLiteral("a");
+    state.mode = updateMode ? QStringLiteral("u") : QStringLiteral("a");
+    if (!preview) {
+        g_archiveMode = state.mode;
+        g_listFilePath.clear();
+    }
 
-    g_listFilePath.clear();
     if (!set.exTypeList.isEmpty() || !set.exPathList.isEmpty()) {
-        g_listFilePath = WriteListFile(ExclusionListText(set));
-        // Running without the exclusions the user asked for could fill the destination with them.
-        if (g_listFilePath.isEmpty()) {
-            build.failure = BuildFailure::ListFileUnwritable;
-            return build;
+        if (preview) {
+            state.listFilePath = temp + QStringLiteral("/lstXXXXXX.tmp");
+        } else {
+            state.listFilePath = g_listFilePath = WriteListFile(ExclusionListText(set));
+            // Running without the exclusions the user asked for could fill the destination with them.
+            if (state.listFilePath.isEmpty()) {
+                build.failure = BuildFailure::ListFileUnwritable;
+                return build;
+            }
         }
     }
 
     Command& command = build.command;
-    command.program = pathTo7zExe();
+    command.program = program;
     command.text = command.program;
-    appendArgument(command, g_archiveMode);
+    appendArgument(command, state.mode);
     if (updateMode) {
-        appendArgument(command, g_fullArchivePath);
+        appendArgument(command, state.fullArchivePath);
         appendArgument(command, QStringLiteral("-u-"));
     } else {
-        appendArgument(command, g_scratchArchivePath);
+        appendArgument(command, state.scratchArchivePath);
     }
     appendArgument(command, sourcePattern(set.source), true);
     appendArgument(command, QStringLiteral("-r"));
-    if (!g_listFilePath.isEmpty()) {
-        appendArgument(command, QStringLiteral("-x@") + g_listFilePath);
+    if (!state.listFilePath.isEmpty()) {
+        appendArgument(command, QStringLiteral("-x@") + state.listFilePath);
         for (const QString& folderSwitch : oneFolderSwitches(set))
             appendArgument(command, folderSwitch);
     }
@@ -119,6 +146,18 @@ ArchiveBuild BuildArchiveCommand(BackupSet& set)
         appendArgument(command, QStringLiteral("-up0q3x2z0!") + build.updateArchivePath);
     }
     return build;
+}
+
+} // namespace
+
+ArchiveBuild BuildArchiveCommand(BackupSet& set)
+{
+    return buildArchiveCommand(set, false);
+}
+
+ArchiveBuild PreviewArchiveCommand(BackupSet set)
+{
+    return buildArchiveCommand(set, true);
 }
 
 QString ExclusionListText(BackupSet& set)

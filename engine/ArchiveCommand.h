@@ -33,6 +33,9 @@ struct ArchiveBuild
 
 // Takes the job's working copy (update mode clears its solid flag).
 ArchiveBuild BuildArchiveCommand(BackupSet& set);
+// The command a run would build now, for showing it without running it: nothing is written, removed or
+// remembered, and the exclusion list file, which a run names anew each time, appears as "lstXXXXXX.tmp".
+ArchiveBuild PreviewArchiveCommand(BackupSet set);
 
 QString ExclusionListText(BackupSet& set);
 // Writes the text to a new "lst" file in TempFolder(); empty path when it cannot be written.

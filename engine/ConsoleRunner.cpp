@@ -2,9 +2,38 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QMutex>
+#include <QMutexLocker>
 #include <QProcess>
 
 namespace {
+
+// How long forwarded output may lag behind the tool.
+constexpr int kForwardIntervalMs = 100;
+
+QMutex listenerMutex;
+RunOutputListener outputListener;
+
+RunOutputListener currentListener()
+{
+    QMutexLocker lock(&listenerMutex);
+    return outputListener;
+}
+
+// Hands over what each stream has gathered since the last call, keeping every byte for the result.
+void forwardOutput(QProcess& process, QByteArray& output, QByteArray& secondOutput, const RunOutputListener& listener)
+{
+    const QByteArray fresh = process.readAllStandardOutput();
+    const QByteArray freshSecond = process.readAllStandardError();
+    if (!fresh.isEmpty()) {
+        output += fresh;
+        listener(fresh, false);
+    }
+    if (!freshSecond.isEmpty()) {
+        secondOutput += freshSecond;
+        listener(freshSecond, true);
+    }
+}
 
 QString startFailure(const Command& command, const QProcess& process)
 {
@@ -43,9 +72,20 @@ RunResult ExecuteCommand(const Command& command)
     }
     // Waiting drains both pipes into the process's buffers as data comes, so the tool never blocks on a
     // full pipe however much it writes.
-    process.waitForFinished(-1);
-    result.output = QString::fromUtf8(process.readAllStandardOutput());
-    result.secondOutput = QString::fromUtf8(process.readAllStandardError());
+    if (const RunOutputListener listener = currentListener()) {
+        QByteArray output;
+        QByteArray secondOutput;
+        // waitForFinished is false also for a process that has already ended, hence the state.
+        while (process.state() != QProcess::NotRunning && !process.waitForFinished(kForwardIntervalMs))
+            forwardOutput(process, output, secondOutput, listener);
+        forwardOutput(process, output, secondOutput, listener);
+        result.output = QString::fromUtf8(output);
+        result.secondOutput = QString::fromUtf8(secondOutput);
+    } else {
+        process.waitForFinished(-1);
+        result.output = QString::fromUtf8(process.readAllStandardOutput());
+        result.secondOutput = QString::fromUtf8(process.readAllStandardError());
+    }
     if (process.exitStatus() == QProcess::CrashExit) {
         result.error
             = QCoreApplication::translate("ConsoleRunner", "it was ended by signal %1.").arg(process.exitCode());
@@ -53,4 +93,10 @@ RunResult ExecuteCommand(const Command& command)
     }
     result.exitCode = process.exitCode();
     return result;
+}
+
+void SetRunOutputListener(RunOutputListener listener)
+{
+    QMutexLocker lock(&listenerMutex);
+    outputListener = std::move(listener);
 }

@@ -5,6 +5,10 @@
 
 #include "Command.h"
 
+#include <QByteArray>
+
+#include <functional>
+
 struct RunResult
 {
     int exitCode = -1;
@@ -15,3 +19,10 @@ struct RunResult
 };
 
 RunResult ExecuteCommand(const Command& command);
+
+// Receives a running program's output as it comes, as raw bytes (secondStream for its standard error);
+// the result still holds all of it.
+using RunOutputListener = std::function<void(const QByteArray& bytes, bool secondStream)>;
+// Installs the listener for every later run of this process, on whatever thread the run happens; an empty
+// one stops the forwarding. A terminal program uses it to show a tool's progress while it works.
+void SetRunOutputListener(RunOutputListener listener);

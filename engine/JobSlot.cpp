@@ -1,5 +1,7 @@
 #include "JobSlot.h"
 
+#include "StoreLock.h"
+
 #include <atomic>
 
 namespace {
@@ -11,11 +13,18 @@ std::atomic<bool> busy {false};
 bool JobSlot::tryAcquire()
 {
     bool expected = false;
-    return busy.compare_exchange_strong(expected, true);
+    if (!busy.compare_exchange_strong(expected, true))
+        return false;
+    if (!StoreLock::acquire(StoreLock::Wait::No)) {
+        busy.store(false);
+        return false;
+    }
+    return true;
 }
 
 void JobSlot::release()
 {
+    StoreLock::release();
     busy.store(false);
 }
 

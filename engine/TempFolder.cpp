@@ -8,9 +8,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+QString TempFolderPath()
+{
+    return QDir::tempPath() + QStringLiteral("/velmora-") + QString::number(getuid());
+}
+
 QString TempFolder()
 {
-    const QString path = QDir::tempPath() + QStringLiteral("/velmora-") + QString::number(getuid());
+    const QString path = TempFolderPath();
     const QByteArray native = QFile::encodeName(path);
     if (::mkdir(native.constData(), S_IRWXU) != 0 && errno != EEXIST)
         return {};

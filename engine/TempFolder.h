@@ -7,5 +7,7 @@
 
 // Path without a trailing "/"; empty when no safe folder can be had.
 QString TempFolder();
+// Where TempFolder() is, without creating or checking it: for showing a command that is not run.
+QString TempFolderPath();
 // Creates a new, uniquely named empty file in TempFolder() whose name starts with the prefix; empty on failure.
 QString MakeTempFileName(const QString& prefix);

@@ -1,0 +1,196 @@
+#include "BackupRuns.h"
+
+#include "ArchiveCommand.h"
+#include "ConsoleRunner.h"
+#include "Jobs.h"
+#include "MirrorCommand.h"
+#include "SetCollection.h"
+#include "StoreLock.h"
+#include "StringTable.h"
+#include "Terminal.h"
+#include "ToolLocations.h"
+
+#include <QFileInfo>
+
+#include <optional>
+
+namespace {
+
+QString backupTypeName(const BackupSet& set)
+{
+    switch (set.backupType) {
+    case FullArchiving:
+        return LoadStringById(118);
+    case MirrorCopying:
+        return LoadStringById(121);
+    default:
+        // The archive job takes every other value for incremental archiving.
+        return LoadStringById(119);
+    }
+}
+
+std::optional<BackupSet> setNamed(const QString& name)
+{
+    QMutexLocker lock(&backupSetsMutex());
+    // Qt's case folding, as the window uses to keep set names apart.
+    for (const BackupSet& set : std::as_const(backupSets)) {
+        if (set.name.compare(name, Qt::CaseInsensitive) == 0)
+            return set;
+    }
+    return std::nullopt;
+}
+
+void printHeading(const BackupSet& set, const QString& what = {})
+{
+    PrintLine(QStringLiteral("== %1 (%2)%3").arg(set.name, backupTypeName(set), what));
+}
+
+void printSummary(const QString& setName, const QString& outcome)
+{
+    PrintLine(QStringLiteral("== %1: %2").arg(setName, outcome));
+}
+
+QString failedText(const QString& reason)
+{
+    return QStringLiteral("FAILED: ") + reason;
+}
+
+// Whether the archive command could be shown; prints it or what stands in its way.
+bool printArchivePreview(const BackupSet& set)
+{
+    const ArchiveBuild build = PreviewArchiveCommand(set);
+    if (build.failure != BuildFailure::None) {
+        printSummary(set.name, failedText(LoadStringById(build.failure == BuildFailure::ToolMissing ? 131 : 137)));
+        return false;
+    }
+    PrintLine(build.command.text);
+    if (!set.exTypeList.isEmpty() || !set.exPathList.isEmpty()) {
+        BackupSet sorted = set;
+        const QStringList entries = ExclusionListText(sorted).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        if (!entries.isEmpty())
+            PrintLine(QStringLiteral("   the list file holds: ") + entries.join(QStringLiteral(", ")));
+    }
+    if (build.restartChain)
+        PrintLine(QStringLiteral("   then the update archives of the old chain are removed"));
+    return true;
+}
+
+bool printMirrorPreview(const BackupSet& set)
+{
+    const QFileInfo rsync(RobocopyPath());
+    if (!rsync.isFile() || !rsync.isExecutable()) {
+        printSummary(set.name, failedText(LoadStringById(132)));
+        return false;
+    }
+    if (!QFileInfo(MirrorFolder(set)).isDir())
+        PrintLine(QStringLiteral("   after creating the folder ") + MirrorFolder(set));
+    PrintLine(BuildMirrorCommand(set).text);
+    return true;
+}
+
+ExitStatus runHeld(const QStringList& setNames, bool all)
+{
+    // The wait may have been long, and the window may have changed the sets meanwhile.
+    LoadAllBackupSets();
+    const QStringList names = all ? AllSetNames() : setNames;
+    int failures = 0;
+    for (const QString& name : names) {
+        const std::optional<BackupSet> set = setNamed(name);
+        if (!set) {
+            printSummary(name, failedText(LoadStringById(142)));
+            ++failures;
+            continue;
+        }
+        printHeading(*set);
+        const JobResult result = RunSetJob(set->id);
+        if (result.succeeded()) {
+            StampLastRunOf(set->id);
+            // 7-Zip's 1 and rsync's 24 are warnings (a file that could not be read, or that vanished).
+            printSummary(set->name,
+                result.exitCode == 0 ? QStringLiteral("done")
+                                     : QStringLiteral("done, with warnings (exit code %1)").arg(result.exitCode));
+        } else {
+            printSummary(set->name, failedText(JobFailureReason(result)));
+            ++failures;
+        }
+    }
+    if (names.size() > 1)
+        PrintLine(QStringLiteral("== %1 of %2 sets done, %3 failed")
+                      .arg(names.size() - failures)
+                      .arg(names.size())
+                      .arg(failures));
+    return failures == 0 ? ExitAllSucceeded : ExitSomeFailed;
+}
+
+QString holderText()
+{
+    const QString holder = StoreLock::holderDescription();
+    return holder.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(holder);
+}
+
+} // namespace
+
+void ListSets()
+{
+    QMutexLocker lock(&backupSetsMutex());
+    for (const BackupSet& set : std::as_const(backupSets)) {
+        const QString lastRun = set.lastRun == QLatin1String("0") ? QStringLiteral("never") : set.lastRun;
+        PrintLine(QStringList {set.name, backupTypeName(set), set.source, set.target, lastRun}.join(QLatin1Char('\t')));
+    }
+}
+
+QStringList FindSetNames(const QStringList& names, QStringList& unknown)
+{
+    QStringList found;
+    for (const QString& name : names) {
+        const std::optional<BackupSet> set = setNamed(name);
+        if (!set)
+            unknown.append(name);
+        else if (!found.contains(set->name))
+            found.append(set->name);
+    }
+    return found;
+}
+
+QStringList AllSetNames()
+{
+    QMutexLocker lock(&backupSetsMutex());
+    QStringList names;
+    for (const BackupSet& set : std::as_const(backupSets))
+        names.append(set.name);
+    return names;
+}
+
+ExitStatus DryRunSets(const QStringList& setNames)
+{
+    int failures = 0;
+    for (const QString& name : setNames) {
+        const std::optional<BackupSet> set = setNamed(name);
+        if (!set)
+            continue;
+        printHeading(*set, QStringLiteral(", dry run:"));
+        const bool shown = set->backupType == MirrorCopying ? printMirrorPreview(*set) : printArchivePreview(*set);
+        if (!shown)
+            ++failures;
+    }
+    return failures == 0 ? ExitAllSucceeded : ExitSomeFailed;
+}
+
+ExitStatus RunSets(const QStringList& setNames, bool all, bool noWait)
+{
+    if (!StoreLock::acquire(StoreLock::Wait::No)) {
+        if (noWait) {
+            PrintErrorLine(
+                QStringLiteral("another backup is running%1; with --no-wait nothing was run.").arg(holderText()));
+            return ExitSomeFailed;
+        }
+        PrintLine(QStringLiteral("== waiting for another backup to finish%1").arg(holderText()));
+        StoreLock::acquire(StoreLock::Wait::UntilFree);
+    }
+    // Held for the whole run, as the window's Update All holds it between sets.
+    SetRunOutputListener([](const QByteArray& bytes, bool secondStream) { PrintRaw(bytes, secondStream); });
+    const ExitStatus status = runHeld(setNames, all);
+    SetRunOutputListener({});
+    StoreLock::release();
+    return status;
+}

@@ -1,0 +1,22 @@
+#include "TerminalMessages.h"
+
+#include "Terminal.h"
+
+void TerminalMessages::showMessage(const QString& text, Icon)
+{
+    PrintErrorLine(text);
+}
+
+bool TerminalMessages::askOkCancel(const QString& text, Icon)
+{
+    PrintErrorLine(text);
+    PrintErrorLine(QStringLiteral("(answered Cancel: velmora-run asks nobody)"));
+    return false;
+}
+
+bool TerminalMessages::askYesNo(const QString& text)
+{
+    PrintErrorLine(text);
+    PrintErrorLine(QStringLiteral("(answered No: velmora-run asks nobody)"));
+    return false;
+}

@@ -1,0 +1,90 @@
+// velmora-run: runs Velmora's backup sets from a terminal, a systemd timer or cron, with the window
+// program's settings and set files.
+
+#include "BackupRuns.h"
+#include "InterfaceLanguage.h"
+#include "ProfileStore.h"
+#include "RunOptions.h"
+#include "SetCollection.h"
+#include "Settings.h"
+#include "Terminal.h"
+#include "TerminalMessages.h"
+#include "ToolLocations.h"
+
+#include <QCoreApplication>
+
+namespace {
+
+QString quotedList(const QStringList& names)
+{
+    QStringList quoted;
+    for (const QString& name : names)
+        quoted.append(QLatin1Char('\'') + name + QLatin1Char('\''));
+    return quoted.join(QStringLiteral(", "));
+}
+
+// The store as the window opens it, but only read: velmora-run writes nothing but the lastrun stamps of
+// the sets it ran (and the lock while it runs), so a dry run or a list leaves the disk as it was.
+void openStore()
+{
+    g_profileStore = new ProfileStore(QStringLiteral("Velmora"));
+    g_profileStore->SelectSettingsFile();
+    LoadSettings();
+    ApplyInterfaceLanguage(langID, ModuleFolder() + QStringLiteral("translations"));
+    LoadAllBackupSets();
+}
+
+int run(const RunOptions& options)
+{
+    openStore();
+    if (options.mode == RunOptions::Mode::List) {
+        ListSets();
+        return ExitAllSucceeded;
+    }
+    QStringList setNames;
+    if (options.all) {
+        setNames = AllSetNames();
+        if (setNames.isEmpty())
+            PrintErrorLine(QStringLiteral("there are no backup sets."));
+    } else {
+        QStringList unknown;
+        setNames = FindSetNames(options.names, unknown);
+        if (!unknown.isEmpty()) {
+            PrintErrorLine(
+                QStringLiteral("no backup set is named %1; nothing was run. velmora-run --list shows the sets.")
+                    .arg(quotedList(unknown)));
+            return ExitUsageError;
+        }
+    }
+    if (options.dryRun)
+        return DryRunSets(setNames);
+    return RunSets(setNames, options.all, options.noWait);
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication application(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Quorvane"));
+    QCoreApplication::setApplicationName(QStringLiteral("velmora-run"));
+
+    const RunOptions options = ParseRunOptions(QCoreApplication::arguments().mid(1));
+    if (options.mode == RunOptions::Mode::Help) {
+        PrintLine(RunHelpText());
+        return ExitAllSucceeded;
+    }
+    if (options.mode == RunOptions::Mode::UsageError) {
+        PrintErrorLine(options.error);
+        PrintErrorLine(QStringLiteral("velmora-run --help shows how to use it."));
+        return ExitUsageError;
+    }
+
+    TerminalMessages messages;
+    setUserMessages(&messages);
+    const int status = run(options);
+    setUserMessages(nullptr);
+    delete g_profileStore;
+    g_profileStore = nullptr;
+    return status;
+}

@@ -31,7 +31,8 @@ bool tryTake()
         QDir().mkpath(QFileInfo(path).absolutePath());
         auto file = std::make_unique<QLockFile>(path);
         // A backup can run for hours: only a holder that is gone (its process ended, the machine restarted)
-        // makes the lock stale, never the lock's age.
+        // makes the lock stale, never the lock's age. Qt's own file lock guards a live holder on a local
+        // disk anyway; a configuration folder on a network disk may not have one.
         file->setStaleLockTime(0);
         if (file->tryLock(0)) {
             lockFile = std::move(file);
@@ -86,7 +87,13 @@ QString StoreLock::holderDescription()
     qint64 pid = 0;
     QString hostName;
     QString programName;
-    if (!QLockFile(path).getLockInfo(&pid, &hostName, &programName))
-        return {};
-    return QStringLiteral("%1 (process %2)").arg(programName).arg(pid);
+    // The holder creates the file first and writes who it is just after: a moment later it can be read.
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        if (QLockFile(path).getLockInfo(&pid, &hostName, &programName))
+            return QStringLiteral("%1 (process %2)").arg(programName).arg(pid);
+        if (!QFileInfo::exists(path))
+            return {};
+        QThread::msleep(10);
+    }
+    return {};
 }

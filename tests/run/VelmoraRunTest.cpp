@@ -1,0 +1,171 @@
+#include "RunTestSupport.h"
+#include "ToolTestSupport.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <unistd.h>
+
+namespace {
+
+class VelmoraRun : public RunFixture
+{
+protected:
+    void SetUp() override
+    {
+        source = folder(QStringLiteral("data/Docs"));
+        makeTree(source, {{"a.txt", "alpha"}, {"sub/b.txt", "beta"}, {"skip.tmp", "scratch"}});
+        destination = folder(QStringLiteral("backup"));
+    }
+
+    QString archive(const QString& arcName = QStringLiteral("arc")) const
+    {
+        return destination + QLatin1Char('/') + arcName + QStringLiteral(".7z");
+    }
+
+    QString source;
+    QString destination;
+};
+
+TEST_F(VelmoraRun, NamedSetIsArchivedByItsTypeStampedAndSummarised)
+{
+    writeSet(setOf("Docs", source, destination).withExTypeList("*.tmp"));
+
+    // Names are found whatever their letter case.
+    const RunOutcome run = runVelmora({"docs"});
+
+    EXPECT_EQ(run.exitCode, 0) << run.errorOutput.toStdString();
+    EXPECT_EQ(archiveEntries(archive()), QStringList({"a.txt", "sub", "sub/b.txt"}));
+    EXPECT_EQ(lastRunOf("Docs"), today());
+    EXPECT_TRUE(run.output.contains("== Docs (Full archiving)\n"));
+    EXPECT_TRUE(run.output.contains("Everything is Ok")) << "7-Zip's own output is shown";
+    EXPECT_TRUE(run.output.endsWith("== Docs: done\n")) << run.output.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(lockFilePath())) << "the lock goes with the run";
+}
+
+TEST_F(VelmoraRun, AllRunsEverySetInCollectionOrderEachByItsType)
+{
+    writeSet(setOf("A archive", source, destination, FullArchiving, "a"));
+    writeSet(setOf("B mirror", source, destination, MirrorCopying));
+    makeTree(destination + "/B mirror", {{"gone.txt", "no longer in the source"}});
+    writeSet(setOf("C incremental", source, destination, IncrementalArchiving, "c"));
+
+    const RunOutcome run = runVelmora({"--all"});
+
+    EXPECT_EQ(run.exitCode, 0) << run.errorOutput.toStdString();
+    EXPECT_EQ(archiveEntries(archive("a")), QStringList({"a.txt", "skip.tmp", "sub", "sub/b.txt"}));
+    EXPECT_EQ(treeFiles(destination + "/B mirror"), QStringList({"a.txt", "skip.tmp", "sub/b.txt"}));
+    EXPECT_EQ(archiveEntries(archive("c")), QStringList({"a.txt", "skip.tmp", "sub", "sub/b.txt"}));
+    const qsizetype a = run.output.indexOf("== A archive: done");
+    const qsizetype b = run.output.indexOf("== B mirror: done");
+    const qsizetype c = run.output.indexOf("== C incremental: done");
+    EXPECT_TRUE(a >= 0 && a < b && b < c) << run.output.toStdString();
+    EXPECT_TRUE(run.output.endsWith("== 3 of 3 sets done, 0 failed\n"));
+    for (const char* name : {"A archive", "B mirror", "C incremental"})
+        EXPECT_EQ(lastRunOf(name), today()) << name;
+}
+
+TEST_F(VelmoraRun, MissingSourceFailsThatSetOnlyAndLeavesItsArchiveAlone)
+{
+    writeSet(setOf("Unplugged", home.filePath("media/disk/Docs"), destination, FullArchiving, "unplugged"));
+    writeFile(archive("unplugged"), "the good archive of last night");
+    writeSet(setOf("Good", source, destination, FullArchiving, "good"));
+
+    const RunOutcome run = runVelmora({"Unplugged", "Good"});
+
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(readFile(archive("unplugged")), "the good archive of last night");
+    EXPECT_EQ(lastRunOf("Unplugged"), "0");
+    EXPECT_TRUE(run.output.contains("== Unplugged: FAILED: the source folder '" + home.filePath("media/disk/Docs")
+        + "' does not exist or is not a folder. Nothing was changed.\n"))
+        << run.output.toStdString();
+    // The sets after a failed one still run.
+    EXPECT_FALSE(archiveEntries(archive("good")).isEmpty());
+    EXPECT_EQ(lastRunOf("Good"), today());
+    EXPECT_TRUE(run.output.endsWith("== 1 of 2 sets done, 1 failed\n"));
+}
+
+TEST_F(VelmoraRun, UnknownNameIsNamedAndNothingRuns)
+{
+    writeSet(setOf("Docs", source, destination));
+    const QMap<QString, QByteArray> before = snapshotTree(home.path());
+
+    const RunOutcome run = runVelmora({"Docs", "Photos", "Музыка"});
+
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(run.errorOutput.contains("no backup set is named 'Photos', 'Музыка'; nothing was run."))
+        << run.errorOutput.toStdString();
+    EXPECT_TRUE(run.output.isEmpty());
+    EXPECT_EQ(snapshotTree(home.path()), before) << "Docs must not have run either";
+}
+
+TEST_F(VelmoraRun, CyrillicNamesMatchWhateverTheirLetterCase)
+{
+    writeSet(setOf("Фото", source, destination, FullArchiving, "photo"));
+
+    const RunOutcome run = runVelmora({"фОТО"});
+
+    EXPECT_EQ(run.exitCode, 0) << run.errorOutput.toStdString();
+    EXPECT_TRUE(QFileInfo(archive("photo")).isFile());
+}
+
+TEST_F(VelmoraRun, UsageErrorsExitWithTwoAndRunNothing)
+{
+    writeSet(setOf("Docs", source, destination));
+    const QMap<QString, QByteArray> before = snapshotTree(home.path());
+    const QList<QStringList> misuses {
+        {}, {"--list", "Docs"}, {"--all", "Docs"}, {"--list", "--dry-run"}, {"--bogus", "Docs"}, {"--dry-run"}, {"-x"}};
+    for (const QStringList& arguments : misuses) {
+        const RunOutcome run = runVelmora(arguments);
+        EXPECT_EQ(run.exitCode, 2) << arguments.join(' ').toStdString();
+        EXPECT_TRUE(run.errorOutput.contains("velmora-run --help")) << run.errorOutput.toStdString();
+        EXPECT_TRUE(run.output.isEmpty()) << arguments.join(' ').toStdString();
+    }
+    EXPECT_EQ(snapshotTree(home.path()), before);
+
+    const RunOutcome help = runVelmora({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.output.contains("Exit status: 0 when every set succeeded"));
+}
+
+TEST_F(VelmoraRun, ListShowsEverySetOnOneLine)
+{
+    writeSet(setOf("Docs", source, destination).withLastRun("2024-03-09"));
+    writeSet(setOf("Mirror of docs", source, "/media/My Disk", MirrorCopying));
+
+    const RunOutcome run = runVelmora({"--list"});
+
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.output,
+        "Docs\tFull archiving\t" + source + "\t" + destination
+            + "\t2024-03-09\n"
+              "Mirror of docs\tMirror copying\t"
+            + source + "\t/media/My Disk\tnever\n");
+}
+
+TEST_F(VelmoraRun, DryRunPrintsEachCommandAndChangesNothing)
+{
+    writeSet(setOf("Docs", source, destination).withExTypeList("*.tmp").withExPathList("cache/"));
+    writeSet(setOf("Inc", source, destination, IncrementalArchiving, "inc"));
+    writeFile(archive("inc"), "an existing full archive");
+    writeSet(setOf("Mirror", source, destination, MirrorCopying));
+    const QMap<QString, QByteArray> before = snapshotTree(home.path());
+
+    const RunOutcome run = runVelmora({"--dry-run", "--all"});
+
+    EXPECT_EQ(run.exitCode, 0) << run.errorOutput.toStdString();
+    const QString temp = home.filePath("tmp/velmora-") + QString::number(getuid());
+    EXPECT_TRUE(run.output.contains("== Docs (Full archiving), dry run:\n/usr/bin/7zz a " + temp + "/arc.7z \"" + source
+        + "/*\" -r -x@" + temp + "/lstXXXXXX.tmp -t7z -mx=5\n   the list file holds: *.tmp, cache/\n"))
+        << run.output.toStdString();
+    EXPECT_TRUE(run.output.contains("/usr/bin/7zz u " + archive("inc") + " -u- \"" + source
+        + "/*\" -r -t7z -mx=5 "
+          "-up0q3x2z0!"
+        + destination + "/inc_upd_"));
+    EXPECT_TRUE(
+        run.output.contains("\"/usr/bin/rsync\" -a --delete \"" + source + "/\" \"" + destination + "/Mirror\"\n"));
+    // No archive, no list file, no private temporary folder, no stamp, no lock, no settings file.
+    EXPECT_EQ(snapshotTree(home.path()), before);
+}
+
+} // namespace

@@ -9,13 +9,10 @@
 #include "StringTable.h"
 #include "ToolTestSupport.h"
 
-#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
-#include <QThread>
 
 #include <algorithm>
-#include <utime.h>
 
 namespace {
 
@@ -169,24 +166,6 @@ TEST_F(StoreLockTest, LockOfAKilledRunIsTakenOver)
 
     EXPECT_EQ(run.exitCode, 0) << run.errorOutput.toStdString();
     EXPECT_TRUE(run.output.contains("== M2: done"));
-}
-
-TEST_F(StoreLockTest, LongRunningHolderKeepsItsLockHowEverOldTheLockFile)
-{
-    useGatedRsync();
-    const auto holder = startVelmora({"M1"});
-    ASSERT_TRUE(waitForStarts(1));
-    // As if the backup had been running for two hours.
-    const qint64 twoHoursAgo = QDateTime::currentSecsSinceEpoch() - 2 * 3600;
-    const utimbuf times {twoHoursAgo, twoHoursAgo};
-    ASSERT_EQ(utime(QFile::encodeName(lockFilePath()).constData(), &times), 0);
-
-    const RunOutcome run = runVelmora({"--no-wait", "M2"});
-
-    EXPECT_EQ(run.exitCode, 1) << run.output.toStdString();
-    openGate();
-    EXPECT_EQ(finish(*holder).exitCode, 0);
-    EXPECT_EQ(starts(), 1);
 }
 
 } // namespace

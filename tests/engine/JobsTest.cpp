@@ -1,9 +1,9 @@
 #include "Jobs.h"
 #include "ArchiveCommand.h"
 #include "JobEvents.h"
+#include "JobFixture.h"
 #include "JobSlot.h"
 #include "LastRun.h"
-#include "StoreFixture.h"
 #include "ToolLocations.h"
 #include "ToolTestSupport.h"
 
@@ -14,79 +14,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 
-namespace {
-
-// Stands in for the main window: records the job events it is sent.
-class EventRecorder : public QObject
-{
-public:
-    bool event(QEvent* event) override
-    {
-        const int type = int(event->type());
-        if (type == WM_BACKUP_STARTED || type == WM_BACKUP_FINISHED || type == WM_BACKUP_COPYING) {
-            events.append(type);
-            return true;
-        }
-        return QObject::event(event);
-    }
-    QList<int> events;
-};
-
-} // namespace
-
-class JobsTest : public StoreFixture
-{
-protected:
-    void SetUp() override
-    {
-        StoreFixture::SetUp();
-        roboPathXP = QStringLiteral("/usr/bin/rsync");
-        SetSevenZipCandidates({});
-        SetJobEventReceiver(&recorder);
-        source = home.filePath("src");
-        destination = home.filePath("My Disk");
-        makeTree(source, {{"a.txt", "alpha"}, {"sub/b.txt", "beta"}, {"Новый файл.txt", "gamma"}});
-        QDir().mkpath(destination);
-    }
-    void TearDown() override
-    {
-        WaitForJobThread();
-        SetJobEventReceiver(nullptr);
-        SetSevenZipCandidates({});
-        StoreFixture::TearDown();
-    }
-
-    quint32 addSet(qint32 backupType, qint32 arcType = 0)
-    {
-        BackupSet set;
-        set.name = QStringLiteral("Docs");
-        set.arcName = QStringLiteral("docs");
-        set.source = source;
-        set.target = destination;
-        set.backupType = backupType;
-        set.arcType = arcType;
-        const quint32 id = AddBackupSet(set);
-        SaveBackupSet(id);
-        g_profileStore->SelectSettingsFile();
-        return id;
-    }
-    QString fullArchive() const { return destination + "/docs.7z"; }
-    QStringList updateArchives() const
-    {
-        return QDir(destination).entryList({"docs_upd_*.7z"}, QDir::Files, QDir::Name);
-    }
-    // A fake 7zz beside the "program", for failures the real one cannot be made to show.
-    void useFake7Zip(const QByteArray& script)
-    {
-        const QString folder = home.filePath("fakebin");
-        writeScript(folder + "/7zz", script);
-        SetSevenZipCandidates({folder + "/7zz"});
-    }
-
-    EventRecorder recorder;
-    QString source;
-    QString destination;
-};
+using JobsTest = JobFixture;
 
 TEST_F(JobsTest, FullArchivingReplacesTheArchiveWithTheSourceAtItsRoot)
 {

@@ -21,7 +21,8 @@ RunOptions ParseRunOptions(const QStringList& arguments)
     const QCommandLineOption all(QStringLiteral("all"));
     const QCommandLineOption dryRun(QStringLiteral("dry-run"));
     const QCommandLineOption noWait(QStringLiteral("no-wait"));
-    parser.addOptions({help, list, all, dryRun, noWait});
+    const QCommandLineOption allowEmptySource(QStringLiteral("allow-empty-source"));
+    parser.addOptions({help, list, all, dryRun, noWait, allowEmptySource});
     // "-abc" is one unknown option, not three: no option here has a one-letter form to combine.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     // QCommandLineParser expects the program's name first.
@@ -33,12 +34,13 @@ RunOptions ParseRunOptions(const QStringList& arguments)
     options.all = parser.isSet(all);
     options.dryRun = parser.isSet(dryRun);
     options.noWait = parser.isSet(noWait);
+    options.allowEmptySource = parser.isSet(allowEmptySource);
     if (parser.isSet(help)) {
         options.mode = RunOptions::Mode::Help;
         return options;
     }
     if (parser.isSet(list)) {
-        if (!options.names.isEmpty() || options.all || options.dryRun || options.noWait)
+        if (!options.names.isEmpty() || options.all || options.dryRun || options.noWait || options.allowEmptySource)
             return usageError(QStringLiteral("--list takes no set names and no other options."));
         options.mode = RunOptions::Mode::List;
         return options;
@@ -54,8 +56,8 @@ RunOptions ParseRunOptions(const QStringList& arguments)
 QString RunHelpText()
 {
     return QStringLiteral("Usage: velmora-run --list\n"
-                          "       velmora-run [--dry-run] [--no-wait] NAME...\n"
-                          "       velmora-run [--dry-run] [--no-wait] --all\n"
+                          "       velmora-run [--dry-run] [--no-wait] [--allow-empty-source] NAME...\n"
+                          "       velmora-run [--dry-run] [--no-wait] [--allow-empty-source] --all\n"
                           "\n"
                           "Runs Velmora's backup sets without the window, with the same settings and set files.\n"
                           "\n"
@@ -66,6 +68,9 @@ QString RunHelpText()
                           "  --all       run every set\n"
                           "  --dry-run   print each command as it would run and change nothing\n"
                           "  --no-wait   when another backup is running, do not wait for it: give up at once\n"
+                          "  --allow-empty-source\n"
+                          "              run a set whose source folder is empty; without it such a set fails,\n"
+                          "              since a disk that is not mounted leaves an empty folder behind\n"
                           "  -h, --help  show this text\n"
                           "\n"
                           "One backup runs at a time across Velmora and velmora-run; a run waits for the one\n"

@@ -21,6 +21,8 @@ struct RunOptions
     bool all = false;
     bool dryRun = false;
     bool noWait = false;
+    // Run a set whose source folder is empty instead of failing it.
+    bool allowEmptySource = false;
     // Why the command line cannot be used (Mode::UsageError).
     QString error;
 };

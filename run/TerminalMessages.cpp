@@ -17,6 +17,8 @@ bool TerminalMessages::askOkCancel(const QString& text, Icon)
 bool TerminalMessages::askYesNo(const QString& text)
 {
     PrintErrorLine(text);
-    PrintErrorLine(QStringLiteral("(answered No: velmora-run asks nobody)"));
-    return false;
+    PrintErrorLine(m_answerYes
+            ? QStringLiteral("(answered Yes: --allow-empty-source)")
+            : QStringLiteral("(answered No: velmora-run asks nobody; --allow-empty-source answers Yes)"));
+    return m_answerYes;
 }

@@ -80,7 +80,7 @@ int main(int argc, char* argv[])
         return ExitUsageError;
     }
 
-    TerminalMessages messages;
+    TerminalMessages messages(options.allowEmptySource);
     setUserMessages(&messages);
     const int status = run(options);
     setUserMessages(nullptr);

@@ -85,6 +85,23 @@ TEST_F(VelmoraRun, MissingSourceFailsThatSetOnlyAndLeavesItsArchiveAlone)
     EXPECT_TRUE(run.output.endsWith("== 1 of 2 sets done, 1 failed\n"));
 }
 
+TEST_F(VelmoraRun, EmptySourceFailsTheSetUnlessAllowed)
+{
+    const QString mountPoint = folder(QStringLiteral("media/disk"));
+    writeSet(setOf("Mirror", mountPoint, destination, MirrorCopying));
+    makeTree(destination + "/Mirror", {{"photo.jpg", "last night's copy"}});
+
+    const RunOutcome refused = runVelmora({"Mirror"});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(treeFiles(destination + "/Mirror"), QStringList({"photo.jpg"}));
+    EXPECT_TRUE(refused.output.contains("== Mirror: FAILED: ")) << refused.output.toStdString();
+    EXPECT_TRUE(refused.errorOutput.contains("--allow-empty-source")) << refused.errorOutput.toStdString();
+
+    const RunOutcome allowed = runVelmora({"--allow-empty-source", "Mirror"});
+    EXPECT_EQ(allowed.exitCode, 0) << allowed.errorOutput.toStdString();
+    EXPECT_TRUE(treeFiles(destination + "/Mirror").isEmpty());
+}
+
 TEST_F(VelmoraRun, UnknownNameIsNamedAndNothingRuns)
 {
     writeSet(setOf("Docs", source, destination));

@@ -311,10 +311,12 @@ bool RunBackupSet()
         ShowStringMessage(105);
         return false;
     }
-    if (JobSlot::isBusy()) {
+    // Refused before the question, also while another program runs a backup, so nobody confirms in vain.
+    if (JobSlot::isBusy() || !JobSlot::tryAcquire()) {
         ReportJobResult(refused());
         return false;
     }
+    JobSlot::release();
     if (!userMessages().askOkCancel(LoadFormattedString(104, set.name)))
         return false;
     if (!JobSlot::tryAcquire()) {

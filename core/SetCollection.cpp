@@ -5,11 +5,25 @@
 #include "UserMessages.h"
 
 #include <QFileInfo>
+#include <QHash>
 #include <QMutexLocker>
 
 QList<BackupSet> backupSets;
 
 namespace {
+
+// What each set's file held when this program last read or wrote it, by set id. A set that is unchanged
+// here but whose file has changed since was changed by another program (velmora-run's last-run stamp,
+// another window), and saving everything must not write the old values back over that.
+QHash<quint32, IniValues> valuesOnDisk;
+
+// The stored form of a set, without its id, which loading may have given anew.
+IniValues storedForm(const BackupSet& set)
+{
+    IniValues values = BackupSetFileValues(set);
+    values.removeFirst();
+    return values;
+}
 
 quint32 largestId(const QList<BackupSet>& sets)
 {
@@ -141,6 +155,9 @@ bool IsSetNameFree(const QString& name)
 void LoadAllBackupSets()
 {
     QList<BackupSet> sets = ReadAllSetFiles();
+    valuesOnDisk.clear();
+    for (const BackupSet& set : std::as_const(sets))
+        valuesOnDisk.insert(set.id, storedForm(set));
     QMutexLocker lock(&backupSetsMutex());
     backupSets = std::move(sets);
 }
@@ -150,6 +167,7 @@ void LoadBackupSet()
     BackupSet set = ReadCurrentSetFile();
     QMutexLocker lock(&backupSetsMutex());
     appendWithDistinctId(backupSets, std::move(set));
+    valuesOnDisk.insert(backupSets.last().id, storedForm(backupSets.last()));
 }
 
 void SaveBackupSet(quint32 id)
@@ -159,7 +177,8 @@ void SaveBackupSet(quint32 id)
         userMessages().showMessage(LoadFormattedString(103, QString::number(id)));
         return;
     }
-    WriteSetFile(set, false);
+    if (WriteSetFile(set, false))
+        valuesOnDisk.insert(id, storedForm(set));
 }
 
 void SaveAllBackupSets()
@@ -171,7 +190,19 @@ void SaveAllBackupSets()
     }
     // Each file is replaced whole in one step, so no moment leaves a set without its file.
     for (const BackupSet& set : sets) {
-        WriteSetFile(set, true);
+        const auto known = valuesOnDisk.constFind(set.id);
+        if (known != valuesOnDisk.cend() && *known == storedForm(set)) {
+            g_profileStore->SelectSetFile(set.name);
+            const bool present = QFileInfo::exists(g_profileStore->currentFilePath());
+            BackupSet onDisk = ReadCurrentSetFile();
+            onDisk.name = set.name;
+            g_profileStore->SelectSettingsFile();
+            // Changed or removed by another program since: its version stays.
+            if (!present || storedForm(onDisk) != *known)
+                continue;
+        }
+        if (WriteSetFile(set, true))
+            valuesOnDisk.insert(set.id, storedForm(set));
         g_profileStore->SelectSettingsFile();
     }
 }

@@ -106,6 +106,22 @@ TEST_F(SetCollectionTest, SaveAllRewritesFilesWithoutStaleKeys)
     EXPECT_TRUE(saved.startsWith("[Velmora Project file]\nnID=1\nname=a\n"));
 }
 
+TEST_F(SetCollectionTest, SavingEverythingKeepsWhatAnotherProgramChangedSince)
+{
+    writeSetFile("stamped elsewhere", "nID=1\nname=stamped elsewhere\nlastrun=2026-12-01\n");
+    writeSetFile("removed elsewhere", "nID=2\nname=removed elsewhere\n");
+    writeSetFile("changed here", "nID=3\nname=changed here\nlastrun=2026-12-01\n");
+    LoadAllBackupSets();
+    // Meanwhile a run from the command line stamps one set and the user deletes another by hand.
+    writeSetFile("stamped elsewhere", "nID=1\nname=stamped elsewhere\nlastrun=2026-12-07\n");
+    QFile::remove(setFile("removed elsewhere"));
+    FindBackupSet(3)->lastRun = "2026-12-07";
+    SaveAllBackupSets();
+    EXPECT_TRUE(readFile(setFile("stamped elsewhere")).contains("\nlastrun=2026-12-07\n"));
+    EXPECT_FALSE(QFileInfo::exists(setFile("removed elsewhere")));
+    EXPECT_TRUE(readFile(setFile("changed here")).contains("\nlastrun=2026-12-07\n"));
+}
+
 TEST_F(SetCollectionTest, RenameWritesTheNewFileAndRemovesTheOldOne)
 {
     const quint32 id = addAndSave(makeSet("Old"));

@@ -44,7 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         require(after.value(kSection, QStringLiteral("name")) == value);
         for (const char* key : kKeys) {
             if (QLatin1String(key) != QLatin1String("name"))
-                require(after.value(kSection, QString::fromLatin1(key)) == reread.value(kSection, QString::fromLatin1(key)));
+                require(after.value(kSection, QString::fromLatin1(key))
+                    == reread.value(kSection, QString::fromLatin1(key)));
         }
     }
     return 0;

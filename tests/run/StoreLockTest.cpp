@@ -52,7 +52,9 @@ protected:
     void useGatedRsync()
     {
         // The first line shows whether the tool's output reaches the terminal while the tool still runs.
-        useRsync("echo 'rsync is working'\nwhile [ ! -e '" + gate.toUtf8() + "' ]; do sleep 0.05; done");
+        // It also ends when the test's folder is gone, so a run the test killed leaves no tool looping behind.
+        useRsync("echo 'rsync is working'\nwhile [ ! -e '" + gate.toUtf8() + "' ] && [ -d '" + home.path().toUtf8()
+            + "' ]; do sleep 0.05; done");
     }
     void openGate() { writeFile(gate, "open"); }
     bool waitForStarts(int count) { return waitForText(log, QStringLiteral("start"), 15000) && starts() >= count; }

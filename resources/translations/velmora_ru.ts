@@ -389,32 +389,32 @@
 <context>
     <name>ConsoleRunner</name>
     <message>
-        <location filename="../../engine/ConsoleRunner.cpp" line="14"/>
+        <location filename="../../engine/ConsoleRunner.cpp" line="43"/>
         <source>no program was given.</source>
         <translation>программа не указана.</translation>
     </message>
     <message>
-        <location filename="../../engine/ConsoleRunner.cpp" line="16"/>
+        <location filename="../../engine/ConsoleRunner.cpp" line="45"/>
         <source>%1 does not exist.</source>
         <translation>%1 не существует.</translation>
     </message>
     <message>
-        <location filename="../../engine/ConsoleRunner.cpp" line="18"/>
+        <location filename="../../engine/ConsoleRunner.cpp" line="47"/>
         <source>%1 is not an executable program.</source>
         <translation>%1 не является исполняемой программой.</translation>
     </message>
     <message>
-        <location filename="../../engine/ConsoleRunner.cpp" line="20"/>
+        <location filename="../../engine/ConsoleRunner.cpp" line="49"/>
         <source>its working folder %1 does not exist.</source>
         <translation>её рабочая папка %1 не существует.</translation>
     </message>
     <message>
-        <location filename="../../engine/ConsoleRunner.cpp" line="22"/>
+        <location filename="../../engine/ConsoleRunner.cpp" line="51"/>
         <source>the system could not start it (%1).</source>
         <translation>система не смогла её запустить (%1).</translation>
     </message>
     <message>
-        <location filename="../../engine/ConsoleRunner.cpp" line="51"/>
+        <location filename="../../engine/ConsoleRunner.cpp" line="91"/>
         <source>it was ended by signal %1.</source>
         <translation>она была завершена сигналом %1.</translation>
     </message>
@@ -639,17 +639,17 @@
         <translation>Это имя набора нельзя использовать как имя файла: оно не может быть «.» или «..», содержать «/» или быть длиннее 250 байт. Пожалуйста, выберите другое имя набора!</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="77"/>
+        <location filename="../../core/StringTable.cpp" line="78"/>
         <source>The source folder &apos;%2&apos; of the backup set &apos;%1&apos; is empty. A disk that is not mounted looks like this. Go on and make the backup of an empty folder?</source>
         <translation>Исходная папка «%2» набора резервного копирования «%1» пуста. Так выглядит диск, который не подключён. Продолжить и сделать копию пустой папки?</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="80"/>
+        <location filename="../../core/StringTable.cpp" line="81"/>
         <source>the source folder &apos;%1&apos; is empty. Nothing was changed.</source>
         <translation>исходная папка «%1» пуста. Ничего не изменено.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="81"/>
+        <location filename="../../core/StringTable.cpp" line="82"/>
         <source>the destination folder &apos;%1&apos; does not exist. Nothing was changed.</source>
         <translation>папка назначения «%1» не существует. Ничего не изменено.</translation>
     </message>

@@ -1,5 +1,7 @@
 #include "ProfileStore.h"
 
+#include "LeftoverFiles.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -130,6 +132,10 @@ bool ProfileStore::WriteProfileValues(const IniValues& values, bool freshFile)
     const QString path = currentFilePath();
     if (path.isEmpty())
         return false;
+    // A save killed just before its final rename left its copy as "NAME.ini.XXXXXX"; the next save of
+    // the same file clears it, even one that finds nothing to change.
+    const QFileInfo info(path);
+    RemoveLeftoverFiles(info.absolutePath(), info.fileName() + QLatin1Char('.'), 6);
     const auto existing = readDocument(path);
     IniDocument doc;
     if (freshFile) {

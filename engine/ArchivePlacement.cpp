@@ -1,5 +1,7 @@
 #include "ArchivePlacement.h"
 
+#include "LeftoverFiles.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QFileInfo>
@@ -80,6 +82,14 @@ bool copyInto(const QByteArray& from, int to)
     return ::fsync(to) == 0;
 }
 
+// The temporary name is the archive's own name behind a dot, so it stays hidden and is known as its own.
+QString temporaryPrefix(const QFileInfo& finalInfo)
+{
+    return QLatin1Char('.') + finalInfo.fileName() + QStringLiteral(".velmora-");
+}
+
+constexpr int kTemporarySuffixLength = 6;
+
 } // namespace
 
 PlacementResult PlaceArchive(const QString& newArchive, const QString& finalPath)
@@ -90,8 +100,8 @@ PlacementResult PlaceArchive(const QString& newArchive, const QString& finalPath
         return {false, systemError(ENOENT) + QStringLiteral(" (") + folder + QLatin1Char(')')};
 
     const QByteArray source = QFile::encodeName(newArchive);
-    QByteArray temporary
-        = QFile::encodeName(folder + QStringLiteral("/.") + finalInfo.fileName() + QStringLiteral(".velmora-XXXXXX"));
+    QByteArray temporary = QFile::encodeName(
+        folder + QLatin1Char('/') + temporaryPrefix(finalInfo) + QString(kTemporarySuffixLength, QLatin1Char('X')));
     FileDescriptor temporaryFd(::mkstemp(temporary.data()));
     if (temporaryFd.get() < 0)
         return {false, systemError(errno)};
@@ -137,4 +147,10 @@ PlacementResult PlaceArchive(const QString& newArchive, const QString& finalPath
     if (!moved)
         ::unlink(source.constData());
     return {true, {}};
+}
+
+void RemovePlacementLeftovers(const QString& finalPath)
+{
+    const QFileInfo finalInfo(finalPath);
+    RemoveLeftoverFiles(finalInfo.absolutePath(), temporaryPrefix(finalInfo), kTemporarySuffixLength);
 }

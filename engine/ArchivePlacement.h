@@ -15,3 +15,7 @@ struct PlacementResult
 // Moves (or, across file systems, copies) newArchive to finalPath. On failure finalPath is unchanged
 // and nothing is left behind in its folder.
 PlacementResult PlaceArchive(const QString& newArchive, const QString& finalPath);
+
+// Deletes what a run killed while placing finalPath left beside it: only that archive's own temporary
+// names, never another archive's and never the archive itself.
+void RemovePlacementLeftovers(const QString& finalPath);

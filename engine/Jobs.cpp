@@ -151,6 +151,8 @@ JobResult archiveJobBody(const BackupSet& stored, const QString& logHeading)
         return failure(set, JobOutcome::PrepareFailed, LoadStringById(137));
     }
 
+    // A run killed while it put the archive in place left its temporary copy beside it.
+    RemovePlacementLeftovers(g_fullArchivePath);
     const bool updateMode = g_archiveMode == QLatin1String("u");
     const bool updateArchiveExisted = !build.updateArchivePath.isEmpty() && QFileInfo::exists(build.updateArchivePath);
     const RunResult run = runTool(build.command, logHeading);

@@ -154,3 +154,11 @@ void RemovePlacementLeftovers(const QString& finalPath)
     const QFileInfo finalInfo(finalPath);
     RemoveLeftoverFiles(finalInfo.absolutePath(), temporaryPrefix(finalInfo), kTemporarySuffixLength);
 }
+
+QString FlushToDisk(const QString& path)
+{
+    if (!syncPath(QFile::encodeName(path), O_RDONLY)
+        || !syncPath(QFile::encodeName(QFileInfo(path).absolutePath()), O_RDONLY | O_DIRECTORY))
+        return systemError(errno);
+    return {};
+}

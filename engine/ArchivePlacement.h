@@ -19,3 +19,7 @@ PlacementResult PlaceArchive(const QString& newArchive, const QString& finalPath
 // Deletes what a run killed while placing finalPath left beside it: only that archive's own temporary
 // names, never another archive's and never the archive itself.
 void RemovePlacementLeftovers(const QString& finalPath);
+
+// Flushes a file and the folder that names it to disk, so that a finished run survives a power cut.
+// Returns why it failed, in the system's words, or nothing.
+QString FlushToDisk(const QString& path);

@@ -184,6 +184,11 @@ JobResult archiveJobBody(const BackupSet& stored, const QString& logHeading)
         // The old chain belongs to the archive just replaced; it goes only now that the new one is safe.
         if (build.restartChain)
             DeleteUpdateArchives(set);
+    } else if (QFileInfo::exists(build.updateArchivePath)) {
+        // 7-Zip leaves its update archive to the system's write-back; the run is done once it is on disk.
+        const QString error = FlushToDisk(build.updateArchivePath);
+        if (!error.isEmpty())
+            return failure(set, JobOutcome::PlaceFailed, LoadStringById(136).arg(error), run.exitCode);
     }
     return {JobOutcome::Done, set.name, run.exitCode, {}};
 }

@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QStandardPaths>
 #include <QThread>
 
 #include <csignal>
@@ -89,6 +90,29 @@ TEST_F(KilledRunTest, TheArchiveStaysWholeAndTheNextRunLeavesNothingBehind)
          it.hasNext();)
         scratch.append(it.next());
     EXPECT_EQ(scratch, QStringList());
+}
+
+TEST_F(KilledRunTest, ARunReportsDoneOnlyOnceItsArchivesAreOnDisk)
+{
+    if (QStandardPaths::findExecutable("strace").isEmpty())
+        GTEST_SKIP() << "strace is not installed (scripts/setup.sh installs it)";
+    const QString source = folder("src");
+    const QString disk = folder("disk");
+    writeFile(source + "/a.txt", "alpha");
+    writeSet(setOf("Docs", source, disk, IncrementalArchiving, "docs"));
+    ASSERT_EQ(runVelmora({"Docs"}).exitCode, 0);
+    writeFile(source + "/b.txt", "beta");
+
+    // The full archive is flushed by its placement; the update archive 7-Zip writes in place needs its own.
+    QProcess traced;
+    traced.setProcessEnvironment(childEnvironment());
+    traced.start(
+        "strace", {"-f", "-y", "-e", "trace=fsync,fdatasync", "-o", home.filePath("trace"), VELMORA_RUN_PATH, "Docs"});
+    ASSERT_TRUE(traced.waitForFinished(120000));
+    EXPECT_EQ(traced.exitCode(), 0);
+    const QStringList updates = QDir(disk).entryList({"docs_upd_*.7z"}, QDir::Files);
+    ASSERT_EQ(updates.size(), 1);
+    EXPECT_TRUE(readFile(home.filePath("trace")).contains("<" + QFile::encodeName(disk + "/" + updates.first()) + ">"));
 }
 
 } // namespace

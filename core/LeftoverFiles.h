@@ -5,6 +5,12 @@
 
 #include <QString>
 
-// Deletes the files in folder named prefix followed by exactly suffixLength letters or digits. Links and
-// folders are left alone: such a name is nobody's temporary copy.
-void RemoveLeftoverFiles(const QString& folder, const QString& prefix, int suffixLength);
+#include <functional>
+
+// Whether name is prefix followed by exactly suffixLength letters or digits, the way mkstemp and
+// QSaveFile name their temporary copies. Names are compared as they are, letter case included.
+bool IsTemporaryCopyName(const QString& name, const QString& prefix, int suffixLength);
+
+// Deletes the files in folder whose names isLeftover accepts. Links and folders are left alone: such a
+// name is nobody's temporary copy.
+void RemoveLeftoverFiles(const QString& folder, const std::function<bool(const QString& name)>& isLeftover);

@@ -132,10 +132,6 @@ bool ProfileStore::WriteProfileValues(const IniValues& values, bool freshFile)
     const QString path = currentFilePath();
     if (path.isEmpty())
         return false;
-    // A save killed just before its final rename left its copy as "NAME.ini.XXXXXX"; the next save of
-    // the same file clears it, even one that finds nothing to change.
-    const QFileInfo info(path);
-    RemoveLeftoverFiles(info.absolutePath(), info.fileName() + QLatin1Char('.'), 6);
     const auto existing = readDocument(path);
     IniDocument doc;
     if (freshFile) {
@@ -161,6 +157,20 @@ bool ProfileStore::WriteProfileString(const QString& key, const QString& value)
 bool ProfileStore::WriteProfileInt(const QString& key, qint32 value)
 {
     return WriteProfileString(key, QString::number(value));
+}
+
+void ProfileStore::RemoveSaveLeftovers() const
+{
+    // QSaveFile's copy is the file's name, a dot and six random letters or digits.
+    constexpr int suffixLength = 6;
+    const QString settingsPrefix = storeName + kIniSuffix + QLatin1Char('.');
+    RemoveLeftoverFiles(
+        settingsFolder(), [&](const QString& name) { return IsTemporaryCopyName(name, settingsPrefix, suffixLength); });
+    RemoveLeftoverFiles(setFolder(), [&](const QString& name) {
+        const QString prefix = name.left(name.size() - suffixLength);
+        return prefix.endsWith(kIniSuffix + QLatin1Char('.'), Qt::CaseSensitive)
+            && isValidSetName(prefix.chopped(kIniSuffix.size() + 1)) && IsTemporaryCopyName(name, prefix, suffixLength);
+    });
 }
 
 int ProfileStore::ListSetNames(QStringList& list) const

@@ -26,6 +26,9 @@ public:
     bool WriteProfileValues(const IniValues& values, bool freshFile = false);
 
     int ListSetNames(QStringList& list) const;
+    // Deletes the temporary copies that saves killed before their final rename left beside the
+    // settings file and the set files.
+    void RemoveSaveLeftovers() const;
     bool DeleteSetFile(const QString& name);
     void EnsureSettingsFile();
 

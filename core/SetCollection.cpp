@@ -154,6 +154,8 @@ bool IsSetNameFree(const QString& name)
 
 void LoadAllBackupSets()
 {
+    // Every program that works with the sets loads them first, so a killed save is cleared by the next.
+    g_profileStore->RemoveSaveLeftovers();
     QList<BackupSet> sets = ReadAllSetFiles();
     valuesOnDisk.clear();
     for (const BackupSet& set : std::as_const(sets))

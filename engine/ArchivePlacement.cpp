@@ -152,7 +152,9 @@ PlacementResult PlaceArchive(const QString& newArchive, const QString& finalPath
 void RemovePlacementLeftovers(const QString& finalPath)
 {
     const QFileInfo finalInfo(finalPath);
-    RemoveLeftoverFiles(finalInfo.absolutePath(), temporaryPrefix(finalInfo), kTemporarySuffixLength);
+    const QString prefix = temporaryPrefix(finalInfo);
+    RemoveLeftoverFiles(finalInfo.absolutePath(),
+        [&](const QString& name) { return IsTemporaryCopyName(name, prefix, kTemporarySuffixLength); });
 }
 
 QString FlushToDisk(const QString& path)

@@ -274,7 +274,8 @@ protected:
             ++tally.leftovers;
     }
 
-    // The set's next save clears what a killed save left, and the set loads with its newest lists.
+    // The next program to load the sets (here one that saves the set again) clears what a killed save
+    // left, and the set loads with the lists of its last whole save.
     void saveAndCheckNothingIsLeft()
     {
         ASSERT_FALSE(runWriter({"set", home.path(), "0", "1"}).killed);
@@ -311,7 +312,7 @@ TEST_F(InterruptedSetSaveTest, ASetFileKilledAtOddMomentsIsAlwaysWhole)
 TEST(LeftoverCleanupTest, OnlyTheFilesOwnTemporaryCopiesAreRemoved)
 {
     QTemporaryDir folder;
-    ProfileStore store("Velmora", folder.path(), folder.path());
+    ProfileStore store("Velmora", folder.filePath("config"), folder.filePath("documents"));
     auto entries = [](const QString& path) {
         QStringList names = QDir(path).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
         names.sort();
@@ -336,12 +337,14 @@ TEST(LeftoverCleanupTest, OnlyTheFilesOwnTemporaryCopiesAreRemoved)
     RemovePlacementLeftovers(archives + "/[x].7z");
     EXPECT_EQ(entries(archives), keptArchives);
 
-    // Another set's file is never taken for a leftover of this one.
-    const QStringList keptSets = {"Docs.ini", "Docs.ini.abc-ef", "Docs.ini.abcdef.ini", "Other.ini.abcdef"};
-    make(store.setFolder(), {"Docs.ini.sOBFuG", "Docs.ini.abc-ef", "Docs.ini.abcdef.ini", "Other.ini.abcdef"});
-    store.SelectSetFile("Docs");
-    EXPECT_TRUE(store.WriteProfileValues({{"name", "Docs"}}));
+    // A set file, even one whose name looks like a copy's, is never taken for a leftover.
+    const QStringList keptSets
+        = {"Docs.ini", "Docs.ini.abc-ef", "Docs.ini.abcdef.ini", "Docs.ini.abcdefg", "Docs.txt.abcdef"};
+    make(store.setFolder(), keptSets + QStringList {"Docs.ini.sOBFuG", "Other.ini.abcdef"});
+    make(store.settingsFolder(), {"Velmora.ini", "Velmora.ini.Ab12cd"});
+    store.RemoveSaveLeftovers();
     EXPECT_EQ(entries(store.setFolder()), keptSets);
+    EXPECT_EQ(entries(store.settingsFolder()), QStringList {"Velmora.ini"});
 }
 
 } // namespace

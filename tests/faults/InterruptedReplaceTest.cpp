@@ -10,7 +10,6 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -76,18 +75,6 @@ QList<CallPoint> callsOfReplacementOne(const QStringList& arguments, const QStri
             inside = true;
     }
     return calls;
-}
-
-// Whether strace is here and may trace this test's children.
-QString straceProblem()
-{
-    if (QStandardPaths::findExecutable(QStringLiteral("strace")).isEmpty())
-        return QStringLiteral("strace is not installed (scripts/setup.sh installs it)");
-    QProcess probe;
-    probe.start(QStringLiteral("strace"), {QStringLiteral("-o"), QStringLiteral("/dev/null"), QStringLiteral("true")});
-    if (!probe.waitForFinished(30000) || probe.exitCode() != 0)
-        return QStringLiteral("strace cannot trace here: ") + QString::fromLocal8Bit(probe.readAllStandardError());
-    return {};
 }
 
 // Kills a never-ending writer after a delay that changes with i, once it has started replacing.

@@ -10,7 +10,6 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QRandomGenerator>
-#include <QStandardPaths>
 #include <QThread>
 
 #include <csignal>
@@ -94,8 +93,8 @@ TEST_F(KilledRunTest, TheArchiveStaysWholeAndTheNextRunLeavesNothingBehind)
 
 TEST_F(KilledRunTest, ARunReportsDoneOnlyOnceItsArchivesAreOnDisk)
 {
-    if (QStandardPaths::findExecutable("strace").isEmpty())
-        GTEST_SKIP() << "strace is not installed (scripts/setup.sh installs it)";
+    if (const QString problem = straceProblem(); !problem.isEmpty())
+        GTEST_SKIP() << problem.toStdString();
     const QString source = folder("src");
     const QString disk = folder("disk");
     writeFile(source + "/a.txt", "alpha");

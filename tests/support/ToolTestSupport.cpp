@@ -6,6 +6,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QProcess>
+#include <QStandardPaths>
 
 void makeTree(const QString& folder, const QMap<QString, QByteArray>& files)
 {
@@ -56,4 +57,16 @@ QStringList treeFiles(const QString& folder)
         files.append(QDir(folder).relativeFilePath(it.next()));
     files.sort();
     return files;
+}
+
+// Whether strace is here and may trace this test's children.
+QString straceProblem()
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("strace")).isEmpty())
+        return QStringLiteral("strace is not installed (scripts/setup.sh installs it)");
+    QProcess probe;
+    probe.start(QStringLiteral("strace"), {QStringLiteral("-o"), QStringLiteral("/dev/null"), QStringLiteral("true")});
+    if (!probe.waitForFinished(30000) || probe.exitCode() != 0)
+        return QStringLiteral("strace cannot trace here: ") + QString::fromLocal8Bit(probe.readAllStandardError());
+    return {};
 }

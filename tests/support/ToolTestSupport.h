@@ -14,3 +14,5 @@ void writeScript(const QString& path, const QByteArray& body);
 QStringList archiveEntries(const QString& archive);
 // Every file below the folder, relative, sorted.
 QStringList treeFiles(const QString& folder);
+// Why strace cannot be used here (not installed, or not allowed to trace), or nothing.
+QString straceProblem();

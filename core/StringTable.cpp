@@ -54,7 +54,7 @@ constexpr TableEntry kStringTable[] = {
     {136,
         QT_TRANSLATE_NOOP(
             "StringTable", "the new archive could not be put in place: %1. The previous archive was left as it was.")},
-    {137, QT_TRANSLATE_NOOP("StringTable", "the private temporary folder could not be prepared. Nothing was changed.")},
+    {137, QT_TRANSLATE_NOOP("StringTable", "the exclusion list could not be written (%1). Nothing was changed.")},
     {138,
         QT_TRANSLATE_NOOP(
             "StringTable", "the source or the destination is empty or not a full folder path. Nothing was changed.")},
@@ -80,6 +80,17 @@ constexpr TableEntry kStringTable[] = {
             "like this. Go on and make the backup of an empty folder?")},
     {149, QT_TRANSLATE_NOOP("StringTable", "the source folder '%1' is empty. Nothing was changed.")},
     {150, QT_TRANSLATE_NOOP("StringTable", "the destination folder '%1' does not exist. Nothing was changed.")},
+    {160, QT_TRANSLATE_NOOP("StringTable", "%1 was ended by signal %2. The previous backup was left as it was.")},
+    {161,
+        QT_TRANSLATE_NOOP("StringTable",
+            "7-Zip archived nothing: the excluded file types and folders leave out every file of the source "
+            "folder '%1'. The archive '%2' was kept as it was.")},
+    {162,
+        QT_TRANSLATE_NOOP("StringTable",
+            "the archive type %1 or the compression level %2 of the set is not valid. Nothing was changed.")},
+    {163, QT_TRANSLATE_NOOP("StringTable", "7-Zip could not read %1 files or folders: %2")},
+    {164, QT_TRANSLATE_NOOP("StringTable", "7-Zip reported warnings (exit code %1)")},
+    {165, QT_TRANSLATE_NOOP("StringTable", "The backup set '%1' was made, with warnings: %2")},
 };
 
 const TableEntry* findEntry(int id)

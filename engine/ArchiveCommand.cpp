@@ -1,5 +1,7 @@
 #include "ArchiveCommand.h"
 
+#include "ArchivePlacement.h"
+
 #include "ExcludedFolders.h"
 #include "FolderPaths.h"
 #include "Settings.h"
@@ -10,6 +12,9 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
+
+#include <algorithm>
 
 QString g_archiveMode;
 QString g_fullArchivePath;
@@ -23,12 +28,6 @@ QString archivePath(const QString& folder, const QString& arcName, const QString
     const QString trimmed = TrimmedFolder(folder);
     const QString base = trimmed.endsWith(kPathSeparator) ? trimmed : trimmed + kPathSeparator;
     return base + arcName + QLatin1Char('.') + extension;
-}
-
-// What 7-Zip is given to archive: every entry of the source folder, stored without the folder's own name.
-QString sourcePattern(const QString& source)
-{
-    return FolderWithSeparator(source) + QLatin1Char('*');
 }
 
 // In 7-Zip's recursive list "sub/cache/" leaves out every "cache" anywhere below "sub", an absolute path one
@@ -68,28 +67,29 @@ struct ArchiveState
 };
 
 // With preview nothing is written, removed or remembered: 7-Zip is looked for without storing the answer,
-// the private temporary folder is not created, and the list file is named by the pattern of its name.
+// and the temporary names are shown by their patterns.
 ArchiveBuild buildArchiveCommand(BackupSet& set, bool preview)
 {
     ArchiveBuild build;
     ArchiveState state;
-    const QString temp = preview ? TempFolderPath() : TempFolder();
     const QString program
         = preview ? FirstExecutable(SevenZipCandidates()) : (Locate7Zip() ? pathTo7zExe() : QString());
     if (program.isEmpty()) {
         build.failure = BuildFailure::ToolMissing;
         return build;
     }
-    if (temp.isEmpty()) {
-        build.failure = BuildFailure::TempFolderUnavailable;
+    const QString extension = ArcTypeName(set);
+    if (extension.isEmpty() || CompLevelSwitch(set).isEmpty()) {
+        build.failure = BuildFailure::ArchiveTypeInvalid;
         return build;
     }
 
-    const QString extension = ArcTypeName(set);
-    state.scratchArchivePath = archivePath(temp, set.arcName, extension);
     state.fullArchivePath = archivePath(set.target, set.arcName, extension);
+    // The new full archive is built beside the old one under a hidden name and renamed over it when
+    // complete: no copy between disks, and no dependence on the size of the temporary folder.
+    state.scratchArchivePath
+        = preview ? TemporaryNamePattern(state.fullArchivePath) : TemporaryNameBeside(state.fullArchivePath);
     if (!preview) {
-        QFile::remove(state.scratchArchivePath);
         g_scratchArchivePath = state.scratchArchivePath;
         g_fullArchivePath = state.fullArchivePath;
         g_archiveMode.clear();
@@ -109,9 +109,9 @@ ArchiveBuild buildArchiveCommand(BackupSet& set, bool preview)
 
     if (!set.exTypeList.isEmpty() || !set.exPathList.isEmpty()) {
         if (preview) {
-            state.listFilePath = temp + QStringLiteral("/lstXXXXXX.tmp");
+            state.listFilePath = PrivateTempFolderPattern() + QStringLiteral("/lst.tmp");
         } else {
-            state.listFilePath = g_listFilePath = WriteListFile(ExclusionListText(set));
+            state.listFilePath = g_listFilePath = WriteListFile(ExclusionListText(set), &build.error);
             // Running without the exclusions the user asked for could fill the destination with them.
             if (state.listFilePath.isEmpty()) {
                 build.failure = BuildFailure::ListFileUnwritable;
@@ -122,7 +122,10 @@ ArchiveBuild buildArchiveCommand(BackupSet& set, bool preview)
 
     Command& command = build.command;
     command.program = program;
-    command.text = command.program;
+    // 7-Zip reads "*" in the source folder itself: given as "SOURCE/*", wildcard characters in the source
+    // folder's own name would match its siblings too.
+    command.workingFolder = TrimmedFolder(set.source);
+    command.text = QStringLiteral("cd \"") + command.workingFolder + QStringLiteral("\" && ") + command.program;
     appendArgument(command, state.mode);
     if (updateMode) {
         appendArgument(command, state.fullArchivePath);
@@ -130,8 +133,11 @@ ArchiveBuild buildArchiveCommand(BackupSet& set, bool preview)
     } else {
         appendArgument(command, state.scratchArchivePath);
     }
-    appendArgument(command, sourcePattern(set.source), true);
+    appendArgument(command, QStringLiteral("*"), true);
     appendArgument(command, QStringLiteral("-r"));
+    // Links are stored as links: followed, a link to ".." never ends and one to another folder pulls that
+    // folder's files into the archive.
+    appendArgument(command, QStringLiteral("-snl"));
     if (!state.listFilePath.isEmpty()) {
         appendArgument(command, QStringLiteral("-x@") + state.listFilePath);
         for (const QString& folderSwitch : oneFolderSwitches(set))
@@ -142,8 +148,11 @@ ArchiveBuild buildArchiveCommand(BackupSet& set, bool preview)
     if (set.solid && set.arcType == 0)
         appendArgument(command, QStringLiteral("-ms=on"));
     if (updateMode) {
-        build.updateArchivePath = archivePath(set.target, UpdateArchiveName(set.arcName), extension);
-        appendArgument(command, QStringLiteral("-up0q3x2z0!") + build.updateArchivePath);
+        build.updateArchivePath
+            = preview ? archivePath(set.target, UpdateArchiveName(set.arcName), extension) : FreeUpdateArchivePath(set);
+        build.updateWritePath
+            = preview ? TemporaryNamePattern(build.updateArchivePath) : TemporaryNameBeside(build.updateArchivePath);
+        appendArgument(command, QStringLiteral("-up0q3x2z0!") + build.updateWritePath);
     }
     return build;
 }
@@ -175,16 +184,18 @@ QString ExclusionListText(BackupSet& set)
     return text;
 }
 
-QString WriteListFile(const QString& text)
+QString WriteListFile(const QString& text, QString* error)
 {
-    const QString path = MakeTempFileName(QStringLiteral("lst"));
+    const QString path = MakeTempFileName(QStringLiteral("lst"), error);
     if (path.isEmpty())
         return {};
     QFile file(path);
     const QByteArray bytes = text.toUtf8();
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size() || !file.flush()) {
+        if (error)
+            *error = path + QStringLiteral(": ") + file.errorString();
         file.close();
-        QFile::remove(path);
+        RemoveTempFile(path);
         return {};
     }
     return path;
@@ -199,6 +210,19 @@ QString DateStamp(bool longForm)
 QString UpdateArchiveName(const QString& arcName)
 {
     return arcName + QStringLiteral("_upd_") + DateStamp(true);
+}
+
+QString FreeUpdateArchivePath(const BackupSet& set)
+{
+    const QString extension = ArcTypeName(set);
+    for (;;) {
+        const QString path = archivePath(set.target, UpdateArchiveName(set.arcName), extension);
+        if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
+            return path;
+        const QDateTime now = QDateTime::currentDateTime();
+        const qint64 toNextSecond = 1000 - now.time().msec();
+        QThread::msleep(quint64(std::max<qint64>(toNextSecond, 1)));
+    }
 }
 
 QString LastPathComponent(const QString& path)

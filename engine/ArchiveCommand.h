@@ -16,8 +16,9 @@ enum class BuildFailure
 {
     None,
     ToolMissing,
-    TempFolderUnavailable,
     ListFileUnwritable,
+    // The set's archive type is none of the known ones.
+    ArchiveTypeInvalid,
 };
 
 struct ArchiveBuild
@@ -27,8 +28,13 @@ struct ArchiveBuild
     // The chain has reached its length: this "a" run starts a new chain, and the old update archives
     // are to be removed once the new full archive is in place (never before).
     bool restartChain = false;
-    // The update archive 7-Zip writes in update mode; empty in add mode.
+    // The update archive of an update-mode run, under its final name; empty in add mode.
     QString updateArchivePath;
+    // Where 7-Zip writes that update archive: a hidden name beside it, renamed to the final name only once
+    // the run has succeeded, so a killed run never leaves a torn update archive in the chain.
+    QString updateWritePath;
+    // Why the exclusion list could not be written, naming the folder.
+    QString error;
 };
 
 // Takes the job's working copy (update mode clears its solid flag).
@@ -38,10 +44,14 @@ ArchiveBuild BuildArchiveCommand(BackupSet& set);
 ArchiveBuild PreviewArchiveCommand(BackupSet set);
 
 QString ExclusionListText(BackupSet& set);
-// Writes the text to a new "lst" file in TempFolder(); empty path when it cannot be written.
-QString WriteListFile(const QString& text);
+// Writes the text to a new "lst" file in a private folder of its own; empty path (and the reason in error)
+// when it cannot be written.
+QString WriteListFile(const QString& text, QString* error = nullptr);
 QString DateStamp(bool longForm);
 QString UpdateArchiveName(const QString& arcName);
+// The path of an update archive of the set that no file has yet: when this second's name is taken (a run a
+// moment ago), it waits for the next second, since the name's form goes down to the second.
+QString FreeUpdateArchivePath(const BackupSet& set);
 QString LastPathComponent(const QString& path);
 int SplitAtSeparators(const QString& text, const QString& separators, QStringList& list);
 QString ParentFolder(const QString& path);

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 
 #include <cerrno>
 #include <cstdio>
@@ -83,12 +84,32 @@ bool copyInto(const QByteArray& from, int to)
 }
 
 // The temporary name is the archive's own name behind a dot, so it stays hidden and is known as its own.
+const QString kTemporaryInfix = QStringLiteral(".velmora-");
+
 QString temporaryPrefix(const QFileInfo& finalInfo)
 {
-    return QLatin1Char('.') + finalInfo.fileName() + QStringLiteral(".velmora-");
+    return QLatin1Char('.') + finalInfo.fileName() + kTemporaryInfix;
 }
 
 constexpr int kTemporarySuffixLength = 6;
+
+mode_t currentUmask()
+{
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
+}
+
+// The new archive keeps the old one's permissions (a user who closed the archive to others expects it to
+// stay closed), but only those of a regular file of this user's: in a shared folder another user could
+// have planted a link or an open file at the archive's name to open the new archive to everybody.
+mode_t archiveMode(const QByteArray& finalPath)
+{
+    struct stat old;
+    if (::lstat(finalPath.constData(), &old) == 0 && S_ISREG(old.st_mode) && old.st_uid == ::geteuid())
+        return old.st_mode & 07777;
+    return 0644 & ~currentUmask();
+}
 
 } // namespace
 
@@ -100,17 +121,13 @@ PlacementResult PlaceArchive(const QString& newArchive, const QString& finalPath
         return {false, systemError(ENOENT) + QStringLiteral(" (") + folder + QLatin1Char(')')};
 
     const QByteArray source = QFile::encodeName(newArchive);
+    const QByteArray final = QFile::encodeName(finalPath);
     QByteArray temporary = QFile::encodeName(
         folder + QLatin1Char('/') + temporaryPrefix(finalInfo) + QString(kTemporarySuffixLength, QLatin1Char('X')));
     FileDescriptor temporaryFd(::mkstemp(temporary.data()));
     if (temporaryFd.get() < 0)
         return {false, systemError(errno)};
-    ::fchmod(
-        temporaryFd.get(), 0644 & ~[] {
-            const mode_t mask = ::umask(0);
-            ::umask(mask);
-            return mask;
-        }());
+    const mode_t mode = archiveMode(final);
 
     auto fail = [&](int error) {
         ::unlink(temporary.constData());
@@ -120,24 +137,22 @@ PlacementResult PlaceArchive(const QString& newArchive, const QString& finalPath
     bool moved = false;
     if (::rename(source.constData(), temporary.constData()) == 0) {
         moved = true;
-        if (!syncPath(temporary, O_RDONLY))
+        // The descriptor now names the file the rename replaced; the moved archive is opened anew, never
+        // through a link somebody could have put at its name.
+        FileDescriptor movedFd(::open(temporary.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+        if (movedFd.get() < 0 || ::fchmod(movedFd.get(), mode) != 0 || ::fsync(movedFd.get()) != 0)
             return fail(errno);
     } else if (errno == EXDEV) {
-        if (!copyInto(source, temporaryFd.get()))
+        if (::fchmod(temporaryFd.get(), mode) != 0 || !copyInto(source, temporaryFd.get()))
             return fail(errno);
     } else {
         return fail(errno);
     }
     ::close(temporaryFd.release());
 
-    // The new archive keeps the old one's permissions: a user who closed the archive to others expects it
-    // to stay closed.
-    struct stat old;
-    if (::stat(QFile::encodeName(finalPath).constData(), &old) == 0)
-        ::chmod(temporary.constData(), old.st_mode & 07777);
-
-    // The only step that removes the old archive, and it is atomic.
-    if (::rename(temporary.constData(), QFile::encodeName(finalPath).constData()) != 0) {
+    // The only step that removes the old archive, and it is atomic. A link planted at the archive's name
+    // is replaced, never written through.
+    if (::rename(temporary.constData(), final.constData()) != 0) {
         const int error = errno;
         if (moved)
             ::rename(temporary.constData(), source.constData());
@@ -149,12 +164,67 @@ PlacementResult PlaceArchive(const QString& newArchive, const QString& finalPath
     return {true, {}};
 }
 
+QString TemporaryNameBeside(const QString& finalPath)
+{
+    const QFileInfo finalInfo(finalPath);
+    static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    for (;;) {
+        QString suffix;
+        for (int i = 0; i < kTemporarySuffixLength; ++i)
+            suffix += QLatin1Char(kLetters[QRandomGenerator::system()->bounded(int(sizeof kLetters) - 1)]);
+        const QString path = finalInfo.absolutePath() + QLatin1Char('/') + temporaryPrefix(finalInfo) + suffix;
+        struct stat status;
+        if (::lstat(QFile::encodeName(path).constData(), &status) != 0 && errno == ENOENT)
+            return path;
+    }
+}
+
+QString TemporaryNamePattern(const QString& finalPath)
+{
+    const QFileInfo finalInfo(finalPath);
+    return finalInfo.absolutePath() + QLatin1Char('/') + temporaryPrefix(finalInfo)
+        + QString(kTemporarySuffixLength, QLatin1Char('X'));
+}
+
 void RemovePlacementLeftovers(const QString& finalPath)
 {
     const QFileInfo finalInfo(finalPath);
     const QString prefix = temporaryPrefix(finalInfo);
     RemoveLeftoverFiles(finalInfo.absolutePath(),
         [&](const QString& name) { return IsTemporaryCopyName(name, prefix, kTemporarySuffixLength); });
+}
+
+void RemoveUpdateArchiveLeftovers(const QString& folder, const QString& arcName, const QString& extension)
+{
+    if (arcName.isEmpty() || extension.isEmpty())
+        return;
+    const QString start = QLatin1Char('.') + arcName + QStringLiteral("_upd_");
+    const QString end = QLatin1Char('.') + extension + kTemporaryInfix;
+    RemoveLeftoverFiles(folder, [&](const QString& name) {
+        const QString prefix = name.left(name.size() - kTemporarySuffixLength);
+        return prefix.size() > start.size() + end.size() && prefix.startsWith(start) && prefix.endsWith(end)
+            && IsTemporaryCopyName(name, prefix, kTemporarySuffixLength);
+    });
+}
+
+QString MoveIntoPlaceNoReplace(const QString& temporaryPath, const QString& finalPath)
+{
+    const QByteArray temporary = QFile::encodeName(temporaryPath);
+    const QByteArray final = QFile::encodeName(finalPath);
+    FileDescriptor fd(::open(temporary.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    if (fd.get() < 0 || ::fchmod(fd.get(), archiveMode(final)) != 0 || ::fsync(fd.get()) != 0)
+        return systemError(errno);
+    if (::renameat2(AT_FDCWD, temporary.constData(), AT_FDCWD, final.constData(), RENAME_NOREPLACE) != 0) {
+        // Some file systems cannot refuse to replace in the rename itself: a hard link can.
+        if (errno != EINVAL && errno != ENOSYS)
+            return systemError(errno) + QStringLiteral(" (") + finalPath + QLatin1Char(')');
+        if (::link(temporary.constData(), final.constData()) != 0)
+            return systemError(errno) + QStringLiteral(" (") + finalPath + QLatin1Char(')');
+        ::unlink(temporary.constData());
+    }
+    if (!syncPath(QFile::encodeName(QFileInfo(finalPath).absolutePath()), O_RDONLY | O_DIRECTORY))
+        return systemError(errno);
+    return {};
 }
 
 QString FlushToDisk(const QString& path)

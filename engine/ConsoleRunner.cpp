@@ -87,6 +87,7 @@ RunResult ExecuteCommand(const Command& command)
         result.secondOutput = QString::fromUtf8(process.readAllStandardError());
     }
     if (process.exitStatus() == QProcess::CrashExit) {
+        result.exitSignal = process.exitCode();
         result.error
             = QCoreApplication::translate("ConsoleRunner", "it was ended by signal %1.").arg(process.exitCode());
         return result;

@@ -16,6 +16,8 @@ struct RunResult
     QString secondOutput;
     // Why the program could not be started, or that it was ended by a signal; empty when it ran and exited.
     QString error;
+    // The signal that ended the program, or 0.
+    int exitSignal = 0;
 };
 
 RunResult ExecuteCommand(const Command& command);

@@ -10,8 +10,8 @@ namespace {
 // Failures after the tool ran leave output worth reading.
 bool toolRan(JobOutcome outcome)
 {
-    return outcome == JobOutcome::ToolFailed || outcome == JobOutcome::PlaceFailed
-        || outcome == JobOutcome::StartFailed;
+    return outcome == JobOutcome::ToolFailed || outcome == JobOutcome::PlaceFailed || outcome == JobOutcome::StartFailed
+        || outcome == JobOutcome::NothingArchived;
 }
 
 } // namespace
@@ -52,6 +52,12 @@ QString JobFailuresText(const QList<JobResult>& failures)
 
 void ReportJobResult(const JobResult& result)
 {
+    if (result.hasWarnings()) {
+        userMessages().showMessage(
+            LoadStringById(165).arg(result.setName, result.warning) + QLatin1Char('\n') + LoadStringById(144),
+            UserMessages::Icon::Warning);
+        return;
+    }
     if (result.succeeded())
         return;
     if (result.outcome == JobOutcome::Refused) {

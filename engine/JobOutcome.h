@@ -19,6 +19,8 @@ enum class JobOutcome
     StartFailed,
     ToolFailed,
     PlaceFailed,
+    // 7-Zip ran and archived nothing at all, which would have replaced an archive that holds files.
+    NothingArchived,
 };
 
 struct JobResult
@@ -29,8 +31,12 @@ struct JobResult
     int exitCode = 0;
     // The failure in words, in the interface language.
     QString reason;
+    // For a success with warnings (7-Zip's exit code 1, rsync's 24): what was left out, in words.
+    QString warning;
 
     bool succeeded() const { return outcome == JobOutcome::Done; }
+    // The backup was made, but the tool reported files it could not take.
+    bool hasWarnings() const { return succeeded() && exitCode != 0; }
     // The thread result of the classic job procedures: the tool's exit code, or 1 when it could not run.
     int threadResult() const;
 };
@@ -41,5 +47,6 @@ QString JobFailureReason(const JobResult& result);
 QString JobFailureText(const JobResult& result);
 // One message listing every failed set of a run of all sets.
 QString JobFailuresText(const QList<JobResult>& failures);
-// Shows the report of a failed job through the installed message interface; nothing for a success.
+// Shows the report of a failed job, or of a success with warnings, through the installed message
+// interface; nothing for a clean success.
 void ReportJobResult(const JobResult& result);

@@ -10,7 +10,9 @@
 #include "ProfileStore.h"
 #include "SetCollection.h"
 #include "StringTable.h"
+#include "TempFolder.h"
 #include "ToolLocations.h"
+#include "ToolWarnings.h"
 #include "UpdateArchives.h"
 #include "UserMessages.h"
 
@@ -57,12 +59,17 @@ private:
 
 JobResult refused()
 {
-    return {JobOutcome::Refused, {}, 0, LoadStringById(140)};
+    return {JobOutcome::Refused, {}, 0, LoadStringById(140), {}};
 }
 
 JobResult failure(const BackupSet& set, JobOutcome outcome, const QString& reason, int exitCode = 0)
 {
-    return {outcome, set.name, exitCode, reason};
+    return {outcome, set.name, exitCode, reason, {}};
+}
+
+QString archiveTypeInvalidReason(const BackupSet& set)
+{
+    return LoadStringById(162).arg(set.arcType).arg(set.compLevel);
 }
 
 // Relative paths would depend on the current folder, and rsync takes "name:path" for another machine.
@@ -104,6 +111,24 @@ std::optional<JobResult> folderProblem(const BackupSet& set, const QString& dest
     return std::nullopt;
 }
 
+} // namespace
+
+std::optional<JobResult> ArchiveSetProblem(const BackupSet& set)
+{
+    // Without a destination the archive would land in the root folder.
+    if (!isUsablePath(set.target) || !isUsablePath(set.source))
+        return failure(set, JobOutcome::PrepareFailed, LoadStringById(138));
+    // The archive name is a file name in the destination; "../x" would write elsewhere.
+    if (!ProfileStore::isValidSetName(set.arcName))
+        return failure(set, JobOutcome::PrepareFailed, LoadStringById(145).arg(set.arcName));
+    if (ArcTypeName(set).isEmpty() || CompLevelSwitch(set).isEmpty())
+        return failure(set, JobOutcome::PrepareFailed, archiveTypeInvalidReason(set));
+    // A missing source would make 7-Zip write an empty archive, which must never replace a good one.
+    return folderProblem(set, set.target);
+}
+
+namespace {
+
 // Runs the command and keeps its texts for the log; a runner error leaves no output worth showing.
 RunResult runTool(const Command& command, const QString& logHeading)
 {
@@ -127,17 +152,46 @@ void removeIfPresent(const QString& path)
         QFile::remove(path);
 }
 
+// Whether the archive holds at least one entry; nothing when 7-Zip cannot tell.
+std::optional<bool> archiveHasEntries(const QString& program, const QString& archive)
+{
+    // An archive without entries is a few dozen bytes; anything larger holds something.
+    if (QFileInfo(archive).size() > 64 * 1024)
+        return true;
+    Command list;
+    list.program = program;
+    list.arguments = QStringList {QStringLiteral("l"), QStringLiteral("-ba"), archive};
+    const RunResult run = ExecuteCommand(list);
+    if (!run.error.isEmpty() || run.exitCode != 0)
+        return std::nullopt;
+    return !run.output.trimmed().isEmpty();
+}
+
+// A run that archived nothing (exclusions that match every file) must not replace an archive that holds
+// files: that would throw the last good backup away and call it done.
+bool wouldReplaceWithNothing(const QString& program, const QString& scratch, const QString& full)
+{
+    if (!QFileInfo(full).isFile() || archiveHasEntries(program, scratch).value_or(true))
+        return false;
+    return archiveHasEntries(program, full).value_or(true);
+}
+
+QString archiveWarning(const RunResult& run)
+{
+    SevenZipWarnings warnings;
+    warnings.addText(run.output);
+    if (warnings.count() == 0)
+        return LoadStringById(164).arg(run.exitCode);
+    QString names = warnings.names().join(QStringLiteral(", "));
+    if (warnings.count() > warnings.names().size())
+        names += QStringLiteral(", …");
+    return LoadStringById(163).arg(warnings.count()).arg(names);
+}
+
 JobResult archiveJobBody(const BackupSet& stored, const QString& logHeading)
 {
     BackupSet set = stored;
-    // Without a destination the archive would land in the root folder.
-    if (!isUsablePath(set.target) || !isUsablePath(set.source))
-        return failure(set, JobOutcome::PrepareFailed, LoadStringById(138));
-    // The archive name is a file name in the destination; "../x" would write elsewhere.
-    if (!ProfileStore::isValidSetName(set.arcName))
-        return failure(set, JobOutcome::PrepareFailed, LoadStringById(145).arg(set.arcName));
-    // A missing source would make 7-Zip write an empty archive, which must never replace a good one.
-    if (const auto problem = folderProblem(set, set.target))
+    if (const auto problem = ArchiveSetProblem(set))
         return *problem;
 
     const ArchiveBuild build = BuildArchiveCommand(set);
@@ -146,51 +200,69 @@ JobResult archiveJobBody(const BackupSet& stored, const QString& logHeading)
         break;
     case BuildFailure::ToolMissing:
         return failure(set, JobOutcome::ToolMissing, LoadStringById(131));
-    case BuildFailure::TempFolderUnavailable:
     case BuildFailure::ListFileUnwritable:
-        return failure(set, JobOutcome::PrepareFailed, LoadStringById(137));
+        return failure(set, JobOutcome::PrepareFailed, LoadStringById(137).arg(build.error));
+    case BuildFailure::ArchiveTypeInvalid:
+        return failure(set, JobOutcome::PrepareFailed, archiveTypeInvalidReason(set));
     }
 
-    // A run killed while it put the archive in place left its temporary copy beside it.
+    // A run killed while 7-Zip wrote or the job placed an archive left its temporary copy beside it.
     RemovePlacementLeftovers(g_fullArchivePath);
+    RemoveUpdateArchiveLeftovers(set.target, set.arcName, ArcTypeName(set));
     const bool updateMode = g_archiveMode == QLatin1String("u");
-    const bool updateArchiveExisted = !build.updateArchivePath.isEmpty() && QFileInfo::exists(build.updateArchivePath);
     const RunResult run = runTool(build.command, logHeading);
-    removeIfPresent(g_listFilePath);
+    RemoveTempFile(g_listFilePath);
+    // Whatever 7-Zip half wrote goes; the previous archive and chain stay as they were.
+    auto discardNewArchive = [&] {
+        removeIfPresent(g_scratchArchivePath);
+        removeIfPresent(build.updateWritePath);
+    };
 
-    if (!run.error.isEmpty()) {
-        removeIfPresent(g_scratchArchivePath);
-        return failure(set, JobOutcome::StartFailed, LoadStringById(135).arg(toolName(build.command), run.error));
+    const QString tool = toolName(build.command);
+    if (run.exitSignal != 0) {
+        discardNewArchive();
+        return failure(set, JobOutcome::ToolFailed, LoadStringById(160).arg(tool).arg(run.exitSignal));
     }
-    // 7-Zip exits with 1 on warnings (a file it could not read), which still counts as a success.
+    if (!run.error.isEmpty()) {
+        discardNewArchive();
+        return failure(set, JobOutcome::StartFailed, LoadStringById(135).arg(tool, run.error));
+    }
+    // 7-Zip exits with 1 on warnings (a file it could not read): the archive is still the newest backup.
     if (run.exitCode < 0 || run.exitCode >= 2) {
-        removeIfPresent(g_scratchArchivePath);
-        // A half-written update archive of this run would only confuse the chain.
-        if (updateMode && !updateArchiveExisted)
-            removeIfPresent(build.updateArchivePath);
-        return failure(set, JobOutcome::ToolFailed, LoadStringById(134).arg(toolName(build.command)).arg(run.exitCode),
-            run.exitCode);
+        discardNewArchive();
+        return failure(set, JobOutcome::ToolFailed, LoadStringById(134).arg(tool).arg(run.exitCode), run.exitCode);
     }
 
     SendJobEvent(WM_BACKUP_COPYING);
     if (!updateMode) {
         if (!QFileInfo::exists(g_scratchArchivePath))
             return failure(set, JobOutcome::PlaceFailed, LoadStringById(136).arg(LoadStringById(143)), run.exitCode);
+        if (wouldReplaceWithNothing(build.command.program, g_scratchArchivePath, g_fullArchivePath)) {
+            discardNewArchive();
+            return failure(
+                set, JobOutcome::NothingArchived, LoadStringById(161).arg(set.source, g_fullArchivePath), run.exitCode);
+        }
         const PlacementResult placed = PlaceArchive(g_scratchArchivePath, g_fullArchivePath);
         if (!placed.placed) {
-            removeIfPresent(g_scratchArchivePath);
+            discardNewArchive();
             return failure(set, JobOutcome::PlaceFailed, LoadStringById(136).arg(placed.error), run.exitCode);
         }
         // The old chain belongs to the archive just replaced; it goes only now that the new one is safe.
         if (build.restartChain)
             DeleteUpdateArchives(set);
-    } else if (QFileInfo::exists(build.updateArchivePath)) {
-        // 7-Zip leaves its update archive to the system's write-back; the run is done once it is on disk.
-        const QString error = FlushToDisk(build.updateArchivePath);
-        if (!error.isEmpty())
+    } else if (QFileInfo::exists(build.updateWritePath)) {
+        // 7-Zip leaves its update archive to the system's write-back; the run is done once it is on disk
+        // under its own name, which never replaces another run's update archive.
+        const QString error = MoveIntoPlaceNoReplace(build.updateWritePath, build.updateArchivePath);
+        if (!error.isEmpty()) {
+            discardNewArchive();
             return failure(set, JobOutcome::PlaceFailed, LoadStringById(136).arg(error), run.exitCode);
+        }
     }
-    return {JobOutcome::Done, set.name, run.exitCode, {}};
+    JobResult done {JobOutcome::Done, set.name, run.exitCode, {}, {}};
+    if (run.exitCode != 0)
+        done.warning = archiveWarning(run);
+    return done;
 }
 
 // The canonical form of a path that may not exist yet: its existing part resolved, the rest appended.
@@ -234,7 +306,7 @@ JobResult mirrorJobBody(const BackupSet& set, const QString& logHeading)
     if (run.exitCode != 0 && run.exitCode != 24)
         return failure(
             set, JobOutcome::ToolFailed, LoadStringById(134).arg(toolName(command)).arg(run.exitCode), run.exitCode);
-    return {JobOutcome::Done, set.name, run.exitCode, {}};
+    return {JobOutcome::Done, set.name, run.exitCode, {}, {}};
 }
 
 bool rsyncAvailable()
@@ -248,7 +320,7 @@ JobResult runJobBody(quint32 id, bool mirror, bool withLogHeading = false)
 {
     BackupSet set;
     if (!GetBackupSet(id, set))
-        return {JobOutcome::SetMissing, QString(), 0, LoadStringById(142)};
+        return {JobOutcome::SetMissing, QString(), 0, LoadStringById(142), {}};
     if (mirror && !rsyncAvailable())
         return failure(set, JobOutcome::ToolMissing, LoadStringById(132));
     SendJobEvent(WM_BACKUP_STARTED);

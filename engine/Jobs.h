@@ -6,7 +6,11 @@
 
 #include "JobOutcome.h"
 
+#include "BackupSet.h"
+
 #include <QtGlobal>
+
+#include <optional>
 
 // The set the current window command works on; 0 when there is none.
 extern quint32 g_selectedSetId;
@@ -24,6 +28,11 @@ JobResult MirrorJob(quint32 id);
 JobResult RunSetJob(quint32 id);
 // Every set in collection order, each by its backup type; one report at the end lists the failures.
 QList<JobResult> UpdateAllJob();
+
+// What stops the set's archive job before it starts, checked in the order a user would fix it: paths,
+// archive name and type, source and destination folders (an empty source asks the message interface).
+// A dry run makes the same checks.
+std::optional<JobResult> ArchiveSetProblem(const BackupSet& set);
 
 // Records today's date as the last run of the set of g_selectedSetId and saves that set's file.
 void StampLastRun();

@@ -1,42 +1,64 @@
 #include "TempFolder.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QTemporaryFile>
+#include <QFileInfo>
 
 #include <cerrno>
-#include <sys/stat.h>
+#include <cstring>
+#include <fcntl.h>
 #include <unistd.h>
 
-QString TempFolderPath()
-{
-    return QDir::tempPath() + QStringLiteral("/velmora-") + QString::number(getuid());
-}
+namespace {
+
+const QString kFolderPrefix = QStringLiteral("/velmora-");
+
+} // namespace
 
 QString TempFolder()
 {
-    const QString path = TempFolderPath();
-    const QByteArray native = QFile::encodeName(path);
-    if (::mkdir(native.constData(), S_IRWXU) != 0 && errno != EEXIST)
-        return {};
-    // Anybody can create this name first in a shared folder: use it only if it is really ours and closed.
-    struct stat status;
-    if (::lstat(native.constData(), &status) != 0)
-        return {};
-    if (!S_ISDIR(status.st_mode) || status.st_uid != getuid() || (status.st_mode & (S_IRWXG | S_IRWXO)) != 0)
-        return {};
+    // Not QDir::tempPath(): it gives an empty path for a TMPDIR that does not exist, which would put the
+    // private folders into the current folder; a missing folder should rather fail and be named.
+    const QString variable = qEnvironmentVariable("TMPDIR");
+    return variable.isEmpty() ? QStringLiteral("/tmp") : QDir::cleanPath(variable);
+}
+
+QString PrivateTempFolderPattern()
+{
+    return TempFolder() + kFolderPrefix + QStringLiteral("XXXXXX");
+}
+
+QString MakeTempFileName(const QString& prefix, QString* error)
+{
+    auto fail = [&](const QString& path) {
+        if (error)
+            *error = QCoreApplication::translate("TempFolder", "%1: %2")
+                         .arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+        return QString();
+    };
+    // mkdtemp picks a name nobody has yet and creates the folder closed to everybody else.
+    QByteArray folder = QFile::encodeName(PrivateTempFolderPattern());
+    if (!::mkdtemp(folder.data()))
+        return fail(TempFolder());
+    const QString path = QFile::decodeName(folder) + QLatin1Char('/') + prefix + QStringLiteral(".tmp");
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        const QString failed = fail(path);
+        ::rmdir(folder.constData());
+        return failed;
+    }
+    ::close(fd);
     return path;
 }
 
-QString MakeTempFileName(const QString& prefix)
+void RemoveTempFile(const QString& path)
 {
-    const QString folder = TempFolder();
-    if (folder.isEmpty())
-        return {};
-    QTemporaryFile file(folder + QLatin1Char('/') + prefix + QStringLiteral("XXXXXX.tmp"));
-    file.setAutoRemove(false);
-    // QTemporaryFile creates the file exclusively, so an existing file of the same name is never reused.
-    if (!file.open())
-        return {};
-    return file.fileName();
+    if (path.isEmpty())
+        return;
+    QFile::remove(path);
+    const QString folder = QFileInfo(path).absolutePath();
+    // Only a folder this program made, never the temporary folder itself.
+    if (QFileInfo(folder).fileName().startsWith(kFolderPrefix.mid(1)))
+        QDir().rmdir(folder);
 }

@@ -1,13 +1,17 @@
 #pragma once
 
-// The user's private scratch folder inside the system temporary folder: created with mode 0700 and
-// used only when it is a real folder owned by the user and closed to everybody else.
+// Scratch files that do not belong in the destination (the exclusion list 7-Zip reads) live in a folder
+// of their own inside the system temporary folder: created with a unique random name and mode 0700, so
+// nobody else can have made it first, and removed with the file.
 
 #include <QString>
 
-// Path without a trailing "/"; empty when no safe folder can be had.
+// The system temporary folder, without a trailing "/".
 QString TempFolder();
-// Where TempFolder() is, without creating or checking it: for showing a command that is not run.
-QString TempFolderPath();
-// Creates a new, uniquely named empty file in TempFolder() whose name starts with the prefix; empty on failure.
-QString MakeTempFileName(const QString& prefix);
+// What a private folder's path looks like, for showing a command that is not run.
+QString PrivateTempFolderPattern();
+// Creates a new private folder in TempFolder() holding one new empty file named prefix + ".tmp", and
+// returns the file's path; empty on failure, with the reason (naming the folder) in error.
+QString MakeTempFileName(const QString& prefix, QString* error = nullptr);
+// Removes a file made by MakeTempFileName and its private folder.
+void RemoveTempFile(const QString& path);

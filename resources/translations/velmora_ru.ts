@@ -583,8 +583,8 @@
     </message>
     <message>
         <location filename="../../core/StringTable.cpp" line="57"/>
-        <source>the private temporary folder could not be prepared. Nothing was changed.</source>
-        <translation>не удалось подготовить личную временную папку. Ничего не изменено.</translation>
+        <source>the exclusion list could not be written (%1). Nothing was changed.</source>
+        <translation>не удалось записать список исключений (%1). Ничего не изменено.</translation>
     </message>
     <message>
         <location filename="../../core/StringTable.cpp" line="59"/>
@@ -652,6 +652,30 @@
         <location filename="../../core/StringTable.cpp" line="82"/>
         <source>the destination folder &apos;%1&apos; does not exist. Nothing was changed.</source>
         <translation>папка назначения «%1» не существует. Ничего не изменено.</translation>
+    </message>
+    <message>
+        <source>%1 was ended by signal %2. The previous backup was left as it was.</source>
+        <translation>%1 завершён сигналом %2. Предыдущая резервная копия оставлена как была.</translation>
+    </message>
+    <message>
+        <source>7-Zip archived nothing: the excluded file types and folders leave out every file of the source folder &apos;%1&apos;. The archive &apos;%2&apos; was kept as it was.</source>
+        <translation>7-Zip ничего не заархивировал: исключённые типы файлов и папки не оставляют ни одного файла исходной папки «%1». Архив «%2» оставлен как был.</translation>
+    </message>
+    <message>
+        <source>the archive type %1 or the compression level %2 of the set is not valid. Nothing was changed.</source>
+        <translation>тип архива %1 или уровень сжатия %2 набора недопустим. Ничего не изменено.</translation>
+    </message>
+    <message>
+        <source>7-Zip could not read %1 files or folders: %2</source>
+        <translation>7-Zip не смог прочитать файлы и папки (%1): %2</translation>
+    </message>
+    <message>
+        <source>7-Zip reported warnings (exit code %1)</source>
+        <translation>7-Zip сообщил о предупреждениях (код завершения %1)</translation>
+    </message>
+    <message>
+        <source>The backup set &apos;%1&apos; was made, with warnings: %2</source>
+        <translation>Набор резервного копирования «%1» выполнен с предупреждениями: %2</translation>
     </message>
 </context>
 </TS>

@@ -49,6 +49,8 @@ protected:
         if (g_archiveMode == "a") {
             QFile::remove(g_fullArchivePath);
             EXPECT_TRUE(QFile::rename(g_scratchArchivePath, g_fullArchivePath));
+        } else {
+            EXPECT_TRUE(QFile::rename(made.updateWritePath, made.updateArchivePath));
         }
         return made;
     }
@@ -59,42 +61,56 @@ protected:
 
 } // namespace
 
+// The hidden name beside finalPath under which a file is written before it takes that name.
+QRegularExpression hiddenNameOf(const QString& finalPath)
+{
+    const QFileInfo info(finalPath);
+    return QRegularExpression("^"
+        + QRegularExpression::escape(info.absolutePath() + "/." + info.fileName() + ".velmora-") + "[A-Za-z0-9]{6}$");
+}
+
 TEST_F(ArchiveCommandTest, FourFormsShareOneLayout)
 {
     const QString z = "/usr/bin/7zz";
-    writeFile(temp + "/docs.7z", "stale scratch archive");
     ArchiveBuild made = build(FullArchiving, [](BackupSet& s) { s.source += "//"; });
-    EXPECT_FALSE(QFileInfo::exists(temp + "/docs.7z"));
-    EXPECT_EQ(made.command.text, z + " a " + temp + "/docs.7z \"" + source + "/*\" -r -t7z -mx=5 -ms=on");
+    // Built beside the old archive under a hidden name, from inside the source folder.
+    EXPECT_TRUE(hiddenNameOf(target + "/docs.7z").match(g_scratchArchivePath).hasMatch())
+        << g_scratchArchivePath.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(g_scratchArchivePath));
+    EXPECT_EQ(made.command.workingFolder, source);
+    EXPECT_EQ(made.command.text,
+        "cd \"" + source + "\" && " + z + " a " + g_scratchArchivePath + " \"*\" -r -snl -t7z -mx=5 -ms=on");
     EXPECT_EQ(
-        made.command.arguments, QStringList({"a", temp + "/docs.7z", source + "/*", "-r", "-t7z", "-mx=5", "-ms=on"}));
+        made.command.arguments, QStringList({"a", g_scratchArchivePath, "*", "-r", "-snl", "-t7z", "-mx=5", "-ms=on"}));
 
     made = build(FullArchiving, [](BackupSet& s) { AddExType(s, ".tmp"); });
-    EXPECT_EQ(made.command.text,
-        z + " a " + temp + "/docs.7z \"" + source + "/*\" -r -x@" + g_listFilePath + " -t7z -mx=5 -ms=on");
+    EXPECT_EQ(made.command.arguments,
+        QStringList({"a", g_scratchArchivePath, "*", "-r", "-snl", "-x@" + g_listFilePath, "-t7z", "-mx=5", "-ms=on"}));
 
     touch("docs.7z");
     made = build(IncrementalArchiving);
     EXPECT_TRUE(QRegularExpression("/docs_upd_\\d{4}-\\d\\d-\\d\\d_\\d\\dh\\d\\dm\\d\\ds\\.7z$")
                     .match(made.updateArchivePath)
                     .hasMatch());
+    EXPECT_TRUE(hiddenNameOf(made.updateArchivePath).match(made.updateWritePath).hasMatch())
+        << made.updateWritePath.toStdString();
     EXPECT_EQ(made.command.arguments,
-        QStringList({"u", target + "/docs.7z", "-u-", source + "/*", "-r", "-t7z", "-mx=5",
-            "-up0q3x2z0!" + made.updateArchivePath}));
+        QStringList({"u", target + "/docs.7z", "-u-", "*", "-r", "-snl", "-t7z", "-mx=5",
+            "-up0q3x2z0!" + made.updateWritePath}));
     EXPECT_FALSE(set.solid);
 
     made = build(IncrementalArchiving, [](BackupSet& s) { AddExPath(s, "cache"); });
     EXPECT_EQ(made.command.text,
-        z + " u " + target + "/docs.7z -u- \"" + source + "/*\" -r -x@" + g_listFilePath + " -t7z -mx=5 -up0q3x2z0!"
-            + made.updateArchivePath);
-    EXPECT_EQ(BuildArchiveCommand(set = MakeSet("/", target, FullArchiving)).command.arguments.at(2), "/*");
+        "cd \"" + source + "\" && " + z + " u " + target + "/docs.7z -u- \"*\" -r -snl -x@" + g_listFilePath
+            + " -t7z -mx=5 -up0q3x2z0!" + made.updateWritePath);
+    EXPECT_EQ(BuildArchiveCommand(set = MakeSet("/", target, FullArchiving)).command.workingFolder, "/");
 }
 
 TEST_F(ArchiveCommandTest, ModeAndSolidSwitch)
 {
     touch("docs.7z");
     EXPECT_EQ(build(FullArchiving).command.arguments.last(), "-ms=on");
-    EXPECT_EQ(build(IncrementalArchiving, [](BackupSet& s) { s.arcType = 1; }).command.arguments.mid(4),
+    EXPECT_EQ(build(IncrementalArchiving, [](BackupSet& s) { s.arcType = 1; }).command.arguments.mid(5),
         QStringList({"-tzip", "-mx=5"}));
     touch("docs.zip");
     EXPECT_FALSE(build(IncrementalArchiving, [](BackupSet& s) { s.arcType = 1; }).command.arguments.contains("-ms=on"));
@@ -102,6 +118,20 @@ TEST_F(ArchiveCommandTest, ModeAndSolidSwitch)
     QFile::remove(target + "/docs.7z");
     touch("docs_upd_1.7z");
     EXPECT_EQ(build(IncrementalArchiving).command.arguments.first(), "a");
+    // Out of range, the type would give an archive without extension and the level an empty switch.
+    EXPECT_EQ(build(FullArchiving, [](BackupSet& s) { s.arcType = 5; }).failure, BuildFailure::ArchiveTypeInvalid);
+    EXPECT_EQ(build(FullArchiving, [](BackupSet& s) { s.compLevel = 9; }).failure, BuildFailure::ArchiveTypeInvalid);
+}
+
+TEST_F(ArchiveCommandTest, UpdateArchiveNamesNeverRepeatWithinASecond)
+{
+    touch("docs.7z");
+    set = MakeSet(source, target, IncrementalArchiving);
+    const QString first = FreeUpdateArchivePath(set);
+    writeFile(first, "taken a moment ago");
+    const QString second = FreeUpdateArchivePath(set);
+    EXPECT_NE(second, first);
+    EXPECT_FALSE(QFileInfo::exists(second));
 }
 
 TEST_F(ArchiveCommandTest, ChainAtItsLengthRestartsButDeletesNothing)
@@ -127,13 +157,14 @@ TEST_F(ArchiveCommandTest, ListFileIsPrivateSortedAndUtf8)
         s.exTypeList = QStringList({"*.tmp", "*.Bak"});
         s.exPathList = QStringList({"my cache/", s.source + "/sub/old/", "Кэш/", "Build/", "sub/cache/", "/etc/"});
     });
-    EXPECT_EQ(QFileInfo(g_listFilePath).absolutePath(), temp);
+    EXPECT_EQ(QFileInfo(QFileInfo(g_listFilePath).absolutePath()).absolutePath(), temp);
+    EXPECT_EQ(QFileInfo(g_listFilePath).absoluteDir().dirName().left(8), "velmora-");
     EXPECT_EQ(readFile(g_listFilePath), QString("*.Bak\n*.tmp\nBuild/\nmy cache/\nКэш/\n").toUtf8());
-    EXPECT_EQ(made.command.arguments.mid(4, 4),
+    EXPECT_EQ(made.command.arguments.mid(5, 4),
         QStringList({"-x@" + g_listFilePath, "-xr-!sub/old/", "-xr-!sub/cache/", "-t7z"}));
 }
 
-TEST_F(ArchiveCommandTest, NothingIsBuiltWithoutToolPrivateFolderOrListFile)
+TEST_F(ArchiveCommandTest, NothingIsBuiltWithoutToolOrListFile)
 {
     SetSevenZipCandidates({home.filePath("none/7zz")});
     EXPECT_EQ(build(FullArchiving).failure, BuildFailure::ToolMissing);
@@ -155,9 +186,13 @@ TEST_F(ArchiveCommandTest, NothingIsBuiltWithoutToolPrivateFolderOrListFile)
     EXPECT_TRUE(unwritable.command.isEmpty());
     EXPECT_TRUE(QDir(temp).isEmpty());
 
-    QDir().rmdir(temp);
-    QFile::link(home.path(), temp);
-    EXPECT_EQ(build(FullArchiving).failure, BuildFailure::TempFolderUnavailable);
+    // Without a temporary folder only a set with exclusions needs one, and the reason names it.
+    qputenv("TMPDIR", QFile::encodeName(home.filePath("no such folder")));
+    EXPECT_EQ(build(FullArchiving).failure, BuildFailure::None);
+    const ArchiveBuild noTemp = build(FullArchiving, [](BackupSet& s) { AddExType(s, ".tmp"); });
+    EXPECT_EQ(noTemp.failure, BuildFailure::ListFileUnwritable);
+    EXPECT_TRUE(noTemp.error.contains(home.filePath("no such folder"))) << noTemp.error.toStdString();
+    qputenv("TMPDIR", QFile::encodeName(temp));
 }
 
 TEST_F(ArchiveCommandTest, RealChainStoresEntriesAtTheRootAndUpdatesHoldOnlyChanges)

@@ -11,13 +11,6 @@
 
 namespace {
 
-const QString kName = "/velmora-" + QString::number(getuid());
-
-int chmodFolder(const QString& path, mode_t mode)
-{
-    return ::chmod(QFile::encodeName(path).constData(), mode);
-}
-
 mode_t modeOf(const QString& path)
 {
     struct stat status
@@ -29,35 +22,46 @@ mode_t modeOf(const QString& path)
 
 } // namespace
 
-TEST(TempFolder, IsAPrivateFolderInTheTemporaryFolderAndHoldsUniqueFiles)
+TEST(TempFolder, EachFileGetsAPrivateFolderOfItsOwnThatGoesWithIt)
 {
     TempHome home;
-    const QString folder = TempFolder();
-    ASSERT_EQ(folder, home.filePath("tmp") + kName);
-    EXPECT_EQ(modeOf(folder), mode_t(0700));
-    const QFileInfo first(MakeTempFileName("lst"));
-    EXPECT_EQ(first.absolutePath(), folder);
-    EXPECT_TRUE(first.fileName().startsWith("lst") && first.isFile());
-    EXPECT_NE(MakeTempFileName("lst"), first.filePath());
+    const QString first = MakeTempFileName("lst");
+    const QString second = MakeTempFileName("lst");
+    const QFileInfo firstInfo(first);
+    ASSERT_TRUE(firstInfo.isFile());
+    EXPECT_EQ(firstInfo.fileName(), "lst.tmp");
+    EXPECT_EQ(QFileInfo(firstInfo.absolutePath()).absolutePath(), home.filePath("tmp"));
+    EXPECT_EQ(modeOf(firstInfo.absolutePath()), mode_t(0700));
+    EXPECT_NE(QFileInfo(second).absolutePath(), firstInfo.absolutePath());
+    RemoveTempFile(first);
+    RemoveTempFile(second);
+    EXPECT_TRUE(QDir(home.filePath("tmp")).isEmpty());
 }
 
-TEST(TempFolder, RefusesWhatSomebodyElseCouldHavePlantedAtItsPath)
+TEST(TempFolder, NamesSomebodyElseCreatedFirstStopNothing)
 {
     TempHome home;
-    const QString path = home.filePath("tmp") + kName;
-    QDir().mkpath(home.filePath("elsewhere"));
-    chmodFolder(home.filePath("elsewhere"), 0700);
-    ASSERT_TRUE(QFile::link(home.filePath("elsewhere"), path));
-    EXPECT_EQ(TempFolder(), "");
-    EXPECT_EQ(MakeTempFileName("lst"), "");
-    EXPECT_TRUE(QDir(home.filePath("elsewhere")).isEmpty());
-
-    QFile::remove(path);
-    QDir().mkpath(path);
-    chmodFolder(path, 0777);
-    EXPECT_EQ(TempFolder(), "");
-    chmodFolder(path, 0700);
-    if (getuid() == 0 && ::chown(QFile::encodeName(path).constData(), 65534, 65534) == 0) {
-        EXPECT_EQ(TempFolder(), "");
+    // The name an earlier version always used, taken by another user, a link, or a folder open to all.
+    const QString oldName = home.filePath("tmp") + "/velmora-" + QString::number(getuid());
+    ASSERT_TRUE(QDir().mkpath(oldName));
+    ::chmod(QFile::encodeName(oldName).constData(), 0777);
+    if (getuid() == 0) {
+        ASSERT_EQ(::chown(QFile::encodeName(oldName).constData(), 65534, 65534), 0);
     }
+    QFile::link(home.path(), home.filePath("tmp") + "/velmora-XXXXXX");
+    const QString path = MakeTempFileName("lst");
+    ASSERT_FALSE(path.isEmpty());
+    const QString folder = QFileInfo(path).absolutePath();
+    EXPECT_NE(folder, oldName);
+    EXPECT_FALSE(QFileInfo(folder).isSymLink());
+    EXPECT_EQ(modeOf(folder), mode_t(0700));
+}
+
+TEST(TempFolder, AMissingTemporaryFolderIsNamedInTheReason)
+{
+    TempHome home;
+    qputenv("TMPDIR", QFile::encodeName(home.filePath("gone")));
+    QString error;
+    EXPECT_EQ(MakeTempFileName("lst", &error), "");
+    EXPECT_TRUE(error.contains(home.filePath("gone"))) << error.toStdString();
 }

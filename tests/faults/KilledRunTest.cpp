@@ -83,10 +83,9 @@ TEST_F(KilledRunTest, TheArchiveStaysWholeAndTheNextRunLeavesNothingBehind)
     EXPECT_EQ(next.exitCode, 0) << next.errorOutput.toStdString();
     EXPECT_TRUE(archiveEntries(archive).contains("new.txt"));
     EXPECT_EQ(QDir(disk).entryList(QDir::Files | QDir::Hidden), QStringList {"docs.7z"});
-    // Nor does the private temporary folder keep a killed run's scratch archive.
+    // Nor does the temporary folder keep anything of the killed runs.
     QStringList scratch;
-    for (QDirIterator it(home.filePath("tmp"), {"docs.7z*"}, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-         it.hasNext();)
+    for (QDirIterator it(home.filePath("tmp"), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();)
         scratch.append(it.next());
     EXPECT_EQ(scratch, QStringList());
 }
@@ -102,7 +101,8 @@ TEST_F(KilledRunTest, ARunReportsDoneOnlyOnceItsArchivesAreOnDisk)
     ASSERT_EQ(runVelmora({"Docs"}).exitCode, 0);
     writeFile(source + "/b.txt", "beta");
 
-    // The full archive is flushed by its placement; the update archive 7-Zip writes in place needs its own.
+    // The full archive is flushed by its placement; the update archive 7-Zip writes under a hidden name
+    // is flushed before it takes its own name, and the folder after.
     QProcess traced;
     traced.setProcessEnvironment(childEnvironment());
     traced.start(
@@ -111,7 +111,9 @@ TEST_F(KilledRunTest, ARunReportsDoneOnlyOnceItsArchivesAreOnDisk)
     EXPECT_EQ(traced.exitCode(), 0);
     const QStringList updates = QDir(disk).entryList({"docs_upd_*.7z"}, QDir::Files);
     ASSERT_EQ(updates.size(), 1);
-    EXPECT_TRUE(readFile(home.filePath("trace")).contains("<" + QFile::encodeName(disk + "/" + updates.first()) + ">"));
+    const QByteArray trace = readFile(home.filePath("trace"));
+    EXPECT_TRUE(trace.contains("<" + QFile::encodeName(disk + "/." + updates.first()) + ".velmora-"));
+    EXPECT_TRUE(trace.contains("<" + QFile::encodeName(disk) + ">"));
 }
 
 } // namespace

@@ -26,18 +26,31 @@ QByteArray randomBytes(qsizetype size)
 
 using SourceAndDiskFaultsTest = JobFixture;
 
-TEST_F(SourceAndDiskFaultsTest, ALinkLoopAndAPipeInTheSourceEndTheJobWithWarnings)
+TEST_F(SourceAndDiskFaultsTest, LinksAreStoredAsLinksSoLoopsEndAndOutsideFoldersStayOut)
 {
+    const QString outside = home.filePath("private");
+    makeTree(outside, {{"diary.txt", "not for this archive"}});
     QFile::link("..", source + "/loop");
+    QFile::link(".", source + "/self");
+    QFile::link(outside, source + "/elsewhere");
     ASSERT_EQ(QProcess::execute("mkfifo", {source + "/pipe"}), 0);
-    const quint32 id = addSet(FullArchiving);
-    const JobResult result = ArchiveJob(id);
-    // 7-Zip stops following the loop and says so with its warning exit code, which is a success.
-    EXPECT_EQ(result.outcome, JobOutcome::Done);
-    EXPECT_EQ(result.exitCode, 1);
-    const LastRunTexts log = GetLastRunTexts();
-    EXPECT_TRUE((log.logText + log.logText2).contains("symbolic links")) << log.logText.toStdString();
-    EXPECT_TRUE(archiveEntries(fullArchive()).contains("a.txt"));
+    const JobResult result = ArchiveJob(addSet(FullArchiving));
+    EXPECT_EQ(result.outcome, JobOutcome::Done) << result.reason.toStdString();
+    const QStringList entries = archiveEntries(fullArchive());
+    for (const char* link : {"loop", "self", "elsewhere", "pipe", "a.txt"})
+        EXPECT_TRUE(entries.contains(link)) << link;
+    for (const QString& entry : entries)
+        EXPECT_FALSE(entry.contains("diary") || entry.startsWith("loop/") || entry.startsWith("self/"))
+            << entry.toStdString();
+    // Stored as a link ("l" in its Unix attributes), not as the folder it points to.
+    QProcess list;
+    list.start("/usr/bin/7zz", {"l", "-slt", fullArchive()});
+    list.waitForFinished();
+    const QString listing = QString::fromUtf8(list.readAllStandardOutput());
+    const qsizetype entry = listing.indexOf("Path = elsewhere\n");
+    ASSERT_GE(entry, 0);
+    const qsizetype attributes = listing.indexOf("Attributes = ", entry);
+    EXPECT_EQ(listing.mid(attributes + 13, 6), "A lrwx");
 }
 
 TEST_F(SourceAndDiskFaultsTest, AnUnreadableFileIsSkippedAndNamedInTheLog)
@@ -103,9 +116,11 @@ TEST_F(SourceAndDiskFaultsTest, AFullDestinationKeepsThePreviousArchiveWhole)
     const QByteArray good = readFile(fullArchive());
     writeFile(source + "/large.bin", randomBytes(2 << 20));
 
+    // 7-Zip writes the new archive beside the old one, and meets the full disk itself.
     const JobResult replaced = ArchiveJob(full);
-    EXPECT_EQ(replaced.outcome, JobOutcome::PlaceFailed);
+    EXPECT_EQ(replaced.outcome, JobOutcome::ToolFailed);
     EXPECT_EQ(readFile(fullArchive()), good);
+    EXPECT_EQ(QDir(destination).entryList(QDir::Files | QDir::Hidden), QStringList({"docs.7z"}));
 
     // An incremental run writes its update archive straight into the destination.
     BackupSet set;

@@ -78,8 +78,8 @@ QByteArray programName()
     return name.isEmpty() ? QByteArray(program_invocation_short_name) : name.toUtf8();
 }
 
-// "PID\nPROGRAM\n": written over the start first and cut to length after, so a reader sees the old text, the
-// new one, or the new lines followed by old bytes, never an empty file while the holder has written.
+// "PID\nPROGRAM\n", written over the old text and then cut to length: a reader never finds the file emptied
+// in between, and the first two lines are the new ones as soon as they are written.
 void writeHolder(int fd)
 {
     const QByteArray text = QByteArray::number(qint64(::getpid())) + '\n' + programName() + '\n';

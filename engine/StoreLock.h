@@ -1,7 +1,9 @@
 #pragma once
 
 // The lock every Velmora program takes before it runs a job, so the window and velmora-run never run two
-// jobs at once on the same store: a lock file beside the settings file, held by one process at a time.
+// jobs at once on the same store: an flock() on a file beside the settings file. The kernel lets go of it when
+// the holding process ends in any way, so a file left behind by a killed run or a switched-off machine never
+// keeps anyone waiting.
 
 #include <QString>
 
@@ -20,7 +22,7 @@ public:
     static void release();
     // The lock file of the current store; empty when no store has been opened.
     static QString lockFilePath();
-    // Who holds the lock, as "program (process N)"; empty when nobody does or it cannot be read.
+    // Which other process holds the lock, as "program (process N)"; empty when none does or it cannot be read.
     static QString holderDescription();
 };
 

@@ -6,13 +6,17 @@
 #include "RecordingMessages.h"
 #include "SetCollection.h"
 #include "Settings.h"
+#include "StoreLock.h"
 #include "StringTable.h"
 #include "ToolTestSupport.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QSysInfo>
 
 #include <algorithm>
+#include <csignal>
 
 namespace {
 
@@ -77,6 +81,7 @@ protected:
 
 struct Interval
 {
+    qint64 pid = 0;
     double start = 0;
     double end = 0;
 };
@@ -87,6 +92,7 @@ QList<Interval> intervals(const QByteArray& log)
     for (const QString& line : QString::fromUtf8(log).split('\n', Qt::SkipEmptyParts)) {
         const QStringList fields = line.split(' ');
         Interval& interval = byProcess[fields.at(1)];
+        interval.pid = fields.at(1).toLongLong();
         (fields.at(0) == "start" ? interval.start : interval.end) = fields.at(2).toDouble();
     }
     QList<Interval> list = byProcess.values();
@@ -154,20 +160,83 @@ TEST_F(StoreLockTest, WhileARunHoldsTheLockNoWaitAndTheWindowRefuseAndOutputArri
     JobSlot::release();
 }
 
-TEST_F(StoreLockTest, LockOfAKilledRunIsTakenOver)
+TEST_F(StoreLockTest, KilledRunWhoseToolStillRunsLeavesTheLockFree)
 {
-    useGatedRsync();
+    // Only the first run's tool waits for the gate; it goes on after velmora-run is killed, as a real tool
+    // does. Were it to inherit the open lock file, it would hold the lock as long as it runs.
+    const QByteArray claim = home.filePath(QStringLiteral("claimed")).toUtf8();
+    useRsync("if mkdir '" + claim + "' 2>/dev/null; then\nwhile [ ! -e '" + gate.toUtf8() + "' ] && [ -d '"
+        + home.path().toUtf8() + "' ]; do sleep 0.05; done\nfi");
     const auto holder = startVelmora({"M1"});
     ASSERT_TRUE(waitForStarts(1));
     holder->kill();
     holder->waitForFinished();
-    openGate();
+    const qint64 tool = intervals(readFile(log)).value(0).pid;
+    ASSERT_GT(tool, 0);
     ASSERT_TRUE(QFileInfo(lockFilePath()).isFile()) << "a killed run leaves its lock file behind";
 
     const RunOutcome run = runVelmora({"--no-wait", "M2"});
 
     EXPECT_EQ(run.exitCode, 0) << run.errorOutput.toStdString();
     EXPECT_TRUE(run.output.contains("== M2: done"));
+    EXPECT_EQ(::kill(pid_t(tool), 0), 0) << "the killed run's tool was still running";
+    EXPECT_EQ(QString::fromUtf8(readFile(log)).count(QStringLiteral("end ")), 1);
+}
+
+TEST_F(StoreLockTest, LeftoverLockFilesNameNobodyAndBlockNothing)
+{
+    // A live process that holds no lock, and one that has ended.
+    QProcess sleeper;
+    sleeper.start(QStringLiteral("sleep"), {QStringLiteral("60")});
+    ASSERT_TRUE(sleeper.waitForStarted());
+    QProcess ended;
+    ended.start(QStringLiteral("true"), {});
+    ASSERT_TRUE(ended.waitForFinished());
+    const QByteArray livePid = QByteArray::number(sleeper.processId());
+    const QByteArray deadPid = QByteArray::number(ended.processId());
+    const QByteArray thisHost = QSysInfo::machineHostName().toUtf8();
+    const QList<QPair<const char*, QByteArray>> leftovers = {
+        {"empty, as a power cut right after creating it leaves it", ""},
+        {"garbage", "\x01\xff not a lock\n\n\n"},
+        {"another host, a process that has ended", deadPid + "\nVelmora\nother-machine\n{0a1b}\n"},
+        {"another host, a live process", livePid + "\nvelmora-run\nother-machine\n{0a1b}\n"},
+        {"this host, a live process", livePid + "\nvelmora-run\n" + thisHost + "\n"},
+        {"written by this program, a live process", livePid + "\nvelmora-run\n"},
+    };
+    useRsync("true");
+    openStoreHere();
+
+    for (const auto& [what, content] : leftovers) {
+        SCOPED_TRACE(what);
+        writeFile(lockFilePath(), content);
+        EXPECT_EQ(StoreLock::holderDescription(), QString());
+
+        const RunOutcome run = runVelmora({"--no-wait", "M1"});
+
+        EXPECT_EQ(run.exitCode, 0) << run.errorOutput.toStdString();
+        EXPECT_TRUE(run.output.contains("== M1: done")) << run.output.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(lockFilePath())) << "the run removed the file it took over";
+    }
+    sleeper.kill();
+    sleeper.waitForFinished();
+}
+
+TEST_F(StoreLockTest, NoWaitNamesTheWindowWhileItHoldsTheLock)
+{
+    useRsync("true");
+    openStoreHere();
+    ASSERT_TRUE(JobSlot::tryAcquire());
+
+    const RunOutcome refused = runVelmora({"--no-wait", "M1"});
+
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(refused.errorOutput.contains(QStringLiteral("another backup is running (%1 (process %2))")
+                                                 .arg(QCoreApplication::applicationName())
+                                                 .arg(QCoreApplication::applicationPid())))
+        << refused.errorOutput.toStdString();
+    EXPECT_EQ(starts(), 0);
+    JobSlot::release();
+    EXPECT_EQ(runVelmora({"--no-wait", "M1"}).exitCode, 0);
 }
 
 } // namespace

@@ -88,7 +88,7 @@ constexpr TableEntry kStringTable[] = {
     {162,
         QT_TRANSLATE_NOOP("StringTable",
             "the archive type %1 or the compression level %2 of the set is not valid. Nothing was changed.")},
-    {163, QT_TRANSLATE_NOOP("StringTable", "7-Zip could not read %1 files or folders: %2")},
+    {163, QT_TRANSLATE_NOOP("StringTable", "7-Zip could not read these files or folders (%1): %2")},
     {164, QT_TRANSLATE_NOOP("StringTable", "7-Zip reported warnings (exit code %1)")},
     {165, QT_TRANSLATE_NOOP("StringTable", "The backup set '%1' was made, with warnings: %2")},
 };

@@ -315,6 +315,26 @@ bool rsyncAvailable()
     return rsync.isFile() && rsync.isExecutable();
 }
 
+} // namespace
+
+std::optional<JobResult> MirrorSetProblem(const BackupSet& set)
+{
+    if (!rsyncAvailable())
+        return failure(set, JobOutcome::ToolMissing, LoadStringById(132));
+    if (!isUsablePath(set.source) || !isUsablePath(set.target))
+        return failure(set, JobOutcome::MirrorUnsafe, LoadStringById(138));
+    if (const auto problem = folderProblem(set, set.target))
+        return problem;
+    const QString mirror = MirrorFolder(set);
+    const QString source = canonicalPath(set.source);
+    const QString mirrorCanonical = canonicalPath(mirror);
+    if (isSameOrInside(mirrorCanonical, source) || isSameOrInside(source, mirrorCanonical))
+        return failure(set, JobOutcome::MirrorUnsafe, LoadStringById(139).arg(mirror));
+    return std::nullopt;
+}
+
+namespace {
+
 // One set's job with its events; the caller holds the slot. A heading marks its output in a shared log.
 JobResult runJobBody(quint32 id, bool mirror, bool withLogHeading = false)
 {

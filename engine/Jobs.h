@@ -33,6 +33,8 @@ QList<JobResult> UpdateAllJob();
 // archive name and type, source and destination folders (an empty source asks the message interface).
 // A dry run makes the same checks.
 std::optional<JobResult> ArchiveSetProblem(const BackupSet& set);
+// The same for a mirror set: rsync, paths, folders, and a mirror folder that is, holds or lies in the source.
+std::optional<JobResult> MirrorSetProblem(const BackupSet& set);
 
 // Records today's date as the last run of the set of g_selectedSetId and saves that set's file.
 void StampLastRun();

@@ -55,12 +55,26 @@ QString failedText(const QString& reason)
     return QStringLiteral("FAILED: ") + reason;
 }
 
-// Whether the archive command could be shown; prints it or what stands in its way.
+QString doneText(const JobResult& result)
+{
+    if (!result.hasWarnings())
+        return QStringLiteral("done");
+    if (!result.warning.isEmpty())
+        return QStringLiteral("done, with warnings: ") + result.warning;
+    return QStringLiteral("done, with warnings (exit code %1)").arg(result.exitCode);
+}
+
+// Whether the archive command could be shown; prints it or what stands in its way, with the checks and
+// the words of a real run.
 bool printArchivePreview(const BackupSet& set)
 {
+    if (const std::optional<JobResult> problem = ArchiveSetProblem(set)) {
+        printSummary(set.name, failedText(problem->reason));
+        return false;
+    }
     const ArchiveBuild build = PreviewArchiveCommand(set);
     if (build.failure != BuildFailure::None) {
-        printSummary(set.name, failedText(LoadStringById(build.failure == BuildFailure::ToolMissing ? 131 : 137)));
+        printSummary(set.name, failedText(LoadStringById(131)));
         return false;
     }
     PrintLine(build.command.text);
@@ -77,9 +91,8 @@ bool printArchivePreview(const BackupSet& set)
 
 bool printMirrorPreview(const BackupSet& set)
 {
-    const QFileInfo rsync(RobocopyPath());
-    if (!rsync.isFile() || !rsync.isExecutable()) {
-        printSummary(set.name, failedText(LoadStringById(132)));
+    if (const std::optional<JobResult> problem = MirrorSetProblem(set)) {
+        printSummary(set.name, failedText(problem->reason));
         return false;
     }
     if (!QFileInfo(MirrorFolder(set)).isDir())
@@ -94,6 +107,7 @@ ExitStatus runHeld(const QStringList& setNames, bool all)
     LoadAllBackupSets();
     const QStringList names = all ? AllSetNames() : setNames;
     int failures = 0;
+    int warnings = 0;
     for (const QString& name : names) {
         const std::optional<BackupSet> set = setNamed(name);
         if (!set) {
@@ -105,21 +119,26 @@ ExitStatus runHeld(const QStringList& setNames, bool all)
         const JobResult result = RunSetJob(set->id);
         if (result.succeeded()) {
             StampLastRunOf(set->id);
-            // 7-Zip's 1 and rsync's 24 are warnings (a file that could not be read, or that vanished).
-            printSummary(set->name,
-                result.exitCode == 0 ? QStringLiteral("done")
-                                     : QStringLiteral("done, with warnings (exit code %1)").arg(result.exitCode));
+            printSummary(set->name, doneText(result));
+            if (result.hasWarnings())
+                ++warnings;
         } else {
             printSummary(set->name, failedText(JobFailureReason(result)));
             ++failures;
         }
     }
-    if (names.size() > 1)
-        PrintLine(QStringLiteral("== %1 of %2 sets done, %3 failed")
+    if (names.size() > 1) {
+        const QString withWarnings = warnings == 0 ? QString() : QStringLiteral(" (%1 with warnings)").arg(warnings);
+        PrintLine(QStringLiteral("== %1 of %2 sets done%3, %4 failed")
                       .arg(names.size() - failures)
                       .arg(names.size())
+                      .arg(withWarnings)
                       .arg(failures));
-    return failures == 0 ? ExitAllSucceeded : ExitSomeFailed;
+    }
+    // Cron and systemd must not take a backup that left files out for a clean success.
+    if (failures > 0)
+        return ExitSomeFailed;
+    return warnings == 0 ? ExitAllSucceeded : ExitDoneWithWarnings;
 }
 
 QString holderText()

@@ -12,6 +12,8 @@ enum ExitStatus : int
     ExitAllSucceeded = 0,
     ExitSomeFailed = 1,
     ExitUsageError = 2,
+    // Every set ran, but a tool reported files it could not take (7-Zip's warnings, rsync's vanished files).
+    ExitDoneWithWarnings = 3,
 };
 
 // One line per set, fields separated by tabs: name, backup type, source, destination, last run.

@@ -78,5 +78,7 @@ QString RunHelpText()
                           "\n"
                           "Exit status: 0 when every set succeeded, 1 when any set failed or could not run\n"
                           "(also when --no-wait gave up), 2 for a usage error or an unknown set name (then\n"
-                          "nothing is run).\n");
+                          "nothing is run), 3 when every set was done but with warnings: 7-Zip could not read\n"
+                          "some files (the summary line names them) or files vanished while rsync copied them.\n"
+                          "A dry run makes every check a run makes and ends with the same status.\n");
 }

@@ -666,8 +666,8 @@
         <translation>тип архива %1 или уровень сжатия %2 набора недопустим. Ничего не изменено.</translation>
     </message>
     <message>
-        <source>7-Zip could not read %1 files or folders: %2</source>
-        <translation>7-Zip не смог прочитать файлы и папки (%1): %2</translation>
+        <source>7-Zip could not read these files or folders (%1): %2</source>
+        <translation>7-Zip не смог прочитать эти файлы и папки (%1): %2</translation>
     </message>
     <message>
         <source>7-Zip reported warnings (exit code %1)</source>

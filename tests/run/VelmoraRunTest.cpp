@@ -161,18 +161,60 @@ TEST_F(VelmoraRun, DryRunPrintsEachCommandAndChangesNothing)
     const RunOutcome run = runVelmora({"--dry-run", "--all"});
 
     EXPECT_EQ(run.exitCode, 0) << run.errorOutput.toStdString();
-    const QString temp = home.filePath("tmp/velmora-") + QString::number(getuid());
-    EXPECT_TRUE(run.output.contains("== Docs (Full archiving), dry run:\n/usr/bin/7zz a " + temp + "/arc.7z \"" + source
-        + "/*\" -r -x@" + temp + "/lstXXXXXX.tmp -t7z -mx=5\n   the list file holds: *.tmp, cache/\n"))
+    const QString temp = home.filePath("tmp/velmora-XXXXXX");
+    EXPECT_TRUE(run.output.contains("== Docs (Full archiving), dry run:\ncd \"" + source + "\" && /usr/bin/7zz a "
+        + destination + "/.arc.7z.velmora-XXXXXX \"*\" -r -snl -x@" + temp
+        + "/lst.tmp -t7z -mx=5\n   the list file holds: *.tmp, cache/\n"))
         << run.output.toStdString();
-    EXPECT_TRUE(run.output.contains("/usr/bin/7zz u " + archive("inc") + " -u- \"" + source
-        + "/*\" -r -t7z -mx=5 "
+    EXPECT_TRUE(run.output.contains("/usr/bin/7zz u " + archive("inc")
+        + " -u- \"*\" -r -snl -t7z -mx=5 "
           "-up0q3x2z0!"
-        + destination + "/inc_upd_"));
+        + destination + "/.inc_upd_"));
     EXPECT_TRUE(
         run.output.contains("\"/usr/bin/rsync\" -a --delete \"" + source + "/\" \"" + destination + "/Mirror\"\n"));
     // No archive, no list file, no private temporary folder, no stamp, no lock, no settings file.
     EXPECT_EQ(snapshotTree(home.path()), before);
+}
+
+TEST_F(VelmoraRun, DryRunMakesTheChecksOfARealRunWithItsWordsAndStatus)
+{
+    const QString empty = folder(QStringLiteral("empty"));
+    writeSet(setOf("Relative", source, QStringLiteral("backup")));
+    writeSet(setOf("Missing", home.filePath("gone"), destination));
+    writeSet(setOf("Empty", empty, destination));
+    writeSet(setOf("BadName", source, destination, FullArchiving, "../outside"));
+    writeSet(setOf("Mirror into itself", source, source, MirrorCopying));
+    for (const char* setName : {"Relative", "Missing", "Empty", "BadName", "Mirror into itself"}) {
+        const QString name = QString::fromUtf8(setName);
+        const RunOutcome dry = runVelmora({"--dry-run", name});
+        const RunOutcome real = runVelmora({name});
+        EXPECT_EQ(dry.exitCode, 1) << name.toStdString();
+        EXPECT_EQ(real.exitCode, dry.exitCode) << name.toStdString();
+        const QString failed = real.output.mid(real.output.lastIndexOf("== " + name + ": FAILED"));
+        EXPECT_TRUE(failed.startsWith("== " + name + ": FAILED: ")) << real.output.toStdString();
+        EXPECT_TRUE(dry.output.contains(failed)) << dry.output.toStdString() << "\n" << failed.toStdString();
+    }
+}
+
+TEST_F(VelmoraRun, ASetDoneWithWarningsEndsWithStatusThreeAndNamesTheFiles)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "dropping the capability to read every file needs root";
+    makeTree(source, {{"locked/one.txt", "1"}, {"locked/two.txt", "2"}});
+    QFile::setPermissions(source + "/locked", {});
+    writeSet(setOf("Docs", source, destination));
+    QProcess process;
+    process.setProcessEnvironment(childEnvironment());
+    // Root reads everything; without these capabilities it meets permission bits as a user does.
+    process.start("setpriv", {"--bounding-set=-dac_override,-dac_read_search", VELMORA_RUN_PATH, "Docs"});
+    const RunOutcome run = finish(process);
+    QFile::setPermissions(source + "/locked", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_EQ(run.exitCode, 3) << run.output.toStdString() << run.errorOutput.toStdString();
+    EXPECT_TRUE(
+        run.output.endsWith("== Docs: done, with warnings: 7-Zip could not read these files or folders (1): locked/\n"))
+        << run.output.toStdString();
+    EXPECT_TRUE(archiveEntries(archive()).contains("a.txt"));
+    EXPECT_EQ(lastRunOf("Docs"), today());
 }
 
 } // namespace

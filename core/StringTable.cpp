@@ -80,6 +80,10 @@ constexpr TableEntry kStringTable[] = {
             "like this. Go on and make the backup of an empty folder?")},
     {149, QT_TRANSLATE_NOOP("StringTable", "the source folder '%1' is empty. Nothing was changed.")},
     {150, QT_TRANSLATE_NOOP("StringTable", "the destination folder '%1' does not exist. Nothing was changed.")},
+    {151,
+        QT_TRANSLATE_NOOP("StringTable",
+            "the source folder '%1' vanished or was replaced while rsync copied it. The mirror may have "
+            "lost files; make sure the source is in place before the next run.")},
 };
 
 const TableEntry* findEntry(int id)

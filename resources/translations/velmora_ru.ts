@@ -653,5 +653,10 @@
         <source>the destination folder &apos;%1&apos; does not exist. Nothing was changed.</source>
         <translation>папка назначения «%1» не существует. Ничего не изменено.</translation>
     </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="83"/>
+        <source>the source folder &apos;%1&apos; vanished or was replaced while rsync copied it. The mirror may have lost files; make sure the source is in place before the next run.</source>
+        <translation>исходная папка «%1» исчезла или была заменена, пока rsync её копировал. Зеркало могло потерять файлы; перед следующим запуском убедитесь, что исходная папка на месте.</translation>
+    </message>
 </context>
 </TS>

@@ -303,6 +303,23 @@ TEST_F(JobsTest, MirrorFailuresAreReportedWithTheToolsExitCode)
     EXPECT_EQ(MirrorJob(id).outcome, JobOutcome::SourceMissing);
 }
 
+TEST_F(JobsTest, AMirrorRunWhoseSourceVanishedFailsAndNamesTheSource)
+{
+    const quint32 id = addSet(MirrorCopying);
+    roboPathXP = home.filePath("fakebin/rsync");
+    // rsync's third argument is the source folder; 24 is its exit code for files that vanished.
+    for (const QByteArray& script :
+        {QByteArray("rm -r \"$3\"; exit 24"), QByteArray("mv \"$3\" \"${3%/}.old\"; mkdir \"$3\"; exit 24")}) {
+        makeTree(source, {{"a.txt", "alpha"}});
+        writeScript(roboPathXP, script);
+        const JobResult result = MirrorJob(id);
+        EXPECT_EQ(result.outcome, JobOutcome::ToolFailed) << script.constData();
+        EXPECT_EQ(result.exitCode, 24);
+        EXPECT_TRUE(result.reason.contains(source)) << result.reason.toStdString();
+        EXPECT_TRUE(JobFailureText(result).contains("vanished")) << JobFailureText(result).toStdString();
+    }
+}
+
 TEST_F(JobsTest, UpdateAllRunsEverySetByItsTypeAndReportsFailuresOnce)
 {
     const quint32 archive = addSet(IncrementalArchiving);

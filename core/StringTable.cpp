@@ -80,6 +80,10 @@ constexpr TableEntry kStringTable[] = {
             "like this. Go on and make the backup of an empty folder?")},
     {149, QT_TRANSLATE_NOOP("StringTable", "the source folder '%1' is empty. Nothing was changed.")},
     {150, QT_TRANSLATE_NOOP("StringTable", "the destination folder '%1' does not exist. Nothing was changed.")},
+    {151,
+        QT_TRANSLATE_NOOP("StringTable",
+            "the source folder '%1' vanished or was replaced while rsync copied it. The mirror may have "
+            "lost files; make sure the source is in place before the next run.")},
     {160, QT_TRANSLATE_NOOP("StringTable", "%1 was ended by signal %2. The previous backup was left as it was.")},
     {161,
         QT_TRANSLATE_NOOP("StringTable",
@@ -91,6 +95,7 @@ constexpr TableEntry kStringTable[] = {
     {163, QT_TRANSLATE_NOOP("StringTable", "7-Zip could not read these files or folders (%1): %2")},
     {164, QT_TRANSLATE_NOOP("StringTable", "7-Zip reported warnings (exit code %1)")},
     {165, QT_TRANSLATE_NOOP("StringTable", "The backup set '%1' was made, with warnings: %2")},
+    {166, QT_TRANSLATE_NOOP("StringTable", "some files vanished while rsync copied them")},
 };
 
 const TableEntry* findEntry(int id)

@@ -3,6 +3,7 @@
 #include "ArchiveCommand.h"
 #include "ArchivePlacement.h"
 #include "ConsoleRunner.h"
+#include "FolderIdentity.h"
 #include "JobEvents.h"
 #include "JobSlot.h"
 #include "LastRun.h"
@@ -265,48 +266,27 @@ JobResult archiveJobBody(const BackupSet& stored, const QString& logHeading)
     return done;
 }
 
-// The canonical form of a path that may not exist yet: its existing part resolved, the rest appended.
-QString canonicalPath(const QString& path)
-{
-    QString existing = QDir::cleanPath(QDir(path).absolutePath());
-    QString rest;
-    while (!existing.isEmpty() && !QFileInfo::exists(existing)) {
-        const qsizetype cut = existing.lastIndexOf(QLatin1Char('/'));
-        rest = existing.mid(cut) + rest;
-        existing = cut <= 0 ? QString() : existing.left(cut);
-    }
-    const QString resolved = existing.isEmpty() ? QString() : QFileInfo(existing).canonicalFilePath();
-    return QDir::cleanPath((resolved == QLatin1String("/") ? QString() : resolved) + rest);
-}
-
-bool isSameOrInside(const QString& inner, const QString& outer)
-{
-    return inner == outer || outer == QLatin1String("/") || inner.startsWith(outer + QLatin1Char('/'));
-}
-
 JobResult mirrorJobBody(const BackupSet& set, const QString& logHeading)
 {
-    // rsync --delete makes the mirror folder equal to the source and deletes everything else in it.
-    if (!isUsablePath(set.source) || !isUsablePath(set.target))
-        return failure(set, JobOutcome::MirrorUnsafe, LoadStringById(138));
-    if (const auto problem = folderProblem(set, set.target))
+    if (const auto problem = MirrorSetProblem(set))
         return *problem;
     const QString mirror = MirrorFolder(set);
-    const QString source = canonicalPath(set.source);
-    const QString mirrorCanonical = canonicalPath(mirror);
-    if (isSameOrInside(mirrorCanonical, source) || isSameOrInside(source, mirrorCanonical))
-        return failure(set, JobOutcome::MirrorUnsafe, LoadStringById(139).arg(mirror));
-
+    const std::optional<FolderIdentity> sourceBefore = IdentityOfFolder(set.source);
     QDir().mkdir(mirror);
     const Command command = BuildMirrorCommand(set);
     const RunResult run = runTool(command, logHeading);
+    if (run.exitSignal != 0)
+        return failure(set, JobOutcome::ToolFailed, LoadStringById(160).arg(toolName(command)).arg(run.exitSignal));
     if (!run.error.isEmpty())
         return failure(set, JobOutcome::StartFailed, LoadStringById(135).arg(toolName(command), run.error));
-    // 24: some source files vanished during the transfer, which is no failure of the mirror.
+    // 24: some source files vanished during the transfer, which is no failure of the mirror, unless what
+    // vanished is the source itself: then the mirror is no copy of it, and --delete may have emptied it.
+    if (run.exitCode == 24 && IdentityOfFolder(set.source) != sourceBefore)
+        return failure(set, JobOutcome::ToolFailed, LoadStringById(151).arg(set.source), run.exitCode);
     if (run.exitCode != 0 && run.exitCode != 24)
         return failure(
             set, JobOutcome::ToolFailed, LoadStringById(134).arg(toolName(command)).arg(run.exitCode), run.exitCode);
-    return {JobOutcome::Done, set.name, run.exitCode, {}, {}};
+    return {JobOutcome::Done, set.name, run.exitCode, {}, run.exitCode == 24 ? LoadStringById(166) : QString()};
 }
 
 bool rsyncAvailable()
@@ -325,10 +305,11 @@ std::optional<JobResult> MirrorSetProblem(const BackupSet& set)
         return failure(set, JobOutcome::MirrorUnsafe, LoadStringById(138));
     if (const auto problem = folderProblem(set, set.target))
         return problem;
+    // rsync --delete makes the mirror folder equal to the source and deletes everything else in it. Judged
+    // by the folders themselves: one folder may be reached under several paths (a bind mount, a disk
+    // mounted twice).
     const QString mirror = MirrorFolder(set);
-    const QString source = canonicalPath(set.source);
-    const QString mirrorCanonical = canonicalPath(mirror);
-    if (isSameOrInside(mirrorCanonical, source) || isSameOrInside(source, mirrorCanonical))
+    if (MirrorOverlap(set.source, mirror) != FolderOverlap::None)
         return failure(set, JobOutcome::MirrorUnsafe, LoadStringById(139).arg(mirror));
     return std::nullopt;
 }

@@ -11,6 +11,38 @@ QString quoted(const QString& text)
     return QLatin1Char('"') + text + QLatin1Char('"');
 }
 
+bool hasWildcard(const QString& text)
+{
+    return text.contains(QLatin1Char('*')) || text.contains(QLatin1Char('?')) || text.contains(QLatin1Char('['));
+}
+
+QString withPatternCharactersEscaped(const QString& text)
+{
+    QString escaped;
+    escaped.reserve(text.size() * 2);
+    for (const QChar c : text) {
+        if (c == QLatin1Char('*') || c == QLatin1Char('?') || c == QLatin1Char('[') || c == QLatin1Char('\\'))
+            escaped += QLatin1Char('\\');
+        escaped += c;
+    }
+    return escaped;
+}
+
+// rsync reads a backslash as an escape only in a pattern that holds a wildcard, so a name without one is
+// already matched literally, backslashes and all.
+QString literalPattern(const QString& name)
+{
+    return hasWildcard(name) ? withPatternCharactersEscaped(name) : name;
+}
+
+// An excluded type is "*" and a suffix; only that star is a wildcard.
+QString typePattern(const QString& type)
+{
+    if (!type.startsWith(QLatin1Char('*')))
+        return literalPattern(type);
+    return QLatin1Char('*') + withPatternCharactersEscaped(type.mid(1));
+}
+
 } // namespace
 
 QString MirrorFolder(const BackupSet& set)
@@ -25,16 +57,16 @@ QStringList MirrorExclusionArguments(const BackupSet& set)
     meSortStringArray types = set.exTypeList;
     SortList(types);
     for (const QString& type : std::as_const(types))
-        arguments.append(exclude + type);
+        arguments.append(exclude + typePattern(type));
     meSortStringArray folders = set.exPathList;
     SortList(folders);
     for (const QString& entry : std::as_const(folders)) {
         const FolderExclusion exclusion = ClassifyExcludedFolder(set.source, entry);
         // rsync anchors a pattern that starts with "/" at the top of the copy, which is the source folder.
         if (exclusion.kind == FolderExclusion::OneFolderInside)
-            arguments.append(exclude + kPathSeparator + exclusion.path);
+            arguments.append(exclude + kPathSeparator + literalPattern(exclusion.path));
         else if (exclusion.kind == FolderExclusion::AnyFolderNamed)
-            arguments.append(exclude + exclusion.path);
+            arguments.append(exclude + literalPattern(exclusion.path));
     }
     return arguments;
 }

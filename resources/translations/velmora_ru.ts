@@ -654,6 +654,9 @@
         <translation>папка назначения «%1» не существует. Ничего не изменено.</translation>
     </message>
     <message>
+        <location filename="../../core/StringTable.cpp" line="83"/>
+        <source>the source folder &apos;%1&apos; vanished or was replaced while rsync copied it. The mirror may have lost files; make sure the source is in place before the next run.</source>
+        <translation>исходная папка «%1» исчезла или была заменена, пока rsync её копировал. Зеркало могло потерять файлы; перед следующим запуском убедитесь, что исходная папка на месте.</translation>
         <source>%1 was ended by signal %2. The previous backup was left as it was.</source>
         <translation>%1 завершён сигналом %2. Предыдущая резервная копия оставлена как была.</translation>
     </message>
@@ -676,6 +679,10 @@
     <message>
         <source>The backup set &apos;%1&apos; was made, with warnings: %2</source>
         <translation>Набор резервного копирования «%1» выполнен с предупреждениями: %2</translation>
+    </message>
+    <message>
+        <source>some files vanished while rsync copied them</source>
+        <translation>некоторые файлы исчезли, пока rsync их копировал</translation>
     </message>
 </context>
 </TS>

@@ -1,5 +1,6 @@
 #include "Jobs.h"
 #include "ArchiveCommand.h"
+#include "FolderIdentity.h"
 #include "JobEvents.h"
 #include "JobFixture.h"
 #include "JobSlot.h"
@@ -305,6 +306,26 @@ TEST_F(JobsTest, MirrorFailuresAreReportedWithTheToolsExitCode)
     EXPECT_EQ(result.exitCode, 23);
     QDir().rename(source, home.filePath("gone"));
     EXPECT_EQ(MirrorJob(id).outcome, JobOutcome::SourceMissing);
+}
+
+TEST_F(JobsTest, AMirrorRunWhoseSourceVanishedFailsAndNamesTheSource)
+{
+    const quint32 id = addSet(MirrorCopying);
+    roboPathXP = home.filePath("fakebin/rsync");
+    // rsync's third argument is the source folder; 24 is its exit code for files that vanished.
+    QList<QByteArray> scripts {"rm -r \"$3\"; exit 24", "mv \"$3\" \"${3%/}.old\"; mkdir \"$3\"; exit 24"};
+    // Made anew at once, the folder often gets its old inode number back; only a birth time tells them apart.
+    if (IdentityOfFolder(source)->birth != 0)
+        scripts.append("rm -r \"$3\"; mkdir \"$3\"; exit 24");
+    for (const QByteArray& script : scripts) {
+        makeTree(source, {{"a.txt", "alpha"}});
+        writeScript(roboPathXP, script);
+        const JobResult result = MirrorJob(id);
+        EXPECT_EQ(result.outcome, JobOutcome::ToolFailed) << script.constData();
+        EXPECT_EQ(result.exitCode, 24);
+        EXPECT_TRUE(result.reason.contains(source)) << result.reason.toStdString();
+        EXPECT_TRUE(JobFailureText(result).contains("vanished")) << JobFailureText(result).toStdString();
+    }
 }
 
 TEST_F(JobsTest, UpdateAllRunsEverySetByItsTypeAndReportsFailuresOnce)

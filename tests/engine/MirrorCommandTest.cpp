@@ -47,3 +47,28 @@ TEST(MirrorCommand, RealRsyncLeavesOutExclusionsAndDeletesWhatTheSourceLost)
     EXPECT_EQ(ExecuteCommand(BuildMirrorCommand(set)).exitCode, 0);
     EXPECT_EQ(treeFiles(MirrorFolder(set)), kFilesKeptByExclusions.mid(0, 1) + kFilesKeptByExclusions.mid(2));
 }
+
+TEST(MirrorCommand, RsyncsPatternCharactersInExclusionsAreMatchedLiterally)
+{
+    TempHome home;
+    roboPathXP = "/usr/bin/rsync";
+    BackupSet set = MakeSet(home.filePath("Data"), home.filePath("Disk"), MirrorCopying);
+    set.name = "Docs";
+    QMap<QString, QByteArray> tree;
+    // [old] as a pattern would match "o", "l" and "d"; w?x would match wAx; "a\*b" would match "a*b".
+    for (const char* path : {"[old]/f", "w?x/f", "sub/w?x/f", "wAx/f", "old/f", "o/f", "d/f", "back\\slash/f",
+             "backslash/f", "a\\*b/f", "a*b/f", "a\\Xb/f", "in/[x]/f", "in/x/f", "k.[x]", "k.x", "k.b\\k", "k.bk"})
+        tree.insert(QString::fromUtf8(path), "x");
+    makeTree(set.source, tree);
+    QDir().mkpath(set.target);
+    set.exPathList = QStringList({"[old]/", "w?x/", "back\\slash/", "a\\*b/", set.source + "/in/[x]/"});
+    set.exTypeList = QStringList({"*.[x]", "*.b\\k"});
+    EXPECT_EQ(MirrorExclusionArguments(set),
+        QStringList({"--exclude=*.\\[x]", "--exclude=*.b\\\\k", "--exclude=/in/\\[x]/", "--exclude=\\[old]/",
+            "--exclude=a\\\\\\*b/", "--exclude=back\\slash/", "--exclude=w\\?x/"}));
+
+    const RunResult run = ExecuteCommand(BuildMirrorCommand(set));
+    ASSERT_EQ(run.exitCode, 0) << run.output.toStdString() << run.secondOutput.toStdString();
+    EXPECT_EQ(treeFiles(MirrorFolder(set)),
+        QStringList({"a*b/f", "a\\Xb/f", "backslash/f", "d/f", "in/x/f", "k.bk", "k.x", "o/f", "old/f", "wAx/f"}));
+}

@@ -96,6 +96,7 @@ constexpr TableEntry kStringTable[] = {
     {164, QT_TRANSLATE_NOOP("StringTable", "7-Zip reported warnings (exit code %1)")},
     {165, QT_TRANSLATE_NOOP("StringTable", "The backup set '%1' was made, with warnings: %2")},
     {166, QT_TRANSLATE_NOOP("StringTable", "some files vanished while rsync copied them")},
+    {167, QT_TRANSLATE_NOOP("StringTable", "These backup sets were made, with warnings:\n%1")},
 };
 
 const TableEntry* findEntry(int id)

@@ -36,18 +36,27 @@ QString JobFailureText(const JobResult& result)
     return text;
 }
 
-QString JobFailuresText(const QList<JobResult>& failures)
+QString JobFailuresText(const QList<JobResult>& results)
 {
-    QStringList lines;
+    QStringList failed;
+    QStringList warned;
     bool anyRan = false;
-    for (const JobResult& failure : failures) {
-        lines.append(QStringLiteral("%1: %2").arg(failure.setName, failure.reason));
-        anyRan = anyRan || toolRan(failure.outcome);
+    for (const JobResult& result : results) {
+        if (result.hasWarnings()) {
+            warned.append(QStringLiteral("%1: %2").arg(result.setName, result.warning));
+        } else if (!result.succeeded()) {
+            failed.append(QStringLiteral("%1: %2").arg(result.setName, result.reason));
+            anyRan = anyRan || toolRan(result.outcome);
+        }
     }
-    QString text = LoadStringById(141).arg(lines.join(QLatin1Char('\n')));
-    if (anyRan)
-        text += QLatin1Char('\n') + LoadStringById(144);
-    return text;
+    QStringList parts;
+    if (!failed.isEmpty())
+        parts.append(LoadStringById(141).arg(failed.join(QLatin1Char('\n'))));
+    if (!warned.isEmpty())
+        parts.append(LoadStringById(167).arg(warned.join(QLatin1Char('\n'))));
+    if (anyRan || !warned.isEmpty())
+        parts.append(LoadStringById(144));
+    return parts.join(QLatin1Char('\n'));
 }
 
 void ReportJobResult(const JobResult& result)

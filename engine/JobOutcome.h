@@ -45,8 +45,8 @@ struct JobResult
 QString JobFailureReason(const JobResult& result);
 // The message for one failed job: the set's name, what failed, and where the output is.
 QString JobFailureText(const JobResult& result);
-// One message listing every failed set of a run of all sets.
-QString JobFailuresText(const QList<JobResult>& failures);
+// One message listing every failed set of a run of all sets, and then every set done with warnings.
+QString JobFailuresText(const QList<JobResult>& results);
 // Shows the report of a failed job, or of a success with warnings, through the installed message
 // interface; nothing for a clean success.
 void ReportJobResult(const JobResult& result);

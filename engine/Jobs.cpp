@@ -361,6 +361,7 @@ QList<JobResult> updateAllBody()
     ClearLastRunTexts();
     SendJobEvent(WM_BACKUP_STARTED);
     QList<JobResult> failures;
+    QList<JobResult> reported;
     // The count is read anew before every pass, so the index stays in range.
     for (qsizetype index = 0;; ++index) {
         quint32 id = 0;
@@ -373,10 +374,12 @@ QList<JobResult> updateAllBody()
         const JobResult result = runJobBody(id, isMirrorSet(id), true);
         if (!result.succeeded() && result.outcome != JobOutcome::SetMissing)
             failures.append(result);
+        if ((!result.succeeded() && result.outcome != JobOutcome::SetMissing) || result.hasWarnings())
+            reported.append(result);
     }
     SendJobEvent(WM_BACKUP_FINISHED);
-    if (!failures.isEmpty())
-        userMessages().showMessage(JobFailuresText(failures), UserMessages::Icon::Warning);
+    if (!reported.isEmpty())
+        userMessages().showMessage(JobFailuresText(reported), UserMessages::Icon::Warning);
     return failures;
 }
 

@@ -684,5 +684,11 @@
         <source>some files vanished while rsync copied them</source>
         <translation>некоторые файлы исчезли, пока rsync их копировал</translation>
     </message>
+    <message>
+        <source>These backup sets were made, with warnings:
+%1</source>
+        <translation>Эти наборы резервного копирования выполнены с предупреждениями:
+%1</translation>
+    </message>
 </context>
 </TS>

@@ -121,6 +121,12 @@ TEST_F(ArchiveRunHolesTest, FilesSevenZipCouldNotReadMakeAWarningThatNamesThem)
     EXPECT_TRUE(result.warning.contains("locked/") && result.warning.contains("private.txt"))
         << result.warning.toStdString();
     EXPECT_TRUE(archiveEntries(fullArchive()).contains("a.txt"));
+    // The window tells the user, where a clean success says nothing.
+    ReportJobResult(result);
+    ASSERT_EQ(messages.messages().size(), 1);
+    EXPECT_TRUE(messages.messages().first().startsWith("The backup set 'Docs' was made, with warnings: 7-Zip could "
+                                                       "not read these files or folders (2): "))
+        << messages.messages().first().toStdString();
 }
 
 TEST_F(ArchiveRunHolesTest, PermissionsAreCopiedOnlyFromTheUsersOwnArchive)

@@ -657,6 +657,8 @@
         <location filename="../../core/StringTable.cpp" line="83"/>
         <source>the source folder &apos;%1&apos; vanished or was replaced while rsync copied it. The mirror may have lost files; make sure the source is in place before the next run.</source>
         <translation>исходная папка «%1» исчезла или была заменена, пока rsync её копировал. Зеркало могло потерять файлы; перед следующим запуском убедитесь, что исходная папка на месте.</translation>
+    </message>
+    <message>
         <source>%1 was ended by signal %2. The previous backup was left as it was.</source>
         <translation>%1 завершён сигналом %2. Предыдущая резервная копия оставлена как была.</translation>
     </message>

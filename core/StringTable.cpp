@@ -80,6 +80,10 @@ constexpr TableEntry kStringTable[] = {
             "like this. Go on and make the backup of an empty folder?")},
     {149, QT_TRANSLATE_NOOP("StringTable", "the source folder '%1' is empty. Nothing was changed.")},
     {150, QT_TRANSLATE_NOOP("StringTable", "the destination folder '%1' does not exist. Nothing was changed.")},
+    {171, QT_TRANSLATE_NOOP("StringTable", "[%1 bytes left out here. The whole output is in '%2'.]")},
+    {172, QT_TRANSLATE_NOOP("StringTable", "[%1 bytes left out here. The whole output could not be kept in '%2': %3]")},
+    {173, QT_TRANSLATE_NOOP("StringTable", "[%1 characters left out here. The tools' whole output is in '%2'.]")},
+    {174, QT_TRANSLATE_NOOP("StringTable", "[%1 characters left out here.]")},
 };
 
 const TableEntry* findEntry(int id)

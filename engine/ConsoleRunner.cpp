@@ -12,10 +12,14 @@
 #include <QProcess>
 #include <QStringDecoder>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace {
 
 // How long output on the stream not being followed may wait to be taken in (see OutputWaiter).
 constexpr int kQuietWaitMs = 50;
+constexpr int kPipeBytes = 1 << 20;
 // A cut moves at most this far to fall on a line's start or end.
 constexpr qsizetype kLineSearchBytes = 64 * 1024;
 
@@ -270,6 +274,12 @@ RunResult ExecuteCommand(const Command& command, const RunLineObserver& lineObse
     // A tool that asks a question reads end of file instead of waiting for an answer nobody can give.
     process.setStandardInputFile(QProcess::nullDevice());
     process.setProcessChannelMode(QProcess::SeparateChannels);
+    // Larger pipes let a fast tool write on while this side passes its output on, and let one read here
+    // take more at a time. Where the system refuses, the pipes keep their size.
+    process.setChildProcessModifier([] {
+        fcntl(STDOUT_FILENO, F_SETPIPE_SZ, kPipeBytes);
+        fcntl(STDERR_FILENO, F_SETPIPE_SZ, kPipeBytes);
+    });
     process.start(QIODevice::ReadOnly);
     if (!process.waitForStarted(-1)) {
         result.error = startFailure(command, process);

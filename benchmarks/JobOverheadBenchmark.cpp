@@ -18,6 +18,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <sys/resource.h>
+
 namespace {
 
 struct Workspace
@@ -49,6 +51,13 @@ Workspace& workspace()
 {
     static Workspace space;
     return space;
+}
+
+long peakKilobytes()
+{
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
 }
 
 quint32 addSet(qint32 backupType)
@@ -148,11 +157,48 @@ void RunnerCapture(benchmark::State& state)
 }
 BENCHMARK(RunnerCapture)->Iterations(3)->Unit(benchmark::kMillisecond);
 
+// What velmora-run does with a tool's output, passing it on to a terminal (here /dev/null) while it keeps it,
+// against the tool piped into cat. Also how far this process's peak memory rose.
+void RunnerForwardingOverCat(benchmark::State& state)
+{
+    const QString tool = QStringLiteral("yes 'a line of text that a tool such as rsync would print for each file it "
+                                        "copies, 80' | head -c %1")
+                             .arg(100ll << 20);
+    const Command command {QStringLiteral("/bin/sh"), {QStringLiteral("-c"), tool}, {}, {}};
+    QFile terminal(QStringLiteral("/dev/null"));
+    terminal.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    SetRunOutputListener([&terminal](const QByteArray& bytes, bool) { terminal.write(bytes); });
+    const long peakBefore = peakKilobytes();
+    double runnerSeconds = 0;
+    double catSeconds = 0;
+    for (auto _ : state) {
+        QElapsedTimer timer;
+        timer.start();
+        ExecuteCommand(command);
+        const double runnerTime = timer.nsecsElapsed() / 1e9;
+        runnerSeconds += runnerTime;
+        timer.restart();
+        QProcess::execute(
+            QStringLiteral("/bin/sh"), {QStringLiteral("-c"), tool + QStringLiteral(" | cat >/dev/null")});
+        catSeconds += timer.nsecsElapsed() / 1e9;
+        state.SetIterationTime(runnerTime);
+    }
+    SetRunOutputListener({});
+    state.counters["runner_s"] = runnerSeconds / double(state.iterations());
+    state.counters["cat_s"] = catSeconds / double(state.iterations());
+    state.counters["ratio"] = runnerSeconds / catSeconds;
+    state.counters["peak_rise_MB"] = double(peakKilobytes() - peakBefore) / 1024;
+}
+BENCHMARK(RunnerForwardingOverCat)->Iterations(5)->Unit(benchmark::kMillisecond)->UseManualTime();
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     QCoreApplication application(argc, argv);
+    // The runner keeps every tool's output in the cache folder; not the user's.
+    QTemporaryDir cache;
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(cache.path()));
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -97,6 +97,10 @@ constexpr TableEntry kStringTable[] = {
     {165, QT_TRANSLATE_NOOP("StringTable", "The backup set '%1' was made, with warnings: %2")},
     {166, QT_TRANSLATE_NOOP("StringTable", "some files vanished while rsync copied them")},
     {167, QT_TRANSLATE_NOOP("StringTable", "These backup sets were made, with warnings:\n%1")},
+    {171, QT_TRANSLATE_NOOP("StringTable", "[%1 bytes left out here. The whole output is in '%2'.]")},
+    {172, QT_TRANSLATE_NOOP("StringTable", "[%1 bytes left out here. The whole output could not be kept in '%2': %3]")},
+    {173, QT_TRANSLATE_NOOP("StringTable", "[%1 characters left out here. The tools' whole output is in '%2'.]")},
+    {174, QT_TRANSLATE_NOOP("StringTable", "[%1 characters left out here.]")},
 };
 
 const TableEntry* findEntry(int id)

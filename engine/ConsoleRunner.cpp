@@ -1,15 +1,27 @@
 #include "ConsoleRunner.h"
 
+#include "LastRun.h"
+#include "StringTable.h"
+
 #include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QMutex>
 #include <QMutexLocker>
 #include <QProcess>
+#include <QStringDecoder>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
-// How long forwarded output may lag behind the tool.
-constexpr int kForwardIntervalMs = 100;
+// How long output on the stream not being followed may wait to be taken in (see OutputWaiter).
+constexpr int kQuietWaitMs = 50;
+constexpr int kPipeBytes = 1 << 20;
+// A cut moves at most this far to fall on a line's start or end.
+constexpr qsizetype kLineSearchBytes = 64 * 1024;
 
 QMutex listenerMutex;
 RunOutputListener outputListener;
@@ -20,20 +32,165 @@ RunOutputListener currentListener()
     return outputListener;
 }
 
-// Hands over what each stream has gathered since the last call, keeping every byte for the result.
-void forwardOutput(QProcess& process, QByteArray& output, QByteArray& secondOutput, const RunOutputListener& listener)
+bool isContinuationByte(char byte)
 {
-    const QByteArray fresh = process.readAllStandardOutput();
-    const QByteArray freshSecond = process.readAllStandardError();
-    if (!fresh.isEmpty()) {
-        output += fresh;
-        listener(fresh, false);
-    }
-    if (!freshSecond.isEmpty()) {
-        secondOutput += freshSecond;
-        listener(freshSecond, true);
-    }
+    return (uchar(byte) & 0xC0) == 0x80;
 }
+
+// The longest start of the bytes that ends with a whole UTF-8 character.
+qsizetype wholeCharsLength(QByteArrayView bytes)
+{
+    qsizetype lead = bytes.size();
+    while (lead > 0 && bytes.size() - lead < 4 && isContinuationByte(bytes.at(lead - 1)))
+        --lead;
+    if (lead == 0)
+        return bytes.size();
+    const uchar first = uchar(bytes.at(lead - 1));
+    const qsizetype length = first >= 0xF0 ? 4 : first >= 0xE0 ? 3 : first >= 0xC0 ? 2 : 1;
+    return lead - 1 + length > bytes.size() ? lead - 1 : bytes.size();
+}
+
+// One output stream of a run: every byte goes to the last run's file as it comes and every line to the
+// observer; memory keeps only the stream's first and last part.
+class StreamKeeper
+{
+public:
+    StreamKeeper(bool secondStream, const RunLineObserver& observer)
+        : m_secondStream(secondStream)
+        , m_observer(observer)
+    {
+        m_fileOpen = OpenLastRunOutput(m_file, secondStream, m_fileError);
+    }
+
+    void add(const QByteArray& bytes)
+    {
+        if (bytes.isEmpty())
+            return;
+        m_total += bytes.size();
+        writeToFile(bytes);
+        QByteArrayView rest(bytes);
+        if (m_head.size() < kRunTextHeadBytes) {
+            const qsizetype taken = qMin(rest.size(), kRunTextHeadBytes - m_head.size());
+            m_head.append(rest.first(taken));
+            rest = rest.sliced(taken);
+        }
+        keepInTail(rest);
+        if (m_observer)
+            passLines(bytes);
+    }
+
+    // The kept text, with a line where something was left out; hands the observer the last partial line.
+    QString finish()
+    {
+        if (m_observer) {
+            if (!m_pending.isEmpty())
+                m_observer(m_pending, m_secondStream);
+            m_pending.clear();
+        }
+        const QByteArray tail = tailBytes();
+        if (m_total == m_head.size() + tail.size())
+            return QString::fromUtf8(m_head + tail);
+        // The head ends and the tail starts at a line break when one is near, else between characters.
+        QByteArrayView head(m_head);
+        const qsizetype lineEnd = head.lastIndexOf('\n');
+        head = lineEnd >= 0 && head.size() - lineEnd <= kLineSearchBytes ? head.first(lineEnd + 1)
+                                                                         : head.first(wholeCharsLength(head));
+        QByteArrayView kept(tail);
+        const qsizetype lineStart = kept.indexOf('\n');
+        if (lineStart >= 0 && lineStart < kLineSearchBytes) {
+            kept = kept.sliced(lineStart + 1);
+        } else {
+            while (!kept.isEmpty() && isContinuationByte(kept.front()))
+                kept = kept.sliced(1);
+        }
+        const QString leftOut = QString::number(m_total - head.size() - kept.size());
+        const QString file = LastRunOutputPath(m_secondStream);
+        const QString cutLine
+            = m_fileOpen ? LoadStringById(171).arg(leftOut, file) : LoadStringById(172).arg(leftOut, file, m_fileError);
+        QString text = QString::fromUtf8(head);
+        if (!text.isEmpty() && !text.endsWith(QLatin1Char('\n')))
+            text += QLatin1Char('\n');
+        return text + cutLine + QLatin1Char('\n') + QString::fromUtf8(kept);
+    }
+
+private:
+    // A full disk or a missing cache folder loses only the file, never the backup.
+    void writeToFile(const QByteArray& bytes)
+    {
+        if (!m_fileOpen)
+            return;
+        if (m_file.write(bytes) == bytes.size())
+            return;
+        m_fileError = m_file.errorString();
+        m_fileOpen = false;
+        m_file.close();
+    }
+
+    // The tail is a ring of the last bytes, so keeping it costs one copy of each byte however much comes.
+    void keepInTail(QByteArrayView bytes)
+    {
+        if (bytes.isEmpty())
+            return;
+        if (m_ring.isEmpty())
+            m_ring.resize(kRunTextTailBytes);
+        if (bytes.size() > kRunTextTailBytes) {
+            m_ringWritten += bytes.size() - kRunTextTailBytes;
+            bytes = bytes.last(kRunTextTailBytes);
+        }
+        const qsizetype position = qsizetype(m_ringWritten % kRunTextTailBytes);
+        const qsizetype first = qMin(bytes.size(), kRunTextTailBytes - position);
+        std::copy_n(bytes.data(), first, m_ring.data() + position);
+        std::copy_n(bytes.data() + first, bytes.size() - first, m_ring.data());
+        m_ringWritten += bytes.size();
+    }
+
+    QByteArray tailBytes() const
+    {
+        if (m_ringWritten <= kRunTextTailBytes)
+            return m_ring.first(qsizetype(m_ringWritten));
+        const qsizetype position = qsizetype(m_ringWritten % kRunTextTailBytes);
+        return m_ring.sliced(position) + m_ring.first(position);
+    }
+
+    void passLines(const QByteArray& bytes)
+    {
+        // Decoded into one reused buffer: no allocation per line, and a character split between two reads
+        // is put together by the decoder.
+        const qsizetype start = m_pending.size();
+        m_pending.resize(start + m_decoder.requiredSpace(bytes.size()));
+        QChar* const end = m_decoder.appendToBuffer(m_pending.data() + start, bytes);
+        m_pending.truncate(end - m_pending.constData());
+        const QStringView text(m_pending);
+        qsizetype lineStart = 0;
+        for (qsizetype lineEnd; (lineEnd = text.indexOf(QLatin1Char('\n'), lineStart)) >= 0; lineStart = lineEnd + 1) {
+            QStringView line = text.sliced(lineStart, lineEnd - lineStart);
+            if (line.endsWith(QLatin1Char('\r')))
+                line.chop(1);
+            m_observer(line, m_secondStream);
+        }
+        // A line without end must not grow without bound.
+        while (text.size() - lineStart >= kRunLinePieceChars) {
+            qsizetype length = kRunLinePieceChars;
+            if (text.at(lineStart + length - 1).isHighSurrogate())
+                --length;
+            m_observer(text.sliced(lineStart, length), m_secondStream);
+            lineStart += length;
+        }
+        m_pending.remove(0, lineStart);
+    }
+
+    const bool m_secondStream;
+    const RunLineObserver& m_observer;
+    qint64 m_total = 0;
+    QByteArray m_head;
+    QByteArray m_ring;
+    qint64 m_ringWritten = 0;
+    QFile m_file;
+    bool m_fileOpen = false;
+    QString m_fileError;
+    QStringDecoder m_decoder {QStringDecoder::Utf8};
+    QString m_pending;
+};
 
 QString startFailure(const Command& command, const QProcess& process)
 {
@@ -52,9 +209,61 @@ QString startFailure(const Command& command, const QProcess& process)
         .arg(process.errorString());
 }
 
+// Waits for the tool's output and returns as soon as it has written something, so that it is passed on in
+// pieces of a pipe's size rather than gathered in memory. QProcess wakes early only for its current read
+// channel; that channel follows the stream the tool writes to, the other one is taken in every so often.
+class OutputWaiter
+{
+public:
+    // Hands on what each stream has brought since the last call.
+    void take(QProcess& process, StreamKeeper& output, StreamKeeper& secondOutput, const RunOutputListener& listener)
+    {
+        const QByteArray fresh = process.readAllStandardOutput();
+        const QByteArray freshSecond = process.readAllStandardError();
+        if (listener) {
+            if (!fresh.isEmpty())
+                listener(fresh, false);
+            if (!freshSecond.isEmpty())
+                listener(freshSecond, true);
+        }
+        output.add(fresh);
+        secondOutput.add(freshSecond);
+        if (fresh.isEmpty() != freshSecond.isEmpty())
+            follow(process, fresh.isEmpty() ? QProcess::StandardError : QProcess::StandardOutput);
+    }
+
+    void wait(QProcess& process)
+    {
+        QElapsedTimer waited;
+        waited.start();
+        if (process.waitForReadyRead(kQuietWaitMs) || process.state() == QProcess::NotRunning)
+            return;
+        if (waited.elapsed() >= kQuietWaitMs / 2)
+            return;
+        // False at once: the tool has closed the channel.
+        const auto channel = QProcess::ProcessChannel(process.currentReadChannel());
+        m_closed[channel] = true;
+        const QProcess::ProcessChannel other
+            = channel == QProcess::StandardOutput ? QProcess::StandardError : QProcess::StandardOutput;
+        if (m_closed[other])
+            process.waitForFinished(-1);
+        else
+            follow(process, other);
+    }
+
+private:
+    void follow(QProcess& process, QProcess::ProcessChannel channel)
+    {
+        if (!m_closed[channel] && process.currentReadChannel() != channel)
+            process.setCurrentReadChannel(channel);
+    }
+
+    bool m_closed[2] = {false, false};
+};
+
 } // namespace
 
-RunResult ExecuteCommand(const Command& command)
+RunResult ExecuteCommand(const Command& command, const RunLineObserver& lineObserver)
 {
     RunResult result;
     QProcess process;
@@ -65,27 +274,29 @@ RunResult ExecuteCommand(const Command& command)
     // A tool that asks a question reads end of file instead of waiting for an answer nobody can give.
     process.setStandardInputFile(QProcess::nullDevice());
     process.setProcessChannelMode(QProcess::SeparateChannels);
+    // Larger pipes let a fast tool write on while this side passes its output on, and let one read here
+    // take more at a time. Where the system refuses, the pipes keep their size.
+    process.setChildProcessModifier([] {
+        fcntl(STDOUT_FILENO, F_SETPIPE_SZ, kPipeBytes);
+        fcntl(STDERR_FILENO, F_SETPIPE_SZ, kPipeBytes);
+    });
     process.start(QIODevice::ReadOnly);
     if (!process.waitForStarted(-1)) {
         result.error = startFailure(command, process);
         return result;
     }
-    // Waiting drains both pipes into the process's buffers as data comes, so the tool never blocks on a
-    // full pipe however much it writes.
-    if (const RunOutputListener listener = currentListener()) {
-        QByteArray output;
-        QByteArray secondOutput;
-        // waitForFinished is false also for a process that has already ended, hence the state.
-        while (process.state() != QProcess::NotRunning && !process.waitForFinished(kForwardIntervalMs))
-            forwardOutput(process, output, secondOutput, listener);
-        forwardOutput(process, output, secondOutput, listener);
-        result.output = QString::fromUtf8(output);
-        result.secondOutput = QString::fromUtf8(secondOutput);
-    } else {
-        process.waitForFinished(-1);
-        result.output = QString::fromUtf8(process.readAllStandardOutput());
-        result.secondOutput = QString::fromUtf8(process.readAllStandardError());
+    const RunOutputListener listener = currentListener();
+    StreamKeeper output(false, lineObserver);
+    StreamKeeper secondOutput(true, lineObserver);
+    // Waiting drains both pipes as data comes, so the tool never blocks on a full pipe however much it writes.
+    OutputWaiter waiter;
+    while (process.state() != QProcess::NotRunning) {
+        waiter.take(process, output, secondOutput, listener);
+        waiter.wait(process);
     }
+    waiter.take(process, output, secondOutput, listener);
+    result.output = output.finish();
+    result.secondOutput = secondOutput.finish();
     if (process.exitStatus() == QProcess::CrashExit) {
         result.exitSignal = process.exitCode();
         result.error

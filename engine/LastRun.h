@@ -4,6 +4,8 @@
 
 #include <QString>
 
+class QFile;
+
 struct LastRunTexts
 {
     QString logText;
@@ -11,8 +13,19 @@ struct LastRunTexts
     QString runError;
 };
 
+// Each text keeps at most about this many characters, its first and its last half, however many sets a run
+// has; one line says how much was left out between them.
+inline constexpr qsizetype kLastRunTextChars = 4 << 20;
+
 LastRunTexts GetLastRunTexts();
 void SetLastRunTexts(const LastRunTexts& texts);
 void ClearLastRunTexts();
 // Adds one run's texts under a heading, so a run of every set keeps the output of each.
 void AppendLastRunTexts(const QString& heading, const LastRunTexts& texts);
+
+// Every byte the tools of the last run wrote, their standard output and their standard error each in its
+// own file below the user's cache folder.
+QString LastRunOutputPath(bool secondStream);
+// Opens the stream's file for one tool of the last run: the first tool after the texts were cleared starts
+// it afresh, later ones add to it. False, with the reason in error, when it cannot be written.
+bool OpenLastRunOutput(QFile& file, bool secondStream, QString& error);

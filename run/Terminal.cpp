@@ -1,6 +1,9 @@
 #include "Terminal.h"
 
+#include <cerrno>
 #include <cstdio>
+
+#include <unistd.h>
 
 namespace {
 
@@ -35,5 +38,22 @@ void PrintErrorLine(const QString& line)
 
 void PrintRaw(const QByteArray& bytes, bool toStandardError)
 {
-    write(toStandardError ? stderr : stdout, bytes);
+    std::FILE* const stream = toStandardError ? stderr : stdout;
+    if (bytes.isEmpty())
+        return;
+    // Straight to the file descriptor, in one system call: through stdio a piece of a pipe's size would
+    // go out as a buffer's worth and then the rest.
+    std::fflush(stream);
+    const int descriptor = fileno(stream);
+    for (qsizetype written = 0; written < bytes.size();) {
+        const ssize_t result = ::write(descriptor, bytes.constData() + written, size_t(bytes.size() - written));
+        if (result < 0 && errno == EINTR)
+            continue;
+        // A closed terminal must not stop the backup; what it cannot show is in the log files.
+        if (result <= 0)
+            break;
+        written += result;
+    }
+    if (stream == stdout)
+        outputAtLineStart = bytes.endsWith('\n');
 }

@@ -692,5 +692,24 @@
         <translation>Эти наборы резервного копирования выполнены с предупреждениями:
 %1</translation>
     </message>
+    <message>
+        <source>[%1 bytes left out here. The whole output is in &apos;%2&apos;.]</source>
+        <translation>[здесь пропущено байт: %1. Весь вывод находится в «%2».]</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="85"/>
+        <source>[%1 bytes left out here. The whole output could not be kept in &apos;%2&apos;: %3]</source>
+        <translation>[здесь пропущено байт: %1. Весь вывод не удалось сохранить в «%2»: %3]</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="86"/>
+        <source>[%1 characters left out here. The tools&apos; whole output is in &apos;%2&apos;.]</source>
+        <translation>[здесь пропущено символов: %1. Весь вывод программ находится в «%2».]</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="87"/>
+        <source>[%1 characters left out here.]</source>
+        <translation>[здесь пропущено символов: %1.]</translation>
+    </message>
 </context>
 </TS>

@@ -1,11 +1,16 @@
 #include "ConsoleRunner.h"
 #include "EngineTestSupport.h"
+#include "LastRun.h"
 #include "TempHome.h"
 
 #include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <thread>
 
 namespace {
@@ -16,6 +21,22 @@ Command script(const TempHome& home, const QByteArray& body, const QStringList& 
     const QString path = home.filePath(QString("tool%1").arg(++count));
     writeScript(path, body);
     return {path, arguments, {}, {}};
+}
+
+// The run's texts hold each stream's first and last part; the left-out count makes them add up to the whole.
+// A cut inside a line puts the cut line on a line of its own.
+void expectCutText(const QString& text, qint64 totalBytes, const QString& file, bool cutInsideLine = false)
+{
+    static const QRegularExpression cutLine(QStringLiteral("^\\[(\\d+) bytes left out here\\. The whole output is in "
+                                                           "'([^']+)'\\.\\]$"),
+        QRegularExpression::MultilineOption);
+    const QRegularExpressionMatch match = cutLine.match(text);
+    ASSERT_TRUE(match.hasMatch()) << text.left(200).toStdString();
+    EXPECT_EQ(match.captured(2), file);
+    EXPECT_LE(text.toUtf8().size(), kRunTextHeadBytes + kRunTextTailBytes + 200);
+    const qsizetype keptBytes = text.toUtf8().size() - match.captured(0).toUtf8().size() - 1 - (cutInsideLine ? 1 : 0);
+    EXPECT_EQ(keptBytes + match.captured(1).toLongLong(), totalBytes);
+    EXPECT_FALSE(text.contains(QChar::ReplacementCharacter));
 }
 
 } // namespace
@@ -36,20 +57,96 @@ TEST(ConsoleRunner, RunsTheProgramDirectlyInItsFolderWithInputClosed)
     EXPECT_EQ(QDir::currentPath(), before);
 }
 
-TEST(ConsoleRunner, CapturesFiftyMegabytesOnEachStreamFromAWorkerThread)
+TEST(ConsoleRunner, KeepsAFiftyMegabyteOutputWholeOnlyInTheFileWhileTheObserverSeesEveryLine)
 {
     TempHome home;
-    constexpr int size = 50 * 1024 * 1024;
+    constexpr int lines = 6'000'000;
+    constexpr int errorSize = 50 * 1024 * 1024;
     // Both streams fill at once: a runner that drains one before the other would leave the tool blocked.
-    const Command command = script(home,
-        "(head -c $1 /dev/zero | tr '\\0' e >&2) & head -c $1 /dev/zero | tr '\\0' o; wait\n", {QString::number(size)});
+    // Standard error is one line without end, in two-byte letters, so no cut can fall at a line end.
+    const Command command = script(home, "(yes Я | head -n $2 | tr -d '\\n' >&2) & seq 1 $1; wait\n",
+        {QString::number(lines), QString::number(errorSize / 2)});
+    qint64 expectedLine = 1;
+    bool inOrder = true;
+    qint64 errorChars = 0;
+    qsizetype longestPiece = 0;
+    bool onlyYa = true;
+    const RunLineObserver observer = [&](QStringView line, bool secondStream) {
+        if (secondStream) {
+            errorChars += line.size();
+            longestPiece = std::max(longestPiece, line.size());
+            onlyYa = onlyYa && line.count(u'Я') == line.size();
+        } else {
+            inOrder = inOrder && line.toLongLong() == expectedLine++;
+        }
+    };
     RunResult run;
-    std::thread worker([&] { run = ExecuteCommand(command); });
+    std::thread worker([&] { run = ExecuteCommand(command, observer); });
     worker.join();
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.output.count('o'), size);
-    EXPECT_EQ(run.secondOutput.count('e'), size);
-    EXPECT_EQ(run.output.size() + run.secondOutput.size(), 2 * size);
+    EXPECT_TRUE(inOrder);
+    EXPECT_EQ(expectedLine, lines + 1);
+    EXPECT_EQ(errorChars, errorSize / 2);
+    EXPECT_LE(longestPiece, kRunLinePieceChars);
+    EXPECT_TRUE(onlyYa);
+
+    const QByteArray whole = readFile(LastRunOutputPath(false));
+    QProcess seq;
+    seq.start("seq", {"1", QString::number(lines)});
+    seq.waitForFinished(-1);
+    EXPECT_TRUE(whole == seq.readAllStandardOutput());
+    EXPECT_TRUE(run.output.startsWith("1\n2\n3\n"));
+    EXPECT_TRUE(run.output.endsWith("\n5999999\n6000000\n"));
+    expectCutText(run.output, whole.size(), LastRunOutputPath(false));
+
+    const QByteArray wholeErrors = readFile(LastRunOutputPath(true));
+    EXPECT_EQ(wholeErrors.size(), errorSize);
+    EXPECT_EQ(wholeErrors.count("Я"), errorSize / 2);
+    expectCutText(run.secondOutput, errorSize, LastRunOutputPath(true), true);
+    EXPECT_EQ(std::filesystem::status(LastRunOutputPath(false).toStdString()).permissions(),
+        std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+}
+
+TEST(ConsoleRunner, EachToolOfARunAddsToTheFilesAndANewRunStartsThemAfresh)
+{
+    TempHome home;
+    ClearLastRunTexts();
+    ExecuteCommand(script(home, "echo one; echo first error >&2\n"));
+    ExecuteCommand(script(home, "printf two\n"));
+    EXPECT_EQ(readFile(LastRunOutputPath(false)), "one\ntwo");
+    EXPECT_EQ(readFile(LastRunOutputPath(true)), "first error\n");
+    ClearLastRunTexts();
+    const RunResult run = ExecuteCommand(script(home, "echo three\n"));
+    EXPECT_EQ(run.output, "three\n");
+    EXPECT_EQ(readFile(LastRunOutputPath(false)), "three\n");
+    EXPECT_EQ(readFile(LastRunOutputPath(true)), "");
+}
+
+TEST(ConsoleRunner, AFileThatCannotBeWrittenLosesOnlyTheFile)
+{
+    TempHome home;
+    // A file where the folder should be: nothing can be created below it, also not by root.
+    writeFile(home.filePath(".cache/Quorvane"), "in the way");
+    const RunResult run = ExecuteCommand(script(home, "seq 1 1000000; echo done >&2; exit 4\n"));
+    EXPECT_EQ(run.error, "");
+    EXPECT_EQ(run.exitCode, 4);
+    EXPECT_EQ(run.secondOutput, "done\n");
+    EXPECT_TRUE(run.output.endsWith("\n1000000\n"));
+    EXPECT_TRUE(run.output.contains(
+        QStringLiteral("The whole output could not be kept in '%1'").arg(LastRunOutputPath(false))));
+}
+
+TEST(ConsoleRunner, AStreamClosedEarlyStillLetsTheOtherOneThrough)
+{
+    TempHome home;
+    QStringList lines;
+    const RunResult run
+        = ExecuteCommand(script(home, "echo out; exec 1>&-; sleep 0.2; echo late >&2; exec 2>&-; sleep 0.2; exit 2\n"),
+            [&](QStringView line, bool secondStream) { lines.append((secondStream ? "2:" : "1:") + line.toString()); });
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.output, "out\n");
+    EXPECT_EQ(run.secondOutput, "late\n");
+    EXPECT_EQ(lines, QStringList({"1:out", "2:late"}));
 }
 
 TEST(ConsoleRunner, ProgramsThatCannotStartOrAreKilledGiveAnErrorText)
@@ -63,5 +160,12 @@ TEST(ConsoleRunner, ProgramsThatCannotStartOrAreKilledGiveAnErrorText)
         EXPECT_EQ(run.exitCode, -1);
     }
     EXPECT_TRUE(ExecuteCommand({home.filePath("none/7zz"), {}, {}, {}}).error.contains(home.filePath("none/7zz")));
-    EXPECT_TRUE(ExecuteCommand(script(home, "kill -KILL $$\n")).error.contains("9"));
+    const RunResult killed = ExecuteCommand(script(home, "kill -KILL $$\n"));
+    EXPECT_TRUE(killed.error.contains("9"));
+    EXPECT_EQ(killed.exitSignal, 9);
+    EXPECT_EQ(ExecuteCommand(script(home, "kill -TERM $$\n")).exitSignal, 15);
+    // A shell reports its child's signal as an exit code; the tool itself was not ended by a signal.
+    const RunResult exited = ExecuteCommand(script(home, "sh -c 'kill -TERM $$'\n"));
+    EXPECT_EQ(exited.exitSignal, 0);
+    EXPECT_EQ(exited.exitCode, 143);
 }

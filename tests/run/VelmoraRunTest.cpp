@@ -218,3 +218,23 @@ TEST_F(VelmoraRun, ASetDoneWithWarningsEndsWithStatusThreeAndNamesTheFiles)
 }
 
 } // namespace
+
+TEST_F(VelmoraRun, AToolsLargeOutputIsShownWholeAndKeptWholeInTheLastRunFile)
+{
+    // A mirror set whose rsync prints 20 MB of lines and then does its work.
+    const QString rsync = home.filePath("rsync");
+    writeScript(rsync, "seq 1 2500000; exec /usr/bin/rsync \"$@\"\n");
+    writeSettings("RoboPathXP=" + rsync.toUtf8());
+    writeSet(setOf("Mirror", source, destination, MirrorCopying));
+
+    const RunOutcome run = runVelmora({"Mirror"});
+
+    EXPECT_EQ(run.exitCode, 0) << run.errorOutput.toStdString();
+    QProcess seq;
+    seq.start("seq", {"1", "2500000"});
+    seq.waitForFinished(-1);
+    const QByteArray lines = seq.readAllStandardOutput();
+    EXPECT_TRUE(run.output.toUtf8().contains("== Mirror (Mirror copying)\n" + lines));
+    EXPECT_TRUE(readFile(home.filePath(".cache/Quorvane/Velmora/last-run.log")).startsWith(lines));
+    EXPECT_EQ(treeFiles(destination + "/Mirror"), QStringList({"a.txt", "skip.tmp", "sub/b.txt"}));
+}

@@ -213,6 +213,12 @@ bool replaceFileAtomically(const QString& path, const QByteArray& bytes)
     }
     const QFileInfo targetInfo(target);
     const QByteArray finalPath = QFile::encodeName(target);
+    // A pipe or a device in the file's place is not a file to replace, and the folder of a device is
+    // no place for a copy.
+    struct stat old;
+    const bool exists = ::stat(finalPath.constData(), &old) == 0;
+    if (exists && !S_ISREG(old.st_mode))
+        return false;
     const QByteArray folder = QFile::encodeName(targetInfo.absolutePath());
     QByteArray temporary = folder + '/' + QFile::encodeName(temporaryCopyPrefix(targetInfo.fileName()))
         + QByteArray(kTemporaryCopySuffixLength, 'X');
@@ -235,10 +241,7 @@ bool replaceFileAtomically(const QString& path, const QByteArray& bytes)
     }
     // The user's own permission bits survive the save: a settings file closed to others stays closed.
     // Someone else's file, or none, gets what a newly created file would.
-    struct stat old;
-    const mode_t mode = ::stat(finalPath.constData(), &old) == 0 && S_ISREG(old.st_mode) && old.st_uid == ::geteuid()
-        ? old.st_mode & 07777
-        : 0666 & ~currentUmask();
+    const mode_t mode = exists && old.st_uid == ::geteuid() ? old.st_mode & 07777 : 0666 & ~currentUmask();
     if (::fchmod(fd, mode) != 0 || ::fsync(fd) != 0)
         return fail();
     if (::close(fd) != 0) {

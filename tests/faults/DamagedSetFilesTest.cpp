@@ -111,6 +111,22 @@ TEST_F(DamagedSetFilesTest, KeysAreNeverWrittenIntoWhatIsNoRegularFile)
         EXPECT_FALSE(StampSetFileLastRun(name, "2026-12-07")) << name;
         EXPECT_EQ(ReloadBackupSet(name), std::nullopt) << name;
     }
+    // Not even written anew: the pipe, and a pipe behind a link, stay in place.
+    QDir().mkpath(home.filePath("elsewhere"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(home.filePath("elsewhere/pipe")).constData(), 0644), 0);
+    ASSERT_TRUE(QFile::link(home.filePath("elsewhere/pipe"), setFile("linked pipe")));
+    for (const char* name : {"pipe", "linked pipe"}) {
+        g_profileStore->SelectSetFile(name);
+        EXPECT_FALSE(g_profileStore->WriteProfileValues({{"name", name}}, true)) << name;
+    }
     g_profileStore->SelectSettingsFile();
+    struct stat info;
+    ASSERT_EQ(::lstat((folder + "/pipe.ini").constData(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+    ASSERT_EQ(::lstat(QFile::encodeName(home.filePath("elsewhere/pipe")).constData(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+    EXPECT_EQ(QDir(home.filePath("elsewhere"))
+                  .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+        QStringList {"pipe"});
     EXPECT_TRUE(QFileInfo(setFile("zero")).isSymLink());
 }

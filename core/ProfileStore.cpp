@@ -101,13 +101,13 @@ QString problemText(SetFileProblem problem, int error)
 {
     switch (problem) {
     case SetFileProblem::NotRegularFile:
-        return LoadStringById(171);
+        return LoadStringById(180);
     case SetFileProblem::NameNotUtf8:
-        return LoadStringById(172);
+        return LoadStringById(181);
     case SetFileProblem::NotASetName:
-        return LoadStringById(173);
+        return LoadStringById(182);
     case SetFileProblem::Unreadable:
-        return LoadStringById(174).arg(systemError(error));
+        return LoadStringById(183).arg(systemError(error));
     case SetFileProblem::None:
         break;
     }
@@ -118,7 +118,7 @@ QString problemText(SetFileProblem problem, int error)
 
 QString SkippedSetFile::message() const
 {
-    return LoadStringById(175).arg(path, reason);
+    return LoadStringById(184).arg(path, reason);
 }
 
 bool IniFileRead::missing() const

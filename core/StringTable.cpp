@@ -80,12 +80,12 @@ constexpr TableEntry kStringTable[] = {
             "like this. Go on and make the backup of an empty folder?")},
     {149, QT_TRANSLATE_NOOP("StringTable", "the source folder '%1' is empty. Nothing was changed.")},
     {150, QT_TRANSLATE_NOOP("StringTable", "the destination folder '%1' does not exist. Nothing was changed.")},
-    // Why a file of the set folder was not loaded as a set; 174's %1 is the system's error text.
-    {171, QT_TRANSLATE_NOOP("StringTable", "it is not a regular file")},
-    {172, QT_TRANSLATE_NOOP("StringTable", "its name is not valid UTF-8")},
-    {173, QT_TRANSLATE_NOOP("StringTable", "its name cannot be the name of a backup set")},
-    {174, QT_TRANSLATE_NOOP("StringTable", "it cannot be read: %1")},
-    {175, QT_TRANSLATE_NOOP("StringTable", "The file '%1' was not loaded as a backup set: %2")},
+    // Why a file of the set folder was not loaded as a set; 183's %1 is the system's error text.
+    {180, QT_TRANSLATE_NOOP("StringTable", "it is not a regular file")},
+    {181, QT_TRANSLATE_NOOP("StringTable", "its name is not valid UTF-8")},
+    {182, QT_TRANSLATE_NOOP("StringTable", "its name cannot be the name of a backup set")},
+    {183, QT_TRANSLATE_NOOP("StringTable", "it cannot be read: %1")},
+    {184, QT_TRANSLATE_NOOP("StringTable", "The file '%1' was not loaded as a backup set: %2")},
 };
 
 const TableEntry* findEntry(int id)

@@ -26,6 +26,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QTimer>
 #include <QUrl>
 
 bool g_jobRunning = false;
@@ -58,6 +59,14 @@ CMyVelmoraDlg::CMyVelmoraDlg(QWidget* parent)
 
     LoadAllBackupSets();
     FillSetList();
+    // Once the window is up: a file in the set folder that is no set is named, never silently passed over.
+    if (const QList<SkippedSetFile> skipped = SkippedSetFiles(); !skipped.isEmpty()) {
+        QStringList lines;
+        for (const SkippedSetFile& file : skipped)
+            lines.append(file.message());
+        QTimer::singleShot(0, this,
+            [lines] { userMessages().showMessage(lines.join(QLatin1Char('\n')), UserMessages::Icon::Warning); });
+    }
     SetJobEventReceiver(this);
     g_jobRunning = false;
     m_progress->setText(LoadStringById(122));

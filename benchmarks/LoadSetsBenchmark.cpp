@@ -1,4 +1,5 @@
-// Start-up cost that grows with the number of sets: loading and saving 1,000 set files.
+// Start-up cost that grows with the number of sets or with their size: loading and saving 1,000 set
+// files, and loading one set file of 50 MB, which is read once, not once per key.
 
 #include "ProfileStore.h"
 #include "SetCollection.h"
@@ -42,6 +43,26 @@ void LoadThousandSets(benchmark::State& state)
     g_profileStore = nullptr;
 }
 BENCHMARK(LoadThousandSets)->Arg(1000)->Unit(benchmark::kMillisecond);
+
+void LoadOneLargeSet(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    ProfileStore store(QStringLiteral("Velmora"), dir.filePath("config"), dir.filePath("docs"));
+    g_profileStore = &store;
+    QDir().mkpath(store.setFolder());
+    QFile file(store.setFolder() + QStringLiteral("/Large.ini"));
+    file.open(QIODevice::WriteOnly);
+    file.write("[Velmora Project file]\nnID=1\nname=Large\nexPathList=");
+    file.write(QByteArray(qsizetype(state.range(0)) << 20, 'x'));
+    file.write("\nlastrun=2026-12-01\n");
+    file.close();
+    for (auto _ : state) {
+        LoadAllBackupSets();
+        benchmark::DoNotOptimize(backupSets.size());
+    }
+    g_profileStore = nullptr;
+}
+BENCHMARK(LoadOneLargeSet)->Arg(50)->Unit(benchmark::kMillisecond);
 
 void SaveThousandUnchangedSets(benchmark::State& state)
 {

@@ -1,7 +1,13 @@
 #include "IniFile.h"
 
-#include <QSaveFile>
+#include <QFile>
+#include <QFileInfo>
 #include <QStringDecoder>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -27,6 +33,25 @@ bool keyMatches(const QString& line, const QString& key, QString* value = nullpt
     if (value)
         *value = line.mid(eq + 1).trimmed();
     return true;
+}
+
+// Read from the process status rather than with umask(), which would change it for a moment for every thread.
+mode_t currentUmask()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            if (line.startsWith("Umask:")) {
+                bool ok = false;
+                const uint mask = line.mid(6).trimmed().toUInt(&ok, 8);
+                if (ok)
+                    return mode_t(mask);
+            }
+        }
+    }
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+    return mask;
 }
 
 bool hasLineBreakOrNul(const QString& text)
@@ -172,17 +197,69 @@ bool isStorableValue(const QString& value)
     return !hasLineBreakOrNul(value);
 }
 
+QString temporaryCopyPrefix(const QString& fileName)
+{
+    return QLatin1Char('.') + fileName + QLatin1String(kTemporaryCopyMark);
+}
+
 bool replaceFileAtomically(const QString& path, const QByteArray& bytes)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    // A link is followed, so that a set file kept elsewhere through a link stays there and the link stays.
+    QString target = path;
+    if (const QFileInfo info(path); info.isSymLink()) {
+        target = info.canonicalFilePath();
+        if (target.isEmpty())
+            target = info.symLinkTarget();
+    }
+    const QFileInfo targetInfo(target);
+    const QByteArray finalPath = QFile::encodeName(target);
+    // A pipe or a device in the file's place is not a file to replace, and the folder of a device is
+    // no place for a copy.
+    struct stat old;
+    const bool exists = ::stat(finalPath.constData(), &old) == 0;
+    if (exists && !S_ISREG(old.st_mode))
         return false;
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        file.commit();
+    const QByteArray folder = QFile::encodeName(targetInfo.absolutePath());
+    QByteArray temporary = folder + '/' + QFile::encodeName(temporaryCopyPrefix(targetInfo.fileName()))
+        + QByteArray(kTemporaryCopySuffixLength, 'X');
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    auto fail = [&] {
+        ::close(fd);
+        ::unlink(temporary.constData());
+        return false;
+    };
+
+    for (qsizetype done = 0; done < bytes.size();) {
+        const ssize_t wrote = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (wrote < 0 && errno == EINTR)
+            continue;
+        if (wrote <= 0)
+            return fail();
+        done += wrote;
+    }
+    // The user's own permission bits survive the save: a settings file closed to others stays closed.
+    // Someone else's file, or none, gets what a newly created file would.
+    const mode_t mode = exists && old.st_uid == ::geteuid() ? old.st_mode & 07777 : 0666 & ~currentUmask();
+    if (::fchmod(fd, mode) != 0 || ::fsync(fd) != 0)
+        return fail();
+    if (::close(fd) != 0) {
+        ::unlink(temporary.constData());
         return false;
     }
-    return file.commit();
+    // The only step that touches the old file, and it is atomic.
+    if (::rename(temporary.constData(), finalPath.constData()) != 0) {
+        ::unlink(temporary.constData());
+        return false;
+    }
+    // The rename itself is on disk only once the folder is.
+    const int folderFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd >= 0) {
+        ::fsync(folderFd);
+        ::close(folderFd);
+    }
+    return true;
 }
 
 } // namespace IniFile

@@ -52,6 +52,13 @@ bool isStorableKey(const QString& key);
 bool isStorableValue(const QString& value);
 
 // Writes the file through a new file renamed over the old one, so the old content survives any failure.
+// The new file is written beside the old one as a hidden copy named temporaryCopyPrefix(file name) and
+// kTemporaryCopySuffixLength random letters or digits, a name no one else gives a file.
 bool replaceFileAtomically(const QString& path, const QByteArray& bytes);
+
+inline constexpr char kTemporaryCopyMark[] = ".velmora-";
+inline constexpr int kTemporaryCopySuffixLength = 6;
+// ".NAME.velmora-" for the file NAME.
+QString temporaryCopyPrefix(const QString& fileName);
 
 } // namespace IniFile

@@ -1,9 +1,11 @@
 #include "LeftoverFiles.h"
 
 #include <QDir>
-#include <QFileInfo>
 
 #include <algorithm>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 bool IsTemporaryCopyName(const QString& name, const QString& prefix, int suffixLength)
 {
@@ -22,7 +24,11 @@ void RemoveLeftoverFiles(const QString& folder, const std::function<bool(const Q
     const QDir dir(folder);
     const QStringList names = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
     for (const QString& name : names) {
-        if (isLeftover(name) && !QFileInfo(dir.filePath(name)).isSymLink())
-            QFile::remove(dir.filePath(name));
+        if (!isLeftover(name))
+            continue;
+        struct stat info;
+        const QByteArray path = QFile::encodeName(dir.filePath(name));
+        if (::lstat(path.constData(), &info) == 0 && S_ISREG(info.st_mode))
+            ::unlink(path.constData());
     }
 }

@@ -11,6 +11,6 @@
 // QSaveFile name their temporary copies. Names are compared as they are, letter case included.
 bool IsTemporaryCopyName(const QString& name, const QString& prefix, int suffixLength);
 
-// Deletes the files in folder whose names isLeftover accepts. Links and folders are left alone: such a
-// name is nobody's temporary copy.
+// Deletes the regular files in folder whose names isLeftover accepts. Links, folders, pipes and devices are
+// left alone: such a name is nobody's temporary copy.
 void RemoveLeftoverFiles(const QString& folder, const std::function<bool(const QString& name)>& isLeftover);

@@ -1,13 +1,22 @@
 #include "ProfileStore.h"
 
 #include "LeftoverFiles.h"
+#include "StringTable.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <limits>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 ProfileStore* g_profileStore = nullptr;
 
@@ -21,15 +30,137 @@ QString joinPath(const QString& folder, const QString& name)
     return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
 }
 
+// Closes a descriptor on every path out of a function.
+class FileDescriptor
+{
+public:
+    explicit FileDescriptor(int fd)
+        : m_fd(fd)
+    {
+    }
+    ~FileDescriptor()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
 std::optional<IniDocument> readDocument(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    return IniDocument::fromBytes(file.readAll());
+    return ProfileStore::ReadIniFile(path).document;
+}
+
+bool isValidUtf8(const QByteArray& bytes)
+{
+    // Qt replaces what it cannot decode (and overlong forms and surrogates), so the way back differs.
+    return QString::fromUtf8(bytes).toUtf8() == bytes;
+}
+
+// The length of the UTF-8 character at bytes[i] when it is one that decodes, else 0.
+qsizetype utf8CharacterLength(const QByteArray& bytes, qsizetype i)
+{
+    const uchar lead = uchar(bytes.at(i));
+    const qsizetype length = lead < 0x80 ? 1
+        : (lead >> 5) == 0x6             ? 2
+        : (lead >> 4) == 0xE             ? 3
+        : (lead >> 3) == 0x1E            ? 4
+                                         : 0;
+    if (length == 0 || i + length > bytes.size())
+        return 0;
+    return isValidUtf8(bytes.mid(i, length)) ? length : 0;
+}
+
+QString readableFileName(const QByteArray& bytes)
+{
+    QString shown;
+    for (qsizetype i = 0; i < bytes.size();) {
+        const qsizetype length = utf8CharacterLength(bytes, i);
+        if (length == 0 || uchar(bytes.at(i)) < 0x20 || bytes.at(i) == 0x7F) {
+            shown += QString::asprintf("\\x%02X", uint(uchar(bytes.at(i))));
+            ++i;
+            continue;
+        }
+        shown += QString::fromUtf8(bytes.mid(i, length));
+        i += length;
+    }
+    return shown;
+}
+
+QString systemError(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+QString problemText(SetFileProblem problem, int error)
+{
+    switch (problem) {
+    case SetFileProblem::NotRegularFile:
+        return LoadStringById(180);
+    case SetFileProblem::NameNotUtf8:
+        return LoadStringById(181);
+    case SetFileProblem::NotASetName:
+        return LoadStringById(182);
+    case SetFileProblem::Unreadable:
+        return LoadStringById(183).arg(systemError(error));
+    case SetFileProblem::None:
+        break;
+    }
+    return {};
 }
 
 } // namespace
+
+QString SkippedSetFile::message() const
+{
+    return LoadStringById(184).arg(path, reason);
+}
+
+bool IniFileRead::missing() const
+{
+    return !document && (error == ENOENT || error == ENOTDIR);
+}
+
+IniFileRead ProfileStore::ReadIniFile(const QString& path)
+{
+    IniFileRead result;
+    // Without O_NONBLOCK, opening a pipe for reading waits for a writer that may never come.
+    FileDescriptor fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    struct stat info;
+    if (fd.get() < 0 || ::fstat(fd.get(), &info) != 0) {
+        result.error = errno;
+        result.problem = SetFileProblem::Unreadable;
+        return result;
+    }
+    // Checked on what was opened, so nothing swapped in since a look at the name is read instead.
+    if (!S_ISREG(info.st_mode)) {
+        result.problem = SetFileProblem::NotRegularFile;
+        return result;
+    }
+    QByteArray bytes;
+    bytes.reserve(qsizetype(info.st_size) + 1);
+    char buffer[64 * 1024];
+    for (;;) {
+        const ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            result.error = errno;
+            result.problem = SetFileProblem::Unreadable;
+            return result;
+        }
+        if (got == 0)
+            break;
+        bytes.append(buffer, got);
+    }
+    result.document = IniDocument::fromBytes(bytes);
+    return result;
+}
 
 ProfileStore::ProfileStore(const QString& name, const QString& settingsBase, const QString& setBase)
     : storeName(name)
@@ -73,14 +204,30 @@ QString ProfileStore::sectionName() const
     return storeName + QStringLiteral(" Project file");
 }
 
+QString ProfileStore::SetFilePath(const QString& name) const
+{
+    if (!isValidSetName(name))
+        return {};
+    return joinPath(setFolder(), name + kIniSuffix);
+}
+
 QString ProfileStore::currentFilePath() const
 {
-    if (useSetFile) {
-        if (!isValidSetName(setFileName))
-            return {};
-        return joinPath(setFolder(), setFileName + kIniSuffix);
-    }
+    if (useSetFile)
+        return SetFilePath(setFileName);
     return joinPath(settingsFolder(), storeName + kIniSuffix);
+}
+
+IniFileRead ProfileStore::ReadSetFile(const QString& name) const
+{
+    const QString path = SetFilePath(name);
+    if (path.isEmpty()) {
+        IniFileRead result;
+        result.error = ENOENT;
+        result.problem = SetFileProblem::Unreadable;
+        return result;
+    }
+    return ReadIniFile(path);
 }
 
 QString ProfileStore::ReadProfileString(const QString& key, const QString& defaultValue) const
@@ -132,15 +279,19 @@ bool ProfileStore::WriteProfileValues(const IniValues& values, bool freshFile)
     const QString path = currentFilePath();
     if (path.isEmpty())
         return false;
-    const auto existing = readDocument(path);
+    const IniFileRead existing = ReadIniFile(path);
+    // Keys are written into what the file holds: a file there that cannot be read is left alone rather
+    // than replaced by these keys alone.
+    if (!freshFile && !existing.document && !existing.missing())
+        return false;
     IniDocument doc;
     if (freshFile) {
         doc = IniDocument::withSection(sectionName(), values);
         // Rewriting an unchanged file costs a disk flush for nothing.
-        if (existing && existing->toBytes() == doc.toBytes())
+        if (existing.document && existing.document->toBytes() == doc.toBytes())
             return true;
     } else {
-        doc = existing.value_or(IniDocument());
+        doc = existing.document.value_or(IniDocument());
         for (const auto& [key, value] : values) {
             if (!doc.setValue(sectionName(), key, value))
                 return false;
@@ -161,37 +312,81 @@ bool ProfileStore::WriteProfileInt(const QString& key, qint32 value)
 
 void ProfileStore::RemoveSaveLeftovers() const
 {
-    // QSaveFile's copy is the file's name, a dot and six random letters or digits.
-    constexpr int suffixLength = 6;
-    const QString settingsPrefix = storeName + kIniSuffix + QLatin1Char('.');
-    RemoveLeftoverFiles(
-        settingsFolder(), [&](const QString& name) { return IsTemporaryCopyName(name, settingsPrefix, suffixLength); });
-    RemoveLeftoverFiles(setFolder(), [&](const QString& name) {
-        const QString prefix = name.left(name.size() - suffixLength);
-        return prefix.endsWith(kIniSuffix + QLatin1Char('.'), Qt::CaseSensitive)
-            && isValidSetName(prefix.chopped(kIniSuffix.size() + 1)) && IsTemporaryCopyName(name, prefix, suffixLength);
+    // Only the hidden copies this program names, ".NAME.ini.velmora-" and six letters or digits: a user's
+    // own "Docs.ini.backup" or another program's copy is never touched.
+    const QString settingsPrefix = IniFile::temporaryCopyPrefix(storeName + kIniSuffix);
+    RemoveLeftoverFiles(settingsFolder(), [&](const QString& name) {
+        return IsTemporaryCopyName(name, settingsPrefix, IniFile::kTemporaryCopySuffixLength);
     });
+    const QString mark = kIniSuffix + QLatin1String(IniFile::kTemporaryCopyMark);
+    RemoveLeftoverFiles(setFolder(), [&](const QString& name) {
+        const QString prefix = name.left(name.size() - IniFile::kTemporaryCopySuffixLength);
+        if (!prefix.startsWith(QLatin1Char('.')) || !prefix.endsWith(mark, Qt::CaseSensitive))
+            return false;
+        const QString setName = prefix.mid(1, prefix.size() - 1 - mark.size());
+        return isValidSetName(setName) && IsTemporaryCopyName(name, prefix, IniFile::kTemporaryCopySuffixLength);
+    });
+}
+
+SetFolderScan ProfileStore::ScanSetFolder() const
+{
+    SetFolderScan scan;
+    const QString folder = setFolder();
+    const QByteArray encodedFolder = QFile::encodeName(folder);
+    DIR* dir = ::opendir(encodedFolder.constData());
+    if (!dir)
+        return scan;
+    const QByteArray suffix = kIniSuffix.toUtf8();
+    auto skip = [&](const QByteArray& fileName, SetFileProblem problem, int error = 0) {
+        scan.skipped.append(DescribeSkippedSetFile(fileName, problem, error));
+    };
+    while (const dirent* entry = ::readdir(dir)) {
+        const QByteArray fileName(entry->d_name);
+        // Only the final ".ini" is the file's suffix: "a.ini.ini" is the set "a.ini".
+        if (!fileName.endsWith(suffix))
+            continue;
+        if (!isValidUtf8(fileName)) {
+            skip(fileName, SetFileProblem::NameNotUtf8);
+            continue;
+        }
+        const QString name = QString::fromUtf8(fileName).chopped(kIniSuffix.size());
+        if (!isValidSetName(name)) {
+            skip(fileName, SetFileProblem::NotASetName);
+            continue;
+        }
+        const QByteArray path = encodedFolder + '/' + fileName;
+        struct stat info;
+        if (::lstat(path.constData(), &info) != 0)
+            continue; // gone since the folder was listed
+        // A link to a set file is a set file.
+        if (::stat(path.constData(), &info) != 0) {
+            skip(fileName, SetFileProblem::Unreadable, errno);
+            continue;
+        }
+        if (!S_ISREG(info.st_mode)) {
+            skip(fileName, SetFileProblem::NotRegularFile);
+            continue;
+        }
+        scan.names.append(name);
+    }
+    ::closedir(dir);
+    std::sort(scan.names.begin(), scan.names.end());
+    std::sort(scan.skipped.begin(), scan.skipped.end(),
+        [](const SkippedSetFile& a, const SkippedSetFile& b) { return a.fileName < b.fileName; });
+    return scan;
+}
+
+SkippedSetFile ProfileStore::DescribeSkippedSetFile(const QByteArray& fileName, SetFileProblem problem, int error) const
+{
+    const QString shown = readableFileName(fileName);
+    return {shown, joinPath(setFolder(), shown), problem, problemText(problem, error)};
 }
 
 int ProfileStore::ListSetNames(QStringList& list) const
 {
-    const QDir folder(setFolder());
-    if (!folder.exists())
-        return 0;
-    // Only the final ".ini" is the file's suffix: "a.ini.ini" is the set "a.ini".
-    const QStringList files
-        = folder.entryList({QStringLiteral("*") + kIniSuffix}, QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
-    int count = 0;
-    for (const QString& file : files) {
-        if (!file.endsWith(kIniSuffix, Qt::CaseSensitive))
-            continue;
-        const QString name = file.chopped(kIniSuffix.size());
-        if (!isValidSetName(name))
-            continue;
-        list.append(name);
-        ++count;
-    }
-    return count;
+    const QStringList names = ScanSetFolder().names;
+    list.append(names);
+    return int(names.size());
 }
 
 bool ProfileStore::DeleteSetFile(const QString& name)

@@ -5,8 +5,55 @@
 
 #include "IniFile.h"
 
+#include <QList>
 #include <QString>
 #include <QStringList>
+
+#include <optional>
+
+// Why an entry of the set folder whose name ends in ".ini" is not a set.
+enum class SetFileProblem
+{
+    None,
+    NotRegularFile,
+    NameNotUtf8,
+    NotASetName,
+    Unreadable,
+};
+
+// An entry of the set folder that was not loaded as a set, and why.
+struct SkippedSetFile
+{
+    // The name as it can be shown: bytes that are not UTF-8, and control characters, as \xNN.
+    QString fileName;
+    // The set folder and that name.
+    QString path;
+    SetFileProblem problem = SetFileProblem::None;
+    // Why, in words, in the interface language.
+    QString reason;
+
+    // One line for the user: the file's path and the reason.
+    QString message() const;
+};
+
+// What reading a whole INI file gave: the document, or why there is none.
+struct IniFileRead
+{
+    std::optional<IniDocument> document;
+    // NotRegularFile or Unreadable when there is no document.
+    SetFileProblem problem = SetFileProblem::None;
+    // The system's error number when the file could not be opened or read.
+    int error = 0;
+
+    bool missing() const;
+};
+
+// What the set folder holds: the names of the set files there, and every other entry named like one.
+struct SetFolderScan
+{
+    QStringList names;
+    QList<SkippedSetFile> skipped;
+};
 
 class ProfileStore
 {
@@ -26,6 +73,15 @@ public:
     bool WriteProfileValues(const IniValues& values, bool freshFile = false);
 
     int ListSetNames(QStringList& list) const;
+    // Only regular files (or links to them) with a name that is valid UTF-8 and a set name are set files;
+    // nothing here opens a file, so a pipe or a device cannot block or flood the scan.
+    SetFolderScan ScanSetFolder() const;
+    // Reads a set file whole, in one read. Only a regular file is read, and a pipe cannot block the open.
+    IniFileRead ReadSetFile(const QString& name) const;
+    // Path of a set's file; empty for a name that cannot be a file name.
+    QString SetFilePath(const QString& name) const;
+    // The report on an entry of the set folder, named by its bytes, that is not loaded as a set.
+    SkippedSetFile DescribeSkippedSetFile(const QByteArray& fileName, SetFileProblem problem, int error = 0) const;
     // Deletes the temporary copies that saves killed before their final rename left beside the
     // settings file and the set files.
     void RemoveSaveLeftovers() const;
@@ -40,6 +96,8 @@ public:
 
     // A set name is a file name: these would reach outside the set folder or name no file at all.
     static bool isValidSetName(const QString& name);
+    // Reads an INI file whole. Refuses anything but a regular file, and never blocks on a pipe.
+    static IniFileRead ReadIniFile(const QString& path);
 
     bool useSetFile = false;
     qint32 location = 0;

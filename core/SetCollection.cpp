@@ -7,6 +7,10 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QMutexLocker>
+#include <QSet>
+
+#include <algorithm>
+#include <limits>
 
 QList<BackupSet> backupSets;
 
@@ -25,63 +29,104 @@ IniValues storedForm(const BackupSet& set)
     return values;
 }
 
-quint32 largestId(const QList<BackupSet>& sets)
+// What the last load found in the set folder but did not load.
+QList<SkippedSetFile> skippedSetFiles;
+
+// The smallest id above every one in use, or, once the largest possible id is taken, the smallest
+// unused one: an id never wraps round to 0, which means "no id".
+quint32 freeId(const QSet<quint32>& used)
 {
-    quint32 largest = 0;
+    const quint32 largest = used.isEmpty() ? 0 : *std::max_element(used.begin(), used.end());
+    if (largest < std::numeric_limits<quint32>::max())
+        return largest + 1;
+    quint32 id = 1;
+    while (used.contains(id))
+        ++id;
+    return id;
+}
+
+QSet<quint32> idsOf(const QList<BackupSet>& sets)
+{
+    QSet<quint32> ids;
     for (const BackupSet& set : sets)
-        largest = std::max(largest, set.id);
-    return largest;
+        ids.insert(set.id);
+    return ids;
 }
 
-bool hasId(const QList<BackupSet>& sets, quint32 id)
+BackupSet setFromDocument(const IniDocument& doc)
 {
-    return std::any_of(sets.begin(), sets.end(), [id](const BackupSet& set) { return set.id == id; });
-}
-
-// Reads the current set file into a record.
-BackupSet ReadCurrentSetFile()
-{
-    const ProfileStore& store = *g_profileStore;
+    const QString section = g_profileStore->sectionName();
+    auto text = [&](const char* key, const QString& fallback = {}) {
+        return doc.value(section, QLatin1String(key)).value_or(fallback);
+    };
+    auto number
+        = [&](const char* key, qint32 fallback) { return ParseProfileInt(text(key, QString::number(fallback))); };
     BackupSet set;
-    set.id = quint32(store.ReadProfileInt(QStringLiteral("nID"), 0));
-    set.name = store.ReadProfileString(QStringLiteral("name"), QString());
-    set.arcName = store.ReadProfileString(QStringLiteral("arcname"), QString());
-    set.source = store.ReadProfileString(QStringLiteral("source"), QString());
-    set.target = store.ReadProfileString(QStringLiteral("target"), QString());
-    SplitList(set.exPathList, store.ReadProfileString(QStringLiteral("exPathList"), QString()), kListSeparator);
-    SplitList(set.exTypeList, store.ReadProfileString(QStringLiteral("exTypeList"), QString()), kListSeparator);
-    set.solid = store.ReadProfileInt(QStringLiteral("Solid"), 0) != 0;
-    set.backupType = store.ReadProfileInt(QStringLiteral("BackupType"), 0);
-    set.arcType = store.ReadProfileInt(QStringLiteral("ArcType"), 0);
-    set.compLevel = store.ReadProfileInt(QStringLiteral("CompLevel"), 2);
-    set.lastRun = store.ReadProfileString(QStringLiteral("lastrun"), QString());
+    set.id = ParseSetId(text("nID")).value_or(0);
+    set.name = text("name");
+    set.arcName = text("arcname");
+    set.source = text("source");
+    set.target = text("target");
+    SplitList(set.exPathList, text("exPathList"), kListSeparator);
+    SplitList(set.exTypeList, text("exTypeList"), kListSeparator);
+    set.solid = number("Solid", 0) != 0;
+    set.backupType = number("BackupType", 0);
+    set.arcType = number("ArcType", 0);
+    set.compLevel = number("CompLevel", 2);
+    set.lastRun = text("lastrun");
     return set;
 }
 
-// Every set needs an id of its own: a missing id, or one an earlier set already has, is replaced.
-void appendWithDistinctId(QList<BackupSet>& sets, BackupSet set)
+// The set in a set file, named by the file, or none when the file cannot be read.
+std::optional<BackupSet> readSetFile(const QString& name, IniFileRead* read = nullptr)
 {
-    if (set.id == 0 || hasId(sets, set.id))
-        set.id = largestId(sets) + 1;
-    sets.append(std::move(set));
+    IniFileRead result = g_profileStore->ReadSetFile(name);
+    if (read)
+        *read = result;
+    if (!result.document)
+        return std::nullopt;
+    BackupSet set = setFromDocument(*result.document);
+    // The file is the set: a damaged or missing "name" must neither hide it nor send its next save to
+    // another file.
+    set.name = name;
+    return set;
 }
 
-QList<BackupSet> ReadAllSetFiles()
+// Every set needs an id of its own. Ids the files hold are kept, the first file's where two share one,
+// so that a file without an id cannot take the id another file holds; the others get new ones.
+void giveDistinctIds(QList<BackupSet>& sets)
 {
-    ProfileStore& store = *g_profileStore;
-    QStringList names;
-    store.ListSetNames(names);
-    QList<BackupSet> sets;
-    sets.reserve(names.size());
-    for (const QString& name : names) {
-        store.SelectSetFile(name);
-        BackupSet set = ReadCurrentSetFile();
-        // The file is the set: a damaged or missing "name" must neither hide it nor send its next save to
-        // another file.
-        set.name = name;
-        appendWithDistinctId(sets, std::move(set));
-        store.SelectSettingsFile();
+    QSet<quint32> used;
+    QList<qsizetype> withoutId;
+    for (qsizetype i = 0; i < sets.size(); ++i) {
+        if (sets.at(i).id == 0 || used.contains(sets.at(i).id))
+            withoutId.append(i);
+        else
+            used.insert(sets.at(i).id);
     }
+    for (qsizetype i : std::as_const(withoutId)) {
+        sets[i].id = freeId(used);
+        used.insert(sets.at(i).id);
+    }
+}
+
+QList<BackupSet> ReadAllSetFiles(QList<SkippedSetFile>& skipped)
+{
+    const SetFolderScan scan = g_profileStore->ScanSetFolder();
+    skipped = scan.skipped;
+    QList<BackupSet> sets;
+    sets.reserve(scan.names.size());
+    for (const QString& name : scan.names) {
+        IniFileRead read;
+        if (std::optional<BackupSet> set = readSetFile(name, &read))
+            sets.append(std::move(*set));
+        else if (!read.missing()) // one that is gone since the folder was listed was deleted, not skipped
+            skipped.append(g_profileStore->DescribeSkippedSetFile(
+                (name + QStringLiteral(".ini")).toUtf8(), read.problem, read.error));
+    }
+    std::sort(skipped.begin(), skipped.end(),
+        [](const SkippedSetFile& a, const SkippedSetFile& b) { return a.fileName < b.fileName; });
+    giveDistinctIds(sets);
     return sets;
 }
 
@@ -89,6 +134,16 @@ bool WriteSetFile(const BackupSet& set, bool freshFile)
 {
     g_profileStore->SelectSetFile(set.name);
     return g_profileStore->WriteProfileValues(BackupSetFileValues(set), freshFile);
+}
+
+// The record of the set with this name, letter case aside; call with backupSetsMutex held.
+BackupSet* findByName(const QString& name)
+{
+    for (BackupSet& set : backupSets) {
+        if (set.name.compare(name, Qt::CaseInsensitive) == 0)
+            return &set;
+    }
+    return nullptr;
 }
 
 } // namespace
@@ -142,7 +197,26 @@ bool GetBackupSet(quint32 id, BackupSet& out)
 
 quint32 NewBackupSetId()
 {
-    return largestId(backupSets) + 1;
+    return freeId(idsOf(backupSets));
+}
+
+std::optional<quint32> ParseSetId(const QString& text)
+{
+    qsizetype i = 0;
+    while (i < text.size() && text.at(i).isSpace())
+        ++i;
+    if (i < text.size() && text.at(i) == QLatin1Char('+'))
+        ++i;
+    const qsizetype digits = i;
+    quint64 value = 0;
+    for (; i < text.size() && text.at(i) >= QLatin1Char('0') && text.at(i) <= QLatin1Char('9'); ++i) {
+        value = value * 10 + quint64(text.at(i).unicode() - '0');
+        if (value > std::numeric_limits<quint32>::max())
+            return std::nullopt;
+    }
+    if (i == digits || value == 0)
+        return std::nullopt;
+    return quint32(value);
 }
 
 bool IsSetNameFree(const QString& name)
@@ -152,24 +226,118 @@ bool IsSetNameFree(const QString& name)
         [&](const BackupSet& set) { return set.name.compare(name, Qt::CaseInsensitive) == 0; });
 }
 
-void LoadAllBackupSets()
+void LoadAllBackupSets(SetLoad mode)
 {
-    // Every program that works with the sets loads them first, so a killed save is cleared by the next.
-    g_profileStore->RemoveSaveLeftovers();
-    QList<BackupSet> sets = ReadAllSetFiles();
+    // Every program that changes the sets loads them first, so a killed save is cleared by the next.
+    if (mode == SetLoad::ClearSaveLeftovers)
+        g_profileStore->RemoveSaveLeftovers();
+    QList<SkippedSetFile> skipped;
+    QList<BackupSet> sets = ReadAllSetFiles(skipped);
+    QMutexLocker lock(&backupSetsMutex());
     valuesOnDisk.clear();
     for (const BackupSet& set : std::as_const(sets))
         valuesOnDisk.insert(set.id, storedForm(set));
-    QMutexLocker lock(&backupSetsMutex());
     backupSets = std::move(sets);
+    skippedSetFiles = std::move(skipped);
+}
+
+QList<SkippedSetFile> SkippedSetFiles()
+{
+    QMutexLocker lock(&backupSetsMutex());
+    return skippedSetFiles;
 }
 
 void LoadBackupSet()
 {
-    BackupSet set = ReadCurrentSetFile();
+    const IniFileRead read = ProfileStore::ReadIniFile(g_profileStore->currentFilePath());
+    BackupSet set = setFromDocument(read.document.value_or(IniDocument()));
     QMutexLocker lock(&backupSetsMutex());
-    appendWithDistinctId(backupSets, std::move(set));
-    valuesOnDisk.insert(backupSets.last().id, storedForm(backupSets.last()));
+    const QSet<quint32> used = idsOf(backupSets);
+    if (set.id == 0 || used.contains(set.id))
+        set.id = freeId(used);
+    backupSets.append(set);
+    valuesOnDisk.insert(set.id, storedForm(set));
+}
+
+std::optional<BackupSet> ReloadBackupSet(const QString& name)
+{
+    QString fileName = name;
+    std::optional<quint32> id;
+    {
+        QMutexLocker lock(&backupSetsMutex());
+        if (const BackupSet* set = findByName(name)) {
+            fileName = set->name;
+            id = set->id;
+        }
+    }
+    // A set made in another program since the load is found by its name in any letter case too.
+    if (!id && ProfileStore::isValidSetName(name) && !QFileInfo::exists(g_profileStore->SetFilePath(name))) {
+        for (const QString& file : g_profileStore->ScanSetFolder().names) {
+            if (file.compare(name, Qt::CaseInsensitive) == 0) {
+                fileName = file;
+                break;
+            }
+        }
+    }
+    std::optional<BackupSet> set = readSetFile(fileName);
+    QMutexLocker lock(&backupSetsMutex());
+    const auto record = id
+        ? std::find_if(backupSets.begin(), backupSets.end(), [&](const BackupSet& other) { return other.id == *id; })
+        : backupSets.end();
+    if (!set) {
+        if (record != backupSets.end()) {
+            backupSets.erase(record);
+            valuesOnDisk.remove(*id);
+        }
+        return std::nullopt;
+    }
+    if (record != backupSets.end()) {
+        set->id = *id;
+        *record = *set;
+    } else {
+        const QSet<quint32> used = idsOf(backupSets);
+        if (set->id == 0 || used.contains(set->id))
+            set->id = freeId(used);
+        backupSets.append(*set);
+    }
+    valuesOnDisk.insert(set->id, storedForm(*set));
+    return set;
+}
+
+bool StampSetFileLastRun(const QString& setName, const QString& value)
+{
+    static const QString key = QStringLiteral("lastrun");
+    QString fileName = setName;
+    {
+        QMutexLocker lock(&backupSetsMutex());
+        if (const BackupSet* set = findByName(setName))
+            fileName = set->name;
+    }
+    const QString path = g_profileStore->SetFilePath(fileName);
+    if (path.isEmpty())
+        return false;
+    // What is in the file now, whoever wrote it, is what the stamp goes into; a set deleted meanwhile
+    // stays deleted.
+    IniFileRead read = ProfileStore::ReadIniFile(path);
+    if (!read.document || !read.document->setValue(g_profileStore->sectionName(), key, value)
+        || !IniFile::replaceFileAtomically(path, read.document->toBytes()))
+        return false;
+
+    QMutexLocker lock(&backupSetsMutex());
+    BackupSet* set = findByName(fileName);
+    if (!set)
+        return true;
+    // Known and held values change alike: a set unchanged here stays unchanged, so saving everything
+    // at close sees the file differ from what it knows and leaves it alone.
+    const auto known = valuesOnDisk.find(set->id);
+    if (known != valuesOnDisk.end()) {
+        for (auto& [storedKey, storedValue] : *known) {
+            if (storedKey == key)
+                storedValue = value;
+        }
+    }
+    set->lastRun = value;
+    return true;
 }
 
 void SaveBackupSet(quint32 id)
@@ -194,13 +362,9 @@ void SaveAllBackupSets()
     for (const BackupSet& set : sets) {
         const auto known = valuesOnDisk.constFind(set.id);
         if (known != valuesOnDisk.cend() && *known == storedForm(set)) {
-            g_profileStore->SelectSetFile(set.name);
-            const bool present = QFileInfo::exists(g_profileStore->currentFilePath());
-            BackupSet onDisk = ReadCurrentSetFile();
-            onDisk.name = set.name;
-            g_profileStore->SelectSettingsFile();
+            const std::optional<BackupSet> onDisk = readSetFile(set.name);
             // Changed or removed by another program since: its version stays.
-            if (!present || storedForm(onDisk) != *known)
+            if (!onDisk || storedForm(*onDisk) != *known)
                 continue;
         }
         if (WriteSetFile(set, true))

@@ -5,9 +5,12 @@
 
 #include "BackupSet.h"
 #include "IniFile.h"
+#include "ProfileStore.h"
 
 #include <QList>
 #include <QMutex>
+
+#include <optional>
 
 extern QList<BackupSet> backupSets;
 
@@ -19,8 +22,28 @@ bool GetBackupSet(quint32 id, BackupSet& out);
 quint32 NewBackupSetId();
 bool IsSetNameFree(const QString& name);
 
-void LoadAllBackupSets();
+// What loading the sets may do besides reading: clearing the copies that killed saves left, or nothing.
+enum class SetLoad
+{
+    ClearSaveLeftovers,
+    ChangeNothing,
+};
+
+// Reads every set file of the set folder into backupSets, each file once, and gives every set an id of
+// its own. With SetLoad::ChangeNothing nothing on disk is changed.
+void LoadAllBackupSets(SetLoad mode = SetLoad::ClearSaveLeftovers);
+// The entries of the set folder named like set files that the last LoadAllBackupSets did not load.
+QList<SkippedSetFile> SkippedSetFiles();
+// Reads the current file of the profile store as one more set.
 void LoadBackupSet();
+// Reads the set's file now and puts what it holds in place of the set's record, which keeps its id (a
+// set not in the collection is added). Gives nullopt, and drops the record, when the file is gone or
+// cannot be read. The name is found without regard to letter case.
+std::optional<BackupSet> ReloadBackupSet(const QString& name);
+// Writes the lastrun key, and only that key, into the set's file if the file is still there; never
+// creates it. The record and what is known of the file follow, so a later SaveAllBackupSets writes
+// nothing back over what other programs changed in the file. False when nothing was written.
+bool StampSetFileLastRun(const QString& setName, const QString& value);
 void SaveBackupSet(quint32 id);
 void SaveAllBackupSets();
 // Returns the id given to the new set.
@@ -30,3 +53,7 @@ void DeleteBackupSet(quint32 id);
 
 // The keys of a set file, in the order they are written.
 IniValues BackupSetFileValues(const BackupSet& set);
+
+// A stored set id: decimal digits up to the first other character, blanks and a "+" before them. None
+// for 0, a negative number, no digits, or a number above the largest id.
+std::optional<quint32> ParseSetId(const QString& text);

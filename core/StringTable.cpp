@@ -101,6 +101,12 @@ constexpr TableEntry kStringTable[] = {
     {172, QT_TRANSLATE_NOOP("StringTable", "[%1 bytes left out here. The whole output could not be kept in '%2': %3]")},
     {173, QT_TRANSLATE_NOOP("StringTable", "[%1 characters left out here. The tools' whole output is in '%2'.]")},
     {174, QT_TRANSLATE_NOOP("StringTable", "[%1 characters left out here.]")},
+    // Why a file of the set folder was not loaded as a set; 183's %1 is the system's error text.
+    {180, QT_TRANSLATE_NOOP("StringTable", "it is not a regular file")},
+    {181, QT_TRANSLATE_NOOP("StringTable", "its name is not valid UTF-8")},
+    {182, QT_TRANSLATE_NOOP("StringTable", "its name cannot be the name of a backup set")},
+    {183, QT_TRANSLATE_NOOP("StringTable", "it cannot be read: %1")},
+    {184, QT_TRANSLATE_NOOP("StringTable", "The file '%1' was not loaded as a backup set: %2")},
 };
 
 const TableEntry* findEntry(int id)

@@ -466,18 +466,12 @@ QList<JobResult> UpdateAllJob()
 
 void StampLastRunOf(quint32 id)
 {
-    {
-        QMutexLocker lock(&backupSetsMutex());
-        BackupSet* set = FindBackupSet(id);
-        if (!set)
-            return;
-        set->lastRun = DateStamp(false);
-    }
-    // Saved at once, so a later reload of the collection cannot lose the stamp.
-    if (g_profileStore) {
-        SaveBackupSet(id);
-        g_profileStore->SelectSettingsFile();
-    }
+    BackupSet set;
+    if (!GetBackupSet(id, set) || !g_profileStore)
+        return;
+    // Only the one key, written at once into the file as it is now: the set may have been edited, renamed
+    // or deleted by another program since it was read, and none of that may be undone or brought back.
+    StampSetFileLastRun(set.name, DateStamp(false));
 }
 
 void StampLastRun()

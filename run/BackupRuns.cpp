@@ -103,16 +103,23 @@ bool printMirrorPreview(const BackupSet& set)
 
 ExitStatus runHeld(const QStringList& setNames, bool all)
 {
-    // The wait may have been long, and the window may have changed the sets meanwhile.
+    // The wait may have been long, and the window may have changed the sets meanwhile; this load also
+    // clears what killed saves left.
     LoadAllBackupSets();
     const QStringList names = all ? AllSetNames() : setNames;
     int failures = 0;
     int warnings = 0;
     for (const QString& name : names) {
-        const std::optional<BackupSet> set = setNamed(name);
+        // Read again just before it runs: a long run of every set must run what the window has made of a
+        // set meanwhile, and neither run nor bring back a set deleted there.
+        const std::optional<BackupSet> set = ReloadBackupSet(name);
         if (!set) {
-            printSummary(name, failedText(LoadStringById(142)));
-            ++failures;
+            if (all) {
+                printSummary(name, QStringLiteral("not run: ") + LoadStringById(142));
+            } else {
+                printSummary(name, failedText(LoadStringById(142)));
+                ++failures;
+            }
             continue;
         }
         printHeading(*set);

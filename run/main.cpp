@@ -31,12 +31,22 @@ void openStore()
     g_profileStore->SelectSettingsFile();
     LoadSettings();
     ApplyInterfaceLanguage(langID, ModuleFolder() + QStringLiteral("translations"));
-    LoadAllBackupSets();
+    LoadAllBackupSets(SetLoad::ChangeNothing);
+}
+
+// Every file of the set folder is either loaded or named here.
+bool reportSkippedSetFiles()
+{
+    const QList<SkippedSetFile> skipped = SkippedSetFiles();
+    for (const SkippedSetFile& file : skipped)
+        PrintErrorLine(file.message());
+    return !skipped.isEmpty();
 }
 
 int run(const RunOptions& options)
 {
     openStore();
+    const bool skippedFiles = reportSkippedSetFiles();
     if (options.mode == RunOptions::Mode::List) {
         ListSets();
         return ExitAllSucceeded;
@@ -44,7 +54,7 @@ int run(const RunOptions& options)
     QStringList setNames;
     if (options.all) {
         setNames = AllSetNames();
-        if (setNames.isEmpty())
+        if (setNames.isEmpty() && !skippedFiles)
             PrintErrorLine(QStringLiteral("there are no backup sets."));
     } else {
         QStringList unknown;
@@ -56,9 +66,11 @@ int run(const RunOptions& options)
             return ExitUsageError;
         }
     }
-    if (options.dryRun)
-        return DryRunSets(setNames);
-    return RunSets(setNames, options.all, options.noWait);
+    const int status = options.dryRun ? DryRunSets(setNames) : RunSets(setNames, options.all, options.noWait);
+    // A set file that could not be read is a set that --all did not run.
+    if (options.all && skippedFiles && (status == ExitAllSucceeded || status == ExitDoneWithWarnings))
+        return ExitSomeFailed;
+    return status;
 }
 
 } // namespace

@@ -711,5 +711,30 @@
         <source>[%1 characters left out here.]</source>
         <translation>[здесь пропущено символов: %1.]</translation>
     </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="84"/>
+        <source>it is not a regular file</source>
+        <translation>это не обычный файл</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="85"/>
+        <source>its name is not valid UTF-8</source>
+        <translation>его имя не является допустимым текстом UTF-8</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="86"/>
+        <source>its name cannot be the name of a backup set</source>
+        <translation>его имя не может быть именем набора резервного копирования</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="87"/>
+        <source>it cannot be read: %1</source>
+        <translation>его не удаётся прочитать: %1</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="88"/>
+        <source>The file &apos;%1&apos; was not loaded as a backup set: %2</source>
+        <translation>Файл «%1» не загружен как набор резервного копирования: %2</translation>
+    </message>
 </context>
 </TS>

@@ -3,8 +3,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -97,4 +101,40 @@ TEST(IniFileReplace, LeavesTheOldFileWhenTheNewOneCannotBeWritten)
     }
     QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), writable ? 2 : 1);
+}
+
+TEST(IniFileReplace, KeepsTheUsersPermissionsAndFollowsALink)
+{
+    TempHome home;
+    const QString path = home.filePath("Velmora.ini");
+    const QByteArray encoded = QFile::encodeName(path);
+    const mode_t oldMask = ::umask(027);
+    ASSERT_TRUE(IniFile::replaceFileAtomically(path, "new\n"));
+    struct stat info;
+    ASSERT_EQ(::stat(encoded.constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+
+    ::chmod(encoded.constData(), 0600);
+    ASSERT_TRUE(IniFile::replaceFileAtomically(path, "private\n"));
+    ASSERT_EQ(::stat(encoded.constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0600u);
+
+    // Another user's file does not pass its bits on to a file that is now this user's.
+    if (::geteuid() == 0) {
+        ::chmod(encoded.constData(), 0604);
+        ASSERT_EQ(::chown(encoded.constData(), 12345, 12345), 0);
+        ASSERT_TRUE(IniFile::replaceFileAtomically(path, "mine\n"));
+        ASSERT_EQ(::stat(encoded.constData(), &info), 0);
+        EXPECT_EQ(info.st_mode & 07777, 0640u);
+        EXPECT_EQ(info.st_uid, 0u);
+    }
+    ::umask(oldMask);
+
+    const QString link = home.filePath("link.ini");
+    ASSERT_TRUE(QFile::link(path, link));
+    ASSERT_TRUE(IniFile::replaceFileAtomically(link, "through the link\n"));
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(readFile(path), "through the link\n");
+    EXPECT_EQ(QDir(home.path()).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name),
+        QStringList({"Velmora.ini", "link.ini"}));
 }

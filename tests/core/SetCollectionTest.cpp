@@ -1,7 +1,11 @@
 #include "StoreFixture.h"
 #include "StringTable.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QMap>
+
+#include <sys/stat.h>
 
 class SetCollectionTest : public StoreFixture
 {
@@ -197,4 +201,132 @@ TEST_F(SetCollectionTest, NamesCompareWithUnicodeCaseFolding)
     EXPECT_FALSE(IsSetNameFree("Daily"));
     EXPECT_FALSE(IsSetNameFree("дневной"));
     EXPECT_TRUE(IsSetNameFree("Weekly"));
+}
+
+TEST_F(SetCollectionTest, IdsAreDistinctWhateverTheFilesHoldAndLargeOnesSurvive)
+{
+    const QList<std::pair<const char*, const char*>> files
+        = {{"a", ""}, {"b", "nID=0\n"}, {"c", "nID=-1\n"}, {"d", "nID=garbage\n"}, {"e", "nID=7\n"}, {"f", "nID=7\n"},
+            {"g", "nID=4294967295\n"}, {"h", "nID=3000000000\n"}, {"i", "nID=99999999999\n"}};
+    for (const auto& [name, body] : files)
+        writeSetFile(name, body);
+    LoadAllBackupSets();
+    QMap<QString, quint32> ids;
+    for (const BackupSet& set : std::as_const(backupSets))
+        ids.insert(set.name, set.id);
+    // Ids the files hold stay, the first file's where two share one; with the largest id taken, new
+    // ones are the smallest free ones rather than 0.
+    EXPECT_EQ(ids,
+        (QMap<QString, quint32> {{"a", 1}, {"b", 2}, {"c", 3}, {"d", 4}, {"e", 7}, {"f", 5}, {"g", 4294967295u},
+            {"h", 3000000000u}, {"i", 6}}));
+    EXPECT_EQ(NewBackupSetId(), 8u);
+
+    FindBackupSet(3000000000u)->source = "/changed";
+    SaveAllBackupSets();
+    EXPECT_TRUE(readFile(setFile("h")).contains("\nnID=3000000000\n"));
+    LoadAllBackupSets();
+    EXPECT_EQ(FindBackupSet(3000000000u)->source, "/changed");
+}
+
+TEST_F(SetCollectionTest, IdParsing)
+{
+    EXPECT_EQ(ParseSetId(" +12abc"), 12u);
+    EXPECT_EQ(ParseSetId("4294967295"), 4294967295u);
+    for (const char* text : {"", "0", "-1", "-5", "x1", "4294967296", "99999999999999999999999"})
+        EXPECT_EQ(ParseSetId(text), std::nullopt) << text;
+}
+
+TEST_F(SetCollectionTest, ALoadThatChangesNothingKeepsLeftoversAndOnlyOwnCopiesAreCleared)
+{
+    writeSetFile("Docs", "nID=1\n");
+    const QStringList own = {".Docs.ini.velmora-a1B2c3", ".Other.ini.velmora-zzzzzz"};
+    const QStringList users = {"Docs.ini.backup", "Docs.ini.a1B2c3", ".Docs.ini.velmora-a1B2c", "Velmora.ini.backup"};
+    for (const QString& name : own + users)
+        writeFile(home.setFolder() + "/" + name, "mine");
+    writeFile(home.settingsFile() + ".backup", "mine");
+    writeFile(home.filePath(".config/Quorvane/Velmora/.Velmora.ini.velmora-abcdef"), "left");
+    ::mkfifo(QFile::encodeName(home.setFolder() + "/.Docs.ini.velmora-fifo00").constData(), 0644);
+    auto entries = [&] {
+        return QDir(home.setFolder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)
+            + QDir(home.filePath(".config/Quorvane/Velmora")).entryList(QDir::Files | QDir::Hidden);
+    };
+    const QStringList before = entries();
+
+    LoadAllBackupSets(SetLoad::ChangeNothing);
+    EXPECT_EQ(backupSets.size(), 1);
+    EXPECT_EQ(entries(), before);
+
+    LoadAllBackupSets();
+    QStringList expected = before;
+    for (const QString& name : own + QStringList {".Velmora.ini.velmora-abcdef"})
+        expected.removeAll(name);
+    EXPECT_EQ(entries(), expected);
+    EXPECT_TRUE(expected.contains("Docs.ini.backup") && expected.contains(".Docs.ini.velmora-fifo00"));
+}
+
+TEST_F(SetCollectionTest, StampingTheLastRunWritesOnlyThatKeyIntoTheFileAsItIsNow)
+{
+    writeSetFile("Docs", "nID=4\nname=Docs\nsource=/old\nlastrun=0\nextra=kept\n");
+    writeSetFile("Gone", "nID=5\nname=Gone\n");
+    LoadAllBackupSets();
+    // Meanwhile the window changes one set and deletes the other.
+    writeSetFile("Docs", "nID=4\nname=Docs\nsource=/new\nlastrun=0\nextra=kept\n");
+    QFile::remove(setFile("Gone"));
+
+    EXPECT_TRUE(StampSetFileLastRun("docs", "2026-12-07"));
+    EXPECT_EQ(readFile(setFile("Docs")),
+        "[Velmora Project file]\nnID=4\nname=Docs\nsource=/new\nlastrun=2026-12-07\nextra=kept\n");
+    EXPECT_EQ(FindBackupSet(4)->lastRun, "2026-12-07");
+    EXPECT_FALSE(StampSetFileLastRun("Gone", "2026-12-07"));
+    EXPECT_FALSE(QFileInfo::exists(setFile("Gone")));
+    EXPECT_EQ(FindBackupSet(5)->lastRun, "");
+
+    // Closing afterwards writes neither the old source back nor the deleted set.
+    SaveAllBackupSets();
+    EXPECT_EQ(readFile(setFile("Docs")),
+        "[Velmora Project file]\nnID=4\nname=Docs\nsource=/new\nlastrun=2026-12-07\nextra=kept\n");
+    EXPECT_FALSE(QFileInfo::exists(setFile("Gone")));
+}
+
+TEST_F(SetCollectionTest, StampingASetChangedHereKeepsTheChangeForTheNextSave)
+{
+    writeSetFile("Docs", "nID=4\nname=Docs\nsource=/old\n");
+    LoadAllBackupSets();
+    FindBackupSet(4)->source = "/edited here";
+    ASSERT_TRUE(StampSetFileLastRun("Docs", "2026-12-07"));
+    SaveAllBackupSets();
+    const QByteArray saved = readFile(setFile("Docs"));
+    EXPECT_TRUE(saved.contains("\nsource=/edited here\n") && saved.contains("\nlastrun=2026-12-07\n")) << saved.data();
+}
+
+TEST_F(SetCollectionTest, ReloadingOneSetTakesItsFileAsItIsNow)
+{
+    writeSetFile("Docs", "nID=4\nname=Docs\nsource=/old\n");
+    writeSetFile("Other", "nID=6\nname=Other\n");
+    LoadAllBackupSets();
+    writeSetFile("Docs", "nID=4\nname=Docs\nsource=/new\nlastrun=2026-12-07\n");
+    const std::optional<BackupSet> docs = ReloadBackupSet("DOCS");
+    ASSERT_TRUE(docs);
+    EXPECT_EQ(docs->id, 4u);
+    EXPECT_EQ(docs->name, "Docs");
+    EXPECT_EQ(docs->source, "/new");
+    EXPECT_EQ(FindBackupSet(4)->source, "/new");
+    // What was just read is what is known of the file: a later change elsewhere is not written over.
+    writeSetFile("Docs", "nID=4\nname=Docs\nsource=/newer\n");
+    SaveAllBackupSets();
+    EXPECT_EQ(readFile(setFile("Docs")), "[Velmora Project file]\nnID=4\nname=Docs\nsource=/newer\n");
+
+    QFile::remove(setFile("Other"));
+    EXPECT_EQ(ReloadBackupSet("Other"), std::nullopt);
+    EXPECT_EQ(FindBackupSet(6), nullptr);
+    SaveAllBackupSets();
+    EXPECT_FALSE(QFileInfo::exists(setFile("Other")));
+
+    // A set made elsewhere since the load joins the collection under a new id.
+    writeSetFile("New", "nID=4\nname=New\n");
+    const std::optional<BackupSet> added = ReloadBackupSet("new");
+    ASSERT_TRUE(added);
+    EXPECT_EQ(added->name, "New");
+    EXPECT_NE(added->id, 4u);
+    EXPECT_EQ(backupSets.size(), 2);
 }

@@ -5,6 +5,7 @@
 #include "ArchivePlacement.h"
 #include "FaultContent.h"
 #include "JobFixture.h"
+#include "LeftoverFiles.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -251,13 +252,18 @@ protected:
         writeFile(file(), versions[0]);
     }
 
+    // A killed save leaves nothing but its own hidden copy, which no one else would name so.
     void checkAfterKill(KillTally& tally, const QString& where)
     {
         const QByteArray bytes = readFile(file());
         ASSERT_TRUE(bytes == versions[0] || bytes == versions[1])
             << where.toStdString() << ": the set file is " << describe(file());
         ++(bytes == versions[0] ? tally.oldFile : tally.newFile);
-        if (!otherFiles(home.setFolder(), kFaultSetName + ".ini").isEmpty())
+        const QStringList others = otherFiles(home.setFolder(), kFaultSetName + ".ini");
+        for (const QString& name : others)
+            ASSERT_TRUE(IsTemporaryCopyName(name, "." + kFaultSetName + ".ini.velmora-", 6))
+                << where.toStdString() << ": " << name.toStdString();
+        if (!others.isEmpty())
             ++tally.leftovers;
     }
 
@@ -324,14 +330,14 @@ TEST(LeftoverCleanupTest, OnlyTheFilesOwnTemporaryCopiesAreRemoved)
     RemovePlacementLeftovers(archives + "/[x].7z");
     EXPECT_EQ(entries(archives), keptArchives);
 
-    // A set file, even one whose name looks like a copy's, is never taken for a leftover.
-    const QStringList keptSets
-        = {"Docs.ini", "Docs.ini.abc-ef", "Docs.ini.abcdef.ini", "Docs.ini.abcdefg", "Docs.txt.abcdef"};
-    make(store.setFolder(), keptSets + QStringList {"Docs.ini.sOBFuG", "Other.ini.abcdef"});
-    make(store.settingsFolder(), {"Velmora.ini", "Velmora.ini.Ab12cd"});
+    // Only a save's own hidden copy is a leftover: a user's "Docs.ini.backup" or another program's copy stays.
+    const QStringList keptSets = {"..ini.velmora-abcdef", ".Docs.ini.velmora-ab.def", ".Docs.ini.velmora-abcdefg",
+        ".Docs.txt.velmora-abcdef", "Docs.ini", "Docs.ini.abcdef.ini", "Docs.ini.backup", "Docs.ini.sOBFuG"};
+    make(store.setFolder(), keptSets + QStringList {".Docs.ini.velmora-sOBFuG", ".Other.ini.velmora-abcdef"});
+    make(store.settingsFolder(), {".Velmora.ini.velmora-Ab12cd", "Velmora.ini", "Velmora.ini.Ab12cd"});
     store.RemoveSaveLeftovers();
     EXPECT_EQ(entries(store.setFolder()), keptSets);
-    EXPECT_EQ(entries(store.settingsFolder()), QStringList {"Velmora.ini"});
+    EXPECT_EQ(entries(store.settingsFolder()), QStringList({"Velmora.ini", "Velmora.ini.Ab12cd"}));
 }
 
 } // namespace

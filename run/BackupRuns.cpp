@@ -160,7 +160,8 @@ void ListSets()
 {
     QMutexLocker lock(&backupSetsMutex());
     for (const BackupSet& set : std::as_const(backupSets)) {
-        const QString lastRun = set.lastRun == QLatin1String("0") ? QStringLiteral("never") : set.lastRun;
+        const QString lastRun
+            = set.lastRun == QLatin1String("0") || set.lastRun.isEmpty() ? QStringLiteral("never") : set.lastRun;
         PrintLine(QStringList {set.name, backupTypeName(set), set.source, set.target, lastRun}.join(QLatin1Char('\t')));
     }
 }

@@ -1,7 +1,6 @@
 #include "ArchiveCommand.h"
 #include "JobFixture.h"
 #include "LastRun.h"
-#include "TempFolder.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -82,9 +81,10 @@ TEST_F(SourceAndDiskFaultsTest, AFileRemovedWhile7ZipReadsIsSkippedAndNamedInThe
     JobResult result;
     QThread* job = QThread::create([&] { result = ArchiveJob(id); });
     job->start();
-    // 7-Zip has scanned the source once it writes its archive.
-    const QString scratch = TempFolder() + "/docs.7z";
-    for (int i = 0; i < 5000 && !QFileInfo::exists(scratch) && !job->isFinished(); ++i) {
+    // 7-Zip has scanned the source once it writes its archive, beside the old one under a hidden name.
+    auto writing
+        = [&] { return !QDir(destination).entryList({".docs.7z.velmora-*"}, QDir::Files | QDir::Hidden).isEmpty(); };
+    for (int i = 0; i < 5000 && !writing() && !job->isFinished(); ++i) {
         QCoreApplication::processEvents();
         QThread::msleep(1);
     }
@@ -98,6 +98,7 @@ TEST_F(SourceAndDiskFaultsTest, AFileRemovedWhile7ZipReadsIsSkippedAndNamedInThe
     EXPECT_EQ(result.outcome, JobOutcome::Done);
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_TRUE((GetLastRunTexts().logText + GetLastRunTexts().logText2).contains("zz_vanishing.txt"));
+    EXPECT_TRUE(result.warning.contains("zz_vanishing.txt")) << result.warning.toStdString();
     EXPECT_TRUE(archiveEntries(fullArchive()).contains("0_big.bin"));
 }
 

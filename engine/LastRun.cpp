@@ -2,11 +2,14 @@
 
 #include "StringTable.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QMutex>
 #include <QMutexLocker>
 #include <QStandardPaths>
+
+#include <atomic>
 
 namespace {
 
@@ -87,6 +90,7 @@ BoundedTexts texts;
 // Each stream's file starts afresh with the first tool after a clear. Not emptied by the clear itself: the
 // window clears before it knows that no other program is running a backup that writes the file right now.
 bool outputStartsAfresh[2] = {true, true};
+std::atomic<bool> keepOutput {true};
 
 void appendSection(BoundedText& to, const QString& heading, const QString& text, bool keepEmpty)
 {
@@ -142,8 +146,17 @@ QString LastRunOutputPath(bool secondStream)
                         : QStringLiteral("/Quorvane/Velmora/last-run.log"));
 }
 
+void SetKeepLastRunOutput(bool keep)
+{
+    keepOutput.store(keep);
+}
+
 bool OpenLastRunOutput(QFile& file, bool secondStream, QString& error)
 {
+    if (!keepOutput.load()) {
+        error = QCoreApplication::translate("LastRun", "the output was passed on whole as it came");
+        return false;
+    }
     const QString path = LastRunOutputPath(secondStream);
     QDir().mkpath(path.section(QLatin1Char('/'), 0, -2));
     QMutexLocker lock(&textsMutex);

@@ -26,6 +26,9 @@ void AppendLastRunTexts(const QString& heading, const LastRunTexts& texts);
 // Every byte the tools of the last run wrote, their standard output and their standard error each in its
 // own file below the user's cache folder.
 QString LastRunOutputPath(bool secondStream);
+// Whether the tools' output is kept in those files; on by default. A program that passes every byte on to
+// its own output (velmora-run: a terminal, the journal, cron's mail) already keeps it whole there.
+void SetKeepLastRunOutput(bool keep);
 // Opens the stream's file for one tool of the last run: the first tool after the texts were cleared starts
 // it afresh, later ones add to it. False, with the reason in error, when it cannot be written.
 bool OpenLastRunOutput(QFile& file, bool secondStream, QString& error);

@@ -3,6 +3,7 @@
 #include "ArchiveCommand.h"
 #include "ConsoleRunner.h"
 #include "Jobs.h"
+#include "LastRun.h"
 #include "MirrorCommand.h"
 #include "SetCollection.h"
 #include "StoreLock.h"
@@ -216,6 +217,9 @@ ExitStatus RunSets(const QStringList& setNames, bool all, bool noWait)
     }
     // Held for the whole run, as the window's Update All holds it between sets.
     SetRunOutputListener([](const QByteArray& bytes, bool secondStream) { PrintRaw(bytes, secondStream); });
+    // Every byte goes on to velmora-run's own output, whole; a second copy on disk would only cost time
+    // and overwrite the window's log of its last run.
+    SetKeepLastRunOutput(false);
     const ExitStatus status = runHeld(setNames, all);
     SetRunOutputListener({});
     StoreLock::release();

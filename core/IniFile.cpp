@@ -35,25 +35,6 @@ bool keyMatches(const QString& line, const QString& key, QString* value = nullpt
     return true;
 }
 
-// Read from the process status rather than with umask(), which would change it for a moment for every thread.
-mode_t currentUmask()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (status.open(QIODevice::ReadOnly)) {
-        for (const QByteArray& line : status.readAll().split('\n')) {
-            if (line.startsWith("Umask:")) {
-                bool ok = false;
-                const uint mask = line.mid(6).trimmed().toUInt(&ok, 8);
-                if (ok)
-                    return mode_t(mask);
-            }
-        }
-    }
-    const mode_t mask = ::umask(022);
-    ::umask(mask);
-    return mask;
-}
-
 bool hasLineBreakOrNul(const QString& text)
 {
     for (QChar c : text) {
@@ -185,6 +166,25 @@ IniDocument IniDocument::withSection(const QString& section, const IniValues& va
 }
 
 namespace IniFile {
+
+// Read from the process status rather than with umask(), which would change it for a moment for every thread.
+mode_t currentUmask()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            if (line.startsWith("Umask:")) {
+                bool ok = false;
+                const uint mask = line.mid(6).trimmed().toUInt(&ok, 8);
+                if (ok)
+                    return mode_t(mask);
+            }
+        }
+    }
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+    return mask;
+}
 
 bool isStorableKey(const QString& key)
 {

@@ -11,6 +11,8 @@
 
 #include <optional>
 
+#include <sys/types.h>
+
 using IniValues = QList<QPair<QString, QString>>;
 
 class IniDocument
@@ -46,6 +48,9 @@ private:
 };
 
 namespace IniFile {
+
+// The process's file creation mask, read without changing it.
+mode_t currentUmask();
 
 // Whether a key or value can be stored on one line without changing the file's structure.
 bool isStorableKey(const QString& key);

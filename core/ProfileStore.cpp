@@ -1,5 +1,6 @@
 #include "ProfileStore.h"
 
+#include "FileDescriptor.h"
 #include "LeftoverFiles.h"
 #include "StringTable.h"
 
@@ -29,27 +30,6 @@ QString joinPath(const QString& folder, const QString& name)
 {
     return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
 }
-
-// Closes a descriptor on every path out of a function.
-class FileDescriptor
-{
-public:
-    explicit FileDescriptor(int fd)
-        : m_fd(fd)
-    {
-    }
-    ~FileDescriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 std::optional<IniDocument> readDocument(const QString& path)
 {

@@ -1,5 +1,7 @@
 #include "ArchivePlacement.h"
 
+#include "FileDescriptor.h"
+#include "IniFile.h"
 #include "LeftoverFiles.h"
 
 #include <QByteArray>
@@ -20,33 +22,6 @@ QString systemError(int error)
 {
     return QString::fromLocal8Bit(std::strerror(error));
 }
-
-// Closes a descriptor on every path out of a function.
-class FileDescriptor
-{
-public:
-    explicit FileDescriptor(int fd)
-        : m_fd(fd)
-    {
-    }
-    ~FileDescriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return m_fd; }
-    int release()
-    {
-        const int fd = m_fd;
-        m_fd = -1;
-        return fd;
-    }
-
-private:
-    int m_fd;
-};
 
 bool syncPath(const QByteArray& path, int flags)
 {
@@ -93,13 +68,6 @@ QString temporaryPrefix(const QFileInfo& finalInfo)
 
 constexpr int kTemporarySuffixLength = 6;
 
-mode_t currentUmask()
-{
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return mask;
-}
-
 // The new archive keeps the old one's permissions (a user who closed the archive to others expects it to
 // stay closed), but only those of a regular file of this user's: in a shared folder another user could
 // have planted a link or an open file at the archive's name to open the new archive to everybody.
@@ -108,7 +76,7 @@ mode_t archiveMode(const QByteArray& finalPath)
     struct stat old;
     if (::lstat(finalPath.constData(), &old) == 0 && S_ISREG(old.st_mode) && old.st_uid == ::geteuid())
         return old.st_mode & 07777;
-    return 0644 & ~currentUmask();
+    return 0644 & ~IniFile::currentUmask();
 }
 
 } // namespace

@@ -75,6 +75,7 @@ QString RunHelpText()
                           "\n"
                           "One backup runs at a time across Velmora and velmora-run; a run waits for the one\n"
                           "before it unless --no-wait is given. A successful set gets today's date as its last run.\n"
+                          "Each set is read from its file just before it runs; a set deleted meanwhile is not run.\n"
                           "\n"
                           "Exit status: 0 when every set succeeded, 1 when any set failed or could not run\n"
                           "(also when --no-wait gave up), 2 for a usage error or an unknown set name (then\n"

@@ -14,6 +14,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <sys/stat.h>
+
 class MainWindowTest : public StoreFixture
 {
 protected:
@@ -252,4 +254,16 @@ TEST_F(MainWindowTest, ClosingSavesEverythingAndFreesTheStore)
     EXPECT_TRUE(readFile(setFile("Docs")).contains("\nlastrun=2026-12-07\n"));
     EXPECT_TRUE(readFile(home.settingsFile()).contains("\nLangID=0\n"));
     g_profileStore = new ProfileStore(QStringLiteral("Velmora"));
+}
+
+TEST_F(MainWindowTest, AFileOfTheSetFolderThatIsNoSetIsNamedOnceTheWindowIsUp)
+{
+    addSet("Docs", 0, 0);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(home.setFolder() + "/Pipe.ini").constData(), 0600), 0);
+    open();
+    EXPECT_TRUE(messages.messages().isEmpty()) << "no box before the window shows";
+    QCoreApplication::processEvents();
+    ASSERT_EQ(messages.messages().size(), 1);
+    EXPECT_TRUE(messages.messages().first().contains(home.setFolder() + "/Pipe.ini"));
+    EXPECT_EQ(window->list()->topLevelItemCount(), 1);
 }

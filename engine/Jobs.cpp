@@ -24,6 +24,7 @@
 #include <QFileInfo>
 #include <QMutex>
 #include <QMutexLocker>
+#include <QProcess>
 #include <QThread>
 
 #include <memory>
@@ -159,13 +160,13 @@ std::optional<bool> archiveHasEntries(const QString& program, const QString& arc
     // An archive without entries is a few dozen bytes; anything larger holds something.
     if (QFileInfo(archive).size() > 64 * 1024)
         return true;
-    Command list;
-    list.program = program;
-    list.arguments = QStringList {QStringLiteral("l"), QStringLiteral("-ba"), archive};
-    const RunResult run = ExecuteCommand(list);
-    if (!run.error.isEmpty() || run.exitCode != 0)
+    // Not through the console runner: this look is no part of the run's log.
+    QProcess list;
+    list.setStandardInputFile(QProcess::nullDevice());
+    list.start(program, {QStringLiteral("l"), QStringLiteral("-ba"), archive});
+    if (!list.waitForFinished(-1) || list.exitStatus() != QProcess::NormalExit || list.exitCode() != 0)
         return std::nullopt;
-    return !run.output.trimmed().isEmpty();
+    return !list.readAllStandardOutput().trimmed().isEmpty();
 }
 
 // A run that archived nothing (exclusions that match every file) must not replace an archive that holds

@@ -93,7 +93,8 @@ JobResult RunArchiveJob(const BackupSet& stored, const JobContext& context)
         removeIfPresent(build.updateWritePath);
     };
 
-    if (run.stopped) {
+    // Also when the tool ended by itself just as the stop came (Ctrl+C reaches it directly from a terminal).
+    if (run.stopped || context.control->shouldStop()) {
         discardNewArchive();
         if (const auto stopped = JobStopped(set, context))
             return *stopped;

@@ -20,7 +20,8 @@ JobResult RunMirrorJob(const BackupSet& set, const JobContext& context)
     const Command command = BuildMirrorCommand(set);
     const RunResult run = RunJobTool(command, context);
     // What rsync already copied stays: each file it finished is a good copy, and the rest is there from before.
-    if (run.stopped) {
+    // Also when the tool ended by itself just as the stop came (Ctrl+C reaches it directly from a terminal).
+    if (run.stopped || context.control->shouldStop()) {
         if (const auto stopped = JobStopped(set, context))
             return *stopped;
     }

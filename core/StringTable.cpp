@@ -107,6 +107,12 @@ constexpr TableEntry kStringTable[] = {
     {182, QT_TRANSLATE_NOOP("StringTable", "its name cannot be the name of a backup set")},
     {183, QT_TRANSLATE_NOOP("StringTable", "it cannot be read: %1")},
     {184, QT_TRANSLATE_NOOP("StringTable", "The file '%1' was not loaded as a backup set: %2")},
+    // A run ended before its tool was done: asked to stop, or past its time limit (%1 in seconds).
+    {190, QT_TRANSLATE_NOOP("StringTable", "the run was stopped. The previous backup was left as it was.")},
+    {191,
+        QT_TRANSLATE_NOOP("StringTable",
+            "the run took longer than its time limit of %1 seconds and was stopped. The previous backup was left "
+            "as it was.")},
 };
 
 const TableEntry* findEntry(int id)

@@ -245,8 +245,9 @@ public:
         m_closed[channel] = true;
         const QProcess::ProcessChannel other
             = channel == QProcess::StandardOutput ? QProcess::StandardError : QProcess::StandardOutput;
+        // Not without end: a stop asked for meanwhile is looked at between the waits.
         if (m_closed[other])
-            process.waitForFinished(-1);
+            process.waitForFinished(kQuietWaitMs);
         else
             follow(process, other);
     }
@@ -263,7 +264,7 @@ private:
 
 } // namespace
 
-RunResult ExecuteCommand(const Command& command, const RunLineObserver& lineObserver)
+RunResult ExecuteCommand(const Command& command, const RunLineObserver& lineObserver, const RunControl* control)
 {
     RunResult result;
     QProcess process;
@@ -290,8 +291,19 @@ RunResult ExecuteCommand(const Command& command, const RunLineObserver& lineObse
     StreamKeeper secondOutput(true, lineObserver);
     // Waiting drains both pipes as data comes, so the tool never blocks on a full pipe however much it writes.
     OutputWaiter waiter;
+    QElapsedTimer sinceTerminate;
     while (process.state() != QProcess::NotRunning) {
         waiter.take(process, output, secondOutput, listener);
+        if (control && control->shouldStop()) {
+            // The tool gets the chance to remove what it half wrote; one that ignores it is killed.
+            if (!sinceTerminate.isValid()) {
+                result.stopped = true;
+                process.terminate();
+                sinceTerminate.start();
+            } else if (sinceTerminate.elapsed() >= kStopGraceMs) {
+                process.kill();
+            }
+        }
         waiter.wait(process);
     }
     waiter.take(process, output, secondOutput, listener);

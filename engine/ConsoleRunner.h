@@ -6,8 +6,10 @@
 #include "Command.h"
 
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QStringView>
 
+#include <atomic>
 #include <functional>
 
 // How much of each stream a result keeps in memory: its first and its last part. All of it goes to the
@@ -27,13 +29,54 @@ struct RunResult
     QString error;
     // The signal that ended the program, 0 when it exited by itself or never ran.
     int exitSignal = 0;
+    // The run was ended through its RunControl; exitSignal then is the signal that ended it.
+    bool stopped = false;
 };
+
+// Lets another thread end a run: the program is asked to end (SIGTERM) and killed when it has not after a
+// grace time. A deadline ends the run the same way once it has passed. One control may serve several runs
+// in a row (the sets of one run of all sets); a stop asked for stays asked until reset().
+class RunControl
+{
+public:
+    enum class Reason
+    {
+        None,
+        Asked,
+        TimeLimit,
+    };
+
+    void requestStop() { m_asked.store(true); }
+    void setDeadline(QDeadlineTimer deadline) { m_deadline = deadline; }
+    void reset()
+    {
+        m_asked.store(false);
+        m_deadline = QDeadlineTimer(QDeadlineTimer::Forever);
+    }
+    // Why the run is to end; None while it may go on.
+    Reason stopReason() const
+    {
+        if (m_asked.load())
+            return Reason::Asked;
+        return m_deadline.hasExpired() ? Reason::TimeLimit : Reason::None;
+    }
+    bool shouldStop() const { return stopReason() != Reason::None; }
+
+private:
+    std::atomic<bool> m_asked {false};
+    // Set before the run starts and only read while it runs.
+    QDeadlineTimer m_deadline {QDeadlineTimer::Forever};
+};
+
+// How long a program asked to end may take before it is killed.
+inline constexpr int kStopGraceMs = 3000;
 
 // Sees every line the program writes, without its line end, also those the result's texts leave out, and
 // the last one also when it has no line end; called on the thread that runs the program.
 using RunLineObserver = std::function<void(QStringView line, bool secondStream)>;
 
-RunResult ExecuteCommand(const Command& command, const RunLineObserver& lineObserver = {});
+RunResult ExecuteCommand(
+    const Command& command, const RunLineObserver& lineObserver = {}, const RunControl* control = nullptr);
 
 // Receives a running program's output as it comes, as raw bytes (secondStream for its standard error).
 using RunOutputListener = std::function<void(const QByteArray& bytes, bool secondStream)>;

@@ -3,6 +3,7 @@
 // How a job ended, and the report a person reads when it did not succeed.
 
 #include <QList>
+#include <QMetaType>
 #include <QString>
 
 enum class JobOutcome
@@ -21,6 +22,10 @@ enum class JobOutcome
     PlaceFailed,
     // 7-Zip ran and archived nothing at all, which would have replaced an archive that holds files.
     NothingArchived,
+    // The run was ended before its tool was done; what it half wrote was removed.
+    Stopped,
+    // The same, because the run went past its time limit.
+    TimedOut,
 };
 
 struct JobResult
@@ -50,3 +55,5 @@ QString JobFailuresText(const QList<JobResult>& results);
 // Shows the report of a failed job, or of a success with warnings, through the installed message
 // interface; nothing for a clean success.
 void ReportJobResult(const JobResult& result);
+
+Q_DECLARE_METATYPE(JobResult)

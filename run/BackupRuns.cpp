@@ -2,6 +2,7 @@
 
 #include "ArchiveCommand.h"
 #include "ConsoleRunner.h"
+#include "JobRunner.h"
 #include "Jobs.h"
 #include "LastRun.h"
 #include "MirrorCommand.h"
@@ -11,9 +12,17 @@
 #include "Terminal.h"
 #include "ToolLocations.h"
 
+#include <QEventLoop>
 #include <QFileInfo>
+#include <QSocketNotifier>
 
+#include <memory>
 #include <optional>
+
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -102,8 +111,79 @@ bool printMirrorPreview(const BackupSet& set)
     return true;
 }
 
+// SIGTERM and SIGINT stop the running job, so that its tool does not run on and what it half wrote is
+// removed. The handler only writes to a pipe; the main thread reads it and asks the runner to stop.
+class StopSignals
+{
+public:
+    explicit StopSignals(JobRunner& runner)
+    {
+        if (::pipe2(s_pipe, O_CLOEXEC | O_NONBLOCK) != 0)
+            return;
+        m_notifier = std::make_unique<QSocketNotifier>(s_pipe[0], QSocketNotifier::Read);
+        QObject::connect(m_notifier.get(), &QSocketNotifier::activated, [this, &runner] {
+            char byte;
+            while (::read(s_pipe[0], &byte, 1) > 0) { }
+            m_received = true;
+            runner.stop();
+        });
+        struct sigaction action = {};
+        action.sa_handler = &StopSignals::handle;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        sigaction(SIGTERM, &action, &m_oldTerm);
+        sigaction(SIGINT, &action, &m_oldInt);
+    }
+    ~StopSignals()
+    {
+        if (!m_notifier)
+            return;
+        sigaction(SIGTERM, &m_oldTerm, nullptr);
+        sigaction(SIGINT, &m_oldInt, nullptr);
+        m_notifier.reset();
+        ::close(s_pipe[0]);
+        ::close(s_pipe[1]);
+    }
+    StopSignals(const StopSignals&) = delete;
+    StopSignals& operator=(const StopSignals&) = delete;
+    bool received() const { return m_received; }
+
+private:
+    static void handle(int)
+    {
+        const int savedErrno = errno;
+        const char byte = 1;
+        [[maybe_unused]] const ssize_t written = ::write(s_pipe[1], &byte, 1);
+        errno = savedErrno;
+    }
+
+    static inline int s_pipe[2] = {-1, -1};
+    std::unique_ptr<QSocketNotifier> m_notifier;
+    struct sigaction m_oldTerm = {};
+    struct sigaction m_oldInt = {};
+    bool m_received = false;
+};
+
+// Runs the set's job on the runner's thread, so that this thread stays free for the stop signals.
+JobResult runOnWorker(JobRunner& runner, quint32 id)
+{
+    QEventLoop loop;
+    JobResult result;
+    QObject::connect(&runner, &JobRunner::finished, &loop, [&](const JobResult& finished) {
+        result = finished;
+        loop.quit();
+    });
+    if (!runner.startSet(id))
+        return RunSetJob(id);
+    loop.exec();
+    runner.wait();
+    return result;
+}
+
 ExitStatus runHeld(const QStringList& setNames, bool all)
 {
+    JobRunner runner;
+    const StopSignals stopSignals(runner);
     // The wait may have been long, and the window may have changed the sets meanwhile; this load also
     // clears what killed saves left.
     LoadAllBackupSets();
@@ -113,6 +193,9 @@ ExitStatus runHeld(const QStringList& setNames, bool all)
     for (const QString& name : names) {
         // Read again just before it runs: a long run of every set must run what the window has made of a
         // set meanwhile, and neither run nor bring back a set deleted there.
+        // A stop that came between two sets ends the run as well.
+        if (stopSignals.received())
+            break;
         const std::optional<BackupSet> set = ReloadBackupSet(name);
         if (!set) {
             if (all) {
@@ -124,7 +207,7 @@ ExitStatus runHeld(const QStringList& setNames, bool all)
             continue;
         }
         printHeading(*set);
-        const JobResult result = RunSetJob(set->id);
+        const JobResult result = runOnWorker(runner, set->id);
         if (result.succeeded()) {
             StampLastRunOf(set->id);
             printSummary(set->name, doneText(result));
@@ -133,6 +216,8 @@ ExitStatus runHeld(const QStringList& setNames, bool all)
         } else {
             printSummary(set->name, failedText(JobFailureReason(result)));
             ++failures;
+            if (result.outcome == JobOutcome::Stopped)
+                break;
         }
     }
     if (names.size() > 1) {

@@ -736,5 +736,13 @@
         <source>The file &apos;%1&apos; was not loaded as a backup set: %2</source>
         <translation>Файл «%1» не загружен как набор резервного копирования: %2</translation>
     </message>
+    <message>
+        <source>the run was stopped. The previous backup was left as it was.</source>
+        <translation>запуск был остановлен. Предыдущая резервная копия осталась как была.</translation>
+    </message>
+    <message>
+        <source>the run took longer than its time limit of %1 seconds and was stopped. The previous backup was left as it was.</source>
+        <translation>запуск длился дольше отведённого ему времени (%1 с) и был остановлен. Предыдущая резервная копия осталась как была.</translation>
+    </message>
 </context>
 </TS>

@@ -4,6 +4,7 @@
 #include "TempHome.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
@@ -168,4 +169,32 @@ TEST(ConsoleRunner, ProgramsThatCannotStartOrAreKilledGiveAnErrorText)
     const RunResult exited = ExecuteCommand(script(home, "sh -c 'kill -TERM $$'\n"));
     EXPECT_EQ(exited.exitSignal, 0);
     EXPECT_EQ(exited.exitCode, 143);
+}
+
+TEST(ConsoleRunner, AStopEndsTheProgramAndKillsOneThatIgnoresIt)
+{
+    TempHome home;
+    // One that ends on SIGTERM, and one that ignores it (an ignored signal stays ignored across exec).
+    for (const QByteArray& body :
+        {QByteArray("echo started\nexec sleep 30\n"), QByteArray("trap '' TERM\necho started\nexec sleep 30\n")}) {
+        RunControl control;
+        QElapsedTimer timer;
+        timer.start();
+        std::thread stopper([&control] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            control.requestStop();
+        });
+        const RunResult run = ExecuteCommand(script(home, body), {}, &control);
+        stopper.join();
+        EXPECT_TRUE(run.stopped);
+        EXPECT_EQ(run.exitSignal, body.contains("trap") ? 9 : 15);
+        EXPECT_LT(timer.elapsed(), 300 + kStopGraceMs + 2000);
+        EXPECT_TRUE(run.output.contains("started"));
+    }
+    // A deadline in the past ends the run at once; without a control a run is never stopped.
+    RunControl expired;
+    expired.setDeadline(QDeadlineTimer(0));
+    EXPECT_EQ(expired.stopReason(), RunControl::Reason::TimeLimit);
+    EXPECT_TRUE(ExecuteCommand(script(home, "exec sleep 30\n"), {}, &expired).stopped);
+    EXPECT_FALSE(ExecuteCommand(script(home, "exit 0\n")).stopped);
 }

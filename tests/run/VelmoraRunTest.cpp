@@ -2,7 +2,11 @@
 #include "ToolTestSupport.h"
 
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
+#include <QThread>
 
 #include <unistd.h>
 
@@ -239,4 +243,44 @@ TEST_F(VelmoraRun, AToolsLargeOutputIsShownWholeAndLeavesTheWindowsLogFileAlone)
     EXPECT_TRUE(run.output.toUtf8().contains("== Mirror (Mirror copying)\n" + lines));
     EXPECT_EQ(readFile(windowsLog), "the window's last run");
     EXPECT_EQ(treeFiles(destination + "/Mirror"), QStringList({"a.txt", "skip.tmp", "sub/b.txt"}));
+}
+
+TEST_F(VelmoraRun, SigtermStopsTheRunningToolAndRemovesWhatItHalfWrote)
+{
+    writeSet(setOf("Big", source, destination));
+    writeSet(setOf("After", source, destination, FullArchiving, "after"));
+    writeFile(archive(), "the good archive of last night");
+    // Random bytes: 7-Zip takes seconds over them at any level.
+    QFile big(source + "/big.bin");
+    ASSERT_TRUE(big.open(QIODevice::WriteOnly));
+    QByteArray chunk(4 << 20, Qt::Uninitialized);
+    for (int part = 0; part < 25; ++part) {
+        QRandomGenerator::global()->fillRange(reinterpret_cast<quint32*>(chunk.data()), chunk.size() / 4);
+        ASSERT_EQ(big.write(chunk), chunk.size());
+    }
+    big.close();
+
+    const auto running = startVelmora({"Big", "After"});
+    auto scratchArchives
+        = [&] { return QDir(destination).entryList({".arc.7z.velmora-*"}, QDir::Files | QDir::Hidden); };
+    for (int i = 0; i < 600 && scratchArchives().isEmpty(); ++i)
+        QThread::msleep(50);
+    ASSERT_FALSE(scratchArchives().isEmpty());
+    QElapsedTimer sinceStop;
+    sinceStop.start();
+    running->terminate();
+    const RunOutcome run = finish(*running);
+    EXPECT_LT(sinceStop.elapsed(), 5000);
+
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.output.contains("== Big: FAILED: the run was stopped. The previous backup was left as it was.\n"))
+        << run.output.toStdString();
+    EXPECT_FALSE(run.output.contains("== After")) << "no set starts after the stop";
+    EXPECT_EQ(readFile(archive()), "the good archive of last night");
+    EXPECT_EQ(
+        QDir(destination).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList({"arc.7z"}));
+    EXPECT_EQ(
+        QDir(home.filePath("tmp")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
+    EXPECT_EQ(lastRunOf("Big"), "0");
+    EXPECT_FALSE(QFileInfo::exists(lockFilePath())) << "the lock goes with the run";
 }

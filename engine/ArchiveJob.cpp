@@ -1,0 +1,149 @@
+// The archive job: 7-Zip writes a scratch archive (or an update archive) beside the set's archive, and only
+// a complete one is put in its place.
+
+#include "ArchiveCommand.h"
+#include "ArchivePlacement.h"
+#include "JobChecks.h"
+#include "Jobs.h"
+#include "StringTable.h"
+#include "TempFolder.h"
+#include "ToolWarnings.h"
+#include "UpdateArchives.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+
+#include <optional>
+
+namespace {
+
+void removeIfPresent(const QString& path)
+{
+    if (!path.isEmpty() && QFileInfo::exists(path))
+        QFile::remove(path);
+}
+
+// Whether the archive holds at least one entry; nothing when 7-Zip cannot tell.
+std::optional<bool> archiveHasEntries(const QString& program, const QString& archive)
+{
+    // An archive without entries is a few dozen bytes; anything larger holds something.
+    if (QFileInfo(archive).size() > 64 * 1024)
+        return true;
+    // Not through the console runner: this look is no part of the run's log.
+    QProcess list;
+    list.setStandardInputFile(QProcess::nullDevice());
+    list.start(program, {QStringLiteral("l"), QStringLiteral("-ba"), archive});
+    if (!list.waitForFinished(-1) || list.exitStatus() != QProcess::NormalExit || list.exitCode() != 0)
+        return std::nullopt;
+    return !list.readAllStandardOutput().trimmed().isEmpty();
+}
+
+// A run that archived nothing (exclusions that match every file) must not replace an archive that holds
+// files: that would throw the last good backup away and call it done.
+bool wouldReplaceWithNothing(const QString& program, const QString& scratch, const QString& full)
+{
+    if (!QFileInfo(full).isFile() || archiveHasEntries(program, scratch).value_or(true))
+        return false;
+    return archiveHasEntries(program, full).value_or(true);
+}
+
+QString archiveWarning(const RunResult& run)
+{
+    SevenZipWarnings warnings;
+    warnings.addText(run.output);
+    if (warnings.count() == 0)
+        return LoadStringById(164).arg(run.exitCode);
+    QString names = warnings.names().join(QStringLiteral(", "));
+    if (warnings.count() > warnings.names().size())
+        names += QStringLiteral(", …");
+    return LoadStringById(163).arg(warnings.count()).arg(names);
+}
+
+} // namespace
+
+JobResult RunArchiveJob(const BackupSet& stored, const JobContext& context)
+{
+    BackupSet set = stored;
+    if (const auto problem = ArchiveSetProblem(set))
+        return *problem;
+    if (const auto stopped = JobStopped(set, context))
+        return *stopped;
+
+    const ArchiveBuild build = BuildArchiveCommand(set);
+    switch (build.failure) {
+    case BuildFailure::None:
+        break;
+    case BuildFailure::ToolMissing:
+        return JobFailure(set, JobOutcome::ToolMissing, LoadStringById(131));
+    case BuildFailure::ListFileUnwritable:
+        return JobFailure(set, JobOutcome::PrepareFailed, LoadStringById(137).arg(build.error));
+    case BuildFailure::ArchiveTypeInvalid:
+        return JobFailure(set, JobOutcome::PrepareFailed, ArchiveTypeInvalidReason(set));
+    }
+
+    // A run killed while 7-Zip wrote or the job placed an archive left its temporary copy beside it.
+    RemovePlacementLeftovers(g_fullArchivePath);
+    RemoveUpdateArchiveLeftovers(set.target, set.arcName, ArcTypeName(set));
+    const bool updateMode = g_archiveMode == QLatin1String("u");
+    const RunResult run = RunJobTool(build.command, context);
+    RemoveTempFile(g_listFilePath);
+    // Whatever 7-Zip half wrote goes; the previous archive and chain stay as they were.
+    auto discardNewArchive = [&] {
+        removeIfPresent(g_scratchArchivePath);
+        removeIfPresent(build.updateWritePath);
+    };
+
+    // Also when the tool ended by itself just as the stop came (Ctrl+C reaches it directly from a terminal).
+    if (run.stopped || context.control->shouldStop()) {
+        discardNewArchive();
+        if (const auto stopped = JobStopped(set, context))
+            return *stopped;
+    }
+    const QString tool = ToolName(build.command);
+    if (run.exitSignal != 0) {
+        discardNewArchive();
+        return JobFailure(set, JobOutcome::ToolFailed, LoadStringById(160).arg(tool).arg(run.exitSignal));
+    }
+    if (!run.error.isEmpty()) {
+        discardNewArchive();
+        return JobFailure(set, JobOutcome::StartFailed, LoadStringById(135).arg(tool, run.error));
+    }
+    // 7-Zip exits with 1 on warnings (a file it could not read): the archive is still the newest backup.
+    if (run.exitCode < 0 || run.exitCode >= 2) {
+        discardNewArchive();
+        return JobFailure(set, JobOutcome::ToolFailed, LoadStringById(134).arg(tool).arg(run.exitCode), run.exitCode);
+    }
+
+    if (context.copying)
+        context.copying();
+    if (!updateMode) {
+        if (!QFileInfo::exists(g_scratchArchivePath))
+            return JobFailure(set, JobOutcome::PlaceFailed, LoadStringById(136).arg(LoadStringById(143)), run.exitCode);
+        if (wouldReplaceWithNothing(build.command.program, g_scratchArchivePath, g_fullArchivePath)) {
+            discardNewArchive();
+            return JobFailure(
+                set, JobOutcome::NothingArchived, LoadStringById(161).arg(set.source, g_fullArchivePath), run.exitCode);
+        }
+        const PlacementResult placed = PlaceArchive(g_scratchArchivePath, g_fullArchivePath);
+        if (!placed.placed) {
+            discardNewArchive();
+            return JobFailure(set, JobOutcome::PlaceFailed, LoadStringById(136).arg(placed.error), run.exitCode);
+        }
+        // The old chain belongs to the archive just replaced; it goes only now that the new one is safe.
+        if (build.restartChain)
+            DeleteUpdateArchives(set);
+    } else if (QFileInfo::exists(build.updateWritePath)) {
+        // 7-Zip leaves its update archive to the system's write-back; the run is done once it is on disk
+        // under its own name, which never replaces another run's update archive.
+        const QString error = MoveIntoPlaceNoReplace(build.updateWritePath, build.updateArchivePath);
+        if (!error.isEmpty()) {
+            discardNewArchive();
+            return JobFailure(set, JobOutcome::PlaceFailed, LoadStringById(136).arg(error), run.exitCode);
+        }
+    }
+    JobResult done {JobOutcome::Done, set.name, run.exitCode, {}, {}};
+    if (run.exitCode != 0)
+        done.warning = archiveWarning(run);
+    return done;
+}

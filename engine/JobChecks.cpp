@@ -1,0 +1,136 @@
+#include "JobChecks.h"
+
+#include "ArchiveCommand.h"
+#include "FolderIdentity.h"
+#include "Jobs.h"
+#include "LastRun.h"
+#include "MirrorCommand.h"
+#include "ProfileStore.h"
+#include "StringTable.h"
+#include "ToolLocations.h"
+#include "UserMessages.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+bool isExistingFolder(const QString& path)
+{
+    return !path.isEmpty() && QFileInfo(path).isDir();
+}
+
+QString sourceMissingReason(const BackupSet& set)
+{
+    return LoadStringById(133).arg(set.source);
+}
+
+// An unmounted disk's mount point is an empty folder that exists: its backup would replace the good one
+// with an empty archive, or empty the mirror. Only the user can say it is meant.
+bool emptySourceRefused(const BackupSet& set)
+{
+    const QDir source(set.source);
+    if (!source.isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System))
+        return false;
+    return !userMessages().askYesNo(LoadStringById(148).arg(set.name, set.source));
+}
+
+} // namespace
+
+JobResult JobFailure(const BackupSet& set, JobOutcome outcome, const QString& reason, int exitCode)
+{
+    return {outcome, set.name, exitCode, reason, {}};
+}
+
+JobResult JobRefused()
+{
+    return {JobOutcome::Refused, {}, 0, LoadStringById(140), {}};
+}
+
+std::optional<JobResult> JobStopped(const BackupSet& set, const JobContext& context)
+{
+    switch (context.control ? context.control->stopReason() : RunControl::Reason::None) {
+    case RunControl::Reason::None:
+        return std::nullopt;
+    case RunControl::Reason::Asked:
+        return JobFailure(set, JobOutcome::Stopped, LoadStringById(190));
+    case RunControl::Reason::TimeLimit:
+        return JobFailure(set, JobOutcome::TimedOut, LoadStringById(191).arg(context.timeLimit.count()));
+    }
+    return std::nullopt;
+}
+
+QString ArchiveTypeInvalidReason(const BackupSet& set)
+{
+    return LoadStringById(162).arg(set.arcType).arg(set.compLevel);
+}
+
+bool IsUsablePath(const QString& path)
+{
+    return !path.trimmed().isEmpty() && QDir::isAbsolutePath(path);
+}
+
+bool RsyncAvailable()
+{
+    const QFileInfo rsync(RobocopyPath());
+    return rsync.isFile() && rsync.isExecutable();
+}
+
+std::optional<JobResult> FolderProblem(const BackupSet& set, const QString& destinationFolder)
+{
+    if (!isExistingFolder(set.source))
+        return JobFailure(set, JobOutcome::SourceMissing, sourceMissingReason(set));
+    // Never created behind the user's back: below an unmounted mount point it would fill the system disk.
+    if (!isExistingFolder(destinationFolder))
+        return JobFailure(set, JobOutcome::DestinationMissing, LoadStringById(150).arg(destinationFolder));
+    if (emptySourceRefused(set))
+        return JobFailure(set, JobOutcome::SourceEmpty, LoadStringById(149).arg(set.source));
+    return std::nullopt;
+}
+
+std::optional<JobResult> ArchiveSetProblem(const BackupSet& set)
+{
+    // Without a destination the archive would land in the root folder.
+    if (!IsUsablePath(set.target) || !IsUsablePath(set.source))
+        return JobFailure(set, JobOutcome::PrepareFailed, LoadStringById(138));
+    // The archive name is a file name in the destination; "../x" would write elsewhere.
+    if (!ProfileStore::isValidSetName(set.arcName))
+        return JobFailure(set, JobOutcome::PrepareFailed, LoadStringById(145).arg(set.arcName));
+    if (ArcTypeName(set).isEmpty() || CompLevelSwitch(set).isEmpty())
+        return JobFailure(set, JobOutcome::PrepareFailed, ArchiveTypeInvalidReason(set));
+    // A missing source would make 7-Zip write an empty archive, which must never replace a good one.
+    return FolderProblem(set, set.target);
+}
+
+std::optional<JobResult> MirrorSetProblem(const BackupSet& set)
+{
+    if (!RsyncAvailable())
+        return JobFailure(set, JobOutcome::ToolMissing, LoadStringById(132));
+    if (!IsUsablePath(set.source) || !IsUsablePath(set.target))
+        return JobFailure(set, JobOutcome::MirrorUnsafe, LoadStringById(138));
+    if (const auto problem = FolderProblem(set, set.target))
+        return problem;
+    // rsync --delete makes the mirror folder equal to the source and deletes everything else in it. Judged
+    // by the folders themselves: one folder may be reached under several paths (a bind mount, a disk
+    // mounted twice).
+    const QString mirror = MirrorFolder(set);
+    if (MirrorOverlap(set.source, mirror) != FolderOverlap::None)
+        return JobFailure(set, JobOutcome::MirrorUnsafe, LoadStringById(139).arg(mirror));
+    return std::nullopt;
+}
+
+RunResult RunJobTool(const Command& command, const JobContext& context)
+{
+    RunResult run = ExecuteCommand(command, {}, context.control);
+    if (!run.error.isEmpty()) {
+        run.output.clear();
+        run.secondOutput.clear();
+    }
+    AppendLastRunTexts(context.logHeading, {run.output, run.secondOutput, run.error});
+    return run;
+}
+
+QString ToolName(const Command& command)
+{
+    return QFileInfo(command.program).fileName();
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+// What the archive job and the mirror job share: the checks made before a tool runs, the results they
+// give, and running a tool for a job.
+
+#include "ConsoleRunner.h"
+#include "JobOutcome.h"
+
+#include "BackupSet.h"
+
+#include <chrono>
+#include <functional>
+
+// What a job's steps get from the runner that carries them out.
+struct JobContext
+{
+    // Marks the job's output in a log shared by several sets; empty for a run of one set.
+    QString logHeading;
+    // Asks the job's tool to end; never nullptr while a job runs.
+    const RunControl* control = nullptr;
+    // For the result of a run past its time limit.
+    std::chrono::seconds timeLimit {0};
+    // Called when the tool is done and the job starts putting its output in place.
+    std::function<void()> copying;
+};
+
+JobResult JobFailure(const BackupSet& set, JobOutcome outcome, const QString& reason, int exitCode = 0);
+JobResult JobRefused();
+// The result of a job whose run was ended by its control; nothing when the run may go on.
+std::optional<JobResult> JobStopped(const BackupSet& set, const JobContext& context);
+QString ArchiveTypeInvalidReason(const BackupSet& set);
+bool RsyncAvailable();
+// Checks shared by both jobs, in the order a user would fix them; empty when the run may go on.
+std::optional<JobResult> FolderProblem(const BackupSet& set, const QString& destinationFolder);
+// Relative paths would depend on the current folder, and rsync takes "name:path" for another machine.
+bool IsUsablePath(const QString& path);
+
+// Runs the command under the job's control and keeps its texts for the log; a runner error leaves no output
+// worth showing.
+RunResult RunJobTool(const Command& command, const JobContext& context);
+QString ToolName(const Command& command);
+
+// The job procedures on the calling thread, for a set the caller has read and without the job events.
+JobResult RunArchiveJob(const BackupSet& set, const JobContext& context);
+JobResult RunMirrorJob(const BackupSet& set, const JobContext& context);

@@ -1,0 +1,323 @@
+#include "JobRunner.h"
+
+#include "ArchiveCommand.h"
+#include "JobChecks.h"
+#include "JobEvents.h"
+#include "JobSlot.h"
+#include "Jobs.h"
+#include "LastRun.h"
+#include "ProfileStore.h"
+#include "SetCollection.h"
+#include "StringTable.h"
+#include "UserMessages.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QMutexLocker>
+#include <QThread>
+
+quint32 g_selectedSetId = 0;
+
+JobRunner::JobRunner(QObject* parent)
+    : QObject(parent)
+{
+    qRegisterMetaType<JobResult>();
+}
+
+JobRunner::~JobRunner()
+{
+    stop();
+    wait();
+}
+
+JobRunner& JobRunner::shared()
+{
+    static JobRunner runner;
+    return runner;
+}
+
+void JobRunner::setTimeLimit(std::chrono::seconds limit)
+{
+    m_timeLimitSeconds.store(limit.count());
+}
+
+std::chrono::seconds JobRunner::timeLimit() const
+{
+    return std::chrono::seconds(m_timeLimitSeconds.load());
+}
+
+void JobRunner::setReportsResults(bool report)
+{
+    m_reportsResults.store(report);
+}
+
+void JobRunner::stop()
+{
+    if (m_running.load())
+        m_control.requestStop();
+}
+
+bool JobRunner::isRunning() const
+{
+    return m_running.load();
+}
+
+JobResult JobRunner::lastResult() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_lastResult;
+}
+
+// Takes the slot and readies the control for a new run.
+bool JobRunner::begin()
+{
+    if (!JobSlot::tryAcquire())
+        return false;
+    m_control.reset();
+    const qint64 limit = m_timeLimitSeconds.load();
+    if (limit > 0)
+        m_control.setDeadline(QDeadlineTimer(std::chrono::seconds(limit)));
+    m_running.store(true);
+    emit started();
+    return true;
+}
+
+void JobRunner::end(const JobResult& result)
+{
+    m_running.store(false);
+    JobSlot::release();
+    emit finished(result);
+}
+
+JobResult JobRunner::runOne(quint32 id, Kind kind, bool withLogHeading)
+{
+    BackupSet set;
+    if (!GetBackupSet(id, set))
+        return {JobOutcome::SetMissing, QString(), 0, LoadStringById(142), {}};
+    const bool mirror = kind == Kind::Mirror || (kind == Kind::BySet && set.backupType == MirrorCopying);
+    if (mirror && !RsyncAvailable())
+        return JobFailure(set, JobOutcome::ToolMissing, LoadStringById(132));
+    SendJobEvent(WM_BACKUP_STARTED);
+    JobContext context;
+    if (withLogHeading)
+        context.logHeading = QStringLiteral("=== %1 ===").arg(set.name);
+    context.control = &m_control;
+    context.timeLimit = timeLimit();
+    context.copying = [this] {
+        SendJobEvent(WM_BACKUP_COPYING);
+        emit copying();
+    };
+    const JobResult result = mirror ? RunMirrorJob(set, context) : RunArchiveJob(set, context);
+    SendJobEvent(WM_BACKUP_FINISHED);
+    return result;
+}
+
+QList<JobResult> JobRunner::runList(const QList<quint32>& ids)
+{
+    ClearLastRunTexts();
+    SendJobEvent(WM_BACKUP_STARTED);
+    QList<JobResult> failures;
+    QList<JobResult> reported;
+    for (const quint32 id : ids) {
+        const JobResult result = runOne(id, Kind::BySet, true);
+        const bool failed = !result.succeeded() && result.outcome != JobOutcome::SetMissing;
+        if (failed)
+            failures.append(result);
+        if (failed || result.hasWarnings())
+            reported.append(result);
+        // The sets after a stopped one are not started.
+        if (result.outcome == JobOutcome::Stopped || result.outcome == JobOutcome::TimedOut)
+            break;
+    }
+    SendJobEvent(WM_BACKUP_FINISHED);
+    if (!reported.isEmpty())
+        userMessages().showMessage(JobFailuresText(reported), UserMessages::Icon::Warning);
+    return failures;
+}
+
+void JobRunner::startThread(std::function<JobResult()> work)
+{
+    QMutexLocker lock(&m_mutex);
+    // The thread of the run before has released the slot as almost its last step.
+    if (m_thread) {
+        m_thread->wait();
+        m_thread.reset();
+    }
+    m_thread.reset(QThread::create([this, work = std::move(work)] {
+        const JobResult result = work();
+        {
+            QMutexLocker resultLock(&m_mutex);
+            m_lastResult = result;
+        }
+        end(result);
+    }));
+    m_thread->start();
+}
+
+bool JobRunner::startSet(quint32 id)
+{
+    if (!begin())
+        return false;
+    startThread([this, id] {
+        ClearLastRunTexts();
+        const JobResult result = runOne(id, Kind::BySet, false);
+        if (m_reportsResults.load())
+            ReportJobResult(result);
+        return result;
+    });
+    return true;
+}
+
+bool JobRunner::startSets(const QList<quint32>& ids)
+{
+    if (!begin())
+        return false;
+    startThread([this, ids] {
+        const QList<JobResult> failures = runList(ids);
+        return failures.isEmpty() ? JobResult {} : failures.last();
+    });
+    return true;
+}
+
+JobResult JobRunner::runSet(quint32 id, Kind kind)
+{
+    if (!begin())
+        return JobRefused();
+    ClearLastRunTexts();
+    const JobResult result = runOne(id, kind, false);
+    end(result);
+    return result;
+}
+
+QList<JobResult> JobRunner::runSets(const QList<quint32>& ids)
+{
+    if (!begin())
+        return {JobRefused()};
+    const QList<JobResult> failures = runList(ids);
+    end(failures.isEmpty() ? JobResult {} : failures.last());
+    return failures;
+}
+
+bool JobRunner::wait(int timeoutMs)
+{
+    QThread* thread = nullptr;
+    {
+        QMutexLocker lock(&m_mutex);
+        thread = m_thread.get();
+    }
+    if (!thread)
+        return true;
+    QDeadlineTimer deadline(timeoutMs < 0 ? QDeadlineTimer::Forever : QDeadlineTimer(timeoutMs));
+    while (!thread->wait(QDeadlineTimer(10))) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        if (deadline.hasExpired())
+            return false;
+    }
+    return true;
+}
+
+// The classic entry points, on the program's runner.
+
+namespace {
+
+QList<quint32> everySetId()
+{
+    QMutexLocker lock(&backupSetsMutex());
+    QList<quint32> ids;
+    for (const BackupSet& set : std::as_const(backupSets))
+        ids.append(set.id);
+    return ids;
+}
+
+} // namespace
+
+bool RunBackupSet()
+{
+    const quint32 id = g_selectedSetId;
+    ClearLastRunTexts();
+    BackupSet set;
+    if (!GetBackupSet(id, set)) {
+        ShowStringMessage(105);
+        return false;
+    }
+    // Refused before the question, also while another program runs a backup, so nobody confirms in vain.
+    if (JobSlot::isBusy() || !JobSlot::tryAcquire()) {
+        ReportJobResult(JobRefused());
+        return false;
+    }
+    JobSlot::release();
+    if (!userMessages().askOkCancel(LoadFormattedString(104, set.name)))
+        return false;
+    JobRunner& runner = JobRunner::shared();
+    runner.setReportsResults(true);
+    if (!runner.startSet(id)) {
+        ReportJobResult(JobRefused());
+        return false;
+    }
+    return true;
+}
+
+bool StartUpdateAll()
+{
+    if (!JobRunner::shared().startSets(everySetId())) {
+        ReportJobResult(JobRefused());
+        return false;
+    }
+    return true;
+}
+
+JobResult ArchiveJob(quint32 id)
+{
+    return JobRunner::shared().runSet(id, JobRunner::Kind::Archive);
+}
+
+JobResult MirrorJob(quint32 id)
+{
+    return JobRunner::shared().runSet(id, JobRunner::Kind::Mirror);
+}
+
+JobResult RunSetJob(quint32 id)
+{
+    return JobRunner::shared().runSet(id);
+}
+
+QList<JobResult> UpdateAllJob()
+{
+    return JobRunner::shared().runSets(everySetId());
+}
+
+void StampLastRunOf(quint32 id)
+{
+    BackupSet set;
+    if (!GetBackupSet(id, set) || !g_profileStore)
+        return;
+    // Only the one key, written at once into the file as it is now: the set may have been edited, renamed
+    // or deleted by another program since it was read, and none of that may be undone or brought back.
+    StampSetFileLastRun(set.name, DateStamp(false));
+}
+
+void StampLastRun()
+{
+    StampLastRunOf(g_selectedSetId);
+}
+
+bool IsJobRunning()
+{
+    return JobSlot::isBusy();
+}
+
+bool WaitForJobThread(int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs < 0 ? QDeadlineTimer::Forever : QDeadlineTimer(timeoutMs));
+    if (!JobRunner::shared().wait(timeoutMs))
+        return false;
+    // The slot is released as the thread's last step.
+    while (JobSlot::isBusy() && !deadline.hasExpired())
+        QThread::msleep(1);
+    return true;
+}
+
+JobResult LastJobResult()
+{
+    return JobRunner::shared().lastResult();
+}

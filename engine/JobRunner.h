@@ -1,0 +1,90 @@
+#pragma once
+
+// Carries out backup jobs, one at a time in the whole program: on a worker thread of its own or on the
+// calling thread. It holds the job slot (and with it the lock on the store that other Velmora programs
+// take), keeps the texts and the result of the last run, can end a running job, and ends it by itself
+// past a time limit. The main window learns of a job through the job events (JobEvents.h); others connect
+// to the signals, which come from the thread the job runs on.
+
+#include "ConsoleRunner.h"
+#include "JobOutcome.h"
+
+#include <QMutex>
+#include <QObject>
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+
+class QThread;
+
+class JobRunner : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Which job a set gets: the one of its backup type, or the archive or the mirror job whatever its type.
+    enum class Kind
+    {
+        BySet,
+        Archive,
+        Mirror,
+    };
+
+    explicit JobRunner(QObject* parent = nullptr);
+    // Stops a job still running and waits for it.
+    ~JobRunner() override;
+
+    // The program's runner, behind the window's commands and the classic job procedures.
+    static JobRunner& shared();
+
+    // Every later run is stopped once it has taken longer than this; zero for no limit.
+    void setTimeLimit(std::chrono::seconds limit);
+    std::chrono::seconds timeLimit() const;
+    // Whether a one-set run started on the worker thread reports its result through the message interface.
+    void setReportsResults(bool report);
+
+    // Start the set's job, or the job of every set in the list one after the other (a run of all sets,
+    // with one report at its end), on the worker thread. False when a job runs already, here or in another
+    // Velmora program; nothing is reported then.
+    bool startSet(quint32 id);
+    bool startSets(const QList<quint32>& ids);
+    // The same on the calling thread; refused while another job runs. runSets gives the failed sets.
+    JobResult runSet(quint32 id, Kind kind = Kind::BySet);
+    QList<JobResult> runSets(const QList<quint32>& ids);
+
+    // Asks the running job to end: its tool gets SIGTERM, and SIGKILL a few seconds later if still running.
+    // What the job half wrote is removed and the previous backup stays. Nothing when no job runs.
+    void stop();
+    // Whether a job of this runner runs.
+    bool isRunning() const;
+    // Waits for the job started last on the worker thread, handling events meanwhile (the job events need
+    // the receiver's thread). False when the wait timed out.
+    bool wait(int timeoutMs = -1);
+    // The result of the job started last on the worker thread: the set's, or the last failure of a run of
+    // several sets.
+    JobResult lastResult() const;
+
+signals:
+    void started();
+    // The tool is done and the job puts its output in place.
+    void copying();
+    void finished(const JobResult& result);
+    // How far the running job is; for a later use, not sent yet.
+    void progress(int percent, const QString& text);
+
+private:
+    bool begin();
+    void end(const JobResult& result);
+    void startThread(std::function<JobResult()> work);
+    JobResult runOne(quint32 id, Kind kind, bool withLogHeading);
+    QList<JobResult> runList(const QList<quint32>& ids);
+
+    RunControl m_control;
+    std::atomic<qint64> m_timeLimitSeconds {0};
+    std::atomic<bool> m_reportsResults {false};
+    std::atomic<bool> m_running {false};
+    mutable QMutex m_mutex;
+    std::unique_ptr<QThread> m_thread;
+    JobResult m_lastResult;
+};

@@ -1,0 +1,206 @@
+#include "JobRunner.h"
+
+#include "JobFixture.h"
+#include "StringTable.h"
+#include "TempHome.h"
+#include "ToolTestSupport.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QThread>
+
+#include <functional>
+
+namespace {
+
+// Random bytes 7-Zip cannot shrink, so that even its fastest level takes a few seconds over them.
+void writeIncompressible(const QString& path, qint64 bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    QByteArray chunk(4 << 20, Qt::Uninitialized);
+    for (qint64 written = 0; written < bytes; written += chunk.size()) {
+        QRandomGenerator::global()->fillRange(
+            reinterpret_cast<quint32*>(chunk.data()), chunk.size() / qsizetype(sizeof(quint32)));
+        ASSERT_EQ(file.write(chunk), chunk.size());
+    }
+}
+
+// Handles events meanwhile: the job's events wait for this thread.
+bool waitFor(const std::function<bool()>& condition, int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::msleep(2);
+    }
+    return true;
+}
+
+QStringList everything(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+} // namespace
+
+class JobRunnerTest : public JobFixture
+{
+protected:
+    // A full-archiving set at the fastest compression level with an archive made from the small tree, and
+    // then a source of 200 MB.
+    quint32 addBigArchiveSet()
+    {
+        BackupSet set;
+        set.name = QStringLiteral("Docs");
+        set.arcName = QStringLiteral("docs");
+        set.source = source;
+        set.target = destination;
+        set.backupType = FullArchiving;
+        set.compLevel = 1;
+        const quint32 id = AddBackupSet(set);
+        EXPECT_EQ(runner.runSet(id).outcome, JobOutcome::Done);
+        previousArchive = readFile(fullArchive());
+        EXPECT_FALSE(previousArchive.isEmpty());
+        for (int part = 0; part < 4; ++part)
+            writeIncompressible(QStringLiteral("%1/big%2.bin").arg(source).arg(part), 50 << 20);
+        return id;
+    }
+    bool scratchArchiveAppeared() const
+    {
+        return !QDir(destination).entryList({".docs.7z.velmora-*"}, QDir::Files | QDir::Hidden).isEmpty();
+    }
+    static JobResult resultOf(const QSignalSpy& spy) { return spy.at(0).at(0).value<JobResult>(); }
+    void expectPreviousArchiveAlone()
+    {
+        EXPECT_EQ(readFile(fullArchive()), previousArchive);
+        EXPECT_EQ(everything(destination), QStringList({"docs.7z"}));
+        EXPECT_EQ(everything(home.filePath("tmp")), QStringList());
+    }
+
+    JobRunner runner;
+    QByteArray previousArchive;
+};
+
+TEST_F(JobRunnerTest, AnArchiveRunStoppedHalfWayLeavesThePreviousArchiveAndNoTemporaryFile)
+{
+    const quint32 id = addBigArchiveSet();
+    QSignalSpy started(&runner, &JobRunner::started);
+    QSignalSpy finished(&runner, &JobRunner::finished);
+    ASSERT_TRUE(runner.startSet(id));
+    EXPECT_EQ(started.count(), 1);
+    ASSERT_TRUE(waitFor([&] { return scratchArchiveAppeared(); }, 60000));
+    ASSERT_TRUE(runner.isRunning()) << "the run ended before it could be stopped";
+
+    QElapsedTimer sinceStop;
+    sinceStop.start();
+    runner.stop();
+    ASSERT_TRUE(finished.wait(5000));
+    EXPECT_LT(sinceStop.elapsed(), 5000);
+    const JobResult result = resultOf(finished);
+    EXPECT_EQ(result.outcome, JobOutcome::Stopped);
+    EXPECT_EQ(result.reason, LoadStringById(190));
+    EXPECT_EQ(runner.lastResult().outcome, JobOutcome::Stopped);
+    ASSERT_TRUE(runner.wait(5000));
+    EXPECT_FALSE(runner.isRunning());
+    expectPreviousArchiveAlone();
+    EXPECT_EQ(recorder.events,
+        QList<int>({WM_BACKUP_STARTED, WM_BACKUP_COPYING, WM_BACKUP_FINISHED, WM_BACKUP_STARTED, WM_BACKUP_FINISHED}));
+}
+
+TEST_F(JobRunnerTest, ARunPastItsTimeLimitIsStoppedAndSaysItRanOutOfTime)
+{
+    const quint32 id = addBigArchiveSet();
+    runner.setTimeLimit(std::chrono::seconds(1));
+    QSignalSpy finished(&runner, &JobRunner::finished);
+    QElapsedTimer sinceStart;
+    sinceStart.start();
+    ASSERT_TRUE(runner.startSet(id));
+    ASSERT_TRUE(finished.wait(10000));
+    EXPECT_LT(sinceStart.elapsed(), 6000);
+    const JobResult result = resultOf(finished);
+    EXPECT_EQ(result.outcome, JobOutcome::TimedOut);
+    EXPECT_EQ(result.reason, LoadStringById(191).arg(1));
+    ASSERT_TRUE(runner.wait(5000));
+    expectPreviousArchiveAlone();
+
+    // The limit is counted from each run's start, not from the first.
+    QFile::remove(source + "/big0.bin");
+    QFile::remove(source + "/big1.bin");
+    QFile::remove(source + "/big2.bin");
+    QFile::remove(source + "/big3.bin");
+    runner.setTimeLimit(std::chrono::seconds(60));
+    EXPECT_EQ(runner.runSet(id).outcome, JobOutcome::Done);
+}
+
+TEST_F(JobRunnerTest, AStoppedMirrorRunKeepsWhatRsyncCopiedAndLeavesNoPartialFile)
+{
+    // Many small files make rsync take long enough to be stopped in the middle.
+    QMap<QString, QByteArray> files;
+    for (int index = 0; index < 20000; ++index)
+        files.insert(QStringLiteral("d%1/f%2.txt").arg(index / 500).arg(index), QByteArray::number(index));
+    makeTree(source, files);
+    const quint32 id = addSet(MirrorCopying);
+    const QString mirror = destination + "/Docs";
+    QDir().mkpath(mirror);
+    writeFile(mirror + "/a.txt", "alpha");
+    writeFile(mirror + "/d0/f0.txt", "0");
+
+    QSignalSpy finished(&runner, &JobRunner::finished);
+    ASSERT_TRUE(runner.startSet(id));
+    ASSERT_TRUE(waitFor([&] { return QFileInfo::exists(mirror + "/d3"); }, 60000));
+    runner.stop();
+    ASSERT_TRUE(finished.wait(5000));
+    EXPECT_EQ(resultOf(finished).outcome, JobOutcome::Stopped);
+    ASSERT_TRUE(runner.wait(5000));
+
+    const QStringList copied = treeFiles(mirror);
+    EXPECT_LT(copied.size(), treeFiles(source).size()) << "rsync was done before it was stopped";
+    EXPECT_TRUE(copied.contains("a.txt"));
+    EXPECT_TRUE(copied.contains("d0/f0.txt"));
+    // Every file there is whole, and no hidden scratch file of rsync is left.
+    for (const QString& file : copied)
+        EXPECT_EQ(readFile(mirror + "/" + file), readFile(source + "/" + file)) << file.toStdString();
+}
+
+TEST_F(JobRunnerTest, StopWithNoJobDoesNothingAndLeavesNoStopForTheNextRun)
+{
+    const quint32 id = addSet(FullArchiving);
+    QSignalSpy finished(&runner, &JobRunner::finished);
+    runner.stop();
+    EXPECT_FALSE(runner.isRunning());
+    EXPECT_EQ(finished.count(), 0);
+    ASSERT_TRUE(runner.startSet(id));
+    ASSERT_TRUE(finished.wait(60000));
+    EXPECT_EQ(resultOf(finished).outcome, JobOutcome::Done);
+    EXPECT_FALSE(archiveEntries(fullArchive()).isEmpty());
+}
+
+TEST_F(JobRunnerTest, OneRunOverSeveralSetsEndsAtTheStoppedSetAndReportsIt)
+{
+    const quint32 big = addBigArchiveSet();
+    BackupSet second;
+    second.name = QStringLiteral("Second");
+    second.arcName = QStringLiteral("second");
+    second.source = source;
+    second.target = destination;
+    const quint32 secondId = AddBackupSet(second);
+    QSignalSpy finished(&runner, &JobRunner::finished);
+    ASSERT_TRUE(runner.startSets({big, secondId}));
+    ASSERT_TRUE(waitFor([&] { return scratchArchiveAppeared(); }, 60000));
+    runner.stop();
+    ASSERT_TRUE(finished.wait(5000));
+    EXPECT_EQ(resultOf(finished).outcome, JobOutcome::Stopped);
+    ASSERT_TRUE(runner.wait(5000));
+    expectPreviousArchiveAlone();
+    // The report of the run names the stopped set.
+    ASSERT_EQ(messages.messages().size(), 1);
+    EXPECT_TRUE(messages.messages().first().contains(LoadStringById(190)));
+}

@@ -107,6 +107,8 @@ constexpr TableEntry kStringTable[] = {
     {182, QT_TRANSLATE_NOOP("StringTable", "its name cannot be the name of a backup set")},
     {183, QT_TRANSLATE_NOOP("StringTable", "it cannot be read: %1")},
     {184, QT_TRANSLATE_NOOP("StringTable", "The file '%1' was not loaded as a backup set: %2")},
+    // %1 is the paths of the files, one a line.
+    {201, QT_TRANSLATE_NOOP("StringTable", "These files could not be saved, and their changes are lost:\n%1")},
 };
 
 const TableEntry* findEntry(int id)

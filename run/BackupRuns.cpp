@@ -5,6 +5,7 @@
 #include "Jobs.h"
 #include "LastRun.h"
 #include "MirrorCommand.h"
+#include "ProfileStore.h"
 #include "SetCollection.h"
 #include "StoreLock.h"
 #include "StringTable.h"
@@ -104,9 +105,12 @@ bool printMirrorPreview(const BackupSet& set)
 
 ExitStatus runHeld(const QStringList& setNames, bool all)
 {
-    // The wait may have been long, and the window may have changed the sets meanwhile; this load also
-    // clears what killed saves left.
-    LoadAllBackupSets();
+    // The wait may have been long, and the window may have changed the sets meanwhile. Every set is read
+    // again just before it runs; only --all lists them all again. What killed saves left is cleared.
+    if (all)
+        LoadAllBackupSets();
+    else
+        g_profileStore->RemoveSaveLeftovers();
     const QStringList names = all ? AllSetNames() : setNames;
     int failures = 0;
     int warnings = 0;

@@ -736,5 +736,12 @@
         <source>The file &apos;%1&apos; was not loaded as a backup set: %2</source>
         <translation>Файл «%1» не загружен как набор резервного копирования: %2</translation>
     </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="112"/>
+        <source>These files could not be saved, and their changes are lost:
+%1</source>
+        <translation>Эти файлы не удалось сохранить, их изменения потеряны:
+%1</translation>
+    </message>
 </context>
 </TS>

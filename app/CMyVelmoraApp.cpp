@@ -15,7 +15,6 @@ QString TranslationsFolder()
 void CMyVelmoraApp::InitStoreAndLanguage(const QString& settingsBase, const QString& setBase)
 {
     g_profileStore = new ProfileStore(QStringLiteral("Velmora"), settingsBase, setBase);
-    g_profileStore->SelectSettingsFile();
     g_profileStore->EnsureSettingsFile();
     LoadSettings();
     ApplyInterfaceLanguage(langID, TranslationsFolder());

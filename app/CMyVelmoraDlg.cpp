@@ -445,8 +445,7 @@ void SaveAllAndFreeStore()
 {
     if (!g_profileStore)
         return;
-    SaveAllBackupSets();
-    SaveSettings();
+    SaveSetsAndSettings();
     delete g_profileStore;
     g_profileStore = nullptr;
 }

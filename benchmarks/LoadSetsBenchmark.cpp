@@ -42,7 +42,7 @@ void LoadThousandSets(benchmark::State& state)
         double(state.iterations()) * state.range(0) / 1e6, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
     g_profileStore = nullptr;
 }
-BENCHMARK(LoadThousandSets)->Arg(1000)->Unit(benchmark::kMillisecond);
+BENCHMARK(LoadThousandSets)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 void LoadOneLargeSet(benchmark::State& state)
 {
@@ -76,7 +76,7 @@ void SaveThousandUnchangedSets(benchmark::State& state)
         SaveAllBackupSets();
     g_profileStore = nullptr;
 }
-BENCHMARK(SaveThousandUnchangedSets)->Arg(1000)->Unit(benchmark::kMillisecond);
+BENCHMARK(SaveThousandUnchangedSets)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

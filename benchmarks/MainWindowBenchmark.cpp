@@ -50,7 +50,7 @@ void StartUpToWindowShown(benchmark::State& state)
         g_profileStore = nullptr;
     }
 }
-BENCHMARK(StartUpToWindowShown)->Arg(1000)->Unit(benchmark::kMillisecond);
+BENCHMARK(StartUpToWindowShown)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 void FillSetListThousand(benchmark::State& state)
 {

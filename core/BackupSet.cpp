@@ -1,12 +1,75 @@
 #include "BackupSet.h"
 
+#include "ProfileStore.h"
+#include "SetCollection.h"
 #include "Settings.h"
 
 #include <algorithm>
 
-BackupSet::BackupSet()
-    : target(defaultArcLocation)
+const QList<SetFileKey>& SetFileKeys()
 {
+    static const QList<SetFileKey> keys = {
+        {QStringLiteral("nID"), &BackupSet::id, QString(), QStringLiteral("0")},
+        {QStringLiteral("name"), &BackupSet::name, QString(), QString()},
+        {QStringLiteral("arcname"), &BackupSet::arcName, QString(), QString()},
+        {QStringLiteral("source"), &BackupSet::source, QString(), QString()},
+        // A new set's destination is the current default location, set by the constructor.
+        {QStringLiteral("target"), &BackupSet::target, QString(), QString()},
+        {QStringLiteral("exTypeList"), &BackupSet::exTypeList, QString(), QString()},
+        {QStringLiteral("exPathList"), &BackupSet::exPathList, QString(), QString()},
+        {QStringLiteral("ArcType"), &BackupSet::arcType, QStringLiteral("0"), QStringLiteral("0")},
+        {QStringLiteral("CompLevel"), &BackupSet::compLevel, QStringLiteral("2"), QStringLiteral("3")},
+        {QStringLiteral("Solid"), &BackupSet::solid, QStringLiteral("0"), QStringLiteral("0")},
+        {QStringLiteral("BackupType"), &BackupSet::backupType, QStringLiteral("0"), QStringLiteral("0")},
+        {QStringLiteral("lastrun"), &BackupSet::lastRun, QString(), QStringLiteral("0")},
+    };
+    return keys;
+}
+
+namespace {
+
+template<class... Handlers> struct Overloaded : Handlers...
+{
+    using Handlers::operator()...;
+};
+template<class... Handlers> Overloaded(Handlers...) -> Overloaded<Handlers...>;
+
+} // namespace
+
+void SetFieldFromText(BackupSet& set, const SetFileKey& key, const QString& text)
+{
+    std::visit(Overloaded {
+                   [&](quint32 BackupSet::*field) { set.*field = ParseSetId(text).value_or(0); },
+                   [&](QString BackupSet::*field) { set.*field = text; },
+                   [&](qint32 BackupSet::*field) { set.*field = ParseProfileInt(text); },
+                   [&](bool BackupSet::*field) { set.*field = ParseProfileInt(text) != 0; },
+                   [&](meSortStringArray BackupSet::*field) { SplitList(set.*field, text, kListSeparator); },
+               },
+        key.field);
+}
+
+QString FieldText(const BackupSet& set, const SetFileKey& key)
+{
+    return std::visit(
+        Overloaded {
+            [&](quint32 BackupSet::*field) { return QString::number(set.*field); },
+            [&](QString BackupSet::*field) { return set.*field; },
+            [&](qint32 BackupSet::*field) { return QString::number(set.*field); },
+            [&](bool BackupSet::*field) { return set.*field ? QStringLiteral("1") : QStringLiteral("0"); },
+            [&](meSortStringArray BackupSet::*field) {
+                meSortStringArray sorted = set.*field;
+                SortList(sorted);
+                return JoinList(sorted, kListSeparator);
+            },
+        },
+        key.field);
+}
+
+BackupSet::BackupSet()
+{
+    for (const SetFileKey& key : SetFileKeys())
+        SetFieldFromText(*this, key, key.newRecordDefault);
+    target = defaultArcLocation;
 }
 
 QString CompLevelSwitch(const BackupSet& set)

@@ -2,8 +2,11 @@
 
 // The value record of one backup set, its small tables and the operations on its exclusion lists.
 
+#include <QList>
 #include <QString>
 #include <QStringList>
+
+#include <variant>
 
 // Ordered, growable list of texts with value semantics.
 class meStringArray : public QStringList
@@ -41,21 +44,42 @@ struct BackupSet
     // Takes the destination preset from the current defaultArcLocation setting.
     BackupSet();
 
-    quint32 id = 0;
+    // Set by the constructor from the key table's values for a new record.
+    quint32 id;
     QString name;
     QString arcName;
     QString source;
     QString target;
     meSortStringArray exTypeList;
     meSortStringArray exPathList;
-    qint32 compLevel = 3;
-    qint32 arcType = 0;
-    bool solid = false;
-    QString lastRun = QStringLiteral("0");
-    qint32 backupType = FullArchiving;
+    qint32 compLevel;
+    qint32 arcType;
+    bool solid;
+    QString lastRun;
+    qint32 backupType;
 
     bool operator==(const BackupSet&) const = default;
 };
+
+// One key of a set file: its name, the record's field it holds (its type), the value a file without the
+// key gives, and the value of a new record. A missing CompLevel means 2, the level files written before
+// the key had; a new set starts at 3.
+struct SetFileKey
+{
+    using Field = std::variant<quint32 BackupSet::*, QString BackupSet::*, qint32 BackupSet::*, bool BackupSet::*,
+        meSortStringArray BackupSet::*>;
+
+    QString key;
+    Field field;
+    QString fileDefault;
+    QString newRecordDefault;
+};
+
+// Every key of a set file, in the order they are written.
+const QList<SetFileKey>& SetFileKeys();
+// A key's field read from its stored text, and its stored text (lists sorted, as files keep them).
+void SetFieldFromText(BackupSet& set, const SetFileKey& key, const QString& text);
+QString FieldText(const BackupSet& set, const SetFileKey& key);
 
 // The one path separator of every path the program forms.
 inline constexpr QChar kPathSeparator = QLatin1Char('/');

@@ -101,6 +101,20 @@ QString SkippedSetFile::message() const
     return LoadStringById(184).arg(path, reason);
 }
 
+static FileStamp stampFromStat(const struct stat& info)
+{
+    return {qint64(info.st_size), qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec, quint64(info.st_dev),
+        quint64(info.st_ino)};
+}
+
+std::optional<FileStamp> ProfileStore::StampOf(const QString& path)
+{
+    struct stat info;
+    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &info) != 0 || !S_ISREG(info.st_mode))
+        return std::nullopt;
+    return stampFromStat(info);
+}
+
 bool IniFileRead::missing() const
 {
     return !document && (error == ENOENT || error == ENOTDIR);
@@ -122,6 +136,7 @@ IniFileRead ProfileStore::ReadIniFile(const QString& path)
         result.problem = SetFileProblem::NotRegularFile;
         return result;
     }
+    result.stamp = stampFromStat(info);
     QByteArray bytes;
     bytes.reserve(qsizetype(info.st_size) + 1);
     char buffer[64 * 1024];
@@ -193,9 +208,7 @@ QString ProfileStore::SetFilePath(const QString& name) const
 
 QString ProfileStore::currentFilePath() const
 {
-    if (useSetFile)
-        return SetFilePath(setFileName);
-    return joinPath(settingsFolder(), storeName + kIniSuffix);
+    return useSetFile ? SetFilePath(setFileName) : settingsFilePath();
 }
 
 IniFileRead ProfileStore::ReadSetFile(const QString& name) const
@@ -254,9 +267,8 @@ bool ProfileStore::writeDocument(const QString& path, const IniDocument& doc)
     return IniFile::replaceFileAtomically(path, doc.toBytes());
 }
 
-bool ProfileStore::WriteProfileValues(const IniValues& values, bool freshFile)
+bool ProfileStore::writeValues(const QString& path, const IniValues& values, bool freshFile, FileStamp* stamp)
 {
-    const QString path = currentFilePath();
     if (path.isEmpty())
         return false;
     const IniFileRead existing = ReadIniFile(path);
@@ -268,8 +280,11 @@ bool ProfileStore::WriteProfileValues(const IniValues& values, bool freshFile)
     if (freshFile) {
         doc = IniDocument::withSection(sectionName(), values);
         // Rewriting an unchanged file costs a disk flush for nothing.
-        if (existing.document && existing.document->toBytes() == doc.toBytes())
+        if (existing.document && existing.document->toBytes() == doc.toBytes()) {
+            if (stamp)
+                *stamp = existing.stamp;
             return true;
+        }
     } else {
         doc = existing.document.value_or(IniDocument());
         for (const auto& [key, value] : values) {
@@ -277,7 +292,41 @@ bool ProfileStore::WriteProfileValues(const IniValues& values, bool freshFile)
                 return false;
         }
     }
-    return writeDocument(path, doc);
+    if (!writeDocument(path, doc))
+        return false;
+    if (stamp)
+        *stamp = StampOf(path).value_or(FileStamp());
+    return true;
+}
+
+bool ProfileStore::WriteProfileValues(const IniValues& values, bool freshFile)
+{
+    return writeValues(currentFilePath(), values, freshFile, nullptr);
+}
+
+bool ProfileStore::WriteSetFileValues(const QString& name, const IniValues& values, bool freshFile, FileStamp* stamp)
+{
+    return writeValues(SetFilePath(name), values, freshFile, stamp);
+}
+
+QString ProfileStore::settingsFilePath() const
+{
+    return joinPath(settingsFolder(), storeName + kIniSuffix);
+}
+
+bool ProfileStore::WriteSettingsValues(const IniValues& values)
+{
+    return writeValues(settingsFilePath(), values, false, nullptr);
+}
+
+IniFileRead ProfileStore::ReadSettingsFile() const
+{
+    return ReadIniFile(settingsFilePath());
+}
+
+std::optional<FileStamp> ProfileStore::SetFileStamp(const QString& name) const
+{
+    return StampOf(SetFilePath(name));
 }
 
 bool ProfileStore::WriteProfileString(const QString& key, const QString& value)
@@ -336,11 +385,13 @@ SetFolderScan ProfileStore::ScanSetFolder() const
         }
         const QByteArray path = encodedFolder + '/' + fileName;
         struct stat info;
-        if (::lstat(path.constData(), &info) != 0)
-            continue; // gone since the folder was listed
-        // A link to a set file is a set file.
+        // A link to a set file is a set file. Only what cannot be followed is looked at again, to tell a
+        // file gone since the folder was listed from a broken link: one call per set with many sets.
         if (::stat(path.constData(), &info) != 0) {
-            skip(fileName, SetFileProblem::Unreadable, errno);
+            const int error = errno;
+            if (::lstat(path.constData(), &info) != 0)
+                continue;
+            skip(fileName, SetFileProblem::Unreadable, error);
             continue;
         }
         if (!S_ISREG(info.st_mode)) {

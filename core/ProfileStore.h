@@ -36,10 +36,23 @@ struct SkippedSetFile
     QString message() const;
 };
 
+// One version of a file, told apart without reading it: a write, or a replacement by rename, gives another.
+struct FileStamp
+{
+    qint64 size = -1;
+    qint64 modifiedNs = 0;
+    quint64 device = 0;
+    quint64 inode = 0;
+
+    bool operator==(const FileStamp&) const = default;
+};
+
 // What reading a whole INI file gave: the document, or why there is none.
 struct IniFileRead
 {
     std::optional<IniDocument> document;
+    // The version of the file that was read.
+    FileStamp stamp;
     // NotRegularFile or Unreadable when there is no document.
     SetFileProblem problem = SetFileProblem::None;
     // The system's error number when the file could not be opened or read.
@@ -61,8 +74,18 @@ public:
     // Empty base folders mean the user's configuration and documents folders.
     explicit ProfileStore(const QString& storeName, const QString& settingsBase = {}, const QString& setBase = {});
 
+    // The current file of the per-key reads and writes below; the settings file unless a set file is chosen.
+    // Only the set collection and the settings use these; everyone else goes through them.
     void SelectSettingsFile();
     void SelectSetFile(const QString& name);
+
+    // Writes keys of a set's file, or of the settings file, whatever file is current, which stays so. With
+    // stamp, the version of the file now there is given back on success.
+    bool WriteSetFileValues(const QString& name, const IniValues& values, bool freshFile, FileStamp* stamp = nullptr);
+    bool WriteSettingsValues(const IniValues& values);
+    IniFileRead ReadSettingsFile() const;
+    // The version of a set's file now on disk, without reading it; none when there is no such file.
+    std::optional<FileStamp> SetFileStamp(const QString& name) const;
 
     QString ReadProfileString(const QString& key, const QString& defaultValue) const;
     qint32 ReadProfileInt(const QString& key, qint32 defaultValue) const;
@@ -90,6 +113,7 @@ public:
 
     // Path of the current file; empty for a set name that cannot be a file name.
     QString currentFilePath() const;
+    QString settingsFilePath() const;
     QString settingsFolder() const;
     QString setFolder() const;
     QString sectionName() const;
@@ -98,6 +122,7 @@ public:
     static bool isValidSetName(const QString& name);
     // Reads an INI file whole. Refuses anything but a regular file, and never blocks on a pipe.
     static IniFileRead ReadIniFile(const QString& path);
+    static std::optional<FileStamp> StampOf(const QString& path);
 
     bool useSetFile = false;
     qint32 location = 0;
@@ -106,6 +131,7 @@ public:
 
 private:
     bool writeDocument(const QString& path, const IniDocument& doc);
+    bool writeValues(const QString& path, const IniValues& values, bool freshFile, FileStamp* stamp);
 
     QString m_settingsBase;
     QString m_setBase;

@@ -19,7 +19,17 @@ namespace {
 // What each set's file held when this program last read or wrote it, by set id. A set that is unchanged
 // here but whose file has changed since was changed by another program (velmora-run's last-run stamp,
 // another window), and saving everything must not write the old values back over that.
-QHash<quint32, IniValues> valuesOnDisk;
+struct KnownFile
+{
+    // The stored form of the set, without its id, which loading may have given anew.
+    IniValues values;
+    // The version of the file that held them, so saving can tell without reading it whether the file
+    // changed since.
+    FileStamp stamp;
+    // Whether the file holds exactly what a save would write, so saving an unchanged set has nothing to do.
+    bool asWritten = false;
+};
+QHash<quint32, KnownFile> knownFiles;
 
 // The stored form of a set, without its id, which loading may have given anew.
 IniValues storedForm(const BackupSet& set)
@@ -32,22 +42,53 @@ IniValues storedForm(const BackupSet& set)
 // What the last load found in the set folder but did not load.
 QList<SkippedSetFile> skippedSetFiles;
 
-// The smallest id above every one in use, or, once the largest possible id is taken, the smallest
-// unused one: an id never wraps round to 0, which means "no id".
-quint32 freeId(const QSet<quint32>& used)
+// Gives ids not in use, each in constant time: the one above the largest so far, or, once the largest
+// possible id is taken, the smallest unused one, searched from where the last search ended. An id never
+// wraps round to 0, which means "no id".
+class IdGiver
 {
-    const quint32 largest = used.isEmpty() ? 0 : *std::max_element(used.begin(), used.end());
-    if (largest < std::numeric_limits<quint32>::max())
-        return largest + 1;
-    quint32 id = 1;
-    while (used.contains(id))
-        ++id;
-    return id;
-}
+public:
+    explicit IdGiver(QSet<quint32> used = {})
+        : m_used(std::move(used))
+    {
+        for (quint32 id : std::as_const(m_used))
+            m_largest = std::max(m_largest, id);
+    }
+
+    // Takes the id if it is one and is free.
+    bool take(quint32 id)
+    {
+        if (id == 0 || m_used.contains(id))
+            return false;
+        m_used.insert(id);
+        m_largest = std::max(m_largest, id);
+        return true;
+    }
+
+    quint32 give()
+    {
+        quint32 id;
+        if (m_largest < std::numeric_limits<quint32>::max()) {
+            id = m_largest + 1;
+        } else {
+            while (m_used.contains(m_nextLow))
+                ++m_nextLow;
+            id = m_nextLow;
+        }
+        take(id);
+        return id;
+    }
+
+private:
+    QSet<quint32> m_used;
+    quint32 m_largest = 0;
+    quint32 m_nextLow = 1;
+};
 
 QSet<quint32> idsOf(const QList<BackupSet>& sets)
 {
     QSet<quint32> ids;
+    ids.reserve(sets.size());
     for (const BackupSet& set : sets)
         ids.insert(set.id);
     return ids;
@@ -56,24 +97,9 @@ QSet<quint32> idsOf(const QList<BackupSet>& sets)
 BackupSet setFromDocument(const IniDocument& doc)
 {
     const QString section = g_profileStore->sectionName();
-    auto text = [&](const char* key, const QString& fallback = {}) {
-        return doc.value(section, QLatin1String(key)).value_or(fallback);
-    };
-    auto number
-        = [&](const char* key, qint32 fallback) { return ParseProfileInt(text(key, QString::number(fallback))); };
     BackupSet set;
-    set.id = ParseSetId(text("nID")).value_or(0);
-    set.name = text("name");
-    set.arcName = text("arcname");
-    set.source = text("source");
-    set.target = text("target");
-    SplitList(set.exPathList, text("exPathList"), kListSeparator);
-    SplitList(set.exTypeList, text("exTypeList"), kListSeparator);
-    set.solid = number("Solid", 0) != 0;
-    set.backupType = number("BackupType", 0);
-    set.arcType = number("ArcType", 0);
-    set.compLevel = number("CompLevel", 2);
-    set.lastRun = text("lastrun");
+    for (const SetFileKey& key : SetFileKeys())
+        SetFieldFromText(set, key, doc.value(section, key.key).value_or(key.fileDefault));
     return set;
 }
 
@@ -81,48 +107,67 @@ BackupSet setFromDocument(const IniDocument& doc)
 std::optional<BackupSet> readSetFile(const QString& name, IniFileRead* read = nullptr)
 {
     IniFileRead result = g_profileStore->ReadSetFile(name);
+    std::optional<BackupSet> set;
+    if (result.document) {
+        set = setFromDocument(*result.document);
+        // The file is the set: a damaged or missing "name" must neither hide it nor send its next save to
+        // another file.
+        set->name = name;
+    }
     if (read)
-        *read = result;
-    if (!result.document)
-        return std::nullopt;
-    BackupSet set = setFromDocument(*result.document);
-    // The file is the set: a damaged or missing "name" must neither hide it nor send its next save to
-    // another file.
-    set.name = name;
+        *read = std::move(result);
     return set;
 }
 
+// Whether the document holds exactly what saving the set would write.
+bool holdsAsWritten(const IniDocument& doc, const BackupSet& set)
+{
+    return doc.toBytes() == IniDocument::withSection(g_profileStore->sectionName(), BackupSetFileValues(set)).toBytes();
+}
+
+KnownFile knownFile(const BackupSet& set, const FileStamp& stamp, bool asWritten)
+{
+    return {storedForm(set), stamp, asWritten};
+}
+
+struct LoadedSet
+{
+    BackupSet set;
+    KnownFile file;
+};
+
 // Every set needs an id of its own. Ids the files hold are kept, the first file's where two share one,
 // so that a file without an id cannot take the id another file holds; the others get new ones.
-void giveDistinctIds(QList<BackupSet>& sets)
+void giveDistinctIds(QList<LoadedSet>& sets)
 {
-    QSet<quint32> used;
+    IdGiver ids;
     QList<qsizetype> withoutId;
     for (qsizetype i = 0; i < sets.size(); ++i) {
-        if (sets.at(i).id == 0 || used.contains(sets.at(i).id))
+        if (!ids.take(sets.at(i).set.id))
             withoutId.append(i);
-        else
-            used.insert(sets.at(i).id);
     }
     for (qsizetype i : std::as_const(withoutId)) {
-        sets[i].id = freeId(used);
-        used.insert(sets.at(i).id);
+        sets[i].set.id = ids.give();
+        // The file holds another id than the set now has.
+        sets[i].file.asWritten = false;
     }
 }
 
-QList<BackupSet> ReadAllSetFiles(QList<SkippedSetFile>& skipped)
+QList<LoadedSet> ReadAllSetFiles(QList<SkippedSetFile>& skipped)
 {
     const SetFolderScan scan = g_profileStore->ScanSetFolder();
     skipped = scan.skipped;
-    QList<BackupSet> sets;
+    QList<LoadedSet> sets;
     sets.reserve(scan.names.size());
     for (const QString& name : scan.names) {
         IniFileRead read;
-        if (std::optional<BackupSet> set = readSetFile(name, &read))
-            sets.append(std::move(*set));
-        else if (!read.missing()) // one that is gone since the folder was listed was deleted, not skipped
+        if (std::optional<BackupSet> set = readSetFile(name, &read)) {
+            KnownFile file = knownFile(*set, read.stamp, holdsAsWritten(*read.document, *set));
+            sets.append({std::move(*set), std::move(file)});
+        } else if (!read.missing()) { // one that is gone since the folder was listed was deleted, not skipped
             skipped.append(g_profileStore->DescribeSkippedSetFile(
                 (name + QStringLiteral(".ini")).toUtf8(), read.problem, read.error));
+        }
     }
     std::sort(skipped.begin(), skipped.end(),
         [](const SkippedSetFile& a, const SkippedSetFile& b) { return a.fileName < b.fileName; });
@@ -130,10 +175,32 @@ QList<BackupSet> ReadAllSetFiles(QList<SkippedSetFile>& skipped)
     return sets;
 }
 
-bool WriteSetFile(const BackupSet& set, bool freshFile)
+// Writes the set's file; on success what is known of the file follows. Call without backupSetsMutex held.
+bool writeSetFile(const BackupSet& set, bool freshFile)
 {
-    g_profileStore->SelectSetFile(set.name);
-    return g_profileStore->WriteProfileValues(BackupSetFileValues(set), freshFile);
+    FileStamp stamp;
+    if (!g_profileStore->WriteSetFileValues(set.name, BackupSetFileValues(set), freshFile, &stamp))
+        return false;
+    QMutexLocker lock(&backupSetsMutex());
+    // A write of some keys only leaves the others as they were, so the file may still differ from a save.
+    knownFiles.insert(set.id, knownFile(set, stamp, freshFile));
+    return true;
+}
+
+// The record as reading back its written file gives it: lists as they are stored.
+BackupSet asStored(const BackupSet& record)
+{
+    BackupSet set;
+    for (const SetFileKey& key : SetFileKeys())
+        SetFieldFromText(set, key, FieldText(record, key));
+    set.name = record.name;
+    return set;
+}
+
+QString failedPath(const QString& setName)
+{
+    const QString path = g_profileStore->SetFilePath(setName);
+    return path.isEmpty() ? setName : path;
 }
 
 // The record of the set with this name, letter case aside; call with backupSetsMutex held.
@@ -156,24 +223,11 @@ QMutex& backupSetsMutex()
 
 IniValues BackupSetFileValues(const BackupSet& set)
 {
-    meSortStringArray types = set.exTypeList;
-    meSortStringArray paths = set.exPathList;
-    SortList(types);
-    SortList(paths);
-    return {
-        {QStringLiteral("nID"), QString::number(set.id)},
-        {QStringLiteral("name"), set.name},
-        {QStringLiteral("arcname"), set.arcName},
-        {QStringLiteral("source"), set.source},
-        {QStringLiteral("target"), set.target},
-        {QStringLiteral("exTypeList"), JoinList(types, kListSeparator)},
-        {QStringLiteral("exPathList"), JoinList(paths, kListSeparator)},
-        {QStringLiteral("ArcType"), QString::number(set.arcType)},
-        {QStringLiteral("CompLevel"), QString::number(set.compLevel)},
-        {QStringLiteral("Solid"), set.solid ? QStringLiteral("1") : QStringLiteral("0")},
-        {QStringLiteral("BackupType"), QString::number(set.backupType)},
-        {QStringLiteral("lastrun"), set.lastRun},
-    };
+    IniValues values;
+    values.reserve(SetFileKeys().size());
+    for (const SetFileKey& key : SetFileKeys())
+        values.append({key.key, FieldText(set, key)});
+    return values;
 }
 
 BackupSet* FindBackupSet(quint32 id)
@@ -197,7 +251,7 @@ bool GetBackupSet(quint32 id, BackupSet& out)
 
 quint32 NewBackupSetId()
 {
-    return freeId(idsOf(backupSets));
+    return IdGiver(idsOf(backupSets)).give();
 }
 
 std::optional<quint32> ParseSetId(const QString& text)
@@ -232,11 +286,17 @@ void LoadAllBackupSets(SetLoad mode)
     if (mode == SetLoad::ClearSaveLeftovers)
         g_profileStore->RemoveSaveLeftovers();
     QList<SkippedSetFile> skipped;
-    QList<BackupSet> sets = ReadAllSetFiles(skipped);
+    QList<LoadedSet> loaded = ReadAllSetFiles(skipped);
+    QList<BackupSet> sets;
+    sets.reserve(loaded.size());
+    QHash<quint32, KnownFile> files;
+    files.reserve(loaded.size());
+    for (LoadedSet& one : loaded) {
+        files.insert(one.set.id, std::move(one.file));
+        sets.append(std::move(one.set));
+    }
     QMutexLocker lock(&backupSetsMutex());
-    valuesOnDisk.clear();
-    for (const BackupSet& set : std::as_const(sets))
-        valuesOnDisk.insert(set.id, storedForm(set));
+    knownFiles = std::move(files);
     backupSets = std::move(sets);
     skippedSetFiles = std::move(skipped);
 }
@@ -245,18 +305,6 @@ QList<SkippedSetFile> SkippedSetFiles()
 {
     QMutexLocker lock(&backupSetsMutex());
     return skippedSetFiles;
-}
-
-void LoadBackupSet()
-{
-    const IniFileRead read = ProfileStore::ReadIniFile(g_profileStore->currentFilePath());
-    BackupSet set = setFromDocument(read.document.value_or(IniDocument()));
-    QMutexLocker lock(&backupSetsMutex());
-    const QSet<quint32> used = idsOf(backupSets);
-    if (set.id == 0 || used.contains(set.id))
-        set.id = freeId(used);
-    backupSets.append(set);
-    valuesOnDisk.insert(set.id, storedForm(set));
 }
 
 std::optional<BackupSet> ReloadBackupSet(const QString& name)
@@ -279,7 +327,8 @@ std::optional<BackupSet> ReloadBackupSet(const QString& name)
             }
         }
     }
-    std::optional<BackupSet> set = readSetFile(fileName);
+    IniFileRead read;
+    std::optional<BackupSet> set = readSetFile(fileName, &read);
     QMutexLocker lock(&backupSetsMutex());
     const auto record = id
         ? std::find_if(backupSets.begin(), backupSets.end(), [&](const BackupSet& other) { return other.id == *id; })
@@ -287,20 +336,22 @@ std::optional<BackupSet> ReloadBackupSet(const QString& name)
     if (!set) {
         if (record != backupSets.end()) {
             backupSets.erase(record);
-            valuesOnDisk.remove(*id);
+            knownFiles.remove(*id);
         }
         return std::nullopt;
     }
+    const quint32 idInFile = set->id;
     if (record != backupSets.end()) {
         set->id = *id;
         *record = *set;
     } else {
         const QSet<quint32> used = idsOf(backupSets);
         if (set->id == 0 || used.contains(set->id))
-            set->id = freeId(used);
+            set->id = IdGiver(used).give();
         backupSets.append(*set);
     }
-    valuesOnDisk.insert(set->id, storedForm(*set));
+    knownFiles.insert(
+        set->id, knownFile(*set, read.stamp, set->id == idInFile && holdsAsWritten(*read.document, *set)));
     return set;
 }
 
@@ -322,55 +373,78 @@ bool StampSetFileLastRun(const QString& setName, const QString& value)
     if (!read.document || !read.document->setValue(g_profileStore->sectionName(), key, value)
         || !IniFile::replaceFileAtomically(path, read.document->toBytes()))
         return false;
+    const FileStamp stamp = ProfileStore::StampOf(path).value_or(FileStamp());
 
     QMutexLocker lock(&backupSetsMutex());
     BackupSet* set = findByName(fileName);
     if (!set)
         return true;
     // Known and held values change alike: a set unchanged here stays unchanged, so saving everything
-    // at close sees the file differ from what it knows and leaves it alone.
-    const auto known = valuesOnDisk.find(set->id);
-    if (known != valuesOnDisk.end()) {
-        for (auto& [storedKey, storedValue] : *known) {
+    // at close leaves the file, and what other programs changed in it, alone.
+    const auto known = knownFiles.find(set->id);
+    if (known != knownFiles.end()) {
+        for (auto& [storedKey, storedValue] : known->values) {
             if (storedKey == key)
                 storedValue = value;
         }
+        // Only when the file was the version known is the stamped one known too; one changed by others
+        // meanwhile keeps an outdated version here, so saving at close leaves it alone.
+        if (known->stamp == read.stamp)
+            known->stamp = stamp;
     }
     set->lastRun = value;
     return true;
 }
 
-void SaveBackupSet(quint32 id)
+bool SaveBackupSet(quint32 id)
 {
     BackupSet set;
     if (!GetBackupSet(id, set)) {
         userMessages().showMessage(LoadFormattedString(103, QString::number(id)));
-        return;
+        return false;
     }
-    if (WriteSetFile(set, false))
-        valuesOnDisk.insert(id, storedForm(set));
+    return writeSetFile(set, false);
 }
 
-void SaveAllBackupSets()
+bool SaveAllBackupSets(QStringList* failedFiles)
 {
-    QList<BackupSet> sets;
+    QList<BackupSet> toWrite;
     {
         QMutexLocker lock(&backupSetsMutex());
-        sets = backupSets;
-    }
-    // Each file is replaced whole in one step, so no moment leaves a set without its file.
-    for (const BackupSet& set : sets) {
-        const auto known = valuesOnDisk.constFind(set.id);
-        if (known != valuesOnDisk.cend() && *known == storedForm(set)) {
-            const std::optional<BackupSet> onDisk = readSetFile(set.name);
-            // Changed or removed by another program since: its version stays.
-            if (!onDisk || storedForm(*onDisk) != *known)
+        for (const BackupSet& set : std::as_const(backupSets)) {
+            const auto known = knownFiles.constFind(set.id);
+            if (known == knownFiles.cend() || known->values != storedForm(set)) {
+                toWrite.append(set);
                 continue;
+            }
+            // Unchanged here: a file that holds what a save would write needs nothing. Any other is
+            // brought to the saved form only while it is still the version read; one changed or removed by
+            // another program since keeps that program's version. Told by a look at the file, not a read.
+            if (!known->asWritten && g_profileStore->SetFileStamp(set.name) == known->stamp)
+                toWrite.append(set);
         }
-        if (WriteSetFile(set, true))
-            valuesOnDisk.insert(set.id, storedForm(set));
-        g_profileStore->SelectSettingsFile();
     }
+    bool allWritten = true;
+    // Each file is replaced whole in one step, so no moment leaves a set without its file.
+    for (const BackupSet& set : std::as_const(toWrite)) {
+        if (writeSetFile(set, true))
+            continue;
+        allWritten = false;
+        if (failedFiles)
+            failedFiles->append(failedPath(set.name));
+    }
+    return allWritten;
+}
+
+bool SetEveryDestination(const QString& location, QStringList* failedFiles)
+{
+    {
+        QMutexLocker lock(&backupSetsMutex());
+        for (BackupSet& set : backupSets)
+            set.target = location;
+    }
+    // Written at once: nothing read later from the files may bring the old destinations back.
+    return SaveAllBackupSets(failedFiles);
 }
 
 quint32 AddBackupSet(const BackupSet& record)
@@ -392,38 +466,46 @@ quint32 AddBackupSet(const BackupSet& record)
     return set.id;
 }
 
-void UpdateBackupSet(const BackupSet& record)
+bool UpdateBackupSet(const BackupSet& record)
 {
     BackupSet old;
     if (!GetBackupSet(record.id, old)) {
         ShowStringMessage(102);
-        return;
+        return false;
     }
     // A rename never writes over another set's file.
     if (old.name != record.name) {
-        g_profileStore->SelectSetFile(record.name);
-        const QString newPath = g_profileStore->currentFilePath();
-        g_profileStore->SelectSettingsFile();
+        const QString newPath = g_profileStore->SetFilePath(record.name);
         if (newPath.isEmpty() || QFileInfo::exists(newPath)) {
             ShowStringMessage(102);
-            return;
+            return false;
         }
     }
     // The new file is in place before the old one goes: a failed write leaves the set as it was.
-    const bool written = WriteSetFile(record, true);
-    g_profileStore->SelectSettingsFile();
-    if (written && old.name != record.name)
+    if (!writeSetFile(record, true))
+        return false;
+    if (old.name != record.name)
         g_profileStore->DeleteSetFile(old.name);
-    LoadAllBackupSets();
+    // Only this record changes, to what its file now holds.
+    const BackupSet stored = asStored(record);
+    QMutexLocker lock(&backupSetsMutex());
+    if (BackupSet* set = FindBackupSet(record.id))
+        *set = stored;
+    return true;
 }
 
-void DeleteBackupSet(quint32 id)
+bool DeleteBackupSet(quint32 id)
 {
     BackupSet set;
     if (!GetBackupSet(id, set)) {
         ShowStringMessage(107);
-        return;
+        return false;
     }
-    g_profileStore->DeleteSetFile(set.name);
-    LoadAllBackupSets();
+    // A file that is still there after a failed delete keeps its set.
+    if (!g_profileStore->DeleteSetFile(set.name) && QFileInfo::exists(g_profileStore->SetFilePath(set.name)))
+        return false;
+    QMutexLocker lock(&backupSetsMutex());
+    backupSets.removeIf([&](const BackupSet& other) { return other.id == id; });
+    knownFiles.remove(id);
+    return true;
 }

@@ -34,8 +34,6 @@ enum class SetLoad
 void LoadAllBackupSets(SetLoad mode = SetLoad::ClearSaveLeftovers);
 // The entries of the set folder named like set files that the last LoadAllBackupSets did not load.
 QList<SkippedSetFile> SkippedSetFiles();
-// Reads the current file of the profile store as one more set.
-void LoadBackupSet();
 // Reads the set's file now and puts what it holds in place of the set's record, which keeps its id (a
 // set not in the collection is added). Gives nullopt, and drops the record, when the file is gone or
 // cannot be read. The name is found without regard to letter case.
@@ -44,12 +42,21 @@ std::optional<BackupSet> ReloadBackupSet(const QString& name);
 // creates it. The record and what is known of the file follow, so a later SaveAllBackupSets writes
 // nothing back over what other programs changed in the file. False when nothing was written.
 bool StampSetFileLastRun(const QString& setName, const QString& value);
-void SaveBackupSet(quint32 id);
-void SaveAllBackupSets();
+// Writes the set's keys into its file. False, with nothing changed, when that failed.
+bool SaveBackupSet(quint32 id);
+// Writes every set changed since it was read, each file whole, and every file not yet in the form a save
+// gives that no other program changed since. False when a file could not be written; its path is then
+// added to failedFiles.
+bool SaveAllBackupSets(QStringList* failedFiles = nullptr);
+// Gives every set this destination and saves them all, as SaveAllBackupSets.
+bool SetEveryDestination(const QString& location, QStringList* failedFiles = nullptr);
 // Returns the id given to the new set.
 quint32 AddBackupSet(const BackupSet& record);
-void UpdateBackupSet(const BackupSet& record);
-void DeleteBackupSet(quint32 id);
+// Writes the record over its set (renaming the file when the name changed) and changes only that record.
+// False when the set is gone, the new name is taken, or the file could not be written.
+bool UpdateBackupSet(const BackupSet& record);
+// Deletes the set's file and the set. False when the set is gone or its file could not be deleted.
+bool DeleteBackupSet(quint32 id);
 
 // The keys of a set file, in the order they are written.
 IniValues BackupSetFileValues(const BackupSet& set);

@@ -1,9 +1,14 @@
 #include "Settings.h"
 
 #include "ProfileStore.h"
+#include "SetCollection.h"
+#include "StringTable.h"
+#include "UserMessages.h"
 
 #include <QMutex>
 #include <QMutexLocker>
+
+#include <variant>
 
 qint32 defaultArcType = 0;
 qint32 defaultCompLevel = 0;
@@ -31,31 +36,91 @@ void setPathTo7zExe(const QString& path)
     pathTo7zExeValue = path;
 }
 
-void LoadSettings()
+namespace {
+
+// A setting kept behind its own accessors rather than in a plain variable.
+struct TextAccess
 {
-    ProfileStore& store = *g_profileStore;
-    store.SelectSettingsFile();
-    defaultArcType = store.ReadProfileInt(QStringLiteral("DefaultArcType"), 1);
-    defaultCompLevel = store.ReadProfileInt(QStringLiteral("DefaultCompLevel"), 3);
-    defaultArcLocation = store.ReadProfileString(QStringLiteral("DefaultArcLocation"), QString());
-    setPathTo7zExe(store.ReadProfileString(QStringLiteral("PathTo7zExe"), kDefaultPathTo7zExe));
-    minorUpdatedNumber = store.ReadProfileInt(QStringLiteral("MinorUpdatedNumber"), 10);
-    langID = store.ReadProfileInt(QStringLiteral("LangID"), 0);
-    roboPathXP = store.ReadProfileString(QStringLiteral("RoboPathXP"), kDefaultRoboPathXP);
+    QString (*get)();
+    void (*set)(const QString&);
+};
+
+// One key of the settings file: its name, where its value lives (its type), and the value when it is missing.
+struct SettingKey
+{
+    QString key;
+    std::variant<qint32*, QString*, TextAccess> value;
+    QString defaultValue;
+};
+
+// Every setting, in the order they are read and written.
+const QList<SettingKey>& settingKeys()
+{
+    static const QList<SettingKey> keys = {
+        {QStringLiteral("DefaultArcType"), &defaultArcType, QStringLiteral("1")},
+        {QStringLiteral("DefaultCompLevel"), &defaultCompLevel, QStringLiteral("3")},
+        {QStringLiteral("DefaultArcLocation"), &defaultArcLocation, QString()},
+        {QStringLiteral("PathTo7zExe"), TextAccess {&pathTo7zExe, &setPathTo7zExe}, kDefaultPathTo7zExe},
+        {QStringLiteral("MinorUpdatedNumber"), &minorUpdatedNumber, QStringLiteral("10")},
+        {QStringLiteral("LangID"), &langID, QStringLiteral("0")},
+        {QStringLiteral("RoboPathXP"), &roboPathXP, kDefaultRoboPathXP},
+    };
+    return keys;
 }
 
-void SaveSettings()
+void setFromText(const SettingKey& key, const QString& text)
 {
-    ProfileStore& store = *g_profileStore;
-    store.SelectSettingsFile();
+    if (auto number = std::get_if<qint32*>(&key.value))
+        **number = ParseProfileInt(text);
+    else if (auto value = std::get_if<QString*>(&key.value))
+        **value = text;
+    else
+        std::get<TextAccess>(key.value).set(text);
+}
+
+QString textOf(const SettingKey& key)
+{
+    if (auto number = std::get_if<qint32*>(&key.value))
+        return QString::number(**number);
+    if (auto value = std::get_if<QString*>(&key.value))
+        return **value;
+    return std::get<TextAccess>(key.value).get();
+}
+
+} // namespace
+
+void LoadSettings()
+{
+    // The file is read once, whole; a missing or unreadable one gives every default.
+    const IniFileRead read = g_profileStore->ReadSettingsFile();
+    const IniDocument doc = read.document.value_or(IniDocument());
+    const QString section = g_profileStore->sectionName();
+    for (const SettingKey& key : settingKeys())
+        setFromText(key, doc.value(section, key.key).value_or(key.defaultValue));
+}
+
+bool SaveSettings()
+{
     // One replacement of the file for all seven keys, in the order they are read.
-    store.WriteProfileValues({
-        {QStringLiteral("DefaultArcType"), QString::number(defaultArcType)},
-        {QStringLiteral("DefaultCompLevel"), QString::number(defaultCompLevel)},
-        {QStringLiteral("DefaultArcLocation"), defaultArcLocation},
-        {QStringLiteral("PathTo7zExe"), pathTo7zExe()},
-        {QStringLiteral("MinorUpdatedNumber"), QString::number(minorUpdatedNumber)},
-        {QStringLiteral("LangID"), QString::number(langID)},
-        {QStringLiteral("RoboPathXP"), roboPathXP},
-    });
+    IniValues values;
+    for (const SettingKey& key : settingKeys())
+        values.append({key.key, textOf(key)});
+    return g_profileStore->WriteSettingsValues(values);
+}
+
+QString SettingsFilePath()
+{
+    return g_profileStore->settingsFilePath();
+}
+
+bool SaveSetsAndSettings()
+{
+    QStringList failed;
+    SaveAllBackupSets(&failed);
+    if (!SaveSettings())
+        failed.append(SettingsFilePath());
+    if (failed.isEmpty())
+        return true;
+    userMessages().showMessage(LoadStringById(201).arg(failed.join(QLatin1Char('\n'))), UserMessages::Icon::Error);
+    return false;
 }

@@ -19,4 +19,11 @@ inline const QString kDefaultPathTo7zExe = QStringLiteral("/usr/bin/7zz");
 inline const QString kDefaultRoboPathXP = QStringLiteral("/usr/bin/rsync");
 
 void LoadSettings();
-void SaveSettings();
+// False when the settings file could not be written.
+bool SaveSettings();
+// Path of the settings file, for messages.
+QString SettingsFilePath();
+
+// Saves every changed set and the settings, as the window does when it closes. A file that could not be
+// written is named to the user in one message. False when one could not.
+bool SaveSetsAndSettings();

@@ -113,6 +113,8 @@ constexpr TableEntry kStringTable[] = {
         QT_TRANSLATE_NOOP("StringTable",
             "the run took longer than its time limit of %1 seconds and was stopped. The previous backup was left "
             "as it was.")},
+    // %1 is the paths of the files, one a line.
+    {201, QT_TRANSLATE_NOOP("StringTable", "These files could not be saved, and their changes are lost:\n%1")},
 };
 
 const TableEntry* findEntry(int id)

@@ -137,13 +137,7 @@ void COptionsDlg::OnUpdateAll()
         return;
     // The location counts even when the copies field is refused.
     takeFields();
-    {
-        QMutexLocker lock(&backupSetsMutex());
-        for (BackupSet& set : backupSets)
-            set.target = m_location;
-    }
-    // Written at once: a later reload of the collection must not bring the old destinations back.
-    SaveAllBackupSets();
+    SetEveryDestination(m_location);
     m_setsChanged = true;
 }
 

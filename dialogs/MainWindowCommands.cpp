@@ -2,7 +2,6 @@
 
 #include "COptionsDlg.h"
 #include "CSetPropDlg.h"
-#include "ProfileStore.h"
 #include "SetCollection.h"
 #include "Settings.h"
 
@@ -16,9 +15,7 @@ bool NewSetCommand(QWidget* owner)
     if (dialog.exec() != QDialog::Accepted)
         return false;
     const quint32 id = AddBackupSet(dialog.m_set);
-    g_profileStore->SelectSetFile(dialog.m_set.name);
     SaveBackupSet(id);
-    g_profileStore->SelectSettingsFile();
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include "Jobs.h"
 #include "LastRun.h"
 #include "MirrorCommand.h"
+#include "ProfileStore.h"
 #include "SetCollection.h"
 #include "StoreLock.h"
 #include "StringTable.h"
@@ -184,9 +185,12 @@ ExitStatus runHeld(const QStringList& setNames, bool all)
 {
     JobRunner runner;
     const StopSignals stopSignals(runner);
-    // The wait may have been long, and the window may have changed the sets meanwhile; this load also
-    // clears what killed saves left.
-    LoadAllBackupSets();
+    // The wait may have been long, and the window may have changed the sets meanwhile. Every set is read
+    // again just before it runs; only --all lists them all again. What killed saves left is cleared.
+    if (all)
+        LoadAllBackupSets();
+    else
+        g_profileStore->RemoveSaveLeftovers();
     const QStringList names = all ? AllSetNames() : setNames;
     int failures = 0;
     int warnings = 0;

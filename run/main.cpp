@@ -28,7 +28,6 @@ QString quotedList(const QStringList& names)
 void openStore()
 {
     g_profileStore = new ProfileStore(QStringLiteral("Velmora"));
-    g_profileStore->SelectSettingsFile();
     LoadSettings();
     ApplyInterfaceLanguage(langID, ModuleFolder() + QStringLiteral("translations"));
     LoadAllBackupSets(SetLoad::ChangeNothing);

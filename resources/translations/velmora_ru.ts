@@ -744,5 +744,12 @@
         <source>the run took longer than its time limit of %1 seconds and was stopped. The previous backup was left as it was.</source>
         <translation>запуск длился дольше отведённого ему времени (%1 с) и был остановлен. Предыдущая резервная копия осталась как была.</translation>
     </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="112"/>
+        <source>These files could not be saved, and their changes are lost:
+%1</source>
+        <translation>Эти файлы не удалось сохранить, их изменения потеряны:
+%1</translation>
+    </message>
 </context>
 </TS>

@@ -39,7 +39,6 @@ protected:
         set.arcType = arcType;
         set.backupType = backupType;
         SaveBackupSet(AddBackupSet(set));
-        g_profileStore->SelectSettingsFile();
     }
     void open()
     {

@@ -23,8 +23,7 @@ protected:
     quint32 addAndSave(const BackupSet& set)
     {
         const quint32 id = AddBackupSet(set);
-        SaveBackupSet(id);
-        g_profileStore->SelectSettingsFile();
+        EXPECT_TRUE(SaveBackupSet(id));
         return id;
     }
 };
@@ -167,14 +166,25 @@ TEST_F(SetCollectionTest, UnknownIdsAreReportedAndChangeNothing)
     EXPECT_EQ(backupSets.size(), 1);
 }
 
-TEST_F(SetCollectionTest, ChangesOfOtherSetsSinceTheLastSaveAreLostOnReload)
+TEST_F(SetCollectionTest, DeletingOrUpdatingASetLeavesTheOtherRecordsAsTheyAre)
 {
     const quint32 a = addAndSave(makeSet("a"));
     const quint32 b = addAndSave(makeSet("b"));
+    const quint32 c = addAndSave(makeSet("c"));
     FindBackupSet(a)->lastRun = "2026-12-07";
-    DeleteBackupSet(b);
-    ASSERT_EQ(backupSets.size(), 1);
-    EXPECT_EQ(FindBackupSet(a)->lastRun, "0");
+    EXPECT_TRUE(DeleteBackupSet(b));
+    ASSERT_EQ(backupSets.size(), 2);
+    EXPECT_FALSE(QFileInfo::exists(setFile("b")));
+    BackupSet renamed = *FindBackupSet(c);
+    renamed.name = "d";
+    renamed.exTypeList = {"*.z", "*.a"};
+    EXPECT_TRUE(UpdateBackupSet(renamed));
+    EXPECT_EQ(FindBackupSet(a)->lastRun, "2026-12-07");
+    // The updated record is what its file now holds: the new name, lists as stored.
+    EXPECT_EQ(FindBackupSet(c)->name, "d");
+    EXPECT_EQ(FindBackupSet(c)->exTypeList, QStringList({"*.a", "*.z"}));
+    EXPECT_FALSE(QFileInfo::exists(setFile("c")));
+    EXPECT_TRUE(QFileInfo::exists(setFile("d")));
 }
 
 TEST_F(SetCollectionTest, DeletingAnUnsavedSetDropsItQuietly)
@@ -329,4 +339,78 @@ TEST_F(SetCollectionTest, ReloadingOneSetTakesItsFileAsItIsNow)
     EXPECT_EQ(added->name, "New");
     EXPECT_NE(added->id, 4u);
     EXPECT_EQ(backupSets.size(), 2);
+}
+
+TEST_F(SetCollectionTest, AMissingKeyReadsItsFileDefaultWhileANewRecordHasItsOwn)
+{
+    writeSetFile("bare", "nID=3\n");
+    LoadAllBackupSets();
+    const BackupSet* bare = FindBackupSet(3);
+    ASSERT_NE(bare, nullptr);
+    EXPECT_EQ(bare->name, "bare");
+    EXPECT_EQ(bare->compLevel, 2);
+    EXPECT_EQ(bare->arcType, 0);
+    EXPECT_FALSE(bare->solid);
+    EXPECT_EQ(bare->backupType, 0);
+    EXPECT_EQ(bare->lastRun, "");
+    EXPECT_TRUE(bare->exTypeList.isEmpty());
+    const BackupSet fresh;
+    EXPECT_EQ(fresh.compLevel, 3);
+    EXPECT_EQ(fresh.lastRun, "0");
+
+    // Every field goes out and comes back under the same key.
+    BackupSet full = makeSet("full");
+    full.exTypeList = {"*.a", "*.b"};
+    full.exPathList = {"/x/", "y/"};
+    full.arcType = 1;
+    full.compLevel = 5;
+    full.solid = true;
+    full.backupType = MirrorCopying;
+    const quint32 id = addAndSave(full);
+    ASSERT_TRUE(StampSetFileLastRun("full", "2026-12-07"));
+    full.id = id;
+    full.lastRun = "2026-12-07";
+    LoadAllBackupSets();
+    ASSERT_NE(FindBackupSet(id), nullptr);
+    EXPECT_EQ(*FindBackupSet(id), full);
+}
+
+TEST_F(SetCollectionTest, TenThousandSetsGetDistinctIdsEvenPastTheLargestId)
+{
+    QDir().mkpath(home.setFolder());
+    constexpr int count = 10000;
+    for (int i = 0; i < count; ++i) {
+        // A third without an id, a third sharing one, a third with their own; one holds the largest id.
+        const QByteArray id = i == 5 ? "4294967295" : i % 3 == 0 ? "" : i % 3 == 1 ? "7" : QByteArray::number(i);
+        writeSetFile(QString::number(i), "nID=" + id + "\n");
+    }
+    LoadAllBackupSets();
+    ASSERT_EQ(backupSets.size(), count);
+    QSet<quint32> ids;
+    for (const BackupSet& set : std::as_const(backupSets))
+        ids.insert(set.id);
+    EXPECT_EQ(ids.size(), count);
+    EXPECT_FALSE(ids.contains(0));
+    EXPECT_TRUE(ids.contains(4294967295u));
+    EXPECT_FALSE(ids.contains(NewBackupSetId()));
+}
+
+TEST_F(SetCollectionTest, FilesThatCannotBeSavedAtCloseAreNamedToTheUser)
+{
+    const quint32 a = addAndSave(makeSet("a"));
+    addAndSave(makeSet("b"));
+    FindBackupSet(a)->source = "/changed";
+    // A folder where the set file and the settings folder should be: neither can be written.
+    QFile::remove(setFile("a"));
+    ASSERT_TRUE(QDir().mkpath(setFile("a")));
+    const QString settingsFolder = QFileInfo(home.settingsFile()).absolutePath();
+    QDir(settingsFolder).removeRecursively();
+    writeFile(settingsFolder, "not a folder");
+
+    EXPECT_FALSE(SaveSetsAndSettings());
+    ASSERT_EQ(messages.messages().size(), 1);
+    const QString message = messages.messages().first();
+    EXPECT_TRUE(message.contains(setFile("a"))) << message.toStdString();
+    EXPECT_TRUE(message.contains(home.settingsFile())) << message.toStdString();
+    EXPECT_FALSE(message.contains(setFile("b"))) << message.toStdString();
 }

@@ -22,10 +22,8 @@ protected:
     void click(int id) const { dialog->findChild<QPushButton*>(QStringLiteral("ctl%1").arg(id))->click(); }
     QString storedTarget(const QString& name) const
     {
-        g_profileStore->SelectSetFile(name);
-        const QString target = g_profileStore->ReadProfileString("target", "?");
-        g_profileStore->SelectSettingsFile();
-        return target;
+        const IniFileRead read = g_profileStore->ReadSetFile(name);
+        return read.document ? read.document->value(g_profileStore->sectionName(), "target").value_or("?") : "?";
     }
 
     std::unique_ptr<COptionsDlg> dialog;

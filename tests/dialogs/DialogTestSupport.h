@@ -64,7 +64,6 @@ protected:
         set.target = target;
         const quint32 id = AddBackupSet(set);
         SaveBackupSet(id);
-        g_profileStore->SelectSettingsFile();
         return id;
     }
 

@@ -342,7 +342,6 @@ TEST_F(JobsTest, UpdateAllRunsEverySetByItsTypeAndReportsFailuresOnce)
     broken.arcName = QStringLiteral("broken");
     broken.source = home.filePath("no such folder");
     SaveBackupSet(AddBackupSet(broken));
-    g_profileStore->SelectSettingsFile();
 
     ASSERT_TRUE(StartUpdateAll());
     ASSERT_TRUE(WaitForJobThread(60000));

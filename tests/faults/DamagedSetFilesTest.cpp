@@ -105,9 +105,8 @@ TEST_F(DamagedSetFilesTest, KeysAreNeverWrittenIntoWhatIsNoRegularFile)
     ASSERT_EQ(::mkfifo((folder + "/pipe.ini").constData(), 0644), 0);
     ASSERT_EQ(::symlink("/dev/zero", (folder + "/zero.ini").constData()), 0);
     for (const char* name : {"pipe", "zero"}) {
-        g_profileStore->SelectSetFile(name);
-        EXPECT_FALSE(g_profileStore->WriteProfileString("lastrun", "2026-12-07")) << name;
-        EXPECT_EQ(g_profileStore->ReadProfileString("lastrun", "none"), "none") << name;
+        EXPECT_FALSE(g_profileStore->WriteSetFileValues(name, {{"lastrun", "2026-12-07"}}, false)) << name;
+        EXPECT_FALSE(g_profileStore->ReadSetFile(name).document) << name;
         EXPECT_FALSE(StampSetFileLastRun(name, "2026-12-07")) << name;
         EXPECT_EQ(ReloadBackupSet(name), std::nullopt) << name;
     }
@@ -116,10 +115,8 @@ TEST_F(DamagedSetFilesTest, KeysAreNeverWrittenIntoWhatIsNoRegularFile)
     ASSERT_EQ(::mkfifo(QFile::encodeName(home.filePath("elsewhere/pipe")).constData(), 0644), 0);
     ASSERT_TRUE(QFile::link(home.filePath("elsewhere/pipe"), setFile("linked pipe")));
     for (const char* name : {"pipe", "linked pipe"}) {
-        g_profileStore->SelectSetFile(name);
-        EXPECT_FALSE(g_profileStore->WriteProfileValues({{"name", name}}, true)) << name;
+        EXPECT_FALSE(g_profileStore->WriteSetFileValues(name, {{"name", name}}, true)) << name;
     }
-    g_profileStore->SelectSettingsFile();
     struct stat info;
     ASSERT_EQ(::lstat((folder + "/pipe.ini").constData(), &info), 0);
     EXPECT_TRUE(S_ISFIFO(info.st_mode));

@@ -68,7 +68,6 @@ protected:
     void openStoreHere()
     {
         g_profileStore = new ProfileStore(QStringLiteral("Velmora"));
-        g_profileStore->SelectSettingsFile();
         LoadSettings();
         LoadAllBackupSets();
     }

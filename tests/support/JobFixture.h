@@ -60,7 +60,6 @@ protected:
         set.arcType = arcType;
         const quint32 id = AddBackupSet(set);
         SaveBackupSet(id);
-        g_profileStore->SelectSettingsFile();
         return id;
     }
     QString fullArchive() const { return destination + "/docs.7z"; }

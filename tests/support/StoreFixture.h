@@ -16,7 +16,6 @@ protected:
     void SetUp() override
     {
         g_profileStore = new ProfileStore(QStringLiteral("Velmora"));
-        g_profileStore->SelectSettingsFile();
         backupSets.clear();
         defaultArcLocation.clear();
         minorUpdatedNumber = 10;

@@ -56,6 +56,8 @@ qintptr CTextProgressCtrl::SendMessage(quint32 message, quintptr wParam, qintptr
         return old;
     }
     case PBM_GETRANGE:
+        // The message's integer argument carries the caller's pointer, as the message interface defines.
+        // NOLINTNEXTLINE(performance-no-int-to-ptr)
         if (auto* pair = reinterpret_cast<Range*>(lParam))
             *pair = range();
         return wParam ? m_minimum : m_maximum;

@@ -99,12 +99,12 @@ void ArchiveJobOverTool(benchmark::State& state)
         QElapsedTimer timer;
         timer.start();
         ArchiveJob(id);
-        const double jobTime = timer.nsecsElapsed() / 1e9;
+        const double jobTime = double(timer.nsecsElapsed()) / 1e9;
         jobSeconds += jobTime;
         QFile::remove(g_scratchArchivePath);
         timer.restart();
         runByHand(command);
-        toolSeconds += timer.nsecsElapsed() / 1e9;
+        toolSeconds += double(timer.nsecsElapsed()) / 1e9;
         QFile::remove(g_scratchArchivePath);
         state.SetIterationTime(jobTime);
     }
@@ -128,13 +128,13 @@ void MirrorJobOverTool(benchmark::State& state)
         QElapsedTimer timer;
         timer.start();
         MirrorJob(id);
-        const double jobTime = timer.nsecsElapsed() / 1e9;
+        const double jobTime = double(timer.nsecsElapsed()) / 1e9;
         jobSeconds += jobTime;
         QDir(mirror).removeRecursively();
         QDir().mkdir(mirror);
         timer.restart();
         runByHand(command);
-        toolSeconds += timer.nsecsElapsed() / 1e9;
+        toolSeconds += double(timer.nsecsElapsed()) / 1e9;
         state.SetIterationTime(jobTime);
     }
     state.counters["job_s"] = jobSeconds / double(state.iterations());
@@ -177,12 +177,12 @@ void RunnerForwardingOverCat(benchmark::State& state)
         QElapsedTimer timer;
         timer.start();
         ExecuteCommand(command);
-        const double runnerTime = timer.nsecsElapsed() / 1e9;
+        const double runnerTime = double(timer.nsecsElapsed()) / 1e9;
         runnerSeconds += runnerTime;
         timer.restart();
         QProcess::execute(
             QStringLiteral("/bin/sh"), {QStringLiteral("-c"), tool + QStringLiteral(" | cat >/dev/null")});
-        catSeconds += timer.nsecsElapsed() / 1e9;
+        catSeconds += double(timer.nsecsElapsed()) / 1e9;
         state.SetIterationTime(runnerTime);
     }
     SetRunOutputListener({});

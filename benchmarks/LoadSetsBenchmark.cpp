@@ -38,8 +38,8 @@ void LoadThousandSets(benchmark::State& state)
         LoadAllBackupSets();
         benchmark::DoNotOptimize(backupSets.size());
     }
-    state.counters["per_set_us"] = benchmark::Counter(
-        double(state.iterations()) * state.range(0) / 1e6, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["per_set_us"] = benchmark::Counter(double(state.iterations()) * double(state.range(0)) / 1e6,
+        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
     g_profileStore = nullptr;
 }
 BENCHMARK(LoadThousandSets)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);

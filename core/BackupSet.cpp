@@ -159,8 +159,8 @@ int CompareFolded(const QString& a, const QString& b)
 void SortList(meStringArray& list)
 {
     // A stable sort gives exactly the order of a bubble sort that swaps only strictly greater pairs.
-    std::stable_sort(list.begin(), list.end(),
-                     [](const QString& a, const QString& b) { return CompareFolded(a, b) < 0; });
+    std::stable_sort(
+        list.begin(), list.end(), [](const QString& a, const QString& b) { return CompareFolded(a, b) < 0; });
 }
 
 namespace {

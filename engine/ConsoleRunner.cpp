@@ -21,7 +21,7 @@ namespace {
 constexpr int kQuietWaitMs = 50;
 constexpr int kPipeBytes = 1 << 20;
 // A cut moves at most this far to fall on a line's start or end.
-constexpr qsizetype kLineSearchBytes = 64 * 1024;
+constexpr qsizetype kLineSearchBytes = qsizetype(64) * 1024;
 
 QMutex listenerMutex;
 RunOutputListener outputListener;

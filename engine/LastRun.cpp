@@ -16,7 +16,7 @@ namespace {
 constexpr qsizetype kHeadChars = kLastRunTextChars / 2;
 constexpr qsizetype kTailChars = kLastRunTextChars / 2;
 // A cut moves at most this far to fall on a line's start or end.
-constexpr qsizetype kLineSearchChars = 64 * 1024;
+constexpr qsizetype kLineSearchChars = qsizetype(64) * 1024;
 
 // A text that keeps its first and its last part and counts what it left out between them.
 struct BoundedText

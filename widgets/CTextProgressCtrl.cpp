@@ -56,6 +56,8 @@ qintptr CTextProgressCtrl::SendMessage(quint32 message, quintptr wParam, qintptr
         return old;
     }
     case PBM_GETRANGE:
+        // The message's integer argument carries the caller's pointer, as the message interface defines.
+        // NOLINTNEXTLINE(performance-no-int-to-ptr)
         if (auto* pair = reinterpret_cast<Range*>(lParam))
             *pair = range();
         return wParam ? m_minimum : m_maximum;
@@ -315,7 +317,7 @@ void CTextProgressCtrl::paintBar(QPainter& painter) const
 
     // Lengths in 64 bits so that extreme marquee positions and sizes cannot overflow.
     const qint64 length = vertical ? bar.height() : bar.width();
-    const qint64 reach = qint64(std::trunc(std::clamp(length * done, -1e12, 1e12)));
+    const qint64 reach = qint64(std::trunc(std::clamp(double(length) * done, -1e12, 1e12)));
     Span before {0, 0, false};
     Span filled {0, reach};
     Span after {reach, length};

@@ -8,7 +8,8 @@ DialogUnits::DialogUnits(const QFont& font)
 {
     const QFontMetricsF metrics(font);
     // The classic average width: the width of the 52 Latin letters divided by 52.
-    m_charWidth = metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) / 52.0;
+    m_charWidth
+        = metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) / 52.0;
     m_lineHeight = int(std::ceil(metrics.height()));
 }
 

@@ -31,8 +31,8 @@ TEST(BackupSetRecord, NewRecordTakesDestinationFromSettingAtConstruction)
 TEST(BackupSetRecord, LevelAndTypeTablesGiveEmptyTextOutsideTheirRange)
 {
     BackupSet set;
-    const std::pair<int, const char*> levels[] = {{0, "0"}, {1, "1"}, {2, "3"}, {3, "5"}, {4, "7"}, {5, "9"},
-                                                  {6, ""},  {-1, ""}};
+    const std::pair<int, const char*> levels[]
+        = {{0, "0"}, {1, "1"}, {2, "3"}, {3, "5"}, {4, "7"}, {5, "9"}, {6, ""}, {-1, ""}};
     for (auto [index, text] : levels) {
         set.compLevel = index;
         EXPECT_EQ(CompLevelSwitch(set), QString::fromLatin1(text)) << index;

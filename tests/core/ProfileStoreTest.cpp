@@ -28,8 +28,8 @@ TEST_F(ProfileStoreTest, SetFilesLiveInTheDocumentsFolderNeverBesideTheSettings)
 
 TEST_F(ProfileStoreTest, IntegersReadTheWayAtoiDoes)
 {
-    writeFile(home.settingsFile(),
-              "[Velmora Project file]\na=12abc\nb=abc\nc= -7\nd=+3\ne=99999999999\nf=-99999999999\n");
+    writeFile(
+        home.settingsFile(), "[Velmora Project file]\na=12abc\nb=abc\nc= -7\nd=+3\ne=99999999999\nf=-99999999999\n");
     EXPECT_EQ(g_profileStore->ReadProfileInt("a", 5), 12);
     EXPECT_EQ(g_profileStore->ReadProfileInt("b", 5), 0);
     EXPECT_EQ(g_profileStore->ReadProfileInt("c", 5), -7);
@@ -49,8 +49,8 @@ TEST_F(ProfileStoreTest, MissingFileOrKeyGivesTheDefault)
 TEST_F(ProfileStoreTest, NamesThatAreNoFileNamesNeitherReadWriteNorDelete)
 {
     writeFile(home.filePath("Documents/Quorvane/outside.ini"), "[Velmora Project file]\nname=outside\n");
-    for (const QString& name : {QString(), QStringLiteral("."), QStringLiteral(".."), QStringLiteral("../outside"),
-                               QStringLiteral("a/b")}) {
+    for (const QString& name :
+        {QString(), QStringLiteral("."), QStringLiteral(".."), QStringLiteral("../outside"), QStringLiteral("a/b")}) {
         g_profileStore->SelectSetFile(name);
         EXPECT_EQ(g_profileStore->ReadProfileString("name", "dflt"), "dflt") << name.toStdString();
         EXPECT_FALSE(g_profileStore->WriteProfileString("name", "evil")) << name.toStdString();

@@ -23,15 +23,15 @@ TEST_F(SettingsTest, SaveAppendsTheSevenKeysInOrderBelowTheFirstLine)
     langID = 1;
     SaveSettings();
     EXPECT_EQ(readFile(home.settingsFile()),
-              "PathTo7zExe=C:\\Program Files\\7-Zip\\7zG.exe\n"
-              "[Velmora Project file]\n"
-              "DefaultArcType=1\n"
-              "DefaultCompLevel=3\n"
-              "DefaultArcLocation=/media/My Disk\n"
-              "PathTo7zExe=/usr/bin/7zz\n"
-              "MinorUpdatedNumber=10\n"
-              "LangID=1\n"
-              "RoboPathXP=/usr/bin/rsync\n");
+        "PathTo7zExe=C:\\Program Files\\7-Zip\\7zG.exe\n"
+        "[Velmora Project file]\n"
+        "DefaultArcType=1\n"
+        "DefaultCompLevel=3\n"
+        "DefaultArcLocation=/media/My Disk\n"
+        "PathTo7zExe=/usr/bin/7zz\n"
+        "MinorUpdatedNumber=10\n"
+        "LangID=1\n"
+        "RoboPathXP=/usr/bin/rsync\n");
     langID = 0;
     LoadSettings();
     EXPECT_EQ(langID, 1);

@@ -1,5 +1,5 @@
-#include "Settings.h"
 #include "StringTable.h"
+#include "Settings.h"
 
 #include <QCoreApplication>
 #include <QTranslator>

@@ -292,7 +292,7 @@ void LoadAllBackupSets(SetLoad mode)
     QHash<quint32, KnownFile> files;
     files.reserve(loaded.size());
     for (LoadedSet& one : loaded) {
-        files.insert(one.set.id, std::move(one.file));
+        files.insert(one.set.id, one.file);
         sets.append(std::move(one.set));
     }
     QMutexLocker lock(&backupSetsMutex());

@@ -28,7 +28,7 @@ void removeIfPresent(const QString& path)
 std::optional<bool> archiveHasEntries(const QString& program, const QString& archive)
 {
     // An archive without entries is a few dozen bytes; anything larger holds something.
-    if (QFileInfo(archive).size() > 64 * 1024)
+    if (QFileInfo(archive).size() > qint64(64) * 1024)
         return true;
     // Not through the console runner: this look is no part of the run's log.
     QProcess list;

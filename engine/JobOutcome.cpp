@@ -16,13 +16,6 @@ bool toolRan(JobOutcome outcome)
 
 } // namespace
 
-int JobResult::threadResult() const
-{
-    if (outcome == JobOutcome::Done || outcome == JobOutcome::ToolFailed || outcome == JobOutcome::PlaceFailed)
-        return exitCode;
-    return 1;
-}
-
 QString JobFailureReason(const JobResult& result)
 {
     return result.reason;

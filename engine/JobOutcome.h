@@ -42,8 +42,6 @@ struct JobResult
     bool succeeded() const { return outcome == JobOutcome::Done; }
     // The backup was made, but the tool reported files it could not take.
     bool hasWarnings() const { return succeeded() && exitCode != 0; }
-    // The thread result of the classic job procedures: the tool's exit code, or 1 when it could not run.
-    int threadResult() const;
 };
 
 // The one-line reason for a failed set, without the set's name.

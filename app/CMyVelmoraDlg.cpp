@@ -7,6 +7,7 @@
 #include "CTextProgressCtrl.h"
 #include "DialogUnits.h"
 #include "JobEvents.h"
+#include "JobRunner.h"
 #include "Jobs.h"
 #include "MainWindowCommands.h"
 #include "ProfileStore.h"
@@ -29,7 +30,12 @@
 #include <QTimer>
 #include <QUrl>
 
-bool g_jobRunning = false;
+const JobRunningState g_jobRunning;
+
+JobRunningState::operator bool() const
+{
+    return JobRunner::shared().isRunning();
+}
 
 namespace {
 
@@ -68,7 +74,11 @@ CMyVelmoraDlg::CMyVelmoraDlg(QWidget* parent)
             [lines] { userMessages().showMessage(lines.join(QLatin1Char('\n')), UserMessages::Icon::Warning); });
     }
     SetJobEventReceiver(this);
-    g_jobRunning = false;
+    // started() comes on the thread that starts the job, finished() on the job's thread: both only prompt a
+    // look at the runner, so a late finished() of an earlier job cannot clear the state of a newer one.
+    JobRunner& runner = JobRunner::shared();
+    connect(&runner, &JobRunner::started, this, &CMyVelmoraDlg::updateBusy);
+    connect(&runner, &JobRunner::finished, this, &CMyVelmoraDlg::updateBusy);
     m_progress->setText(LoadStringById(122));
     m_progress->SendMessage(PBX_SHOWPERCENT, 0);
 }
@@ -262,9 +272,12 @@ bool CMyVelmoraDlg::takeSelection()
     return true;
 }
 
-void CMyVelmoraDlg::setBusy(bool busy)
+void CMyVelmoraDlg::updateBusy()
 {
-    g_jobRunning = busy;
+    const bool busy = bool(g_jobRunning);
+    if (busy == m_shownBusy)
+        return;
+    m_shownBusy = busy;
     for (QPushButton* button : {m_run, m_updateAll, m_viewLog, m_new, m_delete, m_properties})
         button->setEnabled(!busy);
     for (QAction* action : std::as_const(m_busyActions))
@@ -283,13 +296,9 @@ bool CMyVelmoraDlg::event(QEvent* event)
 {
     switch (int(event->type())) {
     case WM_BACKUP_STARTED:
-        if (m_jobDepth++ == 0)
-            setBusy(true);
-        return true;
     case WM_BACKUP_FINISHED:
-        if (m_jobDepth > 0 && --m_jobDepth == 0)
-            setBusy(false);
-        else if (m_jobDepth > 0)
+        // A set of a run of several starts or ends: the run goes on, and copying is over.
+        if (m_shownBusy)
             m_progress->setText(LoadStringById(123));
         return true;
     case WM_BACKUP_COPYING:
@@ -428,7 +437,7 @@ void CMyVelmoraDlg::OnAbout()
 void CMyVelmoraDlg::closeEvent(QCloseEvent* event)
 {
     // A running job still uses the store and sends its events here: the window waits for it to end.
-    if (g_jobRunning || IsJobRunning()) {
+    if (IsJobRunning()) {
         userMessages().showMessage(
             tr("A backup is running. Velmora can be closed when it has finished."), UserMessages::Icon::Warning);
         event->ignore();

@@ -13,8 +13,12 @@ class QMenu;
 class QMenuBar;
 class QPushButton;
 
-// True while a job runs; changed only on the window's thread.
-extern bool g_jobRunning;
+// True while a job of the program's runner runs: read from the runner each time, so it never disagrees with it.
+struct JobRunningState
+{
+    explicit operator bool() const;
+};
+extern const JobRunningState g_jobRunning;
 
 class CMyVelmoraDlg : public QDialog
 {
@@ -63,7 +67,8 @@ private:
     void updateLanguageChecks();
     // Takes the first selected row's set id into g_selectedSetId; false when no row is selected.
     bool takeSelection();
-    void setBusy(bool busy);
+    // Shows the runner's state: buttons and commands off, marquee and "working" while its job runs.
+    void updateBusy();
     QAction* addCommand(QMenu* menu, int id, const QString& text, void (CMyVelmoraDlg::*handler)());
 
     QMenuBar* m_menuBar = nullptr;
@@ -81,8 +86,7 @@ private:
     QAction* m_english = nullptr;
     // Commands that start a job or change the collection: refused while a job runs.
     QList<QAction*> m_busyActions;
-    // Job events nest: Update All encloses the events of each of its sets.
-    int m_jobDepth = 0;
+    bool m_shownBusy = false;
 };
 
 // Saves every set and the settings, then frees the profile store: the last thing the window does.

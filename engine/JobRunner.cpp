@@ -53,13 +53,23 @@ void JobRunner::setReportsResults(bool report)
 
 void JobRunner::stop()
 {
-    if (m_running.load())
+    if (isRunning())
         m_control.requestStop();
 }
 
 bool JobRunner::isRunning() const
 {
-    return m_running.load();
+    return JobSlot::holder() == this;
+}
+
+bool JobRunner::isAnyRunning()
+{
+    return JobSlot::holder() != nullptr;
+}
+
+bool JobRunner::canStart()
+{
+    return JobSlot::isFree();
 }
 
 JobResult JobRunner::lastResult() const
@@ -71,21 +81,19 @@ JobResult JobRunner::lastResult() const
 // Takes the slot and readies the control for a new run.
 bool JobRunner::begin()
 {
-    if (!JobSlot::tryAcquire())
+    if (!JobSlot::tryTake(this))
         return false;
     m_control.reset();
     const qint64 limit = m_timeLimitSeconds.load();
     if (limit > 0)
         m_control.setDeadline(QDeadlineTimer(std::chrono::seconds(limit)));
-    m_running.store(true);
     emit started();
     return true;
 }
 
 void JobRunner::end(const JobResult& result)
 {
-    m_running.store(false);
-    JobSlot::release();
+    JobSlot::release(this);
     emit finished(result);
 }
 
@@ -245,11 +253,10 @@ bool RunBackupSet()
         return false;
     }
     // Refused before the question, also while another program runs a backup, so nobody confirms in vain.
-    if (JobSlot::isBusy() || !JobSlot::tryAcquire()) {
+    if (!JobRunner::canStart()) {
         ReportJobResult(JobRefused());
         return false;
     }
-    JobSlot::release();
     if (!userMessages().askOkCancel(LoadFormattedString(104, set.name)))
         return false;
     JobRunner& runner = JobRunner::shared();
@@ -307,18 +314,13 @@ void StampLastRun()
 
 bool IsJobRunning()
 {
-    return JobSlot::isBusy();
+    return JobRunner::isAnyRunning();
 }
 
 bool WaitForJobThread(int timeoutMs)
 {
-    QDeadlineTimer deadline(timeoutMs < 0 ? QDeadlineTimer::Forever : QDeadlineTimer(timeoutMs));
-    if (!JobRunner::shared().wait(timeoutMs))
-        return false;
-    // The slot is released as the thread's last step.
-    while (JobSlot::isBusy() && !deadline.hasExpired())
-        QThread::msleep(1);
-    return true;
+    // The thread gives the slot back before it ends, so once it has ended the runner is idle.
+    return JobRunner::shared().wait(timeoutMs);
 }
 
 JobResult LastJobResult()

@@ -56,8 +56,12 @@ public:
     // Asks the running job to end: its tool gets SIGTERM, and SIGKILL a few seconds later if still running.
     // What the job half wrote is removed and the previous backup stays. Nothing when no job runs.
     void stop();
-    // Whether a job of this runner runs.
+    // Whether a job of this runner runs: true from just before started() until just before finished().
     bool isRunning() const;
+    // Whether a job of any runner runs in this program.
+    static bool isAnyRunning();
+    // Whether a job could start now: none runs in this program and no other program holds the store's lock.
+    static bool canStart();
     // Waits for the job started last on the worker thread, handling events meanwhile (the job events need
     // the receiver's thread). False when the wait timed out.
     bool wait(int timeoutMs = -1);
@@ -83,7 +87,6 @@ private:
     RunControl m_control;
     std::atomic<qint64> m_timeLimitSeconds {0};
     std::atomic<bool> m_reportsResults {false};
-    std::atomic<bool> m_running {false};
     mutable QMutex m_mutex;
     std::unique_ptr<QThread> m_thread;
     JobResult m_lastResult;

@@ -6,29 +6,40 @@
 
 namespace {
 
-std::atomic<bool> busy {false};
+std::atomic<const JobRunner*> holderRunner {nullptr};
 
 } // namespace
 
-bool JobSlot::tryAcquire()
+bool JobSlot::tryTake(const JobRunner* runner)
 {
-    bool expected = false;
-    if (!busy.compare_exchange_strong(expected, true))
+    const JobRunner* expected = nullptr;
+    if (!holderRunner.compare_exchange_strong(expected, runner))
         return false;
     if (!StoreLock::acquire(StoreLock::Wait::No)) {
-        busy.store(false);
+        holderRunner.store(nullptr);
         return false;
     }
     return true;
 }
 
-void JobSlot::release()
+void JobSlot::release(const JobRunner* runner)
 {
+    if (holderRunner.load() != runner)
+        return;
     StoreLock::release();
-    busy.store(false);
+    holderRunner.store(nullptr);
 }
 
-bool JobSlot::isBusy()
+const JobRunner* JobSlot::holder()
 {
-    return busy.load();
+    return holderRunner.load();
+}
+
+bool JobSlot::isFree()
+{
+    if (holderRunner.load())
+        return false;
+    // Held for a moment only: the lock nests, and another process sees it as taken for that moment at most.
+    StoreLockHold hold;
+    return hold.held();
 }

@@ -1,16 +1,21 @@
 #pragma once
 
-// One job at a time in the whole program: the archive job, the mirror job and Update All share the
-// job-state globals and the texts of the last run, so a job asked for while another runs is refused.
-// The slot also holds the store's lock, so a job another Velmora program runs on the same store refuses
-// it too.
+// The runner's record of which of its kind carries out a job: one job at a time in the whole program, since
+// the archive job, the mirror job and Update All share the job-state globals and the texts of the last run.
+// The slot also holds the store's lock, so a job another Velmora program runs on the same store refuses it
+// too. Only JobRunner uses it; everyone else asks a runner.
+
+class JobRunner;
 
 class JobSlot
 {
 public:
-    // Takes the slot when it is free here and the store's lock is not held by another process; never waits.
-    static bool tryAcquire();
-    static void release();
-    // Whether a job of this process holds the slot.
-    static bool isBusy();
+    // Gives the slot to the runner when no runner holds it and the store's lock is not held by another
+    // process; never waits.
+    static bool tryTake(const JobRunner* runner);
+    static void release(const JobRunner* runner);
+    // The runner whose job holds the slot; nullptr when none does.
+    static const JobRunner* holder();
+    // Whether a take would succeed now; takes nothing.
+    static bool isFree();
 };

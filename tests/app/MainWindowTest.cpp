@@ -2,19 +2,49 @@
 #include "CMyVelmoraDlg.h"
 #include "CTextProgressCtrl.h"
 #include "JobEvents.h"
+#include "JobRunner.h"
 #include "Jobs.h"
 #include "StoreFixture.h"
+#include "ToolTestSupport.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QMenu>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
 #include <sys/stat.h>
+
+#include <functional>
+
+namespace {
+
+// Calls back as each job event reaches the watched window, before the window handles it.
+class JobEventWatcher : public QObject
+{
+public:
+    explicit JobEventWatcher(std::function<void()> onEvent)
+        : m_onEvent(std::move(onEvent))
+    {
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        const int type = int(event->type());
+        if (type == WM_BACKUP_STARTED || type == WM_BACKUP_FINISHED || type == WM_BACKUP_COPYING)
+            m_onEvent();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> m_onEvent;
+};
+
+} // namespace
 
 class MainWindowTest : public StoreFixture
 {
@@ -26,6 +56,7 @@ protected:
     }
     void TearDown() override
     {
+        WaitForJobThread();
         window.reset();
         StoreFixture::TearDown();
     }
@@ -51,10 +82,34 @@ protected:
         ASSERT_EQ(items.size(), 1);
         window->list()->setCurrentItem(items.first());
     }
-    void sendJobEvent(int type)
+    // A set whose job archives a small real tree into home/dest.
+    void addArchiveSet(const QString& name)
     {
-        QEvent event(static_cast<QEvent::Type>(type));
-        QCoreApplication::sendEvent(window.get(), &event);
+        const QString source = home.filePath("src/" + name);
+        makeTree(source, {{"a.txt", "alpha"}, {"sub/b.txt", "beta"}});
+        QDir().mkpath(home.filePath("dest"));
+        BackupSet set;
+        set.name = name;
+        set.arcName = name.toLower();
+        set.source = source;
+        set.target = home.filePath("dest");
+        SaveBackupSet(AddBackupSet(set));
+    }
+    struct Shown
+    {
+        QString text;
+        bool busy = false;
+        bool marquee = false;
+        qsizetype enabledControls = 0;
+    };
+    Shown showing() const
+    {
+        Shown now {window->progress()->text(), bool(g_jobRunning), window->progress()->isMarquee(), 0};
+        for (QWidget* button : jobButtons())
+            now.enabledControls += button->isEnabled() ? 1 : 0;
+        for (QAction* action : jobActions())
+            now.enabledControls += action->isEnabled() ? 1 : 0;
+        return now;
     }
     QList<QWidget*> jobButtons() const
     {
@@ -88,8 +143,10 @@ TEST_F(MainWindowTest, CommandsWithoutASelectionDoNothing)
     EXPECT_EQ(backupSets.size(), 1);
 }
 
-TEST_F(MainWindowTest, BusyStateDisablesEverythingThatStartsAJobOrChangesTheSets)
+TEST_F(MainWindowTest, ARunOfAllSetsKeepsTheWindowBusyFromTheFirstSetToTheLast)
 {
+    addArchiveSet("Docs");
+    addArchiveSet("Photos");
     open();
     for (QWidget* button : jobButtons())
         ASSERT_NE(button, nullptr);
@@ -97,46 +154,61 @@ TEST_F(MainWindowTest, BusyStateDisablesEverythingThatStartsAJobOrChangesTheSets
         ASSERT_NE(action, nullptr);
     EXPECT_EQ(window->progress()->text(), "READY.");
 
-    // Update All encloses each set's own events: no ready moment between two sets.
-    sendJobEvent(WM_BACKUP_STARTED);
-    sendJobEvent(WM_BACKUP_STARTED);
-    sendJobEvent(WM_BACKUP_COPYING);
-    EXPECT_EQ(window->progress()->text(), "COPYING.");
-    sendJobEvent(WM_BACKUP_FINISHED);
-    EXPECT_TRUE(g_jobRunning);
-    EXPECT_EQ(window->progress()->text(), "WORKING.");
-    for (QWidget* button : jobButtons())
-        EXPECT_FALSE(button->isEnabled()) << button->objectName().toStdString();
-    for (QAction* action : jobActions())
-        EXPECT_FALSE(action->isEnabled()) << action->objectName().toStdString();
-    EXPECT_TRUE(window->progress()->isMarquee());
-    EXPECT_EQ(window->progress()->text(), "WORKING.");
+    // What the window shows as each job event reaches it, before it handles the event.
+    QList<Shown> shown;
+    JobEventWatcher watcher([&] { shown.append(showing()); });
+    window->installEventFilter(&watcher);
+    QSignalSpy finished(&JobRunner::shared(), &JobRunner::finished);
+    messages.setNextAnswer(true);
+    window->OnUpdateAll();
+    ASSERT_TRUE(finished.wait(60000));
+    ASSERT_TRUE(WaitForJobThread(5000));
+    QCoreApplication::sendPostedEvents(window.get(), QEvent::MetaCall);
 
-    sendJobEvent(WM_BACKUP_FINISHED);
+    // The run's own pair encloses each set's: started, then per set started, copying, finished.
+    ASSERT_EQ(shown.size(), 8);
+    const QStringList texts {
+        "WORKING.", "WORKING.", "WORKING.", "COPYING.", "WORKING.", "WORKING.", "COPYING.", "WORKING."};
+    for (qsizetype index = 0; index < shown.size(); ++index) {
+        SCOPED_TRACE(index);
+        EXPECT_EQ(shown.at(index).text, texts.at(index));
+        EXPECT_TRUE(shown.at(index).busy);
+        EXPECT_TRUE(shown.at(index).marquee);
+        EXPECT_EQ(shown.at(index).enabledControls, 0);
+    }
+
     EXPECT_FALSE(g_jobRunning);
-    for (QWidget* button : jobButtons())
-        EXPECT_TRUE(button->isEnabled()) << button->objectName().toStdString();
-    for (QAction* action : jobActions())
-        EXPECT_TRUE(action->isEnabled()) << action->objectName().toStdString();
-    EXPECT_FALSE(window->progress()->isMarquee());
+    const Shown after = showing();
+    EXPECT_EQ(after.enabledControls, jobButtons().size() + jobActions().size());
+    EXPECT_FALSE(after.marquee);
     EXPECT_EQ(window->progress()->pos(), 0);
-    EXPECT_EQ(window->progress()->text(), "READY.");
+    EXPECT_EQ(after.text, "READY.");
+    EXPECT_TRUE(QFileInfo::exists(home.filePath("dest/docs.7z")));
+    EXPECT_TRUE(QFileInfo::exists(home.filePath("dest/photos.7z")));
 }
 
 TEST_F(MainWindowTest, WhileBusyADoubleClickRunsNothingAndTheWindowRefusesToClose)
 {
-    addSet("Docs", 0, 0);
+    addArchiveSet("Docs");
     open();
-    sendJobEvent(WM_BACKUP_STARTED);
     select("Docs");
+    messages.setNextAnswer(true);
+    window->OnRun();
+    // The job waits for its first event to be handled here, so it runs until the event loop turns.
+    ASSERT_TRUE(g_jobRunning);
+    EXPECT_FALSE(window->findChild<QPushButton*>(QStringLiteral("ctl1003"))->isEnabled());
     window->OnDoubleClick();
-    EXPECT_TRUE(messages.questions().isEmpty());
+    window->OnRun();
+    EXPECT_EQ(messages.questions().size(), 1) << "only the first run asked";
     EXPECT_EQ(FindBackupSet(backupSets.first().id)->lastRun, "0");
     window->close();
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(messages.messages().size(), 1);
     EXPECT_NE(g_profileStore, nullptr);
-    sendJobEvent(WM_BACKUP_FINISHED);
+    ASSERT_TRUE(WaitForJobThread(60000));
+    QCoreApplication::sendPostedEvents(window.get(), QEvent::MetaCall);
+    EXPECT_FALSE(g_jobRunning);
+    EXPECT_TRUE(window->findChild<QPushButton*>(QStringLiteral("ctl1003"))->isEnabled());
 }
 
 TEST_F(MainWindowTest, ColumnsSplitTheClientWidthInThirds)

@@ -204,3 +204,32 @@ TEST_F(JobRunnerTest, OneRunOverSeveralSetsEndsAtTheStoppedSetAndReportsIt)
     ASSERT_EQ(messages.messages().size(), 1);
     EXPECT_TRUE(messages.messages().first().contains(LoadStringById(190)));
 }
+
+TEST_F(JobRunnerTest, OneJobRunsInTheProgramWhicheverRunnerStartedItAndItsStateFollowsTheSignals)
+{
+    const quint32 id = addSet(FullArchiving);
+    QList<bool> runningWhenSignalled;
+    const auto record = [&] { runningWhenSignalled.append(runner.isRunning()); };
+    QObject::connect(&runner, &JobRunner::started, &runner, record, Qt::DirectConnection);
+    QObject::connect(&runner, &JobRunner::finished, &runner, record, Qt::DirectConnection);
+    QSignalSpy finished(&runner, &JobRunner::finished);
+    ASSERT_TRUE(runner.startSet(id));
+
+    // The job waits for its first event to be handled on this thread, so it still runs here.
+    EXPECT_TRUE(runner.isRunning());
+    EXPECT_TRUE(IsJobRunning());
+    EXPECT_FALSE(JobRunner::canStart());
+    JobRunner other;
+    EXPECT_FALSE(other.isRunning());
+    EXPECT_FALSE(other.startSet(id));
+    EXPECT_EQ(other.runSet(id).outcome, JobOutcome::Refused);
+    EXPECT_EQ(ArchiveJob(id).outcome, JobOutcome::Refused);
+    EXPECT_FALSE(JobRunner::shared().isRunning());
+
+    ASSERT_TRUE(finished.wait(60000));
+    ASSERT_TRUE(runner.wait(5000));
+    EXPECT_EQ(runningWhenSignalled, QList<bool>({true, false}));
+    EXPECT_FALSE(IsJobRunning());
+    EXPECT_TRUE(JobRunner::canStart());
+    EXPECT_EQ(other.runSet(id).outcome, JobOutcome::Done);
+}

@@ -3,7 +3,6 @@
 #include "FolderIdentity.h"
 #include "JobEvents.h"
 #include "JobFixture.h"
-#include "JobSlot.h"
 #include "LastRun.h"
 #include "ToolLocations.h"
 #include "ToolTestSupport.h"
@@ -173,7 +172,7 @@ TEST_F(JobsTest, CancelAtTheQuestionStartsNothing)
 TEST_F(JobsTest, OnlyOneJobRunsAtATime)
 {
     const quint32 id = addSet(FullArchiving);
-    useFake7Zip("sleep 2; exit 0");
+    // The job waits for its first event to be handled on this thread, so it runs until the wait below.
     g_selectedSetId = id;
     messages.setNextAnswer(true);
     ASSERT_TRUE(RunBackupSet());

@@ -1,6 +1,6 @@
 #include "RunTestSupport.h"
 
-#include "JobSlot.h"
+#include "JobRunner.h"
 #include "Jobs.h"
 #include "ProfileStore.h"
 #include "RecordingMessages.h"
@@ -145,7 +145,7 @@ TEST_F(StoreLockTest, WhileARunHoldsTheLockNoWaitAndTheWindowRefuseAndOutputArri
         << refused.errorOutput.toStdString();
 
     openStoreHere();
-    EXPECT_FALSE(JobSlot::tryAcquire());
+    EXPECT_FALSE(JobRunner::canStart());
     RecordingMessages messages;
     messages.setNextAnswer(true);
     g_selectedSetId = backupSets.at(1).id;
@@ -155,8 +155,7 @@ TEST_F(StoreLockTest, WhileARunHoldsTheLockNoWaitAndTheWindowRefuseAndOutputArri
     openGate();
     EXPECT_EQ(finish(*holder).exitCode, 0);
     EXPECT_EQ(starts(), 1) << "neither the refused run nor the window ran M2";
-    ASSERT_TRUE(JobSlot::tryAcquire()) << "the lock is free again when the run has ended";
-    JobSlot::release();
+    EXPECT_TRUE(JobRunner::canStart()) << "the lock is free again when the run has ended";
 }
 
 TEST_F(StoreLockTest, KilledRunWhoseToolStillRunsLeavesTheLockFree)
@@ -224,7 +223,8 @@ TEST_F(StoreLockTest, NoWaitNamesTheWindowWhileItHoldsTheLock)
 {
     useRsync("true");
     openStoreHere();
-    ASSERT_TRUE(JobSlot::tryAcquire());
+    auto hold = std::make_unique<StoreLockHold>();
+    ASSERT_TRUE(hold->held());
 
     const RunOutcome refused = runVelmora({"--no-wait", "M1"});
 
@@ -234,7 +234,7 @@ TEST_F(StoreLockTest, NoWaitNamesTheWindowWhileItHoldsTheLock)
                                                  .arg(QCoreApplication::applicationPid())))
         << refused.errorOutput.toStdString();
     EXPECT_EQ(starts(), 0);
-    JobSlot::release();
+    hold.reset();
     EXPECT_EQ(runVelmora({"--no-wait", "M1"}).exitCode, 0);
 }
 

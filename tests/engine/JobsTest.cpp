@@ -3,6 +3,7 @@
 #include "FolderIdentity.h"
 #include "JobEvents.h"
 #include "JobFixture.h"
+#include "JobRunner.h"
 #include "LastRun.h"
 #include "ToolLocations.h"
 #include "ToolTestSupport.h"
@@ -11,6 +12,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -145,8 +147,10 @@ TEST_F(JobsTest, AReportNamesTheSetTheFailureAndTheExitCode)
     useFake7Zip("exit 2");
     g_selectedSetId = id;
     messages.setNextAnswer(true);
+    QSignalSpy finished(&JobRunner::shared(), &JobRunner::finished);
     ASSERT_TRUE(RunBackupSet());
-    ASSERT_TRUE(WaitForJobThread(60000));
+    ASSERT_TRUE(finished.wait(60000));
+    EXPECT_EQ(finished.at(0).at(0).value<JobResult>().outcome, JobOutcome::ToolFailed);
     ASSERT_EQ(messages.questions(), QStringList({"Run this backup set: 'Docs'?"}));
     ASSERT_EQ(messages.messages().size(), 1);
     const QString report = messages.messages().first();
@@ -342,8 +346,11 @@ TEST_F(JobsTest, UpdateAllRunsEverySetByItsTypeAndReportsFailuresOnce)
     broken.source = home.filePath("no such folder");
     SaveBackupSet(AddBackupSet(broken));
 
+    QSignalSpy finished(&JobRunner::shared(), &JobRunner::finished);
     ASSERT_TRUE(StartUpdateAll());
-    ASSERT_TRUE(WaitForJobThread(60000));
+    ASSERT_TRUE(finished.wait(60000));
+    // The run's result is its last failure.
+    EXPECT_EQ(finished.at(0).at(0).value<JobResult>().setName, "Broken");
     EXPECT_TRUE(QFileInfo::exists(fullArchive()));
     EXPECT_EQ(treeFiles(destination + "/Mirror"), treeFiles(source));
     EXPECT_FALSE(QFileInfo::exists(destination + "/.7z"));

@@ -5,12 +5,6 @@
 #include "MessageBoxes.h"
 #include "ProfileStore.h"
 #include "Settings.h"
-#include "ToolLocations.h"
-
-QString TranslationsFolder()
-{
-    return ModuleFolder() + QStringLiteral("translations");
-}
 
 void CMyVelmoraApp::InitStoreAndLanguage(const QString& settingsBase, const QString& setBase)
 {

@@ -13,6 +13,3 @@ public:
     // Runs the main window until it closes; returns false, after which the program ends.
     bool InitInstance();
 };
-
-// Folder of the translation files beside the program.
-QString TranslationsFolder();

@@ -1,7 +1,7 @@
 #include "ShowHelp.h"
 
 #include "Settings.h"
-#include "ToolLocations.h"
+#include "SpecialFolders.h"
 
 #include <QDesktopServices>
 #include <QFileInfo>

@@ -7,7 +7,6 @@
 #include "SetCollection.h"
 #include "Settings.h"
 #include "StringTable.h"
-#include "ToolLocations.h"
 #include "UserMessages.h"
 
 #include <QComboBox>
@@ -70,7 +69,7 @@ void COptionsDlg::OnInitDialog()
     m_location = defaultArcLocation;
     m_copiesToKeep = minorUpdatedNumber;
     // rsync is no fixed part of the system: the field shows the stored location and stays editable.
-    m_roboPath = RobocopyPath();
+    m_roboPath = roboPathXP;
     showFields();
 }
 

@@ -84,7 +84,7 @@ ArchiveBuild buildArchiveCommand(BackupSet& set, bool preview)
         return build;
     }
 
-    state.fullArchivePath = archivePath(set.target, set.arcName, extension);
+    state.fullArchivePath = FullArchivePath(set);
     // The new full archive is built beside the old one under a hidden name and renamed over it when
     // complete: no copy between disks, and no dependence on the size of the temporary folder.
     state.scratchArchivePath
@@ -205,6 +205,14 @@ QString DateStamp(bool longForm)
 {
     const QDateTime now = QDateTime::currentDateTime();
     return now.toString(longForm ? QStringLiteral("yyyy-MM-dd_HH'h'mm'm'ss's'") : QStringLiteral("yyyy-MM-dd"));
+}
+
+QString FullArchivePath(const BackupSet& set)
+{
+    const QString extension = ArcTypeName(set);
+    if (set.arcName.isEmpty() || extension.isEmpty())
+        return {};
+    return archivePath(set.target, set.arcName, extension);
 }
 
 QString UpdateArchiveName(const QString& arcName)

@@ -9,7 +9,6 @@
 #include "Settings.h"
 #include "Terminal.h"
 #include "TerminalMessages.h"
-#include "ToolLocations.h"
 
 #include <QCoreApplication>
 
@@ -29,7 +28,7 @@ void openStore()
 {
     g_profileStore = new ProfileStore(QStringLiteral("Velmora"));
     LoadSettings();
-    ApplyInterfaceLanguage(langID, ModuleFolder() + QStringLiteral("translations"));
+    ApplyInterfaceLanguage(langID, TranslationsFolder());
     LoadAllBackupSets(SetLoad::ChangeNothing);
 }
 

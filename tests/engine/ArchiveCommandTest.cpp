@@ -106,6 +106,21 @@ TEST_F(ArchiveCommandTest, FourFormsShareOneLayout)
     EXPECT_EQ(BuildArchiveCommand(set = MakeSet("/", target, FullArchiving)).command.workingFolder, "/");
 }
 
+TEST_F(ArchiveCommandTest, FullArchivePathIsWhereTheRunPutsTheArchive)
+{
+    // A destination typed with trailing separators still names the file the run writes.
+    run(FullArchiving, [](BackupSet& s) { s.target += "//"; });
+    EXPECT_EQ(FullArchivePath(set), target + "/docs.7z");
+    EXPECT_EQ(FullArchivePath(set), g_fullArchivePath);
+    EXPECT_TRUE(QFileInfo(FullArchivePath(set)).isFile());
+    BackupSet unnamed = set;
+    unnamed.arcName.clear();
+    EXPECT_EQ(FullArchivePath(unnamed), "");
+    BackupSet untyped = set;
+    untyped.arcType = 99;
+    EXPECT_EQ(FullArchivePath(untyped), "");
+}
+
 TEST_F(ArchiveCommandTest, ModeAndSolidSwitch)
 {
     touch("docs.7z");

@@ -1,5 +1,7 @@
 #include "InterfaceLanguage.h"
 
+#include "SpecialFolders.h"
+
 #include <QCoreApplication>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -39,4 +41,9 @@ bool ApplyInterfaceLanguage(int languageId, const QString& translationsFolder)
     // Qt's own texts: the standard buttons of message boxes.
     installTranslator(QStringLiteral("qtbase_ru"), QLibraryInfo::path(QLibraryInfo::TranslationsPath));
     return installTranslator(QStringLiteral("velmora_ru"), translationsFolder);
+}
+
+QString TranslationsFolder()
+{
+    return ModuleFolder() + QStringLiteral("translations");
 }

@@ -1,0 +1,23 @@
+#pragma once
+
+// Where the program itself and the user's special folders are.
+
+#include <QString>
+
+// The special folders the task properties dialog offers as sources, by their classic numbers.
+enum SpecialFolder : int
+{
+    CSIDL_PERSONAL = 5,
+    CSIDL_FAVORITES = 6,
+    CSIDL_MYMUSIC = 13,
+    CSIDL_DESKTOPDIRECTORY = 16,
+    CSIDL_APPDATA = 26,
+    CSIDL_MYPICTURES = 39,
+};
+
+// Path of a special folder (Favourites stands for the home folder); empty for an unknown number.
+QString SpecialFolderPath(int csidl);
+// Folder of the first Firefox profile, or empty.
+QString FirefoxProfileFolder();
+// Folder of the running program, ending in "/".
+QString ModuleFolder();

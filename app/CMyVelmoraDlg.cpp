@@ -1,6 +1,7 @@
 #include "CMyVelmoraDlg.h"
 
 #include "AppIcons.h"
+#include "ArchiveCommand.h"
 #include "CAboutDlg.h"
 #include "CLogDlg.h"
 #include "CMyListCtrl.h"
@@ -392,11 +393,9 @@ void CMyVelmoraDlg::OnRemoveOldFiles()
         return;
     // The full archive the archive job writes, with its extension; never TARGET/NAME alone, which the
     // program never wrote and may be the user's own file.
-    if (!set.arcName.isEmpty() && !ArcTypeName(set).isEmpty()) {
-        const QString full = set.target + kPathSeparator + set.arcName + QLatin1Char('.') + ArcTypeName(set);
-        if (QFileInfo(full).isFile())
-            QFile::remove(full);
-    }
+    const QString full = FullArchivePath(set);
+    if (!full.isEmpty() && QFileInfo(full).isFile())
+        QFile::remove(full);
     DeleteUpdateArchives(set);
 }
 

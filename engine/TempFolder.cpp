@@ -1,6 +1,5 @@
 #include "TempFolder.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -33,8 +32,7 @@ QString MakeTempFileName(const QString& prefix, QString* error)
 {
     auto fail = [&](const QString& path) {
         if (error)
-            *error = QCoreApplication::translate("TempFolder", "%1: %2")
-                         .arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+            *error = path + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno));
         return QString();
     };
     // mkdtemp picks a name nobody has yet and creates the folder closed to everybody else.

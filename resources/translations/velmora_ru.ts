@@ -96,105 +96,105 @@
 <context>
     <name>CMyVelmoraDlg</name>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="86"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="106"/>
         <source>&amp;File</source>
         <translation>&amp;Файл</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="87"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="107"/>
         <source>&amp;Options...</source>
         <translation>&amp;Параметры...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="88"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="108"/>
         <source>&amp;Language</source>
         <translation>&amp;Язык</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="89"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="109"/>
         <source>&amp;Russian</source>
         <translation>&amp;Русский</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="90"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="110"/>
         <source>&amp;English</source>
         <translation>&amp;Английский</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="94"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="114"/>
         <source>E&amp;xit</source>
         <translation>В&amp;ыход</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="98"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="118"/>
         <source>&amp;Task</source>
         <translation>&amp;Задание</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="99"/>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="139"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="119"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="159"/>
         <source>&amp;Run</source>
         <translation>&amp;Запустить</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="100"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="120"/>
         <source>Remove Old &amp;Files</source>
         <translation>Удалить старые &amp;файлы</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="101"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="121"/>
         <source>&amp;Open Location</source>
         <translation>&amp;Открыть папку назначения</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="103"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="123"/>
         <source>&amp;New...</source>
         <translation>&amp;Новое...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="104"/>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="136"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="124"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="156"/>
         <source>&amp;Delete</source>
         <translation>&amp;Удалить</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="106"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="126"/>
         <source>&amp;Properties...</source>
         <translation>&amp;Свойства...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="109"/>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="110"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="129"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="130"/>
         <source>&amp;Help</source>
         <translation>&amp;Справка</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="112"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="132"/>
         <source>&amp;About...</source>
         <translation>&amp;О программе...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="135"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="155"/>
         <source>New...</source>
         <translation>Новое...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="137"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="157"/>
         <source>Properties...</source>
         <translation>Свойства...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="138"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="158"/>
         <source>Update &amp;All</source>
         <translation>Обновить &amp;все</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="140"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="160"/>
         <source>View &amp;Log...</source>
         <translation>&amp;Журнал...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="424"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="441"/>
         <source>A backup is running. Velmora can be closed when it has finished.</source>
         <translation>Выполняется резервное копирование. Velmora можно будет закрыть, когда оно закончится.</translation>
     </message>
@@ -202,47 +202,47 @@
 <context>
     <name>COptionsDlg</name>
     <message>
-        <location filename="../../dialogs/COptionsDlg.cpp" line="23"/>
+        <location filename="../../dialogs/COptionsDlg.cpp" line="22"/>
         <source>Options</source>
         <translation>Параметры</translation>
     </message>
     <message>
-        <location filename="../../dialogs/COptionsDlg.cpp" line="27"/>
+        <location filename="../../dialogs/COptionsDlg.cpp" line="26"/>
         <source>Default archive type:</source>
         <translation>Тип архива по умолчанию:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/COptionsDlg.cpp" line="29"/>
+        <location filename="../../dialogs/COptionsDlg.cpp" line="28"/>
         <source>Default compression level:</source>
         <translation>Степень сжатия по умолчанию:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/COptionsDlg.cpp" line="31"/>
+        <location filename="../../dialogs/COptionsDlg.cpp" line="30"/>
         <source>Incremental copies to keep:</source>
         <translation>Хранить инкрементных копий:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/COptionsDlg.cpp" line="33"/>
+        <location filename="../../dialogs/COptionsDlg.cpp" line="32"/>
         <source>Default backup location:</source>
         <translation>Папка для копий по умолчанию:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/COptionsDlg.cpp" line="36"/>
+        <location filename="../../dialogs/COptionsDlg.cpp" line="35"/>
         <source>rsync location:</source>
         <translation>Расположение rsync:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/COptionsDlg.cpp" line="39"/>
+        <location filename="../../dialogs/COptionsDlg.cpp" line="38"/>
         <source>Update &amp;All</source>
         <translation>Обновить &amp;все</translation>
     </message>
     <message>
-        <location filename="../../dialogs/COptionsDlg.cpp" line="40"/>
+        <location filename="../../dialogs/COptionsDlg.cpp" line="39"/>
         <source>OK</source>
         <translation>ОК</translation>
     </message>
     <message>
-        <location filename="../../dialogs/COptionsDlg.cpp" line="41"/>
+        <location filename="../../dialogs/COptionsDlg.cpp" line="40"/>
         <source>Cancel</source>
         <translation>Отмена</translation>
     </message>
@@ -389,34 +389,42 @@
 <context>
     <name>ConsoleRunner</name>
     <message>
-        <location filename="../../engine/ConsoleRunner.cpp" line="43"/>
+        <location filename="../../engine/ConsoleRunner.cpp" line="200"/>
         <source>no program was given.</source>
         <translation>программа не указана.</translation>
     </message>
     <message>
-        <location filename="../../engine/ConsoleRunner.cpp" line="45"/>
+        <location filename="../../engine/ConsoleRunner.cpp" line="202"/>
         <source>%1 does not exist.</source>
         <translation>%1 не существует.</translation>
     </message>
     <message>
-        <location filename="../../engine/ConsoleRunner.cpp" line="47"/>
+        <location filename="../../engine/ConsoleRunner.cpp" line="204"/>
         <source>%1 is not an executable program.</source>
         <translation>%1 не является исполняемой программой.</translation>
     </message>
     <message>
-        <location filename="../../engine/ConsoleRunner.cpp" line="49"/>
+        <location filename="../../engine/ConsoleRunner.cpp" line="206"/>
         <source>its working folder %1 does not exist.</source>
         <translation>её рабочая папка %1 не существует.</translation>
     </message>
     <message>
-        <location filename="../../engine/ConsoleRunner.cpp" line="51"/>
+        <location filename="../../engine/ConsoleRunner.cpp" line="208"/>
         <source>the system could not start it (%1).</source>
         <translation>система не смогла её запустить (%1).</translation>
     </message>
     <message>
-        <location filename="../../engine/ConsoleRunner.cpp" line="91"/>
+        <location filename="../../engine/ConsoleRunner.cpp" line="315"/>
         <source>it was ended by signal %1.</source>
         <translation>она была завершена сигналом %1.</translation>
+    </message>
+</context>
+<context>
+    <name>LastRun</name>
+    <message>
+        <location filename="../../engine/LastRun.cpp" line="157"/>
+        <source>the output was passed on whole as it came</source>
+        <translation>вывод целиком передан дальше по мере поступления</translation>
     </message>
 </context>
 <context>
@@ -654,98 +662,109 @@
         <translation>папка назначения «%1» не существует. Ничего не изменено.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="83"/>
+        <location filename="../../core/StringTable.cpp" line="84"/>
         <source>the source folder &apos;%1&apos; vanished or was replaced while rsync copied it. The mirror may have lost files; make sure the source is in place before the next run.</source>
         <translation>исходная папка «%1» исчезла или была заменена, пока rsync её копировал. Зеркало могло потерять файлы; перед следующим запуском убедитесь, что исходная папка на месте.</translation>
     </message>
     <message>
+        <location filename="../../core/StringTable.cpp" line="87"/>
         <source>%1 was ended by signal %2. The previous backup was left as it was.</source>
         <translation>%1 завершён сигналом %2. Предыдущая резервная копия оставлена как была.</translation>
     </message>
     <message>
+        <location filename="../../core/StringTable.cpp" line="89"/>
         <source>7-Zip archived nothing: the excluded file types and folders leave out every file of the source folder &apos;%1&apos;. The archive &apos;%2&apos; was kept as it was.</source>
         <translation>7-Zip ничего не заархивировал: исключённые типы файлов и папки не оставляют ни одного файла исходной папки «%1». Архив «%2» оставлен как был.</translation>
     </message>
     <message>
+        <location filename="../../core/StringTable.cpp" line="93"/>
         <source>the archive type %1 or the compression level %2 of the set is not valid. Nothing was changed.</source>
         <translation>тип архива %1 или уровень сжатия %2 набора недопустим. Ничего не изменено.</translation>
     </message>
     <message>
+        <location filename="../../core/StringTable.cpp" line="95"/>
         <source>7-Zip could not read these files or folders (%1): %2</source>
         <translation>7-Zip не смог прочитать эти файлы и папки (%1): %2</translation>
     </message>
     <message>
+        <location filename="../../core/StringTable.cpp" line="96"/>
         <source>7-Zip reported warnings (exit code %1)</source>
         <translation>7-Zip сообщил о предупреждениях (код завершения %1)</translation>
     </message>
     <message>
+        <location filename="../../core/StringTable.cpp" line="97"/>
         <source>The backup set &apos;%1&apos; was made, with warnings: %2</source>
         <translation>Набор резервного копирования «%1» выполнен с предупреждениями: %2</translation>
     </message>
     <message>
+        <location filename="../../core/StringTable.cpp" line="98"/>
         <source>some files vanished while rsync copied them</source>
         <translation>некоторые файлы исчезли, пока rsync их копировал</translation>
     </message>
     <message>
+        <location filename="../../core/StringTable.cpp" line="99"/>
         <source>These backup sets were made, with warnings:
 %1</source>
         <translation>Эти наборы резервного копирования выполнены с предупреждениями:
 %1</translation>
     </message>
     <message>
+        <location filename="../../core/StringTable.cpp" line="100"/>
         <source>[%1 bytes left out here. The whole output is in &apos;%2&apos;.]</source>
         <translation>[здесь пропущено байт: %1. Весь вывод находится в «%2».]</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="85"/>
+        <location filename="../../core/StringTable.cpp" line="101"/>
         <source>[%1 bytes left out here. The whole output could not be kept in &apos;%2&apos;: %3]</source>
         <translation>[здесь пропущено байт: %1. Весь вывод не удалось сохранить в «%2»: %3]</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="86"/>
+        <location filename="../../core/StringTable.cpp" line="102"/>
         <source>[%1 characters left out here. The tools&apos; whole output is in &apos;%2&apos;.]</source>
         <translation>[здесь пропущено символов: %1. Весь вывод программ находится в «%2».]</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="87"/>
+        <location filename="../../core/StringTable.cpp" line="103"/>
         <source>[%1 characters left out here.]</source>
         <translation>[здесь пропущено символов: %1.]</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="84"/>
+        <location filename="../../core/StringTable.cpp" line="105"/>
         <source>it is not a regular file</source>
         <translation>это не обычный файл</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="85"/>
+        <location filename="../../core/StringTable.cpp" line="106"/>
         <source>its name is not valid UTF-8</source>
         <translation>его имя не является допустимым текстом UTF-8</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="86"/>
+        <location filename="../../core/StringTable.cpp" line="107"/>
         <source>its name cannot be the name of a backup set</source>
         <translation>его имя не может быть именем набора резервного копирования</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="87"/>
+        <location filename="../../core/StringTable.cpp" line="108"/>
         <source>it cannot be read: %1</source>
         <translation>его не удаётся прочитать: %1</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="88"/>
+        <location filename="../../core/StringTable.cpp" line="109"/>
         <source>The file &apos;%1&apos; was not loaded as a backup set: %2</source>
         <translation>Файл «%1» не загружен как набор резервного копирования: %2</translation>
     </message>
     <message>
+        <location filename="../../core/StringTable.cpp" line="111"/>
         <source>the run was stopped. The previous backup was left as it was.</source>
         <translation>запуск был остановлен. Предыдущая резервная копия осталась как была.</translation>
     </message>
     <message>
+        <location filename="../../core/StringTable.cpp" line="113"/>
         <source>the run took longer than its time limit of %1 seconds and was stopped. The previous backup was left as it was.</source>
         <translation>запуск длился дольше отведённого ему времени (%1 с) и был остановлен. Предыдущая резервная копия осталась как была.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="112"/>
+        <location filename="../../core/StringTable.cpp" line="117"/>
         <source>These files could not be saved, and their changes are lost:
 %1</source>
         <translation>Эти файлы не удалось сохранить, их изменения потеряны:

@@ -481,9 +481,13 @@ bool UpdateBackupSet(const BackupSet& record)
             return false;
         }
     }
-    // The new file is in place before the old one goes: a failed write leaves the set as it was.
-    if (!writeSetFile(record, true))
+    // The new file is in place before the old one goes: a failed write leaves the set as it was, and the
+    // user learns that the edit did not reach the disk.
+    if (!writeSetFile(record, true)) {
+        userMessages().showMessage(
+            LoadStringById(201).arg(g_profileStore->SetFilePath(record.name)), UserMessages::Icon::Error);
         return false;
+    }
     if (old.name != record.name)
         g_profileStore->DeleteSetFile(old.name);
     // Only this record changes, to what its file now holds.

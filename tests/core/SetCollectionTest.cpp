@@ -414,3 +414,20 @@ TEST_F(SetCollectionTest, FilesThatCannotBeSavedAtCloseAreNamedToTheUser)
     EXPECT_TRUE(message.contains(home.settingsFile())) << message.toStdString();
     EXPECT_FALSE(message.contains(setFile("b"))) << message.toStdString();
 }
+
+TEST_F(SetCollectionTest, AnEditThatCannotBeSavedIsNamedAndLeavesTheSetAsItWas)
+{
+    const quint32 id = addAndSave(makeSet("a"));
+    BackupSet edited;
+    ASSERT_TRUE(GetBackupSet(id, edited));
+    edited.source = "/changed";
+    // A folder where the set file should be: the edit cannot be written.
+    QFile::remove(setFile("a"));
+    ASSERT_TRUE(QDir().mkpath(setFile("a")));
+    EXPECT_FALSE(UpdateBackupSet(edited));
+    ASSERT_EQ(messages.messages().size(), 1);
+    EXPECT_TRUE(messages.messages().first().contains(setFile("a"))) << messages.messages().first().toStdString();
+    BackupSet kept;
+    ASSERT_TRUE(GetBackupSet(id, kept));
+    EXPECT_EQ(kept.source, "/data/a");
+}

@@ -1,7 +1,7 @@
 #include "ShowHelp.h"
 
 #include "Settings.h"
-#include "SpecialFolders.h"
+#include "UserFolders.h"
 
 #include <QDesktopServices>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #include "InterfaceLanguage.h"
 
-#include "SpecialFolders.h"
+#include "UserFolders.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>

@@ -8,8 +8,8 @@
 #include "ProfileStore.h"
 #include "SetCollection.h"
 #include "Settings.h"
-#include "SpecialFolders.h"
 #include "StringTable.h"
+#include "UserFolders.h"
 #include "UserMessages.h"
 
 #include <QCheckBox>

@@ -1,7 +1,7 @@
 #include "ToolLocations.h"
 
 #include "Settings.h"
-#include "SpecialFolders.h"
+#include "UserFolders.h"
 
 #include <QFileInfo>
 #include <QMutex>

@@ -2,8 +2,8 @@
 #include "CAboutDlg.h"
 #include "Settings.h"
 #include "ShowHelp.h"
-#include "SpecialFolders.h"
 #include "TempHome.h"
+#include "UserFolders.h"
 
 #include <QApplication>
 #include <QDir>

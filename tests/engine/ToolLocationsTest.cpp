@@ -1,8 +1,8 @@
 #include "ToolLocations.h"
 #include "EngineTestSupport.h"
 #include "Settings.h"
-#include "SpecialFolders.h"
 #include "TempHome.h"
+#include "UserFolders.h"
 
 #include <gtest/gtest.h>
 

@@ -58,14 +58,8 @@ protected:
     // then a source of 200 MB.
     quint32 addBigArchiveSet()
     {
-        BackupSet set;
-        set.name = QStringLiteral("Docs");
-        set.arcName = QStringLiteral("docs");
-        set.source = source;
-        set.target = destination;
-        set.backupType = FullArchiving;
-        set.compLevel = 1;
-        const quint32 id = AddBackupSet(set);
+        const quint32 id = addSet(FullArchiving);
+        FindBackupSet(id)->compLevel = 1;
         EXPECT_EQ(runner.runSet(id).outcome, JobOutcome::Done);
         previousArchive = readFile(fullArchive());
         EXPECT_FALSE(previousArchive.isEmpty());

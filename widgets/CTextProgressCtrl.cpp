@@ -163,7 +163,10 @@ void CTextProgressCtrl::setMarquee(bool on, int periodMs)
     m_showPercent = false;
     if (on) {
         m_style |= PBS_MARQUEE;
-        m_marqueeTimer.start(std::max(periodMs, 0), this);
+        m_marqueePeriodMs = std::max(periodMs, 1);
+        m_marqueeCarryMs = 0;
+        m_marqueeClock.start();
+        m_marqueeTimer.start(std::max(m_marqueePeriodMs, kMarqueeFrameMs), this);
     } else {
         m_marqueeTimer.stop();
         m_style &= ~PBS_MARQUEE;
@@ -171,14 +174,20 @@ void CTextProgressCtrl::setMarquee(bool on, int periodMs)
     repaint();
 }
 
-void CTextProgressCtrl::advanceMarquee()
+void CTextProgressCtrl::stepMarquee()
 {
     const int position = m_position;
     if (g_marqueeDirection == 1 && position >= marqueeLimit())
         g_marqueeDirection = -1;
     else if (g_marqueeDirection == -1 && position <= m_minimum)
         g_marqueeDirection = 1;
-    movePosition(qint64(position) + g_marqueeDirection);
+    m_position = clampedPosition(qint64(position) + g_marqueeDirection);
+}
+
+void CTextProgressCtrl::advanceMarquee()
+{
+    stepMarquee();
+    update();
 }
 
 int CTextProgressCtrl::setMarqueeSize(int percent)
@@ -190,9 +199,15 @@ int CTextProgressCtrl::setMarqueeSize(int percent)
 
 void CTextProgressCtrl::timerEvent(QTimerEvent* event)
 {
-    if (event->timerId() == m_marqueeTimer.timerId())
-        advanceMarquee();
-    else
+    if (event->timerId() == m_marqueeTimer.timerId()) {
+        const qint64 elapsed = m_marqueeCarryMs + m_marqueeClock.restart();
+        // A machine back from sleep does not replay the night: at most one whole run up and back.
+        const qint64 steps = std::min<qint64>(elapsed / m_marqueePeriodMs, 2 * qint64(marqueeLimit()) + 2);
+        m_marqueeCarryMs = elapsed % m_marqueePeriodMs;
+        for (qint64 i = 0; i < steps; ++i)
+            stepMarquee();
+        update();
+    } else
         QWidget::timerEvent(event);
 }
 

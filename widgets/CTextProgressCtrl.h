@@ -5,6 +5,7 @@
 
 #include <QBasicTimer>
 #include <QColor>
+#include <QElapsedTimer>
 #include <QPalette>
 #include <QString>
 #include <QWidget>
@@ -72,8 +73,11 @@ public:
 
     void setMarquee(bool on, int periodMs);
     bool isMarquee() const { return m_style & PBS_MARQUEE; }
-    // One marquee tick, as the marquee timer delivers it.
+    // One marquee step of the period the marquee was started with; shown at the next paint.
     void advanceMarquee();
+    // However short the period asked for, the marquee wakes up and paints at most this often: it runs for
+    // hours on laptops. Each wake-up moves it by the steps of the time that passed, so it keeps its speed.
+    static constexpr int kMarqueeFrameMs = 40;
     int setMarqueeSize(int percent); // returns the new size
     int marqueeSize() const { return m_marqueeSize; }
 
@@ -109,6 +113,7 @@ protected:
 
 private:
     int movePosition(qint64 target);
+    void stepMarquee();
     int clampedPosition(qint64 target) const;
     int marqueeLimit() const;
     quint32 replaceColour(quint32& member, quint32 colour);
@@ -129,4 +134,8 @@ private:
     int m_marqueeSize = 20;
     quint32 m_style = 0;
     QBasicTimer m_marqueeTimer;
+    int m_marqueePeriodMs = 10;
+    QElapsedTimer m_marqueeClock;
+    // Time that passed since the last step, short of a whole period.
+    qint64 m_marqueeCarryMs = 0;
 };

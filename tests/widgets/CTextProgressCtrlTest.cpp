@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEvent>
 #include <QImage>
 
 #include <vector>
@@ -249,14 +250,46 @@ TEST_F(TextProgressCtrlTest, MarqueeTicksRunUpToTheLimitAndBackAndKeepDirectionA
     m_bar.advanceMarquee();
     EXPECT_EQ(m_bar.pos(), 108);
 
-    // The real timer moves it too.
-    EXPECT_EQ(m_bar.SendMessage(PBM_SETMARQUEE, 1, 1), 1);
+    m_bar.setMarquee(false, 0);
+}
+
+// Counts the marquee's wake-ups and paints.
+class EventCounter : public QObject
+{
+public:
+    int timers = 0;
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        timers += event->type() == QEvent::Timer;
+        paints += event->type() == QEvent::Paint;
+        return false;
+    }
+};
+
+TEST_F(TextProgressCtrlTest, TheRealTimerKeepsTheMarqueesSpeedButWakesAtMostEveryFortyMilliseconds)
+{
+    m_bar.show();
+    m_bar.SendMessage(PBM_SETMARQUEE, 0, 0);
+    m_bar.SendMessage(PBM_SETPOS, 0);
+    EventCounter counter;
+    m_bar.installEventFilter(&counter);
+    // As the main window starts it: one step every 10 ms.
+    m_bar.SendMessage(PBM_SETMARQUEE, 1, 10);
     QElapsedTimer clock;
     clock.start();
-    while (m_bar.pos() == 108 && clock.elapsed() < 5000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    EXPECT_EQ(m_bar.pos(), 107);
+    while (clock.elapsed() < 400)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    const qint64 elapsed = clock.elapsed();
     m_bar.SendMessage(PBM_SETMARQUEE, 0, 0);
+    m_bar.removeEventFilter(&counter);
+
+    EXPECT_LE(counter.timers, elapsed / CTextProgressCtrl::kMarqueeFrameMs + 1);
+    EXPECT_LE(counter.paints, counter.timers + 2);
+    // The steps of the time that passed, not one per wake-up (the block still crosses the bar in 1.2 s).
+    EXPECT_GE(m_bar.pos(), 3 * counter.timers);
+    EXPECT_LE(m_bar.pos(), elapsed / 10 + 1);
+    m_bar.hide();
 }
 
 TEST_F(TextProgressCtrlTest, VerticalBarFillsFromTheBottomAndTextRunsUpwards)

@@ -2,6 +2,7 @@
 
 #include "FileDescriptor.h"
 #include "LeftoverFiles.h"
+#include "Settings.h"
 #include "StringTable.h"
 
 #include <QDir>
@@ -435,7 +436,8 @@ void ProfileStore::EnsureSettingsFile()
     const QString path = currentFilePath();
     if (path.isEmpty() || QFileInfo::exists(path))
         return;
-    // A line before any section: reads never see it, the file only has to exist.
-    IniDocument doc = IniDocument::fromBytes("PathTo7zExe=C:\\Program Files\\7-Zip\\7zG.exe\n");
+    // A line before any section: reads never see it, the file only has to exist. It names the default the
+    // settings take, so a user reading the new file is not misled.
+    IniDocument doc = IniDocument::fromBytes("PathTo7zExe=" + kDefaultPathTo7zExe.toUtf8() + '\n');
     writeDocument(path, doc);
 }

@@ -23,7 +23,7 @@ protected:
 TEST_F(StartupTest, FirstStartThenCloseWritesTheSettingsBelowTheFirstLine)
 {
     CMyVelmoraApp::InitStoreAndLanguage();
-    EXPECT_EQ(readFile(home.settingsFile()), "PathTo7zExe=C:\\Program Files\\7-Zip\\7zG.exe\n");
+    EXPECT_EQ(readFile(home.settingsFile()), "PathTo7zExe=/usr/bin/7zz\n");
     EXPECT_EQ(langID, 0);
     SaveAllAndFreeStore();
     EXPECT_EQ(g_profileStore, nullptr);

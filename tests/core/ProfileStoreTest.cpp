@@ -8,7 +8,7 @@ using ProfileStoreTest = StoreFixture;
 TEST_F(ProfileStoreTest, FirstStartCreatesTheSettingsFileWithItsOneLine)
 {
     g_profileStore->EnsureSettingsFile();
-    EXPECT_EQ(readFile(home.settingsFile()), "PathTo7zExe=C:\\Program Files\\7-Zip\\7zG.exe\n");
+    EXPECT_EQ(readFile(home.settingsFile()), "PathTo7zExe=/usr/bin/7zz\n");
     // The line stands before any section, so reading the key still gives the default.
     EXPECT_EQ(g_profileStore->ReadProfileString("PathTo7zExe", "default"), "default");
     writeFile(home.settingsFile(), "[Velmora Project file]\nLangID=1\n");

@@ -23,7 +23,7 @@ TEST_F(SettingsTest, SaveAppendsTheSevenKeysInOrderBelowTheFirstLine)
     langID = 1;
     SaveSettings();
     EXPECT_EQ(readFile(home.settingsFile()),
-        "PathTo7zExe=C:\\Program Files\\7-Zip\\7zG.exe\n"
+        "PathTo7zExe=/usr/bin/7zz\n"
         "[Velmora Project file]\n"
         "DefaultArcType=1\n"
         "DefaultCompLevel=3\n"

@@ -273,11 +273,11 @@ std::optional<quint32> ParseSetId(const QString& text)
     return quint32(value);
 }
 
-bool IsSetNameFree(const QString& name)
+bool IsSetNameFree(const QString& name, quint32 exceptId)
 {
     // Qt's case folding, so that Cyrillic and other non-Latin names compare right in every locale.
     return std::none_of(backupSets.begin(), backupSets.end(),
-        [&](const BackupSet& set) { return set.name.compare(name, Qt::CaseInsensitive) == 0; });
+        [&](const BackupSet& set) { return set.id != exceptId && set.name.compare(name, Qt::CaseInsensitive) == 0; });
 }
 
 void LoadAllBackupSets(SetLoad mode)

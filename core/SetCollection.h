@@ -20,7 +20,9 @@ QMutex& backupSetsMutex();
 BackupSet* FindBackupSet(quint32 id);
 bool GetBackupSet(quint32 id, BackupSet& out);
 quint32 NewBackupSetId();
-bool IsSetNameFree(const QString& name);
+// Whether no set but the one with exceptId (0: none) has this name in any letter case: a set renamed to its
+// own name in other letters does not clash with itself.
+bool IsSetNameFree(const QString& name, quint32 exceptId = 0);
 
 // What loading the sets may do besides reading: clearing the copies that killed saves left, or nothing.
 enum class SetLoad

@@ -336,7 +336,7 @@ void CSetPropDlg::OnOK()
         m_nameEdit->setFocus();
         return;
     }
-    if (m_name != m_openingName && !IsSetNameFree(m_name)) {
+    if (m_name != m_openingName && !IsSetNameFree(m_name, m_set.id)) {
         userMessages().showMessage(LoadFormattedString(114, m_name));
         m_nameEdit->setFocus();
         return;

@@ -137,6 +137,12 @@ TEST_F(SetCollectionTest, RenameWritesTheNewFileAndRemovesTheOldOne)
     ASSERT_EQ(backupSets.size(), 1);
     EXPECT_EQ(backupSets.first().name, "New");
     EXPECT_EQ(backupSets.first().id, id);
+
+    // Only the letter case changes: still a rename, and one file remains.
+    renamed.name = "NEW";
+    EXPECT_TRUE(UpdateBackupSet(renamed));
+    EXPECT_FALSE(QFileInfo::exists(setFile("New")));
+    EXPECT_TRUE(readFile(setFile("NEW")).contains("\nname=NEW\n"));
 }
 
 TEST_F(SetCollectionTest, RenameThatCannotBeWrittenOrWouldOverwriteAFileKeepsEverything)
@@ -211,6 +217,9 @@ TEST_F(SetCollectionTest, NamesCompareWithUnicodeCaseFolding)
     EXPECT_FALSE(IsSetNameFree("Daily"));
     EXPECT_FALSE(IsSetNameFree("дневной"));
     EXPECT_TRUE(IsSetNameFree("Weekly"));
+    // Only the set itself holds the name in other letters: renaming it so is no clash.
+    EXPECT_TRUE(IsSetNameFree("Daily", 1));
+    EXPECT_FALSE(IsSetNameFree("Daily", 2));
 }
 
 TEST_F(SetCollectionTest, IdsAreDistinctWhateverTheFilesHoldAndLargeOnesSurvive)

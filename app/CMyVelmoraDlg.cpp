@@ -21,7 +21,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -29,7 +28,6 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTimer>
-#include <QUrl>
 
 const JobRunningState g_jobRunning;
 
@@ -405,7 +403,7 @@ void CMyVelmoraDlg::OnOpenLocation()
         return;
     BackupSet set;
     if (GetBackupSet(g_selectedSetId, set))
-        QDesktopServices::openUrl(QUrl::fromLocalFile(set.target));
+        OpenLocalPath(set.target);
 }
 
 void CMyVelmoraDlg::OnRussian()

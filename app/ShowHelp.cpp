@@ -1,7 +1,9 @@
 #include "ShowHelp.h"
 
 #include "Settings.h"
+#include "StringTable.h"
 #include "UserFolders.h"
+#include "UserMessages.h"
 
 #include <QDesktopServices>
 #include <QFileInfo>
@@ -34,7 +36,7 @@ void ShowHelp(const QString& programFolder)
     // Without the page a browser would only show an error of its own; the command then does nothing visible.
     if (!QFileInfo(page).isFile())
         return;
-    OpenUrl(QUrl::fromLocalFile(page));
+    OpenLocalPath(page);
 }
 
 void ShowHelp()
@@ -52,4 +54,12 @@ bool OpenUrl(const QUrl& url)
     if (urlOpener())
         return urlOpener()(url);
     return QDesktopServices::openUrl(url);
+}
+
+bool OpenLocalPath(const QString& path)
+{
+    if (OpenUrl(QUrl::fromLocalFile(path)))
+        return true;
+    userMessages().showMessage(LoadStringById(270).arg(path), UserMessages::Icon::Warning);
+    return false;
 }

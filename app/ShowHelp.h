@@ -13,7 +13,7 @@ QString HelpPagePath(const QString& programFolder);
 // The page beside the running program.
 QString HelpPagePath();
 
-// Opens the page below the program folder; a missing page or a failing browser is not reported.
+// Opens the page below the program folder; a missing page does nothing, a desktop that cannot open it says so.
 void ShowHelp(const QString& programFolder);
 // Opens the page beside the running program.
 void ShowHelp();
@@ -23,3 +23,6 @@ using UrlOpener = std::function<bool(const QUrl&)>;
 void setUrlOpener(UrlOpener opener);
 // Opens an address with the opener in use.
 bool OpenUrl(const QUrl& url);
+// Opens a local file or folder with the desktop's program for it; where there is none, tells the user and
+// names the path, so they can open it themselves.
+bool OpenLocalPath(const QString& path);

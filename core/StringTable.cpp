@@ -115,6 +115,7 @@ constexpr TableEntry kStringTable[] = {
             "as it was.")},
     // %1 is the paths of the files, one a line.
     {201, QT_TRANSLATE_NOOP("StringTable", "These files could not be saved, and their changes are lost:\n%1")},
+    {270, QT_TRANSLATE_NOOP("StringTable", "This desktop has no program to open '%1'. Please open it yourself.")},
 };
 
 const TableEntry* findEntry(int id)

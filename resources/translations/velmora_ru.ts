@@ -770,5 +770,9 @@
         <translation>Эти файлы не удалось сохранить, их изменения потеряны:
 %1</translation>
     </message>
+    <message>
+        <source>This desktop has no program to open &apos;%1&apos;. Please open it yourself.</source>
+        <translation>В этой системе нет программы, чтобы открыть «%1». Откройте его, пожалуйста, сами.</translation>
+    </message>
 </context>
 </TS>

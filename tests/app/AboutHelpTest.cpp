@@ -1,5 +1,6 @@
 #include "AppIcons.h"
 #include "CAboutDlg.h"
+#include "RecordingMessages.h"
 #include "Settings.h"
 #include "ShowHelp.h"
 #include "TempHome.h"
@@ -67,6 +68,20 @@ TEST_F(HelpTest, MissingHelpFolderDoesNothingVisible)
     EXPECT_EQ(HelpPagePath(), ModuleFolder() + "help/help_ru.html");
     ShowHelp(folder());
     EXPECT_TRUE(opened.isEmpty());
+}
+
+TEST_F(HelpTest, ADesktopThatCannotOpenThePageOrAFolderSaysSoAndNamesIt)
+{
+    writeHelpPages();
+    RecordingMessages messages;
+    setUrlOpener([](const QUrl&) { return false; });
+    langID = 0;
+    ShowHelp(folder());
+    EXPECT_FALSE(OpenLocalPath(QStringLiteral("/media/backup")));
+    EXPECT_EQ(messages.messages(),
+        QStringList(
+            {"This desktop has no program to open '" + folder() + "help/help_en.html'. Please open it yourself.",
+                "This desktop has no program to open '/media/backup'. Please open it yourself."}));
 }
 
 namespace {

@@ -387,14 +387,21 @@ void CMyVelmoraDlg::OnRemoveOldFiles()
     BackupSet set;
     if (!GetBackupSet(g_selectedSetId, set))
         return;
-    if (!userMessages().askOkCancel(LoadFormattedString(115, set.name), UserMessages::Icon::Question))
+    // "Old files" does not tell that the current backup goes too: the question lists what it deletes.
+    const OldFiles files = FindOldFiles(set);
+    QString detail;
+    if (files.isEmpty())
+        detail = LoadStringById(273).arg(set.target);
+    else if (!files.fullArchive.isEmpty())
+        detail = LoadStringById(271).arg(
+            files.fullArchive, QString::number(files.updateArchives.size()), FormatByteSize(files.bytes));
+    else
+        detail = LoadStringById(272).arg(QString::number(files.updateArchives.size()), FormatByteSize(files.bytes));
+    const QString question = LoadFormattedString(115, set.name) + QStringLiteral("\n\n") + detail;
+    if (!userMessages().askOkCancel(question, UserMessages::Icon::Question))
         return;
-    // The full archive the archive job writes, with its extension; never TARGET/NAME alone, which the
-    // program never wrote and may be the user's own file.
-    const QString full = FullArchivePath(set);
-    if (!full.isEmpty() && QFileInfo(full).isFile())
-        QFile::remove(full);
-    DeleteUpdateArchives(set);
+    if (const QStringList failed = DeleteOldFiles(files); !failed.isEmpty())
+        userMessages().showMessage(LoadStringById(274).arg(failed.join(QLatin1Char('\n'))), UserMessages::Icon::Error);
 }
 
 void CMyVelmoraDlg::OnOpenLocation()

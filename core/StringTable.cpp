@@ -3,6 +3,7 @@
 #include "UserMessages.h"
 
 #include <QCoreApplication>
+#include <QLocale>
 
 #include <algorithm>
 #include <iterator>
@@ -116,6 +117,13 @@ constexpr TableEntry kStringTable[] = {
     // %1 is the paths of the files, one a line.
     {201, QT_TRANSLATE_NOOP("StringTable", "These files could not be saved, and their changes are lost:\n%1")},
     {270, QT_TRANSLATE_NOOP("StringTable", "This desktop has no program to open '%1'. Please open it yourself.")},
+    // %1 is the full archive's path, %2 how many update archives, %3 their size together.
+    {271,
+        QT_TRANSLATE_NOOP("StringTable",
+            "This deletes the current full archive '%1' and the update archives of its chain (%2): %3 in all.")},
+    {272, QT_TRANSLATE_NOOP("StringTable", "This deletes the update archives of the set (%1): %2 in all.")},
+    {273, QT_TRANSLATE_NOOP("StringTable", "There is no archive of this set in '%1'.")},
+    {274, QT_TRANSLATE_NOOP("StringTable", "These files could not be deleted:\n%1")},
 };
 
 const TableEntry* findEntry(int id)
@@ -161,6 +169,12 @@ QString FormatString(const QString& format, const QString& argument)
 QString LoadFormattedString(int id, const QString& argument)
 {
     return FormatString(LoadStringById(id), argument);
+}
+
+QString FormatByteSize(qint64 bytes)
+{
+    // Decimal places only where they say something: "512 bytes", "1.2 GB".
+    return QLocale().formattedDataSize(bytes, bytes < 1024 ? 0 : 1, QLocale::DataSizeTraditionalFormat);
 }
 
 QList<int> StringTableIds()

@@ -1,7 +1,10 @@
 #include "UpdateArchives.h"
 
+#include "ArchiveCommand.h"
+
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 namespace {
 
@@ -29,6 +32,41 @@ QStringList updateArchiveFiles(const BackupSet& set)
 int CountUpdateArchives(const BackupSet& set)
 {
     return int(updateArchiveFiles(set).size());
+}
+
+QStringList OldFiles::paths() const
+{
+    QStringList all = updateArchives;
+    if (!fullArchive.isEmpty())
+        all.prepend(fullArchive);
+    return all;
+}
+
+OldFiles FindOldFiles(const BackupSet& set)
+{
+    OldFiles found;
+    // The full archive the archive job writes, with its extension; never TARGET/NAME alone, which the
+    // program never wrote and may be the user's own file.
+    const QString full = FullArchivePath(set);
+    if (!full.isEmpty() && QFileInfo(full).isFile()) {
+        found.fullArchive = full;
+        found.bytes += QFileInfo(full).size();
+    }
+    found.updateArchives = updateArchiveFiles(set);
+    found.updateArchives.sort();
+    for (const QString& file : std::as_const(found.updateArchives))
+        found.bytes += QFileInfo(file).size();
+    return found;
+}
+
+QStringList DeleteOldFiles(const OldFiles& files)
+{
+    QStringList failed;
+    for (const QString& file : files.paths()) {
+        if (!QFile::remove(file) && QFileInfo::exists(file))
+            failed.append(file);
+    }
+    return failed;
 }
 
 int DeleteUpdateArchives(const BackupSet& set)

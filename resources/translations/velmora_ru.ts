@@ -774,5 +774,23 @@
         <source>This desktop has no program to open &apos;%1&apos;. Please open it yourself.</source>
         <translation>В этой системе нет программы, чтобы открыть «%1». Откройте его, пожалуйста, сами.</translation>
     </message>
+    <message>
+        <source>This deletes the current full archive &apos;%1&apos; and the update archives of its chain (%2): %3 in all.</source>
+        <translation>Будут удалены текущий полный архив «%1» и архивы обновлений его цепочки (%2): всего %3.</translation>
+    </message>
+    <message>
+        <source>This deletes the update archives of the set (%1): %2 in all.</source>
+        <translation>Будут удалены архивы обновлений набора (%1): всего %2.</translation>
+    </message>
+    <message>
+        <source>There is no archive of this set in &apos;%1&apos;.</source>
+        <translation>В «%1» нет архивов этого набора.</translation>
+    </message>
+    <message>
+        <source>These files could not be deleted:
+%1</source>
+        <translation>Не удалось удалить эти файлы:
+%1</translation>
+    </message>
 </context>
 </TS>

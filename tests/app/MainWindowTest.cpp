@@ -293,10 +293,19 @@ TEST_F(MainWindowTest, RemoveOldFilesRemovesTheArchiveAndItsChainButNothingElse)
         writeFile(dest + "/" + file, "x");
     open();
     select("Docs");
+    window->OnRemoveOldFiles();
+    // The question says that the current full archive goes too, and how much.
+    const QString question = "Delete old files for 'Docs'?\n\nThis deletes the current full archive '" + dest
+        + "/docs.7z' and the update archives of its chain (1): 2 bytes in all.";
+    EXPECT_EQ(messages.questions(), QStringList({question}));
+    EXPECT_EQ(QDir(dest).entryList(QDir::Files, QDir::Name).size(), 5) << "Cancel deletes nothing";
+
     messages.setNextAnswer(true);
     window->OnRemoveOldFiles();
-    EXPECT_EQ(messages.questions(), QStringList({"Delete old files for 'Docs'?"}));
     EXPECT_EQ(QDir(dest).entryList(QDir::Files, QDir::Name), QStringList({"docs", "docs.zip", "docs2_upd_x.7z"}));
+    window->OnRemoveOldFiles();
+    EXPECT_EQ(messages.questions().last(),
+        "Delete old files for 'Docs'?\n\nThere is no archive of this set in '" + dest + "'.");
 }
 
 TEST_F(MainWindowTest, LanguageSwitchTellsToRestartAndMovesTheCheckMark)

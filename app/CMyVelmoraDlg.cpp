@@ -12,6 +12,7 @@
 #include "Jobs.h"
 #include "MainWindowCommands.h"
 #include "ProfileStore.h"
+#include "ReadableFigures.h"
 #include "SetCollection.h"
 #include "Settings.h"
 #include "ShowHelp.h"

@@ -3,7 +3,6 @@
 #include "UserMessages.h"
 
 #include <QCoreApplication>
-#include <QLocale>
 
 #include <algorithm>
 #include <iterator>
@@ -124,6 +123,13 @@ constexpr TableEntry kStringTable[] = {
     {272, QT_TRANSLATE_NOOP("StringTable", "This deletes the update archives of the set (%1): %2 in all.")},
     {273, QT_TRANSLATE_NOOP("StringTable", "There is no archive of this set in '%1'.")},
     {274, QT_TRANSLATE_NOOP("StringTable", "These files could not be deleted:\n%1")},
+    // Durations: seconds; minutes and seconds; minutes; hours and minutes.
+    {275, QT_TRANSLATE_NOOP("StringTable", "%1 s")},
+    {276, QT_TRANSLATE_NOOP("StringTable", "%1 min %2 s")},
+    {277, QT_TRANSLATE_NOOP("StringTable", "%1 min")},
+    {278, QT_TRANSLATE_NOOP("StringTable", "%1 h %2 min")},
+    // %1 is a rough duration.
+    {279, QT_TRANSLATE_NOOP("StringTable", "about %1 left")},
 };
 
 const TableEntry* findEntry(int id)
@@ -169,12 +175,6 @@ QString FormatString(const QString& format, const QString& argument)
 QString LoadFormattedString(int id, const QString& argument)
 {
     return FormatString(LoadStringById(id), argument);
-}
-
-QString FormatByteSize(qint64 bytes)
-{
-    // Decimal places only where they say something: "512 bytes", "1.2 GB".
-    return QLocale().formattedDataSize(bytes, bytes < 1024 ? 0 : 1, QLocale::DataSizeTraditionalFormat);
 }
 
 QList<int> StringTableIds()

@@ -15,8 +15,5 @@ void ShowStringMessage(int id);
 QString FormatString(const QString& format, const QString& argument);
 QString LoadFormattedString(int id, const QString& argument);
 
-// A size in bytes as a user reads it ("1.2 GB"), in the interface language's locale.
-QString FormatByteSize(qint64 bytes);
-
 // All ids of the table, in ascending order.
 QList<int> StringTableIds();

@@ -792,5 +792,25 @@
         <translation>Не удалось удалить эти файлы:
 %1</translation>
     </message>
+    <message>
+        <source>%1 s</source>
+        <translation>%1 с</translation>
+    </message>
+    <message>
+        <source>%1 min %2 s</source>
+        <translation>%1 мин %2 с</translation>
+    </message>
+    <message>
+        <source>%1 min</source>
+        <translation>%1 мин</translation>
+    </message>
+    <message>
+        <source>%1 h %2 min</source>
+        <translation>%1 ч %2 мин</translation>
+    </message>
+    <message>
+        <source>about %1 left</source>
+        <translation>осталось около %1</translation>
+    </message>
 </context>
 </TS>

@@ -3,7 +3,10 @@
 #include "StringTable.h"
 #include "UserMessages.h"
 
+#include <QLocale>
 #include <QStringList>
+
+#include <iterator>
 
 namespace {
 
@@ -52,8 +55,161 @@ QString JobFailuresText(const QList<JobResult>& results)
     return parts.join(QLatin1Char('\n'));
 }
 
+JobResultKind ResultKindOf(const JobResult& result)
+{
+    switch (result.outcome) {
+    case JobOutcome::Done:
+        return result.hasWarnings() ? JobResultKind::Warnings : JobResultKind::Done;
+    case JobOutcome::Stopped:
+    case JobOutcome::TimedOut:
+        return JobResultKind::Stopped;
+    case JobOutcome::SourceEmpty:
+    case JobOutcome::Refused:
+    case JobOutcome::SetMissing:
+        return JobResultKind::NotRun;
+    default:
+        return JobResultKind::Failed;
+    }
+}
+
+namespace {
+
+struct KindKey
+{
+    JobResultKind kind;
+    QLatin1String key;
+};
+
+constexpr KindKey kKindKeys[] = {
+    {JobResultKind::Done, QLatin1String("done")},
+    {JobResultKind::Warnings, QLatin1String("warnings")},
+    {JobResultKind::Failed, QLatin1String("failed")},
+    {JobResultKind::Stopped, QLatin1String("stopped")},
+    {JobResultKind::NotRun, QLatin1String("notrun")},
+};
+
+} // namespace
+
+QString ResultKindKey(JobResultKind kind)
+{
+    for (const KindKey& entry : kKindKeys) {
+        if (entry.kind == kind)
+            return entry.key;
+    }
+    return {};
+}
+
+std::optional<JobResultKind> ResultKindFromKey(const QString& key)
+{
+    for (const KindKey& entry : kKindKeys) {
+        if (key == entry.key)
+            return entry.kind;
+    }
+    return std::nullopt;
+}
+
+QString ResultKindWord(JobResultKind kind)
+{
+    switch (kind) {
+    case JobResultKind::Done:
+        return LoadStringById(259);
+    case JobResultKind::Warnings:
+        return LoadStringById(260);
+    case JobResultKind::Failed:
+        return LoadStringById(261);
+    case JobResultKind::Stopped:
+        return LoadStringById(244);
+    case JobResultKind::NotRun:
+        return LoadStringById(263);
+    }
+    return {};
+}
+
+QString SetResultText(const BackupSet& set)
+{
+    const std::optional<JobResultKind> kind = ResultKindFromKey(set.lastResult);
+    if (!kind)
+        return LoadStringById(258);
+    JobResult result;
+    result.setName = set.name;
+    result.durationMs = set.lastResultSeconds * 1000;
+    result.bytesWritten = set.lastResultBytes;
+    result.warningCount = set.lastResultWarnings;
+    result.reason = set.lastResultReason;
+    switch (*kind) {
+    case JobResultKind::Done:
+        break;
+    case JobResultKind::Warnings:
+        result.exitCode = 1;
+        break;
+    case JobResultKind::Failed:
+        result.outcome = JobOutcome::ToolFailed;
+        break;
+    case JobResultKind::Stopped:
+        // Only a time limit leaves a reason worth repeating.
+        result.outcome = set.lastResultReason.isEmpty() ? JobOutcome::Stopped : JobOutcome::TimedOut;
+        break;
+    case JobResultKind::NotRun:
+        result.outcome = JobOutcome::SourceEmpty;
+        break;
+    }
+    return JobResultText(result);
+}
+
+QString DurationText(qint64 milliseconds)
+{
+    const qint64 seconds = qMax<qint64>(0, (milliseconds + 500) / 1000);
+    if (seconds < 60)
+        return LoadStringById(250).arg(seconds);
+    if (seconds < 3600)
+        return LoadStringById(251).arg(seconds / 60).arg(seconds % 60);
+    return LoadStringById(252).arg(seconds / 3600).arg(seconds / 60 % 60);
+}
+
+QString SizeText(qint64 bytes)
+{
+    if (bytes < 1024)
+        return LoadStringById(253).arg(bytes);
+    // One decimal, in the interface language's own form of the number.
+    const int units[] = {254, 255, 256, 257};
+    double value = double(bytes) / 1024.0;
+    int unit = 0;
+    while (value >= 1024.0 && unit + 1 < int(std::size(units))) {
+        value /= 1024.0;
+        ++unit;
+    }
+    return LoadStringById(units[unit]).arg(QLocale().toString(value, 'f', 1));
+}
+
+QString JobResultText(const JobResult& result)
+{
+    const QString duration = DurationText(result.durationMs);
+    const QString written = result.bytesWritten >= 0 ? LoadStringById(249).arg(SizeText(result.bytesWritten)) : QString();
+    switch (ResultKindOf(result)) {
+    case JobResultKind::Done:
+        return LoadStringById(240).arg(duration) + written;
+    case JobResultKind::Warnings:
+        if (result.warningCount > 0)
+            return LoadStringById(242).arg(result.warningCount).arg(duration) + written;
+        return LoadStringById(241).arg(duration) + written;
+    case JobResultKind::Failed:
+        return LoadStringById(243).arg(result.reason);
+    case JobResultKind::Stopped:
+        // Asked by the user needs no reason; a time limit does.
+        if (result.outcome == JobOutcome::TimedOut)
+            return LoadStringById(245).arg(result.reason);
+        return LoadStringById(244);
+    case JobResultKind::NotRun:
+        return LoadStringById(246).arg(result.reason);
+    }
+    return {};
+}
+
 void ReportJobResult(const JobResult& result)
 {
+    // The user said No to running an empty source: nothing went wrong.
+    if (result.outcome == JobOutcome::SourceEmpty)
+        return;
     if (result.hasWarnings()) {
         userMessages().showMessage(
             LoadStringById(165).arg(result.setName, result.warning) + QLatin1Char('\n') + LoadStringById(144),

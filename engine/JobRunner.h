@@ -7,6 +7,7 @@
 // to the signals, which come from the thread the job runs on.
 
 #include "ConsoleRunner.h"
+#include "BackupSet.h"
 #include "JobOutcome.h"
 
 #include <QMutex>
@@ -81,7 +82,9 @@ private:
     bool begin();
     void end(const JobResult& result);
     void startThread(std::function<JobResult()> work);
+    // Runs the set's job with its kept log, and records its result in the set's file.
     JobResult runOne(quint32 id, Kind kind, bool withLogHeading);
+    JobResult runJob(const BackupSet& set, Kind kind, bool withLogHeading);
     QList<JobResult> runList(const QList<quint32>& ids);
 
     RunControl m_control;

@@ -770,5 +770,110 @@
         <translation>Эти файлы не удалось сохранить, их изменения потеряны:
 %1</translation>
     </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="119"/>
+        <source>Done in %1</source>
+        <translation>Готово за %1</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="120"/>
+        <source>Done with warnings in %1</source>
+        <translation>Готово с предупреждениями за %1</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="121"/>
+        <source>Done with warnings (%1) in %2</source>
+        <translation>Готово с предупреждениями (%1) за %2</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="122"/>
+        <source>Failed: %1</source>
+        <translation>Ошибка: %1</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="123"/>
+        <source>Stopped</source>
+        <translation>Остановлено</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="124"/>
+        <source>Stopped: %1</source>
+        <translation>Остановлено: %1</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="125"/>
+        <source>Not run: %1</source>
+        <translation>Не запускалось: %1</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="126"/>
+        <source>, %1 written</source>
+        <translation>, записано %1</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="127"/>
+        <source>%1 s</source>
+        <translation>%1 с</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="128"/>
+        <source>%1 min %2 s</source>
+        <translation>%1 мин %2 с</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="129"/>
+        <source>%1 h %2 min</source>
+        <translation>%1 ч %2 мин</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="130"/>
+        <source>%1 bytes</source>
+        <translation>%1 байт</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="131"/>
+        <source>%1 KB</source>
+        <translation>%1 КБ</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="132"/>
+        <source>%1 MB</source>
+        <translation>%1 МБ</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="133"/>
+        <source>%1 GB</source>
+        <translation>%1 ГБ</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="134"/>
+        <source>%1 TB</source>
+        <translation>%1 ТБ</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="136"/>
+        <source>Never run</source>
+        <translation>Ещё не запускалось</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="137"/>
+        <source>Done</source>
+        <translation>Готово</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="138"/>
+        <source>Done with warnings</source>
+        <translation>Готово с предупреждениями</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="139"/>
+        <source>Failed</source>
+        <translation>Ошибка</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="140"/>
+        <source>Not run</source>
+        <translation>Не запускалось</translation>
+    </message>
 </context>
 </TS>

@@ -184,7 +184,8 @@ QString SizeText(qint64 bytes)
 QString JobResultText(const JobResult& result)
 {
     const QString duration = DurationText(result.durationMs);
-    const QString written = result.bytesWritten >= 0 ? LoadStringById(249).arg(SizeText(result.bytesWritten)) : QString();
+    const QString written
+        = result.bytesWritten >= 0 ? LoadStringById(249).arg(SizeText(result.bytesWritten)) : QString();
     switch (ResultKindOf(result)) {
     case JobResultKind::Done:
         return LoadStringById(240).arg(duration) + written;

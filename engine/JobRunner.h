@@ -6,8 +6,8 @@
 // past a time limit. The main window learns of a job through the job events (JobEvents.h); others connect
 // to the signals, which come from the thread the job runs on.
 
-#include "ConsoleRunner.h"
 #include "BackupSet.h"
+#include "ConsoleRunner.h"
 #include "JobOutcome.h"
 
 #include <QMutex>

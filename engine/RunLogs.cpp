@@ -170,6 +170,7 @@ QByteArray ReadLogTailLines(const QString& path, int maxLines, qint64 maxBytes)
     }
     if (position >= 0)
         return tail.sliced(position + 1);
-    // No earlier line end within what was read: what was read starts mid-line when it was cut by maxBytes.
-    return tail;
+    // Fewer lines than asked for: all of them, without a first one that maxBytes cut.
+    const qsizetype firstEnd = tail.indexOf('\n');
+    return start > 0 && firstEnd >= 0 && firstEnd + 1 < tail.size() ? tail.sliced(firstEnd + 1) : tail;
 }

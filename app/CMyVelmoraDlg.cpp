@@ -349,7 +349,6 @@ void CMyVelmoraDlg::OnDoubleClick()
     if (g_jobRunning || !takeSelection())
         return;
     RunBackupSet();
-    StampLastRun();
 }
 
 void CMyVelmoraDlg::OnDelete()

@@ -22,6 +22,14 @@ const QList<SetFileKey>& SetFileKeys()
         {QStringLiteral("Solid"), &BackupSet::solid, QStringLiteral("0"), QStringLiteral("0")},
         {QStringLiteral("BackupType"), &BackupSet::backupType, QStringLiteral("0"), QStringLiteral("0")},
         {QStringLiteral("lastrun"), &BackupSet::lastRun, QString(), QStringLiteral("0")},
+        // After the classic keys, so that files written before them load as sets never run.
+        {QStringLiteral("LastResult"), &BackupSet::lastResult, QString(), QString()},
+        {QStringLiteral("LastResultTime"), &BackupSet::lastResultTime, QString(), QString()},
+        {QStringLiteral("LastResultSeconds"), &BackupSet::lastResultSeconds, QStringLiteral("0"), QStringLiteral("0")},
+        {QStringLiteral("LastResultBytes"), &BackupSet::lastResultBytes, QStringLiteral("-1"), QStringLiteral("-1")},
+        {QStringLiteral("LastResultWarnings"), &BackupSet::lastResultWarnings, QStringLiteral("0"),
+            QStringLiteral("0")},
+        {QStringLiteral("LastResultReason"), &BackupSet::lastResultReason, QString(), QString()},
     };
     return keys;
 }
@@ -42,6 +50,11 @@ void SetFieldFromText(BackupSet& set, const SetFileKey& key, const QString& text
                    [&](quint32 BackupSet::*field) { set.*field = ParseSetId(text).value_or(0); },
                    [&](QString BackupSet::*field) { set.*field = text; },
                    [&](qint32 BackupSet::*field) { set.*field = ParseProfileInt(text); },
+                   [&](qint64 BackupSet::*field) {
+                       bool ok = false;
+                       const qint64 value = text.trimmed().toLongLong(&ok);
+                       set.*field = ok ? value : 0;
+                   },
                    [&](bool BackupSet::*field) { set.*field = ParseProfileInt(text) != 0; },
                    [&](meSortStringArray BackupSet::*field) { SplitList(set.*field, text, kListSeparator); },
                },
@@ -55,6 +68,7 @@ QString FieldText(const BackupSet& set, const SetFileKey& key)
             [&](quint32 BackupSet::*field) { return QString::number(set.*field); },
             [&](QString BackupSet::*field) { return set.*field; },
             [&](qint32 BackupSet::*field) { return QString::number(set.*field); },
+            [&](qint64 BackupSet::*field) { return QString::number(set.*field); },
             [&](bool BackupSet::*field) { return set.*field ? QStringLiteral("1") : QStringLiteral("0"); },
             [&](meSortStringArray BackupSet::*field) {
                 meSortStringArray sorted = set.*field;

@@ -57,6 +57,15 @@ struct BackupSet
     bool solid;
     QString lastRun;
     qint32 backupType;
+    // How the last run ended (done, warnings, failed, stopped; empty for a set never run), when it ended
+    // (ISO 8601, local time), how many seconds it took, what it wrote (-1 for nothing known), how many files
+    // the tool could not read, and why it failed or was stopped. The runner writes them when a run ends.
+    QString lastResult;
+    QString lastResultTime;
+    qint64 lastResultSeconds;
+    qint64 lastResultBytes;
+    qint32 lastResultWarnings;
+    QString lastResultReason;
 
     bool operator==(const BackupSet&) const = default;
 };
@@ -66,8 +75,8 @@ struct BackupSet
 // the key had; a new set starts at 3.
 struct SetFileKey
 {
-    using Field = std::variant<quint32 BackupSet::*, QString BackupSet::*, qint32 BackupSet::*, bool BackupSet::*,
-        meSortStringArray BackupSet::*>;
+    using Field = std::variant<quint32 BackupSet::*, QString BackupSet::*, qint32 BackupSet::*, qint64 BackupSet::*,
+        bool BackupSet::*, meSortStringArray BackupSet::*>;
 
     QString key;
     Field field;

@@ -357,7 +357,11 @@ std::optional<BackupSet> ReloadBackupSet(const QString& name)
 
 bool StampSetFileLastRun(const QString& setName, const QString& value)
 {
-    static const QString key = QStringLiteral("lastrun");
+    return StampSetFileKeys(setName, {{QStringLiteral("lastrun"), value}});
+}
+
+bool StampSetFileKeys(const QString& setName, const IniValues& values)
+{
     QString fileName = setName;
     {
         QMutexLocker lock(&backupSetsMutex());
@@ -370,8 +374,13 @@ bool StampSetFileLastRun(const QString& setName, const QString& value)
     // What is in the file now, whoever wrote it, is what the stamp goes into; a set deleted meanwhile
     // stays deleted.
     IniFileRead read = ProfileStore::ReadIniFile(path);
-    if (!read.document || !read.document->setValue(g_profileStore->sectionName(), key, value)
-        || !IniFile::replaceFileAtomically(path, read.document->toBytes()))
+    if (!read.document)
+        return false;
+    for (const auto& [key, value] : values) {
+        if (!read.document->setValue(g_profileStore->sectionName(), key, value))
+            return false;
+    }
+    if (!IniFile::replaceFileAtomically(path, read.document->toBytes()))
         return false;
     const FileStamp stamp = ProfileStore::StampOf(path).value_or(FileStamp());
 
@@ -382,17 +391,22 @@ bool StampSetFileLastRun(const QString& setName, const QString& value)
     // Known and held values change alike: a set unchanged here stays unchanged, so saving everything
     // at close leaves the file, and what other programs changed in it, alone.
     const auto known = knownFiles.find(set->id);
-    if (known != knownFiles.end()) {
-        for (auto& [storedKey, storedValue] : known->values) {
-            if (storedKey == key)
-                storedValue = value;
+    for (const auto& [key, value] : values) {
+        if (known != knownFiles.end()) {
+            for (auto& [storedKey, storedValue] : known->values) {
+                if (storedKey == key)
+                    storedValue = value;
+            }
         }
-        // Only when the file was the version known is the stamped one known too; one changed by others
-        // meanwhile keeps an outdated version here, so saving at close leaves it alone.
-        if (known->stamp == read.stamp)
-            known->stamp = stamp;
+        for (const SetFileKey& tableKey : SetFileKeys()) {
+            if (tableKey.key == key)
+                SetFieldFromText(*set, tableKey, value);
+        }
     }
-    set->lastRun = value;
+    // Only when the file was the version known is the stamped one known too; one changed by others
+    // meanwhile keeps an outdated version here, so saving at close leaves it alone.
+    if (known != knownFiles.end() && known->stamp == read.stamp)
+        known->stamp = stamp;
     return true;
 }
 

@@ -44,6 +44,9 @@ std::optional<BackupSet> ReloadBackupSet(const QString& name);
 // creates it. The record and what is known of the file follow, so a later SaveAllBackupSets writes
 // nothing back over what other programs changed in the file. False when nothing was written.
 bool StampSetFileLastRun(const QString& setName, const QString& value);
+// The same for several keys at once, in one replacement of the file: the result of a run and, with it,
+// the lastrun stamp. Keys of the set's key table change the record too.
+bool StampSetFileKeys(const QString& setName, const IniValues& values);
 // Writes the set's keys into its file. False, with nothing changed, when that failed.
 bool SaveBackupSet(quint32 id);
 // Writes every set changed since it was read, each file whole, and every file not yet in the form a save

@@ -115,6 +115,29 @@ constexpr TableEntry kStringTable[] = {
             "as it was.")},
     // %1 is the paths of the files, one a line.
     {201, QT_TRANSLATE_NOOP("StringTable", "These files could not be saved, and their changes are lost:\n%1")},
+    // The short result of a run; %1 is a duration (250-252), 249 adds the size written (253-257).
+    {240, QT_TRANSLATE_NOOP("StringTable", "Done in %1")},
+    {241, QT_TRANSLATE_NOOP("StringTable", "Done with warnings in %1")},
+    {242, QT_TRANSLATE_NOOP("StringTable", "Done with warnings (%1) in %2")},
+    {243, QT_TRANSLATE_NOOP("StringTable", "Failed: %1")},
+    {244, QT_TRANSLATE_NOOP("StringTable", "Stopped")},
+    {245, QT_TRANSLATE_NOOP("StringTable", "Stopped: %1")},
+    {246, QT_TRANSLATE_NOOP("StringTable", "Not run: %1")},
+    {249, QT_TRANSLATE_NOOP("StringTable", ", %1 written")},
+    {250, QT_TRANSLATE_NOOP("StringTable", "%1 s")},
+    {251, QT_TRANSLATE_NOOP("StringTable", "%1 min %2 s")},
+    {252, QT_TRANSLATE_NOOP("StringTable", "%1 h %2 min")},
+    {253, QT_TRANSLATE_NOOP("StringTable", "%1 bytes")},
+    {254, QT_TRANSLATE_NOOP("StringTable", "%1 KB")},
+    {255, QT_TRANSLATE_NOOP("StringTable", "%1 MB")},
+    {256, QT_TRANSLATE_NOOP("StringTable", "%1 GB")},
+    {257, QT_TRANSLATE_NOOP("StringTable", "%1 TB")},
+    // How a set's last run went, in a word, and a set that never ran; a stopped run is 244.
+    {258, QT_TRANSLATE_NOOP("StringTable", "Never run")},
+    {259, QT_TRANSLATE_NOOP("StringTable", "Done")},
+    {260, QT_TRANSLATE_NOOP("StringTable", "Done with warnings")},
+    {261, QT_TRANSLATE_NOOP("StringTable", "Failed")},
+    {263, QT_TRANSLATE_NOOP("StringTable", "Not run")},
     {270, QT_TRANSLATE_NOOP("StringTable", "This desktop has no program to open '%1'. Please open it yourself.")},
     // %1 is the full archive's path, %2 how many update archives, %3 their size together.
     {271,
@@ -123,11 +146,8 @@ constexpr TableEntry kStringTable[] = {
     {272, QT_TRANSLATE_NOOP("StringTable", "This deletes the update archives of the set (%1): %2 in all.")},
     {273, QT_TRANSLATE_NOOP("StringTable", "There is no archive of this set in '%1'.")},
     {274, QT_TRANSLATE_NOOP("StringTable", "These files could not be deleted:\n%1")},
-    // Durations: seconds; minutes and seconds; minutes; hours and minutes.
-    {275, QT_TRANSLATE_NOOP("StringTable", "%1 s")},
-    {276, QT_TRANSLATE_NOOP("StringTable", "%1 min %2 s")},
+    // A rough duration in whole minutes, beside 250-252.
     {277, QT_TRANSLATE_NOOP("StringTable", "%1 min")},
-    {278, QT_TRANSLATE_NOOP("StringTable", "%1 h %2 min")},
     // %1 is a rough duration.
     {279, QT_TRANSLATE_NOOP("StringTable", "about %1 left")},
 };

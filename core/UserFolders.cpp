@@ -94,3 +94,12 @@ QString ModuleFolder()
         folder += QLatin1Char('/');
     return folder;
 }
+
+QString UserStateFolder()
+{
+    // Qt 6.4 has no state location; a relative XDG_STATE_HOME is invalid and ignored, as the XDG rules ask.
+    QString state = qEnvironmentVariable("XDG_STATE_HOME");
+    if (state.isEmpty() || !QDir::isAbsolutePath(state))
+        state = QDir::homePath() + QStringLiteral("/.local/state");
+    return state + QStringLiteral("/Quorvane/Velmora");
+}

@@ -21,3 +21,6 @@ QString SpecialFolderPath(int csidl);
 QString FirefoxProfileFolder();
 // Folder of the running program, ending in "/".
 QString ModuleFolder();
+// The program's folder for what it keeps about its own work (the logs of its runs), below the user's state
+// folder: $XDG_STATE_HOME, else ~/.local/state, then Quorvane/Velmora as its other folders.
+QString UserStateFolder();

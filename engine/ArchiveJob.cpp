@@ -48,16 +48,19 @@ bool wouldReplaceWithNothing(const QString& program, const QString& scratch, con
     return archiveHasEntries(program, full).value_or(true);
 }
 
-QString archiveWarning(const RunResult& run)
+void addArchiveWarning(JobResult& done, const RunResult& run)
 {
     SevenZipWarnings warnings;
     warnings.addText(run.output);
-    if (warnings.count() == 0)
-        return LoadStringById(164).arg(run.exitCode);
+    done.warningCount = warnings.count();
+    if (warnings.count() == 0) {
+        done.warning = LoadStringById(164).arg(run.exitCode);
+        return;
+    }
     QString names = warnings.names().join(QStringLiteral(", "));
     if (warnings.count() > warnings.names().size())
         names += QStringLiteral(", …");
-    return LoadStringById(163).arg(warnings.count()).arg(names);
+    done.warning = LoadStringById(163).arg(warnings.count()).arg(names);
 }
 
 } // namespace
@@ -143,7 +146,11 @@ JobResult RunArchiveJob(const BackupSet& stored, const JobContext& context)
         }
     }
     JobResult done {JobOutcome::Done, set.name, run.exitCode, {}, {}};
+    const QString written = updateMode ? build.updateArchivePath : g_fullArchivePath;
+    // An update run with nothing new may write no update archive at all.
+    if (!updateMode || QFileInfo::exists(written))
+        done.bytesWritten = QFileInfo(written).size();
     if (run.exitCode != 0)
-        done.warning = archiveWarning(run);
+        addArchiveWarning(done, run);
     return done;
 }

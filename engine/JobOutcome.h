@@ -2,9 +2,13 @@
 
 // How a job ended, and the report a person reads when it did not succeed.
 
+#include "BackupSet.h"
+
 #include <QList>
 #include <QMetaType>
 #include <QString>
+
+#include <optional>
 
 enum class JobOutcome
 {
@@ -30,6 +34,16 @@ enum class JobOutcome
 
 struct JobResult
 {
+    JobResult() = default;
+    JobResult(JobOutcome how, const QString& set, int code, const QString& why, const QString& leftOut)
+        : outcome(how)
+        , setName(set)
+        , exitCode(code)
+        , reason(why)
+        , warning(leftOut)
+    {
+    }
+
     JobOutcome outcome = JobOutcome::Done;
     QString setName;
     // The tool's exit code, where it ran.
@@ -38,11 +52,45 @@ struct JobResult
     QString reason;
     // For a success with warnings (7-Zip's exit code 1, rsync's 24): what was left out, in words.
     QString warning;
+    // How many files the tool named as not read; 0 when it did not name them.
+    int warningCount = 0;
+    // From the start of the job to its result.
+    qint64 durationMs = 0;
+    // The size of the archive or update archive the run put in place; -1 when it wrote none.
+    qint64 bytesWritten = -1;
+    // The file that keeps the run's whole output; empty when none was kept.
+    QString logPath;
 
     bool succeeded() const { return outcome == JobOutcome::Done; }
     // The backup was made, but the tool reported files it could not take.
     bool hasWarnings() const { return succeeded() && exitCode != 0; }
 };
+
+// How a run went, as the set remembers it and the window shows it.
+enum class JobResultKind
+{
+    Done,
+    Warnings,
+    Failed,
+    // Asked to stop, or past the time limit.
+    Stopped,
+    // Nothing ran and nothing changed: the user answered No to an empty source, another job held the
+    // slot, or the set was gone. Neither a failure nor a run to remember.
+    NotRun,
+};
+
+JobResultKind ResultKindOf(const JobResult& result);
+// The word a set file stores for the kind ("done", "warnings", "failed", "stopped", "notrun"), and back;
+// nothing for a word that is none of them.
+QString ResultKindKey(JobResultKind kind);
+std::optional<JobResultKind> ResultKindFromKey(const QString& key);
+// The short result in the interface language: "Done in 2 min 14 s, 1.2 GB written", "Done with 3 warnings
+// in 5 s", "Failed: REASON", "Stopped".
+QString JobResultText(const JobResult& result);
+// The kind in a word, for a column of results.
+QString ResultKindWord(JobResultKind kind);
+// The last result the set remembers, as JobResultText gives it, or "Never run".
+QString SetResultText(const BackupSet& set);
 
 // The one-line reason for a failed set, without the set's name.
 QString JobFailureReason(const JobResult& result);

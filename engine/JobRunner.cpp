@@ -7,12 +7,15 @@
 #include "Jobs.h"
 #include "LastRun.h"
 #include "ProfileStore.h"
+#include "RunLogs.h"
 #include "SetCollection.h"
 #include "StringTable.h"
 #include "UserMessages.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QMutexLocker>
 #include <QThread>
 
@@ -102,6 +105,18 @@ JobResult JobRunner::runOne(quint32 id, Kind kind, bool withLogHeading)
     BackupSet set;
     if (!GetBackupSet(id, set))
         return {JobOutcome::SetMissing, QString(), 0, LoadStringById(142), {}};
+    QElapsedTimer timer;
+    timer.start();
+    const QString logPath = BeginRunLog(set.id);
+    JobResult result = runJob(set, kind, withLogHeading);
+    result.durationMs = timer.elapsed();
+    result.logPath = EndRunLog(set.id, logPath, result);
+    RecordSetResult(set, result);
+    return result;
+}
+
+JobResult JobRunner::runJob(const BackupSet& set, Kind kind, bool withLogHeading)
+{
     const bool mirror = kind == Kind::Mirror || (kind == Kind::BySet && set.backupType == MirrorCopying);
     if (mirror && !RsyncAvailable())
         return JobFailure(set, JobOutcome::ToolMissing, LoadStringById(132));
@@ -128,7 +143,8 @@ QList<JobResult> JobRunner::runList(const QList<quint32>& ids)
     QList<JobResult> reported;
     for (const quint32 id : ids) {
         const JobResult result = runOne(id, Kind::BySet, true);
-        const bool failed = !result.succeeded() && result.outcome != JobOutcome::SetMissing;
+        const JobResultKind resultKind = ResultKindOf(result);
+        const bool failed = resultKind == JobResultKind::Failed || resultKind == JobResultKind::Stopped;
         if (failed)
             failures.append(result);
         if (failed || result.hasWarnings())
@@ -295,6 +311,32 @@ JobResult RunSetJob(quint32 id)
 QList<JobResult> UpdateAllJob()
 {
     return JobRunner::shared().runSets(everySetId());
+}
+
+bool RecordSetResult(const BackupSet& set, const JobResult& result)
+{
+    const JobResultKind kind = ResultKindOf(result);
+    if (kind == JobResultKind::NotRun || !g_profileStore)
+        return false;
+    const bool stopped = kind == JobResultKind::Stopped;
+    // A stop the user asked for needs no reason; a time limit and a failure do.
+    const QString reason
+        = kind == JobResultKind::Failed || result.outcome == JobOutcome::TimedOut ? result.reason : QString();
+    IniValues values = {
+        {QStringLiteral("LastResult"), ResultKindKey(kind)},
+        {QStringLiteral("LastResultTime"), QDateTime::currentDateTime().toString(Qt::ISODate)},
+        {QStringLiteral("LastResultSeconds"), QString::number((result.durationMs + 500) / 1000)},
+        {QStringLiteral("LastResultBytes"), QString::number(stopped ? -1 : result.bytesWritten)},
+        {QStringLiteral("LastResultWarnings"), QString::number(result.warningCount)},
+        // One line: a set file keeps one line a key.
+        {QStringLiteral("LastResultReason"), QString(reason).replace(QLatin1Char('\n'), QLatin1Char(' '))},
+    };
+    // The last-run date is the last success: a backup made, with or without warnings.
+    if (result.succeeded())
+        values.prepend({QStringLiteral("lastrun"), DateStamp(false)});
+    // Only these keys, written at once into the file as it is now: the set may have been edited, renamed
+    // or deleted by another program since it was read, and none of that may be undone or brought back.
+    return StampSetFileKeys(set.name, values);
 }
 
 void StampLastRunOf(quint32 id)

@@ -6,6 +6,7 @@
 // past a time limit. The main window learns of a job through the job events (JobEvents.h); others connect
 // to the signals, which come from the thread the job runs on.
 
+#include "BackupSet.h"
 #include "ConsoleRunner.h"
 #include "JobOutcome.h"
 
@@ -81,7 +82,9 @@ private:
     bool begin();
     void end(const JobResult& result);
     void startThread(std::function<JobResult()> work);
+    // Runs the set's job with its kept log, and records its result in the set's file.
     JobResult runOne(quint32 id, Kind kind, bool withLogHeading);
+    JobResult runJob(const BackupSet& set, Kind kind, bool withLogHeading);
     QList<JobResult> runList(const QList<quint32>& ids);
 
     RunControl m_control;

@@ -36,6 +36,11 @@ std::optional<JobResult> ArchiveSetProblem(const BackupSet& set);
 // The same for a mirror set: rsync, paths, folders, and a mirror folder that is, holds or lies in the source.
 std::optional<JobResult> MirrorSetProblem(const BackupSet& set);
 
+// Writes how the run of the set went into its file (the LastResult keys), and today's date as its last run
+// when the backup was made, with or without warnings; nothing for a run that did not run. Every job the
+// runner carries out is recorded so, whatever started it. False when nothing was written.
+bool RecordSetResult(const BackupSet& set, const JobResult& result);
+
 // Records today's date as the last run of the set of g_selectedSetId and saves that set's file.
 void StampLastRun();
 // The same for one set by id.

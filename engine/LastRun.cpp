@@ -91,6 +91,20 @@ BoundedTexts texts;
 // window clears before it knows that no other program is running a backup that writes the file right now.
 bool outputStartsAfresh[2] = {true, true};
 std::atomic<bool> keepOutput {true};
+// The kept log the running set's output goes to; empty outside a set's run.
+QString runLogPath;
+// The file each stream's output went to last; empty for the stream's own file.
+QString lastOutputPath[2];
+
+QString cacheOutputPath(bool secondStream)
+{
+    const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    if (cache.isEmpty())
+        return {};
+    return cache
+        + (secondStream ? QStringLiteral("/Quorvane/Velmora/last-run-errors.log")
+                        : QStringLiteral("/Quorvane/Velmora/last-run.log"));
+}
 
 void appendSection(BoundedText& to, const QString& heading, const QString& text, bool keepEmpty)
 {
@@ -107,9 +121,10 @@ void appendSection(BoundedText& to, const QString& heading, const QString& text,
 
 LastRunTexts GetLastRunTexts()
 {
+    const QString output = LastRunOutputPath(false);
+    const QString errors = LastRunOutputPath(true);
     QMutexLocker lock(&textsMutex);
-    return {texts.logText.compose(LastRunOutputPath(false)), texts.logText2.compose(LastRunOutputPath(true)),
-        texts.runError.compose({})};
+    return {texts.logText.compose(output), texts.logText2.compose(errors), texts.runError.compose({})};
 }
 
 void SetLastRunTexts(const LastRunTexts& newTexts)
@@ -138,12 +153,15 @@ void AppendLastRunTexts(const QString& heading, const LastRunTexts& added)
 
 QString LastRunOutputPath(bool secondStream)
 {
-    const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
-    if (cache.isEmpty())
-        return {};
-    return cache
-        + (secondStream ? QStringLiteral("/Quorvane/Velmora/last-run-errors.log")
-                        : QStringLiteral("/Quorvane/Velmora/last-run.log"));
+    QMutexLocker lock(&textsMutex);
+    const QString& last = lastOutputPath[secondStream ? 1 : 0];
+    return last.isEmpty() ? cacheOutputPath(secondStream) : last;
+}
+
+void SetRunLogPath(const QString& path)
+{
+    QMutexLocker lock(&textsMutex);
+    runLogPath = path;
 }
 
 void SetKeepLastRunOutput(bool keep)
@@ -153,11 +171,26 @@ void SetKeepLastRunOutput(bool keep)
 
 bool OpenLastRunOutput(QFile& file, bool secondStream, QString& error)
 {
+    // Tool output names the user's files and folders: for the user's eyes only.
+    const QFile::Permissions ownerOnly = QFile::ReadOwner | QFile::WriteOwner;
+    {
+        QMutexLocker lock(&textsMutex);
+        if (!runLogPath.isEmpty()) {
+            file.setFileName(runLogPath);
+            // Both streams append to the one file, so neither writes over what the other wrote.
+            if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered | QIODevice::Append, ownerOnly)) {
+                error = file.errorString();
+                return false;
+            }
+            lastOutputPath[secondStream ? 1 : 0] = runLogPath;
+            return true;
+        }
+    }
     if (!keepOutput.load()) {
         error = QCoreApplication::translate("LastRun", "the output was passed on whole as it came");
         return false;
     }
-    const QString path = LastRunOutputPath(secondStream);
+    const QString path = cacheOutputPath(secondStream);
     QDir().mkpath(path.section(QLatin1Char('/'), 0, -2));
     QMutexLocker lock(&textsMutex);
     bool& afresh = outputStartsAfresh[secondStream ? 1 : 0];
@@ -165,8 +198,6 @@ bool OpenLastRunOutput(QFile& file, bool secondStream, QString& error)
     // Unbuffered: every piece goes straight to the file as it arrives, without a copy in between.
     const QIODevice::OpenMode mode
         = QIODevice::WriteOnly | QIODevice::Unbuffered | (afresh ? QIODevice::Truncate : QIODevice::Append);
-    // Tool output names the user's files and folders: for the user's eyes only.
-    const QFile::Permissions ownerOnly = QFile::ReadOwner | QFile::WriteOwner;
     if (!file.open(mode, ownerOnly)) {
         error = file.errorString();
         return false;
@@ -174,5 +205,6 @@ bool OpenLastRunOutput(QFile& file, bool secondStream, QString& error)
     // Also when an older file was made with looser rights.
     file.setPermissions(ownerOnly);
     afresh = false;
+    lastOutputPath[secondStream ? 1 : 0].clear();
     return true;
 }

@@ -23,9 +23,12 @@ void ClearLastRunTexts();
 // Adds one run's texts under a heading, so a run of every set keeps the output of each.
 void AppendLastRunTexts(const QString& heading, const LastRunTexts& texts);
 
-// Every byte the tools of the last run wrote, their standard output and their standard error each in its
-// own file below the user's cache folder.
+// The file that got every byte the stream's tools wrote last: the kept log of the last set run (RunLogs.h),
+// or, for a tool run outside a set's run, the stream's own file below the user's cache folder.
 QString LastRunOutputPath(bool secondStream);
+// While a path is set, the output of every tool, both streams, is added to that file (a set's kept log),
+// whether or not the last-run files are kept. An empty path ends that.
+void SetRunLogPath(const QString& path);
 // Whether the tools' output is kept in those files; on by default. A program that passes every byte on to
 // its own output (velmora-run: a terminal, the journal, cron's mail) already keeps it whole there.
 void SetKeepLastRunOutput(bool keep);

@@ -61,18 +61,18 @@ void printSummary(const QString& setName, const QString& outcome)
     PrintLine(QStringLiteral("== %1: %2").arg(setName, outcome));
 }
 
+// The words of a run's result for a set that could not run.
 QString failedText(const QString& reason)
 {
-    return QStringLiteral("FAILED: ") + reason;
+    return LoadStringById(243).arg(reason);
 }
 
-QString doneText(const JobResult& result)
+// The set's short result, and for warnings what was left out.
+QString resultText(const JobResult& result)
 {
-    if (!result.hasWarnings())
-        return QStringLiteral("done");
-    if (!result.warning.isEmpty())
-        return QStringLiteral("done, with warnings: ") + result.warning;
-    return QStringLiteral("done, with warnings (exit code %1)").arg(result.exitCode);
+    if (result.hasWarnings() && !result.warning.isEmpty())
+        return JobResultText(result) + QStringLiteral(": ") + result.warning;
+    return JobResultText(result);
 }
 
 // Whether the archive command could be shown; prints it or what stands in its way, with the checks and
@@ -80,7 +80,7 @@ QString doneText(const JobResult& result)
 bool printArchivePreview(const BackupSet& set)
 {
     if (const std::optional<JobResult> problem = ArchiveSetProblem(set)) {
-        printSummary(set.name, failedText(problem->reason));
+        printSummary(set.name, JobResultText(*problem));
         return false;
     }
     const ArchiveBuild build = PreviewArchiveCommand(set);
@@ -103,7 +103,7 @@ bool printArchivePreview(const BackupSet& set)
 bool printMirrorPreview(const BackupSet& set)
 {
     if (const std::optional<JobResult> problem = MirrorSetProblem(set)) {
-        printSummary(set.name, failedText(problem->reason));
+        printSummary(set.name, JobResultText(*problem));
         return false;
     }
     if (!QFileInfo(MirrorFolder(set)).isDir())
@@ -194,16 +194,23 @@ ExitStatus runHeld(const QStringList& setNames, bool all)
     const QStringList names = all ? AllSetNames() : setNames;
     int failures = 0;
     int warnings = 0;
+    int notRun = 0;
+    bool stopped = false;
+    qsizetype ran = 0;
+    // A set deleted meanwhile counts as done in a run of every set, as it always has: nothing was asked of it.
+    qsizetype done = 0;
     for (const QString& name : names) {
         // Read again just before it runs: a long run of every set must run what the window has made of a
         // set meanwhile, and neither run nor bring back a set deleted there.
         // A stop that came between two sets ends the run as well.
         if (stopSignals.received())
             break;
+        ++ran;
         const std::optional<BackupSet> set = ReloadBackupSet(name);
         if (!set) {
             if (all) {
-                printSummary(name, QStringLiteral("not run: ") + LoadStringById(142));
+                printSummary(name, LoadStringById(246).arg(LoadStringById(142)));
+                ++done;
             } else {
                 printSummary(name, failedText(LoadStringById(142)));
                 ++failures;
@@ -211,30 +218,48 @@ ExitStatus runHeld(const QStringList& setNames, bool all)
             continue;
         }
         printHeading(*set);
+        // The runner records the result and the last-run date in the set's file.
         const JobResult result = runOnWorker(runner, set->id);
-        if (result.succeeded()) {
-            StampLastRunOf(set->id);
-            printSummary(set->name, doneText(result));
-            if (result.hasWarnings())
-                ++warnings;
-        } else {
-            printSummary(set->name, failedText(JobFailureReason(result)));
+        printSummary(set->name, resultText(result));
+        switch (ResultKindOf(result)) {
+        case JobResultKind::Done:
+            ++done;
+            break;
+        case JobResultKind::Warnings:
+            ++done;
+            ++warnings;
+            break;
+        case JobResultKind::Failed:
             ++failures;
-            if (result.outcome == JobOutcome::Stopped)
-                break;
+            break;
+        case JobResultKind::Stopped:
+            stopped = true;
+            break;
+        case JobResultKind::NotRun:
+            ++notRun;
+            break;
         }
+        if (stopped)
+            break;
     }
+    // Also a stop that came between two sets, or before the first.
+    stopped = stopped || stopSignals.received();
     if (names.size() > 1) {
         const QString withWarnings = warnings == 0 ? QString() : QStringLiteral(" (%1 with warnings)").arg(warnings);
-        PrintLine(QStringLiteral("== %1 of %2 sets done%3, %4 failed")
-                      .arg(names.size() - failures)
+        const QString notRunText = notRun == 0 ? QString() : QStringLiteral(", %1 not run").arg(notRun);
+        PrintLine(QStringLiteral("== %1 of %2 sets done%3, %4 failed%5%6")
+                      .arg(done)
                       .arg(names.size())
                       .arg(withWarnings)
-                      .arg(failures));
+                      .arg(failures)
+                      .arg(notRunText, stopped ? QStringLiteral(", stopped") : QString()));
+    } else if (stopped && ran == 0) {
+        PrintLine(QStringLiteral("== stopped before any set ran"));
     }
-    // Cron and systemd must not take a backup that left files out for a clean success.
-    if (failures > 0)
+    // A stopped run and a set that could not run leave the backup undone: cron and systemd must see it.
+    if (failures > 0 || stopped || notRun > 0)
         return ExitSomeFailed;
+    // Cron and systemd must not take a backup that left files out for a clean success.
     return warnings == 0 ? ExitAllSucceeded : ExitDoneWithWarnings;
 }
 

@@ -96,105 +96,105 @@
 <context>
     <name>CMyVelmoraDlg</name>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="106"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="105"/>
         <source>&amp;File</source>
         <translation>&amp;Файл</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="107"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="106"/>
         <source>&amp;Options...</source>
         <translation>&amp;Параметры...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="108"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="107"/>
         <source>&amp;Language</source>
         <translation>&amp;Язык</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="109"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="108"/>
         <source>&amp;Russian</source>
         <translation>&amp;Русский</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="110"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="109"/>
         <source>&amp;English</source>
         <translation>&amp;Английский</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="114"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="113"/>
         <source>E&amp;xit</source>
         <translation>В&amp;ыход</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="118"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="117"/>
         <source>&amp;Task</source>
         <translation>&amp;Задание</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="119"/>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="159"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="118"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="158"/>
         <source>&amp;Run</source>
         <translation>&amp;Запустить</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="120"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="119"/>
         <source>Remove Old &amp;Files</source>
         <translation>Удалить старые &amp;файлы</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="121"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="120"/>
         <source>&amp;Open Location</source>
         <translation>&amp;Открыть папку назначения</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="123"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="122"/>
         <source>&amp;New...</source>
         <translation>&amp;Новое...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="124"/>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="156"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="123"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="155"/>
         <source>&amp;Delete</source>
         <translation>&amp;Удалить</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="126"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="125"/>
         <source>&amp;Properties...</source>
         <translation>&amp;Свойства...</translation>
     </message>
     <message>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="128"/>
         <location filename="../../app/CMyVelmoraDlg.cpp" line="129"/>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="130"/>
         <source>&amp;Help</source>
         <translation>&amp;Справка</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="132"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="131"/>
         <source>&amp;About...</source>
         <translation>&amp;О программе...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="155"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="154"/>
         <source>New...</source>
         <translation>Новое...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="157"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="156"/>
         <source>Properties...</source>
         <translation>Свойства...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="158"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="157"/>
         <source>Update &amp;All</source>
         <translation>Обновить &amp;все</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="160"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="159"/>
         <source>View &amp;Log...</source>
         <translation>&amp;Журнал...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="441"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="446"/>
         <source>A backup is running. Velmora can be closed when it has finished.</source>
         <translation>Выполняется резервное копирование. Velmora можно будет закрыть, когда оно закончится.</translation>
     </message>
@@ -422,7 +422,7 @@
 <context>
     <name>LastRun</name>
     <message>
-        <location filename="../../engine/LastRun.cpp" line="157"/>
+        <location filename="../../engine/LastRun.cpp" line="190"/>
         <source>the output was passed on whole as it came</source>
         <translation>вывод целиком передан дальше по мере поступления</translation>
     </message>
@@ -771,46 +771,146 @@
 %1</translation>
     </message>
     <message>
+        <location filename="../../core/StringTable.cpp" line="141"/>
         <source>This desktop has no program to open &apos;%1&apos;. Please open it yourself.</source>
         <translation>В этой системе нет программы, чтобы открыть «%1». Откройте его, пожалуйста, сами.</translation>
     </message>
     <message>
+        <location filename="../../core/StringTable.cpp" line="144"/>
         <source>This deletes the current full archive &apos;%1&apos; and the update archives of its chain (%2): %3 in all.</source>
         <translation>Будут удалены текущий полный архив «%1» и архивы обновлений его цепочки (%2): всего %3.</translation>
     </message>
     <message>
+        <location filename="../../core/StringTable.cpp" line="146"/>
         <source>This deletes the update archives of the set (%1): %2 in all.</source>
         <translation>Будут удалены архивы обновлений набора (%1): всего %2.</translation>
     </message>
     <message>
+        <location filename="../../core/StringTable.cpp" line="147"/>
         <source>There is no archive of this set in &apos;%1&apos;.</source>
         <translation>В «%1» нет архивов этого набора.</translation>
     </message>
     <message>
+        <location filename="../../core/StringTable.cpp" line="148"/>
         <source>These files could not be deleted:
 %1</source>
         <translation>Не удалось удалить эти файлы:
 %1</translation>
     </message>
     <message>
+        <location filename="../../core/StringTable.cpp" line="119"/>
+        <source>Done in %1</source>
+        <translation>Готово за %1</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="120"/>
+        <source>Done with warnings in %1</source>
+        <translation>Готово с предупреждениями за %1</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="121"/>
+        <source>Done with warnings (%1) in %2</source>
+        <translation>Готово с предупреждениями (%1) за %2</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="122"/>
+        <source>Failed: %1</source>
+        <translation>Ошибка: %1</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="123"/>
+        <source>Stopped</source>
+        <translation>Остановлено</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="124"/>
+        <source>Stopped: %1</source>
+        <translation>Остановлено: %1</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="125"/>
+        <source>Not run: %1</source>
+        <translation>Не запускалось: %1</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="126"/>
+        <source>, %1 written</source>
+        <translation>, записано %1</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="127"/>
         <source>%1 s</source>
         <translation>%1 с</translation>
     </message>
     <message>
+        <location filename="../../core/StringTable.cpp" line="128"/>
         <source>%1 min %2 s</source>
         <translation>%1 мин %2 с</translation>
     </message>
     <message>
+        <location filename="../../core/StringTable.cpp" line="150"/>
         <source>%1 min</source>
         <translation>%1 мин</translation>
     </message>
     <message>
+        <location filename="../../core/StringTable.cpp" line="129"/>
         <source>%1 h %2 min</source>
         <translation>%1 ч %2 мин</translation>
     </message>
     <message>
+        <location filename="../../core/StringTable.cpp" line="152"/>
         <source>about %1 left</source>
         <translation>осталось около %1</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="130"/>
+        <source>%1 bytes</source>
+        <translation>%1 байт</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="131"/>
+        <source>%1 KB</source>
+        <translation>%1 КБ</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="132"/>
+        <source>%1 MB</source>
+        <translation>%1 МБ</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="133"/>
+        <source>%1 GB</source>
+        <translation>%1 ГБ</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="134"/>
+        <source>%1 TB</source>
+        <translation>%1 ТБ</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="136"/>
+        <source>Never run</source>
+        <translation>Ещё не запускалось</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="137"/>
+        <source>Done</source>
+        <translation>Готово</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="138"/>
+        <source>Done with warnings</source>
+        <translation>Готово с предупреждениями</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="139"/>
+        <source>Failed</source>
+        <translation>Ошибка</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="140"/>
+        <source>Not run</source>
+        <translation>Не запускалось</translation>
     </message>
 </context>
 </TS>

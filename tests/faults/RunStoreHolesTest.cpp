@@ -71,8 +71,8 @@ TEST_F(RunStoreHolesTest, ALongRunOfEverySetRunsTheWindowsEditsAndBringsNoDelete
     EXPECT_EQ(outcome.exitCode, 0) << outcome.output.toStdString() << outcome.errorOutput.toStdString();
     EXPECT_EQ(
         QString::fromUtf8(readFile(log)).split('\n', Qt::SkipEmptyParts), QStringList({first + "/", elsewhere + "/"}));
-    EXPECT_TRUE(outcome.output.contains("== C deleted: not run: the set no longer exists."));
-    EXPECT_TRUE(outcome.output.contains("== D renamed: not run: the set no longer exists."));
+    EXPECT_TRUE(outcome.output.contains("== C deleted: Not run: the set no longer exists."));
+    EXPECT_TRUE(outcome.output.contains("== D renamed: Not run: the set no longer exists."));
     // The stamps went into the files as the window left them, and nowhere else.
     EXPECT_TRUE(readFile(setFilePath("A first")).contains("target=" + otherDisk.toUtf8()));
     EXPECT_EQ(lastRunOf("A first"), today());

@@ -176,7 +176,7 @@ TEST_F(StoreLockTest, KilledRunWhoseToolStillRunsLeavesTheLockFree)
     const RunOutcome run = runVelmora({"--no-wait", "M2"});
 
     EXPECT_EQ(run.exitCode, 0) << run.errorOutput.toStdString();
-    EXPECT_TRUE(run.output.contains("== M2: done"));
+    EXPECT_TRUE(run.output.contains("== M2: Done in "));
     EXPECT_EQ(::kill(pid_t(tool), 0), 0) << "the killed run's tool was still running";
     EXPECT_EQ(QString::fromUtf8(readFile(log)).count(QStringLiteral("end ")), 1);
 }
@@ -212,7 +212,7 @@ TEST_F(StoreLockTest, LeftoverLockFilesNameNobodyAndBlockNothing)
         const RunOutcome run = runVelmora({"--no-wait", "M1"});
 
         EXPECT_EQ(run.exitCode, 0) << run.errorOutput.toStdString();
-        EXPECT_TRUE(run.output.contains("== M1: done")) << run.output.toStdString();
+        EXPECT_TRUE(run.output.contains("== M1: Done in ")) << run.output.toStdString();
         EXPECT_FALSE(QFileInfo::exists(lockFilePath())) << "the run removed the file it took over";
     }
     sleeper.kill();

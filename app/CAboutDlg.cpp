@@ -11,10 +11,8 @@
 CAboutDlg::CAboutDlg(QWidget* parent)
     : QDialog(parent)
 {
-    setObjectName(QStringLiteral("CAboutDlg"));
-    setWindowTitle(tr("About Velmora"));
     using C = ControlTemplate;
-    BuildDialogTemplate(this, QSize(218, 111),
+    BuildDialogTemplate(this, QT_TRANSLATE_NOOP("CAboutDlg", "About Velmora"), QSize(218, 111),
         {
             {C::Icon, 0, nullptr, 7, 7, 24, 22, "ctlIcon"},
             {C::StaticText, 0, QT_TRANSLATE_NOOP("CAboutDlg", "Velmora, Version 1.02"), 38, 10, 173, 8, "ctlVersion"},

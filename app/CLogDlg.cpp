@@ -12,10 +12,8 @@
 CLogDlg::CLogDlg(QWidget* parent)
     : QDialog(parent)
 {
-    setObjectName(QStringLiteral("CLogDlg"));
-    setWindowTitle(tr("View Log"));
     using C = ControlTemplate;
-    BuildDialogTemplate(this, QSize(453, 260),
+    BuildDialogTemplate(this, QT_TRANSLATE_NOOP("CLogDlg", "View Log"), QSize(453, 260),
         {
             {C::ReadOnlyText, ControlId::LogText, nullptr, 7, 7, 439, 227},
             // Enter closes the window, as Esc does.

@@ -44,7 +44,6 @@ CMyVelmoraDlg::CMyVelmoraDlg(QWidget* parent)
         Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
             | Qt::WindowCloseButtonHint)
 {
-    setObjectName(QStringLiteral("CMyVelmoraDlg"));
     setWindowTitle(QStringLiteral("Velmora"));
     setWindowIcon(AppIcon(IconId::Program));
     createMenus();
@@ -126,7 +125,8 @@ void CMyVelmoraDlg::createControls()
     // The template is the client area below the menu bar.
     const int menuHeight = m_menuBar->sizeHint().height();
     using C = ControlTemplate;
-    BuildDialogTemplate(this, QSize(323, 224),
+    // The title is the program's name, in every language.
+    BuildDialogTemplate(this, nullptr, QSize(323, 224),
         {
             {C::TreeList, ControlId::SetList, nullptr, 7, 7, 251, 192},
             {C::PushButton, ControlId::NewButton, QT_TRANSLATE_NOOP("CMyVelmoraDlg", "New..."), 266, 7, 50, 14},

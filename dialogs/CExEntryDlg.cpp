@@ -2,7 +2,6 @@
 
 #include "ResourceIds.h"
 
-#include <QCoreApplication>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -13,7 +12,6 @@ CExEntryDlg::CExEntryDlg(QWidget* parent)
 
 void CExEntryDlg::createControls(int width, int editId, const Texts& texts, int browseId)
 {
-    setWindowTitle(QCoreApplication::translate(metaObject()->className(), texts.title));
     using C = ControlTemplate;
     // The edit field leaves room for the browse button where there is one.
     QList<ControlTemplate> controls = {
@@ -26,7 +24,7 @@ void CExEntryDlg::createControls(int width, int editId, const Texts& texts, int 
         {C::DefaultButton, ControlId::Ok, texts.ok, width - 111, 38, 50, 14},
         {C::PushButton, ControlId::Cancel, texts.cancel, width - 57, 38, 50, 14},
     };
-    BuildDialogTemplate(this, QSize(width, 58), controls);
+    BuildDialogTemplate(this, texts.title, QSize(width, 58), controls);
     m_edit = FindControl<QLineEdit>(this, editId);
     ConnectButtons(this, {{ControlId::Ok, &CExEntryDlg::OnOK}, {ControlId::Cancel, &CExEntryDlg::reject}});
     // The entry dialogs open empty, ready for typing.

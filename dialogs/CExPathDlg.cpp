@@ -9,7 +9,6 @@
 CExPathDlg::CExPathDlg(QWidget* parent)
     : CExEntryDlg(parent)
 {
-    setObjectName(QStringLiteral("CExPathDlg"));
     createControls(240, ControlId::ExcludedPathEntry,
         {
             QT_TRANSLATE_NOOP("CExPathDlg", "Add Exclusion Path"),

@@ -5,7 +5,6 @@
 CExTypeDlg::CExTypeDlg(QWidget* parent)
     : CExEntryDlg(parent)
 {
-    setObjectName(QStringLiteral("CExTypeDlg"));
     createControls(200, ControlId::ExcludedTypeEntry,
         {
             QT_TRANSLATE_NOOP("CExTypeDlg", "Exclude Type"),

@@ -19,10 +19,8 @@
 COptionsDlg::COptionsDlg(QWidget* parent)
     : QDialog(parent)
 {
-    setObjectName(QStringLiteral("COptionsDlg"));
-    setWindowTitle(tr("Options"));
     using C = ControlTemplate;
-    BuildDialogTemplate(this, QSize(260, 147),
+    BuildDialogTemplate(this, QT_TRANSLATE_NOOP("COptionsDlg", "Options"), QSize(260, 147),
         {
             {C::Label, ControlId::DefaultArchiveType, QT_TRANSLATE_NOOP("COptionsDlg", "Default archive type:"), 7, 7,
                 130, 14},

@@ -65,8 +65,6 @@ QList<ControlTemplate> exclusionColumn(
 CSetPropDlg::CSetPropDlg(QWidget* parent)
     : QDialog(parent)
 {
-    setObjectName(QStringLiteral("CSetPropDlg"));
-    setWindowTitle(tr("Task Properties"));
     using C = ControlTemplate;
     QList<ControlTemplate> controls = {
         {C::Label, ControlId::SetName, QT_TRANSLATE_NOOP("CSetPropDlg", "Set name:"), 7, 7, 82, 14},
@@ -101,7 +99,7 @@ CSetPropDlg::CSetPropDlg(QWidget* parent)
         {C::DefaultButton, ControlId::Ok, QT_TRANSLATE_NOOP("CSetPropDlg", "OK"), 227, 254, 50, 14},
         {C::PushButton, ControlId::Cancel, QT_TRANSLATE_NOOP("CSetPropDlg", "Cancel"), 283, 254, 50, 14},
     };
-    BuildDialogTemplate(this, QSize(340, 274), controls);
+    BuildDialogTemplate(this, QT_TRANSLATE_NOOP("CSetPropDlg", "Task Properties"), QSize(340, 274), controls);
 
     m_nameEdit = FindControl<QLineEdit>(this, ControlId::SetName);
     m_arcNameEdit = FindControl<QLineEdit>(this, ControlId::ArchiveName);

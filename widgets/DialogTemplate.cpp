@@ -117,10 +117,14 @@ QWidget* createControl(QDialog* dialog, const ControlTemplate& control, const QS
 
 } // namespace
 
-void BuildDialogTemplate(QDialog* dialog, QSize templateSize, const QList<ControlTemplate>& controls, int topOffset)
+void BuildDialogTemplate(
+    QDialog* dialog, const char* title, QSize templateSize, const QList<ControlTemplate>& controls, int topOffset)
 {
     const DialogUnits units(dialog->font());
     const char* context = dialog->metaObject()->className();
+    dialog->setObjectName(QLatin1String(context));
+    if (title)
+        dialog->setWindowTitle(QCoreApplication::translate(context, title));
     QList<QWidget*> created;
     for (const ControlTemplate& control : controls) {
         const QString text = control.text ? QCoreApplication::translate(context, control.text) : QString();

@@ -84,12 +84,13 @@ QList<QPushButton*> ConnectButtons(Dialog* dialog, std::initializer_list<std::pa
     return found;
 }
 
-// Creates every control on the dialog in the table's order (which is the tab order), translated in the
-// context of the dialog's class, placed in dialog units of the dialog's font and topOffset pixels further
-// down (the height of a menu bar above the template), and gives the dialog the template's fixed size plus
-// that offset.
+// Names the dialog after its class and gives it the title (marked for translation in the class's context;
+// nullptr leaves the title alone). Creates every control on the dialog in the table's order (which is the
+// tab order), translated in that context, placed in dialog units of the dialog's font and topOffset pixels
+// further down (the height of a menu bar above the template), and gives the dialog the template's fixed
+// size plus that offset.
 void BuildDialogTemplate(
-    QDialog* dialog, QSize templateSize, const QList<ControlTemplate>& controls, int topOffset = 0);
+    QDialog* dialog, const char* title, QSize templateSize, const QList<ControlTemplate>& controls, int topOffset = 0);
 
 // Adds a menu command named "action<commandId>", the name by which tests and the menus' owners find it.
 QAction* AddMenuCommand(QMenu* menu, int commandId, const QString& text);

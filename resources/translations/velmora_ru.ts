@@ -4,22 +4,22 @@
 <context>
     <name>CAboutDlg</name>
     <message>
-        <location filename="../../app/CAboutDlg.cpp" line="20"/>
+        <location filename="../../app/CAboutDlg.cpp" line="18"/>
         <source>Velmora, Version 1.02</source>
         <translation>Velmora, версия 1.02</translation>
     </message>
     <message>
-        <location filename="../../app/CAboutDlg.cpp" line="21"/>
+        <location filename="../../app/CAboutDlg.cpp" line="19"/>
         <source>The program runs the 7-Zip archiver and rsync.</source>
         <translation>Программа запускает архиватор 7-Zip и rsync.</translation>
     </message>
     <message>
-        <location filename="../../app/CAboutDlg.cpp" line="24"/>
+        <location filename="../../app/CAboutDlg.cpp" line="22"/>
         <source>Read the help</source>
         <translation>Открыть справку</translation>
     </message>
     <message>
-        <location filename="../../app/CAboutDlg.cpp" line="26"/>
+        <location filename="../../app/CAboutDlg.cpp" line="24"/>
         <source>OK</source>
         <translation>ОК</translation>
     </message>
@@ -32,22 +32,22 @@
 <context>
     <name>CExPathDlg</name>
     <message>
-        <location filename="../../dialogs/CExPathDlg.cpp" line="15"/>
+        <location filename="../../dialogs/CExPathDlg.cpp" line="14"/>
         <source>Add Exclusion Path</source>
         <translation>Добавить исключаемый путь</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CExPathDlg.cpp" line="16"/>
+        <location filename="../../dialogs/CExPathDlg.cpp" line="15"/>
         <source>Type here a partial path or browse for a folder:</source>
         <translation>Введите часть пути или выберите папку:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CExPathDlg.cpp" line="17"/>
+        <location filename="../../dialogs/CExPathDlg.cpp" line="16"/>
         <source>OK</source>
         <translation>ОК</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CExPathDlg.cpp" line="18"/>
+        <location filename="../../dialogs/CExPathDlg.cpp" line="17"/>
         <source>Cancel</source>
         <translation>Отмена</translation>
     </message>
@@ -55,22 +55,22 @@
 <context>
     <name>CExTypeDlg</name>
     <message>
-        <location filename="../../dialogs/CExTypeDlg.cpp" line="11"/>
+        <location filename="../../dialogs/CExTypeDlg.cpp" line="10"/>
         <source>Exclude Type</source>
         <translation>Исключить тип</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CExTypeDlg.cpp" line="12"/>
+        <location filename="../../dialogs/CExTypeDlg.cpp" line="11"/>
         <source>Type here an extension with leading dot:</source>
         <translation>Введите расширение с точкой в начале:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CExTypeDlg.cpp" line="13"/>
+        <location filename="../../dialogs/CExTypeDlg.cpp" line="12"/>
         <source>&amp;Add</source>
         <translation>&amp;Добавить</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CExTypeDlg.cpp" line="14"/>
+        <location filename="../../dialogs/CExTypeDlg.cpp" line="13"/>
         <source>Cancel</source>
         <translation>Отмена</translation>
     </message>
@@ -83,12 +83,12 @@
         <translation>Журнал</translation>
     </message>
     <message>
-        <location filename="../../app/CLogDlg.cpp" line="22"/>
+        <location filename="../../app/CLogDlg.cpp" line="20"/>
         <source>Close</source>
         <translation>Закрыть</translation>
     </message>
     <message>
-        <location filename="../../app/CLogDlg.cpp" line="58"/>
+        <location filename="../../app/CLogDlg.cpp" line="56"/>
         <source>What is it?</source>
         <translation>Что это?</translation>
     </message>
@@ -96,80 +96,80 @@
 <context>
     <name>CMyVelmoraDlg</name>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="91"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="90"/>
         <source>&amp;File</source>
         <translation>&amp;Файл</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="92"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="91"/>
         <source>&amp;Options...</source>
         <translation>&amp;Параметры...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="93"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="92"/>
         <source>&amp;Language</source>
         <translation>&amp;Язык</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="94"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="93"/>
         <source>&amp;Russian</source>
         <translation>&amp;Русский</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="95"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="94"/>
         <source>&amp;English</source>
         <translation>&amp;Английский</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="99"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="98"/>
         <source>E&amp;xit</source>
         <translation>В&amp;ыход</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="102"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="101"/>
         <source>&amp;Task</source>
         <translation>&amp;Задание</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="103"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="102"/>
         <location filename="../../app/CMyVelmoraDlg.cpp" line="138"/>
         <source>&amp;Run</source>
         <translation>&amp;Запустить</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="105"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="104"/>
         <source>Remove Old &amp;Files</source>
         <translation>Удалить старые &amp;файлы</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="106"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="105"/>
         <source>&amp;Open Location</source>
         <translation>&amp;Открыть папку назначения</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="108"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="107"/>
         <source>&amp;New...</source>
         <translation>&amp;Новое...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="109"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="108"/>
         <location filename="../../app/CMyVelmoraDlg.cpp" line="133"/>
         <source>&amp;Delete</source>
         <translation>&amp;Удалить</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="112"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="111"/>
         <source>&amp;Properties...</source>
         <translation>&amp;Свойства...</translation>
     </message>
     <message>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="114"/>
         <location filename="../../app/CMyVelmoraDlg.cpp" line="115"/>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="116"/>
         <source>&amp;Help</source>
         <translation>&amp;Справка</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="118"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="117"/>
         <source>&amp;About...</source>
         <translation>&amp;О программе...</translation>
     </message>
@@ -207,42 +207,42 @@
         <translation>Параметры</translation>
     </message>
     <message>
-        <location filename="../../dialogs/COptionsDlg.cpp" line="27"/>
+        <location filename="../../dialogs/COptionsDlg.cpp" line="25"/>
         <source>Default archive type:</source>
         <translation>Тип архива по умолчанию:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/COptionsDlg.cpp" line="31"/>
+        <location filename="../../dialogs/COptionsDlg.cpp" line="29"/>
         <source>Default compression level:</source>
         <translation>Степень сжатия по умолчанию:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/COptionsDlg.cpp" line="33"/>
+        <location filename="../../dialogs/COptionsDlg.cpp" line="31"/>
         <source>Incremental copies to keep:</source>
         <translation>Хранить инкрементных копий:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/COptionsDlg.cpp" line="36"/>
+        <location filename="../../dialogs/COptionsDlg.cpp" line="34"/>
         <source>Default backup location:</source>
         <translation>Папка для копий по умолчанию:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/COptionsDlg.cpp" line="40"/>
+        <location filename="../../dialogs/COptionsDlg.cpp" line="38"/>
         <source>rsync location:</source>
         <translation>Расположение rsync:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/COptionsDlg.cpp" line="43"/>
+        <location filename="../../dialogs/COptionsDlg.cpp" line="41"/>
         <source>Update &amp;All</source>
         <translation>Обновить &amp;все</translation>
     </message>
     <message>
-        <location filename="../../dialogs/COptionsDlg.cpp" line="45"/>
+        <location filename="../../dialogs/COptionsDlg.cpp" line="43"/>
         <source>OK</source>
         <translation>ОК</translation>
     </message>
     <message>
-        <location filename="../../dialogs/COptionsDlg.cpp" line="46"/>
+        <location filename="../../dialogs/COptionsDlg.cpp" line="44"/>
         <source>Cancel</source>
         <translation>Отмена</translation>
     </message>
@@ -285,47 +285,47 @@
         <translation>Профиль Mo&amp;zilla Firefox</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="69"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="102"/>
         <source>Task Properties</source>
         <translation>Свойства задания</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="72"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="70"/>
         <source>Set name:</source>
         <translation>Имя набора:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="75"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="73"/>
         <source>File name:</source>
         <translation>Имя файла:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="77"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="75"/>
         <source>Source:</source>
         <translation>Источник:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="80"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="78"/>
         <source>Custom source:</source>
         <translation>Стандартная папка:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="81"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="79"/>
         <source>Add</source>
         <translation>Добавить</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="82"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="80"/>
         <source>Destination:</source>
         <translation>Назначение:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="85"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="83"/>
         <source>Backup type:</source>
         <translation>Вид копирования:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="88"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="86"/>
         <source>Exclude file types:</source>
         <translation>Исключить типы файлов:</translation>
     </message>
@@ -335,52 +335,52 @@
         <translation>&amp;Удалить</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="89"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="87"/>
         <source>Add type...</source>
         <translation>Добавить тип...</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="90"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="88"/>
         <source>Exclude directories:</source>
         <translation>Исключить папки:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="91"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="89"/>
         <source>Add path...</source>
         <translation>Добавить путь...</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="93"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="91"/>
         <source>Archiving options</source>
         <translation>Параметры архивации</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="94"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="92"/>
         <source>Archive type:</source>
         <translation>Тип архива:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="96"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="94"/>
         <source>Compression level:</source>
         <translation>Степень сжатия:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="99"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="97"/>
         <source>Solid mode:</source>
         <translation>Непрерывный архив:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="100"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="98"/>
         <source>yes</source>
         <translation>да</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="101"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="99"/>
         <source>OK</source>
         <translation>ОК</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="102"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="100"/>
         <source>Cancel</source>
         <translation>Отмена</translation>
     </message>

@@ -27,7 +27,7 @@ struct TemplateWindow
     TemplateWindow()
     {
         using C = ControlTemplate;
-        BuildDialogTemplate(&dialog, QSize(200, 100),
+        BuildDialogTemplate(&dialog, "Template", QSize(200, 100),
             {
                 {C::Label, 1004, "&Name:", 7, 7, 40, 14},
                 {C::Edit, 1004, nullptr, 50, 7, 100, 14},
@@ -52,6 +52,8 @@ TEST(DialogTemplate, NamesPlacesAndSizesEveryControlBelowTheOffset)
     const DialogUnits units(dialog.font());
     EXPECT_EQ(dialog.size(), QSize(units.x(200), units.y(100) + 20));
     EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize()) << "the window keeps the template's size";
+    EXPECT_EQ(dialog.objectName(), dialog.metaObject()->className());
+    EXPECT_EQ(dialog.windowTitle(), "Template");
 
     auto* label = dialog.findChild<QLabel*>("label1004");
     auto* edit = FindControl<QLineEdit>(&dialog, 1004);

@@ -1,5 +1,7 @@
 #include "AppIcons.h"
 
+#include "ResourceIds.h"
+
 #include <QHash>
 #include <QPainter>
 #include <QPainterPath>
@@ -118,22 +120,22 @@ QPixmap render(int resourceId, int size)
     p.setRenderHint(QPainter::TextAntialiasing);
     p.scale(size / kGrid, size / kGrid);
     switch (resourceId) {
-    case 128:
+    case IconId::Program:
         drawProgram(p);
         break;
-    case 141:
+    case IconId::FullSevenZip:
         drawFull(p, kSevenZip, QStringLiteral("7"));
         break;
-    case 142:
+    case IconId::FullZip:
         drawFull(p, kZip, QStringLiteral("Z"));
         break;
-    case 143:
+    case IconId::IncrementalZip:
         drawIncremental(p, kZip, QStringLiteral("Z"));
         break;
-    case 144:
+    case IconId::IncrementalSevenZip:
         drawIncremental(p, kSevenZip, QStringLiteral("7"));
         break;
-    case 150:
+    case IconId::Mirror:
         drawMirror(p);
         break;
     }
@@ -148,14 +150,15 @@ QIcon AppIcon(int resourceId)
     static QHash<int, QIcon> cache;
     if (const auto it = cache.constFind(resourceId); it != cache.constEnd())
         return *it;
-    static const int knownIds[] = {128, 141, 142, 143, 144, 150};
+    static const int knownIds[] = {IconId::Program, IconId::FullSevenZip, IconId::FullZip, IconId::IncrementalZip,
+        IconId::IncrementalSevenZip, IconId::Mirror};
     if (std::find(std::begin(knownIds), std::end(knownIds), resourceId) == std::end(knownIds))
         return QIcon();
 
     QIcon icon;
     icon.addPixmap(render(resourceId, 16));
     icon.addPixmap(render(resourceId, 32));
-    if (resourceId == 128)
+    if (resourceId == IconId::Program)
         icon.addPixmap(render(resourceId, 48));
     cache.insert(resourceId, icon);
     return icon;

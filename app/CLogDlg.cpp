@@ -1,56 +1,31 @@
 #include "CLogDlg.h"
 
-#include "DialogUnits.h"
+#include "DialogTemplate.h"
 #include "LastRun.h"
+#include "ResourceIds.h"
 #include "UserMessages.h"
 
 #include <QFontDatabase>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-namespace {
-
-constexpr int kTemplateWidth = 453;
-constexpr int kTemplateHeight = 260;
-
-struct ControlTemplate
-{
-    int id;
-    int left, top, width, height;
-};
-
-constexpr ControlTemplate kTextBox {1045, 7, 7, 439, 227};
-constexpr ControlTemplate kCloseButton {2, 396, 239, 50, 14};
-
-} // namespace
-
 CLogDlg::CLogDlg(QWidget* parent)
     : QDialog(parent)
 {
-    setObjectName(QStringLiteral("CLogDlg"));
-    setWindowTitle(tr("View Log"));
-    const DialogUnits units(font());
-    auto place = [&](QWidget* widget, const ControlTemplate& control) {
-        widget->setObjectName(QStringLiteral("ctl%1").arg(control.id));
-        widget->setGeometry(units.rect(control.left, control.top, control.width, control.height));
-    };
-
-    m_text = new QPlainTextEdit(this);
-    place(m_text, kTextBox);
-    m_text->setReadOnly(true);
-    // Read-only still lets the user select with the keyboard and copy, not only with the mouse.
-    m_text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    using C = ControlTemplate;
+    BuildDialogTemplate(this, QT_TRANSLATE_NOOP("CLogDlg", "View Log"), QSize(453, 260),
+        {
+            {C::ReadOnlyText, ControlId::LogText, nullptr, 7, 7, 439, 227},
+            // Enter closes the window, as Esc does.
+            {C::DefaultButton, ControlId::Cancel, QT_TRANSLATE_NOOP("CLogDlg", "Close"), 396, 239, 50, 14, "ctl2"},
+        });
+    m_text = FindControl<QPlainTextEdit>(this, ControlId::LogText);
     m_text->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     // Tool output is full of long paths without blanks; they wrap too, so the box never scrolls sideways.
     m_text->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     m_text->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-
-    m_close = new QPushButton(tr("Close"), this);
-    place(m_close, kCloseButton);
-    connect(m_close, &QPushButton::clicked, this, &QDialog::reject);
-
-    setFixedSize(units.x(kTemplateWidth), units.y(kTemplateHeight));
+    connect(FindControl<QPushButton>(this, "ctl2"), &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void CLogDlg::showEvent(QShowEvent* event)

@@ -6,7 +6,6 @@
 #include <QFont>
 
 class QPlainTextEdit;
-class QPushButton;
 
 class CLogDlg : public QDialog
 {
@@ -29,6 +28,5 @@ protected:
 private:
     QFont m_font;
     QPlainTextEdit* m_text = nullptr;
-    QPushButton* m_close = nullptr;
     bool m_initialised = false;
 };

@@ -6,13 +6,14 @@
 #include "CLogDlg.h"
 #include "CMyListCtrl.h"
 #include "CTextProgressCtrl.h"
-#include "DialogUnits.h"
+#include "DialogTemplate.h"
 #include "JobEvents.h"
 #include "JobRunner.h"
 #include "Jobs.h"
 #include "MainWindowCommands.h"
 #include "ProfileStore.h"
 #include "ReadableFigures.h"
+#include "ResourceIds.h"
 #include "SetCollection.h"
 #include "Settings.h"
 #include "ShowHelp.h"
@@ -37,29 +38,13 @@ JobRunningState::operator bool() const
     return JobRunner::shared().isRunning();
 }
 
-namespace {
-
-// Template of the window, in dialog units: the client area below the menu bar.
-constexpr int kTemplateWidth = 323;
-constexpr int kTemplateHeight = 224;
-
-struct ButtonTemplate
-{
-    int id;
-    const char* text;
-    int left, top, width, height;
-};
-
-} // namespace
-
 CMyVelmoraDlg::CMyVelmoraDlg(QWidget* parent)
     : QDialog(parent,
         Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
             | Qt::WindowCloseButtonHint)
 {
-    setObjectName(QStringLiteral("CMyVelmoraDlg"));
     setWindowTitle(QStringLiteral("Velmora"));
-    setWindowIcon(AppIcon(128));
+    setWindowIcon(AppIcon(IconId::Program));
     createMenus();
     createControls();
 
@@ -79,7 +64,7 @@ CMyVelmoraDlg::CMyVelmoraDlg(QWidget* parent)
     JobRunner& runner = JobRunner::shared();
     connect(&runner, &JobRunner::started, this, &CMyVelmoraDlg::updateBusy);
     connect(&runner, &JobRunner::finished, this, &CMyVelmoraDlg::updateBusy);
-    m_progress->setText(LoadStringById(122));
+    m_progress->setText(LoadStringById(StringId::Ready));
     m_progress->SendMessage(PBX_SHOWPERCENT, 0);
 }
 
@@ -91,8 +76,7 @@ CMyVelmoraDlg::~CMyVelmoraDlg()
 
 QAction* CMyVelmoraDlg::addCommand(QMenu* menu, int id, const QString& text, void (CMyVelmoraDlg::*handler)())
 {
-    QAction* action = menu->addAction(text);
-    action->setObjectName(QStringLiteral("action%1").arg(id));
+    QAction* action = AddMenuCommand(menu, id, text);
     connect(action, &QAction::triggered, this, handler);
     return action;
 }
@@ -100,35 +84,36 @@ QAction* CMyVelmoraDlg::addCommand(QMenu* menu, int id, const QString& text, voi
 void CMyVelmoraDlg::createMenus()
 {
     m_menuBar = new QMenuBar(this);
-    m_menuBar->setObjectName(QStringLiteral("menu134"));
+    m_menuBar->setObjectName(QStringLiteral("menu%1").arg(MenuId::MainMenu));
 
     QMenu* file = m_menuBar->addMenu(tr("&File"));
-    QAction* options = addCommand(file, 32777, tr("&Options..."), &CMyVelmoraDlg::OnOptions);
+    QAction* options = addCommand(file, CommandId::Options, tr("&Options..."), &CMyVelmoraDlg::OnOptions);
     QMenu* language = file->addMenu(tr("&Language"));
-    m_russian = addCommand(language, 32783, tr("&Russian"), &CMyVelmoraDlg::OnRussian);
-    m_english = addCommand(language, 32784, tr("&English"), &CMyVelmoraDlg::OnEnglish);
+    m_russian = addCommand(language, CommandId::Russian, tr("&Russian"), &CMyVelmoraDlg::OnRussian);
+    m_english = addCommand(language, CommandId::English, tr("&English"), &CMyVelmoraDlg::OnEnglish);
     m_russian->setCheckable(true);
     m_english->setCheckable(true);
     file->addSeparator();
-    QAction* exit = file->addAction(tr("E&xit"));
-    exit->setObjectName(QStringLiteral("action32772"));
+    QAction* exit = AddMenuCommand(file, CommandId::Exit, tr("E&xit"));
     connect(exit, &QAction::triggered, this, &QWidget::close);
 
     m_taskMenu = m_menuBar->addMenu(tr("&Task"));
-    QAction* run = addCommand(m_taskMenu, 32778, tr("&Run"), &CMyVelmoraDlg::OnRun);
-    QAction* removeOld = addCommand(m_taskMenu, 32789, tr("Remove Old &Files"), &CMyVelmoraDlg::OnRemoveOldFiles);
-    addCommand(m_taskMenu, 32790, tr("&Open Location"), &CMyVelmoraDlg::OnOpenLocation);
+    QAction* run = addCommand(m_taskMenu, CommandId::Run, tr("&Run"), &CMyVelmoraDlg::OnRun);
+    QAction* removeOld
+        = addCommand(m_taskMenu, CommandId::RemoveOldFiles, tr("Remove Old &Files"), &CMyVelmoraDlg::OnRemoveOldFiles);
+    addCommand(m_taskMenu, CommandId::OpenLocation, tr("&Open Location"), &CMyVelmoraDlg::OnOpenLocation);
     m_taskMenu->addSeparator();
-    QAction* newSet = addCommand(m_taskMenu, 32771, tr("&New..."), &CMyVelmoraDlg::OnNew);
-    QAction* deleteSet = addCommand(m_taskMenu, 32776, tr("&Delete"), &CMyVelmoraDlg::OnDelete);
+    QAction* newSet = addCommand(m_taskMenu, CommandId::New, tr("&New..."), &CMyVelmoraDlg::OnNew);
+    QAction* deleteSet = addCommand(m_taskMenu, CommandId::Delete, tr("&Delete"), &CMyVelmoraDlg::OnDelete);
     m_taskMenu->addSeparator();
-    QAction* properties = addCommand(m_taskMenu, 32775, tr("&Properties..."), &CMyVelmoraDlg::OnProperties);
+    QAction* properties
+        = addCommand(m_taskMenu, CommandId::Properties, tr("&Properties..."), &CMyVelmoraDlg::OnProperties);
     m_taskMenu->setDefaultAction(run);
 
     QMenu* help = m_menuBar->addMenu(tr("&Help"));
-    addCommand(help, 32804, tr("&Help"), &CMyVelmoraDlg::OnHelp);
+    addCommand(help, CommandId::Help, tr("&Help"), &CMyVelmoraDlg::OnHelp);
     help->addSeparator();
-    addCommand(help, 32774, tr("&About..."), &CMyVelmoraDlg::OnAbout);
+    addCommand(help, CommandId::About, tr("&About..."), &CMyVelmoraDlg::OnAbout);
 
     m_busyActions = {run, removeOld, newSet, deleteSet, properties, options};
     updateLanguageChecks();
@@ -136,73 +121,49 @@ void CMyVelmoraDlg::createMenus()
 
 void CMyVelmoraDlg::createControls()
 {
-    const DialogUnits units(font());
+    // The template is the client area below the menu bar.
     const int menuHeight = m_menuBar->sizeHint().height();
-    auto place = [&](QWidget* widget, int left, int top, int width, int height) {
-        widget->setGeometry(units.rect(left, top, width, height).translated(0, menuHeight));
-    };
+    using C = ControlTemplate;
+    // The title is the program's name, in every language.
+    BuildDialogTemplate(this, nullptr, QSize(323, 224),
+        {
+            {C::TreeList, ControlId::SetList, nullptr, 7, 7, 251, 192},
+            {C::PushButton, ControlId::NewButton, QT_TRANSLATE_NOOP("CMyVelmoraDlg", "New..."), 266, 7, 50, 14},
+            {C::PushButton, ControlId::DeleteButton, QT_TRANSLATE_NOOP("CMyVelmoraDlg", "&Delete"), 266, 24, 50, 14},
+            {C::PushButton, ControlId::PropertiesButton, QT_TRANSLATE_NOOP("CMyVelmoraDlg", "Properties..."), 266, 42,
+                50, 14},
+            {C::PushButton, ControlId::UpdateAllButton, QT_TRANSLATE_NOOP("CMyVelmoraDlg", "Update &All"), 266, 105, 50,
+                14},
+            {C::DefaultButton, ControlId::RunButton, QT_TRANSLATE_NOOP("CMyVelmoraDlg", "&Run"), 266, 187, 50, 14},
+            {C::PushButton, ControlId::ViewLogButton, QT_TRANSLATE_NOOP("CMyVelmoraDlg", "View &Log..."), 266, 203, 50,
+                14},
+            {C::TextProgress, ControlId::Progress, nullptr, 7, 203, 252, 14},
+        },
+        menuHeight);
+    m_menuBar->setGeometry(0, 0, width(), menuHeight);
 
-    m_list = new CMyListCtrl(this);
-    m_list->setObjectName(QStringLiteral("ctl1000"));
-    m_list->setHeaderLabels({LoadStringById(110), LoadStringById(111)});
+    m_list = FindControl<CMyListCtrl>(this, ControlId::SetList);
+    m_list->setHeaderLabels({LoadStringById(StringId::SetNameColumn), LoadStringById(StringId::SetPathColumn)});
     m_list->setIconSize(QSize(16, 16));
     m_list->setContextTaskMenu(m_taskMenu);
-    place(m_list, 7, 7, 251, 192);
     connect(m_list, &QTreeWidget::itemDoubleClicked, this, &CMyVelmoraDlg::OnDoubleClick);
 
-    const ButtonTemplate buttons[] = {
-        {1001, QT_TR_NOOP("New..."), 266, 7, 50, 14},
-        {1014, QT_TR_NOOP("&Delete"), 266, 24, 50, 14},
-        {1002, QT_TR_NOOP("Properties..."), 266, 42, 50, 14},
-        {1004, QT_TR_NOOP("Update &All"), 266, 105, 50, 14},
-        {1003, QT_TR_NOOP("&Run"), 266, 187, 50, 14},
-        {1039, QT_TR_NOOP("View &Log..."), 266, 203, 50, 14},
-    };
-    for (const ButtonTemplate& b : buttons) {
-        auto* button = new QPushButton(tr(b.text), this);
-        button->setObjectName(QStringLiteral("ctl%1").arg(b.id));
-        button->setAutoDefault(false);
-        place(button, b.left, b.top, b.width, b.height);
-        switch (b.id) {
-        case 1001:
-            m_new = button;
-            connect(button, &QPushButton::clicked, this, &CMyVelmoraDlg::OnNew);
-            break;
-        case 1014:
-            m_delete = button;
-            connect(button, &QPushButton::clicked, this, &CMyVelmoraDlg::OnDelete);
-            break;
-        case 1002:
-            m_properties = button;
-            connect(button, &QPushButton::clicked, this, &CMyVelmoraDlg::OnProperties);
-            break;
-        case 1004:
-            m_updateAll = button;
-            connect(button, &QPushButton::clicked, this, &CMyVelmoraDlg::OnUpdateAll);
-            break;
-        case 1003:
-            m_run = button;
-            connect(button, &QPushButton::clicked, this, &CMyVelmoraDlg::OnRun);
-            break;
-        case 1039:
-            m_viewLog = button;
-            connect(button, &QPushButton::clicked, this, &CMyVelmoraDlg::OnViewLog);
-            break;
-        }
-    }
+    m_buttons = ConnectButtons(this,
+        {
+            {ControlId::NewButton, &CMyVelmoraDlg::OnNew},
+            {ControlId::DeleteButton, &CMyVelmoraDlg::OnDelete},
+            {ControlId::PropertiesButton, &CMyVelmoraDlg::OnProperties},
+            {ControlId::UpdateAllButton, &CMyVelmoraDlg::OnUpdateAll},
+            {ControlId::RunButton, &CMyVelmoraDlg::OnRun},
+            {ControlId::ViewLogButton, &CMyVelmoraDlg::OnViewLog},
+        });
     // Created hidden, as in the window's template.
-    m_updateAll->hide();
-    m_run->setDefault(true);
+    FindControl<QPushButton>(this, ControlId::UpdateAllButton)->hide();
     m_boldFont = font();
     m_boldFont.setWeight(QFont::Bold);
-    m_run->setFont(m_boldFont);
+    FindControl<QPushButton>(this, ControlId::RunButton)->setFont(m_boldFont);
 
-    m_progress = new CTextProgressCtrl(this);
-    m_progress->setObjectName(QStringLiteral("ctl1046"));
-    place(m_progress, 7, 203, 252, 14);
-
-    setFixedSize(units.x(kTemplateWidth), units.y(kTemplateHeight) + menuHeight);
-    m_menuBar->setGeometry(0, 0, width(), menuHeight);
+    m_progress = FindControl<CTextProgressCtrl>(this, ControlId::Progress);
     applyColumnWidths();
 }
 
@@ -240,7 +201,8 @@ int CMyVelmoraDlg::RowKind(qint32 arcType, qint32 backupType, int previousKind)
 
 void CMyVelmoraDlg::FillSetList()
 {
-    static const int kImages[] = {141, 142, 144, 143, 150};
+    static const int kImages[]
+        = {IconId::FullSevenZip, IconId::FullZip, IconId::IncrementalSevenZip, IconId::IncrementalZip, IconId::Mirror};
     m_list->setUpdatesEnabled(false);
     m_list->clear();
     QList<QTreeWidgetItem*> items;
@@ -278,15 +240,15 @@ void CMyVelmoraDlg::updateBusy()
     if (busy == m_shownBusy)
         return;
     m_shownBusy = busy;
-    for (QPushButton* button : {m_run, m_updateAll, m_viewLog, m_new, m_delete, m_properties})
+    for (QPushButton* button : std::as_const(m_buttons))
         button->setEnabled(!busy);
     for (QAction* action : std::as_const(m_busyActions))
         action->setEnabled(!busy);
     if (busy) {
         m_progress->SendMessage(PBM_SETMARQUEE, 1, 10);
-        m_progress->setText(LoadStringById(123));
+        m_progress->setText(LoadStringById(StringId::Working));
     } else {
-        m_progress->setText(LoadStringById(122));
+        m_progress->setText(LoadStringById(StringId::Ready));
         m_progress->SendMessage(PBM_SETMARQUEE, 0, 0);
         m_progress->SendMessage(PBM_SETPOS, 0);
     }
@@ -299,10 +261,10 @@ bool CMyVelmoraDlg::event(QEvent* event)
     case WM_BACKUP_FINISHED:
         // A set of a run of several starts or ends: the run goes on, and copying is over.
         if (m_shownBusy)
-            m_progress->setText(LoadStringById(123));
+            m_progress->setText(LoadStringById(StringId::Working));
         return true;
     case WM_BACKUP_COPYING:
-        m_progress->setText(LoadStringById(124));
+        m_progress->setText(LoadStringById(StringId::Copying));
         return true;
     default:
         return QDialog::event(event);
@@ -358,7 +320,8 @@ void CMyVelmoraDlg::OnDelete()
     BackupSet set;
     if (!GetBackupSet(g_selectedSetId, set))
         return;
-    if (!userMessages().askOkCancel(LoadFormattedString(106, set.name), UserMessages::Icon::Question))
+    if (!userMessages().askOkCancel(
+            LoadFormattedString(StringId::DeleteSetQuestion, set.name), UserMessages::Icon::Question))
         return;
     DeleteBackupSet(g_selectedSetId);
     FillSetList();
@@ -368,7 +331,7 @@ void CMyVelmoraDlg::OnUpdateAll()
 {
     if (g_jobRunning || backupSets.isEmpty())
         return;
-    if (!userMessages().askOkCancel(LoadStringById(116), UserMessages::Icon::Question))
+    if (!userMessages().askOkCancel(LoadStringById(StringId::UpdateAllQuestion), UserMessages::Icon::Question))
         return;
     StartUpdateAll();
 }
@@ -397,7 +360,7 @@ void CMyVelmoraDlg::OnRemoveOldFiles()
             files.fullArchive, QString::number(files.updateArchives.size()), FormatByteSize(files.bytes));
     else
         detail = LoadStringById(272).arg(QString::number(files.updateArchives.size()), FormatByteSize(files.bytes));
-    const QString question = LoadFormattedString(115, set.name) + QStringLiteral("\n\n") + detail;
+    const QString question = LoadFormattedString(StringId::DeleteOldFilesQuestion, set.name) + QStringLiteral("\n\n") + detail;
     if (!userMessages().askOkCancel(question, UserMessages::Icon::Question))
         return;
     if (const QStringList failed = DeleteOldFiles(files); !failed.isEmpty())
@@ -415,14 +378,14 @@ void CMyVelmoraDlg::OnOpenLocation()
 
 void CMyVelmoraDlg::OnRussian()
 {
-    ShowStringMessage(113);
+    ShowStringMessage(StringId::RestartProgram);
     langID = 1;
     updateLanguageChecks();
 }
 
 void CMyVelmoraDlg::OnEnglish()
 {
-    ShowStringMessage(113);
+    ShowStringMessage(StringId::RestartProgram);
     langID = 0;
     updateLanguageChecks();
 }

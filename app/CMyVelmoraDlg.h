@@ -75,12 +75,8 @@ private:
     QMenu* m_taskMenu = nullptr;
     CMyListCtrl* m_list = nullptr;
     QFont m_boldFont;
-    QPushButton* m_run = nullptr;
-    QPushButton* m_updateAll = nullptr;
-    QPushButton* m_viewLog = nullptr;
-    QPushButton* m_new = nullptr;
-    QPushButton* m_delete = nullptr;
-    QPushButton* m_properties = nullptr;
+    // The command buttons: all off while a job runs.
+    QList<QPushButton*> m_buttons;
     CTextProgressCtrl* m_progress = nullptr;
     QAction* m_russian = nullptr;
     QAction* m_english = nullptr;

@@ -1,5 +1,7 @@
 #include "CExEntryDlg.h"
 
+#include "ResourceIds.h"
+
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -8,12 +10,23 @@ CExEntryDlg::CExEntryDlg(QWidget* parent)
 {
 }
 
-void CExEntryDlg::createControls(QSize templateSize, const QList<ControlTemplate>& controls, int editId)
+void CExEntryDlg::createControls(int width, int editId, const Texts& texts, int browseId)
 {
-    BuildDialogTemplate(this, templateSize, controls);
+    using C = ControlTemplate;
+    // The edit field leaves room for the browse button where there is one.
+    QList<ControlTemplate> controls = {
+        {C::Label, editId, texts.prompt, 7, 7, width - 14, 8},
+        {C::Edit, editId, nullptr, 7, 18, browseId ? width - 34 : width - 14, 14},
+    };
+    if (browseId)
+        controls.append({C::PushButton, browseId, "...", width - 24, 18, 17, 14});
+    controls += {
+        {C::DefaultButton, ControlId::Ok, texts.ok, width - 111, 38, 50, 14},
+        {C::PushButton, ControlId::Cancel, texts.cancel, width - 57, 38, 50, 14},
+    };
+    BuildDialogTemplate(this, texts.title, QSize(width, 58), controls);
     m_edit = FindControl<QLineEdit>(this, editId);
-    connect(FindControl<QPushButton>(this, 1), &QPushButton::clicked, this, &CExEntryDlg::OnOK);
-    connect(FindControl<QPushButton>(this, 2), &QPushButton::clicked, this, &QDialog::reject);
+    ConnectButtons(this, {{ControlId::Ok, &CExEntryDlg::OnOK}, {ControlId::Cancel, &CExEntryDlg::reject}});
     // The entry dialogs open empty, ready for typing.
     m_edit->setFocus();
 }

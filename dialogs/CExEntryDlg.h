@@ -23,8 +23,17 @@ public slots:
 
 protected:
     explicit CExEntryDlg(QWidget* parent);
-    // Builds the template and binds its edit field and its OK and Cancel buttons.
-    void createControls(QSize templateSize, const QList<ControlTemplate>& controls, int editId);
+    // The texts of an entry dialog, marked for translation in the context of the dialog's class.
+    struct Texts
+    {
+        const char* title;
+        const char* prompt;
+        const char* ok;
+        const char* cancel;
+    };
+    // Lays out the prompt, the edit field, a "..." browse button when browseId is not 0, and OK and Cancel
+    // in a dialog width units wide, and binds the edit field and OK and Cancel.
+    void createControls(int width, int editId, const Texts& texts, int browseId = 0);
 
     QLineEdit* m_edit = nullptr;
 };

@@ -4,6 +4,7 @@
 #include "DialogTemplate.h"
 #include "FileChooser.h"
 #include "FolderPicker.h"
+#include "ResourceIds.h"
 #include "SetCollection.h"
 #include "Settings.h"
 #include "StringTable.h"
@@ -18,37 +19,43 @@
 COptionsDlg::COptionsDlg(QWidget* parent)
     : QDialog(parent)
 {
-    setObjectName(QStringLiteral("COptionsDlg"));
-    setWindowTitle(tr("Options"));
     using C = ControlTemplate;
-    BuildDialogTemplate(this, QSize(260, 147),
+    BuildDialogTemplate(this, QT_TRANSLATE_NOOP("COptionsDlg", "Options"), QSize(260, 147),
         {
-            {C::Label, 1024, QT_TRANSLATE_NOOP("COptionsDlg", "Default archive type:"), 7, 7, 130, 14},
-            {C::ComboBox, 1024, nullptr, 140, 7, 50, 14},
-            {C::Label, 1020, QT_TRANSLATE_NOOP("COptionsDlg", "Default compression level:"), 7, 25, 130, 14},
-            {C::ComboBox, 1020, nullptr, 140, 25, 50, 14},
-            {C::Label, 1034, QT_TRANSLATE_NOOP("COptionsDlg", "Incremental copies to keep:"), 7, 43, 130, 14},
-            {C::Edit, 1034, nullptr, 140, 43, 50, 14},
-            {C::Label, 1007, QT_TRANSLATE_NOOP("COptionsDlg", "Default backup location:"), 7, 63, 246, 8},
-            {C::Edit, 1007, nullptr, 7, 73, 226, 14},
-            {C::PushButton, 1014, "...", 236, 73, 17, 14},
-            {C::Label, 1008, QT_TRANSLATE_NOOP("COptionsDlg", "rsync location:"), 7, 93, 246, 8},
-            {C::Edit, 1008, nullptr, 7, 103, 226, 14},
-            {C::PushButton, 1015, "...", 236, 103, 17, 14},
-            {C::PushButton, 1039, QT_TRANSLATE_NOOP("COptionsDlg", "Update &All"), 7, 126, 70, 14},
-            {C::DefaultButton, 1, QT_TRANSLATE_NOOP("COptionsDlg", "OK"), 147, 126, 50, 14},
-            {C::PushButton, 2, QT_TRANSLATE_NOOP("COptionsDlg", "Cancel"), 203, 126, 50, 14},
+            {C::Label, ControlId::DefaultArchiveType, QT_TRANSLATE_NOOP("COptionsDlg", "Default archive type:"), 7, 7,
+                130, 14},
+            {C::ComboBox, ControlId::DefaultArchiveType, nullptr, 140, 7, 50, 14},
+            {C::Label, ControlId::DefaultCompressionLevel,
+                QT_TRANSLATE_NOOP("COptionsDlg", "Default compression level:"), 7, 25, 130, 14},
+            {C::ComboBox, ControlId::DefaultCompressionLevel, nullptr, 140, 25, 50, 14},
+            {C::Label, ControlId::CopiesToKeep, QT_TRANSLATE_NOOP("COptionsDlg", "Incremental copies to keep:"), 7, 43,
+                130, 14},
+            {C::Edit, ControlId::CopiesToKeep, nullptr, 140, 43, 50, 14},
+            {C::Label, ControlId::DefaultLocation, QT_TRANSLATE_NOOP("COptionsDlg", "Default backup location:"), 7, 63,
+                246, 8},
+            {C::Edit, ControlId::DefaultLocation, nullptr, 7, 73, 226, 14},
+            {C::PushButton, ControlId::BrowseDefaultLocation, "...", 236, 73, 17, 14},
+            {C::Label, ControlId::RsyncLocation, QT_TRANSLATE_NOOP("COptionsDlg", "rsync location:"), 7, 93, 246, 8},
+            {C::Edit, ControlId::RsyncLocation, nullptr, 7, 103, 226, 14},
+            {C::PushButton, ControlId::BrowseRsyncLocation, "...", 236, 103, 17, 14},
+            {C::PushButton, ControlId::UpdateAllLocations, QT_TRANSLATE_NOOP("COptionsDlg", "Update &All"), 7, 126, 70,
+                14},
+            {C::DefaultButton, ControlId::Ok, QT_TRANSLATE_NOOP("COptionsDlg", "OK"), 147, 126, 50, 14},
+            {C::PushButton, ControlId::Cancel, QT_TRANSLATE_NOOP("COptionsDlg", "Cancel"), 203, 126, 50, 14},
         });
-    m_arcTypeList = FindControl<QComboBox>(this, 1024);
-    m_compLevelList = FindControl<QComboBox>(this, 1020);
-    m_copiesEdit = FindControl<QLineEdit>(this, 1034);
-    m_locationEdit = FindControl<QLineEdit>(this, 1007);
-    m_roboPathEdit = FindControl<QLineEdit>(this, 1008);
-    connect(FindControl<QPushButton>(this, 1014), &QPushButton::clicked, this, &COptionsDlg::OnBrowseLocation);
-    connect(FindControl<QPushButton>(this, 1015), &QPushButton::clicked, this, &COptionsDlg::OnBrowseRoboPath);
-    connect(FindControl<QPushButton>(this, 1039), &QPushButton::clicked, this, &COptionsDlg::OnUpdateAll);
-    connect(FindControl<QPushButton>(this, 1), &QPushButton::clicked, this, &COptionsDlg::OnOK);
-    connect(FindControl<QPushButton>(this, 2), &QPushButton::clicked, this, &QDialog::reject);
+    m_arcTypeList = FindControl<QComboBox>(this, ControlId::DefaultArchiveType);
+    m_compLevelList = FindControl<QComboBox>(this, ControlId::DefaultCompressionLevel);
+    m_copiesEdit = FindControl<QLineEdit>(this, ControlId::CopiesToKeep);
+    m_locationEdit = FindControl<QLineEdit>(this, ControlId::DefaultLocation);
+    m_roboPathEdit = FindControl<QLineEdit>(this, ControlId::RsyncLocation);
+    ConnectButtons(this,
+        {
+            {ControlId::BrowseDefaultLocation, &COptionsDlg::OnBrowseLocation},
+            {ControlId::BrowseRsyncLocation, &COptionsDlg::OnBrowseRoboPath},
+            {ControlId::UpdateAllLocations, &COptionsDlg::OnUpdateAll},
+            {ControlId::Ok, &COptionsDlg::OnOK},
+            {ControlId::Cancel, &COptionsDlg::reject},
+        });
 }
 
 void COptionsDlg::showEvent(QShowEvent* event)
@@ -94,7 +101,7 @@ bool COptionsDlg::takeFields()
     m_location = m_locationEdit->text();
     m_roboPath = m_roboPathEdit->text();
     if (!parseWholeNumber(m_copiesEdit->text(), m_copiesToKeep)) {
-        ShowStringMessage(146);
+        ShowStringMessage(StringId::EnterInteger);
         m_copiesEdit->setFocus();
         m_copiesEdit->selectAll();
         return false;
@@ -114,7 +121,7 @@ void COptionsDlg::showFields()
 // The browse buttons change only their own field, so a half-typed number elsewhere is left as typed.
 void COptionsDlg::OnBrowseLocation()
 {
-    const QString folder = PickDirectory(LoadStringById(117), this);
+    const QString folder = PickFolder(this);
     if (folder.isEmpty())
         return;
     m_location = folder;
@@ -123,7 +130,7 @@ void COptionsDlg::OnBrowseLocation()
 
 void COptionsDlg::OnBrowseRoboPath()
 {
-    const QString file = fileChooser().chooseFile(this, LoadStringById(109));
+    const QString file = fileChooser().chooseFile(this, LoadStringById(StringId::ProgramsFilter));
     if (file.isEmpty())
         return;
     m_roboPath = file;
@@ -132,7 +139,7 @@ void COptionsDlg::OnBrowseRoboPath()
 
 void COptionsDlg::OnUpdateAll()
 {
-    if (!userMessages().askOkCancel(LoadStringById(125), UserMessages::Icon::Question))
+    if (!userMessages().askOkCancel(LoadStringById(StringId::UpdateLocationQuestion), UserMessages::Icon::Question))
         return;
     // The location counts even when the copies field is refused.
     takeFields();

@@ -6,6 +6,7 @@
 #include "DialogTemplate.h"
 #include "FolderPicker.h"
 #include "ProfileStore.h"
+#include "ResourceIds.h"
 #include "SetCollection.h"
 #include "Settings.h"
 #include "StringTable.h"
@@ -25,7 +26,6 @@
 
 namespace {
 
-constexpr int kFirefoxProfileCommand = 32807;
 // Room for ".ini" within the 255 bytes a Linux file name may take.
 constexpr qsizetype kMaxSetNameBytes = 250;
 
@@ -37,84 +37,97 @@ struct CustomSourceItem
 };
 
 const CustomSourceItem kCustomSourceItems[] = {
-    {32797, QT_TRANSLATE_NOOP("CSetPropDlg", "&Application Data"), CSIDL_APPDATA},
-    {32798, QT_TRANSLATE_NOOP("CSetPropDlg", "My &Documents"), CSIDL_PERSONAL},
-    {32799, QT_TRANSLATE_NOOP("CSetPropDlg", "My &Pictures"), CSIDL_MYPICTURES},
-    {32800, QT_TRANSLATE_NOOP("CSetPropDlg", "My &Music"), CSIDL_MYMUSIC},
-    {32802, QT_TRANSLATE_NOOP("CSetPropDlg", "&Desktop"), CSIDL_DESKTOPDIRECTORY},
+    {CommandId::ApplicationData, QT_TRANSLATE_NOOP("CSetPropDlg", "&Application Data"), CSIDL_APPDATA},
+    {CommandId::Documents, QT_TRANSLATE_NOOP("CSetPropDlg", "My &Documents"), CSIDL_PERSONAL},
+    {CommandId::Pictures, QT_TRANSLATE_NOOP("CSetPropDlg", "My &Pictures"), CSIDL_MYPICTURES},
+    {CommandId::Music, QT_TRANSLATE_NOOP("CSetPropDlg", "My &Music"), CSIDL_MYMUSIC},
+    {CommandId::Desktop, QT_TRANSLATE_NOOP("CSetPropDlg", "&Desktop"), CSIDL_DESKTOPDIRECTORY},
     // Linux has no Favourites folder; the home folder takes its place.
-    {32803, QT_TRANSLATE_NOOP("CSetPropDlg", "&Home"), CSIDL_FAVORITES},
-    {kFirefoxProfileCommand, QT_TRANSLATE_NOOP("CSetPropDlg", "Mo&zilla Firefox Profile"), 0},
+    {CommandId::Home, QT_TRANSLATE_NOOP("CSetPropDlg", "&Home"), CSIDL_FAVORITES},
+    {CommandId::FirefoxProfile, QT_TRANSLATE_NOOP("CSetPropDlg", "Mo&zilla Firefox Profile"), 0},
 };
+
+// The caption, list and Remove and Add buttons of one exclusion list, in the column that starts at left.
+QList<ControlTemplate> exclusionColumn(
+    int left, int listId, const char* caption, int removeId, int addId, const char* addText)
+{
+    using C = ControlTemplate;
+    return {
+        {C::Label, listId, caption, left, 117, 160, 8},
+        {C::ListBox, listId, nullptr, left, 127, 160, 60},
+        {C::PushButton, removeId, QT_TRANSLATE_NOOP("CSetPropDlg", "&Remove item"), left, 190, 78, 14},
+        {C::PushButton, addId, addText, left + 82, 190, 78, 14},
+    };
+}
 
 } // namespace
 
 CSetPropDlg::CSetPropDlg(QWidget* parent)
     : QDialog(parent)
 {
-    setObjectName(QStringLiteral("CSetPropDlg"));
-    setWindowTitle(tr("Task Properties"));
     using C = ControlTemplate;
-    BuildDialogTemplate(this, QSize(340, 274),
-        {
-            {C::Label, 1004, QT_TRANSLATE_NOOP("CSetPropDlg", "Set name:"), 7, 7, 82, 14},
-            {C::Edit, 1004, nullptr, 92, 7, 222, 14},
-            {C::PushButton, 1016, "C", 317, 7, 16, 14},
-            {C::Label, 1012, QT_TRANSLATE_NOOP("CSetPropDlg", "File name:"), 7, 25, 82, 14},
-            {C::Edit, 1012, nullptr, 92, 25, 222, 14},
-            {C::Label, 1006, QT_TRANSLATE_NOOP("CSetPropDlg", "Source:"), 7, 43, 82, 14},
-            {C::Edit, 1006, nullptr, 92, 43, 222, 14},
-            {C::PushButton, 1005, "...", 317, 43, 16, 14},
-            {C::Label, 1039, QT_TRANSLATE_NOOP("CSetPropDlg", "Custom source:"), 7, 61, 82, 14},
-            {C::MenuButton, 1039, QT_TRANSLATE_NOOP("CSetPropDlg", "Add"), 92, 61, 60, 14},
-            {C::Label, 1007, QT_TRANSLATE_NOOP("CSetPropDlg", "Destination:"), 7, 79, 82, 14},
-            {C::Edit, 1007, nullptr, 92, 79, 222, 14},
-            {C::PushButton, 1008, "...", 317, 79, 16, 14},
-            {C::Label, 1024, QT_TRANSLATE_NOOP("CSetPropDlg", "Backup type:"), 7, 97, 82, 14},
-            {C::ComboBox, 1024, nullptr, 92, 97, 130, 14},
-            {C::Label, 1009, QT_TRANSLATE_NOOP("CSetPropDlg", "Exclude file types:"), 7, 117, 160, 8},
-            {C::ListBox, 1009, nullptr, 7, 127, 160, 60},
-            {C::PushButton, 1013, QT_TRANSLATE_NOOP("CSetPropDlg", "&Remove item"), 7, 190, 78, 14},
-            {C::PushButton, 1010, QT_TRANSLATE_NOOP("CSetPropDlg", "Add type..."), 89, 190, 78, 14},
-            {C::Label, 1014, QT_TRANSLATE_NOOP("CSetPropDlg", "Exclude directories:"), 173, 117, 160, 8},
-            {C::ListBox, 1014, nullptr, 173, 127, 160, 60},
-            {C::PushButton, 1015, QT_TRANSLATE_NOOP("CSetPropDlg", "&Remove item"), 173, 190, 78, 14},
-            {C::PushButton, 1011, QT_TRANSLATE_NOOP("CSetPropDlg", "Add path..."), 255, 190, 78, 14},
-            {C::GroupBox, 1019, QT_TRANSLATE_NOOP("CSetPropDlg", "Archiving options"), 7, 208, 326, 38},
-            {C::Label, 1019, QT_TRANSLATE_NOOP("CSetPropDlg", "Archive type:"), 14, 224, 50, 14},
-            {C::ComboBox, 1019, nullptr, 66, 224, 40, 14},
-            {C::Label, 1020, QT_TRANSLATE_NOOP("CSetPropDlg", "Compression level:"), 114, 224, 68, 14},
-            {C::ComboBox, 1020, nullptr, 184, 224, 30, 14},
-            {C::Label, 1021, QT_TRANSLATE_NOOP("CSetPropDlg", "Solid mode:"), 222, 224, 80, 14},
-            {C::CheckBox, 1021, QT_TRANSLATE_NOOP("CSetPropDlg", "yes"), 304, 224, 26, 14},
-            {C::DefaultButton, 1, QT_TRANSLATE_NOOP("CSetPropDlg", "OK"), 227, 254, 50, 14},
-            {C::PushButton, 2, QT_TRANSLATE_NOOP("CSetPropDlg", "Cancel"), 283, 254, 50, 14},
-        });
+    QList<ControlTemplate> controls = {
+        {C::Label, ControlId::SetName, QT_TRANSLATE_NOOP("CSetPropDlg", "Set name:"), 7, 7, 82, 14},
+        {C::Edit, ControlId::SetName, nullptr, 92, 7, 222, 14},
+        {C::PushButton, ControlId::ArchiveNameFromSetName, "C", 317, 7, 16, 14},
+        {C::Label, ControlId::ArchiveName, QT_TRANSLATE_NOOP("CSetPropDlg", "File name:"), 7, 25, 82, 14},
+        {C::Edit, ControlId::ArchiveName, nullptr, 92, 25, 222, 14},
+        {C::Label, ControlId::Source, QT_TRANSLATE_NOOP("CSetPropDlg", "Source:"), 7, 43, 82, 14},
+        {C::Edit, ControlId::Source, nullptr, 92, 43, 222, 14},
+        {C::PushButton, ControlId::BrowseSource, "...", 317, 43, 16, 14},
+        {C::Label, ControlId::CustomSource, QT_TRANSLATE_NOOP("CSetPropDlg", "Custom source:"), 7, 61, 82, 14},
+        {C::MenuButton, ControlId::CustomSource, QT_TRANSLATE_NOOP("CSetPropDlg", "Add"), 92, 61, 60, 14},
+        {C::Label, ControlId::Destination, QT_TRANSLATE_NOOP("CSetPropDlg", "Destination:"), 7, 79, 82, 14},
+        {C::Edit, ControlId::Destination, nullptr, 92, 79, 222, 14},
+        {C::PushButton, ControlId::BrowseDestination, "...", 317, 79, 16, 14},
+        {C::Label, ControlId::BackupType, QT_TRANSLATE_NOOP("CSetPropDlg", "Backup type:"), 7, 97, 82, 14},
+        {C::ComboBox, ControlId::BackupType, nullptr, 92, 97, 130, 14},
+    };
+    controls += exclusionColumn(7, ControlId::ExcludedTypes, QT_TRANSLATE_NOOP("CSetPropDlg", "Exclude file types:"),
+        ControlId::RemoveType, ControlId::AddType, QT_TRANSLATE_NOOP("CSetPropDlg", "Add type..."));
+    controls += exclusionColumn(173, ControlId::ExcludedPaths, QT_TRANSLATE_NOOP("CSetPropDlg", "Exclude directories:"),
+        ControlId::RemovePath, ControlId::AddPath, QT_TRANSLATE_NOOP("CSetPropDlg", "Add path..."));
+    controls += {
+        {C::GroupBox, ControlId::ArchiveType, QT_TRANSLATE_NOOP("CSetPropDlg", "Archiving options"), 7, 208, 326, 38},
+        {C::Label, ControlId::ArchiveType, QT_TRANSLATE_NOOP("CSetPropDlg", "Archive type:"), 14, 224, 50, 14},
+        {C::ComboBox, ControlId::ArchiveType, nullptr, 66, 224, 40, 14},
+        {C::Label, ControlId::CompressionLevel, QT_TRANSLATE_NOOP("CSetPropDlg", "Compression level:"), 114, 224, 68,
+            14},
+        {C::ComboBox, ControlId::CompressionLevel, nullptr, 184, 224, 30, 14},
+        {C::Label, ControlId::Solid, QT_TRANSLATE_NOOP("CSetPropDlg", "Solid mode:"), 222, 224, 80, 14},
+        {C::CheckBox, ControlId::Solid, QT_TRANSLATE_NOOP("CSetPropDlg", "yes"), 304, 224, 26, 14},
+        {C::DefaultButton, ControlId::Ok, QT_TRANSLATE_NOOP("CSetPropDlg", "OK"), 227, 254, 50, 14},
+        {C::PushButton, ControlId::Cancel, QT_TRANSLATE_NOOP("CSetPropDlg", "Cancel"), 283, 254, 50, 14},
+    };
+    BuildDialogTemplate(this, QT_TRANSLATE_NOOP("CSetPropDlg", "Task Properties"), QSize(340, 274), controls);
 
-    m_nameEdit = FindControl<QLineEdit>(this, 1004);
-    m_arcNameEdit = FindControl<QLineEdit>(this, 1012);
-    m_sourceEdit = FindControl<QLineEdit>(this, 1006);
-    m_targetEdit = FindControl<QLineEdit>(this, 1007);
-    m_customSource = FindControl<QToolButton>(this, 1039);
-    m_backupTypeList = FindControl<QComboBox>(this, 1024);
-    m_typeList = FindControl<QListWidget>(this, 1009);
-    m_pathList = FindControl<QListWidget>(this, 1014);
-    m_arcTypeList = FindControl<QComboBox>(this, 1019);
-    m_compLevelList = FindControl<QComboBox>(this, 1020);
-    m_solidCheck = FindControl<QCheckBox>(this, 1021);
+    m_nameEdit = FindControl<QLineEdit>(this, ControlId::SetName);
+    m_arcNameEdit = FindControl<QLineEdit>(this, ControlId::ArchiveName);
+    m_sourceEdit = FindControl<QLineEdit>(this, ControlId::Source);
+    m_targetEdit = FindControl<QLineEdit>(this, ControlId::Destination);
+    m_customSource = FindControl<QToolButton>(this, ControlId::CustomSource);
+    m_backupTypeList = FindControl<QComboBox>(this, ControlId::BackupType);
+    m_typeList = FindControl<QListWidget>(this, ControlId::ExcludedTypes);
+    m_pathList = FindControl<QListWidget>(this, ControlId::ExcludedPaths);
+    m_arcTypeList = FindControl<QComboBox>(this, ControlId::ArchiveType);
+    m_compLevelList = FindControl<QComboBox>(this, ControlId::CompressionLevel);
+    m_solidCheck = FindControl<QCheckBox>(this, ControlId::Solid);
     // The list boxes keep their rows in their own order, which need not be the stored one.
     m_typeList->setSortingEnabled(true);
     m_pathList->setSortingEnabled(true);
 
-    connect(FindControl<QPushButton>(this, 1016), &QPushButton::clicked, this, &CSetPropDlg::OnFileNameFromSetName);
-    connect(FindControl<QPushButton>(this, 1005), &QPushButton::clicked, this, &CSetPropDlg::OnBrowseSource);
-    connect(FindControl<QPushButton>(this, 1008), &QPushButton::clicked, this, &CSetPropDlg::OnBrowseDestination);
-    connect(FindControl<QPushButton>(this, 1013), &QPushButton::clicked, this, &CSetPropDlg::OnRemoveType);
-    connect(FindControl<QPushButton>(this, 1010), &QPushButton::clicked, this, &CSetPropDlg::OnAddType);
-    connect(FindControl<QPushButton>(this, 1015), &QPushButton::clicked, this, &CSetPropDlg::OnRemovePath);
-    connect(FindControl<QPushButton>(this, 1011), &QPushButton::clicked, this, &CSetPropDlg::OnAddPath);
-    connect(FindControl<QPushButton>(this, 1), &QPushButton::clicked, this, &CSetPropDlg::OnOK);
-    connect(FindControl<QPushButton>(this, 2), &QPushButton::clicked, this, &QDialog::reject);
+    ConnectButtons(this,
+        {
+            {ControlId::ArchiveNameFromSetName, &CSetPropDlg::OnFileNameFromSetName},
+            {ControlId::BrowseSource, &CSetPropDlg::OnBrowseSource},
+            {ControlId::BrowseDestination, &CSetPropDlg::OnBrowseDestination},
+            {ControlId::RemoveType, &CSetPropDlg::OnRemoveType},
+            {ControlId::AddType, &CSetPropDlg::OnAddType},
+            {ControlId::RemovePath, &CSetPropDlg::OnRemovePath},
+            {ControlId::AddPath, &CSetPropDlg::OnAddPath},
+            {ControlId::Ok, &CSetPropDlg::OnOK},
+            {ControlId::Cancel, &CSetPropDlg::reject},
+        });
     connect(m_backupTypeList, &QComboBox::currentIndexChanged, this, &CSetPropDlg::OnBackupTypeChanged);
     connect(m_arcTypeList, &QComboBox::currentIndexChanged, this, &CSetPropDlg::OnArcTypeChanged);
     createCustomSourceMenu();
@@ -125,8 +138,7 @@ void CSetPropDlg::createCustomSourceMenu()
     m_customSourceMenu = new QMenu(m_customSource);
     m_customSourceMenu->setObjectName(QStringLiteral("customSourceMenu"));
     for (const CustomSourceItem& item : kCustomSourceItems) {
-        QAction* action = m_customSourceMenu->addAction(tr(item.text));
-        action->setObjectName(QStringLiteral("action%1").arg(item.commandId));
+        QAction* action = AddMenuCommand(m_customSourceMenu, item.commandId, tr(item.text));
         const int commandId = item.commandId;
         connect(action, &QAction::triggered, this, [this, commandId] { OnCustomSource(commandId); });
     }
@@ -146,7 +158,8 @@ void CSetPropDlg::OnInitDialog()
     m_nameEdit->setFocus();
 
     m_backupTypeList->clear();
-    m_backupTypeList->addItems({LoadStringById(118), LoadStringById(119), LoadStringById(121)});
+    m_backupTypeList->addItems({LoadStringById(StringId::FullArchivingName),
+        LoadStringById(StringId::IncrementalArchivingName), LoadStringById(StringId::MirrorCopyingName)});
     FillArchiveTypeList(m_arcTypeList);
     FillCompressionLevelList(m_compLevelList);
     if (m_set.id != 0) {
@@ -155,7 +168,7 @@ void CSetPropDlg::OnInitDialog()
     }
 
     if (m_bNew) {
-        setWindowTitle(LoadStringById(120));
+        setWindowTitle(LoadStringById(StringId::NewSetTitle));
         m_target = defaultArcLocation;
         showFields();
         m_compLevelList->setCurrentIndex(defaultCompLevel);
@@ -221,21 +234,22 @@ void CSetPropDlg::OnFileNameFromSetName()
 
 void CSetPropDlg::OnBrowseSource()
 {
-    const QString folder = PickDirectory(LoadStringById(117), this);
-    if (folder.isEmpty())
-        return;
-    takeFields();
-    m_source = folder;
-    showFields();
+    browseFolderInto(m_source);
 }
 
 void CSetPropDlg::OnBrowseDestination()
 {
-    const QString folder = PickDirectory(LoadStringById(117), this);
+    browseFolderInto(m_target);
+}
+
+void CSetPropDlg::browseFolderInto(QString& field)
+{
+    const QString folder = PickFolder(this);
     if (folder.isEmpty())
         return;
+    // The other fields keep what was typed in them.
     takeFields();
-    m_target = folder;
+    field = folder;
     showFields();
 }
 
@@ -246,10 +260,10 @@ void CSetPropDlg::OnCustomSource(int commandId)
     if (item == std::end(kCustomSourceItems))
         return;
     takeFields();
-    if (commandId == kFirefoxProfileCommand) {
+    if (commandId == CommandId::FirefoxProfile) {
         m_source = FirefoxProfileFolder();
         if (m_source.isEmpty())
-            ShowStringMessage(127);
+            ShowStringMessage(StringId::FirefoxMissing);
     } else {
         m_source = SpecialFolderPath(item->csidl);
     }
@@ -272,17 +286,19 @@ void CSetPropDlg::OnAddPath()
 
 void CSetPropDlg::addTypeEntry(const QString& text)
 {
-    if (text.isEmpty())
-        return;
-    AddExType(m_set, text);
-    RefreshExclusionLists();
+    addEntry(text, AddExType);
 }
 
 void CSetPropDlg::addPathEntry(const QString& text)
 {
+    addEntry(text, AddExPath);
+}
+
+void CSetPropDlg::addEntry(const QString& text, void (*add)(BackupSet& set, const QString& text))
+{
     if (text.isEmpty())
         return;
-    AddExPath(m_set, text);
+    add(m_set, text);
     RefreshExclusionLists();
 }
 
@@ -328,16 +344,16 @@ void CSetPropDlg::OnOK()
 {
     takeFields();
     if (m_name.isEmpty() || m_arcName.isEmpty() || m_source.isEmpty() || m_target.isEmpty()) {
-        ShowStringMessage(108);
+        ShowStringMessage(StringId::RequiredFieldEmpty);
         return;
     }
     if (!isUsableSetName(m_name)) {
-        ShowStringMessage(147);
+        ShowStringMessage(StringId::SetNameUnusable);
         m_nameEdit->setFocus();
         return;
     }
     if (m_name != m_openingName && !IsSetNameFree(m_name, m_set.id)) {
-        userMessages().showMessage(LoadFormattedString(114, m_name));
+        userMessages().showMessage(LoadFormattedString(StringId::SetNameTaken, m_name));
         m_nameEdit->setFocus();
         return;
     }

@@ -58,6 +58,9 @@ private:
     void createCustomSourceMenu();
     void takeFields();
     void showFields();
+    // Puts the chosen folder into the field, keeping what was typed in the others; a cancel changes nothing.
+    void browseFolderInto(QString& field);
+    void addEntry(const QString& text, void (*add)(BackupSet& set, const QString& text));
     void removeSelectedEntry(QListWidget* list, meSortStringArray& entries);
 
     QLineEdit* m_nameEdit = nullptr;

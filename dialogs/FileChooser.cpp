@@ -1,5 +1,7 @@
 #include "FileChooser.h"
 
+#include "Replaceable.h"
+
 #include <QFileDialog>
 
 namespace {
@@ -14,17 +16,17 @@ public:
     }
 };
 
-StandardFileChooser standardFileChooser;
-FileChooser* installedChooser = nullptr;
+StandardFileChooser standardChooser;
+Replaceable<FileChooser> chooser(standardChooser);
 
 } // namespace
 
-void setFileChooser(FileChooser* chooser)
+void setFileChooser(FileChooser* replacement)
 {
-    installedChooser = chooser;
+    chooser.install(replacement);
 }
 
 FileChooser& fileChooser()
 {
-    return installedChooser ? *installedChooser : standardFileChooser;
+    return chooser.get();
 }

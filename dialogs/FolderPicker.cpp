@@ -1,5 +1,9 @@
 #include "FolderPicker.h"
 
+#include "Replaceable.h"
+#include "ResourceIds.h"
+#include "StringTable.h"
+
 #include <QFileDialog>
 
 namespace {
@@ -13,22 +17,22 @@ public:
     }
 };
 
-StandardFolderPicker standardFolderPicker;
-FolderPicker* installedPicker = nullptr;
+StandardFolderPicker standardPicker;
+Replaceable<FolderPicker> picker(standardPicker);
 
 } // namespace
 
-void setFolderPicker(FolderPicker* picker)
+void setFolderPicker(FolderPicker* replacement)
 {
-    installedPicker = picker;
+    picker.install(replacement);
 }
 
 FolderPicker& folderPicker()
 {
-    return installedPicker ? *installedPicker : standardFolderPicker;
+    return picker.get();
 }
 
-QString PickDirectory(const QString& title, QWidget* owner)
+QString PickFolder(QWidget* owner)
 {
-    return folderPicker().pickFolder(owner, title);
+    return folderPicker().pickFolder(owner, LoadStringById(StringId::PickFolderTitle));
 }

@@ -18,5 +18,6 @@ public:
 void setFolderPicker(FolderPicker* picker);
 FolderPicker& folderPicker();
 
-// Asks for a file-system folder, none preselected; empty text when cancelled.
-QString PickDirectory(const QString& title, QWidget* owner = nullptr);
+// Asks for a file-system folder, none preselected, under the one title every folder question has; empty
+// text when cancelled.
+QString PickFolder(QWidget* owner);

@@ -4,27 +4,27 @@
 <context>
     <name>CAboutDlg</name>
     <message>
-        <location filename="../../app/CAboutDlg.cpp" line="36"/>
+        <location filename="../../app/CAboutDlg.cpp" line="18"/>
         <source>Velmora, Version 1.02</source>
         <translation>Velmora, версия 1.02</translation>
     </message>
     <message>
-        <location filename="../../app/CAboutDlg.cpp" line="37"/>
+        <location filename="../../app/CAboutDlg.cpp" line="19"/>
         <source>The program runs the 7-Zip archiver and rsync.</source>
         <translation>Программа запускает архиватор 7-Zip и rsync.</translation>
     </message>
     <message>
-        <location filename="../../app/CAboutDlg.cpp" line="39"/>
+        <location filename="../../app/CAboutDlg.cpp" line="22"/>
         <source>Read the help</source>
         <translation>Открыть справку</translation>
     </message>
     <message>
-        <location filename="../../app/CAboutDlg.cpp" line="41"/>
+        <location filename="../../app/CAboutDlg.cpp" line="24"/>
         <source>OK</source>
         <translation>ОК</translation>
     </message>
     <message>
-        <location filename="../../app/CAboutDlg.cpp" line="50"/>
+        <location filename="../../app/CAboutDlg.cpp" line="15"/>
         <source>About Velmora</source>
         <translation>О программе Velmora</translation>
     </message>
@@ -32,22 +32,22 @@
 <context>
     <name>CExPathDlg</name>
     <message>
-        <location filename="../../dialogs/CExPathDlg.cpp" line="13"/>
+        <location filename="../../dialogs/CExPathDlg.cpp" line="14"/>
         <source>Add Exclusion Path</source>
         <translation>Добавить исключаемый путь</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CExPathDlg.cpp" line="17"/>
+        <location filename="../../dialogs/CExPathDlg.cpp" line="15"/>
         <source>Type here a partial path or browse for a folder:</source>
         <translation>Введите часть пути или выберите папку:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CExPathDlg.cpp" line="21"/>
+        <location filename="../../dialogs/CExPathDlg.cpp" line="16"/>
         <source>OK</source>
         <translation>ОК</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CExPathDlg.cpp" line="22"/>
+        <location filename="../../dialogs/CExPathDlg.cpp" line="17"/>
         <source>Cancel</source>
         <translation>Отмена</translation>
     </message>
@@ -55,7 +55,7 @@
 <context>
     <name>CExTypeDlg</name>
     <message>
-        <location filename="../../dialogs/CExTypeDlg.cpp" line="7"/>
+        <location filename="../../dialogs/CExTypeDlg.cpp" line="10"/>
         <source>Exclude Type</source>
         <translation>Исключить тип</translation>
     </message>
@@ -65,12 +65,12 @@
         <translation>Введите расширение с точкой в начале:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CExTypeDlg.cpp" line="13"/>
+        <location filename="../../dialogs/CExTypeDlg.cpp" line="12"/>
         <source>&amp;Add</source>
         <translation>&amp;Добавить</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CExTypeDlg.cpp" line="14"/>
+        <location filename="../../dialogs/CExTypeDlg.cpp" line="13"/>
         <source>Cancel</source>
         <translation>Отмена</translation>
     </message>
@@ -78,17 +78,17 @@
 <context>
     <name>CLogDlg</name>
     <message>
-        <location filename="../../app/CLogDlg.cpp" line="31"/>
+        <location filename="../../app/CLogDlg.cpp" line="16"/>
         <source>View Log</source>
         <translation>Журнал</translation>
     </message>
     <message>
-        <location filename="../../app/CLogDlg.cpp" line="49"/>
+        <location filename="../../app/CLogDlg.cpp" line="20"/>
         <source>Close</source>
         <translation>Закрыть</translation>
     </message>
     <message>
-        <location filename="../../app/CLogDlg.cpp" line="81"/>
+        <location filename="../../app/CLogDlg.cpp" line="56"/>
         <source>What is it?</source>
         <translation>Что это?</translation>
     </message>
@@ -96,105 +96,105 @@
 <context>
     <name>CMyVelmoraDlg</name>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="105"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="89"/>
         <source>&amp;File</source>
         <translation>&amp;Файл</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="106"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="90"/>
         <source>&amp;Options...</source>
         <translation>&amp;Параметры...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="107"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="91"/>
         <source>&amp;Language</source>
         <translation>&amp;Язык</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="108"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="92"/>
         <source>&amp;Russian</source>
         <translation>&amp;Русский</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="109"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="93"/>
         <source>&amp;English</source>
         <translation>&amp;Английский</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="113"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="97"/>
         <source>E&amp;xit</source>
         <translation>В&amp;ыход</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="117"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="100"/>
         <source>&amp;Task</source>
         <translation>&amp;Задание</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="118"/>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="158"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="101"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="137"/>
         <source>&amp;Run</source>
         <translation>&amp;Запустить</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="119"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="103"/>
         <source>Remove Old &amp;Files</source>
         <translation>Удалить старые &amp;файлы</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="120"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="104"/>
         <source>&amp;Open Location</source>
         <translation>&amp;Открыть папку назначения</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="122"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="106"/>
         <source>&amp;New...</source>
         <translation>&amp;Новое...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="123"/>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="155"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="107"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="132"/>
         <source>&amp;Delete</source>
         <translation>&amp;Удалить</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="125"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="110"/>
         <source>&amp;Properties...</source>
         <translation>&amp;Свойства...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="128"/>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="129"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="113"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="114"/>
         <source>&amp;Help</source>
         <translation>&amp;Справка</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="131"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="116"/>
         <source>&amp;About...</source>
         <translation>&amp;О программе...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="154"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="131"/>
         <source>New...</source>
         <translation>Новое...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="156"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="133"/>
         <source>Properties...</source>
         <translation>Свойства...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="157"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="135"/>
         <source>Update &amp;All</source>
         <translation>Обновить &amp;все</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="159"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="138"/>
         <source>View &amp;Log...</source>
         <translation>&amp;Журнал...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="446"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="409"/>
         <source>A backup is running. Velmora can be closed when it has finished.</source>
         <translation>Выполняется резервное копирование. Velmora можно будет закрыть, когда оно закончится.</translation>
     </message>
@@ -202,47 +202,47 @@
 <context>
     <name>COptionsDlg</name>
     <message>
-        <location filename="../../dialogs/COptionsDlg.cpp" line="22"/>
+        <location filename="../../dialogs/COptionsDlg.cpp" line="23"/>
         <source>Options</source>
         <translation>Параметры</translation>
     </message>
     <message>
-        <location filename="../../dialogs/COptionsDlg.cpp" line="26"/>
+        <location filename="../../dialogs/COptionsDlg.cpp" line="25"/>
         <source>Default archive type:</source>
         <translation>Тип архива по умолчанию:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/COptionsDlg.cpp" line="28"/>
+        <location filename="../../dialogs/COptionsDlg.cpp" line="29"/>
         <source>Default compression level:</source>
         <translation>Степень сжатия по умолчанию:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/COptionsDlg.cpp" line="30"/>
+        <location filename="../../dialogs/COptionsDlg.cpp" line="31"/>
         <source>Incremental copies to keep:</source>
         <translation>Хранить инкрементных копий:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/COptionsDlg.cpp" line="32"/>
+        <location filename="../../dialogs/COptionsDlg.cpp" line="34"/>
         <source>Default backup location:</source>
         <translation>Папка для копий по умолчанию:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/COptionsDlg.cpp" line="35"/>
+        <location filename="../../dialogs/COptionsDlg.cpp" line="38"/>
         <source>rsync location:</source>
         <translation>Расположение rsync:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/COptionsDlg.cpp" line="38"/>
+        <location filename="../../dialogs/COptionsDlg.cpp" line="41"/>
         <source>Update &amp;All</source>
         <translation>Обновить &amp;все</translation>
     </message>
     <message>
-        <location filename="../../dialogs/COptionsDlg.cpp" line="39"/>
+        <location filename="../../dialogs/COptionsDlg.cpp" line="43"/>
         <source>OK</source>
         <translation>ОК</translation>
     </message>
     <message>
-        <location filename="../../dialogs/COptionsDlg.cpp" line="40"/>
+        <location filename="../../dialogs/COptionsDlg.cpp" line="44"/>
         <source>Cancel</source>
         <translation>Отмена</translation>
     </message>
@@ -285,103 +285,102 @@
         <translation>Профиль Mo&amp;zilla Firefox</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="56"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="102"/>
         <source>Task Properties</source>
         <translation>Свойства задания</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="60"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="70"/>
         <source>Set name:</source>
         <translation>Имя набора:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="63"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="73"/>
         <source>File name:</source>
         <translation>Имя файла:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="65"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="75"/>
         <source>Source:</source>
         <translation>Источник:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="68"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="78"/>
         <source>Custom source:</source>
         <translation>Стандартная папка:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="69"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="79"/>
         <source>Add</source>
         <translation>Добавить</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="70"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="80"/>
         <source>Destination:</source>
         <translation>Назначение:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="73"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="83"/>
         <source>Backup type:</source>
         <translation>Вид копирования:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="75"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="86"/>
         <source>Exclude file types:</source>
         <translation>Исключить типы файлов:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="77"/>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="81"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="58"/>
         <source>&amp;Remove item</source>
         <translation>&amp;Удалить</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="78"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="87"/>
         <source>Add type...</source>
         <translation>Добавить тип...</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="79"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="88"/>
         <source>Exclude directories:</source>
         <translation>Исключить папки:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="82"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="89"/>
         <source>Add path...</source>
         <translation>Добавить путь...</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="83"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="91"/>
         <source>Archiving options</source>
         <translation>Параметры архивации</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="84"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="92"/>
         <source>Archive type:</source>
         <translation>Тип архива:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="86"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="94"/>
         <source>Compression level:</source>
         <translation>Степень сжатия:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="88"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="97"/>
         <source>Solid mode:</source>
         <translation>Непрерывный архив:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="89"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="98"/>
         <source>yes</source>
         <translation>да</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="90"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="99"/>
         <source>OK</source>
         <translation>ОК</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="91"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="100"/>
         <source>Cancel</source>
         <translation>Отмена</translation>
     </message>

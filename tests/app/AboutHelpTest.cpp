@@ -1,6 +1,7 @@
 #include "AppIcons.h"
 #include "CAboutDlg.h"
 #include "RecordingMessages.h"
+#include "ResourceIds.h"
 #include "Settings.h"
 #include "ShowHelp.h"
 #include "TempHome.h"
@@ -120,7 +121,8 @@ TEST(AboutBox, EnterTakesTheDefaultOkButtonAndEscCloses)
 TEST(AppIcons, EveryRowKindHasItsOwnImage)
 {
     EXPECT_TRUE(AppIcon(999).isNull());
-    const int ids[] = {128, 141, 142, 143, 144, 150};
+    const int ids[] = {IconId::Program, IconId::FullSevenZip, IconId::FullZip, IconId::IncrementalZip,
+        IconId::IncrementalSevenZip, IconId::Mirror};
     QList<QImage> images;
     for (int id : ids) {
         const QIcon icon = AppIcon(id);

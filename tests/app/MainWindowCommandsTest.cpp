@@ -2,6 +2,7 @@
 #include "COptionsDlg.h"
 #include "CSetPropDlg.h"
 #include "DialogTestSupport.h"
+#include "ResourceIds.h"
 
 #include <QFileInfo>
 #include <QLineEdit>
@@ -25,9 +26,9 @@ TEST_F(MainWindowCommandsTest, NewAndPropertiesStoreTheConfirmedSetInTheCollecti
     EXPECT_TRUE(backupSets.isEmpty());
 
     whenModal<CSetPropDlg>([](CSetPropDlg& dialog) {
-        type(dialog, 1004, "Old Name");
-        type(dialog, 1012, "home");
-        type(dialog, 1006, "/home/me");
+        type(dialog, ControlId::SetName, "Old Name");
+        type(dialog, ControlId::ArchiveName, "home");
+        type(dialog, ControlId::Source, "/home/me");
         dialog.OnOK();
     });
     EXPECT_TRUE(NewSetCommand(nullptr));
@@ -38,7 +39,7 @@ TEST_F(MainWindowCommandsTest, NewAndPropertiesStoreTheConfirmedSetInTheCollecti
 
     const quint32 id = backupSets.first().id;
     whenModal<CSetPropDlg>([](CSetPropDlg& dialog) {
-        type(dialog, 1004, "New Name");
+        type(dialog, ControlId::SetName, "New Name");
         dialog.OnOK();
     });
     EXPECT_TRUE(PropertiesCommand(nullptr, id));
@@ -55,9 +56,9 @@ TEST_F(MainWindowCommandsTest, OptionsStoresTheSettingsAndTheRsyncLocationOnlyWh
     writeFile(rsync, "#!/bin/sh\n");
     const auto answerWith = [](const QString& roboPath) {
         whenModal<COptionsDlg>([roboPath](COptionsDlg& dialog) {
-            type(dialog, 1034, "-3");
-            type(dialog, 1007, "/new/default");
-            type(dialog, 1008, roboPath);
+            type(dialog, ControlId::CopiesToKeep, "-3");
+            type(dialog, ControlId::DefaultLocation, "/new/default");
+            type(dialog, ControlId::RsyncLocation, roboPath);
             dialog.OnOK();
         });
     };

@@ -4,6 +4,7 @@
 #include "JobEvents.h"
 #include "JobRunner.h"
 #include "Jobs.h"
+#include "ResourceIds.h"
 #include "StoreFixture.h"
 #include "ToolTestSupport.h"
 
@@ -114,14 +115,16 @@ protected:
     QList<QWidget*> jobButtons() const
     {
         QList<QWidget*> buttons;
-        for (int id : {1003, 1004, 1039, 1001, 1014, 1002})
+        for (int id : {ControlId::RunButton, ControlId::UpdateAllButton, ControlId::ViewLogButton, ControlId::NewButton,
+                 ControlId::DeleteButton, ControlId::PropertiesButton})
             buttons.append(window->findChild<QPushButton*>(QStringLiteral("ctl%1").arg(id)));
         return buttons;
     }
     QList<QAction*> jobActions() const
     {
         QList<QAction*> actions;
-        for (int id : {32778, 32789, 32771, 32776, 32775, 32777})
+        for (int id : {CommandId::Run, CommandId::RemoveOldFiles, CommandId::New, CommandId::Delete,
+                 CommandId::Properties, CommandId::Options})
             actions.append(window->findChild<QAction*>(QStringLiteral("action%1").arg(id)));
         return actions;
     }

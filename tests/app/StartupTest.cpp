@@ -1,6 +1,7 @@
 #include "CMyVelmoraApp.h"
 #include "CMyVelmoraDlg.h"
 #include "InterfaceLanguage.h"
+#include "ResourceIds.h"
 #include "StoreFixture.h"
 #include "StringTable.h"
 
@@ -60,11 +61,11 @@ TEST_F(StartupTest, TheWindowListsTheSetsAndSavesThemWhenClosed)
 TEST_F(StartupTest, RussianLanguageNeedsItsTranslationFileAndFallsBackToEnglish)
 {
     EXPECT_FALSE(ApplyInterfaceLanguage(1, home.filePath("no-such-folder")));
-    EXPECT_EQ(LoadStringById(122), "READY.");
+    EXPECT_EQ(LoadStringById(StringId::Ready), "READY.");
     ASSERT_TRUE(ApplyInterfaceLanguage(1, QStringLiteral(VELMORA_TRANSLATIONS_DIR)));
-    EXPECT_EQ(LoadStringById(122), "ГОТОВО.");
+    EXPECT_EQ(LoadStringById(StringId::Ready), "ГОТОВО.");
     for (QTranslator* translator : QCoreApplication::instance()->findChildren<QTranslator*>())
         QCoreApplication::removeTranslator(translator);
     EXPECT_FALSE(ApplyInterfaceLanguage(2, {}));
-    EXPECT_EQ(LoadStringById(122), "READY.");
+    EXPECT_EQ(LoadStringById(StringId::Ready), "READY.");
 }

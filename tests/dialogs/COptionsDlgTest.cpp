@@ -1,5 +1,6 @@
 #include "COptionsDlg.h"
 #include "DialogTestSupport.h"
+#include "ResourceIds.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -33,13 +34,13 @@ TEST_F(OptionsDlgTest, ShowsTheStoredRsyncLocationEditableAndChoosesProgramsForI
 {
     roboPathXP = "/opt/rsync/bin/rsync";
     open();
-    EXPECT_EQ(edit(1008)->text(), "/opt/rsync/bin/rsync");
-    EXPECT_TRUE(edit(1008)->isEnabled());
+    EXPECT_EQ(edit(ControlId::RsyncLocation)->text(), "/opt/rsync/bin/rsync");
+    EXPECT_TRUE(edit(ControlId::RsyncLocation)->isEnabled());
     EXPECT_TRUE(dialog->findChild<QPushButton*>("ctl1015")->isEnabled());
     chooser.answers = {"/usr/local/bin/rsync", ""};
-    click(1015);
-    click(1015);
-    EXPECT_EQ(edit(1008)->text(), "/usr/local/bin/rsync") << "a cancelled chooser changes nothing";
+    click(ControlId::BrowseRsyncLocation);
+    click(ControlId::BrowseRsyncLocation);
+    EXPECT_EQ(edit(ControlId::RsyncLocation)->text(), "/usr/local/bin/rsync") << "a cancelled chooser changes nothing";
     EXPECT_EQ(chooser.filters, QStringList(2, "Programs (*)"));
 }
 
@@ -48,13 +49,13 @@ TEST_F(OptionsDlgTest, UpdateAllThenCancelKeepsTheNewDestinationsInTheSetsAndThe
     storeSet("Docs", "/old/docs");
     storeSet("Music", "/old/music");
     open();
-    edit(1007)->setText("/new/place");
-    click(1039);
+    edit(ControlId::DefaultLocation)->setText("/new/place");
+    click(ControlId::UpdateAllLocations);
     EXPECT_EQ(messages.questions(), QStringList({"Update saving location for all tasks?"}));
     EXPECT_EQ(storedTarget("Docs"), "/old/docs") << "answered Cancel: nothing changes";
 
     messages.setNextAnswer(true);
-    click(1039);
+    click(ControlId::UpdateAllLocations);
     dialog->reject();
     EXPECT_TRUE(dialog->setsChanged());
     EXPECT_EQ(storedTarget("Docs"), "/new/place");
@@ -71,18 +72,18 @@ TEST_F(OptionsDlgTest, CopiesThatAreNoWholeNumberAreRefusedAndNothingIsStored)
 {
     open();
     dialog->show();
-    edit(1007)->setText("/new");
+    edit(ControlId::DefaultLocation)->setText("/new");
     for (const char* text : {"abc", "1.5", "", "3x", "99999999999"}) {
         SCOPED_TRACE(text);
-        edit(1034)->setText(text);
+        edit(ControlId::CopiesToKeep)->setText(text);
         dialog->OnOK();
         EXPECT_TRUE(dialog->isVisible());
         EXPECT_EQ(messages.messages().last(), "Please enter an integer.");
-        EXPECT_EQ(dialog->focusWidget(), edit(1034));
+        EXPECT_EQ(dialog->focusWidget(), edit(ControlId::CopiesToKeep));
         EXPECT_EQ(defaultArcLocation, "/old");
     }
     for (const auto& [text, value] : {std::pair {"0", 0}, std::pair {"-5", -5}, std::pair {" +12 ", 12}}) {
-        edit(1034)->setText(text);
+        edit(ControlId::CopiesToKeep)->setText(text);
         dialog->OnOK();
         EXPECT_EQ(dialog->result(), QDialog::Accepted) << text;
         EXPECT_EQ(dialog->m_copiesToKeep, value);

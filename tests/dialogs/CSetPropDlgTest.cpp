@@ -1,6 +1,7 @@
 #include "CSetPropDlg.h"
 #include "CExTypeDlg.h"
 #include "DialogTestSupport.h"
+#include "ResourceIds.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -46,7 +47,7 @@ protected:
     }
     bool okWithName(const QString& name)
     {
-        ctl(1004)->setText(name);
+        ctl(ControlId::SetName)->setText(name);
         dialog->OnOK();
         return dialog->result() == QDialog::Accepted;
     }
@@ -61,12 +62,13 @@ TEST_F(SetPropDlgTest, NewSetOpensWithItsTitleTheDefaultDestinationAndTheDefault
     defaultCompLevel = 4;
     open();
     EXPECT_EQ(dialog->windowTitle(), "New Set");
-    EXPECT_EQ(ctl(1007)->text(), "/mnt/backup");
-    EXPECT_EQ(ctl(1004)->text() + ctl(1012)->text() + ctl(1006)->text(), "");
-    EXPECT_EQ(ctl<QComboBox>(1024)->currentText(), "Full archiving");
-    EXPECT_EQ(ctl<QComboBox>(1019)->currentText(), "Zip");
-    EXPECT_EQ(ctl<QComboBox>(1020)->currentText(), "7");
-    EXPECT_FALSE(ctl<QCheckBox>(1021)->isEnabled()) << "a zip archive cannot be solid";
+    EXPECT_EQ(ctl(ControlId::Destination)->text(), "/mnt/backup");
+    EXPECT_EQ(
+        ctl(ControlId::SetName)->text() + ctl(ControlId::ArchiveName)->text() + ctl(ControlId::Source)->text(), "");
+    EXPECT_EQ(ctl<QComboBox>(ControlId::BackupType)->currentText(), "Full archiving");
+    EXPECT_EQ(ctl<QComboBox>(ControlId::ArchiveType)->currentText(), "Zip");
+    EXPECT_EQ(ctl<QComboBox>(ControlId::CompressionLevel)->currentText(), "7");
+    EXPECT_FALSE(ctl<QCheckBox>(ControlId::Solid)->isEnabled()) << "a zip archive cannot be solid";
 }
 
 TEST_F(SetPropDlgTest, AnotherSetsNameInAnyLettersIsRefusedWhileTheSetsOwnNameInOtherLettersPasses)
@@ -101,14 +103,14 @@ TEST_F(SetPropDlgTest, NamesThatCannotBeTheSetFileNameAreRefusedWithAMessage)
 TEST_F(SetPropDlgTest, CButtonJoinsTheWordsOfTheSetNameWithUnderscoresAndKeepsTheOtherFields)
 {
     open();
-    ctl(1004)->setText("My photo archive");
-    ctl(1006)->setText("/typed/source");
-    click(1016);
-    EXPECT_EQ(ctl(1012)->text(), "My_photo_archive");
-    EXPECT_EQ(ctl(1006)->text(), "/typed/source");
-    ctl(1004)->setText(" two  blanks.\tand a tab ");
-    click(1016);
-    EXPECT_EQ(ctl(1012)->text(), "_two__blanks.\tand_a_tab_");
+    ctl(ControlId::SetName)->setText("My photo archive");
+    ctl(ControlId::Source)->setText("/typed/source");
+    click(ControlId::ArchiveNameFromSetName);
+    EXPECT_EQ(ctl(ControlId::ArchiveName)->text(), "My_photo_archive");
+    EXPECT_EQ(ctl(ControlId::Source)->text(), "/typed/source");
+    ctl(ControlId::SetName)->setText(" two  blanks.\tand a tab ");
+    click(ControlId::ArchiveNameFromSetName);
+    EXPECT_EQ(ctl(ControlId::ArchiveName)->text(), "_two__blanks.\tand_a_tab_");
 }
 
 TEST_F(SetPropDlgTest, TypedExclusionsAreNormalisedListedAndNotAddedWhenAListedEntryContainsThem)
@@ -117,23 +119,23 @@ TEST_F(SetPropDlgTest, TypedExclusionsAreNormalisedListedAndNotAddedWhenAListedE
     for (const char* type : {".HTML", "bak", "/.Tmp/", ".HTM", ""})
         dialog->addTypeEntry(type);
     EXPECT_EQ(dialog->m_set.exTypeList, QStringList({"*.HTML", "*.Tmp", "*bak"}));
-    EXPECT_EQ(rows(1009), dialog->m_set.exTypeList);
+    EXPECT_EQ(rows(ControlId::ExcludedTypes), dialog->m_set.exTypeList);
     for (const char* path : {"/Data/Cache/Sub//", "Build", "/Data/Cache", ""})
         dialog->addPathEntry(path);
     EXPECT_EQ(dialog->m_set.exPathList, QStringList({"/Data/Cache/Sub/", "Build/"}));
-    EXPECT_EQ(rows(1014), dialog->m_set.exPathList);
+    EXPECT_EQ(rows(ControlId::ExcludedPaths), dialog->m_set.exPathList);
 
     // Add type runs the entry dialog; a cancelled one adds nothing.
     whenModal<CExTypeDlg>([](CExTypeDlg& entry) {
         entry.edit()->setText(".Log");
         entry.OnOK();
     });
-    click(1010);
+    click(ControlId::AddType);
     whenModal<CExTypeDlg>([](CExTypeDlg& entry) {
         entry.edit()->setText(".iso");
         entry.reject();
     });
-    click(1010);
+    click(ControlId::AddType);
     EXPECT_EQ(dialog->m_set.exTypeList, QStringList({"*.HTML", "*.Log", "*.Tmp", "*bak"}));
 }
 
@@ -145,17 +147,17 @@ TEST_F(SetPropDlgTest, RemoveTakesAwayTheEntryTheSelectedRowShows)
     set.exPathList = {"zeta/", "Alpha/", "beta/", "Zed/"};
     open(set);
     ASSERT_EQ(dialog->m_set.exTypeList, QStringList({"*a", "*B", "*c"}));
-    ASSERT_EQ(rows(1009), QStringList({"*B", "*a", "*c"}));
-    ASSERT_EQ(rows(1014), QStringList({"Alpha/", "Zed/", "beta/", "zeta/"}));
+    ASSERT_EQ(rows(ControlId::ExcludedTypes), QStringList({"*B", "*a", "*c"}));
+    ASSERT_EQ(rows(ControlId::ExcludedPaths), QStringList({"Alpha/", "Zed/", "beta/", "zeta/"}));
 
-    click(1013);
+    click(ControlId::RemoveType);
     EXPECT_EQ(dialog->m_set.exTypeList.size(), 3) << "nothing selected, nothing removed";
-    ctl<QListWidget>(1009)->setCurrentRow(1);
-    click(1013);
+    ctl<QListWidget>(ControlId::ExcludedTypes)->setCurrentRow(1);
+    click(ControlId::RemoveType);
     EXPECT_EQ(dialog->m_set.exTypeList, QStringList({"*B", "*c"}));
-    EXPECT_EQ(rows(1009), QStringList({"*B", "*c"}));
-    ctl<QListWidget>(1014)->setCurrentRow(1);
-    click(1015);
+    EXPECT_EQ(rows(ControlId::ExcludedTypes), QStringList({"*B", "*c"}));
+    ctl<QListWidget>(ControlId::ExcludedPaths)->setCurrentRow(1);
+    click(ControlId::RemovePath);
     EXPECT_EQ(dialog->m_set.exPathList, QStringList({"Alpha/", "beta/", "zeta/"}));
 }
 
@@ -165,15 +167,15 @@ TEST_F(SetPropDlgTest, MirrorSetWith7zipDisablesTheArchiveListsButNotSolid)
     set.backupType = MirrorCopying;
     set.solid = true;
     open(set);
-    EXPECT_FALSE(ctl<QComboBox>(1019)->isEnabled());
-    EXPECT_FALSE(ctl<QComboBox>(1020)->isEnabled());
-    EXPECT_TRUE(ctl<QCheckBox>(1021)->isEnabled());
+    EXPECT_FALSE(ctl<QComboBox>(ControlId::ArchiveType)->isEnabled());
+    EXPECT_FALSE(ctl<QComboBox>(ControlId::CompressionLevel)->isEnabled());
+    EXPECT_TRUE(ctl<QCheckBox>(ControlId::Solid)->isEnabled());
 
-    ctl<QComboBox>(1024)->setCurrentIndex(FullArchiving);
-    EXPECT_TRUE(ctl<QComboBox>(1019)->isEnabled());
-    EXPECT_TRUE(ctl<QComboBox>(1020)->isEnabled());
-    ctl<QComboBox>(1019)->setCurrentIndex(1);
-    EXPECT_FALSE(ctl<QCheckBox>(1021)->isEnabled());
+    ctl<QComboBox>(ControlId::BackupType)->setCurrentIndex(FullArchiving);
+    EXPECT_TRUE(ctl<QComboBox>(ControlId::ArchiveType)->isEnabled());
+    EXPECT_TRUE(ctl<QComboBox>(ControlId::CompressionLevel)->isEnabled());
+    ctl<QComboBox>(ControlId::ArchiveType)->setCurrentIndex(1);
+    EXPECT_FALSE(ctl<QCheckBox>(ControlId::Solid)->isEnabled());
     dialog->OnOK();
     ASSERT_EQ(dialog->result(), QDialog::Accepted);
     EXPECT_TRUE(dialog->m_set.solid) << "a disabled Solid box keeps and stores its check";
@@ -187,7 +189,7 @@ TEST_F(SetPropDlgTest, StoredIndexesWithoutAnEntryShowNoSelectionAndAreStoredAsM
     set.compLevel = 6;
     set.backupType = -1;
     open(set);
-    for (int id : {1019, 1020, 1024})
+    for (int id : {ControlId::ArchiveType, ControlId::CompressionLevel, ControlId::BackupType})
         EXPECT_EQ(ctl<QComboBox>(id)->currentIndex(), -1) << id;
     dialog->OnOK();
     ASSERT_EQ(dialog->result(), QDialog::Accepted);
@@ -199,23 +201,23 @@ TEST_F(SetPropDlgTest, StoredIndexesWithoutAnEntryShowNoSelectionAndAreStoredAsM
 TEST_F(SetPropDlgTest, SourceComesFromThePickerOrTheCustomSourceMenuAndTypedFieldsStay)
 {
     open();
-    ctl(1004)->setText("Typed name");
+    ctl(ControlId::SetName)->setText("Typed name");
     picker.answers = {"/srv/photos", ""};
-    click(1005);
-    EXPECT_EQ(ctl(1006)->text(), "/srv/photos");
-    click(1008);
-    EXPECT_EQ(ctl(1007)->text(), "") << "a cancelled picker changes nothing";
+    click(ControlId::BrowseSource);
+    EXPECT_EQ(ctl(ControlId::Source)->text(), "/srv/photos");
+    click(ControlId::BrowseDestination);
+    EXPECT_EQ(ctl(ControlId::Destination)->text(), "") << "a cancelled picker changes nothing";
     EXPECT_EQ(picker.titles, QStringList(2, "Pick a directory:"));
 
-    QMenu* menu = ctl<QToolButton>(1039)->menu();
+    QMenu* menu = ctl<QToolButton>(ControlId::CustomSource)->menu();
     const auto choose = [&](int id) { menu->findChild<QAction*>(QStringLiteral("action%1").arg(id))->trigger(); };
-    choose(32798);
-    EXPECT_EQ(ctl(1006)->text(), home.filePath("Documents"));
-    EXPECT_EQ(ctl(1004)->text(), "Typed name");
-    choose(32807);
-    EXPECT_EQ(ctl(1006)->text(), "") << "no Firefox here";
+    choose(CommandId::Documents);
+    EXPECT_EQ(ctl(ControlId::Source)->text(), home.filePath("Documents"));
+    EXPECT_EQ(ctl(ControlId::SetName)->text(), "Typed name");
+    choose(CommandId::FirefoxProfile);
+    EXPECT_EQ(ctl(ControlId::Source)->text(), "") << "no Firefox here";
     EXPECT_EQ(messages.messages(), QStringList({"It seems that Mozilla Firefox is not installed."}));
     writeFile(home.filePath(".mozilla/firefox/profiles.ini"), "[Profile0]\nPath=abc.default\n");
-    choose(32807);
-    EXPECT_EQ(ctl(1006)->text(), home.filePath(".mozilla/firefox/abc.default"));
+    choose(CommandId::FirefoxProfile);
+    EXPECT_EQ(ctl(ControlId::Source)->text(), home.filePath(".mozilla/firefox/abc.default"));
 }

@@ -1,0 +1,167 @@
+#pragma once
+
+// The program's resource numbers by name: the texts of the string table, the icons, the menu, the controls
+// of the windows and dialogs, and the menu commands. The numbers stay as they were, because object names
+// such as "ctl1004" and "action32778" are made from them.
+
+namespace StringId {
+inline constexpr int AboutMenu = 101;
+inline constexpr int UpdateSetError = 102;
+inline constexpr int SaveSetError = 103;
+inline constexpr int RunSetQuestion = 104;
+inline constexpr int RunSetError = 105;
+inline constexpr int DeleteSetQuestion = 106;
+inline constexpr int DeleteSetError = 107;
+inline constexpr int RequiredFieldEmpty = 108;
+inline constexpr int ProgramsFilter = 109;
+inline constexpr int SetNameColumn = 110;
+inline constexpr int SetPathColumn = 111;
+inline constexpr int RestartProgram = 113;
+inline constexpr int SetNameTaken = 114;
+inline constexpr int DeleteOldFilesQuestion = 115;
+inline constexpr int UpdateAllQuestion = 116;
+inline constexpr int PickFolderTitle = 117;
+inline constexpr int FullArchivingName = 118;
+inline constexpr int IncrementalArchivingName = 119;
+inline constexpr int NewSetTitle = 120;
+inline constexpr int MirrorCopyingName = 121;
+inline constexpr int Ready = 122;
+inline constexpr int Working = 123;
+inline constexpr int Copying = 124;
+inline constexpr int UpdateLocationQuestion = 125;
+inline constexpr int FirefoxMissing = 127;
+inline constexpr int SetFailed = 130;
+inline constexpr int SevenZipMissing = 131;
+inline constexpr int RsyncMissing = 132;
+inline constexpr int SourceMissing = 133;
+inline constexpr int ToolExitCode = 134;
+inline constexpr int ToolNotRun = 135;
+inline constexpr int ArchiveNotPlaced = 136;
+inline constexpr int ExclusionListNotWritten = 137;
+inline constexpr int PathNotFull = 138;
+inline constexpr int MirrorInsideSource = 139;
+inline constexpr int AlreadyRunning = 140;
+inline constexpr int SetsFailed = 141;
+inline constexpr int SetGone = 142;
+inline constexpr int NoArchiveWritten = 143;
+inline constexpr int ViewLogHint = 144;
+inline constexpr int ArchiveNameUnusable = 145;
+inline constexpr int EnterInteger = 146;
+inline constexpr int SetNameUnusable = 147;
+inline constexpr int EmptySourceQuestion = 148;
+inline constexpr int SourceEmpty = 149;
+inline constexpr int DestinationMissing = 150;
+inline constexpr int SourceVanished = 151;
+inline constexpr int ToolKilled = 160;
+inline constexpr int NothingArchived = 161;
+inline constexpr int TypeOrLevelInvalid = 162;
+inline constexpr int FilesUnreadable = 163;
+inline constexpr int SevenZipWarnings = 164;
+inline constexpr int SetMadeWithWarnings = 165;
+inline constexpr int FilesVanished = 166;
+inline constexpr int SetsMadeWithWarnings = 167;
+inline constexpr int OutputBytesLeftOut = 171;
+inline constexpr int OutputNotKept = 172;
+inline constexpr int LogCharactersLeftOut = 173;
+inline constexpr int CharactersLeftOut = 174;
+inline constexpr int NotRegularFile = 180;
+inline constexpr int NameNotUtf8 = 181;
+inline constexpr int NameNotSetName = 182;
+inline constexpr int FileUnreadable = 183;
+inline constexpr int FileNotLoaded = 184;
+inline constexpr int RunStopped = 190;
+inline constexpr int RunTimedOut = 191;
+inline constexpr int FilesNotSaved = 201;
+} // namespace StringId
+
+namespace IconId {
+inline constexpr int Program = 128;
+inline constexpr int FullSevenZip = 141;
+inline constexpr int FullZip = 142;
+inline constexpr int IncrementalZip = 143;
+inline constexpr int IncrementalSevenZip = 144;
+inline constexpr int Mirror = 150;
+} // namespace IconId
+
+namespace MenuId {
+inline constexpr int MainMenu = 134;
+} // namespace MenuId
+
+// Each dialog numbers its controls on its own, so one number can name controls of several dialogs.
+namespace ControlId {
+inline constexpr int Ok = 1;
+inline constexpr int Cancel = 2;
+
+// The main window.
+inline constexpr int SetList = 1000;
+inline constexpr int NewButton = 1001;
+inline constexpr int PropertiesButton = 1002;
+inline constexpr int RunButton = 1003;
+inline constexpr int UpdateAllButton = 1004;
+inline constexpr int DeleteButton = 1014;
+inline constexpr int ViewLogButton = 1039;
+inline constexpr int Progress = 1046;
+
+// The log viewer and the about box.
+inline constexpr int LogText = 1045;
+inline constexpr int HelpLink = 1016;
+
+// The set's properties.
+inline constexpr int SetName = 1004;
+inline constexpr int BrowseSource = 1005;
+inline constexpr int Source = 1006;
+inline constexpr int Destination = 1007;
+inline constexpr int BrowseDestination = 1008;
+inline constexpr int ExcludedTypes = 1009;
+inline constexpr int AddType = 1010;
+inline constexpr int AddPath = 1011;
+inline constexpr int ArchiveName = 1012;
+inline constexpr int RemoveType = 1013;
+inline constexpr int ExcludedPaths = 1014;
+inline constexpr int RemovePath = 1015;
+inline constexpr int ArchiveNameFromSetName = 1016;
+inline constexpr int ArchiveType = 1019;
+inline constexpr int CompressionLevel = 1020;
+inline constexpr int Solid = 1021;
+inline constexpr int BackupType = 1024;
+inline constexpr int CustomSource = 1039;
+
+// The options.
+inline constexpr int DefaultLocation = 1007;
+inline constexpr int RsyncLocation = 1008;
+inline constexpr int BrowseDefaultLocation = 1014;
+inline constexpr int BrowseRsyncLocation = 1015;
+inline constexpr int DefaultCompressionLevel = 1020;
+inline constexpr int DefaultArchiveType = 1024;
+inline constexpr int CopiesToKeep = 1034;
+inline constexpr int UpdateAllLocations = 1039;
+
+// The exclusion entries.
+inline constexpr int ExcludedTypeEntry = 1012;
+inline constexpr int BrowseExcludedPath = 1014;
+inline constexpr int ExcludedPathEntry = 1015;
+} // namespace ControlId
+
+namespace CommandId {
+inline constexpr int New = 32771;
+inline constexpr int Exit = 32772;
+inline constexpr int About = 32774;
+inline constexpr int Properties = 32775;
+inline constexpr int Delete = 32776;
+inline constexpr int Options = 32777;
+inline constexpr int Run = 32778;
+inline constexpr int Russian = 32783;
+inline constexpr int English = 32784;
+inline constexpr int RemoveOldFiles = 32789;
+inline constexpr int OpenLocation = 32790;
+inline constexpr int Help = 32804;
+
+// The custom sources of the set's properties.
+inline constexpr int ApplicationData = 32797;
+inline constexpr int Documents = 32798;
+inline constexpr int Pictures = 32799;
+inline constexpr int Music = 32800;
+inline constexpr int Desktop = 32802;
+inline constexpr int Home = 32803;
+inline constexpr int FirefoxProfile = 32807;
+} // namespace CommandId

@@ -22,6 +22,7 @@ JobRunner::JobRunner(QObject* parent)
     : QObject(parent)
 {
     qRegisterMetaType<JobResult>();
+    qRegisterMetaType<JobProgress>();
 }
 
 JobRunner::~JobRunner()
@@ -44,6 +45,11 @@ void JobRunner::setTimeLimit(std::chrono::seconds limit)
 std::chrono::seconds JobRunner::timeLimit() const
 {
     return std::chrono::seconds(m_timeLimitSeconds.load());
+}
+
+void JobRunner::setProgressInterval(std::chrono::milliseconds interval)
+{
+    m_progressIntervalMs.store(interval.count());
 }
 
 void JobRunner::setReportsResults(bool report)
@@ -97,7 +103,7 @@ void JobRunner::end(const JobResult& result)
     emit finished(result);
 }
 
-JobResult JobRunner::runOne(quint32 id, Kind kind, bool withLogHeading)
+JobResult JobRunner::runOne(quint32 id, Kind kind, bool withLogHeading, int setIndex, int setCount)
 {
     BackupSet set;
     if (!GetBackupSet(id, set))
@@ -115,6 +121,10 @@ JobResult JobRunner::runOne(quint32 id, Kind kind, bool withLogHeading)
         SendJobEvent(WM_BACKUP_COPYING);
         emit copying();
     };
+    context.progress = [this](const JobProgress& progress) { emit this->progress(progress); };
+    context.progressInterval = std::chrono::milliseconds(m_progressIntervalMs.load());
+    context.setIndex = setIndex;
+    context.setCount = setCount;
     const JobResult result = mirror ? RunMirrorJob(set, context) : RunArchiveJob(set, context);
     SendJobEvent(WM_BACKUP_FINISHED);
     return result;
@@ -126,8 +136,8 @@ QList<JobResult> JobRunner::runList(const QList<quint32>& ids)
     SendJobEvent(WM_BACKUP_STARTED);
     QList<JobResult> failures;
     QList<JobResult> reported;
-    for (const quint32 id : ids) {
-        const JobResult result = runOne(id, Kind::BySet, true);
+    for (qsizetype index = 0; index < ids.size(); ++index) {
+        const JobResult result = runOne(ids.at(index), Kind::BySet, true, int(index) + 1, int(ids.size()));
         const bool failed = !result.succeeded() && result.outcome != JobOutcome::SetMissing;
         if (failed)
             failures.append(result);

@@ -138,6 +138,9 @@ ArchiveBuild buildArchiveCommand(BackupSet& set, bool preview)
     // Links are stored as links: followed, a link to ".." never ends and one to another folder pulls that
     // folder's files into the archive.
     appendArgument(command, QStringLiteral("-snl"));
+    // The percentage on standard output, for the progress the window and velmora-run show.
+    appendArgument(command, QStringLiteral("-bsp1"));
+    command.progress = ProgressFormat::SevenZip;
     if (!state.listFilePath.isEmpty()) {
         appendArgument(command, QStringLiteral("-x@") + state.listFilePath);
         for (const QString& folderSwitch : oneFolderSwitches(set))

@@ -6,6 +6,16 @@
 #include <QString>
 #include <QStringList>
 
+// How a tool reports its progress on its standard output.
+enum class ProgressFormat
+{
+    None,
+    // 7-Zip's -bsp1: a percentage and the current file, redrawn with backspaces.
+    SevenZip,
+    // rsync's --info=progress2: bytes, percentage and rate, redrawn with carriage returns.
+    Rsync,
+};
+
 struct Command
 {
     QString program;
@@ -14,6 +24,7 @@ struct Command
     QString workingFolder;
     // The one-line form shown to the user and in the log.
     QString text;
+    ProgressFormat progress = ProgressFormat::None;
 
     bool isEmpty() const { return program.isEmpty(); }
 };

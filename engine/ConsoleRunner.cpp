@@ -12,6 +12,8 @@
 #include <QProcess>
 #include <QStringDecoder>
 
+#include <optional>
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -215,10 +217,14 @@ QString startFailure(const Command& command, const QProcess& process)
 class OutputWaiter
 {
 public:
-    // Hands on what each stream has brought since the last call.
-    void take(QProcess& process, StreamKeeper& output, StreamKeeper& secondOutput, const RunOutputListener& listener)
+    // Hands on what each stream has brought since the last call; the progress on standard output goes to
+    // the reader, which gives back the rest.
+    void take(QProcess& process, StreamKeeper& output, StreamKeeper& secondOutput, const RunOutputListener& listener,
+        ToolOutputReader* reader = nullptr)
     {
-        const QByteArray fresh = process.readAllStandardOutput();
+        QByteArray fresh = process.readAllStandardOutput();
+        if (reader && !fresh.isEmpty())
+            fresh = reader->feed(fresh);
         const QByteArray freshSecond = process.readAllStandardError();
         if (listener) {
             if (!fresh.isEmpty())
@@ -264,7 +270,8 @@ private:
 
 } // namespace
 
-RunResult ExecuteCommand(const Command& command, const RunLineObserver& lineObserver, const RunControl* control)
+RunResult ExecuteCommand(const Command& command, const RunLineObserver& lineObserver, const RunControl* control,
+    const RunProgressObserver& progressObserver)
 {
     RunResult result;
     QProcess process;
@@ -289,11 +296,22 @@ RunResult ExecuteCommand(const Command& command, const RunLineObserver& lineObse
     const RunOutputListener listener = currentListener();
     StreamKeeper output(false, lineObserver);
     StreamKeeper secondOutput(true, lineObserver);
+    std::optional<ToolOutputReader> reader;
+    if (command.progress != ProgressFormat::None)
+        reader.emplace(command.progress);
+    QElapsedTimer sinceStart;
+    sinceStart.start();
+    ToolOutputReader* const progressReader = reader ? &*reader : nullptr;
+    auto passProgress = [&] {
+        if (reader && reader->takeChanged() && progressObserver)
+            progressObserver(reader->reading(), sinceStart.elapsed());
+    };
     // Waiting drains both pipes as data comes, so the tool never blocks on a full pipe however much it writes.
     OutputWaiter waiter;
     QElapsedTimer sinceTerminate;
     while (process.state() != QProcess::NotRunning) {
-        waiter.take(process, output, secondOutput, listener);
+        waiter.take(process, output, secondOutput, listener, progressReader);
+        passProgress();
         if (control && control->shouldStop()) {
             // The tool gets the chance to remove what it half wrote; one that ignores it is killed.
             if (!sinceTerminate.isValid()) {
@@ -306,7 +324,14 @@ RunResult ExecuteCommand(const Command& command, const RunLineObserver& lineObse
         }
         waiter.wait(process);
     }
-    waiter.take(process, output, secondOutput, listener);
+    waiter.take(process, output, secondOutput, listener, progressReader);
+    if (reader) {
+        const QByteArray rest = reader->finish();
+        if (listener && !rest.isEmpty())
+            listener(rest, false);
+        output.add(rest);
+    }
+    passProgress();
     result.output = output.finish();
     result.secondOutput = secondOutput.finish();
     if (process.exitStatus() == QProcess::CrashExit) {

@@ -4,6 +4,7 @@
 // streams at once, waits for it and hands back its exit code and texts.
 
 #include "Command.h"
+#include "ToolProgress.h"
 
 #include <QByteArray>
 #include <QDeadlineTimer>
@@ -75,10 +76,17 @@ inline constexpr int kStopGraceMs = 3000;
 // the last one also when it has no line end; called on the thread that runs the program.
 using RunLineObserver = std::function<void(QStringView line, bool secondStream)>;
 
-RunResult ExecuteCommand(
-    const Command& command, const RunLineObserver& lineObserver = {}, const RunControl* control = nullptr);
+// Sees what the program's own progress report says each time it has changed, with the milliseconds since
+// the program started; only for a command with a progress format.
+using RunProgressObserver = std::function<void(const ToolReading& reading, qint64 msecs)>;
 
-// Receives a running program's output as it comes, as raw bytes (secondStream for its standard error).
+// A command with a progress format has its progress redraws taken out of everything its output goes to
+// (the result's texts, the last run's files, the line observer and the output listener).
+RunResult ExecuteCommand(const Command& command, const RunLineObserver& lineObserver = {},
+    const RunControl* control = nullptr, const RunProgressObserver& progressObserver = {});
+
+// Receives a running program's output as it comes (secondStream for its standard error), as raw bytes but
+// for the progress redraws.
 using RunOutputListener = std::function<void(const QByteArray& bytes, bool secondStream)>;
 // Installs the listener for every later run of this process, on whatever thread the run happens; an empty
 // one stops the forwarding. A terminal program uses it to show a tool's progress while it works.

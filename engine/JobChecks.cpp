@@ -119,15 +119,30 @@ std::optional<JobResult> MirrorSetProblem(const BackupSet& set)
     return std::nullopt;
 }
 
-RunResult RunJobTool(const Command& command, const JobContext& context)
+namespace {
+
+RunResult keepTexts(RunResult run, const JobContext& context)
 {
-    RunResult run = ExecuteCommand(command, {}, context.control);
     if (!run.error.isEmpty()) {
         run.output.clear();
         run.secondOutput.clear();
     }
     AppendLastRunTexts(context.logHeading, {run.output, run.secondOutput, run.error});
     return run;
+}
+
+} // namespace
+
+RunResult RunJobTool(const Command& command, const JobContext& context)
+{
+    if (!context.progress || command.progress == ProgressFormat::None)
+        return keepTexts(ExecuteCommand(command, {}, context.control), context);
+    ProgressMeter meter(context.progress, context.setIndex, context.setCount, context.progressInterval);
+    meter.start();
+    RunResult run = ExecuteCommand(command, {}, context.control,
+        [&meter](const ToolReading& reading, qint64 msecs) { meter.update(reading, msecs); });
+    meter.finish();
+    return keepTexts(std::move(run), context);
 }
 
 QString ToolName(const Command& command)

@@ -5,6 +5,7 @@
 
 #include "ConsoleRunner.h"
 #include "JobOutcome.h"
+#include "JobProgress.h"
 
 #include "BackupSet.h"
 
@@ -22,6 +23,12 @@ struct JobContext
     std::chrono::seconds timeLimit {0};
     // Called when the tool is done and the job starts putting its output in place.
     std::function<void()> copying;
+    // Receives how far the tool is, on the job's thread; may be empty.
+    std::function<void(const JobProgress&)> progress;
+    std::chrono::milliseconds progressInterval = kProgressInterval;
+    // Which set of the run this job is, counted from 1.
+    int setIndex = 1;
+    int setCount = 1;
 };
 
 JobResult JobFailure(const BackupSet& set, JobOutcome outcome, const QString& reason, int exitCode = 0);
@@ -35,8 +42,8 @@ std::optional<JobResult> FolderProblem(const BackupSet& set, const QString& dest
 // Relative paths would depend on the current folder, and rsync takes "name:path" for another machine.
 bool IsUsablePath(const QString& path);
 
-// Runs the command under the job's control and keeps its texts for the log; a runner error leaves no output
-// worth showing.
+// Runs the command under the job's control, passes its progress on and keeps its texts for the log; a runner
+// error leaves no output worth showing.
 RunResult RunJobTool(const Command& command, const JobContext& context);
 QString ToolName(const Command& command);
 

@@ -25,6 +25,7 @@ JobRunner::JobRunner(QObject* parent)
     : QObject(parent)
 {
     qRegisterMetaType<JobResult>();
+    qRegisterMetaType<JobProgress>();
 }
 
 JobRunner::~JobRunner()
@@ -47,6 +48,11 @@ void JobRunner::setTimeLimit(std::chrono::seconds limit)
 std::chrono::seconds JobRunner::timeLimit() const
 {
     return std::chrono::seconds(m_timeLimitSeconds.load());
+}
+
+void JobRunner::setProgressInterval(std::chrono::milliseconds interval)
+{
+    m_progressIntervalMs.store(interval.count());
 }
 
 void JobRunner::setReportsResults(bool report)
@@ -100,7 +106,7 @@ void JobRunner::end(const JobResult& result)
     emit finished(result);
 }
 
-JobResult JobRunner::runOne(quint32 id, Kind kind, bool withLogHeading)
+JobResult JobRunner::runOne(quint32 id, Kind kind, bool withLogHeading, int setIndex, int setCount)
 {
     BackupSet set;
     if (!GetBackupSet(id, set))
@@ -108,14 +114,14 @@ JobResult JobRunner::runOne(quint32 id, Kind kind, bool withLogHeading)
     QElapsedTimer timer;
     timer.start();
     const QString logPath = BeginRunLog(set.id);
-    JobResult result = runJob(set, kind, withLogHeading);
+    JobResult result = runJob(set, kind, withLogHeading, setIndex, setCount);
     result.durationMs = timer.elapsed();
     result.logPath = EndRunLog(set.id, logPath, result);
     RecordSetResult(set, result);
     return result;
 }
 
-JobResult JobRunner::runJob(const BackupSet& set, Kind kind, bool withLogHeading)
+JobResult JobRunner::runJob(const BackupSet& set, Kind kind, bool withLogHeading, int setIndex, int setCount)
 {
     const bool mirror = kind == Kind::Mirror || (kind == Kind::BySet && set.backupType == MirrorCopying);
     if (mirror && !RsyncAvailable())
@@ -130,6 +136,10 @@ JobResult JobRunner::runJob(const BackupSet& set, Kind kind, bool withLogHeading
         SendJobEvent(WM_BACKUP_COPYING);
         emit copying();
     };
+    context.progress = [this](const JobProgress& progress) { emit this->progress(progress); };
+    context.progressInterval = std::chrono::milliseconds(m_progressIntervalMs.load());
+    context.setIndex = setIndex;
+    context.setCount = setCount;
     const JobResult result = mirror ? RunMirrorJob(set, context) : RunArchiveJob(set, context);
     SendJobEvent(WM_BACKUP_FINISHED);
     return result;
@@ -141,8 +151,8 @@ QList<JobResult> JobRunner::runList(const QList<quint32>& ids)
     SendJobEvent(WM_BACKUP_STARTED);
     QList<JobResult> failures;
     QList<JobResult> reported;
-    for (const quint32 id : ids) {
-        const JobResult result = runOne(id, Kind::BySet, true);
+    for (qsizetype index = 0; index < ids.size(); ++index) {
+        const JobResult result = runOne(ids.at(index), Kind::BySet, true, int(index) + 1, int(ids.size()));
         const JobResultKind resultKind = ResultKindOf(result);
         const bool failed = resultKind == JobResultKind::Failed || resultKind == JobResultKind::Stopped;
         if (failed)

@@ -9,6 +9,8 @@
 #include "BackupSet.h"
 #include "ConsoleRunner.h"
 #include "JobOutcome.h"
+#include "JobProgress.h"
+#include "ToolProgress.h"
 
 #include <QMutex>
 #include <QObject>
@@ -42,6 +44,8 @@ public:
     // Every later run is stopped once it has taken longer than this; zero for no limit.
     void setTimeLimit(std::chrono::seconds limit);
     std::chrono::seconds timeLimit() const;
+    // The shortest time between two progress signals of later runs (the final 100 comes at once).
+    void setProgressInterval(std::chrono::milliseconds interval);
     // Whether a one-set run started on the worker thread reports its result through the message interface.
     void setReportsResults(bool report);
 
@@ -75,21 +79,23 @@ signals:
     // The tool is done and the job puts its output in place.
     void copying();
     void finished(const JobResult& result);
-    // How far the running job is; for a later use, not sent yet.
-    void progress(int percent, const QString& text);
+    // How far the running job's tool is: a first value with the percent unknown as each set's tool starts,
+    // then at most about ten a second while it works, and 100 when it is done.
+    void progress(const JobProgress& progress);
 
 private:
     bool begin();
     void end(const JobResult& result);
     void startThread(std::function<JobResult()> work);
     // Runs the set's job with its kept log, and records its result in the set's file.
-    JobResult runOne(quint32 id, Kind kind, bool withLogHeading);
-    JobResult runJob(const BackupSet& set, Kind kind, bool withLogHeading);
+    JobResult runOne(quint32 id, Kind kind, bool withLogHeading, int setIndex = 1, int setCount = 1);
+    JobResult runJob(const BackupSet& set, Kind kind, bool withLogHeading, int setIndex, int setCount);
     QList<JobResult> runList(const QList<quint32>& ids);
 
     RunControl m_control;
     std::atomic<qint64> m_timeLimitSeconds {0};
     std::atomic<bool> m_reportsResults {false};
+    std::atomic<qint64> m_progressIntervalMs {kProgressInterval.count()};
     mutable QMutex m_mutex;
     std::unique_ptr<QThread> m_thread;
     JobResult m_lastResult;

@@ -164,6 +164,15 @@ void SetRunLogPath(const QString& path)
     runLogPath = path;
 }
 
+void RenameRunLogPath(const QString& from, const QString& to)
+{
+    QMutexLocker lock(&textsMutex);
+    for (QString& last : lastOutputPath) {
+        if (last == from)
+            last = to;
+    }
+}
+
 void SetKeepLastRunOutput(bool keep)
 {
     keepOutput.store(keep);

@@ -29,6 +29,8 @@ QString LastRunOutputPath(bool secondStream);
 // While a path is set, the output of every tool, both streams, is added to that file (a set's kept log),
 // whether or not the last-run files are kept. An empty path ends that.
 void SetRunLogPath(const QString& path);
+// A kept log renamed at the end of its run (to carry its result) stays the last run's output file.
+void RenameRunLogPath(const QString& from, const QString& to);
 // Whether the tools' output is kept in those files; on by default. A program that passes every byte on to
 // its own output (velmora-run: a terminal, the journal, cron's mail) already keeps it whole there.
 void SetKeepLastRunOutput(bool keep);

@@ -78,9 +78,14 @@ Command BuildMirrorCommand(const BackupSet& set)
     // The "/" at the end makes rsync copy what the source holds, not the source folder itself.
     const QString sourceContents = FolderWithSeparator(set.source);
     const QString mirror = MirrorFolder(set);
-    command.arguments = QStringList {QStringLiteral("-a"), QStringLiteral("--delete"), sourceContents, mirror};
-    command.text = quoted(command.program) + QStringLiteral(" -a --delete ") + quoted(sourceContents) + QLatin1Char(' ')
-        + quoted(mirror);
+    // The overall progress for the window and velmora-run, and one line for each change, so that the log
+    // says what the run changed.
+    const QStringList options {QStringLiteral("-a"), QStringLiteral("--delete"), QStringLiteral("--info=progress2"),
+        QStringLiteral("--itemize-changes")};
+    command.arguments = options + QStringList {sourceContents, mirror};
+    command.text = quoted(command.program) + QLatin1Char(' ') + options.join(QLatin1Char(' ')) + QLatin1Char(' ')
+        + quoted(sourceContents) + QLatin1Char(' ') + quoted(mirror);
+    command.progress = ProgressFormat::Rsync;
     const QStringList exclusions = MirrorExclusionArguments(set);
     for (const QString& exclusion : exclusions)
         command.text += QLatin1Char(' ') + exclusion;

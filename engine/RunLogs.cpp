@@ -111,7 +111,9 @@ QString EndRunLog(quint32 setId, const QString& path, const JobResult& result)
     const QString suffix = QLatin1Char('.') + kRunning + QStringLiteral(".log");
     if (path.endsWith(suffix)) {
         finalPath = path.chopped(suffix.size()) + QLatin1Char('.') + ResultKindKey(kind) + QStringLiteral(".log");
-        if (!QFile::rename(path, finalPath))
+        if (QFile::rename(path, finalPath))
+            RenameRunLogPath(path, finalPath);
+        else
             finalPath = path;
     }
     removeOldest(setId);

@@ -7,6 +7,7 @@
 #include "LastRun.h"
 #include "MirrorCommand.h"
 #include "ProfileStore.h"
+#include "ProgressLine.h"
 #include "SetCollection.h"
 #include "StoreLock.h"
 #include "StringTable.h"
@@ -185,6 +186,7 @@ ExitStatus runHeld(const QStringList& setNames, bool all)
 {
     JobRunner runner;
     const StopSignals stopSignals(runner);
+    const ProgressLine progressLine(runner);
     // The wait may have been long, and the window may have changed the sets meanwhile. Every set is read
     // again just before it runs; only --all lists them all again. What killed saves left is cleared.
     if (all)
@@ -330,7 +332,7 @@ ExitStatus RunSets(const QStringList& setNames, bool all, bool noWait)
         StoreLock::acquire(StoreLock::Wait::UntilFree);
     }
     // Held for the whole run, as the window's Update All holds it between sets.
-    SetRunOutputListener([](const QByteArray& bytes, bool secondStream) { PrintRaw(bytes, secondStream); });
+    SetRunOutputListener([](const QByteArray& bytes, bool secondStream) { PrintToolOutput(bytes, secondStream); });
     // Every byte goes on to velmora-run's own output, whole; a second copy on disk would only cost time
     // and overwrite the window's log of its last run.
     SetKeepLastRunOutput(false);

@@ -79,13 +79,14 @@ TEST_F(ArchiveCommandTest, FourFormsShareOneLayout)
     EXPECT_FALSE(QFileInfo::exists(g_scratchArchivePath));
     EXPECT_EQ(made.command.workingFolder, source);
     EXPECT_EQ(made.command.text,
-        "cd \"" + source + "\" && " + z + " a " + g_scratchArchivePath + " \"*\" -r -snl -t7z -mx=5 -ms=on");
-    EXPECT_EQ(
-        made.command.arguments, QStringList({"a", g_scratchArchivePath, "*", "-r", "-snl", "-t7z", "-mx=5", "-ms=on"}));
+        "cd \"" + source + "\" && " + z + " a " + g_scratchArchivePath + " \"*\" -r -snl -bsp1 -t7z -mx=5 -ms=on");
+    EXPECT_EQ(made.command.arguments,
+        QStringList({"a", g_scratchArchivePath, "*", "-r", "-snl", "-bsp1", "-t7z", "-mx=5", "-ms=on"}));
 
     made = build(FullArchiving, [](BackupSet& s) { AddExType(s, ".tmp"); });
     EXPECT_EQ(made.command.arguments,
-        QStringList({"a", g_scratchArchivePath, "*", "-r", "-snl", "-x@" + g_listFilePath, "-t7z", "-mx=5", "-ms=on"}));
+        QStringList({"a", g_scratchArchivePath, "*", "-r", "-snl", "-bsp1", "-x@" + g_listFilePath, "-t7z", "-mx=5",
+            "-ms=on"}));
 
     touch("docs.7z");
     made = build(IncrementalArchiving);
@@ -95,13 +96,13 @@ TEST_F(ArchiveCommandTest, FourFormsShareOneLayout)
     EXPECT_TRUE(hiddenNameOf(made.updateArchivePath).match(made.updateWritePath).hasMatch())
         << made.updateWritePath.toStdString();
     EXPECT_EQ(made.command.arguments,
-        QStringList({"u", target + "/docs.7z", "-u-", "*", "-r", "-snl", "-t7z", "-mx=5",
+        QStringList({"u", target + "/docs.7z", "-u-", "*", "-r", "-snl", "-bsp1", "-t7z", "-mx=5",
             "-up0q3x2z0!" + made.updateWritePath}));
     EXPECT_FALSE(set.solid);
 
     made = build(IncrementalArchiving, [](BackupSet& s) { AddExPath(s, "cache"); });
     EXPECT_EQ(made.command.text,
-        "cd \"" + source + "\" && " + z + " u " + target + "/docs.7z -u- \"*\" -r -snl -x@" + g_listFilePath
+        "cd \"" + source + "\" && " + z + " u " + target + "/docs.7z -u- \"*\" -r -snl -bsp1 -x@" + g_listFilePath
             + " -t7z -mx=5 -up0q3x2z0!" + made.updateWritePath);
     EXPECT_EQ(BuildArchiveCommand(set = MakeSet("/", target, FullArchiving)).command.workingFolder, "/");
 }
@@ -125,7 +126,7 @@ TEST_F(ArchiveCommandTest, ModeAndSolidSwitch)
 {
     touch("docs.7z");
     EXPECT_EQ(build(FullArchiving).command.arguments.last(), "-ms=on");
-    EXPECT_EQ(build(IncrementalArchiving, [](BackupSet& s) { s.arcType = 1; }).command.arguments.mid(5),
+    EXPECT_EQ(build(IncrementalArchiving, [](BackupSet& s) { s.arcType = 1; }).command.arguments.mid(6),
         QStringList({"-tzip", "-mx=5"}));
     touch("docs.zip");
     EXPECT_FALSE(build(IncrementalArchiving, [](BackupSet& s) { s.arcType = 1; }).command.arguments.contains("-ms=on"));
@@ -175,7 +176,7 @@ TEST_F(ArchiveCommandTest, ListFileIsPrivateSortedAndUtf8)
     EXPECT_EQ(QFileInfo(QFileInfo(g_listFilePath).absolutePath()).absolutePath(), temp);
     EXPECT_EQ(QFileInfo(g_listFilePath).absoluteDir().dirName().left(8), "velmora-");
     EXPECT_EQ(readFile(g_listFilePath), QString("*.Bak\n*.tmp\nBuild/\nmy cache/\nКэш/\n").toUtf8());
-    EXPECT_EQ(made.command.arguments.mid(5, 4),
+    EXPECT_EQ(made.command.arguments.mid(6, 4),
         QStringList({"-x@" + g_listFilePath, "-xr-!sub/old/", "-xr-!sub/cache/", "-t7z"}));
 }
 

@@ -1,6 +1,7 @@
 #include "JobRunner.h"
 
 #include "JobFixture.h"
+#include "LastRun.h"
 #include "StringTable.h"
 #include "TempHome.h"
 #include "ToolTestSupport.h"
@@ -42,6 +43,44 @@ bool waitFor(const std::function<bool()>& condition, int timeoutMs)
         QThread::msleep(2);
     }
     return true;
+}
+
+// A real tool's run through the runner: at least ten values that only rise, ending at 100, and a log without
+// the tool's redraws but with its real lines.
+void expectRisingProgressAndCleanLog(const QSignalSpy& progress, const QString& realLine)
+{
+    ASSERT_GE(progress.count(), 11);
+    int last = -2;
+    int rises = 0;
+    for (const QList<QVariant>& signal : progress) {
+        const JobProgress value = signal.at(0).value<JobProgress>();
+        EXPECT_GE(value.percent, last);
+        EXPECT_LE(value.percent, 100);
+        rises += value.percent > last ? 1 : 0;
+        last = value.percent;
+        EXPECT_EQ(value.setIndex, 1);
+        EXPECT_EQ(value.setCount, 1);
+    }
+    EXPECT_GE(rises, 10);
+    EXPECT_EQ(last, 100);
+    const QString log = GetLastRunTexts().logText;
+    const QByteArray file = readFile(LastRunOutputPath(false));
+    EXPECT_TRUE(log.contains(realLine)) << log.toStdString();
+    EXPECT_TRUE(file.contains(realLine.toUtf8()));
+    for (const char redraw : {'\b', '\r'}) {
+        EXPECT_FALSE(log.contains(QLatin1Char(redraw)));
+        EXPECT_FALSE(file.contains(redraw));
+    }
+    // rsync's last figure stays as the run's summary, one line.
+    EXPECT_LE(log.count(QLatin1Char('%')), 1) << log.toStdString();
+}
+
+qint64 bytesIn(const QString& folder)
+{
+    qint64 total = 0;
+    for (const QString& file : treeFiles(folder))
+        total += QFileInfo(folder + "/" + file).size();
+    return total;
 }
 
 QStringList everything(const QString& folder)
@@ -162,6 +201,42 @@ TEST_F(JobRunnerTest, AStoppedMirrorRunKeepsWhatRsyncCopiedAndLeavesNoPartialFil
     // Every file there is whole, and no hidden scratch file of rsync is left.
     for (const QString& file : copied)
         EXPECT_EQ(readFile(mirror + "/" + file), readFile(source + "/" + file)) << file.toStdString();
+}
+
+TEST_F(JobRunnerTest, ARealArchiveRunReportsRisingProgressAtMostTenTimesASecond)
+{
+    const quint32 id = addSet(FullArchiving);
+    FindBackupSet(id)->compLevel = 1;
+    for (int part = 0; part < 4; ++part)
+        writeIncompressible(QStringLiteral("%1/big%2.bin").arg(source).arg(part), 50 << 20);
+    QSignalSpy progress(&runner, &JobRunner::progress);
+    QElapsedTimer took;
+    took.start();
+    ASSERT_EQ(runner.runSet(id).outcome, JobOutcome::Done);
+    EXPECT_LE(progress.count(), took.elapsed() / 100 + 3);
+    expectRisingProgressAndCleanLog(progress, "\nEverything is Ok\n");
+    const JobProgress last = progress.last().at(0).value<JobProgress>();
+    EXPECT_EQ(last.bytesTotal, bytesIn(source));
+    EXPECT_EQ(last.bytesDone, last.bytesTotal);
+    EXPECT_EQ(last.secondsLeft, 0);
+}
+
+TEST_F(JobRunnerTest, ARealMirrorRunReportsRisingProgressAndLogsEveryChange)
+{
+    // Many files: rsync reports at the end of each, so that a fast disk still gives many values.
+    for (int part = 0; part < 50; ++part)
+        writeIncompressible(QStringLiteral("%1/big%2.bin").arg(source).arg(part), 4 << 20);
+    const quint32 id = addSet(MirrorCopying);
+    runner.setProgressInterval(std::chrono::milliseconds(1));
+    QSignalSpy progress(&runner, &JobRunner::progress);
+    ASSERT_EQ(runner.runSet(id).outcome, JobOutcome::Done);
+    expectRisingProgressAndCleanLog(progress, ">f+++++++++ big49.bin\n");
+    EXPECT_EQ(progress.last().at(0).value<JobProgress>().bytesDone, bytesIn(source));
+    // Nothing to do is done as well, and the log is never empty.
+    progress.clear();
+    ASSERT_EQ(runner.runSet(id).outcome, JobOutcome::Done);
+    EXPECT_EQ(progress.last().at(0).value<JobProgress>().percent, 100);
+    EXPECT_TRUE(GetLastRunTexts().logText.contains("to-chk=0/")) << GetLastRunTexts().logText.toStdString();
 }
 
 TEST_F(JobRunnerTest, StopWithNoJobDoesNothingAndLeavesNoStopForTheNextRun)

@@ -315,11 +315,11 @@ TEST_F(JobsTest, AMirrorRunWhoseSourceVanishedFailsAndNamesTheSource)
 {
     const quint32 id = addSet(MirrorCopying);
     roboPathXP = home.filePath("fakebin/rsync");
-    // rsync's third argument is the source folder; 24 is its exit code for files that vanished.
-    QList<QByteArray> scripts {"rm -r \"$3\"; exit 24", "mv \"$3\" \"${3%/}.old\"; mkdir \"$3\"; exit 24"};
+    // rsync's fifth argument is the source folder; 24 is its exit code for files that vanished.
+    QList<QByteArray> scripts {"rm -r \"$5\"; exit 24", "mv \"$5\" \"${5%/}.old\"; mkdir \"$5\"; exit 24"};
     // Made anew at once, the folder often gets its old inode number back; only a birth time tells them apart.
     if (IdentityOfFolder(source)->birth != 0)
-        scripts.append("rm -r \"$3\"; mkdir \"$3\"; exit 24");
+        scripts.append("rm -r \"$5\"; mkdir \"$5\"; exit 24");
     for (const QByteArray& script : scripts) {
         makeTree(source, {{"a.txt", "alpha"}});
         writeScript(roboPathXP, script);

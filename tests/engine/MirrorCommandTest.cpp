@@ -17,13 +17,14 @@ TEST(MirrorCommand, CopiesTheSourcesContentsIntoTheFolderNamedAfterTheSet)
     set.exPathList = QStringList({"cache/"});
     const Command command = BuildMirrorCommand(set);
     EXPECT_EQ(command.arguments,
-        QStringList({"-a", "--delete", "/data/Docs/", "/media/My Disk/Docs", "--exclude=*.bak", "--exclude=*.tmp",
-            "--exclude=cache/"}));
+        QStringList({"-a", "--delete", "--info=progress2", "--itemize-changes", "/data/Docs/", "/media/My Disk/Docs",
+            "--exclude=*.bak", "--exclude=*.tmp", "--exclude=cache/"}));
     EXPECT_EQ(command.text,
-        "\"/usr/bin/rsync\" -a --delete \"/data/Docs/\" \"/media/My Disk/Docs\" --exclude=*.bak "
+        "\"/usr/bin/rsync\" -a --delete --info=progress2 --itemize-changes \"/data/Docs/\" \"/media/My Disk/Docs\" "
+        "--exclude=*.bak "
         "--exclude=*.tmp --exclude=cache/");
     set.source += "/";
-    EXPECT_EQ(BuildMirrorCommand(set).arguments.mid(2, 2), command.arguments.mid(2, 2));
+    EXPECT_EQ(BuildMirrorCommand(set).arguments.mid(4, 2), command.arguments.mid(4, 2));
 
     set = MakeSet("/data/Docs", "/media", MirrorCopying);
     AddEveryKindOfExclusion(set);

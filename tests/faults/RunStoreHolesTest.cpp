@@ -29,9 +29,9 @@ protected:
         // the gate: the time in which the window changes the other sets. It ends when the test's folder goes.
         const QString script = home.filePath("bin/rsync");
         writeScript(script,
-            "echo \"$3\" >> '" + log.toUtf8()
+            "echo \"$5\" >> '" + log.toUtf8()
                 + "'\n"
-                  "case \"$3\" in *first*) while [ ! -e '"
+                  "case \"$5\" in *first*) while [ ! -e '"
                 + gate.toUtf8() + "' ] && [ -d '" + home.path().toUtf8() + "' ]; do sleep 0.05; done;; esac\n");
         writeSettings("RoboPathXP=" + script.toUtf8());
     }

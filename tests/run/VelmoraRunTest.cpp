@@ -170,15 +170,15 @@ TEST_F(VelmoraRun, DryRunPrintsEachCommandAndChangesNothing)
     EXPECT_EQ(run.exitCode, 0) << run.errorOutput.toStdString();
     const QString temp = home.filePath("tmp/velmora-XXXXXX");
     EXPECT_TRUE(run.output.contains("== Docs (Full archiving), dry run:\ncd \"" + source + "\" && /usr/bin/7zz a "
-        + destination + "/.arc.7z.velmora-XXXXXX \"*\" -r -snl -x@" + temp
+        + destination + "/.arc.7z.velmora-XXXXXX \"*\" -r -snl -bsp1 -x@" + temp
         + "/lst.tmp -t7z -mx=5\n   the list file holds: *.tmp, cache/\n"))
         << run.output.toStdString();
     EXPECT_TRUE(run.output.contains("/usr/bin/7zz u " + archive("inc")
-        + " -u- \"*\" -r -snl -t7z -mx=5 "
+        + " -u- \"*\" -r -snl -bsp1 -t7z -mx=5 "
           "-up0q3x2z0!"
         + destination + "/.inc_upd_"));
-    EXPECT_TRUE(
-        run.output.contains("\"/usr/bin/rsync\" -a --delete \"" + source + "/\" \"" + destination + "/Mirror\"\n"));
+    EXPECT_TRUE(run.output.contains("\"/usr/bin/rsync\" -a --delete --info=progress2 --itemize-changes \"" + source
+        + "/\" \"" + destination + "/Mirror\"\n"));
     // No archive, no list file, no private temporary folder, no stamp, no lock, no settings file.
     EXPECT_EQ(snapshotTree(home.path()), before);
 }

@@ -354,17 +354,20 @@ void CMyVelmoraDlg::OnRemoveOldFiles()
     const OldFiles files = FindOldFiles(set);
     QString detail;
     if (files.isEmpty())
-        detail = LoadStringById(273).arg(set.target);
+        detail = LoadStringById(StringId::NoOldFiles).arg(set.target);
     else if (!files.fullArchive.isEmpty())
-        detail = LoadStringById(271).arg(
-            files.fullArchive, QString::number(files.updateArchives.size()), FormatByteSize(files.bytes));
+        detail = LoadStringById(StringId::OldFilesWithFullArchive)
+                     .arg(files.fullArchive, QString::number(files.updateArchives.size()), FormatByteSize(files.bytes));
     else
-        detail = LoadStringById(272).arg(QString::number(files.updateArchives.size()), FormatByteSize(files.bytes));
-    const QString question = LoadFormattedString(StringId::DeleteOldFilesQuestion, set.name) + QStringLiteral("\n\n") + detail;
+        detail = LoadStringById(StringId::OldFilesUpdatesOnly)
+                     .arg(QString::number(files.updateArchives.size()), FormatByteSize(files.bytes));
+    const QString question
+        = LoadFormattedString(StringId::DeleteOldFilesQuestion, set.name) + QStringLiteral("\n\n") + detail;
     if (!userMessages().askOkCancel(question, UserMessages::Icon::Question))
         return;
     if (const QStringList failed = DeleteOldFiles(files); !failed.isEmpty())
-        userMessages().showMessage(LoadStringById(274).arg(failed.join(QLatin1Char('\n'))), UserMessages::Icon::Error);
+        userMessages().showMessage(
+            LoadStringById(StringId::FilesNotDeleted).arg(failed.join(QLatin1Char('\n'))), UserMessages::Icon::Error);
 }
 
 void CMyVelmoraDlg::OnOpenLocation()

@@ -1,5 +1,6 @@
 #include "ShowHelp.h"
 
+#include "ResourceIds.h"
 #include "Settings.h"
 #include "StringTable.h"
 #include "UserFolders.h"
@@ -60,6 +61,6 @@ bool OpenLocalPath(const QString& path)
 {
     if (OpenUrl(QUrl::fromLocalFile(path)))
         return true;
-    userMessages().showMessage(LoadStringById(270).arg(path), UserMessages::Icon::Warning);
+    userMessages().showMessage(LoadStringById(StringId::NothingOpens).arg(path), UserMessages::Icon::Warning);
     return false;
 }

@@ -2,6 +2,7 @@
 
 #include "FileDescriptor.h"
 #include "LeftoverFiles.h"
+#include "ResourceIds.h"
 #include "Settings.h"
 #include "StringTable.h"
 
@@ -82,13 +83,13 @@ QString problemText(SetFileProblem problem, int error)
 {
     switch (problem) {
     case SetFileProblem::NotRegularFile:
-        return LoadStringById(180);
+        return LoadStringById(StringId::NotRegularFile);
     case SetFileProblem::NameNotUtf8:
-        return LoadStringById(181);
+        return LoadStringById(StringId::NameNotUtf8);
     case SetFileProblem::NotASetName:
-        return LoadStringById(182);
+        return LoadStringById(StringId::NameNotSetName);
     case SetFileProblem::Unreadable:
-        return LoadStringById(183).arg(systemError(error));
+        return LoadStringById(StringId::FileUnreadable).arg(systemError(error));
     case SetFileProblem::None:
         break;
     }
@@ -99,7 +100,7 @@ QString problemText(SetFileProblem problem, int error)
 
 QString SkippedSetFile::message() const
 {
-    return LoadStringById(184).arg(path, reason);
+    return LoadStringById(StringId::FileNotLoaded).arg(path, reason);
 }
 
 static FileStamp stampFromStat(const struct stat& info)

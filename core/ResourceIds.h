@@ -72,6 +72,34 @@ inline constexpr int FileNotLoaded = 184;
 inline constexpr int RunStopped = 190;
 inline constexpr int RunTimedOut = 191;
 inline constexpr int FilesNotSaved = 201;
+inline constexpr int ResultDone = 240;
+inline constexpr int ResultWarnings = 241;
+inline constexpr int ResultWarningsCounted = 242;
+inline constexpr int ResultFailed = 243;
+inline constexpr int ResultStopped = 244;
+inline constexpr int ResultStoppedWhy = 245;
+inline constexpr int ResultNotRun = 246;
+inline constexpr int SizeWritten = 249;
+inline constexpr int DurationSeconds = 250;
+inline constexpr int DurationMinutesSeconds = 251;
+inline constexpr int DurationHoursMinutes = 252;
+inline constexpr int SizeBytes = 253;
+inline constexpr int SizeKilobytes = 254;
+inline constexpr int SizeMegabytes = 255;
+inline constexpr int SizeGigabytes = 256;
+inline constexpr int SizeTerabytes = 257;
+inline constexpr int NeverRun = 258;
+inline constexpr int WordDone = 259;
+inline constexpr int WordWarnings = 260;
+inline constexpr int WordFailed = 261;
+inline constexpr int WordNotRun = 263;
+inline constexpr int NothingOpens = 270;
+inline constexpr int OldFilesWithFullArchive = 271;
+inline constexpr int OldFilesUpdatesOnly = 272;
+inline constexpr int NoOldFiles = 273;
+inline constexpr int FilesNotDeleted = 274;
+inline constexpr int DurationMinutes = 277;
+inline constexpr int TimeLeft = 279;
 } // namespace StringId
 
 namespace IconId {

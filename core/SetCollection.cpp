@@ -1,6 +1,7 @@
 #include "SetCollection.h"
 
 #include "ProfileStore.h"
+#include "ResourceIds.h"
 #include "StringTable.h"
 #include "UserMessages.h"
 
@@ -414,7 +415,7 @@ bool SaveBackupSet(quint32 id)
 {
     BackupSet set;
     if (!GetBackupSet(id, set)) {
-        userMessages().showMessage(LoadFormattedString(103, QString::number(id)));
+        userMessages().showMessage(LoadFormattedString(StringId::SaveSetError, QString::number(id)));
         return false;
     }
     return writeSetFile(set, false);
@@ -484,14 +485,14 @@ bool UpdateBackupSet(const BackupSet& record)
 {
     BackupSet old;
     if (!GetBackupSet(record.id, old)) {
-        ShowStringMessage(102);
+        ShowStringMessage(StringId::UpdateSetError);
         return false;
     }
     // A rename never writes over another set's file.
     if (old.name != record.name) {
         const QString newPath = g_profileStore->SetFilePath(record.name);
         if (newPath.isEmpty() || QFileInfo::exists(newPath)) {
-            ShowStringMessage(102);
+            ShowStringMessage(StringId::UpdateSetError);
             return false;
         }
     }
@@ -499,7 +500,8 @@ bool UpdateBackupSet(const BackupSet& record)
     // user learns that the edit did not reach the disk.
     if (!writeSetFile(record, true)) {
         userMessages().showMessage(
-            LoadStringById(201).arg(g_profileStore->SetFilePath(record.name)), UserMessages::Icon::Error);
+            LoadStringById(StringId::FilesNotSaved).arg(g_profileStore->SetFilePath(record.name)),
+            UserMessages::Icon::Error);
         return false;
     }
     if (old.name != record.name)
@@ -516,7 +518,7 @@ bool DeleteBackupSet(quint32 id)
 {
     BackupSet set;
     if (!GetBackupSet(id, set)) {
-        ShowStringMessage(107);
+        ShowStringMessage(StringId::DeleteSetError);
         return false;
     }
     // A file that is still there after a failed delete keeps its set.

@@ -1,6 +1,7 @@
 #include "Settings.h"
 
 #include "ProfileStore.h"
+#include "ResourceIds.h"
 #include "SetCollection.h"
 #include "StringTable.h"
 #include "UserMessages.h"
@@ -121,6 +122,7 @@ bool SaveSetsAndSettings()
         failed.append(SettingsFilePath());
     if (failed.isEmpty())
         return true;
-    userMessages().showMessage(LoadStringById(201).arg(failed.join(QLatin1Char('\n'))), UserMessages::Icon::Error);
+    userMessages().showMessage(
+        LoadStringById(StringId::FilesNotSaved).arg(failed.join(QLatin1Char('\n'))), UserMessages::Icon::Error);
     return false;
 }

@@ -5,6 +5,7 @@
 #include "ArchivePlacement.h"
 #include "JobChecks.h"
 #include "Jobs.h"
+#include "ResourceIds.h"
 #include "StringTable.h"
 #include "TempFolder.h"
 #include "ToolWarnings.h"
@@ -54,13 +55,13 @@ void addArchiveWarning(JobResult& done, const RunResult& run)
     warnings.addText(run.output);
     done.warningCount = warnings.count();
     if (warnings.count() == 0) {
-        done.warning = LoadStringById(164).arg(run.exitCode);
+        done.warning = LoadStringById(StringId::SevenZipWarnings).arg(run.exitCode);
         return;
     }
     QString names = warnings.names().join(QStringLiteral(", "));
     if (warnings.count() > warnings.names().size())
         names += QStringLiteral(", …");
-    done.warning = LoadStringById(163).arg(warnings.count()).arg(names);
+    done.warning = LoadStringById(StringId::FilesUnreadable).arg(warnings.count()).arg(names);
 }
 
 } // namespace
@@ -78,9 +79,10 @@ JobResult RunArchiveJob(const BackupSet& stored, const JobContext& context)
     case BuildFailure::None:
         break;
     case BuildFailure::ToolMissing:
-        return JobFailure(set, JobOutcome::ToolMissing, LoadStringById(131));
+        return JobFailure(set, JobOutcome::ToolMissing, LoadStringById(StringId::SevenZipMissing));
     case BuildFailure::ListFileUnwritable:
-        return JobFailure(set, JobOutcome::PrepareFailed, LoadStringById(137).arg(build.error));
+        return JobFailure(
+            set, JobOutcome::PrepareFailed, LoadStringById(StringId::ExclusionListNotWritten).arg(build.error));
     case BuildFailure::ArchiveTypeInvalid:
         return JobFailure(set, JobOutcome::PrepareFailed, ArchiveTypeInvalidReason(set));
     }
@@ -106,32 +108,37 @@ JobResult RunArchiveJob(const BackupSet& stored, const JobContext& context)
     const QString tool = ToolName(build.command);
     if (run.exitSignal != 0) {
         discardNewArchive();
-        return JobFailure(set, JobOutcome::ToolFailed, LoadStringById(160).arg(tool).arg(run.exitSignal));
+        return JobFailure(
+            set, JobOutcome::ToolFailed, LoadStringById(StringId::ToolKilled).arg(tool).arg(run.exitSignal));
     }
     if (!run.error.isEmpty()) {
         discardNewArchive();
-        return JobFailure(set, JobOutcome::StartFailed, LoadStringById(135).arg(tool, run.error));
+        return JobFailure(set, JobOutcome::StartFailed, LoadStringById(StringId::ToolNotRun).arg(tool, run.error));
     }
     // 7-Zip exits with 1 on warnings (a file it could not read): the archive is still the newest backup.
     if (run.exitCode < 0 || run.exitCode >= 2) {
         discardNewArchive();
-        return JobFailure(set, JobOutcome::ToolFailed, LoadStringById(134).arg(tool).arg(run.exitCode), run.exitCode);
+        return JobFailure(set, JobOutcome::ToolFailed,
+            LoadStringById(StringId::ToolExitCode).arg(tool).arg(run.exitCode), run.exitCode);
     }
 
     if (context.copying)
         context.copying();
     if (!updateMode) {
         if (!QFileInfo::exists(g_scratchArchivePath))
-            return JobFailure(set, JobOutcome::PlaceFailed, LoadStringById(136).arg(LoadStringById(143)), run.exitCode);
+            return JobFailure(set, JobOutcome::PlaceFailed,
+                LoadStringById(StringId::ArchiveNotPlaced).arg(LoadStringById(StringId::NoArchiveWritten)),
+                run.exitCode);
         if (wouldReplaceWithNothing(build.command.program, g_scratchArchivePath, g_fullArchivePath)) {
             discardNewArchive();
-            return JobFailure(
-                set, JobOutcome::NothingArchived, LoadStringById(161).arg(set.source, g_fullArchivePath), run.exitCode);
+            return JobFailure(set, JobOutcome::NothingArchived,
+                LoadStringById(StringId::NothingArchived).arg(set.source, g_fullArchivePath), run.exitCode);
         }
         const PlacementResult placed = PlaceArchive(g_scratchArchivePath, g_fullArchivePath);
         if (!placed.placed) {
             discardNewArchive();
-            return JobFailure(set, JobOutcome::PlaceFailed, LoadStringById(136).arg(placed.error), run.exitCode);
+            return JobFailure(set, JobOutcome::PlaceFailed,
+                LoadStringById(StringId::ArchiveNotPlaced).arg(placed.error), run.exitCode);
         }
         // The old chain belongs to the archive just replaced; it goes only now that the new one is safe.
         if (build.restartChain)
@@ -142,7 +149,8 @@ JobResult RunArchiveJob(const BackupSet& stored, const JobContext& context)
         const QString error = MoveIntoPlaceNoReplace(build.updateWritePath, build.updateArchivePath);
         if (!error.isEmpty()) {
             discardNewArchive();
-            return JobFailure(set, JobOutcome::PlaceFailed, LoadStringById(136).arg(error), run.exitCode);
+            return JobFailure(
+                set, JobOutcome::PlaceFailed, LoadStringById(StringId::ArchiveNotPlaced).arg(error), run.exitCode);
         }
     }
     JobResult done {JobOutcome::Done, set.name, run.exitCode, {}, {}};

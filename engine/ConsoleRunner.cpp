@@ -1,6 +1,7 @@
 #include "ConsoleRunner.h"
 
 #include "LastRun.h"
+#include "ResourceIds.h"
 #include "StringTable.h"
 
 #include <QCoreApplication>
@@ -107,8 +108,8 @@ public:
         }
         const QString leftOut = QString::number(m_total - head.size() - kept.size());
         const QString file = LastRunOutputPath(m_secondStream);
-        const QString cutLine
-            = m_fileOpen ? LoadStringById(171).arg(leftOut, file) : LoadStringById(172).arg(leftOut, file, m_fileError);
+        const QString cutLine = m_fileOpen ? LoadStringById(StringId::OutputBytesLeftOut).arg(leftOut, file)
+                                           : LoadStringById(StringId::OutputNotKept).arg(leftOut, file, m_fileError);
         QString text = QString::fromUtf8(head);
         if (!text.isEmpty() && !text.endsWith(QLatin1Char('\n')))
             text += QLatin1Char('\n');

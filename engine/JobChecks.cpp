@@ -6,6 +6,7 @@
 #include "LastRun.h"
 #include "MirrorCommand.h"
 #include "ProfileStore.h"
+#include "ResourceIds.h"
 #include "StringTable.h"
 #include "ToolLocations.h"
 #include "UserMessages.h"
@@ -22,7 +23,7 @@ bool isExistingFolder(const QString& path)
 
 QString sourceMissingReason(const BackupSet& set)
 {
-    return LoadStringById(133).arg(set.source);
+    return LoadStringById(StringId::SourceMissing).arg(set.source);
 }
 
 // An unmounted disk's mount point is an empty folder that exists: its backup would replace the good one
@@ -32,7 +33,7 @@ bool emptySourceRefused(const BackupSet& set)
     const QDir source(set.source);
     if (!source.isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System))
         return false;
-    return !userMessages().askYesNo(LoadStringById(148).arg(set.name, set.source));
+    return !userMessages().askYesNo(LoadStringById(StringId::EmptySourceQuestion).arg(set.name, set.source));
 }
 
 } // namespace
@@ -44,7 +45,7 @@ JobResult JobFailure(const BackupSet& set, JobOutcome outcome, const QString& re
 
 JobResult JobRefused()
 {
-    return {JobOutcome::Refused, {}, 0, LoadStringById(140), {}};
+    return {JobOutcome::Refused, {}, 0, LoadStringById(StringId::AlreadyRunning), {}};
 }
 
 std::optional<JobResult> JobStopped(const BackupSet& set, const JobContext& context)
@@ -53,16 +54,17 @@ std::optional<JobResult> JobStopped(const BackupSet& set, const JobContext& cont
     case RunControl::Reason::None:
         return std::nullopt;
     case RunControl::Reason::Asked:
-        return JobFailure(set, JobOutcome::Stopped, LoadStringById(190));
+        return JobFailure(set, JobOutcome::Stopped, LoadStringById(StringId::RunStopped));
     case RunControl::Reason::TimeLimit:
-        return JobFailure(set, JobOutcome::TimedOut, LoadStringById(191).arg(context.timeLimit.count()));
+        return JobFailure(
+            set, JobOutcome::TimedOut, LoadStringById(StringId::RunTimedOut).arg(context.timeLimit.count()));
     }
     return std::nullopt;
 }
 
 QString ArchiveTypeInvalidReason(const BackupSet& set)
 {
-    return LoadStringById(162).arg(set.arcType).arg(set.compLevel);
+    return LoadStringById(StringId::TypeOrLevelInvalid).arg(set.arcType).arg(set.compLevel);
 }
 
 bool IsUsablePath(const QString& path)
@@ -82,9 +84,10 @@ std::optional<JobResult> FolderProblem(const BackupSet& set, const QString& dest
         return JobFailure(set, JobOutcome::SourceMissing, sourceMissingReason(set));
     // Never created behind the user's back: below an unmounted mount point it would fill the system disk.
     if (!isExistingFolder(destinationFolder))
-        return JobFailure(set, JobOutcome::DestinationMissing, LoadStringById(150).arg(destinationFolder));
+        return JobFailure(
+            set, JobOutcome::DestinationMissing, LoadStringById(StringId::DestinationMissing).arg(destinationFolder));
     if (emptySourceRefused(set))
-        return JobFailure(set, JobOutcome::SourceEmpty, LoadStringById(149).arg(set.source));
+        return JobFailure(set, JobOutcome::SourceEmpty, LoadStringById(StringId::SourceEmpty).arg(set.source));
     return std::nullopt;
 }
 
@@ -92,10 +95,11 @@ std::optional<JobResult> ArchiveSetProblem(const BackupSet& set)
 {
     // Without a destination the archive would land in the root folder.
     if (!IsUsablePath(set.target) || !IsUsablePath(set.source))
-        return JobFailure(set, JobOutcome::PrepareFailed, LoadStringById(138));
+        return JobFailure(set, JobOutcome::PrepareFailed, LoadStringById(StringId::PathNotFull));
     // The archive name is a file name in the destination; "../x" would write elsewhere.
     if (!ProfileStore::isValidSetName(set.arcName))
-        return JobFailure(set, JobOutcome::PrepareFailed, LoadStringById(145).arg(set.arcName));
+        return JobFailure(
+            set, JobOutcome::PrepareFailed, LoadStringById(StringId::ArchiveNameUnusable).arg(set.arcName));
     if (ArcTypeName(set).isEmpty() || CompLevelSwitch(set).isEmpty())
         return JobFailure(set, JobOutcome::PrepareFailed, ArchiveTypeInvalidReason(set));
     // A missing source would make 7-Zip write an empty archive, which must never replace a good one.
@@ -105,9 +109,9 @@ std::optional<JobResult> ArchiveSetProblem(const BackupSet& set)
 std::optional<JobResult> MirrorSetProblem(const BackupSet& set)
 {
     if (!RsyncAvailable())
-        return JobFailure(set, JobOutcome::ToolMissing, LoadStringById(132));
+        return JobFailure(set, JobOutcome::ToolMissing, LoadStringById(StringId::RsyncMissing));
     if (!IsUsablePath(set.source) || !IsUsablePath(set.target))
-        return JobFailure(set, JobOutcome::MirrorUnsafe, LoadStringById(138));
+        return JobFailure(set, JobOutcome::MirrorUnsafe, LoadStringById(StringId::PathNotFull));
     if (const auto problem = FolderProblem(set, set.target))
         return problem;
     // rsync --delete makes the mirror folder equal to the source and deletes everything else in it. Judged
@@ -115,7 +119,7 @@ std::optional<JobResult> MirrorSetProblem(const BackupSet& set)
     // mounted twice).
     const QString mirror = MirrorFolder(set);
     if (MirrorOverlap(set.source, mirror) != FolderOverlap::None)
-        return JobFailure(set, JobOutcome::MirrorUnsafe, LoadStringById(139).arg(mirror));
+        return JobFailure(set, JobOutcome::MirrorUnsafe, LoadStringById(StringId::MirrorInsideSource).arg(mirror));
     return std::nullopt;
 }
 

@@ -1,6 +1,7 @@
 #include "JobOutcome.h"
 
 #include "ReadableFigures.h"
+#include "ResourceIds.h"
 #include "StringTable.h"
 #include "UserMessages.h"
 
@@ -27,9 +28,9 @@ QString JobFailureReason(const JobResult& result)
 
 QString JobFailureText(const JobResult& result)
 {
-    QString text = LoadStringById(130).arg(result.setName, result.reason);
+    QString text = LoadStringById(StringId::SetFailed).arg(result.setName, result.reason);
     if (toolRan(result.outcome))
-        text += QLatin1Char('\n') + LoadStringById(144);
+        text += QLatin1Char('\n') + LoadStringById(StringId::ViewLogHint);
     return text;
 }
 
@@ -48,11 +49,11 @@ QString JobFailuresText(const QList<JobResult>& results)
     }
     QStringList parts;
     if (!failed.isEmpty())
-        parts.append(LoadStringById(141).arg(failed.join(QLatin1Char('\n'))));
+        parts.append(LoadStringById(StringId::SetsFailed).arg(failed.join(QLatin1Char('\n'))));
     if (!warned.isEmpty())
-        parts.append(LoadStringById(167).arg(warned.join(QLatin1Char('\n'))));
+        parts.append(LoadStringById(StringId::SetsMadeWithWarnings).arg(warned.join(QLatin1Char('\n'))));
     if (anyRan || !warned.isEmpty())
-        parts.append(LoadStringById(144));
+        parts.append(LoadStringById(StringId::ViewLogHint));
     return parts.join(QLatin1Char('\n'));
 }
 
@@ -113,15 +114,15 @@ QString ResultKindWord(JobResultKind kind)
 {
     switch (kind) {
     case JobResultKind::Done:
-        return LoadStringById(259);
+        return LoadStringById(StringId::WordDone);
     case JobResultKind::Warnings:
-        return LoadStringById(260);
+        return LoadStringById(StringId::WordWarnings);
     case JobResultKind::Failed:
-        return LoadStringById(261);
+        return LoadStringById(StringId::WordFailed);
     case JobResultKind::Stopped:
-        return LoadStringById(244);
+        return LoadStringById(StringId::ResultStopped);
     case JobResultKind::NotRun:
-        return LoadStringById(263);
+        return LoadStringById(StringId::WordNotRun);
     }
     return {};
 }
@@ -130,7 +131,7 @@ QString SetResultText(const BackupSet& set)
 {
     const std::optional<JobResultKind> kind = ResultKindFromKey(set.lastResult);
     if (!kind)
-        return LoadStringById(258);
+        return LoadStringById(StringId::NeverRun);
     JobResult result;
     result.setName = set.name;
     result.durationMs = set.lastResultSeconds * 1000;
@@ -160,24 +161,25 @@ QString SetResultText(const BackupSet& set)
 QString JobResultText(const JobResult& result)
 {
     const QString duration = FormatDuration((result.durationMs + 500) / 1000);
-    const QString written
-        = result.bytesWritten >= 0 ? LoadStringById(249).arg(FormatByteSize(result.bytesWritten)) : QString();
+    const QString written = result.bytesWritten >= 0
+        ? LoadStringById(StringId::SizeWritten).arg(FormatByteSize(result.bytesWritten))
+        : QString();
     switch (ResultKindOf(result)) {
     case JobResultKind::Done:
-        return LoadStringById(240).arg(duration) + written;
+        return LoadStringById(StringId::ResultDone).arg(duration) + written;
     case JobResultKind::Warnings:
         if (result.warningCount > 0)
-            return LoadStringById(242).arg(result.warningCount).arg(duration) + written;
-        return LoadStringById(241).arg(duration) + written;
+            return LoadStringById(StringId::ResultWarningsCounted).arg(result.warningCount).arg(duration) + written;
+        return LoadStringById(StringId::ResultWarnings).arg(duration) + written;
     case JobResultKind::Failed:
-        return LoadStringById(243).arg(result.reason);
+        return LoadStringById(StringId::ResultFailed).arg(result.reason);
     case JobResultKind::Stopped:
         // Asked by the user needs no reason; a time limit does.
         if (result.outcome == JobOutcome::TimedOut)
-            return LoadStringById(245).arg(result.reason);
-        return LoadStringById(244);
+            return LoadStringById(StringId::ResultStoppedWhy).arg(result.reason);
+        return LoadStringById(StringId::ResultStopped);
     case JobResultKind::NotRun:
-        return LoadStringById(246).arg(result.reason);
+        return LoadStringById(StringId::ResultNotRun).arg(result.reason);
     }
     return {};
 }
@@ -188,8 +190,8 @@ void ReportJobResult(const JobResult& result)
     if (result.outcome == JobOutcome::SourceEmpty)
         return;
     if (result.hasWarnings()) {
-        userMessages().showMessage(
-            LoadStringById(165).arg(result.setName, result.warning) + QLatin1Char('\n') + LoadStringById(144),
+        userMessages().showMessage(LoadStringById(StringId::SetMadeWithWarnings).arg(result.setName, result.warning)
+                + QLatin1Char('\n') + LoadStringById(StringId::ViewLogHint),
             UserMessages::Icon::Warning);
         return;
     }

@@ -7,6 +7,7 @@
 #include "Jobs.h"
 #include "LastRun.h"
 #include "ProfileStore.h"
+#include "ResourceIds.h"
 #include "RunLogs.h"
 #include "SetCollection.h"
 #include "StringTable.h"
@@ -110,7 +111,7 @@ JobResult JobRunner::runOne(quint32 id, Kind kind, bool withLogHeading, int setI
 {
     BackupSet set;
     if (!GetBackupSet(id, set))
-        return {JobOutcome::SetMissing, QString(), 0, LoadStringById(142), {}};
+        return {JobOutcome::SetMissing, QString(), 0, LoadStringById(StringId::SetGone), {}};
     QElapsedTimer timer;
     timer.start();
     const QString logPath = BeginRunLog(set.id);
@@ -125,7 +126,7 @@ JobResult JobRunner::runJob(const BackupSet& set, Kind kind, bool withLogHeading
 {
     const bool mirror = kind == Kind::Mirror || (kind == Kind::BySet && set.backupType == MirrorCopying);
     if (mirror && !RsyncAvailable())
-        return JobFailure(set, JobOutcome::ToolMissing, LoadStringById(132));
+        return JobFailure(set, JobOutcome::ToolMissing, LoadStringById(StringId::RsyncMissing));
     SendJobEvent(WM_BACKUP_STARTED);
     JobContext context;
     if (withLogHeading)
@@ -275,7 +276,7 @@ bool RunBackupSet()
     ClearLastRunTexts();
     BackupSet set;
     if (!GetBackupSet(id, set)) {
-        ShowStringMessage(105);
+        ShowStringMessage(StringId::RunSetError);
         return false;
     }
     // Refused before the question, also while another program runs a backup, so nobody confirms in vain.
@@ -283,7 +284,7 @@ bool RunBackupSet()
         ReportJobResult(JobRefused());
         return false;
     }
-    if (!userMessages().askOkCancel(LoadFormattedString(104, set.name)))
+    if (!userMessages().askOkCancel(LoadFormattedString(StringId::RunSetQuestion, set.name)))
         return false;
     JobRunner& runner = JobRunner::shared();
     runner.setReportsResults(true);

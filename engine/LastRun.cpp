@@ -1,5 +1,6 @@
 #include "LastRun.h"
 
+#include "ResourceIds.h"
 #include "StringTable.h"
 
 #include <QCoreApplication>
@@ -72,8 +73,9 @@ QString BoundedText::compose(const QString& wholeOutputFile) const
     if (leftOut == 0)
         return head + tail;
     const QString count = QString::number(leftOut);
-    const QString cutLine
-        = wholeOutputFile.isEmpty() ? LoadStringById(174).arg(count) : LoadStringById(173).arg(count, wholeOutputFile);
+    const QString cutLine = wholeOutputFile.isEmpty()
+        ? LoadStringById(StringId::CharactersLeftOut).arg(count)
+        : LoadStringById(StringId::LogCharactersLeftOut).arg(count, wholeOutputFile);
     const QString lineEnd = head.endsWith(QLatin1Char('\n')) ? QString() : QStringLiteral("\n");
     return head + lineEnd + cutLine + QLatin1Char('\n') + tail;
 }

@@ -4,6 +4,7 @@
 #include "JobChecks.h"
 #include "Jobs.h"
 #include "MirrorCommand.h"
+#include "ResourceIds.h"
 #include "StringTable.h"
 
 #include <QDir>
@@ -26,15 +27,19 @@ JobResult RunMirrorJob(const BackupSet& set, const JobContext& context)
             return *stopped;
     }
     if (run.exitSignal != 0)
-        return JobFailure(set, JobOutcome::ToolFailed, LoadStringById(160).arg(ToolName(command)).arg(run.exitSignal));
+        return JobFailure(set, JobOutcome::ToolFailed,
+            LoadStringById(StringId::ToolKilled).arg(ToolName(command)).arg(run.exitSignal));
     if (!run.error.isEmpty())
-        return JobFailure(set, JobOutcome::StartFailed, LoadStringById(135).arg(ToolName(command), run.error));
+        return JobFailure(
+            set, JobOutcome::StartFailed, LoadStringById(StringId::ToolNotRun).arg(ToolName(command), run.error));
     // 24: some source files vanished during the transfer, which is no failure of the mirror, unless what
     // vanished is the source itself: then the mirror is no copy of it, and --delete may have emptied it.
     if (run.exitCode == 24 && IdentityOfFolder(set.source) != sourceBefore)
-        return JobFailure(set, JobOutcome::ToolFailed, LoadStringById(151).arg(set.source), run.exitCode);
-    if (run.exitCode != 0 && run.exitCode != 24)
         return JobFailure(
-            set, JobOutcome::ToolFailed, LoadStringById(134).arg(ToolName(command)).arg(run.exitCode), run.exitCode);
-    return {JobOutcome::Done, set.name, run.exitCode, {}, run.exitCode == 24 ? LoadStringById(166) : QString()};
+            set, JobOutcome::ToolFailed, LoadStringById(StringId::SourceVanished).arg(set.source), run.exitCode);
+    if (run.exitCode != 0 && run.exitCode != 24)
+        return JobFailure(set, JobOutcome::ToolFailed,
+            LoadStringById(StringId::ToolExitCode).arg(ToolName(command)).arg(run.exitCode), run.exitCode);
+    return {JobOutcome::Done, set.name, run.exitCode, {},
+        run.exitCode == 24 ? LoadStringById(StringId::FilesVanished) : QString()};
 }

@@ -8,6 +8,7 @@
 #include "MirrorCommand.h"
 #include "ProfileStore.h"
 #include "ProgressLine.h"
+#include "ResourceIds.h"
 #include "SetCollection.h"
 #include "StoreLock.h"
 #include "StringTable.h"
@@ -32,12 +33,12 @@ QString backupTypeName(const BackupSet& set)
 {
     switch (set.backupType) {
     case FullArchiving:
-        return LoadStringById(118);
+        return LoadStringById(StringId::FullArchivingName);
     case MirrorCopying:
-        return LoadStringById(121);
+        return LoadStringById(StringId::MirrorCopyingName);
     default:
         // The archive job takes every other value for incremental archiving.
-        return LoadStringById(119);
+        return LoadStringById(StringId::IncrementalArchivingName);
     }
 }
 
@@ -65,7 +66,7 @@ void printSummary(const QString& setName, const QString& outcome)
 // The words of a run's result for a set that could not run.
 QString failedText(const QString& reason)
 {
-    return LoadStringById(243).arg(reason);
+    return LoadStringById(StringId::ResultFailed).arg(reason);
 }
 
 // The set's short result, and for warnings what was left out.
@@ -86,7 +87,7 @@ bool printArchivePreview(const BackupSet& set)
     }
     const ArchiveBuild build = PreviewArchiveCommand(set);
     if (build.failure != BuildFailure::None) {
-        printSummary(set.name, failedText(LoadStringById(131)));
+        printSummary(set.name, failedText(LoadStringById(StringId::SevenZipMissing)));
         return false;
     }
     PrintLine(build.command.text);
@@ -211,10 +212,10 @@ ExitStatus runHeld(const QStringList& setNames, bool all)
         const std::optional<BackupSet> set = ReloadBackupSet(name);
         if (!set) {
             if (all) {
-                printSummary(name, LoadStringById(246).arg(LoadStringById(142)));
+                printSummary(name, LoadStringById(StringId::ResultNotRun).arg(LoadStringById(StringId::SetGone)));
                 ++done;
             } else {
-                printSummary(name, failedText(LoadStringById(142)));
+                printSummary(name, failedText(LoadStringById(StringId::SetGone)));
                 ++failures;
             }
             continue;

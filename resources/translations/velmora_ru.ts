@@ -194,7 +194,7 @@
         <translation>&amp;Журнал...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="409"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="412"/>
         <source>A backup is running. Velmora can be closed when it has finished.</source>
         <translation>Выполняется резервное копирование. Velmora можно будет закрыть, когда оно закончится.</translation>
     </message>
@@ -388,32 +388,32 @@
 <context>
     <name>ConsoleRunner</name>
     <message>
-        <location filename="../../engine/ConsoleRunner.cpp" line="200"/>
+        <location filename="../../engine/ConsoleRunner.cpp" line="203"/>
         <source>no program was given.</source>
         <translation>программа не указана.</translation>
     </message>
     <message>
-        <location filename="../../engine/ConsoleRunner.cpp" line="202"/>
+        <location filename="../../engine/ConsoleRunner.cpp" line="205"/>
         <source>%1 does not exist.</source>
         <translation>%1 не существует.</translation>
     </message>
     <message>
-        <location filename="../../engine/ConsoleRunner.cpp" line="204"/>
+        <location filename="../../engine/ConsoleRunner.cpp" line="207"/>
         <source>%1 is not an executable program.</source>
         <translation>%1 не является исполняемой программой.</translation>
     </message>
     <message>
-        <location filename="../../engine/ConsoleRunner.cpp" line="206"/>
+        <location filename="../../engine/ConsoleRunner.cpp" line="209"/>
         <source>its working folder %1 does not exist.</source>
         <translation>её рабочая папка %1 не существует.</translation>
     </message>
     <message>
-        <location filename="../../engine/ConsoleRunner.cpp" line="208"/>
+        <location filename="../../engine/ConsoleRunner.cpp" line="211"/>
         <source>the system could not start it (%1).</source>
         <translation>система не смогла её запустить (%1).</translation>
     </message>
     <message>
-        <location filename="../../engine/ConsoleRunner.cpp" line="315"/>
+        <location filename="../../engine/ConsoleRunner.cpp" line="341"/>
         <source>it was ended by signal %1.</source>
         <translation>она была завершена сигналом %1.</translation>
     </message>
@@ -421,7 +421,7 @@
 <context>
     <name>LastRun</name>
     <message>
-        <location filename="../../engine/LastRun.cpp" line="190"/>
+        <location filename="../../engine/LastRun.cpp" line="201"/>
         <source>the output was passed on whole as it came</source>
         <translation>вывод целиком передан дальше по мере поступления</translation>
     </message>
@@ -429,485 +429,485 @@
 <context>
     <name>StringTable</name>
     <message>
-        <location filename="../../core/StringTable.cpp" line="20"/>
+        <location filename="../../core/StringTable.cpp" line="21"/>
         <source>&amp;About Velmora...</source>
         <translation>&amp;О программе Velmora...</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="21"/>
+        <location filename="../../core/StringTable.cpp" line="22"/>
         <source>UpdateBackupSet() error.</source>
         <translation>Ошибка UpdateBackupSet().</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="22"/>
+        <location filename="../../core/StringTable.cpp" line="23"/>
         <source>Error when saving backupset #%d</source>
         <translation>Ошибка при сохранении набора резервного копирования №%d</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="23"/>
+        <location filename="../../core/StringTable.cpp" line="24"/>
         <source>Run this backup set: &apos;%s&apos;?</source>
         <translation>Запустить набор резервного копирования «%s»?</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="24"/>
+        <location filename="../../core/StringTable.cpp" line="25"/>
         <source>RunBackupSet error.</source>
         <translation>Ошибка RunBackupSet.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="25"/>
+        <location filename="../../core/StringTable.cpp" line="26"/>
         <source>Delete this backup set: &apos;%s&apos;?</source>
         <translation>Удалить набор резервного копирования «%s»?</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="26"/>
+        <location filename="../../core/StringTable.cpp" line="27"/>
         <source>DeleteBackupSet error.</source>
         <translation>Ошибка DeleteBackupSet.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="27"/>
+        <location filename="../../core/StringTable.cpp" line="28"/>
         <source>One of the required fields is empty.</source>
         <translation>Одно из обязательных полей не заполнено.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="28"/>
+        <location filename="../../core/StringTable.cpp" line="29"/>
         <source>Programs (*)</source>
         <translation>Программы (*)</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="29"/>
+        <location filename="../../core/StringTable.cpp" line="30"/>
         <source>Set Name</source>
         <translation>Имя набора</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="30"/>
+        <location filename="../../core/StringTable.cpp" line="31"/>
         <source>Set Path</source>
         <translation>Исходная папка</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="31"/>
+        <location filename="../../core/StringTable.cpp" line="32"/>
         <source>Please, restart the program!</source>
         <translation>Пожалуйста, перезапустите программу!</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="32"/>
+        <location filename="../../core/StringTable.cpp" line="34"/>
         <source>Backup set named &apos;%s&apos; already exists. Please, choose another set name!</source>
         <translation>Набор резервного копирования с именем «%s» уже существует. Пожалуйста, выберите другое имя!</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="33"/>
+        <location filename="../../core/StringTable.cpp" line="35"/>
         <source>Delete old files for &apos;%s&apos;?</source>
         <translation>Удалить старые файлы набора «%s»?</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="34"/>
+        <location filename="../../core/StringTable.cpp" line="36"/>
         <source>Update all backup sets?</source>
         <translation>Обновить все наборы резервного копирования?</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="35"/>
+        <location filename="../../core/StringTable.cpp" line="37"/>
         <source>Pick a directory:</source>
         <translation>Выберите папку:</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="36"/>
+        <location filename="../../core/StringTable.cpp" line="38"/>
         <source>Full archiving</source>
         <translation>Полное архивирование</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="37"/>
+        <location filename="../../core/StringTable.cpp" line="39"/>
         <source>Incremental archiving</source>
         <translation>Инкрементное архивирование</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="38"/>
+        <location filename="../../core/StringTable.cpp" line="40"/>
         <source>New Set</source>
         <translation>Новый набор</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="39"/>
+        <location filename="../../core/StringTable.cpp" line="41"/>
         <source>Mirror copying</source>
         <translation>Зеркальное копирование</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="40"/>
+        <location filename="../../core/StringTable.cpp" line="42"/>
         <source>READY.</source>
         <translation>ГОТОВО.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="41"/>
+        <location filename="../../core/StringTable.cpp" line="43"/>
         <source>WORKING.</source>
         <translation>ВЫПОЛНЯЕТСЯ.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="42"/>
+        <location filename="../../core/StringTable.cpp" line="44"/>
         <source>COPYING.</source>
         <translation>КОПИРОВАНИЕ.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="43"/>
+        <location filename="../../core/StringTable.cpp" line="45"/>
         <source>Update saving location for all tasks?</source>
         <translation>Изменить место сохранения для всех заданий?</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="44"/>
+        <location filename="../../core/StringTable.cpp" line="46"/>
         <source>It seems that Mozilla Firefox is not installed.</source>
         <translation>Похоже, Mozilla Firefox не установлен.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="46"/>
+        <location filename="../../core/StringTable.cpp" line="48"/>
         <source>The backup set &apos;%1&apos; failed: %2</source>
         <translation>Набор резервного копирования «%1» не выполнен: %2</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="47"/>
+        <location filename="../../core/StringTable.cpp" line="49"/>
         <source>7-Zip executable missing!</source>
         <translation>Программа 7-Zip не найдена!</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="48"/>
+        <location filename="../../core/StringTable.cpp" line="50"/>
         <source>rsync not found!</source>
         <translation>Программа rsync не найдена!</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="50"/>
+        <location filename="../../core/StringTable.cpp" line="52"/>
         <source>the source folder &apos;%1&apos; does not exist or is not a folder. Nothing was changed.</source>
         <translation>исходная папка «%1» не существует или не является папкой. Ничего не изменено.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="52"/>
+        <location filename="../../core/StringTable.cpp" line="55"/>
         <source>%1 ended with exit code %2. The previous backup was left as it was.</source>
         <translation>%1 завершилась с кодом %2. Предыдущая резервная копия осталась как была.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="53"/>
+        <location filename="../../core/StringTable.cpp" line="56"/>
         <source>%1 could not be run: %2</source>
         <translation>не удалось запустить %1: %2</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="55"/>
+        <location filename="../../core/StringTable.cpp" line="58"/>
         <source>the new archive could not be put in place: %1. The previous archive was left as it was.</source>
         <translation>новый архив не удалось поставить на место: %1. Предыдущий архив остался как был.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="57"/>
+        <location filename="../../core/StringTable.cpp" line="61"/>
         <source>the exclusion list could not be written (%1). Nothing was changed.</source>
         <translation>не удалось записать список исключений (%1). Ничего не изменено.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="59"/>
+        <location filename="../../core/StringTable.cpp" line="63"/>
         <source>the source or the destination is empty or not a full folder path. Nothing was changed.</source>
         <translation>исходная папка или папка назначения не указана или указана не полным путём. Ничего не изменено.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="62"/>
+        <location filename="../../core/StringTable.cpp" line="66"/>
         <source>the mirror folder &apos;%1&apos; is the source folder, lies inside it or contains it. Nothing was changed.</source>
         <translation>папка зеркала «%1» совпадает с исходной папкой, лежит внутри неё или содержит её. Ничего не изменено.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="65"/>
+        <location filename="../../core/StringTable.cpp" line="70"/>
         <source>A backup is already running. Please wait until it has finished.</source>
         <translation>Резервное копирование уже выполняется. Пожалуйста, дождитесь его окончания.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="66"/>
+        <location filename="../../core/StringTable.cpp" line="71"/>
         <source>These backup sets failed:
 %1</source>
         <translation>Не выполнены наборы резервного копирования:
 %1</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="67"/>
+        <location filename="../../core/StringTable.cpp" line="72"/>
         <source>the set no longer exists.</source>
         <translation>набора больше нет.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="68"/>
+        <location filename="../../core/StringTable.cpp" line="73"/>
         <source>7-Zip wrote no archive</source>
         <translation>7-Zip не создала архив</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="69"/>
+        <location filename="../../core/StringTable.cpp" line="74"/>
         <source>View Log shows the output.</source>
         <translation>Вывод программы можно посмотреть в журнале.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="71"/>
+        <location filename="../../core/StringTable.cpp" line="76"/>
         <source>the archive name &apos;%1&apos; cannot be used as a file name. Nothing was changed.</source>
         <translation>имя архива «%1» нельзя использовать как имя файла. Ничего не изменено.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="72"/>
+        <location filename="../../core/StringTable.cpp" line="77"/>
         <source>Please enter an integer.</source>
         <translation>Введите целое число.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="74"/>
+        <location filename="../../core/StringTable.cpp" line="79"/>
         <source>This set name cannot be used as a file name: it may not be &quot;.&quot; or &quot;..&quot;, contain &quot;/&quot; or be longer than 250 bytes. Please, choose another set name!</source>
         <translation>Это имя набора нельзя использовать как имя файла: оно не может быть «.» или «..», содержать «/» или быть длиннее 250 байт. Пожалуйста, выберите другое имя набора!</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="78"/>
+        <location filename="../../core/StringTable.cpp" line="83"/>
         <source>The source folder &apos;%2&apos; of the backup set &apos;%1&apos; is empty. A disk that is not mounted looks like this. Go on and make the backup of an empty folder?</source>
         <translation>Исходная папка «%2» набора резервного копирования «%1» пуста. Так выглядит диск, который не подключён. Продолжить и сделать копию пустой папки?</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="81"/>
+        <location filename="../../core/StringTable.cpp" line="86"/>
         <source>the source folder &apos;%1&apos; is empty. Nothing was changed.</source>
         <translation>исходная папка «%1» пуста. Ничего не изменено.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="82"/>
+        <location filename="../../core/StringTable.cpp" line="88"/>
         <source>the destination folder &apos;%1&apos; does not exist. Nothing was changed.</source>
         <translation>папка назначения «%1» не существует. Ничего не изменено.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="84"/>
+        <location filename="../../core/StringTable.cpp" line="90"/>
         <source>the source folder &apos;%1&apos; vanished or was replaced while rsync copied it. The mirror may have lost files; make sure the source is in place before the next run.</source>
         <translation>исходная папка «%1» исчезла или была заменена, пока rsync её копировал. Зеркало могло потерять файлы; перед следующим запуском убедитесь, что исходная папка на месте.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="87"/>
+        <location filename="../../core/StringTable.cpp" line="94"/>
         <source>%1 was ended by signal %2. The previous backup was left as it was.</source>
         <translation>%1 завершён сигналом %2. Предыдущая резервная копия оставлена как была.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="89"/>
+        <location filename="../../core/StringTable.cpp" line="96"/>
         <source>7-Zip archived nothing: the excluded file types and folders leave out every file of the source folder &apos;%1&apos;. The archive &apos;%2&apos; was kept as it was.</source>
         <translation>7-Zip ничего не заархивировал: исключённые типы файлов и папки не оставляют ни одного файла исходной папки «%1». Архив «%2» оставлен как был.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="93"/>
+        <location filename="../../core/StringTable.cpp" line="100"/>
         <source>the archive type %1 or the compression level %2 of the set is not valid. Nothing was changed.</source>
         <translation>тип архива %1 или уровень сжатия %2 набора недопустим. Ничего не изменено.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="95"/>
+        <location filename="../../core/StringTable.cpp" line="103"/>
         <source>7-Zip could not read these files or folders (%1): %2</source>
         <translation>7-Zip не смог прочитать эти файлы и папки (%1): %2</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="96"/>
+        <location filename="../../core/StringTable.cpp" line="104"/>
         <source>7-Zip reported warnings (exit code %1)</source>
         <translation>7-Zip сообщил о предупреждениях (код завершения %1)</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="97"/>
+        <location filename="../../core/StringTable.cpp" line="106"/>
         <source>The backup set &apos;%1&apos; was made, with warnings: %2</source>
         <translation>Набор резервного копирования «%1» выполнен с предупреждениями: %2</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="98"/>
+        <location filename="../../core/StringTable.cpp" line="107"/>
         <source>some files vanished while rsync copied them</source>
         <translation>некоторые файлы исчезли, пока rsync их копировал</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="99"/>
+        <location filename="../../core/StringTable.cpp" line="109"/>
         <source>These backup sets were made, with warnings:
 %1</source>
         <translation>Эти наборы резервного копирования выполнены с предупреждениями:
 %1</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="100"/>
+        <location filename="../../core/StringTable.cpp" line="111"/>
         <source>[%1 bytes left out here. The whole output is in &apos;%2&apos;.]</source>
         <translation>[здесь пропущено байт: %1. Весь вывод находится в «%2».]</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="101"/>
+        <location filename="../../core/StringTable.cpp" line="113"/>
         <source>[%1 bytes left out here. The whole output could not be kept in &apos;%2&apos;: %3]</source>
         <translation>[здесь пропущено байт: %1. Весь вывод не удалось сохранить в «%2»: %3]</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="102"/>
+        <location filename="../../core/StringTable.cpp" line="115"/>
         <source>[%1 characters left out here. The tools&apos; whole output is in &apos;%2&apos;.]</source>
         <translation>[здесь пропущено символов: %1. Весь вывод программ находится в «%2».]</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="103"/>
+        <location filename="../../core/StringTable.cpp" line="116"/>
         <source>[%1 characters left out here.]</source>
         <translation>[здесь пропущено символов: %1.]</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="105"/>
+        <location filename="../../core/StringTable.cpp" line="118"/>
         <source>it is not a regular file</source>
         <translation>это не обычный файл</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="106"/>
+        <location filename="../../core/StringTable.cpp" line="119"/>
         <source>its name is not valid UTF-8</source>
         <translation>его имя не является допустимым текстом UTF-8</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="107"/>
+        <location filename="../../core/StringTable.cpp" line="120"/>
         <source>its name cannot be the name of a backup set</source>
         <translation>его имя не может быть именем набора резервного копирования</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="108"/>
+        <location filename="../../core/StringTable.cpp" line="121"/>
         <source>it cannot be read: %1</source>
         <translation>его не удаётся прочитать: %1</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="109"/>
+        <location filename="../../core/StringTable.cpp" line="122"/>
         <source>The file &apos;%1&apos; was not loaded as a backup set: %2</source>
         <translation>Файл «%1» не загружен как набор резервного копирования: %2</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="111"/>
+        <location filename="../../core/StringTable.cpp" line="125"/>
         <source>the run was stopped. The previous backup was left as it was.</source>
         <translation>запуск был остановлен. Предыдущая резервная копия осталась как была.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="113"/>
+        <location filename="../../core/StringTable.cpp" line="127"/>
         <source>the run took longer than its time limit of %1 seconds and was stopped. The previous backup was left as it was.</source>
         <translation>запуск длился дольше отведённого ему времени (%1 с) и был остановлен. Предыдущая резервная копия осталась как была.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="117"/>
+        <location filename="../../core/StringTable.cpp" line="132"/>
         <source>These files could not be saved, and their changes are lost:
 %1</source>
         <translation>Эти файлы не удалось сохранить, их изменения потеряны:
 %1</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="141"/>
+        <location filename="../../core/StringTable.cpp" line="157"/>
         <source>This desktop has no program to open &apos;%1&apos;. Please open it yourself.</source>
         <translation>В этой системе нет программы, чтобы открыть «%1». Откройте его, пожалуйста, сами.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="144"/>
+        <location filename="../../core/StringTable.cpp" line="160"/>
         <source>This deletes the current full archive &apos;%1&apos; and the update archives of its chain (%2): %3 in all.</source>
         <translation>Будут удалены текущий полный архив «%1» и архивы обновлений его цепочки (%2): всего %3.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="146"/>
+        <location filename="../../core/StringTable.cpp" line="163"/>
         <source>This deletes the update archives of the set (%1): %2 in all.</source>
         <translation>Будут удалены архивы обновлений набора (%1): всего %2.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="147"/>
+        <location filename="../../core/StringTable.cpp" line="164"/>
         <source>There is no archive of this set in &apos;%1&apos;.</source>
         <translation>В «%1» нет архивов этого набора.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="148"/>
+        <location filename="../../core/StringTable.cpp" line="165"/>
         <source>These files could not be deleted:
 %1</source>
         <translation>Не удалось удалить эти файлы:
 %1</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="119"/>
+        <location filename="../../core/StringTable.cpp" line="134"/>
         <source>Done in %1</source>
         <translation>Готово за %1</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="120"/>
+        <location filename="../../core/StringTable.cpp" line="135"/>
         <source>Done with warnings in %1</source>
         <translation>Готово с предупреждениями за %1</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="121"/>
+        <location filename="../../core/StringTable.cpp" line="136"/>
         <source>Done with warnings (%1) in %2</source>
         <translation>Готово с предупреждениями (%1) за %2</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="122"/>
+        <location filename="../../core/StringTable.cpp" line="137"/>
         <source>Failed: %1</source>
         <translation>Ошибка: %1</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="123"/>
+        <location filename="../../core/StringTable.cpp" line="138"/>
         <source>Stopped</source>
         <translation>Остановлено</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="124"/>
+        <location filename="../../core/StringTable.cpp" line="139"/>
         <source>Stopped: %1</source>
         <translation>Остановлено: %1</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="125"/>
+        <location filename="../../core/StringTable.cpp" line="140"/>
         <source>Not run: %1</source>
         <translation>Не запускалось: %1</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="126"/>
+        <location filename="../../core/StringTable.cpp" line="141"/>
         <source>, %1 written</source>
         <translation>, записано %1</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="127"/>
+        <location filename="../../core/StringTable.cpp" line="142"/>
         <source>%1 s</source>
         <translation>%1 с</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="128"/>
+        <location filename="../../core/StringTable.cpp" line="143"/>
         <source>%1 min %2 s</source>
         <translation>%1 мин %2 с</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="150"/>
+        <location filename="../../core/StringTable.cpp" line="167"/>
         <source>%1 min</source>
         <translation>%1 мин</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="129"/>
+        <location filename="../../core/StringTable.cpp" line="144"/>
         <source>%1 h %2 min</source>
         <translation>%1 ч %2 мин</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="152"/>
+        <location filename="../../core/StringTable.cpp" line="169"/>
         <source>about %1 left</source>
         <translation>осталось около %1</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="130"/>
+        <location filename="../../core/StringTable.cpp" line="145"/>
         <source>%1 bytes</source>
         <translation>%1 байт</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="131"/>
+        <location filename="../../core/StringTable.cpp" line="146"/>
         <source>%1 KB</source>
         <translation>%1 КБ</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="132"/>
+        <location filename="../../core/StringTable.cpp" line="147"/>
         <source>%1 MB</source>
         <translation>%1 МБ</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="133"/>
+        <location filename="../../core/StringTable.cpp" line="148"/>
         <source>%1 GB</source>
         <translation>%1 ГБ</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="134"/>
+        <location filename="../../core/StringTable.cpp" line="149"/>
         <source>%1 TB</source>
         <translation>%1 ТБ</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="136"/>
+        <location filename="../../core/StringTable.cpp" line="151"/>
         <source>Never run</source>
         <translation>Ещё не запускалось</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="137"/>
+        <location filename="../../core/StringTable.cpp" line="152"/>
         <source>Done</source>
         <translation>Готово</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="138"/>
+        <location filename="../../core/StringTable.cpp" line="153"/>
         <source>Done with warnings</source>
         <translation>Готово с предупреждениями</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="139"/>
+        <location filename="../../core/StringTable.cpp" line="154"/>
         <source>Failed</source>
         <translation>Ошибка</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="140"/>
+        <location filename="../../core/StringTable.cpp" line="155"/>
         <source>Not run</source>
         <translation>Не запускалось</translation>
     </message>

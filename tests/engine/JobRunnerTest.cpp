@@ -2,6 +2,7 @@
 
 #include "JobFixture.h"
 #include "LastRun.h"
+#include "ResourceIds.h"
 #include "StringTable.h"
 #include "TempHome.h"
 #include "ToolTestSupport.h"
@@ -139,7 +140,7 @@ TEST_F(JobRunnerTest, AnArchiveRunStoppedHalfWayLeavesThePreviousArchiveAndNoTem
     EXPECT_LT(sinceStop.elapsed(), 5000);
     const JobResult result = resultOf(finished);
     EXPECT_EQ(result.outcome, JobOutcome::Stopped);
-    EXPECT_EQ(result.reason, LoadStringById(190));
+    EXPECT_EQ(result.reason, LoadStringById(StringId::RunStopped));
     EXPECT_EQ(runner.lastResult().outcome, JobOutcome::Stopped);
     ASSERT_TRUE(runner.wait(5000));
     EXPECT_FALSE(runner.isRunning());
@@ -160,7 +161,7 @@ TEST_F(JobRunnerTest, ARunPastItsTimeLimitIsStoppedAndSaysItRanOutOfTime)
     EXPECT_LT(sinceStart.elapsed(), 6000);
     const JobResult result = resultOf(finished);
     EXPECT_EQ(result.outcome, JobOutcome::TimedOut);
-    EXPECT_EQ(result.reason, LoadStringById(191).arg(1));
+    EXPECT_EQ(result.reason, LoadStringById(StringId::RunTimedOut).arg(1));
     ASSERT_TRUE(runner.wait(5000));
     expectPreviousArchiveAlone();
 
@@ -271,7 +272,7 @@ TEST_F(JobRunnerTest, OneRunOverSeveralSetsEndsAtTheStoppedSetAndReportsIt)
     expectPreviousArchiveAlone();
     // The report of the run names the stopped set.
     ASSERT_EQ(messages.messages().size(), 1);
-    EXPECT_TRUE(messages.messages().first().contains(LoadStringById(190)));
+    EXPECT_TRUE(messages.messages().first().contains(LoadStringById(StringId::RunStopped)));
 }
 
 TEST_F(JobRunnerTest, OneJobRunsInTheProgramWhicheverRunnerStartedItAndItsStateFollowsTheSignals)

@@ -4,6 +4,7 @@
 #include "Jobs.h"
 #include "ProfileStore.h"
 #include "RecordingMessages.h"
+#include "ResourceIds.h"
 #include "SetCollection.h"
 #include "Settings.h"
 #include "StoreLock.h"
@@ -150,7 +151,8 @@ TEST_F(StoreLockTest, WhileARunHoldsTheLockNoWaitAndTheWindowRefuseAndOutputArri
     messages.setNextAnswer(true);
     g_selectedSetId = backupSets.at(1).id;
     EXPECT_FALSE(RunBackupSet());
-    EXPECT_TRUE(messages.messages().contains(LoadStringById(140))) << messages.messages().join('|').toStdString();
+    EXPECT_TRUE(messages.messages().contains(LoadStringById(StringId::AlreadyRunning)))
+        << messages.messages().join('|').toStdString();
 
     openGate();
     EXPECT_EQ(finish(*holder).exitCode, 0);

@@ -8,12 +8,14 @@
 #include "CTextProgressCtrl.h"
 #include "DialogTemplate.h"
 #include "JobEvents.h"
+#include "JobProgress.h"
 #include "JobRunner.h"
 #include "Jobs.h"
 #include "MainWindowCommands.h"
 #include "ProfileStore.h"
 #include "ReadableFigures.h"
 #include "ResourceIds.h"
+#include "RunLogs.h"
 #include "SetCollection.h"
 #include "Settings.h"
 #include "ShowHelp.h"
@@ -23,13 +25,18 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QStyle>
 #include <QTimer>
+
+#include <algorithm>
+#include <optional>
 
 const JobRunningState g_jobRunning;
 
@@ -41,7 +48,7 @@ JobRunningState::operator bool() const
 CMyVelmoraDlg::CMyVelmoraDlg(QWidget* parent)
     : QDialog(parent,
         Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
-            | Qt::WindowCloseButtonHint)
+            | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint)
 {
     setWindowTitle(QStringLiteral("Velmora"));
     setWindowIcon(AppIcon(IconId::Program));
@@ -63,7 +70,9 @@ CMyVelmoraDlg::CMyVelmoraDlg(QWidget* parent)
     // look at the runner, so a late finished() of an earlier job cannot clear the state of a newer one.
     JobRunner& runner = JobRunner::shared();
     connect(&runner, &JobRunner::started, this, &CMyVelmoraDlg::updateBusy);
-    connect(&runner, &JobRunner::finished, this, &CMyVelmoraDlg::updateBusy);
+    connect(&runner, &JobRunner::finished, this, &CMyVelmoraDlg::showResult);
+    // Queued: the figures come from the job's thread, and only the latest matters when they pile up.
+    connect(&runner, &JobRunner::progress, this, &CMyVelmoraDlg::showProgress, Qt::QueuedConnection);
     m_progress->setText(LoadStringById(StringId::Ready));
     m_progress->SendMessage(PBX_SHOWPERCENT, 0);
 }
@@ -89,8 +98,10 @@ void CMyVelmoraDlg::createMenus()
     QMenu* file = m_menuBar->addMenu(tr("&File"));
     QAction* options = addCommand(file, CommandId::Options, tr("&Options..."), &CMyVelmoraDlg::OnOptions);
     QMenu* language = file->addMenu(tr("&Language"));
-    m_russian = addCommand(language, CommandId::Russian, tr("&Russian"), &CMyVelmoraDlg::OnRussian);
-    m_english = addCommand(language, CommandId::English, tr("&English"), &CMyVelmoraDlg::OnEnglish);
+    // Each language by its own name, so a user who cannot read the current one still finds theirs.
+    m_russian = addCommand(language, CommandId::Russian, QStringLiteral("&\u0420\u0443\u0441\u0441\u043a\u0438\u0439"),
+        &CMyVelmoraDlg::OnRussian);
+    m_english = addCommand(language, CommandId::English, QStringLiteral("&English"), &CMyVelmoraDlg::OnEnglish);
     m_russian->setCheckable(true);
     m_english->setCheckable(true);
     file->addSeparator();
@@ -102,6 +113,9 @@ void CMyVelmoraDlg::createMenus()
     QAction* removeOld
         = addCommand(m_taskMenu, CommandId::RemoveOldFiles, tr("Remove Old &Files"), &CMyVelmoraDlg::OnRemoveOldFiles);
     addCommand(m_taskMenu, CommandId::OpenLocation, tr("&Open Location"), &CMyVelmoraDlg::OnOpenLocation);
+    QAction* updateAll = addCommand(m_taskMenu, CommandId::UpdateAll, tr("Update &All"), &CMyVelmoraDlg::OnUpdateAll);
+    m_stopAction = addCommand(m_taskMenu, CommandId::Stop, tr("&Stop"), &CMyVelmoraDlg::OnStop);
+    m_stopAction->setEnabled(false);
     m_taskMenu->addSeparator();
     QAction* newSet = addCommand(m_taskMenu, CommandId::New, tr("&New..."), &CMyVelmoraDlg::OnNew);
     QAction* deleteSet = addCommand(m_taskMenu, CommandId::Delete, tr("&Delete"), &CMyVelmoraDlg::OnDelete);
@@ -115,7 +129,7 @@ void CMyVelmoraDlg::createMenus()
     help->addSeparator();
     addCommand(help, CommandId::About, tr("&About..."), &CMyVelmoraDlg::OnAbout);
 
-    m_busyActions = {run, removeOld, newSet, deleteSet, properties, options};
+    m_busyActions = {run, removeOld, updateAll, newSet, deleteSet, properties, options};
     updateLanguageChecks();
 }
 
@@ -125,17 +139,19 @@ void CMyVelmoraDlg::createControls()
     const int menuHeight = m_menuBar->sizeHint().height();
     using C = ControlTemplate;
     // The title is the program's name, in every language.
-    BuildDialogTemplate(this, nullptr, QSize(323, 224),
+    // The buttons are wider than the design's 50 units: "Update All" must fit in Russian too.
+    BuildDialogTemplate(this, nullptr, QSize(331, 224),
         {
             {C::TreeList, ControlId::SetList, nullptr, 7, 7, 251, 192},
-            {C::PushButton, ControlId::NewButton, QT_TRANSLATE_NOOP("CMyVelmoraDlg", "New..."), 266, 7, 50, 14},
-            {C::PushButton, ControlId::DeleteButton, QT_TRANSLATE_NOOP("CMyVelmoraDlg", "&Delete"), 266, 24, 50, 14},
+            {C::PushButton, ControlId::NewButton, QT_TRANSLATE_NOOP("CMyVelmoraDlg", "New..."), 266, 7, 58, 14},
+            {C::PushButton, ControlId::DeleteButton, QT_TRANSLATE_NOOP("CMyVelmoraDlg", "&Delete"), 266, 24, 58, 14},
             {C::PushButton, ControlId::PropertiesButton, QT_TRANSLATE_NOOP("CMyVelmoraDlg", "Properties..."), 266, 42,
-                50, 14},
-            {C::PushButton, ControlId::UpdateAllButton, QT_TRANSLATE_NOOP("CMyVelmoraDlg", "Update &All"), 266, 105, 50,
+                58, 14},
+            {C::PushButton, ControlId::UpdateAllButton, QT_TRANSLATE_NOOP("CMyVelmoraDlg", "Update &All"), 266, 105, 58,
                 14},
-            {C::DefaultButton, ControlId::RunButton, QT_TRANSLATE_NOOP("CMyVelmoraDlg", "&Run"), 266, 187, 50, 14},
-            {C::PushButton, ControlId::ViewLogButton, QT_TRANSLATE_NOOP("CMyVelmoraDlg", "View &Log..."), 266, 203, 50,
+            {C::PushButton, ControlId::StopButton, QT_TRANSLATE_NOOP("CMyVelmoraDlg", "&Stop"), 266, 170, 58, 14},
+            {C::DefaultButton, ControlId::RunButton, QT_TRANSLATE_NOOP("CMyVelmoraDlg", "&Run"), 266, 187, 58, 14},
+            {C::PushButton, ControlId::ViewLogButton, QT_TRANSLATE_NOOP("CMyVelmoraDlg", "View &Log..."), 266, 203, 58,
                 14},
             {C::TextProgress, ControlId::Progress, nullptr, 7, 203, 252, 14},
         },
@@ -143,7 +159,8 @@ void CMyVelmoraDlg::createControls()
     m_menuBar->setGeometry(0, 0, width(), menuHeight);
 
     m_list = FindControl<CMyListCtrl>(this, ControlId::SetList);
-    m_list->setHeaderLabels({LoadStringById(StringId::SetNameColumn), LoadStringById(StringId::SetPathColumn)});
+    m_list->setHeaderLabels({LoadStringById(StringId::SetNameColumn), LoadStringById(StringId::SetPathColumn),
+        LoadStringById(StringId::LastSuccessColumn), LoadStringById(StringId::ResultColumn)});
     m_list->setIconSize(QSize(16, 16));
     m_list->setContextTaskMenu(m_taskMenu);
     connect(m_list, &QTreeWidget::itemDoubleClicked, this, &CMyVelmoraDlg::OnDoubleClick);
@@ -157,13 +174,23 @@ void CMyVelmoraDlg::createControls()
             {ControlId::RunButton, &CMyVelmoraDlg::OnRun},
             {ControlId::ViewLogButton, &CMyVelmoraDlg::OnViewLog},
         });
-    // Created hidden, as in the window's template.
-    FindControl<QPushButton>(this, ControlId::UpdateAllButton)->hide();
+    m_stop = FindControl<QPushButton>(this, ControlId::StopButton);
+    connect(m_stop, &QPushButton::clicked, this, &CMyVelmoraDlg::OnStop);
+    m_stop->setEnabled(false);
     m_boldFont = font();
     m_boldFont.setWeight(QFont::Bold);
     FindControl<QPushButton>(this, ControlId::RunButton)->setFont(m_boldFont);
 
     m_progress = FindControl<CTextProgressCtrl>(this, ControlId::Progress);
+
+    // The template's size is the smallest; a larger window gives the list the room.
+    m_templateSize = size();
+    setMinimumSize(m_templateSize);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    for (QWidget* control : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (control != m_menuBar)
+            m_templateGeometry.insert(control, control->geometry());
+    }
     applyColumnWidths();
 }
 
@@ -172,14 +199,38 @@ void CMyVelmoraDlg::resizeEvent(QResizeEvent* event)
     QDialog::resizeEvent(event);
     if (m_menuBar)
         m_menuBar->setGeometry(0, 0, width(), m_menuBar->sizeHint().height());
+    if (m_templateGeometry.isEmpty())
+        return;
+    const int dx = std::max(width() - m_templateSize.width(), 0);
+    const int dy = std::max(height() - m_templateSize.height(), 0);
+    for (auto it = m_templateGeometry.cbegin(); it != m_templateGeometry.cend(); ++it) {
+        QRect rect = it.value();
+        if (it.key() == m_list) {
+            rect.adjust(0, 0, dx, dy);
+        } else if (it.key() == m_progress) {
+            rect.adjust(0, dy, dx, dy);
+        } else {
+            // A button: to the right; the ones below the list's middle keep to the bottom.
+            const bool bottomRow = rect.top() >= m_templateSize.height() / 2;
+            rect.translate(dx, bottomRow ? dy : 0);
+        }
+        it.key()->setGeometry(rect);
+    }
+    applyColumnWidths();
 }
 
 void CMyVelmoraDlg::applyColumnWidths()
 {
+    QHeaderView* header = m_list->header();
+    int figures = 0;
+    for (int column = 2; column < m_list->columnCount(); ++column) {
+        m_list->resizeColumnToContents(column);
+        figures += header->sectionSize(column);
+    }
     // The list's client area: inside its frame, before any scroll bar appears.
-    const int clientWidth = m_list->contentsRect().width();
-    m_list->header()->resizeSection(0, clientWidth / 3);
-    m_list->header()->resizeSection(1, (clientWidth / 3) * 2);
+    const int rest = std::max(m_list->contentsRect().width() - figures, 0);
+    header->resizeSection(0, rest / 3);
+    header->resizeSection(1, (rest / 3) * 2);
 }
 
 void CMyVelmoraDlg::updateLanguageChecks()
@@ -208,18 +259,32 @@ void CMyVelmoraDlg::FillSetList()
     QList<QTreeWidgetItem*> items;
     items.reserve(backupSets.size());
     int kind = 0;
+    const QIcon failedIcon = style()->standardIcon(QStyle::SP_MessageBoxWarning);
     for (const BackupSet& set : backupSets) {
-        auto* item = new QTreeWidgetItem({set.name, set.source});
+        const std::optional<JobResultKind> result = ResultKindFromKey(set.lastResult);
+        const bool succeeded = !set.lastRun.isEmpty() && set.lastRun != QLatin1String("0");
+        const QString lastSuccess = succeeded ? set.lastRun
+            : result                          ? LoadStringById(StringId::NeverSucceeded)
+                                              : QString();
+        auto* item = new QTreeWidgetItem(
+            {set.name, set.source, lastSuccess, result ? ResultKindWord(*result) : LoadStringById(StringId::NeverRun)});
         kind = RowKind(set.arcType, set.backupType, kind);
         item->setData(0, Qt::UserRole, set.id);
         item->setData(0, Qt::UserRole + 1, kind);
         item->setIcon(0, AppIcon(kImages[kind]));
+        // Long names and paths are cut to the column: the tooltip has them whole, and the result its reason.
+        item->setToolTip(0, set.name);
+        item->setToolTip(1, set.source);
+        item->setToolTip(3, SetResultText(set));
+        if (result == JobResultKind::Failed || result == JobResultKind::Stopped)
+            item->setIcon(3, failedIcon);
         items.append(item);
     }
     // The list keeps its rows sorted by name as they are inserted.
     m_list->addTopLevelItems(items);
     m_list->clearSelection();
     m_list->setCurrentItem(nullptr);
+    applyColumnWidths();
     m_list->setUpdatesEnabled(true);
 }
 
@@ -244,6 +309,13 @@ void CMyVelmoraDlg::updateBusy()
         button->setEnabled(!busy);
     for (QAction* action : std::as_const(m_busyActions))
         action->setEnabled(!busy);
+    m_stop->setEnabled(busy);
+    m_stopAction->setEnabled(busy);
+    m_showsPosition = false;
+    m_copying = false;
+    if (busy)
+        m_runSetCount = 1;
+    m_progress->setToolTip(QString());
     if (busy) {
         m_progress->SendMessage(PBM_SETMARQUEE, 1, 10);
         m_progress->setText(LoadStringById(StringId::Working));
@@ -254,16 +326,79 @@ void CMyVelmoraDlg::updateBusy()
     }
 }
 
+QString CMyVelmoraDlg::ProgressText(const QString& status, const JobProgress& progress)
+{
+    static const QString separator = QStringLiteral(" \u00b7 ");
+    QStringList parts;
+    if (progress.percent >= 0)
+        parts.append(QStringLiteral("%1 %").arg(progress.percent));
+    if (progress.percent < 100 && progress.secondsLeft >= 0)
+        parts.append(FormatTimeLeft(progress.secondsLeft));
+    if (progress.setCount > 1)
+        parts.append(LoadStringById(StringId::SetOfSets).arg(progress.setIndex).arg(progress.setCount));
+    return parts.isEmpty() ? status : status + QLatin1Char(' ') + parts.join(separator);
+}
+
+void CMyVelmoraDlg::showProgress(const JobProgress& progress)
+{
+    if (!m_shownBusy)
+        return;
+    m_runSetCount = progress.setCount;
+    // A new tool run starts at "nothing known": back to the marquee until it gives figures.
+    if (progress.percent < 0 && m_showsPosition) {
+        m_showsPosition = false;
+        m_progress->SendMessage(PBM_SETMARQUEE, 1, 10);
+    } else if (progress.percent >= 0 && !m_showsPosition) {
+        m_showsPosition = true;
+        m_progress->SendMessage(PBM_SETMARQUEE, 0, 0);
+        m_progress->SendMessage(PBM_SETRANGE32, 0, 100);
+    }
+    if (m_showsPosition)
+        m_progress->SendMessage(PBM_SETPOS, quintptr(progress.percent));
+    m_progress->setText(ProgressText(LoadStringById(m_copying ? StringId::Copying : StringId::Working), progress));
+    QStringList details;
+    if (!progress.currentFile.isEmpty())
+        details.append(progress.currentFile);
+    if (progress.bytesPerSecond >= 0)
+        details.append(LoadStringById(StringId::PerSecond).arg(FormatByteSize(progress.bytesPerSecond)));
+    m_progress->setToolTip(details.join(QLatin1Char('\n')));
+}
+
+void CMyVelmoraDlg::showResult(const JobResult& result)
+{
+    updateBusy();
+    if (m_shownBusy)
+        return;
+    FillSetList();
+    // How it went, without opening anything; failures also come as a message box from the runner.
+    switch (ResultKindOf(result)) {
+    case JobResultKind::Stopped:
+        m_progress->setText(LoadStringById(StringId::StoppedStatus));
+        break;
+    case JobResultKind::NotRun:
+        break;
+    default:
+        // Each set's result is in its row; the run's failures came in one message.
+        if (m_runSetCount > 1)
+            return;
+        m_progress->setText(LoadStringById(StringId::Ready) + QLatin1Char(' ') + JobResultText(result));
+        break;
+    }
+    m_progress->setToolTip(JobResultText(result));
+}
+
 bool CMyVelmoraDlg::event(QEvent* event)
 {
     switch (int(event->type())) {
     case WM_BACKUP_STARTED:
     case WM_BACKUP_FINISHED:
         // A set of a run of several starts or ends: the run goes on, and copying is over.
+        m_copying = false;
         if (m_shownBusy)
             m_progress->setText(LoadStringById(StringId::Working));
         return true;
     case WM_BACKUP_COPYING:
+        m_copying = true;
         m_progress->setText(LoadStringById(StringId::Copying));
         return true;
     default:
@@ -323,7 +458,10 @@ void CMyVelmoraDlg::OnDelete()
     if (!userMessages().askOkCancel(
             LoadFormattedString(StringId::DeleteSetQuestion, set.name), UserMessages::Icon::Question))
         return;
-    DeleteBackupSet(g_selectedSetId);
+    if (DeleteBackupSet(g_selectedSetId)) {
+        // A later set given the same id must not show this one's runs.
+        QDir(RunLogsFolderOf(set.id)).removeRecursively();
+    }
     FillSetList();
 }
 
@@ -404,14 +542,31 @@ void CMyVelmoraDlg::OnAbout()
     dialog.exec();
 }
 
+void CMyVelmoraDlg::OnStop()
+{
+    if (!m_shownBusy)
+        return;
+    // One stop is enough; the bar says STOPPED. once the job has cleaned up.
+    m_stop->setEnabled(false);
+    m_stopAction->setEnabled(false);
+    JobRunner::shared().stop();
+}
+
+void CMyVelmoraDlg::reject()
+{
+    if (g_jobRunning)
+        OnStop();
+}
+
 void CMyVelmoraDlg::closeEvent(QCloseEvent* event)
 {
-    // A running job still uses the store and sends its events here: the window waits for it to end.
+    // A running job still uses the store and sends its events here: it ends before the window does.
     if (IsJobRunning()) {
-        userMessages().showMessage(
-            tr("A backup is running. Velmora can be closed when it has finished."), UserMessages::Icon::Warning);
-        event->ignore();
-        return;
+        if (!userMessages().askOkCancel(LoadStringById(StringId::StopAndCloseQuestion), UserMessages::Icon::Question)) {
+            event->ignore();
+            return;
+        }
+        JobRunner::shared().stop();
     }
     WaitForJobThread();
     SaveAllAndFreeStore();

@@ -5,7 +5,11 @@
 
 #include <QDialog>
 #include <QFont>
+#include <QHash>
+#include <QRect>
 
+struct JobProgress;
+struct JobResult;
 class CMyListCtrl;
 class CTextProgressCtrl;
 class QAction;
@@ -29,8 +33,12 @@ public:
     ~CMyVelmoraDlg() override;
 
     void FillSetList();
-    // Column 0 takes a third of the list's client width, column 1 twice that.
+    // The last-success and result columns take what their texts need; of the rest of the list's client
+    // width the name takes a third and the path two thirds.
     void applyColumnWidths();
+    // The bar's text while a job runs: "WORKING. 41 % · about 2 min left · set 3 of 7", the figures only
+    // where they are known.
+    static QString ProgressText(const QString& status, const JobProgress& progress);
     // The kind of row (the image index) of a set, given the kind of the row before it.
     static int RowKind(qint32 arcType, qint32 backupType, int previousKind);
 
@@ -53,13 +61,15 @@ public slots:
     void OnEnglish();
     void OnHelp();
     void OnAbout();
+    // Ends the running job (its tool, then what it half wrote); the previous backup stays.
+    void OnStop();
 
 protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-    // Esc never closes the window.
-    void reject() override { }
+    // Esc never closes the window; while a job runs it stops the job.
+    void reject() override;
 
 private:
     void createMenus();
@@ -69,6 +79,8 @@ private:
     bool takeSelection();
     // Shows the runner's state: buttons and commands off, marquee and "working" while its job runs.
     void updateBusy();
+    void showProgress(const JobProgress& progress);
+    void showResult(const JobResult& result);
     QAction* addCommand(QMenu* menu, int id, const QString& text, void (CMyVelmoraDlg::*handler)());
 
     QMenuBar* m_menuBar = nullptr;
@@ -83,6 +95,17 @@ private:
     // Commands that start a job or change the collection: refused while a job runs.
     QList<QAction*> m_busyActions;
     bool m_shownBusy = false;
+    QPushButton* m_stop = nullptr;
+    QAction* m_stopAction = nullptr;
+    // The job's own figures show in the bar once the tool gives them; the marquee runs until then.
+    bool m_showsPosition = false;
+    bool m_copying = false;
+    // How many sets the running job goes through: a run of every set ends with no one set's result.
+    int m_runSetCount = 1;
+    // The controls as the template placed them in the smallest window, which a larger window moves or
+    // stretches: the list grows, the buttons keep to the right and the bottom row to the bottom.
+    QSize m_templateSize;
+    QHash<QWidget*, QRect> m_templateGeometry;
 };
 
 // Saves every set and the settings, then frees the profile store: the last thing the window does.

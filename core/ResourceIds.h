@@ -72,6 +72,11 @@ inline constexpr int FileNotLoaded = 184;
 inline constexpr int RunStopped = 190;
 inline constexpr int RunTimedOut = 191;
 inline constexpr int FilesNotSaved = 201;
+inline constexpr int StoppedStatus = 264;
+inline constexpr int StopAndCloseQuestion = 265;
+inline constexpr int SetOfSets = 266;
+inline constexpr int LastSuccessColumn = 268;
+inline constexpr int ResultColumn = 269;
 inline constexpr int ResultDone = 240;
 inline constexpr int ResultWarnings = 241;
 inline constexpr int ResultWarningsCounted = 242;
@@ -98,6 +103,8 @@ inline constexpr int OldFilesWithFullArchive = 271;
 inline constexpr int OldFilesUpdatesOnly = 272;
 inline constexpr int NoOldFiles = 273;
 inline constexpr int FilesNotDeleted = 274;
+inline constexpr int NeverSucceeded = 275;
+inline constexpr int PerSecond = 276;
 inline constexpr int DurationMinutes = 277;
 inline constexpr int TimeLeft = 279;
 } // namespace StringId
@@ -129,6 +136,7 @@ inline constexpr int UpdateAllButton = 1004;
 inline constexpr int DeleteButton = 1014;
 inline constexpr int ViewLogButton = 1039;
 inline constexpr int Progress = 1046;
+inline constexpr int StopButton = 1047;
 
 // The log viewer and the about box.
 inline constexpr int LogText = 1045;
@@ -183,6 +191,8 @@ inline constexpr int English = 32784;
 inline constexpr int RemoveOldFiles = 32789;
 inline constexpr int OpenLocation = 32790;
 inline constexpr int Help = 32804;
+inline constexpr int UpdateAll = 32812;
+inline constexpr int Stop = 32813;
 
 // The custom sources of the set's properties.
 inline constexpr int ApplicationData = 32797;

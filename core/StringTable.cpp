@@ -153,6 +153,16 @@ constexpr TableEntry kStringTable[] = {
     {StringId::WordWarnings, QT_TRANSLATE_NOOP("StringTable", "Done with warnings")},
     {StringId::WordFailed, QT_TRANSLATE_NOOP("StringTable", "Failed")},
     {StringId::WordNotRun, QT_TRANSLATE_NOOP("StringTable", "Not run")},
+    // The progress bar's text after a run the user stopped, beside Ready, Working and Copying.
+    {StringId::StoppedStatus, QT_TRANSLATE_NOOP("StringTable", "STOPPED.")},
+    {StringId::StopAndCloseQuestion,
+        QT_TRANSLATE_NOOP("StringTable",
+            "A backup is running. Stop it and close Velmora? What it has written so far is removed; the previous "
+            "backup stays as it was.")},
+    // Which set of a run of every set is running.
+    {StringId::SetOfSets, QT_TRANSLATE_NOOP("StringTable", "set %1 of %2")},
+    {StringId::LastSuccessColumn, QT_TRANSLATE_NOOP("StringTable", "Last success")},
+    {StringId::ResultColumn, QT_TRANSLATE_NOOP("StringTable", "Result")},
     {StringId::NothingOpens,
         QT_TRANSLATE_NOOP("StringTable", "This desktop has no program to open '%1'. Please open it yourself.")},
     // %1 is the full archive's path, %2 how many update archives, %3 their size together.
@@ -163,6 +173,10 @@ constexpr TableEntry kStringTable[] = {
         QT_TRANSLATE_NOOP("StringTable", "This deletes the update archives of the set (%1): %2 in all.")},
     {StringId::NoOldFiles, QT_TRANSLATE_NOOP("StringTable", "There is no archive of this set in '%1'.")},
     {StringId::FilesNotDeleted, QT_TRANSLATE_NOOP("StringTable", "These files could not be deleted:\n%1")},
+    // The last-success column of a set that has run but never succeeded.
+    {StringId::NeverSucceeded, QT_TRANSLATE_NOOP("StringTable", "Never")},
+    // A rate: %1 is a size.
+    {StringId::PerSecond, QT_TRANSLATE_NOOP("StringTable", "%1/s")},
     // A rough duration in whole minutes.
     {StringId::DurationMinutes, QT_TRANSLATE_NOOP("StringTable", "%1 min")},
     // %1 is a rough duration.

@@ -96,107 +96,99 @@
 <context>
     <name>CMyVelmoraDlg</name>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="89"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="98"/>
         <source>&amp;File</source>
         <translation>&amp;Файл</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="90"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="99"/>
         <source>&amp;Options...</source>
         <translation>&amp;Параметры...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="91"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="100"/>
         <source>&amp;Language</source>
         <translation>&amp;Язык</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="92"/>
-        <source>&amp;Russian</source>
-        <translation>&amp;Русский</translation>
-    </message>
-    <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="93"/>
-        <source>&amp;English</source>
-        <translation>&amp;Английский</translation>
-    </message>
-    <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="97"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="108"/>
         <source>E&amp;xit</source>
         <translation>В&amp;ыход</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="100"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="111"/>
         <source>&amp;Task</source>
         <translation>&amp;Задание</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="101"/>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="137"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="112"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="153"/>
         <source>&amp;Run</source>
         <translation>&amp;Запустить</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="103"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="114"/>
         <source>Remove Old &amp;Files</source>
         <translation>Удалить старые &amp;файлы</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="104"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="115"/>
         <source>&amp;Open Location</source>
         <translation>&amp;Открыть папку назначения</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="106"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="117"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="152"/>
+        <source>&amp;Stop</source>
+        <translation>&amp;Стоп</translation>
+    </message>
+    <message>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="120"/>
         <source>&amp;New...</source>
         <translation>&amp;Новое...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="107"/>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="132"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="121"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="147"/>
         <source>&amp;Delete</source>
         <translation>&amp;Удалить</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="110"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="124"/>
         <source>&amp;Properties...</source>
         <translation>&amp;Свойства...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="113"/>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="114"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="127"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="128"/>
         <source>&amp;Help</source>
         <translation>&amp;Справка</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="116"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="130"/>
         <source>&amp;About...</source>
         <translation>&amp;О программе...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="131"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="146"/>
         <source>New...</source>
         <translation>Новое...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="133"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="148"/>
         <source>Properties...</source>
         <translation>Свойства...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="135"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="116"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="150"/>
         <source>Update &amp;All</source>
         <translation>Обновить &amp;все</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="138"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="154"/>
         <source>View &amp;Log...</source>
         <translation>&amp;Журнал...</translation>
-    </message>
-    <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="412"/>
-        <source>A backup is running. Velmora can be closed when it has finished.</source>
-        <translation>Выполняется резервное копирование. Velmora можно будет закрыть, когда оно закончится.</translation>
     </message>
 </context>
 <context>
@@ -770,27 +762,27 @@
 %1</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="157"/>
+        <location filename="../../core/StringTable.cpp" line="167"/>
         <source>This desktop has no program to open &apos;%1&apos;. Please open it yourself.</source>
         <translation>В этой системе нет программы, чтобы открыть «%1». Откройте его, пожалуйста, сами.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="160"/>
+        <location filename="../../core/StringTable.cpp" line="170"/>
         <source>This deletes the current full archive &apos;%1&apos; and the update archives of its chain (%2): %3 in all.</source>
         <translation>Будут удалены текущий полный архив «%1» и архивы обновлений его цепочки (%2): всего %3.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="163"/>
+        <location filename="../../core/StringTable.cpp" line="173"/>
         <source>This deletes the update archives of the set (%1): %2 in all.</source>
         <translation>Будут удалены архивы обновлений набора (%1): всего %2.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="164"/>
+        <location filename="../../core/StringTable.cpp" line="174"/>
         <source>There is no archive of this set in &apos;%1&apos;.</source>
         <translation>В «%1» нет архивов этого набора.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="165"/>
+        <location filename="../../core/StringTable.cpp" line="175"/>
         <source>These files could not be deleted:
 %1</source>
         <translation>Не удалось удалить эти файлы:
@@ -847,7 +839,7 @@
         <translation>%1 мин %2 с</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="167"/>
+        <location filename="../../core/StringTable.cpp" line="181"/>
         <source>%1 min</source>
         <translation>%1 мин</translation>
     </message>
@@ -857,7 +849,7 @@
         <translation>%1 ч %2 мин</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="169"/>
+        <location filename="../../core/StringTable.cpp" line="183"/>
         <source>about %1 left</source>
         <translation>осталось около %1</translation>
     </message>
@@ -910,6 +902,41 @@
         <location filename="../../core/StringTable.cpp" line="155"/>
         <source>Not run</source>
         <translation>Не запускалось</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="157"/>
+        <source>STOPPED.</source>
+        <translation>ОСТАНОВЛЕНО.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="163"/>
+        <source>set %1 of %2</source>
+        <translation>набор %1 из %2</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="164"/>
+        <source>Last success</source>
+        <translation>Последний успех</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="165"/>
+        <source>Result</source>
+        <translation>Результат</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="177"/>
+        <source>Never</source>
+        <translation>Никогда</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="179"/>
+        <source>%1/s</source>
+        <translation>%1/с</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="159"/>
+        <source>A backup is running. Stop it and close Velmora? What it has written so far is removed; the previous backup stays as it was.</source>
+        <translation>Идёт резервное копирование. Остановить его и закрыть Velmora? Уже записанное будет удалено; предыдущая резервная копия останется как была.</translation>
     </message>
 </context>
 </TS>

@@ -2,6 +2,7 @@
 #include "CMyVelmoraDlg.h"
 #include "CTextProgressCtrl.h"
 #include "JobEvents.h"
+#include "JobProgress.h"
 #include "JobRunner.h"
 #include "Jobs.h"
 #include "ResourceIds.h"
@@ -10,6 +11,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDate>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -168,17 +171,19 @@ TEST_F(MainWindowTest, ARunOfAllSetsKeepsTheWindowBusyFromTheFirstSetToTheLast)
     ASSERT_TRUE(WaitForJobThread(5000));
     QCoreApplication::sendPostedEvents(window.get(), QEvent::MetaCall);
 
-    // The run's own pair encloses each set's: started, then per set started, copying, finished.
+    // The run's own pair encloses each set's: started, then per set started, copying, finished. The words
+    // come first; the figures, where the tool gave some, after them.
     ASSERT_EQ(shown.size(), 8);
     const QStringList texts {
         "WORKING.", "WORKING.", "WORKING.", "COPYING.", "WORKING.", "WORKING.", "COPYING.", "WORKING."};
     for (qsizetype index = 0; index < shown.size(); ++index) {
         SCOPED_TRACE(index);
-        EXPECT_EQ(shown.at(index).text, texts.at(index));
+        EXPECT_TRUE(shown.at(index).text.startsWith(texts.at(index))) << shown.at(index).text.toStdString();
         EXPECT_TRUE(shown.at(index).busy);
-        EXPECT_TRUE(shown.at(index).marquee);
         EXPECT_EQ(shown.at(index).enabledControls, 0);
     }
+    EXPECT_TRUE(shown.at(0).marquee) << "nothing is known before the first tool speaks";
+
 
     EXPECT_FALSE(g_jobRunning);
     const Shown after = showing();
@@ -190,7 +195,7 @@ TEST_F(MainWindowTest, ARunOfAllSetsKeepsTheWindowBusyFromTheFirstSetToTheLast)
     EXPECT_TRUE(QFileInfo::exists(home.filePath("dest/photos.7z")));
 }
 
-TEST_F(MainWindowTest, WhileBusyADoubleClickRunsNothingAndTheWindowRefusesToClose)
+TEST_F(MainWindowTest, WhileBusyADoubleClickRunsNothingAndClosingAsksWhetherToStop)
 {
     addArchiveSet("Docs");
     open();
@@ -204,9 +209,11 @@ TEST_F(MainWindowTest, WhileBusyADoubleClickRunsNothingAndTheWindowRefusesToClos
     window->OnRun();
     EXPECT_EQ(messages.questions().size(), 1) << "only the first run asked";
     EXPECT_EQ(FindBackupSet(backupSets.first().id)->lastRun, "0");
+    // Cancel keeps the window and the job.
     window->close();
     EXPECT_TRUE(window->isVisible());
-    EXPECT_EQ(messages.messages().size(), 1);
+    ASSERT_EQ(messages.questions().size(), 2);
+    EXPECT_TRUE(messages.questions().last().startsWith("A backup is running. Stop it and close Velmora?"));
     EXPECT_NE(g_profileStore, nullptr);
     ASSERT_TRUE(WaitForJobThread(60000));
     QCoreApplication::sendPostedEvents(window.get(), QEvent::MetaCall);
@@ -214,15 +221,37 @@ TEST_F(MainWindowTest, WhileBusyADoubleClickRunsNothingAndTheWindowRefusesToClos
     EXPECT_TRUE(window->findChild<QPushButton*>(QStringLiteral("ctl1003"))->isEnabled());
 }
 
-TEST_F(MainWindowTest, ColumnsSplitTheClientWidthInThirds)
+TEST_F(MainWindowTest, TheResultColumnsTakeWhatTheyNeedAndNameAndPathSplitTheRestInThirds)
 {
     open();
+    const QSize small = window->size();
+    const QRect list = window->list()->geometry();
     window->list()->resize(
-        100 + window->list()->width() - window->list()->viewport()->width(), window->list()->height());
-    ASSERT_EQ(window->list()->viewport()->width(), 100);
+        400 + window->list()->width() - window->list()->viewport()->width(), window->list()->height());
+    ASSERT_EQ(window->list()->viewport()->width(), 400);
     window->applyColumnWidths();
-    EXPECT_EQ(window->list()->header()->sectionSize(0), 33);
-    EXPECT_EQ(window->list()->header()->sectionSize(1), 66);
+    QHeaderView* header = window->list()->header();
+    const int rest = 400 - header->sectionSize(2) - header->sectionSize(3);
+    EXPECT_GT(header->sectionSize(3), 0);
+    EXPECT_EQ(header->sectionSize(0), rest / 3);
+    EXPECT_EQ(header->sectionSize(1), rest / 3 * 2);
+
+    // A larger window gives the room to the list; the buttons keep to their edges.
+    auto* run = window->findChild<QPushButton*>(QStringLiteral("ctl1003"));
+    auto* newSet = window->findChild<QPushButton*>(QStringLiteral("ctl1001"));
+    const int runToBottom = window->height() - run->geometry().top();
+    const int newSetToRight = window->width() - newSet->geometry().left();
+    window->resize(1200, 800);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(window->size(), QSize(1200, 800));
+    EXPECT_EQ(window->list()->width(), list.width() + 1200 - small.width());
+    EXPECT_EQ(window->list()->height(), list.height() + 800 - small.height());
+    EXPECT_EQ(window->height() - run->geometry().top(), runToBottom);
+    EXPECT_EQ(window->width() - newSet->geometry().left(), newSetToRight);
+    EXPECT_GT(newSet->geometry().left(), window->list()->geometry().right());
+    EXPECT_GT(window->list()->header()->sectionSize(1), 2 * (rest / 3 * 2));
+    window->resize(100, 100);
+    EXPECT_EQ(window->size(), small) << "never smaller than its template";
 }
 
 TEST_F(MainWindowTest, EscLeavesTheWindowOpen)
@@ -349,4 +378,127 @@ TEST_F(MainWindowTest, AFileOfTheSetFolderThatIsNoSetIsNamedOnceTheWindowIsUp)
     ASSERT_EQ(messages.messages().size(), 1);
     EXPECT_TRUE(messages.messages().first().contains(home.setFolder() + "/Pipe.ini"));
     EXPECT_EQ(window->list()->topLevelItemCount(), 1);
+}
+
+TEST(MainWindowProgressText, TheWordsFirstThenWhatIsKnown)
+{
+    JobProgress progress;
+    EXPECT_EQ(CMyVelmoraDlg::ProgressText("WORKING.", progress), "WORKING.");
+    progress.percent = 41;
+    EXPECT_EQ(CMyVelmoraDlg::ProgressText("WORKING.", progress), "WORKING. 41 %");
+    progress.secondsLeft = 118;
+    EXPECT_EQ(CMyVelmoraDlg::ProgressText("WORKING.", progress), "WORKING. 41 % \u00b7 about 2 min left");
+    progress.setIndex = 3;
+    progress.setCount = 7;
+    EXPECT_EQ(
+        CMyVelmoraDlg::ProgressText("COPYING.", progress), "COPYING. 41 % \u00b7 about 2 min left \u00b7 set 3 of 7");
+    // Nothing is left once the tool is through.
+    progress.percent = 100;
+    progress.setCount = 1;
+    EXPECT_EQ(CMyVelmoraDlg::ProgressText("WORKING.", progress), "WORKING. 100 %");
+}
+
+TEST_F(MainWindowTest, TheBarFollowsARealRunAndStopLeavesThePreviousArchive)
+{
+    addArchiveSet("Docs");
+    open();
+    select("Docs");
+    messages.setNextAnswer(true);
+    QSignalSpy finished(&JobRunner::shared(), &JobRunner::finished);
+    window->OnRun();
+    ASSERT_TRUE(finished.wait(60000));
+    QCoreApplication::sendPostedEvents(window.get(), QEvent::MetaCall);
+    const QString archive = home.filePath("dest/docs.7z");
+    const QByteArray previous = readFile(archive);
+    ASSERT_FALSE(previous.isEmpty());
+    EXPECT_TRUE(window->progress()->text().startsWith("READY. Done in ")) << window->progress()->text().toStdString();
+    auto resultOf = [&](int column) { return window->list()->topLevelItem(0)->text(column); };
+    EXPECT_EQ(resultOf(3), "Done");
+    EXPECT_EQ(resultOf(2), QDate::currentDate().toString("yyyy-MM-dd"));
+
+    // 150 MB that 7-Zip cannot shrink: long enough to see figures and to stop it half-way.
+    for (int part = 0; part < 3; ++part)
+        writeIncompressible(home.filePath(QStringLiteral("src/Docs/big%1.bin").arg(part)), 50 << 20);
+    QSignalSpy progress(&JobRunner::shared(), &JobRunner::progress);
+    select("Docs");
+    messages.setNextAnswer(true);
+    window->OnRun();
+    QDeadlineTimer deadline(60000);
+    auto knownPercent = [&] {
+        for (const QList<QVariant>& signal : progress) {
+            if (signal.at(0).value<JobProgress>().percent > 0)
+                return true;
+        }
+        return false;
+    };
+    while (!knownPercent() && !deadline.hasExpired() && g_jobRunning)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    ASSERT_TRUE(knownPercent());
+    QCoreApplication::sendPostedEvents(window.get(), QEvent::MetaCall);
+    ASSERT_TRUE(g_jobRunning) << "the run ended before it could be stopped";
+    EXPECT_FALSE(window->progress()->isMarquee());
+    EXPECT_GT(window->progress()->pos(), 0);
+    EXPECT_TRUE(window->progress()->text().startsWith("WORKING. ")) << window->progress()->text().toStdString();
+    EXPECT_TRUE(window->progress()->text().contains(" %"));
+    EXPECT_TRUE(window->findChild<QPushButton*>(QStringLiteral("ctl1047"))->isEnabled());
+
+    // Esc while busy is Stop.
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+    ASSERT_TRUE(WaitForJobThread(10000));
+    QCoreApplication::sendPostedEvents(window.get(), QEvent::MetaCall);
+    EXPECT_EQ(window->progress()->text(), "STOPPED.");
+    EXPECT_EQ(readFile(archive), previous);
+    EXPECT_EQ(QDir(home.filePath("dest")).entryList(QDir::Files | QDir::Hidden), QStringList({"docs.7z"}));
+    EXPECT_EQ(resultOf(3), "Stopped");
+    EXPECT_EQ(resultOf(2), QDate::currentDate().toString("yyyy-MM-dd")) << "the last success stays";
+    EXPECT_FALSE(window->findChild<QPushButton*>(QStringLiteral("ctl1047"))->isEnabled());
+    EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(MainWindowTest, ClosingDuringARunStopsItWhenTheUserSaysSo)
+{
+    addArchiveSet("Docs");
+    for (int part = 0; part < 2; ++part)
+        writeIncompressible(home.filePath(QStringLiteral("src/Docs/big%1.bin").arg(part)), 50 << 20);
+    open();
+    select("Docs");
+    messages.setNextAnswer(true);
+    window->OnRun();
+    ASSERT_TRUE(g_jobRunning);
+    messages.setNextAnswer(true);
+    window->close();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(g_jobRunning);
+    EXPECT_EQ(g_profileStore, nullptr) << "the window closed as it always does";
+    EXPECT_EQ(QDir(home.filePath("dest")).entryList(QDir::Files | QDir::Hidden), QStringList());
+}
+
+TEST_F(MainWindowTest, TheResultColumnsTellNeverRunDoneWithWarningsAndFailed)
+{
+    addSet("Never", 0, 0);
+    addSet("Warned", 0, 0);
+    addSet("Broken", 0, 0);
+    writeFile(setFile("Warned"),
+        readFile(setFile("Warned"))
+            .replace("lastrun=0\n", "lastrun=2026-12-01\n")
+            .replace("LastResult=\n", "LastResult=warnings\n"));
+    LoadAllBackupSets();
+    open();
+    // A set whose source is missing fails, and is marked.
+    select("Broken");
+    messages.setNextAnswer(true);
+    QSignalSpy finished(&JobRunner::shared(), &JobRunner::finished);
+    window->OnRun();
+    ASSERT_TRUE(finished.wait(30000));
+    QCoreApplication::sendPostedEvents(window.get(), QEvent::MetaCall);
+    auto row = [&](const QString& name) { return window->list()->findItems(name, Qt::MatchExactly).first(); };
+    EXPECT_EQ(row("Never")->text(2), "");
+    EXPECT_EQ(row("Never")->text(3), "Never run");
+    EXPECT_EQ(row("Warned")->text(2), "2026-12-01");
+    EXPECT_EQ(row("Warned")->text(3), "Done with warnings");
+    EXPECT_EQ(row("Broken")->text(2), "Never");
+    EXPECT_EQ(row("Broken")->text(3), "Failed");
+    EXPECT_FALSE(row("Broken")->icon(3).isNull());
+    EXPECT_TRUE(row("Broken")->toolTip(3).startsWith("Failed: ")) << row("Broken")->toolTip(3).toStdString();
+    EXPECT_TRUE(row("Warned")->icon(3).isNull());
 }

@@ -20,19 +20,6 @@
 
 namespace {
 
-// Random bytes 7-Zip cannot shrink, so that even its fastest level takes a few seconds over them.
-void writeIncompressible(const QString& path, qint64 bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    QByteArray chunk(4 << 20, Qt::Uninitialized);
-    for (qint64 written = 0; written < bytes; written += chunk.size()) {
-        QRandomGenerator::global()->fillRange(
-            reinterpret_cast<quint32*>(chunk.data()), chunk.size() / qsizetype(sizeof(quint32)));
-        ASSERT_EQ(file.write(chunk), chunk.size());
-    }
-}
-
 // Handles events meanwhile: the job's events wait for this thread.
 bool waitFor(const std::function<bool()>& condition, int timeoutMs)
 {

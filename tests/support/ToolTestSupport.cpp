@@ -6,13 +6,28 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QStandardPaths>
+
+#include <gtest/gtest.h>
 
 void makeTree(const QString& folder, const QMap<QString, QByteArray>& files)
 {
     QDir().mkpath(folder);
     for (auto it = files.cbegin(); it != files.cend(); ++it)
         writeFile(folder + QLatin1Char('/') + it.key(), it.value());
+}
+
+void writeIncompressible(const QString& path, qint64 bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    QByteArray chunk(4 << 20, Qt::Uninitialized);
+    for (qint64 written = 0; written < bytes; written += chunk.size()) {
+        QRandomGenerator::global()->fillRange(
+            reinterpret_cast<quint32*>(chunk.data()), chunk.size() / qsizetype(sizeof(quint32)));
+        ASSERT_EQ(file.write(chunk), chunk.size());
+    }
 }
 
 void writeScript(const QString& path, const QByteArray& body)

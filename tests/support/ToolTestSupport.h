@@ -8,6 +8,8 @@
 
 // Writes the files (relative path → content) below the folder, creating sub-folders.
 void makeTree(const QString& folder, const QMap<QString, QByteArray>& files);
+// Random bytes 7-Zip cannot shrink, so that even its fastest level takes a few seconds over them.
+void writeIncompressible(const QString& path, qint64 bytes);
 // Writes an executable shell script.
 void writeScript(const QString& path, const QByteArray& body);
 // The paths of the entries of an archive as `7zz l -slt` lists them, with "(anti)" after deletion marks.

@@ -72,6 +72,9 @@ inline constexpr int FileNotLoaded = 184;
 inline constexpr int RunStopped = 190;
 inline constexpr int RunTimedOut = 191;
 inline constexpr int FilesNotSaved = 201;
+inline constexpr int LogStartLeftOut = 280;
+inline constexpr int RunNotFinished = 281;
+inline constexpr int RsyncLocationUnusable = 282;
 } // namespace StringId
 
 namespace IconId {
@@ -104,6 +107,8 @@ inline constexpr int Progress = 1046;
 
 // The log viewer and the about box.
 inline constexpr int LogText = 1045;
+inline constexpr int LogRuns = 1047;
+inline constexpr int OpenWholeLog = 1048;
 inline constexpr int HelpLink = 1016;
 
 // The set's properties.
@@ -125,6 +130,7 @@ inline constexpr int CompressionLevel = 1020;
 inline constexpr int Solid = 1021;
 inline constexpr int BackupType = 1024;
 inline constexpr int CustomSource = 1039;
+inline constexpr int ZipDeletionsNote = 1040;
 
 // The options.
 inline constexpr int DefaultLocation = 1007;

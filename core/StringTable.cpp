@@ -150,6 +150,17 @@ constexpr TableEntry kStringTable[] = {
     {277, QT_TRANSLATE_NOOP("StringTable", "%1 min")},
     // %1 is a rough duration.
     {279, QT_TRANSLATE_NOOP("StringTable", "about %1 left")},
+    // The log viewer shows the end of a long log: %1 the most it shows, %2 the log's size, %3 its path.
+    {280,
+        QT_TRANSLATE_NOOP("StringTable",
+            "[The start of this log is left out; these are about the last %1 of its %2. The whole log is in '%3'.]")},
+    // A kept run with no result: still going, or its program was killed.
+    {281, QT_TRANSLATE_NOOP("StringTable", "Not finished")},
+    // %1 is the path typed as the rsync location.
+    {282,
+        QT_TRANSLATE_NOOP("StringTable",
+            "The rsync location '%1' does not exist or is not a program that can be run. Please choose the rsync "
+            "program.")},
 };
 
 const TableEntry* findEntry(int id)

@@ -340,6 +340,9 @@ void CMyVelmoraDlg::OnViewLog()
 {
     CLogDlg dialog(this);
     dialog.m_logKind = 0;
+    // The selected set's kept runs; with none selected, the last run's texts.
+    takeSelection();
+    dialog.m_setId = g_selectedSetId;
     dialog.exec();
 }
 
@@ -360,7 +363,8 @@ void CMyVelmoraDlg::OnRemoveOldFiles()
             files.fullArchive, QString::number(files.updateArchives.size()), FormatByteSize(files.bytes));
     else
         detail = LoadStringById(272).arg(QString::number(files.updateArchives.size()), FormatByteSize(files.bytes));
-    const QString question = LoadFormattedString(StringId::DeleteOldFilesQuestion, set.name) + QStringLiteral("\n\n") + detail;
+    const QString question
+        = LoadFormattedString(StringId::DeleteOldFilesQuestion, set.name) + QStringLiteral("\n\n") + detail;
     if (!userMessages().askOkCancel(question, UserMessages::Icon::Question))
         return;
     if (const QStringList failed = DeleteOldFiles(files); !failed.isEmpty())

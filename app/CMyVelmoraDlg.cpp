@@ -478,6 +478,9 @@ void CMyVelmoraDlg::OnViewLog()
 {
     CLogDlg dialog(this);
     dialog.m_logKind = 0;
+    // The selected set's kept runs; with none selected, the last run's texts.
+    takeSelection();
+    dialog.m_setId = g_selectedSetId;
     dialog.exec();
 }
 

@@ -72,11 +72,6 @@ inline constexpr int FileNotLoaded = 184;
 inline constexpr int RunStopped = 190;
 inline constexpr int RunTimedOut = 191;
 inline constexpr int FilesNotSaved = 201;
-inline constexpr int StoppedStatus = 264;
-inline constexpr int StopAndCloseQuestion = 265;
-inline constexpr int SetOfSets = 266;
-inline constexpr int LastSuccessColumn = 268;
-inline constexpr int ResultColumn = 269;
 inline constexpr int ResultDone = 240;
 inline constexpr int ResultWarnings = 241;
 inline constexpr int ResultWarningsCounted = 242;
@@ -98,6 +93,11 @@ inline constexpr int WordDone = 259;
 inline constexpr int WordWarnings = 260;
 inline constexpr int WordFailed = 261;
 inline constexpr int WordNotRun = 263;
+inline constexpr int StoppedStatus = 264;
+inline constexpr int StopAndCloseQuestion = 265;
+inline constexpr int SetOfSets = 266;
+inline constexpr int LastSuccessColumn = 268;
+inline constexpr int ResultColumn = 269;
 inline constexpr int NothingOpens = 270;
 inline constexpr int OldFilesWithFullArchive = 271;
 inline constexpr int OldFilesUpdatesOnly = 272;
@@ -107,6 +107,9 @@ inline constexpr int NeverSucceeded = 275;
 inline constexpr int PerSecond = 276;
 inline constexpr int DurationMinutes = 277;
 inline constexpr int TimeLeft = 279;
+inline constexpr int LogStartLeftOut = 280;
+inline constexpr int RunNotFinished = 281;
+inline constexpr int RsyncLocationUnusable = 282;
 } // namespace StringId
 
 namespace IconId {
@@ -140,6 +143,8 @@ inline constexpr int StopButton = 1047;
 
 // The log viewer and the about box.
 inline constexpr int LogText = 1045;
+inline constexpr int LogRuns = 1047;
+inline constexpr int OpenWholeLog = 1048;
 inline constexpr int HelpLink = 1016;
 
 // The set's properties.
@@ -161,6 +166,7 @@ inline constexpr int CompressionLevel = 1020;
 inline constexpr int Solid = 1021;
 inline constexpr int BackupType = 1024;
 inline constexpr int CustomSource = 1039;
+inline constexpr int ZipDeletionsNote = 1040;
 
 // The options.
 inline constexpr int DefaultLocation = 1007;

@@ -181,6 +181,17 @@ constexpr TableEntry kStringTable[] = {
     {StringId::DurationMinutes, QT_TRANSLATE_NOOP("StringTable", "%1 min")},
     // %1 is a rough duration.
     {StringId::TimeLeft, QT_TRANSLATE_NOOP("StringTable", "about %1 left")},
+    // The log viewer shows the end of a long log: %1 the most it shows, %2 the log's size, %3 its path.
+    {StringId::LogStartLeftOut,
+        QT_TRANSLATE_NOOP("StringTable",
+            "[The start of this log is left out; these are about the last %1 of its %2. The whole log is in '%3'.]")},
+    // A kept run with no result: still going, or its program was killed.
+    {StringId::RunNotFinished, QT_TRANSLATE_NOOP("StringTable", "Not finished")},
+    // %1 is the path typed as the rsync location.
+    {StringId::RsyncLocationUnusable,
+        QT_TRANSLATE_NOOP("StringTable",
+            "The rsync location '%1' does not exist or is not a program that can be run. Please choose the rsync "
+            "program.")},
 };
 
 const TableEntry* findEntry(int id)

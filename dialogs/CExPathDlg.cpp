@@ -17,13 +17,15 @@ CExPathDlg::CExPathDlg(QWidget* parent)
             QT_TRANSLATE_NOOP("CExPathDlg", "Cancel"),
         },
         ControlId::BrowseExcludedPath);
+    FindControl<QPushButton>(this, ControlId::BrowseExcludedPath)->setToolTip(tr("Pick the folder to leave out."));
     connect(FindControl<QPushButton>(this, ControlId::BrowseExcludedPath), &QPushButton::clicked, this,
         &CExPathDlg::OnBrowse);
 }
 
 void CExPathDlg::OnBrowse()
 {
-    const QString folder = PickFolder(this);
+    // Folders to leave out lie below the source, so the picker starts there when it is known.
+    const QString folder = PickFolder(this, m_sourceFolder.isEmpty() ? m_edit->text() : m_sourceFolder);
     if (folder.isEmpty())
         return;
     m_text = folder;

@@ -11,6 +11,9 @@ class CExPathDlg : public CExEntryDlg
 public:
     explicit CExPathDlg(QWidget* parent = nullptr);
 
+    // The set's source folder as typed in its properties, where the picker opens; may be empty.
+    QString m_sourceFolder;
+
 public slots:
     // A picked folder replaces whatever was typed; cancelling the picker keeps it.
     void OnBrowse();

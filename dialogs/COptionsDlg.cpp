@@ -11,6 +11,7 @@
 #include "UserMessages.h"
 
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMutexLocker>
 #include <QPushButton>
@@ -48,6 +49,9 @@ COptionsDlg::COptionsDlg(QWidget* parent)
     m_copiesEdit = FindControl<QLineEdit>(this, ControlId::CopiesToKeep);
     m_locationEdit = FindControl<QLineEdit>(this, ControlId::DefaultLocation);
     m_roboPathEdit = FindControl<QLineEdit>(this, ControlId::RsyncLocation);
+    FindControl<QWidget>(this, ControlId::BrowseDefaultLocation)
+        ->setToolTip(tr("Pick the folder new sets back up to."));
+    FindControl<QWidget>(this, ControlId::BrowseRsyncLocation)->setToolTip(tr("Choose the rsync program."));
     ConnectButtons(this,
         {
             {ControlId::BrowseDefaultLocation, &COptionsDlg::OnBrowseLocation},
@@ -77,6 +81,7 @@ void COptionsDlg::OnInitDialog()
     m_copiesToKeep = minorUpdatedNumber;
     // rsync is no fixed part of the system: the field shows the stored location and stays editable.
     m_roboPath = roboPathXP;
+    m_openingRoboPath = m_roboPath;
     showFields();
 }
 
@@ -92,6 +97,12 @@ bool COptionsDlg::parseWholeNumber(const QString& text, qint32& value)
         return false;
     value = number;
     return true;
+}
+
+bool COptionsDlg::isRunnableFile(const QString& path)
+{
+    const QFileInfo file(path);
+    return file.isAbsolute() && file.isFile() && file.isExecutable();
 }
 
 bool COptionsDlg::takeFields()
@@ -121,7 +132,7 @@ void COptionsDlg::showFields()
 // The browse buttons change only their own field, so a half-typed number elsewhere is left as typed.
 void COptionsDlg::OnBrowseLocation()
 {
-    const QString folder = PickFolder(this);
+    const QString folder = PickFolder(this, m_locationEdit->text());
     if (folder.isEmpty())
         return;
     m_location = folder;
@@ -151,6 +162,14 @@ void COptionsDlg::OnOK()
 {
     if (!takeFields())
         return;
+    // An empty field keeps the stored location; a changed one must be a program that mirror sets can run. The
+    // location shown at opening passes as it is, so a machine without rsync can still change other options.
+    if (!m_roboPath.isEmpty() && m_roboPath != m_openingRoboPath && !isRunnableFile(m_roboPath)) {
+        userMessages().showMessage(LoadStringById(StringId::RsyncLocationUnusable).arg(m_roboPath));
+        m_roboPathEdit->setFocus();
+        m_roboPathEdit->selectAll();
+        return;
+    }
     defaultArcLocation = m_location;
     accept();
 }

@@ -22,6 +22,8 @@ public:
 
     // A whole decimal number with an optional sign and blanks around it; no range beyond 32 bits.
     static bool parseWholeNumber(const QString& text, qint32& value);
+    // Whether the path names a file, by its full path, that may be run: what the rsync location must be.
+    static bool isRunnableFile(const QString& path);
 
     qint32 m_arcType = 0;
     qint32 m_compLevel = 0;
@@ -48,6 +50,7 @@ private:
     QLineEdit* m_copiesEdit = nullptr;
     QLineEdit* m_locationEdit = nullptr;
     QLineEdit* m_roboPathEdit = nullptr;
+    QString m_openingRoboPath;
     bool m_setsChanged = false;
     bool m_initialised = false;
 };

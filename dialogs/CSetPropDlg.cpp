@@ -26,6 +26,9 @@
 
 namespace {
 
+// The index of "Zip" in the archive type list.
+constexpr int kZipArchiveType = 1;
+
 // Room for ".ini" within the 255 bytes a Linux file name may take.
 constexpr qsizetype kMaxSetNameBytes = 250;
 
@@ -98,6 +101,10 @@ CSetPropDlg::CSetPropDlg(QWidget* parent)
         {C::CheckBox, ControlId::Solid, QT_TRANSLATE_NOOP("CSetPropDlg", "yes"), 304, 224, 26, 14},
         {C::DefaultButton, ControlId::Ok, QT_TRANSLATE_NOOP("CSetPropDlg", "OK"), 227, 254, 50, 14},
         {C::PushButton, ControlId::Cancel, QT_TRANSLATE_NOOP("CSetPropDlg", "Cancel"), 283, 254, 50, 14},
+        // Shown only for incremental zip sets.
+        {C::StaticText, ControlId::ZipDeletionsNote,
+            QT_TRANSLATE_NOOP("CSetPropDlg", "Zip update archives cannot record deleted files; 7zip archives can."), 7,
+            251, 214, 20},
     };
     BuildDialogTemplate(this, QT_TRANSLATE_NOOP("CSetPropDlg", "Task Properties"), QSize(340, 274), controls);
 
@@ -112,6 +119,16 @@ CSetPropDlg::CSetPropDlg(QWidget* parent)
     m_arcTypeList = FindControl<QComboBox>(this, ControlId::ArchiveType);
     m_compLevelList = FindControl<QComboBox>(this, ControlId::CompressionLevel);
     m_solidCheck = FindControl<QCheckBox>(this, ControlId::Solid);
+    m_zipNote = FindControl<QWidget>(this, ControlId::ZipDeletionsNote);
+    m_zipNote->hide();
+    // Buttons whose caption alone does not say what they do.
+    FindControl<QWidget>(this, ControlId::ArchiveNameFromSetName)
+        ->setToolTip(tr("Fill in the file name from the set name, blanks made underscores."));
+    m_customSource->setToolTip(
+        tr("Put a special folder into Source: application data, documents, pictures, music, the desktop, the home "
+           "folder or the Firefox profile."));
+    FindControl<QWidget>(this, ControlId::BrowseSource)->setToolTip(tr("Pick the source folder."));
+    FindControl<QWidget>(this, ControlId::BrowseDestination)->setToolTip(tr("Pick the destination folder."));
     // The list boxes keep their rows in their own order, which need not be the stored one.
     m_typeList->setSortingEnabled(true);
     m_pathList->setSortingEnabled(true);
@@ -217,11 +234,26 @@ void CSetPropDlg::OnBackupTypeChanged()
     m_arcTypeList->setEnabled(makesArchive);
     m_compLevelList->setEnabled(makesArchive);
     m_solidCheck->setEnabled(makesArchive);
+    updateZipNote();
 }
 
 void CSetPropDlg::OnArcTypeChanged()
 {
     m_solidCheck->setEnabled(m_arcTypeList->currentIndex() == 0);
+    updateZipNote();
+}
+
+bool CSetPropDlg::zipNoteShown() const
+{
+    return !m_zipNote->isHidden();
+}
+
+void CSetPropDlg::updateZipNote()
+{
+    // Only the 7z format has deletion marks: 7-Zip puts a file deleted since the full archive into a zip
+    // update archive as an empty file, so a restore cannot tell it is gone.
+    m_zipNote->setVisible(
+        m_backupTypeList->currentIndex() == IncrementalArchiving && m_arcTypeList->currentIndex() == kZipArchiveType);
 }
 
 void CSetPropDlg::OnFileNameFromSetName()
@@ -244,11 +276,11 @@ void CSetPropDlg::OnBrowseDestination()
 
 void CSetPropDlg::browseFolderInto(QString& field)
 {
-    const QString folder = PickFolder(this);
+    // The other fields keep what was typed in them, and the picker opens where this one points.
+    takeFields();
+    const QString folder = PickFolder(this, field);
     if (folder.isEmpty())
         return;
-    // The other fields keep what was typed in them.
-    takeFields();
     field = folder;
     showFields();
 }
@@ -280,6 +312,7 @@ void CSetPropDlg::OnAddType()
 void CSetPropDlg::OnAddPath()
 {
     CExPathDlg dialog(this);
+    dialog.m_sourceFolder = m_sourceEdit->text();
     if (dialog.exec() == QDialog::Accepted)
         addPathEntry(dialog.m_text);
 }

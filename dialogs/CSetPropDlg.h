@@ -20,6 +20,9 @@ class CSetPropDlg : public QDialog
 public:
     explicit CSetPropDlg(QWidget* parent = nullptr);
 
+    // Whether the note that zip update archives cannot record deleted files is shown.
+    bool zipNoteShown() const;
+
     // Shows m_set in the controls; runs by itself the first time the dialog is shown.
     void OnInitDialog();
     // Sorts both exclusion lists of m_set and shows them.
@@ -56,6 +59,8 @@ protected:
 
 private:
     void createCustomSourceMenu();
+    // Whether the dialog says that zip update archives cannot record deletions.
+    void updateZipNote();
     void takeFields();
     void showFields();
     // Puts the chosen folder into the field, keeping what was typed in the others; a cancel changes nothing.
@@ -75,6 +80,7 @@ private:
     QComboBox* m_arcTypeList = nullptr;
     QComboBox* m_compLevelList = nullptr;
     QCheckBox* m_solidCheck = nullptr;
+    QWidget* m_zipNote = nullptr;
 
     // The field values, exchanged with the controls all at once.
     QString m_name;

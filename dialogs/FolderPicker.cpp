@@ -4,16 +4,18 @@
 #include "ResourceIds.h"
 #include "StringTable.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 
 namespace {
 
 class StandardFolderPicker : public FolderPicker
 {
 public:
-    QString pickFolder(QWidget* owner, const QString& title) override
+    QString pickFolder(QWidget* owner, const QString& title, const QString& startFolder) override
     {
-        return QFileDialog::getExistingDirectory(owner, title, QString(), QFileDialog::ShowDirsOnly);
+        return QFileDialog::getExistingDirectory(owner, title, startFolder, QFileDialog::ShowDirsOnly);
     }
 };
 
@@ -32,7 +34,22 @@ FolderPicker& folderPicker()
     return picker.get();
 }
 
-QString PickFolder(QWidget* owner)
+QString StartFolderFor(const QString& typedPath)
 {
-    return folderPicker().pickFolder(owner, LoadStringById(StringId::PickFolderTitle));
+    if (typedPath.isEmpty() || !QDir::isAbsolutePath(typedPath))
+        return {};
+    // A destination not made yet still opens next to where it will be.
+    QString folder = QDir::cleanPath(typedPath);
+    while (!QFileInfo(folder).isDir()) {
+        const QString parent = QFileInfo(folder).path();
+        if (parent == folder)
+            return {};
+        folder = parent;
+    }
+    return folder;
+}
+
+QString PickFolder(QWidget* owner, const QString& typedPath)
+{
+    return folderPicker().pickFolder(owner, LoadStringById(StringId::PickFolderTitle), StartFolderFor(typedPath));
 }

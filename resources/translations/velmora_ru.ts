@@ -51,6 +51,11 @@
         <source>Cancel</source>
         <translation>Отмена</translation>
     </message>
+    <message>
+        <location filename="../../dialogs/CExPathDlg.cpp" line="20"/>
+        <source>Pick the folder to leave out.</source>
+        <translation>Выбрать папку, которую не копировать.</translation>
+    </message>
 </context>
 <context>
     <name>CExTypeDlg</name>
@@ -78,17 +83,32 @@
 <context>
     <name>CLogDlg</name>
     <message>
-        <location filename="../../app/CLogDlg.cpp" line="16"/>
+        <location filename="../../app/CLogDlg.cpp" line="22"/>
         <source>View Log</source>
         <translation>Журнал</translation>
     </message>
     <message>
-        <location filename="../../app/CLogDlg.cpp" line="20"/>
+        <location filename="../../app/CLogDlg.cpp" line="24"/>
+        <source>&amp;Run:</source>
+        <translation>&amp;Запуск:</translation>
+    </message>
+    <message>
+        <location filename="../../app/CLogDlg.cpp" line="27"/>
+        <source>Open the whole file</source>
+        <translation>Открыть весь файл</translation>
+    </message>
+    <message>
+        <location filename="../../app/CLogDlg.cpp" line="30"/>
         <source>Close</source>
         <translation>Закрыть</translation>
     </message>
     <message>
-        <location filename="../../app/CLogDlg.cpp" line="56"/>
+        <location filename="../../app/CLogDlg.cpp" line="40"/>
+        <source>Opens the whole log of this run with the desktop&apos;s program for text files.</source>
+        <translation>Открывает весь журнал этого запуска программой рабочего стола для текстовых файлов.</translation>
+    </message>
+    <message>
+        <location filename="../../app/CLogDlg.cpp" line="92"/>
         <source>What is it?</source>
         <translation>Что это?</translation>
     </message>
@@ -194,187 +214,222 @@
 <context>
     <name>COptionsDlg</name>
     <message>
-        <location filename="../../dialogs/COptionsDlg.cpp" line="23"/>
+        <location filename="../../dialogs/COptionsDlg.cpp" line="24"/>
         <source>Options</source>
         <translation>Параметры</translation>
     </message>
     <message>
-        <location filename="../../dialogs/COptionsDlg.cpp" line="25"/>
+        <location filename="../../dialogs/COptionsDlg.cpp" line="26"/>
         <source>Default archive type:</source>
         <translation>Тип архива по умолчанию:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/COptionsDlg.cpp" line="29"/>
+        <location filename="../../dialogs/COptionsDlg.cpp" line="30"/>
         <source>Default compression level:</source>
         <translation>Степень сжатия по умолчанию:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/COptionsDlg.cpp" line="31"/>
+        <location filename="../../dialogs/COptionsDlg.cpp" line="32"/>
         <source>Incremental copies to keep:</source>
         <translation>Хранить инкрементных копий:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/COptionsDlg.cpp" line="34"/>
+        <location filename="../../dialogs/COptionsDlg.cpp" line="35"/>
         <source>Default backup location:</source>
         <translation>Папка для копий по умолчанию:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/COptionsDlg.cpp" line="38"/>
+        <location filename="../../dialogs/COptionsDlg.cpp" line="39"/>
         <source>rsync location:</source>
         <translation>Расположение rsync:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/COptionsDlg.cpp" line="41"/>
+        <location filename="../../dialogs/COptionsDlg.cpp" line="42"/>
         <source>Update &amp;All</source>
         <translation>Обновить &amp;все</translation>
     </message>
     <message>
-        <location filename="../../dialogs/COptionsDlg.cpp" line="43"/>
+        <location filename="../../dialogs/COptionsDlg.cpp" line="44"/>
         <source>OK</source>
         <translation>ОК</translation>
     </message>
     <message>
-        <location filename="../../dialogs/COptionsDlg.cpp" line="44"/>
+        <location filename="../../dialogs/COptionsDlg.cpp" line="45"/>
         <source>Cancel</source>
         <translation>Отмена</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/COptionsDlg.cpp" line="53"/>
+        <source>Pick the folder new sets back up to.</source>
+        <translation>Выбрать папку, в которую копируют новые наборы.</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/COptionsDlg.cpp" line="54"/>
+        <source>Choose the rsync program.</source>
+        <translation>Выбрать программу rsync.</translation>
     </message>
 </context>
 <context>
     <name>CSetPropDlg</name>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="40"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="43"/>
         <source>&amp;Application Data</source>
         <translation>Данные &amp;приложений</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="41"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="44"/>
         <source>My &amp;Documents</source>
         <translation>&amp;Документы</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="42"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="45"/>
         <source>My &amp;Pictures</source>
         <translation>&amp;Изображения</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="43"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="46"/>
         <source>My &amp;Music</source>
         <translation>&amp;Музыка</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="44"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="47"/>
         <source>&amp;Desktop</source>
         <translation>&amp;Рабочий стол</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="46"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="49"/>
         <source>&amp;Home</source>
         <translation>Д&amp;омашняя папка</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="47"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="50"/>
         <source>Mo&amp;zilla Firefox Profile</source>
         <translation>Профиль Mo&amp;zilla Firefox</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="102"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="106"/>
+        <source>Zip update archives cannot record deleted files; 7zip archives can.</source>
+        <translation>Архивы обновлений Zip не могут отметить удалённые файлы; архивы 7zip могут.</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="109"/>
         <source>Task Properties</source>
         <translation>Свойства задания</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="70"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="73"/>
         <source>Set name:</source>
         <translation>Имя набора:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="73"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="76"/>
         <source>File name:</source>
         <translation>Имя файла:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="75"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="78"/>
         <source>Source:</source>
         <translation>Источник:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="78"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="81"/>
         <source>Custom source:</source>
         <translation>Стандартная папка:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="79"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="82"/>
         <source>Add</source>
         <translation>Добавить</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="80"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="83"/>
         <source>Destination:</source>
         <translation>Назначение:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="83"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="86"/>
         <source>Backup type:</source>
         <translation>Вид копирования:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="86"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="89"/>
         <source>Exclude file types:</source>
         <translation>Исключить типы файлов:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="58"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="61"/>
         <source>&amp;Remove item</source>
         <translation>&amp;Удалить</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="87"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="90"/>
         <source>Add type...</source>
         <translation>Добавить тип...</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="88"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="91"/>
         <source>Exclude directories:</source>
         <translation>Исключить папки:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="89"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="92"/>
         <source>Add path...</source>
         <translation>Добавить путь...</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="91"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="94"/>
         <source>Archiving options</source>
         <translation>Параметры архивации</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="92"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="95"/>
         <source>Archive type:</source>
         <translation>Тип архива:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="94"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="97"/>
         <source>Compression level:</source>
         <translation>Степень сжатия:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="97"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="100"/>
         <source>Solid mode:</source>
         <translation>Непрерывный архив:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="98"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="101"/>
         <source>yes</source>
         <translation>да</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="99"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="102"/>
         <source>OK</source>
         <translation>ОК</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="100"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="103"/>
         <source>Cancel</source>
         <translation>Отмена</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="126"/>
+        <source>Fill in the file name from the set name, blanks made underscores.</source>
+        <translation>Заполнить имя файла по имени набора, пробелы заменяются подчёркиваниями.</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="128"/>
+        <source>Put a special folder into Source: application data, documents, pictures, music, the desktop, the home folder or the Firefox profile.</source>
+        <translation>Вставить в поле «Источник» стандартную папку: данные приложений, документы, изображения, музыку, рабочий стол, домашнюю папку или профиль Firefox.</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="130"/>
+        <source>Pick the source folder.</source>
+        <translation>Выбрать папку-источник.</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="131"/>
+        <source>Pick the destination folder.</source>
+        <translation>Выбрать папку назначения.</translation>
     </message>
 </context>
 <context>
@@ -787,6 +842,21 @@
 %1</source>
         <translation>Не удалось удалить эти файлы:
 %1</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="186"/>
+        <source>[The start of this log is left out; these are about the last %1 of its %2. The whole log is in &apos;%3&apos;.]</source>
+        <translation>[Начало журнала не показано; здесь примерно последние %1 из %2. Весь журнал — в файле «%3».]</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="189"/>
+        <source>Not finished</source>
+        <translation>Не завершено</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="192"/>
+        <source>The rsync location &apos;%1&apos; does not exist or is not a program that can be run. Please choose the rsync program.</source>
+        <translation>Расположение rsync «%1» не существует или не является запускаемой программой. Выберите программу rsync.</translation>
     </message>
     <message>
         <location filename="../../core/StringTable.cpp" line="134"/>

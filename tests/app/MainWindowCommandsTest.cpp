@@ -4,6 +4,7 @@
 #include "DialogTestSupport.h"
 #include "ResourceIds.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 
@@ -54,12 +55,18 @@ TEST_F(MainWindowCommandsTest, OptionsStoresTheSettingsAndTheRsyncLocationOnlyWh
 {
     const QString rsync = home.filePath("bin/rsync");
     writeFile(rsync, "#!/bin/sh\n");
+    QFile::setPermissions(rsync, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    // A location the dialog refuses is cleared, which keeps the stored one.
     const auto answerWith = [](const QString& roboPath) {
         whenModal<COptionsDlg>([roboPath](COptionsDlg& dialog) {
             type(dialog, ControlId::CopiesToKeep, "-3");
             type(dialog, ControlId::DefaultLocation, "/new/default");
             type(dialog, ControlId::RsyncLocation, roboPath);
             dialog.OnOK();
+            if (dialog.result() != QDialog::Accepted) {
+                type(dialog, ControlId::RsyncLocation, "");
+                dialog.OnOK();
+            }
         });
     };
     answerWith(home.filePath("bin"));

@@ -7,6 +7,7 @@
 #include "CSetPropDlg.h"
 #include "CTextProgressCtrl.h"
 #include "DialogTestSupport.h"
+#include "KeptRunSupport.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -104,12 +105,29 @@ void expectNothingCutOff(QDialog& dialog)
     }
 }
 
+constexpr quint32 kKeptRunsSet = 3;
+
+// The log viewer's list of kept runs with an entry of every result, the longest words among them.
+void keepRunOfEveryResult()
+{
+    keepRun(kKeptRunsSet, "", JobOutcome::ToolFailed);
+    keepRun(kKeptRunsSet, "", JobOutcome::Stopped);
+    keepRun(kKeptRunsSet, "", JobOutcome::Done);
+    keepRun(kKeptRunsSet, "", JobOutcome::Done, 1);
+    keepRun(kKeptRunsSet, "", std::nullopt);
+}
+
 void checkEveryWindow()
 {
     CMyVelmoraDlg window;
     expectNothingCutOff(window);
     CLogDlg log;
     expectNothingCutOff(log);
+    CLogDlg keptRuns;
+    keptRuns.m_setId = kKeptRunsSet;
+    keptRuns.OnInitDialog();
+    EXPECT_EQ(keptRuns.runList()->count(), 5);
+    expectNothingCutOff(keptRuns);
     CAboutDlg about;
     expectNothingCutOff(about);
     CSetPropDlg setProperties;
@@ -130,6 +148,7 @@ using WindowLayoutTest = DialogFixture;
 
 TEST_F(WindowLayoutTest, EnglishCaptionsFitTheirControls)
 {
+    keepRunOfEveryResult();
     checkEveryWindow();
 }
 
@@ -140,6 +159,7 @@ TEST_F(WindowLayoutTest, RussianCaptionsFitTheirControls)
         || translator.translate("CSetPropDlg", "Set name:").isEmpty())
         GTEST_SKIP() << "the Russian translation of the windows is not built";
     QCoreApplication::installTranslator(&translator);
+    keepRunOfEveryResult();
     checkEveryWindow();
     QCoreApplication::removeTranslator(&translator);
 }

@@ -3,6 +3,7 @@
 #include "ResourceIds.h"
 
 #include <QComboBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -90,4 +91,58 @@ TEST_F(OptionsDlgTest, CopiesThatAreNoWholeNumberAreRefusedAndNothingIsStored)
     }
     EXPECT_EQ(defaultArcLocation, "/new");
     EXPECT_EQ(messages.messages().size(), 5);
+}
+
+TEST_F(OptionsDlgTest, ATypedRsyncLocationThatIsNoProgramIsRefusedByName)
+{
+    const QString rsync = home.filePath("bin/rsync");
+    const QString notes = home.filePath("bin/notes.txt");
+    writeFile(rsync, "#!/bin/sh\n");
+    writeFile(notes, "text\n");
+    QFile::setPermissions(rsync, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    open();
+    dialog->show();
+    edit(ControlId::DefaultLocation)->setText("/new");
+    for (const QString& path : {home.filePath("bin/missing"), home.filePath("bin"), notes, QStringLiteral("rsync")}) {
+        SCOPED_TRACE(path.toStdString());
+        edit(ControlId::RsyncLocation)->setText(path);
+        dialog->OnOK();
+        EXPECT_TRUE(dialog->isVisible());
+        EXPECT_EQ(messages.messages().last(),
+            "The rsync location '" + path
+                + "' does not exist or is not a program that can be run. Please choose the rsync program.");
+        EXPECT_EQ(dialog->focusWidget(), edit(ControlId::RsyncLocation));
+        EXPECT_EQ(defaultArcLocation, "/old");
+    }
+    edit(ControlId::RsyncLocation)->setText(rsync);
+    dialog->OnOK();
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(dialog->m_roboPath, rsync);
+    EXPECT_EQ(messages.messages().size(), 4);
+}
+
+TEST_F(OptionsDlgTest, TheStoredRsyncLocationAndAnEmptyFieldPassSoOtherOptionsCanChange)
+{
+    // A machine whose rsync has gone still takes a new compression level.
+    roboPathXP = home.filePath("gone/rsync");
+    open();
+    dialog->OnOK();
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    open();
+    edit(ControlId::RsyncLocation)->clear();
+    dialog->OnOK();
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_TRUE(messages.messages().isEmpty());
+}
+
+TEST_F(OptionsDlgTest, LocationPickerOpensAtTheTypedLocationAndBrowseButtonsHaveTips)
+{
+    open();
+    edit(ControlId::DefaultLocation)->setText(home.filePath("Backups/weekly"));
+    click(ControlId::BrowseDefaultLocation);
+    edit(ControlId::DefaultLocation)->setText(home.path() + "/");
+    click(ControlId::BrowseDefaultLocation);
+    EXPECT_EQ(picker.startFolders, QStringList(2, home.path()));
+    for (int id : {ControlId::BrowseDefaultLocation, ControlId::BrowseRsyncLocation})
+        EXPECT_FALSE(dialog->findChild<QPushButton*>(QStringLiteral("ctl%1").arg(id))->toolTip().isEmpty()) << id;
 }

@@ -1,10 +1,12 @@
 #include "CSetPropDlg.h"
+#include "CExPathDlg.h"
 #include "CExTypeDlg.h"
 #include "DialogTestSupport.h"
 #include "ResourceIds.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -220,4 +222,62 @@ TEST_F(SetPropDlgTest, SourceComesFromThePickerOrTheCustomSourceMenuAndTypedFiel
     writeFile(home.filePath(".mozilla/firefox/profiles.ini"), "[Profile0]\nPath=abc.default\n");
     choose(CommandId::FirefoxProfile);
     EXPECT_EQ(ctl(ControlId::Source)->text(), home.filePath(".mozilla/firefox/abc.default"));
+}
+
+TEST_F(SetPropDlgTest, FolderPickersOpenAtTheFolderTheFieldNamesOrTheNearestOneAboveIt)
+{
+    const QString pictures = home.filePath("Pictures");
+    QDir().mkpath(pictures);
+    BackupSet set = photos();
+    set.source = pictures;
+    set.target = home.filePath("backups/not made yet");
+    open(set);
+    click(ControlId::BrowseSource);
+    click(ControlId::BrowseDestination);
+    ctl(ControlId::Destination)->setText("relative/folder");
+    click(ControlId::BrowseDestination);
+    EXPECT_EQ(picker.startFolders, QStringList({pictures, home.path(), ""}));
+
+    // The exclusion path dialog starts at the source as typed, not as stored.
+    ctl(ControlId::Source)->setText(home.filePath("Pictures/2024"));
+    whenModal<CExPathDlg>([](CExPathDlg& entry) {
+        entry.findChild<QPushButton*>("ctl1014")->click();
+        entry.reject();
+    });
+    click(ControlId::AddPath);
+    EXPECT_EQ(picker.startFolders.last(), pictures);
+}
+
+TEST_F(SetPropDlgTest, OnlyIncrementalZipSetsSayThatDeletionsAreNotRecorded)
+{
+    BackupSet set = photos();
+    set.backupType = IncrementalArchiving;
+    set.arcType = 1;
+    open(set);
+    QWidget* note = ctl<QWidget>(ControlId::ZipDeletionsNote);
+    ASSERT_NE(note, nullptr);
+    EXPECT_TRUE(dialog->zipNoteShown());
+    ctl<QComboBox>(ControlId::ArchiveType)->setCurrentIndex(0);
+    EXPECT_FALSE(dialog->zipNoteShown()) << "7z update archives mark deletions";
+    ctl<QComboBox>(ControlId::ArchiveType)->setCurrentIndex(1);
+    for (int type : {FullArchiving, MirrorCopying}) {
+        ctl<QComboBox>(ControlId::BackupType)->setCurrentIndex(type);
+        EXPECT_FALSE(dialog->zipNoteShown()) << type;
+    }
+    ctl<QComboBox>(ControlId::BackupType)->setCurrentIndex(IncrementalArchiving);
+    EXPECT_TRUE(dialog->zipNoteShown());
+
+    set.arcType = 0;
+    open(set);
+    EXPECT_FALSE(dialog->zipNoteShown());
+}
+
+TEST_F(SetPropDlgTest, ButtonsWhoseCaptionDoesNotSayWhatTheyDoHaveTips)
+{
+    open(photos());
+    for (int id : {ControlId::ArchiveNameFromSetName, ControlId::BrowseSource, ControlId::BrowseDestination,
+             ControlId::CustomSource})
+        EXPECT_FALSE(ctl<QWidget>(id)->toolTip().isEmpty()) << id;
+    EXPECT_TRUE(ctl<QWidget>(ControlId::ArchiveNameFromSetName)->toolTip().contains("set name"));
+    EXPECT_TRUE(ctl<QWidget>(ControlId::CustomSource)->toolTip().contains("Firefox"));
 }

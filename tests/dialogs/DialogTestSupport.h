@@ -18,14 +18,16 @@ class ScriptedFolderPicker : public FolderPicker
 public:
     ScriptedFolderPicker() { setFolderPicker(this); }
     ~ScriptedFolderPicker() override { setFolderPicker(nullptr); }
-    QString pickFolder(QWidget*, const QString& title) override
+    QString pickFolder(QWidget*, const QString& title, const QString& startFolder) override
     {
         titles.append(title);
+        startFolders.append(startFolder);
         return answers.isEmpty() ? QString() : answers.takeFirst();
     }
 
     QStringList answers;
     QStringList titles;
+    QStringList startFolders;
 };
 
 class ScriptedFileChooser : public FileChooser

@@ -1,6 +1,7 @@
 #include "CExPathDlg.h"
 #include "DialogTestSupport.h"
 
+#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -19,4 +20,19 @@ TEST_F(ExclusionEntryDlgTest, PickedFolderReplacesTheTypedTextAndACancelledPicke
     dialog.OnOK();
     EXPECT_EQ(dialog.m_text, "/home/me/.cache");
     EXPECT_EQ(picker.titles, QStringList(2, "Pick a directory:"));
+}
+
+TEST_F(ExclusionEntryDlgTest, PickerOpensAtTheSourceFolderWhenKnownElseAtTheTypedPath)
+{
+    const QString cache = home.filePath("cache");
+    QDir().mkpath(cache);
+    CExPathDlg dialog;
+    dialog.edit()->setText(cache);
+    dialog.findChild<QPushButton*>("ctl1014")->click();
+    dialog.m_sourceFolder = home.path();
+    dialog.findChild<QPushButton*>("ctl1014")->click();
+    EXPECT_EQ(picker.startFolders, QStringList({cache, home.path()}));
+    EXPECT_FALSE(dialog.findChild<QPushButton*>("ctl1014")->toolTip().isEmpty());
+    EXPECT_EQ(StartFolderFor("/"), "/");
+    EXPECT_EQ(StartFolderFor("cache"), "") << "a partial path names no folder yet";
 }

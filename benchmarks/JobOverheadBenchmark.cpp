@@ -106,29 +106,31 @@ void runByHand(const Command& command)
     process.waitForFinished(-1);
 }
 
+// The job against its tool run by hand, each after clear() took away what the other wrote.
+void jobAgainstTool(benchmark::State& state, const std::function<void()>& job, const Command& command,
+    const std::function<void()>& clear)
+{
+    double jobSeconds = 0;
+    double toolSeconds = 0;
+    for (auto _ : state) {
+        clear();
+        const double jobTime = secondsOf(job);
+        jobSeconds += jobTime;
+        clear();
+        toolSeconds += secondsOf([&] { runByHand(command); });
+        state.SetIterationTime(jobTime);
+    }
+    reportAgainst(state, "job_s", jobSeconds, "by_hand_s", toolSeconds);
+}
+
 // The job also flushes the new archive to disk before it replaces the old one; by hand nothing is flushed.
 void ArchiveJobOverTool(benchmark::State& state)
 {
     const quint32 id = addSet(FullArchiving);
     BackupSet set;
     GetBackupSet(id, set);
-    const Command command = BuildArchiveCommand(set).command;
-    double jobSeconds = 0;
-    double toolSeconds = 0;
-    for (auto _ : state) {
-        QElapsedTimer timer;
-        timer.start();
-        ArchiveJob(id);
-        const double jobTime = double(timer.nsecsElapsed()) / 1e9;
-        jobSeconds += jobTime;
-        QFile::remove(g_scratchArchivePath);
-        timer.restart();
-        runByHand(command);
-        toolSeconds += double(timer.nsecsElapsed()) / 1e9;
-        QFile::remove(g_scratchArchivePath);
-        state.SetIterationTime(jobTime);
-    }
-    reportAgainst(state, "job_s", jobSeconds, "by_hand_s", toolSeconds);
+    jobAgainstTool(
+        state, [id] { ArchiveJob(id); }, BuildArchiveCommand(set).command, [] { QFile::remove(g_scratchArchivePath); });
 }
 BENCHMARK(ArchiveJobOverTool)->Iterations(3)->Unit(benchmark::kMillisecond)->UseManualTime();
 
@@ -137,25 +139,13 @@ void MirrorJobOverTool(benchmark::State& state)
     const quint32 id = addSet(MirrorCopying);
     BackupSet set;
     GetBackupSet(id, set);
-    const Command command = BuildMirrorCommand(set);
     const QString mirror = MirrorFolder(set);
-    double jobSeconds = 0;
-    double toolSeconds = 0;
-    for (auto _ : state) {
-        QDir(mirror).removeRecursively();
-        QElapsedTimer timer;
-        timer.start();
-        MirrorJob(id);
-        const double jobTime = double(timer.nsecsElapsed()) / 1e9;
-        jobSeconds += jobTime;
-        QDir(mirror).removeRecursively();
-        QDir().mkdir(mirror);
-        timer.restart();
-        runByHand(command);
-        toolSeconds += double(timer.nsecsElapsed()) / 1e9;
-        state.SetIterationTime(jobTime);
-    }
-    reportAgainst(state, "job_s", jobSeconds, "by_hand_s", toolSeconds);
+    jobAgainstTool(
+        state, [id] { MirrorJob(id); }, BuildMirrorCommand(set),
+        [mirror] {
+            QDir(mirror).removeRecursively();
+            QDir().mkdir(mirror);
+        });
 }
 BENCHMARK(MirrorJobOverTool)->Iterations(3)->Unit(benchmark::kMillisecond)->UseManualTime();
 

@@ -184,7 +184,6 @@ TEST_F(MainWindowTest, ARunOfAllSetsKeepsTheWindowBusyFromTheFirstSetToTheLast)
     }
     EXPECT_TRUE(shown.at(0).marquee) << "nothing is known before the first tool speaks";
 
-
     EXPECT_FALSE(g_jobRunning);
     const Shown after = showing();
     EXPECT_EQ(after.enabledControls, jobButtons().size() + jobActions().size());

@@ -110,6 +110,11 @@ inline constexpr int TimeLeft = 279;
 inline constexpr int LogStartLeftOut = 280;
 inline constexpr int RunNotFinished = 281;
 inline constexpr int RsyncLocationUnusable = 282;
+inline constexpr int NoRestorePoints = 330;
+inline constexpr int NoPointAsOf = 331;
+inline constexpr int PathNotInPoint = 332;
+inline constexpr int NoVersions = 333;
+inline constexpr int RestoreHeading = 334;
 } // namespace StringId
 
 namespace IconId {

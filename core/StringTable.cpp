@@ -192,6 +192,19 @@ constexpr TableEntry kStringTable[] = {
         QT_TRANSLATE_NOOP("StringTable",
             "The rsync location '%1' does not exist or is not a program that can be run. Please choose the rsync "
             "program.")},
+    // %1 is a set's name or a full archive's file name.
+    {StringId::NoRestorePoints, QT_TRANSLATE_NOOP("StringTable", "There is no backup of '%1' to restore.")},
+    // %1 is the time asked for, %2 the stamp of the first restore point.
+    {StringId::NoPointAsOf,
+        QT_TRANSLATE_NOOP(
+            "StringTable", "There is no restore point at or before %1; the first one is %2. Nothing was restored.")},
+    // %1 is a path inside the source, %2 a restore point's stamp.
+    {StringId::PathNotInPoint,
+        QT_TRANSLATE_NOOP("StringTable", "'%1' is not in the backup as of %2. Nothing was restored.")},
+    // %1 is a path inside the source, %2 a set's name or a full archive's file name.
+    {StringId::NoVersions, QT_TRANSLATE_NOOP("StringTable", "No restore point of '%2' holds '%1'.")},
+    // %1 is a set's name or a full archive's file name, %2 a restore point's stamp, %3 the folder restored into.
+    {StringId::RestoreHeading, QT_TRANSLATE_NOOP("StringTable", "Restoring %1 as of %2 into '%3'")},
 };
 
 const TableEntry* findEntry(int id)

@@ -1008,5 +1008,30 @@
         <source>A backup is running. Stop it and close Velmora? What it has written so far is removed; the previous backup stays as it was.</source>
         <translation>Идёт резервное копирование. Остановить его и закрыть Velmora? Уже записанное будет удалено; предыдущая резервная копия останется как была.</translation>
     </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="196"/>
+        <source>There is no backup of &apos;%1&apos; to restore.</source>
+        <translation>Нет резервной копии «%1», из которой можно восстановить.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="196"/>
+        <source>There is no restore point at or before %1; the first one is %2. Nothing was restored.</source>
+        <translation>Нет точки восстановления на %1 или раньше; первая точка — %2. Ничего не восстановлено.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="196"/>
+        <source>&apos;%1&apos; is not in the backup as of %2. Nothing was restored.</source>
+        <translation>«%1» нет в резервной копии на %2. Ничего не восстановлено.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="196"/>
+        <source>No restore point of &apos;%2&apos; holds &apos;%1&apos;.</source>
+        <translation>Ни одна точка восстановления «%2» не содержит «%1».</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="196"/>
+        <source>Restoring %1 as of %2 into &apos;%3&apos;</source>
+        <translation>Восстановление %1 на %2 в «%3»</translation>
+    </message>
 </context>
 </TS>

@@ -112,7 +112,8 @@ TEST_F(RestoreRun, ChosenPathsAloneAreRestoredIntoAnEmptyFolder)
 {
     const QString into = folder("restored/empty");
 
-    const RunOutcome run = runVelmora({"--restore", "Docs", "--to", into, "--as-of", fullStamp, "sub", "./gone.txt"});
+    const RunOutcome run
+        = runVelmora({"--restore", "Docs", "--to", into, "--as-of", fullStamp, source + "/sub", "./gone.txt"});
 
     EXPECT_EQ(run.exitCode, 0) << run.errorOutput.toStdString();
     EXPECT_EQ(treeFiles(into), QStringList({"gone.txt", "sub/b.txt"}));
@@ -129,9 +130,19 @@ TEST_F(RestoreRun, AFolderWithContentOrABrokenChainLeavesTheTargetAsItWas)
     EXPECT_TRUE(refused.errorOutput.contains(used)) << refused.errorOutput.toStdString();
     EXPECT_EQ(snapshotTree(used), before);
 
-    // The update archive cut short: 7-Zip fails on it after the full archive was extracted.
-    QFile cut(update);
-    ASSERT_TRUE(cut.resize(cut.size() / 2));
+    // A path the point does not hold would restore nothing and call it done.
+    const RunOutcome missing = runVelmora({"--restore", "Docs", "--to", target("missing"), "no/such.txt"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_TRUE(missing.errorOutput.contains("'no/such.txt'")) << missing.errorOutput.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(target("missing")));
+
+    // The update archive's packed data damaged, its listing whole: 7-Zip fails after the full archive was
+    // extracted.
+    QFile damaged(update);
+    ASSERT_TRUE(damaged.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(damaged.seek(34));
+    ASSERT_EQ(damaged.write("\xff\x00\xff\x00", 4), 4);
+    damaged.close();
     const RunOutcome broken = runVelmora({"--restore", "Docs", "--to", target("broken")});
     EXPECT_EQ(broken.exitCode, 1) << broken.output.toStdString();
     EXPECT_FALSE(QFileInfo::exists(target("broken")));
@@ -192,6 +203,11 @@ TEST_F(RestoreRun, UnknownSetsAndMisusesExitWithTwoAndWriteNothing)
         EXPECT_TRUE(run.errorOutput.contains("velmora-run --help")) << arguments.join(' ').toStdString();
     }
     EXPECT_FALSE(QFileInfo::exists(target("x")));
+
+    const RunOutcome help = runVelmora({"--help"});
+    for (const char* form : {"--points NAME", "--restore NAME --to DIR [--as-of STAMP] [PATH...]",
+             "--versions NAME PATH", "--points-archive ARCHIVE", "--restore-archive ARCHIVE --to DIR"})
+        EXPECT_TRUE(help.output.contains(form)) << form;
 }
 
 TEST_F(RestoreRun, AMirrorSetHasOnePointItsFolderAndRestoresItsCopy)

@@ -33,6 +33,22 @@ struct RestorePoint
     qint64 fileCount = -1;
 };
 
+// One item of an archive's listing, as 7-Zip names it ("sub/name", relative to the source).
+struct ArchiveItem
+{
+    QString path;
+    bool isFolder = false;
+    bool isLink = false;
+    // A deletion mark of an update archive: the file or folder is gone since the full archive.
+    bool deleted = false;
+    qint64 size = 0;
+    QDateTime modified;
+};
+
+// Every item of the archive, in its order, from 7-Zip's technical listing; nothing, with the reason in
+// error, when 7-Zip cannot list it.
+std::optional<QList<ArchiveItem>> ListArchive(const QString& archive, QString* error = nullptr);
+
 // The set's points, newest first: the mirror folder of a mirror set, else each update archive and the full
 // archive. Empty with the reason in error when there is none or an archive cannot be read.
 QList<RestorePoint> RestorePointsOf(const BackupSet& set, QString* error = nullptr);
@@ -64,6 +80,11 @@ struct StateEntry
 // archive's changes over it and its deleted files and folders gone. Nothing, with the reason in error, when
 // an archive cannot be listed.
 std::optional<QList<StateEntry>> StateAsOf(const QList<RestorePoint>& points, int index, QString* error = nullptr);
+
+// The state from listings already made: the full archive's items with the update archive's (or none) applied;
+// fromUpdate, when given, says for each entry whether the update archive holds it.
+QList<StateEntry> StateWithOrigins(
+    const QList<ArchiveItem>& full, const QList<ArchiveItem>* update, QList<bool>* fromUpdate = nullptr);
 
 struct FileVersion
 {

@@ -15,8 +15,6 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include <algorithm>
-
 namespace {
 
 // Words that scripts read: never translated.
@@ -88,30 +86,6 @@ std::optional<QStringList> relativePaths(const QStringList& paths, const Chain& 
     return relative;
 }
 
-// Whether the state holds each path, as a file or a folder; names the first it lacks. A restore of a path
-// that is not there would otherwise report success with nothing restored.
-bool statesHoldPaths(const Chain& chain, int index, const QStringList& paths)
-{
-    if (paths.isEmpty())
-        return true;
-    QString error;
-    const std::optional<QList<StateEntry>> state = StateAsOf(chain.points, index, &error);
-    if (!state) {
-        PrintErrorLine(error);
-        return false;
-    }
-    for (const QString& path : paths) {
-        const QString inside = path + QLatin1Char('/');
-        const bool held = std::any_of(state->cbegin(), state->cend(),
-            [&](const StateEntry& entry) { return entry.path == path || entry.path.startsWith(inside); });
-        if (!held) {
-            PrintErrorLine(LoadStringById(StringId::PathNotInPoint).arg(path, chain.points.at(index).stamp));
-            return false;
-        }
-    }
-    return true;
-}
-
 ExitStatus printPoints(const Chain& chain)
 {
     for (const RestorePoint& point : chain.points) {
@@ -169,8 +143,6 @@ ExitStatus restore(const Chain& chain, const RunOptions& options)
         PrintErrorLine(problem);
         return ExitSomeFailed;
     }
-    if (!statesHoldPaths(chain, index, request.paths))
-        return ExitSomeFailed;
 
     // A backup running meanwhile could be replacing the very archives read here.
     TakeStoreLock(false);

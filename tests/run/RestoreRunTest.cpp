@@ -133,7 +133,7 @@ TEST_F(RestoreRun, AFolderWithContentOrABrokenChainLeavesTheTargetAsItWas)
     // A path the point does not hold would restore nothing and call it done.
     const RunOutcome missing = runVelmora({"--restore", "Docs", "--to", target("missing"), "no/such.txt"});
     EXPECT_EQ(missing.exitCode, 1);
-    EXPECT_TRUE(missing.errorOutput.contains("'no/such.txt'")) << missing.errorOutput.toStdString();
+    EXPECT_TRUE(missing.output.contains("'no/such.txt' is not in the backup")) << missing.output.toStdString();
     EXPECT_FALSE(QFileInfo::exists(target("missing")));
 
     // The update archive's packed data damaged, its listing whole: 7-Zip fails after the full archive was

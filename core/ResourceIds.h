@@ -110,6 +110,26 @@ inline constexpr int TimeLeft = 279;
 inline constexpr int LogStartLeftOut = 280;
 inline constexpr int RunNotFinished = 281;
 inline constexpr int RsyncLocationUnusable = 282;
+// Restoring a backup.
+inline constexpr int RestoreTargetNotEmpty = 300;
+inline constexpr int RestoreTargetNotFolder = 301;
+inline constexpr int RestoreNoPoint = 302;
+inline constexpr int RestorePathUnusable = 303;
+inline constexpr int RestorePathMissing = 304;
+inline constexpr int RestoreFolderNotMade = 305;
+inline constexpr int RestoreNotPlaced = 306;
+inline constexpr int RestoreZipNoDeletions = 307;
+inline constexpr int RestoreListFailed = 308;
+inline constexpr int RestoreNoArchive = 309;
+inline constexpr int RestoreLinkNotMade = 310;
+inline constexpr int RestoreMirrorMissing = 311;
+inline constexpr int RestoreStopped = 312;
+inline constexpr int RestoreTimedOut = 313;
+inline constexpr int RestoreToolFailed = 314;
+inline constexpr int NoRestorePoints = 330;
+inline constexpr int NoPointAsOf = 331;
+inline constexpr int NoVersions = 333;
+inline constexpr int RestoreHeading = 334;
 } // namespace StringId
 
 namespace IconId {

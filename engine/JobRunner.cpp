@@ -237,6 +237,48 @@ QList<JobResult> JobRunner::runSets(const QList<quint32>& ids)
     return failures;
 }
 
+JobContext JobRunner::restoreContext()
+{
+    JobContext context;
+    context.control = &m_control;
+    context.timeLimit = timeLimit();
+    context.copying = [this] { emit copying(); };
+    context.progress = [this](const JobProgress& progress) { emit this->progress(progress); };
+    context.progressInterval = std::chrono::milliseconds(m_progressIntervalMs.load());
+    return context;
+}
+
+// A restore writes nothing into any set's file: it is not a backup, and the set may not even exist here.
+bool JobRunner::startRestore(const RestoreRequest& request)
+{
+    if (!begin())
+        return false;
+    startThread([this, request] {
+        ClearLastRunTexts();
+        QElapsedTimer timer;
+        timer.start();
+        JobResult result = RunRestoreJob(request, restoreContext());
+        result.durationMs = timer.elapsed();
+        if (m_reportsResults.load())
+            ReportJobResult(result);
+        return result;
+    });
+    return true;
+}
+
+JobResult JobRunner::runRestore(const RestoreRequest& request)
+{
+    if (!begin())
+        return JobRefused();
+    ClearLastRunTexts();
+    QElapsedTimer timer;
+    timer.start();
+    JobResult result = RunRestoreJob(request, restoreContext());
+    result.durationMs = timer.elapsed();
+    end(result);
+    return result;
+}
+
 bool JobRunner::wait(int timeoutMs)
 {
     QThread* thread = nullptr;

@@ -10,6 +10,7 @@
 #include "ConsoleRunner.h"
 #include "JobOutcome.h"
 #include "JobProgress.h"
+#include "RestoreJob.h"
 #include "ToolProgress.h"
 
 #include <QMutex>
@@ -57,6 +58,10 @@ public:
     // The same on the calling thread; refused while another job runs. runSets gives the failed sets.
     JobResult runSet(quint32 id, Kind kind = Kind::BySet);
     QList<JobResult> runSets(const QList<quint32>& ids);
+    // A restore, as a job like the others (one at a time, Stop, time limit, progress), on the worker thread
+    // or the calling thread. It is no backup: no set's last run or result changes.
+    bool startRestore(const RestoreRequest& request);
+    JobResult runRestore(const RestoreRequest& request);
 
     // Asks the running job to end: its tool gets SIGTERM, and SIGKILL a few seconds later if still running.
     // What the job half wrote is removed and the previous backup stays. Nothing when no job runs.
@@ -91,6 +96,7 @@ private:
     JobResult runOne(quint32 id, Kind kind, bool withLogHeading, int setIndex = 1, int setCount = 1);
     JobResult runJob(const BackupSet& set, Kind kind, bool withLogHeading, int setIndex, int setCount);
     QList<JobResult> runList(const QList<quint32>& ids);
+    JobContext restoreContext();
 
     RunControl m_control;
     std::atomic<qint64> m_timeLimitSeconds {0};

@@ -10,6 +10,7 @@
 #include "ProgressLine.h"
 #include "ResourceIds.h"
 #include "SetCollection.h"
+#include "StopSignals.h"
 #include "StoreLock.h"
 #include "StringTable.h"
 #include "Terminal.h"
@@ -17,15 +18,8 @@
 
 #include <QEventLoop>
 #include <QFileInfo>
-#include <QSocketNotifier>
 
-#include <memory>
 #include <optional>
-
-#include <cerrno>
-#include <csignal>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace {
 
@@ -40,17 +34,6 @@ QString backupTypeName(const BackupSet& set)
         // The archive job takes every other value for incremental archiving.
         return LoadStringById(StringId::IncrementalArchivingName);
     }
-}
-
-std::optional<BackupSet> setNamed(const QString& name)
-{
-    QMutexLocker lock(&backupSetsMutex());
-    // Qt's case folding, as the window uses to keep set names apart.
-    for (const BackupSet& set : std::as_const(backupSets)) {
-        if (set.name.compare(name, Qt::CaseInsensitive) == 0)
-            return set;
-    }
-    return std::nullopt;
 }
 
 void printHeading(const BackupSet& set, const QString& what = {})
@@ -114,75 +97,6 @@ bool printMirrorPreview(const BackupSet& set)
     return true;
 }
 
-// SIGTERM and SIGINT stop the running job, so that its tool does not run on and what it half wrote is
-// removed. The handler only writes to a pipe; the main thread reads it and asks the runner to stop.
-class StopSignals
-{
-public:
-    explicit StopSignals(JobRunner& runner)
-    {
-        if (::pipe2(s_pipe, O_CLOEXEC | O_NONBLOCK) != 0)
-            return;
-        m_notifier = std::make_unique<QSocketNotifier>(s_pipe[0], QSocketNotifier::Read);
-        QObject::connect(m_notifier.get(), &QSocketNotifier::activated, [this, &runner] {
-            char byte;
-            while (::read(s_pipe[0], &byte, 1) > 0) { }
-            m_received = true;
-            runner.stop();
-        });
-        struct sigaction action = {};
-        action.sa_handler = &StopSignals::handle;
-        sigemptyset(&action.sa_mask);
-        action.sa_flags = SA_RESTART;
-        sigaction(SIGTERM, &action, &m_oldTerm);
-        sigaction(SIGINT, &action, &m_oldInt);
-    }
-    ~StopSignals()
-    {
-        if (!m_notifier)
-            return;
-        sigaction(SIGTERM, &m_oldTerm, nullptr);
-        sigaction(SIGINT, &m_oldInt, nullptr);
-        m_notifier.reset();
-        ::close(s_pipe[0]);
-        ::close(s_pipe[1]);
-    }
-    StopSignals(const StopSignals&) = delete;
-    StopSignals& operator=(const StopSignals&) = delete;
-    bool received() const { return m_received; }
-
-private:
-    static void handle(int)
-    {
-        const int savedErrno = errno;
-        const char byte = 1;
-        [[maybe_unused]] const ssize_t written = ::write(s_pipe[1], &byte, 1);
-        errno = savedErrno;
-    }
-
-    static inline int s_pipe[2] = {-1, -1};
-    std::unique_ptr<QSocketNotifier> m_notifier;
-    struct sigaction m_oldTerm = {};
-    struct sigaction m_oldInt = {};
-    bool m_received = false;
-};
-
-// Runs the set's job on the runner's thread, so that this thread stays free for the stop signals.
-JobResult runOnWorker(JobRunner& runner, quint32 id)
-{
-    QEventLoop loop;
-    JobResult result;
-    QObject::connect(&runner, &JobRunner::finished, &loop, [&](const JobResult& finished) {
-        result = finished;
-        loop.quit();
-    });
-    if (!runner.startSet(id))
-        return RunSetJob(id);
-    loop.exec();
-    runner.wait();
-    return result;
-}
-
 ExitStatus runHeld(const QStringList& setNames, bool all)
 {
     JobRunner runner;
@@ -222,7 +136,8 @@ ExitStatus runHeld(const QStringList& setNames, bool all)
         }
         printHeading(*set);
         // The runner records the result and the last-run date in the set's file.
-        const JobResult result = runOnWorker(runner, set->id);
+        const JobResult result = RunOnWorker(
+            runner, [&] { return runner.startSet(set->id); }, [&] { return RunSetJob(set->id); });
         printSummary(set->name, resultText(result));
         switch (ResultKindOf(result)) {
         case JobResultKind::Done:
@@ -274,6 +189,17 @@ QString holderText()
 
 } // namespace
 
+std::optional<BackupSet> SetNamed(const QString& name)
+{
+    QMutexLocker lock(&backupSetsMutex());
+    // Qt's case folding, as the window uses to keep set names apart.
+    for (const BackupSet& set : std::as_const(backupSets)) {
+        if (set.name.compare(name, Qt::CaseInsensitive) == 0)
+            return set;
+    }
+    return std::nullopt;
+}
+
 void ListSets()
 {
     QMutexLocker lock(&backupSetsMutex());
@@ -288,7 +214,7 @@ QStringList FindSetNames(const QStringList& names, QStringList& unknown)
 {
     QStringList found;
     for (const QString& name : names) {
-        const std::optional<BackupSet> set = setNamed(name);
+        const std::optional<BackupSet> set = SetNamed(name);
         if (!set)
             unknown.append(name);
         else if (!found.contains(set->name))
@@ -306,11 +232,37 @@ QStringList AllSetNames()
     return names;
 }
 
+JobResult RunOnWorker(
+    JobRunner& runner, const std::function<bool()>& start, const std::function<JobResult()>& whenRefused)
+{
+    QEventLoop loop;
+    JobResult result;
+    QObject::connect(&runner, &JobRunner::finished, &loop, [&](const JobResult& finished) {
+        result = finished;
+        loop.quit();
+    });
+    if (!start())
+        return whenRefused();
+    loop.exec();
+    runner.wait();
+    return result;
+}
+
+bool TakeStoreLock(bool noWait)
+{
+    if (StoreLock::acquire(StoreLock::Wait::No))
+        return true;
+    if (noWait)
+        return false;
+    PrintLine(QStringLiteral("== waiting for another backup to finish%1").arg(holderText()));
+    return StoreLock::acquire(StoreLock::Wait::UntilFree);
+}
+
 ExitStatus DryRunSets(const QStringList& setNames)
 {
     int failures = 0;
     for (const QString& name : setNames) {
-        const std::optional<BackupSet> set = setNamed(name);
+        const std::optional<BackupSet> set = SetNamed(name);
         if (!set)
             continue;
         printHeading(*set, QStringLiteral(", dry run:"));
@@ -323,14 +275,10 @@ ExitStatus DryRunSets(const QStringList& setNames)
 
 ExitStatus RunSets(const QStringList& setNames, bool all, bool noWait)
 {
-    if (!StoreLock::acquire(StoreLock::Wait::No)) {
-        if (noWait) {
-            PrintErrorLine(
-                QStringLiteral("another backup is running%1; with --no-wait nothing was run.").arg(holderText()));
-            return ExitSomeFailed;
-        }
-        PrintLine(QStringLiteral("== waiting for another backup to finish%1").arg(holderText()));
-        StoreLock::acquire(StoreLock::Wait::UntilFree);
+    if (!TakeStoreLock(noWait)) {
+        PrintErrorLine(
+            QStringLiteral("another backup is running%1; with --no-wait nothing was run.").arg(holderText()));
+        return ExitSomeFailed;
     }
     // Held for the whole run, as the window's Update All holds it between sets.
     SetRunOutputListener([](const QByteArray& bytes, bool secondStream) { PrintToolOutput(bytes, secondStream); });

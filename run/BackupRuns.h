@@ -3,9 +3,17 @@
 // What velmora-run does with the loaded set collection: list the sets, show the commands a run would use,
 // or run the sets one after the other under the store's lock.
 
+#include "BackupSet.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
+
+#include <functional>
+#include <optional>
+
+class JobRunner;
+struct JobResult;
 
 enum ExitStatus : int
 {
@@ -22,6 +30,15 @@ void ListSets();
 // once; the names that no set has go to unknown.
 QStringList FindSetNames(const QStringList& names, QStringList& unknown);
 QStringList AllSetNames();
+// The set of that name, whatever its letter case.
+std::optional<BackupSet> SetNamed(const QString& name);
+// Runs a job on the runner's thread, so that this thread stays free for the stop signals; start starts it
+// there, and whenRefused gives the result when it could not start.
+JobResult RunOnWorker(
+    JobRunner& runner, const std::function<bool()>& start, const std::function<JobResult()>& whenRefused);
+// Takes the store's lock that one backup at a time holds: at once, or after waiting for the program that
+// holds it (saying so) unless noWait. False when it was not taken. The caller releases it.
+bool TakeStoreLock(bool noWait);
 // Prints each set's command as a run would build it now, and changes nothing.
 ExitStatus DryRunSets(const QStringList& setNames);
 // Runs the sets by their backup types and stamps each one that succeeded. Waits for a backup that another

@@ -1,6 +1,7 @@
 #include "RunOptions.h"
 
 #include <QCommandLineParser>
+#include <QRegularExpression>
 
 namespace {
 
@@ -11,7 +12,39 @@ RunOptions usageError(const QString& error)
     return options;
 }
 
+// A path inside the source as the archives name it: no "." or ".." parts, no separators doubled or at its
+// end. Empty when it can name nothing inside the source. An absolute path is kept for the set's source to
+// take off.
+QString sourcePath(const QString& path)
+{
+    const bool absolute = path.startsWith(QLatin1Char('/'));
+    QStringList parts;
+    for (const QString& part : path.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        if (part == QLatin1String(".."))
+            return {};
+        if (part != QLatin1String("."))
+            parts.append(part);
+    }
+    if (parts.isEmpty())
+        return {};
+    return (absolute ? QStringLiteral("/") : QString()) + parts.join(QLatin1Char('/'));
+}
+
 } // namespace
+
+QDateTime ParseAsOf(const QString& text)
+{
+    static const QRegularExpression stamp(QStringLiteral("^\\d{4}-\\d{2}-\\d{2}_\\d{2}h\\d{2}m\\d{2}s$"));
+    static const QRegularExpression date(QStringLiteral("^\\d{4}-\\d{2}-\\d{2}$"));
+    if (stamp.match(text).hasMatch())
+        return QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd_HH'h'mm'm'ss's'"));
+    if (date.match(text).hasMatch()) {
+        const QDate day = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
+        // Stamps go to the second, so the day's last second takes every point of that day.
+        return day.isValid() ? QDateTime(day, QTime(23, 59, 59)) : QDateTime();
+    }
+    return {};
+}
 
 RunOptions ParseRunOptions(const QStringList& arguments)
 {
@@ -22,7 +55,15 @@ RunOptions ParseRunOptions(const QStringList& arguments)
     const QCommandLineOption dryRun(QStringLiteral("dry-run"));
     const QCommandLineOption noWait(QStringLiteral("no-wait"));
     const QCommandLineOption allowEmptySource(QStringLiteral("allow-empty-source"));
-    parser.addOptions({help, list, all, dryRun, noWait, allowEmptySource});
+    const QCommandLineOption points(QStringLiteral("points"), QString(), QStringLiteral("NAME"));
+    const QCommandLineOption pointsArchive(QStringLiteral("points-archive"), QString(), QStringLiteral("ARCHIVE"));
+    const QCommandLineOption restore(QStringLiteral("restore"), QString(), QStringLiteral("NAME"));
+    const QCommandLineOption restoreArchive(QStringLiteral("restore-archive"), QString(), QStringLiteral("ARCHIVE"));
+    const QCommandLineOption versions(QStringLiteral("versions"), QString(), QStringLiteral("NAME"));
+    const QCommandLineOption to(QStringLiteral("to"), QString(), QStringLiteral("DIR"));
+    const QCommandLineOption asOf(QStringLiteral("as-of"), QString(), QStringLiteral("STAMP"));
+    parser.addOptions({help, list, all, dryRun, noWait, allowEmptySource, points, pointsArchive, restore,
+        restoreArchive, versions, to, asOf});
     // "-abc" is one unknown option, not three: no option here has a one-letter form to combine.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     // QCommandLineParser expects the program's name first.
@@ -39,6 +80,90 @@ RunOptions ParseRunOptions(const QStringList& arguments)
         options.mode = RunOptions::Mode::Help;
         return options;
     }
+
+    const QList<QCommandLineOption> restoreModes {points, pointsArchive, restore, restoreArchive, versions};
+    QStringList modesGiven;
+    for (const QCommandLineOption& mode : restoreModes) {
+        if (parser.isSet(mode)) {
+            // Each given once: a second value would be dropped without a word.
+            if (parser.values(mode).size() > 1)
+                return usageError(QStringLiteral("--%1 is given more than once.").arg(mode.names().constFirst()));
+            modesGiven.append(QStringLiteral("--") + mode.names().constFirst());
+        }
+    }
+    const bool backupOptions
+        = parser.isSet(list) || options.all || options.dryRun || options.noWait || options.allowEmptySource;
+    if (modesGiven.isEmpty()) {
+        if (parser.isSet(to) || parser.isSet(asOf))
+            return usageError(QStringLiteral("--to and --as-of go with --restore or --restore-archive."));
+    } else {
+        if (modesGiven.size() > 1)
+            return usageError(QStringLiteral("%1 cannot go together.").arg(modesGiven.join(QStringLiteral(", "))));
+        if (backupOptions)
+            return usageError(QStringLiteral("%1 takes none of --list, --all, --dry-run, --no-wait and "
+                                             "--allow-empty-source.")
+                                  .arg(modesGiven.constFirst()));
+    }
+
+    const QStringList positional = parser.positionalArguments();
+    if (parser.isSet(points) || parser.isSet(pointsArchive) || parser.isSet(versions)) {
+        if (parser.isSet(to) || parser.isSet(asOf))
+            return usageError(QStringLiteral("--to and --as-of go with --restore or --restore-archive."));
+        const bool isVersions = parser.isSet(versions);
+        if (positional.size() != (isVersions ? 1 : 0)) {
+            return usageError(isVersions
+                    ? QStringLiteral("--versions takes a set name and one path: --versions NAME PATH.")
+                    : QStringLiteral("%1 takes nothing more.").arg(modesGiven.constFirst()));
+        }
+        options.names.clear();
+        if (parser.isSet(pointsArchive))
+            options.archive = parser.value(pointsArchive);
+        else
+            options.names = QStringList {parser.value(isVersions ? versions : points)};
+        if (isVersions) {
+            const QString path = sourcePath(positional.constFirst());
+            if (path.isEmpty())
+                return usageError(QStringLiteral("'%1' names no file inside the source.").arg(positional.constFirst()));
+            options.paths = QStringList {path};
+        }
+        if ((!options.names.isEmpty() && options.names.constFirst().isEmpty())
+            || (parser.isSet(pointsArchive) && options.archive.isEmpty()))
+            return usageError(QStringLiteral("%1 needs a name.").arg(modesGiven.constFirst()));
+        options.mode = isVersions ? RunOptions::Mode::Versions : RunOptions::Mode::Points;
+        return options;
+    }
+
+    if (parser.isSet(restore) || parser.isSet(restoreArchive)) {
+        const QString mode = modesGiven.constFirst();
+        if (!parser.isSet(to) || parser.value(to).isEmpty())
+            return usageError(QStringLiteral("%1 needs --to DIR, the folder to restore into.").arg(mode));
+        if (parser.values(to).size() > 1 || parser.values(asOf).size() > 1)
+            return usageError(QStringLiteral("--to and --as-of are each given once."));
+        options.names.clear();
+        if (parser.isSet(restoreArchive))
+            options.archive = parser.value(restoreArchive);
+        else
+            options.names = QStringList {parser.value(restore)};
+        if (options.archive.isEmpty() && (options.names.isEmpty() || options.names.constFirst().isEmpty()))
+            return usageError(QStringLiteral("%1 needs a name.").arg(mode));
+        options.restoreTo = parser.value(to);
+        if (parser.isSet(asOf)) {
+            options.asOf = ParseAsOf(parser.value(asOf));
+            if (!options.asOf.isValid())
+                return usageError(QStringLiteral("--as-of takes a point's stamp (2026-12-07_14h03m59s) or a date "
+                                                 "(2026-12-07), not '%1'.")
+                                      .arg(parser.value(asOf)));
+        }
+        for (const QString& given : positional) {
+            const QString path = sourcePath(given);
+            if (path.isEmpty())
+                return usageError(QStringLiteral("'%1' names nothing inside the source.").arg(given));
+            options.paths.append(path);
+        }
+        options.mode = RunOptions::Mode::Restore;
+        return options;
+    }
+
     if (parser.isSet(list)) {
         if (!options.names.isEmpty() || options.all || options.dryRun || options.noWait || options.allowEmptySource)
             return usageError(QStringLiteral("--list takes no set names and no other options."));
@@ -52,12 +177,16 @@ RunOptions ParseRunOptions(const QStringList& arguments)
     options.mode = RunOptions::Mode::Run;
     return options;
 }
-
 QString RunHelpText()
 {
     return QStringLiteral("Usage: velmora-run --list\n"
                           "       velmora-run [--dry-run] [--no-wait] [--allow-empty-source] NAME...\n"
                           "       velmora-run [--dry-run] [--no-wait] [--allow-empty-source] --all\n"
+                          "       velmora-run --points NAME\n"
+                          "       velmora-run --restore NAME --to DIR [--as-of STAMP] [PATH...]\n"
+                          "       velmora-run --versions NAME PATH\n"
+                          "       velmora-run --points-archive ARCHIVE\n"
+                          "       velmora-run --restore-archive ARCHIVE --to DIR [--as-of STAMP] [PATH...]\n"
                           "\n"
                           "Runs Velmora's backup sets without the window, with the same settings and set files.\n"
                           "\n"
@@ -73,6 +202,25 @@ QString RunHelpText()
                           "              since a disk that is not mounted leaves an empty folder behind\n"
                           "  -h, --help  show this text\n"
                           "\n"
+                          "Restoring:\n"
+                          "  --points NAME\n"
+                          "              one line per restore point of the set, newest first:\n"
+                          "              STAMP, full, update or mirror, size in bytes, number of files, archive\n"
+                          "              (separated by tabs; STAMP as 2026-12-07_14h03m59s)\n"
+                          "  --restore NAME --to DIR\n"
+                          "              rebuild the set's source as of its newest point into DIR, which must\n"
+                          "              not exist or be empty; PATH... (relative to the source) restores only\n"
+                          "              those files and folders\n"
+                          "  --as-of STAMP\n"
+                          "              restore the newest point at or before STAMP, a point's stamp or a\n"
+                          "              date (2026-12-07: the end of that day)\n"
+                          "  --versions NAME PATH\n"
+                          "              one line per point where the file changed: STAMP, size in bytes and\n"
+                          "              modification time (local), or STAMP and \"deleted\"\n"
+                          "  --points-archive ARCHIVE, --restore-archive ARCHIVE\n"
+                          "              the same from a full archive's path, with its update archives beside\n"
+                          "              it, when there is no set file (a new computer)\n"
+                          "\n"
                           "One backup runs at a time across Velmora and velmora-run; a run waits for the one\n"
                           "before it unless --no-wait is given. A successful set gets today's date as its last run.\n"
                           "Each set is read from its file just before it runs; a set deleted meanwhile is not run.\n"
@@ -81,5 +229,8 @@ QString RunHelpText()
                           "(also when --no-wait gave up), 2 for a usage error or an unknown set name (then\n"
                           "nothing is run), 3 when every set was done but with warnings: 7-Zip could not read\n"
                           "some files (the summary line names them) or files vanished while rsync copied them.\n"
-                          "A dry run makes every check a run makes and ends with the same status.\n");
+                          "A dry run makes every check a run makes and ends with the same status.\n"
+                          "A restore, --points and --versions end with 0 on success, 1 when they failed (a\n"
+                          "failed or stopped restore leaves DIR as it was, and refuses a DIR with content),\n"
+                          "2 for a usage error or an unknown set name.\n");
 }

@@ -2,6 +2,7 @@
 
 // What velmora-run was asked to do, read from its command line.
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
@@ -12,6 +13,12 @@ struct RunOptions
         Help,
         List,
         Run,
+        // The restore points of a set (names[0]) or of a full archive (archive).
+        Points,
+        // Rebuild a set's source (names[0]) or a full archive's (archive) into restoreTo.
+        Restore,
+        // The versions of one file (paths[0]) across a set's points (names[0]).
+        Versions,
         UsageError,
     };
 
@@ -23,10 +30,21 @@ struct RunOptions
     bool noWait = false;
     // Run a set whose source folder is empty instead of failing it.
     bool allowEmptySource = false;
+    // A full archive's path, for points and restores with no set file.
+    QString archive;
+    // The folder a restore writes into.
+    QString restoreTo;
+    // The newest moment whose point a restore takes; invalid for the newest point.
+    QDateTime asOf;
+    // What a restore is limited to, or the file whose versions are listed, relative to the source.
+    QStringList paths;
     // Why the command line cannot be used (Mode::UsageError).
     QString error;
 };
 
 // The arguments without the program's own name.
 RunOptions ParseRunOptions(const QStringList& arguments);
+// A point's stamp ("2026-12-07_14h03m59s") or a date ("2026-12-07", the end of that day) in local time;
+// invalid for anything else.
+QDateTime ParseAsOf(const QString& text);
 QString RunHelpText();

@@ -4,6 +4,7 @@
 #include "BackupRuns.h"
 #include "InterfaceLanguage.h"
 #include "ProfileStore.h"
+#include "RestoreRuns.h"
 #include "RunOptions.h"
 #include "SetCollection.h"
 #include "Settings.h"
@@ -44,7 +45,11 @@ bool reportSkippedSetFiles()
 int run(const RunOptions& options)
 {
     openStore();
-    const bool skippedFiles = reportSkippedSetFiles();
+    // A restore from an archive alone reads no set file: there may be none on a new computer.
+    const bool skippedFiles = options.archive.isEmpty() && reportSkippedSetFiles();
+    if (options.mode == RunOptions::Mode::Points || options.mode == RunOptions::Mode::Restore
+        || options.mode == RunOptions::Mode::Versions)
+        return RunRestoreMode(options);
     if (options.mode == RunOptions::Mode::List) {
         ListSets();
         return ExitAllSucceeded;

@@ -1,0 +1,465 @@
+// The restore job: 7-Zip (or rsync for a mirror) writes into a hidden staging folder beside the target,
+// the links and folder times are put right from the listing, and one rename makes it the target.
+
+#include "RestoreJob.h"
+
+#include "ArchiveCommand.h"
+#include "ArchivePlacement.h"
+#include "ResourceIds.h"
+#include "Settings.h"
+#include "StringTable.h"
+#include "TempFolder.h"
+#include "ToolLocations.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QProcess>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+JobResult failure(const QString& name, JobOutcome outcome, const QString& reason, int exitCode = 0)
+{
+    return {outcome, name, exitCode, reason, {}};
+}
+
+QString systemError()
+{
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+QByteArray encoded(const QString& path)
+{
+    return QFile::encodeName(path);
+}
+
+bool entryExists(const QString& path)
+{
+    struct stat status;
+    return ::lstat(encoded(path).constData(), &status) == 0;
+}
+
+// Sets the modification (and access) time of a file, folder or link itself, never of what a link points to.
+void setTime(const QString& path, const QDateTime& time)
+{
+    if (!time.isValid())
+        return;
+    const qint64 msecs = time.toMSecsSinceEpoch();
+    struct timespec times[2];
+    times[0].tv_sec = time_t(msecs / 1000);
+    times[0].tv_nsec = long(msecs % 1000) * 1000000L;
+    times[1] = times[0];
+    ::utimensat(AT_FDCWD, encoded(path).constData(), times, AT_SYMLINK_NOFOLLOW);
+}
+
+// A path as the archive names it: relative, "/" between names, nothing above the source. Empty for one that
+// is not (absolute, "..", or the source itself).
+QString cleanRelative(const QString& path)
+{
+    if (path.isEmpty() || QDir::isAbsolutePath(path))
+        return {};
+    const QString clean = QDir::cleanPath(path);
+    if (clean == QLatin1String(".") || clean == QLatin1String("..") || clean.startsWith(QLatin1String("../")))
+        return {};
+    return clean;
+}
+
+bool isWithin(const QString& path, const QStringList& chosen)
+{
+    if (chosen.isEmpty())
+        return true;
+    for (const QString& root : chosen) {
+        if (path == root
+            || (path.startsWith(root) && path.size() > root.size() && path.at(root.size()) == QLatin1Char('/')))
+            return true;
+    }
+    return false;
+}
+
+QString pointName(const RestorePoint& point)
+{
+    return point.kind == RestorePoint::Kind::Mirror ? QFileInfo(point.path).fileName()
+                                                    : QFileInfo(point.path).completeBaseName();
+}
+
+// Reads what the archive stores for each link: its target, the link's whole content. 7-Zip writes the
+// chosen items one after the other in the archive's order, so the listed sizes split them.
+std::optional<QStringList> linkTargets(
+    const QString& program, const QString& archive, const QList<ArchiveItem>& links, QString* error)
+{
+    if (links.isEmpty())
+        return QStringList();
+    QString names;
+    for (const ArchiveItem& link : links)
+        names += link.path + QLatin1Char('\n');
+    const QString list = WriteListFile(names, error);
+    if (list.isEmpty())
+        return std::nullopt;
+    QProcess read;
+    read.setStandardInputFile(QProcess::nullDevice());
+    read.start(program,
+        {QStringLiteral("e"), QStringLiteral("-so"), QStringLiteral("-spd"), QStringLiteral("-scsUTF-8"),
+            QStringLiteral("-i@") + list, QStringLiteral("--"), archive});
+    const bool ran = read.waitForFinished(-1) && read.exitStatus() == QProcess::NormalExit && read.exitCode() == 0;
+    RemoveTempFile(list);
+    const QByteArray bytes = read.readAllStandardOutput();
+    qint64 total = 0;
+    for (const ArchiveItem& link : links)
+        total += link.size;
+    if (!ran || bytes.size() != total) {
+        if (error)
+            *error = QString::fromUtf8(read.readAllStandardError()).trimmed();
+        return std::nullopt;
+    }
+    QStringList targets;
+    qsizetype at = 0;
+    for (const ArchiveItem& link : links) {
+        targets.append(QFile::decodeName(bytes.mid(at, link.size)));
+        at += link.size;
+    }
+    return targets;
+}
+
+// Makes the link in place of whatever the extraction left at its path (a file the update replaced by a link).
+QString makeLink(const QString& path, const QString& target, const QDateTime& modified)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    const QFileInfo there(path);
+    if (there.isDir() && !there.isSymLink())
+        QDir(path).removeRecursively();
+    else if (entryExists(path))
+        QFile::remove(path);
+    if (::symlink(encoded(target).constData(), encoded(path).constData()) != 0)
+        return systemError();
+    setTime(path, modified);
+    return {};
+}
+
+class Staging
+{
+public:
+    explicit Staging(const QString& target)
+        : m_path(TemporaryNameBeside(target))
+    {
+    }
+    ~Staging()
+    {
+        if (!m_kept && entryExists(m_path))
+            QDir(m_path).removeRecursively();
+    }
+    Staging(const Staging&) = delete;
+    Staging& operator=(const Staging&) = delete;
+
+    const QString& path() const { return m_path; }
+    QString file(const QString& relative) const { return m_path + QLatin1Char('/') + relative; }
+    void keep() { m_kept = true; }
+
+private:
+    QString m_path;
+    bool m_kept = false;
+};
+
+// The staged folder becomes the target. An empty target folder gives way to it first, and comes back when
+// the rename fails.
+QString placeStaging(const QString& staging, const QString& target)
+{
+    const bool hadFolder = entryExists(target);
+    if (hadFolder && ::rmdir(encoded(target).constData()) != 0)
+        return systemError();
+    if (::rename(encoded(staging).constData(), encoded(target).constData()) != 0) {
+        const QString why = systemError();
+        if (hadFolder)
+            QDir().mkdir(target);
+        return why;
+    }
+    return {};
+}
+
+struct ToolRun
+{
+    std::optional<JobResult> failed;
+    int exitCode = 0;
+};
+
+ToolRun runTool(const Command& command, const JobContext& context, const QString& name, const QString& target)
+{
+    ToolRun outcome;
+    const RunResult run = RunJobTool(command, context);
+    const RunControl::Reason stop = context.control ? context.control->stopReason() : RunControl::Reason::None;
+    if (run.stopped || stop != RunControl::Reason::None) {
+        outcome.failed = stop == RunControl::Reason::TimeLimit
+            ? failure(name, JobOutcome::TimedOut,
+                LoadStringById(StringId::RestoreTimedOut).arg(context.timeLimit.count()).arg(target))
+            : failure(name, JobOutcome::Stopped, LoadStringById(StringId::RestoreStopped).arg(target));
+        return outcome;
+    }
+    const QString tool = ToolName(command);
+    if (run.exitSignal != 0) {
+        outcome.failed
+            = failure(name, JobOutcome::ToolFailed, LoadStringById(StringId::ToolKilled).arg(tool).arg(run.exitSignal));
+    } else if (!run.error.isEmpty()) {
+        outcome.failed
+            = failure(name, JobOutcome::StartFailed, LoadStringById(StringId::ToolNotRun).arg(tool, run.error));
+    }
+    outcome.exitCode = run.exitCode;
+    return outcome;
+}
+
+Command extractCommand(const QString& program, const QString& archive, const QString& staging,
+    const QString& exclusions, const QStringList& paths)
+{
+    Command command;
+    command.program = program;
+    command.arguments = {QStringLiteral("x"), QStringLiteral("-aoa"), QStringLiteral("-y"), QStringLiteral("-bsp1"),
+        QStringLiteral("-spd"), QStringLiteral("-scsUTF-8"), QStringLiteral("-o") + staging};
+    if (!exclusions.isEmpty())
+        command.arguments.append(QStringLiteral("-x@") + exclusions);
+    command.arguments.append(QStringLiteral("--"));
+    command.arguments.append(archive);
+    command.arguments.append(paths);
+    command.text = program;
+    for (const QString& argument : std::as_const(command.arguments))
+        command.text += QStringLiteral(" \"") + argument + QLatin1Char('"');
+    command.progress = ProgressFormat::SevenZip;
+    return command;
+}
+
+JobResult restoreMirror(const RestoreRequest& request, const JobContext& context, const QString& target,
+    const QStringList& paths, Staging& staging)
+{
+    const RestorePoint& point = request.points.at(request.index);
+    const QString name = pointName(point);
+    if (!RsyncAvailable())
+        return failure(name, JobOutcome::ToolMissing, LoadStringById(StringId::RsyncMissing));
+    if (!QFileInfo(point.path).isDir())
+        return failure(name, JobOutcome::SourceMissing, LoadStringById(StringId::RestoreMirrorMissing).arg(point.path));
+    for (const QString& path : paths) {
+        if (!entryExists(point.path + QLatin1Char('/') + path))
+            return failure(
+                name, JobOutcome::SourceMissing, LoadStringById(StringId::RestorePathMissing).arg(path, point.stamp));
+    }
+    Command command;
+    command.program = RobocopyPath();
+    // Into the empty staging folder, so nothing is ever deleted; "/./" marks where the kept path starts.
+    command.arguments = {QStringLiteral("-a"), QStringLiteral("--info=progress2")};
+    if (paths.isEmpty()) {
+        command.arguments.append(point.path + QLatin1Char('/'));
+    } else {
+        command.arguments.append(QStringLiteral("--relative"));
+        for (const QString& path : paths)
+            command.arguments.append(point.path + QStringLiteral("/./") + path);
+    }
+    command.arguments.append(staging.path() + QLatin1Char('/'));
+    command.text = command.program + QLatin1Char(' ') + command.arguments.join(QLatin1Char(' '));
+    command.progress = ProgressFormat::Rsync;
+    const ToolRun run = runTool(command, context, name, target);
+    if (run.failed)
+        return *run.failed;
+    // 24: files vanished from the mirror while rsync read it.
+    if (run.exitCode != 0 && run.exitCode != 24)
+        return failure(name, JobOutcome::ToolFailed,
+            LoadStringById(StringId::RestoreToolFailed).arg(ToolName(command)).arg(run.exitCode).arg(target),
+            run.exitCode);
+    if (context.copying)
+        context.copying();
+    if (const QString error = placeStaging(staging.path(), target); !error.isEmpty())
+        return failure(name, JobOutcome::PlaceFailed, LoadStringById(StringId::RestoreNotPlaced).arg(target, error));
+    staging.keep();
+    JobResult done {JobOutcome::Done, name, run.exitCode, {}, {}};
+    if (run.exitCode != 0)
+        done.warning = LoadStringById(StringId::FilesVanished);
+    return done;
+}
+
+JobResult restoreArchive(const RestoreRequest& request, const JobContext& context, const QString& target,
+    const QStringList& paths, Staging& staging)
+{
+    const RestorePoint& point = request.points.at(request.index);
+    const RestorePoint& base = request.points.last();
+    const QString name = pointName(base);
+    Locate7Zip();
+    const QString program = pathTo7zExe();
+    if (program.isEmpty())
+        return failure(name, JobOutcome::ToolMissing, LoadStringById(StringId::SevenZipMissing));
+
+    QString error;
+    const auto full = ListArchive(base.path, &error);
+    if (!full)
+        return failure(name, JobOutcome::SourceMissing, error);
+    const bool fromUpdate = point.kind == RestorePoint::Kind::Update;
+    std::optional<QList<ArchiveItem>> update;
+    if (fromUpdate) {
+        update = ListArchive(point.path, &error);
+        if (!update)
+            return failure(name, JobOutcome::SourceMissing, error);
+    }
+    QList<bool> origins;
+    const QList<StateEntry> state = StateWithOrigins(*full, fromUpdate ? &*update : nullptr, &origins);
+    for (const QString& path : paths) {
+        const auto at = std::lower_bound(state.cbegin(), state.cend(), path,
+            [](const StateEntry& entry, const QString& key) { return entry.path < key; });
+        if (at == state.cend() || at->path != path)
+            return failure(
+                name, JobOutcome::SourceMissing, LoadStringById(StringId::RestorePathMissing).arg(path, point.stamp));
+    }
+
+    // Links are made here, not by 7-Zip, which refuses those that point out of the folder it extracts into
+    // and turns absolute ones into paths inside it.
+    struct Step
+    {
+        QString archive;
+        QList<ArchiveItem> links;
+    };
+    QList<Step> steps {{base.path, {}}};
+    if (fromUpdate)
+        steps.append({point.path, {}});
+    for (qsizetype s = 0; s < steps.size(); ++s) {
+        const QList<ArchiveItem>& items = s == 0 ? *full : *update;
+        for (const ArchiveItem& item : items) {
+            if (item.isLink && !item.deleted)
+                steps[s].links.append(item);
+        }
+    }
+
+    qint64 bytes = 0;
+    int exitCode = 0;
+    for (const Step& step : std::as_const(steps)) {
+        QString exclusions;
+        if (!step.links.isEmpty()) {
+            QString names;
+            for (const ArchiveItem& link : step.links)
+                names += link.path + QLatin1Char('\n');
+            exclusions = WriteListFile(names, &error);
+            if (exclusions.isEmpty())
+                return failure(name, JobOutcome::PrepareFailed, error);
+        }
+        const Command command = extractCommand(program, step.archive, staging.path(), exclusions, paths);
+        const ToolRun run = runTool(command, context, name, target);
+        if (!exclusions.isEmpty())
+            RemoveTempFile(exclusions);
+        if (run.failed)
+            return *run.failed;
+        if (run.exitCode < 0 || run.exitCode >= 2)
+            return failure(name, JobOutcome::ToolFailed,
+                LoadStringById(StringId::RestoreToolFailed).arg(ToolName(command)).arg(run.exitCode).arg(target),
+                run.exitCode);
+        exitCode = std::max(exitCode, run.exitCode);
+    }
+
+    // Each link of the state from the archive that holds it as of the point.
+    QHash<QString, QString> targets;
+    for (qsizetype s = 0; s < steps.size(); ++s) {
+        QList<ArchiveItem> wanted;
+        for (const ArchiveItem& link : steps.at(s).links) {
+            if (isWithin(link.path, paths))
+                wanted.append(link);
+        }
+        const auto read = linkTargets(program, steps.at(s).archive, wanted, &error);
+        if (!read)
+            return failure(name, JobOutcome::ToolFailed,
+                LoadStringById(StringId::RestoreLinkNotMade).arg(wanted.value(0).path, error));
+        for (qsizetype i = 0; i < wanted.size(); ++i)
+            targets.insert(wanted.at(i).path + QLatin1Char(char('0' + s)), read->at(i));
+    }
+    for (qsizetype i = 0; i < state.size(); ++i) {
+        const StateEntry& entry = state.at(i);
+        if (!isWithin(entry.path, paths))
+            continue;
+        if (!entry.isFolder && !entry.isLink)
+            bytes += entry.size;
+        if (!entry.isLink)
+            continue;
+        const QString key = entry.path + QLatin1Char(origins.at(i) ? '1' : '0');
+        if (const QString why = makeLink(staging.file(entry.path), targets.value(key), entry.modified); !why.isEmpty())
+            return failure(
+                name, JobOutcome::PlaceFailed, LoadStringById(StringId::RestoreLinkNotMade).arg(entry.path, why));
+    }
+    // Deepest first: making or deleting an entry changes its folder's time.
+    for (qsizetype i = state.size() - 1; i >= 0; --i) {
+        const StateEntry& entry = state.at(i);
+        if (entry.isFolder && isWithin(entry.path, paths))
+            setTime(staging.file(entry.path), entry.modified);
+    }
+
+    if (context.control && context.control->shouldStop()) {
+        const bool late = context.control->stopReason() == RunControl::Reason::TimeLimit;
+        return late ? failure(name, JobOutcome::TimedOut,
+                   LoadStringById(StringId::RestoreTimedOut).arg(context.timeLimit.count()).arg(target))
+                    : failure(name, JobOutcome::Stopped, LoadStringById(StringId::RestoreStopped).arg(target));
+    }
+    if (context.copying)
+        context.copying();
+    if (const QString why = placeStaging(staging.path(), target); !why.isEmpty())
+        return failure(name, JobOutcome::PlaceFailed, LoadStringById(StringId::RestoreNotPlaced).arg(target, why));
+    staging.keep();
+    JobResult done {JobOutcome::Done, name, exitCode, {}, {}};
+    done.bytesWritten = bytes;
+    QStringList warnings;
+    if (exitCode != 0)
+        warnings.append(LoadStringById(StringId::SevenZipWarnings).arg(exitCode));
+    if (fromUpdate && QFileInfo(point.path).suffix().compare(QLatin1String("zip"), Qt::CaseInsensitive) == 0)
+        warnings.append(LoadStringById(StringId::RestoreZipNoDeletions));
+    done.warning = warnings.join(QLatin1Char(' '));
+    return done;
+}
+
+} // namespace
+
+QString RestoreTargetProblem(const QString& target)
+{
+    const QFileInfo info(target);
+    if (!entryExists(target))
+        return {};
+    if (!info.isDir() || info.isSymLink())
+        return LoadStringById(StringId::RestoreTargetNotFolder).arg(target);
+    if (!QDir(target).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
+        return LoadStringById(StringId::RestoreTargetNotEmpty).arg(target);
+    return {};
+}
+
+JobResult RunRestoreJob(const RestoreRequest& request, const JobContext& context)
+{
+    if (request.index < 0 || request.index >= request.points.size())
+        return failure(QString(), JobOutcome::PrepareFailed, LoadStringById(StringId::RestoreNoPoint));
+    const RestorePoint& point = request.points.at(request.index);
+    const QString name = pointName(request.points.last());
+    if (request.target.trimmed().isEmpty())
+        return failure(name, JobOutcome::PrepareFailed, LoadStringById(StringId::PathNotFull));
+    const QString target = QDir::cleanPath(QFileInfo(request.target).absoluteFilePath());
+    if (const QString problem = RestoreTargetProblem(target); !problem.isEmpty())
+        return failure(name, JobOutcome::DestinationMissing, problem);
+    QStringList paths;
+    for (const QString& path : request.paths) {
+        const QString clean = cleanRelative(path);
+        if (clean.isEmpty())
+            return failure(name, JobOutcome::PrepareFailed, LoadStringById(StringId::RestorePathUnusable).arg(path));
+        paths.append(clean);
+    }
+    // The staging folder goes beside the target, on its file system, so that the last step is a rename.
+    const QString parent = QFileInfo(target).path();
+    if (!QDir().mkpath(parent))
+        return failure(name, JobOutcome::DestinationMissing,
+            LoadStringById(StringId::RestoreFolderNotMade).arg(parent, QString::fromLocal8Bit(std::strerror(EACCES))));
+    Staging staging(target);
+    if (::mkdir(encoded(staging.path()).constData(), 0700) != 0)
+        return failure(name, JobOutcome::PrepareFailed,
+            LoadStringById(StringId::RestoreFolderNotMade).arg(staging.path(), systemError()));
+    JobResult result = point.kind == RestorePoint::Kind::Mirror
+        ? restoreMirror(request, context, target, paths, staging)
+        : restoreArchive(request, context, target, paths, staging);
+    // The staging folder was private while it was written; the restored folder gets the usual rights.
+    if (result.succeeded() && point.kind != RestorePoint::Kind::Mirror) {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        ::chmod(encoded(target).constData(), 0777 & ~mask);
+    }
+    return result;
+}

@@ -1,0 +1,417 @@
+#include "RestorePoints.h"
+
+#include "ArchiveCommand.h"
+#include "MirrorCommand.h"
+#include "ResourceIds.h"
+#include "Settings.h"
+#include "StringTable.h"
+#include "ToolLocations.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QHash>
+#include <QProcess>
+
+#include <algorithm>
+
+namespace {
+
+const QString kStampFormat = QStringLiteral("yyyy-MM-dd_HH'h'mm'm'ss's'");
+
+void setError(QString* error, const QString& text)
+{
+    if (error)
+        *error = text;
+}
+
+int digits(QByteArrayView text, qsizetype from, qsizetype count)
+{
+    int value = 0;
+    for (qsizetype i = from; i < from + count && i < text.size(); ++i)
+        value = value * 10 + (text.at(i) - '0');
+    return value;
+}
+
+// "2026-12-07 18:55:23.7754816" in local time, read by hand: QDateTime's parser is too slow for a listing
+// of a hundred thousand files.
+QDateTime listedTime(QByteArrayView text)
+{
+    if (text.size() < 19)
+        return {};
+    const QDate date(digits(text, 0, 4), digits(text, 5, 2), digits(text, 8, 2));
+    const int msec = text.size() >= 23 ? digits(text, 20, 3) : 0;
+    const QTime time(digits(text, 11, 2), digits(text, 14, 2), digits(text, 17, 2), msec);
+    return QDateTime(date, time);
+}
+
+QString sevenZipProgram()
+{
+    Locate7Zip();
+    return pathTo7zExe();
+}
+
+// The state as of the point, with where each entry came from: the index of the point whose archive holds it.
+struct MergedState
+{
+    QList<StateEntry> entries;
+    QList<int> origins;
+};
+
+StateEntry entryOf(const ArchiveItem& item)
+{
+    return {item.path, item.isFolder, item.isLink, item.size, item.modified, {}};
+}
+
+bool isBelow(const QString& path, const QString& folder)
+{
+    return path.size() > folder.size() && path.startsWith(folder) && path.at(folder.size()) == QLatin1Char('/');
+}
+
+// The full archive's items with the update archive's over them and its deletion marks applied, by path.
+QList<StateEntry> merged(const QList<ArchiveItem>& full, const QList<ArchiveItem>* update, QList<bool>* fromUpdate)
+{
+    QHash<QString, qsizetype> at;
+    at.reserve(full.size());
+    QList<StateEntry> entries;
+    QList<bool> origin;
+    entries.reserve(full.size());
+    for (const ArchiveItem& item : full) {
+        if (item.deleted)
+            continue;
+        at.insert(item.path, entries.size());
+        entries.append(entryOf(item));
+        origin.append(false);
+    }
+    QStringList deletedFolders;
+    QList<bool> gone(entries.size(), false);
+    if (update) {
+        for (const ArchiveItem& item : *update) {
+            const auto found = at.constFind(item.path);
+            if (item.deleted) {
+                if (found != at.constEnd())
+                    gone[*found] = true;
+                if (item.isFolder)
+                    deletedFolders.append(item.path);
+                continue;
+            }
+            if (found != at.constEnd()) {
+                entries[*found] = entryOf(item);
+                origin[*found] = true;
+                gone[*found] = false;
+            } else {
+                at.insert(item.path, entries.size());
+                entries.append(entryOf(item));
+                origin.append(true);
+                gone.append(false);
+            }
+        }
+    }
+    QList<qsizetype> order;
+    order.reserve(entries.size());
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        if (!gone.at(i))
+            order.append(i);
+    }
+    std::sort(order.begin(), order.end(),
+        [&entries](qsizetype a, qsizetype b) { return entries.at(a).path < entries.at(b).path; });
+    std::sort(deletedFolders.begin(), deletedFolders.end());
+    QList<StateEntry> result;
+    result.reserve(order.size());
+    if (fromUpdate)
+        fromUpdate->clear();
+    for (const qsizetype i : std::as_const(order)) {
+        const QString& path = entries.at(i).path;
+        // A deleted folder takes what was below it, also an entry its marks did not name one by one; what the
+        // update archive holds there again was made after the deletion.
+        if (!origin.at(i) && !deletedFolders.isEmpty()) {
+            const auto next = std::upper_bound(deletedFolders.cbegin(), deletedFolders.cend(), path);
+            if (next != deletedFolders.cbegin() && isBelow(path, *(next - 1)))
+                continue;
+        }
+        result.append(entries.at(i));
+        if (fromUpdate)
+            fromUpdate->append(origin.at(i));
+    }
+    return result;
+}
+
+qint64 fileCountOf(const QList<StateEntry>& entries)
+{
+    return std::count_if(entries.cbegin(), entries.cend(), [](const StateEntry& entry) { return !entry.isFolder; });
+}
+
+QList<RestorePoint> mirrorPoints(const QString& folder, QString* error)
+{
+    const QFileInfo info(folder);
+    if (!info.isDir() || info.isSymLink()) {
+        setError(error, LoadStringById(StringId::RestoreMirrorMissing).arg(folder));
+        return {};
+    }
+    RestorePoint point;
+    point.kind = RestorePoint::Kind::Mirror;
+    point.path = folder;
+    point.time = info.lastModified();
+    point.stamp = RestoreStamp(point.time);
+    point.size = 0;
+    point.fileCount = 0;
+    QDirIterator files(
+        folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        const QFileInfo file(files.next());
+        if (file.isDir() && !file.isSymLink())
+            continue;
+        ++point.fileCount;
+        point.size += file.isSymLink() ? 0 : file.size();
+        if (file.lastModified() > point.time)
+            point.time = file.lastModified();
+    }
+    point.stamp = RestoreStamp(point.time);
+    point.time = RestoreStampTime(point.stamp);
+    return {point};
+}
+
+} // namespace
+
+std::optional<QList<ArchiveItem>> ListArchive(const QString& archive, QString* error)
+{
+    const QString program = sevenZipProgram();
+    if (program.isEmpty()) {
+        setError(error, LoadStringById(StringId::SevenZipMissing));
+        return std::nullopt;
+    }
+    QProcess list;
+    list.setStandardInputFile(QProcess::nullDevice());
+    list.start(program,
+        {QStringLiteral("l"), QStringLiteral("-slt"), QStringLiteral("-ba"), QStringLiteral("-sccUTF-8"),
+            QStringLiteral("--"), archive});
+    if (!list.waitForFinished(-1) || list.exitStatus() != QProcess::NormalExit || list.exitCode() != 0) {
+        const QString why = QString::fromUtf8(list.readAllStandardError()).trimmed();
+        setError(error,
+            LoadStringById(StringId::RestoreListFailed)
+                .arg(archive, why.isEmpty() ? list.errorString() : why.section(QLatin1Char('\n'), -1)));
+        return std::nullopt;
+    }
+    const QByteArray text = list.readAllStandardOutput();
+    QList<ArchiveItem> items;
+    ArchiveItem item;
+    bool open = false;
+    qsizetype start = 0;
+    while (start <= text.size()) {
+        qsizetype end = text.indexOf('\n', start);
+        if (end < 0)
+            end = text.size();
+        const QByteArrayView line = QByteArrayView(text).sliced(start, end - start);
+        start = end + 1;
+        // Each item starts with its path; a blank line ends it.
+        if (line.startsWith("Path = ")) {
+            if (open)
+                items.append(item);
+            item = ArchiveItem();
+            item.path = QString::fromUtf8(line.sliced(7));
+            open = true;
+        } else if (!open) {
+            continue;
+        } else if (line.startsWith("Size = ")) {
+            item.size = line.sliced(7).toLongLong();
+        } else if (line.startsWith("Modified = ")) {
+            item.modified = listedTime(line.sliced(11));
+        } else if (line.startsWith("Attributes = ")) {
+            const QByteArrayView attributes = line.sliced(13);
+            item.isFolder = attributes.startsWith('D');
+            // The Unix mode follows the Windows letters: "A lrwxrwxrwx" for a link.
+            const qsizetype blank = attributes.indexOf(' ');
+            item.isLink = blank >= 0 && blank + 1 < attributes.size() && attributes.at(blank + 1) == 'l';
+        } else if (line == "Anti = +") {
+            item.deleted = true;
+        }
+    }
+    if (open)
+        items.append(item);
+    return items;
+}
+
+QList<RestorePoint> RestorePointsOf(const BackupSet& set, QString* error)
+{
+    if (set.backupType == MirrorCopying)
+        return mirrorPoints(MirrorFolder(set), error);
+    const QString full = FullArchivePath(set);
+    if (full.isEmpty()) {
+        setError(error,
+            ArcTypeName(set).isEmpty() ? LoadStringById(StringId::RestoreNoArchive).arg(set.arcName)
+                                       : LoadStringById(StringId::RestoreNoArchive).arg(set.target));
+        return {};
+    }
+    return RestorePointsOfArchive(full, error);
+}
+
+QList<RestorePoint> RestorePointsOfArchive(const QString& fullArchive, QString* error)
+{
+    const QFileInfo full(fullArchive);
+    if (!full.isFile()) {
+        setError(error, LoadStringById(StringId::RestoreNoArchive).arg(fullArchive));
+        return {};
+    }
+    const QString extension = full.suffix();
+    const QString prefix = full.completeBaseName() + QStringLiteral("_upd_");
+    const QString suffix = QLatin1Char('.') + extension;
+    QList<RestorePoint> points;
+    const QStringList names = full.dir().entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
+    for (const QString& name : names) {
+        if (!name.startsWith(prefix) || !name.endsWith(suffix))
+            continue;
+        const QString stamp = name.mid(prefix.size(), name.size() - prefix.size() - suffix.size());
+        const QDateTime time = RestoreStampTime(stamp);
+        // Another set's archives may share the start of the name ("docs_upd_old_upd_...").
+        if (!time.isValid())
+            continue;
+        RestorePoint point;
+        point.kind = RestorePoint::Kind::Update;
+        point.path = full.dir().filePath(name);
+        point.stamp = stamp;
+        point.time = time;
+        point.size = QFileInfo(point.path).size();
+        points.append(point);
+    }
+    std::sort(
+        points.begin(), points.end(), [](const RestorePoint& a, const RestorePoint& b) { return a.time > b.time; });
+    RestorePoint base;
+    base.kind = RestorePoint::Kind::Full;
+    base.path = full.absoluteFilePath();
+    base.stamp = RestoreStamp(full.lastModified());
+    base.time = RestoreStampTime(base.stamp);
+    base.size = full.size();
+    points.append(base);
+
+    const auto fullItems = ListArchive(base.path, error);
+    if (!fullItems)
+        return {};
+    points.last().fileCount = fileCountOf(merged(*fullItems, nullptr, nullptr));
+    for (qsizetype i = 0; i + 1 < points.size(); ++i) {
+        const auto items = ListArchive(points.at(i).path, error);
+        if (!items)
+            return {};
+        points[i].fileCount = fileCountOf(merged(*fullItems, &*items, nullptr));
+    }
+    return points;
+}
+
+QString RestoreStamp(const QDateTime& time)
+{
+    return time.toString(kStampFormat);
+}
+
+QDateTime RestoreStampTime(const QString& stamp)
+{
+    return QDateTime::fromString(stamp, kStampFormat);
+}
+
+int PointAsOf(const QList<RestorePoint>& points, const QString& stampOrDate)
+{
+    if (points.isEmpty())
+        return -1;
+    if (stampOrDate.isEmpty())
+        return 0;
+    QDateTime limit = RestoreStampTime(stampOrDate);
+    if (!limit.isValid()) {
+        const QDate day = QDate::fromString(stampOrDate, QStringLiteral("yyyy-MM-dd"));
+        if (!day.isValid())
+            return -1;
+        limit = QDateTime(day, QTime(23, 59, 59));
+    }
+    for (qsizetype i = 0; i < points.size(); ++i) {
+        if (RestoreStampTime(points.at(i).stamp) <= limit)
+            return int(i);
+    }
+    return -1;
+}
+
+std::optional<QList<StateEntry>> StateAsOf(const QList<RestorePoint>& points, int index, QString* error)
+{
+    if (index < 0 || index >= points.size()) {
+        setError(error, LoadStringById(StringId::RestoreNoPoint));
+        return std::nullopt;
+    }
+    const RestorePoint& point = points.at(index);
+    if (point.kind == RestorePoint::Kind::Mirror) {
+        QList<StateEntry> entries;
+        const QDir root(point.path);
+        QDirIterator files(point.path, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+            QDirIterator::Subdirectories);
+        while (files.hasNext()) {
+            const QFileInfo file(files.next());
+            const bool link = file.isSymLink();
+            entries.append({root.relativeFilePath(file.filePath()), file.isDir() && !link, link,
+                link || file.isDir() ? 0 : file.size(), file.lastModified(), link ? file.symLinkTarget() : QString()});
+        }
+        std::sort(
+            entries.begin(), entries.end(), [](const StateEntry& a, const StateEntry& b) { return a.path < b.path; });
+        return entries;
+    }
+    const auto full = ListArchive(points.last().path, error);
+    if (!full)
+        return std::nullopt;
+    if (point.kind == RestorePoint::Kind::Full)
+        return merged(*full, nullptr, nullptr);
+    const auto update = ListArchive(point.path, error);
+    if (!update)
+        return std::nullopt;
+    return merged(*full, &*update, nullptr);
+}
+
+QList<StateEntry> StateWithOrigins(
+    const QList<ArchiveItem>& full, const QList<ArchiveItem>* update, QList<bool>* fromUpdate)
+{
+    return merged(full, update, fromUpdate);
+}
+
+QList<FileVersion> VersionsOf(const QList<RestorePoint>& points, const QString& path, QString* error)
+{
+    QList<FileVersion> versions;
+    if (points.isEmpty())
+        return versions;
+    const QString wanted = QDir::cleanPath(path);
+    auto find = [&wanted](const QList<StateEntry>& entries) -> const StateEntry* {
+        const auto at = std::lower_bound(entries.cbegin(), entries.cend(), wanted,
+            [](const StateEntry& entry, const QString& key) { return entry.path < key; });
+        return at != entries.cend() && at->path == wanted ? &*at : nullptr;
+    };
+    std::optional<QList<ArchiveItem>> full;
+    if (points.last().kind != RestorePoint::Kind::Mirror) {
+        full = ListArchive(points.last().path, error);
+        if (!full)
+            return {};
+    }
+    bool present = false;
+    qint64 size = -1;
+    QDateTime modified;
+    // Oldest first: the full archive, then each update archive by its time.
+    for (qsizetype i = points.size() - 1; i >= 0; --i) {
+        const RestorePoint& point = points.at(i);
+        std::optional<QList<StateEntry>> state;
+        if (point.kind == RestorePoint::Kind::Mirror) {
+            state = StateAsOf(points, int(i), error);
+        } else if (point.kind == RestorePoint::Kind::Full) {
+            state = merged(*full, nullptr, nullptr);
+        } else {
+            const auto update = ListArchive(point.path, error);
+            if (!update)
+                return {};
+            state = merged(*full, &*update, nullptr);
+        }
+        if (!state)
+            return {};
+        const StateEntry* entry = find(*state);
+        if (entry) {
+            if (!present || entry->size != size || entry->modified != modified)
+                versions.append({point, false, entry->size, entry->modified});
+            present = true;
+            size = entry->size;
+            modified = entry->modified;
+        } else if (present) {
+            versions.append({point, true, -1, {}});
+            present = false;
+        }
+    }
+    return versions;
+}

@@ -1,0 +1,99 @@
+#pragma once
+
+// The points a set can be restored to, and what each holds, read from the archives' listings without
+// extracting anything. A chain rebuilds as of update archive k from the full archive with only that update
+// archive over it: each update archive holds every change since the full archive, deletions as marks.
+
+#include "BackupSet.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+struct RestorePoint
+{
+    enum class Kind
+    {
+        Full,
+        Update,
+        Mirror,
+    };
+    Kind kind = Kind::Full;
+    // The archive, or the mirror folder.
+    QString path;
+    // "YYYY-MM-DD_HHhMMmSSs": an update archive's from its name, the full archive's and the mirror folder's
+    // from their modification time.
+    QString stamp;
+    QDateTime time;
+    // The archive's size in bytes (the mirror folder's files together); -1 when unknown.
+    qint64 size = -1;
+    // How many files (not folders) the state it rebuilds holds; -1 when unknown.
+    qint64 fileCount = -1;
+};
+
+// One item of an archive's listing, as 7-Zip names it ("sub/name", relative to the source).
+struct ArchiveItem
+{
+    QString path;
+    bool isFolder = false;
+    bool isLink = false;
+    // A deletion mark of an update archive: the file or folder is gone since the full archive.
+    bool deleted = false;
+    qint64 size = 0;
+    QDateTime modified;
+};
+
+// Every item of the archive, in its order, from 7-Zip's technical listing; nothing, with the reason in
+// error, when 7-Zip cannot list it.
+std::optional<QList<ArchiveItem>> ListArchive(const QString& archive, QString* error = nullptr);
+
+// The set's points, newest first: the mirror folder of a mirror set, else each update archive and the full
+// archive. Empty with the reason in error when there is none or an archive cannot be read.
+QList<RestorePoint> RestorePointsOf(const BackupSet& set, QString* error = nullptr);
+// The same for a full archive found by its path, its update archives beside it by name
+// ("NAME_upd_STAMP.EXT" beside "NAME.EXT").
+QList<RestorePoint> RestorePointsOfArchive(const QString& fullArchive, QString* error = nullptr);
+
+// The stamp form of a time, and back; an invalid time for a text of another form.
+QString RestoreStamp(const QDateTime& time);
+QDateTime RestoreStampTime(const QString& stamp);
+
+// The newest point at or before the stamp, or a date "YYYY-MM-DD" meaning the end of that day; an empty text
+// means the newest point. -1 when none is, or the text is neither form.
+int PointAsOf(const QList<RestorePoint>& points, const QString& stampOrDate);
+
+// One file, folder or link of a state, its path relative to the source with "/" between names.
+struct StateEntry
+{
+    QString path;
+    bool isFolder = false;
+    bool isLink = false;
+    qint64 size = 0;
+    QDateTime modified;
+    // Where a link points, as stored.
+    QString linkTarget;
+};
+
+// Every entry of the state as of points[index], sorted by path: the full archive's listing with that update
+// archive's changes over it and its deleted files and folders gone. Nothing, with the reason in error, when
+// an archive cannot be listed.
+std::optional<QList<StateEntry>> StateAsOf(const QList<RestorePoint>& points, int index, QString* error = nullptr);
+
+// The state from listings already made: the full archive's items with the update archive's (or none) applied;
+// fromUpdate, when given, says for each entry whether the update archive holds it.
+QList<StateEntry> StateWithOrigins(
+    const QList<ArchiveItem>& full, const QList<ArchiveItem>* update, QList<bool>* fromUpdate = nullptr);
+
+struct FileVersion
+{
+    RestorePoint point;
+    bool deleted = false;
+    qint64 size = -1;
+    QDateTime modified;
+};
+
+// The versions of one file (path relative to the source), oldest first: one for each point where it appeared,
+// changed or went (deleted). Empty when no point holds it, or with the reason in error when a listing failed.
+QList<FileVersion> VersionsOf(const QList<RestorePoint>& points, const QString& path, QString* error = nullptr);

@@ -1,0 +1,195 @@
+#include "RestoreRuns.h"
+
+#include "ConsoleRunner.h"
+#include "JobRunner.h"
+#include "LastRun.h"
+#include "ProgressLine.h"
+#include "ResourceIds.h"
+#include "RestoreJob.h"
+#include "RestorePoints.h"
+#include "StopSignals.h"
+#include "StoreLock.h"
+#include "StringTable.h"
+#include "Terminal.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+// Words that scripts read: never translated.
+QString kindWord(RestorePoint::Kind kind)
+{
+    switch (kind) {
+    case RestorePoint::Kind::Full:
+        return QStringLiteral("full");
+    case RestorePoint::Kind::Update:
+        return QStringLiteral("update");
+    case RestorePoint::Kind::Mirror:
+        return QStringLiteral("mirror");
+    }
+    return {};
+}
+
+// The points of the set or the archive named on the command line, and what the messages call it.
+struct Chain
+{
+    QList<RestorePoint> points;
+    QString name;
+    // The set's source, for paths given in full; empty for an archive alone.
+    QString source;
+};
+
+// Nothing when the chain could be read; else the status to end with, its reason printed.
+std::optional<ExitStatus> readChain(const RunOptions& options, Chain& chain)
+{
+    QString error;
+    if (!options.archive.isEmpty()) {
+        const QString archive = QFileInfo(options.archive).absoluteFilePath();
+        chain.name = QFileInfo(archive).fileName();
+        chain.points = RestorePointsOfArchive(archive, &error);
+    } else {
+        const std::optional<BackupSet> set = SetNamed(options.names.constFirst());
+        if (!set) {
+            PrintErrorLine(QStringLiteral("no backup set is named '%1'. velmora-run --list shows the sets.")
+                               .arg(options.names.constFirst()));
+            return ExitUsageError;
+        }
+        chain.name = set->name;
+        chain.source = set->source;
+        chain.points = RestorePointsOf(*set, &error);
+    }
+    if (chain.points.isEmpty()) {
+        PrintErrorLine(error.isEmpty() ? LoadStringById(StringId::NoRestorePoints).arg(chain.name) : error);
+        return ExitSomeFailed;
+    }
+    return std::nullopt;
+}
+
+// The paths relative to the source; a path given in full must lie inside the set's source.
+std::optional<QStringList> relativePaths(const QStringList& paths, const Chain& chain)
+{
+    QStringList relative;
+    const QString source = QDir::cleanPath(chain.source);
+    for (const QString& path : paths) {
+        if (!path.startsWith(QLatin1Char('/'))) {
+            relative.append(path);
+            continue;
+        }
+        if (source.isEmpty() || !path.startsWith(source + QLatin1Char('/'))) {
+            PrintErrorLine(QStringLiteral("'%1' is not inside the source%2; give paths relative to it.")
+                               .arg(path, source.isEmpty() ? QString() : QStringLiteral(" '%1'").arg(source)));
+            return std::nullopt;
+        }
+        relative.append(path.mid(source.size() + 1));
+    }
+    return relative;
+}
+
+ExitStatus printPoints(const Chain& chain)
+{
+    for (const RestorePoint& point : chain.points) {
+        PrintLine(QStringList {point.stamp, kindWord(point.kind), QString::number(point.size),
+            QString::number(point.fileCount), point.path}
+                      .join(QLatin1Char('\t')));
+    }
+    return ExitAllSucceeded;
+}
+
+ExitStatus printVersions(const Chain& chain, const QString& path)
+{
+    QString error;
+    const QList<FileVersion> versions = VersionsOf(chain.points, path, &error);
+    if (!error.isEmpty()) {
+        PrintErrorLine(error);
+        return ExitSomeFailed;
+    }
+    if (versions.isEmpty()) {
+        PrintErrorLine(LoadStringById(StringId::NoVersions).arg(path, chain.name));
+        return ExitSomeFailed;
+    }
+    // Newest first, as the points are listed.
+    for (auto version = versions.crbegin(); version != versions.crend(); ++version) {
+        const QString stamp = version->point.stamp;
+        if (version->deleted)
+            PrintLine(stamp + QStringLiteral("\tdeleted"));
+        else
+            PrintLine(QStringList {stamp, QString::number(version->size),
+                version->modified.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))}
+                          .join(QLatin1Char('\t')));
+    }
+    return ExitAllSucceeded;
+}
+
+ExitStatus restore(const Chain& chain, const RunOptions& options)
+{
+    const QString asOf
+        = options.asOf.isValid() ? options.asOf.toString(QStringLiteral("yyyy-MM-dd_HH'h'mm'm'ss's'")) : QString();
+    const int index = PointAsOf(chain.points, asOf);
+    if (index < 0) {
+        PrintErrorLine(LoadStringById(StringId::NoPointAsOf).arg(asOf, chain.points.constLast().stamp));
+        return ExitSomeFailed;
+    }
+    const std::optional<QStringList> paths = relativePaths(options.paths, chain);
+    if (!paths)
+        return ExitUsageError;
+    RestoreRequest request;
+    request.points = chain.points;
+    request.index = index;
+    request.target = QFileInfo(options.restoreTo).absoluteFilePath();
+    request.paths = *paths;
+    // Refused before any wait for the lock: nothing would come of it.
+    if (const QString problem = RestoreTargetProblem(request.target); !problem.isEmpty()) {
+        PrintErrorLine(problem);
+        return ExitSomeFailed;
+    }
+
+    // A backup running meanwhile could be replacing the very archives read here.
+    TakeStoreLock(false);
+    PrintLine(QStringLiteral("== ")
+        + LoadStringById(StringId::RestoreHeading).arg(chain.name, chain.points.at(index).stamp, request.target));
+    SetRunOutputListener([](const QByteArray& bytes, bool secondStream) { PrintToolOutput(bytes, secondStream); });
+    SetKeepLastRunOutput(false);
+    JobResult result;
+    {
+        JobRunner runner;
+        const StopSignals stopSignals(runner);
+        const ProgressLine progressLine(runner);
+        result = RunOnWorker(
+            runner, [&] { return runner.startRestore(request); }, [&] { return runner.runRestore(request); });
+    }
+    SetRunOutputListener({});
+    StoreLock::release();
+
+    const QString text = JobResultText(result);
+    PrintLine(QStringLiteral("== %1: %2")
+                  .arg(chain.name, result.warning.isEmpty() ? text : text + QStringLiteral(": ") + result.warning));
+    switch (ResultKindOf(result)) {
+    case JobResultKind::Done:
+    case JobResultKind::Warnings:
+        return ExitAllSucceeded;
+    default:
+        return ExitSomeFailed;
+    }
+}
+
+} // namespace
+
+ExitStatus RunRestoreMode(const RunOptions& options)
+{
+    Chain chain;
+    if (const std::optional<ExitStatus> failed = readChain(options, chain))
+        return *failed;
+    switch (options.mode) {
+    case RunOptions::Mode::Points:
+        return printPoints(chain);
+    case RunOptions::Mode::Versions: {
+        const std::optional<QStringList> path = relativePaths(options.paths, chain);
+        return path ? printVersions(chain, path->constFirst()) : ExitUsageError;
+    }
+    case RunOptions::Mode::Restore:
+        return restore(chain, options);
+    default:
+        return ExitUsageError;
+    }
+}

@@ -1,0 +1,327 @@
+// Restoring with the real 7zz and rsync: sets backed up while their source changes, then rebuilt as of each
+// point and compared with the source as it was then.
+
+#include "JobFixture.h"
+#include "JobRunner.h"
+#include "RestoreJob.h"
+#include "RestorePoints.h"
+#include "Settings.h"
+
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Each entry of a tree: its kind, its content or link target, its modification time to the millisecond.
+QMap<QString, QString> snapshot(const QString& folder)
+{
+    QMap<QString, QString> entries;
+    const QDir root(folder);
+    QDirIterator it(
+        folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo info(it.next());
+        QString text;
+        if (info.isSymLink()) {
+            text = "link " + QFile::decodeName(QFile::encodeName(info.symLinkTarget()));
+            QByteArray target(4096, '\0');
+            const auto length = ::readlink(QFile::encodeName(info.filePath()).constData(), target.data(), 4096);
+            text = "link " + QString::fromUtf8(target.left(length));
+        } else if (info.isDir()) {
+            text = "folder";
+        } else {
+            QFile file(info.filePath());
+            file.open(QIODevice::ReadOnly);
+            text = "file " + QString::fromUtf8(file.readAll().toBase64());
+        }
+        // Links are compared by target only: their own times are not what anyone restores for.
+        if (!info.isSymLink())
+            text += " @" + QString::number(info.lastModified().toMSecsSinceEpoch());
+        entries.insert(root.relativeFilePath(info.filePath()), text);
+    }
+    return entries;
+}
+
+void putFile(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+void waitForNextSecond()
+{
+    const QTime now = QTime::currentTime();
+    QThread::msleep(quint64(1000 - now.msec() + 20));
+}
+
+class RestoreTest : public JobFixture
+{
+protected:
+    void SetUp() override
+    {
+        JobFixture::SetUp();
+        m_savedChainLength = minorUpdatedNumber;
+        minorUpdatedNumber = 50;
+    }
+    void TearDown() override
+    {
+        minorUpdatedNumber = m_savedChainLength;
+        JobFixture::TearDown();
+    }
+
+    // The source every chain starts from: blanks, Cyrillic, an empty folder, links inside and out, an old time.
+    void makeFirstSource()
+    {
+        putFile(source + "/with blank.txt", "blank");
+        putFile(source + "/old/x.txt", "old x");
+        QDir().mkpath(source + "/empty");
+        ASSERT_EQ(::symlink("a.txt", QFile::encodeName(source + "/inlink").constData()), 0);
+        ASSERT_EQ(::symlink("../a.txt", QFile::encodeName(source + "/sub/up").constData()), 0);
+        ASSERT_EQ(::symlink("/etc/hostname", QFile::encodeName(source + "/абс ссылка").constData()), 0);
+        QFile(source + "/with blank.txt")
+            .setFileTime(QDateTime(QDate(2001, 2, 3), QTime(4, 5, 6)), QFileDevice::FileModificationTime);
+    }
+
+    // Backs the set up after each change, and keeps the source as each run saw it.
+    QList<QMap<QString, QString>> runChain(quint32 id)
+    {
+        QList<QMap<QString, QString>> states;
+        const QList<std::function<void()>> changes {
+            [] {},
+            [this] {
+                putFile(source + "/a.txt", "alpha, longer now");
+                QFile::remove(source + "/sub/b.txt");
+            },
+            [this] {
+                putFile(source + "/ephemeral.txt", "here for one run");
+                QDir(source + "/old").removeRecursively();
+            },
+            [this] {
+                QFile::remove(source + "/ephemeral.txt");
+                putFile(source + "/sub/b.txt", "beta, born again");
+            },
+            [this] {
+                QFile::remove(source + "/inlink");
+                ::symlink("with blank.txt", QFile::encodeName(source + "/inlink").constData());
+                QDir().mkpath(source + "/empty2");
+                putFile(source + "/Новый файл.txt", "gamma, changed");
+            },
+        };
+        for (const auto& change : changes) {
+            change();
+            states.append(snapshot(source));
+            const JobResult result = RunSetJob(id);
+            EXPECT_TRUE(result.succeeded()) << result.reason.toStdString();
+            waitForNextSecond();
+        }
+        return states;
+    }
+
+    JobResult restore(const QList<RestorePoint>& points, int index, const QString& target, QStringList paths = {})
+    {
+        JobRunner runner;
+        return runner.runRestore({points, index, target, paths});
+    }
+
+    qint32 m_savedChainLength = 0;
+};
+
+TEST_F(RestoreTest, AnIncrementalChainComesBackAsOfEveryPoint)
+{
+    makeFirstSource();
+    const quint32 id = addSet(IncrementalArchiving);
+    const auto states = runChain(id);
+    BackupSet set;
+    ASSERT_TRUE(GetBackupSet(id, set));
+    QString error;
+    const QList<RestorePoint> points = RestorePointsOf(set, &error);
+    ASSERT_EQ(points.size(), 5) << error.toStdString();
+    EXPECT_EQ(points.last().kind, RestorePoint::Kind::Full);
+    for (int i = 0; i < points.size(); ++i) {
+        const auto& expected = states.at(points.size() - 1 - i);
+        const QString target = home.filePath(QString("restored %1").arg(i));
+        const JobResult result = restore(points, i, target);
+        ASSERT_TRUE(result.succeeded()) << result.reason.toStdString();
+        EXPECT_EQ(snapshot(target), expected) << "as of " << points.at(i).stamp.toStdString();
+        const qint64 files = std::count_if(
+            expected.cbegin(), expected.cend(), [](const QString& e) { return !e.startsWith("folder"); });
+        EXPECT_EQ(points.at(i).fileCount, files);
+        const auto state = StateAsOf(points, i);
+        ASSERT_TRUE(state);
+        QStringList listed;
+        for (const StateEntry& entry : *state)
+            listed.append(entry.path);
+        EXPECT_EQ(listed, QStringList(expected.keys()));
+    }
+    // Made after update 1 and gone before update 3: update 3 does not bring it back.
+    EXPECT_FALSE(QFileInfo::exists(home.filePath("restored 1/ephemeral.txt")));
+    EXPECT_TRUE(QFileInfo::exists(home.filePath("restored 2/ephemeral.txt")));
+    // No leftovers beside the targets, and a restore is no backup.
+    EXPECT_TRUE(QDir(home.path()).entryList({".restored*"}, QDir::AllEntries | QDir::Hidden).isEmpty());
+
+    // Part of it: a folder and a file with a blank, nothing else.
+    const QString part = home.filePath("part");
+    ASSERT_TRUE(restore(points, 1, part, {"sub", "./with blank.txt"}).succeeded());
+    QMap<QString, QString> expected;
+    for (auto it = states.at(3).cbegin(); it != states.at(3).cend(); ++it) {
+        if (it.key() == "sub" || it.key().startsWith("sub/") || it.key() == "with blank.txt")
+            expected.insert(it.key(), it.value());
+    }
+    EXPECT_EQ(snapshot(part), expected);
+    EXPECT_FALSE(restore(points, 1, home.filePath("none"), {"ephemeral.txt"}).succeeded());
+    EXPECT_FALSE(restore(points, 1, home.filePath("none"), {"../src"}).succeeded());
+    EXPECT_FALSE(QFileInfo::exists(home.filePath("none")));
+
+    // Versions oldest first, with the deletion and the second birth.
+    const QList<FileVersion> versions = VersionsOf(points, "sub/b.txt");
+    ASSERT_EQ(versions.size(), 3);
+    EXPECT_EQ(versions.at(0).point.kind, RestorePoint::Kind::Full);
+    EXPECT_FALSE(versions.at(0).deleted);
+    EXPECT_EQ(versions.at(0).size, 4);
+    EXPECT_TRUE(versions.at(1).deleted);
+    EXPECT_EQ(versions.at(1).point.stamp, points.at(3).stamp);
+    EXPECT_EQ(versions.at(2).size, 16);
+    EXPECT_EQ(versions.at(2).point.stamp, points.at(1).stamp);
+    const QList<FileVersion> once = VersionsOf(points, "ephemeral.txt");
+    ASSERT_EQ(once.size(), 2);
+    EXPECT_EQ(once.at(0).point.stamp, points.at(2).stamp);
+    EXPECT_TRUE(once.at(1).deleted);
+    EXPECT_TRUE(VersionsOf(points, "never.txt").isEmpty());
+
+    // As of: a stamp between points, a date, before the first point.
+    EXPECT_EQ(PointAsOf(points, points.at(2).stamp), 2);
+    EXPECT_EQ(PointAsOf(points, ""), 0);
+    EXPECT_EQ(PointAsOf(points, QDate::currentDate().toString("yyyy-MM-dd")), 0);
+    EXPECT_EQ(PointAsOf(points, "2000-01-01"), -1);
+    EXPECT_EQ(PointAsOf(points, "yesterday"), -1);
+
+    // The same chain found from the archive alone, as on a new computer.
+    const QList<RestorePoint> found = RestorePointsOfArchive(fullArchive());
+    ASSERT_EQ(found.size(), points.size());
+    EXPECT_EQ(found.first().stamp, points.first().stamp);
+}
+
+TEST_F(RestoreTest, FullZipAndMirrorSetsComeBack)
+{
+    makeFirstSource();
+    const auto expected = snapshot(source);
+    for (const auto& [type, arcType] : {std::pair {FullArchiving, 0}, std::pair {FullArchiving, 1}}) {
+        QDir(destination).removeRecursively();
+        QDir().mkpath(destination);
+        const quint32 id = addSet(type, arcType);
+        ASSERT_TRUE(RunSetJob(id).succeeded());
+        BackupSet set;
+        ASSERT_TRUE(GetBackupSet(id, set));
+        const QList<RestorePoint> points = RestorePointsOf(set);
+        ASSERT_EQ(points.size(), 1);
+        const QString target = home.filePath(QString("restored %1").arg(arcType));
+        const JobResult result = restore(points, 0, target);
+        ASSERT_TRUE(result.succeeded()) << result.reason.toStdString();
+        EXPECT_EQ(snapshot(target), expected) << ArcTypeName(set).toStdString();
+        DeleteBackupSet(id);
+    }
+    const quint32 mirror = addSet(MirrorCopying);
+    ASSERT_TRUE(RunSetJob(mirror).succeeded());
+    BackupSet set;
+    ASSERT_TRUE(GetBackupSet(mirror, set));
+    const QList<RestorePoint> points = RestorePointsOf(set);
+    ASSERT_EQ(points.size(), 1);
+    EXPECT_EQ(points.at(0).kind, RestorePoint::Kind::Mirror);
+    const QString target = home.filePath("mirror restored");
+    ASSERT_TRUE(restore(points, 0, target).succeeded());
+    // rsync run through the job leaves folder times of its own (noted, not the restore's doing): files and
+    // links are compared exactly, folders by their being there.
+    auto withoutFolderTimes = [](QMap<QString, QString> entries) {
+        for (QString& entry : entries) {
+            if (entry.startsWith("folder"))
+                entry = "folder";
+        }
+        return entries;
+    };
+    const auto mirrored = snapshot(points.at(0).path);
+    EXPECT_EQ(withoutFolderTimes(snapshot(target)), withoutFolderTimes(expected));
+    EXPECT_EQ(mirrored.keys(), expected.keys());
+}
+
+TEST_F(RestoreTest, AZipChainWarnsThatItCannotRecordDeletions)
+{
+    const quint32 id = addSet(IncrementalArchiving, 1);
+    ASSERT_TRUE(RunSetJob(id).succeeded());
+    waitForNextSecond();
+    putFile(source + "/new.txt", "new");
+    ASSERT_TRUE(RunSetJob(id).succeeded());
+    BackupSet set;
+    ASSERT_TRUE(GetBackupSet(id, set));
+    const QList<RestorePoint> points = RestorePointsOf(set);
+    ASSERT_EQ(points.size(), 2);
+    const JobResult result = restore(points, 0, home.filePath("zip"));
+    ASSERT_TRUE(result.succeeded()) << result.reason.toStdString();
+    EXPECT_TRUE(result.warning.contains("deletions"));
+    EXPECT_TRUE(QFileInfo::exists(home.filePath("zip/new.txt")));
+}
+
+TEST_F(RestoreTest, ARefusedStoppedOrFullRestoreLeavesTheTargetAsItWas)
+{
+    writeIncompressible(source + "/big.bin", 3 * 1024 * 1024);
+    const quint32 id = addSet(FullArchiving);
+    ASSERT_TRUE(RunSetJob(id).succeeded());
+    const QString setText = [&] {
+        QFile file(setFile("Docs"));
+        file.open(QIODevice::ReadOnly);
+        return file.readAll();
+    }();
+    BackupSet set;
+    ASSERT_TRUE(GetBackupSet(id, set));
+    const QList<RestorePoint> points = RestorePointsOf(set);
+    ASSERT_EQ(points.size(), 1);
+
+    // A folder with something in it is never merged into.
+    const QString full = home.filePath("full");
+    putFile(full + "/mine.txt", "mine");
+    const JobResult refused = restore(points, 0, full);
+    EXPECT_EQ(refused.outcome, JobOutcome::DestinationMissing);
+    EXPECT_TRUE(refused.reason.contains(full));
+    EXPECT_EQ(snapshot(full).keys(), QStringList {"mine.txt"});
+
+    // An empty folder takes it; the restore records nothing in the set.
+    QDir().mkpath(home.filePath("empty"));
+    EXPECT_TRUE(restore(points, 0, home.filePath("empty")).succeeded());
+    EXPECT_TRUE(QFileInfo::exists(home.filePath("empty/big.bin")));
+    QFile file(setFile("Docs"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), setText);
+
+    // Stopped while 7-Zip writes.
+    JobRunner runner;
+    QObject::connect(
+        &runner, &JobRunner::progress, &runner, [&runner](const JobProgress&) { runner.stop(); }, Qt::DirectConnection);
+    const JobResult stopped = runner.runRestore({points, 0, home.filePath("stopped"), {}});
+    EXPECT_EQ(stopped.outcome, JobOutcome::Stopped);
+    EXPECT_FALSE(QFileInfo::exists(home.filePath("stopped")));
+
+    // A disk too small for it.
+    const QString small = home.filePath("small");
+    QDir().mkpath(small);
+    if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=1m", "tmpfs", small}) != 0)
+        GTEST_SKIP() << "cannot mount a small file system here";
+    struct Unmount
+    {
+        QString path;
+        ~Unmount() { QProcess::execute("umount", {path}); }
+    } unmount {small};
+    putFile(small + "/target/keep.txt", "");
+    QFile::remove(small + "/target/keep.txt");
+    const JobResult noRoom = restore(points, 0, small + "/target");
+    EXPECT_FALSE(noRoom.succeeded());
+    EXPECT_EQ(QDir(small).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList {"target"});
+    EXPECT_TRUE(QDir(small + "/target").isEmpty());
+}
+
+} // namespace

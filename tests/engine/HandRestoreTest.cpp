@@ -79,9 +79,10 @@ int runPageCommand(
     process.setWorkingDirectory(workingFolder);
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.start(arguments.takeFirst(), arguments);
-    if (!process.waitForFinished(120000))
-        return -1;
+    const bool finished = process.waitForFinished(120000);
     *output = filled + "\n" + QString::fromUtf8(process.readAll());
+    if (!finished)
+        return -1;
     return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
 }
 
@@ -113,7 +114,6 @@ struct Entry
     QByteArray content;
     // In the 100 ns steps of the 7z format.
     qint64 modified = 0;
-    bool operator==(const Entry&) const = default;
 };
 using Tree = QMap<QString, Entry>;
 

@@ -193,21 +193,34 @@ constexpr TableEntry kStringTable[] = {
             "The rsync location '%1' does not exist or is not a program that can be run. Please choose the rsync "
             "program.")},
     // Restoring: %1 is a folder or an archive, unless said otherwise.
-    {StringId::RestoreTargetNotEmpty, QT_TRANSLATE_NOOP("StringTable", "The folder '%1' is not empty. A restore goes only into a new or an empty folder.")},
+    {StringId::RestoreTargetNotEmpty,
+        QT_TRANSLATE_NOOP(
+            "StringTable", "The folder '%1' is not empty. A restore goes only into a new or an empty folder.")},
     {StringId::RestoreTargetNotFolder, QT_TRANSLATE_NOOP("StringTable", "'%1' is not a folder.")},
     {StringId::RestoreNoPoint, QT_TRANSLATE_NOOP("StringTable", "there is no such restore point.")},
     {StringId::RestorePathUnusable, QT_TRANSLATE_NOOP("StringTable", "'%1' is not a path inside the backup.")},
     {StringId::RestorePathMissing, QT_TRANSLATE_NOOP("StringTable", "'%1' is not in the backup as of %2.")},
     {StringId::RestoreFolderNotMade, QT_TRANSLATE_NOOP("StringTable", "the folder '%1' could not be created: %2")},
-    {StringId::RestoreNotPlaced, QT_TRANSLATE_NOOP("StringTable", "the restored files could not be moved to '%1': %2. The folder was left as it was.")},
-    {StringId::RestoreZipNoDeletions, QT_TRANSLATE_NOOP("StringTable", "Zip update archives cannot record deletions: a file deleted from the source after the full archive comes back as an empty file.")},
+    {StringId::RestoreNotPlaced,
+        QT_TRANSLATE_NOOP(
+            "StringTable", "the restored files could not be moved to '%1': %2. The folder was left as it was.")},
+    {StringId::RestoreZipNoDeletions,
+        QT_TRANSLATE_NOOP("StringTable",
+            "Zip update archives cannot record deletions: a file deleted from the source after the full archive comes "
+            "back as an empty file.")},
     {StringId::RestoreListFailed, QT_TRANSLATE_NOOP("StringTable", "the archive '%1' could not be listed: %2")},
     {StringId::RestoreNoArchive, QT_TRANSLATE_NOOP("StringTable", "there is no archive '%1'.")},
     {StringId::RestoreLinkNotMade, QT_TRANSLATE_NOOP("StringTable", "the link '%1' could not be recreated: %2")},
     {StringId::RestoreMirrorMissing, QT_TRANSLATE_NOOP("StringTable", "there is no mirror folder '%1'.")},
-    {StringId::RestoreStopped, QT_TRANSLATE_NOOP("StringTable", "the restore was stopped. The folder '%1' was left as it was.")},
-    {StringId::RestoreTimedOut, QT_TRANSLATE_NOOP("StringTable", "the restore took longer than its time limit of %1 seconds and was stopped. The folder '%2' was left as it was.")},
-    {StringId::RestoreToolFailed, QT_TRANSLATE_NOOP("StringTable", "%1 could not restore the files (exit code %2). The folder '%3' was left as it was.")},
+    {StringId::RestoreStopped,
+        QT_TRANSLATE_NOOP("StringTable", "the restore was stopped. The folder '%1' was left as it was.")},
+    {StringId::RestoreTimedOut,
+        QT_TRANSLATE_NOOP("StringTable",
+            "the restore took longer than its time limit of %1 seconds and was stopped. The folder '%2' was left as it "
+            "was.")},
+    {StringId::RestoreToolFailed,
+        QT_TRANSLATE_NOOP(
+            "StringTable", "%1 could not restore the files (exit code %2). The folder '%3' was left as it was.")},
     // %1 is a set's name or a full archive's file name.
     {StringId::NoRestorePoints, QT_TRANSLATE_NOOP("StringTable", "There is no backup of '%1' to restore.")},
     // %1 is the time asked for, %2 the stamp of the first restore point.

@@ -1009,97 +1009,97 @@
         <translation>Идёт резервное копирование. Остановить его и закрыть Velmora? Уже записанное будет удалено; предыдущая резервная копия останется как была.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="196"/>
+        <location filename="../../core/StringTable.cpp" line="197"/>
         <source>The folder &apos;%1&apos; is not empty. A restore goes only into a new or an empty folder.</source>
         <translation>Папка «%1» не пуста. Восстановление выполняется только в новую или пустую папку.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="197"/>
+        <location filename="../../core/StringTable.cpp" line="199"/>
         <source>&apos;%1&apos; is not a folder.</source>
         <translation>«%1» не является папкой.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="198"/>
+        <location filename="../../core/StringTable.cpp" line="200"/>
         <source>there is no such restore point.</source>
         <translation>такой точки восстановления нет.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="199"/>
+        <location filename="../../core/StringTable.cpp" line="201"/>
         <source>&apos;%1&apos; is not a path inside the backup.</source>
         <translation>«%1» не является путём внутри резервной копии.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="200"/>
+        <location filename="../../core/StringTable.cpp" line="202"/>
         <source>&apos;%1&apos; is not in the backup as of %2.</source>
         <translation>«%1» нет в резервной копии на момент %2.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="201"/>
+        <location filename="../../core/StringTable.cpp" line="203"/>
         <source>the folder &apos;%1&apos; could not be created: %2</source>
         <translation>не удалось создать папку «%1»: %2</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="202"/>
+        <location filename="../../core/StringTable.cpp" line="205"/>
         <source>the restored files could not be moved to &apos;%1&apos;: %2. The folder was left as it was.</source>
         <translation>не удалось переместить восстановленные файлы в «%1»: %2. Папка оставлена как была.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="203"/>
+        <location filename="../../core/StringTable.cpp" line="208"/>
         <source>Zip update archives cannot record deletions: a file deleted from the source after the full archive comes back as an empty file.</source>
         <translation>Архивы обновлений zip не могут хранить удаления: файл, удалённый из источника после полного архива, восстанавливается как пустой файл.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="204"/>
+        <location filename="../../core/StringTable.cpp" line="211"/>
         <source>the archive &apos;%1&apos; could not be listed: %2</source>
         <translation>не удалось получить список архива «%1»: %2</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="205"/>
+        <location filename="../../core/StringTable.cpp" line="212"/>
         <source>there is no archive &apos;%1&apos;.</source>
         <translation>архива «%1» нет.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="206"/>
+        <location filename="../../core/StringTable.cpp" line="213"/>
         <source>the link &apos;%1&apos; could not be recreated: %2</source>
         <translation>не удалось воссоздать ссылку «%1»: %2</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="207"/>
+        <location filename="../../core/StringTable.cpp" line="214"/>
         <source>there is no mirror folder &apos;%1&apos;.</source>
         <translation>папки зеркала «%1» нет.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="208"/>
+        <location filename="../../core/StringTable.cpp" line="216"/>
         <source>the restore was stopped. The folder &apos;%1&apos; was left as it was.</source>
         <translation>восстановление остановлено. Папка «%1» оставлена как была.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="209"/>
+        <location filename="../../core/StringTable.cpp" line="218"/>
         <source>the restore took longer than its time limit of %1 seconds and was stopped. The folder &apos;%2&apos; was left as it was.</source>
         <translation>восстановление заняло больше отведённых %1 секунд и было остановлено. Папка «%2» оставлена как была.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="210"/>
+        <location filename="../../core/StringTable.cpp" line="222"/>
         <source>%1 could not restore the files (exit code %2). The folder &apos;%3&apos; was left as it was.</source>
         <translation>%1 не удалось восстановить файлы (код выхода %2). Папка «%3» оставлена как была.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="196"/>
+        <location filename="../../core/StringTable.cpp" line="225"/>
         <source>There is no backup of &apos;%1&apos; to restore.</source>
         <translation>Нет резервной копии «%1», из которой можно восстановить.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="196"/>
+        <location filename="../../core/StringTable.cpp" line="228"/>
         <source>There is no restore point at or before %1; the first one is %2. Nothing was restored.</source>
         <translation>Нет точки восстановления на %1 или раньше; первая точка — %2. Ничего не восстановлено.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="196"/>
+        <location filename="../../core/StringTable.cpp" line="231"/>
         <source>No restore point of &apos;%2&apos; holds &apos;%1&apos;.</source>
         <translation>Ни одна точка восстановления «%2» не содержит «%1».</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="196"/>
+        <location filename="../../core/StringTable.cpp" line="233"/>
         <source>Restoring %1 as of %2 into &apos;%3&apos;</source>
         <translation>Восстановление %1 на %2 в «%3»</translation>
     </message>

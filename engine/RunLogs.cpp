@@ -145,7 +145,7 @@ QByteArray ReadLogTailLines(const QString& path, int maxLines, qint64 maxBytes)
     if (maxLines <= 0 || maxBytes <= 0 || !file.open(QIODevice::ReadOnly))
         return {};
     const qint64 size = file.size();
-    constexpr qint64 kBlock = 64 * 1024;
+    constexpr qint64 kBlock = qint64(64) * 1024;
     // Blocks from the end until they hold enough line ends; a line end that closes the file's last line
     // starts no further line, so it is not counted.
     QList<QByteArray> blocks;

@@ -1,6 +1,7 @@
 #include "ToolProgress.h"
 
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 namespace {
@@ -340,7 +341,7 @@ void ProgressMeter::estimate(qint64 msecs)
         m_current.bytesPerSecond = (m_current.bytesDone - oldest.bytes) * 1000 / span;
     const double perMs = (done - oldest.done) / double(span);
     if (span >= kShortestEstimateSpanMs && m_current.percent >= 1 && perMs > 0)
-        m_current.secondsLeft = qint64((1.0 - done) / perMs / 1000.0 + 0.5);
+        m_current.secondsLeft = std::llround((1.0 - done) / perMs / 1000.0);
 }
 
 void ProgressMeter::send(qint64 msecs)

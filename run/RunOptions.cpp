@@ -134,7 +134,7 @@ RunOptions ParseRunOptions(const QStringList& arguments)
     }
 
     if (parser.isSet(restore) || parser.isSet(restoreArchive)) {
-        const QString mode = modesGiven.constFirst();
+        const QString& mode = modesGiven.constFirst();
         if (!parser.isSet(to) || parser.value(to).isEmpty())
             return usageError(QStringLiteral("%1 needs --to DIR, the folder to restore into.").arg(mode));
         if (parser.values(to).size() > 1 || parser.values(asOf).size() > 1)

@@ -5,8 +5,10 @@
 #include "CAboutDlg.h"
 #include "CLogDlg.h"
 #include "CMyListCtrl.h"
+#include "CRestoreDlg.h"
 #include "CTextProgressCtrl.h"
 #include "DialogTemplate.h"
+#include "FileChooser.h"
 #include "JobEvents.h"
 #include "JobProgress.h"
 #include "JobRunner.h"
@@ -113,6 +115,9 @@ void CMyVelmoraDlg::createMenus()
     QAction* removeOld
         = addCommand(m_taskMenu, CommandId::RemoveOldFiles, tr("Remove Old &Files"), &CMyVelmoraDlg::OnRemoveOldFiles);
     addCommand(m_taskMenu, CommandId::OpenLocation, tr("&Open Location"), &CMyVelmoraDlg::OnOpenLocation);
+    addCommand(m_taskMenu, CommandId::Restore, tr("R&estore..."), &CMyVelmoraDlg::OnRestore);
+    addCommand(
+        m_taskMenu, CommandId::RestoreFromFolder, tr("Restore from a Fol&der..."), &CMyVelmoraDlg::OnRestoreFromFolder);
     QAction* updateAll = addCommand(m_taskMenu, CommandId::UpdateAll, tr("Update &All"), &CMyVelmoraDlg::OnUpdateAll);
     m_stopAction = addCommand(m_taskMenu, CommandId::Stop, tr("&Stop"), &CMyVelmoraDlg::OnStop);
     m_stopAction->setEnabled(false);
@@ -518,6 +523,31 @@ void CMyVelmoraDlg::OnOpenLocation()
     BackupSet set;
     if (GetBackupSet(g_selectedSetId, set))
         OpenLocalPath(set.target);
+}
+
+void CMyVelmoraDlg::OnRestore()
+{
+    if (!takeSelection())
+        return;
+    BackupSet set;
+    if (!GetBackupSet(g_selectedSetId, set))
+        return;
+    CRestoreDlg dialog(this);
+    if (dialog.loadSet(set))
+        dialog.exec();
+}
+
+void CMyVelmoraDlg::OnRestoreFromFolder()
+{
+    const QString archive = fileChooser().chooseFile(this, LoadStringById(StringId::ArchivesFilter));
+    if (archive.isEmpty())
+        return;
+    CRestoreDlg dialog(this);
+    if (!dialog.loadArchive(archive))
+        return;
+    dialog.exec();
+    if (dialog.importedSetId() != 0)
+        FillSetList();
 }
 
 void CMyVelmoraDlg::OnRussian()

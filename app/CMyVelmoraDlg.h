@@ -57,6 +57,9 @@ public slots:
     void OnOptions();
     void OnRemoveOldFiles();
     void OnOpenLocation();
+    // The restore dialog for the selected set, or for a full archive the user chooses on disk.
+    void OnRestore();
+    void OnRestoreFromFolder();
     void OnRussian();
     void OnEnglish();
     void OnHelp();

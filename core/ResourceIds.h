@@ -130,6 +130,12 @@ inline constexpr int NoRestorePoints = 330;
 inline constexpr int NoPointAsOf = 331;
 inline constexpr int NoVersions = 333;
 inline constexpr int RestoreHeading = 334;
+// The restore dialog.
+inline constexpr int RestoredFiles = 350;
+inline constexpr int RestoreTargetNotFull = 351;
+inline constexpr int RestoreNotDone = 352;
+inline constexpr int SetImported = 353;
+inline constexpr int ArchivesFilter = 354;
 } // namespace StringId
 
 namespace IconId {
@@ -166,6 +172,19 @@ inline constexpr int LogText = 1045;
 inline constexpr int LogRuns = 1047;
 inline constexpr int OpenWholeLog = 1048;
 inline constexpr int HelpLink = 1016;
+
+// The restore dialog.
+inline constexpr int RestorePoints = 1050;
+inline constexpr int RestoreTree = 1051;
+inline constexpr int FileVersions = 1052;
+inline constexpr int RestoreNote = 1053;
+inline constexpr int RestoreTarget = 1054;
+inline constexpr int BrowseRestoreTarget = 1055;
+inline constexpr int RestoreOriginal = 1056;
+inline constexpr int RestoreProgress = 1057;
+inline constexpr int ImportSet = 1058;
+inline constexpr int RestoreStop = 1059;
+inline constexpr int RestoreButton = 1060;
 
 // The set's properties.
 inline constexpr int SetName = 1004;
@@ -219,6 +238,8 @@ inline constexpr int OpenLocation = 32790;
 inline constexpr int Help = 32804;
 inline constexpr int UpdateAll = 32812;
 inline constexpr int Stop = 32813;
+inline constexpr int Restore = 32814;
+inline constexpr int RestoreFromFolder = 32815;
 
 // The custom sources of the set's properties.
 inline constexpr int ApplicationData = 32797;

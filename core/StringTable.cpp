@@ -231,6 +231,15 @@ constexpr TableEntry kStringTable[] = {
     {StringId::NoVersions, QT_TRANSLATE_NOOP("StringTable", "No restore point of '%2' holds '%1'.")},
     // %1 is a set's name or a full archive's file name, %2 a restore point's stamp, %3 the folder restored into.
     {StringId::RestoreHeading, QT_TRANSLATE_NOOP("StringTable", "Restoring %1 as of %2 into '%3'")},
+    // %1 is a number of files, %2 the folder restored into.
+    {StringId::RestoredFiles, QT_TRANSLATE_NOOP("StringTable", "Restored %1 files to '%2'.")},
+    {StringId::RestoreTargetNotFull,
+        QT_TRANSLATE_NOOP("StringTable", "The folder to restore into must be a full folder path: '%1'.")},
+    {StringId::RestoreNotDone, QT_TRANSLATE_NOOP("StringTable", "Not restored: %1")},
+    // %1 is the new set's name, %2 the full archive it was made from.
+    {StringId::SetImported,
+        QT_TRANSLATE_NOOP("StringTable", "The set '%1' was made from '%2'. Check its properties before its next run.")},
+    {StringId::ArchivesFilter, QT_TRANSLATE_NOOP("StringTable", "Full archives (*.7z *.zip)")},
 };
 
 const TableEntry* findEntry(int id)

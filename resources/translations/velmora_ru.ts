@@ -116,97 +116,107 @@
 <context>
     <name>CMyVelmoraDlg</name>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="98"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="100"/>
         <source>&amp;File</source>
         <translation>&amp;Файл</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="99"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="101"/>
         <source>&amp;Options...</source>
         <translation>&amp;Параметры...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="100"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="102"/>
         <source>&amp;Language</source>
         <translation>&amp;Язык</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="108"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="110"/>
         <source>E&amp;xit</source>
         <translation>В&amp;ыход</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="111"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="113"/>
         <source>&amp;Task</source>
         <translation>&amp;Задание</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="112"/>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="153"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="114"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="158"/>
         <source>&amp;Run</source>
         <translation>&amp;Запустить</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="114"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="116"/>
         <source>Remove Old &amp;Files</source>
         <translation>Удалить старые &amp;файлы</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="115"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="117"/>
         <source>&amp;Open Location</source>
         <translation>&amp;Открыть папку назначения</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="117"/>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="152"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="118"/>
+        <source>R&amp;estore...</source>
+        <translation>В&amp;осстановить...</translation>
+    </message>
+    <message>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="120"/>
+        <source>Restore from a Fol&amp;der...</source>
+        <translation>Восстановить из &amp;папки...</translation>
+    </message>
+    <message>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="122"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="157"/>
         <source>&amp;Stop</source>
         <translation>&amp;Стоп</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="120"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="125"/>
         <source>&amp;New...</source>
         <translation>&amp;Новое...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="121"/>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="147"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="126"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="152"/>
         <source>&amp;Delete</source>
         <translation>&amp;Удалить</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="124"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="129"/>
         <source>&amp;Properties...</source>
         <translation>&amp;Свойства...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="127"/>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="128"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="132"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="133"/>
         <source>&amp;Help</source>
         <translation>&amp;Справка</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="130"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="135"/>
         <source>&amp;About...</source>
         <translation>&amp;О программе...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="146"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="151"/>
         <source>New...</source>
         <translation>Новое...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="148"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="153"/>
         <source>Properties...</source>
         <translation>Свойства...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="116"/>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="150"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="121"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="155"/>
         <source>Update &amp;All</source>
         <translation>Обновить &amp;все</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="154"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="159"/>
         <source>View &amp;Log...</source>
         <translation>&amp;Журнал...</translation>
     </message>
@@ -267,6 +277,134 @@
         <location filename="../../dialogs/COptionsDlg.cpp" line="54"/>
         <source>Choose the rsync program.</source>
         <translation>Выбрать программу rsync.</translation>
+    </message>
+</context>
+<context>
+    <name>CRestoreDlg</name>
+    <message>
+        <location filename="../../app/CRestoreDlg.cpp" line="81"/>
+        <source>Restore</source>
+        <translation>Восстановление</translation>
+    </message>
+    <message>
+        <location filename="../../app/CRestoreDlg.cpp" line="83"/>
+        <source>Restore &amp;points:</source>
+        <translation>&amp;Точки восстановления:</translation>
+    </message>
+    <message>
+        <location filename="../../app/CRestoreDlg.cpp" line="85"/>
+        <source>&amp;Files and folders:</source>
+        <translation>&amp;Файлы и папки:</translation>
+    </message>
+    <message>
+        <location filename="../../app/CRestoreDlg.cpp" line="87"/>
+        <source>&amp;Versions of this file:</source>
+        <translation>&amp;Версии этого файла:</translation>
+    </message>
+    <message>
+        <location filename="../../app/CRestoreDlg.cpp" line="91"/>
+        <source>Restore &amp;to:</source>
+        <translation>&amp;Куда:</translation>
+    </message>
+    <message>
+        <location filename="../../app/CRestoreDlg.cpp" line="93"/>
+        <source>...</source>
+        <translation>...</translation>
+    </message>
+    <message>
+        <location filename="../../app/CRestoreDlg.cpp" line="95"/>
+        <source>Restore to the &amp;original location</source>
+        <translation>Восстановить в &amp;исходную папку</translation>
+    </message>
+    <message>
+        <location filename="../../app/CRestoreDlg.cpp" line="97"/>
+        <source>&amp;Import set</source>
+        <translation>&amp;Импортировать набор</translation>
+    </message>
+    <message>
+        <location filename="../../app/CRestoreDlg.cpp" line="98"/>
+        <source>&amp;Stop</source>
+        <translation>&amp;Стоп</translation>
+    </message>
+    <message>
+        <location filename="../../app/CRestoreDlg.cpp" line="99"/>
+        <source>&amp;Restore</source>
+        <translation>&amp;Восстановить</translation>
+    </message>
+    <message>
+        <location filename="../../app/CRestoreDlg.cpp" line="101"/>
+        <source>Close</source>
+        <translation>Закрыть</translation>
+    </message>
+    <message>
+        <location filename="../../app/CRestoreDlg.cpp" line="118"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="122"/>
+        <source>Date</source>
+        <translation>Дата</translation>
+    </message>
+    <message>
+        <location filename="../../app/CRestoreDlg.cpp" line="118"/>
+        <source>Kind</source>
+        <translation>Вид</translation>
+    </message>
+    <message>
+        <location filename="../../app/CRestoreDlg.cpp" line="118"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="119"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="122"/>
+        <source>Size</source>
+        <translation>Размер</translation>
+    </message>
+    <message>
+        <location filename="../../app/CRestoreDlg.cpp" line="118"/>
+        <source>Files</source>
+        <translation>Файлов</translation>
+    </message>
+    <message>
+        <location filename="../../app/CRestoreDlg.cpp" line="119"/>
+        <source>Name</source>
+        <translation>Имя</translation>
+    </message>
+    <message>
+        <location filename="../../app/CRestoreDlg.cpp" line="119"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="122"/>
+        <source>Modified</source>
+        <translation>Изменён</translation>
+    </message>
+    <message>
+        <location filename="../../app/CRestoreDlg.cpp" line="125"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="191"/>
+        <source>Tick the files and folders to restore, or none for everything.</source>
+        <translation>Отметьте файлы и папки, которые нужно восстановить, или ничего, чтобы восстановить всё.</translation>
+    </message>
+    <message>
+        <location filename="../../app/CRestoreDlg.cpp" line="129"/>
+        <source>Not offered yet: restore into a new folder and move the files you need from there.</source>
+        <translation>Пока недоступно: восстановите в новую папку и перенесите оттуда нужные файлы.</translation>
+    </message>
+    <message>
+        <location filename="../../app/CRestoreDlg.cpp" line="188"/>
+        <source>Restore %1</source>
+        <translation>Восстановление: %1</translation>
+    </message>
+    <message>
+        <location filename="../../app/CRestoreDlg.cpp" line="195"/>
+        <source>Full</source>
+        <translation>Полный</translation>
+    </message>
+    <message>
+        <location filename="../../app/CRestoreDlg.cpp" line="196"/>
+        <source>Update</source>
+        <translation>Обновление</translation>
+    </message>
+    <message>
+        <location filename="../../app/CRestoreDlg.cpp" line="197"/>
+        <source>Mirror</source>
+        <translation>Зеркало</translation>
+    </message>
+    <message>
+        <location filename="../../app/CRestoreDlg.cpp" line="346"/>
+        <source>deleted</source>
+        <translation>удалён</translation>
     </message>
 </context>
 <context>
@@ -857,6 +995,31 @@
         <location filename="../../core/StringTable.cpp" line="192"/>
         <source>The rsync location &apos;%1&apos; does not exist or is not a program that can be run. Please choose the rsync program.</source>
         <translation>Расположение rsync «%1» не существует или не является запускаемой программой. Выберите программу rsync.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="235"/>
+        <source>Restored %1 files to &apos;%2&apos;.</source>
+        <translation>Восстановлено файлов: %1, в «%2».</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="237"/>
+        <source>The folder to restore into must be a full folder path: &apos;%1&apos;.</source>
+        <translation>Папка для восстановления должна быть указана полным путём: «%1».</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="238"/>
+        <source>Not restored: %1</source>
+        <translation>Не восстановлено: %1</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="241"/>
+        <source>The set &apos;%1&apos; was made from &apos;%2&apos;. Check its properties before its next run.</source>
+        <translation>Набор «%1» создан по «%2». Проверьте его свойства перед следующим запуском.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="242"/>
+        <source>Full archives (*.7z *.zip)</source>
+        <translation>Полные архивы (*.7z *.zip)</translation>
     </message>
     <message>
         <location filename="../../core/StringTable.cpp" line="134"/>

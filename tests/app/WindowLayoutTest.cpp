@@ -4,6 +4,7 @@
 #include "CLogDlg.h"
 #include "CMyVelmoraDlg.h"
 #include "COptionsDlg.h"
+#include "CRestoreDlg.h"
 #include "CSetPropDlg.h"
 #include "CTextProgressCtrl.h"
 #include "DialogTestSupport.h"
@@ -140,6 +141,13 @@ void checkEveryWindow()
     expectNothingCutOff(exType);
     CExPathDlg exPath;
     expectNothingCutOff(exPath);
+    CRestoreDlg restore;
+    // The button a set found on disk shows, and a tree with its sizes and times.
+    restore.importButton()->show();
+    const QDateTime time(QDate(2026, 12, 7), QTime(23, 59, 59));
+    restore.fillTree(
+        {{"a folder", true, false, 0, time, {}}, {"a folder/a file.txt", false, false, 123456789, time, {}}});
+    expectNothingCutOff(restore);
 }
 
 } // namespace

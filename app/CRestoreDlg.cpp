@@ -1,0 +1,522 @@
+#include "CRestoreDlg.h"
+
+#include "CMyListCtrl.h"
+#include "CTextProgressCtrl.h"
+#include "DialogTemplate.h"
+#include "FolderPicker.h"
+#include "JobOutcome.h"
+#include "JobProgress.h"
+#include "JobRunner.h"
+#include "ReadableFigures.h"
+#include "ResourceIds.h"
+#include "SetCollection.h"
+#include "StringTable.h"
+#include "UserMessages.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStyle>
+
+#include <algorithm>
+#include <functional>
+
+namespace {
+
+constexpr int kPathRole = Qt::UserRole;
+constexpr int kFolderRole = Qt::UserRole + 1;
+
+QString shownTime(const QDateTime& time)
+{
+    return time.isValid() ? time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) : QString();
+}
+
+bool holdsSomething(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink())
+        return false;
+    return !info.isDir() || !QDir(path).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+}
+
+bool isWithin(const QString& path, const QStringList& roots)
+{
+    if (roots.isEmpty())
+        return true;
+    for (const QString& root : roots) {
+        if (path == root || (path.startsWith(root) && path.at(root.size()) == QLatin1Char('/')))
+            return true;
+    }
+    return false;
+}
+
+void collectChosen(const QTreeWidgetItem* item, QStringList& chosen)
+{
+    for (int i = 0; i < item->childCount(); ++i) {
+        const QTreeWidgetItem* child = item->child(i);
+        switch (child->checkState(0)) {
+        case Qt::Checked:
+            chosen.append(child->data(0, kPathRole).toString());
+            break;
+        case Qt::PartiallyChecked:
+            collectChosen(child, chosen);
+            break;
+        case Qt::Unchecked:
+            break;
+        }
+    }
+}
+
+} // namespace
+
+CRestoreDlg::CRestoreDlg(QWidget* parent)
+    : QDialog(parent)
+{
+    using C = ControlTemplate;
+    BuildDialogTemplate(this, QT_TRANSLATE_NOOP("CRestoreDlg", "Restore"), QSize(460, 280),
+        {
+            {C::Label, ControlId::RestorePoints, QT_TRANSLATE_NOOP("CRestoreDlg", "Restore &points:"), 7, 7, 180, 8},
+            {C::TreeList, ControlId::RestorePoints, nullptr, 7, 18, 190, 126},
+            {C::Label, ControlId::RestoreTree, QT_TRANSLATE_NOOP("CRestoreDlg", "&Files and folders:"), 204, 7, 249, 8},
+            {C::TreeList, ControlId::RestoreTree, nullptr, 204, 18, 249, 180},
+            {C::Label, ControlId::FileVersions, QT_TRANSLATE_NOOP("CRestoreDlg", "&Versions of this file:"), 7, 149,
+                190, 8},
+            {C::TreeList, ControlId::FileVersions, nullptr, 7, 160, 190, 38},
+            {C::StaticText, ControlId::RestoreNote, nullptr, 7, 202, 446, 16},
+            {C::Label, ControlId::RestoreTarget, QT_TRANSLATE_NOOP("CRestoreDlg", "Restore &to:"), 7, 224, 60, 8},
+            {C::Edit, ControlId::RestoreTarget, nullptr, 70, 222, 359, 14},
+            {C::PushButton, ControlId::BrowseRestoreTarget, QT_TRANSLATE_NOOP("CRestoreDlg", "..."), 433, 222, 20, 14},
+            {C::CheckBox, ControlId::RestoreOriginal,
+                QT_TRANSLATE_NOOP("CRestoreDlg", "Restore to the &original location"), 70, 240, 250, 10},
+            {C::TextProgress, ControlId::RestoreProgress, nullptr, 7, 259, 186, 14},
+            {C::PushButton, ControlId::ImportSet, QT_TRANSLATE_NOOP("CRestoreDlg", "&Import set"), 197, 259, 86, 14},
+            {C::PushButton, ControlId::RestoreStop, QT_TRANSLATE_NOOP("CRestoreDlg", "&Stop"), 287, 259, 50, 14},
+            {C::DefaultButton, ControlId::RestoreButton, QT_TRANSLATE_NOOP("CRestoreDlg", "&Restore"), 341, 259, 60,
+                14},
+            {C::PushButton, ControlId::Cancel, QT_TRANSLATE_NOOP("CRestoreDlg", "Close"), 405, 259, 48, 14, "ctl2"},
+        });
+    m_points = FindControl<CMyListCtrl>(this, ControlId::RestorePoints);
+    m_tree = FindControl<CMyListCtrl>(this, ControlId::RestoreTree);
+    m_versions = FindControl<CMyListCtrl>(this, ControlId::FileVersions);
+    m_note = FindControl<QLabel>(this, ControlId::RestoreNote);
+    m_target = FindControl<QLineEdit>(this, ControlId::RestoreTarget);
+    m_original = FindControl<QCheckBox>(this, ControlId::RestoreOriginal);
+    m_progress = FindControl<CTextProgressCtrl>(this, ControlId::RestoreProgress);
+    m_import = FindControl<QPushButton>(this, ControlId::ImportSet);
+    m_stop = FindControl<QPushButton>(this, ControlId::RestoreStop);
+    m_restore = FindControl<QPushButton>(this, ControlId::RestoreButton);
+    m_close = FindControl<QPushButton>(this, "ctl2");
+
+    // The lists keep the order they are filled in: points newest first, the tree by path.
+    for (CMyListCtrl* list : {m_points, m_tree, m_versions})
+        list->setSortingEnabled(false);
+    m_points->setHeaderLabels({tr("Date"), tr("Kind"), tr("Size"), tr("Files")});
+    m_tree->setHeaderLabels({tr("Name"), tr("Size"), tr("Modified")});
+    m_tree->setRootIsDecorated(true);
+    m_tree->setUniformRowHeights(true);
+    m_versions->setHeaderLabels({tr("Date"), tr("Size"), tr("Modified")});
+    m_versions->setSelectionMode(QAbstractItemView::NoSelection);
+
+    m_note->setText(tr("Tick the files and folders to restore, or none for everything."));
+    // Restoring over the source would mix the backup into files the user may have changed since; the
+    // restore goes into a new folder, from which the user moves what they need.
+    m_original->setEnabled(false);
+    m_original->setToolTip(tr("Not offered yet: restore into a new folder and move the files you need from there."));
+    m_import->hide();
+    m_stop->setEnabled(false);
+    m_progress->setText(LoadStringById(StringId::Ready));
+    m_progress->SendMessage(PBX_SHOWPERCENT, 0);
+
+    connect(m_points, &QTreeWidget::itemSelectionChanged, this, &CRestoreDlg::OnPointChosen);
+    connect(m_tree, &QTreeWidget::itemSelectionChanged, this, &CRestoreDlg::OnFileChosen);
+    ConnectButtons(this,
+        {
+            {ControlId::BrowseRestoreTarget, &CRestoreDlg::OnBrowseTarget},
+            {ControlId::ImportSet, &CRestoreDlg::OnImportSet},
+            {ControlId::RestoreStop, &CRestoreDlg::OnStop},
+            {ControlId::RestoreButton, &CRestoreDlg::OnRestore},
+        });
+    connect(m_close, &QPushButton::clicked, this, &CRestoreDlg::reject);
+
+    JobRunner& runner = JobRunner::shared();
+    connect(&runner, &JobRunner::finished, this, &CRestoreDlg::showResult);
+    connect(&runner, &JobRunner::progress, this, &CRestoreDlg::showProgress, Qt::QueuedConnection);
+    fitColumns();
+}
+
+bool CRestoreDlg::loadSet(const BackupSet& set)
+{
+    m_archive.clear();
+    QString error;
+    const QList<RestorePoint> points = RestorePointsOf(set, &error);
+    if (!showPoints(points, error, set.name))
+        return false;
+    const QString cleanSource = QDir::cleanPath(set.source);
+    m_target->setText(DefaultTarget(QFileInfo(cleanSource).path(), set.name, QDate::currentDate()));
+    m_import->hide();
+    return true;
+}
+
+bool CRestoreDlg::loadArchive(const QString& fullArchive)
+{
+    QString error;
+    const QList<RestorePoint> points = RestorePointsOfArchive(fullArchive, &error);
+    const QString name = QFileInfo(fullArchive).completeBaseName();
+    if (!showPoints(points, error, name))
+        return false;
+    m_archive = fullArchive;
+    // On a new computer the old source folder may not exist: the new folder goes into the home folder.
+    m_target->setText(DefaultTarget(QDir::homePath(), name, QDate::currentDate()));
+    m_import->show();
+    return true;
+}
+
+bool CRestoreDlg::showPoints(const QList<RestorePoint>& points, const QString& error, const QString& name)
+{
+    if (points.isEmpty()) {
+        userMessages().showMessage(
+            error.isEmpty() ? LoadStringById(StringId::NoRestorePoints).arg(name) : error, UserMessages::Icon::Warning);
+        return false;
+    }
+    m_name = name;
+    m_pointsShown = points;
+    setWindowTitle(tr("Restore %1").arg(name));
+    const bool zip = points.constLast().path.endsWith(QLatin1String(".zip"), Qt::CaseInsensitive);
+    m_note->setText(zip ? LoadStringById(StringId::RestoreZipNoDeletions)
+                        : tr("Tick the files and folders to restore, or none for everything."));
+    m_points->clear();
+    QList<QTreeWidgetItem*> rows;
+    for (const RestorePoint& point : points) {
+        const QString kind = point.kind == RestorePoint::Kind::Full ? tr("Full")
+            : point.kind == RestorePoint::Kind::Update              ? tr("Update")
+                                                                    : tr("Mirror");
+        auto* row = new QTreeWidgetItem(
+            {shownTime(point.time), kind, point.size >= 0 ? FormatByteSize(point.size) : QString(),
+                point.fileCount >= 0 ? QString::number(point.fileCount) : QString()});
+        row->setToolTip(0, point.path);
+        row->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
+        row->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
+        rows.append(row);
+    }
+    m_points->addTopLevelItems(rows);
+    m_points->setCurrentItem(rows.constFirst());
+    rows.constFirst()->setSelected(true);
+    fitColumns();
+    return true;
+}
+
+QString CRestoreDlg::DefaultTarget(const QString& folder, const QString& name, const QDate& date)
+{
+    const QString base
+        = folder + QLatin1Char('/') + name + QStringLiteral(" restored ") + date.toString(QStringLiteral("yyyy-MM-dd"));
+    QString target = base;
+    for (int copy = 2; holdsSomething(target) && copy < 1000; ++copy)
+        target = base + QStringLiteral(" (%1)").arg(copy);
+    return target;
+}
+
+void CRestoreDlg::OnPointChosen()
+{
+    QTreeWidgetItem* current = m_points->currentItem();
+    const int index = current ? m_points->indexOfTopLevelItem(current) : -1;
+    m_versions->clear();
+    if (index < 0 || index >= m_pointsShown.size())
+        return;
+    QString error;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const std::optional<QList<StateEntry>> state = StateAsOf(m_pointsShown, index, &error);
+    QApplication::restoreOverrideCursor();
+    if (!state) {
+        fillTree({});
+        userMessages().showMessage(error, UserMessages::Icon::Warning);
+        return;
+    }
+    fillTree(*state);
+}
+
+void CRestoreDlg::fillTree(const QList<StateEntry>& state)
+{
+    m_state = state;
+    m_items.clear();
+    m_tree->setUpdatesEnabled(false);
+    m_tree->clear();
+    const QIcon folderIcon = style()->standardIcon(QStyle::SP_DirIcon);
+    const QIcon fileIcon = style()->standardIcon(QStyle::SP_FileIcon);
+    const QIcon linkIcon = style()->standardIcon(QStyle::SP_FileLinkIcon);
+    QList<QTreeWidgetItem*> topLevel;
+    const Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable;
+
+    // Items are made and joined before the tree sees any of them: one insertion, whatever the state's size.
+    const auto makeItem = [&](const QString& path, bool folder) {
+        const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+        auto* item = new QTreeWidgetItem({slash < 0 ? path : path.mid(slash + 1)});
+        item->setFlags(folder ? flags | Qt::ItemIsAutoTristate : flags);
+        item->setCheckState(0, Qt::Unchecked);
+        item->setData(0, kPathRole, path);
+        item->setData(0, kFolderRole, folder);
+        item->setIcon(0, folder ? folderIcon : fileIcon);
+        return item;
+    };
+    // The folder item of a path, made (with those above it) when the state does not list it.
+    std::function<QTreeWidgetItem*(const QString&)> folderOf = [&](const QString& path) -> QTreeWidgetItem* {
+        if (path.isEmpty())
+            return nullptr;
+        if (QTreeWidgetItem* known = m_items.value(path))
+            return known;
+        QTreeWidgetItem* item = makeItem(path, true);
+        m_items.insert(path, item);
+        const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+        if (QTreeWidgetItem* parent = folderOf(slash < 0 ? QString() : path.left(slash)))
+            parent->addChild(item);
+        else
+            topLevel.append(item);
+        return item;
+    };
+
+    m_items.reserve(state.size());
+    for (const StateEntry& entry : state) {
+        if (entry.isFolder) {
+            folderOf(entry.path)->setText(2, shownTime(entry.modified));
+            continue;
+        }
+        QTreeWidgetItem* item = makeItem(entry.path, false);
+        if (entry.isLink) {
+            item->setIcon(0, linkIcon);
+            item->setToolTip(0, entry.linkTarget);
+        } else {
+            item->setText(1, FormatByteSize(entry.size));
+            item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+        }
+        item->setText(2, shownTime(entry.modified));
+        m_items.insert(entry.path, item);
+        const qsizetype slash = entry.path.lastIndexOf(QLatin1Char('/'));
+        if (QTreeWidgetItem* parent = folderOf(slash < 0 ? QString() : entry.path.left(slash)))
+            parent->addChild(item);
+        else
+            topLevel.append(item);
+    }
+    m_tree->addTopLevelItems(topLevel);
+    m_tree->setUpdatesEnabled(true);
+    fitColumns();
+}
+
+QTreeWidgetItem* CRestoreDlg::itemOf(const QString& path) const
+{
+    return m_items.value(path);
+}
+
+QStringList CRestoreDlg::chosenPaths() const
+{
+    QStringList chosen;
+    collectChosen(m_tree->invisibleRootItem(), chosen);
+    return chosen;
+}
+
+qint64 CRestoreDlg::filesWithin(const QStringList& paths) const
+{
+    qint64 count = 0;
+    for (const StateEntry& entry : m_state) {
+        if (!entry.isFolder && isWithin(entry.path, paths))
+            ++count;
+    }
+    return count;
+}
+
+void CRestoreDlg::OnFileChosen()
+{
+    m_versions->clear();
+    const QTreeWidgetItem* current = m_tree->currentItem();
+    if (!current || current->data(0, kFolderRole).toBool())
+        return;
+    QString error;
+    const QList<FileVersion> versions = VersionsOf(m_pointsShown, current->data(0, kPathRole).toString(), &error);
+    if (!error.isEmpty()) {
+        userMessages().showMessage(error, UserMessages::Icon::Warning);
+        return;
+    }
+    QList<QTreeWidgetItem*> rows;
+    // Newest first, as the points are listed.
+    for (auto it = versions.crbegin(); it != versions.crend(); ++it) {
+        auto* row = new QTreeWidgetItem({shownTime(it->point.time),
+            it->deleted ? tr("deleted") : FormatByteSize(it->size), it->deleted ? QString() : shownTime(it->modified)});
+        row->setToolTip(0, it->point.path);
+        rows.append(row);
+    }
+    m_versions->addTopLevelItems(rows);
+    fitColumns();
+}
+
+void CRestoreDlg::OnBrowseTarget()
+{
+    const QString folder = PickFolder(this, m_target->text());
+    if (!folder.isEmpty())
+        m_target->setText(folder);
+}
+
+void CRestoreDlg::OnRestore()
+{
+    if (m_restoring || m_pointsShown.isEmpty())
+        return;
+    const int index = m_points->indexOfTopLevelItem(m_points->currentItem());
+    if (index < 0)
+        return;
+    const QString target = QDir::cleanPath(m_target->text().trimmed());
+    if (target.isEmpty() || !QDir::isAbsolutePath(target)) {
+        userMessages().showMessage(
+            LoadStringById(StringId::RestoreTargetNotFull).arg(target), UserMessages::Icon::Warning);
+        return;
+    }
+    // Asked here too, so that a folder with content is refused before anything starts.
+    if (const QString problem = RestoreTargetProblem(target); !problem.isEmpty()) {
+        userMessages().showMessage(problem, UserMessages::Icon::Warning);
+        return;
+    }
+    RestoreRequest request;
+    request.points = m_pointsShown;
+    request.index = index;
+    request.target = target;
+    request.paths = chosenPaths();
+    m_restoringTo = target;
+    m_restoringFiles = filesWithin(request.paths);
+    JobRunner& runner = JobRunner::shared();
+    // A failure comes as a message box from the runner, as a backup's does.
+    runner.setReportsResults(true);
+    m_restoring = true;
+    setBusy(true);
+    if (!runner.startRestore(request)) {
+        m_restoring = false;
+        setBusy(false);
+        userMessages().showMessage(LoadStringById(StringId::AlreadyRunning), UserMessages::Icon::Warning);
+    }
+}
+
+void CRestoreDlg::setBusy(bool busy)
+{
+    m_restore->setEnabled(!busy);
+    m_import->setEnabled(!busy);
+    m_close->setEnabled(!busy);
+    m_stop->setEnabled(busy);
+    m_showsPosition = false;
+    m_progress->setToolTip(QString());
+    if (busy) {
+        m_progress->SendMessage(PBM_SETMARQUEE, 1, 10);
+        m_progress->setText(LoadStringById(StringId::Working));
+    } else {
+        m_progress->SendMessage(PBM_SETMARQUEE, 0, 0);
+        m_progress->SendMessage(PBM_SETPOS, 0);
+    }
+}
+
+void CRestoreDlg::showProgress(const JobProgress& progress)
+{
+    if (!m_restoring)
+        return;
+    if (progress.percent >= 0 && !m_showsPosition) {
+        m_showsPosition = true;
+        m_progress->SendMessage(PBM_SETMARQUEE, 0, 0);
+        m_progress->SendMessage(PBM_SETRANGE32, 0, 100);
+    }
+    if (m_showsPosition)
+        m_progress->SendMessage(PBM_SETPOS, quintptr(std::max(progress.percent, 0)));
+    m_progress->setText(LoadStringById(StringId::Working)
+        + (progress.percent >= 0 ? QStringLiteral(" %1 %").arg(progress.percent) : QString()));
+}
+
+void CRestoreDlg::showResult(const JobResult& result)
+{
+    if (!m_restoring)
+        return;
+    m_restoring = false;
+    setBusy(false);
+    QString text;
+    if (result.succeeded()) {
+        text = LoadStringById(StringId::RestoredFiles).arg(m_restoringFiles).arg(m_restoringTo);
+        if (!result.warning.isEmpty())
+            text += QLatin1Char(' ') + result.warning;
+        m_progress->SendMessage(PBM_SETPOS, 100);
+    } else if (ResultKindOf(result) == JobResultKind::Stopped) {
+        text = LoadStringById(StringId::StoppedStatus) + QLatin1Char(' ') + result.reason;
+    } else {
+        text = LoadStringById(StringId::RestoreNotDone).arg(JobFailureReason(result));
+    }
+    m_progress->setText(text);
+    m_progress->setToolTip(text);
+    // The next restore goes into another new folder.
+    if (result.succeeded())
+        m_target->setText(DefaultTarget(QFileInfo(m_restoringTo).path(), m_name, QDate::currentDate()));
+}
+
+void CRestoreDlg::OnStop()
+{
+    if (!m_restoring)
+        return;
+    m_stop->setEnabled(false);
+    JobRunner::shared().stop();
+}
+
+void CRestoreDlg::reject()
+{
+    // The restore reports here: it ends before the dialog does.
+    if (m_restoring) {
+        OnStop();
+        return;
+    }
+    QDialog::reject();
+}
+
+void CRestoreDlg::OnImportSet()
+{
+    if (m_archive.isEmpty() || m_restoring)
+        return;
+    const QString source = PickFolder(this);
+    if (source.isEmpty())
+        return;
+    const QFileInfo archive(m_archive);
+    BackupSet set;
+    set.id = NewBackupSetId();
+    set.arcName = archive.completeBaseName();
+    set.name = set.arcName;
+    for (int copy = 2; !IsSetNameFree(set.name) && copy < 1000; ++copy)
+        set.name = set.arcName + QStringLiteral(" (%1)").arg(copy);
+    set.source = QDir::cleanPath(source);
+    set.target = archive.absolutePath();
+    set.arcType = archive.suffix().compare(QLatin1String("zip"), Qt::CaseInsensitive) == 0 ? 1 : 0;
+    // Update archives beside it make it an incremental set; a lone full archive is taken for a full one.
+    const bool hasUpdates = std::any_of(m_pointsShown.cbegin(), m_pointsShown.cend(),
+        [](const RestorePoint& point) { return point.kind == RestorePoint::Kind::Update; });
+    set.backupType = hasUpdates ? IncrementalArchiving : FullArchiving;
+    m_importedSetId = AddBackupSet(set);
+    SaveBackupSet(m_importedSetId);
+    m_import->setEnabled(false);
+    userMessages().showMessage(LoadStringById(StringId::SetImported).arg(set.name, m_archive));
+}
+
+void CRestoreDlg::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    fitColumns();
+}
+
+void CRestoreDlg::fitColumns()
+{
+    for (CMyListCtrl* list : {m_points, m_tree, m_versions}) {
+        QHeaderView* header = list->header();
+        int others = 0;
+        for (int column = 1; column < list->columnCount(); ++column) {
+            list->resizeColumnToContents(column);
+            others += header->sectionSize(column);
+        }
+        if (list == m_points) {
+            list->resizeColumnToContents(0);
+            continue;
+        }
+        // The first column takes what the others leave, and never less than its own title needs.
+        const int title = header->sectionSizeHint(0);
+        header->resizeSection(0, std::max(list->viewport()->width() - others, title));
+    }
+}

@@ -1,0 +1,104 @@
+#pragma once
+
+// The restore dialog: a set's restore points (or those of a full archive found on disk), the tree of files
+// and folders as of the chosen point with boxes to tick, the versions of the selected file, the folder to
+// restore into, and the restore itself on the program's job runner with its progress, Stop and result.
+
+#include "BackupSet.h"
+#include "RestorePoints.h"
+
+#include <QDate>
+#include <QDialog>
+
+struct JobProgress;
+struct JobResult;
+class CMyListCtrl;
+class CTextProgressCtrl;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTreeWidgetItem;
+
+class CRestoreDlg : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit CRestoreDlg(QWidget* parent = nullptr);
+
+    // Reads the points of the set, or of the full archive and its update archives beside it, and shows the
+    // newest. False, after saying why, when there is nothing to restore.
+    bool loadSet(const BackupSet& set);
+    bool loadArchive(const QString& fullArchive);
+
+    // "NAME restored YYYY-MM-DD" in the folder, or with " (2)", " (3)"... when that name holds something.
+    static QString DefaultTarget(const QString& folder, const QString& name, const QDate& date);
+    // Fills the tree from a state sorted by path, in one pass; folders missing from it are made as needed.
+    void fillTree(const QList<StateEntry>& state);
+    // The ticked files and folders (a ticked folder stands for all it holds); empty when nothing is ticked,
+    // which restores everything.
+    QStringList chosenPaths() const;
+    // How many files (not folders) of the shown state the paths take in; empty paths take in all.
+    qint64 filesWithin(const QStringList& paths) const;
+    // The set Import set made, or 0.
+    quint32 importedSetId() const { return m_importedSetId; }
+    bool isRestoring() const { return m_restoring; }
+
+    CMyListCtrl* pointList() const { return m_points; }
+    CMyListCtrl* fileTree() const { return m_tree; }
+    CMyListCtrl* versionList() const { return m_versions; }
+    QLineEdit* targetEdit() const { return m_target; }
+    CTextProgressCtrl* progress() const { return m_progress; }
+    QLabel* note() const { return m_note; }
+    QPushButton* importButton() const { return m_import; }
+    // The tree's item for a path, or nullptr.
+    QTreeWidgetItem* itemOf(const QString& path) const;
+
+public slots:
+    void OnPointChosen();
+    void OnFileChosen();
+    void OnBrowseTarget();
+    // Starts the restore of the ticked files (or everything) into the target folder.
+    void OnRestore();
+    void OnStop();
+    // Makes a set of the archive shown again: its source is asked for with the folder picker.
+    void OnImportSet();
+
+protected:
+    void reject() override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    bool showPoints(const QList<RestorePoint>& points, const QString& error, const QString& name);
+    void fitColumns();
+    void setBusy(bool busy);
+    void showProgress(const JobProgress& progress);
+    void showResult(const JobResult& result);
+
+    CMyListCtrl* m_points = nullptr;
+    CMyListCtrl* m_tree = nullptr;
+    CMyListCtrl* m_versions = nullptr;
+    QLabel* m_note = nullptr;
+    QLineEdit* m_target = nullptr;
+    QCheckBox* m_original = nullptr;
+    CTextProgressCtrl* m_progress = nullptr;
+    QPushButton* m_import = nullptr;
+    QPushButton* m_stop = nullptr;
+    QPushButton* m_restore = nullptr;
+    QPushButton* m_close = nullptr;
+
+    QList<RestorePoint> m_pointsShown;
+    QList<StateEntry> m_state;
+    QHash<QString, QTreeWidgetItem*> m_items;
+    // The set's name, or the archive's name without its extension.
+    QString m_name;
+    // The full archive when the dialog shows one found on disk; empty for a set.
+    QString m_archive;
+    quint32 m_importedSetId = 0;
+    bool m_restoring = false;
+    bool m_showsPosition = false;
+    // What the running restore was asked for, for its result.
+    QString m_restoringTo;
+    qint64 m_restoringFiles = 0;
+};

@@ -1,0 +1,240 @@
+// The restore dialog with the real 7zz: a set backed up twice, its points, the tree of each, the versions of
+// a file, a restore of chosen files, and a set made again from its archives alone.
+
+#include "CMyListCtrl.h"
+#include "CMyVelmoraDlg.h"
+#include "CRestoreDlg.h"
+#include "CTextProgressCtrl.h"
+#include "DialogTestSupport.h"
+#include "JobFixture.h"
+#include "JobRunner.h"
+#include "ResourceIds.h"
+#include "StringTable.h"
+
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+void waitForNextSecond()
+{
+    QThread::msleep(quint64(1000 - QTime::currentTime().msec() + 20));
+}
+
+QStringList column(const QTreeWidget* list, int index)
+{
+    QStringList texts;
+    for (int row = 0; row < list->topLevelItemCount(); ++row)
+        texts.append(list->topLevelItem(row)->text(index));
+    return texts;
+}
+
+class RestoreDlgTest : public JobFixture
+{
+protected:
+    // An incremental 7z set backed up, then changed (a.txt rewritten, sub/b.txt deleted) and backed up again.
+    quint32 backedUpTwice()
+    {
+        const quint32 id = addSet(IncrementalArchiving);
+        EXPECT_TRUE(RunSetJob(id).succeeded());
+        waitForNextSecond();
+        makeTree(source, {{"a.txt", "alpha, longer now"}});
+        QFile::remove(source + "/sub/b.txt");
+        EXPECT_TRUE(RunSetJob(id).succeeded());
+        EXPECT_EQ(updateArchives().size(), 1);
+        return id;
+    }
+
+    void choosePoint(CRestoreDlg& dialog, int row)
+    {
+        dialog.pointList()->setCurrentItem(dialog.pointList()->topLevelItem(row));
+    }
+
+    // Restores what is ticked and waits for the dialog to show the result.
+    void restore(CRestoreDlg& dialog)
+    {
+        QSignalSpy finished(&JobRunner::shared(), &JobRunner::finished);
+        dialog.OnRestore();
+        ASSERT_TRUE(dialog.isRestoring());
+        ASSERT_TRUE(finished.wait(60000));
+        ASSERT_TRUE(WaitForJobThread(5000));
+        QCoreApplication::sendPostedEvents(&dialog, QEvent::MetaCall);
+        EXPECT_FALSE(dialog.isRestoring());
+    }
+
+    ScriptedFolderPicker picker;
+    ScriptedFileChooser chooser;
+};
+
+} // namespace
+
+TEST_F(RestoreDlgTest, ListsThePointsNewestFirstWithTheTreeAndTheVersionsOfEach)
+{
+    const quint32 id = backedUpTwice();
+    BackupSet set;
+    ASSERT_TRUE(GetBackupSet(id, set));
+    CRestoreDlg dialog;
+    ASSERT_TRUE(dialog.loadSet(set));
+
+    ASSERT_EQ(dialog.pointList()->topLevelItemCount(), 2);
+    EXPECT_EQ(column(dialog.pointList(), 1), QStringList({"Update", "Full"}));
+    EXPECT_EQ(column(dialog.pointList(), 3), QStringList({"2", "3"}));
+    EXPECT_TRUE(dialog.pointList()->topLevelItem(0)->toolTip(0).contains("docs_upd_"));
+
+    // The newest point shows first: the deleted file is gone from it, and its folder stays.
+    EXPECT_EQ(dialog.itemOf("sub/b.txt"), nullptr);
+    ASSERT_NE(dialog.itemOf("sub"), nullptr);
+    ASSERT_NE(dialog.itemOf("a.txt"), nullptr);
+    EXPECT_NE(dialog.itemOf("Новый файл.txt"), nullptr);
+
+    choosePoint(dialog, 1);
+    QTreeWidgetItem* deleted = dialog.itemOf("sub/b.txt");
+    ASSERT_NE(deleted, nullptr);
+    EXPECT_EQ(deleted->parent(), dialog.itemOf("sub"));
+
+    // Versions, newest first: the deleted file's last one says so; a file that never changed has one.
+    dialog.fileTree()->setCurrentItem(deleted);
+    EXPECT_EQ(column(dialog.versionList(), 1), QStringList({"deleted", "4 bytes"}));
+    dialog.fileTree()->setCurrentItem(dialog.itemOf("a.txt"));
+    EXPECT_EQ(column(dialog.versionList(), 1), QStringList({"17 bytes", "5 bytes"}));
+    dialog.fileTree()->setCurrentItem(dialog.itemOf("Новый файл.txt"));
+    EXPECT_EQ(dialog.versionList()->topLevelItemCount(), 1);
+    dialog.fileTree()->setCurrentItem(dialog.itemOf("sub"));
+    EXPECT_EQ(dialog.versionList()->topLevelItemCount(), 0);
+
+    // The default target is a new folder beside the source, and a zip note only for zip chains.
+    EXPECT_EQ(
+        dialog.targetEdit()->text(), home.filePath("Docs restored " + QDate::currentDate().toString("yyyy-MM-dd")));
+    EXPECT_NE(dialog.note()->text(), LoadStringById(StringId::RestoreZipNoDeletions));
+    EXPECT_TRUE(dialog.importButton()->isHidden());
+}
+
+TEST_F(RestoreDlgTest, RestoresTheTickedFilesIntoANewFolderAndRefusesOneWithContent)
+{
+    const quint32 id = backedUpTwice();
+    BackupSet set;
+    ASSERT_TRUE(GetBackupSet(id, set));
+    CRestoreDlg dialog;
+    ASSERT_TRUE(dialog.loadSet(set));
+    choosePoint(dialog, 1);
+    dialog.itemOf("sub")->setCheckState(0, Qt::Checked);
+    dialog.itemOf("a.txt")->setCheckState(0, Qt::Checked);
+    EXPECT_EQ(dialog.chosenPaths(), QStringList({"a.txt", "sub"}));
+
+    // A folder that holds something is refused before anything runs, and keeps what it holds.
+    const QString full = home.filePath("full");
+    makeTree(full, {{"mine.txt", "mine"}});
+    dialog.targetEdit()->setText(full);
+    dialog.OnRestore();
+    EXPECT_FALSE(dialog.isRestoring());
+    EXPECT_EQ(messages.messages(), QStringList({LoadStringById(StringId::RestoreTargetNotEmpty).arg(full)}));
+    EXPECT_EQ(treeFiles(full), QStringList({"mine.txt"}));
+
+    const QString target = home.filePath("restored/as of the full");
+    dialog.targetEdit()->setText(target);
+    restore(dialog);
+    EXPECT_EQ(treeFiles(target), QStringList({"a.txt", "sub/b.txt"}));
+    QFile first(target + "/a.txt");
+    ASSERT_TRUE(first.open(QIODevice::ReadOnly));
+    EXPECT_EQ(first.readAll(), "alpha");
+    EXPECT_EQ(dialog.progress()->text(), LoadStringById(StringId::RestoredFiles).arg(2).arg(target));
+    // The next restore would go into another new folder.
+    EXPECT_NE(dialog.targetEdit()->text(), target);
+}
+
+TEST_F(RestoreDlgTest, RestoreFromAFolderWithoutSetFilesImportsTheSetAgain)
+{
+    backedUpTwice();
+    // A new computer: the archives are all there is.
+    QDir(home.setFolder()).removeRecursively();
+    backupSets.clear();
+
+    CMyVelmoraDlg window;
+    ASSERT_EQ(window.list()->topLevelItemCount(), 0);
+    chooser.answers = {fullArchive()};
+    const QString newSource = home.filePath("new source");
+    QDir().mkpath(newSource);
+    picker.answers = {newSource};
+    int points = 0;
+    whenModal<CRestoreDlg>([&](CRestoreDlg& dialog) {
+        points = dialog.pointList()->topLevelItemCount();
+        EXPECT_FALSE(dialog.importButton()->isHidden());
+        EXPECT_EQ(
+            dialog.targetEdit()->text(), home.filePath("docs restored " + QDate::currentDate().toString("yyyy-MM-dd")));
+        dialog.OnImportSet();
+        dialog.close();
+    });
+    window.OnRestoreFromFolder();
+    EXPECT_EQ(points, 2);
+
+    ASSERT_EQ(window.list()->topLevelItemCount(), 1);
+    const quint32 id = window.list()->topLevelItem(0)->data(0, Qt::UserRole).toUInt();
+    BackupSet set;
+    ASSERT_TRUE(GetBackupSet(id, set));
+    EXPECT_EQ(set.name, "docs");
+    EXPECT_EQ(set.arcName, "docs");
+    EXPECT_EQ(set.source, newSource);
+    EXPECT_EQ(set.target, destination);
+    EXPECT_EQ(set.arcType, 0);
+    EXPECT_EQ(set.backupType, IncrementalArchiving);
+    EXPECT_TRUE(QFileInfo::exists(home.setFolder() + "/docs.ini"));
+    // The set made again finds the same points.
+    CRestoreDlg again;
+    ASSERT_TRUE(again.loadSet(set));
+    EXPECT_EQ(again.pointList()->topLevelItemCount(), 2);
+}
+
+TEST_F(RestoreDlgTest, AnArchiveThatIsNoneOrASetWithoutBackupsOpensNoDialog)
+{
+    const quint32 id = addSet(IncrementalArchiving);
+    BackupSet set;
+    ASSERT_TRUE(GetBackupSet(id, set));
+    CRestoreDlg dialog;
+    EXPECT_FALSE(dialog.loadSet(set));
+    EXPECT_FALSE(dialog.loadArchive(home.filePath("nothing.7z")));
+    EXPECT_EQ(messages.messages().size(), 2);
+}
+
+TEST_F(RestoreDlgTest, ATreeOfAHundredThousandFilesFillsInUnderTwoSeconds)
+{
+    QList<StateEntry> state;
+    for (int folder = 0; folder < 100; ++folder) {
+        const QString name = QStringLiteral("folder %1").arg(folder, 3, 10, QLatin1Char('0'));
+        state.append({name, true, false, 0, {}, {}});
+        for (int file = 0; file < 1000; ++file)
+            state.append({name + QStringLiteral("/deep/file %1.txt").arg(file, 4, 10, QLatin1Char('0')), false, false,
+                qint64(file), QDateTime::currentDateTime(), {}});
+    }
+    CRestoreDlg dialog;
+    QElapsedTimer timer;
+    timer.start();
+    dialog.fillTree(state);
+    EXPECT_LT(timer.elapsed(), 2000);
+    EXPECT_EQ(dialog.fileTree()->topLevelItemCount(), 100);
+    // The folders the state does not list are made; ticking one takes in every file below it.
+    QTreeWidgetItem* deep = dialog.itemOf("folder 007/deep");
+    ASSERT_NE(deep, nullptr);
+    EXPECT_EQ(deep->childCount(), 1000);
+    deep->setCheckState(0, Qt::Checked);
+    EXPECT_EQ(dialog.chosenPaths(), QStringList({"folder 007"}));
+    EXPECT_EQ(dialog.filesWithin(dialog.chosenPaths()), 1000);
+    EXPECT_EQ(dialog.filesWithin({}), 100000);
+}
+
+TEST_F(RestoreDlgTest, TheDefaultTargetIsNeverAFolderWithContent)
+{
+    const QDate date(2026, 12, 7);
+    const QString base = home.filePath("Docs restored 2026-12-07");
+    EXPECT_EQ(CRestoreDlg::DefaultTarget(QFileInfo(base).path(), "Docs", date), base);
+    QDir().mkpath(base);
+    // An empty folder takes a restore.
+    EXPECT_EQ(CRestoreDlg::DefaultTarget(QFileInfo(base).path(), "Docs", date), base);
+    makeTree(base, {{"x", "x"}});
+    EXPECT_EQ(CRestoreDlg::DefaultTarget(QFileInfo(base).path(), "Docs", date), base + " (2)");
+}

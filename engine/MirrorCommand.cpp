@@ -4,6 +4,12 @@
 #include "FolderPaths.h"
 #include "ToolLocations.h"
 
+#include <QDirIterator>
+#include <QFile>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
 namespace {
 
 QString quoted(const QString& text)
@@ -91,4 +97,24 @@ Command BuildMirrorCommand(const BackupSet& set)
         command.text += QLatin1Char(' ') + exclusion;
     command.arguments += exclusions;
     return command;
+}
+
+void CopyFolderTimes(const QString& source, const QString& copy)
+{
+    const auto copyTime = [](const QString& from, const QString& to) {
+        struct stat status;
+        if (::lstat(QFile::encodeName(from).constData(), &status) != 0 || !S_ISDIR(status.st_mode))
+            return;
+        const struct timespec times[2] = {status.st_atim, status.st_mtim};
+        ::utimensat(AT_FDCWD, QFile::encodeName(to).constData(), times, AT_SYMLINK_NOFOLLOW);
+    };
+    // Deepest first would not matter: setting a folder's time changes no other folder's.
+    QDirIterator folders(copy, QDir::Dirs | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot | QDir::NoSymLinks,
+        QDirIterator::Subdirectories);
+    const qsizetype start = copy.size() + (copy.endsWith(QLatin1Char('/')) ? 0 : 1);
+    while (folders.hasNext()) {
+        const QString folder = folders.next();
+        copyTime(FolderWithSeparator(source) + folder.mid(start), folder);
+    }
+    copyTime(source, copy);
 }

@@ -40,6 +40,7 @@ JobResult RunMirrorJob(const BackupSet& set, const JobContext& context)
     if (run.exitCode != 0 && run.exitCode != 24)
         return JobFailure(set, JobOutcome::ToolFailed,
             LoadStringById(StringId::ToolExitCode).arg(ToolName(command)).arg(run.exitCode), run.exitCode);
+    CopyFolderTimes(set.source, mirror);
     return {JobOutcome::Done, set.name, run.exitCode, {},
         run.exitCode == 24 ? LoadStringById(StringId::FilesVanished) : QString()};
 }

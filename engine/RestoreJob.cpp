@@ -5,6 +5,8 @@
 
 #include "ArchiveCommand.h"
 #include "ArchivePlacement.h"
+#include "LeftoverFiles.h"
+#include "MirrorCommand.h"
 #include "ResourceIds.h"
 #include "Settings.h"
 #include "StringTable.h"
@@ -12,12 +14,15 @@
 #include "ToolLocations.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QProcess>
+#include <QSysInfo>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -143,6 +148,96 @@ QString makeLink(const QString& path, const QString& target, const QDateTime& mo
     return {};
 }
 
+// A file inside each staging folder names it as a restore's and names the process writing it, so that a
+// later restore can tell the folder of one that was killed from anything else that looks alike.
+const QString kStagingMarker = QStringLiteral(".velmora-restore-staging");
+const QByteArray kStagingMarkerHeading = QByteArrayLiteral("Velmora restore staging");
+
+// When the process started, in clock ticks since boot: with the pid it names one process, also after the pid
+// has been given to another. Empty when the process is gone.
+QByteArray processStart(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return {};
+    // The name in parentheses may hold blanks and parentheses; the fields after the last ")" do not. The state
+    // is the first of them, the start time the twentieth.
+    const QByteArray text = stat.readAll();
+    const qsizetype close = text.lastIndexOf(')');
+    if (close < 0)
+        return {};
+    const QList<QByteArray> fields = text.mid(close + 2).split(' ');
+    return fields.size() > 19 ? fields.at(19) : QByteArray();
+}
+
+} // namespace
+
+QString RestoreStagingMarkerName()
+{
+    return kStagingMarker;
+}
+
+QByteArray RestoreStagingMarker(qint64 pid)
+{
+    return kStagingMarkerHeading + "\nhost " + QSysInfo::machineHostName().toUtf8() + "\npid " + QByteArray::number(pid)
+        + ' ' + processStart(pid) + '\n';
+}
+
+namespace {
+
+QString writeMarker(const QString& staging)
+{
+    const QByteArray path = encoded(staging + QLatin1Char('/') + kStagingMarker);
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return systemError();
+    const QByteArray text = RestoreStagingMarker(::getpid());
+    const bool written = ::write(fd, text.constData(), size_t(text.size())) == text.size();
+    const QString why = written ? QString() : systemError();
+    ::close(fd);
+    return why;
+}
+
+// Whether the folder is a staging folder this user's restore made on this computer, and the process that
+// made it is gone. Anything else, a marker that is not a plain file or not exactly ours included, stays.
+bool isAbandonedStaging(const QString& folder)
+{
+    struct stat status;
+    if (::lstat(encoded(folder).constData(), &status) != 0 || !S_ISDIR(status.st_mode) || status.st_uid != ::geteuid())
+        return false;
+    const QString markerPath = folder + QLatin1Char('/') + kStagingMarker;
+    if (::lstat(encoded(markerPath).constData(), &status) != 0 || !S_ISREG(status.st_mode) || status.st_size > 4096)
+        return false;
+    QFile marker(markerPath);
+    if (!marker.open(QIODevice::ReadOnly))
+        return false;
+    const QList<QByteArray> lines = marker.readAll().split('\n');
+    if (lines.size() < 3 || lines.at(0) != kStagingMarkerHeading
+        || lines.at(1) != "host " + QSysInfo::machineHostName().toUtf8() || !lines.at(2).startsWith("pid "))
+        return false;
+    const QList<QByteArray> owner = lines.at(2).mid(4).split(' ');
+    bool isNumber = false;
+    const qint64 pid = owner.value(0).toLongLong(&isNumber);
+    if (!isNumber || pid <= 0 || owner.size() != 2)
+        return false;
+    if (::kill(pid_t(pid), 0) != 0 && errno == ESRCH)
+        return true;
+    // The pid lives: it is the restore's own process unless that process started at another time.
+    const QByteArray start = processStart(pid);
+    return !start.isEmpty() && start != owner.at(1);
+}
+
+// Like QDir::removeRecursively, also where the restore wrote a folder without write permission for its owner.
+void removeTree(const QString& folder)
+{
+    QDirIterator folders(
+        folder, QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot | QDir::NoSymLinks, QDirIterator::Subdirectories);
+    ::chmod(encoded(folder).constData(), 0700);
+    while (folders.hasNext())
+        ::chmod(encoded(folders.next()).constData(), 0700);
+    QDir(folder).removeRecursively();
+}
+
 class Staging
 {
 public:
@@ -161,6 +256,17 @@ public:
     const QString& path() const { return m_path; }
     QString file(const QString& relative) const { return m_path + QLatin1Char('/') + relative; }
     void keep() { m_kept = true; }
+    // Takes the marker out, just before the folder becomes the target, and leaves the folder its time.
+    void dropMarker() const
+    {
+        struct stat status;
+        const bool timed = ::lstat(encoded(m_path).constData(), &status) == 0;
+        ::unlink(encoded(file(kStagingMarker)).constData());
+        if (timed) {
+            const struct timespec times[2] = {status.st_atim, status.st_mtim};
+            ::utimensat(AT_FDCWD, encoded(m_path).constData(), times, AT_SYMLINK_NOFOLLOW);
+        }
+    }
 
 private:
     QString m_path;
@@ -169,8 +275,10 @@ private:
 
 // The staged folder becomes the target. An empty target folder gives way to it first, and comes back when
 // the rename fails.
-QString placeStaging(const QString& staging, const QString& target)
+QString placeStaging(const Staging& staged, const QString& target)
 {
+    staged.dropMarker();
+    const QString& staging = staged.path();
     const bool hadFolder = entryExists(target);
     if (hadFolder && ::rmdir(encoded(target).constData()) != 0)
         return systemError();
@@ -268,9 +376,10 @@ JobResult restoreMirror(const RestoreRequest& request, const JobContext& context
         return failure(name, JobOutcome::ToolFailed,
             LoadStringById(StringId::RestoreToolFailed).arg(ToolName(command)).arg(run.exitCode).arg(target),
             run.exitCode);
+    CopyFolderTimes(point.path, staging.path());
     if (context.copying)
         context.copying();
-    if (const QString error = placeStaging(staging.path(), target); !error.isEmpty())
+    if (const QString error = placeStaging(staging, target); !error.isEmpty())
         return failure(name, JobOutcome::PlaceFailed, LoadStringById(StringId::RestoreNotPlaced).arg(target, error));
     staging.keep();
     JobResult done {JobOutcome::Done, name, run.exitCode, {}, {}};
@@ -397,7 +506,7 @@ JobResult restoreArchive(const RestoreRequest& request, const JobContext& contex
     }
     if (context.copying)
         context.copying();
-    if (const QString why = placeStaging(staging.path(), target); !why.isEmpty())
+    if (const QString why = placeStaging(staging, target); !why.isEmpty())
         return failure(name, JobOutcome::PlaceFailed, LoadStringById(StringId::RestoreNotPlaced).arg(target, why));
     staging.keep();
     JobResult done {JobOutcome::Done, name, exitCode, {}, {}};
@@ -412,6 +521,22 @@ JobResult restoreArchive(const RestoreRequest& request, const JobContext& contex
 }
 
 } // namespace
+
+void RemoveRestoreLeftovers(const QString& folder)
+{
+    const QDir dir(folder);
+    const QStringList names = dir.entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot | QDir::NoSymLinks);
+    const qsizetype suffixLength = 6;
+    for (const QString& name : names) {
+        const QString prefix = name.left(name.size() - suffixLength);
+        if (!name.startsWith(QLatin1Char('.')) || !prefix.endsWith(QLatin1String(".velmora-"))
+            || !IsTemporaryCopyName(name, prefix, int(suffixLength)))
+            continue;
+        const QString path = dir.filePath(name);
+        if (isAbandonedStaging(path))
+            removeTree(path);
+    }
+}
 
 QString RestoreTargetProblem(const QString& target)
 {
@@ -448,10 +573,14 @@ JobResult RunRestoreJob(const RestoreRequest& request, const JobContext& context
     if (!QDir().mkpath(parent))
         return failure(name, JobOutcome::DestinationMissing,
             LoadStringById(StringId::RestoreFolderNotMade).arg(parent, QString::fromLocal8Bit(std::strerror(EACCES))));
+    RemoveRestoreLeftovers(parent);
     Staging staging(target);
     if (::mkdir(encoded(staging.path()).constData(), 0700) != 0)
         return failure(name, JobOutcome::PrepareFailed,
             LoadStringById(StringId::RestoreFolderNotMade).arg(staging.path(), systemError()));
+    if (const QString why = writeMarker(staging.path()); !why.isEmpty())
+        return failure(
+            name, JobOutcome::PrepareFailed, LoadStringById(StringId::RestoreFolderNotMade).arg(staging.path(), why));
     JobResult result = point.kind == RestorePoint::Kind::Mirror
         ? restoreMirror(request, context, target, paths, staging)
         : restoreArchive(request, context, target, paths, staging);

@@ -25,5 +25,13 @@ struct RestoreRequest
 // result warns that its update archives cannot record deletions.
 JobResult RunRestoreJob(const RestoreRequest& request, const JobContext& context);
 
+// Removes the staging folders in folder that restores killed outright left behind: only those whose marker
+// names a process of this computer that is gone. The next restore into the folder calls it.
+void RemoveRestoreLeftovers(const QString& folder);
+// The name of the marker file inside a staging folder, and what a restore running in process pid writes
+// into it.
+QString RestoreStagingMarkerName();
+QByteArray RestoreStagingMarker(qint64 pid);
+
 // Why the target cannot take a restore (it holds something, or is not a folder); empty when it can.
 QString RestoreTargetProblem(const QString& target);

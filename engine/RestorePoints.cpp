@@ -11,7 +11,10 @@
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QHash>
+#include <QMutex>
 #include <QProcess>
+
+#include <sys/stat.h>
 
 #include <algorithm>
 
@@ -173,7 +176,61 @@ QList<RestorePoint> mirrorPoints(const QString& folder, QString* error)
 
 } // namespace
 
+namespace {
+
+// The last listings made, each with the archive's identity when it was listed: showing a chain lists the
+// full archive for its points and again for the tree, and 7-Zip takes most of the time on a large one.
+struct Listing
+{
+    QString path;
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    struct timespec modified
+    {
+    };
+    QList<ArchiveItem> items;
+};
+
+bool sameFile(const Listing& listing, const QString& path, const struct stat& status)
+{
+    return listing.path == path && listing.device == status.st_dev && listing.inode == status.st_ino
+        && listing.size == status.st_size && listing.modified.tv_sec == status.st_mtim.tv_sec
+        && listing.modified.tv_nsec == status.st_mtim.tv_nsec;
+}
+
+QMutex listingsMutex;
+QList<Listing> listings;
+constexpr qsizetype kListingsKept = 2;
+
+std::optional<QList<ArchiveItem>> listArchiveUncached(const QString& archive, QString* error);
+
+} // namespace
+
 std::optional<QList<ArchiveItem>> ListArchive(const QString& archive, QString* error)
+{
+    struct stat status;
+    const bool known = ::stat(QFile::encodeName(archive).constData(), &status) == 0;
+    if (known) {
+        const QMutexLocker lock(&listingsMutex);
+        for (const Listing& listing : std::as_const(listings)) {
+            if (sameFile(listing, archive, status))
+                return listing.items;
+        }
+    }
+    auto items = listArchiveUncached(archive, error);
+    if (items && known) {
+        const QMutexLocker lock(&listingsMutex);
+        listings.prepend({archive, status.st_dev, status.st_ino, status.st_size, status.st_mtim, *items});
+        if (listings.size() > kListingsKept)
+            listings.removeLast();
+    }
+    return items;
+}
+
+namespace {
+
+std::optional<QList<ArchiveItem>> listArchiveUncached(const QString& archive, QString* error)
 {
     const QString program = sevenZipProgram();
     if (program.isEmpty()) {
@@ -230,6 +287,8 @@ std::optional<QList<ArchiveItem>> ListArchive(const QString& archive, QString* e
         items.append(item);
     return items;
 }
+
+} // namespace
 
 QList<RestorePoint> RestorePointsOf(const BackupSet& set, QString* error)
 {

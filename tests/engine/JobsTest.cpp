@@ -271,6 +271,37 @@ TEST_F(JobsTest, MirrorRunsMakeAnExactCopyAndDeleteWhatTheSourceNoLongerHas)
         recorder.events, QList<int>({WM_BACKUP_STARTED, WM_BACKUP_FINISHED, WM_BACKUP_STARTED, WM_BACKUP_FINISHED}));
 }
 
+// As rsync -a by hand: the mirror's folders, the mirror folder itself included, keep the source's times, also
+// on a later run that deletes from a folder and adds to it.
+TEST_F(JobsTest, AMirrorsFoldersKeepTheSourcesTimes)
+{
+    writeFile(source + "/sub/deep/c.txt", "c");
+    const QStringList folders {"", "/sub", "/sub/deep"};
+    // rsync leaves the time of the run on a folder it made when the source's time is in the same second.
+    auto setTimesToThisSecond = [&] {
+        if (QTime::currentTime().msec() > 600)
+            QThread::msleep(450);
+        const QDateTime now = QDateTime::currentDateTime();
+        for (qsizetype i = folders.size() - 1; i >= 0; --i)
+            setFolderTime(source + folders.at(i), now.addMSecs(-now.time().msec() + 7 * i + 1));
+    };
+    auto expectSameTimes = [&] {
+        for (const QString& folder : folders)
+            EXPECT_EQ(
+                QFileInfo(destination + "/Docs" + folder).lastModified(), QFileInfo(source + folder).lastModified())
+                << folder.toStdString();
+    };
+    setTimesToThisSecond();
+    const quint32 id = addSet(MirrorCopying);
+    ASSERT_EQ(MirrorJob(id).outcome, JobOutcome::Done);
+    expectSameTimes();
+    QFile::remove(source + "/sub/b.txt");
+    writeFile(source + "/sub/deep/d.txt", "d");
+    setFolderTime(source + "/sub", QDateTime(QDate(2004, 3, 4), QTime(5, 6, 7)));
+    ASSERT_EQ(MirrorJob(id).outcome, JobOutcome::Done);
+    expectSameTimes();
+}
+
 TEST_F(JobsTest, MirrorRefusesWhereDeletingWouldHitTheSource)
 {
     BackupSet set;

@@ -236,18 +236,9 @@ TEST_F(RestoreTest, FullZipAndMirrorSetsComeBack)
     EXPECT_EQ(points.at(0).kind, RestorePoint::Kind::Mirror);
     const QString target = home.filePath("mirror restored");
     ASSERT_TRUE(restore(points, 0, target).succeeded());
-    // rsync run through the job leaves folder times of its own (noted, not the restore's doing): files and
-    // links are compared exactly, folders by their being there.
-    auto withoutFolderTimes = [](QMap<QString, QString> entries) {
-        for (QString& entry : entries) {
-            if (entry.startsWith("folder"))
-                entry = "folder";
-        }
-        return entries;
-    };
-    const auto mirrored = snapshot(points.at(0).path);
-    EXPECT_EQ(withoutFolderTimes(snapshot(target)), withoutFolderTimes(expected));
-    EXPECT_EQ(mirrored.keys(), expected.keys());
+    // The mirror and what comes back from it are the source, folder times included.
+    EXPECT_EQ(snapshot(points.at(0).path), expected);
+    EXPECT_EQ(snapshot(target), expected);
 }
 
 TEST_F(RestoreTest, AZipChainWarnsThatItCannotRecordDeletions)
@@ -325,3 +316,86 @@ TEST_F(RestoreTest, ARefusedStoppedOrFullRestoreLeavesTheTargetAsItWas)
 }
 
 } // namespace
+
+// A restore's folder times come from the listing after everything is extracted, also those of a folder the
+// update archive changed (a file added and one deleted) and of one it made.
+TEST_F(RestoreTest, FoldersChangedByAnUpdateKeepTheirTimes)
+{
+    const quint32 id = addSet(IncrementalArchiving);
+    setFolderTime(source + "/sub", QDateTime(QDate(2005, 6, 7), QTime(8, 9, 10)));
+    ASSERT_TRUE(RunSetJob(id).succeeded());
+    const auto before = snapshot(source);
+    waitForNextSecond();
+    putFile(source + "/sub/new.txt", "new");
+    QFile::remove(source + "/sub/b.txt");
+    putFile(source + "/made/deep/c.txt", "c");
+    setFolderTime(source + "/sub", QDateTime(QDate(2006, 1, 2), QTime(3, 4, 5)));
+    setFolderTime(source + "/made/deep", QDateTime(QDate(2007, 1, 2), QTime(3, 4, 5)));
+    setFolderTime(source + "/made", QDateTime(QDate(2008, 1, 2), QTime(3, 4, 5)));
+    ASSERT_TRUE(RunSetJob(id).succeeded());
+    BackupSet set;
+    ASSERT_TRUE(GetBackupSet(id, set));
+    const QList<RestorePoint> points = RestorePointsOf(set);
+    ASSERT_EQ(points.size(), 2);
+    ASSERT_TRUE(restore(points, 0, home.filePath("now")).succeeded());
+    EXPECT_EQ(snapshot(home.filePath("now")), snapshot(source));
+    EXPECT_EQ(QFileInfo(home.filePath("now/sub")).lastModified(), QDateTime(QDate(2006, 1, 2), QTime(3, 4, 5)));
+    ASSERT_TRUE(restore(points, 1, home.filePath("then")).succeeded());
+    EXPECT_EQ(snapshot(home.filePath("then")), before);
+}
+
+// What a restore killed outright leaves beside its target goes with the next restore into the same folder;
+// only a staging folder whose marker names a process that is gone, never anything else.
+TEST_F(RestoreTest, TheNextRestoreRemovesOnlyTheStagingFoldersOfKilledRestores)
+{
+    qint64 deadPid = 0;
+    {
+        QProcess gone;
+        gone.start("sleep", {"30"});
+        ASSERT_TRUE(gone.waitForStarted());
+        deadPid = gone.processId();
+        gone.kill();
+        gone.waitForFinished();
+    }
+    const QString marker = RestoreStagingMarkerName();
+    auto stagingFolder = [&](const QString& name, const QByteArray& text) {
+        putFile(home.filePath(name + "/inside.txt"), "half restored");
+        if (!text.isNull())
+            putFile(home.filePath(name + "/" + marker), text);
+        return home.filePath(name);
+    };
+    QByteArray live = RestoreStagingMarker(::getpid());
+    QByteArray reused = live;
+    reused.replace(reused.lastIndexOf(' '), reused.size(), " 1\n");
+    const QString killed = stagingFolder(".Docs restored.velmora-Ab12Cd", RestoreStagingMarker(deadPid));
+    const QString pidReused = stagingFolder(".other.velmora-XY98zz", reused);
+    const QStringList kept {
+        stagingFolder(".running.velmora-Ab12Cd", live),
+        stagingFolder(".unmarked.velmora-Ab12Cd", QByteArray()),
+        stagingFolder(".elsewhere.velmora-Ab12Cd",
+            "Velmora restore staging\nhost another-computer\npid " + QByteArray::number(deadPid) + " 1\n"),
+        stagingFolder(".wrong name.velmora-Ab1", RestoreStagingMarker(deadPid)),
+        stagingFolder("Docs restored.velmora-Ab12Cd", RestoreStagingMarker(deadPid)),
+        stagingFolder(".not ours.velmora-Ab12Cd", "something else\n"),
+    };
+    // A marker that is a link is nobody's marker, whatever it points to.
+    const QString linked = home.filePath(".linked.velmora-Ab12Cd");
+    QDir().mkpath(linked);
+    putFile(home.filePath("dead marker"), RestoreStagingMarker(deadPid));
+    ASSERT_EQ(::symlink(QFile::encodeName(home.filePath("dead marker")).constData(),
+                  QFile::encodeName(linked + "/" + marker).constData()),
+        0);
+
+    const quint32 id = addSet(FullArchiving);
+    ASSERT_TRUE(RunSetJob(id).succeeded());
+    BackupSet set;
+    ASSERT_TRUE(GetBackupSet(id, set));
+    ASSERT_TRUE(restore(RestorePointsOf(set), 0, home.filePath("Docs restored")).succeeded());
+    EXPECT_FALSE(QFileInfo::exists(killed));
+    EXPECT_FALSE(QFileInfo::exists(pidReused));
+    for (const QString& folder : kept)
+        EXPECT_TRUE(QFileInfo::exists(folder + "/inside.txt")) << folder.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(linked + "/" + marker));
+    // The restored folder holds no marker of its own.
+    EXPECT_FALSE(QFileInfo::exists(home.filePath("Docs restored/" + marker)));
+}

@@ -9,7 +9,11 @@
 #include "ToolLocations.h"
 #include "ToolTestSupport.h"
 
+#include <QDateTime>
 #include <QDir>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 // Stands in for the main window: records the job events it is sent.
 class EventRecorder : public QObject
@@ -66,6 +70,14 @@ protected:
     QStringList updateArchives() const
     {
         return QDir(destination).entryList({"docs_upd_*.7z"}, QDir::Files, QDir::Name);
+    }
+    // A folder's modification time, which QFile cannot set.
+    static void setFolderTime(const QString& path, const QDateTime& time)
+    {
+        const qint64 msecs = time.toMSecsSinceEpoch();
+        const struct timespec times[2]
+            = {{msecs / 1000, (msecs % 1000) * 1000000}, {msecs / 1000, (msecs % 1000) * 1000000}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0) << path.toStdString();
     }
     // A fake 7zz beside the "program", for failures the real one cannot be made to show.
     void useFake7Zip(const QByteArray& script)

@@ -1,0 +1,219 @@
+// What a restore costs over the same 7-Zip commands run by hand, and how long listing a large chain takes.
+
+#include "JobRunner.h"
+#include "Jobs.h"
+#include "ProfileStore.h"
+#include "RestoreJob.h"
+#include "RestorePoints.h"
+#include "SetCollection.h"
+#include "Settings.h"
+#include "ToolLocations.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <benchmark/benchmark.h>
+
+#include <functional>
+
+namespace {
+
+QTemporaryDir& scratch()
+{
+    static QTemporaryDir dir;
+    return dir;
+}
+
+ProfileStore& store()
+{
+    static ProfileStore profiles(QStringLiteral("Velmora"), scratch().filePath("config"), scratch().filePath("docs"));
+    return profiles;
+}
+
+void writeRandom(const QString& path, qsizetype bytes)
+{
+    QByteArray block(bytes, Qt::Uninitialized);
+    QRandomGenerator::global()->fillRange(reinterpret_cast<quint32*>(block.data()), block.size() / 4);
+    QFile out(path);
+    out.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    out.write(block);
+}
+
+// The update archive's name carries the time to the second: the next run must come in another second.
+void waitForNextSecond()
+{
+    QThread::msleep(1050);
+}
+
+struct Chain
+{
+    BackupSet set;
+    // Newest first.
+    QList<RestorePoint> points;
+};
+
+// An incremental set over `source` backed up twice, with change() between the runs: a full archive and one
+// update archive.
+Chain chainOf(const QString& name, const QString& source, const std::function<void()>& change)
+{
+    g_profileStore = &store();
+    backupSets.clear();
+    minorUpdatedNumber = 10;
+    BackupSet set;
+    set.name = name;
+    set.arcName = name.toLower();
+    set.source = source;
+    set.target = scratch().filePath(name + QStringLiteral(" archives"));
+    QDir().mkpath(set.target);
+    set.compLevel = 0;
+    set.backupType = IncrementalArchiving;
+    const quint32 id = AddBackupSet(set);
+    RunSetJob(id);
+    waitForNextSecond();
+    change();
+    RunSetJob(id);
+    GetBackupSet(id, set);
+    return {set, RestorePointsOf(set)};
+}
+
+// 200 files of 1 MB in 10 folders that do not compress, as photos do not; the update archive changes 20 MB
+// of them in two folders.
+const Chain& largeChain()
+{
+    static const Chain chain = [] {
+        const QString source = scratch().filePath("large source");
+        for (int folder = 0; folder < 10; ++folder) {
+            QDir().mkpath(QStringLiteral("%1/f%2").arg(source).arg(folder));
+            for (int file = 0; file < 20; ++file)
+                writeRandom(QStringLiteral("%1/f%2/file%3.bin").arg(source).arg(folder).arg(file), 1 << 20);
+        }
+        return chainOf(QStringLiteral("Large"), source, [source] {
+            for (int file = 0; file < 20; ++file)
+                writeRandom(QStringLiteral("%1/f%2/file%3.bin").arg(source).arg(file % 2).arg(file), 1 << 20);
+        });
+    }();
+    return chain;
+}
+
+double secondsOf(const std::function<void()>& work)
+{
+    QElapsedTimer timer;
+    timer.start();
+    work();
+    return double(timer.nsecsElapsed()) / 1e9;
+}
+
+void extractByHand(const QString& archive, const QString& target)
+{
+    QProcess process;
+    process.start(pathTo7zExe(), {QStringLiteral("x"), QStringLiteral("-aoa"), QStringLiteral("-o") + target, archive});
+    process.waitForFinished(-1);
+}
+
+// The restore job against the full archive and the update archive extracted by hand into the same place.
+// The two take turns, so that the disk's cache and the machine's load treat both alike.
+void RestoreJobOverTool(benchmark::State& state)
+{
+    const QList<RestorePoint>& points = largeChain().points;
+    if (points.size() != 2) {
+        state.SkipWithError("the chain was not made");
+        return;
+    }
+    const QString target = scratch().filePath("restored");
+    const auto clear = [&target] { QDir(target).removeRecursively(); };
+    double jobSeconds = 0;
+    double handSeconds = 0;
+    for (auto _ : state) {
+        clear();
+        JobRunner runner;
+        JobResult result;
+        const double jobTime = secondsOf([&] { result = runner.runRestore({points, 0, target, {}}); });
+        if (!result.succeeded()) {
+            state.SkipWithError("the restore failed");
+            return;
+        }
+        jobSeconds += jobTime;
+        clear();
+        handSeconds += secondsOf([&] {
+            extractByHand(points.last().path, target);
+            extractByHand(points.first().path, target);
+        });
+        state.SetIterationTime(jobTime);
+    }
+    clear();
+    state.counters["job_s"] = jobSeconds / double(state.iterations());
+    state.counters["by_hand_s"] = handSeconds / double(state.iterations());
+    state.counters["ratio"] = jobSeconds / handSeconds;
+}
+BENCHMARK(RestoreJobOverTool)->Iterations(5)->Unit(benchmark::kMillisecond)->UseManualTime();
+
+// 100,000 small files in 1,000 folders, and an update archive that changes 1,000 and deletes 1,000.
+const Chain& manyFilesChain()
+{
+    static const Chain chain = [] {
+        const QString source = scratch().filePath("many source");
+        for (int folder = 0; folder < 1000; ++folder) {
+            const QString path = QStringLiteral("%1/folder %2").arg(source).arg(folder);
+            QDir().mkpath(path);
+            for (int file = 0; file < 100; ++file) {
+                QFile out(QStringLiteral("%1/file %2.txt").arg(path).arg(file));
+                out.open(QIODevice::WriteOnly);
+                out.write(QByteArray::number(folder * 100 + file));
+            }
+        }
+        return chainOf(QStringLiteral("Many"), source, [source] {
+            for (int folder = 0; folder < 1000; folder += 50) {
+                for (int file = 0; file < 50; ++file) {
+                    const QString path = QStringLiteral("%1/folder %2/file %3.txt").arg(source).arg(folder).arg(file);
+                    QFile::remove(path);
+                    writeRandom(QStringLiteral("%1/folder %2/new %3.txt").arg(source).arg(folder + 1).arg(file), 64);
+                }
+            }
+        });
+    }();
+    return chain;
+}
+
+// What a window or velmora-run does to show a chain: its points, then the tree as of the newest.
+void ListLargeChain(benchmark::State& state)
+{
+    const Chain& made = manyFilesChain();
+    if (made.points.size() != 2) {
+        state.SkipWithError("the chain was not made");
+        return;
+    }
+    qint64 entries = 0;
+    for (auto _ : state) {
+        const QList<RestorePoint> points = RestorePointsOf(made.set);
+        const auto listed = StateAsOf(points, 0);
+        entries = listed ? listed->size() : 0;
+        benchmark::DoNotOptimize(entries);
+    }
+    state.counters["entries"] = double(entries);
+    state.counters["files"] = double(made.points.first().fileCount);
+}
+BENCHMARK(ListLargeChain)->Iterations(5)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication application(argc, argv);
+    // The runner keeps every tool's output in the cache folder, and lists in the temporary one; not the user's.
+    qputenv("HOME", QFile::encodeName(scratch().filePath("home")));
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(scratch().filePath("cache")));
+    qputenv("XDG_STATE_HOME", QFile::encodeName(scratch().filePath("state")));
+    qputenv("TMPDIR", QFile::encodeName(scratch().filePath("tmp")));
+    QDir().mkpath(scratch().filePath("tmp"));
+    Locate7Zip();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

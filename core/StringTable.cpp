@@ -232,7 +232,7 @@ constexpr TableEntry kStringTable[] = {
     // %1 is a set's name or a full archive's file name, %2 a restore point's stamp, %3 the folder restored into.
     {StringId::RestoreHeading, QT_TRANSLATE_NOOP("StringTable", "Restoring %1 as of %2 into '%3'")},
     // %1 is a number of files, %2 the folder restored into.
-    {StringId::RestoredFiles, QT_TRANSLATE_NOOP("StringTable", "Restored %1 files to '%2'.")},
+    {StringId::RestoredFiles, QT_TRANSLATE_NOOP("StringTable", "Files restored to '%2': %1.")},
     {StringId::RestoreTargetNotFull,
         QT_TRANSLATE_NOOP("StringTable", "The folder to restore into must be a full folder path: '%1'.")},
     {StringId::RestoreNotDone, QT_TRANSLATE_NOOP("StringTable", "Not restored: %1")},

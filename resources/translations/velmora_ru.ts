@@ -998,8 +998,8 @@
     </message>
     <message>
         <location filename="../../core/StringTable.cpp" line="235"/>
-        <source>Restored %1 files to &apos;%2&apos;.</source>
-        <translation>Восстановлено файлов: %1, в «%2».</translation>
+        <source>Files restored to &apos;%2&apos;: %1.</source>
+        <translation>Файлов восстановлено в «%2»: %1.</translation>
     </message>
     <message>
         <location filename="../../core/StringTable.cpp" line="237"/>

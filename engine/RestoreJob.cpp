@@ -5,6 +5,7 @@
 
 #include "ArchiveCommand.h"
 #include "ArchivePlacement.h"
+#include "IniFile.h"
 #include "LeftoverFiles.h"
 #include "MirrorCommand.h"
 #include "ResourceIds.h"
@@ -586,9 +587,8 @@ JobResult RunRestoreJob(const RestoreRequest& request, const JobContext& context
         : restoreArchive(request, context, target, paths, staging);
     // The staging folder was private while it was written; the restored folder gets the usual rights.
     if (result.succeeded() && point.kind != RestorePoint::Kind::Mirror) {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        ::chmod(encoded(target).constData(), 0777 & ~mask);
+        // Not umask(): it would change the mask of every thread for a moment.
+        ::chmod(encoded(target).constData(), 0777 & ~IniFile::currentUmask());
     }
     return result;
 }

@@ -228,6 +228,12 @@ std::optional<QList<ArchiveItem>> ListArchive(const QString& archive, QString* e
     return items;
 }
 
+void ForgetArchiveListings()
+{
+    const QMutexLocker lock(&listingsMutex);
+    listings.clear();
+}
+
 namespace {
 
 std::optional<QList<ArchiveItem>> listArchiveUncached(const QString& archive, QString* error)

@@ -48,6 +48,8 @@ struct ArchiveItem
 // Every item of the archive, in its order, from 7-Zip's technical listing; nothing, with the reason in
 // error, when 7-Zip cannot list it.
 std::optional<QList<ArchiveItem>> ListArchive(const QString& archive, QString* error = nullptr);
+// Forgets the listings ListArchive keeps, so that the next one reads the archive again (for measuring).
+void ForgetArchiveListings();
 
 // The set's points, newest first: the mirror folder of a mirror set, else each update archive and the full
 // archive. Empty with the reason in error when there is none or an archive cannot be read.

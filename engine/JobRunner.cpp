@@ -392,19 +392,14 @@ bool RecordSetResult(const BackupSet& set, const JobResult& result)
     return StampSetFileKeys(set.name, values);
 }
 
-void StampLastRunOf(quint32 id)
+void StampLastRun()
 {
     BackupSet set;
-    if (!GetBackupSet(id, set) || !g_profileStore)
+    if (!GetBackupSet(g_selectedSetId, set) || !g_profileStore)
         return;
     // Only the one key, written at once into the file as it is now: the set may have been edited, renamed
     // or deleted by another program since it was read, and none of that may be undone or brought back.
     StampSetFileLastRun(set.name, DateStamp(false));
-}
-
-void StampLastRun()
-{
-    StampLastRunOf(g_selectedSetId);
 }
 
 bool IsJobRunning()

@@ -43,8 +43,6 @@ bool RecordSetResult(const BackupSet& set, const JobResult& result);
 
 // Records today's date as the last run of the set of g_selectedSetId and saves that set's file.
 void StampLastRun();
-// The same for one set by id.
-void StampLastRunOf(quint32 id);
 
 bool IsJobRunning();
 // Waits for the worker thread started last, handling events meanwhile (the job's events need the

@@ -126,6 +126,9 @@ inline constexpr int RestoreMirrorMissing = 311;
 inline constexpr int RestoreStopped = 312;
 inline constexpr int RestoreTimedOut = 313;
 inline constexpr int RestoreToolFailed = 314;
+inline constexpr int RestoreSourceMissing = 315;
+inline constexpr int RestoreSourceNotFolder = 316;
+inline constexpr int RestoreNotPutBack = 317;
 inline constexpr int NoRestorePoints = 330;
 inline constexpr int NoPointAsOf = 331;
 inline constexpr int NoVersions = 333;
@@ -136,6 +139,9 @@ inline constexpr int RestoreTargetNotFull = 351;
 inline constexpr int RestoreNotDone = 352;
 inline constexpr int SetImported = 353;
 inline constexpr int ArchivesFilter = 354;
+inline constexpr int RestoreOverQuestion = 355;
+inline constexpr int RestoredOver = 356;
+inline constexpr int OriginalNeedsSet = 357;
 } // namespace StringId
 
 namespace IconId {

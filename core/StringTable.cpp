@@ -221,6 +221,19 @@ constexpr TableEntry kStringTable[] = {
     {StringId::RestoreToolFailed,
         QT_TRANSLATE_NOOP(
             "StringTable", "%1 could not restore the files (exit code %2). The folder '%3' was left as it was.")},
+    {StringId::RestoreSourceMissing,
+        QT_TRANSLATE_NOOP("StringTable",
+            "The source folder '%1' does not exist or is not a folder, so nothing can be restored over it. Restore "
+            "into a new folder instead.")},
+    {StringId::RestoreSourceNotFolder,
+        QT_TRANSLATE_NOOP("StringTable",
+            "'%1' is a link or a file, not a folder, so the files chosen inside it cannot be restored over the "
+            "source. Restore into a new folder instead.")},
+    // %1 is the source folder, %2 why a rename failed, %3 the hidden folder holding what was moved aside.
+    {StringId::RestoreNotPutBack,
+        QT_TRANSLATE_NOOP("StringTable",
+            "the restored files could not be moved to '%1': %2. Not all of its files could be put back; the others "
+            "are in '%3'.")},
     // %1 is a set's name or a full archive's file name.
     {StringId::NoRestorePoints, QT_TRANSLATE_NOOP("StringTable", "There is no backup of '%1' to restore.")},
     // %1 is the time asked for, %2 the stamp of the first restore point.
@@ -240,6 +253,20 @@ constexpr TableEntry kStringTable[] = {
     {StringId::SetImported,
         QT_TRANSLATE_NOOP("StringTable", "The set '%1' was made from '%2'. Check its properties before its next run.")},
     {StringId::ArchivesFilter, QT_TRANSLATE_NOOP("StringTable", "Full archives (*.7z *.zip)")},
+    // %1 is the source folder, %2 the restore point's date; then numbers of files.
+    {StringId::RestoreOverQuestion,
+        QT_TRANSLATE_NOOP("StringTable",
+            "Restore over the files in '%1' as of %2?\n\nOverwritten with the backup's version: %3\nAdded: "
+            "%4\nRemoved (not in the backup): %5\nThe same as in the backup: %6\nOutside your choice, left as they "
+            "are: %7\n\nFiles overwritten or removed cannot be brought back unless a backup holds them.")},
+    // %1 is the source folder, %2 the restore point's date; then numbers of files.
+    {StringId::RestoredOver,
+        QT_TRANSLATE_NOOP(
+            "StringTable", "Restored over '%1' as of %2. Files overwritten: %3, added: %4, removed: %5.")},
+    {StringId::OriginalNeedsSet,
+        QT_TRANSLATE_NOOP("StringTable",
+            "An archive found on disk has no known source folder: restore into a new folder and move the files you "
+            "need from there.")},
 };
 
 const TableEntry* findEntry(int id)

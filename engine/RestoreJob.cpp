@@ -20,6 +20,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QProcess>
+#include <QSet>
 #include <QSysInfo>
 
 #include <fcntl.h>
@@ -27,6 +28,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -88,6 +90,26 @@ bool isWithin(const QString& path, const QStringList& chosen)
             return true;
     }
     return false;
+}
+
+// Whether the folder holds one of the chosen paths.
+bool isAbove(const QString& folder, const QStringList& chosen)
+{
+    const QString prefix = folder + QLatin1Char('/');
+    return std::any_of(chosen.cbegin(), chosen.cend(), [&](const QString& root) { return root.startsWith(prefix); });
+}
+
+// The chosen paths without those another chosen path holds.
+QStringList outermost(const QStringList& paths)
+{
+    QStringList kept;
+    for (const QString& path : paths) {
+        const bool inside = std::any_of(paths.cbegin(), paths.cend(),
+            [&](const QString& other) { return other != path && isWithin(path, {other}); });
+        if (!inside && !kept.contains(path))
+            kept.append(path);
+    }
+    return kept;
 }
 
 QString pointName(const RestorePoint& point)
@@ -292,6 +314,213 @@ QString placeStaging(const Staging& staged, const QString& target)
     return {};
 }
 
+// Makes a folder and those above it, and says why not in the system's words.
+QString makePath(const QString& path)
+{
+    const QString clean = QDir::cleanPath(path);
+    qsizetype at = clean.startsWith(QLatin1Char('/')) ? 1 : 0;
+    while (at <= clean.size()) {
+        qsizetype slash = clean.indexOf(QLatin1Char('/'), at);
+        if (slash < 0)
+            slash = clean.size();
+        const QByteArray part = encoded(clean.left(slash));
+        if (!part.isEmpty() && ::mkdir(part.constData(), 0777) != 0) {
+            const int why = errno;
+            struct stat status;
+            if (why != EEXIST)
+                return QString::fromLocal8Bit(std::strerror(why));
+            if (::stat(part.constData(), &status) != 0 || !S_ISDIR(status.st_mode))
+                return QString::fromLocal8Bit(std::strerror(ENOTDIR));
+        }
+        at = slash + 1;
+    }
+    return {};
+}
+
+std::function<QString(const QString&)>& swapHook()
+{
+    static std::function<QString(const QString&)> hook;
+    return hook;
+}
+
+QString parentOf(const QString& relative)
+{
+    const qsizetype slash = relative.lastIndexOf(QLatin1Char('/'));
+    return slash < 0 ? QString() : relative.left(slash);
+}
+
+struct SavedTime
+{
+    QString path;
+    struct timespec times[2];
+};
+
+// The folder's own times, to give back once renames inside it have changed them.
+std::optional<SavedTime> folderTime(const QString& path)
+{
+    struct stat status;
+    if (::lstat(encoded(path).constData(), &status) != 0 || !S_ISDIR(status.st_mode))
+        return std::nullopt;
+    return SavedTime {path, {status.st_atim, status.st_mtim}};
+}
+
+void putTimeBack(const SavedTime& saved)
+{
+    ::utimensat(AT_FDCWD, encoded(saved.path).constData(), saved.times, AT_SYMLINK_NOFOLLOW);
+}
+
+// Puts the staged paths into the source. Each path's current item first moves aside into a hidden folder
+// beside the source, on its file system, then the staged one is renamed in; only renames of names, so no link
+// inside the source is ever followed (the folders above each path are checked to be real folders first). When
+// a step fails, every step before it is undone in reverse. Returns why it failed; *oldKept names the folder
+// holding what could not be put back, when undoing failed too.
+QString swapIntoSource(const Staging& staged, const QString& source, QStringList paths, QString* oldKept)
+{
+    staged.dropMarker();
+    paths = outermost(paths);
+    if (paths.isEmpty()) {
+        const auto names = [](const QString& folder) {
+            return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        };
+        paths = names(source) + names(staged.path());
+        paths.removeDuplicates();
+    }
+    // Every folder above a chosen path must be a real folder, or be missing (it is made).
+    for (const QString& path : std::as_const(paths)) {
+        for (QString above = parentOf(path); !above.isEmpty(); above = parentOf(above)) {
+            struct stat status;
+            const QString there = source + QLatin1Char('/') + above;
+            if (::lstat(encoded(there).constData(), &status) == 0 && !S_ISDIR(status.st_mode))
+                return LoadStringById(StringId::RestoreSourceNotFolder).arg(there);
+        }
+    }
+
+    const QString old = TemporaryNameBeside(source + QStringLiteral(" old"));
+    if (::mkdir(encoded(old).constData(), 0700) != 0)
+        return systemError();
+    // The source's own time and those of the folders holding a path are not the restore's to change.
+    QList<SavedTime> times;
+    QSet<QString> timed;
+    for (const QString& path : std::as_const(paths)) {
+        const QString above = parentOf(path);
+        if (timed.contains(above))
+            continue;
+        timed.insert(above);
+        if (const auto saved = folderTime(above.isEmpty() ? source : source + QLatin1Char('/') + above))
+            times.append(*saved);
+    }
+    std::sort(times.begin(), times.end(),
+        [](const SavedTime& a, const SavedTime& b) { return a.path.size() > b.path.size(); });
+
+    enum class Step
+    {
+        MadeFolder,
+        MovedAside,
+        PutInPlace,
+    };
+    QList<std::pair<Step, QString>> done;
+    QString why;
+    const auto rename = [](const QString& from, const QString& to) {
+        return ::rename(encoded(from).constData(), encoded(to).constData()) == 0;
+    };
+    for (const QString& path : std::as_const(paths)) {
+        const QString current = source + QLatin1Char('/') + path;
+        const QString staging = staged.file(path);
+        QStringList missing;
+        for (QString above = parentOf(path); !above.isEmpty(); above = parentOf(above)) {
+            if (!entryExists(source + QLatin1Char('/') + above))
+                missing.prepend(above);
+        }
+        for (const QString& folder : std::as_const(missing)) {
+            if (::mkdir(encoded(source + QLatin1Char('/') + folder).constData(), 0777) != 0) {
+                why = systemError();
+                break;
+            }
+            done.append({Step::MadeFolder, folder});
+        }
+        if (!why.isEmpty())
+            break;
+        if (entryExists(current)) {
+            const QString aside = old + QLatin1Char('/') + path;
+            if (const QString made = makePath(QFileInfo(aside).path()); !made.isEmpty()) {
+                why = made;
+                break;
+            }
+            if (!rename(current, aside)) {
+                why = systemError();
+                break;
+            }
+            done.append({Step::MovedAside, path});
+        }
+        if (const auto& hook = swapHook(); hook) {
+            why = hook(path);
+            if (!why.isEmpty())
+                break;
+        }
+        if (entryExists(staging)) {
+            if (!rename(staging, current)) {
+                why = systemError();
+                break;
+            }
+            done.append({Step::PutInPlace, path});
+        }
+    }
+
+    if (why.isEmpty()) {
+        // Folders made for a path get the restored time, which the staged copy has.
+        for (auto it = done.crbegin(); it != done.crend(); ++it) {
+            if (it->first != Step::MadeFolder)
+                continue;
+            if (const auto saved = folderTime(staged.file(it->second)))
+                putTimeBack({source + QLatin1Char('/') + it->second, {saved->times[0], saved->times[1]}});
+        }
+        for (const SavedTime& saved : std::as_const(times))
+            putTimeBack(saved);
+        removeTree(old);
+        return {};
+    }
+    bool undone = true;
+    for (auto it = done.crbegin(); it != done.crend(); ++it) {
+        const QString current = source + QLatin1Char('/') + it->second;
+        switch (it->first) {
+        case Step::PutInPlace:
+            undone = rename(current, staged.file(it->second)) && undone;
+            break;
+        case Step::MovedAside:
+            undone = rename(old + QLatin1Char('/') + it->second, current) && undone;
+            break;
+        case Step::MadeFolder:
+            undone = ::rmdir(encoded(current).constData()) == 0 && undone;
+            break;
+        }
+    }
+    for (const SavedTime& saved : std::as_const(times))
+        putTimeBack(saved);
+    if (undone)
+        removeTree(old);
+    else if (oldKept)
+        *oldKept = old;
+    return why;
+}
+
+// The restored files take the target's place: the staging folder becomes it, or, over the source, the
+// chosen paths are swapped in. The failure's whole text, or nothing.
+QString placeRestored(const RestoreRequest& request, Staging& staging, const QString& target, const QStringList& paths)
+{
+    if (!request.overOriginal) {
+        if (const QString why = placeStaging(staging, target); !why.isEmpty())
+            return LoadStringById(StringId::RestoreNotPlaced).arg(target, why);
+        staging.keep();
+        return {};
+    }
+    QString oldKept;
+    const QString why = swapIntoSource(staging, target, paths, &oldKept);
+    if (why.isEmpty())
+        return {};
+    return oldKept.isEmpty() ? LoadStringById(StringId::RestoreNotPlaced).arg(target, why)
+                             : LoadStringById(StringId::RestoreNotPutBack).arg(target, why, oldKept);
+}
+
 struct ToolRun
 {
     std::optional<JobResult> failed;
@@ -380,9 +609,8 @@ JobResult restoreMirror(const RestoreRequest& request, const JobContext& context
     CopyFolderTimes(point.path, staging.path());
     if (context.copying)
         context.copying();
-    if (const QString error = placeStaging(staging, target); !error.isEmpty())
-        return failure(name, JobOutcome::PlaceFailed, LoadStringById(StringId::RestoreNotPlaced).arg(target, error));
-    staging.keep();
+    if (const QString error = placeRestored(request, staging, target, paths); !error.isEmpty())
+        return failure(name, JobOutcome::PlaceFailed, error);
     JobResult done {JobOutcome::Done, name, run.exitCode, {}, {}};
     if (run.exitCode != 0)
         done.warning = LoadStringById(StringId::FilesVanished);
@@ -495,7 +723,7 @@ JobResult restoreArchive(const RestoreRequest& request, const JobContext& contex
     // Deepest first: making or deleting an entry changes its folder's time.
     for (qsizetype i = state.size() - 1; i >= 0; --i) {
         const StateEntry& entry = state.at(i);
-        if (entry.isFolder && isWithin(entry.path, paths))
+        if (entry.isFolder && (isWithin(entry.path, paths) || isAbove(entry.path, paths)))
             setTime(staging.file(entry.path), entry.modified);
     }
 
@@ -507,9 +735,8 @@ JobResult restoreArchive(const RestoreRequest& request, const JobContext& contex
     }
     if (context.copying)
         context.copying();
-    if (const QString why = placeStaging(staging, target); !why.isEmpty())
-        return failure(name, JobOutcome::PlaceFailed, LoadStringById(StringId::RestoreNotPlaced).arg(target, why));
-    staging.keep();
+    if (const QString why = placeRestored(request, staging, target, paths); !why.isEmpty())
+        return failure(name, JobOutcome::PlaceFailed, why);
     JobResult done {JobOutcome::Done, name, exitCode, {}, {}};
     done.bytesWritten = bytes;
     QStringList warnings;
@@ -539,6 +766,90 @@ void RemoveRestoreLeftovers(const QString& folder)
     }
 }
 
+QString OriginalRestoreProblem(const QString& source)
+{
+    struct stat status;
+    if (source.trimmed().isEmpty() || !QDir::isAbsolutePath(source) || ::stat(encoded(source).constData(), &status) != 0
+        || !S_ISDIR(status.st_mode))
+        return LoadStringById(StringId::RestoreSourceMissing).arg(source);
+    return {};
+}
+
+void SetOriginalSwapHook(std::function<QString(const QString& path)> hook)
+{
+    swapHook() = std::move(hook);
+}
+
+std::optional<OriginalRestorePreview> PreviewOriginalRestore(
+    const QList<StateEntry>& state, const QString& source, const QStringList& chosen, QString* error)
+{
+    if (const QString problem = OriginalRestoreProblem(source); !problem.isEmpty()) {
+        if (error)
+            *error = problem;
+        return std::nullopt;
+    }
+    QStringList paths;
+    for (const QString& path : chosen)
+        paths.append(cleanRelative(path));
+    const QString root = QFileInfo(source).canonicalFilePath();
+    struct OnDisk
+    {
+        bool isFolder = false;
+        bool isLink = false;
+        qint64 size = 0;
+        qint64 seconds = 0;
+    };
+    // Every entry on disk by lstat: a link is a link here, and a linked folder is not entered.
+    QHash<QString, OnDisk> disk;
+    OriginalRestorePreview preview;
+    QDirIterator walk(
+        root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (walk.hasNext()) {
+        const QString path = walk.next();
+        struct stat status;
+        if (::lstat(encoded(path).constData(), &status) != 0)
+            continue;
+        OnDisk entry;
+        entry.isFolder = S_ISDIR(status.st_mode);
+        entry.isLink = S_ISLNK(status.st_mode);
+        entry.size = status.st_size;
+        entry.seconds = status.st_mtim.tv_sec;
+        const QString relative = path.mid(root.size() + 1);
+        if (!entry.isFolder && !isWithin(relative, paths))
+            ++preview.left;
+        else
+            disk.insert(relative, entry);
+    }
+    QSet<QString> held;
+    for (const StateEntry& entry : state) {
+        if (!isWithin(entry.path, paths))
+            continue;
+        held.insert(entry.path);
+        if (entry.isFolder)
+            continue;
+        const auto there = disk.constFind(entry.path);
+        if (there == disk.cend()) {
+            ++preview.added;
+            continue;
+        }
+        // A link's size is the length of what it points to, in the archive as on disk.
+        const bool same = !there->isFolder && there->isLink == entry.isLink
+            && (entry.isLink ? entry.size == 0 || there->size == entry.size : there->size == entry.size)
+            && (!entry.modified.isValid() || there->seconds == entry.modified.toSecsSinceEpoch());
+        ++(same ? preview.unchanged : preview.overwritten);
+    }
+    for (auto file = disk.cbegin(); file != disk.cend(); ++file) {
+        if (file->isFolder || !isWithin(file.key(), paths))
+            continue;
+        const auto at = std::lower_bound(state.cbegin(), state.cend(), file.key(),
+            [](const StateEntry& entry, const QString& key) { return entry.path < key; });
+        // A file where the point has a folder is replaced by it: removed, and the folder's files added.
+        if (!held.contains(file.key()) || (at != state.cend() && at->path == file.key() && at->isFolder))
+            ++preview.removed;
+    }
+    return preview;
+}
+
 QString RestoreTargetProblem(const QString& target)
 {
     const QFileInfo info(target);
@@ -559,9 +870,15 @@ JobResult RunRestoreJob(const RestoreRequest& request, const JobContext& context
     const QString name = pointName(request.points.last());
     if (request.target.trimmed().isEmpty())
         return failure(name, JobOutcome::PrepareFailed, LoadStringById(StringId::PathNotFull));
-    const QString target = QDir::cleanPath(QFileInfo(request.target).absoluteFilePath());
-    if (const QString problem = RestoreTargetProblem(target); !problem.isEmpty())
+    QString target = QDir::cleanPath(QFileInfo(request.target).absoluteFilePath());
+    if (request.overOriginal) {
+        if (const QString problem = OriginalRestoreProblem(target); !problem.isEmpty())
+            return failure(name, JobOutcome::SourceMissing, problem);
+        // A source that is itself a link is restored where it leads; links inside it are never followed.
+        target = QFileInfo(target).canonicalFilePath();
+    } else if (const QString problem = RestoreTargetProblem(target); !problem.isEmpty()) {
         return failure(name, JobOutcome::DestinationMissing, problem);
+    }
     QStringList paths;
     for (const QString& path : request.paths) {
         const QString clean = cleanRelative(path);
@@ -571,9 +888,9 @@ JobResult RunRestoreJob(const RestoreRequest& request, const JobContext& context
     }
     // The staging folder goes beside the target, on its file system, so that the last step is a rename.
     const QString parent = QFileInfo(target).path();
-    if (!QDir().mkpath(parent))
-        return failure(name, JobOutcome::DestinationMissing,
-            LoadStringById(StringId::RestoreFolderNotMade).arg(parent, QString::fromLocal8Bit(std::strerror(EACCES))));
+    if (const QString why = makePath(parent); !why.isEmpty())
+        return failure(
+            name, JobOutcome::DestinationMissing, LoadStringById(StringId::RestoreFolderNotMade).arg(parent, why));
     RemoveRestoreLeftovers(parent);
     Staging staging(target);
     if (::mkdir(encoded(staging.path()).constData(), 0700) != 0)
@@ -586,7 +903,7 @@ JobResult RunRestoreJob(const RestoreRequest& request, const JobContext& context
         ? restoreMirror(request, context, target, paths, staging)
         : restoreArchive(request, context, target, paths, staging);
     // The staging folder was private while it was written; the restored folder gets the usual rights.
-    if (result.succeeded() && point.kind != RestorePoint::Kind::Mirror) {
+    if (result.succeeded() && point.kind != RestorePoint::Kind::Mirror && !request.overOriginal) {
         // Not umask(): it would change the mask of every thread for a moment.
         ::chmod(encoded(target).constData(), 0777 & ~IniFile::currentUmask());
     }

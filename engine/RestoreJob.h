@@ -1,14 +1,18 @@
 #pragma once
 
-// Rebuilds a set's source as of one restore point into a folder of the user's choice. The tool writes into a
-// hidden staging folder beside the target, which becomes the target by one rename only once it is complete:
-// a failed, stopped or disk-full restore leaves the target as it was.
+// Rebuilds a set's source as of one restore point into a folder of the user's choice, or over the source
+// itself. The tool writes into a hidden staging folder beside the target, which becomes the target by one
+// rename only once it is complete: a failed, stopped or disk-full restore leaves the target as it was. Over
+// the source, each chosen path is swapped in by renames instead, and what it replaces is put back on failure.
 
 #include "JobChecks.h"
 #include "JobOutcome.h"
 #include "RestorePoints.h"
 
 #include <QStringList>
+
+#include <functional>
+#include <optional>
 
 struct RestoreRequest
 {
@@ -19,7 +23,39 @@ struct RestoreRequest
     QString target;
     // Files and folders relative to the source to restore, with what they hold; empty for everything.
     QStringList paths;
+    // Restore over the folder in target, the set's source, which must exist: the chosen paths (or all it
+    // holds) are replaced by the state as of the point, and everything else in it stays as it is.
+    bool overOriginal = false;
 };
+
+// What a restore over the source would do to it, in files (links count as files, folders do not).
+struct OriginalRestorePreview
+{
+    // Files of the point that are on disk but differ in kind, size or modification time (to the second).
+    qint64 overwritten = 0;
+    // Files of the point that are on disk as they are in it. The restore writes them again from the backup,
+    // with the same content and time: the chosen paths are replaced whole.
+    qint64 unchanged = 0;
+    // Files of the point missing on disk.
+    qint64 added = 0;
+    // Files on disk inside the chosen paths (everywhere when none are chosen) that the point does not hold.
+    qint64 removed = 0;
+    // Files on disk outside the chosen paths: left as they are.
+    qint64 left = 0;
+};
+
+// Compares the state as of a point (as StateAsOf gives it) within the chosen paths with the source folder as
+// it is now, without extracting anything. Symbolic links on disk are compared as links, never followed.
+// Nothing, with the reason in error, when the source cannot take a restore over it or cannot be read.
+std::optional<OriginalRestorePreview> PreviewOriginalRestore(
+    const QList<StateEntry>& state, const QString& source, const QStringList& paths, QString* error = nullptr);
+
+// Why a restore cannot go over the source folder (it is missing or not a folder); empty when it can.
+QString OriginalRestoreProblem(const QString& source);
+
+// For tests: called with each chosen path just before the restored one is renamed into the source; a text
+// it returns fails the restore there, as a failed rename would. An empty function removes it.
+void SetOriginalSwapHook(std::function<QString(const QString& path)> hook);
 
 // Restores on the calling thread under the context's control (Stop, time limit, progress). A zip chain's
 // result warns that its update archives cannot record deletions.

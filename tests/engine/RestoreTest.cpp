@@ -55,6 +55,8 @@ void putFile(const QString& path, const QByteArray& bytes)
     file.write(bytes);
 }
 
+const QDateTime kOldTime(QDate(2001, 2, 3), QTime(4, 5, 6));
+
 void waitForNextSecond()
 {
     const QTime now = QTime::currentTime();
@@ -85,8 +87,9 @@ protected:
         ASSERT_EQ(::symlink("a.txt", QFile::encodeName(source + "/inlink").constData()), 0);
         ASSERT_EQ(::symlink("../a.txt", QFile::encodeName(source + "/sub/up").constData()), 0);
         ASSERT_EQ(::symlink("/etc/hostname", QFile::encodeName(source + "/абс ссылка").constData()), 0);
-        QFile(source + "/with blank.txt")
-            .setFileTime(QDateTime(QDate(2001, 2, 3), QTime(4, 5, 6)), QFileDevice::FileModificationTime);
+        QFile blank(source + "/with blank.txt");
+        ASSERT_TRUE(blank.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(blank.setFileTime(kOldTime, QFileDevice::FileModificationTime));
     }
 
     // Backs the set up after each change, and keeps the source as each run saw it.
@@ -129,6 +132,16 @@ protected:
         JobRunner runner;
         return runner.runRestore({points, index, target, paths});
     }
+    JobResult restoreOver(const QList<RestorePoint>& points, int index, QStringList paths = {})
+    {
+        JobRunner runner;
+        return runner.runRestore({points, index, source, paths, true});
+    }
+    // The hidden folders a restore over the source may leave beside it.
+    QStringList besideSource() const
+    {
+        return QDir(home.path()).entryList({".src*"}, QDir::AllEntries | QDir::Hidden | QDir::System);
+    }
 
     qint32 m_savedChainLength = 0;
 };
@@ -160,6 +173,9 @@ TEST_F(RestoreTest, AnIncrementalChainComesBackAsOfEveryPoint)
             listed.append(entry.path);
         EXPECT_EQ(listed, QStringList(expected.keys()));
     }
+    // The old time set on the first source comes back as of every point.
+    for (int i = 0; i < points.size(); ++i)
+        EXPECT_EQ(QFileInfo(home.filePath(QString("restored %1/with blank.txt").arg(i))).lastModified(), kOldTime);
     // Made after update 1 and gone before update 3: update 3 does not bring it back.
     EXPECT_FALSE(QFileInfo::exists(home.filePath("restored 1/ephemeral.txt")));
     EXPECT_TRUE(QFileInfo::exists(home.filePath("restored 2/ephemeral.txt")));
@@ -398,4 +414,162 @@ TEST_F(RestoreTest, TheNextRestoreRemovesOnlyTheStagingFoldersOfKilledRestores)
     EXPECT_TRUE(QFileInfo::exists(linked + "/" + marker));
     // The restored folder holds no marker of its own.
     EXPECT_FALSE(QFileInfo::exists(home.filePath("Docs restored/" + marker)));
+}
+
+// The preview counts against the source as it is now, and the restore over it changes exactly what it said:
+// a changed file is overwritten, a deleted one added, a new one removed, a file outside the choice left.
+TEST_F(RestoreTest, APreviewCountsWhatARestoreOverTheSourceChangesAndItChangesOnlyThat)
+{
+    putFile(source + "/sub/c.txt", "c");
+    const quint32 id = addSet(FullArchiving);
+    ASSERT_TRUE(RunSetJob(id).succeeded());
+    const auto backedUp = snapshot(source);
+    BackupSet set;
+    ASSERT_TRUE(GetBackupSet(id, set));
+    const QList<RestorePoint> points = RestorePointsOf(set);
+    ASSERT_EQ(points.size(), 1);
+    const auto state = StateAsOf(points, 0);
+    ASSERT_TRUE(state);
+
+    putFile(source + "/a.txt", "alpha, longer now");
+    QFile::remove(source + "/sub/c.txt");
+    putFile(source + "/sub/new.txt", "new");
+    putFile(source + "/Новый файл.txt", "gamma, changed since");
+    // A link to a folder outside: one file to remove, never the files it leads to.
+    putFile(home.filePath("elsewhere/one.txt"), "1");
+    putFile(home.filePath("elsewhere/two.txt"), "2");
+    ASSERT_EQ(::symlink(QFile::encodeName(home.filePath("elsewhere")).constData(),
+                  QFile::encodeName(source + "/sub/outside").constData()),
+        0);
+
+    QString error;
+    const QStringList chosen {"a.txt", "sub"};
+    const auto part = PreviewOriginalRestore(*state, source, chosen, &error);
+    ASSERT_TRUE(part) << error.toStdString();
+    EXPECT_EQ(part->overwritten, 1);
+    EXPECT_EQ(part->unchanged, 1);
+    EXPECT_EQ(part->added, 1);
+    EXPECT_EQ(part->removed, 2);
+    EXPECT_EQ(part->left, 1);
+    const auto whole = PreviewOriginalRestore(*state, source, {});
+    ASSERT_TRUE(whole);
+    EXPECT_EQ(whole->overwritten, 2);
+    EXPECT_EQ(whole->unchanged, 1);
+    EXPECT_EQ(whole->added, 1);
+    EXPECT_EQ(whole->removed, 2);
+    EXPECT_EQ(whole->left, 0);
+
+    const QDateTime sourceTime = QFileInfo(source).lastModified();
+    const JobResult result = restoreOver(points, 0, chosen);
+    ASSERT_TRUE(result.succeeded()) << result.reason.toStdString();
+    auto expected = backedUp;
+    expected["Новый файл.txt"] = snapshot(source).value("Новый файл.txt");
+    EXPECT_TRUE(expected["Новый файл.txt"].startsWith(
+        "file " + QString::fromLatin1(QByteArray("gamma, changed since").toBase64())));
+    EXPECT_EQ(snapshot(source), expected);
+    EXPECT_EQ(QFileInfo(source).lastModified(), sourceTime);
+    EXPECT_EQ(treeFiles(home.filePath("elsewhere")), QStringList({"one.txt", "two.txt"}));
+    EXPECT_TRUE(besideSource().isEmpty()) << besideSource().join(' ').toStdString();
+    // Now nothing differs within the choice.
+    const auto after = PreviewOriginalRestore(*state, source, chosen);
+    ASSERT_TRUE(after);
+    EXPECT_EQ(after->overwritten + after->added + after->removed, 0);
+    EXPECT_EQ(after->unchanged, 3);
+
+    // A chosen file below a folder that is a link on disk is refused before anything changes.
+    QDir(source + "/sub").removeRecursively();
+    ASSERT_EQ(::symlink(QFile::encodeName(home.filePath("elsewhere")).constData(),
+                  QFile::encodeName(source + "/sub").constData()),
+        0);
+    const auto linked = snapshot(source);
+    const JobResult refused = restoreOver(points, 0, {"sub/b.txt"});
+    EXPECT_FALSE(refused.succeeded());
+    EXPECT_TRUE(refused.reason.contains(source + "/sub")) << refused.reason.toStdString();
+    EXPECT_EQ(snapshot(source), linked);
+    EXPECT_EQ(treeFiles(home.filePath("elsewhere")), QStringList({"one.txt", "two.txt"}));
+
+    // A source that is gone is refused, with its path.
+    QDir(source).removeRecursively();
+    const JobResult missing = restoreOver(points, 0);
+    EXPECT_EQ(missing.outcome, JobOutcome::SourceMissing);
+    EXPECT_TRUE(missing.reason.contains(source));
+    EXPECT_FALSE(PreviewOriginalRestore(*state, source, {}));
+    EXPECT_FALSE(QFileInfo::exists(source));
+}
+
+// A whole restore over the source gives exactly the state as of the point: links, times, empty folders,
+// blanks and Cyrillic names, from an incremental chain and from a mirror.
+TEST_F(RestoreTest, AWholeRestoreOverTheSourceGivesExactlyTheState)
+{
+    makeFirstSource();
+    const quint32 id = addSet(IncrementalArchiving);
+    const auto states = runChain(id);
+    BackupSet set;
+    ASSERT_TRUE(GetBackupSet(id, set));
+    const QList<RestorePoint> points = RestorePointsOf(set);
+    ASSERT_EQ(points.size(), 5);
+    for (const int index : {2, 0, 4}) {
+        const JobResult result = restoreOver(points, index);
+        ASSERT_TRUE(result.succeeded()) << result.reason.toStdString();
+        EXPECT_EQ(snapshot(source), states.at(points.size() - 1 - index)) << "as of " << index;
+    }
+    EXPECT_TRUE(besideSource().isEmpty()) << besideSource().join(' ').toStdString();
+
+    DeleteBackupSet(id);
+    const quint32 mirror = addSet(MirrorCopying);
+    ASSERT_TRUE(RunSetJob(mirror).succeeded());
+    ASSERT_TRUE(GetBackupSet(mirror, set));
+    const auto mirrored = snapshot(source);
+    putFile(source + "/a.txt", "changed after the mirror");
+    putFile(source + "/later/x.txt", "later");
+    QFile::remove(source + "/with blank.txt");
+    const QList<RestorePoint> mirrorPoints = RestorePointsOf(set);
+    ASSERT_EQ(mirrorPoints.size(), 1);
+    const JobResult result = restoreOver(mirrorPoints, 0);
+    ASSERT_TRUE(result.succeeded()) << result.reason.toStdString();
+    EXPECT_EQ(snapshot(source), mirrored);
+}
+
+// A restore over the source that is stopped, or whose swap fails halfway, leaves the source as it was.
+TEST_F(RestoreTest, AStoppedOrFailedRestoreOverTheSourceLeavesItAsItWas)
+{
+    writeIncompressible(source + "/big.bin", 3 * 1024 * 1024);
+    QDir().mkpath(source + "/empty");
+    const quint32 id = addSet(FullArchiving);
+    ASSERT_TRUE(RunSetJob(id).succeeded());
+    BackupSet set;
+    ASSERT_TRUE(GetBackupSet(id, set));
+    const QList<RestorePoint> points = RestorePointsOf(set);
+    ASSERT_EQ(points.size(), 1);
+    putFile(source + "/a.txt", "changed since");
+    putFile(source + "/sub/new.txt", "new");
+    QFile::remove(source + "/big.bin");
+    ASSERT_EQ(::symlink("a.txt", QFile::encodeName(source + "/link").constData()), 0);
+    const auto before = snapshot(source);
+    const QDateTime sourceTime = QFileInfo(source).lastModified();
+
+    JobRunner runner;
+    QObject::connect(
+        &runner, &JobRunner::progress, &runner, [&runner](const JobProgress&) { runner.stop(); }, Qt::DirectConnection);
+    const JobResult stopped = runner.runRestore({points, 0, source, {}, true});
+    EXPECT_EQ(stopped.outcome, JobOutcome::Stopped);
+    EXPECT_EQ(snapshot(source), before);
+    EXPECT_TRUE(besideSource().isEmpty()) << besideSource().join(' ').toStdString();
+
+    // The swap fails at its third path, after two were already swapped in.
+    struct Unhook
+    {
+        ~Unhook() { SetOriginalSwapHook({}); }
+    } unhook;
+    for (const QStringList& chosen : {QStringList {}, QStringList {"a.txt", "sub/b.txt", "empty"}}) {
+        int calls = 0;
+        SetOriginalSwapHook([&calls](const QString&) { return ++calls == 3 ? QString("injected") : QString(); });
+        const JobResult failed = restoreOver(points, 0, chosen);
+        EXPECT_EQ(failed.outcome, JobOutcome::PlaceFailed);
+        EXPECT_TRUE(failed.reason.contains("injected")) << failed.reason.toStdString();
+        EXPECT_EQ(calls, 3);
+        EXPECT_EQ(snapshot(source), before) << chosen.join(' ').toStdString();
+        EXPECT_EQ(QFileInfo(source).lastModified(), sourceTime);
+        EXPECT_TRUE(besideSource().isEmpty()) << besideSource().join(' ').toStdString();
+    }
 }

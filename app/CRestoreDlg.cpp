@@ -122,11 +122,12 @@ CRestoreDlg::CRestoreDlg(QWidget* parent)
     m_versions->setHeaderLabels({tr("Date"), tr("Size"), tr("Modified")});
     m_versions->setSelectionMode(QAbstractItemView::NoSelection);
 
+    m_browse = FindControl<QPushButton>(this, ControlId::BrowseRestoreTarget);
     m_note->setText(tr("Tick the files and folders to restore, or none for everything."));
-    // Restoring over the source would mix the backup into files the user may have changed since; the
-    // restore goes into a new folder, from which the user moves what they need.
+    // Only a set knows its source; an archive found on disk turns it on in loadSet.
     m_original->setEnabled(false);
-    m_original->setToolTip(tr("Not offered yet: restore into a new folder and move the files you need from there."));
+    m_original->setToolTip(LoadStringById(StringId::OriginalNeedsSet));
+    connect(m_original, &QCheckBox::toggled, this, &CRestoreDlg::OnOriginalToggled);
     m_import->hide();
     m_stop->setEnabled(false);
     m_progress->setText(LoadStringById(StringId::Ready));
@@ -157,7 +158,11 @@ bool CRestoreDlg::loadSet(const BackupSet& set)
     if (!showPoints(points, error, set.name))
         return false;
     const QString cleanSource = QDir::cleanPath(set.source);
+    m_original->setChecked(false);
+    m_source = cleanSource;
     m_target->setText(DefaultTarget(QFileInfo(cleanSource).path(), set.name, QDate::currentDate()));
+    m_original->setEnabled(true);
+    m_original->setToolTip(QString());
     m_import->hide();
     return true;
 }
@@ -170,6 +175,10 @@ bool CRestoreDlg::loadArchive(const QString& fullArchive)
     if (!showPoints(points, error, name))
         return false;
     m_archive = fullArchive;
+    m_original->setChecked(false);
+    m_source.clear();
+    m_original->setEnabled(false);
+    m_original->setToolTip(LoadStringById(StringId::OriginalNeedsSet));
     // On a new computer the old source folder may not exist: the new folder goes into the home folder.
     m_target->setText(DefaultTarget(QDir::homePath(), name, QDate::currentDate()));
     m_import->show();
@@ -358,6 +367,18 @@ void CRestoreDlg::OnBrowseTarget()
         m_target->setText(folder);
 }
 
+void CRestoreDlg::OnOriginalToggled(bool over)
+{
+    if (over) {
+        m_newTarget = m_target->text();
+        m_target->setText(m_source);
+    } else if (m_target->text() == m_source) {
+        m_target->setText(m_newTarget);
+    }
+    m_target->setReadOnly(over);
+    m_browse->setEnabled(!over);
+}
+
 void CRestoreDlg::OnRestore()
 {
     if (m_restoring || m_pointsShown.isEmpty())
@@ -365,6 +386,39 @@ void CRestoreDlg::OnRestore()
     const int index = m_points->indexOfTopLevelItem(m_points->currentItem());
     if (index < 0)
         return;
+    m_restoringOver.reset();
+    if (m_original->isChecked() && !m_source.isEmpty()) {
+        // Asked each time from the disk as it is now: what was there when the box was ticked may have changed.
+        const QStringList paths = chosenPaths();
+        QString error;
+        const auto preview = PreviewOriginalRestore(m_state, m_source, paths, &error);
+        if (!preview) {
+            userMessages().showMessage(error, UserMessages::Icon::Warning);
+            return;
+        }
+        const QString asOf = shownTime(m_pointsShown.at(index).time);
+        const QString question = LoadStringById(StringId::RestoreOverQuestion)
+                                     .arg(m_source, asOf)
+                                     .arg(preview->overwritten)
+                                     .arg(preview->added)
+                                     .arg(preview->removed)
+                                     .arg(preview->unchanged)
+                                     .arg(preview->left);
+        if (!userMessages().askYesNo(question))
+            return;
+        RestoreRequest request;
+        request.points = m_pointsShown;
+        request.index = index;
+        request.target = m_source;
+        request.paths = paths;
+        request.overOriginal = true;
+        m_restoringTo = m_source;
+        m_restoringFiles = filesWithin(paths);
+        m_restoringOver = preview;
+        m_restoringAsOf = asOf;
+        start(request);
+        return;
+    }
     const QString target = QDir::cleanPath(m_target->text().trimmed());
     if (target.isEmpty() || !QDir::isAbsolutePath(target)) {
         userMessages().showMessage(
@@ -383,6 +437,11 @@ void CRestoreDlg::OnRestore()
     request.paths = chosenPaths();
     m_restoringTo = target;
     m_restoringFiles = filesWithin(request.paths);
+    start(request);
+}
+
+void CRestoreDlg::start(const RestoreRequest& request)
+{
     JobRunner& runner = JobRunner::shared();
     // A failure comes as a message box from the runner, as a backup's does.
     runner.setReportsResults(true);
@@ -399,6 +458,8 @@ void CRestoreDlg::setBusy(bool busy)
 {
     m_restore->setEnabled(!busy);
     m_import->setEnabled(!busy);
+    m_original->setEnabled(!busy && !m_source.isEmpty());
+    m_browse->setEnabled(!busy && !m_original->isChecked());
     m_close->setEnabled(!busy);
     m_stop->setEnabled(busy);
     m_showsPosition = false;
@@ -434,7 +495,16 @@ void CRestoreDlg::showResult(const JobResult& result)
     m_restoring = false;
     setBusy(false);
     QString text;
-    if (result.succeeded()) {
+    if (result.succeeded() && m_restoringOver) {
+        text = LoadStringById(StringId::RestoredOver)
+                   .arg(m_restoringTo, m_restoringAsOf)
+                   .arg(m_restoringOver->overwritten)
+                   .arg(m_restoringOver->added)
+                   .arg(m_restoringOver->removed);
+        if (!result.warning.isEmpty())
+            text += QLatin1Char(' ') + result.warning;
+        m_progress->SendMessage(PBM_SETPOS, 100);
+    } else if (result.succeeded()) {
         text = LoadStringById(StringId::RestoredFiles).arg(m_restoringFiles).arg(m_restoringTo);
         if (!result.warning.isEmpty())
             text += QLatin1Char(' ') + result.warning;
@@ -447,7 +517,7 @@ void CRestoreDlg::showResult(const JobResult& result)
     m_progress->setText(text);
     m_progress->setToolTip(text);
     // The next restore goes into another new folder.
-    if (result.succeeded())
+    if (result.succeeded() && !m_restoringOver)
         m_target->setText(DefaultTarget(QFileInfo(m_restoringTo).path(), m_name, QDate::currentDate()));
 }
 

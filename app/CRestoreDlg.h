@@ -5,6 +5,7 @@
 // restore into, and the restore itself on the program's job runner with its progress, Stop and result.
 
 #include "BackupSet.h"
+#include "RestoreJob.h"
 #include "RestorePoints.h"
 
 #include <QDate>
@@ -49,6 +50,7 @@ public:
     CMyListCtrl* fileTree() const { return m_tree; }
     CMyListCtrl* versionList() const { return m_versions; }
     QLineEdit* targetEdit() const { return m_target; }
+    QCheckBox* originalBox() const { return m_original; }
     CTextProgressCtrl* progress() const { return m_progress; }
     QLabel* note() const { return m_note; }
     QPushButton* importButton() const { return m_import; }
@@ -59,6 +61,8 @@ public slots:
     void OnPointChosen();
     void OnFileChosen();
     void OnBrowseTarget();
+    // Shows the set's source as the target, read-only, while restoring over it is ticked.
+    void OnOriginalToggled(bool over);
     // Starts the restore of the ticked files (or everything) into the target folder.
     void OnRestore();
     void OnStop();
@@ -72,6 +76,7 @@ protected:
 private:
     bool showPoints(const QList<RestorePoint>& points, const QString& error, const QString& name);
     void fitColumns();
+    void start(const RestoreRequest& request);
     void setBusy(bool busy);
     void showProgress(const JobProgress& progress);
     void showResult(const JobResult& result);
@@ -84,6 +89,7 @@ private:
     QCheckBox* m_original = nullptr;
     CTextProgressCtrl* m_progress = nullptr;
     QPushButton* m_import = nullptr;
+    QPushButton* m_browse = nullptr;
     QPushButton* m_stop = nullptr;
     QPushButton* m_restore = nullptr;
     QPushButton* m_close = nullptr;
@@ -95,10 +101,17 @@ private:
     QString m_name;
     // The full archive when the dialog shows one found on disk; empty for a set.
     QString m_archive;
+    // The set's source folder; empty for an archive found on disk.
+    QString m_source;
+    // The new folder the target field held before restoring over the source was ticked.
+    QString m_newTarget;
     quint32 m_importedSetId = 0;
     bool m_restoring = false;
     bool m_showsPosition = false;
     // What the running restore was asked for, for its result.
     QString m_restoringTo;
     qint64 m_restoringFiles = 0;
+    // For a restore over the source: the point's date and what the preview said it would change.
+    std::optional<OriginalRestorePreview> m_restoringOver;
+    QString m_restoringAsOf;
 };

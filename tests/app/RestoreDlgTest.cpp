@@ -11,6 +11,7 @@
 #include "ResourceIds.h"
 #include "StringTable.h"
 
+#include <QCheckBox>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
@@ -237,4 +238,53 @@ TEST_F(RestoreDlgTest, TheDefaultTargetIsNeverAFolderWithContent)
     EXPECT_EQ(CRestoreDlg::DefaultTarget(QFileInfo(base).path(), "Docs", date), base);
     makeTree(base, {{"x", "x"}});
     EXPECT_EQ(CRestoreDlg::DefaultTarget(QFileInfo(base).path(), "Docs", date), base + " (2)");
+}
+
+// Restoring over the source asks first with what the preview counted, does nothing on No, and on Yes
+// changes only the ticked paths; an archive found on disk has no source to offer.
+TEST_F(RestoreDlgTest, RestoringOverTheSourceAsksWithThePreviewAndDoesNothingOnNo)
+{
+    const quint32 id = backedUpTwice();
+    BackupSet set;
+    ASSERT_TRUE(GetBackupSet(id, set));
+    CRestoreDlg dialog;
+    ASSERT_TRUE(dialog.loadSet(set));
+    const QString newFolder = dialog.targetEdit()->text();
+    ASSERT_TRUE(dialog.originalBox()->isEnabled());
+    dialog.originalBox()->setChecked(true);
+    EXPECT_EQ(dialog.targetEdit()->text(), source);
+    EXPECT_TRUE(dialog.targetEdit()->isReadOnly());
+
+    // As of the full archive, sub/b.txt comes back; a.txt is changed on disk and outside the choice.
+    choosePoint(dialog, 1);
+    dialog.itemOf("sub")->setCheckState(0, Qt::Checked);
+    makeTree(source, {{"a.txt", "mine now"}, {"sub/extra.txt", "extra"}});
+    const QString asOf = dialog.pointList()->topLevelItem(1)->text(0);
+    // Overwritten 0, added 1 (sub/b.txt), removed 1 (sub/extra.txt), unchanged 0, left 2.
+    const QString question
+        = LoadStringById(StringId::RestoreOverQuestion).arg(source, asOf).arg(0).arg(1).arg(1).arg(0).arg(2);
+    dialog.OnRestore();
+    EXPECT_FALSE(dialog.isRestoring());
+    EXPECT_EQ(messages.questions(), QStringList {question});
+    EXPECT_EQ(treeFiles(source), QStringList({"a.txt", "sub/extra.txt", "Новый файл.txt"}));
+
+    messages.setNextAnswer(true);
+    restore(dialog);
+    EXPECT_EQ(messages.questions().size(), 2);
+    EXPECT_EQ(treeFiles(source), QStringList({"a.txt", "sub/b.txt", "Новый файл.txt"}));
+    QFile kept(source + "/a.txt");
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), "mine now");
+    EXPECT_EQ(dialog.progress()->text(), LoadStringById(StringId::RestoredOver).arg(source, asOf).arg(0).arg(1).arg(1));
+    EXPECT_EQ(dialog.targetEdit()->text(), source);
+
+    // Unticked, the new folder is back.
+    dialog.originalBox()->setChecked(false);
+    EXPECT_EQ(dialog.targetEdit()->text(), newFolder);
+    EXPECT_FALSE(dialog.targetEdit()->isReadOnly());
+
+    CRestoreDlg found;
+    ASSERT_TRUE(found.loadArchive(fullArchive()));
+    EXPECT_FALSE(found.originalBox()->isEnabled());
+    EXPECT_EQ(found.originalBox()->toolTip(), LoadStringById(StringId::OriginalNeedsSet));
 }

@@ -371,38 +371,33 @@
         <translation>Изменён</translation>
     </message>
     <message>
-        <location filename="../../app/CRestoreDlg.cpp" line="125"/>
-        <location filename="../../app/CRestoreDlg.cpp" line="191"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="126"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="200"/>
         <source>Tick the files and folders to restore, or none for everything.</source>
         <translation>Отметьте файлы и папки, которые нужно восстановить, или ничего, чтобы восстановить всё.</translation>
     </message>
     <message>
-        <location filename="../../app/CRestoreDlg.cpp" line="129"/>
-        <source>Not offered yet: restore into a new folder and move the files you need from there.</source>
-        <translation>Пока недоступно: восстановите в новую папку и перенесите оттуда нужные файлы.</translation>
-    </message>
-    <message>
-        <location filename="../../app/CRestoreDlg.cpp" line="188"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="197"/>
         <source>Restore %1</source>
         <translation>Восстановление: %1</translation>
     </message>
     <message>
-        <location filename="../../app/CRestoreDlg.cpp" line="195"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="204"/>
         <source>Full</source>
         <translation>Полный</translation>
     </message>
     <message>
-        <location filename="../../app/CRestoreDlg.cpp" line="196"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="205"/>
         <source>Update</source>
         <translation>Обновление</translation>
     </message>
     <message>
-        <location filename="../../app/CRestoreDlg.cpp" line="197"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="206"/>
         <source>Mirror</source>
         <translation>Зеркало</translation>
     </message>
     <message>
-        <location filename="../../app/CRestoreDlg.cpp" line="346"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="355"/>
         <source>deleted</source>
         <translation>удалён</translation>
     </message>
@@ -997,29 +992,75 @@
         <translation>Расположение rsync «%1» не существует или не является запускаемой программой. Выберите программу rsync.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="235"/>
+        <location filename="../../core/StringTable.cpp" line="225"/>
+        <source>The source folder &apos;%1&apos; does not exist or is not a folder, so nothing can be restored over it. Restore into a new folder instead.</source>
+        <translation>Исходная папка «%1» не существует или не является папкой, поэтому восстановить поверх неё нельзя. Восстановите в новую папку.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="229"/>
+        <source>&apos;%1&apos; is a link or a file, not a folder, so the files chosen inside it cannot be restored over the source. Restore into a new folder instead.</source>
+        <translation>«%1» — ссылка или файл, а не папка, поэтому выбранные в ней файлы нельзя восстановить поверх исходной папки. Восстановите в новую папку.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="234"/>
+        <source>the restored files could not be moved to &apos;%1&apos;: %2. Not all of its files could be put back; the others are in &apos;%3&apos;.</source>
+        <translation>не удалось переместить восстановленные файлы в «%1»: %2. Не все её файлы удалось вернуть на место; остальные находятся в «%3».</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="248"/>
         <source>Files restored to &apos;%2&apos;: %1.</source>
         <translation>Файлов восстановлено в «%2»: %1.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="237"/>
+        <location filename="../../core/StringTable.cpp" line="250"/>
         <source>The folder to restore into must be a full folder path: &apos;%1&apos;.</source>
         <translation>Папка для восстановления должна быть указана полным путём: «%1».</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="238"/>
+        <location filename="../../core/StringTable.cpp" line="251"/>
         <source>Not restored: %1</source>
         <translation>Не восстановлено: %1</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="241"/>
+        <location filename="../../core/StringTable.cpp" line="254"/>
         <source>The set &apos;%1&apos; was made from &apos;%2&apos;. Check its properties before its next run.</source>
         <translation>Набор «%1» создан по «%2». Проверьте его свойства перед следующим запуском.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="242"/>
+        <location filename="../../core/StringTable.cpp" line="255"/>
         <source>Full archives (*.7z *.zip)</source>
         <translation>Полные архивы (*.7z *.zip)</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="258"/>
+        <source>Restore over the files in &apos;%1&apos; as of %2?
+
+Overwritten with the backup&apos;s version: %3
+Added: %4
+Removed (not in the backup): %5
+The same as in the backup: %6
+Outside your choice, left as they are: %7
+
+Files overwritten or removed cannot be brought back unless a backup holds them.</source>
+        <translation>Восстановить поверх файлов в «%1» на %2?
+
+Будут заменены версией из копии: %3
+Будут добавлены: %4
+Будут удалены (их нет в копии): %5
+Совпадают с копией: %6
+Вне выбранного, останутся как есть: %7
+
+Заменённые и удалённые файлы нельзя будет вернуть, если их нет ни в одной резервной копии.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="264"/>
+        <source>Restored over &apos;%1&apos; as of %2. Files overwritten: %3, added: %4, removed: %5.</source>
+        <translation>Восстановлено поверх «%1» на %2. Файлов заменено: %3, добавлено: %4, удалено: %5.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="267"/>
+        <source>An archive found on disk has no known source folder: restore into a new folder and move the files you need from there.</source>
+        <translation>У архива, найденного на диске, неизвестна исходная папка: восстановите в новую папку и перенесите оттуда нужные файлы.</translation>
     </message>
     <message>
         <location filename="../../core/StringTable.cpp" line="134"/>
@@ -1247,22 +1288,22 @@
         <translation>%1 не удалось восстановить файлы (код выхода %2). Папка «%3» оставлена как была.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="225"/>
+        <location filename="../../core/StringTable.cpp" line="238"/>
         <source>There is no backup of &apos;%1&apos; to restore.</source>
         <translation>Нет резервной копии «%1», из которой можно восстановить.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="228"/>
+        <location filename="../../core/StringTable.cpp" line="241"/>
         <source>There is no restore point at or before %1; the first one is %2. Nothing was restored.</source>
         <translation>Нет точки восстановления на %1 или раньше; первая точка — %2. Ничего не восстановлено.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="231"/>
+        <location filename="../../core/StringTable.cpp" line="244"/>
         <source>No restore point of &apos;%2&apos; holds &apos;%1&apos;.</source>
         <translation>Ни одна точка восстановления «%2» не содержит «%1».</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="233"/>
+        <location filename="../../core/StringTable.cpp" line="246"/>
         <source>Restoring %1 as of %2 into &apos;%3&apos;</source>
         <translation>Восстановление %1 на %2 в «%3»</translation>
     </message>

@@ -15,6 +15,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+
 namespace {
 
 // Each entry of a tree: its kind, its content or link target, its modification time to the millisecond.
@@ -304,6 +307,12 @@ TEST_F(RestoreTest, ARefusedStoppedOrFullRestoreLeavesTheTargetAsItWas)
     QFile file(setFile("Docs"));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), setText);
+
+    // A folder above the target that cannot be made: the reason is the system's own.
+    putFile(home.filePath("a file"), "not a folder");
+    const JobResult unmade = restore(points, 0, home.filePath("a file/below/target"));
+    EXPECT_EQ(unmade.outcome, JobOutcome::DestinationMissing);
+    EXPECT_TRUE(unmade.reason.contains(QString::fromLocal8Bit(std::strerror(ENOTDIR)))) << unmade.reason.toStdString();
 
     // Stopped while 7-Zip writes.
     JobRunner runner;

@@ -398,16 +398,23 @@ QString swapIntoSource(const Staging& staged, const QString& source, QStringList
     const QString old = TemporaryNameBeside(source + QStringLiteral(" old"));
     if (::mkdir(encoded(old).constData(), 0700) != 0)
         return systemError();
-    // The source's own time and those of the folders holding a path are not the restore's to change.
+    // The source's own time and those of the folders above a path are not the restore's to change.
     QList<SavedTime> times;
+    QHash<QString, SavedTime> stagedTimes;
     QSet<QString> timed;
     for (const QString& path : std::as_const(paths)) {
-        const QString above = parentOf(path);
-        if (timed.contains(above))
-            continue;
-        timed.insert(above);
-        if (const auto saved = folderTime(above.isEmpty() ? source : source + QLatin1Char('/') + above))
-            times.append(*saved);
+        QString above = path;
+        do {
+            above = parentOf(above);
+            if (timed.contains(above))
+                break;
+            timed.insert(above);
+            if (const auto saved = folderTime(above.isEmpty() ? source : source + QLatin1Char('/') + above))
+                times.append(*saved);
+            // Read before the swap, whose renames out of the staged folder change its time.
+            if (const auto stagedFolder = folderTime(staged.file(above)); stagedFolder && !above.isEmpty())
+                stagedTimes.insert(above, *stagedFolder);
+        } while (!above.isEmpty());
     }
     std::sort(times.begin(), times.end(),
         [](const SavedTime& a, const SavedTime& b) { return a.path.size() > b.path.size(); });
@@ -471,7 +478,7 @@ QString swapIntoSource(const Staging& staged, const QString& source, QStringList
         for (auto it = done.crbegin(); it != done.crend(); ++it) {
             if (it->first != Step::MadeFolder)
                 continue;
-            if (const auto saved = folderTime(staged.file(it->second)))
+            if (const auto saved = stagedTimes.constFind(it->second); saved != stagedTimes.cend())
                 putTimeBack({source + QLatin1Char('/') + it->second, {saved->times[0], saved->times[1]}});
         }
         for (const SavedTime& saved : std::as_const(times))

@@ -349,6 +349,21 @@ QString parentOf(const QString& relative)
     return slash < 0 ? QString() : relative.left(slash);
 }
 
+// Every folder above a chosen path must be a real folder in the source, or be missing (it is made): a link
+// there would take the restore elsewhere. The problem, or nothing.
+QString notFolderAbove(const QString& source, const QStringList& paths)
+{
+    for (const QString& path : paths) {
+        for (QString above = parentOf(path); !above.isEmpty(); above = parentOf(above)) {
+            struct stat status;
+            const QString there = source + QLatin1Char('/') + above;
+            if (::lstat(encoded(there).constData(), &status) == 0 && !S_ISDIR(status.st_mode))
+                return LoadStringById(StringId::RestoreSourceNotFolder).arg(there);
+        }
+    }
+    return {};
+}
+
 struct SavedTime
 {
     QString path;
@@ -385,15 +400,8 @@ QString swapIntoSource(const Staging& staged, const QString& source, QStringList
         paths = names(source) + names(staged.path());
         paths.removeDuplicates();
     }
-    // Every folder above a chosen path must be a real folder, or be missing (it is made).
-    for (const QString& path : std::as_const(paths)) {
-        for (QString above = parentOf(path); !above.isEmpty(); above = parentOf(above)) {
-            struct stat status;
-            const QString there = source + QLatin1Char('/') + above;
-            if (::lstat(encoded(there).constData(), &status) == 0 && !S_ISDIR(status.st_mode))
-                return LoadStringById(StringId::RestoreSourceNotFolder).arg(there);
-        }
-    }
+    if (const QString problem = notFolderAbove(source, paths); !problem.isEmpty())
+        return problem;
 
     const QString old = TemporaryNameBeside(source + QStringLiteral(" old"));
     if (::mkdir(encoded(old).constData(), 0700) != 0)
@@ -799,6 +807,11 @@ std::optional<OriginalRestorePreview> PreviewOriginalRestore(
     for (const QString& path : chosen)
         paths.append(cleanRelative(path));
     const QString root = QFileInfo(source).canonicalFilePath();
+    if (const QString problem = notFolderAbove(root, paths); !problem.isEmpty()) {
+        if (error)
+            *error = problem;
+        return std::nullopt;
+    }
     struct OnDisk
     {
         bool isFolder = false;
@@ -893,6 +906,9 @@ JobResult RunRestoreJob(const RestoreRequest& request, const JobContext& context
             return failure(name, JobOutcome::PrepareFailed, LoadStringById(StringId::RestorePathUnusable).arg(path));
         paths.append(clean);
     }
+    // Found before anything is extracted, not only when the restored files are swapped in.
+    if (const QString problem = request.overOriginal ? notFolderAbove(target, paths) : QString(); !problem.isEmpty())
+        return failure(name, JobOutcome::PrepareFailed, problem);
     // The staging folder goes beside the target, on its file system, so that the last step is a rename.
     const QString parent = QFileInfo(target).path();
     if (const QString why = makePath(parent); !why.isEmpty())

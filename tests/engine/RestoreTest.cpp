@@ -3,9 +3,11 @@
 
 #include "JobFixture.h"
 #include "JobRunner.h"
+#include "ResourceIds.h"
 #include "RestoreJob.h"
 #include "RestorePoints.h"
 #include "Settings.h"
+#include "StringTable.h"
 
 #include <QDirIterator>
 #include <QFile>
@@ -496,8 +498,10 @@ TEST_F(RestoreTest, APreviewCountsWhatARestoreOverTheSourceChangesAndItChangesOn
         0);
     const auto linked = snapshot(source);
     const JobResult refused = restoreOver(points, 0, {"sub/b.txt"});
-    EXPECT_FALSE(refused.succeeded());
-    EXPECT_TRUE(refused.reason.contains(source + "/sub")) << refused.reason.toStdString();
+    EXPECT_EQ(refused.outcome, JobOutcome::PrepareFailed);
+    EXPECT_EQ(refused.reason, LoadStringById(StringId::RestoreSourceNotFolder).arg(source + "/sub"));
+    EXPECT_FALSE(PreviewOriginalRestore(*state, source, {"sub/b.txt"}, &error));
+    EXPECT_EQ(error, refused.reason);
     EXPECT_EQ(snapshot(source), linked);
     EXPECT_EQ(treeFiles(home.filePath("elsewhere")), QStringList({"one.txt", "two.txt"}));
 

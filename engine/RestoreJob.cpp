@@ -261,11 +261,22 @@ void removeTree(const QString& folder)
     QDir(folder).removeRecursively();
 }
 
+// Over the source, the staging folder and the folder holding what is moved aside go inside it: its parent
+// may be another file system (a source that is a mount point) or not writable (a home folder).
+const QString kInsideSourceName = QStringLiteral("velmora-restore");
+
+// Whether a name at the top of the source is a restore's own folder, never restored over or counted.
+bool isRestoreFolderName(const QString& name)
+{
+    return name.startsWith(QLatin1Char('.') + kInsideSourceName);
+}
+
 class Staging
 {
 public:
-    explicit Staging(const QString& target)
-        : m_path(TemporaryNameBeside(target))
+    // Beside the target, or inside it when restoring over it.
+    Staging(const QString& target, bool inside)
+        : m_path(TemporaryNameBeside(inside ? target + QLatin1Char('/') + kInsideSourceName : target))
     {
     }
     ~Staging()
@@ -385,7 +396,7 @@ void putTimeBack(const SavedTime& saved)
 }
 
 // Puts the staged paths into the source. Each path's current item first moves aside into a hidden folder
-// beside the source, on its file system, then the staged one is renamed in; only renames of names, so no link
+// inside the source, on its file system, then the staged one is renamed in; only renames of names, so no link
 // inside the source is ever followed (the folders above each path are checked to be real folders first). When
 // a step fails, every step before it is undone in reverse. Returns why it failed; *oldKept names the folder
 // holding what could not be put back, when undoing failed too.
@@ -399,11 +410,12 @@ QString swapIntoSource(const Staging& staged, const QString& source, QStringList
         };
         paths = names(source) + names(staged.path());
         paths.removeDuplicates();
+        paths.removeIf(isRestoreFolderName);
     }
     if (const QString problem = notFolderAbove(source, paths); !problem.isEmpty())
         return problem;
 
-    const QString old = TemporaryNameBeside(source + QStringLiteral(" old"));
+    const QString old = TemporaryNameBeside(source + QLatin1Char('/') + kInsideSourceName + QStringLiteral(" old"));
     if (::mkdir(encoded(old).constData(), 0700) != 0)
         return systemError();
     // The source's own time and those of the folders above a path are not the restore's to change.
@@ -835,6 +847,8 @@ std::optional<OriginalRestorePreview> PreviewOriginalRestore(
         entry.size = status.st_size;
         entry.seconds = status.st_mtim.tv_sec;
         const QString relative = path.mid(root.size() + 1);
+        if (isRestoreFolderName(relative.section(QLatin1Char('/'), 0, 0)))
+            continue;
         if (!entry.isFolder && !isWithin(relative, paths))
             ++preview.left;
         else
@@ -909,22 +923,28 @@ JobResult RunRestoreJob(const RestoreRequest& request, const JobContext& context
     // Found before anything is extracted, not only when the restored files are swapped in.
     if (const QString problem = request.overOriginal ? notFolderAbove(target, paths) : QString(); !problem.isEmpty())
         return failure(name, JobOutcome::PrepareFailed, problem);
-    // The staging folder goes beside the target, on its file system, so that the last step is a rename.
-    const QString parent = QFileInfo(target).path();
+    // The staging folder goes on the target's file system, so that the last step is a rename: beside a new
+    // folder, inside the source.
+    const QString parent = request.overOriginal ? target : QFileInfo(target).path();
     if (const QString why = makePath(parent); !why.isEmpty())
         return failure(
             name, JobOutcome::DestinationMissing, LoadStringById(StringId::RestoreFolderNotMade).arg(parent, why));
     RemoveRestoreLeftovers(parent);
-    Staging staging(target);
-    if (::mkdir(encoded(staging.path()).constData(), 0700) != 0)
-        return failure(name, JobOutcome::PrepareFailed,
-            LoadStringById(StringId::RestoreFolderNotMade).arg(staging.path(), systemError()));
-    if (const QString why = writeMarker(staging.path()); !why.isEmpty())
-        return failure(
-            name, JobOutcome::PrepareFailed, LoadStringById(StringId::RestoreFolderNotMade).arg(staging.path(), why));
-    JobResult result = point.kind == RestorePoint::Kind::Mirror
-        ? restoreMirror(request, context, target, paths, staging)
-        : restoreArchive(request, context, target, paths, staging);
+    // Making and removing the staging folder inside the source is no change of the source's.
+    const auto sourceTime = request.overOriginal ? folderTime(target) : std::nullopt;
+    JobResult result = [&] {
+        Staging staging(target, request.overOriginal);
+        if (::mkdir(encoded(staging.path()).constData(), 0700) != 0)
+            return failure(name, JobOutcome::PrepareFailed,
+                LoadStringById(StringId::RestoreFolderNotMade).arg(staging.path(), systemError()));
+        if (const QString why = writeMarker(staging.path()); !why.isEmpty())
+            return failure(name, JobOutcome::PrepareFailed,
+                LoadStringById(StringId::RestoreFolderNotMade).arg(staging.path(), why));
+        return point.kind == RestorePoint::Kind::Mirror ? restoreMirror(request, context, target, paths, staging)
+                                                        : restoreArchive(request, context, target, paths, staging);
+    }();
+    if (sourceTime)
+        putTimeBack(*sourceTime);
     // The staging folder was private while it was written; the restored folder gets the usual rights.
     if (result.succeeded() && point.kind != RestorePoint::Kind::Mirror && !request.overOriginal) {
         // Not umask(): it would change the mask of every thread for a moment.

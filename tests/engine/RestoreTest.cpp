@@ -13,12 +13,15 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QThread>
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <cstring>
+
+#include <unistd.h>
 
 namespace {
 
@@ -142,10 +145,11 @@ protected:
         JobRunner runner;
         return runner.runRestore({points, index, source, paths, true});
     }
-    // The hidden folders a restore over the source may leave beside it.
+    // The hidden folders a restore over the source may leave inside or beside it.
     QStringList besideSource() const
     {
-        return QDir(home.path()).entryList({".src*"}, QDir::AllEntries | QDir::Hidden | QDir::System);
+        const auto flags = QDir::AllEntries | QDir::Hidden | QDir::System;
+        return QDir(home.path()).entryList({".src*"}, flags) + QDir(source).entryList({".velmora-restore*"}, flags);
     }
 
     qint32 m_savedChainLength = 0;
@@ -545,6 +549,42 @@ TEST_F(RestoreTest, AWholeRestoreOverTheSourceGivesExactlyTheState)
     const JobResult result = restoreOver(mirrorPoints, 0);
     ASSERT_TRUE(result.succeeded()) << result.reason.toStdString();
     EXPECT_EQ(snapshot(source), mirrored);
+}
+
+// A source that is a whole mounted disk: nothing beside it is on its file system. What a killed restore set
+// aside inside it may be the only copy of those files, so the next restore keeps it.
+TEST_F(RestoreTest, ARestoreOverAMountedSourceKeepsWhatAKilledRestoreSetAside)
+{
+    if (::getuid() != 0 || QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=8m", "tmpfs", source}) != 0)
+        GTEST_SKIP() << "mounting a file system on the source needs root";
+    const auto unmount = qScopeGuard([this] { QProcess::execute("umount", {"-l", source}); });
+    putFile(source + "/a.txt", "alpha");
+    putFile(source + "/sub/b.txt", "beta");
+    const quint32 id = addSet(FullArchiving);
+    ASSERT_TRUE(RunSetJob(id).succeeded());
+    BackupSet set;
+    ASSERT_TRUE(GetBackupSet(id, set));
+    const QList<RestorePoint> points = RestorePointsOf(set);
+    auto expected = snapshot(source);
+
+    putFile(source + "/a.txt", "changed");
+    putFile(source + "/new.txt", "new");
+    const QString kept = source + "/.velmora-restore old.velmora-Kept01";
+    putFile(kept + "/sub/b.txt", "the only copy");
+    const auto state = StateAsOf(points, 0);
+    ASSERT_TRUE(state);
+    const auto preview = PreviewOriginalRestore(*state, source, {});
+    ASSERT_TRUE(preview);
+    EXPECT_EQ(preview->overwritten, 1);
+    EXPECT_EQ(preview->removed, 1);
+    EXPECT_EQ(preview->left, 0);
+
+    const auto keptBefore = snapshot(kept);
+    const JobResult result = restoreOver(points, 0);
+    ASSERT_TRUE(result.succeeded()) << result.reason.toStdString();
+    EXPECT_EQ(snapshot(kept), keptBefore);
+    QDir(kept).removeRecursively();
+    EXPECT_EQ(snapshot(source), expected);
 }
 
 // A restore over the source that is stopped, or whose swap fails halfway, leaves the source as it was.

@@ -1,7 +1,7 @@
 #include "CSetPropDlg.h"
-#include "DestinationDisk.h"
 #include "CExPathDlg.h"
 #include "CExTypeDlg.h"
+#include "DestinationDisk.h"
 #include "DialogTestSupport.h"
 #include "ResourceIds.h"
 

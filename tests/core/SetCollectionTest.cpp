@@ -441,3 +441,21 @@ TEST_F(SetCollectionTest, AnEditThatCannotBeSavedIsNamedAndLeavesTheSetAsItWas)
     ASSERT_TRUE(GetBackupSet(id, kept));
     EXPECT_EQ(kept.source, "/data/a");
 }
+
+TEST_F(SetCollectionTest, ANewDestinationForEverySetForgetsTheDiskOnlyWhereItChanged)
+{
+    BackupSet moved = makeSet("Docs");
+    moved.destinationDisk = "uuid:1111";
+    BackupSet kept = makeSet("Mail");
+    kept.target = "/media/new";
+    kept.destinationDisk = "uuid:2222";
+    const quint32 movedId = addAndSave(moved);
+    const quint32 keptId = addAndSave(kept);
+    // AddBackupSet takes a new set without a disk; these sets have run before.
+    FindBackupSet(movedId)->destinationDisk = moved.destinationDisk;
+    FindBackupSet(keptId)->destinationDisk = kept.destinationDisk;
+    ASSERT_TRUE(SetEveryDestination("/media/new"));
+    EXPECT_TRUE(FindBackupSet(movedId)->destinationDisk.isEmpty());
+    EXPECT_EQ(FindBackupSet(keptId)->destinationDisk, "uuid:2222");
+    EXPECT_TRUE(QString::fromUtf8(readFile(setFile("Mail"))).contains("DestinationDisk=uuid:2222\n"));
+}

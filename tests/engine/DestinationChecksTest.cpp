@@ -86,8 +86,8 @@ TEST_F(DestinationChecksTest, TheFirstSuccessRecordsTheDiskAndAnotherIsRefusedUn
     const QString recorded = MarkDiskOfFolder(destination);
     EXPECT_TRUE(storedSet("Docs").contains("DestinationDisk=" + recorded + "\n")) << storedSet("Docs").toStdString();
 
-    // The same folder, but the marker says another disk: what a bare mount point with a copied folder shows.
-    writeFile(destination + "/" + kDestinationMarkerName, "someotherdisk\n");
+    // The set remembers another disk: what the bare mount point of an unplugged one shows.
+    ASSERT_TRUE(StampSetFileKeys("Docs", {{kDestinationDiskKey, "marker:elsewhere tmpfs tmpfs"}}));
     const QByteArray archive = readFile(fullArchive());
     writeFile(source + "/new.txt", "new");
     const JobResult refused = RunSetJob(id);

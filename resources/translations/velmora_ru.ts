@@ -502,7 +502,7 @@
     <message>
         <location filename="../../dialogs/CSetPropDlg.cpp" line="90"/>
         <source>Accept the &amp;disk now there</source>
-        <translation>Принять &amp;диск, что там сейчас</translation>
+        <translation>Принять &amp;текущий диск</translation>
     </message>
     <message>
         <location filename="../../dialogs/CSetPropDlg.cpp" line="93"/>

@@ -1,5 +1,6 @@
 #include "BackupSet.h"
 
+#include "DestinationDisk.h"
 #include "ProfileStore.h"
 #include "SetCollection.h"
 #include "Settings.h"
@@ -30,6 +31,7 @@ const QList<SetFileKey>& SetFileKeys()
         {QStringLiteral("LastResultWarnings"), &BackupSet::lastResultWarnings, QStringLiteral("0"),
             QStringLiteral("0")},
         {QStringLiteral("LastResultReason"), &BackupSet::lastResultReason, QString(), QString()},
+        {QLatin1String(kDestinationDiskKey), &BackupSet::destinationDisk, QString(), QString()},
     };
     return keys;
 }

@@ -66,6 +66,9 @@ struct BackupSet
     qint64 lastResultBytes;
     qint32 lastResultWarnings;
     QString lastResultReason;
+    // The file system the destination was on at the first successful run (DestinationDisk.h); empty until
+    // then, and for sets from before it was kept, which are recorded at their next successful run.
+    QString destinationDisk;
 
     bool operator==(const BackupSet&) const = default;
 };

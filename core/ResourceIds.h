@@ -142,6 +142,11 @@ inline constexpr int ArchivesFilter = 354;
 inline constexpr int RestoreOverQuestion = 355;
 inline constexpr int RestoredOver = 356;
 inline constexpr int OriginalNeedsSet = 357;
+// The destination's disk and its free space, checked before a run.
+inline constexpr int DestinationNotOnDisk = 380;
+inline constexpr int UseDiskFoundQuestion = 381;
+inline constexpr int DestinationDiskNotRecorded = 382;
+inline constexpr int SpaceTooShort = 383;
 } // namespace StringId
 
 namespace IconId {
@@ -212,6 +217,7 @@ inline constexpr int Solid = 1021;
 inline constexpr int BackupType = 1024;
 inline constexpr int CustomSource = 1039;
 inline constexpr int ZipDeletionsNote = 1040;
+inline constexpr int AcceptDestinationDisk = 1041;
 
 // The options.
 inline constexpr int DefaultLocation = 1007;

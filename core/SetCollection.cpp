@@ -455,8 +455,12 @@ bool SetEveryDestination(const QString& location, QStringList* failedFiles)
 {
     {
         QMutexLocker lock(&backupSetsMutex());
-        for (BackupSet& set : backupSets)
+        for (BackupSet& set : backupSets) {
+            // Another destination is another disk, chosen on purpose; the next successful run records it.
+            if (set.target != location)
+                set.destinationDisk.clear();
             set.target = location;
+        }
     }
     // Written at once: nothing read later from the files may bring the old destinations back.
     return SaveAllBackupSets(failedFiles);

@@ -267,6 +267,18 @@ constexpr TableEntry kStringTable[] = {
         QT_TRANSLATE_NOOP("StringTable",
             "An archive found on disk has no known source folder: restore into a new folder and move the files you "
             "need from there.")},
+    {StringId::DestinationNotOnDisk,
+        QT_TRANSLATE_NOOP("StringTable", "The destination '%1' is not on the disk it was on. Is the disk connected?")},
+    {StringId::UseDiskFoundQuestion,
+        QT_TRANSLATE_NOOP("StringTable",
+            "If the disk now at '%1' is the one to back up to, the set can use it from now on. Use this disk for "
+            "the set '%2' from now on? Then run the set again.")},
+    {StringId::DestinationDiskNotRecorded,
+        QT_TRANSLATE_NOOP("StringTable", "The disk at '%1' could not be recorded for the set; nothing was changed.")},
+    {StringId::SpaceTooShort,
+        QT_TRANSLATE_NOOP("StringTable",
+            "there is not enough free space in '%1' for this run: it needs about %2, and %3 is free. Nothing was "
+            "changed.")},
 };
 
 const TableEntry* findEntry(int id)

@@ -3,6 +3,7 @@
 #include "ArchiveChoices.h"
 #include "CExPathDlg.h"
 #include "CExTypeDlg.h"
+#include "DestinationDisk.h"
 #include "DialogTemplate.h"
 #include "FolderPicker.h"
 #include "ProfileStore.h"
@@ -85,6 +86,8 @@ CSetPropDlg::CSetPropDlg(QWidget* parent)
         {C::PushButton, ControlId::BrowseDestination, "...", 317, 79, 16, 14},
         {C::Label, ControlId::BackupType, QT_TRANSLATE_NOOP("CSetPropDlg", "Backup type:"), 7, 97, 82, 14},
         {C::ComboBox, ControlId::BackupType, nullptr, 92, 97, 130, 14},
+        {C::PushButton, ControlId::AcceptDestinationDisk,
+            QT_TRANSLATE_NOOP("CSetPropDlg", "Accept the &disk now there"), 226, 97, 107, 14},
     };
     controls += exclusionColumn(7, ControlId::ExcludedTypes, QT_TRANSLATE_NOOP("CSetPropDlg", "Exclude file types:"),
         ControlId::RemoveType, ControlId::AddType, QT_TRANSLATE_NOOP("CSetPropDlg", "Add type..."));
@@ -129,6 +132,11 @@ CSetPropDlg::CSetPropDlg(QWidget* parent)
            "folder or the Firefox profile."));
     FindControl<QWidget>(this, ControlId::BrowseSource)->setToolTip(tr("Pick the source folder."));
     FindControl<QWidget>(this, ControlId::BrowseDestination)->setToolTip(tr("Pick the destination folder."));
+    m_acceptDiskButton = FindControl<QPushButton>(this, ControlId::AcceptDestinationDisk);
+    m_acceptDiskButton->setToolTip(
+        tr("The set remembers the disk its destination was on and refuses to run when the destination is on "
+           "another one. Take the disk now at the destination as the set's disk from now on."));
+    m_acceptDiskButton->setEnabled(false);
     // The list boxes keep their rows in their own order, which need not be the stored one.
     m_typeList->setSortingEnabled(true);
     m_pathList->setSortingEnabled(true);
@@ -138,6 +146,7 @@ CSetPropDlg::CSetPropDlg(QWidget* parent)
             {ControlId::ArchiveNameFromSetName, &CSetPropDlg::OnFileNameFromSetName},
             {ControlId::BrowseSource, &CSetPropDlg::OnBrowseSource},
             {ControlId::BrowseDestination, &CSetPropDlg::OnBrowseDestination},
+            {ControlId::AcceptDestinationDisk, &CSetPropDlg::OnAcceptDestinationDisk},
             {ControlId::RemoveType, &CSetPropDlg::OnRemoveType},
             {ControlId::AddType, &CSetPropDlg::OnAddType},
             {ControlId::RemovePath, &CSetPropDlg::OnRemovePath},
@@ -204,6 +213,8 @@ void CSetPropDlg::OnInitDialog()
         m_backupTypeList->setCurrentIndex(m_set.backupType);
     }
     m_openingName = m_name;
+    m_openingTarget = m_target;
+    m_acceptDiskButton->setEnabled(!m_set.destinationDisk.isEmpty());
 
     // The archive type rule comes last, so Solid follows the archive type whatever the backup type.
     OnBackupTypeChanged();
@@ -283,6 +294,21 @@ void CSetPropDlg::browseFolderInto(QString& field)
         return;
     field = folder;
     showFields();
+}
+
+void CSetPropDlg::OnAcceptDestinationDisk()
+{
+    takeFields();
+    const QString disk = MarkDiskOfFolder(m_target);
+    if (disk.isEmpty()) {
+        userMessages().showMessage(
+            LoadStringById(StringId::DestinationDiskNotRecorded).arg(m_target), UserMessages::Icon::Warning);
+        return;
+    }
+    m_set.destinationDisk = disk;
+    m_acceptedTarget = m_target;
+    userMessages().showMessage(
+        tr("The disk now at '%1' is this set's disk from now on, once you press OK.").arg(m_target));
 }
 
 void CSetPropDlg::OnCustomSource(int commandId)
@@ -393,6 +419,10 @@ void CSetPropDlg::OnOK()
     m_set.name = m_name;
     m_set.arcName = m_arcName;
     m_set.source = m_source;
+    // Another destination is another disk, deliberately: the next successful run records it, unless the disk
+    // was accepted here for this very folder.
+    if (m_target != m_openingTarget && m_target != m_acceptedTarget)
+        m_set.destinationDisk.clear();
     m_set.target = m_target;
     m_set.arcType = m_arcTypeList->currentIndex();
     m_set.compLevel = m_compLevelList->currentIndex();

@@ -11,6 +11,7 @@ class QComboBox;
 class QLineEdit;
 class QListWidget;
 class QMenu;
+class QPushButton;
 class QToolButton;
 
 class CSetPropDlg : public QDialog
@@ -53,6 +54,8 @@ public slots:
     void OnBackupTypeChanged();
     // Only 7z archives can be solid.
     void OnArcTypeChanged();
+    // Takes the disk now at the destination field's folder as the set's disk, saved with the set on OK.
+    void OnAcceptDestinationDisk();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -81,6 +84,7 @@ private:
     QComboBox* m_compLevelList = nullptr;
     QCheckBox* m_solidCheck = nullptr;
     QWidget* m_zipNote = nullptr;
+    QPushButton* m_acceptDiskButton = nullptr;
 
     // The field values, exchanged with the controls all at once.
     QString m_name;
@@ -90,5 +94,8 @@ private:
     bool m_solid = false;
 
     QString m_openingName;
+    QString m_openingTarget;
+    // The destination folder whose disk was accepted in this dialog; empty when none was.
+    QString m_acceptedTarget;
     bool m_initialised = false;
 };

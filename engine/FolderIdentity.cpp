@@ -1,5 +1,7 @@
 #include "FolderIdentity.h"
 
+#include "MountTable.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -40,38 +42,11 @@ Identities identitiesAbove(const QString& canonical)
     return identities;
 }
 
-// A mount point as /proc/self/mountinfo spells it: blanks, tabs, new lines and backslashes as octal escapes.
-QString unescapedMountPoint(const QByteArray& field)
-{
-    QByteArray path;
-    path.reserve(field.size());
-    for (qsizetype i = 0; i < field.size(); ++i) {
-        const char c = field.at(i);
-        const QByteArray digits = c == '\\' ? field.mid(i + 1, 3) : QByteArray();
-        if (digits.size() == 3
-            && std::all_of(digits.begin(), digits.end(), [](char d) { return d >= '0' && d <= '7'; })) {
-            path.append(char(digits.toInt(nullptr, 8)));
-            i += 3;
-            continue;
-        }
-        path.append(c);
-    }
-    return QFile::decodeName(path);
-}
-
 QStringList mountPoints()
 {
-    QFile file(QStringLiteral("/proc/self/mountinfo"));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    // The file is generated as it is read; readAll reads it to its end.
-    const QList<QByteArray> lines = file.readAll().split('\n');
     QStringList points;
-    for (const QByteArray& line : lines) {
-        const QList<QByteArray> fields = line.split(' ');
-        if (fields.size() > 4)
-            points.append(unescapedMountPoint(fields.at(4)));
-    }
+    for (const MountEntry& entry : ReadMountTable())
+        points.append(entry.point);
     return points;
 }
 

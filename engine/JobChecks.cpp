@@ -1,12 +1,14 @@
 #include "JobChecks.h"
 
 #include "ArchiveCommand.h"
+#include "DestinationDisk.h"
 #include "FolderIdentity.h"
 #include "Jobs.h"
 #include "LastRun.h"
 #include "MirrorCommand.h"
 #include "ProfileStore.h"
 #include "ResourceIds.h"
+#include "SpaceCheck.h"
 #include "StringTable.h"
 #include "ToolLocations.h"
 #include "UserMessages.h"
@@ -86,6 +88,10 @@ std::optional<JobResult> FolderProblem(const BackupSet& set, const QString& dest
     if (!isExistingFolder(destinationFolder))
         return JobFailure(
             set, JobOutcome::DestinationMissing, LoadStringById(StringId::DestinationMissing).arg(destinationFolder));
+    // A folder that exists can still be the bare mount point of a disk that is not plugged in.
+    if (!DestinationOnRecordedDisk(set))
+        return JobFailure(
+            set, JobOutcome::DestinationDiskChanged, LoadStringById(StringId::DestinationNotOnDisk).arg(set.target));
     if (emptySourceRefused(set))
         return JobFailure(set, JobOutcome::SourceEmpty, LoadStringById(StringId::SourceEmpty).arg(set.source));
     return std::nullopt;
@@ -103,7 +109,9 @@ std::optional<JobResult> ArchiveSetProblem(const BackupSet& set)
     if (ArcTypeName(set).isEmpty() || CompLevelSwitch(set).isEmpty())
         return JobFailure(set, JobOutcome::PrepareFailed, ArchiveTypeInvalidReason(set));
     // A missing source would make 7-Zip write an empty archive, which must never replace a good one.
-    return FolderProblem(set, set.target);
+    if (const auto problem = FolderProblem(set, set.target))
+        return problem;
+    return SpaceProblem(set);
 }
 
 std::optional<JobResult> MirrorSetProblem(const BackupSet& set)
@@ -120,7 +128,7 @@ std::optional<JobResult> MirrorSetProblem(const BackupSet& set)
     const QString mirror = MirrorFolder(set);
     if (MirrorOverlap(set.source, mirror) != FolderOverlap::None)
         return JobFailure(set, JobOutcome::MirrorUnsafe, LoadStringById(StringId::MirrorInsideSource).arg(mirror));
-    return std::nullopt;
+    return SpaceProblem(set);
 }
 
 namespace {

@@ -1,11 +1,14 @@
 #include "JobOutcome.h"
 
+#include "DestinationDisk.h"
 #include "ReadableFigures.h"
 #include "ResourceIds.h"
+#include "SetCollection.h"
 #include "StringTable.h"
 #include "UserMessages.h"
 
 #include <QLocale>
+#include <QMutexLocker>
 #include <QStringList>
 
 #include <iterator>
@@ -184,6 +187,34 @@ QString JobResultText(const JobResult& result)
     return {};
 }
 
+namespace {
+
+// The disk now at the destination becomes the set's only when the user says so: it may be the system disk
+// under the bare mount point.
+void askToUseDiskFound(const JobResult& result)
+{
+    std::optional<BackupSet> set;
+    {
+        QMutexLocker lock(&backupSetsMutex());
+        for (const BackupSet& candidate : std::as_const(backupSets)) {
+            if (candidate.name == result.setName)
+                set = candidate;
+        }
+    }
+    if (!set) {
+        userMessages().showMessage(JobFailureText(result), UserMessages::Icon::Warning);
+        return;
+    }
+    const QString question = LoadStringById(StringId::UseDiskFoundQuestion).arg(set->target, set->name);
+    if (!userMessages().askYesNo(JobFailureText(result) + QLatin1Char('\n') + question))
+        return;
+    if (!AcceptDestinationDisk(*set))
+        userMessages().showMessage(
+            LoadStringById(StringId::DestinationDiskNotRecorded).arg(set->target), UserMessages::Icon::Warning);
+}
+
+} // namespace
+
 void ReportJobResult(const JobResult& result)
 {
     // The user said No to running an empty source: nothing went wrong.
@@ -199,6 +230,10 @@ void ReportJobResult(const JobResult& result)
         return;
     if (result.outcome == JobOutcome::Refused) {
         userMessages().showMessage(result.reason, UserMessages::Icon::Warning);
+        return;
+    }
+    if (result.outcome == JobOutcome::DestinationDiskChanged) {
+        askToUseDiskFound(result);
         return;
     }
     userMessages().showMessage(JobFailureText(result), UserMessages::Icon::Warning);

@@ -19,6 +19,10 @@ enum class JobOutcome
     SourceMissing,
     SourceEmpty,
     DestinationMissing,
+    // The destination folder is on another file system than at the set's first run: its disk is not mounted.
+    DestinationDiskChanged,
+    // The destination has plainly too little free space for the run.
+    SpaceTooShort,
     MirrorUnsafe,
     PrepareFailed,
     StartFailed,

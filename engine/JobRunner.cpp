@@ -1,6 +1,7 @@
 #include "JobRunner.h"
 
 #include "ArchiveCommand.h"
+#include "DestinationDisk.h"
 #include "JobChecks.h"
 #include "JobEvents.h"
 #include "JobSlot.h"
@@ -387,6 +388,13 @@ bool RecordSetResult(const BackupSet& set, const JobResult& result)
     // The last-run date is the last success: a backup made, with or without warnings.
     if (result.succeeded())
         values.prepend({QStringLiteral("lastrun"), DateStamp(false)});
+    // The disk the destination is on now, where the set remembers none: from now on a run is refused when
+    // the destination is on another one. Where it cannot be told the set stays unrecorded and runs as before.
+    if (result.succeeded() && set.destinationDisk.isEmpty()) {
+        const QString disk = MarkDiskOfFolder(set.target);
+        if (!disk.isEmpty())
+            values.append({QLatin1String(kDestinationDiskKey), disk});
+    }
     // Only these keys, written at once into the file as it is now: the set may have been edited, renamed
     // or deleted by another program since it was read, and none of that may be undone or brought back.
     return StampSetFileKeys(set.name, values);

@@ -30,10 +30,12 @@ JobResult RunSetJob(quint32 id);
 QList<JobResult> UpdateAllJob();
 
 // What stops the set's archive job before it starts, checked in the order a user would fix it: paths,
-// archive name and type, source and destination folders (an empty source asks the message interface).
+// archive name and type, source and destination folders, a destination on another disk than the set
+// remembers (an empty source asks the message interface), and too little free space for the run.
 // A dry run makes the same checks.
 std::optional<JobResult> ArchiveSetProblem(const BackupSet& set);
-// The same for a mirror set: rsync, paths, folders, and a mirror folder that is, holds or lies in the source.
+// The same for a mirror set: rsync, paths, folders and the disk, a mirror folder that is, holds or lies in the
+// source, and free space.
 std::optional<JobResult> MirrorSetProblem(const BackupSet& set);
 
 // Writes how the run of the set went into its file (the LastResult keys), and today's date as its last run

@@ -2,6 +2,7 @@
 
 #include "ArchiveCommand.h"
 #include "ConsoleRunner.h"
+#include "DestinationDisk.h"
 #include "JobRunner.h"
 #include "Jobs.h"
 #include "LastRun.h"
@@ -271,6 +272,24 @@ ExitStatus DryRunSets(const QStringList& setNames)
             ++failures;
     }
     return failures == 0 ? ExitAllSucceeded : ExitSomeFailed;
+}
+
+ExitStatus AcceptDestination(const QString& name)
+{
+    const std::optional<BackupSet> set = SetNamed(name);
+    if (!set) {
+        PrintErrorLine(QStringLiteral("no backup set is named '%1'; nothing was changed. velmora-run --list shows the "
+                                      "sets.")
+                           .arg(name));
+        return ExitUsageError;
+    }
+    if (!AcceptDestinationDisk(*set)) {
+        PrintErrorLine(LoadStringById(StringId::DestinationDiskNotRecorded).arg(set->target));
+        return ExitSomeFailed;
+    }
+    PrintLine(QStringLiteral("== %1: the disk now at '%2' is the set's destination disk from now on")
+                  .arg(set->name, set->target));
+    return ExitAllSucceeded;
 }
 
 ExitStatus RunSets(const QStringList& setNames, bool all, bool noWait)

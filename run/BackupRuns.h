@@ -41,6 +41,9 @@ JobResult RunOnWorker(
 bool TakeStoreLock(bool noWait);
 // Prints each set's command as a run would build it now, and changes nothing.
 ExitStatus DryRunSets(const QStringList& setNames);
+// Records the disk now at the destination of the set of that name as its disk from now on: 0 when recorded,
+// 1 when it could not be, 2 for an unknown name.
+ExitStatus AcceptDestination(const QString& name);
 // Runs the sets by their backup types and stamps each one that succeeded. Waits for a backup that another
 // program is running, or with noWait gives up at once.
 ExitStatus RunSets(const QStringList& setNames, bool all, bool noWait);

@@ -62,8 +62,9 @@ RunOptions ParseRunOptions(const QStringList& arguments)
     const QCommandLineOption versions(QStringLiteral("versions"), QString(), QStringLiteral("NAME"));
     const QCommandLineOption to(QStringLiteral("to"), QString(), QStringLiteral("DIR"));
     const QCommandLineOption asOf(QStringLiteral("as-of"), QString(), QStringLiteral("STAMP"));
+    const QCommandLineOption acceptDestination(QStringLiteral("accept-destination"), QString(), QStringLiteral("NAME"));
     parser.addOptions({help, list, all, dryRun, noWait, allowEmptySource, points, pointsArchive, restore,
-        restoreArchive, versions, to, asOf});
+        restoreArchive, versions, to, asOf, acceptDestination});
     // "-abc" is one unknown option, not three: no option here has a one-letter form to combine.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     // QCommandLineParser expects the program's name first.
@@ -81,7 +82,8 @@ RunOptions ParseRunOptions(const QStringList& arguments)
         return options;
     }
 
-    const QList<QCommandLineOption> restoreModes {points, pointsArchive, restore, restoreArchive, versions};
+    const QList<QCommandLineOption> restoreModes {
+        points, pointsArchive, restore, restoreArchive, versions, acceptDestination};
     QStringList modesGiven;
     for (const QCommandLineOption& mode : restoreModes) {
         if (parser.isSet(mode)) {
@@ -106,6 +108,15 @@ RunOptions ParseRunOptions(const QStringList& arguments)
     }
 
     const QStringList positional = parser.positionalArguments();
+    if (parser.isSet(acceptDestination)) {
+        if (parser.isSet(to) || parser.isSet(asOf) || !positional.isEmpty())
+            return usageError(QStringLiteral("--accept-destination takes one set name and nothing more."));
+        options.names = QStringList {parser.value(acceptDestination)};
+        if (options.names.constFirst().isEmpty())
+            return usageError(QStringLiteral("--accept-destination needs a name."));
+        options.mode = RunOptions::Mode::AcceptDestination;
+        return options;
+    }
     if (parser.isSet(points) || parser.isSet(pointsArchive) || parser.isSet(versions)) {
         if (parser.isSet(to) || parser.isSet(asOf))
             return usageError(QStringLiteral("--to and --as-of go with --restore or --restore-archive."));
@@ -187,6 +198,7 @@ QString RunHelpText()
                           "       velmora-run --versions NAME PATH\n"
                           "       velmora-run --points-archive ARCHIVE\n"
                           "       velmora-run --restore-archive ARCHIVE --to DIR [--as-of STAMP] [PATH...]\n"
+                          "       velmora-run --accept-destination NAME\n"
                           "\n"
                           "Runs Velmora's backup sets without the window, with the same settings and set files.\n"
                           "\n"
@@ -200,6 +212,10 @@ QString RunHelpText()
                           "  --allow-empty-source\n"
                           "              run a set whose source folder is empty; without it such a set fails,\n"
                           "              since a disk that is not mounted leaves an empty folder behind\n"
+                          "  --accept-destination NAME\n"
+                          "              take the disk now at the set's destination as its disk from now on;\n"
+                          "              a set remembers the disk its destination was on at its first\n"
+                          "              successful run and refuses to run when it is on another one\n"
                           "  -h, --help  show this text\n"
                           "\n"
                           "Restoring:\n"
@@ -232,5 +248,8 @@ QString RunHelpText()
                           "A dry run makes every check a run makes and ends with the same status.\n"
                           "A restore, --points and --versions end with 0 on success, 1 when they failed (a\n"
                           "failed or stopped restore leaves DIR as it was, and refuses a DIR with content),\n"
-                          "2 for a usage error or an unknown set name.\n");
+                          "2 for a usage error or an unknown set name.\n"
+                          "--accept-destination ends with 0 when the disk was recorded, 1 when it could not\n"
+                          "be (the destination folder is missing or cannot be written), 2 for a usage error or\n"
+                          "an unknown set name.\n");
 }

@@ -19,6 +19,8 @@ struct RunOptions
         Restore,
         // The versions of one file (paths[0]) across a set's points (names[0]).
         Versions,
+        // Record the disk now at the destination of a set (names[0]) as its disk from now on.
+        AcceptDestination,
         UsageError,
     };
 

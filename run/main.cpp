@@ -23,8 +23,9 @@ QString quotedList(const QStringList& names)
     return quoted.join(QStringLiteral(", "));
 }
 
-// The store as the window opens it, but only read: velmora-run writes nothing but the lastrun stamps of
-// the sets it ran (and the lock while it runs), so a dry run or a list leaves the disk as it was.
+// The store as the window opens it, but only read: velmora-run writes nothing but the results of the sets it
+// ran (and the lock while it runs) and a disk accepted for a set, so a dry run or a list leaves the disk as
+// it was.
 void openStore()
 {
     g_profileStore = new ProfileStore(QStringLiteral("Velmora"));
@@ -50,6 +51,8 @@ int run(const RunOptions& options)
     if (options.mode == RunOptions::Mode::Points || options.mode == RunOptions::Mode::Restore
         || options.mode == RunOptions::Mode::Versions)
         return RunRestoreMode(options);
+    if (options.mode == RunOptions::Mode::AcceptDestination)
+        return AcceptDestination(options.names.constFirst());
     if (options.mode == RunOptions::Mode::List) {
         ListSets();
         return ExitAllSucceeded;

@@ -405,164 +405,179 @@
 <context>
     <name>CSetPropDlg</name>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="43"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="44"/>
         <source>&amp;Application Data</source>
         <translation>Данные &amp;приложений</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="44"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="45"/>
         <source>My &amp;Documents</source>
         <translation>&amp;Документы</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="45"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="46"/>
         <source>My &amp;Pictures</source>
         <translation>&amp;Изображения</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="46"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="47"/>
         <source>My &amp;Music</source>
         <translation>&amp;Музыка</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="47"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="48"/>
         <source>&amp;Desktop</source>
         <translation>&amp;Рабочий стол</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="49"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="50"/>
         <source>&amp;Home</source>
         <translation>Д&amp;омашняя папка</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="50"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="51"/>
         <source>Mo&amp;zilla Firefox Profile</source>
         <translation>Профиль Mo&amp;zilla Firefox</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="106"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="109"/>
         <source>Zip update archives cannot record deleted files; 7zip archives can.</source>
         <translation>Архивы обновлений Zip не могут отметить удалённые файлы; архивы 7zip могут.</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="109"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="112"/>
         <source>Task Properties</source>
         <translation>Свойства задания</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="73"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="74"/>
         <source>Set name:</source>
         <translation>Имя набора:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="76"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="77"/>
         <source>File name:</source>
         <translation>Имя файла:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="78"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="79"/>
         <source>Source:</source>
         <translation>Источник:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="81"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="82"/>
         <source>Custom source:</source>
         <translation>Стандартная папка:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="82"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="83"/>
         <source>Add</source>
         <translation>Добавить</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="83"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="84"/>
         <source>Destination:</source>
         <translation>Назначение:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="86"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="87"/>
         <source>Backup type:</source>
         <translation>Вид копирования:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="89"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="92"/>
         <source>Exclude file types:</source>
         <translation>Исключить типы файлов:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="61"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="62"/>
         <source>&amp;Remove item</source>
         <translation>&amp;Удалить</translation>
     </message>
     <message>
         <location filename="../../dialogs/CSetPropDlg.cpp" line="90"/>
+        <source>Accept the &amp;disk now there</source>
+        <translation>Принять &amp;текущий диск</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="93"/>
         <source>Add type...</source>
         <translation>Добавить тип...</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="91"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="94"/>
         <source>Exclude directories:</source>
         <translation>Исключить папки:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="92"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="95"/>
         <source>Add path...</source>
         <translation>Добавить путь...</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="94"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="97"/>
         <source>Archiving options</source>
         <translation>Параметры архивации</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="95"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="98"/>
         <source>Archive type:</source>
         <translation>Тип архива:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="97"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="100"/>
         <source>Compression level:</source>
         <translation>Степень сжатия:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="100"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="103"/>
         <source>Solid mode:</source>
         <translation>Непрерывный архив:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="101"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="104"/>
         <source>yes</source>
         <translation>да</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="102"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="105"/>
         <source>OK</source>
         <translation>ОК</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="103"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="106"/>
         <source>Cancel</source>
         <translation>Отмена</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="126"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="129"/>
         <source>Fill in the file name from the set name, blanks made underscores.</source>
         <translation>Заполнить имя файла по имени набора, пробелы заменяются подчёркиваниями.</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="128"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="131"/>
         <source>Put a special folder into Source: application data, documents, pictures, music, the desktop, the home folder or the Firefox profile.</source>
         <translation>Вставить в поле «Источник» стандартную папку: данные приложений, документы, изображения, музыку, рабочий стол, домашнюю папку или профиль Firefox.</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="130"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="133"/>
         <source>Pick the source folder.</source>
         <translation>Выбрать папку-источник.</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="131"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="134"/>
         <source>Pick the destination folder.</source>
         <translation>Выбрать папку назначения.</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="137"/>
+        <source>The set remembers the disk its destination was on and refuses to run when the destination is on another one. Take the disk now at the destination as the set&apos;s disk from now on.</source>
+        <translation>Набор запоминает диск, на котором была папка назначения, и не запускается, если она оказалась на другом диске. Эта кнопка делает диск, который сейчас в папке назначения, диском набора.</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="311"/>
+        <source>The disk now at &apos;%1&apos; is this set&apos;s disk from now on, once you press OK.</source>
+        <translation>Диск, который сейчас в «%1», станет диском этого набора, как только вы нажмёте OK.</translation>
     </message>
 </context>
 <context>
@@ -1061,6 +1076,24 @@ Files overwritten or removed cannot be brought back unless a backup holds them.<
         <location filename="../../core/StringTable.cpp" line="267"/>
         <source>An archive found on disk has no known source folder: restore into a new folder and move the files you need from there.</source>
         <translation>У архива, найденного на диске, неизвестна исходная папка: восстановите в новую папку и перенесите оттуда нужные файлы.</translation>
+        <location filename="../../core/StringTable.cpp" line="244"/>
+        <source>The destination &apos;%1&apos; is not on the disk it was on. Is the disk connected?</source>
+        <translation>Папка назначения «%1» находится не на том диске, на котором была. Диск подключён?</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="246"/>
+        <source>If the disk now at &apos;%1&apos; is the one to back up to, the set can use it from now on. Use this disk for the set &apos;%2&apos; from now on? Then run the set again.</source>
+        <translation>Если диск, который сейчас в «%1», — тот, на который нужно делать копии, набор может впредь использовать его. Использовать этот диск для набора «%2» впредь? Затем запустите набор снова.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="250"/>
+        <source>The disk at &apos;%1&apos; could not be recorded for the set; nothing was changed.</source>
+        <translation>Не удалось запомнить диск в «%1» для набора; ничего не изменено.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="252"/>
+        <source>there is not enough free space in &apos;%1&apos; for this run: it needs about %2, and %3 is free. Nothing was changed.</source>
+        <translation>в «%1» недостаточно свободного места для этого запуска: нужно около %2, а свободно %3. Ничего не изменено.</translation>
     </message>
     <message>
         <location filename="../../core/StringTable.cpp" line="134"/>

@@ -447,7 +447,7 @@ TEST_F(MainWindowTest, TheBarFollowsARealRunAndStopLeavesThePreviousArchive)
     QCoreApplication::sendPostedEvents(window.get(), QEvent::MetaCall);
     EXPECT_EQ(window->progress()->text(), "STOPPED.");
     EXPECT_EQ(readFile(archive), previous);
-    EXPECT_EQ(QDir(home.filePath("dest")).entryList(QDir::Files | QDir::Hidden), QStringList({"docs.7z"}));
+    EXPECT_EQ(destinationFiles(home.filePath("dest")), QStringList({"docs.7z"}));
     EXPECT_EQ(resultOf(3), "Stopped");
     EXPECT_EQ(resultOf(2), QDate::currentDate().toString("yyyy-MM-dd")) << "the last success stays";
     EXPECT_FALSE(window->findChild<QPushButton*>(QStringLiteral("ctl1047"))->isEnabled());
@@ -469,7 +469,7 @@ TEST_F(MainWindowTest, ClosingDuringARunStopsItWhenTheUserSaysSo)
     EXPECT_FALSE(window->isVisible());
     EXPECT_FALSE(g_jobRunning);
     EXPECT_EQ(g_profileStore, nullptr) << "the window closed as it always does";
-    EXPECT_EQ(QDir(home.filePath("dest")).entryList(QDir::Files | QDir::Hidden), QStringList());
+    EXPECT_EQ(destinationFiles(home.filePath("dest")), QStringList());
 }
 
 TEST_F(MainWindowTest, TheResultColumnsTellNeverRunDoneWithWarningsAndFailed)

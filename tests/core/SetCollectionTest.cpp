@@ -48,7 +48,7 @@ TEST_F(SetCollectionTest, WrittenFileHoldsEveryKeyInOrder)
         "[Velmora Project file]\nnID=1\nname=Docs\narcname=docs\nsource=/data/Docs\ntarget=/backup\n"
         "exTypeList=*.bak;*.tmp\nexPathList=cache/\nArcType=0\nCompLevel=3\nSolid=1\nBackupType=0\n"
         "lastrun=0\nLastResult=\nLastResultTime=\nLastResultSeconds=0\nLastResultBytes=-1\n"
-        "LastResultWarnings=0\nLastResultReason=\n");
+        "LastResultWarnings=0\nLastResultReason=\nDestinationDisk=\n");
     // Sorting happened on a copy: the collection keeps the order it had.
     EXPECT_EQ(FindBackupSet(id)->exTypeList, QStringList({"*.tmp", "*.bak"}));
 }
@@ -440,4 +440,22 @@ TEST_F(SetCollectionTest, AnEditThatCannotBeSavedIsNamedAndLeavesTheSetAsItWas)
     BackupSet kept;
     ASSERT_TRUE(GetBackupSet(id, kept));
     EXPECT_EQ(kept.source, "/data/a");
+}
+
+TEST_F(SetCollectionTest, ANewDestinationForEverySetForgetsTheDiskOnlyWhereItChanged)
+{
+    BackupSet moved = makeSet("Docs");
+    moved.destinationDisk = "uuid:1111";
+    BackupSet kept = makeSet("Mail");
+    kept.target = "/media/new";
+    kept.destinationDisk = "uuid:2222";
+    const quint32 movedId = addAndSave(moved);
+    const quint32 keptId = addAndSave(kept);
+    // AddBackupSet takes a new set without a disk; these sets have run before.
+    FindBackupSet(movedId)->destinationDisk = moved.destinationDisk;
+    FindBackupSet(keptId)->destinationDisk = kept.destinationDisk;
+    ASSERT_TRUE(SetEveryDestination("/media/new"));
+    EXPECT_TRUE(FindBackupSet(movedId)->destinationDisk.isEmpty());
+    EXPECT_EQ(FindBackupSet(keptId)->destinationDisk, "uuid:2222");
+    EXPECT_TRUE(QString::fromUtf8(readFile(setFile("Mail"))).contains("DestinationDisk=uuid:2222\n"));
 }

@@ -1,6 +1,7 @@
 #include "CSetPropDlg.h"
 #include "CExPathDlg.h"
 #include "CExTypeDlg.h"
+#include "DestinationDisk.h"
 #include "DialogTestSupport.h"
 #include "ResourceIds.h"
 
@@ -280,4 +281,28 @@ TEST_F(SetPropDlgTest, ButtonsWhoseCaptionDoesNotSayWhatTheyDoHaveTips)
         EXPECT_FALSE(ctl<QWidget>(id)->toolTip().isEmpty()) << id;
     EXPECT_TRUE(ctl<QWidget>(ControlId::ArchiveNameFromSetName)->toolTip().contains("set name"));
     EXPECT_TRUE(ctl<QWidget>(ControlId::CustomSource)->toolTip().contains("Firefox"));
+}
+
+TEST_F(SetPropDlgTest, TheDiskAtTheDestinationIsAcceptedOnlyForASetThatRemembersOneAndAnotherFolderForgetsIt)
+{
+    BackupSet set = photos();
+    set.target = home.filePath("disk");
+    QDir().mkpath(set.target);
+    open(set);
+    EXPECT_FALSE(ctl<QPushButton>(ControlId::AcceptDestinationDisk)->isEnabled()) << "nothing remembered yet";
+
+    set.destinationDisk = "marker:gone tmpfs tmpfs";
+    open(set);
+    ASSERT_TRUE(ctl<QPushButton>(ControlId::AcceptDestinationDisk)->isEnabled());
+    click(ControlId::AcceptDestinationDisk);
+    EXPECT_EQ(dialog->m_set.destinationDisk, DiskOfFolder(set.target));
+    EXPECT_FALSE(dialog->m_set.destinationDisk.isEmpty());
+    ASSERT_TRUE(okWithName("Photos"));
+    EXPECT_EQ(dialog->m_set.destinationDisk, DiskOfFolder(set.target));
+
+    // A destination changed by hand is another disk on purpose; the next successful run records it.
+    open(set);
+    ctl(ControlId::Destination)->setText(home.filePath("elsewhere"));
+    ASSERT_TRUE(okWithName("Photos"));
+    EXPECT_TRUE(dialog->m_set.destinationDisk.isEmpty());
 }

@@ -27,7 +27,7 @@ TEST_F(JobsTest, FullArchivingReplacesTheArchiveWithTheSourceAtItsRoot)
     ASSERT_EQ(ArchiveJob(id).outcome, JobOutcome::Done);
     EXPECT_TRUE(archiveEntries(fullArchive()).contains("added.txt"));
     // Nothing but the archive is left in the destination.
-    EXPECT_EQ(QDir(destination).entryList(QDir::Files | QDir::Hidden), QStringList({"docs.7z"}));
+    EXPECT_EQ(destinationFiles(destination), QStringList({"docs.7z"}));
     EXPECT_EQ(recorder.events,
         QList<int>({WM_BACKUP_STARTED, WM_BACKUP_COPYING, WM_BACKUP_FINISHED, WM_BACKUP_STARTED, WM_BACKUP_COPYING,
             WM_BACKUP_FINISHED}));
@@ -98,7 +98,7 @@ TEST_F(JobsTest, FailuresLeaveThePreviousArchiveByteForByte)
     }
     useFake7Zip("kill -SEGV $$");
     EXPECT_TRUE(ArchiveJob(id).reason.contains("ended by signal 11"));
-    EXPECT_EQ(QDir(destination).entryList(QDir::Files | QDir::Hidden), QStringList({"docs.7z"}));
+    EXPECT_EQ(destinationFiles(destination), QStringList({"docs.7z"}));
 }
 
 TEST_F(JobsTest, AnEmptySourceChangesNothingUnlessTheUserSaysSo)

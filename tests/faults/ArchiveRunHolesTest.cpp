@@ -4,6 +4,7 @@
 // user's temporary folder, two runs in one second and a damaged archive type.
 
 #include "ArchiveCommand.h"
+#include "DestinationDisk.h"
 #include "JobFixture.h"
 #include "UpdateArchives.h"
 
@@ -28,7 +29,9 @@ protected:
     }
     QStringList destinationFiles() const
     {
-        return QDir(destination).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+        QStringList files = QDir(destination).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+        files.removeAll(QLatin1String(kDestinationMarkerName));
+        return files;
     }
 };
 

@@ -3,6 +3,7 @@
 // that the file is then the old one or the new one, whole, and that the next run clears what was left.
 
 #include "ArchivePlacement.h"
+#include "DestinationDisk.h"
 #include "FaultContent.h"
 #include "JobFixture.h"
 #include "LeftoverFiles.h"
@@ -101,6 +102,8 @@ QStringList otherFiles(const QString& folder, const QString& fileName)
 {
     QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
     names.removeAll(fileName);
+    // The destination's disk marker belongs there like the archive.
+    names.removeAll(QLatin1String(kDestinationMarkerName));
     return names;
 }
 

@@ -127,8 +127,9 @@ TEST_F(VelmoraRun, UsageErrorsExitWithTwoAndRunNothing)
 {
     writeSet(setOf("Docs", source, destination));
     const QMap<QString, QByteArray> before = snapshotTree(home.path());
-    const QList<QStringList> misuses {
-        {}, {"--list", "Docs"}, {"--all", "Docs"}, {"--list", "--dry-run"}, {"--bogus", "Docs"}, {"--dry-run"}, {"-x"}};
+    const QList<QStringList> misuses {{}, {"--list", "Docs"}, {"--all", "Docs"}, {"--list", "--dry-run"},
+        {"--bogus", "Docs"}, {"--dry-run"}, {"-x"}, {"--accept-destination", "Docs", "Docs"},
+        {"--accept-destination", "Docs", "--all"}, {"--accept-destination"}, {"--accept-destination", ""}};
     for (const QStringList& arguments : misuses) {
         const RunOutcome run = runVelmora(arguments);
         EXPECT_EQ(run.exitCode, 2) << arguments.join(' ').toStdString();
@@ -140,6 +141,7 @@ TEST_F(VelmoraRun, UsageErrorsExitWithTwoAndRunNothing)
     const RunOutcome help = runVelmora({"--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.output.contains("Exit status: 0 when every set succeeded"));
+    EXPECT_TRUE(help.output.contains("--accept-destination NAME"));
 }
 
 TEST_F(VelmoraRun, ListShowsEverySetOnOneLine)

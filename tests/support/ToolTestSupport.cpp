@@ -1,5 +1,6 @@
 #include "ToolTestSupport.h"
 
+#include "DestinationDisk.h"
 #include "TempHome.h"
 
 #include <QDir>
@@ -84,4 +85,11 @@ QString straceProblem()
     if (!probe.waitForFinished(30000) || probe.exitCode() != 0)
         return QStringLiteral("strace cannot trace here: ") + QString::fromLocal8Bit(probe.readAllStandardError());
     return {};
+}
+
+QStringList destinationFiles(const QString& folder)
+{
+    QStringList files = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+    files.removeAll(QLatin1String(kDestinationMarkerName));
+    return files;
 }

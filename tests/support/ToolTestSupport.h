@@ -14,6 +14,9 @@ void writeIncompressible(const QString& path, qint64 bytes);
 void writeScript(const QString& path, const QByteArray& body);
 // The paths of the entries of an archive as `7zz l -slt` lists them, with "(anti)" after deletion marks.
 QStringList archiveEntries(const QString& archive);
+// The files in a destination folder, hidden ones too, without the marker of the destination's disk that
+// a first successful run writes where the disk has no UUID.
+QStringList destinationFiles(const QString& folder);
 // Every file below the folder, relative, sorted.
 QStringList treeFiles(const QString& folder);
 // Why strace cannot be used here (not installed, or not allowed to trace), or nothing.

@@ -1,0 +1,78 @@
+#include "SpaceCheck.h"
+
+#include "ArchiveCommand.h"
+#include "JobChecks.h"
+#include "MirrorCommand.h"
+#include "ReadableFigures.h"
+#include "ResourceIds.h"
+#include "Settings.h"
+#include "StringTable.h"
+#include "UpdateArchives.h"
+
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QStorageInfo>
+
+#include <algorithm>
+
+namespace {
+
+// The bytes of the files below the folder, links not followed and not counted.
+qint64 folderBytes(const QString& folder)
+{
+    qint64 bytes = 0;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        it.next();
+        bytes += it.fileInfo().size();
+    }
+    return bytes;
+}
+
+qint64 archiveBytesNeeded(const BackupSet& set)
+{
+    const QString full = FullArchivePath(set);
+    const bool hasFull = !full.isEmpty() && QFileInfo(full).isFile();
+    // The choice the archive command makes: a chain at its length starts anew with a full archive.
+    const bool updateMode = set.backupType != FullArchiving && hasFull && CountUpdateArchives(set) < minorUpdatedNumber;
+    if (updateMode) {
+        // Each update archive holds every change since the full archive, so the next is about the largest.
+        qint64 largest = 0;
+        for (const QString& file : FindOldFiles(set).updateArchives)
+            largest = std::max(largest, QFileInfo(file).size());
+        return largest;
+    }
+    if (hasFull)
+        return QFileInfo(full).size();
+    const qint64 source = folderBytes(set.source);
+    return CompLevelSwitch(set) == QLatin1String("0") ? source : source / kFirstArchiveShrink;
+}
+
+qint64 mirrorBytesNeeded(const BackupSet& set)
+{
+    if (!set.exTypeList.isEmpty() || !set.exPathList.isEmpty())
+        return 0;
+    const QString mirror = MirrorFolder(set);
+    const qint64 present = QFileInfo(mirror).isDir() ? folderBytes(mirror) : 0;
+    return std::max<qint64>(0, folderBytes(set.source) - present);
+}
+
+} // namespace
+
+qint64 SpaceNeeded(const BackupSet& set)
+{
+    return set.backupType == MirrorCopying ? mirrorBytesNeeded(set) : archiveBytesNeeded(set);
+}
+
+std::optional<JobResult> SpaceProblem(const BackupSet& set)
+{
+    const QStorageInfo storage(set.target);
+    if (!storage.isValid() || !storage.isReady())
+        return std::nullopt;
+    const qint64 free = storage.bytesAvailable();
+    const qint64 needed = SpaceNeeded(set);
+    if (needed <= free)
+        return std::nullopt;
+    return JobFailure(set, JobOutcome::SpaceTooShort,
+        LoadStringById(StringId::SpaceTooShort).arg(set.target, FormatByteSize(needed), FormatByteSize(free)));
+}

@@ -1076,22 +1076,24 @@ Files overwritten or removed cannot be brought back unless a backup holds them.<
         <location filename="../../core/StringTable.cpp" line="267"/>
         <source>An archive found on disk has no known source folder: restore into a new folder and move the files you need from there.</source>
         <translation>У архива, найденного на диске, неизвестна исходная папка: восстановите в новую папку и перенесите оттуда нужные файлы.</translation>
-        <location filename="../../core/StringTable.cpp" line="244"/>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="271"/>
         <source>The destination &apos;%1&apos; is not on the disk it was on. Is the disk connected?</source>
         <translation>Папка назначения «%1» находится не на том диске, на котором была. Диск подключён?</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="246"/>
+        <location filename="../../core/StringTable.cpp" line="273"/>
         <source>If the disk now at &apos;%1&apos; is the one to back up to, the set can use it from now on. Use this disk for the set &apos;%2&apos; from now on? Then run the set again.</source>
         <translation>Если диск, который сейчас в «%1», — тот, на который нужно делать копии, набор может впредь использовать его. Использовать этот диск для набора «%2» впредь? Затем запустите набор снова.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="250"/>
+        <location filename="../../core/StringTable.cpp" line="277"/>
         <source>The disk at &apos;%1&apos; could not be recorded for the set; nothing was changed.</source>
         <translation>Не удалось запомнить диск в «%1» для набора; ничего не изменено.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="252"/>
+        <location filename="../../core/StringTable.cpp" line="279"/>
         <source>there is not enough free space in &apos;%1&apos; for this run: it needs about %2, and %3 is free. Nothing was changed.</source>
         <translation>в «%1» недостаточно свободного места для этого запуска: нужно около %2, а свободно %3. Ничего не изменено.</translation>
     </message>

@@ -30,6 +30,11 @@ const QList<SetFileKey>& SetFileKeys()
         {QStringLiteral("LastResultWarnings"), &BackupSet::lastResultWarnings, QStringLiteral("0"),
             QStringLiteral("0")},
         {QStringLiteral("LastResultReason"), &BackupSet::lastResultReason, QString(), QString()},
+        {QStringLiteral("LastResultVerifySeconds"), &BackupSet::lastResultVerifySeconds, QStringLiteral("-1"),
+            QStringLiteral("-1")},
+        // Files written before the choice existed test their archives too.
+        {QStringLiteral("VerifyArchive"), &BackupSet::verifyArchive, QStringLiteral("1"), QStringLiteral("1")},
+        {QStringLiteral("LastVerified"), &BackupSet::lastVerified, QString(), QString()},
     };
     return keys;
 }

@@ -62,8 +62,9 @@ RunOptions ParseRunOptions(const QStringList& arguments)
     const QCommandLineOption versions(QStringLiteral("versions"), QString(), QStringLiteral("NAME"));
     const QCommandLineOption to(QStringLiteral("to"), QString(), QStringLiteral("DIR"));
     const QCommandLineOption asOf(QStringLiteral("as-of"), QString(), QStringLiteral("STAMP"));
+    const QCommandLineOption verify(QStringLiteral("verify"));
     parser.addOptions({help, list, all, dryRun, noWait, allowEmptySource, points, pointsArchive, restore,
-        restoreArchive, versions, to, asOf});
+        restoreArchive, versions, to, asOf, verify});
     // "-abc" is one unknown option, not three: no option here has a one-letter form to combine.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     // QCommandLineParser expects the program's name first.
@@ -93,6 +94,17 @@ RunOptions ParseRunOptions(const QStringList& arguments)
     }
     const bool backupOptions
         = parser.isSet(list) || options.all || options.dryRun || options.noWait || options.allowEmptySource;
+    if (parser.isSet(verify)) {
+        if (!modesGiven.isEmpty() || parser.isSet(list) || options.dryRun || options.allowEmptySource
+            || parser.isSet(to) || parser.isSet(asOf))
+            return usageError(QStringLiteral("--verify takes set names or --all, and --no-wait; nothing else."));
+        if (options.all && !options.names.isEmpty())
+            return usageError(QStringLiteral("--verify --all tests every set; name no sets with it."));
+        if (!options.all && options.names.isEmpty())
+            return usageError(QStringLiteral("--verify needs the sets to test, or --all."));
+        options.mode = RunOptions::Mode::Verify;
+        return options;
+    }
     if (modesGiven.isEmpty()) {
         if (parser.isSet(to) || parser.isSet(asOf))
             return usageError(QStringLiteral("--to and --as-of go with --restore or --restore-archive."));
@@ -182,6 +194,8 @@ QString RunHelpText()
     return QStringLiteral("Usage: velmora-run --list\n"
                           "       velmora-run [--dry-run] [--no-wait] [--allow-empty-source] NAME...\n"
                           "       velmora-run [--dry-run] [--no-wait] [--allow-empty-source] --all\n"
+                          "       velmora-run [--no-wait] --verify NAME...\n"
+                          "       velmora-run [--no-wait] --verify --all\n"
                           "       velmora-run --points NAME\n"
                           "       velmora-run --restore NAME --to DIR [--as-of STAMP] [PATH...]\n"
                           "       velmora-run --versions NAME PATH\n"
@@ -200,6 +214,10 @@ QString RunHelpText()
                           "  --allow-empty-source\n"
                           "              run a set whose source folder is empty; without it such a set fails,\n"
                           "              since a disk that is not mounted leaves an empty folder behind\n"
+                          "  --verify NAME..., --verify --all\n"
+                          "              test every archive of these sets (the full archive and each update\n"
+                          "              archive) with 7-Zip, one line per archive: its path and OK or what is\n"
+                          "              wrong; a mirror set has no archive and is said to be so\n"
                           "  -h, --help  show this text\n"
                           "\n"
                           "Restoring:\n"
@@ -232,5 +250,7 @@ QString RunHelpText()
                           "A dry run makes every check a run makes and ends with the same status.\n"
                           "A restore, --points and --versions end with 0 on success, 1 when they failed (a\n"
                           "failed or stopped restore leaves DIR as it was, and refuses a DIR with content),\n"
-                          "2 for a usage error or an unknown set name.\n");
+                          "2 for a usage error or an unknown set name.\n"
+                          "--verify ends with 0 when every archive tested good, 1 when any did not or could not\n"
+                          "be tested, 2 for a usage error or an unknown set name.\n");
 }

@@ -19,6 +19,8 @@ struct RunOptions
         Restore,
         // The versions of one file (paths[0]) across a set's points (names[0]).
         Versions,
+        // Test every archive of the sets named, or of every set with all.
+        Verify,
         UsageError,
     };
 

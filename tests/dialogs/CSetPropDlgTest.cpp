@@ -281,3 +281,24 @@ TEST_F(SetPropDlgTest, ButtonsWhoseCaptionDoesNotSayWhatTheyDoHaveTips)
     EXPECT_TRUE(ctl<QWidget>(ControlId::ArchiveNameFromSetName)->toolTip().contains("set name"));
     EXPECT_TRUE(ctl<QWidget>(ControlId::CustomSource)->toolTip().contains("Firefox"));
 }
+
+TEST_F(SetPropDlgTest, TheTestOfNewArchivesIsOnForANewSetAndStoredAsChecked)
+{
+    open();
+    EXPECT_TRUE(ctl<QCheckBox>(ControlId::VerifyArchive)->isChecked());
+
+    BackupSet set = photos();
+    set.verifyArchive = false;
+    open(set);
+    QCheckBox* verify = ctl<QCheckBox>(ControlId::VerifyArchive);
+    EXPECT_FALSE(verify->isChecked());
+    // A mirror makes no archive to test.
+    ctl<QComboBox>(ControlId::BackupType)->setCurrentIndex(MirrorCopying);
+    EXPECT_FALSE(verify->isEnabled());
+    ctl<QComboBox>(ControlId::BackupType)->setCurrentIndex(IncrementalArchiving);
+    ASSERT_TRUE(verify->isEnabled());
+    verify->setChecked(true);
+    dialog->OnOK();
+    ASSERT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_TRUE(dialog->m_set.verifyArchive);
+}

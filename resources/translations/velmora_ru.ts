@@ -116,107 +116,112 @@
 <context>
     <name>CMyVelmoraDlg</name>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="100"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="119"/>
         <source>&amp;File</source>
         <translation>&amp;Файл</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="101"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="120"/>
         <source>&amp;Options...</source>
         <translation>&amp;Параметры...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="102"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="121"/>
         <source>&amp;Language</source>
         <translation>&amp;Язык</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="110"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="129"/>
         <source>E&amp;xit</source>
         <translation>В&amp;ыход</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="113"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="132"/>
         <source>&amp;Task</source>
         <translation>&amp;Задание</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="114"/>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="158"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="133"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="178"/>
         <source>&amp;Run</source>
         <translation>&amp;Запустить</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="116"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="135"/>
         <source>Remove Old &amp;Files</source>
         <translation>Удалить старые &amp;файлы</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="117"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="136"/>
         <source>&amp;Open Location</source>
         <translation>&amp;Открыть папку назначения</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="118"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="137"/>
         <source>R&amp;estore...</source>
         <translation>В&amp;осстановить...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="120"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="139"/>
         <source>Restore from a Fol&amp;der...</source>
         <translation>Восстановить из &amp;папки...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="122"/>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="157"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="140"/>
+        <source>&amp;Verify</source>
+        <translation>П&amp;роверить</translation>
+    </message>
+    <message>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="142"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="177"/>
         <source>&amp;Stop</source>
         <translation>&amp;Стоп</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="125"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="145"/>
         <source>&amp;New...</source>
         <translation>&amp;Новое...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="126"/>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="152"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="146"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="172"/>
         <source>&amp;Delete</source>
         <translation>&amp;Удалить</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="129"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="149"/>
         <source>&amp;Properties...</source>
         <translation>&amp;Свойства...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="132"/>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="133"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="152"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="153"/>
         <source>&amp;Help</source>
         <translation>&amp;Справка</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="135"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="155"/>
         <source>&amp;About...</source>
         <translation>&amp;О программе...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="151"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="171"/>
         <source>New...</source>
         <translation>Новое...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="153"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="173"/>
         <source>Properties...</source>
         <translation>Свойства...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="121"/>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="155"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="141"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="175"/>
         <source>Update &amp;All</source>
         <translation>Обновить &amp;все</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="159"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="179"/>
         <source>View &amp;Log...</source>
         <translation>&amp;Журнал...</translation>
     </message>
@@ -445,12 +450,12 @@
         <translation>Профиль Mo&amp;zilla Firefox</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="106"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="108"/>
         <source>Zip update archives cannot record deleted files; 7zip archives can.</source>
         <translation>Архивы обновлений Zip не могут отметить удалённые файлы; архивы 7zip могут.</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="109"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="111"/>
         <source>Task Properties</source>
         <translation>Свойства задания</translation>
     </message>
@@ -540,32 +545,42 @@
         <translation>да</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="102"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="103"/>
+        <source>Test each new archive before it replaces the old one</source>
+        <translation>Проверять каждый новый архив, прежде чем он заменит старый</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="104"/>
         <source>OK</source>
         <translation>ОК</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="103"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="105"/>
         <source>Cancel</source>
         <translation>Отмена</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="126"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="125"/>
+        <source>7-Zip tests the archive it wrote; one that does not test good is removed and the previous backup kept. Testing takes about as long as reading the archive.</source>
+        <translation>7-Zip проверяет записанный архив; архив, не прошедший проверку, удаляется, а прежняя копия сохраняется. Проверка длится примерно столько же, сколько чтение архива.</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="131"/>
         <source>Fill in the file name from the set name, blanks made underscores.</source>
         <translation>Заполнить имя файла по имени набора, пробелы заменяются подчёркиваниями.</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="128"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="133"/>
         <source>Put a special folder into Source: application data, documents, pictures, music, the desktop, the home folder or the Firefox profile.</source>
         <translation>Вставить в поле «Источник» стандартную папку: данные приложений, документы, изображения, музыку, рабочий стол, домашнюю папку или профиль Firefox.</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="130"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="135"/>
         <source>Pick the source folder.</source>
         <translation>Выбрать папку-источник.</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="131"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="136"/>
         <source>Pick the destination folder.</source>
         <translation>Выбрать папку назначения.</translation>
     </message>
@@ -1013,11 +1028,96 @@
     </message>
     <message>
         <location filename="../../core/StringTable.cpp" line="241"/>
+        <source>the new archive &apos;%1&apos; did not test good (%2); the previous backup was kept.</source>
+        <translation>новый архив «%1» не прошёл проверку (%2); прежняя копия сохранена.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="242"/>
+        <source>7-Zip&apos;s test ended with exit code %1</source>
+        <translation>проверка 7-Zip завершилась с кодом %1</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="243"/>
+        <source>7-Zip&apos;s test was ended by signal %1</source>
+        <translation>проверка 7-Zip прервана сигналом %1</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="244"/>
+        <source>7-Zip could not be started to test it: %1</source>
+        <translation>не удалось запустить 7-Zip для проверки: %1</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="246"/>
+        <source>, verified in %1</source>
+        <translation>, проверено за %1</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="248"/>
+        <source>The full archive &apos;%1&apos; was missing: a new full archive was started.</source>
+        <translation>Полного архива «%1» не было: начат новый полный архив.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="250"/>
+        <source>The full archive &apos;%1&apos; did not test good: a new full archive was started.</source>
+        <translation>Полный архив «%1» не прошёл проверку: начат новый полный архив.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="251"/>
+        <source>&apos;%1&apos; is a mirror set: it has no archive to test.</source>
+        <translation>«%1» — зеркальный набор: в нём нет архивов для проверки.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="252"/>
+        <source>there is no archive of this set in &apos;%1&apos;.</source>
+        <translation>в «%1» нет архивов этого набора.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="254"/>
+        <source>OK</source>
+        <translation>ОК</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="255"/>
+        <source>did not test good: %1</source>
+        <translation>не прошёл проверку: %1</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="256"/>
+        <source>missing</source>
+        <translation>отсутствует</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="257"/>
+        <source>Archives tested good: %1.</source>
+        <translation>Архивов прошло проверку: %1.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="258"/>
+        <source>the verification failed for %1</source>
+        <translation>проверку не прошли: %1</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="259"/>
+        <source>Last verified: %1</source>
+        <translation>Последняя проверка: %1</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="260"/>
+        <source>Never verified</source>
+        <translation>Ещё не проверялся</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="261"/>
+        <source>The backup set &apos;%1&apos; is done. %2</source>
+        <translation>Набор резервного копирования «%1» выполнен. %2</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="264"/>
         <source>The set &apos;%1&apos; was made from &apos;%2&apos;. Check its properties before its next run.</source>
         <translation>Набор «%1» создан по «%2». Проверьте его свойства перед следующим запуском.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="242"/>
+        <location filename="../../core/StringTable.cpp" line="265"/>
         <source>Full archives (*.7z *.zip)</source>
         <translation>Полные архивы (*.7z *.zip)</translation>
     </message>

@@ -77,8 +77,12 @@ JobResult RunArchiveJob(const BackupSet& stored, const JobContext& context)
     if (const auto stopped = JobStopped(set, context))
         return *stopped;
 
+    // The tests of the run are part of its one pass of progress, which the archiving tool reports: they run
+    // under its control but show no progress of their own.
+    JobContext testContext = context;
+    testContext.progress = {};
     // An update archive counts only beside a full archive that is there and sound.
-    const ChainBase chainBase = CheckChainBase(set, Locate7Zip() ? pathTo7zExe() : QString(), context);
+    const ChainBase chainBase = CheckChainBase(set, Locate7Zip() ? pathTo7zExe() : QString(), testContext);
     if (chainBase.stopped) {
         if (const auto stopped = JobStopped(set, context))
             return *stopped;
@@ -136,7 +140,7 @@ JobResult RunArchiveJob(const BackupSet& stored, const JobContext& context)
     const QString finalName = updateMode ? build.updateArchivePath : g_fullArchivePath;
     qint64 testMs = -1;
     if (set.verifyArchive && QFileInfo::exists(written)) {
-        const ArchiveTestResult tested = TestArchive(build.command.program, written, context);
+        const ArchiveTestResult tested = TestArchive(build.command.program, written, testContext);
         if (tested.stopped || !tested.good) {
             discardNewArchive();
             if (const auto stopped = JobStopped(set, context))

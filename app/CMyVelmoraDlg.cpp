@@ -9,6 +9,7 @@
 #include "CTextProgressCtrl.h"
 #include "DialogTemplate.h"
 #include "FileChooser.h"
+#include "JobChecks.h"
 #include "JobEvents.h"
 #include "JobProgress.h"
 #include "JobRunner.h"
@@ -39,6 +40,24 @@
 
 #include <algorithm>
 #include <optional>
+
+namespace {
+
+// The last result with its reason or note, and for an archive set when a verification last found its archives
+// good.
+QString resultToolTip(const BackupSet& set)
+{
+    const QString result = SetResultText(set);
+    if (set.backupType == MirrorCopying)
+        return result;
+    const QDateTime verified = QDateTime::fromString(set.lastVerified, Qt::ISODate);
+    const QString line = verified.isValid()
+        ? LoadStringById(StringId::LastVerified).arg(verified.toString(QStringLiteral("yyyy-MM-dd HH:mm")))
+        : LoadStringById(StringId::NeverVerified);
+    return result + QLatin1Char('\n') + line;
+}
+
+} // namespace
 
 const JobRunningState g_jobRunning;
 
@@ -118,6 +137,7 @@ void CMyVelmoraDlg::createMenus()
     addCommand(m_taskMenu, CommandId::Restore, tr("R&estore..."), &CMyVelmoraDlg::OnRestore);
     addCommand(
         m_taskMenu, CommandId::RestoreFromFolder, tr("Restore from a Fol&der..."), &CMyVelmoraDlg::OnRestoreFromFolder);
+    QAction* verify = addCommand(m_taskMenu, CommandId::Verify, tr("&Verify"), &CMyVelmoraDlg::OnVerify);
     QAction* updateAll = addCommand(m_taskMenu, CommandId::UpdateAll, tr("Update &All"), &CMyVelmoraDlg::OnUpdateAll);
     m_stopAction = addCommand(m_taskMenu, CommandId::Stop, tr("&Stop"), &CMyVelmoraDlg::OnStop);
     m_stopAction->setEnabled(false);
@@ -134,7 +154,7 @@ void CMyVelmoraDlg::createMenus()
     help->addSeparator();
     addCommand(help, CommandId::About, tr("&About..."), &CMyVelmoraDlg::OnAbout);
 
-    m_busyActions = {run, removeOld, updateAll, newSet, deleteSet, properties, options};
+    m_busyActions = {run, removeOld, verify, updateAll, newSet, deleteSet, properties, options};
     updateLanguageChecks();
 }
 
@@ -280,7 +300,7 @@ void CMyVelmoraDlg::FillSetList()
         // Long names and paths are cut to the column: the tooltip has them whole, and the result its reason.
         item->setToolTip(0, set.name);
         item->setToolTip(1, set.source);
-        item->setToolTip(3, SetResultText(set));
+        item->setToolTip(3, resultToolTip(set));
         if (result == JobResultKind::Failed || result == JobResultKind::Stopped)
             item->setIcon(3, failedIcon);
         items.append(item);
@@ -548,6 +568,16 @@ void CMyVelmoraDlg::OnRestoreFromFolder()
     dialog.exec();
     if (dialog.importedSetId() != 0)
         FillSetList();
+}
+
+void CMyVelmoraDlg::OnVerify()
+{
+    if (g_jobRunning || !takeSelection())
+        return;
+    JobRunner& runner = JobRunner::shared();
+    runner.setReportsResults(true);
+    if (!runner.startVerify(g_selectedSetId))
+        ReportJobResult(JobRefused());
 }
 
 void CMyVelmoraDlg::OnRussian()

@@ -60,6 +60,8 @@ public slots:
     // The restore dialog for the selected set, or for a full archive the user chooses on disk.
     void OnRestore();
     void OnRestoreFromFolder();
+    // Tests every archive of the selected set on the job runner; the result comes as a backup's does.
+    void OnVerify();
     void OnRussian();
     void OnEnglish();
     void OnHelp();

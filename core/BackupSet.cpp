@@ -32,6 +32,11 @@ const QList<SetFileKey>& SetFileKeys()
             QStringLiteral("0")},
         {QStringLiteral("LastResultReason"), &BackupSet::lastResultReason, QString(), QString()},
         {QLatin1String(kDestinationDiskKey), &BackupSet::destinationDisk, QString(), QString()},
+        {QStringLiteral("LastResultVerifySeconds"), &BackupSet::lastResultVerifySeconds, QStringLiteral("-1"),
+            QStringLiteral("-1")},
+        // Files written before the choice existed test their archives too.
+        {QStringLiteral("VerifyArchive"), &BackupSet::verifyArchive, QStringLiteral("1"), QStringLiteral("1")},
+        {QStringLiteral("LastVerified"), &BackupSet::lastVerified, QString(), QString()},
     };
     return keys;
 }

@@ -59,7 +59,8 @@ struct BackupSet
     qint32 backupType;
     // How the last run ended (done, warnings, failed, stopped; empty for a set never run), when it ended
     // (ISO 8601, local time), how many seconds it took, what it wrote (-1 for nothing known), how many files
-    // the tool could not read, and why it failed or was stopped. The runner writes them when a run ends.
+    // the tool could not read, and why it failed or was stopped, or what a person should know of a success (a new
+    // chain started). The runner writes them when a run ends.
     QString lastResult;
     QString lastResultTime;
     qint64 lastResultSeconds;
@@ -69,6 +70,12 @@ struct BackupSet
     // The file system the destination was on at the first successful run (DestinationDisk.h); empty until
     // then, and for sets from before it was kept, which are recorded at their next successful run.
     QString destinationDisk;
+    // How long testing the archive of the last run took, in seconds; -1 when it was not tested.
+    qint64 lastResultVerifySeconds;
+    // Whether each new archive is tested before it replaces the old one or joins the chain.
+    bool verifyArchive;
+    // When a verification last found every archive of the set good (ISO 8601, local time); empty for never.
+    QString lastVerified;
 
     bool operator==(const BackupSet&) const = default;
 };

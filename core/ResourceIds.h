@@ -147,6 +147,24 @@ inline constexpr int DestinationNotOnDisk = 380;
 inline constexpr int UseDiskFoundQuestion = 381;
 inline constexpr int DestinationDiskNotRecorded = 382;
 inline constexpr int SpaceTooShort = 383;
+// Testing archives: after a run and on demand.
+inline constexpr int NewArchiveNotGood = 400;
+inline constexpr int TestExitCode = 401;
+inline constexpr int TestKilled = 402;
+inline constexpr int TestNotRun = 403;
+inline constexpr int ResultVerified = 404;
+inline constexpr int FullArchiveMissingNote = 405;
+inline constexpr int FullArchiveBrokenNote = 406;
+inline constexpr int VerifyMirror = 407;
+inline constexpr int VerifyNoArchive = 408;
+inline constexpr int ArchiveGood = 409;
+inline constexpr int ArchiveNotGood = 410;
+inline constexpr int ArchiveMissing = 411;
+inline constexpr int ArchivesGood = 412;
+inline constexpr int VerifyFailed = 413;
+inline constexpr int LastVerified = 414;
+inline constexpr int NeverVerified = 415;
+inline constexpr int SetDoneWithNote = 416;
 } // namespace StringId
 
 namespace IconId {
@@ -218,6 +236,7 @@ inline constexpr int BackupType = 1024;
 inline constexpr int CustomSource = 1039;
 inline constexpr int ZipDeletionsNote = 1040;
 inline constexpr int AcceptDestinationDisk = 1041;
+inline constexpr int VerifyArchive = 1044;
 
 // The options.
 inline constexpr int DefaultLocation = 1007;
@@ -252,6 +271,7 @@ inline constexpr int UpdateAll = 32812;
 inline constexpr int Stop = 32813;
 inline constexpr int Restore = 32814;
 inline constexpr int RestoreFromFolder = 32815;
+inline constexpr int Verify = 32816;
 
 // The custom sources of the set's properties.
 inline constexpr int ApplicationData = 32797;

@@ -94,7 +94,7 @@ CSetPropDlg::CSetPropDlg(QWidget* parent)
     controls += exclusionColumn(173, ControlId::ExcludedPaths, QT_TRANSLATE_NOOP("CSetPropDlg", "Exclude directories:"),
         ControlId::RemovePath, ControlId::AddPath, QT_TRANSLATE_NOOP("CSetPropDlg", "Add path..."));
     controls += {
-        {C::GroupBox, ControlId::ArchiveType, QT_TRANSLATE_NOOP("CSetPropDlg", "Archiving options"), 7, 208, 326, 38},
+        {C::GroupBox, ControlId::ArchiveType, QT_TRANSLATE_NOOP("CSetPropDlg", "Archiving options"), 7, 208, 326, 54},
         {C::Label, ControlId::ArchiveType, QT_TRANSLATE_NOOP("CSetPropDlg", "Archive type:"), 14, 224, 50, 14},
         {C::ComboBox, ControlId::ArchiveType, nullptr, 66, 224, 40, 14},
         {C::Label, ControlId::CompressionLevel, QT_TRANSLATE_NOOP("CSetPropDlg", "Compression level:"), 114, 224, 68,
@@ -102,14 +102,16 @@ CSetPropDlg::CSetPropDlg(QWidget* parent)
         {C::ComboBox, ControlId::CompressionLevel, nullptr, 184, 224, 30, 14},
         {C::Label, ControlId::Solid, QT_TRANSLATE_NOOP("CSetPropDlg", "Solid mode:"), 222, 224, 80, 14},
         {C::CheckBox, ControlId::Solid, QT_TRANSLATE_NOOP("CSetPropDlg", "yes"), 304, 224, 26, 14},
-        {C::DefaultButton, ControlId::Ok, QT_TRANSLATE_NOOP("CSetPropDlg", "OK"), 227, 254, 50, 14},
-        {C::PushButton, ControlId::Cancel, QT_TRANSLATE_NOOP("CSetPropDlg", "Cancel"), 283, 254, 50, 14},
+        {C::CheckBox, ControlId::VerifyArchive,
+            QT_TRANSLATE_NOOP("CSetPropDlg", "Test each new archive before it replaces the old one"), 14, 242, 312, 14},
+        {C::DefaultButton, ControlId::Ok, QT_TRANSLATE_NOOP("CSetPropDlg", "OK"), 227, 270, 50, 14},
+        {C::PushButton, ControlId::Cancel, QT_TRANSLATE_NOOP("CSetPropDlg", "Cancel"), 283, 270, 50, 14},
         // Shown only for incremental zip sets.
         {C::StaticText, ControlId::ZipDeletionsNote,
             QT_TRANSLATE_NOOP("CSetPropDlg", "Zip update archives cannot record deleted files; 7zip archives can."), 7,
-            251, 214, 20},
+            267, 214, 20},
     };
-    BuildDialogTemplate(this, QT_TRANSLATE_NOOP("CSetPropDlg", "Task Properties"), QSize(340, 274), controls);
+    BuildDialogTemplate(this, QT_TRANSLATE_NOOP("CSetPropDlg", "Task Properties"), QSize(340, 290), controls);
 
     m_nameEdit = FindControl<QLineEdit>(this, ControlId::SetName);
     m_arcNameEdit = FindControl<QLineEdit>(this, ControlId::ArchiveName);
@@ -122,6 +124,9 @@ CSetPropDlg::CSetPropDlg(QWidget* parent)
     m_arcTypeList = FindControl<QComboBox>(this, ControlId::ArchiveType);
     m_compLevelList = FindControl<QComboBox>(this, ControlId::CompressionLevel);
     m_solidCheck = FindControl<QCheckBox>(this, ControlId::Solid);
+    m_verifyCheck = FindControl<QCheckBox>(this, ControlId::VerifyArchive);
+    m_verifyCheck->setToolTip(tr("7-Zip tests the archive it wrote; one that does not test good is removed and the "
+                                 "previous backup kept. Testing takes about as long as reading the archive."));
     m_zipNote = FindControl<QWidget>(this, ControlId::ZipDeletionsNote);
     m_zipNote->hide();
     // Buttons whose caption alone does not say what they do.
@@ -215,6 +220,8 @@ void CSetPropDlg::OnInitDialog()
     m_openingName = m_name;
     m_openingTarget = m_target;
     m_acceptDiskButton->setEnabled(!m_set.destinationDisk.isEmpty());
+    // A new record tests its archives, as its key table says.
+    m_verifyCheck->setChecked(m_set.verifyArchive);
 
     // The archive type rule comes last, so Solid follows the archive type whatever the backup type.
     OnBackupTypeChanged();
@@ -245,6 +252,7 @@ void CSetPropDlg::OnBackupTypeChanged()
     m_arcTypeList->setEnabled(makesArchive);
     m_compLevelList->setEnabled(makesArchive);
     m_solidCheck->setEnabled(makesArchive);
+    m_verifyCheck->setEnabled(makesArchive);
     updateZipNote();
 }
 
@@ -428,5 +436,6 @@ void CSetPropDlg::OnOK()
     m_set.compLevel = m_compLevelList->currentIndex();
     m_set.backupType = m_backupTypeList->currentIndex();
     m_set.solid = m_solidCheck->isChecked();
+    m_set.verifyArchive = m_verifyCheck->isChecked();
     accept();
 }

@@ -82,6 +82,7 @@ private:
     QListWidget* m_pathList = nullptr;
     QComboBox* m_arcTypeList = nullptr;
     QComboBox* m_compLevelList = nullptr;
+    QCheckBox* m_verifyCheck = nullptr;
     QCheckBox* m_solidCheck = nullptr;
     QWidget* m_zipNote = nullptr;
     QPushButton* m_acceptDiskButton = nullptr;

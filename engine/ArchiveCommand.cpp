@@ -68,7 +68,7 @@ struct ArchiveState
 
 // With preview nothing is written, removed or remembered: 7-Zip is looked for without storing the answer,
 // and the temporary names are shown by their patterns.
-ArchiveBuild buildArchiveCommand(BackupSet& set, bool preview)
+ArchiveBuild buildArchiveCommand(BackupSet& set, bool preview, bool startNewChain = false)
 {
     ArchiveBuild build;
     ArchiveState state;
@@ -96,7 +96,7 @@ ArchiveBuild buildArchiveCommand(BackupSet& set, bool preview)
     }
 
     // The old chain goes only once the new full archive is in place, so a failed run leaves it whole.
-    build.restartChain = CountUpdateArchives(set) >= minorUpdatedNumber;
+    build.restartChain = startNewChain || CountUpdateArchives(set) >= minorUpdatedNumber;
     const bool updateMode
         = set.backupType != FullArchiving && QFileInfo(state.fullArchivePath).isFile() && !build.restartChain;
     if (updateMode)
@@ -162,9 +162,9 @@ ArchiveBuild buildArchiveCommand(BackupSet& set, bool preview)
 
 } // namespace
 
-ArchiveBuild BuildArchiveCommand(BackupSet& set)
+ArchiveBuild BuildArchiveCommand(BackupSet& set, bool startNewChain)
 {
-    return buildArchiveCommand(set, false);
+    return buildArchiveCommand(set, false, startNewChain);
 }
 
 ArchiveBuild PreviewArchiveCommand(BackupSet set)

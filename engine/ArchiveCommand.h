@@ -37,8 +37,9 @@ struct ArchiveBuild
     QString error;
 };
 
-// Takes the job's working copy (update mode clears its solid flag).
-ArchiveBuild BuildArchiveCommand(BackupSet& set);
+// Takes the job's working copy (update mode clears its solid flag). With startNewChain the run writes a new
+// full archive and the old chain goes once it is in place, whatever the chain's length.
+ArchiveBuild BuildArchiveCommand(BackupSet& set, bool startNewChain = false);
 // The command a run would build now, for showing it without running it: nothing is written, removed or
 // remembered, and the exclusion list file, which a run names anew each time, appears as "lstXXXXXX.tmp".
 ArchiveBuild PreviewArchiveCommand(BackupSet set);

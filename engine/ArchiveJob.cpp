@@ -3,11 +3,14 @@
 
 #include "ArchiveCommand.h"
 #include "ArchivePlacement.h"
+#include "ArchiveTest.h"
 #include "JobChecks.h"
 #include "Jobs.h"
 #include "ResourceIds.h"
+#include "Settings.h"
 #include "StringTable.h"
 #include "TempFolder.h"
+#include "ToolLocations.h"
 #include "ToolWarnings.h"
 #include "UpdateArchives.h"
 
@@ -74,7 +77,17 @@ JobResult RunArchiveJob(const BackupSet& stored, const JobContext& context)
     if (const auto stopped = JobStopped(set, context))
         return *stopped;
 
-    const ArchiveBuild build = BuildArchiveCommand(set);
+    // The tests of the run are part of its one pass of progress, which the archiving tool reports: they run
+    // under its control but show no progress of their own.
+    JobContext testContext = context;
+    testContext.progress = {};
+    // An update archive counts only beside a full archive that is there and sound.
+    const ChainBase chainBase = CheckChainBase(set, Locate7Zip() ? pathTo7zExe() : QString(), testContext);
+    if (chainBase.stopped) {
+        if (const auto stopped = JobStopped(set, context))
+            return *stopped;
+    }
+    const ArchiveBuild build = BuildArchiveCommand(set, chainBase.startNewChain);
     switch (build.failure) {
     case BuildFailure::None:
         break;
@@ -122,6 +135,22 @@ JobResult RunArchiveJob(const BackupSet& stored, const JobContext& context)
             LoadStringById(StringId::ToolExitCode).arg(tool).arg(run.exitCode), run.exitCode);
     }
 
+    // A 7-Zip that exits 0 after writing a torn archive must not get it counted as the newest backup.
+    const QString written = updateMode ? build.updateWritePath : g_scratchArchivePath;
+    const QString finalName = updateMode ? build.updateArchivePath : g_fullArchivePath;
+    qint64 testMs = -1;
+    if (set.verifyArchive && QFileInfo::exists(written)) {
+        const ArchiveTestResult tested = TestArchive(build.command.program, written, testContext);
+        if (tested.stopped || !tested.good) {
+            discardNewArchive();
+            if (const auto stopped = JobStopped(set, context))
+                return *stopped;
+            return JobFailure(set, JobOutcome::ArchiveBad,
+                LoadStringById(StringId::NewArchiveNotGood).arg(finalName, tested.problem), run.exitCode);
+        }
+        testMs = tested.durationMs;
+    }
+
     if (context.copying)
         context.copying();
     if (!updateMode) {
@@ -154,10 +183,11 @@ JobResult RunArchiveJob(const BackupSet& stored, const JobContext& context)
         }
     }
     JobResult done {JobOutcome::Done, set.name, run.exitCode, {}, {}};
-    const QString written = updateMode ? build.updateArchivePath : g_fullArchivePath;
     // An update run with nothing new may write no update archive at all.
-    if (!updateMode || QFileInfo::exists(written))
-        done.bytesWritten = QFileInfo(written).size();
+    if (!updateMode || QFileInfo::exists(finalName))
+        done.bytesWritten = QFileInfo(finalName).size();
+    done.testMs = testMs;
+    done.note = chainBase.note;
     if (run.exitCode != 0)
         addArchiveWarning(done, run);
     return done;

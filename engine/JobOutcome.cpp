@@ -19,7 +19,7 @@ namespace {
 bool toolRan(JobOutcome outcome)
 {
     return outcome == JobOutcome::ToolFailed || outcome == JobOutcome::PlaceFailed || outcome == JobOutcome::StartFailed
-        || outcome == JobOutcome::NothingArchived;
+        || outcome == JobOutcome::NothingArchived || outcome == JobOutcome::ArchiveBad;
 }
 
 } // namespace
@@ -141,11 +141,16 @@ QString SetResultText(const BackupSet& set)
     result.bytesWritten = set.lastResultBytes;
     result.warningCount = set.lastResultWarnings;
     result.reason = set.lastResultReason;
+    if (set.lastResultVerifySeconds >= 0)
+        result.testMs = set.lastResultVerifySeconds * 1000;
     switch (*kind) {
     case JobResultKind::Done:
+        // A success keeps its note where a failure keeps its reason.
+        result.note = set.lastResultReason;
         break;
     case JobResultKind::Warnings:
         result.exitCode = 1;
+        result.note = set.lastResultReason;
         break;
     case JobResultKind::Failed:
         result.outcome = JobOutcome::ToolFailed;
@@ -164,9 +169,13 @@ QString SetResultText(const BackupSet& set)
 QString JobResultText(const JobResult& result)
 {
     const QString duration = FormatDuration((result.durationMs + 500) / 1000);
-    const QString written = result.bytesWritten >= 0
+    QString written = result.bytesWritten >= 0
         ? LoadStringById(StringId::SizeWritten).arg(FormatByteSize(result.bytesWritten))
         : QString();
+    if (result.testMs >= 0)
+        written += LoadStringById(StringId::ResultVerified).arg(FormatDuration((result.testMs + 500) / 1000));
+    if (!result.note.isEmpty())
+        written += QStringLiteral(". ") + result.note;
     switch (ResultKindOf(result)) {
     case JobResultKind::Done:
         return LoadStringById(StringId::ResultDone).arg(duration) + written;
@@ -226,8 +235,13 @@ void ReportJobResult(const JobResult& result)
             UserMessages::Icon::Warning);
         return;
     }
-    if (result.succeeded())
+    if (result.succeeded()) {
+        // A new chain started behind the user's back is worth a word, though the backup was made.
+        if (!result.note.isEmpty() && result.checks.isEmpty())
+            userMessages().showMessage(LoadStringById(StringId::SetDoneWithNote).arg(result.setName, result.note),
+                UserMessages::Icon::Warning);
         return;
+    }
     if (result.outcome == JobOutcome::Refused) {
         userMessages().showMessage(result.reason, UserMessages::Icon::Warning);
         return;

@@ -7,6 +7,7 @@
 #include <QList>
 #include <QMetaType>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -30,6 +31,8 @@ enum class JobOutcome
     PlaceFailed,
     // 7-Zip ran and archived nothing at all, which would have replaced an archive that holds files.
     NothingArchived,
+    // A new archive did not test good and was not put in place, or a verification found an archive bad.
+    ArchiveBad,
     // The run was ended before its tool was done; what it half wrote was removed.
     Stopped,
     // The same, because the run went past its time limit.
@@ -64,6 +67,13 @@ struct JobResult
     qint64 bytesWritten = -1;
     // The file that keeps the run's whole output; empty when none was kept.
     QString logPath;
+    // How long testing the new archive took; -1 when none was tested.
+    qint64 testMs = -1;
+    // What a person should know of a success that is no warning: why a new full archive was started, or
+    // what a verification found.
+    QString note;
+    // A verification's report: one line per archive, its path and "OK" or what was wrong.
+    QStringList checks;
 
     bool succeeded() const { return outcome == JobOutcome::Done; }
     // The backup was made, but the tool reported files it could not take.
@@ -88,8 +98,8 @@ JobResultKind ResultKindOf(const JobResult& result);
 // nothing for a word that is none of them.
 QString ResultKindKey(JobResultKind kind);
 std::optional<JobResultKind> ResultKindFromKey(const QString& key);
-// The short result in the interface language: "Done in 2 min 14 s, 1.2 GB written", "Done with 3 warnings
-// in 5 s", "Failed: REASON", "Stopped".
+// The short result in the interface language: "Done in 2 min 14 s, 1.2 GB written, verified in 9 s", "Done
+// with 3 warnings in 5 s", a success's note after it, "Failed: REASON", "Stopped".
 QString JobResultText(const JobResult& result);
 // The kind in a word, for a column of results.
 QString ResultKindWord(JobResultKind kind);

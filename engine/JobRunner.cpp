@@ -2,6 +2,7 @@
 
 #include "ArchiveCommand.h"
 #include "DestinationDisk.h"
+#include "ArchiveTest.h"
 #include "JobChecks.h"
 #include "JobEvents.h"
 #include "JobSlot.h"
@@ -280,6 +281,54 @@ JobResult JobRunner::runRestore(const RestoreRequest& request)
     return result;
 }
 
+JobResult JobRunner::verifyOne(quint32 id)
+{
+    BackupSet set;
+    if (!GetBackupSet(id, set))
+        return {JobOutcome::SetMissing, QString(), 0, LoadStringById(StringId::SetGone), {}};
+    QElapsedTimer timer;
+    timer.start();
+    const QString logPath = BeginRunLog(set.id);
+    JobContext context = restoreContext();
+    context.logHeading = QStringLiteral("=== %1 ===").arg(set.name);
+    JobResult result = RunVerifyJob(set, context);
+    result.durationMs = timer.elapsed();
+    result.logPath = EndRunLog(set.id, logPath, result);
+    // A mirror set has nothing to verify, so nothing was verified.
+    if (result.succeeded() && !result.checks.isEmpty() && g_profileStore)
+        StampSetFileKeys(
+            set.name, {{QStringLiteral("LastVerified"), QDateTime::currentDateTime().toString(Qt::ISODate)}});
+    return result;
+}
+
+bool JobRunner::startVerify(quint32 id)
+{
+    if (!begin())
+        return false;
+    startThread([this, id] {
+        ClearLastRunTexts();
+        const JobResult result = verifyOne(id);
+        if (m_reportsResults.load()) {
+            if (result.succeeded() && result.checks.isEmpty())
+                userMessages().showMessage(result.note);
+            else
+                ReportJobResult(result);
+        }
+        return result;
+    });
+    return true;
+}
+
+JobResult JobRunner::runVerify(quint32 id)
+{
+    if (!begin())
+        return JobRefused();
+    ClearLastRunTexts();
+    const JobResult result = verifyOne(id);
+    end(result);
+    return result;
+}
+
 bool JobRunner::wait(int timeoutMs)
 {
     QThread* thread = nullptr;
@@ -374,8 +423,9 @@ bool RecordSetResult(const BackupSet& set, const JobResult& result)
         return false;
     const bool stopped = kind == JobResultKind::Stopped;
     // A stop the user asked for needs no reason; a time limit and a failure do.
-    const QString reason
-        = kind == JobResultKind::Failed || result.outcome == JobOutcome::TimedOut ? result.reason : QString();
+    const QString reason = kind == JobResultKind::Failed || result.outcome == JobOutcome::TimedOut ? result.reason
+        : result.succeeded()                                                                       ? result.note
+                                                                                                   : QString();
     IniValues values = {
         {QStringLiteral("LastResult"), ResultKindKey(kind)},
         {QStringLiteral("LastResultTime"), QDateTime::currentDateTime().toString(Qt::ISODate)},
@@ -384,6 +434,8 @@ bool RecordSetResult(const BackupSet& set, const JobResult& result)
         {QStringLiteral("LastResultWarnings"), QString::number(result.warningCount)},
         // One line: a set file keeps one line a key.
         {QStringLiteral("LastResultReason"), QString(reason).replace(QLatin1Char('\n'), QLatin1Char(' '))},
+        {QStringLiteral("LastResultVerifySeconds"),
+            QString::number(result.testMs < 0 ? -1 : (result.testMs + 500) / 1000)},
     };
     // The last-run date is the last success: a backup made, with or without warnings.
     if (result.succeeded())

@@ -63,6 +63,12 @@ public:
     bool startRestore(const RestoreRequest& request);
     JobResult runRestore(const RestoreRequest& request);
 
+    // A verification of the set's archives, as a job like the others (one at a time, Stop, time limit,
+    // progress, the kept log), on the worker thread or the calling thread. It records only the date of a
+    // verification that found every archive good (LastVerified), never the set's last run or result.
+    bool startVerify(quint32 id);
+    JobResult runVerify(quint32 id);
+
     // Asks the running job to end: its tool gets SIGTERM, and SIGKILL a few seconds later if still running.
     // What the job half wrote is removed and the previous backup stays. Nothing when no job runs.
     void stop();
@@ -97,6 +103,7 @@ private:
     JobResult runJob(const BackupSet& set, Kind kind, bool withLogHeading, int setIndex, int setCount);
     QList<JobResult> runList(const QList<quint32>& ids);
     JobContext restoreContext();
+    JobResult verifyOne(quint32 id);
 
     RunControl m_control;
     std::atomic<qint64> m_timeLimitSeconds {0};

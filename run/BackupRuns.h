@@ -47,3 +47,6 @@ ExitStatus AcceptDestination(const QString& name);
 // Runs the sets by their backup types and stamps each one that succeeded. Waits for a backup that another
 // program is running, or with noWait gives up at once.
 ExitStatus RunSets(const QStringList& setNames, bool all, bool noWait);
+// Tests every archive of the sets, one line per archive, and records the date on each set found good. 1 when
+// any archive did not test good or a set could not be tested; a mirror set is said to have no archive.
+ExitStatus VerifySets(const QStringList& setNames, bool all, bool noWait);

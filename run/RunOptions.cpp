@@ -63,8 +63,9 @@ RunOptions ParseRunOptions(const QStringList& arguments)
     const QCommandLineOption to(QStringLiteral("to"), QString(), QStringLiteral("DIR"));
     const QCommandLineOption asOf(QStringLiteral("as-of"), QString(), QStringLiteral("STAMP"));
     const QCommandLineOption acceptDestination(QStringLiteral("accept-destination"), QString(), QStringLiteral("NAME"));
+    const QCommandLineOption verify(QStringLiteral("verify"));
     parser.addOptions({help, list, all, dryRun, noWait, allowEmptySource, points, pointsArchive, restore,
-        restoreArchive, versions, to, asOf, acceptDestination});
+        restoreArchive, versions, to, asOf, acceptDestination, verify});
     // "-abc" is one unknown option, not three: no option here has a one-letter form to combine.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     // QCommandLineParser expects the program's name first.
@@ -95,6 +96,17 @@ RunOptions ParseRunOptions(const QStringList& arguments)
     }
     const bool backupOptions
         = parser.isSet(list) || options.all || options.dryRun || options.noWait || options.allowEmptySource;
+    if (parser.isSet(verify)) {
+        if (!modesGiven.isEmpty() || parser.isSet(list) || options.dryRun || options.allowEmptySource
+            || parser.isSet(to) || parser.isSet(asOf))
+            return usageError(QStringLiteral("--verify takes set names or --all, and --no-wait; nothing else."));
+        if (options.all && !options.names.isEmpty())
+            return usageError(QStringLiteral("--verify --all tests every set; name no sets with it."));
+        if (!options.all && options.names.isEmpty())
+            return usageError(QStringLiteral("--verify needs the sets to test, or --all."));
+        options.mode = RunOptions::Mode::Verify;
+        return options;
+    }
     if (modesGiven.isEmpty()) {
         if (parser.isSet(to) || parser.isSet(asOf))
             return usageError(QStringLiteral("--to and --as-of go with --restore or --restore-archive."));
@@ -193,6 +205,8 @@ QString RunHelpText()
     return QStringLiteral("Usage: velmora-run --list\n"
                           "       velmora-run [--dry-run] [--no-wait] [--allow-empty-source] NAME...\n"
                           "       velmora-run [--dry-run] [--no-wait] [--allow-empty-source] --all\n"
+                          "       velmora-run [--no-wait] --verify NAME...\n"
+                          "       velmora-run [--no-wait] --verify --all\n"
                           "       velmora-run --points NAME\n"
                           "       velmora-run --restore NAME --to DIR [--as-of STAMP] [PATH...]\n"
                           "       velmora-run --versions NAME PATH\n"
@@ -216,6 +230,10 @@ QString RunHelpText()
                           "              take the disk now at the set's destination as its disk from now on;\n"
                           "              a set remembers the disk its destination was on at its first\n"
                           "              successful run and refuses to run when it is on another one\n"
+                          "  --verify NAME..., --verify --all\n"
+                          "              test every archive of these sets (the full archive and each update\n"
+                          "              archive) with 7-Zip, one line per archive: its path and OK or what is\n"
+                          "              wrong; a mirror set has no archive and is said to be so\n"
                           "  -h, --help  show this text\n"
                           "\n"
                           "Restoring:\n"
@@ -251,5 +269,7 @@ QString RunHelpText()
                           "2 for a usage error or an unknown set name.\n"
                           "--accept-destination ends with 0 when the disk was recorded, 1 when it could not\n"
                           "be (the destination folder is missing or cannot be written), 2 for a usage error or\n"
-                          "an unknown set name.\n");
+                          "an unknown set name.\n"
+                          "--verify ends with 0 when every archive tested good, 1 when any did not or could not\n"
+                          "be tested, 2 for a usage error or an unknown set name.\n");
 }

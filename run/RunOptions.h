@@ -21,6 +21,8 @@ struct RunOptions
         Versions,
         // Record the disk now at the destination of a set (names[0]) as its disk from now on.
         AcceptDestination,
+        // Test every archive of the sets named, or of every set with all.
+        Verify,
         UsageError,
     };
 

@@ -72,6 +72,11 @@ int run(const RunOptions& options)
             return ExitUsageError;
         }
     }
+    if (options.mode == RunOptions::Mode::Verify) {
+        // An unreadable set file is a set --all could not test.
+        const int status = VerifySets(setNames, options.all, options.noWait);
+        return options.all && skippedFiles ? ExitSomeFailed : status;
+    }
     const int status = options.dryRun ? DryRunSets(setNames) : RunSets(setNames, options.all, options.noWait);
     // A set file that could not be read is a set that --all did not run.
     if (options.all && skippedFiles && (status == ExitAllSucceeded || status == ExitDoneWithWarnings))

@@ -116,107 +116,112 @@
 <context>
     <name>CMyVelmoraDlg</name>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="100"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="119"/>
         <source>&amp;File</source>
         <translation>&amp;Файл</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="101"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="120"/>
         <source>&amp;Options...</source>
         <translation>&amp;Параметры...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="102"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="121"/>
         <source>&amp;Language</source>
         <translation>&amp;Язык</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="110"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="129"/>
         <source>E&amp;xit</source>
         <translation>В&amp;ыход</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="113"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="132"/>
         <source>&amp;Task</source>
         <translation>&amp;Задание</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="114"/>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="158"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="133"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="178"/>
         <source>&amp;Run</source>
         <translation>&amp;Запустить</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="116"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="135"/>
         <source>Remove Old &amp;Files</source>
         <translation>Удалить старые &amp;файлы</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="117"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="136"/>
         <source>&amp;Open Location</source>
         <translation>&amp;Открыть папку назначения</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="118"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="137"/>
         <source>R&amp;estore...</source>
         <translation>В&amp;осстановить...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="120"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="139"/>
         <source>Restore from a Fol&amp;der...</source>
         <translation>Восстановить из &amp;папки...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="122"/>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="157"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="140"/>
+        <source>&amp;Verify</source>
+        <translation>П&amp;роверить</translation>
+    </message>
+    <message>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="142"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="177"/>
         <source>&amp;Stop</source>
         <translation>&amp;Стоп</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="125"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="145"/>
         <source>&amp;New...</source>
         <translation>&amp;Новое...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="126"/>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="152"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="146"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="172"/>
         <source>&amp;Delete</source>
         <translation>&amp;Удалить</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="129"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="149"/>
         <source>&amp;Properties...</source>
         <translation>&amp;Свойства...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="132"/>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="133"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="152"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="153"/>
         <source>&amp;Help</source>
         <translation>&amp;Справка</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="135"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="155"/>
         <source>&amp;About...</source>
         <translation>&amp;О программе...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="151"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="171"/>
         <source>New...</source>
         <translation>Новое...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="153"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="173"/>
         <source>Properties...</source>
         <translation>Свойства...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="121"/>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="155"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="141"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="175"/>
         <source>Update &amp;All</source>
         <translation>Обновить &amp;все</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="159"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="179"/>
         <source>View &amp;Log...</source>
         <translation>&amp;Журнал...</translation>
     </message>
@@ -440,12 +445,12 @@
         <translation>Профиль Mo&amp;zilla Firefox</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="109"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="111"/>
         <source>Zip update archives cannot record deleted files; 7zip archives can.</source>
         <translation>Архивы обновлений Zip не могут отметить удалённые файлы; архивы 7zip могут.</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="112"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="114"/>
         <source>Task Properties</source>
         <translation>Свойства задания</translation>
     </message>
@@ -540,42 +545,52 @@
         <translation>да</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="105"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="106"/>
+        <source>Test each new archive before it replaces the old one</source>
+        <translation>Проверять каждый новый архив, прежде чем он заменит старый</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="107"/>
         <source>OK</source>
         <translation>ОК</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="106"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="108"/>
         <source>Cancel</source>
         <translation>Отмена</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="129"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="128"/>
+        <source>7-Zip tests the archive it wrote; one that does not test good is removed and the previous backup kept. Testing takes about as long as reading the archive.</source>
+        <translation>7-Zip проверяет записанный архив; архив, не прошедший проверку, удаляется, а прежняя копия сохраняется. Проверка длится примерно столько же, сколько чтение архива.</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="134"/>
         <source>Fill in the file name from the set name, blanks made underscores.</source>
         <translation>Заполнить имя файла по имени набора, пробелы заменяются подчёркиваниями.</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="131"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="136"/>
         <source>Put a special folder into Source: application data, documents, pictures, music, the desktop, the home folder or the Firefox profile.</source>
         <translation>Вставить в поле «Источник» стандартную папку: данные приложений, документы, изображения, музыку, рабочий стол, домашнюю папку или профиль Firefox.</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="133"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="138"/>
         <source>Pick the source folder.</source>
         <translation>Выбрать папку-источник.</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="134"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="139"/>
         <source>Pick the destination folder.</source>
         <translation>Выбрать папку назначения.</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="137"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="142"/>
         <source>The set remembers the disk its destination was on and refuses to run when the destination is on another one. Take the disk now at the destination as the set&apos;s disk from now on.</source>
         <translation>Набор запоминает диск, на котором была папка назначения, и не запускается, если она оказалась на другом диске. Эта кнопка делает диск, который сейчас в папке назначения, диском набора.</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="311"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="319"/>
         <source>The disk now at &apos;%1&apos; is this set&apos;s disk from now on, once you press OK.</source>
         <translation>Диск, который сейчас в «%1», станет диском этого набора, как только вы нажмёте OK.</translation>
     </message>
@@ -1038,16 +1053,101 @@
     </message>
     <message>
         <location filename="../../core/StringTable.cpp" line="254"/>
+        <source>the new archive &apos;%1&apos; did not test good (%2); the previous backup was kept.</source>
+        <translation>новый архив «%1» не прошёл проверку (%2); прежняя копия сохранена.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="255"/>
+        <source>7-Zip&apos;s test ended with exit code %1</source>
+        <translation>проверка 7-Zip завершилась с кодом %1</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="256"/>
+        <source>7-Zip&apos;s test was ended by signal %1</source>
+        <translation>проверка 7-Zip прервана сигналом %1</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="257"/>
+        <source>7-Zip could not be started to test it: %1</source>
+        <translation>не удалось запустить 7-Zip для проверки: %1</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="259"/>
+        <source>, verified in %1</source>
+        <translation>, проверено за %1</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="261"/>
+        <source>The full archive &apos;%1&apos; was missing: a new full archive was started.</source>
+        <translation>Полного архива «%1» не было: начат новый полный архив.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="263"/>
+        <source>The full archive &apos;%1&apos; did not test good: a new full archive was started.</source>
+        <translation>Полный архив «%1» не прошёл проверку: начат новый полный архив.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="264"/>
+        <source>&apos;%1&apos; is a mirror set: it has no archive to test.</source>
+        <translation>«%1» — зеркальный набор: в нём нет архивов для проверки.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="265"/>
+        <source>there is no archive of this set in &apos;%1&apos;.</source>
+        <translation>в «%1» нет архивов этого набора.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="267"/>
+        <source>OK</source>
+        <translation>ОК</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="268"/>
+        <source>did not test good: %1</source>
+        <translation>не прошёл проверку: %1</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="269"/>
+        <source>missing</source>
+        <translation>отсутствует</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="270"/>
+        <source>Archives tested good: %1.</source>
+        <translation>Архивов прошло проверку: %1.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="271"/>
+        <source>the verification failed for %1</source>
+        <translation>проверку не прошли: %1</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="272"/>
+        <source>Last verified: %1</source>
+        <translation>Последняя проверка: %1</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="273"/>
+        <source>Never verified</source>
+        <translation>Ещё не проверялся</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="274"/>
+        <source>The backup set &apos;%1&apos; is done. %2</source>
+        <translation>Набор резервного копирования «%1» выполнен. %2</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="277"/>
         <source>The set &apos;%1&apos; was made from &apos;%2&apos;. Check its properties before its next run.</source>
         <translation>Набор «%1» создан по «%2». Проверьте его свойства перед следующим запуском.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="255"/>
+        <location filename="../../core/StringTable.cpp" line="278"/>
         <source>Full archives (*.7z *.zip)</source>
         <translation>Полные архивы (*.7z *.zip)</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="258"/>
+        <location filename="../../core/StringTable.cpp" line="281"/>
         <source>Restore over the files in &apos;%1&apos; as of %2?
 
 Overwritten with the backup&apos;s version: %3
@@ -1068,32 +1168,32 @@ Files overwritten or removed cannot be brought back unless a backup holds them.<
 Заменённые и удалённые файлы нельзя будет вернуть, если их нет ни в одной резервной копии.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="264"/>
+        <location filename="../../core/StringTable.cpp" line="287"/>
         <source>Restored over &apos;%1&apos; as of %2. Files overwritten: %3, added: %4, removed: %5.</source>
         <translation>Восстановлено поверх «%1» на %2. Файлов заменено: %3, добавлено: %4, удалено: %5.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="267"/>
+        <location filename="../../core/StringTable.cpp" line="290"/>
         <source>An archive found on disk has no known source folder: restore into a new folder and move the files you need from there.</source>
         <translation>У архива, найденного на диске, неизвестна исходная папка: восстановите в новую папку и перенесите оттуда нужные файлы.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="271"/>
+        <location filename="../../core/StringTable.cpp" line="294"/>
         <source>The destination &apos;%1&apos; is not on the disk it was on. Is the disk connected?</source>
         <translation>Папка назначения «%1» находится не на том диске, на котором была. Диск подключён?</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="273"/>
+        <location filename="../../core/StringTable.cpp" line="296"/>
         <source>If the disk now at &apos;%1&apos; is the one to back up to, the set can use it from now on. Use this disk for the set &apos;%2&apos; from now on? Then run the set again.</source>
         <translation>Если диск, который сейчас в «%1», — тот, на который нужно делать копии, набор может впредь использовать его. Использовать этот диск для набора «%2» впредь? Затем запустите набор снова.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="277"/>
+        <location filename="../../core/StringTable.cpp" line="300"/>
         <source>The disk at &apos;%1&apos; could not be recorded for the set; nothing was changed.</source>
         <translation>Не удалось запомнить диск в «%1» для набора; ничего не изменено.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="279"/>
+        <location filename="../../core/StringTable.cpp" line="302"/>
         <source>there is not enough free space in &apos;%1&apos; for this run: it needs about %2, and %3 is free. Nothing was changed.</source>
         <translation>в «%1» недостаточно свободного места для этого запуска: нужно около %2, а свободно %3. Ничего не изменено.</translation>
     </message>

@@ -501,3 +501,32 @@ TEST_F(MainWindowTest, TheResultColumnsTellNeverRunDoneWithWarningsAndFailed)
     EXPECT_TRUE(row("Broken")->toolTip(3).startsWith("Failed: ")) << row("Broken")->toolTip(3).toStdString();
     EXPECT_TRUE(row("Warned")->icon(3).isNull());
 }
+
+TEST_F(MainWindowTest, VerifyInTheTaskMenuTestsTheArchivesAndTheResultTipTellsWhen)
+{
+    addArchiveSet("Docs");
+    open();
+    select("Docs");
+    messages.setNextAnswer(true);
+    QSignalSpy finished(&JobRunner::shared(), &JobRunner::finished);
+    window->OnRun();
+    ASSERT_TRUE(finished.wait(60000));
+    QCoreApplication::sendPostedEvents(window.get(), QEvent::MetaCall);
+    auto tip = [&] { return window->list()->topLevelItem(0)->toolTip(3); };
+    EXPECT_TRUE(tip().endsWith("\nNever verified")) << tip().toStdString();
+
+    select("Docs");
+    QAction* verify = window->findChild<QAction*>(QStringLiteral("action%1").arg(CommandId::Verify));
+    ASSERT_NE(verify, nullptr);
+    verify->trigger();
+    ASSERT_TRUE(finished.wait(60000));
+    QCoreApplication::sendPostedEvents(window.get(), QEvent::MetaCall);
+    const JobResult result = finished.last().first().value<JobResult>();
+    EXPECT_EQ(result.outcome, JobOutcome::Done) << result.reason.toStdString();
+    EXPECT_TRUE(window->progress()->text().contains("Archives tested good: 1."))
+        << window->progress()->text().toStdString();
+    EXPECT_TRUE(tip().contains("\nLast verified: " + QDate::currentDate().toString("yyyy-MM-dd")))
+        << tip().toStdString();
+    // A verification is no backup: the run's own result stays in the row.
+    EXPECT_TRUE(tip().startsWith("Done in ")) << tip().toStdString();
+}

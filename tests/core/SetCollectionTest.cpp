@@ -48,7 +48,7 @@ TEST_F(SetCollectionTest, WrittenFileHoldsEveryKeyInOrder)
         "[Velmora Project file]\nnID=1\nname=Docs\narcname=docs\nsource=/data/Docs\ntarget=/backup\n"
         "exTypeList=*.bak;*.tmp\nexPathList=cache/\nArcType=0\nCompLevel=3\nSolid=1\nBackupType=0\n"
         "lastrun=0\nLastResult=\nLastResultTime=\nLastResultSeconds=0\nLastResultBytes=-1\n"
-        "LastResultWarnings=0\nLastResultReason=\nDestinationDisk=\n");
+        "LastResultWarnings=0\nLastResultReason=\nDestinationDisk=\nLastResultVerifySeconds=-1\nVerifyArchive=1\nLastVerified=\n");
     // Sorting happened on a copy: the collection keeps the order it had.
     EXPECT_EQ(FindBackupSet(id)->exTypeList, QStringList({"*.tmp", "*.bak"}));
 }
@@ -57,12 +57,16 @@ TEST_F(SetCollectionTest, HandWrittenEdgeValuesLoadAsStored)
 {
     const QString longSource = "/data/" + QString(400, QLatin1Char('d'));
     writeSetFile("edge", "nID=4\nname=edge\nSolid=5\nexTypeList=b;a\nsource=" + longSource.toUtf8() + "\n");
-    writeSetFile("Дневной", "nID=9\nname=Дневной\ntarget=/mnt/копии\n");
+    writeSetFile("Дневной", "nID=9\nname=Дневной\ntarget=/mnt/копии\nVerifyArchive=0\n");
     LoadAllBackupSets();
     ASSERT_EQ(backupSets.size(), 2);
     const BackupSet* edge = FindBackupSet(4);
     ASSERT_NE(edge, nullptr);
     EXPECT_TRUE(edge->solid);
+    // A file from before the choice tests its archives; the choice turned off stays off.
+    EXPECT_TRUE(edge->verifyArchive);
+    EXPECT_EQ(edge->lastResultVerifySeconds, -1);
+    EXPECT_FALSE(FindBackupSet(9)->verifyArchive);
     EXPECT_EQ(edge->compLevel, 2);
     EXPECT_EQ(edge->exTypeList, QStringList({"b", "a"}));
     EXPECT_EQ(edge->source, longSource);

@@ -306,3 +306,24 @@ TEST_F(SetPropDlgTest, TheDiskAtTheDestinationIsAcceptedOnlyForASetThatRemembers
     ASSERT_TRUE(okWithName("Photos"));
     EXPECT_TRUE(dialog->m_set.destinationDisk.isEmpty());
 }
+
+TEST_F(SetPropDlgTest, TheTestOfNewArchivesIsOnForANewSetAndStoredAsChecked)
+{
+    open();
+    EXPECT_TRUE(ctl<QCheckBox>(ControlId::VerifyArchive)->isChecked());
+
+    BackupSet set = photos();
+    set.verifyArchive = false;
+    open(set);
+    QCheckBox* verify = ctl<QCheckBox>(ControlId::VerifyArchive);
+    EXPECT_FALSE(verify->isChecked());
+    // A mirror makes no archive to test.
+    ctl<QComboBox>(ControlId::BackupType)->setCurrentIndex(MirrorCopying);
+    EXPECT_FALSE(verify->isEnabled());
+    ctl<QComboBox>(ControlId::BackupType)->setCurrentIndex(IncrementalArchiving);
+    ASSERT_TRUE(verify->isEnabled());
+    verify->setChecked(true);
+    dialog->OnOK();
+    ASSERT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_TRUE(dialog->m_set.verifyArchive);
+}

@@ -33,7 +33,7 @@ TEST_F(RunResultsTest, ADoneRunRecordsItsResultSizeAndDateAndKeepsItsLog)
     EXPECT_EQ(result.bytesWritten, QFileInfo(fullArchive()).size());
     EXPECT_GE(result.durationMs, 0);
     EXPECT_TRUE(JobResultText(result).startsWith("Done in 0 s, ")) << JobResultText(result).toStdString();
-    EXPECT_TRUE(JobResultText(result).endsWith(" bytes written"));
+    EXPECT_TRUE(JobResultText(result).endsWith(" bytes written, verified in 0 s"));
 
     const QString file = setFileText(docsFile());
     EXPECT_TRUE(file.contains("\nlastrun=" + DateStamp(false) + "\n")) << file.toStdString();

@@ -44,8 +44,9 @@ TEST_F(VelmoraRun, NamedSetIsArchivedByItsTypeStampedAndSummarised)
     EXPECT_EQ(lastRunOf("Документы"), today());
     EXPECT_TRUE(run.output.contains("== Документы (Full archiving)\n"));
     EXPECT_TRUE(run.output.contains("Everything is Ok")) << "7-Zip's own output is shown";
-    EXPECT_TRUE(
-        QRegularExpression("\n== Документы: Done in \\d+ s, \\d+ bytes written\n$").match(run.output).hasMatch())
+    EXPECT_TRUE(QRegularExpression("\n== Документы: Done in \\d+ s, \\d+ bytes written, verified in \\d+ s\n$")
+                    .match(run.output)
+                    .hasMatch())
         << run.output.toStdString();
     EXPECT_FALSE(QFileInfo::exists(lockFilePath())) << "the lock goes with the run";
 }
@@ -220,9 +221,9 @@ TEST_F(VelmoraRun, ASetDoneWithWarningsEndsWithStatusThreeAndNamesTheFiles)
     const RunOutcome run = finish(process);
     QFile::setPermissions(source + "/locked", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     EXPECT_EQ(run.exitCode, 3) << run.output.toStdString() << run.errorOutput.toStdString();
-    EXPECT_TRUE(QRegularExpression(
-        "\n== Docs: Done with warnings \\(1\\) in \\d+ s, \\d+ bytes written: 7-Zip could not read these "
-        "files or folders \\(1\\): locked/\n$")
+    EXPECT_TRUE(QRegularExpression("\n== Docs: Done with warnings \\(1\\) in \\d+ s, \\d+ bytes written, verified in "
+                                   "\\d+ s: 7-Zip could not read these "
+                                   "files or folders \\(1\\): locked/\n$")
                     .match(run.output)
                     .hasMatch())
         << run.output.toStdString();

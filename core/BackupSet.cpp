@@ -37,6 +37,10 @@ const QList<SetFileKey>& SetFileKeys()
         // Files written before the choice existed test their archives too.
         {QStringLiteral("VerifyArchive"), &BackupSet::verifyArchive, QStringLiteral("1"), QStringLiteral("1")},
         {QStringLiteral("LastVerified"), &BackupSet::lastVerified, QString(), QString()},
+        {QStringLiteral("Schedule"), &BackupSet::schedule, QStringLiteral("0"), QStringLiteral("0")},
+        {QStringLiteral("ScheduleTime"), &BackupSet::scheduleTime, QStringLiteral("20:00"), QStringLiteral("20:00")},
+        {QStringLiteral("ScheduleDay"), &BackupSet::scheduleDay, QStringLiteral("1"), QStringLiteral("1")},
+        {QStringLiteral("ScheduleCatchUp"), &BackupSet::scheduleCatchUp, QStringLiteral("1"), QStringLiteral("1")},
     };
     return keys;
 }

@@ -39,6 +39,15 @@ enum BackupType : qint32
     MirrorCopying = 2,
 };
 
+// When a set runs by itself, through a timer of the user's systemd instance.
+enum ScheduleKind : qint32
+{
+    ManualSchedule = 0,
+    HourlySchedule = 1,
+    DailySchedule = 2,
+    WeeklySchedule = 3,
+};
+
 struct BackupSet
 {
     // Takes the destination preset from the current defaultArcLocation setting.
@@ -76,6 +85,13 @@ struct BackupSet
     bool verifyArchive;
     // When a verification last found every archive of the set good (ISO 8601, local time); empty for never.
     QString lastVerified;
+    // When the set runs by itself (ScheduleKind), at what time of day "HH:MM" for a daily or weekly run, on which
+    // day of the week (1 Monday … 7 Sunday) for a weekly run, and whether a run missed while the computer was off
+    // happens at its next start.
+    qint32 schedule;
+    QString scheduleTime;
+    qint32 scheduleDay;
+    bool scheduleCatchUp;
 
     bool operator==(const BackupSet&) const = default;
 };

@@ -1,8 +1,8 @@
 #include "JobRunner.h"
 
 #include "ArchiveCommand.h"
-#include "DestinationDisk.h"
 #include "ArchiveTest.h"
+#include "DestinationDisk.h"
 #include "JobChecks.h"
 #include "JobEvents.h"
 #include "JobSlot.h"
@@ -21,6 +21,8 @@
 #include <QElapsedTimer>
 #include <QMutexLocker>
 #include <QThread>
+
+#include <functional>
 
 quint32 g_selectedSetId = 0;
 
@@ -109,18 +111,30 @@ void JobRunner::end(const JobResult& result)
     emit finished(result);
 }
 
-JobResult JobRunner::runOne(quint32 id, Kind kind, bool withLogHeading, int setIndex, int setCount)
+namespace {
+
+// Reads the set just before its job runs, and times the job and keeps its log.
+JobResult runLogged(quint32 id, BackupSet& set, const std::function<JobResult()>& job)
 {
-    BackupSet set;
     if (!GetBackupSet(id, set))
         return {JobOutcome::SetMissing, QString(), 0, LoadStringById(StringId::SetGone), {}};
     QElapsedTimer timer;
     timer.start();
     const QString logPath = BeginRunLog(set.id);
-    JobResult result = runJob(set, kind, withLogHeading, setIndex, setCount);
+    JobResult result = job();
     result.durationMs = timer.elapsed();
     result.logPath = EndRunLog(set.id, logPath, result);
-    RecordSetResult(set, result);
+    return result;
+}
+
+} // namespace
+
+JobResult JobRunner::runOne(quint32 id, Kind kind, bool withLogHeading, int setIndex, int setCount)
+{
+    BackupSet set;
+    const JobResult result = runLogged(id, set, [&] { return runJob(set, kind, withLogHeading, setIndex, setCount); });
+    if (result.outcome != JobOutcome::SetMissing)
+        RecordSetResult(set, result);
     return result;
 }
 
@@ -284,16 +298,11 @@ JobResult JobRunner::runRestore(const RestoreRequest& request)
 JobResult JobRunner::verifyOne(quint32 id)
 {
     BackupSet set;
-    if (!GetBackupSet(id, set))
-        return {JobOutcome::SetMissing, QString(), 0, LoadStringById(StringId::SetGone), {}};
-    QElapsedTimer timer;
-    timer.start();
-    const QString logPath = BeginRunLog(set.id);
-    JobContext context = restoreContext();
-    context.logHeading = QStringLiteral("=== %1 ===").arg(set.name);
-    JobResult result = RunVerifyJob(set, context);
-    result.durationMs = timer.elapsed();
-    result.logPath = EndRunLog(set.id, logPath, result);
+    const JobResult result = runLogged(id, set, [&] {
+        JobContext context = restoreContext();
+        context.logHeading = QStringLiteral("=== %1 ===").arg(set.name);
+        return RunVerifyJob(set, context);
+    });
     // A mirror set has nothing to verify, so nothing was verified.
     if (result.succeeded() && !result.checks.isEmpty() && g_profileStore)
         StampSetFileKeys(

@@ -12,16 +12,6 @@ namespace {
 class DestinationChecksTest : public JobFixture
 {
 protected:
-    BackupSet setOfType(qint32 backupType)
-    {
-        BackupSet set;
-        set.name = QStringLiteral("Docs");
-        set.arcName = QStringLiteral("docs");
-        set.source = source;
-        set.target = destination;
-        set.backupType = backupType;
-        return set;
-    }
     QString storedSet(const QString& name) const { return QString::fromUtf8(readFile(setFile(name))); }
 };
 
@@ -33,7 +23,7 @@ constexpr qint64 kFixtureSourceBytes = 14;
 TEST_F(DestinationChecksTest, TheSpaceNeededFollowsThePreviousArchivesOrTheSource)
 {
     writeFile(source + "/big.bin", QByteArray(99986, 'x'));
-    BackupSet set = setOfType(IncrementalArchiving);
+    BackupSet set = docsSet(IncrementalArchiving);
     EXPECT_EQ(SpaceNeeded(set), (99986 + kFixtureSourceBytes) / kFirstArchiveShrink);
     // The level that stores cannot shrink anything.
     set.compLevel = 0;
@@ -49,12 +39,12 @@ TEST_F(DestinationChecksTest, TheSpaceNeededFollowsThePreviousArchivesOrTheSourc
     // A chain at its length starts a new full archive beside the old one.
     minorUpdatedNumber = 2;
     EXPECT_EQ(SpaceNeeded(set), 5000);
-    EXPECT_EQ(SpaceNeeded(setOfType(FullArchiving)), 5000);
+    EXPECT_EQ(SpaceNeeded(docsSet(FullArchiving)), 5000);
 }
 
 TEST_F(DestinationChecksTest, AMirrorNeedsWhatTheSourceHoldsBeyondTheMirror)
 {
-    BackupSet set = setOfType(MirrorCopying);
+    BackupSet set = docsSet(MirrorCopying);
     writeFile(source + "/big.bin", QByteArray(1000, 'x'));
     EXPECT_EQ(SpaceNeeded(set), 1000 + kFixtureSourceBytes);
     writeFile(MirrorFolder(set) + "/old.bin", QByteArray(400, 'o'));

@@ -53,7 +53,8 @@ protected:
         StoreFixture::TearDown();
     }
 
-    quint32 addSet(qint32 backupType, qint32 arcType = 0)
+    // The set "Docs" of the fixture's folders, not yet added.
+    BackupSet docsSet(qint32 backupType, qint32 arcType = 0) const
     {
         BackupSet set;
         set.name = QStringLiteral("Docs");
@@ -62,7 +63,11 @@ protected:
         set.target = destination;
         set.backupType = backupType;
         set.arcType = arcType;
-        const quint32 id = AddBackupSet(set);
+        return set;
+    }
+    quint32 addSet(qint32 backupType, qint32 arcType = 0)
+    {
+        const quint32 id = AddBackupSet(docsSet(backupType, arcType));
         SaveBackupSet(id);
         return id;
     }

@@ -90,16 +90,18 @@ bool SendDesktopNotice(const DesktopNotice& notice)
     QDBusMessage notify = QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("Notify"));
     notify << QStringLiteral("Velmora") << quint32(0) << QStringLiteral("velmora") << notice.summary << notice.body
            << actions << hints << qint32(-1);
-    static ActionReceiver receiver;
+    // Lives as long as the program, and goes with it before the bus connection does.
+    auto* receiver = new ActionReceiver;
+    receiver->setParent(QCoreApplication::instance());
     bus.connect(
-        kService, kPath, kInterface, QStringLiteral("ActionInvoked"), &receiver, SLOT(actionInvoked(quint32, QString)));
+        kService, kPath, kInterface, QStringLiteral("ActionInvoked"), receiver, SLOT(actionInvoked(quint32, QString)));
     const QDBusMessage reply = bus.call(notify, QDBus::Block, kCallTimeoutMs);
     if (reply.type() != QDBusMessage::ReplyMessage) {
         PrintErrorLine(QStringLiteral("no desktop notification: %1").arg(reply.errorMessage()));
         return false;
     }
-    receiver.id = reply.arguments().value(0).toUInt();
-    receiver.setName = notice.setName;
+    receiver->id = reply.arguments().value(0).toUInt();
+    receiver->setName = notice.setName;
     return true;
 }
 

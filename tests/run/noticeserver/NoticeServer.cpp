@@ -48,11 +48,11 @@ public slots:
 
     void CloseNotification(uint) { }
 
-    QString GetServerInformation(QString& vendor, QString& version, QString& specVersion)
+    QString GetServerInformation(QString& vendor, QString& version, QString& protocolVersion)
     {
         vendor = QStringLiteral("Velmora tests");
         version = QStringLiteral("1");
-        specVersion = QStringLiteral("1.2");
+        protocolVersion = QStringLiteral("1.2");
         return QStringLiteral("notice_server");
     }
 

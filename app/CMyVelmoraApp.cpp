@@ -6,6 +6,8 @@
 #include "ProfileStore.h"
 #include "Settings.h"
 
+#include <QTimer>
+
 void CMyVelmoraApp::InitStoreAndLanguage(const QString& settingsBase, const QString& setBase)
 {
     g_profileStore = new ProfileStore(QStringLiteral("Velmora"), settingsBase, setBase);
@@ -14,7 +16,7 @@ void CMyVelmoraApp::InitStoreAndLanguage(const QString& settingsBase, const QStr
     ApplyInterfaceLanguage(langID, TranslationsFolder());
 }
 
-bool CMyVelmoraApp::InitInstance()
+bool CMyVelmoraApp::InitInstance(const QString& showLogOf)
 {
     InitStoreAndLanguage();
     MessageBoxes messageBoxes;
@@ -22,6 +24,8 @@ bool CMyVelmoraApp::InitInstance()
     {
         CMyVelmoraDlg dialog;
         messageBoxes.setOwner(&dialog);
+        if (!showLogOf.isEmpty())
+            QTimer::singleShot(0, &dialog, [&dialog, showLogOf] { dialog.ShowLogOf(showLogOf); });
         dialog.exec();
     }
     setUserMessages(nullptr);

@@ -15,6 +15,7 @@
 #include "JobRunner.h"
 #include "Jobs.h"
 #include "MainWindowCommands.h"
+#include "Overdue.h"
 #include "ProfileStore.h"
 #include "ReadableFigures.h"
 #include "ResourceIds.h"
@@ -28,6 +29,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QColor>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -57,6 +59,24 @@ QString resultToolTip(const BackupSet& set)
     return result + QLatin1Char('\n') + line;
 }
 
+// Whether the set's backups have stopped happening, as of now. A set never run counts its schedule from its
+// file's last save.
+SetAlarm alarmOf(const BackupSet& set, const QDateTime& now)
+{
+    const QDateTime saved
+        = g_profileStore ? QFileInfo(g_profileStore->SetFilePath(set.name)).lastModified() : QDateTime();
+    return SetAlarmOf(set, now, manualOverdueDays, saved);
+}
+
+// The result cell of a set that needs the user: a tint and dark text of the same hue, so the word stays
+// readable on light and dark themes alike.
+void markAlarm(QTreeWidgetItem* item, SetAlarm::Kind kind)
+{
+    const bool failed = kind == SetAlarm::Failed;
+    item->setBackground(3, failed ? QColor(0xf8, 0xd7, 0xda) : QColor(0xff, 0xec, 0xb3));
+    item->setForeground(3, failed ? QColor(0x84, 0x20, 0x29) : QColor(0x6b, 0x4a, 0x00));
+}
+
 } // namespace
 
 const JobRunningState g_jobRunning;
@@ -78,6 +98,7 @@ CMyVelmoraDlg::CMyVelmoraDlg(QWidget* parent)
 
     LoadAllBackupSets();
     FillSetList();
+    const QString alarms = AlarmStatusText();
     // Once the window is up: a file in the set folder that is no set is named, never silently passed over.
     if (const QList<SkippedSetFile> skipped = SkippedSetFiles(); !skipped.isEmpty()) {
         QStringList lines;
@@ -94,8 +115,38 @@ CMyVelmoraDlg::CMyVelmoraDlg(QWidget* parent)
     connect(&runner, &JobRunner::finished, this, &CMyVelmoraDlg::showResult);
     // Queued: the figures come from the job's thread, and only the latest matters when they pile up.
     connect(&runner, &JobRunner::progress, this, &CMyVelmoraDlg::showProgress, Qt::QueuedConnection);
-    m_progress->setText(LoadStringById(StringId::Ready));
+    // Said once, on the window's own line, until the first job takes the line.
+    m_progress->setText(LoadStringById(StringId::Ready) + (alarms.isEmpty() ? QString() : QLatin1Char(' ') + alarms));
     m_progress->SendMessage(PBX_SHOWPERCENT, 0);
+}
+
+QString CMyVelmoraDlg::AlarmStatusText()
+{
+    const QDateTime now = OverdueClock();
+    int overdue = 0;
+    int failed = 0;
+    for (const BackupSet& set : std::as_const(backupSets)) {
+        const SetAlarm::Kind kind = alarmOf(set, now).kind;
+        overdue += kind == SetAlarm::Overdue ? 1 : 0;
+        failed += kind == SetAlarm::Failed ? 1 : 0;
+    }
+    if (overdue == 0 && failed == 0)
+        return {};
+    return LoadStringById(StringId::OverdueStatus).arg(overdue).arg(failed);
+}
+
+bool CMyVelmoraDlg::ShowLogOf(const QString& setName)
+{
+    for (int row = 0; row < m_list->topLevelItemCount(); ++row) {
+        QTreeWidgetItem* item = m_list->topLevelItem(row);
+        if (item->text(0).compare(setName, Qt::CaseInsensitive) == 0) {
+            m_list->setCurrentItem(item);
+            m_list->scrollToItem(item);
+            OnViewLog();
+            return true;
+        }
+    }
+    return false;
 }
 
 CMyVelmoraDlg::~CMyVelmoraDlg()
@@ -285,6 +336,7 @@ void CMyVelmoraDlg::FillSetList()
     items.reserve(backupSets.size());
     int kind = 0;
     const QIcon failedIcon = style()->standardIcon(QStyle::SP_MessageBoxWarning);
+    const QDateTime now = OverdueClock();
     for (const BackupSet& set : backupSets) {
         const std::optional<JobResultKind> result = ResultKindFromKey(set.lastResult);
         const bool succeeded = !set.lastRun.isEmpty() && set.lastRun != QLatin1String("0");
@@ -303,6 +355,18 @@ void CMyVelmoraDlg::FillSetList()
         item->setToolTip(3, resultToolTip(set));
         if (result == JobResultKind::Failed || result == JobResultKind::Stopped)
             item->setIcon(3, failedIcon);
+        // A failed set says so already; an overdue one says it in place of its last result, which the tip keeps.
+        if (const SetAlarm alarm = alarmOf(set, now); alarm.kind != SetAlarm::None) {
+            markAlarm(item, alarm.kind);
+            if (alarm.kind == SetAlarm::Overdue) {
+                item->setText(3, LoadStringById(StringId::WordOverdue));
+                const QString why = alarm.since.isValid()
+                    ? LoadStringById(StringId::OverdueSince)
+                          .arg(alarm.since.toString(QStringLiteral("yyyy-MM-dd HH:mm")))
+                    : LoadStringById(StringId::OverdueNeverSucceeded);
+                item->setToolTip(3, why + QLatin1Char('\n') + item->toolTip(3));
+            }
+        }
         items.append(item);
     }
     // The list keeps its rows sorted by name as they are inserted.

@@ -39,6 +39,11 @@ public:
     // The bar's text while a job runs: "WORKING. 41 % · about 2 min left · set 3 of 7", the figures only
     // where they are known.
     static QString ProgressText(const QString& status, const JobProgress& progress);
+    // "Backup sets overdue: 2, failed: 1." for the loaded sets, as of OverdueClock(); empty when none is either.
+    static QString AlarmStatusText();
+    // Selects the set of that name (letter case does not matter) and opens the log viewer on its kept runs;
+    // false, with nothing opened, when no set has the name.
+    bool ShowLogOf(const QString& setName);
     // The kind of row (the image index) of a set, given the kind of the row before it.
     static int RowKind(qint32 arcType, qint32 backupType, int previousKind);
 

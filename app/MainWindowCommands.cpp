@@ -40,6 +40,7 @@ bool OptionsCommand(QWidget* owner)
         defaultArcType = dialog.m_arcType;
         defaultCompLevel = dialog.m_compLevel;
         minorUpdatedNumber = dialog.m_copiesToKeep;
+        manualOverdueDays = dialog.m_manualOverdueDays;
         // A path that names no file keeps the rsync location that worked before.
         if (QFileInfo(dialog.m_roboPath).isFile())
             roboPathXP = dialog.m_roboPath;

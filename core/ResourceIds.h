@@ -165,6 +165,17 @@ inline constexpr int VerifyFailed = 413;
 inline constexpr int LastVerified = 414;
 inline constexpr int NeverVerified = 415;
 inline constexpr int SetDoneWithNote = 416;
+// Backups that stopped happening: the desktop notification of an unattended run, overdue sets, --check.
+inline constexpr int WordOverdue = 460;
+inline constexpr int NoticeSetFailed = 461;
+inline constexpr int NoticeSetWarnings = 462;
+inline constexpr int NoticeSetsFailed = 463;
+inline constexpr int NoticeShowLog = 464;
+inline constexpr int OverdueSince = 465;
+inline constexpr int OverdueNeverSucceeded = 466;
+inline constexpr int FailedSince = 467;
+inline constexpr int NoticeCheckSummary = 468;
+inline constexpr int OverdueStatus = 469;
 } // namespace StringId
 
 namespace IconId {
@@ -247,6 +258,7 @@ inline constexpr int DefaultCompressionLevel = 1020;
 inline constexpr int DefaultArchiveType = 1024;
 inline constexpr int CopiesToKeep = 1034;
 inline constexpr int UpdateAllLocations = 1039;
+inline constexpr int ManualOverdueDays = 1080;
 
 // The exclusion entries.
 inline constexpr int ExcludedTypeEntry = 1012;

@@ -17,6 +17,7 @@ QString defaultArcLocation;
 qint32 minorUpdatedNumber = 0;
 qint32 langID = 0;
 QString roboPathXP;
+qint32 manualOverdueDays = 0;
 
 namespace {
 
@@ -65,6 +66,7 @@ const QList<SettingKey>& settingKeys()
         {QStringLiteral("MinorUpdatedNumber"), &minorUpdatedNumber, QStringLiteral("10")},
         {QStringLiteral("LangID"), &langID, QStringLiteral("0")},
         {QStringLiteral("RoboPathXP"), &roboPathXP, kDefaultRoboPathXP},
+        {QStringLiteral("ManualOverdueDays"), &manualOverdueDays, QStringLiteral("7")},
     };
     return keys;
 }
@@ -102,7 +104,7 @@ void LoadSettings()
 
 bool SaveSettings()
 {
-    // One replacement of the file for all seven keys, in the order they are read.
+    // One replacement of the file for all eight keys, in the order they are read.
     IniValues values;
     for (const SettingKey& key : settingKeys())
         values.append({key.key, textOf(key)});

@@ -1,6 +1,6 @@
 #pragma once
 
-// The seven program-wide settings, read at start-up and written when the main window closes.
+// The eight program-wide settings, read at start-up and written when the main window closes.
 
 #include <QString>
 
@@ -10,6 +10,8 @@ extern QString defaultArcLocation;
 extern qint32 minorUpdatedNumber;
 extern qint32 langID;
 extern QString roboPathXP;
+// After how many days without a success a manual set counts as overdue; 0 never.
+extern qint32 manualOverdueDays;
 
 // The 7-Zip location is rewritten by the archive job's look-up on a worker thread, so it sits behind a lock.
 QString pathTo7zExe();

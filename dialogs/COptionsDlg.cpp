@@ -16,12 +16,13 @@
 #include <QMutexLocker>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSpinBox>
 
 COptionsDlg::COptionsDlg(QWidget* parent)
     : QDialog(parent)
 {
     using C = ControlTemplate;
-    BuildDialogTemplate(this, QT_TRANSLATE_NOOP("COptionsDlg", "Options"), QSize(260, 147),
+    BuildDialogTemplate(this, QT_TRANSLATE_NOOP("COptionsDlg", "Options"), QSize(260, 165),
         {
             {C::Label, ControlId::DefaultArchiveType, QT_TRANSLATE_NOOP("COptionsDlg", "Default archive type:"), 7, 7,
                 130, 14},
@@ -39,16 +40,24 @@ COptionsDlg::COptionsDlg(QWidget* parent)
             {C::Label, ControlId::RsyncLocation, QT_TRANSLATE_NOOP("COptionsDlg", "rsync location:"), 7, 93, 246, 8},
             {C::Edit, ControlId::RsyncLocation, nullptr, 7, 103, 226, 14},
             {C::PushButton, ControlId::BrowseRsyncLocation, "...", 236, 103, 17, 14},
-            {C::PushButton, ControlId::UpdateAllLocations, QT_TRANSLATE_NOOP("COptionsDlg", "Update &All"), 7, 126, 70,
+            {C::Label, ControlId::ManualOverdueDays,
+                QT_TRANSLATE_NOOP("COptionsDlg", "Days until a manual set is &overdue (0: never):"), 7, 122, 193, 14},
+            {C::SpinBox, ControlId::ManualOverdueDays, nullptr, 203, 122, 50, 14},
+            {C::PushButton, ControlId::UpdateAllLocations, QT_TRANSLATE_NOOP("COptionsDlg", "Update &All"), 7, 144, 70,
                 14},
-            {C::DefaultButton, ControlId::Ok, QT_TRANSLATE_NOOP("COptionsDlg", "OK"), 147, 126, 50, 14},
-            {C::PushButton, ControlId::Cancel, QT_TRANSLATE_NOOP("COptionsDlg", "Cancel"), 203, 126, 50, 14},
+            {C::DefaultButton, ControlId::Ok, QT_TRANSLATE_NOOP("COptionsDlg", "OK"), 147, 144, 50, 14},
+            {C::PushButton, ControlId::Cancel, QT_TRANSLATE_NOOP("COptionsDlg", "Cancel"), 203, 144, 50, 14},
         });
     m_arcTypeList = FindControl<QComboBox>(this, ControlId::DefaultArchiveType);
     m_compLevelList = FindControl<QComboBox>(this, ControlId::DefaultCompressionLevel);
     m_copiesEdit = FindControl<QLineEdit>(this, ControlId::CopiesToKeep);
     m_locationEdit = FindControl<QLineEdit>(this, ControlId::DefaultLocation);
     m_roboPathEdit = FindControl<QLineEdit>(this, ControlId::RsyncLocation);
+    m_overdueDaysBox = FindControl<QSpinBox>(this, ControlId::ManualOverdueDays);
+    // Up to ten years: beyond that the warning would never come anyway.
+    m_overdueDaysBox->setRange(0, 3650);
+    m_overdueDaysBox->setToolTip(tr("A set run only by hand is marked overdue when its last success is older than "
+                                    "this many days."));
     FindControl<QWidget>(this, ControlId::BrowseDefaultLocation)
         ->setToolTip(tr("Pick the folder new sets back up to."));
     FindControl<QWidget>(this, ControlId::BrowseRsyncLocation)->setToolTip(tr("Choose the rsync program."));
@@ -79,6 +88,7 @@ void COptionsDlg::OnInitDialog()
     m_compLevel = defaultCompLevel;
     m_location = defaultArcLocation;
     m_copiesToKeep = minorUpdatedNumber;
+    m_manualOverdueDays = manualOverdueDays;
     // rsync is no fixed part of the system: the field shows the stored location and stays editable.
     m_roboPath = roboPathXP;
     m_openingRoboPath = m_roboPath;
@@ -111,6 +121,7 @@ bool COptionsDlg::takeFields()
     m_compLevel = m_compLevelList->currentIndex();
     m_location = m_locationEdit->text();
     m_roboPath = m_roboPathEdit->text();
+    m_manualOverdueDays = m_overdueDaysBox->value();
     if (!parseWholeNumber(m_copiesEdit->text(), m_copiesToKeep)) {
         ShowStringMessage(StringId::EnterInteger);
         m_copiesEdit->setFocus();
@@ -127,6 +138,7 @@ void COptionsDlg::showFields()
     m_copiesEdit->setText(QString::number(m_copiesToKeep));
     m_locationEdit->setText(m_location);
     m_roboPathEdit->setText(m_roboPath);
+    m_overdueDaysBox->setValue(m_manualOverdueDays);
 }
 
 // The browse buttons change only their own field, so a half-typed number elsewhere is left as typed.
@@ -146,6 +158,7 @@ void COptionsDlg::OnBrowseRoboPath()
         return;
     m_roboPath = file;
     m_roboPathEdit->setText(m_roboPath);
+    m_overdueDaysBox->setValue(m_manualOverdueDays);
 }
 
 void COptionsDlg::OnUpdateAll()

@@ -7,6 +7,7 @@
 
 class QComboBox;
 class QLineEdit;
+class QSpinBox;
 
 class COptionsDlg : public QDialog
 {
@@ -30,6 +31,7 @@ public:
     qint32 m_copiesToKeep = 0;
     QString m_location;
     QString m_roboPath;
+    qint32 m_manualOverdueDays = 0;
 
 public slots:
     void OnOK();
@@ -50,6 +52,7 @@ private:
     QLineEdit* m_copiesEdit = nullptr;
     QLineEdit* m_locationEdit = nullptr;
     QLineEdit* m_roboPathEdit = nullptr;
+    QSpinBox* m_overdueDaysBox = nullptr;
     QString m_openingRoboPath;
     bool m_setsChanged = false;
     bool m_initialised = false;

@@ -2,6 +2,7 @@
 
 #include "ArchiveCommand.h"
 #include "ConsoleRunner.h"
+#include "DesktopNotice.h"
 #include "DestinationDisk.h"
 #include "JobRunner.h"
 #include "Jobs.h"
@@ -23,6 +24,36 @@
 #include <optional>
 
 namespace {
+
+bool desktopNotices = true;
+
+// One notification for every set of the run that needs the user: its name and the reason in the interface
+// language; a run that did not stop for a person's own Stop.
+void noticeOfRun(const QList<JobResult>& attention)
+{
+    if (attention.isEmpty() || !desktopNotices)
+        return;
+    const auto reasonOf = [](const JobResult& result) {
+        return result.hasWarnings() && !result.warning.isEmpty() ? result.warning : JobFailureReason(result);
+    };
+    const JobResult& first = attention.constFirst();
+    if (attention.size() == 1) {
+        const int summary = first.hasWarnings() ? StringId::NoticeSetWarnings : StringId::NoticeSetFailed;
+        SendDesktopNotice(
+            {LoadStringById(summary).arg(first.setName), reasonOf(first), first.setName, !first.hasWarnings()});
+        return;
+    }
+    QStringList names;
+    QStringList lines;
+    bool anyFailed = false;
+    for (const JobResult& result : attention) {
+        names.append(result.setName);
+        lines.append(QStringLiteral("%1: %2").arg(result.setName, reasonOf(result)));
+        anyFailed = anyFailed || !result.hasWarnings();
+    }
+    SendDesktopNotice({LoadStringById(StringId::NoticeSetsFailed).arg(names.join(QStringLiteral(", "))),
+        lines.join(QLatin1Char('\n')), first.setName, anyFailed});
+}
 
 QString backupTypeName(const BackupSet& set)
 {
@@ -115,6 +146,8 @@ ExitStatus runHeld(const QStringList& setNames, bool all)
     int notRun = 0;
     bool stopped = false;
     qsizetype ran = 0;
+    // The sets the notification names: failed, not made, or done with warnings.
+    QList<JobResult> attention;
     // A set deleted meanwhile counts as done in a run of every set, as it always has: nothing was asked of it.
     qsizetype done = 0;
     for (const QString& name : names) {
@@ -132,6 +165,7 @@ ExitStatus runHeld(const QStringList& setNames, bool all)
             } else {
                 printSummary(name, failedText(LoadStringById(StringId::SetGone)));
                 ++failures;
+                attention.append(JobResult(JobOutcome::SetMissing, name, 0, LoadStringById(StringId::SetGone), {}));
             }
             continue;
         }
@@ -140,6 +174,9 @@ ExitStatus runHeld(const QStringList& setNames, bool all)
         const JobResult result = RunOnWorker(
             runner, [&] { return runner.startSet(set->id); }, [&] { return RunSetJob(set->id); });
         printSummary(set->name, resultText(result));
+        if (const JobResultKind kind = ResultKindOf(result);
+            kind != JobResultKind::Done && kind != JobResultKind::Stopped)
+            attention.append(result);
         switch (ResultKindOf(result)) {
         case JobResultKind::Done:
             ++done;
@@ -163,6 +200,7 @@ ExitStatus runHeld(const QStringList& setNames, bool all)
     }
     // Also a stop that came between two sets, or before the first.
     stopped = stopped || stopSignals.received();
+    noticeOfRun(attention);
     if (names.size() > 1) {
         const QString withWarnings = warnings == 0 ? QString() : QStringLiteral(" (%1 with warnings)").arg(warnings);
         const QString notRunText = notRun == 0 ? QString() : QStringLiteral(", %1 not run").arg(notRun);
@@ -224,6 +262,16 @@ QString holderText()
 }
 
 } // namespace
+
+void SetDesktopNotices(bool send)
+{
+    desktopNotices = send;
+}
+
+bool DesktopNoticesOn()
+{
+    return desktopNotices;
+}
 
 std::optional<BackupSet> SetNamed(const QString& name)
 {

@@ -44,6 +44,10 @@ ExitStatus DryRunSets(const QStringList& setNames);
 // Records the disk now at the destination of the set of that name as its disk from now on: 0 when recorded,
 // 1 when it could not be, 2 for an unknown name.
 ExitStatus AcceptDestination(const QString& name);
+// Whether a run whose sets failed, were not made or ended with warnings sends one desktop notification of them
+// (DesktopNotice.h); on unless --no-notify.
+void SetDesktopNotices(bool send);
+bool DesktopNoticesOn();
 // Runs the sets by their backup types and stamps each one that succeeded. Waits for a backup that another
 // program is running, or with noWait gives up at once.
 ExitStatus RunSets(const QStringList& setNames, bool all, bool noWait);

@@ -3,6 +3,8 @@
 #include <QCommandLineParser>
 #include <QRegularExpression>
 
+#include <algorithm>
+
 namespace {
 
 RunOptions usageError(const QString& error)
@@ -64,8 +66,10 @@ RunOptions ParseRunOptions(const QStringList& arguments)
     const QCommandLineOption asOf(QStringLiteral("as-of"), QString(), QStringLiteral("STAMP"));
     const QCommandLineOption acceptDestination(QStringLiteral("accept-destination"), QString(), QStringLiteral("NAME"));
     const QCommandLineOption verify(QStringLiteral("verify"));
+    const QCommandLineOption check(QStringLiteral("check"));
+    const QCommandLineOption noNotify(QStringLiteral("no-notify"));
     parser.addOptions({help, list, all, dryRun, noWait, allowEmptySource, points, pointsArchive, restore,
-        restoreArchive, versions, to, asOf, acceptDestination, verify});
+        restoreArchive, versions, to, asOf, acceptDestination, verify, check, noNotify});
     // "-abc" is one unknown option, not three: no option here has a one-letter form to combine.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     // QCommandLineParser expects the program's name first.
@@ -78,11 +82,22 @@ RunOptions ParseRunOptions(const QStringList& arguments)
     options.dryRun = parser.isSet(dryRun);
     options.noWait = parser.isSet(noWait);
     options.allowEmptySource = parser.isSet(allowEmptySource);
+    options.noNotify = parser.isSet(noNotify);
     if (parser.isSet(help)) {
         options.mode = RunOptions::Mode::Help;
         return options;
     }
 
+    if (parser.isSet(check)) {
+        // Only --no-notify goes with it: the check reads every set and changes nothing.
+        const QStringList given = parser.optionNames();
+        if (!options.names.isEmpty() || std::any_of(given.cbegin(), given.cend(), [](const QString& name) {
+                return name != QLatin1String("check") && name != QLatin1String("no-notify");
+            }))
+            return usageError(QStringLiteral("--check takes no set names and no other option than --no-notify."));
+        options.mode = RunOptions::Mode::Check;
+        return options;
+    }
     const QList<QCommandLineOption> restoreModes {
         points, pointsArchive, restore, restoreArchive, versions, acceptDestination};
     QStringList modesGiven;
@@ -213,6 +228,7 @@ QString RunHelpText()
                           "       velmora-run --points-archive ARCHIVE\n"
                           "       velmora-run --restore-archive ARCHIVE --to DIR [--as-of STAMP] [PATH...]\n"
                           "       velmora-run --accept-destination NAME\n"
+                          "       velmora-run [--no-notify] --check\n"
                           "\n"
                           "Runs Velmora's backup sets without the window, with the same settings and set files.\n"
                           "\n"
@@ -234,6 +250,12 @@ QString RunHelpText()
                           "              test every archive of these sets (the full archive and each update\n"
                           "              archive) with 7-Zip, one line per archive: its path and OK or what is\n"
                           "              wrong; a mirror set has no archive and is said to be so\n"
+                          "  --check     one line per set that is overdue (its last success is older than its\n"
+                          "              schedule allows, or than the days the options give a manual set) or\n"
+                          "              whose last run failed: its name, why and since when; and one desktop\n"
+                          "              notification of them\n"
+                          "  --no-notify send no desktop notification: a run sends one when a set failed, was\n"
+                          "              not made or ended with warnings, --check when it found any set\n"
                           "  -h, --help  show this text\n"
                           "\n"
                           "Restoring:\n"
@@ -271,5 +293,6 @@ QString RunHelpText()
                           "be (the destination folder is missing or cannot be written), 2 for a usage error or\n"
                           "an unknown set name.\n"
                           "--verify ends with 0 when every archive tested good, 1 when any did not or could not\n"
-                          "be tested, 2 for a usage error or an unknown set name.\n");
+                          "be tested, 2 for a usage error or an unknown set name.\n"
+                          "--check ends with 0 when no set is overdue or failed, 1 when any is.\n");
 }

@@ -23,6 +23,8 @@ struct RunOptions
         AcceptDestination,
         // Test every archive of the sets named, or of every set with all.
         Verify,
+        // The overdue and failed sets, one line each.
+        Check,
         UsageError,
     };
 
@@ -34,6 +36,8 @@ struct RunOptions
     bool noWait = false;
     // Run a set whose source folder is empty instead of failing it.
     bool allowEmptySource = false;
+    // Send no desktop notification of failed, overdue or warned sets.
+    bool noNotify = false;
     // A full archive's path, for points and restores with no set file.
     QString archive;
     // The folder a restore writes into.

@@ -2,6 +2,7 @@
 // program's settings and set files.
 
 #include "BackupRuns.h"
+#include "CheckRuns.h"
 #include "InterfaceLanguage.h"
 #include "ProfileStore.h"
 #include "RestoreRuns.h"
@@ -53,6 +54,8 @@ int run(const RunOptions& options)
         return RunRestoreMode(options);
     if (options.mode == RunOptions::Mode::AcceptDestination)
         return AcceptDestination(options.names.constFirst());
+    if (options.mode == RunOptions::Mode::Check)
+        return CheckSets(!options.noNotify);
     if (options.mode == RunOptions::Mode::List) {
         ListSets();
         return ExitAllSucceeded;
@@ -105,6 +108,7 @@ int main(int argc, char* argv[])
 
     TerminalMessages messages(options.allowEmptySource);
     setUserMessages(&messages);
+    SetDesktopNotices(!options.noNotify);
     const int status = run(options);
     setUserMessages(nullptr);
     delete g_profileStore;

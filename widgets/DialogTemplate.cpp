@@ -17,6 +17,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QToolButton>
 
 QString ControlObjectName(const ControlTemplate& control)
@@ -67,6 +68,8 @@ QWidget* createControl(QDialog* dialog, const ControlTemplate& control, const QS
         return new QCheckBox(text, dialog);
     case ControlTemplate::ComboBox:
         return new QComboBox(dialog);
+    case ControlTemplate::SpinBox:
+        return new QSpinBox(dialog);
     case ControlTemplate::ListBox:
         return new QListWidget(dialog);
     case ControlTemplate::GroupBox:

@@ -42,6 +42,8 @@ struct ControlTemplate
         EtchedLine,
         // Text that wraps at word boundaries, top-aligned.
         StaticText,
+        // A whole number with arrows; the dialog sets its range.
+        SpinBox,
     };
 
     Kind kind;

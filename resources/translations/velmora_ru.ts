@@ -229,57 +229,67 @@
 <context>
     <name>COptionsDlg</name>
     <message>
-        <location filename="../../dialogs/COptionsDlg.cpp" line="24"/>
+        <location filename="../../dialogs/COptionsDlg.cpp" line="25"/>
         <source>Options</source>
         <translation>Параметры</translation>
     </message>
     <message>
-        <location filename="../../dialogs/COptionsDlg.cpp" line="26"/>
+        <location filename="../../dialogs/COptionsDlg.cpp" line="27"/>
         <source>Default archive type:</source>
         <translation>Тип архива по умолчанию:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/COptionsDlg.cpp" line="30"/>
+        <location filename="../../dialogs/COptionsDlg.cpp" line="31"/>
         <source>Default compression level:</source>
         <translation>Степень сжатия по умолчанию:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/COptionsDlg.cpp" line="32"/>
+        <location filename="../../dialogs/COptionsDlg.cpp" line="33"/>
         <source>Incremental copies to keep:</source>
         <translation>Хранить инкрементных копий:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/COptionsDlg.cpp" line="35"/>
+        <location filename="../../dialogs/COptionsDlg.cpp" line="36"/>
         <source>Default backup location:</source>
         <translation>Папка для копий по умолчанию:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/COptionsDlg.cpp" line="39"/>
+        <location filename="../../dialogs/COptionsDlg.cpp" line="40"/>
         <source>rsync location:</source>
         <translation>Расположение rsync:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/COptionsDlg.cpp" line="42"/>
+        <location filename="../../dialogs/COptionsDlg.cpp" line="44"/>
+        <source>Days until a manual set is &amp;overdue (0: never):</source>
+        <translation>Дней до &amp;просрочки ручного набора (0 — нет):</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/COptionsDlg.cpp" line="46"/>
         <source>Update &amp;All</source>
         <translation>Обновить &amp;все</translation>
     </message>
     <message>
-        <location filename="../../dialogs/COptionsDlg.cpp" line="44"/>
+        <location filename="../../dialogs/COptionsDlg.cpp" line="48"/>
         <source>OK</source>
         <translation>ОК</translation>
     </message>
     <message>
-        <location filename="../../dialogs/COptionsDlg.cpp" line="45"/>
+        <location filename="../../dialogs/COptionsDlg.cpp" line="49"/>
         <source>Cancel</source>
         <translation>Отмена</translation>
     </message>
     <message>
-        <location filename="../../dialogs/COptionsDlg.cpp" line="53"/>
+        <location filename="../../dialogs/COptionsDlg.cpp" line="59"/>
+        <source>A set run only by hand is marked overdue when its last success is older than this many days.</source>
+        <translation>Набор, запускаемый только вручную, отмечается просроченным, если его последний успешный запуск старше этого числа дней.</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/COptionsDlg.cpp" line="62"/>
         <source>Pick the folder new sets back up to.</source>
         <translation>Выбрать папку, в которую копируют новые наборы.</translation>
     </message>
     <message>
-        <location filename="../../dialogs/COptionsDlg.cpp" line="54"/>
+        <location filename="../../dialogs/COptionsDlg.cpp" line="63"/>
         <source>Choose the rsync program.</source>
         <translation>Выбрать программу rsync.</translation>
     </message>
@@ -1137,17 +1147,67 @@
         <translation>Набор резервного копирования «%1» выполнен. %2</translation>
     </message>
     <message>
+        <location filename="../../core/StringTable.cpp" line="275"/>
+        <source>Overdue</source>
+        <translation>Просрочен</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="276"/>
+        <source>Backup set &apos;%1&apos; failed</source>
+        <translation>Набор резервного копирования «%1» не выполнен</translation>
+    </message>
+    <message>
         <location filename="../../core/StringTable.cpp" line="277"/>
+        <source>Backup set &apos;%1&apos; is done with warnings</source>
+        <translation>Набор резервного копирования «%1» выполнен с предупреждениями</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="278"/>
+        <source>Backup sets need attention: %1</source>
+        <translation>Наборы требуют внимания: %1</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="279"/>
+        <source>Show the log</source>
+        <translation>Показать журнал</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="280"/>
+        <source>overdue: no success since %1</source>
+        <translation>просрочен: нет успешного запуска с %1</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="281"/>
+        <source>overdue: it never succeeded</source>
+        <translation>просрочен: ни одного успешного запуска</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="282"/>
+        <source>failed on %1: %2</source>
+        <translation>ошибка %1: %2</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="283"/>
+        <source>Velmora: backups overdue or failed: %1</source>
+        <translation>Velmora: просроченных или неудачных копий: %1</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="284"/>
+        <source>Backup sets overdue: %1, failed: %2.</source>
+        <translation>Просроченных наборов: %1, с ошибкой: %2.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="287"/>
         <source>The set &apos;%1&apos; was made from &apos;%2&apos;. Check its properties before its next run.</source>
         <translation>Набор «%1» создан по «%2». Проверьте его свойства перед следующим запуском.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="278"/>
+        <location filename="../../core/StringTable.cpp" line="288"/>
         <source>Full archives (*.7z *.zip)</source>
         <translation>Полные архивы (*.7z *.zip)</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="281"/>
+        <location filename="../../core/StringTable.cpp" line="291"/>
         <source>Restore over the files in &apos;%1&apos; as of %2?
 
 Overwritten with the backup&apos;s version: %3
@@ -1168,32 +1228,32 @@ Files overwritten or removed cannot be brought back unless a backup holds them.<
 Заменённые и удалённые файлы нельзя будет вернуть, если их нет ни в одной резервной копии.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="287"/>
+        <location filename="../../core/StringTable.cpp" line="297"/>
         <source>Restored over &apos;%1&apos; as of %2. Files overwritten: %3, added: %4, removed: %5.</source>
         <translation>Восстановлено поверх «%1» на %2. Файлов заменено: %3, добавлено: %4, удалено: %5.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="290"/>
+        <location filename="../../core/StringTable.cpp" line="300"/>
         <source>An archive found on disk has no known source folder: restore into a new folder and move the files you need from there.</source>
         <translation>У архива, найденного на диске, неизвестна исходная папка: восстановите в новую папку и перенесите оттуда нужные файлы.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="294"/>
+        <location filename="../../core/StringTable.cpp" line="304"/>
         <source>The destination &apos;%1&apos; is not on the disk it was on. Is the disk connected?</source>
         <translation>Папка назначения «%1» находится не на том диске, на котором была. Диск подключён?</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="296"/>
+        <location filename="../../core/StringTable.cpp" line="306"/>
         <source>If the disk now at &apos;%1&apos; is the one to back up to, the set can use it from now on. Use this disk for the set &apos;%2&apos; from now on? Then run the set again.</source>
         <translation>Если диск, который сейчас в «%1», — тот, на который нужно делать копии, набор может впредь использовать его. Использовать этот диск для набора «%2» впредь? Затем запустите набор снова.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="300"/>
+        <location filename="../../core/StringTable.cpp" line="310"/>
         <source>The disk at &apos;%1&apos; could not be recorded for the set; nothing was changed.</source>
         <translation>Не удалось запомнить диск в «%1» для набора; ничего не изменено.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="302"/>
+        <location filename="../../core/StringTable.cpp" line="312"/>
         <source>there is not enough free space in &apos;%1&apos; for this run: it needs about %2, and %3 is free. Nothing was changed.</source>
         <translation>в «%1» недостаточно свободного места для этого запуска: нужно около %2, а свободно %3. Ничего не изменено.</translation>
     </message>

@@ -1,3 +1,4 @@
+#include "CLogDlg.h"
 #include "CMyListCtrl.h"
 #include "CMyVelmoraDlg.h"
 #include "CTextProgressCtrl.h"
@@ -529,4 +530,61 @@ TEST_F(MainWindowTest, VerifyInTheTaskMenuTestsTheArchivesAndTheResultTipTellsWh
         << tip().toStdString();
     // A verification is no backup: the run's own result stays in the row.
     EXPECT_TRUE(tip().startsWith("Done in ")) << tip().toStdString();
+}
+
+TEST_F(MainWindowTest, OverdueAndFailedSetsAreMarkedWithAWordAndATintAndCountedOnceAtStart)
+{
+    addSet("Fresh", 0, 0);
+    addSet("Stale", 0, 0);
+    addSet("Broken", 0, 0);
+    addSet("Unused", 0, 0);
+    writeFile(setFile("Fresh"),
+        readFile(setFile("Fresh"))
+            .replace("LastResult=\n", "LastResult=done\n")
+            .replace("LastResultTime=\n", "LastResultTime=2026-12-06T20:00:00\n"));
+    writeFile(setFile("Stale"), readFile(setFile("Stale")).replace("lastrun=0\n", "lastrun=2026-11-20\n"));
+    writeFile(setFile("Broken"),
+        readFile(setFile("Broken"))
+            .replace("LastResult=\n", "LastResult=failed\n")
+            .replace("LastResultTime=\n", "LastResultTime=2026-12-07T02:00:00\n"));
+    manualOverdueDays = 7;
+    qputenv("VELMORA_NOW", "2026-12-07T10:00:00");
+    LoadAllBackupSets();
+    open();
+    qunsetenv("VELMORA_NOW");
+    auto row = [&](const QString& name) { return window->list()->findItems(name, Qt::MatchExactly).first(); };
+    EXPECT_EQ(row("Stale")->text(3), "Overdue");
+    EXPECT_TRUE(row("Stale")->toolTip(3).startsWith("overdue: no success since 2026-11-20 23:59\n"));
+    EXPECT_EQ(row("Broken")->text(3), "Failed");
+    EXPECT_EQ(row("Fresh")->text(3), "Done");
+    EXPECT_EQ(row("Unused")->text(3), "Never run");
+    // Tinted: the two that need the user, each its own way; the others as the list draws them.
+    const QBrush stale = row("Stale")->background(3);
+    const QBrush broken = row("Broken")->background(3);
+    EXPECT_NE(stale.style(), Qt::NoBrush);
+    EXPECT_NE(broken.style(), Qt::NoBrush);
+    EXPECT_NE(stale.color(), broken.color());
+    EXPECT_EQ(row("Fresh")->background(3).style(), Qt::NoBrush);
+    EXPECT_EQ(row("Unused")->background(3).style(), Qt::NoBrush);
+    EXPECT_EQ(window->progress()->text(), "READY. Backup sets overdue: 1, failed: 1.");
+}
+
+TEST_F(MainWindowTest, ShowLogOfOpensTheLogViewerOnThatSet)
+{
+    addSet("Docs", 0, 0);
+    addSet("Photos", 0, 0);
+    open();
+    quint32 shownSet = 0;
+    QTimer::singleShot(0, [&] {
+        if (auto* log = qobject_cast<CLogDlg*>(QApplication::activeModalWidget())) {
+            shownSet = log->m_setId;
+            log->reject();
+        }
+    });
+    EXPECT_TRUE(window->ShowLogOf("photos"));
+    BackupSet photos;
+    ASSERT_TRUE(GetBackupSet(window->list()->currentItem()->data(0, Qt::UserRole).toUInt(), photos));
+    EXPECT_EQ(photos.name, "Photos");
+    EXPECT_EQ(shownSet, photos.id);
+    EXPECT_FALSE(window->ShowLogOf("Music"));
 }

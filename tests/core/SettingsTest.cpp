@@ -13,9 +13,10 @@ TEST_F(SettingsTest, FirstStartGivesEveryDefault)
     EXPECT_EQ(minorUpdatedNumber, 10);
     EXPECT_EQ(langID, 0);
     EXPECT_EQ(roboPathXP, "/usr/bin/rsync");
+    EXPECT_EQ(manualOverdueDays, 7);
 }
 
-TEST_F(SettingsTest, SaveAppendsTheSevenKeysInOrderBelowTheFirstLine)
+TEST_F(SettingsTest, SaveAppendsTheEightKeysInOrderBelowTheFirstLine)
 {
     g_profileStore->EnsureSettingsFile();
     LoadSettings();
@@ -31,7 +32,8 @@ TEST_F(SettingsTest, SaveAppendsTheSevenKeysInOrderBelowTheFirstLine)
         "PathTo7zExe=/usr/bin/7zz\n"
         "MinorUpdatedNumber=10\n"
         "LangID=1\n"
-        "RoboPathXP=/usr/bin/rsync\n");
+        "RoboPathXP=/usr/bin/rsync\n"
+        "ManualOverdueDays=7\n");
     langID = 0;
     LoadSettings();
     EXPECT_EQ(langID, 1);

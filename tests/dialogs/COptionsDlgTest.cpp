@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 
 class OptionsDlgTest : public DialogFixture
 {
@@ -145,4 +146,22 @@ TEST_F(OptionsDlgTest, LocationPickerOpensAtTheTypedLocationAndBrowseButtonsHave
     EXPECT_EQ(picker.startFolders, QStringList(2, home.path()));
     for (int id : {ControlId::BrowseDefaultLocation, ControlId::BrowseRsyncLocation})
         EXPECT_FALSE(dialog->findChild<QPushButton*>(QStringLiteral("ctl%1").arg(id))->toolTip().isEmpty()) << id;
+}
+
+TEST_F(OptionsDlgTest, TheManualOverdueDaysShowTheSettingAndTakeWhatIsSet)
+{
+    manualOverdueDays = 9;
+    open();
+    auto* days = dialog->findChild<QSpinBox*>(QStringLiteral("ctl%1").arg(ControlId::ManualOverdueDays));
+    ASSERT_NE(days, nullptr);
+    EXPECT_EQ(days->value(), 9);
+    // Zero is the way to turn the warning off, so it must be reachable; no negative days.
+    days->setValue(-3);
+    EXPECT_EQ(days->value(), 0);
+    days->setValue(30);
+    dialog->OnOK();
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(dialog->m_manualOverdueDays, 30);
+    // The dialog only proposes: the setting changes when the window takes the dialog's answer.
+    EXPECT_EQ(manualOverdueDays, 9);
 }

@@ -1,0 +1,194 @@
+#include "RunTestSupport.h"
+#include "ToolTestSupport.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QStandardPaths>
+
+namespace {
+
+// velmora-run under a notification service of the test's own, on a session bus of its own.
+class NoticeRun : public RunFixture
+{
+protected:
+    void SetUp() override
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("dbus-run-session")).isEmpty())
+            GTEST_SKIP() << "dbus-run-session is missing (Debian: dbus-daemon; scripts/setup.sh installs it)";
+        destination = folder(QStringLiteral("backup"));
+        source = folder(QStringLiteral("data/Docs"));
+        makeTree(source, {{"a.txt", "alpha"}});
+    }
+
+    RunOutcome runWithService(
+        const QStringList& arguments, const QString& capabilities = QStringLiteral("actions,body"))
+    {
+        QProcess process;
+        QProcessEnvironment environment = childEnvironment();
+        for (const auto& [name, value] : std::as_const(extraEnvironment))
+            environment.insert(name, value);
+        process.setProcessEnvironment(environment);
+        process.setWorkingDirectory(home.path());
+        process.setStandardInputFile(QProcess::nullDevice());
+        process.start(QStringLiteral("dbus-run-session"),
+            QStringList {QStringLiteral("--"), QStringLiteral(VELMORA_NOTICE_SERVER), recordFile(), capabilities,
+                QStringLiteral(VELMORA_RUN_PATH)}
+                + arguments);
+        EXPECT_TRUE(process.waitForStarted());
+        return finish(process);
+    }
+
+    QString recordFile() const { return home.filePath(QStringLiteral("notices.jsonl")); }
+
+    QList<QJsonObject> notices() const
+    {
+        QList<QJsonObject> list;
+        for (const QByteArray& line : readFile(recordFile()).split('\n')) {
+            if (!line.isEmpty())
+                list.append(QJsonDocument::fromJson(line).object());
+        }
+        return list;
+    }
+
+    // A set file as the window writes one, with these keys added.
+    void writeSetWith(const SetFile& set, const QByteArray& keys)
+    {
+        writeSet(set);
+        QFile file(setFilePath(set.name));
+        ASSERT_TRUE(file.open(QIODevice::Append));
+        file.write(keys);
+    }
+
+    QString missingSource() const { return home.filePath(QStringLiteral("media/disk/Docs")); }
+
+    QList<std::pair<QString, QString>> extraEnvironment;
+    QString destination;
+    QString source;
+};
+
+TEST_F(NoticeRun, AFailedSetSendsOneNoticeWithItsNameAndReason)
+{
+    writeSet(setOf("Unplugged", missingSource(), destination));
+    writeSet(setOf("Good", source, destination, FullArchiving, "good"));
+
+    const RunOutcome run = runWithService({"--all"});
+
+    EXPECT_EQ(run.exitCode, 1) << run.output.toStdString() << run.errorOutput.toStdString();
+    const QList<QJsonObject> sent = notices();
+    ASSERT_EQ(sent.size(), 1);
+    const QJsonObject& notice = sent.constFirst();
+    EXPECT_EQ(notice["summary"].toString(), "Backup set 'Unplugged' failed");
+    EXPECT_EQ(notice["body"].toString(),
+        "the source folder '" + missingSource() + "' does not exist or is not a folder. Nothing was changed.");
+    EXPECT_EQ(notice["app"].toString(), "Velmora");
+    // The service offers actions: the notice has a default one, and names the set and the program it belongs to.
+    EXPECT_EQ(notice["actions"].toArray(), QJsonArray({"default", "Show the log"}));
+    EXPECT_EQ(notice["hints"]["desktop-entry"].toString(), "velmora");
+    EXPECT_EQ(notice["hints"]["x-velmora-set"].toString(), "Unplugged");
+    // The bus itself may say something of its limits; velmora-run has nothing to add.
+    EXPECT_FALSE(run.errorOutput.contains("velmora-run")) << run.errorOutput.toStdString();
+}
+
+TEST_F(NoticeRun, SeveralSetsNeedingTheUserMakeOneNoticeInTheInterfaceLanguage)
+{
+    writeSettings("LangID=1");
+    writeSet(setOf("Unplugged", missingSource(), destination));
+    writeSet(setOf("Elsewhere", home.filePath("nowhere"), destination, FullArchiving, "elsewhere"));
+
+    // No actions offered: none asked for.
+    const RunOutcome run = runWithService({"Unplugged", "Elsewhere"}, QStringLiteral("body"));
+
+    EXPECT_EQ(run.exitCode, 1);
+    const QList<QJsonObject> sent = notices();
+    ASSERT_EQ(sent.size(), 1);
+    EXPECT_EQ(sent[0]["summary"].toString(), QString::fromUtf8("Наборы требуют внимания: Unplugged, Elsewhere"));
+    const QStringList lines = sent[0]["body"].toString().split('\n');
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_TRUE(lines[0].startsWith("Unplugged: ") && lines[0].contains(missingSource())) << lines[0].toStdString();
+    EXPECT_TRUE(lines[1].startsWith("Elsewhere: ") && lines[1].contains(home.filePath("nowhere")));
+    EXPECT_TRUE(sent[0]["actions"].toArray().isEmpty());
+}
+
+TEST_F(NoticeRun, ASuccessOrNoNotifySendsNothing)
+{
+    writeSet(setOf("Good", source, destination));
+    EXPECT_EQ(runWithService({"Good"}).exitCode, 0);
+    writeSet(setOf("Unplugged", missingSource(), destination, FullArchiving, "unplugged"));
+    EXPECT_EQ(runWithService({"--no-notify", "Unplugged"}).exitCode, 1);
+    EXPECT_TRUE(notices().isEmpty());
+}
+
+TEST_F(NoticeRun, WithoutASessionBusTheRunEndsAsAlwaysWithOneLineAtMost)
+{
+    writeSet(setOf("Unplugged", missingSource(), destination));
+    // The test's environment has no bus address, and its runtime folder no bus socket.
+    const RunOutcome run = runVelmora({"Unplugged"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.errorOutput, "velmora-run: no desktop notification: there is no session bus.\n");
+}
+
+TEST_F(NoticeRun, CheckReportsOverdueFailedAndNeverRunSetsAndNotifies)
+{
+    const QDateTime now = QDateTime::currentDateTime().addDays(3);
+    extraEnvironment.append({"VELMORA_NOW", now.toString(Qt::ISODate)});
+    const auto at = [&](qint64 hoursBefore) { return now.addSecs(-hoursBefore * 3600).toString(Qt::ISODate).toUtf8(); };
+    writeSetWith(setOf("Fresh", source, destination),
+        "Schedule=2\nScheduleTime=02:00\nLastResult=done\nLastResultTime=" + at(2) + "\n");
+    writeSetWith(setOf("Manual", source, destination), "LastResult=done\nLastResultTime=" + at(24) + "\n");
+    // Scheduled but never run: it was saved three days before the check, and missed its first run.
+    writeSetWith(setOf("Never", source, destination), "Schedule=1\n");
+    writeSetWith(setOf("Stale", source, destination),
+        "Schedule=2\nScheduleTime=02:00\nLastResult=done\nLastResultTime=" + at(24 * 4) + "\n");
+    writeSetWith(setOf("Broken", source, destination),
+        "LastResult=failed\nLastResultTime=2026-12-05T02:00:07\nLastResultReason=the disk is full.\n");
+
+    const RunOutcome run = runWithService({"--check"});
+
+    EXPECT_EQ(run.exitCode, 1) << run.errorOutput.toStdString();
+    const QString staleSince = now.addSecs(-24 * 4 * 3600).toString("yyyy-MM-dd HH:mm");
+    EXPECT_EQ(run.output,
+        "Broken: failed on 2026-12-05 02:00: the disk is full.\n"
+        "Never: overdue: it never succeeded\n"
+        "Stale: overdue: no success since "
+            + staleSince + "\n");
+    const QList<QJsonObject> sent = notices();
+    ASSERT_EQ(sent.size(), 1);
+    EXPECT_EQ(sent[0]["summary"].toString(), "Velmora: backups overdue or failed: 3");
+    EXPECT_EQ(sent[0]["body"].toString() + '\n', run.output);
+}
+
+TEST_F(NoticeRun, CheckOfFreshSetsEndsWithZeroAndStaysSilent)
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    extraEnvironment.append({"VELMORA_NOW", now.toString(Qt::ISODate)});
+    writeSetWith(setOf("Fresh", source, destination),
+        "LastResult=warnings\nLastResultTime=" + now.addDays(-6).toString(Qt::ISODate).toUtf8() + "\n");
+    // A manual set never run is one not in use yet, and a stopped run is the user's own doing.
+    writeSet(setOf("New", source, destination));
+    writeSetWith(setOf("Stopped", source, destination).withLastRun(now.addDays(-2).toString("yyyy-MM-dd")),
+        "LastResult=stopped\nLastResultTime=" + now.addDays(-1).toString(Qt::ISODate).toUtf8() + "\n");
+    writeSettings("ManualOverdueDays=7");
+
+    const RunOutcome run = runWithService({"--check"});
+    EXPECT_EQ(run.exitCode, 0) << run.output.toStdString();
+    EXPECT_EQ(run.output, "");
+    EXPECT_TRUE(notices().isEmpty());
+
+    // Zero turns the manual days off; one day makes both manual sets that ran overdue.
+    writeSettings("ManualOverdueDays=1");
+    const RunOutcome strict = runWithService({"--check", "--no-notify"});
+    EXPECT_EQ(strict.exitCode, 1);
+    EXPECT_EQ(strict.output.count('\n'), 2) << strict.output.toStdString();
+    EXPECT_TRUE(notices().isEmpty());
+}
+
+TEST_F(NoticeRun, CheckTakesNothingElse)
+{
+    EXPECT_EQ(runVelmora({"--check", "Docs"}).exitCode, 2);
+    EXPECT_EQ(runVelmora({"--check", "--all"}).exitCode, 2);
+}
+
+} // namespace

@@ -298,13 +298,17 @@ void CMyVelmoraDlg::resizeEvent(QResizeEvent* event)
 void CMyVelmoraDlg::applyColumnWidths()
 {
     QHeaderView* header = m_list->header();
+    // The list's client area: inside its frame, before any scroll bar appears.
+    const int width = m_list->contentsRect().width();
     int figures = 0;
     for (int column = 2; column < m_list->columnCount(); ++column) {
         m_list->resizeColumnToContents(column);
+        // A long result ("Done with warnings" in Russian) is cut, its tooltip whole, before the names are.
+        if (header->sectionSize(column) > width / 4)
+            header->resizeSection(column, width / 4);
         figures += header->sectionSize(column);
     }
-    // The list's client area: inside its frame, before any scroll bar appears.
-    const int rest = std::max(m_list->contentsRect().width() - figures, 0);
+    const int rest = std::max(width - figures, 0);
     header->resizeSection(0, rest / 3);
     header->resizeSection(1, (rest / 3) * 2);
 }

@@ -223,6 +223,9 @@ TEST_F(MainWindowTest, WhileBusyADoubleClickRunsNothingAndClosingAsksWhetherToSt
 
 TEST_F(MainWindowTest, TheResultColumnsTakeWhatTheyNeedAndNameAndPathSplitTheRestInThirds)
 {
+    addSet("Warned", 0, 0);
+    writeFile(setFile("Warned"), readFile(setFile("Warned")).replace("LastResult=\n", "LastResult=warnings\n"));
+    LoadAllBackupSets();
     open();
     const QSize small = window->size();
     const QRect list = window->list()->geometry();
@@ -233,6 +236,7 @@ TEST_F(MainWindowTest, TheResultColumnsTakeWhatTheyNeedAndNameAndPathSplitTheRes
     QHeaderView* header = window->list()->header();
     const int rest = 400 - header->sectionSize(2) - header->sectionSize(3);
     EXPECT_GT(header->sectionSize(3), 0);
+    EXPECT_LE(header->sectionSize(3), 400 / 4) << "a long result is cut before the names are";
     EXPECT_EQ(header->sectionSize(0), rest / 3);
     EXPECT_EQ(header->sectionSize(1), rest / 3 * 2);
 

@@ -23,6 +23,8 @@ struct RunOptions
         AcceptDestination,
         // Test every archive of the sets named, or of every set with all.
         Verify,
+        // Rewrite every set's timer units from the set files and have systemd take them up.
+        InstallSchedules,
         UsageError,
     };
 

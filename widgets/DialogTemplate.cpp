@@ -17,6 +17,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTimeEdit>
 #include <QToolButton>
 
 QString ControlObjectName(const ControlTemplate& control)
@@ -67,6 +68,11 @@ QWidget* createControl(QDialog* dialog, const ControlTemplate& control, const QS
         return new QCheckBox(text, dialog);
     case ControlTemplate::ComboBox:
         return new QComboBox(dialog);
+    case ControlTemplate::TimeEdit: {
+        auto* edit = new QTimeEdit(dialog);
+        edit->setDisplayFormat(QStringLiteral("HH:mm"));
+        return edit;
+    }
     case ControlTemplate::ListBox:
         return new QListWidget(dialog);
     case ControlTemplate::GroupBox:

@@ -42,6 +42,8 @@ struct ControlTemplate
         EtchedLine,
         // Text that wraps at word boundaries, top-aligned.
         StaticText,
+        // A time of day, hours and minutes.
+        TimeEdit,
     };
 
     Kind kind;

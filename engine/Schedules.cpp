@@ -180,17 +180,6 @@ QString ScheduleUnitBase(const BackupSet& set)
     return QStringLiteral("velmora-set-") + SystemdEscape(QString::number(set.id));
 }
 
-QTime ScheduleTimeOf(const BackupSet& set)
-{
-    const QTime time = QTime::fromString(set.scheduleTime, QStringLiteral("HH:mm"));
-    return time.isValid() ? time : QTime(20, 0);
-}
-
-int ScheduleDayOf(const BackupSet& set)
-{
-    return set.scheduleDay >= 1 && set.scheduleDay <= 7 ? set.scheduleDay : 1;
-}
-
 QString ScheduleCalendar(const BackupSet& set)
 {
     const QString time = ScheduleTimeOf(set).toString(QStringLiteral("HH:mm:00"));

@@ -44,10 +44,6 @@ inline const QString kCheckUnitBase = QStringLiteral("velmora-check");
 // The first line of every unit file Velmora writes; only files that start with it are ever removed.
 inline const QString kUnitMarker = QStringLiteral("# Written by Velmora");
 
-// The set's time of day and day of the week as a timer takes them: a stored time that is no "HH:MM" counts as
-// 20:00, a day outside 1..7 as Monday.
-QTime ScheduleTimeOf(const BackupSet& set);
-int ScheduleDayOf(const BackupSet& set);
 // The OnCalendar= value of a scheduled set; empty for a manual one.
 QString ScheduleCalendar(const BackupSet& set);
 // The unit texts of a scheduled set, running velmora-run at runProgram for it.

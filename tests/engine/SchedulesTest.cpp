@@ -67,7 +67,8 @@ TEST(SystemdEscape, NamesAreEscapedAsSystemdEscapeDoes)
         QProcess process;
         process.start(tool, {"--", name});
         ASSERT_TRUE(process.waitForFinished());
-        EXPECT_EQ(SystemdEscape(name), QString::fromUtf8(process.readAllStandardOutput()).trimmed()) << name.toStdString();
+        EXPECT_EQ(SystemdEscape(name), QString::fromUtf8(process.readAllStandardOutput()).trimmed())
+            << name.toStdString();
     }
 }
 

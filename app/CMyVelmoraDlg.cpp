@@ -20,6 +20,7 @@
 #include "ReadableFigures.h"
 #include "ResourceIds.h"
 #include "RunLogs.h"
+#include "ScheduleUpdates.h"
 #include "SetCollection.h"
 #include "Settings.h"
 #include "ShowHelp.h"
@@ -153,6 +154,8 @@ CMyVelmoraDlg::~CMyVelmoraDlg()
 {
     if (JobEventReceiver() == this)
         SetJobEventReceiver(nullptr);
+    // The last change of the sets reaches systemd even when the window closes right after it.
+    WaitForScheduleUpdates();
 }
 
 QAction* CMyVelmoraDlg::addCommand(QMenu* menu, int id, const QString& text, void (CMyVelmoraDlg::*handler)())
@@ -554,6 +557,8 @@ void CMyVelmoraDlg::OnDelete()
     if (DeleteBackupSet(g_selectedSetId)) {
         // A later set given the same id must not show this one's runs.
         QDir(RunLogsFolderOf(set.id)).removeRecursively();
+        // Nor run on this one's timer.
+        UpdateSchedulesInBackground();
     }
     FillSetList();
 }

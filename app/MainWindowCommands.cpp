@@ -2,6 +2,7 @@
 
 #include "COptionsDlg.h"
 #include "CSetPropDlg.h"
+#include "ScheduleUpdates.h"
 #include "SetCollection.h"
 #include "Settings.h"
 
@@ -16,6 +17,7 @@ bool NewSetCommand(QWidget* owner)
         return false;
     const quint32 id = AddBackupSet(dialog.m_set);
     SaveBackupSet(id);
+    UpdateSchedulesInBackground();
     return true;
 }
 
@@ -28,7 +30,9 @@ bool PropertiesCommand(QWidget* owner, quint32 setId)
     dialog.m_bNew = false;
     if (dialog.exec() != QDialog::Accepted)
         return false;
-    UpdateBackupSet(dialog.m_set);
+    // A rename changes the name the timer's service runs, a schedule the timer itself.
+    if (UpdateBackupSet(dialog.m_set))
+        UpdateSchedulesInBackground();
     return true;
 }
 

@@ -1,5 +1,6 @@
 #include "MessageBoxes.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
 #include <QThread>
@@ -46,6 +47,20 @@ int runBox(QWidget* owner, QMessageBox::Icon icon, const QString& text, QMessage
 void MessageBoxes::showMessage(const QString& text, Icon icon)
 {
     onGuiThread([&] { return runBox(m_owner, boxIcon(icon), text, QMessageBox::Ok, QMessageBox::Ok); });
+}
+
+void MessageBoxes::showMessageWithText(const QString& text, const QString& copyText, Icon icon)
+{
+    onGuiThread([&] {
+        QMessageBox box(boxIcon(icon), QApplication::applicationDisplayName(), text, QMessageBox::Ok, m_owner);
+        // The details are a read-only text box; opened at once, since they are the point of the message.
+        box.setDetailedText(copyText);
+        for (QAbstractButton* button : box.buttons()) {
+            if (box.buttonRole(button) == QMessageBox::ActionRole)
+                button->click();
+        }
+        return box.exec();
+    });
 }
 
 bool MessageBoxes::askOkCancel(const QString& text, Icon icon)

@@ -14,6 +14,7 @@ public:
     void setOwner(QWidget* owner) { m_owner = owner; }
 
     void showMessage(const QString& text, Icon icon = Icon::None) override;
+    void showMessageWithText(const QString& text, const QString& copyText, Icon icon = Icon::None) override;
     bool askOkCancel(const QString& text, Icon icon = Icon::None) override;
     bool askYesNo(const QString& text) override;
 

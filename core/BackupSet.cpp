@@ -237,3 +237,14 @@ bool HasExPath(const BackupSet& set, const QString& text)
 {
     return ListIndexOf(set.exPathList, text) != -1;
 }
+
+QTime ScheduleTimeOf(const BackupSet& set)
+{
+    const QTime time = QTime::fromString(set.scheduleTime, QStringLiteral("HH:mm"));
+    return time.isValid() ? time : QTime(20, 0);
+}
+
+int ScheduleDayOf(const BackupSet& set)
+{
+    return set.scheduleDay >= 1 && set.scheduleDay <= 7 ? set.scheduleDay : 1;
+}

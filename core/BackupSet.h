@@ -5,6 +5,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QTime>
 
 #include <variant>
 
@@ -120,6 +121,11 @@ QString FieldText(const BackupSet& set, const SetFileKey& key);
 inline constexpr QChar kPathSeparator = QLatin1Char('/');
 // Separator of the stored form of a list.
 inline const QString kListSeparator = QStringLiteral(";");
+
+// The set's time of day and day of the week as a timer takes them: a stored time that is no "HH:MM" counts as
+// 20:00, a day outside 1..7 as Monday.
+QTime ScheduleTimeOf(const BackupSet& set);
+int ScheduleDayOf(const BackupSet& set);
 
 QString CompLevelSwitch(const BackupSet& set);
 QString ArcTypeName(const BackupSet& set);

@@ -165,6 +165,26 @@ inline constexpr int VerifyFailed = 413;
 inline constexpr int LastVerified = 414;
 inline constexpr int NeverVerified = 415;
 inline constexpr int SetDoneWithNote = 416;
+// Schedules: their words, and keeping the systemd timers in step.
+inline constexpr int ScheduleManual = 430;
+inline constexpr int ScheduleHourly = 431;
+inline constexpr int ScheduleDaily = 432;
+inline constexpr int ScheduleWeekly = 433;
+inline constexpr int ScheduleDailyAt = 434;
+inline constexpr int ScheduleWeeklyAt = 435;
+inline constexpr int NoSystemdUser = 436;
+inline constexpr int ScheduleFileNotWritten = 437;
+inline constexpr int ScheduleFileNotRemoved = 438;
+inline constexpr int SystemctlFailed = 439;
+inline constexpr int NoNextRun = 440;
+// The days of the week, Monday first.
+inline constexpr int Monday = 441;
+inline constexpr int Tuesday = 442;
+inline constexpr int Wednesday = 443;
+inline constexpr int Thursday = 444;
+inline constexpr int Friday = 445;
+inline constexpr int Saturday = 446;
+inline constexpr int Sunday = 447;
 // Backups that stopped happening: the desktop notification of an unattended run, overdue sets, --check.
 inline constexpr int WordOverdue = 460;
 inline constexpr int NoticeSetFailed = 461;
@@ -248,6 +268,10 @@ inline constexpr int CustomSource = 1039;
 inline constexpr int ZipDeletionsNote = 1040;
 inline constexpr int AcceptDestinationDisk = 1041;
 inline constexpr int VerifyArchive = 1044;
+inline constexpr int Schedule = 1070;
+inline constexpr int ScheduleTime = 1071;
+inline constexpr int ScheduleDay = 1072;
+inline constexpr int ScheduleCatchUp = 1073;
 
 // The options.
 inline constexpr int DefaultLocation = 1007;

@@ -480,6 +480,11 @@ quint32 AddBackupSet(const BackupSet& record)
     set.arcType = record.arcType;
     set.solid = record.solid;
     set.backupType = record.backupType;
+    set.verifyArchive = record.verifyArchive;
+    set.schedule = record.schedule;
+    set.scheduleTime = record.scheduleTime;
+    set.scheduleDay = record.scheduleDay;
+    set.scheduleCatchUp = record.scheduleCatchUp;
     QMutexLocker lock(&backupSetsMutex());
     backupSets.append(set);
     return set.id;

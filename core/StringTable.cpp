@@ -272,6 +272,35 @@ constexpr TableEntry kStringTable[] = {
     {StringId::LastVerified, QT_TRANSLATE_NOOP("StringTable", "Last verified: %1")},
     {StringId::NeverVerified, QT_TRANSLATE_NOOP("StringTable", "Never verified")},
     {StringId::SetDoneWithNote, QT_TRANSLATE_NOOP("StringTable", "The backup set '%1' is done. %2")},
+    // The schedules a set can have, as the properties offer them.
+    {StringId::ScheduleManual, QT_TRANSLATE_NOOP("StringTable", "Manual")},
+    {StringId::ScheduleHourly, QT_TRANSLATE_NOOP("StringTable", "Every hour")},
+    {StringId::ScheduleDaily, QT_TRANSLATE_NOOP("StringTable", "Every day")},
+    {StringId::ScheduleWeekly, QT_TRANSLATE_NOOP("StringTable", "Every week")},
+    // %1 is a time of day ("20:00").
+    {StringId::ScheduleDailyAt, QT_TRANSLATE_NOOP("StringTable", "Every day at %1")},
+    // %1 is a day of the week, %2 a time of day.
+    {StringId::ScheduleWeeklyAt, QT_TRANSLATE_NOOP("StringTable", "Every week on %1 at %2")},
+    {StringId::NoSystemdUser,
+        QT_TRANSLATE_NOOP("StringTable",
+            "There is no systemd user instance here, so the scheduled sets will not run by themselves. To run them "
+            "with cron instead, add these lines to your crontab (crontab -e). Cron does not run a backup missed "
+            "while the computer was off.")},
+    {StringId::ScheduleFileNotWritten,
+        QT_TRANSLATE_NOOP("StringTable", "The schedule file '%1' could not be written.")},
+    {StringId::ScheduleFileNotRemoved,
+        QT_TRANSLATE_NOOP("StringTable", "The schedule file '%1' could not be removed.")},
+    // %1 is the command ("systemctl --user enable --now ..."), %2 what it said.
+    {StringId::SystemctlFailed, QT_TRANSLATE_NOOP("StringTable", "'%1' failed: %2")},
+    // The next run of a set that runs only when asked.
+    {StringId::NoNextRun, QT_TRANSLATE_NOOP("StringTable", "none")},
+    {StringId::Monday, QT_TRANSLATE_NOOP("StringTable", "Monday")},
+    {StringId::Tuesday, QT_TRANSLATE_NOOP("StringTable", "Tuesday")},
+    {StringId::Wednesday, QT_TRANSLATE_NOOP("StringTable", "Wednesday")},
+    {StringId::Thursday, QT_TRANSLATE_NOOP("StringTable", "Thursday")},
+    {StringId::Friday, QT_TRANSLATE_NOOP("StringTable", "Friday")},
+    {StringId::Saturday, QT_TRANSLATE_NOOP("StringTable", "Saturday")},
+    {StringId::Sunday, QT_TRANSLATE_NOOP("StringTable", "Sunday")},
     {StringId::WordOverdue, QT_TRANSLATE_NOOP("StringTable", "Overdue")},
     {StringId::NoticeSetFailed, QT_TRANSLATE_NOOP("StringTable", "Backup set '%1' failed")},
     {StringId::NoticeSetWarnings, QT_TRANSLATE_NOOP("StringTable", "Backup set '%1' is done with warnings")},

@@ -19,6 +19,11 @@ public:
     virtual ~UserMessages() = default;
     // A message with only an OK button; returns when it has been read.
     virtual void showMessage(const QString& text, Icon icon = Icon::None) = 0;
+    // A message with a text to copy from (commands, lines for a file), shown so that it can be selected whole.
+    virtual void showMessageWithText(const QString& text, const QString& copyText, Icon icon = Icon::None)
+    {
+        showMessage(text + QStringLiteral("\n\n") + copyText, icon);
+    }
     // An OK / Cancel question; true for OK.
     virtual bool askOkCancel(const QString& text, Icon icon = Icon::None) = 0;
     // A Yes / No question whose default answer is No; true for Yes.

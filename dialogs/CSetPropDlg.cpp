@@ -20,6 +20,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QTimeEdit>
 #include <QToolButton>
 
 #include <algorithm>
@@ -104,14 +105,24 @@ CSetPropDlg::CSetPropDlg(QWidget* parent)
         {C::CheckBox, ControlId::Solid, QT_TRANSLATE_NOOP("CSetPropDlg", "yes"), 304, 224, 26, 14},
         {C::CheckBox, ControlId::VerifyArchive,
             QT_TRANSLATE_NOOP("CSetPropDlg", "Test each new archive before it replaces the old one"), 14, 242, 312, 14},
-        {C::DefaultButton, ControlId::Ok, QT_TRANSLATE_NOOP("CSetPropDlg", "OK"), 227, 270, 50, 14},
-        {C::PushButton, ControlId::Cancel, QT_TRANSLATE_NOOP("CSetPropDlg", "Cancel"), 283, 270, 50, 14},
+        {C::GroupBox, ControlId::Schedule, QT_TRANSLATE_NOOP("CSetPropDlg", "Schedule"), 7, 266, 326, 52},
+        {C::Label, ControlId::Schedule, QT_TRANSLATE_NOOP("CSetPropDlg", "&Run:"), 14, 281, 36, 14},
+        {C::ComboBox, ControlId::Schedule, nullptr, 52, 281, 84, 14},
+        {C::Label, ControlId::ScheduleDay, QT_TRANSLATE_NOOP("CSetPropDlg", "o&n"), 142, 281, 30, 14},
+        {C::ComboBox, ControlId::ScheduleDay, nullptr, 174, 281, 74, 14},
+        {C::Label, ControlId::ScheduleTime, QT_TRANSLATE_NOOP("CSetPropDlg", "a&t"), 254, 281, 20, 14},
+        {C::TimeEdit, ControlId::ScheduleTime, nullptr, 276, 281, 50, 14},
+        {C::CheckBox, ControlId::ScheduleCatchUp,
+            QT_TRANSLATE_NOOP("CSetPropDlg", "If the computer was off at that time, run at the next start"), 14, 299,
+            312, 14},
+        {C::DefaultButton, ControlId::Ok, QT_TRANSLATE_NOOP("CSetPropDlg", "OK"), 227, 326, 50, 14},
+        {C::PushButton, ControlId::Cancel, QT_TRANSLATE_NOOP("CSetPropDlg", "Cancel"), 283, 326, 50, 14},
         // Shown only for incremental zip sets.
         {C::StaticText, ControlId::ZipDeletionsNote,
             QT_TRANSLATE_NOOP("CSetPropDlg", "Zip update archives cannot record deleted files; 7zip archives can."), 7,
-            267, 214, 20},
+            323, 214, 20},
     };
-    BuildDialogTemplate(this, QT_TRANSLATE_NOOP("CSetPropDlg", "Task Properties"), QSize(340, 290), controls);
+    BuildDialogTemplate(this, QT_TRANSLATE_NOOP("CSetPropDlg", "Task Properties"), QSize(340, 346), controls);
 
     m_nameEdit = FindControl<QLineEdit>(this, ControlId::SetName);
     m_arcNameEdit = FindControl<QLineEdit>(this, ControlId::ArchiveName);
@@ -127,6 +138,12 @@ CSetPropDlg::CSetPropDlg(QWidget* parent)
     m_verifyCheck = FindControl<QCheckBox>(this, ControlId::VerifyArchive);
     m_verifyCheck->setToolTip(tr("7-Zip tests the archive it wrote; one that does not test good is removed and the "
                                  "previous backup kept. Testing takes about as long as reading the archive."));
+    m_scheduleList = FindControl<QComboBox>(this, ControlId::Schedule);
+    m_scheduleDayList = FindControl<QComboBox>(this, ControlId::ScheduleDay);
+    m_scheduleTimeEdit = FindControl<QTimeEdit>(this, ControlId::ScheduleTime);
+    m_catchUpCheck = FindControl<QCheckBox>(this, ControlId::ScheduleCatchUp);
+    m_scheduleList->setToolTip(tr("The set runs by itself at these times through a timer of systemd, even when "
+                                  "Velmora's window is closed, as long as you are logged in."));
     m_zipNote = FindControl<QWidget>(this, ControlId::ZipDeletionsNote);
     m_zipNote->hide();
     // Buttons whose caption alone does not say what they do.
@@ -161,6 +178,7 @@ CSetPropDlg::CSetPropDlg(QWidget* parent)
         });
     connect(m_backupTypeList, &QComboBox::currentIndexChanged, this, &CSetPropDlg::OnBackupTypeChanged);
     connect(m_arcTypeList, &QComboBox::currentIndexChanged, this, &CSetPropDlg::OnArcTypeChanged);
+    connect(m_scheduleList, &QComboBox::currentIndexChanged, this, &CSetPropDlg::OnScheduleChanged);
     createCustomSourceMenu();
 }
 
@@ -222,6 +240,7 @@ void CSetPropDlg::OnInitDialog()
     m_acceptDiskButton->setEnabled(!m_set.destinationDisk.isEmpty());
     // A new record tests its archives, as its key table says.
     m_verifyCheck->setChecked(m_set.verifyArchive);
+    showSchedule();
 
     // The archive type rule comes last, so Solid follows the archive type whatever the backup type.
     OnBackupTypeChanged();
@@ -437,5 +456,38 @@ void CSetPropDlg::OnOK()
     m_set.backupType = m_backupTypeList->currentIndex();
     m_set.solid = m_solidCheck->isChecked();
     m_set.verifyArchive = m_verifyCheck->isChecked();
+    m_set.schedule = m_scheduleList->currentIndex();
+    m_set.scheduleTime = m_scheduleTimeEdit->time().toString(QStringLiteral("HH:mm"));
+    m_set.scheduleDay = m_scheduleDayList->currentIndex() + 1;
+    m_set.scheduleCatchUp = m_catchUpCheck->isChecked();
     accept();
+}
+
+void CSetPropDlg::showSchedule()
+{
+    m_scheduleList->clear();
+    m_scheduleList->addItems({LoadStringById(StringId::ScheduleManual), LoadStringById(StringId::ScheduleHourly),
+        LoadStringById(StringId::ScheduleDaily), LoadStringById(StringId::ScheduleWeekly)});
+    m_scheduleDayList->clear();
+    for (const int day : {StringId::Monday, StringId::Tuesday, StringId::Wednesday, StringId::Thursday,
+             StringId::Friday, StringId::Saturday, StringId::Sunday})
+        m_scheduleDayList->addItem(LoadStringById(day));
+    // A file edited by hand may hold what the controls cannot show: they show what the timer would use.
+    const bool known = m_set.schedule >= ManualSchedule && m_set.schedule <= WeeklySchedule;
+    m_scheduleList->setCurrentIndex(known ? m_set.schedule : ManualSchedule);
+    m_scheduleDayList->setCurrentIndex(ScheduleDayOf(m_set) - 1);
+    m_scheduleTimeEdit->setTime(ScheduleTimeOf(m_set));
+    m_catchUpCheck->setChecked(m_set.scheduleCatchUp);
+    OnScheduleChanged();
+}
+
+void CSetPropDlg::OnScheduleChanged()
+{
+    const int kind = m_scheduleList->currentIndex();
+    const bool atTime = kind == DailySchedule || kind == WeeklySchedule;
+    m_scheduleTimeEdit->setEnabled(atTime);
+    FindControl<QWidget>(this, "label1071")->setEnabled(atTime);
+    m_scheduleDayList->setEnabled(kind == WeeklySchedule);
+    FindControl<QWidget>(this, "label1072")->setEnabled(kind == WeeklySchedule);
+    m_catchUpCheck->setEnabled(kind != ManualSchedule);
 }

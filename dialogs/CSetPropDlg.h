@@ -12,6 +12,7 @@ class QLineEdit;
 class QListWidget;
 class QMenu;
 class QPushButton;
+class QTimeEdit;
 class QToolButton;
 
 class CSetPropDlg : public QDialog
@@ -56,6 +57,8 @@ public slots:
     void OnArcTypeChanged();
     // Takes the disk now at the destination field's folder as the set's disk, saved with the set on OK.
     void OnAcceptDestinationDisk();
+    // The time, day and catch-up mean something only for the schedules that use them.
+    void OnScheduleChanged();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -66,6 +69,7 @@ private:
     void updateZipNote();
     void takeFields();
     void showFields();
+    void showSchedule();
     // Puts the chosen folder into the field, keeping what was typed in the others; a cancel changes nothing.
     void browseFolderInto(QString& field);
     void addEntry(const QString& text, void (*add)(BackupSet& set, const QString& text));
@@ -86,6 +90,10 @@ private:
     QCheckBox* m_solidCheck = nullptr;
     QWidget* m_zipNote = nullptr;
     QPushButton* m_acceptDiskButton = nullptr;
+    QComboBox* m_scheduleList = nullptr;
+    QComboBox* m_scheduleDayList = nullptr;
+    QTimeEdit* m_scheduleTimeEdit = nullptr;
+    QCheckBox* m_catchUpCheck = nullptr;
 
     // The field values, exchanged with the controls all at once.
     QString m_name;

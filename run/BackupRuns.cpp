@@ -11,6 +11,7 @@
 #include "ProfileStore.h"
 #include "ProgressLine.h"
 #include "ResourceIds.h"
+#include "ScheduleRuns.h"
 #include "SetCollection.h"
 #include "StopSignals.h"
 #include "StoreLock.h"
@@ -286,11 +287,18 @@ std::optional<BackupSet> SetNamed(const QString& name)
 
 void ListSets()
 {
-    QMutexLocker lock(&backupSetsMutex());
-    for (const BackupSet& set : std::as_const(backupSets)) {
+    QList<BackupSet> sets;
+    {
+        QMutexLocker lock(&backupSetsMutex());
+        sets = backupSets;
+    }
+    const QMap<quint32, QStringList> schedules = ScheduleColumns(sets);
+    for (const BackupSet& set : std::as_const(sets)) {
         const QString lastRun
             = set.lastRun == QLatin1String("0") || set.lastRun.isEmpty() ? QStringLiteral("never") : set.lastRun;
-        PrintLine(QStringList {set.name, backupTypeName(set), set.source, set.target, lastRun}.join(QLatin1Char('\t')));
+        PrintLine(
+            (QStringList {set.name, backupTypeName(set), set.source, set.target, lastRun} + schedules.value(set.id))
+                .join(QLatin1Char('\t')));
     }
 }
 

@@ -24,7 +24,8 @@ enum ExitStatus : int
     ExitDoneWithWarnings = 3,
 };
 
-// One line per set, fields separated by tabs: name, backup type, source, destination, last run.
+// One line per set, fields separated by tabs: name, backup type, source, destination, last run, schedule,
+// next run.
 void ListSets();
 // The sets' own names for the names given (letter case does not matter), in the order given, each set
 // once; the names that no set has go to unknown.

@@ -68,8 +68,9 @@ RunOptions ParseRunOptions(const QStringList& arguments)
     const QCommandLineOption verify(QStringLiteral("verify"));
     const QCommandLineOption check(QStringLiteral("check"));
     const QCommandLineOption noNotify(QStringLiteral("no-notify"));
+    const QCommandLineOption installSchedules(QStringLiteral("install-schedules"));
     parser.addOptions({help, list, all, dryRun, noWait, allowEmptySource, points, pointsArchive, restore,
-        restoreArchive, versions, to, asOf, acceptDestination, verify, check, noNotify});
+        restoreArchive, versions, to, asOf, acceptDestination, verify, check, noNotify, installSchedules});
     // "-abc" is one unknown option, not three: no option here has a one-letter form to combine.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     // QCommandLineParser expects the program's name first.
@@ -98,6 +99,14 @@ RunOptions ParseRunOptions(const QStringList& arguments)
         options.mode = RunOptions::Mode::Check;
         return options;
     }
+    if (parser.isSet(installSchedules)) {
+        // Only the exact form: it rewrites files, so nothing given with it may go unheeded.
+        if (arguments.size() != 1)
+            return usageError(QStringLiteral("--install-schedules takes nothing more."));
+        options.mode = RunOptions::Mode::InstallSchedules;
+        return options;
+    }
+
     const QList<QCommandLineOption> restoreModes {
         points, pointsArchive, restore, restoreArchive, versions, acceptDestination};
     QStringList modesGiven;
@@ -218,6 +227,7 @@ RunOptions ParseRunOptions(const QStringList& arguments)
 QString RunHelpText()
 {
     return QStringLiteral("Usage: velmora-run --list\n"
+                          "       velmora-run --install-schedules\n"
                           "       velmora-run [--dry-run] [--no-wait] [--allow-empty-source] NAME...\n"
                           "       velmora-run [--dry-run] [--no-wait] [--allow-empty-source] --all\n"
                           "       velmora-run [--no-wait] --verify NAME...\n"
@@ -232,8 +242,15 @@ QString RunHelpText()
                           "\n"
                           "Runs Velmora's backup sets without the window, with the same settings and set files.\n"
                           "\n"
-                          "  --list      one line per set: name, backup type, source, destination, last run\n"
-                          "              (separated by tabs)\n"
+                          "  --list      one line per set: name, backup type, source, destination, last run,\n"
+                          "              schedule, next run (separated by tabs; the next run as systemd's timer\n"
+                          "              has it, or from the schedule when systemd cannot say)\n"
+                          "  --install-schedules\n"
+                          "              write the systemd user timer of every scheduled set again from the set\n"
+                          "              files (into ~/.config/systemd/user), remove those of sets no longer\n"
+                          "              scheduled, and enable them; for a new computer or after moving the\n"
+                          "              program. Without a systemd user instance it says so and prints the\n"
+                          "              crontab lines that run the sets instead\n"
                           "  NAME...     run these sets, one after the other, each by its own backup type;\n"
                           "              letter case does not matter in names\n"
                           "  --all       run every set\n"
@@ -294,5 +311,8 @@ QString RunHelpText()
                           "an unknown set name.\n"
                           "--verify ends with 0 when every archive tested good, 1 when any did not or could not\n"
                           "be tested, 2 for a usage error or an unknown set name.\n"
-                          "--check ends with 0 when no set is overdue or failed, 1 when any is.\n");
+                          "--check ends with 0 when no set is overdue or failed, 1 when any is.\n"
+                          "--list ends with 0. --install-schedules ends with 0 when systemd took up every timer, 1\n"
+                          "when a file could not be written or removed, systemctl failed, or there is no systemd\n"
+                          "user instance, 2 for a usage error.\n");
 }

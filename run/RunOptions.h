@@ -25,6 +25,8 @@ struct RunOptions
         Verify,
         // The overdue and failed sets, one line each.
         Check,
+        // Rewrite every set's timer units from the set files and have systemd take them up.
+        InstallSchedules,
         UsageError,
     };
 

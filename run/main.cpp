@@ -7,6 +7,7 @@
 #include "ProfileStore.h"
 #include "RestoreRuns.h"
 #include "RunOptions.h"
+#include "ScheduleRuns.h"
 #include "SetCollection.h"
 #include "Settings.h"
 #include "Terminal.h"
@@ -60,6 +61,8 @@ int run(const RunOptions& options)
         ListSets();
         return ExitAllSucceeded;
     }
+    if (options.mode == RunOptions::Mode::InstallSchedules)
+        return InstallSchedules();
     QStringList setNames;
     if (options.all) {
         setNames = AllSetNames();

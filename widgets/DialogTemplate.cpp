@@ -18,6 +18,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTimeEdit>
 #include <QToolButton>
 
 QString ControlObjectName(const ControlTemplate& control)
@@ -70,6 +71,11 @@ QWidget* createControl(QDialog* dialog, const ControlTemplate& control, const QS
         return new QComboBox(dialog);
     case ControlTemplate::SpinBox:
         return new QSpinBox(dialog);
+    case ControlTemplate::TimeEdit: {
+        auto* edit = new QTimeEdit(dialog);
+        edit->setDisplayFormat(QStringLiteral("HH:mm"));
+        return edit;
+    }
     case ControlTemplate::ListBox:
         return new QListWidget(dialog);
     case ControlTemplate::GroupBox:

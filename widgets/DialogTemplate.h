@@ -44,6 +44,8 @@ struct ControlTemplate
         StaticText,
         // A whole number with arrows; the dialog sets its range.
         SpinBox,
+        // A time of day, hours and minutes.
+        TimeEdit,
     };
 
     Kind kind;

@@ -116,112 +116,112 @@
 <context>
     <name>CMyVelmoraDlg</name>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="119"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="173"/>
         <source>&amp;File</source>
         <translation>&amp;Файл</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="120"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="174"/>
         <source>&amp;Options...</source>
         <translation>&amp;Параметры...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="121"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="175"/>
         <source>&amp;Language</source>
         <translation>&amp;Язык</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="129"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="183"/>
         <source>E&amp;xit</source>
         <translation>В&amp;ыход</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="132"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="186"/>
         <source>&amp;Task</source>
         <translation>&amp;Задание</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="133"/>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="178"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="187"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="232"/>
         <source>&amp;Run</source>
         <translation>&amp;Запустить</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="135"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="189"/>
         <source>Remove Old &amp;Files</source>
         <translation>Удалить старые &amp;файлы</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="136"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="190"/>
         <source>&amp;Open Location</source>
         <translation>&amp;Открыть папку назначения</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="137"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="191"/>
         <source>R&amp;estore...</source>
         <translation>В&amp;осстановить...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="139"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="193"/>
         <source>Restore from a Fol&amp;der...</source>
         <translation>Восстановить из &amp;папки...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="140"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="194"/>
         <source>&amp;Verify</source>
         <translation>П&amp;роверить</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="142"/>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="177"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="196"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="231"/>
         <source>&amp;Stop</source>
         <translation>&amp;Стоп</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="145"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="199"/>
         <source>&amp;New...</source>
         <translation>&amp;Новое...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="146"/>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="172"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="200"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="226"/>
         <source>&amp;Delete</source>
         <translation>&amp;Удалить</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="149"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="203"/>
         <source>&amp;Properties...</source>
         <translation>&amp;Свойства...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="152"/>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="153"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="206"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="207"/>
         <source>&amp;Help</source>
         <translation>&amp;Справка</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="155"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="209"/>
         <source>&amp;About...</source>
         <translation>&amp;О программе...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="171"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="225"/>
         <source>New...</source>
         <translation>Новое...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="173"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="227"/>
         <source>Properties...</source>
         <translation>Свойства...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="141"/>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="175"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="195"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="229"/>
         <source>Update &amp;All</source>
         <translation>Обновить &amp;все</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="179"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="233"/>
         <source>View &amp;Log...</source>
         <translation>&amp;Журнал...</translation>
     </message>
@@ -420,187 +420,217 @@
 <context>
     <name>CSetPropDlg</name>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="44"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="45"/>
         <source>&amp;Application Data</source>
         <translation>Данные &amp;приложений</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="45"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="46"/>
         <source>My &amp;Documents</source>
         <translation>&amp;Документы</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="46"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="47"/>
         <source>My &amp;Pictures</source>
         <translation>&amp;Изображения</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="47"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="48"/>
         <source>My &amp;Music</source>
         <translation>&amp;Музыка</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="48"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="49"/>
         <source>&amp;Desktop</source>
         <translation>&amp;Рабочий стол</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="50"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="51"/>
         <source>&amp;Home</source>
         <translation>Д&amp;омашняя папка</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="51"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="52"/>
         <source>Mo&amp;zilla Firefox Profile</source>
         <translation>Профиль Mo&amp;zilla Firefox</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="111"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="122"/>
         <source>Zip update archives cannot record deleted files; 7zip archives can.</source>
         <translation>Архивы обновлений Zip не могут отметить удалённые файлы; архивы 7zip могут.</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="114"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="125"/>
         <source>Task Properties</source>
         <translation>Свойства задания</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="74"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="75"/>
         <source>Set name:</source>
         <translation>Имя набора:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="77"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="78"/>
         <source>File name:</source>
         <translation>Имя файла:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="79"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="80"/>
         <source>Source:</source>
         <translation>Источник:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="82"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="83"/>
         <source>Custom source:</source>
         <translation>Стандартная папка:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="83"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="84"/>
         <source>Add</source>
         <translation>Добавить</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="84"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="85"/>
         <source>Destination:</source>
         <translation>Назначение:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="87"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="88"/>
         <source>Backup type:</source>
         <translation>Вид копирования:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="92"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="93"/>
         <source>Exclude file types:</source>
         <translation>Исключить типы файлов:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="62"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="63"/>
         <source>&amp;Remove item</source>
         <translation>&amp;Удалить</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="90"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="91"/>
         <source>Accept the &amp;disk now there</source>
         <translation>Принять &amp;текущий диск</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="93"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="94"/>
         <source>Add type...</source>
         <translation>Добавить тип...</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="94"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="95"/>
         <source>Exclude directories:</source>
         <translation>Исключить папки:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="95"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="96"/>
         <source>Add path...</source>
         <translation>Добавить путь...</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="97"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="98"/>
         <source>Archiving options</source>
         <translation>Параметры архивации</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="98"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="99"/>
         <source>Archive type:</source>
         <translation>Тип архива:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="100"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="101"/>
         <source>Compression level:</source>
         <translation>Степень сжатия:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="103"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="104"/>
         <source>Solid mode:</source>
         <translation>Непрерывный архив:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="104"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="105"/>
         <source>yes</source>
         <translation>да</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="106"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="107"/>
         <source>Test each new archive before it replaces the old one</source>
         <translation>Проверять каждый новый архив, прежде чем он заменит старый</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="107"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="108"/>
+        <source>Schedule</source>
+        <translation>Расписание</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="109"/>
+        <source>&amp;Run:</source>
+        <translation>&amp;Запуск:</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="111"/>
+        <source>o&amp;n</source>
+        <translation>&amp;день</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="113"/>
+        <source>a&amp;t</source>
+        <translation>&amp;в</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="116"/>
+        <source>If the computer was off at that time, run at the next start</source>
+        <translation>Если компьютер был выключен, запустить при следующем включении</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="118"/>
         <source>OK</source>
         <translation>ОК</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="108"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="119"/>
         <source>Cancel</source>
         <translation>Отмена</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="128"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="139"/>
         <source>7-Zip tests the archive it wrote; one that does not test good is removed and the previous backup kept. Testing takes about as long as reading the archive.</source>
         <translation>7-Zip проверяет записанный архив; архив, не прошедший проверку, удаляется, а прежняя копия сохраняется. Проверка длится примерно столько же, сколько чтение архива.</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="134"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="145"/>
+        <source>The set runs by itself at these times through a timer of systemd, even when Velmora&apos;s window is closed, as long as you are logged in.</source>
+        <translation>Набор запускается сам в это время по таймеру systemd, даже когда окно Velmora закрыто, пока вы находитесь в системе.</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="151"/>
         <source>Fill in the file name from the set name, blanks made underscores.</source>
         <translation>Заполнить имя файла по имени набора, пробелы заменяются подчёркиваниями.</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="136"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="153"/>
         <source>Put a special folder into Source: application data, documents, pictures, music, the desktop, the home folder or the Firefox profile.</source>
         <translation>Вставить в поле «Источник» стандартную папку: данные приложений, документы, изображения, музыку, рабочий стол, домашнюю папку или профиль Firefox.</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="138"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="155"/>
         <source>Pick the source folder.</source>
         <translation>Выбрать папку-источник.</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="139"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="156"/>
         <source>Pick the destination folder.</source>
         <translation>Выбрать папку назначения.</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="142"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="159"/>
         <source>The set remembers the disk its destination was on and refuses to run when the destination is on another one. Take the disk now at the destination as the set&apos;s disk from now on.</source>
         <translation>Набор запоминает диск, на котором была папка назначения, и не запускается, если она оказалась на другом диске. Эта кнопка делает диск, который сейчас в папке назначения, диском набора.</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="319"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="338"/>
         <source>The disk now at &apos;%1&apos; is this set&apos;s disk from now on, once you press OK.</source>
         <translation>Диск, который сейчас в «%1», станет диском этого набора, как только вы нажмёте OK.</translation>
     </message>
@@ -1147,67 +1177,157 @@
         <translation>Набор резервного копирования «%1» выполнен. %2</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="275"/>
+        <location filename="../../core/StringTable.cpp" line="276"/>
+        <source>Manual</source>
+        <translation>Вручную</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="277"/>
+        <source>Every hour</source>
+        <translation>Каждый час</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="278"/>
+        <source>Every day</source>
+        <translation>Каждый день</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="279"/>
+        <source>Every week</source>
+        <translation>Каждую неделю</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="281"/>
+        <source>Every day at %1</source>
+        <translation>Каждый день в %1</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="283"/>
+        <source>Every week on %1 at %2</source>
+        <translation>Каждую неделю: %1, в %2</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="285"/>
+        <source>There is no systemd user instance here, so the scheduled sets will not run by themselves. To run them with cron instead, add these lines to your crontab (crontab -e). Cron does not run a backup missed while the computer was off.</source>
+        <translation>Здесь нет пользовательского экземпляра systemd, поэтому наборы по расписанию сами не запустятся. Чтобы запускать их через cron, добавьте эти строки в свой crontab (crontab -e). Cron не выполняет копирование, пропущенное, пока компьютер был выключен.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="290"/>
+        <source>The schedule file &apos;%1&apos; could not be written.</source>
+        <translation>Не удалось записать файл расписания «%1».</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="292"/>
+        <source>The schedule file &apos;%1&apos; could not be removed.</source>
+        <translation>Не удалось удалить файл расписания «%1».</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="294"/>
+        <source>&apos;%1&apos; failed: %2</source>
+        <translation>Команда «%1» не выполнена: %2</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="296"/>
+        <source>none</source>
+        <translation>нет</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="297"/>
+        <source>Monday</source>
+        <translation>понедельник</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="298"/>
+        <source>Tuesday</source>
+        <translation>вторник</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="299"/>
+        <source>Wednesday</source>
+        <translation>среда</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="300"/>
+        <source>Thursday</source>
+        <translation>четверг</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="301"/>
+        <source>Friday</source>
+        <translation>пятница</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="302"/>
+        <source>Saturday</source>
+        <translation>суббота</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="303"/>
+        <source>Sunday</source>
+        <translation>воскресенье</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="304"/>
         <source>Overdue</source>
         <translation>Просрочен</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="276"/>
+        <location filename="../../core/StringTable.cpp" line="305"/>
         <source>Backup set &apos;%1&apos; failed</source>
         <translation>Набор резервного копирования «%1» не выполнен</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="277"/>
+        <location filename="../../core/StringTable.cpp" line="306"/>
         <source>Backup set &apos;%1&apos; is done with warnings</source>
         <translation>Набор резервного копирования «%1» выполнен с предупреждениями</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="278"/>
+        <location filename="../../core/StringTable.cpp" line="307"/>
         <source>Backup sets need attention: %1</source>
         <translation>Наборы требуют внимания: %1</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="279"/>
+        <location filename="../../core/StringTable.cpp" line="308"/>
         <source>Show the log</source>
         <translation>Показать журнал</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="280"/>
+        <location filename="../../core/StringTable.cpp" line="309"/>
         <source>overdue: no success since %1</source>
         <translation>просрочен: нет успешного запуска с %1</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="281"/>
+        <location filename="../../core/StringTable.cpp" line="310"/>
         <source>overdue: it never succeeded</source>
         <translation>просрочен: ни одного успешного запуска</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="282"/>
+        <location filename="../../core/StringTable.cpp" line="311"/>
         <source>failed on %1: %2</source>
         <translation>ошибка %1: %2</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="283"/>
+        <location filename="../../core/StringTable.cpp" line="312"/>
         <source>Velmora: backups overdue or failed: %1</source>
         <translation>Velmora: просроченных или неудачных копий: %1</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="284"/>
+        <location filename="../../core/StringTable.cpp" line="313"/>
         <source>Backup sets overdue: %1, failed: %2.</source>
         <translation>Просроченных наборов: %1, с ошибкой: %2.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="287"/>
+        <location filename="../../core/StringTable.cpp" line="316"/>
         <source>The set &apos;%1&apos; was made from &apos;%2&apos;. Check its properties before its next run.</source>
         <translation>Набор «%1» создан по «%2». Проверьте его свойства перед следующим запуском.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="288"/>
+        <location filename="../../core/StringTable.cpp" line="317"/>
         <source>Full archives (*.7z *.zip)</source>
         <translation>Полные архивы (*.7z *.zip)</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="291"/>
+        <location filename="../../core/StringTable.cpp" line="320"/>
         <source>Restore over the files in &apos;%1&apos; as of %2?
 
 Overwritten with the backup&apos;s version: %3
@@ -1228,32 +1348,32 @@ Files overwritten or removed cannot be brought back unless a backup holds them.<
 Заменённые и удалённые файлы нельзя будет вернуть, если их нет ни в одной резервной копии.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="297"/>
+        <location filename="../../core/StringTable.cpp" line="326"/>
         <source>Restored over &apos;%1&apos; as of %2. Files overwritten: %3, added: %4, removed: %5.</source>
         <translation>Восстановлено поверх «%1» на %2. Файлов заменено: %3, добавлено: %4, удалено: %5.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="300"/>
+        <location filename="../../core/StringTable.cpp" line="329"/>
         <source>An archive found on disk has no known source folder: restore into a new folder and move the files you need from there.</source>
         <translation>У архива, найденного на диске, неизвестна исходная папка: восстановите в новую папку и перенесите оттуда нужные файлы.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="304"/>
+        <location filename="../../core/StringTable.cpp" line="333"/>
         <source>The destination &apos;%1&apos; is not on the disk it was on. Is the disk connected?</source>
         <translation>Папка назначения «%1» находится не на том диске, на котором была. Диск подключён?</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="306"/>
+        <location filename="../../core/StringTable.cpp" line="335"/>
         <source>If the disk now at &apos;%1&apos; is the one to back up to, the set can use it from now on. Use this disk for the set &apos;%2&apos; from now on? Then run the set again.</source>
         <translation>Если диск, который сейчас в «%1», — тот, на который нужно делать копии, набор может впредь использовать его. Использовать этот диск для набора «%2» впредь? Затем запустите набор снова.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="310"/>
+        <location filename="../../core/StringTable.cpp" line="339"/>
         <source>The disk at &apos;%1&apos; could not be recorded for the set; nothing was changed.</source>
         <translation>Не удалось запомнить диск в «%1» для набора; ничего не изменено.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="312"/>
+        <location filename="../../core/StringTable.cpp" line="341"/>
         <source>there is not enough free space in &apos;%1&apos; for this run: it needs about %2, and %3 is free. Nothing was changed.</source>
         <translation>в «%1» недостаточно свободного места для этого запуска: нужно около %2, а свободно %3. Ничего не изменено.</translation>
     </message>

@@ -3,10 +3,15 @@
 #include "CSetPropDlg.h"
 #include "DialogTestSupport.h"
 #include "ResourceIds.h"
+#include "ScheduleUpdates.h"
+#include "Schedules.h"
 
+#include <QComboBox>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QMutex>
 
 using MainWindowCommandsTest = DialogFixture;
 
@@ -79,4 +84,65 @@ TEST_F(MainWindowCommandsTest, OptionsStoresTheSettingsAndTheRsyncLocationOnlyWh
     EXPECT_EQ(roboPathXP, rsync);
     whenModal<COptionsDlg>([](COptionsDlg& dialog) { dialog.reject(); });
     EXPECT_FALSE(OptionsCommand(nullptr));
+}
+
+TEST_F(MainWindowCommandsTest, ScheduledSetGetsItsTimerAndLosesItWhenMadeManual)
+{
+    QStringList calls;
+    QMutex callsMutex;
+    SetSystemctl([&](const QStringList& arguments) {
+        QMutexLocker lock(&callsMutex);
+        calls.append(arguments.join(' '));
+        SystemctlReply reply;
+        reply.started = true;
+        reply.exitCode = 0;
+        reply.output = arguments.value(0) == "is-system-running" ? "running" : "";
+        return reply;
+    });
+    whenModal<CSetPropDlg>([](CSetPropDlg& dialog) {
+        type(dialog, ControlId::SetName, "Nightly");
+        type(dialog, ControlId::ArchiveName, "home");
+        type(dialog, ControlId::Source, "/home/me");
+        type(dialog, ControlId::Destination, "/mnt/backup");
+        dialog.findChild<QComboBox*>(QStringLiteral("ctl%1").arg(ControlId::Schedule))->setCurrentIndex(DailySchedule);
+        dialog.OnOK();
+    });
+    ASSERT_TRUE(NewSetCommand(nullptr));
+    WaitForScheduleUpdates();
+    const QString timer = home.filePath(".config/systemd/user/velmora-set-1.timer");
+    EXPECT_TRUE(readFile(timer).contains("OnCalendar=*-*-* 20:00:00"));
+    EXPECT_TRUE(calls.contains("enable --now velmora-set-1.timer velmora-check.timer"))
+        << calls.join(" | ").toStdString();
+
+    calls.clear();
+    whenModal<CSetPropDlg>([](CSetPropDlg& dialog) {
+        dialog.findChild<QComboBox*>(QStringLiteral("ctl%1").arg(ControlId::Schedule))->setCurrentIndex(ManualSchedule);
+        dialog.OnOK();
+    });
+    ASSERT_TRUE(PropertiesCommand(nullptr, 1));
+    WaitForScheduleUpdates();
+    SetSystemctl([](const QStringList&) { return SystemctlReply(); });
+    EXPECT_FALSE(QFileInfo::exists(timer));
+    EXPECT_TRUE(calls.contains("disable --now velmora-set-1.timer")) << calls.join(" | ").toStdString();
+}
+
+TEST_F(MainWindowCommandsTest, WithoutSystemdTheCrontabLineIsShownOnce)
+{
+    for (const QString& name : {QStringLiteral("First"), QStringLiteral("Second")}) {
+        whenModal<CSetPropDlg>([&name](CSetPropDlg& dialog) {
+            type(dialog, ControlId::SetName, name);
+            type(dialog, ControlId::ArchiveName, "home");
+            type(dialog, ControlId::Source, "/home/me");
+            type(dialog, ControlId::Destination, "/mnt/backup");
+            dialog.findChild<QComboBox*>(QStringLiteral("ctl%1").arg(ControlId::Schedule))
+                ->setCurrentIndex(HourlySchedule);
+            dialog.OnOK();
+        });
+        ASSERT_TRUE(NewSetCommand(nullptr));
+        WaitForScheduleUpdates();
+        QCoreApplication::processEvents();
+    }
+    ASSERT_EQ(messages.messages().size(), 1) << messages.messages().join(" | ").toStdString();
+    EXPECT_TRUE(messages.messages().first().startsWith("There is no systemd user instance here"));
+    EXPECT_TRUE(messages.messages().first().endsWith("\n0 * * * * '" + VelmoraRunPath() + "' -- 'First'"));
 }

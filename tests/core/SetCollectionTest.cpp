@@ -217,6 +217,22 @@ TEST_F(SetCollectionTest, AddTakesNeitherIdNorLastRun)
     EXPECT_EQ(FindBackupSet(id)->lastRun, "0");
 }
 
+TEST_F(SetCollectionTest, AddKeepsTheChoicesMadeInTheNewSetsDialog)
+{
+    BackupSet record = makeSet("weekly");
+    record.verifyArchive = false;
+    record.schedule = WeeklySchedule;
+    record.scheduleTime = "03:15";
+    record.scheduleDay = 6;
+    record.scheduleCatchUp = false;
+    const BackupSet& added = *FindBackupSet(AddBackupSet(record));
+    EXPECT_FALSE(added.verifyArchive);
+    EXPECT_EQ(added.schedule, WeeklySchedule);
+    EXPECT_EQ(added.scheduleTime, "03:15");
+    EXPECT_EQ(added.scheduleDay, 6);
+    EXPECT_FALSE(added.scheduleCatchUp);
+}
+
 TEST_F(SetCollectionTest, NamesCompareWithUnicodeCaseFolding)
 {
     backupSets = {makeSet("DAILY", 1), makeSet("ДНЕВНОЙ", 2)};

@@ -12,6 +12,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QTimeEdit>
 #include <QToolButton>
 
 class SetPropDlgTest : public DialogFixture
@@ -326,4 +327,58 @@ TEST_F(SetPropDlgTest, TheTestOfNewArchivesIsOnForANewSetAndStoredAsChecked)
     dialog->OnOK();
     ASSERT_EQ(dialog->result(), QDialog::Accepted);
     EXPECT_TRUE(dialog->m_set.verifyArchive);
+}
+
+TEST_F(SetPropDlgTest, ScheduleIsManualWithCatchUpForANewSetAndShowsOnlyTheFieldsItUses)
+{
+    open();
+    auto* schedule = ctl<QComboBox>(ControlId::Schedule);
+    auto* day = ctl<QComboBox>(ControlId::ScheduleDay);
+    auto* time = ctl<QTimeEdit>(ControlId::ScheduleTime);
+    auto* catchUp = ctl<QCheckBox>(ControlId::ScheduleCatchUp);
+    EXPECT_EQ(schedule->currentText(), "Manual");
+    EXPECT_TRUE(catchUp->isChecked());
+    EXPECT_FALSE(catchUp->isEnabled());
+    EXPECT_FALSE(time->isEnabled());
+    schedule->setCurrentIndex(HourlySchedule);
+    EXPECT_TRUE(catchUp->isEnabled());
+    EXPECT_FALSE(time->isEnabled());
+    schedule->setCurrentIndex(DailySchedule);
+    EXPECT_TRUE(time->isEnabled());
+    EXPECT_FALSE(day->isEnabled());
+    schedule->setCurrentIndex(WeeklySchedule);
+    EXPECT_TRUE(day->isEnabled());
+}
+
+TEST_F(SetPropDlgTest, StoredScheduleIsShownAndTheChosenOneTaken)
+{
+    BackupSet set = photos();
+    set.schedule = WeeklySchedule;
+    set.scheduleTime = "06:45";
+    set.scheduleDay = 7;
+    set.scheduleCatchUp = false;
+    open(set);
+    EXPECT_EQ(ctl<QComboBox>(ControlId::Schedule)->currentText(), "Every week");
+    EXPECT_EQ(ctl<QComboBox>(ControlId::ScheduleDay)->currentText(), "Sunday");
+    EXPECT_EQ(ctl<QTimeEdit>(ControlId::ScheduleTime)->time(), QTime(6, 45));
+    EXPECT_FALSE(ctl<QCheckBox>(ControlId::ScheduleCatchUp)->isChecked());
+
+    ctl<QComboBox>(ControlId::Schedule)->setCurrentIndex(DailySchedule);
+    ctl<QTimeEdit>(ControlId::ScheduleTime)->setTime(QTime(23, 5));
+    ctl<QCheckBox>(ControlId::ScheduleCatchUp)->setChecked(true);
+    dialog->OnOK();
+    ASSERT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(dialog->m_set.schedule, DailySchedule);
+    EXPECT_EQ(dialog->m_set.scheduleTime, "23:05");
+    EXPECT_EQ(dialog->m_set.scheduleDay, 7) << "the day stays for when the set is weekly again";
+    EXPECT_TRUE(dialog->m_set.scheduleCatchUp);
+
+    // What a hand-edited file holds is shown as the timer would take it.
+    set.schedule = 9;
+    set.scheduleTime = "late";
+    set.scheduleDay = 0;
+    open(set);
+    EXPECT_EQ(ctl<QComboBox>(ControlId::Schedule)->currentIndex(), int(ManualSchedule));
+    EXPECT_EQ(ctl<QTimeEdit>(ControlId::ScheduleTime)->time(), QTime(20, 0));
+    EXPECT_EQ(ctl<QComboBox>(ControlId::ScheduleDay)->currentIndex(), 0);
 }

@@ -5,7 +5,36 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QTemporaryDir>
 #include <QThread>
+
+namespace {
+
+// Outside every test's home, so that it is no part of what the tests compare there.
+QString fakeSystemctlFolder()
+{
+    static QTemporaryDir folder(QStringLiteral(VELMORA_TEST_HOME "/fake-systemctl-XXXXXX"));
+    static const bool written = [] {
+        writeFile(folder.filePath(QStringLiteral("systemctl")),
+            "#!/bin/sh\n"
+            "[ \"$1\" = --user ] || exit 99\n"
+            "shift; [ \"$1\" = --no-pager ] && shift\n"
+            "[ -n \"$FAKE_SYSTEMCTL_LOG\" ] && printf '%s\\n' \"$*\" >> \"$FAKE_SYSTEMCTL_LOG\"\n"
+            "if [ -z \"$FAKE_SYSTEMCTL_RUNNING\" ]; then\n"
+            "  echo 'Failed to connect to bus: No medium found' >&2; exit 1\n"
+            "fi\n"
+            "case \"$1\" in\n"
+            "  is-system-running) echo running ;;\n"
+            "  list-timers) printf '%s' \"$FAKE_SYSTEMCTL_TIMERS\" ;;\n"
+            "esac\n");
+        return QFile::setPermissions(
+            folder.filePath(QStringLiteral("systemctl")), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }();
+    EXPECT_TRUE(written);
+    return folder.path();
+}
+
+} // namespace
 
 void RunFixture::writeSet(const SetFile& set)
 {
@@ -14,7 +43,8 @@ void RunFixture::writeSet(const SetFile& set)
                                         "exTypeList=%6\nexPathList=%7\nArcType=0\nCompLevel=3\nSolid=0\n"
                                         "BackupType=%8\nlastrun=%9\n")
                              .arg(QString::number(m_nextId++), set.name, set.arcName, set.source, set.target,
-                                 set.exTypeList, set.exPathList, QString::number(set.backupType), set.lastRun);
+                                 set.exTypeList, set.exPathList, QString::number(set.backupType), set.lastRun)
+        + set.moreKeys;
     writeFile(setFilePath(set.name), body.toUtf8());
 }
 
@@ -43,6 +73,10 @@ QProcessEnvironment RunFixture::childEnvironment() const
     // TempHome has pointed this process's HOME, XDG_* and TMPDIR at the test's home; the child inherits them.
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     EXPECT_EQ(environment.value(QStringLiteral("HOME")), home.path());
+    environment.insert(QStringLiteral("PATH"), fakeSystemctlFolder() + QLatin1Char(':') + environment.value("PATH"));
+    environment.insert(QStringLiteral("FAKE_SYSTEMCTL_RUNNING"), systemdRuns ? "1" : "");
+    environment.insert(QStringLiteral("FAKE_SYSTEMCTL_LOG"), systemctlLog);
+    environment.insert(QStringLiteral("FAKE_SYSTEMCTL_TIMERS"), listTimers);
     return environment;
 }
 

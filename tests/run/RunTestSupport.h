@@ -25,10 +25,13 @@ struct SetFile
     QString exTypeList;
     QString exPathList;
     QString lastRun = QStringLiteral("0");
+    // Lines of further keys ("Schedule=2\n"), written after the others.
+    QString moreKeys;
 
     SetFile withExTypeList(const QString& value) const { return with(&SetFile::exTypeList, value); }
     SetFile withExPathList(const QString& value) const { return with(&SetFile::exPathList, value); }
     SetFile withLastRun(const QString& value) const { return with(&SetFile::lastRun, value); }
+    SetFile withKeys(const QString& lines) const { return with(&SetFile::moreKeys, lines); }
 
 private:
     SetFile with(QString SetFile::*field, const QString& value) const
@@ -66,8 +69,14 @@ protected:
     QString lastRunOf(const QString& name) const;
     // Adds the lines to the settings file ("RoboPathXP=/path/to/rsync").
     void writeSettings(const QByteArray& lines);
-    // The child's environment: this test's home, temporary and configuration folders.
+    // The child's environment: this test's home, temporary and configuration folders, and a systemctl of the
+    // tests' own first in PATH, so that no test reaches the real one. It answers as a machine without a systemd
+    // user instance unless systemdRuns, records its arguments one call a line into systemctlLog when that is
+    // set, and prints listTimers for list-timers.
     QProcessEnvironment childEnvironment() const;
+    bool systemdRuns = false;
+    QString systemctlLog;
+    QString listTimers;
     RunOutcome runVelmora(const QStringList& arguments);
     std::unique_ptr<QProcess> startVelmora(const QStringList& arguments);
     QString lockFilePath() const { return home.filePath(QStringLiteral(".config/Quorvane/Velmora/velmora.lock")); }

@@ -155,9 +155,9 @@ TEST_F(VelmoraRun, ListShowsEverySetOnOneLine)
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.output,
         "Docs\tFull archiving\t" + source + "\t" + destination
-            + "\t2024-03-09\n"
+            + "\t2024-03-09\tManual\tnone\n"
               "Mirror of docs\tMirror copying\t"
-            + source + "\t/media/My Disk\tnever\n");
+            + source + "\t/media/My Disk\tnever\tManual\tnone\n");
 }
 
 TEST_F(VelmoraRun, DryRunPrintsEachCommandAndChangesNothing)

@@ -6,6 +6,10 @@
 #include <QFile>
 #include <QtGlobal>
 
+#ifdef VELMORA_TEST_SYSTEMCTL
+#include "Schedules.h"
+#endif
+
 #ifdef VELMORA_TEST_WIDGETS
 #include <QApplication>
 using TestApplication = QApplication;
@@ -33,6 +37,10 @@ int main(int argc, char** argv)
     qunsetenv("DBUS_SESSION_BUS_ADDRESS");
     qputenv("QT_QPA_PLATFORM", "offscreen");
     TestApplication application(argc, argv);
+#ifdef VELMORA_TEST_SYSTEMCTL
+    // No test reaches the real systemctl: unless a test installs a recorder, there is none.
+    SetSystemctl([](const QStringList&) { return SystemctlReply(); });
+#endif
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

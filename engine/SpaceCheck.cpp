@@ -70,6 +70,11 @@ std::optional<JobResult> SpaceProblem(const BackupSet& set)
     if (!storage.isValid() || !storage.isReady())
         return std::nullopt;
     const qint64 free = storage.bytesAvailable();
+    // No archive or mirror copy of the source holds more than the source, which holds no more than its whole
+    // file system: when that fits, the estimate and its walk over every file of a large source are not needed.
+    const QStorageInfo source(set.source);
+    if (source.isValid() && source.isReady() && source.bytesTotal() - source.bytesFree() <= free)
+        return std::nullopt;
     const qint64 needed = SpaceNeeded(set);
     if (needed <= free)
         return std::nullopt;

@@ -66,7 +66,7 @@ bool IsOverdue(const BackupSet& set, const QDateTime& now, qint32 manualDays, co
     switch (set.schedule) {
     case HourlySchedule: {
         const QDateTime from = success.isValid() ? success : knownSince;
-        return from.isValid() && from.secsTo(now) > 2 * 3600;
+        return from.isValid() && from.secsTo(now) > qint64(2) * 3600;
     }
     case DailySchedule:
     case WeeklySchedule: {

@@ -81,6 +81,18 @@ protected:
         window = std::make_unique<CMyVelmoraDlg>();
         window->show();
     }
+    // Backs up a small real set "Docs" once from the window, answering its question with Yes.
+    void runDocsOnce()
+    {
+        addArchiveSet("Docs");
+        open();
+        select("Docs");
+        messages.setNextAnswer(true);
+        QSignalSpy finished(&JobRunner::shared(), &JobRunner::finished);
+        window->OnRun();
+        ASSERT_TRUE(finished.wait(60000));
+        QCoreApplication::sendPostedEvents(window.get(), QEvent::MetaCall);
+    }
     void select(const QString& name)
     {
         const auto items = window->list()->findItems(name, Qt::MatchExactly);
@@ -404,14 +416,7 @@ TEST(MainWindowProgressText, TheWordsFirstThenWhatIsKnown)
 
 TEST_F(MainWindowTest, TheBarFollowsARealRunAndStopLeavesThePreviousArchive)
 {
-    addArchiveSet("Docs");
-    open();
-    select("Docs");
-    messages.setNextAnswer(true);
-    QSignalSpy finished(&JobRunner::shared(), &JobRunner::finished);
-    window->OnRun();
-    ASSERT_TRUE(finished.wait(60000));
-    QCoreApplication::sendPostedEvents(window.get(), QEvent::MetaCall);
+    ASSERT_NO_FATAL_FAILURE(runDocsOnce());
     const QString archive = home.filePath("dest/docs.7z");
     const QByteArray previous = readFile(archive);
     ASSERT_FALSE(previous.isEmpty());
@@ -509,18 +514,12 @@ TEST_F(MainWindowTest, TheResultColumnsTellNeverRunDoneWithWarningsAndFailed)
 
 TEST_F(MainWindowTest, VerifyInTheTaskMenuTestsTheArchivesAndTheResultTipTellsWhen)
 {
-    addArchiveSet("Docs");
-    open();
-    select("Docs");
-    messages.setNextAnswer(true);
-    QSignalSpy finished(&JobRunner::shared(), &JobRunner::finished);
-    window->OnRun();
-    ASSERT_TRUE(finished.wait(60000));
-    QCoreApplication::sendPostedEvents(window.get(), QEvent::MetaCall);
+    ASSERT_NO_FATAL_FAILURE(runDocsOnce());
     auto tip = [&] { return window->list()->topLevelItem(0)->toolTip(3); };
     EXPECT_TRUE(tip().endsWith("\nNever verified")) << tip().toStdString();
 
     select("Docs");
+    QSignalSpy finished(&JobRunner::shared(), &JobRunner::finished);
     QAction* verify = window->findChild<QAction*>(QStringLiteral("action%1").arg(CommandId::Verify));
     ASSERT_NE(verify, nullptr);
     verify->trigger();

@@ -41,6 +41,9 @@ const QList<SetFileKey>& SetFileKeys()
         {QStringLiteral("ScheduleTime"), &BackupSet::scheduleTime, QStringLiteral("20:00"), QStringLiteral("20:00")},
         {QStringLiteral("ScheduleDay"), &BackupSet::scheduleDay, QStringLiteral("1"), QStringLiteral("1")},
         {QStringLiteral("ScheduleCatchUp"), &BackupSet::scheduleCatchUp, QStringLiteral("1"), QStringLiteral("1")},
+        // Only that the set is encrypted: the password lives in the keyring, and nothing derived from it is kept.
+        {QStringLiteral("Encrypt"), &BackupSet::encrypt, QStringLiteral("0"), QStringLiteral("0")},
+        {QStringLiteral("PasswordChanged"), &BackupSet::passwordChanged, QStringLiteral("0"), QStringLiteral("0")},
     };
     return keys;
 }

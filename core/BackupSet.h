@@ -93,6 +93,12 @@ struct BackupSet
     QString scheduleTime;
     qint32 scheduleDay;
     bool scheduleCatchUp;
+    // Whether the archives are encrypted (AES-256; a 7z archive hides its file names too). The password is the
+    // keyring's, never the file's.
+    bool encrypt;
+    // The password was changed after the chain's full archive was made with the old one: the next run starts a
+    // new chain instead of taking a full archive that does not open as a wrong password.
+    bool passwordChanged;
 
     bool operator==(const BackupSet&) const = default;
 };

@@ -3,6 +3,7 @@
 
 #include "BackupRuns.h"
 #include "CheckRuns.h"
+#include "DesktopNotice.h"
 #include "InterfaceLanguage.h"
 #include "ProfileStore.h"
 #include "RestoreRuns.h"
@@ -94,11 +95,15 @@ int run(const RunOptions& options)
 
 int main(int argc, char* argv[])
 {
+    CloseInheritedFiles(argc, argv);
     QCoreApplication application(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Quorvane"));
     QCoreApplication::setApplicationName(QStringLiteral("velmora-run"));
 
-    const RunOptions options = ParseRunOptions(QCoreApplication::arguments().mid(1));
+    const QStringList arguments = QCoreApplication::arguments().mid(1);
+    if (arguments.value(0) == QLatin1String(kNoticeWaiterOption))
+        return RunNoticeWaiter(arguments.mid(1));
+    const RunOptions options = ParseRunOptions(arguments);
     if (options.mode == RunOptions::Mode::Help) {
         PrintLine(RunHelpText());
         return ExitAllSucceeded;

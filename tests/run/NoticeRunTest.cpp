@@ -23,8 +23,9 @@ protected:
         makeTree(source, {{"a.txt", "alpha"}});
     }
 
-    RunOutcome runWithService(
-        const QStringList& arguments, const QString& capabilities = QStringLiteral("actions,body"))
+    RunOutcome runWithService(const QStringList& arguments,
+        const QString& capabilities = QStringLiteral("actions,body"),
+        const QString& program = QStringLiteral(VELMORA_RUN_PATH))
     {
         QProcess process;
         QProcessEnvironment environment = childEnvironment();
@@ -34,8 +35,8 @@ protected:
         process.setWorkingDirectory(home.path());
         process.setStandardInputFile(QProcess::nullDevice());
         process.start(QStringLiteral("dbus-run-session"),
-            QStringList {QStringLiteral("--"), QStringLiteral(VELMORA_NOTICE_SERVER), recordFile(), capabilities,
-                QStringLiteral(VELMORA_RUN_PATH)}
+            QStringList {
+                QStringLiteral("--"), QStringLiteral(VELMORA_NOTICE_SERVER), recordFile(), capabilities, program}
                 + arguments);
         EXPECT_TRUE(process.waitForStarted());
         return finish(process);
@@ -119,6 +120,33 @@ TEST_F(NoticeRun, ASuccessOrNoNotifySendsNothing)
     writeSet(setOf("Unplugged", missingSource(), destination, FullArchiving, "unplugged"));
     EXPECT_EQ(runWithService({"--no-notify", "Unplugged"}).exitCode, 1);
     EXPECT_TRUE(notices().isEmpty());
+}
+
+// A copy of velmora-run beside a window program that only notes how it was started: a click must start it even
+// after the run has ended, since the notice's waiter outlives velmora-run.
+TEST_F(NoticeRun, AClickAfterTheRunEndedOpensTheWindowOnTheSetsLog)
+{
+    const QString programs = folder(QStringLiteral("programs"));
+    const QString copy = programs + "/velmora-run";
+    ASSERT_TRUE(QFile::copy(QStringLiteral(VELMORA_RUN_PATH), copy));
+    ASSERT_TRUE(QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    const QString started = home.filePath("window-started");
+    writeScript(programs + "/velmora", "printf '%s\\n' \"$@\" > '" + started.toUtf8() + "'\n");
+    writeSet(setOf("Unplugged", missingSource(), destination));
+
+    // The service answers only once velmora-run has ended, and fails when the waiter does not leave after it.
+    const RunOutcome clicked = runWithService({"Unplugged"}, QStringLiteral("actions,body,x-test-click"), copy);
+    EXPECT_EQ(clicked.exitCode, 1) << clicked.errorOutput.toStdString();
+    ASSERT_EQ(notices().size(), 1);
+    EXPECT_EQ(notices()[0]["actions"].toArray(), QJsonArray({"default", "Show the log"}));
+    EXPECT_EQ(readFile(started), "--show-log\nUnplugged\n");
+
+    // Closed without a click: the waiter goes and opens nothing.
+    QFile::remove(started);
+    const RunOutcome closed = runWithService({"Unplugged"}, QStringLiteral("actions,x-test-close"), copy);
+    EXPECT_EQ(closed.exitCode, 1) << closed.errorOutput.toStdString();
+    EXPECT_EQ(notices().size(), 2);
+    EXPECT_FALSE(QFile::exists(started));
 }
 
 TEST_F(NoticeRun, WithoutASessionBusTheRunEndsAsAlwaysWithOneLineAtMost)

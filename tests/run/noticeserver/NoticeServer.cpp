@@ -3,9 +3,18 @@
 // program it is given while it serves, ending with that program's exit status and passing its output on.
 //
 // notice_server RECORD_FILE CAPABILITIES PROGRAM ARGUMENTS...   (CAPABILITIES: comma-separated, may be empty)
+//
+// Two capabilities of its own act once the program has ended, as a user would later: x-test-click invokes the
+// default action of the last notification, x-test-close closes it. Either is sent only to the connection that
+// sent the notification, as some desktops do, and the server then waits for that connection to leave the bus,
+// ending with 68 when it has not within ten seconds.
 
 #include <QCoreApplication>
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusContext>
+#include <QDBusMessage>
+#include <QDBusServiceWatcher>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -15,7 +24,7 @@
 
 #include <cstdio>
 
-class NoticeService : public QObject
+class NoticeService : public QObject, protected QDBusContext
 {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
@@ -26,6 +35,19 @@ public:
         , m_capabilities(capabilities)
     {
     }
+
+    QStringList capabilities() const { return m_capabilities; }
+
+    // Sends the signal of an answer to the last notification to its sender alone.
+    void answerLast(const QString& signal, const QVariantList& arguments)
+    {
+        QDBusMessage answer = QDBusMessage::createTargetedSignal(lastSender,
+            QStringLiteral("/org/freedesktop/Notifications"), QStringLiteral("org.freedesktop.Notifications"), signal);
+        answer.setArguments(QVariantList {m_lastId} + arguments);
+        QDBusConnection::sessionBus().send(answer);
+    }
+
+    QString lastSender;
 
 public slots:
     QStringList GetCapabilities() { return m_capabilities; }
@@ -43,6 +65,7 @@ public slots:
         QFile file(m_recordFile);
         if (file.open(QIODevice::Append))
             file.write(QJsonDocument(record).toJson(QJsonDocument::Compact) + '\n');
+        lastSender = message().service();
         return ++m_lastId;
     }
 
@@ -79,8 +102,30 @@ int main(int argc, char* argv[])
     }
     QProcess program;
     program.setProcessChannelMode(QProcess::ForwardedChannels);
+    const auto answer = [&](int exitCode) {
+        QString signal;
+        QVariantList signalArguments;
+        if (service.capabilities().contains(QLatin1String("x-test-click"))) {
+            signal = QStringLiteral("ActionInvoked");
+            signalArguments = {QStringLiteral("default")};
+        } else if (service.capabilities().contains(QLatin1String("x-test-close"))) {
+            signal = QStringLiteral("NotificationClosed");
+            signalArguments = {uint(2)};
+        }
+        if (signal.isEmpty() || service.lastSender.isEmpty()
+            || !bus.interface()->isServiceRegistered(service.lastSender)) {
+            application.exit(exitCode);
+            return;
+        }
+        auto* watcher = new QDBusServiceWatcher(
+            service.lastSender, bus, QDBusServiceWatcher::WatchForUnregistration, &application);
+        QObject::connect(watcher, &QDBusServiceWatcher::serviceUnregistered, &application,
+            [&application, exitCode] { application.exit(exitCode); });
+        QTimer::singleShot(10000, &application, [&application] { application.exit(68); });
+        service.answerLast(signal, signalArguments);
+    };
     QObject::connect(&program, &QProcess::finished, &application,
-        [&](int code, QProcess::ExitStatus status) { application.exit(status == QProcess::NormalExit ? code : 66); });
+        [&](int code, QProcess::ExitStatus status) { answer(status == QProcess::NormalExit ? code : 66); });
     QObject::connect(&program, &QProcess::errorOccurred, &application, [&](QProcess::ProcessError error) {
         if (error == QProcess::FailedToStart)
             application.exit(67);

@@ -26,6 +26,7 @@
 #include "ShowHelp.h"
 #include "StringTable.h"
 #include "UpdateArchives.h"
+#include "UserFolders.h"
 #include "UserMessages.h"
 
 #include <QApplication>
@@ -93,7 +94,8 @@ CMyVelmoraDlg::CMyVelmoraDlg(QWidget* parent)
             | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint)
 {
     setWindowTitle(QStringLiteral("Velmora"));
-    setWindowIcon(AppIcon(IconId::Program));
+    // The theme's icon, as the menu entry shows it, where it is installed; the drawn one otherwise.
+    setWindowIcon(QIcon::fromTheme(ApplicationId(), AppIcon(IconId::Program)));
     createMenus();
     createControls();
 

@@ -19,21 +19,21 @@ UrlOpener& urlOpener()
 
 } // namespace
 
-QString HelpPagePath(const QString& programFolder)
+QString HelpPagePath(const QString& dataFolder)
 {
     // The page follows langID as it is now, also when the language was switched during this run.
     const QString page = langID == 1 ? QStringLiteral("help_ru.html") : QStringLiteral("help_en.html");
-    return programFolder + QStringLiteral("help/") + page;
+    return dataFolder + QStringLiteral("help/") + page;
 }
 
 QString HelpPagePath()
 {
-    return HelpPagePath(ModuleFolder());
+    return HelpPagePath(DataFolder());
 }
 
-void ShowHelp(const QString& programFolder)
+void ShowHelp(const QString& dataFolder)
 {
-    const QString page = HelpPagePath(programFolder);
+    const QString page = HelpPagePath(dataFolder);
     // Without the page a browser would only show an error of its own; the command then does nothing visible.
     if (!QFileInfo(page).isFile())
         return;
@@ -42,7 +42,7 @@ void ShowHelp(const QString& programFolder)
 
 void ShowHelp()
 {
-    ShowHelp(ModuleFolder());
+    ShowHelp(DataFolder());
 }
 
 void setUrlOpener(UrlOpener opener)

@@ -7,15 +7,15 @@
 
 #include <functional>
 
-// The page for the current langID below a program folder (ending in "/"): help/help_ru.html for 1,
+// The page for the current langID below the data folder (ending in "/"): help/help_ru.html for 1,
 // help/help_en.html for any other value.
-QString HelpPagePath(const QString& programFolder);
-// The page beside the running program.
+QString HelpPagePath(const QString& dataFolder);
+// The page in the running program's data folder (DataFolder()).
 QString HelpPagePath();
 
-// Opens the page below the program folder; a missing page does nothing, a desktop that cannot open it says so.
-void ShowHelp(const QString& programFolder);
-// Opens the page beside the running program.
+// Opens the page below the data folder; a missing page does nothing, a desktop that cannot open it says so.
+void ShowHelp(const QString& dataFolder);
+// Opens the page of the running program's data folder.
 void ShowHelp();
 
 using UrlOpener = std::function<bool(const QUrl&)>;

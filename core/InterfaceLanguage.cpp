@@ -45,5 +45,5 @@ bool ApplyInterfaceLanguage(int languageId, const QString& translationsFolder)
 
 QString TranslationsFolder()
 {
-    return ModuleFolder() + QStringLiteral("translations");
+    return DataFolder() + QStringLiteral("translations");
 }

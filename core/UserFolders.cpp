@@ -95,6 +95,27 @@ QString ModuleFolder()
     return folder;
 }
 
+QString DataFolder(const QString& programFolder)
+{
+    const QDir installed(programFolder + QStringLiteral(VELMORA_DATA_FROM_BIN));
+    return installed.exists() ? QDir::cleanPath(installed.absolutePath()) + QLatin1Char('/') : programFolder;
+}
+
+QString DataFolder()
+{
+    return DataFolder(ModuleFolder());
+}
+
+QString ProgramVersion()
+{
+    return QStringLiteral(VELMORA_VERSION);
+}
+
+QString ApplicationId()
+{
+    return QStringLiteral(VELMORA_APP_ID);
+}
+
 QString UserStateFolder()
 {
     // Qt 6.4 has no state location; a relative XDG_STATE_HOME is invalid and ignored, as the XDG rules ask.

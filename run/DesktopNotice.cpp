@@ -3,6 +3,7 @@
 #include "ResourceIds.h"
 #include "StringTable.h"
 #include "Terminal.h"
+#include "UserFolders.h"
 
 #include <QCoreApplication>
 #include <QDBusArgument>
@@ -88,13 +89,13 @@ std::optional<QStringList> serviceCapabilities(QDBusConnection& bus)
 std::optional<quint32> notify(QDBusConnection& bus, const DesktopNotice& notice, const QStringList& actions)
 {
     QVariantMap hints;
-    hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("velmora"));
+    hints.insert(QStringLiteral("desktop-entry"), ApplicationId());
     hints.insert(QStringLiteral("urgency"), QVariant::fromValue(uchar(notice.critical ? 2 : 1)));
     if (!notice.setName.isEmpty())
         hints.insert(QStringLiteral("x-velmora-set"), notice.setName);
     QDBusMessage message = QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("Notify"));
-    message << QStringLiteral("Velmora") << quint32(0) << QStringLiteral("velmora") << notice.summary << notice.body
-            << actions << hints << qint32(-1);
+    message << QStringLiteral("Velmora") << quint32(0) << ApplicationId() << notice.summary << notice.body << actions
+            << hints << qint32(-1);
     const QDBusMessage reply = bus.call(message, QDBus::Block, kCallTimeoutMs);
     if (reply.type() != QDBusMessage::ReplyMessage) {
         PrintErrorLine(QStringLiteral("no desktop notification: %1").arg(reply.errorMessage()));

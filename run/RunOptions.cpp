@@ -52,6 +52,7 @@ RunOptions ParseRunOptions(const QStringList& arguments)
 {
     QCommandLineParser parser;
     const QCommandLineOption help(QStringList {QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption version(QStringLiteral("version"));
     const QCommandLineOption list(QStringLiteral("list"));
     const QCommandLineOption all(QStringLiteral("all"));
     const QCommandLineOption dryRun(QStringLiteral("dry-run"));
@@ -69,7 +70,7 @@ RunOptions ParseRunOptions(const QStringList& arguments)
     const QCommandLineOption check(QStringLiteral("check"));
     const QCommandLineOption noNotify(QStringLiteral("no-notify"));
     const QCommandLineOption installSchedules(QStringLiteral("install-schedules"));
-    parser.addOptions({help, list, all, dryRun, noWait, allowEmptySource, points, pointsArchive, restore,
+    parser.addOptions({help, version, list, all, dryRun, noWait, allowEmptySource, points, pointsArchive, restore,
         restoreArchive, versions, to, asOf, acceptDestination, verify, check, noNotify, installSchedules});
     // "-abc" is one unknown option, not three: no option here has a one-letter form to combine.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
@@ -86,6 +87,10 @@ RunOptions ParseRunOptions(const QStringList& arguments)
     options.noNotify = parser.isSet(noNotify);
     if (parser.isSet(help)) {
         options.mode = RunOptions::Mode::Help;
+        return options;
+    }
+    if (parser.isSet(version)) {
+        options.mode = RunOptions::Mode::Version;
         return options;
     }
 
@@ -227,6 +232,7 @@ RunOptions ParseRunOptions(const QStringList& arguments)
 QString RunHelpText()
 {
     return QStringLiteral("Usage: velmora-run --list\n"
+                          "       velmora-run --version | --help\n"
                           "       velmora-run --install-schedules\n"
                           "       velmora-run [--dry-run] [--no-wait] [--allow-empty-source] NAME...\n"
                           "       velmora-run [--dry-run] [--no-wait] [--allow-empty-source] --all\n"
@@ -274,6 +280,7 @@ QString RunHelpText()
                           "  --no-notify send no desktop notification: a run sends one when a set failed, was\n"
                           "              not made or ended with warnings, --check when it found any set\n"
                           "  -h, --help  show this text\n"
+                          "  --version   print the version\n"
                           "\n"
                           "Restoring:\n"
                           "  --points NAME\n"

@@ -11,6 +11,7 @@ struct RunOptions
     enum class Mode
     {
         Help,
+        Version,
         List,
         Run,
         // The restore points of a set (names[0]) or of a full archive (archive).

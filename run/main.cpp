@@ -13,6 +13,7 @@
 #include "Settings.h"
 #include "Terminal.h"
 #include "TerminalMessages.h"
+#include "UserFolders.h"
 
 #include <QCoreApplication>
 
@@ -106,6 +107,10 @@ int main(int argc, char* argv[])
     const RunOptions options = ParseRunOptions(arguments);
     if (options.mode == RunOptions::Mode::Help) {
         PrintLine(RunHelpText());
+        return ExitAllSucceeded;
+    }
+    if (options.mode == RunOptions::Mode::Version) {
+        PrintLine(QStringLiteral("velmora-run ") + ProgramVersion());
         return ExitAllSucceeded;
     }
     if (options.mode == RunOptions::Mode::UsageError) {

@@ -2,11 +2,13 @@
 #include "ToolTestSupport.h"
 
 #include <QDateTime>
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QStandardPaths>
+#include <QThread>
 
 namespace {
 
@@ -87,7 +89,8 @@ TEST_F(NoticeRun, AFailedSetSendsOneNoticeWithItsNameAndReason)
     EXPECT_EQ(notice["app"].toString(), "Velmora");
     // The service offers actions: the notice has a default one, and names the set and the program it belongs to.
     EXPECT_EQ(notice["actions"].toArray(), QJsonArray({"default", "Show the log"}));
-    EXPECT_EQ(notice["hints"]["desktop-entry"].toString(), "velmora");
+    EXPECT_EQ(notice["hints"]["desktop-entry"].toString(), "com.quorvane.Velmora");
+    EXPECT_EQ(notice["icon"].toString(), "com.quorvane.Velmora");
     EXPECT_EQ(notice["hints"]["x-velmora-set"].toString(), "Unplugged");
     // The bus itself may say something of its limits; velmora-run has nothing to add.
     EXPECT_FALSE(run.errorOutput.contains("velmora-run")) << run.errorOutput.toStdString();
@@ -139,6 +142,10 @@ TEST_F(NoticeRun, AClickAfterTheRunEndedOpensTheWindowOnTheSetsLog)
     EXPECT_EQ(clicked.exitCode, 1) << clicked.errorOutput.toStdString();
     ASSERT_EQ(notices().size(), 1);
     EXPECT_EQ(notices()[0]["actions"].toArray(), QJsonArray({"default", "Show the log"}));
+    // The window program is started detached and may still be writing its note.
+    const QDeadlineTimer patience(10000);
+    while (!readFile(started).endsWith('\n') && !patience.hasExpired())
+        QThread::msleep(20);
     EXPECT_EQ(readFile(started), "--show-log\nUnplugged\n");
 
     // Closed without a click: the waiter goes and opens nothing.

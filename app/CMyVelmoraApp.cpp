@@ -5,15 +5,32 @@
 #include "MessageBoxes.h"
 #include "ProfileStore.h"
 #include "Settings.h"
+#include "ShowHelp.h"
 
+#include <QFileInfo>
+#include <QLoggingCategory>
 #include <QTimer>
+
+namespace {
+
+// Where the window found what it reads beside the program: QT_LOGGING_RULES="velmora.start.info=true" shows it,
+// for an installation that seems to lack its help or its translation.
+Q_LOGGING_CATEGORY(startLog, "velmora.start", QtWarningMsg)
+
+} // namespace
 
 void CMyVelmoraApp::InitStoreAndLanguage(const QString& settingsBase, const QString& setBase)
 {
     g_profileStore = new ProfileStore(QStringLiteral("Velmora"), settingsBase, setBase);
     g_profileStore->EnsureSettingsFile();
     LoadSettings();
-    ApplyInterfaceLanguage(langID, TranslationsFolder());
+    const bool translated = ApplyInterfaceLanguage(langID, TranslationsFolder());
+    qCInfo(startLog).noquote() << "translation:" << TranslationsFolder()
+                               << (translated           ? "loaded"
+                                          : langID == 1 ? "missing"
+                                                        : "not needed");
+    qCInfo(startLog).noquote() << "help page:" << HelpPagePath()
+                               << (QFileInfo(HelpPagePath()).isFile() ? "found" : "missing");
 }
 
 bool CMyVelmoraApp::InitInstance(const QString& showLogOf)

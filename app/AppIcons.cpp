@@ -1,6 +1,7 @@
 #include "AppIcons.h"
 
 #include "ResourceIds.h"
+#include "UserFolders.h"
 
 #include <QHash>
 #include <QPainter>
@@ -162,4 +163,9 @@ QIcon AppIcon(int resourceId)
         icon.addPixmap(render(resourceId, 48));
     cache.insert(resourceId, icon);
     return icon;
+}
+
+QIcon ProgramIcon()
+{
+    return QIcon::fromTheme(ApplicationId(), AppIcon(IconId::Program));
 }

@@ -23,7 +23,7 @@ CAboutDlg::CAboutDlg(QWidget* parent)
             {C::EtchedLine, 0, nullptr, 7, 80, 204, 2, "ctlLine"},
             {C::DefaultButton, ControlId::Ok, QT_TRANSLATE_NOOP("CAboutDlg", "OK"), 161, 90, 50, 14, "ctl1"},
         });
-    FindControl<QLabel>(this, "ctlIcon")->setPixmap(AppIcon(IconId::Program).pixmap(32, 32));
+    FindControl<QLabel>(this, "ctlIcon")->setPixmap(ProgramIcon().pixmap(32, 32));
     connect(FindControl<QLabel>(this, ControlId::HelpLink), &QLabel::linkActivated, this, [] { ShowHelp(); });
     connect(FindControl<QPushButton>(this, "ctl1"), &QPushButton::clicked, this, &QDialog::accept);
 }

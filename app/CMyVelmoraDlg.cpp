@@ -26,7 +26,6 @@
 #include "ShowHelp.h"
 #include "StringTable.h"
 #include "UpdateArchives.h"
-#include "UserFolders.h"
 #include "UserMessages.h"
 
 #include <QApplication>
@@ -94,8 +93,7 @@ CMyVelmoraDlg::CMyVelmoraDlg(QWidget* parent)
             | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint)
 {
     setWindowTitle(QStringLiteral("Velmora"));
-    // The theme's icon, as the menu entry shows it, where it is installed; the drawn one otherwise.
-    setWindowIcon(QIcon::fromTheme(ApplicationId(), AppIcon(IconId::Program)));
+    setWindowIcon(ProgramIcon());
     createMenus();
     createControls();
 

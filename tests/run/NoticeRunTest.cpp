@@ -156,6 +156,26 @@ TEST_F(NoticeRun, AClickAfterTheRunEndedOpensTheWindowOnTheSetsLog)
     EXPECT_FALSE(QFile::exists(started));
 }
 
+// A timer's run: the waiter asks systemd's user manager for a scope of its own before the service ends.
+TEST_F(NoticeRun, InsideASystemdUnitTheWaiterMovesIntoAScopeOfItsOwn)
+{
+    writeSet(setOf("Unplugged", missingSource(), destination));
+    extraEnvironment.append({QStringLiteral("INVOCATION_ID"), QStringLiteral("0123456789abcdef0123456789abcdef")});
+
+    const RunOutcome run = runWithService({"Unplugged"});
+
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(notices().size(), 1);
+    const QList<QByteArray> calls = readFile(recordFile() + ".units").split('\n');
+    ASSERT_GE(calls.size(), 1);
+    const QJsonObject call = QJsonDocument::fromJson(calls.constFirst()).object();
+    EXPECT_EQ(call["signature"].toString(), "ssa(sv)a(sa(sv))");
+    EXPECT_EQ(call["mode"].toString(), "fail");
+    const QJsonArray pids = call["properties"]["PIDs"].toArray();
+    ASSERT_EQ(pids.size(), 1);
+    EXPECT_EQ(call["unit"].toString(), QStringLiteral("velmora-notice-%1.scope").arg(pids[0].toInteger()));
+}
+
 TEST_F(NoticeRun, WithoutASessionBusTheRunEndsAsAlwaysWithOneLineAtMost)
 {
     writeSet(setOf("Unplugged", missingSource(), destination));

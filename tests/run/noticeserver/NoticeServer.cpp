@@ -4,6 +4,10 @@
 //
 // notice_server RECORD_FILE CAPABILITIES PROGRAM ARGUMENTS...   (CAPABILITIES: comma-separated, may be empty)
 //
+// It also stands in for systemd's user manager: each StartTransientUnit call it gets is written as one JSON line
+// into RECORD_FILE.units (its signature, the unit's name and mode, the properties), and answered with a job that
+// never moves anything.
+//
 // Two capabilities of its own act once the program has ended, as a user would later: x-test-click invokes the
 // default action of the last notification, x-test-close closes it. Either is sent only to the connection that
 // sent the notification, as some desktops do, and the server then waits for that connection to leave the bus,
@@ -14,7 +18,10 @@
 #include <QDBusConnectionInterface>
 #include <QDBusContext>
 #include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QDBusObjectPath>
 #include <QDBusServiceWatcher>
+#include <QDBusVirtualObject>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -85,6 +92,58 @@ private:
     uint m_lastId = 0;
 };
 
+class UnitManager : public QDBusVirtualObject
+{
+public:
+    explicit UnitManager(const QString& recordFile)
+        : m_recordFile(recordFile)
+    {
+    }
+
+    QString introspect(const QString&) const override { return {}; }
+
+    bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override
+    {
+        if (message.member() != QLatin1String("StartTransientUnit"))
+            return false;
+        const QList<QVariant> arguments = message.arguments();
+        QJsonObject properties;
+        if (arguments.size() == 4) {
+            const QDBusArgument list = arguments.at(2).value<QDBusArgument>();
+            list.beginArray();
+            while (!list.atEnd()) {
+                QString name;
+                QDBusVariant value;
+                list.beginStructure();
+                list >> name >> value;
+                list.endStructure();
+                const QVariant inner = value.variant();
+                if (inner.canConvert<QDBusArgument>()) {
+                    QJsonArray numbers;
+                    for (uint number : qdbus_cast<QList<uint>>(inner.value<QDBusArgument>()))
+                        numbers.append(qint64(number));
+                    properties.insert(name, numbers);
+                } else {
+                    properties.insert(name, inner.toString());
+                }
+            }
+            list.endArray();
+        }
+        const QJsonObject record {{QStringLiteral("signature"), message.signature()},
+            {QStringLiteral("unit"), arguments.value(0).toString()},
+            {QStringLiteral("mode"), arguments.value(1).toString()}, {QStringLiteral("properties"), properties}};
+        QFile file(m_recordFile);
+        if (file.open(QIODevice::Append))
+            file.write(QJsonDocument(record).toJson(QJsonDocument::Compact) + '\n');
+        connection.send(message.createReply(
+            QVariant::fromValue(QDBusObjectPath(QStringLiteral("/org/freedesktop/systemd1/job/1")))));
+        return true;
+    }
+
+private:
+    QString m_recordFile;
+};
+
 int main(int argc, char* argv[])
 {
     QCoreApplication application(argc, argv);
@@ -98,6 +157,12 @@ int main(int argc, char* argv[])
     if (!bus.registerObject(QStringLiteral("/org/freedesktop/Notifications"), &service, QDBusConnection::ExportAllSlots)
         || !bus.registerService(QStringLiteral("org.freedesktop.Notifications"))) {
         std::fprintf(stderr, "notice_server: cannot serve on the session bus\n");
+        return 65;
+    }
+    UnitManager units(arguments.at(1) + QStringLiteral(".units"));
+    if (!bus.registerVirtualObject(QStringLiteral("/org/freedesktop/systemd1"), &units)
+        || !bus.registerService(QStringLiteral("org.freedesktop.systemd1"))) {
+        std::fprintf(stderr, "notice_server: cannot stand in for systemd on the session bus\n");
         return 65;
     }
     QProcess program;

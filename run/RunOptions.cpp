@@ -69,8 +69,10 @@ RunOptions ParseRunOptions(const QStringList& arguments)
     const QCommandLineOption check(QStringLiteral("check"));
     const QCommandLineOption noNotify(QStringLiteral("no-notify"));
     const QCommandLineOption installSchedules(QStringLiteral("install-schedules"));
-    parser.addOptions({help, list, all, dryRun, noWait, allowEmptySource, points, pointsArchive, restore,
-        restoreArchive, versions, to, asOf, acceptDestination, verify, check, noNotify, installSchedules});
+    const QCommandLineOption passwordFile(QStringLiteral("password-file"), QString(), QStringLiteral("FILE"));
+    parser.addOptions(
+        {help, list, all, dryRun, noWait, allowEmptySource, points, pointsArchive, restore, restoreArchive, versions,
+            to, asOf, acceptDestination, verify, check, noNotify, installSchedules, passwordFile});
     // "-abc" is one unknown option, not three: no option here has a one-letter form to combine.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     // QCommandLineParser expects the program's name first.
@@ -87,6 +89,18 @@ RunOptions ParseRunOptions(const QStringList& arguments)
     if (parser.isSet(help)) {
         options.mode = RunOptions::Mode::Help;
         return options;
+    }
+    if (parser.isSet(passwordFile)) {
+        // Only what opens archives takes it; anywhere else it would be read for nothing.
+        if (parser.values(passwordFile).size() > 1)
+            return usageError(QStringLiteral("--password-file is given more than once."));
+        options.passwordFile = parser.value(passwordFile);
+        if (options.passwordFile.isEmpty())
+            return usageError(QStringLiteral("--password-file needs a file."));
+        if (parser.isSet(list) || parser.isSet(check) || parser.isSet(installSchedules)
+            || parser.isSet(acceptDestination))
+            return usageError(QStringLiteral("--password-file goes with running, verifying and restoring sets; not "
+                                             "with --list, --check, --install-schedules or --accept-destination."));
     }
 
     if (parser.isSet(check)) {
@@ -239,6 +253,7 @@ QString RunHelpText()
                           "       velmora-run --restore-archive ARCHIVE --to DIR [--as-of STAMP] [PATH...]\n"
                           "       velmora-run --accept-destination NAME\n"
                           "       velmora-run [--no-notify] --check\n"
+                          "Each form that runs, tests or restores sets also takes --password-file FILE.\n"
                           "\n"
                           "Runs Velmora's backup sets without the window, with the same settings and set files.\n"
                           "\n"
@@ -273,6 +288,13 @@ QString RunHelpText()
                           "              notification of them\n"
                           "  --no-notify send no desktop notification: a run sends one when a set failed, was\n"
                           "              not made or ended with warnings, --check when it found any set\n"
+                          "  --password-file FILE\n"
+                          "              the first line of FILE is the password of every encrypted set the run\n"
+                          "              touches, instead of each set's password in the system keyring; FILE\n"
+                          "              must be your own regular file, not a link, with no permission for\n"
+                          "              its group or others (chmod 600), or nothing is run. Without it an\n"
+                          "              encrypted set whose password the keyring cannot give fails and is\n"
+                          "              named in the notification; it is never run unencrypted\n"
                           "  -h, --help  show this text\n"
                           "\n"
                           "Restoring:\n"

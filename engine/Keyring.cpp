@@ -1,5 +1,9 @@
 #include "Keyring.h"
 
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusVariant>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QMutex>
@@ -105,6 +109,33 @@ KeyringAnswer runJob(QKeychain::Job* job, quint32 setId)
     return answer;
 }
 
+// libsecret reports an entry of a locked collection as not found once its unlock prompt fails (no display to
+// show it on, or a person who dismissed it): a locked keyring must not read as a set that has no password.
+bool defaultCollectionLocked()
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected())
+        return false;
+    const QString service = QStringLiteral("org.freedesktop.secrets");
+    constexpr int kAskMs = 5000;
+    QDBusMessage alias = QDBusMessage::createMethodCall(service, QStringLiteral("/org/freedesktop/secrets"),
+        QStringLiteral("org.freedesktop.Secret.Service"), QStringLiteral("ReadAlias"));
+    alias << QStringLiteral("default");
+    const QDBusMessage aliasReply = bus.call(alias, QDBus::Block, kAskMs);
+    if (aliasReply.type() != QDBusMessage::ReplyMessage || aliasReply.arguments().isEmpty())
+        return false;
+    const QString collection = aliasReply.arguments().constFirst().value<QDBusObjectPath>().path();
+    if (collection.isEmpty() || collection == QLatin1String("/"))
+        return false;
+    QDBusMessage locked = QDBusMessage::createMethodCall(
+        service, collection, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    locked << QStringLiteral("org.freedesktop.Secret.Collection") << QStringLiteral("Locked");
+    const QDBusMessage lockedReply = bus.call(locked, QDBus::Block, kAskMs);
+    if (lockedReply.type() != QDBusMessage::ReplyMessage || lockedReply.arguments().isEmpty())
+        return false;
+    return lockedReply.arguments().constFirst().value<QDBusVariant>().variant().toBool();
+}
+
 // The installed fake, if any: copied out, so that no lock is held while a keyring's event loop runs and
 // whatever that loop delivers may ask the keyring again.
 KeyringBackend backendNow()
@@ -120,7 +151,10 @@ KeyringAnswer ReadSetPassword(quint32 setId)
     const KeyringBackend backend = backendNow();
     if (backend.read)
         return backend.read(setId);
-    return runJob(new QKeychain::ReadPasswordJob(serviceName()), setId);
+    KeyringAnswer answer = runJob(new QKeychain::ReadPasswordJob(serviceName()), setId);
+    if (answer.status == KeyringStatus::NotFound && defaultCollectionLocked())
+        answer = {KeyringStatus::Unavailable, QString(), QStringLiteral("the keyring is locked")};
+    return answer;
 }
 
 KeyringAnswer WriteSetPassword(quint32 setId, const QString& password)

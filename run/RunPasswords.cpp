@@ -22,7 +22,7 @@ std::optional<QString>& runPassword()
 }
 
 // A password is one line; anything longer than this is not a password file.
-constexpr qsizetype kLongestPasswordFile = 64 * 1024;
+constexpr qsizetype kLongestPasswordFile = qsizetype {64} * 1024;
 
 PasswordFileRead refused(int id, const QString& path, const QString& detail = {})
 {

@@ -196,6 +196,16 @@ inline constexpr int OverdueNeverSucceeded = 466;
 inline constexpr int FailedSince = 467;
 inline constexpr int NoticeCheckSummary = 468;
 inline constexpr int OverdueStatus = 469;
+// Where velmora-run found no password for an encrypted set, and why it refuses a password file.
+inline constexpr int KeyringHasNoPassword = 490;
+inline constexpr int KeyringLockedOrMissing = 491;
+inline constexpr int PasswordFileUnreadable = 492;
+inline constexpr int PasswordFileIsLink = 493;
+inline constexpr int PasswordFileNotRegular = 494;
+inline constexpr int PasswordFileNotOwned = 495;
+inline constexpr int PasswordFileOpenToGroup = 496;
+inline constexpr int PasswordFileOpenToOthers = 497;
+inline constexpr int PasswordFileEmpty = 498;
 } // namespace StringId
 
 namespace IconId {

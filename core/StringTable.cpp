@@ -311,6 +311,30 @@ constexpr TableEntry kStringTable[] = {
     {StringId::FailedSince, QT_TRANSLATE_NOOP("StringTable", "failed on %1: %2")},
     {StringId::NoticeCheckSummary, QT_TRANSLATE_NOOP("StringTable", "Velmora: backups overdue or failed: %1")},
     {StringId::OverdueStatus, QT_TRANSLATE_NOOP("StringTable", "Backup sets overdue: %1, failed: %2.")},
+    {StringId::KeyringHasNoPassword, QT_TRANSLATE_NOOP("StringTable", "no password for this set in the keyring")},
+    {StringId::KeyringLockedOrMissing, QT_TRANSLATE_NOOP("StringTable", "the keyring is locked or missing")},
+    // %1 is the password file's path, %2 the system's reason.
+    {StringId::PasswordFileUnreadable,
+        QT_TRANSLATE_NOOP("StringTable", "The password file '%1' cannot be read: %2. Nothing was run.")},
+    {StringId::PasswordFileIsLink,
+        QT_TRANSLATE_NOOP(
+            "StringTable", "The password file '%1' is a symbolic link; name the file itself. Nothing was run.")},
+    {StringId::PasswordFileNotRegular,
+        QT_TRANSLATE_NOOP("StringTable", "The password file '%1' is not a regular file. Nothing was run.")},
+    {StringId::PasswordFileNotOwned,
+        QT_TRANSLATE_NOOP(
+            "StringTable", "The password file '%1' belongs to another user; it must be your own. Nothing was run.")},
+    // %2 is the file's permissions in octal, as chmod takes them.
+    {StringId::PasswordFileOpenToGroup,
+        QT_TRANSLATE_NOOP("StringTable",
+            "The password file '%1' has permissions for its group (mode %2); make it private with chmod 600. "
+            "Nothing was run.")},
+    {StringId::PasswordFileOpenToOthers,
+        QT_TRANSLATE_NOOP("StringTable",
+            "The password file '%1' has permissions for other users (mode %2); make it private with chmod 600. "
+            "Nothing was run.")},
+    {StringId::PasswordFileEmpty,
+        QT_TRANSLATE_NOOP("StringTable", "The password file '%1' has no password on its first line. Nothing was run.")},
     // %1 is the new set's name, %2 the full archive it was made from.
     {StringId::SetImported,
         QT_TRANSLATE_NOOP("StringTable", "The set '%1' was made from '%2'. Check its properties before its next run.")},

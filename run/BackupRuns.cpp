@@ -1,6 +1,7 @@
 #include "BackupRuns.h"
 
 #include "ArchiveCommand.h"
+#include "ArchivePasswords.h"
 #include "ConsoleRunner.h"
 #include "DesktopNotice.h"
 #include "DestinationDisk.h"
@@ -11,6 +12,7 @@
 #include "ProfileStore.h"
 #include "ProgressLine.h"
 #include "ResourceIds.h"
+#include "RunPasswords.h"
 #include "ScheduleRuns.h"
 #include "SetCollection.h"
 #include "StopSignals.h"
@@ -171,9 +173,13 @@ ExitStatus runHeld(const QStringList& setNames, bool all)
             continue;
         }
         printHeading(*set);
+        // Just before it runs: the keyring may have been unlocked or locked since the run began. A set without
+        // its password fails through the job like any other failure.
+        ProvideSetPassword(*set);
         // The runner records the result and the last-run date in the set's file.
         const JobResult result = RunOnWorker(
             runner, [&] { return runner.startSet(set->id); }, [&] { return RunSetJob(set->id); });
+        ForgetArchivePassword(set->id);
         printSummary(set->name, resultText(result));
         if (const JobResultKind kind = ResultKindOf(result);
             kind != JobResultKind::Done && kind != JobResultKind::Stopped)
@@ -239,8 +245,10 @@ ExitStatus verifyHeld(const QStringList& setNames, bool all)
             continue;
         }
         printHeading(*set, QStringLiteral(", verify:"));
+        ProvideSetPassword(*set);
         const JobResult result = RunOnWorker(
             runner, [&] { return runner.startVerify(set->id); }, [&] { return runner.runVerify(set->id); });
+        ForgetArchivePassword(set->id);
         for (const QString& line : result.checks)
             PrintLine(QStringLiteral("   ") + line);
         printSummary(set->name, JobResultText(result));

@@ -7,6 +7,7 @@
 #include "ResourceIds.h"
 #include "RestoreJob.h"
 #include "RestorePoints.h"
+#include "RunPasswords.h"
 #include "StopSignals.h"
 #include "StoreLock.h"
 #include "StringTable.h"
@@ -47,6 +48,7 @@ std::optional<ExitStatus> readChain(const RunOptions& options, Chain& chain)
     if (!options.archive.isEmpty()) {
         const QString archive = QFileInfo(options.archive).absoluteFilePath();
         chain.name = QFileInfo(archive).fileName();
+        ProvideArchivePassword();
         chain.points = RestorePointsOfArchive(archive, &error);
     } else {
         const std::optional<BackupSet> set = SetNamed(options.names.constFirst());
@@ -57,6 +59,8 @@ std::optional<ExitStatus> readChain(const RunOptions& options, Chain& chain)
         }
         chain.name = set->name;
         chain.source = set->source;
+        // Listing the points already needs it where the archives hide their names; the restore keeps it.
+        ProvideSetPassword(*set);
         chain.points = RestorePointsOf(*set, &error);
     }
     if (chain.points.isEmpty()) {

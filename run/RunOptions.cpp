@@ -70,8 +70,10 @@ RunOptions ParseRunOptions(const QStringList& arguments)
     const QCommandLineOption check(QStringLiteral("check"));
     const QCommandLineOption noNotify(QStringLiteral("no-notify"));
     const QCommandLineOption installSchedules(QStringLiteral("install-schedules"));
-    parser.addOptions({help, version, list, all, dryRun, noWait, allowEmptySource, points, pointsArchive, restore,
-        restoreArchive, versions, to, asOf, acceptDestination, verify, check, noNotify, installSchedules});
+    const QCommandLineOption passwordFile(QStringLiteral("password-file"), QString(), QStringLiteral("FILE"));
+    parser.addOptions(
+        {help, version, list, all, dryRun, noWait, allowEmptySource, points, pointsArchive, restore, restoreArchive,
+            versions, to, asOf, acceptDestination, verify, check, noNotify, installSchedules, passwordFile});
     // "-abc" is one unknown option, not three: no option here has a one-letter form to combine.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     // QCommandLineParser expects the program's name first.
@@ -92,6 +94,18 @@ RunOptions ParseRunOptions(const QStringList& arguments)
     if (parser.isSet(version)) {
         options.mode = RunOptions::Mode::Version;
         return options;
+    }
+    if (parser.isSet(passwordFile)) {
+        // Only what opens archives takes it; anywhere else it would be read for nothing.
+        if (parser.values(passwordFile).size() > 1)
+            return usageError(QStringLiteral("--password-file is given more than once."));
+        options.passwordFile = parser.value(passwordFile);
+        if (options.passwordFile.isEmpty())
+            return usageError(QStringLiteral("--password-file needs a file."));
+        if (parser.isSet(list) || parser.isSet(check) || parser.isSet(installSchedules)
+            || parser.isSet(acceptDestination))
+            return usageError(QStringLiteral("--password-file goes with running, verifying and restoring sets; not "
+                                             "with --list, --check, --install-schedules or --accept-destination."));
     }
 
     if (parser.isSet(check)) {
@@ -245,6 +259,7 @@ QString RunHelpText()
                           "       velmora-run --restore-archive ARCHIVE --to DIR [--as-of STAMP] [PATH...]\n"
                           "       velmora-run --accept-destination NAME\n"
                           "       velmora-run [--no-notify] --check\n"
+                          "Each form that runs, tests or restores sets also takes --password-file FILE.\n"
                           "\n"
                           "Runs Velmora's backup sets without the window, with the same settings and set files.\n"
                           "\n"
@@ -279,6 +294,13 @@ QString RunHelpText()
                           "              notification of them\n"
                           "  --no-notify send no desktop notification: a run sends one when a set failed, was\n"
                           "              not made or ended with warnings, --check when it found any set\n"
+                          "  --password-file FILE\n"
+                          "              the first line of FILE is the password of every encrypted set the run\n"
+                          "              touches, instead of each set's password in the system keyring; FILE\n"
+                          "              must be your own regular file, not a link, with no permission for\n"
+                          "              its group or others (chmod 600), or nothing is run. Without it an\n"
+                          "              encrypted set whose password the keyring cannot give fails and is\n"
+                          "              named in the notification; it is never run unencrypted\n"
                           "  -h, --help  show this text\n"
                           "  --version   print the version\n"
                           "\n"
@@ -306,9 +328,10 @@ QString RunHelpText()
                           "Each set is read from its file just before it runs; a set deleted meanwhile is not run.\n"
                           "\n"
                           "Exit status: 0 when every set succeeded, 1 when any set failed or could not run\n"
-                          "(also when --no-wait gave up), 2 for a usage error or an unknown set name (then\n"
-                          "nothing is run), 3 when every set was done but with warnings: 7-Zip could not read\n"
-                          "some files (the summary line names them) or files vanished while rsync copied them.\n"
+                          "(also when --no-wait gave up), 2 for a usage error, an unknown set name or a password\n"
+                          "file refused (then nothing is run), 3 when every set was done but with warnings: 7-Zip\n"
+                          "could not read some files (the summary line names them) or files vanished while rsync\n"
+                          "copied them.\n"
                           "A dry run makes every check a run makes and ends with the same status.\n"
                           "A restore, --points and --versions end with 0 on success, 1 when they failed (a\n"
                           "failed or stopped restore leaves DIR as it was, and refuses a DIR with content),\n"

@@ -49,6 +49,9 @@ struct RunOptions
     QDateTime asOf;
     // What a restore is limited to, or the file whose versions are listed, relative to the source.
     QStringList paths;
+    // The file whose first line is the password of every encrypted set the run touches; empty to read each
+    // set's from the keyring.
+    QString passwordFile;
     // Why the command line cannot be used (Mode::UsageError).
     QString error;
 };

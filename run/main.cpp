@@ -8,6 +8,7 @@
 #include "ProfileStore.h"
 #include "RestoreRuns.h"
 #include "RunOptions.h"
+#include "RunPasswords.h"
 #include "ScheduleRuns.h"
 #include "SetCollection.h"
 #include "Settings.h"
@@ -50,6 +51,15 @@ bool reportSkippedSetFiles()
 int run(const RunOptions& options)
 {
     openStore();
+    // Read once, before anything runs, and refused in the interface language the store chose.
+    if (!options.passwordFile.isEmpty()) {
+        const PasswordFileRead read = ReadPasswordFile(options.passwordFile);
+        if (!read.password) {
+            PrintErrorLine(read.refusal);
+            return ExitUsageError;
+        }
+        SetRunPassword(read.password);
+    }
     // A restore from an archive alone reads no set file: there may be none on a new computer.
     const bool skippedFiles = options.archive.isEmpty() && reportSkippedSetFiles();
     if (options.mode == RunOptions::Mode::Points || options.mode == RunOptions::Mode::Restore

@@ -1622,5 +1622,50 @@ Files overwritten or removed cannot be brought back unless a backup holds them.<
         <source>Restoring %1 as of %2 into &apos;%3&apos;</source>
         <translation>Восстановление %1 на %2 в «%3»</translation>
     </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="314"/>
+        <source>no password for this set in the keyring</source>
+        <translation>в связке ключей нет пароля для этого набора</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="314"/>
+        <source>the keyring is locked or missing</source>
+        <translation>связка ключей заблокирована или отсутствует</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="314"/>
+        <source>The password file &apos;%1&apos; cannot be read: %2. Nothing was run.</source>
+        <translation>Файл пароля «%1» не удаётся прочитать: %2. Ничего не запущено.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="314"/>
+        <source>The password file &apos;%1&apos; is a symbolic link; name the file itself. Nothing was run.</source>
+        <translation>Файл пароля «%1» — символическая ссылка; укажите сам файл. Ничего не запущено.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="314"/>
+        <source>The password file &apos;%1&apos; is not a regular file. Nothing was run.</source>
+        <translation>Файл пароля «%1» не является обычным файлом. Ничего не запущено.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="314"/>
+        <source>The password file &apos;%1&apos; belongs to another user; it must be your own. Nothing was run.</source>
+        <translation>Файл пароля «%1» принадлежит другому пользователю; он должен быть вашим. Ничего не запущено.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="314"/>
+        <source>The password file &apos;%1&apos; has permissions for its group (mode %2); make it private with chmod 600. Nothing was run.</source>
+        <translation>Файл пароля «%1» доступен его группе (права %2); закройте его командой chmod 600. Ничего не запущено.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="314"/>
+        <source>The password file &apos;%1&apos; has permissions for other users (mode %2); make it private with chmod 600. Nothing was run.</source>
+        <translation>Файл пароля «%1» доступен другим пользователям (права %2); закройте его командой chmod 600. Ничего не запущено.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="314"/>
+        <source>The password file &apos;%1&apos; has no password on its first line. Nothing was run.</source>
+        <translation>В первой строке файла пароля «%1» нет пароля. Ничего не запущено.</translation>
+    </message>
 </context>
 </TS>

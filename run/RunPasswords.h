@@ -1,0 +1,31 @@
+#pragma once
+
+// Where velmora-run takes the passwords of encrypted sets from: the file --password-file names, for every set the
+// run touches, or else the system keyring, read for each set just before it runs.
+
+#include "BackupSet.h"
+
+#include <QString>
+
+#include <optional>
+
+struct PasswordFileRead
+{
+    // The file's first line without its line end; none when the file is refused.
+    std::optional<QString> password;
+    // Why the file is refused, for the user.
+    QString refusal;
+};
+
+// Reads the password file, refused unless it is private to the user: a regular file (not a link) owned by the
+// user, with no permission for its group or others.
+PasswordFileRead ReadPasswordFile(const QString& path);
+
+// The password the run's password file gave; none to take each set's from the keyring.
+void SetRunPassword(const std::optional<QString>& password);
+
+// Puts the password of the set, when it is encrypted, where its jobs take it from (ArchivePasswords.h), or why
+// there is none, so that the job fails the set with that reason instead of running it unencrypted.
+void ProvideSetPassword(const BackupSet& set);
+// The same for a chain read from a full archive alone, which has no set: only a password file can serve it.
+void ProvideArchivePassword();

@@ -1,0 +1,205 @@
+#include "RunPasswords.h"
+#include "ArchivePasswords.h"
+#include "Keyring.h"
+#include "RunTestSupport.h"
+#include "ToolTestSupport.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <unistd.h>
+
+namespace {
+
+BackupSet encryptedSet(quint32 id, bool encrypt = true)
+{
+    BackupSet set {};
+    set.id = id;
+    set.name = QStringLiteral("Docs");
+    set.encrypt = encrypt;
+    return set;
+}
+
+// velmora-run's choice of a set's password, with a keyring that answers as the test says.
+class SetPasswordChoice : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        SetKeyringBackend({[this](quint32 setId) {
+                               asked.append(setId);
+                               return answer;
+                           },
+            {}, {}});
+    }
+    void TearDown() override
+    {
+        SetKeyringBackend({});
+        SetRunPassword(std::nullopt);
+        ForgetArchivePasswords();
+    }
+
+    KeyringAnswer answer;
+    QList<quint32> asked;
+};
+
+TEST_F(SetPasswordChoice, TheKeyringsPasswordOrWhyThereIsNone)
+{
+    answer = {KeyringStatus::Ok, QString::fromUtf8("с пробелом и ключом"), {}};
+    ProvideSetPassword(encryptedSet(4));
+    QString problem;
+    EXPECT_EQ(ArchivePasswordOf(4, &problem), QString::fromUtf8("с пробелом и ключом"));
+    EXPECT_TRUE(problem.isEmpty());
+
+    answer = {KeyringStatus::NotFound, {}, QStringLiteral("Entry not found")};
+    ProvideSetPassword(encryptedSet(5));
+    EXPECT_EQ(ArchivePasswordOf(5, &problem), std::nullopt);
+    EXPECT_EQ(problem, "no password for this set in the keyring");
+
+    // A locked or missing keyring and one that failed otherwise read the same to a person: neither is the set's fault.
+    for (const KeyringStatus status : {KeyringStatus::Unavailable, KeyringStatus::Failed}) {
+        answer = {status, {}, QStringLiteral("Cannot create an item in a locked collection")};
+        ProvideSetPassword(encryptedSet(6));
+        EXPECT_EQ(ArchivePasswordOf(6, &problem), std::nullopt);
+        EXPECT_EQ(problem, "the keyring is locked or missing");
+    }
+    EXPECT_EQ(asked, QList<quint32>({4, 5, 6, 6}));
+}
+
+TEST_F(SetPasswordChoice, AStalePasswordGivesWayToTheKeyringsNewAnswer)
+{
+    // A set run twice in one process, its keyring locked in between, must not run with the first password.
+    answer = {KeyringStatus::Ok, QStringLiteral("first"), {}};
+    ProvideSetPassword(encryptedSet(4));
+    answer = {KeyringStatus::Unavailable, {}, {}};
+    ProvideSetPassword(encryptedSet(4));
+    QString problem;
+    EXPECT_EQ(ArchivePasswordOf(4, &problem), std::nullopt);
+    EXPECT_EQ(problem, "the keyring is locked or missing");
+}
+
+TEST_F(SetPasswordChoice, APasswordFileServesEverySetWithoutTheKeyringAndPlainSetsAskNothing)
+{
+    SetRunPassword(QStringLiteral("from the file"));
+    answer = {KeyringStatus::Ok, QStringLiteral("from the keyring"), {}};
+    ProvideSetPassword(encryptedSet(4));
+    ProvideSetPassword(encryptedSet(9));
+    EXPECT_EQ(ArchivePasswordOf(4), QStringLiteral("from the file"));
+    EXPECT_EQ(ArchivePasswordOf(9), QStringLiteral("from the file"));
+
+    SetRunPassword(std::nullopt);
+    ProvideSetPassword(encryptedSet(11, false));
+    QString problem;
+    EXPECT_EQ(ArchivePasswordOf(11, &problem), std::nullopt);
+    EXPECT_TRUE(problem.isEmpty());
+    EXPECT_TRUE(asked.isEmpty());
+}
+
+class PasswordFile : public ::testing::Test
+{
+protected:
+    QString fileWith(const QByteArray& bytes, QFile::Permissions permissions = QFile::ReadOwner | QFile::WriteOwner)
+    {
+        const QString path = home.filePath(QStringLiteral("password"));
+        writeFile(path, bytes);
+        EXPECT_TRUE(QFile::setPermissions(path, permissions));
+        return path;
+    }
+
+    TempHome home;
+};
+
+TEST_F(PasswordFile, APrivateFileGivesItsFirstLineWithoutTheLineEnd)
+{
+    EXPECT_EQ(ReadPasswordFile(fileWith("  spaces kept \nsecond line\n")).password, "  spaces kept ");
+    EXPECT_EQ(ReadPasswordFile(fileWith("written on Windows\r\nnext\r\n")).password, "written on Windows");
+    EXPECT_EQ(ReadPasswordFile(fileWith("пароль")).password, QString::fromUtf8("пароль"));
+    // Read only by its owner is private too.
+    EXPECT_EQ(ReadPasswordFile(fileWith("read only\n", QFile::ReadOwner)).password, "read only");
+}
+
+TEST_F(PasswordFile, AFileOthersCouldReachOrThatIsNotOneIsRefusedSayingWhy)
+{
+    const auto refusal = [](const QString& path) {
+        const PasswordFileRead read = ReadPasswordFile(path);
+        EXPECT_EQ(read.password, std::nullopt) << path.toStdString();
+        return read.refusal;
+    };
+    const QFile::Permissions owner = QFile::ReadOwner | QFile::WriteOwner;
+    const QString path = home.filePath(QStringLiteral("password"));
+
+    EXPECT_EQ(refusal(fileWith("secret\n", owner | QFile::ReadGroup)),
+        "The password file '" + path
+            + "' has permissions for its group (mode 0640); make it private with chmod 600. "
+              "Nothing was run.");
+    EXPECT_TRUE(refusal(fileWith("secret\n", owner | QFile::WriteGroup)).contains("its group (mode 0620)"));
+    EXPECT_TRUE(refusal(fileWith("secret\n", owner | QFile::ReadOther)).contains("other users (mode 0604)"));
+    // Both: the wider of the two is named, and the mode shows the rest.
+    EXPECT_TRUE(
+        refusal(fileWith("secret\n", owner | QFile::ReadGroup | QFile::ReadOther)).contains("other users (mode 0644)"));
+
+    fileWith("secret\n");
+    const QString link = home.filePath(QStringLiteral("link"));
+    ASSERT_TRUE(QFile::link(path, link));
+    EXPECT_EQ(
+        refusal(link), "The password file '" + link + "' is a symbolic link; name the file itself. Nothing was run.");
+    EXPECT_TRUE(refusal(home.path()).contains("is not a regular file"));
+    EXPECT_TRUE(refusal(home.filePath(QStringLiteral("missing"))).contains("cannot be read: No such file"));
+    EXPECT_TRUE(refusal(fileWith("\nsecond line is no password\n")).contains("has no password on its first line"));
+    EXPECT_TRUE(refusal(fileWith("")).contains("has no password on its first line"));
+
+    if (::geteuid() != 0)
+        return;
+    // Root can give the file away; the file stays private by its mode and is still not the user's.
+    fileWith("secret\n");
+    ASSERT_EQ(::chown(QFile::encodeName(path).constData(), 65534, 65534), 0);
+    EXPECT_TRUE(refusal(path).contains("belongs to another user"));
+}
+
+// velmora-run refuses such a file before anything runs.
+class PasswordFileRun : public RunFixture
+{
+};
+
+TEST_F(PasswordFileRun, ARefusedFileRunsNothingAndEndsAsAUsageError)
+{
+    const QString source = folder(QStringLiteral("data/Docs"));
+    const QString destination = folder(QStringLiteral("backup"));
+    makeTree(source, {{"a.txt", "alpha"}});
+    writeSet(setOf("Docs", source, destination).withKeys("Encrypt=1\n"));
+    const QString password = home.filePath(QStringLiteral("password"));
+    writeFile(password, "secret\n");
+    ASSERT_TRUE(QFile::setPermissions(password, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+    const QMap<QString, QByteArray> before = snapshotTree(home.path());
+
+    for (const QStringList& arguments : {QStringList {"--password-file", password, "Docs"},
+             QStringList {"--password-file", password, "--verify", "--all"},
+             QStringList {"--password-file", password, "--restore", "Docs", "--to", home.filePath("restored")}}) {
+        const RunOutcome run = runVelmora(arguments);
+        EXPECT_EQ(run.exitCode, 2) << arguments.join(' ').toStdString();
+        EXPECT_TRUE(run.errorOutput.contains("has permissions for its group (mode 0640)"))
+            << run.errorOutput.toStdString();
+        EXPECT_TRUE(run.output.isEmpty()) << run.output.toStdString();
+        EXPECT_EQ(snapshotTree(home.path()), before);
+    }
+
+    // Made private, the same run goes ahead.
+    ASSERT_TRUE(QFile::setPermissions(password, QFile::ReadOwner | QFile::WriteOwner));
+    const RunOutcome run = runVelmora({"--password-file", password, "Docs"});
+    EXPECT_EQ(run.exitCode, 0) << run.errorOutput.toStdString();
+    EXPECT_EQ(lastRunOf("Docs"), today());
+}
+
+TEST_F(PasswordFileRun, TheOptionGoesOnlyWhereArchivesAreOpened)
+{
+    for (const QStringList& arguments : {QStringList {"--password-file", "x", "--list"},
+             QStringList {"--password-file", "x", "--accept-destination", "Docs"},
+             QStringList {"--password-file", "x", "--password-file", "y", "Docs"}}) {
+        const RunOutcome run = runVelmora(arguments);
+        EXPECT_EQ(run.exitCode, 2) << arguments.join(' ').toStdString();
+        EXPECT_TRUE(run.errorOutput.contains("--password-file")) << run.errorOutput.toStdString();
+    }
+    EXPECT_TRUE(runVelmora({"--help"}).output.contains("--password-file FILE"));
+}
+
+} // namespace

@@ -1317,6 +1317,36 @@
         <translation>Просроченных наборов: %1, с ошибкой: %2.</translation>
     </message>
     <message>
+        <location filename="../../core/StringTable.cpp" line="313"/>
+        <source>no password was given for the encrypted set &apos;%1&apos;</source>
+        <translation>для зашифрованного набора «%1» не задан пароль</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="313"/>
+        <source>wrong password for the archive %1</source>
+        <translation>неверный пароль для архива %1</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="313"/>
+        <source>The password was changed: a new full archive was made with the new one</source>
+        <translation>Пароль изменён: создан новый полный архив с новым паролем</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="313"/>
+        <source>%1 was not encrypted: a new encrypted full archive was made</source>
+        <translation>%1 не был зашифрован: создан новый зашифрованный полный архив</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="313"/>
+        <source>the archive %1 is encrypted and needs its password</source>
+        <translation>архив %1 зашифрован, нужен его пароль</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="313"/>
+        <source>wrong password</source>
+        <translation>неверный пароль</translation>
+    </message>
+    <message>
         <location filename="../../core/StringTable.cpp" line="316"/>
         <source>The set &apos;%1&apos; was made from &apos;%2&apos;. Check its properties before its next run.</source>
         <translation>Набор «%1» создан по «%2». Проверьте его свойства перед следующим запуском.</translation>

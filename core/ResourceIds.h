@@ -196,6 +196,13 @@ inline constexpr int OverdueNeverSucceeded = 466;
 inline constexpr int FailedSince = 467;
 inline constexpr int NoticeCheckSummary = 468;
 inline constexpr int OverdueStatus = 469;
+// Encrypted sets.
+inline constexpr int PasswordNotGiven = 470;
+inline constexpr int WrongPasswordFor = 471;
+inline constexpr int PasswordChangedNote = 472;
+inline constexpr int ArchiveNotEncryptedNote = 473;
+inline constexpr int ArchiveNeedsPassword = 474;
+inline constexpr int WordWrongPassword = 475;
 // Where velmora-run found no password for an encrypted set, and why it refuses a password file.
 inline constexpr int KeyringHasNoPassword = 490;
 inline constexpr int KeyringLockedOrMissing = 491;

@@ -485,6 +485,8 @@ quint32 AddBackupSet(const BackupSet& record)
     set.scheduleTime = record.scheduleTime;
     set.scheduleDay = record.scheduleDay;
     set.scheduleCatchUp = record.scheduleCatchUp;
+    // A new set has no chain yet, so no password of an old one to leave behind.
+    set.encrypt = record.encrypt;
     QMutexLocker lock(&backupSetsMutex());
     backupSets.append(set);
     return set.id;

@@ -311,6 +311,19 @@ constexpr TableEntry kStringTable[] = {
     {StringId::FailedSince, QT_TRANSLATE_NOOP("StringTable", "failed on %1: %2")},
     {StringId::NoticeCheckSummary, QT_TRANSLATE_NOOP("StringTable", "Velmora: backups overdue or failed: %1")},
     {StringId::OverdueStatus, QT_TRANSLATE_NOOP("StringTable", "Backup sets overdue: %1, failed: %2.")},
+    // %1 is the set's name.
+    {StringId::PasswordNotGiven, QT_TRANSLATE_NOOP("StringTable", "no password was given for the encrypted set '%1'")},
+    // %1 is the archive's path.
+    {StringId::WrongPasswordFor, QT_TRANSLATE_NOOP("StringTable", "wrong password for the archive %1")},
+    {StringId::PasswordChangedNote,
+        QT_TRANSLATE_NOOP("StringTable", "The password was changed: a new full archive was made with the new one")},
+    // %1 is the full archive's path.
+    {StringId::ArchiveNotEncryptedNote,
+        QT_TRANSLATE_NOOP("StringTable", "%1 was not encrypted: a new encrypted full archive was made")},
+    // %1 is the archive's path.
+    {StringId::ArchiveNeedsPassword,
+        QT_TRANSLATE_NOOP("StringTable", "the archive %1 is encrypted and needs its password")},
+    {StringId::WordWrongPassword, QT_TRANSLATE_NOOP("StringTable", "wrong password")},
     {StringId::KeyringHasNoPassword, QT_TRANSLATE_NOOP("StringTable", "no password for this set in the keyring")},
     {StringId::KeyringLockedOrMissing, QT_TRANSLATE_NOOP("StringTable", "the keyring is locked or missing")},
     // %1 is the password file's path, %2 the system's reason.

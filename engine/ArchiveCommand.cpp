@@ -1,6 +1,7 @@
 #include "ArchiveCommand.h"
 
 #include "ArchivePlacement.h"
+#include "EncryptedArchives.h"
 
 #include "ExcludedFolders.h"
 #include "FolderPaths.h"
@@ -150,6 +151,13 @@ ArchiveBuild buildArchiveCommand(BackupSet& set, bool preview, bool startNewChai
     appendArgument(command, QStringLiteral("-mx=") + CompLevelSwitch(set));
     if (set.solid && set.arcType == 0)
         appendArgument(command, QStringLiteral("-ms=on"));
+    if (IsEncryptedSet(set)) {
+        // "-p" without a value: 7-Zip reads the password on its standard input, which the job gives it, so it
+        // is never on a command line. AES-256 in both types, never zip's old ZipCrypto; a 7z archive hides
+        // its names too.
+        appendArgument(command, QStringLiteral("-p"));
+        appendArgument(command, set.arcType == 0 ? QStringLiteral("-mhe=on") : QStringLiteral("-mem=AES256"));
+    }
     if (updateMode) {
         build.updateArchivePath
             = preview ? archivePath(set.target, UpdateArchiveName(set.arcName), extension) : FreeUpdateArchivePath(set);

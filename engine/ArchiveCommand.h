@@ -37,7 +37,8 @@ struct ArchiveBuild
     QString error;
 };
 
-// Takes the job's working copy (update mode clears its solid flag). With startNewChain the run writes a new
+// Takes the job's working copy (update mode clears its solid flag). An encrypted set's command asks for the
+// password on standard input, which the caller fills. With startNewChain the run writes a new
 // full archive and the old chain goes once it is in place, whatever the chain's length.
 ArchiveBuild BuildArchiveCommand(BackupSet& set, bool startNewChain = false);
 // The command a run would build now, for showing it without running it: nothing is written, removed or

@@ -4,6 +4,7 @@
 #include "ArchiveCommand.h"
 #include "ArchivePlacement.h"
 #include "ArchiveTest.h"
+#include "EncryptedArchives.h"
 #include "JobChecks.h"
 #include "Jobs.h"
 #include "ResourceIds.h"
@@ -16,7 +17,7 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
+#include <QScopeGuard>
 
 #include <optional>
 
@@ -29,27 +30,30 @@ void removeIfPresent(const QString& path)
 }
 
 // Whether the archive holds at least one entry; nothing when 7-Zip cannot tell.
-std::optional<bool> archiveHasEntries(const QString& program, const QString& archive)
+std::optional<bool> archiveHasEntries(const QString& program, const QString& archive, const QByteArray& input)
 {
     // An archive without entries is a few dozen bytes; anything larger holds something.
     if (QFileInfo(archive).size() > qint64(64) * 1024)
         return true;
-    // Not through the console runner: this look is no part of the run's log.
-    QProcess list;
-    list.setStandardInputFile(QProcess::nullDevice());
-    list.start(program, {QStringLiteral("l"), QStringLiteral("-ba"), archive});
-    if (!list.waitForFinished(-1) || list.exitStatus() != QProcess::NormalExit || list.exitCode() != 0)
+    // Not through the console runner: this look is no part of the run's log. Hidden names need the password.
+    Command list;
+    list.program = program;
+    list.arguments = {QStringLiteral("l"), QStringLiteral("-ba"), archive};
+    list.standardInput = input;
+    const QuietRun listed = RunQuietly(list);
+    if (!listed.ran || listed.exitCode != 0)
         return std::nullopt;
-    return !list.readAllStandardOutput().trimmed().isEmpty();
+    return !listed.output.trimmed().isEmpty();
 }
 
 // A run that archived nothing (exclusions that match every file) must not replace an archive that holds
 // files: that would throw the last good backup away and call it done.
-bool wouldReplaceWithNothing(const QString& program, const QString& scratch, const QString& full)
+bool wouldReplaceWithNothing(
+    const QString& program, const QString& scratch, const QString& full, const QByteArray& input)
 {
-    if (!QFileInfo(full).isFile() || archiveHasEntries(program, scratch).value_or(true))
+    if (!QFileInfo(full).isFile() || archiveHasEntries(program, scratch, input).value_or(true))
         return false;
-    return archiveHasEntries(program, full).value_or(true);
+    return archiveHasEntries(program, full, input).value_or(true);
 }
 
 void addArchiveWarning(JobResult& done, const RunResult& run)
@@ -77,17 +81,34 @@ JobResult RunArchiveJob(const BackupSet& stored, const JobContext& context)
     if (const auto stopped = JobStopped(set, context))
         return *stopped;
 
+    // Never unencrypted in its place: without its password an encrypted set is not backed up at all.
+    std::optional<QString> password;
+    if (IsEncryptedSet(set)) {
+        QString problem;
+        password = KeptPassword(set.id, set.name, &problem);
+        if (!password)
+            return JobFailure(set, JobOutcome::PasswordMissing, problem);
+    }
+    QByteArray passwordInput = password ? PasswordInput(*password) : QByteArray();
+    auto wipePassword = qScopeGuard([&] {
+        WipeBytes(passwordInput);
+        if (password)
+            password->fill(QChar(u'\0'));
+    });
+
     // The tests of the run are part of its one pass of progress, which the archiving tool reports: they run
     // under its control but show no progress of their own.
     JobContext testContext = context;
     testContext.progress = {};
     // An update archive counts only beside a full archive that is there and sound.
-    const ChainBase chainBase = CheckChainBase(set, Locate7Zip() ? pathTo7zExe() : QString(), testContext);
+    const ChainBase chainBase = CheckChainBase(set, Locate7Zip() ? pathTo7zExe() : QString(), testContext, password);
     if (chainBase.stopped) {
         if (const auto stopped = JobStopped(set, context))
             return *stopped;
     }
-    const ArchiveBuild build = BuildArchiveCommand(set, chainBase.startNewChain);
+    if (!chainBase.wrongPasswordArchive.isEmpty())
+        return JobFailure(set, JobOutcome::WrongPassword, WrongPasswordText(chainBase.wrongPasswordArchive));
+    ArchiveBuild build = BuildArchiveCommand(set, chainBase.startNewChain);
     switch (build.failure) {
     case BuildFailure::None:
         break;
@@ -104,7 +125,9 @@ JobResult RunArchiveJob(const BackupSet& stored, const JobContext& context)
     RemovePlacementLeftovers(g_fullArchivePath);
     RemoveUpdateArchiveLeftovers(set.target, set.arcName, ArcTypeName(set));
     const bool updateMode = g_archiveMode == QLatin1String("u");
+    build.command.standardInput = passwordInput;
     const RunResult run = RunJobTool(build.command, context);
+    WipeBytes(build.command.standardInput);
     RemoveTempFile(g_listFilePath);
     // Whatever 7-Zip half wrote goes; the previous archive and chain stay as they were.
     auto discardNewArchive = [&] {
@@ -131,6 +154,8 @@ JobResult RunArchiveJob(const BackupSet& stored, const JobContext& context)
     // 7-Zip exits with 1 on warnings (a file it could not read): the archive is still the newest backup.
     if (run.exitCode < 0 || run.exitCode >= 2) {
         discardNewArchive();
+        if (PasswordTroubleOf(run.exitCode, run.output, run.secondOutput) == PasswordTrouble::Wrong)
+            return JobFailure(set, JobOutcome::WrongPassword, WrongPasswordText(g_fullArchivePath), run.exitCode);
         return JobFailure(set, JobOutcome::ToolFailed,
             LoadStringById(StringId::ToolExitCode).arg(tool).arg(run.exitCode), run.exitCode);
     }
@@ -140,11 +165,13 @@ JobResult RunArchiveJob(const BackupSet& stored, const JobContext& context)
     const QString finalName = updateMode ? build.updateArchivePath : g_fullArchivePath;
     qint64 testMs = -1;
     if (set.verifyArchive && QFileInfo::exists(written)) {
-        const ArchiveTestResult tested = TestArchive(build.command.program, written, testContext);
+        const ArchiveTestResult tested = TestArchive(build.command.program, written, testContext, password);
         if (tested.stopped || !tested.good) {
             discardNewArchive();
             if (const auto stopped = JobStopped(set, context))
                 return *stopped;
+            if (tested.passwordTrouble != PasswordTrouble::None)
+                return JobFailure(set, JobOutcome::WrongPassword, WrongPasswordText(finalName), run.exitCode);
             return JobFailure(set, JobOutcome::ArchiveBad,
                 LoadStringById(StringId::NewArchiveNotGood).arg(finalName, tested.problem), run.exitCode);
         }
@@ -158,7 +185,7 @@ JobResult RunArchiveJob(const BackupSet& stored, const JobContext& context)
             return JobFailure(set, JobOutcome::PlaceFailed,
                 LoadStringById(StringId::ArchiveNotPlaced).arg(LoadStringById(StringId::NoArchiveWritten)),
                 run.exitCode);
-        if (wouldReplaceWithNothing(build.command.program, g_scratchArchivePath, g_fullArchivePath)) {
+        if (wouldReplaceWithNothing(build.command.program, g_scratchArchivePath, g_fullArchivePath, passwordInput)) {
             discardNewArchive();
             return JobFailure(set, JobOutcome::NothingArchived,
                 LoadStringById(StringId::NothingArchived).arg(set.source, g_fullArchivePath), run.exitCode);

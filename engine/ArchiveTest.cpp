@@ -9,6 +9,7 @@
 
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QScopeGuard>
 
 Command ArchiveTestCommand(const QString& program, const QString& archive)
 {
@@ -20,33 +21,73 @@ Command ArchiveTestCommand(const QString& program, const QString& archive)
     return command;
 }
 
-ArchiveTestResult TestArchive(const QString& program, const QString& archive, const JobContext& context)
+ArchiveTestResult TestArchive(
+    const QString& program, const QString& archive, const JobContext& context, const std::optional<QString>& password)
 {
     ArchiveTestResult tested;
     QElapsedTimer timer;
     timer.start();
-    const RunResult run = RunJobTool(ArchiveTestCommand(program, archive), context);
+    // No "-p" here: for a test it would mean the empty password. 7-Zip asks on standard input when it needs one.
+    Command command = ArchiveTestCommand(program, archive);
+    if (password)
+        command.standardInput = PasswordInput(*password);
+    const RunResult run = RunJobTool(command, context);
+    WipeBytes(command.standardInput);
     tested.durationMs = timer.elapsed();
     if (run.stopped || (context.control && context.control->shouldStop())) {
         tested.stopped = true;
         return tested;
     }
-    if (run.exitSignal != 0)
+    if (run.exitSignal != 0) {
         tested.problem = LoadStringById(StringId::TestKilled).arg(run.exitSignal);
-    else if (!run.error.isEmpty())
+    } else if (!run.error.isEmpty()) {
         tested.problem = LoadStringById(StringId::TestNotRun).arg(run.error);
-    // Unlike a run, a test has no warnings worth keeping an archive for: any other code is a fault.
-    else if (run.exitCode != 0)
-        tested.problem = LoadStringById(StringId::TestExitCode).arg(run.exitCode);
+    } else {
+        tested.passwordTrouble = PasswordTroubleOf(run.exitCode, run.output, run.secondOutput);
+        if (tested.passwordTrouble == PasswordTrouble::Wrong)
+            tested.problem = WrongPasswordText(archive);
+        else if (tested.passwordTrouble == PasswordTrouble::Missing)
+            tested.problem = LoadStringById(StringId::ArchiveNeedsPassword).arg(archive);
+        // Unlike a run, a test has no warnings worth keeping an archive for: any other code is a fault.
+        else if (run.exitCode != 0)
+            tested.problem = LoadStringById(StringId::TestExitCode).arg(run.exitCode);
+    }
     tested.good = tested.problem.isEmpty();
     return tested;
 }
 
-ChainBase CheckChainBase(const BackupSet& set, const QString& program, const JobContext& context)
+ChainBase CheckChainBase(
+    const BackupSet& set, const QString& program, const JobContext& context, const std::optional<QString>& password)
 {
     ChainBase base;
     const QString full = FullArchivePath(set);
-    if (set.backupType == FullArchiving || full.isEmpty())
+    if (full.isEmpty())
+        return base;
+    if (QFileInfo(full).isFile()) {
+        // The old chain keeps the old password, which nobody has any more: it is not opened, only replaced.
+        if (set.passwordChanged) {
+            base.startNewChain = true;
+            base.note = LoadStringById(StringId::PasswordChangedNote);
+            return base;
+        }
+        // A full run replaces the archive and an update run extends it: with a mistyped password either
+        // would leave backups nobody can open.
+        if (IsEncryptedSet(set) && password && !program.isEmpty()) {
+            switch (CheckArchivePassword(program, full, *password)) {
+            case PasswordCheck::Wrong:
+                base.wrongPasswordArchive = full;
+                return base;
+            case PasswordCheck::NotEncrypted:
+                base.startNewChain = true;
+                base.note = LoadStringById(StringId::ArchiveNotEncryptedNote).arg(full);
+                return base;
+            case PasswordCheck::Opens:
+            case PasswordCheck::Unreadable:
+                break;
+            }
+        }
+    }
+    if (set.backupType == FullArchiving)
         return base;
     const int updates = CountUpdateArchives(set);
     // A chain at its length starts anew anyway, and a first run has no chain to extend.
@@ -64,9 +105,11 @@ ChainBase CheckChainBase(const BackupSet& set, const QString& program, const Job
     // reading all of it on every run.
     if (!set.verifyArchive || program.isEmpty())
         return base;
-    const ArchiveTestResult tested = TestArchive(program, full, context);
+    const ArchiveTestResult tested = TestArchive(program, full, context, password);
     if (tested.stopped) {
         base.stopped = true;
+    } else if (tested.passwordTrouble != PasswordTrouble::None) {
+        base.wrongPasswordArchive = full;
     } else if (!tested.good) {
         base.startNewChain = true;
         base.note = LoadStringById(StringId::FullArchiveBrokenNote).arg(full);
@@ -96,9 +139,21 @@ JobResult RunVerifyJob(const BackupSet& set, const JobContext& context)
     const OldFiles files = FindOldFiles(set);
     if (files.isEmpty())
         return JobFailure(set, JobOutcome::PrepareFailed, LoadStringById(StringId::VerifyNoArchive).arg(set.target));
+    std::optional<QString> password;
+    if (IsEncryptedSet(set)) {
+        QString problem;
+        password = KeptPassword(set.id, set.name, &problem);
+        if (!password)
+            return JobFailure(set, JobOutcome::PasswordMissing, problem);
+    }
+    auto wipePassword = qScopeGuard([&password] {
+        if (password)
+            password->fill(QChar(u'\0'));
+    });
 
     QStringList checks;
     QStringList bad;
+    QStringList wrongPassword;
     // Update archives without their full archive restore nothing: the gap is a fault of the chain.
     if (files.fullArchive.isEmpty()) {
         const QString full = FullArchivePath(set);
@@ -107,7 +162,7 @@ JobResult RunVerifyJob(const BackupSet& set, const JobContext& context)
     }
     const QStringList archives = files.paths();
     for (const QString& archive : archives) {
-        const ArchiveTestResult tested = TestArchive(program, archive, context);
+        const ArchiveTestResult tested = TestArchive(program, archive, context, password);
         if (tested.stopped) {
             JobResult stopped
                 = JobStopped(set, context)
@@ -117,11 +172,22 @@ JobResult RunVerifyJob(const BackupSet& set, const JobContext& context)
         }
         if (tested.good) {
             checks.append(checkLine(archive, LoadStringById(StringId::ArchiveGood)));
+        } else if (tested.passwordTrouble != PasswordTrouble::None) {
+            checks.append(checkLine(archive, LoadStringById(StringId::WordWrongPassword)));
+            wrongPassword.append(archive);
         } else {
             checks.append(checkLine(archive, LoadStringById(StringId::ArchiveNotGood).arg(tested.problem)));
             bad.append(QLatin1Char('\'') + QFileInfo(archive).fileName() + QLatin1Char('\''));
         }
     }
+    // A password that opens none of them says nothing about the archives themselves.
+    if (bad.isEmpty() && !wrongPassword.isEmpty()) {
+        JobResult failed = JobFailure(set, JobOutcome::WrongPassword, WrongPasswordText(wrongPassword.first()));
+        failed.checks = checks;
+        return failed;
+    }
+    for (const QString& archive : std::as_const(wrongPassword))
+        bad.append(QLatin1Char('\'') + QFileInfo(archive).fileName() + QLatin1Char('\''));
     if (!bad.isEmpty()) {
         JobResult failed = JobFailure(
             set, JobOutcome::ArchiveBad, LoadStringById(StringId::VerifyFailed).arg(bad.join(QStringLiteral(", "))));

@@ -5,6 +5,7 @@
 
 #include "BackupSet.h"
 #include "Command.h"
+#include "EncryptedArchives.h"
 #include "JobChecks.h"
 #include "JobOutcome.h"
 
@@ -20,23 +21,33 @@ struct ArchiveTestResult
     bool stopped = false;
     // What the test said when the archive is not good, in words.
     QString problem;
+    // The archive is not good because the password does not open it (or none was given for it).
+    PasswordTrouble passwordTrouble = PasswordTrouble::None;
     qint64 durationMs = 0;
 };
 
-// Tests the archive under the job's control (Stop, the time limit, progress and the log).
-ArchiveTestResult TestArchive(const QString& program, const QString& archive, const JobContext& context);
+// Tests the archive under the job's control (Stop, the time limit, progress and the log); an encrypted one
+// with the password, given on standard input.
+ArchiveTestResult TestArchive(const QString& program, const QString& archive, const JobContext& context,
+    const std::optional<QString>& password = std::nullopt);
 
 // Whether an update run of the set may extend its chain: the full archive must be there and, when the set
-// tests its archives, test good. Otherwise the run starts a new full archive, and note says why.
+// tests its archives, test good. Otherwise the run starts a new full archive, and note says why. A changed
+// password starts a new chain without opening the old one; otherwise an encrypted set's archive must open with
+// the password before any run extends or replaces it.
 struct ChainBase
 {
     bool startNewChain = false;
     QString note;
     // The test was stopped: the run ends.
     bool stopped = false;
+    // The archive the password does not open: the run changes nothing.
+    QString wrongPasswordArchive;
 };
-ChainBase CheckChainBase(const BackupSet& set, const QString& program, const JobContext& context);
+ChainBase CheckChainBase(const BackupSet& set, const QString& program, const JobContext& context,
+    const std::optional<QString>& password = std::nullopt);
 
 // Tests the set's full archive and each of its update archives, oldest first, one line each in the result's
-// checks. Done when every one is good (a mirror set, which has none, too, with a note saying so).
+// checks. Done when every one is good (a mirror set, which has none, too, with a note saying so). An encrypted
+// set's password comes from ArchivePasswordOf; a wrong one is WrongPassword, not a bad archive.
 JobResult RunVerifyJob(const BackupSet& set, const JobContext& context);

@@ -3,6 +3,7 @@
 // A program and its argument list, never joined into one line for a shell, so that paths with blanks,
 // quotes or non-ASCII letters reach the tool whole.
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -25,6 +26,9 @@ struct Command
     // The one-line form shown to the user and in the log.
     QString text;
     ProgressFormat progress = ProgressFormat::None;
+    // A few lines the program reads on its standard input (a password), written once it has started and then
+    // closed. Never part of arguments or text, which are shown and logged.
+    QByteArray standardInput {};
 
     bool isEmpty() const { return program.isEmpty(); }
 };

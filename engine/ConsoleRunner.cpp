@@ -281,7 +281,10 @@ RunResult ExecuteCommand(const Command& command, const RunLineObserver& lineObse
     if (!command.workingFolder.isEmpty())
         process.setWorkingDirectory(command.workingFolder);
     // A tool that asks a question reads end of file instead of waiting for an answer nobody can give.
-    process.setStandardInputFile(QProcess::nullDevice());
+    const bool feedsInput = !command.standardInput.isEmpty();
+    if (!feedsInput)
+        process.setStandardInputFile(QProcess::nullDevice());
+    process.setProcessEnvironment(ToolEnvironment());
     process.setProcessChannelMode(QProcess::SeparateChannels);
     // Larger pipes let a fast tool write on while this side passes its output on, and let one read here
     // take more at a time. Where the system refuses, the pipes keep their size.
@@ -289,10 +292,16 @@ RunResult ExecuteCommand(const Command& command, const RunLineObserver& lineObse
         fcntl(STDOUT_FILENO, F_SETPIPE_SZ, kPipeBytes);
         fcntl(STDERR_FILENO, F_SETPIPE_SZ, kPipeBytes);
     });
-    process.start(QIODevice::ReadOnly);
+    process.start(feedsInput ? QIODevice::ReadWrite : QIODevice::ReadOnly);
     if (!process.waitForStarted(-1)) {
         result.error = startFailure(command, process);
         return result;
+    }
+    if (feedsInput) {
+        // A few lines fit the pipe whole: written before the output is read, they never wait for the tool.
+        process.write(command.standardInput);
+        process.waitForBytesWritten(-1);
+        process.closeWriteChannel();
     }
     const RunOutputListener listener = currentListener();
     StreamKeeper output(false, lineObserver);
@@ -343,6 +352,29 @@ RunResult ExecuteCommand(const Command& command, const RunLineObserver& lineObse
     }
     result.exitCode = process.exitCode();
     return result;
+}
+
+QProcessEnvironment ToolEnvironment()
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    auto isUtf8 = [](const QString& locale) {
+        const QString lower = locale.toLower();
+        return lower.contains(QLatin1String("utf-8")) || lower.contains(QLatin1String("utf8"));
+    };
+    // The character set that rules is the first of these that is set, as the C library reads them.
+    const QString all = environment.value(QStringLiteral("LC_ALL"));
+    const QString ctype = environment.value(QStringLiteral("LC_CTYPE"));
+    const QString lang = environment.value(QStringLiteral("LANG"));
+    const QString ruling = !all.isEmpty() ? all : !ctype.isEmpty() ? ctype : lang;
+    if (isUtf8(ruling))
+        return environment;
+    // A password typed with Cyrillic letters must turn into the same key whatever locale a run starts in, and
+    // names are read and written as UTF-8 everywhere else.
+    if (!all.isEmpty())
+        environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    else
+        environment.insert(QStringLiteral("LC_CTYPE"), QStringLiteral("C.UTF-8"));
+    return environment;
 }
 
 void SetRunOutputListener(RunOutputListener listener)

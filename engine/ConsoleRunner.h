@@ -1,13 +1,14 @@
 #pragma once
 
-// Runs an outside program without a shell, with its standard input closed, reads both of its output
-// streams at once, waits for it and hands back its exit code and texts.
+// Runs an outside program without a shell, with its standard input closed (after the command's few lines), reads both
+// of its output streams at once, waits for it and hands back its exit code and texts.
 
 #include "Command.h"
 #include "ToolProgress.h"
 
 #include <QByteArray>
 #include <QDeadlineTimer>
+#include <QProcessEnvironment>
 #include <QStringView>
 
 #include <atomic>
@@ -84,6 +85,9 @@ using RunProgressObserver = std::function<void(const ToolReading& reading, qint6
 // (the result's texts, the last run's files, the line observer and the output listener).
 RunResult ExecuteCommand(const Command& command, const RunLineObserver& lineObserver = {},
     const RunControl* control = nullptr, const RunProgressObserver& progressObserver = {});
+
+// The environment every tool runs in: this process's, with a UTF-8 character set where its locale has none.
+QProcessEnvironment ToolEnvironment();
 
 // Receives a running program's output as it comes (secondStream for its standard error), as raw bytes but
 // for the progress redraws.

@@ -19,7 +19,8 @@ namespace {
 bool toolRan(JobOutcome outcome)
 {
     return outcome == JobOutcome::ToolFailed || outcome == JobOutcome::PlaceFailed || outcome == JobOutcome::StartFailed
-        || outcome == JobOutcome::NothingArchived || outcome == JobOutcome::ArchiveBad;
+        || outcome == JobOutcome::NothingArchived || outcome == JobOutcome::ArchiveBad
+        || outcome == JobOutcome::WrongPassword;
 }
 
 } // namespace

@@ -37,6 +37,10 @@ enum class JobOutcome
     Stopped,
     // The same, because the run went past its time limit.
     TimedOut,
+    // An encrypted set's password was not given (the keyring is locked, nobody answered): nothing was written.
+    PasswordMissing,
+    // The password does not open the set's archives: nothing was changed.
+    WrongPassword,
 };
 
 struct JobResult

@@ -449,6 +449,9 @@ bool RecordSetResult(const BackupSet& set, const JobResult& result)
     // The last-run date is the last success: a backup made, with or without warnings.
     if (result.succeeded())
         values.prepend({QStringLiteral("lastrun"), DateStamp(false)});
+    // The new chain the changed password asked for is made; the next run extends it.
+    if (result.succeeded() && set.passwordChanged)
+        values.append({QStringLiteral("PasswordChanged"), QStringLiteral("0")});
     // The disk the destination is on now, where the set remembers none: from now on a run is refused when
     // the destination is on another one. Where it cannot be told the set stays unrecorded and runs as before.
     if (result.succeeded() && set.destinationDisk.isEmpty()) {

@@ -5,6 +5,7 @@
 
 #include "ArchiveCommand.h"
 #include "ArchivePlacement.h"
+#include "EncryptedArchives.h"
 #include "IniFile.h"
 #include "LeftoverFiles.h"
 #include "MirrorCommand.h"
@@ -19,7 +20,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QProcess>
+#include <QScopeGuard>
 #include <QSet>
 #include <QSysInfo>
 
@@ -120,8 +121,8 @@ QString pointName(const RestorePoint& point)
 
 // Reads what the archive stores for each link: its target, the link's whole content. 7-Zip writes the
 // chosen items one after the other in the archive's order, so the listed sizes split them.
-std::optional<QStringList> linkTargets(
-    const QString& program, const QString& archive, const QList<ArchiveItem>& links, QString* error)
+std::optional<QStringList> linkTargets(const QString& program, const QString& archive, const QList<ArchiveItem>& links,
+    const QByteArray& passwordInput, QString* error)
 {
     if (links.isEmpty())
         return QStringList();
@@ -131,20 +132,21 @@ std::optional<QStringList> linkTargets(
     const QString list = WriteListFile(names, error);
     if (list.isEmpty())
         return std::nullopt;
-    QProcess read;
-    read.setStandardInputFile(QProcess::nullDevice());
-    read.start(program,
-        {QStringLiteral("e"), QStringLiteral("-so"), QStringLiteral("-spd"), QStringLiteral("-scsUTF-8"),
-            QStringLiteral("-i@") + list, QStringLiteral("--"), archive});
-    const bool ran = read.waitForFinished(-1) && read.exitStatus() == QProcess::NormalExit && read.exitCode() == 0;
+    Command read;
+    read.program = program;
+    read.arguments = {QStringLiteral("e"), QStringLiteral("-so"), QStringLiteral("-spd"), QStringLiteral("-scsUTF-8"),
+        QStringLiteral("-i@") + list, QStringLiteral("--"), archive};
+    read.standardInput = passwordInput;
+    const QuietRun run = RunQuietly(read);
+    WipeBytes(read.standardInput);
     RemoveTempFile(list);
-    const QByteArray bytes = read.readAllStandardOutput();
+    const QByteArray& bytes = run.output;
     qint64 total = 0;
     for (const ArchiveItem& link : links)
         total += link.size;
-    if (!ran || bytes.size() != total) {
+    if (!run.ran || run.exitCode != 0 || bytes.size() != total) {
         if (error)
-            *error = QString::fromUtf8(read.readAllStandardError()).trimmed();
+            *error = run.secondOutput.trimmed();
         return std::nullopt;
     }
     QStringList targets;
@@ -552,6 +554,7 @@ struct ToolRun
 {
     std::optional<JobResult> failed;
     int exitCode = 0;
+    PasswordTrouble passwordTrouble = PasswordTrouble::None;
 };
 
 ToolRun runTool(const Command& command, const JobContext& context, const QString& name, const QString& target)
@@ -575,13 +578,17 @@ ToolRun runTool(const Command& command, const JobContext& context, const QString
             = failure(name, JobOutcome::StartFailed, LoadStringById(StringId::ToolNotRun).arg(tool, run.error));
     }
     outcome.exitCode = run.exitCode;
+    if (!outcome.failed)
+        outcome.passwordTrouble = PasswordTroubleOf(run.exitCode, run.output, run.secondOutput);
     return outcome;
 }
 
 Command extractCommand(const QString& program, const QString& archive, const QString& staging,
-    const QString& exclusions, const QStringList& paths)
+    const QString& exclusions, const QStringList& paths, const QByteArray& passwordInput)
 {
     Command command;
+    // No "-p": 7-Zip reads the password on standard input when the archive needs one.
+    command.standardInput = passwordInput;
     command.program = program;
     command.arguments = {QStringLiteral("x"), QStringLiteral("-aoa"), QStringLiteral("-y"), QStringLiteral("-bsp1"),
         QStringLiteral("-spd"), QStringLiteral("-scsUTF-8"), QStringLiteral("-o") + staging};
@@ -655,16 +662,33 @@ JobResult restoreArchive(const RestoreRequest& request, const JobContext& contex
     if (program.isEmpty())
         return failure(name, JobOutcome::ToolMissing, LoadStringById(StringId::SevenZipMissing));
 
+    QByteArray passwordInput;
+    if (base.passwordId != 0) {
+        QString problem;
+        std::optional<QString> password = KeptPassword(base.passwordId, name, &problem);
+        if (!password)
+            return failure(name, JobOutcome::PasswordMissing, problem);
+        passwordInput = PasswordInput(*password);
+        password->fill(QChar(u'\0'));
+    }
+    auto wipePassword = qScopeGuard([&passwordInput] { WipeBytes(passwordInput); });
+    auto listFailed = [&name](const QString& why, ListFailure kind) {
+        const JobOutcome outcome = kind == ListFailure::WrongPassword ? JobOutcome::WrongPassword
+            : kind == ListFailure::PasswordMissing                    ? JobOutcome::PasswordMissing
+                                                                      : JobOutcome::SourceMissing;
+        return failure(name, outcome, why);
+    };
     QString error;
-    const auto full = ListArchive(base.path, &error);
+    ListFailure listFailure = ListFailure::None;
+    const auto full = ListArchive(base.path, &error, base.passwordId, &listFailure);
     if (!full)
-        return failure(name, JobOutcome::SourceMissing, error);
+        return listFailed(error, listFailure);
     const bool fromUpdate = point.kind == RestorePoint::Kind::Update;
     std::optional<QList<ArchiveItem>> update;
     if (fromUpdate) {
-        update = ListArchive(point.path, &error);
+        update = ListArchive(point.path, &error, point.passwordId, &listFailure);
         if (!update)
-            return failure(name, JobOutcome::SourceMissing, error);
+            return listFailed(error, listFailure);
     }
     QList<bool> origins;
     const QList<StateEntry> state = StateWithOrigins(*full, fromUpdate ? &*update : nullptr, &origins);
@@ -706,12 +730,14 @@ JobResult restoreArchive(const RestoreRequest& request, const JobContext& contex
             if (exclusions.isEmpty())
                 return failure(name, JobOutcome::PrepareFailed, error);
         }
-        const Command command = extractCommand(program, step.archive, staging.path(), exclusions, paths);
+        const Command command = extractCommand(program, step.archive, staging.path(), exclusions, paths, passwordInput);
         const ToolRun run = runTool(command, context, name, target);
         if (!exclusions.isEmpty())
             RemoveTempFile(exclusions);
         if (run.failed)
             return *run.failed;
+        if (run.passwordTrouble == PasswordTrouble::Wrong)
+            return failure(name, JobOutcome::WrongPassword, WrongPasswordText(step.archive), run.exitCode);
         if (run.exitCode < 0 || run.exitCode >= 2)
             return failure(name, JobOutcome::ToolFailed,
                 LoadStringById(StringId::RestoreToolFailed).arg(ToolName(command)).arg(run.exitCode).arg(target),
@@ -727,7 +753,7 @@ JobResult restoreArchive(const RestoreRequest& request, const JobContext& contex
             if (isWithin(link.path, paths))
                 wanted.append(link);
         }
-        const auto read = linkTargets(program, steps.at(s).archive, wanted, &error);
+        const auto read = linkTargets(program, steps.at(s).archive, wanted, passwordInput, &error);
         if (!read)
             return failure(name, JobOutcome::ToolFailed,
                 LoadStringById(StringId::RestoreLinkNotMade).arg(wanted.value(0).path, error));

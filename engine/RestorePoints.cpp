@@ -1,18 +1,21 @@
 #include "RestorePoints.h"
 
 #include "ArchiveCommand.h"
+#include "ArchivePasswords.h"
 #include "MirrorCommand.h"
 #include "ResourceIds.h"
 #include "Settings.h"
 #include "StringTable.h"
 #include "ToolLocations.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QHash>
 #include <QMutex>
-#include <QProcess>
+#include <QRandomGenerator>
+#include <QScopeGuard>
 
 #include <sys/stat.h>
 
@@ -26,6 +29,12 @@ void setError(QString* error, const QString& text)
 {
     if (error)
         *error = text;
+}
+
+void setFailure(ListFailure* failure, ListFailure kind)
+{
+    if (failure)
+        *failure = kind;
 }
 
 int digits(QByteArrayView text, qsizetype from, qsizetype count)
@@ -189,39 +198,78 @@ struct Listing
     struct timespec modified
     {
     };
+    // Which password made it (see passwordKey); empty for none.
+    QByteArray passwordKey;
     QList<ArchiveItem> items;
 };
 
-bool sameFile(const Listing& listing, const QString& path, const struct stat& status)
+bool sameFile(const Listing& listing, const QString& path, const struct stat& status, const QByteArray& passwordKey)
 {
     return listing.path == path && listing.device == status.st_dev && listing.inode == status.st_ino
         && listing.size == status.st_size && listing.modified.tv_sec == status.st_mtim.tv_sec
-        && listing.modified.tv_nsec == status.st_mtim.tv_nsec;
+        && listing.modified.tv_nsec == status.st_mtim.tv_nsec && listing.passwordKey == passwordKey;
+}
+
+// Tells passwords apart in memory without keeping them: salted anew by each process, never written anywhere.
+// A listing made with one password is never handed to a caller with another, or with none.
+QByteArray passwordKey(const std::optional<QString>& password)
+{
+    if (!password)
+        return {};
+    static const QByteArray salt = [] {
+        QByteArray bytes(32, '\0');
+        QRandomGenerator::system()->fillRange(reinterpret_cast<quint32*>(bytes.data()), bytes.size() / 4);
+        return bytes;
+    }();
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    hash.addData(salt);
+    QByteArray bytes = password->toUtf8();
+    hash.addData(bytes);
+    WipeBytes(bytes);
+    return hash.result();
 }
 
 QMutex listingsMutex;
 QList<Listing> listings;
 constexpr qsizetype kListingsKept = 2;
 
-std::optional<QList<ArchiveItem>> listArchiveUncached(const QString& archive, QString* error);
+std::optional<QList<ArchiveItem>> listArchiveUncached(
+    const QString& archive, QString* error, const std::optional<QString>& password, ListFailure* failure);
 
 } // namespace
 
-std::optional<QList<ArchiveItem>> ListArchive(const QString& archive, QString* error)
+std::optional<QList<ArchiveItem>> ListArchive(
+    const QString& archive, QString* error, quint32 passwordId, ListFailure* failure)
 {
+    setFailure(failure, ListFailure::None);
+    std::optional<QString> password;
+    if (passwordId != 0) {
+        QString problem;
+        password = ArchivePasswordOf(passwordId, &problem);
+        if (!password) {
+            setError(error, problem.isEmpty() ? LoadStringById(StringId::ArchiveNeedsPassword).arg(archive) : problem);
+            setFailure(failure, ListFailure::PasswordMissing);
+            return std::nullopt;
+        }
+    }
+    auto wipePassword = qScopeGuard([&password] {
+        if (password)
+            password->fill(QChar(u'\0'));
+    });
+    const QByteArray key = passwordKey(password);
     struct stat status;
     const bool known = ::stat(QFile::encodeName(archive).constData(), &status) == 0;
     if (known) {
         const QMutexLocker lock(&listingsMutex);
         for (const Listing& listing : std::as_const(listings)) {
-            if (sameFile(listing, archive, status))
+            if (sameFile(listing, archive, status, key))
                 return listing.items;
         }
     }
-    auto items = listArchiveUncached(archive, error);
+    auto items = listArchiveUncached(archive, error, password, failure);
     if (items && known) {
         const QMutexLocker lock(&listingsMutex);
-        listings.prepend({archive, status.st_dev, status.st_ino, status.st_size, status.st_mtim, *items});
+        listings.prepend({archive, status.st_dev, status.st_ino, status.st_size, status.st_mtim, key, *items});
         if (listings.size() > kListingsKept)
             listings.removeLast();
     }
@@ -236,26 +284,46 @@ void ForgetArchiveListings()
 
 namespace {
 
-std::optional<QList<ArchiveItem>> listArchiveUncached(const QString& archive, QString* error)
+std::optional<QList<ArchiveItem>> listArchiveUncached(
+    const QString& archive, QString* error, const std::optional<QString>& password, ListFailure* failure)
 {
     const QString program = sevenZipProgram();
     if (program.isEmpty()) {
         setError(error, LoadStringById(StringId::SevenZipMissing));
+        setFailure(failure, ListFailure::Unreadable);
         return std::nullopt;
     }
-    QProcess list;
-    list.setStandardInputFile(QProcess::nullDevice());
-    list.start(program,
-        {QStringLiteral("l"), QStringLiteral("-slt"), QStringLiteral("-ba"), QStringLiteral("-sccUTF-8"),
-            QStringLiteral("--"), archive});
-    if (!list.waitForFinished(-1) || list.exitStatus() != QProcess::NormalExit || list.exitCode() != 0) {
-        const QString why = QString::fromUtf8(list.readAllStandardError()).trimmed();
+    // Without -p: 7-Zip asks on standard input only when the archive hides its names.
+    Command list;
+    list.program = program;
+    list.arguments = {QStringLiteral("l"), QStringLiteral("-slt"), QStringLiteral("-ba"), QStringLiteral("-sccUTF-8"),
+        QStringLiteral("--"), archive};
+    if (password)
+        list.standardInput = PasswordInput(*password);
+    const QuietRun listed = RunQuietly(list);
+    WipeBytes(list.standardInput);
+    if (!listed.ran || listed.exitCode != 0) {
+        switch (
+            listed.ran ? PasswordTroubleOf(listed.exitCode, QString(), listed.secondOutput) : PasswordTrouble::None) {
+        case PasswordTrouble::Wrong:
+            setError(error, WrongPasswordText(archive));
+            setFailure(failure, ListFailure::WrongPassword);
+            return std::nullopt;
+        case PasswordTrouble::Missing:
+            setError(error, LoadStringById(StringId::ArchiveNeedsPassword).arg(archive));
+            setFailure(failure, ListFailure::PasswordMissing);
+            return std::nullopt;
+        case PasswordTrouble::None:
+            break;
+        }
+        const QString why = listed.secondOutput.trimmed();
         setError(error,
             LoadStringById(StringId::RestoreListFailed)
-                .arg(archive, why.isEmpty() ? list.errorString() : why.section(QLatin1Char('\n'), -1)));
+                .arg(archive, why.isEmpty() ? listed.error : why.section(QLatin1Char('\n'), -1)));
+        setFailure(failure, ListFailure::Unreadable);
         return std::nullopt;
     }
-    const QByteArray text = list.readAllStandardOutput();
+    const QByteArray& text = listed.output;
     QList<ArchiveItem> items;
     ArchiveItem item;
     bool open = false;
@@ -296,25 +364,51 @@ std::optional<QList<ArchiveItem>> listArchiveUncached(const QString& archive, QS
 
 } // namespace
 
-QList<RestorePoint> RestorePointsOf(const BackupSet& set, QString* error)
+namespace {
+
+QList<RestorePoint> pointsOfArchive(
+    const QString& fullArchive, QString* error, quint32 passwordId, ListFailure* failure);
+
+} // namespace
+
+QList<RestorePoint> RestorePointsOf(const BackupSet& set, QString* error, ListFailure* failure)
 {
-    if (set.backupType == MirrorCopying)
-        return mirrorPoints(MirrorFolder(set), error);
+    setFailure(failure, ListFailure::None);
+    if (set.backupType == MirrorCopying) {
+        auto points = mirrorPoints(MirrorFolder(set), error);
+        if (points.isEmpty())
+            setFailure(failure, ListFailure::Unreadable);
+        return points;
+    }
     const QString full = FullArchivePath(set);
     if (full.isEmpty()) {
         setError(error,
             ArcTypeName(set).isEmpty() ? LoadStringById(StringId::RestoreNoArchive).arg(set.arcName)
                                        : LoadStringById(StringId::RestoreNoArchive).arg(set.target));
+        setFailure(failure, ListFailure::Unreadable);
         return {};
     }
-    return RestorePointsOfArchive(full, error);
+    return pointsOfArchive(full, error, IsEncryptedSet(set) ? set.id : 0, failure);
 }
 
-QList<RestorePoint> RestorePointsOfArchive(const QString& fullArchive, QString* error)
+QList<RestorePoint> RestorePointsOfArchive(
+    const QString& fullArchive, QString* error, const std::optional<QString>& password, ListFailure* failure)
+{
+    setFailure(failure, ListFailure::None);
+    if (password)
+        SetArchivePassword(kFoundArchivePasswordId, *password);
+    return pointsOfArchive(fullArchive, error, password ? kFoundArchivePasswordId : 0, failure);
+}
+
+namespace {
+
+QList<RestorePoint> pointsOfArchive(
+    const QString& fullArchive, QString* error, quint32 passwordId, ListFailure* failure)
 {
     const QFileInfo full(fullArchive);
     if (!full.isFile()) {
         setError(error, LoadStringById(StringId::RestoreNoArchive).arg(fullArchive));
+        setFailure(failure, ListFailure::Unreadable);
         return {};
     }
     const QString extension = full.suffix();
@@ -336,6 +430,7 @@ QList<RestorePoint> RestorePointsOfArchive(const QString& fullArchive, QString* 
         point.stamp = stamp;
         point.time = time;
         point.size = QFileInfo(point.path).size();
+        point.passwordId = passwordId;
         points.append(point);
     }
     std::sort(
@@ -346,20 +441,23 @@ QList<RestorePoint> RestorePointsOfArchive(const QString& fullArchive, QString* 
     base.stamp = RestoreStamp(full.lastModified());
     base.time = RestoreStampTime(base.stamp);
     base.size = full.size();
+    base.passwordId = passwordId;
     points.append(base);
 
-    const auto fullItems = ListArchive(base.path, error);
+    const auto fullItems = ListArchive(base.path, error, passwordId, failure);
     if (!fullItems)
         return {};
     points.last().fileCount = fileCountOf(merged(*fullItems, nullptr, nullptr));
     for (qsizetype i = 0; i + 1 < points.size(); ++i) {
-        const auto items = ListArchive(points.at(i).path, error);
+        const auto items = ListArchive(points.at(i).path, error, passwordId, failure);
         if (!items)
             return {};
         points[i].fileCount = fileCountOf(merged(*fullItems, &*items, nullptr));
     }
     return points;
 }
+
+} // namespace
 
 QString RestoreStamp(const QDateTime& time)
 {
@@ -391,8 +489,10 @@ int PointAsOf(const QList<RestorePoint>& points, const QString& stampOrDate)
     return -1;
 }
 
-std::optional<QList<StateEntry>> StateAsOf(const QList<RestorePoint>& points, int index, QString* error)
+std::optional<QList<StateEntry>> StateAsOf(
+    const QList<RestorePoint>& points, int index, QString* error, ListFailure* failure)
 {
+    setFailure(failure, ListFailure::None);
     if (index < 0 || index >= points.size()) {
         setError(error, LoadStringById(StringId::RestoreNoPoint));
         return std::nullopt;
@@ -413,12 +513,12 @@ std::optional<QList<StateEntry>> StateAsOf(const QList<RestorePoint>& points, in
             entries.begin(), entries.end(), [](const StateEntry& a, const StateEntry& b) { return a.path < b.path; });
         return entries;
     }
-    const auto full = ListArchive(points.last().path, error);
+    const auto full = ListArchive(points.last().path, error, points.last().passwordId, failure);
     if (!full)
         return std::nullopt;
     if (point.kind == RestorePoint::Kind::Full)
         return merged(*full, nullptr, nullptr);
-    const auto update = ListArchive(point.path, error);
+    const auto update = ListArchive(point.path, error, point.passwordId, failure);
     if (!update)
         return std::nullopt;
     return merged(*full, &*update, nullptr);
@@ -430,8 +530,10 @@ QList<StateEntry> StateWithOrigins(
     return merged(full, update, fromUpdate);
 }
 
-QList<FileVersion> VersionsOf(const QList<RestorePoint>& points, const QString& path, QString* error)
+QList<FileVersion> VersionsOf(
+    const QList<RestorePoint>& points, const QString& path, QString* error, ListFailure* failure)
 {
+    setFailure(failure, ListFailure::None);
     QList<FileVersion> versions;
     if (points.isEmpty())
         return versions;
@@ -443,7 +545,7 @@ QList<FileVersion> VersionsOf(const QList<RestorePoint>& points, const QString& 
     };
     std::optional<QList<ArchiveItem>> full;
     if (points.last().kind != RestorePoint::Kind::Mirror) {
-        full = ListArchive(points.last().path, error);
+        full = ListArchive(points.last().path, error, points.last().passwordId, failure);
         if (!full)
             return {};
     }
@@ -455,11 +557,11 @@ QList<FileVersion> VersionsOf(const QList<RestorePoint>& points, const QString& 
         const RestorePoint& point = points.at(i);
         std::optional<QList<StateEntry>> state;
         if (point.kind == RestorePoint::Kind::Mirror) {
-            state = StateAsOf(points, int(i), error);
+            state = StateAsOf(points, int(i), error, failure);
         } else if (point.kind == RestorePoint::Kind::Full) {
             state = merged(*full, nullptr, nullptr);
         } else {
-            const auto update = ListArchive(point.path, error);
+            const auto update = ListArchive(point.path, error, point.passwordId, failure);
             if (!update)
                 return {};
             state = merged(*full, &*update, nullptr);

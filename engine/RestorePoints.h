@@ -5,6 +5,7 @@
 // archive over it: each update archive holds every change since the full archive, deletions as marks.
 
 #include "BackupSet.h"
+#include "EncryptedArchives.h"
 
 #include <QDateTime>
 #include <QList>
@@ -31,6 +32,20 @@ struct RestorePoint
     qint64 size = -1;
     // How many files (not folders) the state it rebuilds holds; -1 when unknown.
     qint64 fileCount = -1;
+    // Whose kept password (ArchivePasswordOf) opens the archive: the encrypted set's id, or
+    // kFoundArchivePasswordId for an archive found on disk that was given one; 0 when none is needed.
+    quint32 passwordId = 0;
+};
+
+// Why a listing failed, for callers that ask for a password or report a wrong one.
+enum class ListFailure
+{
+    None,
+    // Missing, damaged, or 7-Zip could not run.
+    Unreadable,
+    // The archive is encrypted and no password is known for it.
+    PasswordMissing,
+    WrongPassword,
 };
 
 // One item of an archive's listing, as 7-Zip names it ("sub/name", relative to the source).
@@ -46,17 +61,24 @@ struct ArchiveItem
 };
 
 // Every item of the archive, in its order, from 7-Zip's technical listing; nothing, with the reason in
-// error, when 7-Zip cannot list it.
-std::optional<QList<ArchiveItem>> ListArchive(const QString& archive, QString* error = nullptr);
+// error and its kind in failure, when 7-Zip cannot list it. An encrypted archive is opened with the password
+// kept under passwordId (see RestorePoint). Only listings that succeeded are kept, each for the password it
+// was made with.
+std::optional<QList<ArchiveItem>> ListArchive(
+    const QString& archive, QString* error = nullptr, quint32 passwordId = 0, ListFailure* failure = nullptr);
 // Forgets the listings ListArchive keeps, so that the next one reads the archive again (for measuring).
 void ForgetArchiveListings();
 
 // The set's points, newest first: the mirror folder of a mirror set, else each update archive and the full
-// archive. Empty with the reason in error when there is none or an archive cannot be read.
-QList<RestorePoint> RestorePointsOf(const BackupSet& set, QString* error = nullptr);
+// archive. Empty with the reason in error when there is none or an archive cannot be read. An encrypted set's
+// archives are opened with its password from ArchivePasswordOf.
+QList<RestorePoint> RestorePointsOf(const BackupSet& set, QString* error = nullptr, ListFailure* failure = nullptr);
 // The same for a full archive found by its path, its update archives beside it by name
-// ("NAME_upd_STAMP.EXT" beside "NAME.EXT").
-QList<RestorePoint> RestorePointsOfArchive(const QString& fullArchive, QString* error = nullptr);
+// ("NAME_upd_STAMP.EXT" beside "NAME.EXT"). A password given is kept under kFoundArchivePasswordId for the
+// points' later listings and restores (replacing one given before); without one an encrypted archive with
+// hidden names fails with PasswordMissing.
+QList<RestorePoint> RestorePointsOfArchive(const QString& fullArchive, QString* error = nullptr,
+    const std::optional<QString>& password = std::nullopt, ListFailure* failure = nullptr);
 
 // The stamp form of a time, and back; an invalid time for a text of another form.
 QString RestoreStamp(const QDateTime& time);
@@ -81,7 +103,8 @@ struct StateEntry
 // Every entry of the state as of points[index], sorted by path: the full archive's listing with that update
 // archive's changes over it and its deleted files and folders gone. Nothing, with the reason in error, when
 // an archive cannot be listed.
-std::optional<QList<StateEntry>> StateAsOf(const QList<RestorePoint>& points, int index, QString* error = nullptr);
+std::optional<QList<StateEntry>> StateAsOf(
+    const QList<RestorePoint>& points, int index, QString* error = nullptr, ListFailure* failure = nullptr);
 
 // The state from listings already made: the full archive's items with the update archive's (or none) applied;
 // fromUpdate, when given, says for each entry whether the update archive holds it.
@@ -98,4 +121,5 @@ struct FileVersion
 
 // The versions of one file (path relative to the source), oldest first: one for each point where it appeared,
 // changed or went (deleted). Empty when no point holds it, or with the reason in error when a listing failed.
-QList<FileVersion> VersionsOf(const QList<RestorePoint>& points, const QString& path, QString* error = nullptr);
+QList<FileVersion> VersionsOf(
+    const QList<RestorePoint>& points, const QString& path, QString* error = nullptr, ListFailure* failure = nullptr);

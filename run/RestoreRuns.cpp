@@ -48,8 +48,7 @@ std::optional<ExitStatus> readChain(const RunOptions& options, Chain& chain)
     if (!options.archive.isEmpty()) {
         const QString archive = QFileInfo(options.archive).absoluteFilePath();
         chain.name = QFileInfo(archive).fileName();
-        ProvideArchivePassword();
-        chain.points = RestorePointsOfArchive(archive, &error);
+        chain.points = RestorePointsOfArchive(archive, &error, RunPassword());
     } else {
         const std::optional<BackupSet> set = SetNamed(options.names.constFirst());
         if (!set) {

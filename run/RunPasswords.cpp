@@ -141,9 +141,7 @@ void ProvideSetPassword(const BackupSet& set)
     }
 }
 
-void ProvideArchivePassword()
+std::optional<QString> RunPassword()
 {
-    // A chain read from its archive alone is kept under no set's id.
-    if (runPassword())
-        SetArchivePassword(0, *runPassword());
+    return runPassword();
 }

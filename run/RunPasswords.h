@@ -27,5 +27,6 @@ void SetRunPassword(const std::optional<QString>& password);
 // Puts the password of the set, when it is encrypted, where its jobs take it from (ArchivePasswords.h), or why
 // there is none, so that the job fails the set with that reason instead of running it unencrypted.
 void ProvideSetPassword(const BackupSet& set);
-// The same for a chain read from a full archive alone, which has no set: only a password file can serve it.
-void ProvideArchivePassword();
+// The password file's password, for a chain read from a full archive alone, which has no set: only a password
+// file can serve it.
+std::optional<QString> RunPassword();

@@ -663,7 +663,7 @@
         <translation>система не смогла её запустить (%1).</translation>
     </message>
     <message>
-        <location filename="../../engine/ConsoleRunner.cpp" line="341"/>
+        <location filename="../../engine/ConsoleRunner.cpp" line="350"/>
         <source>it was ended by signal %1.</source>
         <translation>она была завершена сигналом %1.</translation>
     </message>
@@ -1317,17 +1317,47 @@
         <translation>Просроченных наборов: %1, с ошибкой: %2.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="316"/>
+        <location filename="../../core/StringTable.cpp" line="315"/>
+        <source>no password was given for the encrypted set &apos;%1&apos;</source>
+        <translation>для зашифрованного набора «%1» не задан пароль</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="317"/>
+        <source>wrong password for the archive %1</source>
+        <translation>неверный пароль для архива %1</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="319"/>
+        <source>The password was changed: a new full archive was made with the new one</source>
+        <translation>Пароль изменён: создан новый полный архив с новым паролем</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="322"/>
+        <source>%1 was not encrypted: a new encrypted full archive was made</source>
+        <translation>%1 не был зашифрован: создан новый зашифрованный полный архив</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="325"/>
+        <source>the archive %1 is encrypted and needs its password</source>
+        <translation>архив %1 зашифрован, нужен его пароль</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="326"/>
+        <source>wrong password</source>
+        <translation>неверный пароль</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="353"/>
         <source>The set &apos;%1&apos; was made from &apos;%2&apos;. Check its properties before its next run.</source>
         <translation>Набор «%1» создан по «%2». Проверьте его свойства перед следующим запуском.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="317"/>
+        <location filename="../../core/StringTable.cpp" line="354"/>
         <source>Full archives (*.7z *.zip)</source>
         <translation>Полные архивы (*.7z *.zip)</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="320"/>
+        <location filename="../../core/StringTable.cpp" line="357"/>
         <source>Restore over the files in &apos;%1&apos; as of %2?
 
 Overwritten with the backup&apos;s version: %3
@@ -1348,32 +1378,32 @@ Files overwritten or removed cannot be brought back unless a backup holds them.<
 Заменённые и удалённые файлы нельзя будет вернуть, если их нет ни в одной резервной копии.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="326"/>
+        <location filename="../../core/StringTable.cpp" line="363"/>
         <source>Restored over &apos;%1&apos; as of %2. Files overwritten: %3, added: %4, removed: %5.</source>
         <translation>Восстановлено поверх «%1» на %2. Файлов заменено: %3, добавлено: %4, удалено: %5.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="329"/>
+        <location filename="../../core/StringTable.cpp" line="366"/>
         <source>An archive found on disk has no known source folder: restore into a new folder and move the files you need from there.</source>
         <translation>У архива, найденного на диске, неизвестна исходная папка: восстановите в новую папку и перенесите оттуда нужные файлы.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="333"/>
+        <location filename="../../core/StringTable.cpp" line="370"/>
         <source>The destination &apos;%1&apos; is not on the disk it was on. Is the disk connected?</source>
         <translation>Папка назначения «%1» находится не на том диске, на котором была. Диск подключён?</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="335"/>
+        <location filename="../../core/StringTable.cpp" line="372"/>
         <source>If the disk now at &apos;%1&apos; is the one to back up to, the set can use it from now on. Use this disk for the set &apos;%2&apos; from now on? Then run the set again.</source>
         <translation>Если диск, который сейчас в «%1», — тот, на который нужно делать копии, набор может впредь использовать его. Использовать этот диск для набора «%2» впредь? Затем запустите набор снова.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="339"/>
+        <location filename="../../core/StringTable.cpp" line="376"/>
         <source>The disk at &apos;%1&apos; could not be recorded for the set; nothing was changed.</source>
         <translation>Не удалось запомнить диск в «%1» для набора; ничего не изменено.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="341"/>
+        <location filename="../../core/StringTable.cpp" line="378"/>
         <source>there is not enough free space in &apos;%1&apos; for this run: it needs about %2, and %3 is free. Nothing was changed.</source>
         <translation>в «%1» недостаточно свободного места для этого запуска: нужно около %2, а свободно %3. Ничего не изменено.</translation>
     </message>
@@ -1623,47 +1653,47 @@ Files overwritten or removed cannot be brought back unless a backup holds them.<
         <translation>Восстановление %1 на %2 в «%3»</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="314"/>
+        <location filename="../../core/StringTable.cpp" line="327"/>
         <source>no password for this set in the keyring</source>
         <translation>в связке ключей нет пароля для этого набора</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="314"/>
+        <location filename="../../core/StringTable.cpp" line="328"/>
         <source>the keyring is locked or missing</source>
         <translation>связка ключей заблокирована или отсутствует</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="314"/>
+        <location filename="../../core/StringTable.cpp" line="331"/>
         <source>The password file &apos;%1&apos; cannot be read: %2. Nothing was run.</source>
         <translation>Файл пароля «%1» не удаётся прочитать: %2. Ничего не запущено.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="314"/>
+        <location filename="../../core/StringTable.cpp" line="333"/>
         <source>The password file &apos;%1&apos; is a symbolic link; name the file itself. Nothing was run.</source>
         <translation>Файл пароля «%1» — символическая ссылка; укажите сам файл. Ничего не запущено.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="314"/>
+        <location filename="../../core/StringTable.cpp" line="336"/>
         <source>The password file &apos;%1&apos; is not a regular file. Nothing was run.</source>
         <translation>Файл пароля «%1» не является обычным файлом. Ничего не запущено.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="314"/>
+        <location filename="../../core/StringTable.cpp" line="338"/>
         <source>The password file &apos;%1&apos; belongs to another user; it must be your own. Nothing was run.</source>
         <translation>Файл пароля «%1» принадлежит другому пользователю; он должен быть вашим. Ничего не запущено.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="314"/>
+        <location filename="../../core/StringTable.cpp" line="342"/>
         <source>The password file &apos;%1&apos; has permissions for its group (mode %2); make it private with chmod 600. Nothing was run.</source>
         <translation>Файл пароля «%1» доступен его группе (права %2); закройте его командой chmod 600. Ничего не запущено.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="314"/>
+        <location filename="../../core/StringTable.cpp" line="346"/>
         <source>The password file &apos;%1&apos; has permissions for other users (mode %2); make it private with chmod 600. Nothing was run.</source>
         <translation>Файл пароля «%1» доступен другим пользователям (права %2); закройте его командой chmod 600. Ничего не запущено.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="314"/>
+        <location filename="../../core/StringTable.cpp" line="350"/>
         <source>The password file &apos;%1&apos; has no password on its first line. Nothing was run.</source>
         <translation>В первой строке файла пароля «%1» нет пароля. Ничего не запущено.</translation>
     </message>

@@ -226,12 +226,16 @@ TEST_F(SetCollectionTest, AddKeepsTheChoicesMadeInTheNewSetsDialog)
     record.scheduleTime = "03:15";
     record.scheduleDay = 6;
     record.scheduleCatchUp = false;
+    record.encrypt = true;
+    record.passwordChanged = true;
     const BackupSet& added = *FindBackupSet(AddBackupSet(record));
     EXPECT_FALSE(added.verifyArchive);
     EXPECT_EQ(added.schedule, WeeklySchedule);
     EXPECT_EQ(added.scheduleTime, "03:15");
     EXPECT_EQ(added.scheduleDay, 6);
     EXPECT_FALSE(added.scheduleCatchUp);
+    EXPECT_TRUE(added.encrypt);
+    EXPECT_FALSE(added.passwordChanged);
 }
 
 TEST_F(SetCollectionTest, NamesCompareWithUnicodeCaseFolding)

@@ -198,3 +198,23 @@ TEST(ConsoleRunner, AStopEndsTheProgramAndKillsOneThatIgnoresIt)
     EXPECT_TRUE(ExecuteCommand(script(home, "exec sleep 30\n"), {}, &expired).stopped);
     EXPECT_FALSE(ExecuteCommand(script(home, "exit 0\n")).stopped);
 }
+
+TEST(ConsoleRunnerTest, AToolReadsTheGivenInputThenEndOfFileAndAUtf8CharacterSet)
+{
+    TempHome home;
+    // What the tool reads to the end, then its character set: both in one line apiece.
+    Command command = script(home, "#!/bin/sh\ncat\necho \"[${LC_ALL}|${LC_CTYPE}]\"\n");
+    command.standardInput = QByteArray("пароль с пробелом\n").repeated(2);
+    qputenv("LC_ALL", "C");
+    RunResult run = ExecuteCommand(command);
+    qunsetenv("LC_ALL");
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.output, "пароль с пробелом\nпароль с пробелом\n[C.UTF-8|]\n");
+    // The input never shows in the line the user sees; without it the tool reads end of file at once.
+    EXPECT_FALSE(command.text.contains("пароль"));
+    command.standardInput.clear();
+    qputenv("LC_ALL", "ru_RU.UTF-8");
+    run = ExecuteCommand(command);
+    qunsetenv("LC_ALL");
+    EXPECT_EQ(run.output, "[ru_RU.UTF-8|]\n");
+}

@@ -1,0 +1,171 @@
+#include "EncryptedArchives.h"
+
+#include "ArchivePasswords.h"
+#include "ConsoleRunner.h"
+#include "ResourceIds.h"
+#include "StringTable.h"
+
+#include <QProcess>
+
+bool IsEncryptedSet(const BackupSet& set)
+{
+    return set.encrypt && set.backupType != MirrorCopying;
+}
+
+std::optional<QString> KeptPassword(quint32 passwordId, const QString& setName, QString* problem)
+{
+    QString recorded;
+    std::optional<QString> password = ArchivePasswordOf(passwordId, &recorded);
+    if (!password && problem)
+        *problem = recorded.isEmpty() ? LoadStringById(StringId::PasswordNotGiven).arg(setName) : recorded;
+    return password;
+}
+
+QByteArray PasswordInput(const QString& password)
+{
+    QByteArray line = password.toUtf8();
+    line.append('\n');
+    QByteArray input = line + line;
+    WipeBytes(line);
+    return input;
+}
+
+void WipeBytes(QByteArray& bytes)
+{
+    bytes.fill('\0');
+    bytes.clear();
+}
+
+PasswordTrouble PasswordTroubleOf(int exitCode, const QString& output, const QString& secondOutput)
+{
+    if (exitCode == 0)
+        return PasswordTrouble::None;
+    // "Cannot open encrypted archive. Wrong password?" for hidden names, "Wrong password : FILE" for data.
+    const QLatin1String wrong("Wrong password");
+    if (output.contains(wrong, Qt::CaseInsensitive) || secondOutput.contains(wrong, Qt::CaseInsensitive))
+        return PasswordTrouble::Wrong;
+    // Asked for a password with nothing to read, 7-Zip gives up as if interrupted.
+    const QLatin1String gaveUp("Break signaled");
+    if (exitCode == 255 && (output.contains(gaveUp) || secondOutput.contains(gaveUp)))
+        return PasswordTrouble::Missing;
+    return PasswordTrouble::None;
+}
+
+QString WrongPasswordText(const QString& archive)
+{
+    return LoadStringById(StringId::WrongPasswordFor).arg(archive);
+}
+
+QuietRun RunQuietly(const Command& command)
+{
+    QuietRun run;
+    QProcess process;
+    process.setProcessEnvironment(ToolEnvironment());
+    const bool feedsInput = !command.standardInput.isEmpty();
+    if (!feedsInput)
+        process.setStandardInputFile(QProcess::nullDevice());
+    if (!command.workingFolder.isEmpty())
+        process.setWorkingDirectory(command.workingFolder);
+    process.start(command.program, command.arguments, feedsInput ? QIODevice::ReadWrite : QIODevice::ReadOnly);
+    if (!process.waitForStarted(-1)) {
+        run.error = process.errorString();
+        return run;
+    }
+    if (feedsInput) {
+        process.write(command.standardInput);
+        process.waitForBytesWritten(-1);
+        process.closeWriteChannel();
+    }
+    process.waitForFinished(-1);
+    run.output = process.readAllStandardOutput();
+    run.secondOutput = QString::fromUtf8(process.readAllStandardError());
+    run.ran = process.exitStatus() == QProcess::NormalExit;
+    run.exitCode = run.ran ? process.exitCode() : -1;
+    if (!run.ran)
+        run.error = process.errorString();
+    return run;
+}
+
+namespace {
+
+struct ListedFile
+{
+    QString path;
+    qint64 size = 0;
+    bool encrypted = false;
+};
+
+QList<ListedFile> listedFiles(const QByteArray& text)
+{
+    QList<ListedFile> files;
+    ListedFile file;
+    bool open = false;
+    bool folder = false;
+    auto close = [&] {
+        if (open && !folder)
+            files.append(file);
+    };
+    for (const QByteArray& line : text.split('\n')) {
+        const QByteArray trimmed = line.trimmed();
+        if (trimmed.startsWith("Path = ")) {
+            close();
+            file = ListedFile {QString::fromUtf8(trimmed.mid(7)), 0, false};
+            open = true;
+            folder = false;
+        } else if (trimmed.startsWith("Size = ")) {
+            file.size = trimmed.mid(7).toLongLong();
+        } else if (trimmed.startsWith("Attributes = ")) {
+            folder = trimmed.mid(13).startsWith('D');
+        } else if (trimmed == "Folder = +") {
+            folder = true;
+        } else if (trimmed == "Encrypted = +") {
+            file.encrypted = true;
+        }
+    }
+    close();
+    return files;
+}
+
+} // namespace
+
+PasswordCheck CheckArchivePassword(const QString& program, const QString& archive, const QString& password)
+{
+    Command list;
+    list.program = program;
+    list.arguments = {QStringLiteral("l"), QStringLiteral("-slt"), QStringLiteral("-ba"), QStringLiteral("-sccUTF-8"),
+        QStringLiteral("--"), archive};
+    list.standardInput = PasswordInput(password);
+    const QuietRun listed = RunQuietly(list);
+    WipeBytes(list.standardInput);
+    if (!listed.ran || listed.exitCode != 0) {
+        return PasswordTroubleOf(listed.exitCode, QString::fromUtf8(listed.output), listed.secondOutput)
+                == PasswordTrouble::Wrong
+            ? PasswordCheck::Wrong
+            : PasswordCheck::Unreadable;
+    }
+    const QList<ListedFile> files = listedFiles(listed.output);
+    const ListedFile* smallest = nullptr;
+    for (const ListedFile& file : files) {
+        if (file.encrypted && (!smallest || file.size < smallest->size))
+            smallest = &file;
+    }
+    if (!smallest)
+        return files.isEmpty() ? PasswordCheck::Opens : PasswordCheck::NotEncrypted;
+    // A 7z archive with hidden names lists only with the right password.
+    if (!archive.endsWith(QLatin1String(".zip"), Qt::CaseInsensitive))
+        return PasswordCheck::Opens;
+    Command test;
+    test.program = program;
+    // -spd: the name is a name, not a pattern.
+    test.arguments = {QStringLiteral("t"), QStringLiteral("-spd"), QStringLiteral("-sccUTF-8"), QStringLiteral("--"),
+        archive, smallest->path};
+    test.standardInput = PasswordInput(password);
+    const QuietRun tested = RunQuietly(test);
+    WipeBytes(test.standardInput);
+    if (tested.ran && tested.exitCode == 0)
+        return PasswordCheck::Opens;
+    return PasswordTroubleOf(tested.exitCode, QString::fromUtf8(tested.output), tested.secondOutput)
+            == PasswordTrouble::Wrong
+        ? PasswordCheck::Wrong
+        : PasswordCheck::Unreadable;
+}

@@ -1,0 +1,69 @@
+#pragma once
+
+// Encrypted archives: the password goes to 7-Zip on its standard input, never on its command line, and what
+// 7-Zip says about a password is told apart from a broken archive.
+
+#include "BackupSet.h"
+#include "Command.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// The id under which RestorePointsOfArchive keeps the password given for an archive found on disk (no set has
+// it: set ids are counted up from 1).
+inline constexpr quint32 kFoundArchivePasswordId = 0xFFFFFFFFu;
+
+enum class PasswordTrouble
+{
+    None,
+    // The archive needs a password and none was given.
+    Missing,
+    Wrong,
+};
+
+// Whether the set's archives are encrypted: a mirror set never is, whatever its file says.
+bool IsEncryptedSet(const BackupSet& set);
+
+// The password kept for the id (a set's, or kFoundArchivePasswordId); none with *problem saying why, or
+// the general text when nobody recorded a reason.
+std::optional<QString> KeptPassword(quint32 passwordId, const QString& setName, QString* problem);
+
+// The standard input that gives 7-Zip the password: its line twice, since an update that opens an encrypted
+// archive asks once for the old archive and once for the new one; a line more is never read.
+QByteArray PasswordInput(const QString& password);
+// Overwrites the bytes before they are let go.
+void WipeBytes(QByteArray& bytes);
+
+// What a 7-Zip run that exited with the code says about the password in its output.
+PasswordTrouble PasswordTroubleOf(int exitCode, const QString& output, const QString& secondOutput = {});
+// "wrong password for the archive ARCHIVE".
+QString WrongPasswordText(const QString& archive);
+
+// A short 7-Zip run outside the job's log (a listing, a look at one file): its standard output whole.
+struct QuietRun
+{
+    // It started and exited by itself.
+    bool ran = false;
+    int exitCode = -1;
+    QByteArray output;
+    QString secondOutput;
+    QString error;
+};
+QuietRun RunQuietly(const Command& command);
+
+// Whether the password opens the set's archive before a run extends or replaces it, as cheaply as 7-Zip
+// allows: a 7z archive's names are hidden, so listing it needs the password; a zip archive's smallest
+// encrypted file is tested.
+enum class PasswordCheck
+{
+    Opens,
+    Wrong,
+    // It holds files and none is encrypted: made before the set was encrypted.
+    NotEncrypted,
+    // 7-Zip could not read it for another reason; the usual test of the chain decides.
+    Unreadable,
+};
+PasswordCheck CheckArchivePassword(const QString& program, const QString& archive, const QString& password);

@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 
 #include <unistd.h>
 
@@ -188,6 +189,52 @@ TEST_F(PasswordFileRun, ARefusedFileRunsNothingAndEndsAsAUsageError)
     const RunOutcome run = runVelmora({"--password-file", password, "Docs"});
     EXPECT_EQ(run.exitCode, 0) << run.errorOutput.toStdString();
     EXPECT_EQ(lastRunOf("Docs"), today());
+}
+
+// The whole way from the command line to the archive: encrypted with the file's password, hidden names, a wrong or
+// missing password failing the run with its reason and leaving the destination as it was, and a restore.
+TEST_F(PasswordFileRun, AnEncryptedSetRunsAndRestoresWithTheFilesPasswordAndNeverWithoutIt)
+{
+    const QString source = folder(QStringLiteral("data/Docs"));
+    const QString destination = folder(QStringLiteral("backup"));
+    makeTree(source, {{"letters/a.txt", "alpha"}});
+    writeSet(setOf("Docs", source, destination, IncrementalArchiving).withKeys("Encrypt=1\n"));
+    const auto passwordFile = [&](const QByteArray& password) {
+        const QString path = home.filePath(QStringLiteral("password-") + QString::fromUtf8(password.toHex()));
+        writeFile(path, password + "\n");
+        EXPECT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
+        return path;
+    };
+    const QString right = passwordFile("пароль и пробелы");
+
+    const RunOutcome first = runVelmora({"--password-file", right, "Docs"});
+    ASSERT_EQ(first.exitCode, 0) << first.errorOutput.toStdString();
+    QProcess list;
+    list.setStandardInputFile(QProcess::nullDevice());
+    list.setProcessChannelMode(QProcess::MergedChannels);
+    list.start(QStringLiteral("7zz"), {"l", destination + "/arc.7z"});
+    ASSERT_TRUE(list.waitForFinished());
+    const QByteArray listing = list.readAll();
+    // Even the names wait for the password.
+    EXPECT_TRUE(listing.contains("Enter password")) << listing.toStdString();
+    EXPECT_FALSE(listing.contains("a.txt"));
+
+    makeTree(source, {{"letters/b.txt", "beta"}});
+    const QMap<QString, QByteArray> before = snapshotTree(destination);
+    const RunOutcome wrong = runVelmora({"--password-file", passwordFile("wrong"), "Docs"});
+    EXPECT_EQ(wrong.exitCode, 1);
+    EXPECT_TRUE((wrong.output + wrong.errorOutput).contains("wrong password")) << wrong.errorOutput.toStdString();
+    // No password file, and no keyring in the test's environment.
+    const RunOutcome none = runVelmora({"Docs"});
+    EXPECT_EQ(none.exitCode, 1);
+    EXPECT_TRUE((none.output + none.errorOutput).contains("the keyring is locked or missing"))
+        << none.errorOutput.toStdString();
+    EXPECT_EQ(snapshotTree(destination), before);
+
+    const QString restored = home.filePath(QStringLiteral("restored"));
+    const RunOutcome restore = runVelmora({"--password-file", right, "--restore", "Docs", "--to", restored});
+    EXPECT_EQ(restore.exitCode, 0) << restore.errorOutput.toStdString();
+    EXPECT_EQ(readFile(restored + "/letters/a.txt"), "alpha");
 }
 
 TEST_F(PasswordFileRun, TheOptionGoesOnlyWhereArchivesAreOpened)

@@ -1,6 +1,7 @@
 #include "Keyring.h"
 
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusVariant>
@@ -11,6 +12,7 @@
 
 #include <qt6keychain/keychain.h>
 
+#include <algorithm>
 #include <memory>
 
 // The real keyring goes through QtKeychain, whose jobs answer asynchronously: each call here runs its job in a
@@ -136,6 +138,29 @@ bool defaultCollectionLocked()
     return lockedReply.arguments().constFirst().value<QDBusVariant>().variant().toBool();
 }
 
+// Whether anything on the session bus could serve as a keyring, running or to be started on demand: without one,
+// QtKeychain reports an unknown error, and that is a missing keyring, not a keyring that failed.
+bool keyringServiceOnBus()
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected() || !bus.interface())
+        return false;
+    const QStringList services {QStringLiteral("org.freedesktop.secrets"), QStringLiteral("org.kde.kwalletd5"),
+        QStringLiteral("org.kde.kwalletd6")};
+    const QStringList startable = bus.interface()->activatableServiceNames().value();
+    return std::any_of(services.cbegin(), services.cend(), [&](const QString& service) {
+        return bus.interface()->isServiceRegistered(service).value() || startable.contains(service);
+    });
+}
+
+// A failure where no keyring service exists reads as a missing keyring.
+KeyringAnswer missingWhenNoService(KeyringAnswer answer)
+{
+    if (answer.status == KeyringStatus::Failed && !keyringServiceOnBus())
+        return {KeyringStatus::Unavailable, QString(), QStringLiteral("no keyring service on the session bus")};
+    return answer;
+}
+
 // The installed fake, if any: copied out, so that no lock is held while a keyring's event loop runs and
 // whatever that loop delivers may ask the keyring again.
 KeyringBackend backendNow()
@@ -151,7 +176,7 @@ KeyringAnswer ReadSetPassword(quint32 setId)
     const KeyringBackend backend = backendNow();
     if (backend.read)
         return backend.read(setId);
-    KeyringAnswer answer = runJob(new QKeychain::ReadPasswordJob(serviceName()), setId);
+    KeyringAnswer answer = missingWhenNoService(runJob(new QKeychain::ReadPasswordJob(serviceName()), setId));
     if (answer.status == KeyringStatus::NotFound && defaultCollectionLocked())
         answer = {KeyringStatus::Unavailable, QString(), QStringLiteral("the keyring is locked")};
     return answer;
@@ -164,7 +189,7 @@ KeyringAnswer WriteSetPassword(quint32 setId, const QString& password)
         return backend.write(setId, password);
     auto* job = new QKeychain::WritePasswordJob(serviceName());
     job->setTextData(password);
-    return runJob(job, setId);
+    return missingWhenNoService(runJob(job, setId));
 }
 
 KeyringAnswer DeleteSetPassword(quint32 setId)
@@ -172,7 +197,7 @@ KeyringAnswer DeleteSetPassword(quint32 setId)
     const KeyringBackend backend = backendNow();
     if (backend.remove)
         return backend.remove(setId);
-    KeyringAnswer answer = runJob(new QKeychain::DeletePasswordJob(serviceName()), setId);
+    KeyringAnswer answer = missingWhenNoService(runJob(new QKeychain::DeletePasswordJob(serviceName()), setId));
     // Nothing to remove is what was asked for.
     if (answer.status == KeyringStatus::NotFound)
         answer = {KeyringStatus::Ok, QString(), QString()};

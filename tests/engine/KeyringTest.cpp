@@ -1,6 +1,7 @@
 #include "Keyring.h"
 #include "TempHome.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 
@@ -85,6 +86,28 @@ TEST(Keyring, WritesReadsAndDeletesASetsPasswordInARealSecretServiceAndKnowsItLo
     // that is a locked keyring, not a set without a password.
     const ProbeRun locked = runInSession(QString(), {"read", "8", "read", "7"});
     EXPECT_EQ(locked.lines, QStringList({"read Unavailable", "read Unavailable"})) << locked.errors.toStdString();
+
+    // A session bus that knows no keyring service at all (no service folders to start one from): missing, so the
+    // window asks and velmora-run says so.
+    const QString bareBus = home.filePath(QStringLiteral("bare-bus.conf"));
+    QFile config(bareBus);
+    ASSERT_TRUE(config.open(QIODevice::WriteOnly));
+    config.write("<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
+                 " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+                 "<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen><auth>EXTERNAL</auth>\n"
+                 "<policy context=\"default\"><allow send_destination=\"*\"/><allow own=\"*\"/><allow "
+                 "receive_sender=\"*\"/></policy>"
+                 "</busconfig>\n");
+    config.close();
+    QProcess bare;
+    bare.setStandardInputFile(QProcess::nullDevice());
+    bare.start(QStringLiteral("dbus-run-session"),
+        {"--config-file=" + bareBus, QStringLiteral("--"), QStringLiteral(VELMORA_KEYRING_PROBE), "read", "7", "write",
+            "7", "x"});
+    ASSERT_TRUE(bare.waitForFinished(60000));
+    EXPECT_EQ(QString::fromUtf8(bare.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts),
+        QStringList({"read Unavailable", "write Unavailable"}))
+        << bare.readAllStandardError().toStdString();
 }
 
 } // namespace

@@ -2,8 +2,10 @@
 
 #include "DestinationDisk.h"
 #include "ProfileStore.h"
+#include "ResourceIds.h"
 #include "SetCollection.h"
 #include "Settings.h"
+#include "StringTable.h"
 
 #include <algorithm>
 
@@ -118,6 +120,17 @@ QString ArcTypeName(const BackupSet& set)
     default:
         return {};
     }
+}
+
+QString ArchivePasswordProblem(const BackupSet& set, const QString& password)
+{
+    if (password.contains(QLatin1Char('\n')) || password.contains(QLatin1Char('\r')))
+        return LoadStringById(StringId::PasswordHasLineBreak);
+    const bool printableAscii = std::all_of(
+        password.cbegin(), password.cend(), [](QChar c) { return c.unicode() >= 0x20 && c.unicode() < 0x7f; });
+    if (set.arcType == 1 && !printableAscii)
+        return LoadStringById(StringId::ZipPasswordNotAscii);
+    return {};
 }
 
 int SplitList(meStringArray& list, const QString& value, const QString& separator)

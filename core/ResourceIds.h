@@ -203,6 +203,8 @@ inline constexpr int PasswordChangedNote = 472;
 inline constexpr int ArchiveNotEncryptedNote = 473;
 inline constexpr int ArchiveNeedsPassword = 474;
 inline constexpr int WordWrongPassword = 475;
+inline constexpr int ZipPasswordNotAscii = 476;
+inline constexpr int PasswordHasLineBreak = 477;
 // Where velmora-run found no password for an encrypted set, and why it refuses a password file.
 inline constexpr int KeyringHasNoPassword = 490;
 inline constexpr int KeyringLockedOrMissing = 491;

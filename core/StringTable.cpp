@@ -324,6 +324,11 @@ constexpr TableEntry kStringTable[] = {
     {StringId::ArchiveNeedsPassword,
         QT_TRANSLATE_NOOP("StringTable", "the archive %1 is encrypted and needs its password")},
     {StringId::WordWrongPassword, QT_TRANSLATE_NOOP("StringTable", "wrong password")},
+    {StringId::ZipPasswordNotAscii,
+        QT_TRANSLATE_NOOP("StringTable",
+            "a zip archive's password may hold only English letters, digits, spaces and signs; choose such a "
+            "password, or the 7z type, which takes any")},
+    {StringId::PasswordHasLineBreak, QT_TRANSLATE_NOOP("StringTable", "a password cannot hold a line break")},
     {StringId::KeyringHasNoPassword, QT_TRANSLATE_NOOP("StringTable", "no password for this set in the keyring")},
     {StringId::KeyringLockedOrMissing, QT_TRANSLATE_NOOP("StringTable", "the keyring is locked or missing")},
     // %1 is the password file's path, %2 the system's reason.

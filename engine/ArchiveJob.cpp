@@ -88,6 +88,9 @@ JobResult RunArchiveJob(const BackupSet& stored, const JobContext& context)
         password = KeptPassword(set.id, set.name, &problem);
         if (!password)
             return JobFailure(set, JobOutcome::PasswordMissing, problem);
+        // 7-Zip would only say "invalid argument" of it, after it scanned the source.
+        if (const QString unusable = ArchivePasswordProblem(set, *password); !unusable.isEmpty())
+            return JobFailure(set, JobOutcome::PasswordMissing, unusable);
     }
     QByteArray passwordInput = password ? PasswordInput(*password) : QByteArray();
     auto wipePassword = qScopeGuard([&] {

@@ -1347,17 +1347,27 @@
         <translation>неверный пароль</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="353"/>
+        <location filename="../../core/StringTable.cpp" line="328"/>
+        <source>a zip archive&apos;s password may hold only English letters, digits, spaces and signs; choose such a password, or the 7z type, which takes any</source>
+        <translation>пароль zip-архива может содержать только английские буквы, цифры, пробелы и знаки; выберите такой пароль или тип 7z, который принимает любой</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="331"/>
+        <source>a password cannot hold a line break</source>
+        <translation>пароль не может содержать перевод строки</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="358"/>
         <source>The set &apos;%1&apos; was made from &apos;%2&apos;. Check its properties before its next run.</source>
         <translation>Набор «%1» создан по «%2». Проверьте его свойства перед следующим запуском.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="354"/>
+        <location filename="../../core/StringTable.cpp" line="359"/>
         <source>Full archives (*.7z *.zip)</source>
         <translation>Полные архивы (*.7z *.zip)</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="357"/>
+        <location filename="../../core/StringTable.cpp" line="362"/>
         <source>Restore over the files in &apos;%1&apos; as of %2?
 
 Overwritten with the backup&apos;s version: %3
@@ -1378,32 +1388,32 @@ Files overwritten or removed cannot be brought back unless a backup holds them.<
 Заменённые и удалённые файлы нельзя будет вернуть, если их нет ни в одной резервной копии.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="363"/>
+        <location filename="../../core/StringTable.cpp" line="368"/>
         <source>Restored over &apos;%1&apos; as of %2. Files overwritten: %3, added: %4, removed: %5.</source>
         <translation>Восстановлено поверх «%1» на %2. Файлов заменено: %3, добавлено: %4, удалено: %5.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="366"/>
+        <location filename="../../core/StringTable.cpp" line="371"/>
         <source>An archive found on disk has no known source folder: restore into a new folder and move the files you need from there.</source>
         <translation>У архива, найденного на диске, неизвестна исходная папка: восстановите в новую папку и перенесите оттуда нужные файлы.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="370"/>
+        <location filename="../../core/StringTable.cpp" line="375"/>
         <source>The destination &apos;%1&apos; is not on the disk it was on. Is the disk connected?</source>
         <translation>Папка назначения «%1» находится не на том диске, на котором была. Диск подключён?</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="372"/>
+        <location filename="../../core/StringTable.cpp" line="377"/>
         <source>If the disk now at &apos;%1&apos; is the one to back up to, the set can use it from now on. Use this disk for the set &apos;%2&apos; from now on? Then run the set again.</source>
         <translation>Если диск, который сейчас в «%1», — тот, на который нужно делать копии, набор может впредь использовать его. Использовать этот диск для набора «%2» впредь? Затем запустите набор снова.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="376"/>
+        <location filename="../../core/StringTable.cpp" line="381"/>
         <source>The disk at &apos;%1&apos; could not be recorded for the set; nothing was changed.</source>
         <translation>Не удалось запомнить диск в «%1» для набора; ничего не изменено.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="378"/>
+        <location filename="../../core/StringTable.cpp" line="383"/>
         <source>there is not enough free space in &apos;%1&apos; for this run: it needs about %2, and %3 is free. Nothing was changed.</source>
         <translation>в «%1» недостаточно свободного места для этого запуска: нужно около %2, а свободно %3. Ничего не изменено.</translation>
     </message>
@@ -1653,47 +1663,47 @@ Files overwritten or removed cannot be brought back unless a backup holds them.<
         <translation>Восстановление %1 на %2 в «%3»</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="327"/>
+        <location filename="../../core/StringTable.cpp" line="332"/>
         <source>no password for this set in the keyring</source>
         <translation>в связке ключей нет пароля для этого набора</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="328"/>
+        <location filename="../../core/StringTable.cpp" line="333"/>
         <source>the keyring is locked or missing</source>
         <translation>связка ключей заблокирована или отсутствует</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="331"/>
+        <location filename="../../core/StringTable.cpp" line="336"/>
         <source>The password file &apos;%1&apos; cannot be read: %2. Nothing was run.</source>
         <translation>Файл пароля «%1» не удаётся прочитать: %2. Ничего не запущено.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="333"/>
+        <location filename="../../core/StringTable.cpp" line="338"/>
         <source>The password file &apos;%1&apos; is a symbolic link; name the file itself. Nothing was run.</source>
         <translation>Файл пароля «%1» — символическая ссылка; укажите сам файл. Ничего не запущено.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="336"/>
+        <location filename="../../core/StringTable.cpp" line="341"/>
         <source>The password file &apos;%1&apos; is not a regular file. Nothing was run.</source>
         <translation>Файл пароля «%1» не является обычным файлом. Ничего не запущено.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="338"/>
+        <location filename="../../core/StringTable.cpp" line="343"/>
         <source>The password file &apos;%1&apos; belongs to another user; it must be your own. Nothing was run.</source>
         <translation>Файл пароля «%1» принадлежит другому пользователю; он должен быть вашим. Ничего не запущено.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="342"/>
+        <location filename="../../core/StringTable.cpp" line="347"/>
         <source>The password file &apos;%1&apos; has permissions for its group (mode %2); make it private with chmod 600. Nothing was run.</source>
         <translation>Файл пароля «%1» доступен его группе (права %2); закройте его командой chmod 600. Ничего не запущено.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="346"/>
+        <location filename="../../core/StringTable.cpp" line="351"/>
         <source>The password file &apos;%1&apos; has permissions for other users (mode %2); make it private with chmod 600. Nothing was run.</source>
         <translation>Файл пароля «%1» доступен другим пользователям (права %2); закройте его командой chmod 600. Ничего не запущено.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="350"/>
+        <location filename="../../core/StringTable.cpp" line="355"/>
         <source>The password file &apos;%1&apos; has no password on its first line. Nothing was run.</source>
         <translation>В первой строке файла пароля «%1» нет пароля. Ничего не запущено.</translation>
     </message>

@@ -33,6 +33,7 @@ namespace {
 const QString kPassword = QStringLiteral("ключ с пробелом 42");
 const QString kWrong = QStringLiteral("ключ с пробелом 43");
 const QString kZipPassword = QStringLiteral("key with blank 42");
+const QString kZipWrong = QStringLiteral("key with blank 43");
 
 // Each file of a tree with its content.
 QMap<QString, QByteArray> contents(const QString& folder)
@@ -267,7 +268,7 @@ TEST_F(EncryptedSetTest, AWrongPasswordIsReportedAsSuchAndChangesNothing)
         ASSERT_EQ(points.size(), 2) << error.toStdString();
         const auto before = destinationBytes();
 
-        SetArchivePassword(id, kWrong);
+        SetArchivePassword(id, arcType == 0 ? kWrong : kZipWrong);
         waitForNextSecond();
         writeFile(source + "/a.txt", "changed again");
         // An update run, and a full run once the chain is at its length.
@@ -342,6 +343,15 @@ TEST_F(EncryptedSetTest, AChangedPasswordStartsANewChainAndTheFlagIsCleared)
 
 TEST_F(EncryptedSetTest, WithoutAPasswordNothingIsWrittenOrListed)
 {
+    // 7-Zip takes no letters beyond ASCII in a zip archive's password: said before anything runs.
+    const quint32 zip = addEncrypted(FullArchiving, 1);
+    SetArchivePassword(zip, QString::fromUtf8("ключ"));
+    const JobResult cyrillic = RunSetJob(zip);
+    EXPECT_EQ(cyrillic.outcome, JobOutcome::PasswordMissing);
+    EXPECT_EQ(cyrillic.reason, LoadStringById(StringId::ZipPasswordNotAscii));
+    EXPECT_TRUE(chainFiles().isEmpty());
+    ASSERT_TRUE(DeleteBackupSet(zip));
+
     const quint32 id = addEncrypted(IncrementalArchiving);
     ForgetArchivePassword(id);
     const JobResult none = RunSetJob(id);

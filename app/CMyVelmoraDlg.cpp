@@ -22,6 +22,7 @@
 #include "RunLogs.h"
 #include "ScheduleUpdates.h"
 #include "SetCollection.h"
+#include "SetPasswords.h"
 #include "Settings.h"
 #include "ShowHelp.h"
 #include "StringTable.h"
@@ -462,6 +463,9 @@ void CMyVelmoraDlg::showProgress(const JobProgress& progress)
 
 void CMyVelmoraDlg::showResult(const JobResult& result)
 {
+    // The restore dialog's set keeps its password while the dialog is open; a wrong one goes at once.
+    if (!m_restoreOpen || IsWrongPassword(result))
+        ReleaseJobPasswords(result);
     updateBusy();
     if (m_shownBusy)
         return;
@@ -531,9 +535,21 @@ void CMyVelmoraDlg::OnRun()
     if (g_jobRunning || !takeSelection())
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    RunBackupSet();
+    runSelectedSet();
     FillSetList();
     QApplication::restoreOverrideCursor();
+}
+
+bool CMyVelmoraDlg::runSelectedSet()
+{
+    BackupSet set;
+    if (GetBackupSet(g_selectedSetId, set) && !ProvideSetPassword(this, set))
+        return false;
+    if (RunBackupSet())
+        return true;
+    // Nothing ran, so nothing will end and forget a password asked for this run.
+    ReleaseJobPasswords(JobResult());
+    return false;
 }
 
 void CMyVelmoraDlg::OnDoubleClick()
@@ -541,7 +557,7 @@ void CMyVelmoraDlg::OnDoubleClick()
     // While a job runs the stamp would change the set the job is copying.
     if (g_jobRunning || !takeSelection())
         return;
-    RunBackupSet();
+    runSelectedSet();
 }
 
 void CMyVelmoraDlg::OnDelete()
@@ -555,6 +571,7 @@ void CMyVelmoraDlg::OnDelete()
             LoadFormattedString(StringId::DeleteSetQuestion, set.name), UserMessages::Icon::Question))
         return;
     if (DeleteBackupSet(g_selectedSetId)) {
+        ForgetSetPassword(set);
         // A later set given the same id must not show this one's runs.
         QDir(RunLogsFolderOf(set.id)).removeRecursively();
         // Nor run on this one's timer.
@@ -569,7 +586,12 @@ void CMyVelmoraDlg::OnUpdateAll()
         return;
     if (!userMessages().askOkCancel(LoadStringById(StringId::UpdateAllQuestion), UserMessages::Icon::Question))
         return;
-    StartUpdateAll();
+    QList<quint32> ids;
+    for (const BackupSet& set : std::as_const(backupSets))
+        ids.append(set.id);
+    ProvideSetPasswords(this, ids);
+    if (!StartUpdateAll())
+        ReleaseJobPasswords(JobResult());
 }
 
 void CMyVelmoraDlg::OnViewLog()
@@ -625,9 +647,16 @@ void CMyVelmoraDlg::OnRestore()
     BackupSet set;
     if (!GetBackupSet(g_selectedSetId, set))
         return;
-    CRestoreDlg dialog(this);
-    if (dialog.loadSet(set))
-        dialog.exec();
+    if (!ProvideSetPassword(this, set))
+        return;
+    m_restoreOpen = true;
+    {
+        CRestoreDlg dialog(this);
+        if (dialog.loadSet(set))
+            dialog.exec();
+    }
+    m_restoreOpen = false;
+    ReleaseJobPasswords(JobResult());
 }
 
 void CMyVelmoraDlg::OnRestoreFromFolder()
@@ -647,10 +676,15 @@ void CMyVelmoraDlg::OnVerify()
 {
     if (g_jobRunning || !takeSelection())
         return;
+    BackupSet set;
+    if (GetBackupSet(g_selectedSetId, set) && !ProvideSetPassword(this, set))
+        return;
     JobRunner& runner = JobRunner::shared();
     runner.setReportsResults(true);
-    if (!runner.startVerify(g_selectedSetId))
+    if (!runner.startVerify(g_selectedSetId)) {
+        ReleaseJobPasswords(JobResult());
         ReportJobResult(JobRefused());
+    }
 }
 
 void CMyVelmoraDlg::OnRussian()

@@ -10,6 +10,7 @@
 #include "ReadableFigures.h"
 #include "ResourceIds.h"
 #include "SetCollection.h"
+#include "SetPasswords.h"
 #include "StringTable.h"
 #include "UserMessages.h"
 
@@ -170,7 +171,14 @@ bool CRestoreDlg::loadSet(const BackupSet& set)
 bool CRestoreDlg::loadArchive(const QString& fullArchive)
 {
     QString error;
-    const QList<RestorePoint> points = RestorePointsOfArchive(fullArchive, &error);
+    QList<RestorePoint> points = RestorePointsOfFoundArchive(fullArchive, std::nullopt, &error);
+    // An archive that hides its names lists nothing without its password: ask once, then list again.
+    if (points.isEmpty() && ListingNeedsPassword(error)) {
+        const std::optional<QString> password = AskArchivePassword(this, fullArchive);
+        if (!password)
+            return false;
+        points = RestorePointsOfFoundArchive(fullArchive, password, &error);
+    }
     const QString name = QFileInfo(fullArchive).completeBaseName();
     if (!showPoints(points, error, name))
         return false;

@@ -485,6 +485,7 @@ quint32 AddBackupSet(const BackupSet& record)
     set.scheduleTime = record.scheduleTime;
     set.scheduleDay = record.scheduleDay;
     set.scheduleCatchUp = record.scheduleCatchUp;
+    set.encrypt = record.encrypt;
     QMutexLocker lock(&backupSetsMutex());
     backupSets.append(set);
     return set.id;

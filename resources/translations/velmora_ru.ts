@@ -81,6 +81,44 @@
     </message>
 </context>
 <context>
+    <name>CPasswordDlg</name>
+    <message>
+        <location filename="../../dialogs/CPasswordDlg.cpp" line="1"/>
+        <source>Password</source>
+        <translation>Пароль</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CPasswordDlg.cpp" line="19"/>
+        <source>&amp;Remember for this session</source>
+        <translation>&amp;Запомнить до закрытия программы</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CPasswordDlg.cpp" line="21"/>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CPasswordDlg.cpp" line="22"/>
+        <source>Cancel</source>
+        <translation>Отмена</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CPasswordDlg.cpp" line="27"/>
+        <source>Password of the encrypted set &apos;%1&apos;:</source>
+        <translation>Пароль зашифрованного набора «%1»:</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CPasswordDlg.cpp" line="27"/>
+        <source>Password of the encrypted archive &apos;%1&apos;:</source>
+        <translation>Пароль зашифрованного архива «%1»:</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CPasswordDlg.cpp" line="34"/>
+        <source>Keep the password until the window is closed, so the set&apos;s next runs do not ask again.</source>
+        <translation>Помнить пароль до закрытия окна, чтобы следующие запуски набора не спрашивали его снова.</translation>
+    </message>
+</context>
+<context>
     <name>CLogDlg</name>
     <message>
         <location filename="../../app/CLogDlg.cpp" line="22"/>
@@ -633,6 +671,31 @@
         <location filename="../../dialogs/CSetPropDlg.cpp" line="338"/>
         <source>The disk now at &apos;%1&apos; is this set&apos;s disk from now on, once you press OK.</source>
         <translation>Диск, который сейчас в «%1», станет диском этого набора, как только вы нажмёте OK.</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="109"/>
+        <source>&amp;Encrypt the archive</source>
+        <translation>&amp;Шифровать архив</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="111"/>
+        <source>Pass&amp;word:</source>
+        <translation>Паро&amp;ль:</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="115"/>
+        <source>Confir&amp;m:</source>
+        <translation>Ещё р&amp;аз:</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="160"/>
+        <source>The password is kept in the system keyring, never in the set&apos;s file. Without the password nobody, you included, can restore from the archives.</source>
+        <translation>Пароль хранится в системной связке ключей, а не в файле набора. Без пароля никто, включая вас, не сможет восстановить файлы из архивов.</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="266"/>
+        <source>unchanged</source>
+        <translation>не меняется</translation>
     </message>
 </context>
 <context>
@@ -1621,6 +1684,61 @@ Files overwritten or removed cannot be brought back unless a backup holds them.<
         <location filename="../../core/StringTable.cpp" line="246"/>
         <source>Restoring %1 as of %2 into &apos;%3&apos;</source>
         <translation>Восстановление %1 на %2 в «%3»</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="345"/>
+        <source>The two passwords differ. Type the same password in both fields.</source>
+        <translation>Пароли не совпадают. Введите один и тот же пароль в оба поля.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="346"/>
+        <source>A password may not contain a line break.</source>
+        <translation>Пароль не может содержать перевод строки.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="349"/>
+        <source>No password is known for this set. Type the password for its archives in both fields.</source>
+        <translation>Пароль этого набора неизвестен. Введите пароль его архивов в оба поля.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="353"/>
+        <source>The password of &apos;%1&apos; has changed. Its next run starts a new chain of archives with the new password; the archives made so far open only with the old password.</source>
+        <translation>Пароль набора «%1» изменён. Следующий запуск начнёт новую цепочку архивов с новым паролем; уже созданные архивы открываются только старым паролем.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="357"/>
+        <source>&apos;%1&apos; is encrypted from now on. Its next run starts a new, encrypted chain of archives; the archives made so far stay unencrypted until the new chain replaces them.</source>
+        <translation>Набор «%1» теперь шифруется. Следующий запуск начнёт новую, зашифрованную цепочку архивов; уже созданные архивы остаются незашифрованными, пока новая цепочка их не заменит.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="361"/>
+        <source>&apos;%1&apos; is no longer encrypted, and its password is removed from the keyring. Its next run starts a new chain without a password; the archives made so far open only with the old password.</source>
+        <translation>Набор «%1» больше не шифруется, его пароль удалён из связки ключей. Следующий запуск начнёт новую цепочку без пароля; уже созданные архивы открываются только старым паролем.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="366"/>
+        <source>No keyring could keep the password of &apos;%2&apos; (%1). Velmora keeps it only until the window is closed; after that the window asks for it when the set runs, and scheduled runs of the set fail.</source>
+        <translation>Ни одна связка ключей не смогла сохранить пароль набора «%2» (%1). Velmora помнит его только до закрытия окна; после этого окно спросит пароль при запуске набора, а запуски по расписанию будут завершаться ошибкой.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="353"/>
+        <source>The password of &apos;%1&apos; could not be removed from the keyring: %2</source>
+        <translation>Не удалось удалить пароль набора «%1» из связки ключей: %2</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="370"/>
+        <source>no password was given for the encrypted set</source>
+        <translation>для зашифрованного набора не введён пароль</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="372"/>
+        <source>AES-256; the names of the files are hidden too.</source>
+        <translation>AES-256; имена файлов тоже скрыты.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="374"/>
+        <source>AES-256 for the files; their names stay visible in a zip archive.</source>
+        <translation>AES-256 для файлов; их имена в zip-архиве остаются видны.</translation>
     </message>
 </context>
 </TS>

@@ -2,12 +2,14 @@
 
 #include "AppIcons.h"
 #include "ArchiveCommand.h"
+#include "ArchivePasswords.h"
 #include "CAboutDlg.h"
 #include "CLogDlg.h"
 #include "CMyListCtrl.h"
 #include "CRestoreDlg.h"
 #include "CTextProgressCtrl.h"
 #include "DialogTemplate.h"
+#include "EncryptedArchives.h"
 #include "FileChooser.h"
 #include "JobChecks.h"
 #include "JobEvents.h"
@@ -22,6 +24,7 @@
 #include "RunLogs.h"
 #include "ScheduleUpdates.h"
 #include "SetCollection.h"
+#include "SetPasswords.h"
 #include "Settings.h"
 #include "ShowHelp.h"
 #include "StringTable.h"
@@ -462,6 +465,9 @@ void CMyVelmoraDlg::showProgress(const JobProgress& progress)
 
 void CMyVelmoraDlg::showResult(const JobResult& result)
 {
+    // The restore dialog's set keeps its password while the dialog is open; a wrong one goes at once.
+    if (!m_restoreOpen || IsWrongPassword(result))
+        ReleaseJobPasswords(result);
     updateBusy();
     if (m_shownBusy)
         return;
@@ -531,9 +537,21 @@ void CMyVelmoraDlg::OnRun()
     if (g_jobRunning || !takeSelection())
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    RunBackupSet();
+    runSelectedSet();
     FillSetList();
     QApplication::restoreOverrideCursor();
+}
+
+bool CMyVelmoraDlg::runSelectedSet()
+{
+    BackupSet set;
+    if (GetBackupSet(g_selectedSetId, set) && !ProvideSetPassword(this, set))
+        return false;
+    if (RunBackupSet())
+        return true;
+    // Nothing ran, so nothing will end and forget a password asked for this run.
+    ReleaseJobPasswords(JobResult());
+    return false;
 }
 
 void CMyVelmoraDlg::OnDoubleClick()
@@ -541,7 +559,7 @@ void CMyVelmoraDlg::OnDoubleClick()
     // While a job runs the stamp would change the set the job is copying.
     if (g_jobRunning || !takeSelection())
         return;
-    RunBackupSet();
+    runSelectedSet();
 }
 
 void CMyVelmoraDlg::OnDelete()
@@ -555,6 +573,7 @@ void CMyVelmoraDlg::OnDelete()
             LoadFormattedString(StringId::DeleteSetQuestion, set.name), UserMessages::Icon::Question))
         return;
     if (DeleteBackupSet(g_selectedSetId)) {
+        ForgetSetPassword(set);
         // A later set given the same id must not show this one's runs.
         QDir(RunLogsFolderOf(set.id)).removeRecursively();
         // Nor run on this one's timer.
@@ -569,7 +588,12 @@ void CMyVelmoraDlg::OnUpdateAll()
         return;
     if (!userMessages().askOkCancel(LoadStringById(StringId::UpdateAllQuestion), UserMessages::Icon::Question))
         return;
-    StartUpdateAll();
+    QList<quint32> ids;
+    for (const BackupSet& set : std::as_const(backupSets))
+        ids.append(set.id);
+    ProvideSetPasswords(this, ids);
+    if (!StartUpdateAll())
+        ReleaseJobPasswords(JobResult());
 }
 
 void CMyVelmoraDlg::OnViewLog()
@@ -625,9 +649,16 @@ void CMyVelmoraDlg::OnRestore()
     BackupSet set;
     if (!GetBackupSet(g_selectedSetId, set))
         return;
-    CRestoreDlg dialog(this);
-    if (dialog.loadSet(set))
-        dialog.exec();
+    if (!ProvideSetPassword(this, set))
+        return;
+    m_restoreOpen = true;
+    {
+        CRestoreDlg dialog(this);
+        if (dialog.loadSet(set))
+            dialog.exec();
+    }
+    m_restoreOpen = false;
+    ReleaseJobPasswords(JobResult());
 }
 
 void CMyVelmoraDlg::OnRestoreFromFolder()
@@ -635,22 +666,30 @@ void CMyVelmoraDlg::OnRestoreFromFolder()
     const QString archive = fileChooser().chooseFile(this, LoadStringById(StringId::ArchivesFilter));
     if (archive.isEmpty())
         return;
-    CRestoreDlg dialog(this);
-    if (!dialog.loadArchive(archive))
-        return;
-    dialog.exec();
-    if (dialog.importedSetId() != 0)
-        FillSetList();
+    {
+        CRestoreDlg dialog(this);
+        if (dialog.loadArchive(archive))
+            dialog.exec();
+        if (dialog.importedSetId() != 0)
+            FillSetList();
+    }
+    // The password typed for that archive served this dialog only.
+    ForgetArchivePassword(kFoundArchivePasswordId);
 }
 
 void CMyVelmoraDlg::OnVerify()
 {
     if (g_jobRunning || !takeSelection())
         return;
+    BackupSet set;
+    if (GetBackupSet(g_selectedSetId, set) && !ProvideSetPassword(this, set))
+        return;
     JobRunner& runner = JobRunner::shared();
     runner.setReportsResults(true);
-    if (!runner.startVerify(g_selectedSetId))
+    if (!runner.startVerify(g_selectedSetId)) {
+        ReleaseJobPasswords(JobResult());
         ReportJobResult(JobRefused());
+    }
 }
 
 void CMyVelmoraDlg::OnRussian()

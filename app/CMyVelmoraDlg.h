@@ -87,6 +87,8 @@ private:
     void updateLanguageChecks();
     // Takes the first selected row's set id into g_selectedSetId; false when no row is selected.
     bool takeSelection();
+    // Run and double-click: the selected set's password first when it is encrypted, then its job.
+    bool runSelectedSet();
     // Shows the runner's state: buttons and commands off, marquee and "working" while its job runs.
     void updateBusy();
     void showProgress(const JobProgress& progress);
@@ -112,6 +114,8 @@ private:
     bool m_copying = false;
     // How many sets the running job goes through: a run of every set ends with no one set's result.
     int m_runSetCount = 1;
+    // While the restore dialog is open, the passwords given for it stay through its jobs.
+    bool m_restoreOpen = false;
     // The controls as the template placed them in the smallest window, which a larger window moves or
     // stretches: the list grows, the buttons keep to the right and the bottom row to the bottom.
     QSize m_templateSize;

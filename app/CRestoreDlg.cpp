@@ -1,15 +1,19 @@
 #include "CRestoreDlg.h"
 
+#include "ArchivePasswords.h"
 #include "CMyListCtrl.h"
 #include "CTextProgressCtrl.h"
 #include "DialogTemplate.h"
+#include "EncryptedArchives.h"
 #include "FolderPicker.h"
 #include "JobOutcome.h"
 #include "JobProgress.h"
 #include "JobRunner.h"
+#include "Keyring.h"
 #include "ReadableFigures.h"
 #include "ResourceIds.h"
 #include "SetCollection.h"
+#include "SetPasswords.h"
 #include "StringTable.h"
 #include "UserMessages.h"
 
@@ -170,7 +174,15 @@ bool CRestoreDlg::loadSet(const BackupSet& set)
 bool CRestoreDlg::loadArchive(const QString& fullArchive)
 {
     QString error;
-    const QList<RestorePoint> points = RestorePointsOfArchive(fullArchive, &error);
+    ListFailure failure = ListFailure::None;
+    QList<RestorePoint> points = RestorePointsOfArchive(fullArchive, &error, std::nullopt, &failure);
+    // An archive that hides its names lists nothing without its password: ask once, then list again.
+    if (failure == ListFailure::PasswordMissing) {
+        const std::optional<QString> password = AskArchivePassword(this, fullArchive);
+        if (!password)
+            return false;
+        points = RestorePointsOfArchive(fullArchive, &error, password, &failure);
+    }
     const QString name = QFileInfo(fullArchive).completeBaseName();
     if (!showPoints(points, error, name))
         return false;
@@ -560,8 +572,16 @@ void CRestoreDlg::OnImportSet()
     const bool hasUpdates = std::any_of(m_pointsShown.cbegin(), m_pointsShown.cend(),
         [](const RestorePoint& point) { return point.kind == RestorePoint::Kind::Update; });
     set.backupType = hasUpdates ? IncrementalArchiving : FullArchiving;
+    // An archive opened with a password stays encrypted: the set takes that password, in the keyring where there
+    // is one, so that its next run never writes its files unencrypted.
+    const std::optional<QString> password = ArchivePasswordOf(kFoundArchivePasswordId);
+    set.encrypt = password.has_value();
     m_importedSetId = AddBackupSet(set);
     SaveBackupSet(m_importedSetId);
+    if (password) {
+        SetArchivePassword(m_importedSetId, *password);
+        WriteSetPassword(m_importedSetId, *password);
+    }
     m_import->setEnabled(false);
     userMessages().showMessage(LoadStringById(StringId::SetImported).arg(set.name, m_archive));
 }

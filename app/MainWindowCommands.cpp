@@ -4,6 +4,7 @@
 #include "CSetPropDlg.h"
 #include "ScheduleUpdates.h"
 #include "SetCollection.h"
+#include "SetPasswords.h"
 #include "Settings.h"
 
 #include <QFileInfo>
@@ -13,9 +14,13 @@ bool NewSetCommand(QWidget* owner)
     CSetPropDlg dialog(owner);
     dialog.m_set.id = NewBackupSetId();
     dialog.m_bNew = true;
+    dialog.m_isPasswordKnown = IsSetPasswordKnown;
     if (dialog.exec() != QDialog::Accepted)
         return false;
     const quint32 id = AddBackupSet(dialog.m_set);
+    BackupSet added;
+    if (GetBackupSet(id, added))
+        ApplyPasswordChange(BackupSet(), added, dialog.m_password);
     SaveBackupSet(id);
     UpdateSchedulesInBackground();
     return true;
@@ -28,8 +33,11 @@ bool PropertiesCommand(QWidget* owner, quint32 setId)
     if (!GetBackupSet(setId, dialog.m_set))
         return false;
     dialog.m_bNew = false;
+    dialog.m_isPasswordKnown = IsSetPasswordKnown;
+    const BackupSet before = dialog.m_set;
     if (dialog.exec() != QDialog::Accepted)
         return false;
+    ApplyPasswordChange(before, dialog.m_set, dialog.m_password);
     // A rename changes the name the timer's service runs, a schedule the timer itself.
     if (UpdateBackupSet(dialog.m_set))
         UpdateSchedulesInBackground();

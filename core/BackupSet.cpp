@@ -126,11 +126,15 @@ QString ArchivePasswordProblem(const BackupSet& set, const QString& password)
 {
     if (password.contains(QLatin1Char('\n')) || password.contains(QLatin1Char('\r')))
         return LoadStringById(StringId::PasswordHasLineBreak);
-    const bool printableAscii = std::all_of(
-        password.cbegin(), password.cend(), [](QChar c) { return c.unicode() >= 0x20 && c.unicode() < 0x7f; });
-    if (set.arcType == 1 && !printableAscii)
+    if (set.arcType == 1 && !PasswordFitsZip(password))
         return LoadStringById(StringId::ZipPasswordNotAscii);
     return {};
+}
+
+bool PasswordFitsZip(const QString& password)
+{
+    return std::all_of(
+        password.cbegin(), password.cend(), [](QChar c) { return c.unicode() >= 0x20 && c.unicode() < 0x7f; });
 }
 
 int SplitList(meStringArray& list, const QString& value, const QString& separator)

@@ -138,6 +138,8 @@ QString ArcTypeName(const BackupSet& set);
 // Why the password cannot encrypt the set's archives, in words; empty when it can. 7-Zip takes only printable
 // ASCII for a zip archive's password, and a line break would end the password where 7-Zip reads it.
 QString ArchivePasswordProblem(const BackupSet& set, const QString& password);
+// Whether 7-Zip takes the password for a zip archive: printable ASCII only.
+bool PasswordFitsZip(const QString& password);
 
 int SplitList(meStringArray& list, const QString& value, const QString& separator);
 QString JoinList(const meStringArray& list, const QString& separator);

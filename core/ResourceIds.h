@@ -215,6 +215,19 @@ inline constexpr int PasswordFileNotOwned = 495;
 inline constexpr int PasswordFileOpenToGroup = 496;
 inline constexpr int PasswordFileOpenToOthers = 497;
 inline constexpr int PasswordFileEmpty = 498;
+// Encrypted sets in the window: the properties' password rules, the keyring, the password question.
+inline constexpr int PasswordsDiffer = 500;
+inline constexpr int PasswordLineBreak = 501;
+inline constexpr int PasswordMissing = 502;
+inline constexpr int PasswordChangedNewChain = 503;
+inline constexpr int EncryptionOnNewChain = 504;
+inline constexpr int EncryptionOffNewChain = 505;
+inline constexpr int KeyringSessionOnly = 506;
+inline constexpr int KeyringDeleteFailed = 507;
+inline constexpr int NoPasswordGiven = 508;
+inline constexpr int SevenZipNamesHidden = 509;
+inline constexpr int ZipNamesVisible = 510;
+inline constexpr int ZipPasswordLetters = 511;
 } // namespace StringId
 
 namespace IconId {
@@ -291,6 +304,15 @@ inline constexpr int Schedule = 1070;
 inline constexpr int ScheduleTime = 1071;
 inline constexpr int ScheduleDay = 1072;
 inline constexpr int ScheduleCatchUp = 1073;
+inline constexpr int EncryptArchive = 1090;
+inline constexpr int ArchivePassword = 1091;
+inline constexpr int ArchivePasswordAgain = 1092;
+inline constexpr int EncryptionNote = 1093;
+
+// The question for an encrypted set's password.
+inline constexpr int PasswordQuestion = 1094;
+inline constexpr int QuestionPassword = 1095;
+inline constexpr int RememberPassword = 1096;
 
 // The options.
 inline constexpr int DefaultLocation = 1007;

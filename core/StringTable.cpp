@@ -383,6 +383,41 @@ constexpr TableEntry kStringTable[] = {
         QT_TRANSLATE_NOOP("StringTable",
             "there is not enough free space in '%1' for this run: it needs about %2, and %3 is free. Nothing was "
             "changed.")},
+    {StringId::PasswordsDiffer,
+        QT_TRANSLATE_NOOP("StringTable", "The two passwords differ. Type the same password in both fields.")},
+    {StringId::PasswordLineBreak, QT_TRANSLATE_NOOP("StringTable", "A password may not contain a line break.")},
+    {StringId::PasswordMissing,
+        QT_TRANSLATE_NOOP(
+            "StringTable", "No password is known for this set. Type the password for its archives in both fields.")},
+    // %1 is the set's name.
+    {StringId::PasswordChangedNewChain,
+        QT_TRANSLATE_NOOP("StringTable",
+            "The password of '%1' has changed. Its next run starts a new chain of archives with the new password; "
+            "the archives made so far open only with the old password.")},
+    {StringId::EncryptionOnNewChain,
+        QT_TRANSLATE_NOOP("StringTable",
+            "'%1' is encrypted from now on. Its next run starts a new, encrypted chain of archives; the archives "
+            "made so far stay unencrypted until the new chain replaces them.")},
+    {StringId::EncryptionOffNewChain,
+        QT_TRANSLATE_NOOP("StringTable",
+            "'%1' is no longer encrypted, and its password is removed from the keyring. Its next run starts a new "
+            "chain without a password; the archives made so far open only with the old password.")},
+    // %1 is what the keyring said, %2 the set's name.
+    {StringId::KeyringSessionOnly,
+        QT_TRANSLATE_NOOP("StringTable",
+            "No keyring could keep the password of '%2' (%1). Velmora keeps it only until the window is closed; "
+            "after that the window asks for it when the set runs, and scheduled runs of the set fail.")},
+    {StringId::KeyringDeleteFailed,
+        QT_TRANSLATE_NOOP("StringTable", "The password of '%1' could not be removed from the keyring: %2")},
+    {StringId::NoPasswordGiven, QT_TRANSLATE_NOOP("StringTable", "no password was given for the encrypted set")},
+    {StringId::SevenZipNamesHidden,
+        QT_TRANSLATE_NOOP("StringTable", "AES-256; the names of the files are hidden too.")},
+    {StringId::ZipNamesVisible,
+        QT_TRANSLATE_NOOP("StringTable", "AES-256 for the files; their names stay visible in a zip archive.")},
+    {StringId::ZipPasswordLetters,
+        QT_TRANSLATE_NOOP("StringTable",
+            "7-Zip takes only English letters, digits, spaces and signs in a zip archive's password. Choose such a "
+            "password, or the 7z type, which takes any.")},
 };
 
 const TableEntry* findEntry(int id)

@@ -16,6 +16,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -95,7 +96,7 @@ CSetPropDlg::CSetPropDlg(QWidget* parent)
     controls += exclusionColumn(173, ControlId::ExcludedPaths, QT_TRANSLATE_NOOP("CSetPropDlg", "Exclude directories:"),
         ControlId::RemovePath, ControlId::AddPath, QT_TRANSLATE_NOOP("CSetPropDlg", "Add path..."));
     controls += {
-        {C::GroupBox, ControlId::ArchiveType, QT_TRANSLATE_NOOP("CSetPropDlg", "Archiving options"), 7, 208, 326, 54},
+        {C::GroupBox, ControlId::ArchiveType, QT_TRANSLATE_NOOP("CSetPropDlg", "Archiving options"), 7, 208, 326, 92},
         {C::Label, ControlId::ArchiveType, QT_TRANSLATE_NOOP("CSetPropDlg", "Archive type:"), 14, 224, 50, 14},
         {C::ComboBox, ControlId::ArchiveType, nullptr, 66, 224, 40, 14},
         {C::Label, ControlId::CompressionLevel, QT_TRANSLATE_NOOP("CSetPropDlg", "Compression level:"), 114, 224, 68,
@@ -105,24 +106,32 @@ CSetPropDlg::CSetPropDlg(QWidget* parent)
         {C::CheckBox, ControlId::Solid, QT_TRANSLATE_NOOP("CSetPropDlg", "yes"), 304, 224, 26, 14},
         {C::CheckBox, ControlId::VerifyArchive,
             QT_TRANSLATE_NOOP("CSetPropDlg", "Test each new archive before it replaces the old one"), 14, 242, 312, 14},
-        {C::GroupBox, ControlId::Schedule, QT_TRANSLATE_NOOP("CSetPropDlg", "Schedule"), 7, 266, 326, 52},
-        {C::Label, ControlId::Schedule, QT_TRANSLATE_NOOP("CSetPropDlg", "&Run:"), 14, 281, 36, 14},
-        {C::ComboBox, ControlId::Schedule, nullptr, 52, 281, 84, 14},
-        {C::Label, ControlId::ScheduleDay, QT_TRANSLATE_NOOP("CSetPropDlg", "o&n"), 142, 281, 30, 14},
-        {C::ComboBox, ControlId::ScheduleDay, nullptr, 174, 281, 74, 14},
-        {C::Label, ControlId::ScheduleTime, QT_TRANSLATE_NOOP("CSetPropDlg", "a&t"), 254, 281, 20, 14},
-        {C::TimeEdit, ControlId::ScheduleTime, nullptr, 276, 281, 50, 14},
+        {C::CheckBox, ControlId::EncryptArchive, QT_TRANSLATE_NOOP("CSetPropDlg", "&Encrypt the archive"), 14, 260, 122,
+            14},
+        {C::Label, ControlId::ArchivePassword, QT_TRANSLATE_NOOP("CSetPropDlg", "Pass&word:"), 140, 260, 60, 14},
+        {C::Edit, ControlId::ArchivePassword, nullptr, 202, 260, 124, 14},
+        // What encryption does to this archive type: a 7z archive hides the names, a zip archive cannot.
+        {C::StaticText, ControlId::EncryptionNote, nullptr, 14, 277, 122, 20},
+        {C::Label, ControlId::ArchivePasswordAgain, QT_TRANSLATE_NOOP("CSetPropDlg", "Confir&m:"), 140, 278, 60, 14},
+        {C::Edit, ControlId::ArchivePasswordAgain, nullptr, 202, 278, 124, 14},
+        {C::GroupBox, ControlId::Schedule, QT_TRANSLATE_NOOP("CSetPropDlg", "Schedule"), 7, 304, 326, 52},
+        {C::Label, ControlId::Schedule, QT_TRANSLATE_NOOP("CSetPropDlg", "&Run:"), 14, 319, 36, 14},
+        {C::ComboBox, ControlId::Schedule, nullptr, 52, 319, 84, 14},
+        {C::Label, ControlId::ScheduleDay, QT_TRANSLATE_NOOP("CSetPropDlg", "o&n"), 142, 319, 30, 14},
+        {C::ComboBox, ControlId::ScheduleDay, nullptr, 174, 319, 74, 14},
+        {C::Label, ControlId::ScheduleTime, QT_TRANSLATE_NOOP("CSetPropDlg", "a&t"), 254, 319, 20, 14},
+        {C::TimeEdit, ControlId::ScheduleTime, nullptr, 276, 319, 50, 14},
         {C::CheckBox, ControlId::ScheduleCatchUp,
-            QT_TRANSLATE_NOOP("CSetPropDlg", "If the computer was off at that time, run at the next start"), 14, 299,
+            QT_TRANSLATE_NOOP("CSetPropDlg", "If the computer was off at that time, run at the next start"), 14, 337,
             312, 14},
-        {C::DefaultButton, ControlId::Ok, QT_TRANSLATE_NOOP("CSetPropDlg", "OK"), 227, 326, 50, 14},
-        {C::PushButton, ControlId::Cancel, QT_TRANSLATE_NOOP("CSetPropDlg", "Cancel"), 283, 326, 50, 14},
+        {C::DefaultButton, ControlId::Ok, QT_TRANSLATE_NOOP("CSetPropDlg", "OK"), 227, 364, 50, 14},
+        {C::PushButton, ControlId::Cancel, QT_TRANSLATE_NOOP("CSetPropDlg", "Cancel"), 283, 364, 50, 14},
         // Shown only for incremental zip sets.
         {C::StaticText, ControlId::ZipDeletionsNote,
             QT_TRANSLATE_NOOP("CSetPropDlg", "Zip update archives cannot record deleted files; 7zip archives can."), 7,
-            323, 214, 20},
+            361, 214, 20},
     };
-    BuildDialogTemplate(this, QT_TRANSLATE_NOOP("CSetPropDlg", "Task Properties"), QSize(340, 346), controls);
+    BuildDialogTemplate(this, QT_TRANSLATE_NOOP("CSetPropDlg", "Task Properties"), QSize(340, 384), controls);
 
     m_nameEdit = FindControl<QLineEdit>(this, ControlId::SetName);
     m_arcNameEdit = FindControl<QLineEdit>(this, ControlId::ArchiveName);
@@ -146,6 +155,16 @@ CSetPropDlg::CSetPropDlg(QWidget* parent)
                                   "Velmora's window is closed, as long as you are logged in."));
     m_zipNote = FindControl<QWidget>(this, ControlId::ZipDeletionsNote);
     m_zipNote->hide();
+    m_encryptCheck = FindControl<QCheckBox>(this, ControlId::EncryptArchive);
+    m_encryptCheck->setToolTip(
+        tr("The password is kept in the system keyring, never in the set's file. Without the password nobody, "
+           "you included, can restore from the archives."));
+    m_passwordEdit = FindControl<QLineEdit>(this, ControlId::ArchivePassword);
+    m_passwordAgainEdit = FindControl<QLineEdit>(this, ControlId::ArchivePasswordAgain);
+    for (QLineEdit* edit : {m_passwordEdit, m_passwordAgainEdit})
+        edit->setEchoMode(QLineEdit::Password);
+    m_encryptionNote = FindControl<QLabel>(this, ControlId::EncryptionNote);
+    m_encryptionNote->hide();
     // Buttons whose caption alone does not say what they do.
     FindControl<QWidget>(this, ControlId::ArchiveNameFromSetName)
         ->setToolTip(tr("Fill in the file name from the set name, blanks made underscores."));
@@ -179,6 +198,7 @@ CSetPropDlg::CSetPropDlg(QWidget* parent)
     connect(m_backupTypeList, &QComboBox::currentIndexChanged, this, &CSetPropDlg::OnBackupTypeChanged);
     connect(m_arcTypeList, &QComboBox::currentIndexChanged, this, &CSetPropDlg::OnArcTypeChanged);
     connect(m_scheduleList, &QComboBox::currentIndexChanged, this, &CSetPropDlg::OnScheduleChanged);
+    connect(m_encryptCheck, &QCheckBox::toggled, this, &CSetPropDlg::OnEncryptChanged);
     createCustomSourceMenu();
 }
 
@@ -240,6 +260,12 @@ void CSetPropDlg::OnInitDialog()
     m_acceptDiskButton->setEnabled(!m_set.destinationDisk.isEmpty());
     // A new record tests its archives, as its key table says.
     m_verifyCheck->setChecked(m_set.verifyArchive);
+    m_openingEncrypt = m_set.encrypt;
+    m_encryptCheck->setChecked(m_set.encrypt);
+    // Fields left empty keep the password the set has; nothing of it is ever shown.
+    const QString keep = m_set.encrypt ? tr("unchanged") : QString();
+    m_passwordEdit->setPlaceholderText(keep);
+    m_passwordAgainEdit->setPlaceholderText(keep);
     showSchedule();
 
     // The archive type rule comes last, so Solid follows the archive type whatever the backup type.
@@ -272,13 +298,63 @@ void CSetPropDlg::OnBackupTypeChanged()
     m_compLevelList->setEnabled(makesArchive);
     m_solidCheck->setEnabled(makesArchive);
     m_verifyCheck->setEnabled(makesArchive);
+    m_encryptCheck->setEnabled(makesArchive);
     updateZipNote();
+    OnEncryptChanged();
 }
 
 void CSetPropDlg::OnArcTypeChanged()
 {
     m_solidCheck->setEnabled(m_arcTypeList->currentIndex() == 0);
     updateZipNote();
+    OnEncryptChanged();
+}
+
+bool CSetPropDlg::encrypts() const
+{
+    return m_encryptCheck->isChecked() && m_encryptCheck->isEnabled();
+}
+
+void CSetPropDlg::OnEncryptChanged()
+{
+    const bool on = encrypts();
+    for (QWidget* control : {static_cast<QWidget*>(m_passwordEdit), static_cast<QWidget*>(m_passwordAgainEdit),
+             FindControl<QWidget>(this, "label1091"), FindControl<QWidget>(this, "label1092")})
+        control->setEnabled(on);
+    m_encryptionNote->setText(LoadStringById(
+        m_arcTypeList->currentIndex() == kZipArchiveType ? StringId::ZipNamesVisible : StringId::SevenZipNamesHidden));
+    m_encryptionNote->setVisible(on);
+}
+
+bool CSetPropDlg::takePassword()
+{
+    const QString password = m_passwordEdit->text();
+    m_password.clear();
+    if (!encrypts())
+        return true;
+    if (password != m_passwordAgainEdit->text()) {
+        ShowStringMessage(StringId::PasswordsDiffer);
+        m_passwordEdit->setFocus();
+        return false;
+    }
+    // 7-Zip reads the password as one line of its standard input.
+    if (password.contains(QLatin1Char('\n')) || password.contains(QLatin1Char('\r'))) {
+        ShowStringMessage(StringId::PasswordLineBreak);
+        m_passwordEdit->setFocus();
+        return false;
+    }
+    if (m_arcTypeList->currentIndex() == kZipArchiveType && !PasswordFitsZip(password)) {
+        ShowStringMessage(StringId::ZipPasswordLetters);
+        m_passwordEdit->setFocus();
+        return false;
+    }
+    if (password.isEmpty() && !(m_openingEncrypt && m_isPasswordKnown && m_isPasswordKnown(m_set.id))) {
+        ShowStringMessage(StringId::PasswordMissing);
+        m_passwordEdit->setFocus();
+        return false;
+    }
+    m_password = password;
+    return true;
 }
 
 bool CSetPropDlg::zipNoteShown() const
@@ -443,6 +519,8 @@ void CSetPropDlg::OnOK()
         m_nameEdit->setFocus();
         return;
     }
+    if (!takePassword())
+        return;
     m_set.name = m_name;
     m_set.arcName = m_arcName;
     m_set.source = m_source;
@@ -456,6 +534,7 @@ void CSetPropDlg::OnOK()
     m_set.backupType = m_backupTypeList->currentIndex();
     m_set.solid = m_solidCheck->isChecked();
     m_set.verifyArchive = m_verifyCheck->isChecked();
+    m_set.encrypt = encrypts();
     m_set.schedule = m_scheduleList->currentIndex();
     m_set.scheduleTime = m_scheduleTimeEdit->time().toString(QStringLiteral("HH:mm"));
     m_set.scheduleDay = m_scheduleDayList->currentIndex() + 1;

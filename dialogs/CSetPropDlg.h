@@ -6,8 +6,11 @@
 
 #include <QDialog>
 
+#include <functional>
+
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QListWidget;
 class QMenu;
@@ -39,6 +42,12 @@ public:
     // The working copy: filled by the caller before the dialog opens, read by the caller after OK.
     BackupSet m_set;
     bool m_bNew = false;
+    // After OK: the password typed twice for an encrypted set; empty when the set keeps the one it has (or is
+    // not encrypted). The set itself never holds it.
+    QString m_password;
+    // Whether a password is already known for the set (this session's or the keyring's), asked by OK only when
+    // an encrypted set's password fields are left empty. Unset counts as none known.
+    std::function<bool(quint32 setId)> m_isPasswordKnown;
 
 public slots:
     void OnOK();
@@ -59,6 +68,8 @@ public slots:
     void OnAcceptDestinationDisk();
     // The time, day and catch-up mean something only for the schedules that use them.
     void OnScheduleChanged();
+    // The password fields and the note on what is hidden count only while an archive set is encrypted.
+    void OnEncryptChanged();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -67,6 +78,10 @@ private:
     void createCustomSourceMenu();
     // Whether the dialog says that zip update archives cannot record deletions.
     void updateZipNote();
+    // Whether the set's archives are to be encrypted: a mirror set copies files as they are.
+    bool encrypts() const;
+    // Checks the password fields into m_password; false, after saying why, when OK must be refused.
+    bool takePassword();
     void takeFields();
     void showFields();
     void showSchedule();
@@ -94,6 +109,10 @@ private:
     QComboBox* m_scheduleDayList = nullptr;
     QTimeEdit* m_scheduleTimeEdit = nullptr;
     QCheckBox* m_catchUpCheck = nullptr;
+    QCheckBox* m_encryptCheck = nullptr;
+    QLineEdit* m_passwordEdit = nullptr;
+    QLineEdit* m_passwordAgainEdit = nullptr;
+    QLabel* m_encryptionNote = nullptr;
 
     // The field values, exchanged with the controls all at once.
     QString m_name;
@@ -107,4 +126,5 @@ private:
     // The destination folder whose disk was accepted in this dialog; empty when none was.
     QString m_acceptedTarget;
     bool m_initialised = false;
+    bool m_openingEncrypt = false;
 };

@@ -116,112 +116,112 @@
 <context>
     <name>CMyVelmoraDlg</name>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="173"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="176"/>
         <source>&amp;File</source>
         <translation>&amp;Файл</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="174"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="177"/>
         <source>&amp;Options...</source>
         <translation>&amp;Параметры...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="175"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="178"/>
         <source>&amp;Language</source>
         <translation>&amp;Язык</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="183"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="186"/>
         <source>E&amp;xit</source>
         <translation>В&amp;ыход</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="186"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="189"/>
         <source>&amp;Task</source>
         <translation>&amp;Задание</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="187"/>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="232"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="190"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="235"/>
         <source>&amp;Run</source>
         <translation>&amp;Запустить</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="189"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="192"/>
         <source>Remove Old &amp;Files</source>
         <translation>Удалить старые &amp;файлы</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="190"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="193"/>
         <source>&amp;Open Location</source>
         <translation>&amp;Открыть папку назначения</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="191"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="194"/>
         <source>R&amp;estore...</source>
         <translation>В&amp;осстановить...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="193"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="196"/>
         <source>Restore from a Fol&amp;der...</source>
         <translation>Восстановить из &amp;папки...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="194"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="197"/>
         <source>&amp;Verify</source>
         <translation>П&amp;роверить</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="196"/>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="231"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="199"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="234"/>
         <source>&amp;Stop</source>
         <translation>&amp;Стоп</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="199"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="202"/>
         <source>&amp;New...</source>
         <translation>&amp;Новое...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="200"/>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="226"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="203"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="229"/>
         <source>&amp;Delete</source>
         <translation>&amp;Удалить</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="203"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="206"/>
         <source>&amp;Properties...</source>
         <translation>&amp;Свойства...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="206"/>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="207"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="209"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="210"/>
         <source>&amp;Help</source>
         <translation>&amp;Справка</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="209"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="212"/>
         <source>&amp;About...</source>
         <translation>&amp;О программе...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="225"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="228"/>
         <source>New...</source>
         <translation>Новое...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="227"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="230"/>
         <source>Properties...</source>
         <translation>Свойства...</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="195"/>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="229"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="198"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="232"/>
         <source>Update &amp;All</source>
         <translation>Обновить &amp;все</translation>
     </message>
     <message>
-        <location filename="../../app/CMyVelmoraDlg.cpp" line="233"/>
+        <location filename="../../app/CMyVelmoraDlg.cpp" line="236"/>
         <source>View &amp;Log...</source>
         <translation>&amp;Журнал...</translation>
     </message>
@@ -295,124 +295,162 @@
     </message>
 </context>
 <context>
+    <name>CPasswordDlg</name>
+    <message>
+        <location filename="../../dialogs/CPasswordDlg.cpp" line="15"/>
+        <source>Password</source>
+        <translation>Пароль</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CPasswordDlg.cpp" line="19"/>
+        <source>&amp;Remember for this session</source>
+        <translation>&amp;Запомнить до закрытия программы</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CPasswordDlg.cpp" line="21"/>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CPasswordDlg.cpp" line="22"/>
+        <source>Cancel</source>
+        <translation>Отмена</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CPasswordDlg.cpp" line="27"/>
+        <source>Password of the encrypted set &apos;%1&apos;:</source>
+        <translation>Пароль зашифрованного набора «%1»:</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CPasswordDlg.cpp" line="28"/>
+        <source>Password of the encrypted archive &apos;%1&apos;:</source>
+        <translation>Пароль зашифрованного архива «%1»:</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CPasswordDlg.cpp" line="34"/>
+        <source>Keep the password until the window is closed, so the set&apos;s next runs do not ask again.</source>
+        <translation>Помнить пароль до закрытия окна, чтобы следующие запуски набора не спрашивали его снова.</translation>
+    </message>
+</context>
+<context>
     <name>CRestoreDlg</name>
     <message>
-        <location filename="../../app/CRestoreDlg.cpp" line="81"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="85"/>
         <source>Restore</source>
         <translation>Восстановление</translation>
     </message>
     <message>
-        <location filename="../../app/CRestoreDlg.cpp" line="83"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="87"/>
         <source>Restore &amp;points:</source>
         <translation>&amp;Точки восстановления:</translation>
     </message>
     <message>
-        <location filename="../../app/CRestoreDlg.cpp" line="85"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="89"/>
         <source>&amp;Files and folders:</source>
         <translation>&amp;Файлы и папки:</translation>
     </message>
     <message>
-        <location filename="../../app/CRestoreDlg.cpp" line="87"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="91"/>
         <source>&amp;Versions of this file:</source>
         <translation>&amp;Версии этого файла:</translation>
     </message>
     <message>
-        <location filename="../../app/CRestoreDlg.cpp" line="91"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="95"/>
         <source>Restore &amp;to:</source>
         <translation>&amp;Куда:</translation>
     </message>
     <message>
-        <location filename="../../app/CRestoreDlg.cpp" line="93"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="97"/>
         <source>...</source>
         <translation>...</translation>
     </message>
     <message>
-        <location filename="../../app/CRestoreDlg.cpp" line="95"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="99"/>
         <source>Restore to the &amp;original location</source>
         <translation>Восстановить в &amp;исходную папку</translation>
     </message>
     <message>
-        <location filename="../../app/CRestoreDlg.cpp" line="97"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="101"/>
         <source>&amp;Import set</source>
         <translation>&amp;Импортировать набор</translation>
     </message>
     <message>
-        <location filename="../../app/CRestoreDlg.cpp" line="98"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="102"/>
         <source>&amp;Stop</source>
         <translation>&amp;Стоп</translation>
     </message>
     <message>
-        <location filename="../../app/CRestoreDlg.cpp" line="99"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="103"/>
         <source>&amp;Restore</source>
         <translation>&amp;Восстановить</translation>
     </message>
     <message>
-        <location filename="../../app/CRestoreDlg.cpp" line="101"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="105"/>
         <source>Close</source>
         <translation>Закрыть</translation>
     </message>
     <message>
-        <location filename="../../app/CRestoreDlg.cpp" line="118"/>
         <location filename="../../app/CRestoreDlg.cpp" line="122"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="126"/>
         <source>Date</source>
         <translation>Дата</translation>
     </message>
     <message>
-        <location filename="../../app/CRestoreDlg.cpp" line="118"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="122"/>
         <source>Kind</source>
         <translation>Вид</translation>
     </message>
     <message>
-        <location filename="../../app/CRestoreDlg.cpp" line="118"/>
-        <location filename="../../app/CRestoreDlg.cpp" line="119"/>
         <location filename="../../app/CRestoreDlg.cpp" line="122"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="123"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="126"/>
         <source>Size</source>
         <translation>Размер</translation>
     </message>
     <message>
-        <location filename="../../app/CRestoreDlg.cpp" line="118"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="122"/>
         <source>Files</source>
         <translation>Файлов</translation>
     </message>
     <message>
-        <location filename="../../app/CRestoreDlg.cpp" line="119"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="123"/>
         <source>Name</source>
         <translation>Имя</translation>
     </message>
     <message>
-        <location filename="../../app/CRestoreDlg.cpp" line="119"/>
-        <location filename="../../app/CRestoreDlg.cpp" line="122"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="123"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="126"/>
         <source>Modified</source>
         <translation>Изменён</translation>
     </message>
     <message>
-        <location filename="../../app/CRestoreDlg.cpp" line="126"/>
-        <location filename="../../app/CRestoreDlg.cpp" line="200"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="130"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="212"/>
         <source>Tick the files and folders to restore, or none for everything.</source>
         <translation>Отметьте файлы и папки, которые нужно восстановить, или ничего, чтобы восстановить всё.</translation>
     </message>
     <message>
-        <location filename="../../app/CRestoreDlg.cpp" line="197"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="209"/>
         <source>Restore %1</source>
         <translation>Восстановление: %1</translation>
     </message>
     <message>
-        <location filename="../../app/CRestoreDlg.cpp" line="204"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="216"/>
         <source>Full</source>
         <translation>Полный</translation>
     </message>
     <message>
-        <location filename="../../app/CRestoreDlg.cpp" line="205"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="217"/>
         <source>Update</source>
         <translation>Обновление</translation>
     </message>
     <message>
-        <location filename="../../app/CRestoreDlg.cpp" line="206"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="218"/>
         <source>Mirror</source>
         <translation>Зеркало</translation>
     </message>
     <message>
-        <location filename="../../app/CRestoreDlg.cpp" line="355"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="367"/>
         <source>deleted</source>
         <translation>удалён</translation>
     </message>
@@ -420,217 +458,242 @@
 <context>
     <name>CSetPropDlg</name>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="45"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="46"/>
         <source>&amp;Application Data</source>
         <translation>Данные &amp;приложений</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="46"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="47"/>
         <source>My &amp;Documents</source>
         <translation>&amp;Документы</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="47"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="48"/>
         <source>My &amp;Pictures</source>
         <translation>&amp;Изображения</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="48"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="49"/>
         <source>My &amp;Music</source>
         <translation>&amp;Музыка</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="49"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="50"/>
         <source>&amp;Desktop</source>
         <translation>&amp;Рабочий стол</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="51"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="52"/>
         <source>&amp;Home</source>
         <translation>Д&amp;омашняя папка</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="52"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="53"/>
         <source>Mo&amp;zilla Firefox Profile</source>
         <translation>Профиль Mo&amp;zilla Firefox</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="122"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="131"/>
         <source>Zip update archives cannot record deleted files; 7zip archives can.</source>
         <translation>Архивы обновлений Zip не могут отметить удалённые файлы; архивы 7zip могут.</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="125"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="134"/>
         <source>Task Properties</source>
         <translation>Свойства задания</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="75"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="76"/>
         <source>Set name:</source>
         <translation>Имя набора:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="78"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="79"/>
         <source>File name:</source>
         <translation>Имя файла:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="80"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="81"/>
         <source>Source:</source>
         <translation>Источник:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="83"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="84"/>
         <source>Custom source:</source>
         <translation>Стандартная папка:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="84"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="85"/>
         <source>Add</source>
         <translation>Добавить</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="85"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="86"/>
         <source>Destination:</source>
         <translation>Назначение:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="88"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="89"/>
         <source>Backup type:</source>
         <translation>Вид копирования:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="93"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="94"/>
         <source>Exclude file types:</source>
         <translation>Исключить типы файлов:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="63"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="64"/>
         <source>&amp;Remove item</source>
         <translation>&amp;Удалить</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="91"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="92"/>
         <source>Accept the &amp;disk now there</source>
         <translation>Принять &amp;текущий диск</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="94"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="95"/>
         <source>Add type...</source>
         <translation>Добавить тип...</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="95"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="96"/>
         <source>Exclude directories:</source>
         <translation>Исключить папки:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="96"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="97"/>
         <source>Add path...</source>
         <translation>Добавить путь...</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="98"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="99"/>
         <source>Archiving options</source>
         <translation>Параметры архивации</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="99"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="100"/>
         <source>Archive type:</source>
         <translation>Тип архива:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="101"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="102"/>
         <source>Compression level:</source>
         <translation>Степень сжатия:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="104"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="105"/>
         <source>Solid mode:</source>
         <translation>Непрерывный архив:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="105"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="106"/>
         <source>yes</source>
         <translation>да</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="107"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="108"/>
         <source>Test each new archive before it replaces the old one</source>
         <translation>Проверять каждый новый архив, прежде чем он заменит старый</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="108"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="109"/>
+        <source>&amp;Encrypt the archive</source>
+        <translation>&amp;Шифровать архив</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="111"/>
+        <source>Pass&amp;word:</source>
+        <translation>Паро&amp;ль:</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="115"/>
+        <source>Confir&amp;m:</source>
+        <translation>Ещё р&amp;аз:</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="117"/>
         <source>Schedule</source>
         <translation>Расписание</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="109"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="118"/>
         <source>&amp;Run:</source>
         <translation>&amp;Запуск:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="111"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="120"/>
         <source>o&amp;n</source>
         <translation>&amp;день</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="113"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="122"/>
         <source>a&amp;t</source>
         <translation>&amp;в</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="116"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="125"/>
         <source>If the computer was off at that time, run at the next start</source>
         <translation>Если компьютер был выключен, запустить при следующем включении</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="118"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="127"/>
         <source>OK</source>
         <translation>ОК</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="119"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="128"/>
         <source>Cancel</source>
         <translation>Отмена</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="139"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="148"/>
         <source>7-Zip tests the archive it wrote; one that does not test good is removed and the previous backup kept. Testing takes about as long as reading the archive.</source>
         <translation>7-Zip проверяет записанный архив; архив, не прошедший проверку, удаляется, а прежняя копия сохраняется. Проверка длится примерно столько же, сколько чтение архива.</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="145"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="154"/>
         <source>The set runs by itself at these times through a timer of systemd, even when Velmora&apos;s window is closed, as long as you are logged in.</source>
         <translation>Набор запускается сам в это время по таймеру systemd, даже когда окно Velmora закрыто, пока вы находитесь в системе.</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="151"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="160"/>
+        <source>The password is kept in the system keyring, never in the set&apos;s file. Without the password nobody, you included, can restore from the archives.</source>
+        <translation>Пароль хранится в системной связке ключей, а не в файле набора. Без пароля никто, включая вас, не сможет восстановить файлы из архивов.</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="170"/>
         <source>Fill in the file name from the set name, blanks made underscores.</source>
         <translation>Заполнить имя файла по имени набора, пробелы заменяются подчёркиваниями.</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="153"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="172"/>
         <source>Put a special folder into Source: application data, documents, pictures, music, the desktop, the home folder or the Firefox profile.</source>
         <translation>Вставить в поле «Источник» стандартную папку: данные приложений, документы, изображения, музыку, рабочий стол, домашнюю папку или профиль Firefox.</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="155"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="174"/>
         <source>Pick the source folder.</source>
         <translation>Выбрать папку-источник.</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="156"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="175"/>
         <source>Pick the destination folder.</source>
         <translation>Выбрать папку назначения.</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="159"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="178"/>
         <source>The set remembers the disk its destination was on and refuses to run when the destination is on another one. Take the disk now at the destination as the set&apos;s disk from now on.</source>
         <translation>Набор запоминает диск, на котором была папка назначения, и не запускается, если она оказалась на другом диске. Эта кнопка делает диск, который сейчас в папке назначения, диском набора.</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="338"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="266"/>
+        <source>unchanged</source>
+        <translation>не меняется</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="414"/>
         <source>The disk now at &apos;%1&apos; is this set&apos;s disk from now on, once you press OK.</source>
         <translation>Диск, который сейчас в «%1», станет диском этого набора, как только вы нажмёте OK.</translation>
     </message>
@@ -1416,6 +1479,66 @@ Files overwritten or removed cannot be brought back unless a backup holds them.<
         <location filename="../../core/StringTable.cpp" line="383"/>
         <source>there is not enough free space in &apos;%1&apos; for this run: it needs about %2, and %3 is free. Nothing was changed.</source>
         <translation>в «%1» недостаточно свободного места для этого запуска: нужно около %2, а свободно %3. Ничего не изменено.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="387"/>
+        <source>The two passwords differ. Type the same password in both fields.</source>
+        <translation>Пароли не совпадают. Введите один и тот же пароль в оба поля.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="388"/>
+        <source>A password may not contain a line break.</source>
+        <translation>Пароль не может содержать перевод строки.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="390"/>
+        <source>No password is known for this set. Type the password for its archives in both fields.</source>
+        <translation>Пароль этого набора неизвестен. Введите пароль его архивов в оба поля.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="394"/>
+        <source>The password of &apos;%1&apos; has changed. Its next run starts a new chain of archives with the new password; the archives made so far open only with the old password.</source>
+        <translation>Пароль набора «%1» изменён. Следующий запуск начнёт новую цепочку архивов с новым паролем; уже созданные архивы открываются только старым паролем.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="398"/>
+        <source>&apos;%1&apos; is encrypted from now on. Its next run starts a new, encrypted chain of archives; the archives made so far stay unencrypted until the new chain replaces them.</source>
+        <translation>Набор «%1» теперь шифруется. Следующий запуск начнёт новую, зашифрованную цепочку архивов; уже созданные архивы остаются незашифрованными, пока новая цепочка их не заменит.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="402"/>
+        <source>&apos;%1&apos; is no longer encrypted, and its password is removed from the keyring. Its next run starts a new chain without a password; the archives made so far open only with the old password.</source>
+        <translation>Набор «%1» больше не шифруется, его пароль удалён из связки ключей. Следующий запуск начнёт новую цепочку без пароля; уже созданные архивы открываются только старым паролем.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="407"/>
+        <source>No keyring could keep the password of &apos;%2&apos; (%1). Velmora keeps it only until the window is closed; after that the window asks for it when the set runs, and scheduled runs of the set fail.</source>
+        <translation>Ни одна связка ключей не смогла сохранить пароль набора «%2» (%1). Velmora помнит его только до закрытия окна; после этого окно спросит пароль при запуске набора, а запуски по расписанию будут завершаться ошибкой.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="411"/>
+        <source>The password of &apos;%1&apos; could not be removed from the keyring: %2</source>
+        <translation>Не удалось удалить пароль набора «%1» из связки ключей: %2</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="412"/>
+        <source>no password was given for the encrypted set</source>
+        <translation>для зашифрованного набора не введён пароль</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="414"/>
+        <source>AES-256; the names of the files are hidden too.</source>
+        <translation>AES-256; имена файлов тоже скрыты.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="416"/>
+        <source>AES-256 for the files; their names stay visible in a zip archive.</source>
+        <translation>AES-256 для файлов; их имена в zip-архиве остаются видны.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="418"/>
+        <source>7-Zip takes only English letters, digits, spaces and signs in a zip archive&apos;s password. Choose such a password, or the 7z type, which takes any.</source>
+        <translation>7-Zip принимает в пароле zip-архива только английские буквы, цифры, пробелы и знаки. Выберите такой пароль или тип 7z, который принимает любой.</translation>
     </message>
     <message>
         <location filename="../../core/StringTable.cpp" line="134"/>

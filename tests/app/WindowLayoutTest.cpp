@@ -4,11 +4,13 @@
 #include "CLogDlg.h"
 #include "CMyVelmoraDlg.h"
 #include "COptionsDlg.h"
+#include "CPasswordDlg.h"
 #include "CRestoreDlg.h"
 #include "CSetPropDlg.h"
 #include "CTextProgressCtrl.h"
 #include "DialogTestSupport.h"
 #include "KeptRunSupport.h"
+#include "ResourceIds.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -134,6 +136,18 @@ void checkEveryWindow()
     CSetPropDlg setProperties;
     setProperties.OnInitDialog();
     expectNothingCutOff(setProperties);
+    // Encrypted, with the note on what each archive type hides.
+    CSetPropDlg encrypted;
+    encrypted.m_set.encrypt = true;
+    encrypted.OnInitDialog();
+    for (const int arcType : {0, 1}) {
+        encrypted.findChild<QComboBox*>(QStringLiteral("ctl%1").arg(ControlId::ArchiveType))->setCurrentIndex(arcType);
+        expectNothingCutOff(encrypted);
+    }
+    CPasswordDlg question(CPasswordDlg::Subject::Set, QStringLiteral("Documents and photos of the whole family"));
+    expectNothingCutOff(question);
+    CPasswordDlg archiveQuestion(CPasswordDlg::Subject::Archive, QStringLiteral("/media/usb/backups/Documents.7z"));
+    expectNothingCutOff(archiveQuestion);
     COptionsDlg options;
     options.OnInitDialog();
     expectNothingCutOff(options);

@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -381,4 +382,79 @@ TEST_F(SetPropDlgTest, StoredScheduleIsShownAndTheChosenOneTaken)
     EXPECT_EQ(ctl<QComboBox>(ControlId::Schedule)->currentIndex(), int(ManualSchedule));
     EXPECT_EQ(ctl<QTimeEdit>(ControlId::ScheduleTime)->time(), QTime(20, 0));
     EXPECT_EQ(ctl<QComboBox>(ControlId::ScheduleDay)->currentIndex(), 0);
+}
+
+TEST_F(SetPropDlgTest, EncryptionIsForArchiveSetsAndSaysWhatEachArchiveTypeHides)
+{
+    open(photos());
+    auto* encrypt = ctl<QCheckBox>(ControlId::EncryptArchive);
+    auto* note = dialog->findChild<QLabel*>("ctl1093");
+    encrypt->setChecked(true);
+    EXPECT_TRUE(ctl(ControlId::ArchivePassword)->isEnabled());
+    EXPECT_EQ(note->text(), "AES-256; the names of the files are hidden too.");
+    ctl<QComboBox>(ControlId::ArchiveType)->setCurrentIndex(1);
+    EXPECT_EQ(note->text(), "AES-256 for the files; their names stay visible in a zip archive.");
+    EXPECT_FALSE(note->isHidden());
+
+    // A mirror copies files as they are: the box goes off, and the set is stored unencrypted.
+    ctl<QComboBox>(ControlId::BackupType)->setCurrentIndex(MirrorCopying);
+    EXPECT_FALSE(encrypt->isEnabled());
+    EXPECT_FALSE(ctl(ControlId::ArchivePassword)->isEnabled());
+    EXPECT_TRUE(note->isHidden());
+    dialog->OnOK();
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_FALSE(dialog->m_set.encrypt);
+    EXPECT_TRUE(dialog->m_password.isEmpty());
+}
+
+TEST_F(SetPropDlgTest, OkRefusesPasswordsThatDifferHoldALineBreakOrAreMissing)
+{
+    const auto okWith = [this](const QString& first, const QString& second) {
+        ctl(ControlId::ArchivePassword)->setText(first);
+        ctl(ControlId::ArchivePasswordAgain)->setText(second);
+        dialog->OnOK();
+        return dialog->result() == QDialog::Accepted;
+    };
+    open(photos());
+    ctl<QCheckBox>(ControlId::EncryptArchive)->setChecked(true);
+    EXPECT_FALSE(okWith("secret", "secreT"));
+    EXPECT_FALSE(okWith("two\nlines", "two\nlines"));
+    // A set that was not encrypted has no password to keep.
+    EXPECT_FALSE(okWith("", ""));
+    EXPECT_EQ(messages.messages(),
+        QStringList({"The two passwords differ. Type the same password in both fields.",
+            "A password may not contain a line break.",
+            "No password is known for this set. Type the password for its archives in both fields."}));
+    // A zip archive takes no Cyrillic password from 7-Zip; a 7z archive takes any.
+    ctl<QComboBox>(ControlId::ArchiveType)->setCurrentIndex(1);
+    EXPECT_FALSE(okWith(QStringLiteral("пароль с пробелами"), QStringLiteral("пароль с пробелами")));
+    EXPECT_TRUE(messages.messages().constLast().startsWith("7-Zip takes only English letters"));
+    ctl<QComboBox>(ControlId::ArchiveType)->setCurrentIndex(0);
+    EXPECT_TRUE(okWith(QStringLiteral("пароль с пробелами"), QStringLiteral("пароль с пробелами")));
+    EXPECT_TRUE(dialog->m_set.encrypt);
+    EXPECT_EQ(dialog->m_password, QStringLiteral("пароль с пробелами"));
+}
+
+TEST_F(SetPropDlgTest, EmptyFieldsKeepTheKnownPasswordOfAnEncryptedSet)
+{
+    BackupSet set = photos();
+    set.encrypt = true;
+    QList<quint32> asked;
+    bool known = false;
+    const auto openAndOk = [&] {
+        open(set);
+        dialog->m_isPasswordKnown = [&](quint32 id) {
+            asked.append(id);
+            return known;
+        };
+        EXPECT_EQ(ctl(ControlId::ArchivePassword)->placeholderText(), "unchanged");
+        dialog->OnOK();
+        return dialog->result() == QDialog::Accepted;
+    };
+    EXPECT_FALSE(openAndOk()) << "no password in this session nor in the keyring";
+    known = true;
+    EXPECT_TRUE(openAndOk());
+    EXPECT_EQ(asked, QList<quint32>({4, 4}));
+    EXPECT_TRUE(dialog->m_set.encrypt);
+    EXPECT_TRUE(dialog->m_password.isEmpty());
 }

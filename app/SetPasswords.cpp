@@ -1,0 +1,153 @@
+#include "SetPasswords.h"
+
+#include "ArchiveCommand.h"
+#include "ArchivePasswords.h"
+#include "BackupSet.h"
+#include "CPasswordDlg.h"
+#include "JobOutcome.h"
+#include "Keyring.h"
+#include "ResourceIds.h"
+#include "SetCollection.h"
+#include "StringTable.h"
+#include "UserMessages.h"
+
+#include <QFileInfo>
+#include <QSet>
+
+namespace {
+
+// The sets whose password in memory was typed for one job only.
+QSet<quint32>& jobOnlyPasswords()
+{
+    static QSet<quint32> ids;
+    return ids;
+}
+
+// Written for any outcome type, so that a build whose jobs cannot yet tell a wrong password never matches.
+// A set that has made archives: a new password (or none) would not open them.
+bool hasChain(const BackupSet& set)
+{
+    if (!set.lastRun.isEmpty() && set.lastRun != QLatin1String("0"))
+        return true;
+    const QString full = FullArchivePath(set);
+    return !full.isEmpty() && QFileInfo::exists(full);
+}
+
+// The password of the set from memory or the keyring; nothing when neither has it.
+std::optional<QString> knownPassword(quint32 setId)
+{
+    if (std::optional<QString> password = ArchivePasswordOf(setId))
+        return password;
+    const KeyringAnswer answer = ReadSetPassword(setId);
+    if (answer.status != KeyringStatus::Ok)
+        return std::nullopt;
+    SetArchivePassword(setId, answer.password);
+    return answer.password;
+}
+
+} // namespace
+
+bool ProvideSetPassword(QWidget* owner, const BackupSet& set)
+{
+    if (!set.encrypt || knownPassword(set.id))
+        return true;
+    CPasswordDlg question(CPasswordDlg::Subject::Set, set.name, owner);
+    if (question.exec() != QDialog::Accepted)
+        return false;
+    SetArchivePassword(set.id, question.password());
+    if (question.remember())
+        jobOnlyPasswords().remove(set.id);
+    else
+        jobOnlyPasswords().insert(set.id);
+    return true;
+}
+
+void ProvideSetPasswords(QWidget* owner, const QList<quint32>& ids)
+{
+    for (const quint32 id : ids) {
+        BackupSet set;
+        if (!GetBackupSet(id, set) || ProvideSetPassword(owner, set))
+            continue;
+        SetArchivePasswordProblem(id, LoadStringById(StringId::NoPasswordGiven));
+        jobOnlyPasswords().insert(id);
+    }
+}
+
+bool IsWrongPassword(const JobResult& result)
+{
+    return result.outcome == JobOutcome::WrongPassword;
+}
+
+void ReleaseJobPasswords(const JobResult& result)
+{
+    if (IsWrongPassword(result)) {
+        for (const BackupSet& set : std::as_const(backupSets)) {
+            if (set.name == result.setName) {
+                ForgetArchivePassword(set.id);
+                jobOnlyPasswords().remove(set.id);
+            }
+        }
+    }
+    for (const quint32 id : std::as_const(jobOnlyPasswords()))
+        ForgetArchivePassword(id);
+    jobOnlyPasswords().clear();
+}
+
+bool IsSetPasswordKnown(quint32 setId)
+{
+    return knownPassword(setId).has_value();
+}
+
+void ApplyPasswordChange(const BackupSet& before, BackupSet& after, const QString& typed)
+{
+    const quint32 id = after.id;
+    if (!after.encrypt) {
+        if (!before.encrypt)
+            return;
+        if (const KeyringAnswer removed = DeleteSetPassword(id); removed.status != KeyringStatus::Ok)
+            userMessages().showMessage(LoadStringById(StringId::KeyringDeleteFailed).arg(after.name, removed.detail),
+                UserMessages::Icon::Warning);
+        ForgetArchivePassword(id);
+        jobOnlyPasswords().remove(id);
+        if (hasChain(before)) {
+            after.passwordChanged = true;
+            userMessages().showMessage(LoadStringById(StringId::EncryptionOffNewChain).arg(after.name));
+        }
+        return;
+    }
+    if (typed.isEmpty())
+        return;
+    const bool changed = !before.encrypt || knownPassword(id) != typed;
+    const KeyringAnswer written = WriteSetPassword(id, typed);
+    // Memory has the password either way: with a keyring as its copy, without one as the only one.
+    SetArchivePassword(id, typed);
+    jobOnlyPasswords().remove(id);
+    if (written.status != KeyringStatus::Ok)
+        userMessages().showMessage(
+            LoadStringById(StringId::KeyringSessionOnly).arg(written.detail, after.name), UserMessages::Icon::Warning);
+    if (changed && hasChain(before)) {
+        after.passwordChanged = true;
+        userMessages().showMessage(
+            LoadStringById(before.encrypt ? StringId::PasswordChangedNewChain : StringId::EncryptionOnNewChain)
+                .arg(after.name));
+    }
+}
+
+void ForgetSetPassword(const BackupSet& set)
+{
+    if (set.encrypt) {
+        if (const KeyringAnswer removed = DeleteSetPassword(set.id); removed.status != KeyringStatus::Ok)
+            userMessages().showMessage(LoadStringById(StringId::KeyringDeleteFailed).arg(set.name, removed.detail),
+                UserMessages::Icon::Warning);
+    }
+    ForgetArchivePassword(set.id);
+    jobOnlyPasswords().remove(set.id);
+}
+
+std::optional<QString> AskArchivePassword(QWidget* owner, const QString& archive)
+{
+    CPasswordDlg question(CPasswordDlg::Subject::Archive, archive, owner);
+    if (question.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return question.password();
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+// The passwords of encrypted sets as the window hands them to its jobs, and the keyring's part in the set's
+// properties. A job takes its set's password from the process's memory (ArchivePasswords); the window puts it
+// there before the job starts, from this session's memory, else the keyring, else a question.
+//
+// How long a password stays in memory: one from the keyring, or typed with "Remember for this session", stays
+// until the window closes (the keyring has it anyway, and a locked keyring then prompts once, not at every run);
+// one typed without it is forgotten when the job it was asked for ends. A password a job found wrong is always
+// forgotten, so the next run asks again.
+
+#include "RestorePoints.h"
+
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+struct BackupSet;
+struct JobResult;
+class QWidget;
+
+// Puts the password of an encrypted set where its jobs find it; nothing for a set that is not encrypted.
+// False when the user cancelled the question: the set is not to run.
+bool ProvideSetPassword(QWidget* owner, const BackupSet& set);
+// The same for each set of a run of all sets. A set whose question was cancelled gets, instead of a password,
+// the reason its job fails with, so the run goes on with the others.
+void ProvideSetPasswords(QWidget* owner, const QList<quint32>& ids);
+// After a job: forgets the passwords asked for that job only, and the password of a set it found wrong.
+void ReleaseJobPasswords(const JobResult& result);
+// Whether the result is 7-Zip refusing the password.
+bool IsWrongPassword(const JobResult& result);
+
+// Whether a password is known for the set: this session's, or the keyring's.
+bool IsSetPasswordKnown(quint32 setId);
+// After OK in a set's properties (before is the set as it was, after as it is to be saved, typed the password
+// typed twice or empty to keep the one it has): stores a new password in the keyring, or for this session only
+// when no keyring takes it; removes the password of a set no longer encrypted. Marks a set whose archives so far
+// need another password (or none) to start a new chain at its next run, and says so.
+void ApplyPasswordChange(const BackupSet& before, BackupSet& after, const QString& typed);
+// Removes a deleted set's password from the keyring and from memory.
+void ForgetSetPassword(const BackupSet& set);
+
+// Asks for the password of an archive found on disk; nothing when the user cancelled.
+std::optional<QString> AskArchivePassword(QWidget* owner, const QString& archive);

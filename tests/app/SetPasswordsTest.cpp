@@ -1,0 +1,275 @@
+#include "SetPasswords.h"
+#include "ArchivePasswords.h"
+#include "CPasswordDlg.h"
+#include "CSetPropDlg.h"
+#include "DialogTestSupport.h"
+#include "JobOutcome.h"
+#include "Keyring.h"
+#include "MainWindowCommands.h"
+#include "ResourceIds.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHash>
+#include <QLineEdit>
+
+namespace {
+
+// Stands in for the system keyring for its lifetime: holds passwords by set id and answers with status, which
+// a test sets to Unavailable for a keyring that cannot be reached.
+class FakeKeyring
+{
+public:
+    FakeKeyring()
+    {
+        SetKeyringBackend({
+            [this](quint32 id) {
+                calls.append(QStringLiteral("read %1").arg(id));
+                if (status != KeyringStatus::Ok)
+                    return KeyringAnswer {status, {}, QStringLiteral("locked")};
+                return stored.contains(id) ? KeyringAnswer {KeyringStatus::Ok, stored.value(id), {}}
+                                           : KeyringAnswer {KeyringStatus::NotFound, {}, {}};
+            },
+            [this](quint32 id, const QString& password) {
+                calls.append(QStringLiteral("write %1").arg(id));
+                if (status != KeyringStatus::Ok)
+                    return KeyringAnswer {status, {}, QStringLiteral("locked")};
+                stored.insert(id, password);
+                return KeyringAnswer {KeyringStatus::Ok, {}, {}};
+            },
+            [this](quint32 id) {
+                calls.append(QStringLiteral("delete %1").arg(id));
+                stored.remove(id);
+                return KeyringAnswer {KeyringStatus::Ok, {}, {}};
+            },
+        });
+    }
+    ~FakeKeyring() { SetKeyringBackend({}); }
+
+    QHash<quint32, QString> stored;
+    KeyringStatus status = KeyringStatus::Ok;
+    QStringList calls;
+};
+
+class SetPasswordsTest : public DialogFixture
+{
+protected:
+    void SetUp() override
+    {
+        DialogFixture::SetUp();
+        ForgetArchivePasswords();
+    }
+    void TearDown() override
+    {
+        ReleaseJobPasswords(JobResult());
+        ForgetArchivePasswords();
+        DialogFixture::TearDown();
+    }
+    quint32 storeEncryptedSet(const QString& name, bool ran = false)
+    {
+        const quint32 id = storeSet(name);
+        BackupSet set;
+        GetBackupSet(id, set);
+        set.encrypt = true;
+        if (ran)
+            set.lastRun = QStringLiteral("2026-12-01");
+        UpdateBackupSet(set);
+        return id;
+    }
+    static BackupSet setOf(quint32 id)
+    {
+        BackupSet set;
+        GetBackupSet(id, set);
+        return set;
+    }
+    // The next password question gets this answer (an empty one cancels it), and the one after it the next.
+    static void answerQuestion(const QString& password, bool remember = false, const QStringList& next = {})
+    {
+        whenModal<CPasswordDlg>([password, remember, next](CPasswordDlg& dialog) {
+            if (!next.isEmpty())
+                answerQuestion(next.first(), false, next.mid(1));
+            if (password.isEmpty())
+                return dialog.reject();
+            dialog.findChild<QLineEdit*>("ctl1095")->setText(password);
+            dialog.findChild<QCheckBox*>("ctl1096")->setChecked(remember);
+            dialog.OnOK();
+        });
+    }
+
+    FakeKeyring keyring;
+};
+
+void typePasswords(CSetPropDlg& dialog, const QString& password)
+{
+    dialog.findChild<QCheckBox*>("ctl1090")->setChecked(true);
+    dialog.findChild<QLineEdit*>("ctl1091")->setText(password);
+    dialog.findChild<QLineEdit*>("ctl1092")->setText(password);
+}
+
+} // namespace
+
+TEST_F(SetPasswordsTest, ANewPasswordGoesToTheKeyringAndOnlyThatTheSetIsEncryptedToItsFile)
+{
+    const quint32 id = storeSet("Photos");
+    whenModal<CSetPropDlg>([](CSetPropDlg& dialog) {
+        typePasswords(dialog, "correct horse");
+        dialog.OnOK();
+        if (dialog.result() != QDialog::Accepted)
+            dialog.reject();
+    });
+    ASSERT_TRUE(PropertiesCommand(nullptr, id));
+    EXPECT_EQ(keyring.stored.value(id), "correct horse");
+    EXPECT_EQ(ArchivePasswordOf(id), "correct horse");
+    const QByteArray file = readFile(setFile("Photos"));
+    EXPECT_TRUE(file.contains("Encrypt=1"));
+    EXPECT_FALSE(file.contains("horse"));
+    EXPECT_FALSE(setOf(id).passwordChanged) << "a set that never ran has no chain to leave";
+    EXPECT_TRUE(messages.messages().isEmpty());
+
+    // Left empty, the fields keep the password the keyring has.
+    ForgetArchivePasswords();
+    keyring.calls.clear();
+    whenModal<CSetPropDlg>([](CSetPropDlg& dialog) {
+        dialog.OnOK();
+        if (dialog.result() != QDialog::Accepted)
+            dialog.reject();
+    });
+    ASSERT_TRUE(PropertiesCommand(nullptr, id));
+    EXPECT_EQ(keyring.calls, QStringList({QStringLiteral("read %1").arg(id)}));
+    EXPECT_EQ(keyring.stored.value(id), "correct horse");
+}
+
+TEST_F(SetPasswordsTest, ANewSetMadeEncryptedKeepsItsPasswordUnderItsOwnId)
+{
+    defaultArcLocation = "/mnt/backup";
+    whenModal<CSetPropDlg>([](CSetPropDlg& dialog) {
+        dialog.findChild<QLineEdit*>("ctl1004")->setText("Mail");
+        dialog.findChild<QLineEdit*>("ctl1012")->setText("mail");
+        dialog.findChild<QLineEdit*>("ctl1006")->setText("/home/me/Mail");
+        typePasswords(dialog, "letters");
+        dialog.OnOK();
+        if (dialog.result() != QDialog::Accepted)
+            dialog.reject();
+    });
+    ASSERT_TRUE(NewSetCommand(nullptr));
+    ASSERT_EQ(backupSets.size(), 1);
+    EXPECT_TRUE(backupSets.first().encrypt);
+    EXPECT_EQ(keyring.stored.value(backupSets.first().id), "letters");
+}
+
+TEST_F(SetPasswordsTest, AnotherPasswordOrEncryptionSwitchedForASetThatRanStartsANewChain)
+{
+    const quint32 id = storeEncryptedSet("Photos", true);
+    keyring.stored.insert(id, "old");
+    BackupSet after = setOf(id);
+    ApplyPasswordChange(setOf(id), after, "old");
+    EXPECT_FALSE(after.passwordChanged) << "the same password typed again";
+
+    ApplyPasswordChange(setOf(id), after, "new");
+    EXPECT_TRUE(after.passwordChanged);
+    EXPECT_EQ(keyring.stored.value(id), "new");
+    ASSERT_EQ(messages.messages().size(), 1);
+    EXPECT_TRUE(messages.messages().first().startsWith("The password of 'Photos' has changed. Its next run starts"));
+
+    after = setOf(id);
+    after.encrypt = false;
+    ApplyPasswordChange(setOf(id), after, QString());
+    EXPECT_TRUE(after.passwordChanged);
+    EXPECT_FALSE(keyring.stored.contains(id));
+    EXPECT_FALSE(ArchivePasswordOf(id));
+    EXPECT_TRUE(messages.messages().last().startsWith("'Photos' is no longer encrypted"));
+}
+
+TEST_F(SetPasswordsTest, WithoutAKeyringThePasswordIsKeptForThisSessionAndTheUserIsTold)
+{
+    const quint32 id = storeSet("Photos");
+    keyring.status = KeyringStatus::Unavailable;
+    BackupSet after = setOf(id);
+    after.encrypt = true;
+    ApplyPasswordChange(setOf(id), after, "in memory");
+    EXPECT_EQ(ArchivePasswordOf(id), "in memory");
+    ASSERT_EQ(messages.messages().size(), 1);
+    EXPECT_EQ(messages.messages().first(),
+        "No keyring could keep the password of 'Photos' (locked). Velmora keeps it only until the window is closed; "
+        "after that the window asks for it when the set runs, and scheduled runs of the set fail.");
+    // A job's end does not forget it: it is this session's.
+    ReleaseJobPasswords(JobResult());
+    EXPECT_EQ(ArchivePasswordOf(id), "in memory");
+}
+
+TEST_F(SetPasswordsTest, DeletingASetRemovesItsPasswordFromTheKeyringAndMemory)
+{
+    const quint32 id = storeEncryptedSet("Photos");
+    keyring.stored.insert(id, "pw");
+    SetArchivePassword(id, "pw");
+    ForgetSetPassword(setOf(id));
+    EXPECT_TRUE(keyring.stored.isEmpty());
+    EXPECT_FALSE(ArchivePasswordOf(id));
+
+    const quint32 plain = storeSet("Plain");
+    keyring.calls.clear();
+    ForgetSetPassword(setOf(plain));
+    EXPECT_TRUE(keyring.calls.isEmpty()) << "an unencrypted set has no keyring entry to touch";
+}
+
+TEST_F(SetPasswordsTest, TheQuestionComesOnlyWhenNeitherThisSessionNorTheKeyringHasThePassword)
+{
+    const quint32 id = storeEncryptedSet("Photos");
+    EXPECT_TRUE(ProvideSetPassword(nullptr, setOf(storeSet("Plain")))) << "nothing to ask";
+
+    keyring.stored.insert(id, "from keyring");
+    EXPECT_TRUE(ProvideSetPassword(nullptr, setOf(id)));
+    EXPECT_EQ(ArchivePasswordOf(id), "from keyring");
+    ReleaseJobPasswords(JobResult());
+    EXPECT_EQ(ArchivePasswordOf(id), "from keyring") << "kept for the session, as the keyring has it anyway";
+
+    ForgetArchivePasswords();
+    keyring.stored.clear();
+    answerQuestion(QString());
+    EXPECT_FALSE(ProvideSetPassword(nullptr, setOf(id))) << "Cancel: the set does not run";
+    EXPECT_FALSE(ArchivePasswordOf(id));
+
+    answerQuestion("typed once");
+    EXPECT_TRUE(ProvideSetPassword(nullptr, setOf(id)));
+    EXPECT_EQ(ArchivePasswordOf(id), "typed once");
+    ReleaseJobPasswords(JobResult());
+    EXPECT_FALSE(ArchivePasswordOf(id)) << "asked for one job only";
+
+    answerQuestion("remembered", true);
+    EXPECT_TRUE(ProvideSetPassword(nullptr, setOf(id)));
+    ReleaseJobPasswords(JobResult());
+    EXPECT_EQ(ArchivePasswordOf(id), "remembered");
+    EXPECT_TRUE(ProvideSetPassword(nullptr, setOf(id))) << "no second question";
+}
+
+TEST_F(SetPasswordsTest, ARunOfAllSetsFailsTheSetWhoseQuestionWasCancelledAndRunsTheOthers)
+{
+    const quint32 first = storeEncryptedSet("First");
+    const quint32 second = storeEncryptedSet("Second");
+    answerQuestion(QString(), false, {"second's"});
+    ProvideSetPasswords(nullptr, {first, second});
+    QString problem;
+    EXPECT_FALSE(ArchivePasswordOf(first, &problem));
+    EXPECT_EQ(problem, "no password was given for the encrypted set");
+    EXPECT_EQ(ArchivePasswordOf(second), "second's");
+    ReleaseJobPasswords(JobResult());
+    EXPECT_FALSE(ArchivePasswordOf(second));
+    EXPECT_FALSE(ArchivePasswordOf(first, &problem));
+    EXPECT_TRUE(problem.isEmpty()) << "the reason was for that run only";
+}
+
+TEST_F(SetPasswordsTest, TheQuestionRefusesAnEmptyPasswordAndALineBreak)
+{
+    CPasswordDlg dialog(CPasswordDlg::Subject::Archive, "/backups/old.7z");
+    auto* edit = dialog.findChild<QLineEdit*>("ctl1095");
+    dialog.OnOK();
+    edit->setText("a\nb");
+    dialog.OnOK();
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    EXPECT_EQ(messages.messages(), QStringList({"A password may not contain a line break."}));
+    EXPECT_TRUE(dialog.findChild<QCheckBox*>("ctl1096")->isHidden()) << "an archive has no set to remember it for";
+    edit->setText("ok");
+    dialog.OnOK();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_FALSE(dialog.remember());
+}

@@ -83,15 +83,8 @@ JobResult RunArchiveJob(const BackupSet& stored, const JobContext& context)
 
     // Never unencrypted in its place: without its password an encrypted set is not backed up at all.
     std::optional<QString> password;
-    if (IsEncryptedSet(set)) {
-        QString problem;
-        password = KeptPassword(set.id, set.name, &problem);
-        if (!password)
-            return JobFailure(set, JobOutcome::PasswordMissing, problem);
-        // 7-Zip would only say "invalid argument" of it, after it scanned the source.
-        if (const QString unusable = ArchivePasswordProblem(set, *password); !unusable.isEmpty())
-            return JobFailure(set, JobOutcome::PasswordMissing, unusable);
-    }
+    if (auto missing = TakeSetPassword(set, password))
+        return *missing;
     QByteArray passwordInput = password ? PasswordInput(*password) : QByteArray();
     auto wipePassword = qScopeGuard([&] {
         WipeBytes(passwordInput);

@@ -140,12 +140,8 @@ JobResult RunVerifyJob(const BackupSet& set, const JobContext& context)
     if (files.isEmpty())
         return JobFailure(set, JobOutcome::PrepareFailed, LoadStringById(StringId::VerifyNoArchive).arg(set.target));
     std::optional<QString> password;
-    if (IsEncryptedSet(set)) {
-        QString problem;
-        password = KeptPassword(set.id, set.name, &problem);
-        if (!password)
-            return JobFailure(set, JobOutcome::PasswordMissing, problem);
-    }
+    if (auto missing = TakeSetPassword(set, password))
+        return *missing;
     auto wipePassword = qScopeGuard([&password] {
         if (password)
             password->fill(QChar(u'\0'));

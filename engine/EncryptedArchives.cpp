@@ -2,6 +2,7 @@
 
 #include "ArchivePasswords.h"
 #include "ConsoleRunner.h"
+#include "JobChecks.h"
 #include "ResourceIds.h"
 #include "StringTable.h"
 
@@ -19,6 +20,20 @@ std::optional<QString> KeptPassword(quint32 passwordId, const QString& setName, 
     if (!password && problem)
         *problem = recorded.isEmpty() ? LoadStringById(StringId::PasswordNotGiven).arg(setName) : recorded;
     return password;
+}
+
+std::optional<JobResult> TakeSetPassword(const BackupSet& set, std::optional<QString>& password)
+{
+    if (!IsEncryptedSet(set))
+        return std::nullopt;
+    QString problem;
+    password = KeptPassword(set.id, set.name, &problem);
+    if (!password)
+        return JobFailure(set, JobOutcome::PasswordMissing, problem);
+    // 7-Zip would only say "invalid argument" of it, after it scanned the source.
+    if (const QString unusable = ArchivePasswordProblem(set, *password); !unusable.isEmpty())
+        return JobFailure(set, JobOutcome::PasswordMissing, unusable);
+    return std::nullopt;
 }
 
 QByteArray PasswordInput(const QString& password)

@@ -5,6 +5,7 @@
 
 #include "BackupSet.h"
 #include "Command.h"
+#include "JobOutcome.h"
 
 #include <QByteArray>
 #include <QString>
@@ -30,6 +31,10 @@ bool IsEncryptedSet(const BackupSet& set);
 // The password kept for the id (a set's, or kFoundArchivePasswordId); none with *problem saying why, or
 // the general text when nobody recorded a reason.
 std::optional<QString> KeptPassword(quint32 passwordId, const QString& setName, QString* problem);
+
+// For a job on an encrypted set: its password into password, or the failure of a job that has none (or one 7-Zip
+// cannot take for the set's archive type); nothing to do for a set that is not encrypted.
+std::optional<JobResult> TakeSetPassword(const BackupSet& set, std::optional<QString>& password);
 
 // The standard input that gives 7-Zip the password: its line twice, since an update that opens an encrypted
 // archive asks once for the old archive and once for the new one; a line more is never read.

@@ -46,6 +46,7 @@ const QList<SetFileKey>& SetFileKeys()
         // Only that the set is encrypted: the password lives in the keyring, and nothing derived from it is kept.
         {QStringLiteral("Encrypt"), &BackupSet::encrypt, QStringLiteral("0"), QStringLiteral("0")},
         {QStringLiteral("PasswordChanged"), &BackupSet::passwordChanged, QStringLiteral("0"), QStringLiteral("0")},
+        {QStringLiteral("Offsite"), &BackupSet::offsite, QString(), QString()},
     };
     return keys;
 }

@@ -99,6 +99,9 @@ struct BackupSet
     // The password was changed after the chain's full archive was made with the old one: the next run starts a
     // new chain instead of taking a full archive that does not open as a wrong password.
     bool passwordChanged;
+    // Where the set's backups are copied off the machine after each good run (OffsiteTarget.h); empty for
+    // nowhere. A mirror set mirrors its source there too.
+    QString offsite;
 
     bool operator==(const BackupSet&) const = default;
 };

@@ -228,6 +228,14 @@ inline constexpr int NoPasswordGiven = 508;
 inline constexpr int SevenZipNamesHidden = 509;
 inline constexpr int ZipNamesVisible = 510;
 inline constexpr int ZipPasswordLetters = 511;
+// Off-site destinations: what is wrong with one as typed.
+inline constexpr int OffsiteUnknownForm = 560;
+inline constexpr int OffsiteBadUser = 561;
+inline constexpr int OffsiteBadHost = 562;
+inline constexpr int OffsiteBadPort = 563;
+inline constexpr int OffsiteNoPath = 564;
+inline constexpr int OffsiteBadRemote = 565;
+inline constexpr int OffsiteControlLetters = 566;
 } // namespace StringId
 
 namespace IconId {

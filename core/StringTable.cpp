@@ -418,6 +418,20 @@ constexpr TableEntry kStringTable[] = {
         QT_TRANSLATE_NOOP("StringTable",
             "7-Zip takes only English letters, digits, spaces and signs in a zip archive's password. Choose such a "
             "password, or the 7z type, which takes any.")},
+    {StringId::OffsiteUnknownForm,
+        QT_TRANSLATE_NOOP("StringTable",
+            "'%1' names no off-site destination. Give ssh://USER@HOST/FOLDER for another computer, or "
+            "REMOTE:FOLDER for a remote of your rclone configuration.")},
+    {StringId::OffsiteBadUser, QT_TRANSLATE_NOOP("StringTable", "The user name in '%1' is not valid.")},
+    {StringId::OffsiteBadHost, QT_TRANSLATE_NOOP("StringTable", "The host name in '%1' is not valid.")},
+    {StringId::OffsiteBadPort,
+        QT_TRANSLATE_NOOP("StringTable", "The port in '%1' is not a number from 1 to 65535.")},
+    {StringId::OffsiteNoPath,
+        QT_TRANSLATE_NOOP("StringTable", "'%1' names no folder there. Add the folder the backups go to.")},
+    {StringId::OffsiteBadRemote,
+        QT_TRANSLATE_NOOP("StringTable", "The name of the rclone remote in '%1' is not valid.")},
+    {StringId::OffsiteControlLetters,
+        QT_TRANSLATE_NOOP("StringTable", "'%1' holds a line break or another control character.")},
 };
 
 const TableEntry* findEntry(int id)

@@ -20,6 +20,8 @@ struct JobProgress
     // Which set of a run of several this is, counted from 1; 1 of 1 for a run of one set.
     int setIndex = 1;
     int setCount = 1;
+    // The run's second phase: its new archive, or its mirror, is being copied off site.
+    bool offsite = false;
 };
 
 Q_DECLARE_METATYPE(JobProgress)

@@ -76,7 +76,7 @@ SetAlarm alarmOf(const BackupSet& set, const QDateTime& now)
 // readable on light and dark themes alike.
 void markAlarm(QTreeWidgetItem* item, SetAlarm::Kind kind)
 {
-    const bool failed = kind == SetAlarm::Failed;
+    const bool failed = kind == SetAlarm::Failed || kind == SetAlarm::OffsiteFailed;
     item->setBackground(3, failed ? QColor(0xf8, 0xd7, 0xda) : QColor(0xff, 0xec, 0xb3));
     item->setForeground(3, failed ? QColor(0x84, 0x20, 0x29) : QColor(0x6b, 0x4a, 0x00));
 }
@@ -132,7 +132,7 @@ QString CMyVelmoraDlg::AlarmStatusText()
     for (const BackupSet& set : std::as_const(backupSets)) {
         const SetAlarm::Kind kind = alarmOf(set, now).kind;
         overdue += kind == SetAlarm::Overdue ? 1 : 0;
-        failed += kind == SetAlarm::Failed ? 1 : 0;
+        failed += kind == SetAlarm::Failed || kind == SetAlarm::OffsiteFailed ? 1 : 0;
     }
     if (overdue == 0 && failed == 0)
         return {};
@@ -375,6 +375,9 @@ void CMyVelmoraDlg::FillSetList()
                           .arg(alarm.since.toString(QStringLiteral("yyyy-MM-dd HH:mm")))
                     : LoadStringById(StringId::OverdueNeverSucceeded);
                 item->setToolTip(3, why + QLatin1Char('\n') + item->toolTip(3));
+            } else if (alarm.kind == SetAlarm::OffsiteFailed) {
+                item->setText(3, LoadStringById(StringId::WordOffsiteFailed));
+                item->setIcon(3, failedIcon);
             }
         }
         items.append(item);
@@ -454,7 +457,8 @@ void CMyVelmoraDlg::showProgress(const JobProgress& progress)
     }
     if (m_showsPosition)
         m_progress->SendMessage(PBM_SETPOS, quintptr(progress.percent));
-    m_progress->setText(ProgressText(LoadStringById(m_copying ? StringId::Copying : StringId::Working), progress));
+    const int phase = progress.offsite ? StringId::CopyingOffsite : m_copying ? StringId::Copying : StringId::Working;
+    m_progress->setText(ProgressText(LoadStringById(phase), progress));
     QStringList details;
     if (!progress.currentFile.isEmpty())
         details.append(progress.currentFile);

@@ -2,6 +2,7 @@
 
 #include "COptionsDlg.h"
 #include "CSetPropDlg.h"
+#include "OffsitePhase.h"
 #include "ScheduleUpdates.h"
 #include "SetCollection.h"
 #include "SetPasswords.h"
@@ -15,6 +16,7 @@ bool NewSetCommand(QWidget* owner)
     dialog.m_set.id = NewBackupSetId();
     dialog.m_bNew = true;
     dialog.m_isPasswordKnown = IsSetPasswordKnown;
+    dialog.m_testOffsite = OffsiteTestAnswer;
     if (dialog.exec() != QDialog::Accepted)
         return false;
     const quint32 id = AddBackupSet(dialog.m_set);
@@ -34,6 +36,7 @@ bool PropertiesCommand(QWidget* owner, quint32 setId)
         return false;
     dialog.m_bNew = false;
     dialog.m_isPasswordKnown = IsSetPasswordKnown;
+    dialog.m_testOffsite = OffsiteTestAnswer;
     const BackupSet before = dialog.m_set;
     if (dialog.exec() != QDialog::Accepted)
         return false;

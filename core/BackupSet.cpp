@@ -47,6 +47,8 @@ const QList<SetFileKey>& SetFileKeys()
         {QStringLiteral("Encrypt"), &BackupSet::encrypt, QStringLiteral("0"), QStringLiteral("0")},
         {QStringLiteral("PasswordChanged"), &BackupSet::passwordChanged, QStringLiteral("0"), QStringLiteral("0")},
         {QStringLiteral("Offsite"), &BackupSet::offsite, QString(), QString()},
+        {QStringLiteral("LastOffsiteResult"), &BackupSet::lastOffsiteResult, QString(), QString()},
+        {QStringLiteral("LastOffsiteReason"), &BackupSet::lastOffsiteReason, QString(), QString()},
     };
     return keys;
 }

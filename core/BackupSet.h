@@ -102,6 +102,10 @@ struct BackupSet
     // Where the set's backups are copied off the machine after each good run (OffsiteTarget.h); empty for
     // nowhere. A mirror set mirrors its source there too.
     QString offsite;
+    // How the off-site copy of the last good run went ("done", "failed"; empty when none was made), and why it
+    // failed.
+    QString lastOffsiteResult;
+    QString lastOffsiteReason;
 
     bool operator==(const BackupSet&) const = default;
 };

@@ -93,5 +93,7 @@ SetAlarm SetAlarmOf(const BackupSet& set, const QDateTime& now, qint32 manualDay
         return {SetAlarm::Failed, QDateTime::fromString(set.lastResultTime, Qt::ISODate)};
     if (IsOverdue(set, now, manualDays, knownSince))
         return {SetAlarm::Overdue, LastSuccessTime(set)};
+    if (set.lastOffsiteResult == QLatin1String("failed"))
+        return {SetAlarm::OffsiteFailed, QDateTime::fromString(set.lastResultTime, Qt::ISODate)};
     return {};
 }

@@ -35,9 +35,11 @@ struct SetAlarm
         None,
         Overdue,
         Failed,
+        // The backup was made here, but its off-site copy failed.
+        OffsiteFailed,
     };
     Kind kind = None;
-    // Overdue: the last success (invalid for never). Failed: when the failed run ended.
+    // Overdue: the last success (invalid for never). Failed and OffsiteFailed: when the run ended.
     QDateTime since;
 };
 

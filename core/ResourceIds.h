@@ -236,6 +236,22 @@ inline constexpr int OffsiteBadPort = 563;
 inline constexpr int OffsiteNoPath = 564;
 inline constexpr int OffsiteBadRemote = 565;
 inline constexpr int OffsiteControlLetters = 566;
+// Off-site copies in results, progress and the list.
+inline constexpr int ResultOffsiteFailed = 567;
+inline constexpr int ResultCopiedOffsite = 568;
+inline constexpr int SetNotCopiedOffsite = 569;
+inline constexpr int SetsNotCopiedOffsite = 570;
+inline constexpr int CopyingOffsite = 571;
+inline constexpr int WordOffsiteFailed = 572;
+inline constexpr int OffsiteFailedAt = 573;
+inline constexpr int OffsiteMirrorNeedsSsh = 574;
+inline constexpr int NoticeSetNotOffsite = 575;
+inline constexpr int OffsiteNoneToTest = 576;
+inline constexpr int OffsiteTesting = 577;
+inline constexpr int OffsiteTestPassed = 578;
+inline constexpr int SetHasNoOffsite = 579;
+inline constexpr int NoOffsiteArchives = 580;
+inline constexpr int FetchingOffsite = 581;
 } // namespace StringId
 
 namespace IconId {
@@ -321,6 +337,10 @@ inline constexpr int EncryptionNote = 1093;
 inline constexpr int PasswordQuestion = 1094;
 inline constexpr int QuestionPassword = 1095;
 inline constexpr int RememberPassword = 1096;
+// The set's off-site destination and its test.
+inline constexpr int Offsite = 1097;
+inline constexpr int TestOffsite = 1098;
+inline constexpr int OffsiteAnswer = 1099;
 
 // The options.
 inline constexpr int DefaultLocation = 1007;

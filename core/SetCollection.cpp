@@ -487,6 +487,7 @@ quint32 AddBackupSet(const BackupSet& record)
     set.scheduleCatchUp = record.scheduleCatchUp;
     // A new set has no chain yet, so no password of an old one to leave behind.
     set.encrypt = record.encrypt;
+    set.offsite = record.offsite;
     QMutexLocker lock(&backupSetsMutex());
     backupSets.append(set);
     return set.id;

@@ -6,6 +6,7 @@
 #include "DestinationDisk.h"
 #include "DialogTemplate.h"
 #include "FolderPicker.h"
+#include "OffsiteTarget.h"
 #include "ProfileStore.h"
 #include "ResourceIds.h"
 #include "SetCollection.h"
@@ -21,11 +22,13 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QThread>
 #include <QTimeEdit>
 #include <QToolButton>
 
 #include <algorithm>
 #include <iterator>
+#include <memory>
 
 namespace {
 
@@ -124,14 +127,19 @@ CSetPropDlg::CSetPropDlg(QWidget* parent)
         {C::CheckBox, ControlId::ScheduleCatchUp,
             QT_TRANSLATE_NOOP("CSetPropDlg", "If the computer was off at that time, run at the next start"), 14, 337,
             312, 14},
-        {C::DefaultButton, ControlId::Ok, QT_TRANSLATE_NOOP("CSetPropDlg", "OK"), 227, 364, 50, 14},
-        {C::PushButton, ControlId::Cancel, QT_TRANSLATE_NOOP("CSetPropDlg", "Cancel"), 283, 364, 50, 14},
+        {C::GroupBox, ControlId::Offsite, QT_TRANSLATE_NOOP("CSetPropDlg", "Off-site copy"), 7, 360, 326, 52},
+        {C::Label, ControlId::Offsite, QT_TRANSLATE_NOOP("CSetPropDlg", "Cop&y to:"), 14, 375, 50, 14},
+        {C::Edit, ControlId::Offsite, nullptr, 66, 375, 206, 14},
+        {C::PushButton, ControlId::TestOffsite, QT_TRANSLATE_NOOP("CSetPropDlg", "Te&st"), 276, 375, 50, 14},
+        {C::StaticText, ControlId::OffsiteAnswer, nullptr, 14, 393, 312, 16},
+        {C::DefaultButton, ControlId::Ok, QT_TRANSLATE_NOOP("CSetPropDlg", "OK"), 227, 420, 50, 14},
+        {C::PushButton, ControlId::Cancel, QT_TRANSLATE_NOOP("CSetPropDlg", "Cancel"), 283, 420, 50, 14},
         // Shown only for incremental zip sets.
         {C::StaticText, ControlId::ZipDeletionsNote,
             QT_TRANSLATE_NOOP("CSetPropDlg", "Zip update archives cannot record deleted files; 7zip archives can."), 7,
-            361, 214, 20},
+            417, 214, 20},
     };
-    BuildDialogTemplate(this, QT_TRANSLATE_NOOP("CSetPropDlg", "Task Properties"), QSize(340, 384), controls);
+    BuildDialogTemplate(this, QT_TRANSLATE_NOOP("CSetPropDlg", "Task Properties"), QSize(340, 440), controls);
 
     m_nameEdit = FindControl<QLineEdit>(this, ControlId::SetName);
     m_arcNameEdit = FindControl<QLineEdit>(this, ControlId::ArchiveName);
@@ -165,6 +173,15 @@ CSetPropDlg::CSetPropDlg(QWidget* parent)
         edit->setEchoMode(QLineEdit::Password);
     m_encryptionNote = FindControl<QLabel>(this, ControlId::EncryptionNote);
     m_encryptionNote->hide();
+    m_offsiteEdit = FindControl<QLineEdit>(this, ControlId::Offsite);
+    m_offsiteEdit->setPlaceholderText(tr("ssh://user@host/folder, or remote:folder of rclone"));
+    m_offsiteEdit->setToolTip(
+        tr("After each good run the new archive is copied there, over ssh with your keys or to a remote of your "
+           "rclone configuration; a mirror set is mirrored there over ssh. Leave it empty for no off-site copy."));
+    m_testOffsiteButton = FindControl<QPushButton>(this, ControlId::TestOffsite);
+    m_testOffsiteButton->setToolTip(tr("Check that the off-site destination can be reached and written."));
+    m_offsiteAnswer = FindControl<QLabel>(this, ControlId::OffsiteAnswer);
+    m_offsiteAnswer->setWordWrap(true);
     // Buttons whose caption alone does not say what they do.
     FindControl<QWidget>(this, ControlId::ArchiveNameFromSetName)
         ->setToolTip(tr("Fill in the file name from the set name, blanks made underscores."));
@@ -188,6 +205,7 @@ CSetPropDlg::CSetPropDlg(QWidget* parent)
             {ControlId::BrowseSource, &CSetPropDlg::OnBrowseSource},
             {ControlId::BrowseDestination, &CSetPropDlg::OnBrowseDestination},
             {ControlId::AcceptDestinationDisk, &CSetPropDlg::OnAcceptDestinationDisk},
+            {ControlId::TestOffsite, &CSetPropDlg::OnTestOffsite},
             {ControlId::RemoveType, &CSetPropDlg::OnRemoveType},
             {ControlId::AddType, &CSetPropDlg::OnAddType},
             {ControlId::RemovePath, &CSetPropDlg::OnRemovePath},
@@ -260,6 +278,7 @@ void CSetPropDlg::OnInitDialog()
     m_acceptDiskButton->setEnabled(!m_set.destinationDisk.isEmpty());
     // A new record tests its archives, as its key table says.
     m_verifyCheck->setChecked(m_set.verifyArchive);
+    m_offsiteEdit->setText(m_set.offsite);
     m_openingEncrypt = m_set.encrypt;
     m_encryptCheck->setChecked(m_set.encrypt);
     // Fields left empty keep the password the set has; nothing of it is ever shown.
@@ -521,6 +540,13 @@ void CSetPropDlg::OnOK()
     }
     if (!takePassword())
         return;
+    const QString offsite = m_offsiteEdit->text().trimmed();
+    if (const QString problem = offsiteProblem(offsite); !problem.isEmpty()) {
+        userMessages().showMessage(problem, UserMessages::Icon::Warning);
+        m_offsiteEdit->setFocus();
+        return;
+    }
+    m_set.offsite = offsite;
     m_set.name = m_name;
     m_set.arcName = m_arcName;
     m_set.source = m_source;
@@ -540,6 +566,38 @@ void CSetPropDlg::OnOK()
     m_set.scheduleDay = m_scheduleDayList->currentIndex() + 1;
     m_set.scheduleCatchUp = m_catchUpCheck->isChecked();
     accept();
+}
+
+QString CSetPropDlg::offsiteProblem(const QString& text) const
+{
+    QString problem;
+    const std::optional<OffsiteTarget> target = ParseOffsiteTarget(text, &problem);
+    if (target && !target->isSsh() && m_backupTypeList->currentIndex() == MirrorCopying)
+        return LoadStringById(StringId::OffsiteMirrorNeedsSsh);
+    return problem;
+}
+
+void CSetPropDlg::OnTestOffsite()
+{
+    const QString text = m_offsiteEdit->text().trimmed();
+    QString problem = text.isEmpty() ? LoadStringById(StringId::OffsiteNoneToTest) : offsiteProblem(text);
+    if (!problem.isEmpty() || !m_testOffsite) {
+        m_offsiteAnswer->setText(problem);
+        return;
+    }
+    m_testOffsiteButton->setEnabled(false);
+    m_offsiteAnswer->setText(LoadStringById(StringId::OffsiteTesting).arg(text));
+    // The test may wait on a slow or silent host: it runs off the window's thread, and a dialog closed meanwhile
+    // simply never hears the answer.
+    auto answer = std::make_shared<QString>();
+    QThread* thread = QThread::create([test = m_testOffsite, text, answer] { *answer = test(text); });
+    connect(thread, &QThread::finished, this, [this, text, answer] {
+        m_testOffsiteButton->setEnabled(true);
+        m_offsiteAnswer->setText(answer->isEmpty() ? LoadStringById(StringId::OffsiteTestPassed).arg(text) : *answer);
+        emit offsiteTested();
+    });
+    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
+    thread->start();
 }
 
 void CSetPropDlg::showSchedule()

@@ -48,6 +48,13 @@ public:
     // Whether a password is already known for the set (this session's or the keyring's), asked by OK only when
     // an encrypted set's password fields are left empty. Unset counts as none known.
     std::function<bool(quint32 setId)> m_isPasswordKnown;
+    // Tries the off-site destination the text names (run off the window's thread): empty when it can be reached
+    // and written, else why not. Unset, Test only checks the text.
+    std::function<QString(const QString& destination)> m_testOffsite;
+
+signals:
+    // The answer of Test is shown.
+    void offsiteTested();
 
 public slots:
     void OnOK();
@@ -70,6 +77,8 @@ public slots:
     void OnScheduleChanged();
     // The password fields and the note on what is hidden count only while an archive set is encrypted.
     void OnEncryptChanged();
+    // Tries the off-site destination typed, and shows the answer under it.
+    void OnTestOffsite();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -80,6 +89,8 @@ private:
     void updateZipNote();
     // Whether the set's archives are to be encrypted: a mirror set copies files as they are.
     bool encrypts() const;
+    // Why the off-site destination typed cannot be the set's, in words; empty when it can (or is empty).
+    QString offsiteProblem(const QString& text) const;
     // Checks the password fields into m_password; false, after saying why, when OK must be refused.
     bool takePassword();
     void takeFields();
@@ -112,6 +123,9 @@ private:
     QCheckBox* m_encryptCheck = nullptr;
     QLineEdit* m_passwordEdit = nullptr;
     QLineEdit* m_passwordAgainEdit = nullptr;
+    QLineEdit* m_offsiteEdit = nullptr;
+    QPushButton* m_testOffsiteButton = nullptr;
+    QLabel* m_offsiteAnswer = nullptr;
     QLabel* m_encryptionNote = nullptr;
 
     // The field values, exchanged with the controls all at once.

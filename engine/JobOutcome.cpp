@@ -42,8 +42,11 @@ QString JobFailuresText(const QList<JobResult>& results)
 {
     QStringList failed;
     QStringList warned;
+    QStringList notOffsite;
     bool anyRan = false;
     for (const JobResult& result : results) {
+        if (result.offsiteFailed())
+            notOffsite.append(QStringLiteral("%1: %2").arg(result.setName, result.offsiteFailure));
         if (result.hasWarnings()) {
             warned.append(QStringLiteral("%1: %2").arg(result.setName, result.warning));
         } else if (!result.succeeded()) {
@@ -56,6 +59,8 @@ QString JobFailuresText(const QList<JobResult>& results)
         parts.append(LoadStringById(StringId::SetsFailed).arg(failed.join(QLatin1Char('\n'))));
     if (!warned.isEmpty())
         parts.append(LoadStringById(StringId::SetsMadeWithWarnings).arg(warned.join(QLatin1Char('\n'))));
+    if (!notOffsite.isEmpty())
+        parts.append(LoadStringById(StringId::SetsNotCopiedOffsite).arg(notOffsite.join(QLatin1Char('\n'))));
     if (anyRan || !warned.isEmpty())
         parts.append(LoadStringById(StringId::ViewLogHint));
     return parts.join(QLatin1Char('\n'));
@@ -144,6 +149,9 @@ QString SetResultText(const BackupSet& set)
     result.reason = set.lastResultReason;
     if (set.lastResultVerifySeconds >= 0)
         result.testMs = set.lastResultVerifySeconds * 1000;
+    result.offsiteCopied = set.lastOffsiteResult == QLatin1String("done");
+    if (set.lastOffsiteResult == QLatin1String("failed"))
+        result.offsiteFailure = set.lastOffsiteReason;
     switch (*kind) {
     case JobResultKind::Done:
         // A success keeps its note where a failure keeps its reason.
@@ -175,8 +183,13 @@ QString JobResultText(const JobResult& result)
         : QString();
     if (result.testMs >= 0)
         written += LoadStringById(StringId::ResultVerified).arg(FormatDuration((result.testMs + 500) / 1000));
+    if (result.offsiteCopied)
+        written += LoadStringById(StringId::ResultCopiedOffsite);
     if (!result.note.isEmpty())
         written += QStringLiteral(". ") + result.note;
+    // The copy that was to survive this computer is missing: that outranks the figures of the run.
+    if (result.offsiteFailed())
+        return LoadStringById(StringId::ResultOffsiteFailed).arg(result.offsiteFailure);
     switch (ResultKindOf(result)) {
     case JobResultKind::Done:
         return LoadStringById(StringId::ResultDone).arg(duration) + written;
@@ -230,6 +243,13 @@ void ReportJobResult(const JobResult& result)
     // The user said No to running an empty source: nothing went wrong.
     if (result.outcome == JobOutcome::SourceEmpty)
         return;
+    if (result.offsiteFailed()) {
+        userMessages().showMessage(
+            LoadStringById(StringId::SetNotCopiedOffsite).arg(result.setName, result.offsiteFailure) + QLatin1Char('\n')
+                + LoadStringById(StringId::ViewLogHint),
+            UserMessages::Icon::Warning);
+        return;
+    }
     if (result.hasWarnings()) {
         userMessages().showMessage(LoadStringById(StringId::SetMadeWithWarnings).arg(result.setName, result.warning)
                 + QLatin1Char('\n') + LoadStringById(StringId::ViewLogHint),

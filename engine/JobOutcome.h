@@ -78,10 +78,15 @@ struct JobResult
     QString note;
     // A verification's report: one line per archive, its path and "OK" or what was wrong.
     QStringList checks;
+    // After a good run of a set with an off-site destination: whether the copy there was made, or why not.
+    bool offsiteCopied = false;
+    QString offsiteFailure;
 
     bool succeeded() const { return outcome == JobOutcome::Done; }
     // The backup was made, but the tool reported files it could not take.
     bool hasWarnings() const { return succeeded() && exitCode != 0; }
+    // The backup was made here, but its copy off site failed.
+    bool offsiteFailed() const { return succeeded() && !offsiteFailure.isEmpty(); }
 };
 
 // How a run went, as the set remembers it and the window shows it.

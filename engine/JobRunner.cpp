@@ -8,6 +8,7 @@
 #include "JobSlot.h"
 #include "Jobs.h"
 #include "LastRun.h"
+#include "OffsitePhase.h"
 #include "ProfileStore.h"
 #include "ResourceIds.h"
 #include "RunLogs.h"
@@ -157,7 +158,8 @@ JobResult JobRunner::runJob(const BackupSet& set, Kind kind, bool withLogHeading
     context.progressInterval = std::chrono::milliseconds(m_progressIntervalMs.load());
     context.setIndex = setIndex;
     context.setCount = setCount;
-    const JobResult result = mirror ? RunMirrorJob(set, context) : RunArchiveJob(set, context);
+    JobResult result = mirror ? RunMirrorJob(set, context) : RunArchiveJob(set, context);
+    CopyOffsiteAfterRun(set, context, result);
     SendJobEvent(WM_BACKUP_FINISHED);
     return result;
 }
@@ -174,7 +176,7 @@ QList<JobResult> JobRunner::runList(const QList<quint32>& ids)
         const bool failed = resultKind == JobResultKind::Failed || resultKind == JobResultKind::Stopped;
         if (failed)
             failures.append(result);
-        if (failed || result.hasWarnings())
+        if (failed || result.hasWarnings() || result.offsiteFailed())
             reported.append(result);
         // The sets after a stopped one are not started.
         if (result.outcome == JobOutcome::Stopped || result.outcome == JobOutcome::TimedOut)
@@ -291,6 +293,27 @@ JobResult JobRunner::runRestore(const RestoreRequest& request)
     timer.start();
     JobResult result = RunRestoreJob(request, restoreContext());
     result.durationMs = timer.elapsed();
+    end(result);
+    return result;
+}
+
+bool JobRunner::startOffsiteFetch(const BackupSet& set, const QString& folder)
+{
+    if (!begin())
+        return false;
+    startThread([this, set, folder] {
+        ClearLastRunTexts();
+        return FetchOffsiteArchivesJob(set, folder, restoreContext());
+    });
+    return true;
+}
+
+JobResult JobRunner::runOffsiteFetch(const BackupSet& set, const QString& folder)
+{
+    if (!begin())
+        return JobRefused();
+    ClearLastRunTexts();
+    JobResult result = FetchOffsiteArchivesJob(set, folder, restoreContext());
     end(result);
     return result;
 }
@@ -446,6 +469,15 @@ bool RecordSetResult(const BackupSet& set, const JobResult& result)
         {QStringLiteral("LastResultVerifySeconds"),
             QString::number(result.testMs < 0 ? -1 : (result.testMs + 500) / 1000)},
     };
+    // The off-site copy of this run: a set without a destination there forgets the result of one it had.
+    if (result.succeeded()) {
+        const QString offsite = result.offsiteFailed() ? QStringLiteral("failed")
+            : result.offsiteCopied                     ? QStringLiteral("done")
+                                                       : QString();
+        values.append({QStringLiteral("LastOffsiteResult"), offsite});
+        values.append({QStringLiteral("LastOffsiteReason"),
+            QString(result.offsiteFailure).replace(QLatin1Char('\n'), QLatin1Char(' '))});
+    }
     // The last-run date is the last success: a backup made, with or without warnings.
     if (result.succeeded())
         values.prepend({QStringLiteral("lastrun"), DateStamp(false)});

@@ -69,6 +69,11 @@ public:
     bool startVerify(quint32 id);
     JobResult runVerify(quint32 id);
 
+    // Fetching the archives of a set's off-site copy into a local folder, as a job like a restore, on the
+    // worker thread or the calling thread. Nothing is recorded in the set's file.
+    bool startOffsiteFetch(const BackupSet& set, const QString& folder);
+    JobResult runOffsiteFetch(const BackupSet& set, const QString& folder);
+
     // Asks the running job to end: its tool gets SIGTERM, and SIGKILL a few seconds later if still running.
     // What the job half wrote is removed and the previous backup stays. Nothing when no job runs.
     void stop();

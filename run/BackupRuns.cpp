@@ -37,11 +37,15 @@ void noticeOfRun(const QList<JobResult>& attention)
     if (attention.isEmpty() || !desktopNotices)
         return;
     const auto reasonOf = [](const JobResult& result) {
+        if (result.offsiteFailed())
+            return JobResultText(result);
         return result.hasWarnings() && !result.warning.isEmpty() ? result.warning : JobFailureReason(result);
     };
     const JobResult& first = attention.constFirst();
     if (attention.size() == 1) {
-        const int summary = first.hasWarnings() ? StringId::NoticeSetWarnings : StringId::NoticeSetFailed;
+        const int summary = first.offsiteFailed() ? StringId::NoticeSetNotOffsite
+            : first.hasWarnings()                 ? StringId::NoticeSetWarnings
+                                                  : StringId::NoticeSetFailed;
         SendDesktopNotice(
             {LoadStringById(summary).arg(first.setName), reasonOf(first), first.setName, !first.hasWarnings()});
         return;
@@ -146,6 +150,7 @@ ExitStatus runHeld(const QStringList& setNames, bool all)
     const QStringList names = all ? AllSetNames() : setNames;
     int failures = 0;
     int warnings = 0;
+    int offsiteFailures = 0;
     int notRun = 0;
     bool stopped = false;
     qsizetype ran = 0;
@@ -182,8 +187,10 @@ ExitStatus runHeld(const QStringList& setNames, bool all)
         ForgetArchivePassword(set->id);
         printSummary(set->name, resultText(result));
         if (const JobResultKind kind = ResultKindOf(result);
-            kind != JobResultKind::Done && kind != JobResultKind::Stopped)
+            (kind != JobResultKind::Done && kind != JobResultKind::Stopped) || result.offsiteFailed())
             attention.append(result);
+        if (result.offsiteFailed())
+            ++offsiteFailures;
         switch (ResultKindOf(result)) {
         case JobResultKind::Done:
             ++done;
@@ -210,7 +217,9 @@ ExitStatus runHeld(const QStringList& setNames, bool all)
     noticeOfRun(attention);
     if (names.size() > 1) {
         const QString withWarnings = warnings == 0 ? QString() : QStringLiteral(" (%1 with warnings)").arg(warnings);
-        const QString notRunText = notRun == 0 ? QString() : QStringLiteral(", %1 not run").arg(notRun);
+        QString notRunText = notRun == 0 ? QString() : QStringLiteral(", %1 not run").arg(notRun);
+        if (offsiteFailures > 0)
+            notRunText += QStringLiteral(", %1 not copied off site").arg(offsiteFailures);
         PrintLine(QStringLiteral("== %1 of %2 sets done%3, %4 failed%5%6")
                       .arg(done)
                       .arg(names.size())
@@ -223,8 +232,9 @@ ExitStatus runHeld(const QStringList& setNames, bool all)
     // A stopped run and a set that could not run leave the backup undone: cron and systemd must see it.
     if (failures > 0 || stopped || notRun > 0)
         return ExitSomeFailed;
-    // Cron and systemd must not take a backup that left files out for a clean success.
-    return warnings == 0 ? ExitAllSucceeded : ExitDoneWithWarnings;
+    // Cron and systemd must not take a backup that left files out, or one that never left the machine, for a
+    // clean success.
+    return warnings == 0 && offsiteFailures == 0 ? ExitAllSucceeded : ExitDoneWithWarnings;
 }
 
 ExitStatus verifyHeld(const QStringList& setNames, bool all)

@@ -20,7 +20,8 @@ enum ExitStatus : int
     ExitAllSucceeded = 0,
     ExitSomeFailed = 1,
     ExitUsageError = 2,
-    // Every set ran, but a tool reported files it could not take (7-Zip's warnings, rsync's vanished files).
+    // Every set ran, but a tool reported files it could not take (7-Zip's warnings, rsync's vanished files), or
+    // the backup was made here and its off-site copy failed.
     ExitDoneWithWarnings = 3,
 };
 

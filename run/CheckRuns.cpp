@@ -36,6 +36,8 @@ QStringList CheckLines(QString* firstSetName)
             why = LoadStringById(StringId::OverdueSince).arg(shownTime(alarm.since));
         else if (alarm.kind == SetAlarm::Overdue)
             why = LoadStringById(StringId::OverdueNeverSucceeded);
+        else if (alarm.kind == SetAlarm::OffsiteFailed)
+            why = LoadStringById(StringId::OffsiteFailedAt).arg(shownTime(alarm.since), set.lastOffsiteReason);
         else
             continue;
         if (firstSetName && firstSetName->isEmpty())

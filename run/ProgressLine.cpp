@@ -45,6 +45,8 @@ QByteArray lineOf(const JobProgress& progress)
     QByteArray line;
     if (progress.setCount > 1)
         line += '[' + QByteArray::number(progress.setIndex) + '/' + QByteArray::number(progress.setCount) + "] ";
+    if (progress.offsite)
+        line += "off site ";
     line += progress.percent < 0 ? QByteArrayLiteral("  ?%")
                                  : QByteArray::number(progress.percent).rightJustified(3) + '%';
     if (progress.bytesDone > 0 || progress.bytesTotal >= 0) {

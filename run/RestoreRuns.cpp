@@ -12,9 +12,13 @@
 #include "StoreLock.h"
 #include "StringTable.h"
 #include "Terminal.h"
+#include "UserFolders.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <memory>
 
 namespace {
 
@@ -39,7 +43,47 @@ struct Chain
     QString name;
     // The set's source, for paths given in full; empty for an archive alone.
     QString source;
+    // The folder the archives were fetched into from off site, removed when the chain is done with.
+    std::shared_ptr<QTemporaryDir> fetched;
 };
+
+// Fetches the set's off-site archives into a private folder and reads the points from there; false, with the
+// reason printed, when they could not be fetched.
+bool readOffsiteChain(const BackupSet& set, Chain& chain, QString& error)
+{
+    if (set.offsite.trimmed().isEmpty()) {
+        error = LoadStringById(StringId::SetHasNoOffsite).arg(set.name);
+        return false;
+    }
+    // Beside the other state of the program, not in /tmp: archives can be larger than a memory file system.
+    QDir().mkpath(UserStateFolder());
+    chain.fetched = std::make_shared<QTemporaryDir>(UserStateFolder() + QStringLiteral("/offsite-XXXXXX"));
+    if (!chain.fetched->isValid()) {
+        error = chain.fetched->errorString();
+        return false;
+    }
+    PrintLine(QStringLiteral("== ") + LoadStringById(StringId::FetchingOffsite).arg(set.name, set.offsite));
+    SetRunOutputListener([](const QByteArray& bytes, bool secondStream) { PrintToolOutput(bytes, secondStream); });
+    SetKeepLastRunOutput(false);
+    JobResult result;
+    {
+        JobRunner runner;
+        const StopSignals stopSignals(runner);
+        const ProgressLine progressLine(runner);
+        result = RunOnWorker(
+            runner, [&] { return runner.startOffsiteFetch(set, chain.fetched->path()); },
+            [&] { return runner.runOffsiteFetch(set, chain.fetched->path()); });
+    }
+    SetRunOutputListener({});
+    if (!result.succeeded()) {
+        error = JobResultText(result);
+        return false;
+    }
+    BackupSet fetched = set;
+    fetched.target = chain.fetched->path();
+    chain.points = RestorePointsOf(fetched, &error);
+    return true;
+}
 
 // Nothing when the chain could be read; else the status to end with, its reason printed.
 std::optional<ExitStatus> readChain(const RunOptions& options, Chain& chain)
@@ -60,7 +104,14 @@ std::optional<ExitStatus> readChain(const RunOptions& options, Chain& chain)
         chain.source = set->source;
         // Listing the points already needs it where the archives hide their names; the restore keeps it.
         ProvideSetPassword(*set);
-        chain.points = RestorePointsOf(*set, &error);
+        if (options.fromOffsite) {
+            if (!readOffsiteChain(*set, chain, error)) {
+                PrintErrorLine(error);
+                return ExitSomeFailed;
+            }
+        } else {
+            chain.points = RestorePointsOf(*set, &error);
+        }
     }
     if (chain.points.isEmpty()) {
         PrintErrorLine(error.isEmpty() ? LoadStringById(StringId::NoRestorePoints).arg(chain.name) : error);

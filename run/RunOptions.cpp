@@ -71,9 +71,10 @@ RunOptions ParseRunOptions(const QStringList& arguments)
     const QCommandLineOption noNotify(QStringLiteral("no-notify"));
     const QCommandLineOption installSchedules(QStringLiteral("install-schedules"));
     const QCommandLineOption passwordFile(QStringLiteral("password-file"), QString(), QStringLiteral("FILE"));
-    parser.addOptions(
-        {help, version, list, all, dryRun, noWait, allowEmptySource, points, pointsArchive, restore, restoreArchive,
-            versions, to, asOf, acceptDestination, verify, check, noNotify, installSchedules, passwordFile});
+    const QCommandLineOption fromOffsite(QStringLiteral("from-offsite"));
+    parser.addOptions({help, version, list, all, dryRun, noWait, allowEmptySource, points, pointsArchive, restore,
+        restoreArchive, versions, to, asOf, acceptDestination, verify, check, noNotify, installSchedules, passwordFile,
+        fromOffsite});
     // "-abc" is one unknown option, not three: no option here has a one-letter form to combine.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     // QCommandLineParser expects the program's name first.
@@ -107,6 +108,11 @@ RunOptions ParseRunOptions(const QStringList& arguments)
             return usageError(QStringLiteral("--password-file goes with running, verifying and restoring sets; not "
                                              "with --list, --check, --install-schedules or --accept-destination."));
     }
+
+    // Only what reads a set's chain can read it from off site.
+    options.fromOffsite = parser.isSet(fromOffsite);
+    if (options.fromOffsite && !parser.isSet(restore) && !parser.isSet(points) && !parser.isSet(versions))
+        return usageError(QStringLiteral("--from-offsite goes with --restore, --points or --versions of a set."));
 
     if (parser.isSet(check)) {
         // Only --no-notify goes with it: the check reads every set and changes nothing.
@@ -252,9 +258,9 @@ QString RunHelpText()
                           "       velmora-run [--dry-run] [--no-wait] [--allow-empty-source] --all\n"
                           "       velmora-run [--no-wait] --verify NAME...\n"
                           "       velmora-run [--no-wait] --verify --all\n"
-                          "       velmora-run --points NAME\n"
-                          "       velmora-run --restore NAME --to DIR [--as-of STAMP] [PATH...]\n"
-                          "       velmora-run --versions NAME PATH\n"
+                          "       velmora-run [--from-offsite] --points NAME\n"
+                          "       velmora-run [--from-offsite] --restore NAME --to DIR [--as-of STAMP] [PATH...]\n"
+                          "       velmora-run [--from-offsite] --versions NAME PATH\n"
                           "       velmora-run --points-archive ARCHIVE\n"
                           "       velmora-run --restore-archive ARCHIVE --to DIR [--as-of STAMP] [PATH...]\n"
                           "       velmora-run --accept-destination NAME\n"
@@ -273,7 +279,9 @@ QString RunHelpText()
                           "              program. Without a systemd user instance it says so and prints the\n"
                           "              crontab lines that run the sets instead\n"
                           "  NAME...     run these sets, one after the other, each by its own backup type;\n"
-                          "              letter case does not matter in names\n"
+                          "              letter case does not matter in names. A set with an off-site\n"
+                          "              destination then copies its new archive there (a mirror set mirrors\n"
+                          "              its source there)\n"
                           "  --all       run every set\n"
                           "  --dry-run   print each command as it would run and change nothing\n"
                           "  --no-wait   when another backup is running, do not wait for it: give up at once\n"
@@ -322,6 +330,10 @@ QString RunHelpText()
                           "  --points-archive ARCHIVE, --restore-archive ARCHIVE\n"
                           "              the same from a full archive's path, with its update archives beside\n"
                           "              it, when there is no set file (a new computer)\n"
+                          "  --from-offsite\n"
+                          "              read the set's archives from its off-site destination instead of its\n"
+                          "              destination folder (when the local disk is gone): they are fetched\n"
+                          "              into a temporary folder, used, and removed\n"
                           "\n"
                           "One backup runs at a time across Velmora and velmora-run; a run waits for the one\n"
                           "before it unless --no-wait is given. A successful set gets today's date as its last run.\n"
@@ -330,8 +342,8 @@ QString RunHelpText()
                           "Exit status: 0 when every set succeeded, 1 when any set failed or could not run\n"
                           "(also when --no-wait gave up), 2 for a usage error, an unknown set name or a password\n"
                           "file refused (then nothing is run), 3 when every set was done but with warnings: 7-Zip\n"
-                          "could not read some files (the summary line names them) or files vanished while rsync\n"
-                          "copied them.\n"
+                          "could not read some files (the summary line names them), files vanished while rsync\n"
+                          "copied them, or the backup was made here and its off-site copy failed.\n"
                           "A dry run makes every check a run makes and ends with the same status.\n"
                           "A restore, --points and --versions end with 0 on success, 1 when they failed (a\n"
                           "failed or stopped restore leaves DIR as it was, and refuses a DIR with content),\n"

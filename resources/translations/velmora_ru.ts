@@ -458,242 +458,272 @@
 <context>
     <name>CSetPropDlg</name>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="46"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="49"/>
         <source>&amp;Application Data</source>
         <translation>Данные &amp;приложений</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="47"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="50"/>
         <source>My &amp;Documents</source>
         <translation>&amp;Документы</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="48"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="51"/>
         <source>My &amp;Pictures</source>
         <translation>&amp;Изображения</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="49"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="52"/>
         <source>My &amp;Music</source>
         <translation>&amp;Музыка</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="50"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="53"/>
         <source>&amp;Desktop</source>
         <translation>&amp;Рабочий стол</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="52"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="55"/>
         <source>&amp;Home</source>
         <translation>Д&amp;омашняя папка</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="53"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="56"/>
         <source>Mo&amp;zilla Firefox Profile</source>
         <translation>Профиль Mo&amp;zilla Firefox</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="131"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="139"/>
         <source>Zip update archives cannot record deleted files; 7zip archives can.</source>
         <translation>Архивы обновлений Zip не могут отметить удалённые файлы; архивы 7zip могут.</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="134"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="142"/>
         <source>Task Properties</source>
         <translation>Свойства задания</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="76"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="79"/>
         <source>Set name:</source>
         <translation>Имя набора:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="79"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="82"/>
         <source>File name:</source>
         <translation>Имя файла:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="81"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="84"/>
         <source>Source:</source>
         <translation>Источник:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="84"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="87"/>
         <source>Custom source:</source>
         <translation>Стандартная папка:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="85"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="88"/>
         <source>Add</source>
         <translation>Добавить</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="86"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="89"/>
         <source>Destination:</source>
         <translation>Назначение:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="89"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="92"/>
         <source>Backup type:</source>
         <translation>Вид копирования:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="94"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="97"/>
         <source>Exclude file types:</source>
         <translation>Исключить типы файлов:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="64"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="67"/>
         <source>&amp;Remove item</source>
         <translation>&amp;Удалить</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="92"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="95"/>
         <source>Accept the &amp;disk now there</source>
         <translation>Принять &amp;текущий диск</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="95"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="98"/>
         <source>Add type...</source>
         <translation>Добавить тип...</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="96"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="99"/>
         <source>Exclude directories:</source>
         <translation>Исключить папки:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="97"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="100"/>
         <source>Add path...</source>
         <translation>Добавить путь...</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="99"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="102"/>
         <source>Archiving options</source>
         <translation>Параметры архивации</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="100"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="103"/>
         <source>Archive type:</source>
         <translation>Тип архива:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="102"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="105"/>
         <source>Compression level:</source>
         <translation>Степень сжатия:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="105"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="108"/>
         <source>Solid mode:</source>
         <translation>Непрерывный архив:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="106"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="109"/>
         <source>yes</source>
         <translation>да</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="108"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="111"/>
         <source>Test each new archive before it replaces the old one</source>
         <translation>Проверять каждый новый архив, прежде чем он заменит старый</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="109"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="112"/>
         <source>&amp;Encrypt the archive</source>
         <translation>&amp;Шифровать архив</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="111"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="114"/>
         <source>Pass&amp;word:</source>
         <translation>Паро&amp;ль:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="115"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="118"/>
         <source>Confir&amp;m:</source>
         <translation>Ещё р&amp;аз:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="117"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="120"/>
         <source>Schedule</source>
         <translation>Расписание</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="118"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="121"/>
         <source>&amp;Run:</source>
         <translation>&amp;Запуск:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="120"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="123"/>
         <source>o&amp;n</source>
         <translation>&amp;день</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="122"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="125"/>
         <source>a&amp;t</source>
         <translation>&amp;в</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="125"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="128"/>
         <source>If the computer was off at that time, run at the next start</source>
         <translation>Если компьютер был выключен, запустить при следующем включении</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="127"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="130"/>
+        <source>Off-site copy</source>
+        <translation>Копия вне компьютера</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="131"/>
+        <source>Cop&amp;y to:</source>
+        <translation>&amp;Куда:</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="133"/>
+        <source>Te&amp;st</source>
+        <translation>Пр&amp;оверить</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="135"/>
         <source>OK</source>
         <translation>ОК</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="128"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="136"/>
         <source>Cancel</source>
         <translation>Отмена</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="148"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="156"/>
         <source>7-Zip tests the archive it wrote; one that does not test good is removed and the previous backup kept. Testing takes about as long as reading the archive.</source>
         <translation>7-Zip проверяет записанный архив; архив, не прошедший проверку, удаляется, а прежняя копия сохраняется. Проверка длится примерно столько же, сколько чтение архива.</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="154"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="162"/>
         <source>The set runs by itself at these times through a timer of systemd, even when Velmora&apos;s window is closed, as long as you are logged in.</source>
         <translation>Набор запускается сам в это время по таймеру systemd, даже когда окно Velmora закрыто, пока вы находитесь в системе.</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="160"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="168"/>
         <source>The password is kept in the system keyring, never in the set&apos;s file. Without the password nobody, you included, can restore from the archives.</source>
         <translation>Пароль хранится в системной связке ключей, а не в файле набора. Без пароля никто, включая вас, не сможет восстановить файлы из архивов.</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="170"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="177"/>
+        <source>ssh://user@host/folder, or remote:folder of rclone</source>
+        <translation>ssh://user@host/папка или remote:папка из rclone</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="179"/>
+        <source>After each good run the new archive is copied there, over ssh with your keys or to a remote of your rclone configuration; a mirror set is mirrored there over ssh. Leave it empty for no off-site copy.</source>
+        <translation>После каждого удачного запуска новый архив копируется туда: по ssh с вашими ключами или в удалённое хранилище из вашей настройки rclone; зеркальный набор зеркалируется туда по ssh. Оставьте пустым, если копия вне компьютера не нужна.</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="182"/>
+        <source>Check that the off-site destination can be reached and written.</source>
+        <translation>Проверить, что место вне компьютера доступно и в него можно писать.</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="187"/>
         <source>Fill in the file name from the set name, blanks made underscores.</source>
         <translation>Заполнить имя файла по имени набора, пробелы заменяются подчёркиваниями.</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="172"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="189"/>
         <source>Put a special folder into Source: application data, documents, pictures, music, the desktop, the home folder or the Firefox profile.</source>
         <translation>Вставить в поле «Источник» стандартную папку: данные приложений, документы, изображения, музыку, рабочий стол, домашнюю папку или профиль Firefox.</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="174"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="191"/>
         <source>Pick the source folder.</source>
         <translation>Выбрать папку-источник.</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="175"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="192"/>
         <source>Pick the destination folder.</source>
         <translation>Выбрать папку назначения.</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="178"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="195"/>
         <source>The set remembers the disk its destination was on and refuses to run when the destination is on another one. Take the disk now at the destination as the set&apos;s disk from now on.</source>
         <translation>Набор запоминает диск, на котором была папка назначения, и не запускается, если она оказалась на другом диске. Эта кнопка делает диск, который сейчас в папке назначения, диском набора.</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="266"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="285"/>
         <source>unchanged</source>
         <translation>не меняется</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="414"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="433"/>
         <source>The disk now at &apos;%1&apos; is this set&apos;s disk from now on, once you press OK.</source>
         <translation>Диск, который сейчас в «%1», станет диском этого набора, как только вы нажмёте OK.</translation>
     </message>
@@ -1539,6 +1569,118 @@ Files overwritten or removed cannot be brought back unless a backup holds them.<
         <location filename="../../core/StringTable.cpp" line="418"/>
         <source>7-Zip takes only English letters, digits, spaces and signs in a zip archive&apos;s password. Choose such a password, or the 7z type, which takes any.</source>
         <translation>7-Zip принимает в пароле zip-архива только английские буквы, цифры, пробелы и знаки. Выберите такой пароль или тип 7z, который принимает любой.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="422"/>
+        <source>&apos;%1&apos; names no off-site destination. Give ssh://USER@HOST/FOLDER for another computer, or REMOTE:FOLDER for a remote of your rclone configuration.</source>
+        <translation>«%1» не задаёт место вне компьютера. Укажите ssh://USER@HOST/FOLDER для другого компьютера или REMOTE:FOLDER для удалённого хранилища из вашей настройки rclone.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="425"/>
+        <source>The user name in &apos;%1&apos; is not valid.</source>
+        <translation>Имя пользователя в «%1» недопустимо.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="426"/>
+        <source>The host name in &apos;%1&apos; is not valid.</source>
+        <translation>Имя компьютера в «%1» недопустимо.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="428"/>
+        <source>The port in &apos;%1&apos; is not a number from 1 to 65535.</source>
+        <translation>Порт в «%1» — не число от 1 до 65535.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="430"/>
+        <source>&apos;%1&apos; names no folder there. Add the folder the backups go to.</source>
+        <translation>В «%1» не указана папка. Добавьте папку, куда пойдут резервные копии.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="432"/>
+        <source>The name of the rclone remote in &apos;%1&apos; is not valid.</source>
+        <translation>Имя удалённого хранилища rclone в «%1» недопустимо.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="434"/>
+        <source>&apos;%1&apos; holds a line break or another control character.</source>
+        <translation>«%1» содержит перевод строки или другой управляющий символ.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="435"/>
+        <source>Done here, off-site copy failed: %1</source>
+        <translation>Сделано здесь, копирование вне компьютера не удалось: %1</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="436"/>
+        <source>, copied off site</source>
+        <translation>, скопировано вне компьютера</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="438"/>
+        <source>The backup set &apos;%1&apos; was made here, but its off-site copy failed: %2</source>
+        <translation>Набор «%1» сохранён здесь, но копирование вне компьютера не удалось: %2</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="440"/>
+        <source>These backup sets were made here, but their off-site copy failed:
+%1</source>
+        <translation>Эти наборы сохранены здесь, но копирование вне компьютера не удалось:
+%1</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="441"/>
+        <source>COPYING OFF SITE.</source>
+        <translation>КОПИРОВАНИЕ ВНЕ КОМПЬЮТЕРА.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="442"/>
+        <source>Off-site failed</source>
+        <translation>Не скопирован</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="443"/>
+        <source>the off-site copy failed at %1: %2</source>
+        <translation>копирование вне компьютера не удалось %1: %2</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="445"/>
+        <source>A mirror set is copied off site only over ssh: give ssh://USER@HOST/FOLDER, not an rclone remote.</source>
+        <translation>Зеркальный набор копируется вне компьютера только по ssh: укажите ssh://USER@HOST/FOLDER, а не хранилище rclone.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="448"/>
+        <source>Backup set &apos;%1&apos; was not copied off site</source>
+        <translation>Набор «%1» не скопирован вне компьютера</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="449"/>
+        <source>Type an off-site destination to test first.</source>
+        <translation>Сначала введите место вне компьютера.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="450"/>
+        <source>Testing %1…</source>
+        <translation>Проверка %1…</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="451"/>
+        <source>%1 can be reached and written.</source>
+        <translation>%1 доступно, и в него можно писать.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="452"/>
+        <source>The backup set &apos;%1&apos; has no off-site destination.</source>
+        <translation>У набора «%1» нет места вне компьютера.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="453"/>
+        <source>No archive of the set is at &apos;%1&apos;.</source>
+        <translation>В «%1» нет ни одного архива набора.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="454"/>
+        <source>Fetching the archives of &apos;%1&apos; from &apos;%2&apos;</source>
+        <translation>Загрузка архивов «%1» из «%2»</translation>
     </message>
     <message>
         <location filename="../../core/StringTable.cpp" line="134"/>

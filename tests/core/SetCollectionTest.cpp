@@ -50,7 +50,10 @@ TEST_F(SetCollectionTest, WrittenFileHoldsEveryKeyInOrder)
         "lastrun=0\nLastResult=\nLastResultTime=\nLastResultSeconds=0\nLastResultBytes=-1\n"
         "LastResultWarnings=0\nLastResultReason=\nDestinationDisk=\nLastResultVerifySeconds=-1\nVerifyArchive=1\n"
         "LastVerified=\nSchedule=0\nScheduleTime=20:00\nScheduleDay=1\nScheduleCatchUp=1\nEncrypt=0\n"
-        "PasswordChanged=0\n");
+        "PasswordChanged=0\n"
+        "Offsite=\n"
+        "LastOffsiteResult=\n"
+        "LastOffsiteReason=\n");
     // Sorting happened on a copy: the collection keeps the order it had.
     EXPECT_EQ(FindBackupSet(id)->exTypeList, QStringList({"*.tmp", "*.bak"}));
 }

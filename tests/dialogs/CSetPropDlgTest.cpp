@@ -13,6 +13,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTimeEdit>
 #include <QToolButton>
 
@@ -457,4 +458,60 @@ TEST_F(SetPropDlgTest, EmptyFieldsKeepTheKnownPasswordOfAnEncryptedSet)
     EXPECT_EQ(asked, QList<quint32>({4, 4}));
     EXPECT_TRUE(dialog->m_set.encrypt);
     EXPECT_TRUE(dialog->m_password.isEmpty());
+}
+
+TEST_F(SetPropDlgTest, OffsiteDestinationIsCheckedOnOkAndAMirrorTakesOnlySsh)
+{
+    BackupSet set = photos();
+    set.offsite = "ssh://me@nas/backups";
+    open(set);
+    auto* offsite = ctl(ControlId::Offsite);
+    EXPECT_EQ(offsite->text(), "ssh://me@nas/backups");
+    const auto okWith = [&](const QString& text) {
+        offsite->setText(text);
+        dialog->OnOK();
+        return dialog->result() == QDialog::Accepted;
+    };
+    EXPECT_FALSE(okWith("/mnt/usb"));
+    EXPECT_TRUE(messages.messages().constLast().startsWith("'/mnt/usb' names no off-site destination."));
+    EXPECT_FALSE(okWith("ssh://-oProxyCommand=x/backups"));
+    ctl<QComboBox>(ControlId::BackupType)->setCurrentIndex(MirrorCopying);
+    EXPECT_FALSE(okWith("cloud:backups"));
+    EXPECT_TRUE(messages.messages().constLast().startsWith("A mirror set is copied off site only over ssh"));
+    EXPECT_TRUE(okWith("  ssh://me@nas:2222/srv/mirror  "));
+    EXPECT_EQ(dialog->m_set.offsite, "ssh://me@nas:2222/srv/mirror");
+    // Empty is no off-site copy at all.
+    EXPECT_TRUE(okWith(""));
+    EXPECT_EQ(dialog->m_set.offsite, "");
+}
+
+TEST_F(SetPropDlgTest, TestAnswersUnderTheFieldWithoutBlockingTheDialog)
+{
+    open(photos());
+    auto* answer = dialog->findChild<QLabel*>(QStringLiteral("ctl%1").arg(ControlId::OffsiteAnswer));
+    click(ControlId::TestOffsite);
+    EXPECT_EQ(answer->text(), "Type an off-site destination to test first.");
+
+    QStringList tried;
+    dialog->m_testOffsite = [&tried](const QString& text) {
+        tried.append(text);
+        return text.contains("nas") ? QString() : QStringLiteral("could not connect");
+    };
+    ctl(ControlId::Offsite)->setText("ssh://me@nas/backups");
+    QSignalSpy tested(dialog.get(), &CSetPropDlg::offsiteTested);
+    click(ControlId::TestOffsite);
+    EXPECT_FALSE(ctl<QPushButton>(ControlId::TestOffsite)->isEnabled());
+    ASSERT_TRUE(tested.wait(10000));
+    EXPECT_EQ(answer->text(), "ssh://me@nas/backups can be reached and written.");
+    EXPECT_TRUE(ctl<QPushButton>(ControlId::TestOffsite)->isEnabled());
+
+    ctl(ControlId::Offsite)->setText("cloud:backups");
+    click(ControlId::TestOffsite);
+    ASSERT_TRUE(tested.wait(10000));
+    EXPECT_EQ(answer->text(), "could not connect");
+    // A text that names no destination never reaches the test.
+    ctl(ControlId::Offsite)->setText("backups");
+    click(ControlId::TestOffsite);
+    EXPECT_TRUE(answer->text().startsWith("'backups' names no off-site destination."));
+    EXPECT_EQ(tried, QStringList({"ssh://me@nas/backups", "cloud:backups"}));
 }

@@ -1,6 +1,7 @@
 #include "ArchiveCommand.h"
 #include "JobFixture.h"
 #include "JobRunner.h"
+#include "Overdue.h"
 #include "RunLogs.h"
 #include "SetCollection.h"
 
@@ -157,4 +158,41 @@ TEST(RunLogTail, TheEndOfABigLogIsReadFastWithoutReadingTheWhole)
     const QByteArray full = QByteArray(99, 'x') + '\n';
     EXPECT_EQ(ReadLogTailLines(path, 1000, 250), full + full + "second to last\nlast without end");
     EXPECT_TRUE(ReadLogTail(home.filePath("missing.log"), 10).isEmpty());
+}
+
+// The copy that was to leave the machine failed: the backup here still counts, and the set says what is missing.
+TEST_F(RunResultsTest, AFailedOffsiteCopyLeavesTheBackupDoneAndMarksTheSet)
+{
+    BackupSet docs = docsSet(IncrementalArchiving);
+    // Nothing listens on port 1 of the loopback address.
+    docs.offsite = "ssh://velmora@127.0.0.1:1/backups";
+    const quint32 id = AddBackupSet(docs);
+    SaveBackupSet(id);
+    const JobResult result = RunSetJob(id);
+    ASSERT_TRUE(result.succeeded()) << result.reason.toStdString();
+    ASSERT_TRUE(result.offsiteFailed());
+    EXPECT_TRUE(QFileInfo::exists(fullArchive()));
+    EXPECT_EQ(JobResultText(result), "Done here, off-site copy failed: " + result.offsiteFailure);
+
+    const QString file = setFileText(docsFile());
+    EXPECT_TRUE(file.contains("\nlastrun=" + DateStamp(false) + "\n")) << file.toStdString();
+    EXPECT_TRUE(file.contains("\nLastResult=done\n"));
+    EXPECT_TRUE(file.contains("\nLastOffsiteResult=failed\n"));
+    BackupSet set;
+    ASSERT_TRUE(GetBackupSet(id, set));
+    EXPECT_EQ(SetResultText(set), JobResultText(result));
+    EXPECT_EQ(SetAlarmOf(set, QDateTime::currentDateTime(), 7).kind, SetAlarm::OffsiteFailed);
+
+    // Reported as what it is, with the local success beside it.
+    ReportJobResult(result);
+    ASSERT_FALSE(messages.messages().isEmpty());
+    EXPECT_TRUE(messages.messages().constLast().contains("was made here, but its off-site copy failed"));
+
+    // Once the set no longer copies off site, its next success forgets the failure.
+    set.offsite.clear();
+    ASSERT_TRUE(UpdateBackupSet(set));
+    ASSERT_TRUE(RunSetJob(id).succeeded());
+    ASSERT_TRUE(GetBackupSet(id, set));
+    EXPECT_EQ(set.lastOffsiteResult, "");
+    EXPECT_EQ(SetAlarmOf(set, QDateTime::currentDateTime(), 7).kind, SetAlarm::None);
 }

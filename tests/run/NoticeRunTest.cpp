@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -174,6 +175,29 @@ TEST_F(NoticeRun, InsideASystemdUnitTheWaiterMovesIntoAScopeOfItsOwn)
     const QJsonArray pids = call["properties"]["PIDs"].toArray();
     ASSERT_EQ(pids.size(), 1);
     EXPECT_EQ(call["unit"].toString(), QStringLiteral("velmora-notice-%1.scope").arg(pids[0].toInteger()));
+}
+
+// The backup here is made, but the copy meant to survive this computer is not: status 3, a notice that says which
+// copy is missing, and the set among those --check names.
+TEST_F(NoticeRun, AFailedOffsiteCopyEndsWithThreeAndTheNoticeAndCheckSaySo)
+{
+    // Nothing listens on port 1 of the loopback address.
+    writeSetWith(
+        setOf("Away", source, destination, FullArchiving, "away"), "Offsite=ssh://velmora@127.0.0.1:1/backups\n");
+
+    const RunOutcome run = runWithService({"Away"});
+
+    EXPECT_EQ(run.exitCode, 3) << run.output.toStdString() << run.errorOutput.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(destination + "/away.7z"));
+    EXPECT_TRUE(run.output.contains("\n== Away: Done here, off-site copy failed: ")) << run.output.toStdString();
+    const QList<QJsonObject> sent = notices();
+    ASSERT_EQ(sent.size(), 1);
+    EXPECT_EQ(sent[0]["summary"].toString(), "Backup set 'Away' was not copied off site");
+    EXPECT_TRUE(sent[0]["body"].toString().startsWith("Done here, off-site copy failed: "));
+
+    const RunOutcome check = runVelmora({"--check", "--no-notify"});
+    EXPECT_EQ(check.exitCode, 1);
+    EXPECT_TRUE(check.output.startsWith("Away: the off-site copy failed at ")) << check.output.toStdString();
 }
 
 TEST_F(NoticeRun, WithoutASessionBusTheRunEndsAsAlwaysWithOneLineAtMost)

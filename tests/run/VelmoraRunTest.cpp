@@ -130,7 +130,9 @@ TEST_F(VelmoraRun, UsageErrorsExitWithTwoAndRunNothing)
     const QMap<QString, QByteArray> before = snapshotTree(home.path());
     const QList<QStringList> misuses {{}, {"--list", "Docs"}, {"--all", "Docs"}, {"--list", "--dry-run"},
         {"--bogus", "Docs"}, {"--dry-run"}, {"-x"}, {"--accept-destination", "Docs", "Docs"},
-        {"--accept-destination", "Docs", "--all"}, {"--accept-destination"}, {"--accept-destination", ""}};
+        {"--accept-destination", "Docs", "--all"}, {"--accept-destination"}, {"--accept-destination", ""},
+        {"--from-offsite", "Docs"}, {"--from-offsite", "--restore-archive", "a.7z", "--to", "out"},
+        {"--from-offsite", "--verify", "Docs"}};
     for (const QStringList& arguments : misuses) {
         const RunOutcome run = runVelmora(arguments);
         EXPECT_EQ(run.exitCode, 2) << arguments.join(' ').toStdString();

@@ -15,6 +15,7 @@
 #include "SetCollection.h"
 #include "SetPasswords.h"
 #include "StringTable.h"
+#include "UserFolders.h"
 #include "UserMessages.h"
 
 #include <QApplication>
@@ -159,6 +160,47 @@ bool CRestoreDlg::loadSet(const BackupSet& set)
     m_archive.clear();
     QString error;
     const QList<RestorePoint> points = RestorePointsOf(set, &error);
+    // The disk with the archives is gone or empty: the copy off site is what is left.
+    if (points.isEmpty() && !set.offsite.trimmed().isEmpty()) {
+        const QString why = error.isEmpty() ? LoadStringById(StringId::NoRestorePoints).arg(set.name) : error;
+        if (!userMessages().askYesNo(LoadStringById(StringId::FetchOffsiteQuestion).arg(why, set.offsite)))
+            return false;
+        return fetchOffsite(set);
+    }
+    return showSetPoints(set, points, error);
+}
+
+bool CRestoreDlg::fetchOffsite(const BackupSet& set)
+{
+    // Beside the program's other state, not in /tmp: archives can be larger than a memory file system.
+    QDir().mkpath(UserStateFolder());
+    m_fetched = std::make_unique<QTemporaryDir>(UserStateFolder() + QStringLiteral("/offsite-XXXXXX"));
+    if (!m_fetched->isValid()) {
+        userMessages().showMessage(m_fetched->errorString(), UserMessages::Icon::Warning);
+        return false;
+    }
+    m_fetchedSet = set;
+    m_name = set.name;
+    setWindowTitle(tr("Restore %1").arg(set.name));
+    JobRunner& runner = JobRunner::shared();
+    // Its failure is said here, in the dialog's own words.
+    runner.setReportsResults(false);
+    m_fetching = true;
+    m_restoring = true;
+    setBusy(true);
+    if (!runner.startOffsiteFetch(set, m_fetched->path())) {
+        m_fetching = false;
+        m_restoring = false;
+        userMessages().showMessage(LoadStringById(StringId::AlreadyRunning), UserMessages::Icon::Warning);
+        return false;
+    }
+    // Nothing to restore until the archives are in.
+    m_restore->setEnabled(false);
+    return true;
+}
+
+bool CRestoreDlg::showSetPoints(const BackupSet& set, const QList<RestorePoint>& points, const QString& error)
+{
     if (!showPoints(points, error, set.name))
         return false;
     const QString cleanSource = QDir::cleanPath(set.source);
@@ -496,7 +538,7 @@ void CRestoreDlg::showProgress(const JobProgress& progress)
     }
     if (m_showsPosition)
         m_progress->SendMessage(PBM_SETPOS, quintptr(std::max(progress.percent, 0)));
-    m_progress->setText(LoadStringById(StringId::Working)
+    m_progress->setText(LoadStringById(progress.offsite ? StringId::CopyingOffsite : StringId::Working)
         + (progress.percent >= 0 ? QStringLiteral(" %1 %").arg(progress.percent) : QString()));
 }
 
@@ -506,6 +548,11 @@ void CRestoreDlg::showResult(const JobResult& result)
         return;
     m_restoring = false;
     setBusy(false);
+    if (m_fetching) {
+        m_fetching = false;
+        showFetched(result);
+        return;
+    }
     QString text;
     if (result.succeeded() && m_restoringOver) {
         text = LoadStringById(StringId::RestoredOver)
@@ -531,6 +578,30 @@ void CRestoreDlg::showResult(const JobResult& result)
     // The next restore goes into another new folder.
     if (result.succeeded() && !m_restoringOver)
         m_target->setText(DefaultTarget(QFileInfo(m_restoringTo).path(), m_name, QDate::currentDate()));
+}
+
+void CRestoreDlg::showFetched(const JobResult& result)
+{
+    QString error;
+    QList<RestorePoint> points;
+    if (result.succeeded()) {
+        BackupSet fetched = m_fetchedSet;
+        fetched.target = m_fetched->path();
+        points = RestorePointsOf(fetched, &error);
+    } else if (ResultKindOf(result) == JobResultKind::Stopped) {
+        error = LoadStringById(StringId::StoppedStatus);
+    } else {
+        error = result.reason;
+    }
+    if (points.isEmpty()) {
+        const QString text = LoadStringById(StringId::OffsiteNotFetched).arg(error);
+        m_progress->setText(text);
+        m_progress->setToolTip(text);
+        m_restore->setEnabled(false);
+        return;
+    }
+    showSetPoints(m_fetchedSet, points, error);
+    m_progress->setText(LoadStringById(StringId::OffsiteFetched).arg(m_fetchedSet.offsite));
 }
 
 void CRestoreDlg::OnStop()

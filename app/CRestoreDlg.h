@@ -10,6 +10,9 @@
 
 #include <QDate>
 #include <QDialog>
+#include <QTemporaryDir>
+
+#include <memory>
 
 struct JobProgress;
 struct JobResult;
@@ -29,7 +32,9 @@ public:
     explicit CRestoreDlg(QWidget* parent = nullptr);
 
     // Reads the points of the set, or of the full archive and its update archives beside it, and shows the
-    // newest. False, after saying why, when there is nothing to restore.
+    // newest. False, after saying why, when there is nothing to restore. A set with none here but an off-site copy
+    // offers to fetch its archives from there: the dialog then opens fetching, and shows the points when they are
+    // in.
     bool loadSet(const BackupSet& set);
     bool loadArchive(const QString& fullArchive);
 
@@ -45,6 +50,7 @@ public:
     // The set Import set made, or 0.
     quint32 importedSetId() const { return m_importedSetId; }
     bool isRestoring() const { return m_restoring; }
+    bool isFetching() const { return m_fetching; }
 
     CMyListCtrl* pointList() const { return m_points; }
     CMyListCtrl* fileTree() const { return m_tree; }
@@ -75,11 +81,17 @@ protected:
 
 private:
     bool showPoints(const QList<RestorePoint>& points, const QString& error, const QString& name);
+    // Shows the set's points, read from where its archives are now.
+    bool showSetPoints(const BackupSet& set, const QList<RestorePoint>& points, const QString& error);
+    // Starts fetching the set's off-site archives into a private folder; false, after saying why, when it cannot.
+    bool fetchOffsite(const BackupSet& set);
     void fitColumns();
     void start(const RestoreRequest& request);
     void setBusy(bool busy);
     void showProgress(const JobProgress& progress);
     void showResult(const JobResult& result);
+    // The fetch from off site ended: shows the points it brought, or why there are none.
+    void showFetched(const JobResult& result);
 
     CMyListCtrl* m_points = nullptr;
     CMyListCtrl* m_tree = nullptr;
@@ -114,4 +126,9 @@ private:
     // For a restore over the source: the point's date and what the preview said it would change.
     std::optional<OriginalRestorePreview> m_restoringOver;
     QString m_restoringAsOf;
+    // The set whose off-site archives are being fetched, or were, and the private folder that holds them while
+    // the dialog is open.
+    BackupSet m_fetchedSet;
+    std::unique_ptr<QTemporaryDir> m_fetched;
+    bool m_fetching = false;
 };

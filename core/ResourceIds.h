@@ -252,6 +252,9 @@ inline constexpr int OffsiteTestPassed = 578;
 inline constexpr int SetHasNoOffsite = 579;
 inline constexpr int NoOffsiteArchives = 580;
 inline constexpr int FetchingOffsite = 581;
+inline constexpr int FetchOffsiteQuestion = 582;
+inline constexpr int OffsiteFetched = 583;
+inline constexpr int OffsiteNotFetched = 584;
 } // namespace StringId
 
 namespace IconId {

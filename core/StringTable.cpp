@@ -450,6 +450,12 @@ constexpr TableEntry kStringTable[] = {
     {StringId::SetHasNoOffsite, QT_TRANSLATE_NOOP("StringTable", "The backup set '%1' has no off-site destination.")},
     {StringId::NoOffsiteArchives, QT_TRANSLATE_NOOP("StringTable", "No archive of the set is at '%1'.")},
     {StringId::FetchingOffsite, QT_TRANSLATE_NOOP("StringTable", "Fetching the archives of '%1' from '%2'")},
+    {StringId::FetchOffsiteQuestion,
+        QT_TRANSLATE_NOOP("StringTable",
+            "%1\nFetch the set's archives from its off-site copy at '%2' and restore from them? They are kept only "
+            "while this window is open.")},
+    {StringId::OffsiteFetched, QT_TRANSLATE_NOOP("StringTable", "The points as the off-site copy at '%1' has them.")},
+    {StringId::OffsiteNotFetched, QT_TRANSLATE_NOOP("StringTable", "Nothing was fetched from off site: %1")},
 };
 
 const TableEntry* findEntry(int id)

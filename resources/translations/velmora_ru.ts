@@ -335,122 +335,123 @@
 <context>
     <name>CRestoreDlg</name>
     <message>
-        <location filename="../../app/CRestoreDlg.cpp" line="85"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="86"/>
         <source>Restore</source>
         <translation>Восстановление</translation>
     </message>
     <message>
-        <location filename="../../app/CRestoreDlg.cpp" line="87"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="88"/>
         <source>Restore &amp;points:</source>
         <translation>&amp;Точки восстановления:</translation>
     </message>
     <message>
-        <location filename="../../app/CRestoreDlg.cpp" line="89"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="90"/>
         <source>&amp;Files and folders:</source>
         <translation>&amp;Файлы и папки:</translation>
     </message>
     <message>
-        <location filename="../../app/CRestoreDlg.cpp" line="91"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="92"/>
         <source>&amp;Versions of this file:</source>
         <translation>&amp;Версии этого файла:</translation>
     </message>
     <message>
-        <location filename="../../app/CRestoreDlg.cpp" line="95"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="96"/>
         <source>Restore &amp;to:</source>
         <translation>&amp;Куда:</translation>
     </message>
     <message>
-        <location filename="../../app/CRestoreDlg.cpp" line="97"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="98"/>
         <source>...</source>
         <translation>...</translation>
     </message>
     <message>
-        <location filename="../../app/CRestoreDlg.cpp" line="99"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="100"/>
         <source>Restore to the &amp;original location</source>
         <translation>Восстановить в &amp;исходную папку</translation>
     </message>
     <message>
-        <location filename="../../app/CRestoreDlg.cpp" line="101"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="102"/>
         <source>&amp;Import set</source>
         <translation>&amp;Импортировать набор</translation>
     </message>
     <message>
-        <location filename="../../app/CRestoreDlg.cpp" line="102"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="103"/>
         <source>&amp;Stop</source>
         <translation>&amp;Стоп</translation>
     </message>
     <message>
-        <location filename="../../app/CRestoreDlg.cpp" line="103"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="104"/>
         <source>&amp;Restore</source>
         <translation>&amp;Восстановить</translation>
     </message>
     <message>
-        <location filename="../../app/CRestoreDlg.cpp" line="105"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="106"/>
         <source>Close</source>
         <translation>Закрыть</translation>
     </message>
     <message>
-        <location filename="../../app/CRestoreDlg.cpp" line="122"/>
-        <location filename="../../app/CRestoreDlg.cpp" line="126"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="123"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="127"/>
         <source>Date</source>
         <translation>Дата</translation>
     </message>
     <message>
-        <location filename="../../app/CRestoreDlg.cpp" line="122"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="123"/>
         <source>Kind</source>
         <translation>Вид</translation>
     </message>
     <message>
-        <location filename="../../app/CRestoreDlg.cpp" line="122"/>
         <location filename="../../app/CRestoreDlg.cpp" line="123"/>
-        <location filename="../../app/CRestoreDlg.cpp" line="126"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="124"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="127"/>
         <source>Size</source>
         <translation>Размер</translation>
     </message>
     <message>
-        <location filename="../../app/CRestoreDlg.cpp" line="122"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="123"/>
         <source>Files</source>
         <translation>Файлов</translation>
     </message>
     <message>
-        <location filename="../../app/CRestoreDlg.cpp" line="123"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="124"/>
         <source>Name</source>
         <translation>Имя</translation>
     </message>
     <message>
-        <location filename="../../app/CRestoreDlg.cpp" line="123"/>
-        <location filename="../../app/CRestoreDlg.cpp" line="126"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="124"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="127"/>
         <source>Modified</source>
         <translation>Изменён</translation>
     </message>
     <message>
-        <location filename="../../app/CRestoreDlg.cpp" line="130"/>
-        <location filename="../../app/CRestoreDlg.cpp" line="212"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="131"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="254"/>
         <source>Tick the files and folders to restore, or none for everything.</source>
         <translation>Отметьте файлы и папки, которые нужно восстановить, или ничего, чтобы восстановить всё.</translation>
     </message>
     <message>
-        <location filename="../../app/CRestoreDlg.cpp" line="209"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="184"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="251"/>
         <source>Restore %1</source>
         <translation>Восстановление: %1</translation>
     </message>
     <message>
-        <location filename="../../app/CRestoreDlg.cpp" line="216"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="258"/>
         <source>Full</source>
         <translation>Полный</translation>
     </message>
     <message>
-        <location filename="../../app/CRestoreDlg.cpp" line="217"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="259"/>
         <source>Update</source>
         <translation>Обновление</translation>
     </message>
     <message>
-        <location filename="../../app/CRestoreDlg.cpp" line="218"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="260"/>
         <source>Mirror</source>
         <translation>Зеркало</translation>
     </message>
     <message>
-        <location filename="../../app/CRestoreDlg.cpp" line="367"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="409"/>
         <source>deleted</source>
         <translation>удалён</translation>
     </message>
@@ -1586,101 +1587,118 @@ Files overwritten or removed cannot be brought back unless a backup holds them.<
         <translation>Имя компьютера в «%1» недопустимо.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="428"/>
+        <location filename="../../core/StringTable.cpp" line="427"/>
         <source>The port in &apos;%1&apos; is not a number from 1 to 65535.</source>
         <translation>Порт в «%1» — не число от 1 до 65535.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="430"/>
+        <location filename="../../core/StringTable.cpp" line="429"/>
         <source>&apos;%1&apos; names no folder there. Add the folder the backups go to.</source>
         <translation>В «%1» не указана папка. Добавьте папку, куда пойдут резервные копии.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="432"/>
+        <location filename="../../core/StringTable.cpp" line="431"/>
         <source>The name of the rclone remote in &apos;%1&apos; is not valid.</source>
         <translation>Имя удалённого хранилища rclone в «%1» недопустимо.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="434"/>
+        <location filename="../../core/StringTable.cpp" line="433"/>
         <source>&apos;%1&apos; holds a line break or another control character.</source>
         <translation>«%1» содержит перевод строки или другой управляющий символ.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="435"/>
+        <location filename="../../core/StringTable.cpp" line="434"/>
         <source>Done here, off-site copy failed: %1</source>
         <translation>Сделано здесь, копирование вне компьютера не удалось: %1</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="436"/>
+        <location filename="../../core/StringTable.cpp" line="435"/>
         <source>, copied off site</source>
         <translation>, скопировано вне компьютера</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="438"/>
+        <location filename="../../core/StringTable.cpp" line="437"/>
         <source>The backup set &apos;%1&apos; was made here, but its off-site copy failed: %2</source>
         <translation>Набор «%1» сохранён здесь, но копирование вне компьютера не удалось: %2</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="440"/>
+        <location filename="../../core/StringTable.cpp" line="439"/>
         <source>These backup sets were made here, but their off-site copy failed:
 %1</source>
         <translation>Эти наборы сохранены здесь, но копирование вне компьютера не удалось:
 %1</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="441"/>
+        <location filename="../../core/StringTable.cpp" line="440"/>
         <source>COPYING OFF SITE.</source>
         <translation>КОПИРОВАНИЕ ВНЕ КОМПЬЮТЕРА.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="442"/>
+        <location filename="../../core/StringTable.cpp" line="441"/>
         <source>Off-site failed</source>
         <translation>Не скопирован</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="443"/>
+        <location filename="../../core/StringTable.cpp" line="442"/>
         <source>the off-site copy failed at %1: %2</source>
         <translation>копирование вне компьютера не удалось %1: %2</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="445"/>
+        <location filename="../../core/StringTable.cpp" line="444"/>
         <source>A mirror set is copied off site only over ssh: give ssh://USER@HOST/FOLDER, not an rclone remote.</source>
         <translation>Зеркальный набор копируется вне компьютера только по ssh: укажите ssh://USER@HOST/FOLDER, а не хранилище rclone.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="448"/>
+        <location filename="../../core/StringTable.cpp" line="446"/>
         <source>Backup set &apos;%1&apos; was not copied off site</source>
         <translation>Набор «%1» не скопирован вне компьютера</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="449"/>
+        <location filename="../../core/StringTable.cpp" line="447"/>
         <source>Type an off-site destination to test first.</source>
         <translation>Сначала введите место вне компьютера.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="450"/>
+        <location filename="../../core/StringTable.cpp" line="448"/>
         <source>Testing %1…</source>
         <translation>Проверка %1…</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="451"/>
+        <location filename="../../core/StringTable.cpp" line="449"/>
         <source>%1 can be reached and written.</source>
         <translation>%1 доступно, и в него можно писать.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="452"/>
+        <location filename="../../core/StringTable.cpp" line="450"/>
         <source>The backup set &apos;%1&apos; has no off-site destination.</source>
         <translation>У набора «%1» нет места вне компьютера.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="453"/>
+        <location filename="../../core/StringTable.cpp" line="451"/>
         <source>No archive of the set is at &apos;%1&apos;.</source>
         <translation>В «%1» нет ни одного архива набора.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="454"/>
+        <location filename="../../core/StringTable.cpp" line="452"/>
         <source>Fetching the archives of &apos;%1&apos; from &apos;%2&apos;</source>
         <translation>Загрузка архивов «%1» из «%2»</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="454"/>
+        <source>%1
+Fetch the set&apos;s archives from its off-site copy at &apos;%2&apos; and restore from them? They are kept only while this window is open.</source>
+        <translation>%1
+Загрузить архивы набора из его копии вне компьютера «%2» и восстановить из них? Они хранятся, только пока открыто это окно.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="457"/>
+        <source>The points as the off-site copy at &apos;%1&apos; has them.</source>
+        <translation>Точки восстановления из копии вне компьютера «%1».</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="458"/>
+        <source>Nothing was fetched from off site: %1</source>
+        <translation>Ничего не загружено из копии вне компьютера: %1</translation>
     </message>
     <message>
         <location filename="../../core/StringTable.cpp" line="134"/>

@@ -1636,7 +1636,7 @@ Files overwritten or removed cannot be brought back unless a backup holds them.<
     <message>
         <location filename="../../core/StringTable.cpp" line="441"/>
         <source>Off-site failed</source>
-        <translation>Не скопирован</translation>
+        <translation>Нет копии</translation>
     </message>
     <message>
         <location filename="../../core/StringTable.cpp" line="442"/>

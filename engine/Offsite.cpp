@@ -75,6 +75,18 @@ QStringList transferredNames(const QString& output)
     return names;
 }
 
+// A limit on the copies' rate in KiB/s, for tests that need a copy slow enough to interrupt half-way.
+QStringList rateLimit(bool forRclone)
+{
+    bool ok = false;
+    const int limit = qEnvironmentVariableIntValue("VELMORA_OFFSITE_BWLIMIT", &ok);
+    if (!ok || limit <= 0)
+        return {};
+    if (forRclone)
+        return {QStringLiteral("--bwlimit"), QString::number(limit) + QLatin1Char('K')};
+    return {QStringLiteral("--bwlimit=") + QString::number(limit)};
+}
+
 QString rclonePartName(const QString& name)
 {
     return QLatin1Char('.') + name + QStringLiteral(".velmora-part");
@@ -385,8 +397,10 @@ public:
     bool rcloneUpload(const ChainFile& file, OffsiteOutcome& outcome)
     {
         const QString part = rclonePartName(file.name);
-        const Command copy = rcloneCommand({QStringLiteral("copyto"), QStringLiteral("--stats"), QStringLiteral("1s"),
-            QStringLiteral("--stats-one-line"), QStringLiteral("-v"), file.path, m_target.toolLocationOf(part)});
+        const Command copy
+            = rcloneCommand(QStringList {QStringLiteral("copyto"), QStringLiteral("--stats"), QStringLiteral("1s"),
+                                QStringLiteral("--stats-one-line"), QStringLiteral("-v")}
+                + rateLimit(true) + QStringList {file.path, m_target.toolLocationOf(part)});
         const RunResult copied = run(copy, file.size);
         if (!(copied.error.isEmpty() && copied.exitSignal == 0 && copied.exitCode == 0)) {
             outcome = failed(copy, copied);
@@ -472,6 +486,7 @@ std::optional<QStringList> rsyncUpload(
         QStringLiteral("--itemize-changes"), QStringLiteral("--info=progress2")};
     if (byChecksum)
         arguments.append(QStringLiteral("-c"));
+    arguments += rateLimit(false);
     for (const ChainFile& file : files)
         arguments.append(file.path);
     arguments.append(step.folderLocation());
@@ -534,6 +549,8 @@ QStringList identitiesUpFrom(const QString& folder)
 struct RemotePlace
 {
     QString machine;
+    // The folder's path as given, or the nearest one above it that exists.
+    QString given;
     QString folder;
     QStringList folderAndAbove;
     QString mirror;
@@ -549,6 +566,8 @@ RemotePlace parsePlace(const QString& output)
         const QString value = blank < 0 ? QString() : line.mid(blank + 1);
         if (key == QLatin1String("id"))
             place.machine = value.trimmed();
+        else if (key == QLatin1String("given"))
+            place.given = value;
         else if (key == QLatin1String("path"))
             place.folder = value;
         else if (key == QLatin1String("up"))
@@ -694,17 +713,18 @@ OffsiteOutcome MirrorOffsite(const BackupSet& set, const JobContext& context)
         return outcome;
     if (const auto stop = step.stoppedBeforeStart())
         return *stop;
-    if (!step.makeFolder(outcome))
-        return outcome;
 
-    // Where the mirror is, seen from there: when that is this same computer, it must not be, hold or lie in the
-    // source, whichever path or mount leads to it.
-    const QString probe
-        = QStringLiteral("printf 'id %s\\n' \"$(cat /etc/machine-id 2>/dev/null)\"; cd -P -- %1 || exit 3; p=$(pwd); "
-                         "printf 'path %s\\n' \"$p\"; while :; do printf 'up %s\\n' \"$(stat -c %d:%i .)\"; "
-                         "[ \"$(pwd)\" = / ] && break; cd -P ..; done; if cd -P -- \"$p\"/%2 2>/dev/null; then "
-                         "printf 'mirror %s\\n' \"$(pwd)\"; printf 'mirrorid %s\\n' \"$(stat -c %d:%i .)\"; fi")
-              .arg(ShellQuoted(target->path), ShellQuoted(name));
+    // Where the mirror is, seen from there, before anything there is made: when that is this same computer,
+    // it must not be, hold or lie in the source, whichever path or mount leads to it. The folder may not exist
+    // yet; then the nearest folder above it that does stands in for it.
+    const QString probe = QStringLiteral(
+        "p=%1; d=$p; while [ ! -d \"$d\" ] && [ \"$d\" != / ] && [ \"$d\" != . ]; do d=$(dirname -- \"$d\"); "
+        "done; printf 'id %s\\n' \"$(cat /etc/machine-id 2>/dev/null)\"; printf 'given %s\\n' \"$d\"; "
+        "( cd -P -- \"$p\"/%2 2>/dev/null && printf 'mirror %s\\n' \"$(pwd)\" && "
+        "printf 'mirrorid %s\\n' \"$(stat -c %d:%i .)\" ); cd -P -- \"$d\" || exit 3; "
+        "printf 'path %s\\n' \"$(pwd)\"; while :; do printf 'up %s\\n' \"$(stat -c %d:%i .)\"; "
+        "[ \"$(pwd)\" = / ] && break; cd -P ..; done")
+                              .arg(ShellQuoted(target->path), ShellQuoted(name));
     const Command look = step.sshCommand(probe);
     const RunResult looked = step.run(look);
     if (!succeeded(looked))
@@ -718,16 +738,24 @@ OffsiteOutcome MirrorOffsite(const BackupSet& set, const JobContext& context)
         const QString sourceIdentity = sourceAndAbove.value(0);
         const bool holdsSource = !place.mirrorIdentity.isEmpty() && sourceAndAbove.contains(place.mirrorIdentity);
         const bool inSource = !sourceIdentity.isEmpty() && place.folderAndAbove.contains(sourceIdentity);
-        const QString resolved = place.mirror.isEmpty() ? place.folder + QLatin1Char('/') + name : place.mirror;
+        // The part of the path below the folder that exists, then the mirror's own name.
+        const QString below = place.given == QLatin1String(".") ? QLatin1Char('/') + target->path
+                                                                : target->path.mid(place.given.size());
+        const QString resolved = place.mirror.isEmpty()
+            ? QDir::cleanPath(place.folder + QLatin1Char('/') + below + QLatin1Char('/') + name)
+            : place.mirror;
         const bool overlaps = !place.folder.isEmpty() && MirrorOverlap(set.source, resolved) != FolderOverlap::None;
         if (holdsSource || inSource || overlaps)
             return failure(
                 OffsiteCause::Unsafe, LoadStringById(StringId::OffsiteMirrorUnsafe).arg(target->toolLocationOf(name)));
     }
+    if (!step.makeFolder(outcome))
+        return outcome;
 
     QStringList arguments {QStringLiteral("-a"), QStringLiteral("--delete"),
         QStringLiteral("--partial-dir=") + kPartialDir, QStringLiteral("--info=progress2"),
         QStringLiteral("--itemize-changes")};
+    arguments += rateLimit(false);
     arguments += MirrorExclusionArguments(set);
     arguments << QDir::cleanPath(set.source) + QLatin1Char('/') << target->toolLocationOf(name) + QLatin1Char('/');
     const Command mirror = step.rsyncCommand(arguments, ProgressFormat::Rsync);
@@ -838,6 +866,7 @@ OffsiteOutcome FetchOffsiteFiles(
     if (step.isSsh()) {
         QStringList arguments {QStringLiteral("-t"), QStringLiteral("--partial-dir=") + kPartialDir,
             QStringLiteral("--itemize-changes"), QStringLiteral("--info=progress2")};
+        arguments += rateLimit(false);
         for (const QString& name : names)
             arguments.append(target->toolLocationOf(name));
         arguments.append(QDir::cleanPath(localFolder) + QLatin1Char('/'));

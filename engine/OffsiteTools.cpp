@@ -20,14 +20,21 @@ QString packageOf(const QString& program)
     return program == QLatin1String("ssh") ? QStringLiteral("openssh-client") : program;
 }
 
-bool containsAny(
-    const QString& text, std::initializer_list<const char*> words, Qt::CaseSensitivity sensitivity = Qt::CaseSensitive)
+// The phrase of the list the text holds first, or nothing.
+const char* foundPhrase(const QString& text, std::initializer_list<const char*> phrases,
+    Qt::CaseSensitivity sensitivity = Qt::CaseSensitive)
 {
-    for (const char* word : words) {
-        if (text.contains(QLatin1String(word), sensitivity))
-            return true;
+    for (const char* phrase : phrases) {
+        if (text.contains(QLatin1String(phrase), sensitivity))
+            return phrase;
     }
-    return false;
+    return nullptr;
+}
+
+bool containsAny(const QString& text, std::initializer_list<const char*> phrases,
+    Qt::CaseSensitivity sensitivity = Qt::CaseSensitive)
+{
+    return foundPhrase(text, phrases, sensitivity) != nullptr;
 }
 
 // rclone starts each line of its log with the date and the time, which a reason does without.
@@ -35,6 +42,18 @@ QString withoutLogStamp(const QString& line)
 {
     static const QRegularExpression stamp(QStringLiteral(R"(^\d{4}/\d\d/\d\d \d\d:\d\d:\d\d (?:[A-Z]+\s*: )?)"));
     return QString(line).remove(stamp);
+}
+
+// The last line that holds the phrase: the tool's own words for the cause, which the lines after it (rsync's
+// "connection unexpectedly closed" after ssh's "Connection refused") only echo.
+QString lineWith(const QString& text, const char* phrase, Qt::CaseSensitivity sensitivity)
+{
+    const QStringList lines = text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    for (auto it = lines.crbegin(); it != lines.crend(); ++it) {
+        if (it->contains(QLatin1String(phrase), sensitivity))
+            return withoutLogStamp(it->trimmed());
+    }
+    return {};
 }
 
 QString lastLineOf(const QString& text)
@@ -251,26 +270,39 @@ OffsiteOutcome ClassifyOffsiteFailure(const QString& tool, const RunResult& run,
     if (containsAny(words, {"Host key verification failed", "knownhosts: key is unknown"}))
         return failure(OffsiteCause::HostKeyUnknown,
             LoadStringById(StringId::OffsiteHostKeyUnknown).arg(host, sshCommandFor(target)));
-    if (containsAny(words, {"Permission denied (publickey", "unable to authenticate", "Too many authentication"}))
-        return failure(OffsiteCause::LoginRefused, LoadStringById(StringId::OffsiteLoginRefused).arg(host, last));
+    // The line that names the cause, else the tool's last one.
+    auto quoted = [&words, &last](const char* phrase, Qt::CaseSensitivity sensitivity = Qt::CaseSensitive) {
+        const QString line = lineWith(words, phrase, sensitivity);
+        return line.isEmpty() ? last : line;
+    };
+    if (const char* phrase
+        = foundPhrase(words, {"Permission denied (publickey", "unable to authenticate", "Too many authentication"}))
+        return failure(
+            OffsiteCause::LoginRefused, LoadStringById(StringId::OffsiteLoginRefused).arg(host, quoted(phrase)));
     if (containsAny(words, {"didn't find section in config file"}))
         return failure(
             OffsiteCause::ToolMissing, LoadStringById(StringId::OffsiteRemoteUnknown).arg(target.remote, last));
-    if (containsAny(words, {"No space left on device", "ENOSPC", "Disk quota exceeded"})
-        || containsAny(words, {"no space left", "quota exceeded", "insufficient storage"}, Qt::CaseInsensitive))
-        return failure(OffsiteCause::NoSpace, LoadStringById(StringId::OffsiteNoSpace).arg(where, last));
+    if (const char* phrase = foundPhrase(words,
+            {"no space left", "ENOSPC", "remaining disk space", "not enough space", "quota exceeded",
+                "insufficient storage"},
+            Qt::CaseInsensitive))
+        return failure(OffsiteCause::NoSpace,
+            LoadStringById(StringId::OffsiteNoSpace).arg(where, quoted(phrase, Qt::CaseInsensitive)));
     // The login worked but the remote has no rsync to talk to.
     if (containsAny(words, {"rsync: command not found", "rsync: not found"})
         || (tool == QLatin1String("rsync") && run.exitCode == 127))
         return failure(OffsiteCause::ToolMissing, LoadStringById(StringId::OffsiteRemoteRsyncMissing).arg(host));
-    if (containsAny(words,
+    if (const char* phrase = foundPhrase(words,
             {"Could not resolve hostname", "Connection refused", "No route to host", "Connection timed out",
-                "Network is unreachable", "Connection closed", "Connection reset", "Broken pipe",
-                "connection unexpectedly closed", "Name or service not known", "Temporary failure in name resolution",
-                "not responding", "i/o timeout", "no such host", "connection lost"}))
-        return failure(OffsiteCause::Unreachable, LoadStringById(StringId::OffsiteUnreachable).arg(host, last));
-    if (containsAny(words, {"Permission denied", "Read-only file system", "Operation not permitted"}))
-        return failure(OffsiteCause::NotWritable, LoadStringById(StringId::OffsiteNotWritable).arg(where, last));
+                "Network is unreachable", "Name or service not known", "Temporary failure in name resolution",
+                "no such host", "not responding", "i/o timeout", "Connection closed", "Connection reset",
+                "connection lost", "Broken pipe", "connection unexpectedly closed"}))
+        return failure(
+            OffsiteCause::Unreachable, LoadStringById(StringId::OffsiteUnreachable).arg(host, quoted(phrase)));
+    if (const char* phrase
+        = foundPhrase(words, {"Permission denied", "Read-only file system", "Operation not permitted"}))
+        return failure(
+            OffsiteCause::NotWritable, LoadStringById(StringId::OffsiteNotWritable).arg(where, quoted(phrase)));
     // ssh's own failures end in 255, and rsync's 12 and 255 are a stream that broke off.
     const bool sshFailed = tool == QLatin1String("ssh") && run.exitCode == 255;
     const bool rsyncCut = tool == QLatin1String("rsync") && (run.exitCode == 12 || run.exitCode == 255);

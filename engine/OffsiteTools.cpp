@@ -192,7 +192,7 @@ QList<OffsiteFile> ParseRcloneListing(const QString& json, bool* ok)
         *ok = error.error == QJsonParseError::NoError && document.isArray();
     QList<OffsiteFile> files;
     const QJsonArray entries = document.array();
-    for (const QJsonValue& entry : entries) {
+    for (const auto& entry : entries) {
         const QJsonObject object = entry.toObject();
         if (object.value(QLatin1String("IsDir")).toBool())
             continue;

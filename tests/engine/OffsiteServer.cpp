@@ -134,7 +134,7 @@ bool OffsiteServer::writeFiles(QString* problem)
         *problem = QStringLiteral("ssh-keygen is not installed");
         return false;
     }
-    for (const QString& key : {QStringLiteral("host_key"), QStringLiteral("client_key")}) {
+    for (const QString& key : {QStringLiteral("host_key"), QStringLiteral("client_key"), QStringLiteral("other_key")}) {
         QString output;
         if (!runQuietly(keygen,
                 {QStringLiteral("-q"), QStringLiteral("-t"), QStringLiteral("ed25519"), QStringLiteral("-N"), QString(),
@@ -148,27 +148,27 @@ bool OffsiteServer::writeFiles(QString* problem)
     const QByteArray port = QByteArray::number(m_port);
     bool written = writeText(path(QStringLiteral("authorized_keys")), readText(path(QStringLiteral("client_key.pub"))))
         && writeText(path(QStringLiteral("known_hosts")), "[127.0.0.1]:" + port + ' ' + hostKey + '\n')
-        && writeText(path(QStringLiteral("known_hosts_other")), "");
+        && writeText(path(QStringLiteral("known_hosts_none")), "")
+        && writeText(path(QStringLiteral("known_hosts_changed")),
+            "[127.0.0.1]:" + port + ' ' + readText(path(QStringLiteral("other_key.pub"))).trimmed() + '\n');
     const QByteArray folder = QFile::encodeName(m_dir.path());
-    written = written
-        && writeText(path(QStringLiteral("sshd_config")),
-            "Port " + port + "\nListenAddress 127.0.0.1\nHostKey \"" + folder
-                + "/host_key\"\n"
-                  "AuthorizedKeysFile \""
-                + folder
-                + "/authorized_keys\"\nStrictModes no\nUsePAM no\n"
-                  "PidFile \""
-                + folder
-                + "/sshd.pid\"\nPasswordAuthentication no\nKbdInteractiveAuthentication no\n"
-                  "PermitRootLogin prohibit-password\nPrintMotd no\nMaxStartups 100\nMaxSessions 100\n"
-                  "Subsystem sftp internal-sftp\n");
+    const QByteArrayList server {"Port " + port, "ListenAddress 127.0.0.1", "HostKey \"" + folder + "/host_key\"",
+        "AuthorizedKeysFile \"" + folder + "/authorized_keys\"", "StrictModes no", "UsePAM no",
+        "PidFile \"" + folder + "/sshd.pid\"", "PasswordAuthentication no", "KbdInteractiveAuthentication no",
+        "PermitRootLogin prohibit-password", "PrintMotd no", "MaxStartups 100", "MaxSessions 100",
+        "Subsystem sftp internal-sftp"};
+    written = written && writeText(path(QStringLiteral("sshd_config")), server.join('\n') + '\n');
     // ssh's own defaults that would reach the real home: keys, known hosts, an agent, shared connections.
-    const QByteArray common = "Host *\n    IdentityFile \"" + folder
-        + "/client_key\"\n    IdentitiesOnly yes\n"
-          "    IdentityAgent none\n    GlobalKnownHostsFile /dev/null\n    UpdateHostKeys no\n"
-          "    ControlMaster no\n    ControlPath none\n";
-    written = written && writeText(sshConfig(), common + "    UserKnownHostsFile \"" + folder + "/known_hosts\"\n")
-        && writeText(configWithoutHostKey(), common + "    UserKnownHostsFile \"" + folder + "/known_hosts_other\"\n");
+    auto config = [&folder](const QByteArray& key, const QByteArray& knownHosts) {
+        return "Host *\n    IdentityFile \"" + folder + "/" + key
+            + "\"\n    IdentitiesOnly yes\n    IdentityAgent none\n    GlobalKnownHostsFile /dev/null\n"
+              "    UpdateHostKeys no\n    ControlMaster no\n    ControlPath none\n    UserKnownHostsFile \""
+            + folder + "/" + knownHosts + "\"\n";
+    };
+    written = written && writeText(sshConfig(), config("client_key", "known_hosts"))
+        && writeText(configWithoutHostKey(), config("client_key", "known_hosts_none"))
+        && writeText(configWithOtherHostKey(), config("client_key", "known_hosts_changed"))
+        && writeText(configWithRefusedKey(), config("other_key", "known_hosts"));
     written = written
         && writeText(path(QStringLiteral("rclone.conf")),
             "[" + localRemote().toUtf8() + "]\ntype = local\n\n[" + sftpRemote().toUtf8()
@@ -256,11 +256,6 @@ QString OffsiteServer::sshTarget(const QString& absolutePath) const
 int OffsiteServer::unusedPort()
 {
     return freePort();
-}
-
-QString OffsiteServer::configWithoutHostKey() const
-{
-    return path(QStringLiteral("ssh_config_unknown_host"));
 }
 
 int OffsiteServer::dropConnections() const

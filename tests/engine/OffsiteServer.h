@@ -32,8 +32,11 @@ public:
 
     // A port on 127.0.0.1 nobody listens on right now.
     static int unusedPort();
-    // An ssh configuration like the one in use but whose known hosts lack this server's key.
-    QString configWithoutHostKey() const;
+    // ssh configurations like the one in use but whose known hosts lack this server's key, hold another key for
+    // it (as after a change of key, or someone in between), or whose key the server does not take.
+    QString configWithoutHostKey() const { return path(QStringLiteral("ssh_config_unknown_host")); }
+    QString configWithOtherHostKey() const { return path(QStringLiteral("ssh_config_changed_host")); }
+    QString configWithRefusedKey() const { return path(QStringLiteral("ssh_config_refused_key")); }
     QString sshConfig() const { return m_dir.filePath(QStringLiteral("ssh_config")); }
     // Ends every connection the server is serving now, as a dropped network would; the server stays.
     int dropConnections() const;

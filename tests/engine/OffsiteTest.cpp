@@ -470,13 +470,24 @@ TEST_F(OffsiteTest, FailuresGiveTheirCauseAndLeaveTheLocalBackupAlone)
     backUp();
     const QMap<QString, QByteArray> local = localChain();
 
+    auto copyWithSshConfig = [&](const QString& config) {
+        qputenv("VELMORA_SSH_CONFIG", QFile::encodeName(config));
+        const OffsiteOutcome outcome = copyOffsite(set);
+        qputenv("VELMORA_SSH_CONFIG", QFile::encodeName(server.sshConfig()));
+        return outcome;
+    };
     // A host ssh has never met is refused, never accepted behind the user's back.
-    qputenv("VELMORA_SSH_CONFIG", QFile::encodeName(server.configWithoutHostKey()));
-    const OffsiteOutcome unknown = copyOffsite(set);
-    qputenv("VELMORA_SSH_CONFIG", QFile::encodeName(server.sshConfig()));
+    const OffsiteOutcome unknown = copyWithSshConfig(server.configWithoutHostKey());
     EXPECT_EQ(unknown.cause, OffsiteCause::HostKeyUnknown) << unknown.reason.toStdString();
     EXPECT_TRUE(unknown.reason.contains("accept its key")) << unknown.reason.toStdString();
-    EXPECT_TRUE(unknown.reason.contains(QString("ssh -p %1").arg(server.port()))) << unknown.reason.toStdString();
+    EXPECT_TRUE(unknown.reason.contains(QString("ssh -p %1 %2@127.0.0.1").arg(server.port()).arg(server.user())))
+        << unknown.reason.toStdString();
+    const OffsiteOutcome changed = copyWithSshConfig(server.configWithOtherHostKey());
+    EXPECT_EQ(changed.cause, OffsiteCause::HostKeyChanged) << changed.reason.toStdString();
+    const OffsiteOutcome refused = copyWithSshConfig(server.configWithRefusedKey());
+    EXPECT_EQ(refused.cause, OffsiteCause::LoginRefused) << refused.reason.toStdString();
+    EXPECT_TRUE(refused.reason.contains("Permission denied (publickey")) << refused.reason.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(remote));
 
     set.offsite = QString("ssh://%1@127.0.0.1:%2%3").arg(server.user()).arg(OffsiteServer::unusedPort()).arg(remote);
     const OffsiteOutcome closed = copyOffsite(set);

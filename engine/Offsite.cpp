@@ -92,15 +92,25 @@ QString rclonePartName(const QString& name)
     return QLatin1Char('.') + name + QStringLiteral(".velmora-part");
 }
 
-// A checksum of the local file of the kind the remote keeps; empty when the file cannot be read.
-QString localHash(const QString& path, const QString& kind)
+// A checksum of the local file of the kind the remote keeps; empty when the file cannot be read or the run is
+// to end (an archive of many gigabytes takes a while).
+QString localHash(const QString& path, const QString& kind, const RunControl* control)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
     QCryptographicHash hash(kind == QLatin1String("md5") ? QCryptographicHash::Md5 : QCryptographicHash::Sha1);
-    if (!hash.addData(&file))
-        return {};
+    QByteArray chunk(4 << 20, Qt::Uninitialized);
+    for (;;) {
+        if (control && control->shouldStop())
+            return {};
+        const qint64 read = file.read(chunk.data(), chunk.size());
+        if (read < 0)
+            return {};
+        if (read == 0)
+            break;
+        hash.addData(QByteArrayView(chunk.constData(), read));
+    }
     return QString::fromLatin1(hash.result().toHex());
 }
 
@@ -385,7 +395,7 @@ public:
         for (const char* const kind : {"md5", "sha1"}) {
             const QString hashName = QLatin1String(kind);
             if (facts->hashes.contains(hashName))
-                return localHash(local.path, hashName) == facts->hashes.value(hashName);
+                return localHash(local.path, hashName, m_control) == facts->hashes.value(hashName);
         }
         if (!timeCounts || !facts->modified.isValid())
             return true;
@@ -413,6 +423,10 @@ public:
         const auto same = rcloneMatches(part, file, outcome, false);
         if (!same)
             return false;
+        if (const auto stop = stoppedBeforeStart()) {
+            outcome = *stop;
+            return false;
+        }
         if (!*same) {
             outcome
                 = failure(OffsiteCause::Mismatch, LoadStringById(StringId::OffsiteMismatch).arg(file.name, where()));

@@ -418,6 +418,58 @@ constexpr TableEntry kStringTable[] = {
         QT_TRANSLATE_NOOP("StringTable",
             "7-Zip takes only English letters, digits, spaces and signs in a zip archive's password. Choose such a "
             "password, or the 7z type, which takes any.")},
+    // %1 is the host, %2 the ssh command that accepts its key.
+    {StringId::OffsiteHostKeyUnknown,
+        QT_TRANSLATE_NOOP("StringTable",
+            "ssh does not know the key of %1, so Velmora did not connect. Connect once with %2 from a terminal and "
+            "accept its key, then run again.")},
+    {StringId::OffsiteHostKeyChanged,
+        QT_TRANSLATE_NOOP("StringTable",
+            "The key of %1 is not the one ssh knows. Someone may be listening in between, or the computer was set "
+            "up anew; ask its owner before you accept the new key.")},
+    // %2 is the tool's own last line.
+    {StringId::OffsiteUnreachable, QT_TRANSLATE_NOOP("StringTable", "%1 cannot be reached: \"%2\"")},
+    {StringId::OffsiteLoginRefused,
+        QT_TRANSLATE_NOOP("StringTable",
+            "%1 refused the login: \"%2\". Velmora types no passwords; give this account a key that %1 takes.")},
+    {StringId::OffsiteNoSpace, QT_TRANSLATE_NOOP("StringTable", "There is no room left at %1: \"%2\"")},
+    // %1 is the program, %2 its Debian package.
+    {StringId::OffsiteToolMissing, QT_TRANSLATE_NOOP("StringTable", "%1 is not installed. Install the package %2.")},
+    {StringId::OffsiteRemoteUnknown,
+        QT_TRANSLATE_NOOP(
+            "StringTable", "The rclone configuration has no remote named %1. Add it with rclone config: \"%2\"")},
+    {StringId::OffsiteNotWritable, QT_TRANSLATE_NOOP("StringTable", "The folder %1 cannot be made or written: \"%2\"")},
+    // %1 is the file, %2 the destination.
+    {StringId::OffsiteMismatch, QT_TRANSLATE_NOOP("StringTable", "The copy of %1 at %2 does not match the file here.")},
+    {StringId::OffsiteMirrorUnsafe,
+        QT_TRANSLATE_NOOP("StringTable",
+            "The mirror %1 is, holds or lies in the source folder on this same computer. Nothing was changed "
+            "there.")},
+    {StringId::OffsiteMirrorNeedsSsh,
+        QT_TRANSLATE_NOOP(
+            "StringTable", "A mirror set goes off site only over ssh, and %1 is a destination of rclone.")},
+    // %1 is the program, %2 its exit code, %3 its last line.
+    {StringId::OffsiteToolFailed, QT_TRANSLATE_NOOP("StringTable", "%1 ended with exit code %2: \"%3\"")},
+    {StringId::OffsiteStopped,
+        QT_TRANSLATE_NOOP("StringTable", "The copy off site was stopped. The backup here is complete.")},
+    // %1 in seconds.
+    {StringId::OffsiteTimedOut,
+        QT_TRANSLATE_NOOP("StringTable",
+            "The copy off site took longer than its time limit of %1 seconds and was stopped. The backup here is "
+            "complete.")},
+    {StringId::OffsiteNoFullArchive,
+        QT_TRANSLATE_NOOP("StringTable", "The full archive %1 is not here, so nothing was copied off site.")},
+    {StringId::OffsiteRemoteRsyncMissing,
+        QT_TRANSLATE_NOOP("StringTable", "rsync is not installed on %1. Install the package rsync there.")},
+    {StringId::OffsiteNoDestination, QT_TRANSLATE_NOOP("StringTable", "The set names no off-site destination.")},
+    {StringId::OffsiteNotOfSet, QT_TRANSLATE_NOOP("StringTable", "%1 is not an archive of this set.")},
+    // %1 is the file, %2 and %3 sizes in bytes.
+    {StringId::OffsiteFetchSize, QT_TRANSLATE_NOOP("StringTable", "%1 arrived with %2 bytes instead of %3.")},
+    {StringId::OffsiteMirrorNoName,
+        QT_TRANSLATE_NOOP("StringTable", "The source folder %1 has no name to give its mirror there.")},
+    {StringId::OffsiteToolKilled, QT_TRANSLATE_NOOP("StringTable", "%1 was ended by signal %2.")},
+    // %1 is the file, %2 the destination.
+    {StringId::OffsiteNotThere, QT_TRANSLATE_NOOP("StringTable", "%1 is not at %2.")},
     {StringId::OffsiteUnknownForm,
         QT_TRANSLATE_NOOP("StringTable",
             "'%1' names no off-site destination. Give ssh://USER@HOST/FOLDER for another computer, or "
@@ -440,7 +492,7 @@ constexpr TableEntry kStringTable[] = {
     {StringId::CopyingOffsite, QT_TRANSLATE_NOOP("StringTable", "COPYING OFF SITE.")},
     {StringId::WordOffsiteFailed, QT_TRANSLATE_NOOP("StringTable", "Off-site failed")},
     {StringId::OffsiteFailedAt, QT_TRANSLATE_NOOP("StringTable", "the off-site copy failed at %1: %2")},
-    {StringId::OffsiteMirrorNeedsSsh,
+    {StringId::OffsiteMirrorTakesSsh,
         QT_TRANSLATE_NOOP("StringTable",
             "A mirror set is copied off site only over ssh: give ssh://USER@HOST/FOLDER, not an rclone remote.")},
     {StringId::NoticeSetNotOffsite, QT_TRANSLATE_NOOP("StringTable", "Backup set '%1' was not copied off site")},

@@ -50,7 +50,7 @@ void CopyOffsiteAfterRun(const BackupSet& set, const JobContext& context, JobRes
         return;
     }
     if (set.backupType == MirrorCopying && !target->isSsh()) {
-        result.offsiteFailure = LoadStringById(StringId::OffsiteMirrorNeedsSsh);
+        result.offsiteFailure = LoadStringById(StringId::OffsiteMirrorTakesSsh);
         return;
     }
     // The bar starts the second phase from nothing, under its own name.

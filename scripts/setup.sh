@@ -3,7 +3,7 @@
 set -e
 cd "$(dirname "$0")/.."
 packages="cmake ninja-build g++ qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools \
-qt6-translations-l10n dbus-daemon libgl-dev libgtest-dev libgmock-dev libbenchmark-dev 7zip rsync strace xvfb xauth imagemagick \
+qt6-translations-l10n dbus-daemon libgl-dev libgtest-dev libgmock-dev libbenchmark-dev 7zip rsync openssh-server rclone strace xvfb xauth imagemagick \
 clang-format-14 clang-tidy-14 qtkeychain-qt6-dev libsecret-1-0 gnome-keyring \
 desktop-file-utils appstream lintian dpkg-dev file gzip"
 missing=""

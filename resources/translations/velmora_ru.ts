@@ -1572,131 +1572,241 @@ Files overwritten or removed cannot be brought back unless a backup holds them.<
         <translation>7-Zip принимает в пароле zip-архива только английские буквы, цифры, пробелы и знаки. Выберите такой пароль или тип 7z, который принимает любой.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="422"/>
+        <location filename="../../core/StringTable.cpp" line="423"/>
+        <source>ssh does not know the key of %1, so Velmora did not connect. Connect once with %2 from a terminal and accept its key, then run again.</source>
+        <translation>ssh не знает ключ %1, поэтому Velmora не стала подключаться. Подключитесь один раз командой %2 из терминала и примите ключ, затем запустите снова.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="427"/>
+        <source>The key of %1 is not the one ssh knows. Someone may be listening in between, or the computer was set up anew; ask its owner before you accept the new key.</source>
+        <translation>Ключ %1 не совпадает с тем, который знает ssh. Возможно, кто-то подслушивает соединение, или компьютер был установлен заново; спросите его владельца, прежде чем принять новый ключ.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="431"/>
+        <source>%1 cannot be reached: &quot;%2&quot;</source>
+        <translation>%1 недоступен: «%2»</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="433"/>
+        <source>%1 refused the login: &quot;%2&quot;. Velmora types no passwords; give this account a key that %1 takes.</source>
+        <translation>%1 отказал во входе: «%2». Velmora не вводит паролей; дайте этой учётной записи ключ, который %1 принимает.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="435"/>
+        <source>There is no room left at %1: &quot;%2&quot;</source>
+        <translation>В %1 не осталось места: «%2»</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="437"/>
+        <source>%1 is not installed. Install the package %2.</source>
+        <translation>%1 не установлен. Установите пакет %2.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="439"/>
+        <source>The rclone configuration has no remote named %1. Add it with rclone config: &quot;%2&quot;</source>
+        <translation>В настройках rclone нет удалённого хранилища %1. Добавьте его командой rclone config: «%2»</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="441"/>
+        <source>The folder %1 cannot be made or written: &quot;%2&quot;</source>
+        <translation>Папку %1 нельзя создать или записать: «%2»</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="443"/>
+        <source>The copy of %1 at %2 does not match the file here.</source>
+        <translation>Копия %1 в %2 не совпадает с файлом здесь.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="445"/>
+        <source>The mirror %1 is, holds or lies in the source folder on this same computer. Nothing was changed there.</source>
+        <translation>Зеркало %1 совпадает с исходной папкой на этом же компьютере, содержит её или лежит в ней. Там ничего не изменено.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="449"/>
+        <source>A mirror set goes off site only over ssh, and %1 is a destination of rclone.</source>
+        <translation>Зеркальный набор копируется вне компьютера только через ssh, а %1 — место назначения rclone.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="452"/>
+        <source>%1 ended with exit code %2: &quot;%3&quot;</source>
+        <translation>%1 завершился с кодом %2: «%3»</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="454"/>
+        <source>The copy off site was stopped. The backup here is complete.</source>
+        <translation>Копирование вне компьютера остановлено. Резервная копия здесь полная.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="457"/>
+        <source>The copy off site took longer than its time limit of %1 seconds and was stopped. The backup here is complete.</source>
+        <translation>Копирование вне компьютера длилось дольше предела в %1 секунд и было остановлено. Резервная копия здесь полная.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="461"/>
+        <source>The full archive %1 is not here, so nothing was copied off site.</source>
+        <translation>Полного архива %1 здесь нет, поэтому ничего не скопировано вне компьютера.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="463"/>
+        <source>rsync is not installed on %1. Install the package rsync there.</source>
+        <translation>На %1 не установлен rsync. Установите там пакет rsync.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="464"/>
+        <source>The set names no off-site destination.</source>
+        <translation>В наборе не указано место для копий вне компьютера.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="465"/>
+        <source>%1 is not an archive of this set.</source>
+        <translation>%1 — не архив этого набора.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="467"/>
+        <source>%1 arrived with %2 bytes instead of %3.</source>
+        <translation>%1 получен размером %2 байт вместо %3.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="469"/>
+        <source>The source folder %1 has no name to give its mirror there.</source>
+        <translation>У исходной папки %1 нет имени, которое можно дать её зеркалу там.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="470"/>
+        <source>%1 was ended by signal %2.</source>
+        <translation>%1 завершён сигналом %2.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="472"/>
+        <source>%1 is not at %2.</source>
+        <translation>%1 нет в %2.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="474"/>
         <source>&apos;%1&apos; names no off-site destination. Give ssh://USER@HOST/FOLDER for another computer, or REMOTE:FOLDER for a remote of your rclone configuration.</source>
         <translation>«%1» не задаёт место вне компьютера. Укажите ssh://USER@HOST/FOLDER для другого компьютера или REMOTE:FOLDER для удалённого хранилища из вашей настройки rclone.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="425"/>
+        <location filename="../../core/StringTable.cpp" line="477"/>
         <source>The user name in &apos;%1&apos; is not valid.</source>
         <translation>Имя пользователя в «%1» недопустимо.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="426"/>
+        <location filename="../../core/StringTable.cpp" line="478"/>
         <source>The host name in &apos;%1&apos; is not valid.</source>
         <translation>Имя компьютера в «%1» недопустимо.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="427"/>
+        <location filename="../../core/StringTable.cpp" line="479"/>
         <source>The port in &apos;%1&apos; is not a number from 1 to 65535.</source>
         <translation>Порт в «%1» — не число от 1 до 65535.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="429"/>
+        <location filename="../../core/StringTable.cpp" line="481"/>
         <source>&apos;%1&apos; names no folder there. Add the folder the backups go to.</source>
         <translation>В «%1» не указана папка. Добавьте папку, куда пойдут резервные копии.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="431"/>
+        <location filename="../../core/StringTable.cpp" line="483"/>
         <source>The name of the rclone remote in &apos;%1&apos; is not valid.</source>
         <translation>Имя удалённого хранилища rclone в «%1» недопустимо.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="433"/>
+        <location filename="../../core/StringTable.cpp" line="485"/>
         <source>&apos;%1&apos; holds a line break or another control character.</source>
         <translation>«%1» содержит перевод строки или другой управляющий символ.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="434"/>
+        <location filename="../../core/StringTable.cpp" line="486"/>
         <source>Done here, off-site copy failed: %1</source>
         <translation>Сделано здесь, копирование вне компьютера не удалось: %1</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="435"/>
+        <location filename="../../core/StringTable.cpp" line="487"/>
         <source>, copied off site</source>
         <translation>, скопировано вне компьютера</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="437"/>
+        <location filename="../../core/StringTable.cpp" line="489"/>
         <source>The backup set &apos;%1&apos; was made here, but its off-site copy failed: %2</source>
         <translation>Набор «%1» сохранён здесь, но копирование вне компьютера не удалось: %2</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="439"/>
+        <location filename="../../core/StringTable.cpp" line="491"/>
         <source>These backup sets were made here, but their off-site copy failed:
 %1</source>
         <translation>Эти наборы сохранены здесь, но копирование вне компьютера не удалось:
 %1</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="440"/>
+        <location filename="../../core/StringTable.cpp" line="492"/>
         <source>COPYING OFF SITE.</source>
         <translation>КОПИРОВАНИЕ ВНЕ КОМПЬЮТЕРА.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="441"/>
+        <location filename="../../core/StringTable.cpp" line="493"/>
         <source>Off-site failed</source>
         <translation>Нет копии</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="442"/>
+        <location filename="../../core/StringTable.cpp" line="494"/>
         <source>the off-site copy failed at %1: %2</source>
         <translation>копирование вне компьютера не удалось %1: %2</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="444"/>
+        <location filename="../../core/StringTable.cpp" line="496"/>
         <source>A mirror set is copied off site only over ssh: give ssh://USER@HOST/FOLDER, not an rclone remote.</source>
         <translation>Зеркальный набор копируется вне компьютера только по ssh: укажите ssh://USER@HOST/FOLDER, а не хранилище rclone.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="446"/>
+        <location filename="../../core/StringTable.cpp" line="498"/>
         <source>Backup set &apos;%1&apos; was not copied off site</source>
         <translation>Набор «%1» не скопирован вне компьютера</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="447"/>
+        <location filename="../../core/StringTable.cpp" line="499"/>
         <source>Type an off-site destination to test first.</source>
         <translation>Сначала введите место вне компьютера.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="448"/>
+        <location filename="../../core/StringTable.cpp" line="500"/>
         <source>Testing %1…</source>
         <translation>Проверка %1…</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="449"/>
+        <location filename="../../core/StringTable.cpp" line="501"/>
         <source>%1 can be reached and written.</source>
         <translation>%1 доступно, и в него можно писать.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="450"/>
+        <location filename="../../core/StringTable.cpp" line="502"/>
         <source>The backup set &apos;%1&apos; has no off-site destination.</source>
         <translation>У набора «%1» нет места вне компьютера.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="451"/>
+        <location filename="../../core/StringTable.cpp" line="503"/>
         <source>No archive of the set is at &apos;%1&apos;.</source>
         <translation>В «%1» нет ни одного архива набора.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="452"/>
+        <location filename="../../core/StringTable.cpp" line="504"/>
         <source>Fetching the archives of &apos;%1&apos; from &apos;%2&apos;</source>
         <translation>Загрузка архивов «%1» из «%2»</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="454"/>
+        <location filename="../../core/StringTable.cpp" line="506"/>
         <source>%1
 Fetch the set&apos;s archives from its off-site copy at &apos;%2&apos; and restore from them? They are kept only while this window is open.</source>
         <translation>%1
 Загрузить архивы набора из его копии вне компьютера «%2» и восстановить из них? Они хранятся, только пока открыто это окно.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="457"/>
+        <location filename="../../core/StringTable.cpp" line="509"/>
         <source>The points as the off-site copy at &apos;%1&apos; has them.</source>
         <translation>Точки восстановления из копии вне компьютера «%1».</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="458"/>
+        <location filename="../../core/StringTable.cpp" line="510"/>
         <source>Nothing was fetched from off site: %1</source>
         <translation>Ничего не загружено из копии вне компьютера: %1</translation>
     </message>

@@ -1,0 +1,570 @@
+// Copies off the machine with the real tools: chains made by the real 7zz copied by rsync over a real sshd and
+// by rclone (a local remote and SFTP to the same sshd), checked there, interrupted, restarted and fetched back;
+// mirrors over ssh and their safety checks; and failures that give their cause and leave the local backup alone.
+
+#include "Offsite.h"
+#include "JobFixture.h"
+#include "LastRun.h"
+#include "OffsiteServer.h"
+
+#include <QDirIterator>
+#include <QProcess>
+#include <QStandardPaths>
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+namespace {
+
+// The files directly in a folder, hidden ones too, with their bytes.
+QMap<QString, QByteArray> filesIn(const QString& folder)
+{
+    QMap<QString, QByteArray> files;
+    const QDir dir(folder);
+    for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System))
+        files.insert(name, readFile(dir.filePath(name)));
+    return files;
+}
+
+// Every file below a folder, relative, with its bytes.
+QMap<QString, QByteArray> treeIn(const QString& folder)
+{
+    QMap<QString, QByteArray> files;
+    for (const QString& relative : treeFiles(folder))
+        files.insert(relative, readFile(folder + "/" + relative));
+    return files;
+}
+
+bool isChainName(const QString& name)
+{
+    return name == "docs.7z" || (name.startsWith("docs_upd_") && name.endsWith(".7z"));
+}
+
+QMap<QString, QByteArray> onlyChain(const QMap<QString, QByteArray>& files)
+{
+    QMap<QString, QByteArray> chain;
+    for (auto it = files.cbegin(); it != files.cend(); ++it) {
+        if (isChainName(it.key()))
+            chain.insert(it.key(), it.value());
+    }
+    return chain;
+}
+
+QMap<QString, QByteArray> withoutChain(const QMap<QString, QByteArray>& files)
+{
+    QMap<QString, QByteArray> rest;
+    for (auto it = files.cbegin(); it != files.cend(); ++it) {
+        if (!isChainName(it.key()))
+            rest.insert(it.key(), it.value());
+    }
+    return rest;
+}
+
+// Files of other sets and of the user in the off-site folder, some named much like the set's own.
+const QMap<QString, QByteArray> kForeignFiles {
+    {"notes.txt", "the user's own file"},
+    {"docs_upd_notes.txt", "not an archive"},
+    {"docsold.7z", "another set"},
+    {"docs.zip", "the zip set of the same name"},
+    {"docs_upd_2020-01-01_00h00m00s.zip", "the zip set's update archive"},
+    {"docs_upd_2020-01-01_00h00m00s.7z.bak", "a copy the user made"},
+    {".velmora-partial/other.7z", "another set's interrupted copy"},
+};
+
+// A mount made for one test, undone at its end.
+class TestMount
+{
+public:
+    TestMount(const QStringList& arguments, const QString& point)
+        : m_point(point)
+    {
+        if (::geteuid() != 0)
+            return;
+        QProcess mount;
+        mount.start("mount", arguments + QStringList {point});
+        m_mounted = mount.waitForFinished(-1) && mount.exitStatus() == QProcess::NormalExit && mount.exitCode() == 0;
+    }
+    ~TestMount()
+    {
+        if (!m_mounted)
+            return;
+        QProcess umount;
+        umount.start("umount", {"-l", m_point});
+        umount.waitForFinished(-1);
+    }
+    TestMount(const TestMount&) = delete;
+    TestMount& operator=(const TestMount&) = delete;
+    bool mounted() const { return m_mounted; }
+
+private:
+    QString m_point;
+    bool m_mounted = false;
+};
+
+class OffsiteTest : public JobFixture
+{
+protected:
+    void SetUp() override
+    {
+        JobFixture::SetUp();
+        m_savedChainLength = minorUpdatedNumber;
+        minorUpdatedNumber = 50;
+        SetSevenZipCandidates({"/usr/bin/7zz"});
+        QString problem;
+        if (!server.start(&problem))
+            GTEST_SKIP() << "no sshd for the off-site tests: " << problem.toStdString();
+        remote = home.filePath("remote/off site's");
+    }
+    void TearDown() override
+    {
+        qunsetenv("VELMORA_OFFSITE_BWLIMIT");
+        minorUpdatedNumber = m_savedChainLength;
+        JobFixture::TearDown();
+    }
+
+    BackupSet setOf(quint32 id) const
+    {
+        BackupSet set;
+        EXPECT_TRUE(GetBackupSet(id, set));
+        return set;
+    }
+    // The incremental set "Docs", its off-site destination the given text.
+    BackupSet incrementalSet(const QString& offsite)
+    {
+        const quint32 id = addSet(IncrementalArchiving);
+        BackupSet set = setOf(id);
+        set.offsite = offsite;
+        EXPECT_TRUE(UpdateBackupSet(set));
+        m_id = id;
+        return set;
+    }
+    void backUp()
+    {
+        const JobResult result = RunSetJob(m_id);
+        ASSERT_EQ(result.outcome, JobOutcome::Done) << result.reason.toStdString();
+    }
+    QMap<QString, QByteArray> localChain() const { return onlyChain(filesIn(destination)); }
+    void putForeignFiles(const QString& folder) const
+    {
+        for (auto it = kForeignFiles.cbegin(); it != kForeignFiles.cend(); ++it)
+            writeFile(folder + "/" + it.key(), it.value());
+    }
+    QMap<QString, QByteArray> foreignFilesIn(const QString& folder) const
+    {
+        QMap<QString, QByteArray> found = withoutChain(filesIn(folder));
+        found.insert(".velmora-partial/other.7z", readFile(folder + "/.velmora-partial/other.7z"));
+        return found;
+    }
+
+    // Runs the phase as the job runner would, with a fresh control; onProgress sees every value.
+    OffsiteOutcome copyOffsite(const BackupSet& set, const std::function<void(const JobProgress&)>& onProgress = {})
+    {
+        control.reset();
+        progress.clear();
+        JobContext context;
+        context.control = &control;
+        context.timeLimit = std::chrono::seconds(3600);
+        context.progressInterval = std::chrono::milliseconds(0);
+        context.progress = [this, onProgress](const JobProgress& value) {
+            progress.append(value);
+            if (onProgress)
+                onProgress(value);
+        };
+        return set.backupType == MirrorCopying ? MirrorOffsite(set, context) : CopyArchivesOffsite(set, context);
+    }
+    OffsiteOutcome fetch(const BackupSet& set, const QStringList& names, const QString& folder)
+    {
+        control.reset();
+        JobContext context;
+        context.control = &control;
+        return FetchOffsiteFiles(set, names, folder, context);
+    }
+    // A copy slow enough to be interrupted once it has begun: the chain's full archive is a few megabytes
+    // 7-Zip cannot shrink, and the copies' rate is limited.
+    void makeSlowFullArchive()
+    {
+        writeIncompressible(source + "/big.bin", 6 << 20);
+        qputenv("VELMORA_OFFSITE_BWLIMIT", "1024");
+    }
+    // Stops the copy once it has copied something.
+    std::function<void(const JobProgress&)> stopOnceCopying()
+    {
+        return [this](const JobProgress& value) {
+            if (value.offsite && value.bytesDone > 0)
+                control.requestStop();
+        };
+    }
+
+    OffsiteServer server;
+    RunControl control;
+    QList<JobProgress> progress;
+    QString remote;
+    quint32 m_id = 0;
+    qint32 m_savedChainLength = 0;
+};
+
+} // namespace
+
+TEST_F(OffsiteTest, SshChainArrivesRunByRunCheckedAndFetchesBackWhileTheFolderKeepsEverythingElse)
+{
+    const BackupSet set = incrementalSet(server.sshTarget(remote));
+    putForeignFiles(remote);
+    const QMap<QString, QByteArray> foreign = foreignFilesIn(remote);
+    const QList<std::function<void()>> changes {
+        [] {},
+        [&] { writeFile(source + "/a.txt", "alpha, changed"); },
+        [&] {
+            QFile::remove(source + "/sub/b.txt");
+            writeFile(source + "/c.txt", "new");
+        },
+    };
+    for (const auto& change : changes) {
+        change();
+        backUp();
+        ClearLastRunTexts();
+        const OffsiteOutcome outcome = copyOffsite(set);
+        ASSERT_TRUE(outcome.ok()) << outcome.reason.toStdString();
+        // Each run brings one new archive there: the full archive, then each update archive.
+        EXPECT_EQ(outcome.filesCopied, 1);
+        EXPECT_EQ(onlyChain(filesIn(remote)), localChain());
+        EXPECT_EQ(foreignFilesIn(remote), foreign);
+        ASSERT_FALSE(progress.isEmpty());
+        EXPECT_TRUE(std::all_of(progress.cbegin(), progress.cend(), [](const JobProgress& p) { return p.offsite; }));
+        EXPECT_EQ(progress.last().percent, 100);
+        EXPECT_TRUE(GetLastRunTexts().logText.contains("docs")) << GetLastRunTexts().logText.toStdString();
+    }
+    EXPECT_EQ(localChain().size(), 3);
+
+    // Nothing changed here: nothing is copied again, and nothing there changes.
+    const OffsiteOutcome again = copyOffsite(set);
+    ASSERT_TRUE(again.ok()) << again.reason.toStdString();
+    EXPECT_EQ(again.filesCopied, 0);
+    EXPECT_EQ(onlyChain(filesIn(remote)), localChain());
+
+    OffsiteOutcome listed;
+    const QList<OffsiteFile> archives = ListOffsiteArchives(set, &listed);
+    ASSERT_TRUE(listed.ok()) << listed.reason.toStdString();
+    QStringList names;
+    for (const OffsiteFile& file : archives) {
+        names.append(file.name);
+        EXPECT_EQ(file.size, localChain().value(file.name).size()) << file.name.toStdString();
+    }
+    EXPECT_EQ(names, localChain().keys());
+
+    const QString fetched = home.filePath("fetched");
+    const OffsiteOutcome got = fetch(set, names, fetched);
+    ASSERT_TRUE(got.ok()) << got.reason.toStdString();
+    EXPECT_EQ(got.filesCopied, 3);
+    EXPECT_EQ(filesIn(fetched), localChain());
+    // Only archives of the set are fetched.
+    EXPECT_EQ(fetch(set, {"notes.txt"}, fetched).cause, OffsiteCause::Other);
+}
+
+TEST_F(OffsiteTest, SshChainRestartRemovesTheOldChainThereOnlyOnceTheNewFullArchiveIsThereAndChecked)
+{
+    const BackupSet set = incrementalSet(server.sshTarget(remote));
+    putForeignFiles(remote);
+    const QMap<QString, QByteArray> foreign = foreignFilesIn(remote);
+    for (int run = 0; run < 3; ++run) {
+        writeFile(source + "/a.txt", QByteArray("run ") + QByteArray::number(run));
+        backUp();
+        const OffsiteOutcome outcome = copyOffsite(set);
+        ASSERT_TRUE(outcome.ok()) << outcome.reason.toStdString();
+    }
+    const QMap<QString, QByteArray> oldChain = onlyChain(filesIn(remote));
+    ASSERT_EQ(oldChain.size(), 3);
+
+    // The chain has reached its length: the next run starts a new one here.
+    minorUpdatedNumber = 2;
+    makeSlowFullArchive();
+    backUp();
+    ASSERT_EQ(localChain().keys(), QStringList {"docs.7z"});
+
+    // Stopped while the new full archive is on its way: the old chain there is whole and unchanged.
+    const OffsiteOutcome stopped = copyOffsite(set, stopOnceCopying());
+    EXPECT_EQ(stopped.cause, OffsiteCause::Stopped) << stopped.reason.toStdString();
+    EXPECT_EQ(onlyChain(filesIn(remote)), oldChain);
+
+    qunsetenv("VELMORA_OFFSITE_BWLIMIT");
+    const OffsiteOutcome done = copyOffsite(set);
+    ASSERT_TRUE(done.ok()) << done.reason.toStdString();
+    EXPECT_EQ(done.filesCopied, 1);
+    EXPECT_EQ(onlyChain(filesIn(remote)), localChain());
+    EXPECT_EQ(foreignFilesIn(remote), foreign);
+}
+
+TEST_F(OffsiteTest, SshFullArchiveThereIsJudgedByItsBytesNotItsSizeAndTime)
+{
+    // A full set's archive keeps its name from run to run; a copy there of the same size and time but other
+    // bytes (a run that wrote as many bytes again, or a damaged disk there) is no copy of it.
+    const quint32 id = addSet(FullArchiving);
+    BackupSet set = setOf(id);
+    set.offsite = server.sshTarget(remote);
+    ASSERT_TRUE(UpdateBackupSet(set));
+    m_id = id;
+    backUp();
+    ASSERT_TRUE(copyOffsite(set).ok());
+    QByteArray other = readFile(fullArchive());
+    other[other.size() / 2] = char(other.at(other.size() / 2) ^ 0x55);
+    writeFile(remote + "/docs.7z", other);
+    QFile copy(remote + "/docs.7z");
+    ASSERT_TRUE(copy.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(copy.setFileTime(QFileInfo(fullArchive()).lastModified(), QFileDevice::FileModificationTime));
+    copy.close();
+
+    const OffsiteOutcome outcome = copyOffsite(set);
+    ASSERT_TRUE(outcome.ok()) << outcome.reason.toStdString();
+    EXPECT_EQ(outcome.filesCopied, 1);
+    EXPECT_EQ(readFile(remote + "/docs.7z"), readFile(fullArchive()));
+}
+
+TEST_F(OffsiteTest, SshInterruptedUploadLeavesNoArchiveUnderItsNameAndTheNextRunCompletesIt)
+{
+    const BackupSet set = incrementalSet(server.sshTarget(remote));
+    makeSlowFullArchive();
+    backUp();
+
+    const OffsiteOutcome stopped = copyOffsite(set, stopOnceCopying());
+    EXPECT_EQ(stopped.cause, OffsiteCause::Stopped) << stopped.reason.toStdString();
+    EXPECT_TRUE(onlyChain(filesIn(remote)).isEmpty());
+
+    // The network goes away half-way.
+    bool dropped = false;
+    const OffsiteOutcome cut = copyOffsite(set, [&](const JobProgress& value) {
+        if (value.offsite && value.bytesDone > 0 && !dropped)
+            dropped = server.dropConnections() > 0;
+    });
+    EXPECT_TRUE(dropped);
+    EXPECT_EQ(cut.cause, OffsiteCause::Unreachable) << cut.reason.toStdString();
+    EXPECT_TRUE(onlyChain(filesIn(remote)).isEmpty());
+
+    qunsetenv("VELMORA_OFFSITE_BWLIMIT");
+    const OffsiteOutcome done = copyOffsite(set);
+    ASSERT_TRUE(done.ok()) << done.reason.toStdString();
+    EXPECT_EQ(onlyChain(filesIn(remote)), localChain());
+}
+
+class OffsiteRcloneTest : public OffsiteTest, public ::testing::WithParamInterface<QString>
+{
+protected:
+    void SetUp() override
+    {
+        OffsiteTest::SetUp();
+        if (!IsSkipped() && QStandardPaths::findExecutable("rclone").isEmpty())
+            GTEST_SKIP() << "rclone is not installed (Debian: rclone)";
+    }
+};
+
+TEST_P(OffsiteRcloneTest, ChainArrivesIsRestartedAfterAnInterruptionAndFetchesBack)
+{
+    const BackupSet set = incrementalSet(GetParam() + ":" + remote);
+    putForeignFiles(remote);
+    const QMap<QString, QByteArray> foreign = foreignFilesIn(remote);
+    for (int run = 0; run < 3; ++run) {
+        writeFile(source + "/a.txt", QByteArray("run ") + QByteArray::number(run));
+        backUp();
+        const OffsiteOutcome outcome = copyOffsite(set);
+        ASSERT_TRUE(outcome.ok()) << outcome.reason.toStdString();
+        EXPECT_EQ(outcome.filesCopied, 1);
+        EXPECT_EQ(onlyChain(filesIn(remote)), localChain());
+        EXPECT_EQ(foreignFilesIn(remote), foreign);
+        // rclone's hidden copies are gone once the file has its name.
+        EXPECT_FALSE(filesIn(remote).keys().join(" ").contains("velmora-part"));
+    }
+    const QMap<QString, QByteArray> oldChain = onlyChain(filesIn(remote));
+
+    minorUpdatedNumber = 2;
+    makeSlowFullArchive();
+    backUp();
+    const OffsiteOutcome stopped = copyOffsite(set, stopOnceCopying());
+    EXPECT_EQ(stopped.cause, OffsiteCause::Stopped) << stopped.reason.toStdString();
+    EXPECT_EQ(onlyChain(filesIn(remote)), oldChain);
+
+    qunsetenv("VELMORA_OFFSITE_BWLIMIT");
+    const OffsiteOutcome done = copyOffsite(set);
+    ASSERT_TRUE(done.ok()) << done.reason.toStdString();
+    EXPECT_EQ(onlyChain(filesIn(remote)), localChain());
+    EXPECT_EQ(foreignFilesIn(remote), foreign);
+    EXPECT_FALSE(filesIn(remote).keys().join(" ").contains("velmora-part"));
+
+    // A copy there that was damaged is found and replaced on the next run.
+    QByteArray damaged = readFile(remote + "/docs.7z");
+    damaged[damaged.size() / 2] = char(damaged.at(damaged.size() / 2) ^ 0x55);
+    writeFile(remote + "/docs.7z", damaged);
+    const OffsiteOutcome repaired = copyOffsite(set);
+    ASSERT_TRUE(repaired.ok()) << repaired.reason.toStdString();
+    EXPECT_EQ(onlyChain(filesIn(remote)), localChain());
+
+    const QList<OffsiteFile> archives = ListOffsiteArchives(set);
+    ASSERT_EQ(archives.size(), 1);
+    const QString fetched = home.filePath("fetched");
+    const OffsiteOutcome got = fetch(set, {archives.first().name}, fetched);
+    ASSERT_TRUE(got.ok()) << got.reason.toStdString();
+    EXPECT_EQ(filesIn(fetched), localChain());
+}
+
+INSTANTIATE_TEST_SUITE_P(OffsiteRemotes, OffsiteRcloneTest,
+    ::testing::Values(OffsiteServer::localRemote(), OffsiteServer::sftpRemote()),
+    [](const ::testing::TestParamInfo<QString>& remote) { return remote.param.toStdString(); });
+
+TEST_F(OffsiteTest, SshMirrorFollowsTheSourceAndRefusesAnEmptySourceOrOneItWouldReach)
+{
+    const quint32 id = addSet(MirrorCopying);
+    BackupSet set = setOf(id);
+    set.offsite = server.sshTarget(remote);
+    const QString mirror = remote + "/src";
+    ASSERT_TRUE(copyOffsite(set).ok());
+    EXPECT_EQ(treeIn(mirror), treeIn(source));
+
+    QFile::remove(source + "/sub/b.txt");
+    writeFile(source + "/added/new.txt", "added");
+    const OffsiteOutcome second = copyOffsite(set);
+    ASSERT_TRUE(second.ok()) << second.reason.toStdString();
+    EXPECT_EQ(treeIn(mirror), treeIn(source));
+    EXPECT_EQ(progress.last().percent, 100);
+
+    // An empty source (a disk that is not mounted) would empty the mirror.
+    const QMap<QString, QByteArray> kept = treeIn(mirror);
+    QDir(source).removeRecursively();
+    QDir().mkpath(source);
+    const OffsiteOutcome empty = copyOffsite(set);
+    EXPECT_EQ(empty.cause, OffsiteCause::Unsafe);
+    EXPECT_EQ(treeIn(mirror), kept);
+    QDir(source).removeRecursively();
+    const OffsiteOutcome missing = copyOffsite(set);
+    EXPECT_FALSE(missing.ok());
+    EXPECT_EQ(treeIn(mirror), kept);
+
+    // The server is this computer: a mirror that is the source, or lies in it, is refused by path.
+    makeTree(source, {{"a.txt", "alpha"}, {"inner/b.txt", "beta"}});
+    const QMap<QString, QByteArray> sourceFiles = treeIn(source);
+    for (const QString& folder : {home.path(), source + "/inner"}) {
+        set.offsite = server.sshTarget(folder);
+        const OffsiteOutcome unsafe = copyOffsite(set);
+        EXPECT_EQ(unsafe.cause, OffsiteCause::Unsafe) << folder.toStdString() << ": " << unsafe.reason.toStdString();
+        EXPECT_EQ(treeIn(source), sourceFiles);
+    }
+
+    // A mirror is made over ssh only.
+    set.offsite = OffsiteServer::localRemote() + ":" + remote;
+    EXPECT_EQ(copyOffsite(set).cause, OffsiteCause::Other);
+
+    // The same folder reached through a bind mount has another path but is the same folder.
+    const QString bound = home.filePath("bound");
+    QDir().mkpath(bound);
+    const TestMount bind({"--bind", home.path()}, bound);
+    if (!bind.mounted()) {
+        std::cout << "[  NOTE    ] no bind mount here (not root); that part is left out\n";
+        return;
+    }
+    set.offsite = server.sshTarget(bound);
+    const OffsiteOutcome throughMount = copyOffsite(set);
+    EXPECT_EQ(throughMount.cause, OffsiteCause::Unsafe) << throughMount.reason.toStdString();
+    EXPECT_EQ(treeIn(source), sourceFiles);
+}
+
+TEST_F(OffsiteTest, FailuresGiveTheirCauseAndLeaveTheLocalBackupAlone)
+{
+    BackupSet set = incrementalSet(server.sshTarget(remote));
+    backUp();
+    const QMap<QString, QByteArray> local = localChain();
+
+    auto copyWithSshConfig = [&](const QString& config) {
+        qputenv("VELMORA_SSH_CONFIG", QFile::encodeName(config));
+        const OffsiteOutcome outcome = copyOffsite(set);
+        qputenv("VELMORA_SSH_CONFIG", QFile::encodeName(server.sshConfig()));
+        return outcome;
+    };
+    // A host ssh has never met is refused, never accepted behind the user's back.
+    const OffsiteOutcome unknown = copyWithSshConfig(server.configWithoutHostKey());
+    EXPECT_EQ(unknown.cause, OffsiteCause::HostKeyUnknown) << unknown.reason.toStdString();
+    EXPECT_TRUE(unknown.reason.contains("accept its key")) << unknown.reason.toStdString();
+    EXPECT_TRUE(unknown.reason.contains(QString("ssh -p %1 %2@127.0.0.1").arg(server.port()).arg(server.user())))
+        << unknown.reason.toStdString();
+    const OffsiteOutcome changed = copyWithSshConfig(server.configWithOtherHostKey());
+    EXPECT_EQ(changed.cause, OffsiteCause::HostKeyChanged) << changed.reason.toStdString();
+    const OffsiteOutcome refused = copyWithSshConfig(server.configWithRefusedKey());
+    EXPECT_EQ(refused.cause, OffsiteCause::LoginRefused) << refused.reason.toStdString();
+    EXPECT_TRUE(refused.reason.contains("Permission denied (publickey")) << refused.reason.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(remote));
+
+    set.offsite = QString("ssh://%1@127.0.0.1:%2%3").arg(server.user()).arg(OffsiteServer::unusedPort()).arg(remote);
+    const OffsiteOutcome closed = copyOffsite(set);
+    EXPECT_EQ(closed.cause, OffsiteCause::Unreachable) << closed.reason.toStdString();
+    EXPECT_TRUE(closed.reason.contains("Connection refused")) << closed.reason.toStdString();
+
+    set.offsite = "velmora-no-such-remote:" + remote;
+    const OffsiteOutcome noRemote = copyOffsite(set);
+    if (!QStandardPaths::findExecutable("rclone").isEmpty()) {
+        EXPECT_EQ(noRemote.cause, OffsiteCause::ToolMissing) << noRemote.reason.toStdString();
+        EXPECT_TRUE(noRemote.reason.contains("velmora-no-such-remote")) << noRemote.reason.toStdString();
+    }
+
+    EXPECT_EQ(localChain(), local);
+
+    // A remote with no room: a small file system mounted as the folder there.
+    QDir().mkpath(remote);
+    writeIncompressible(source + "/big.bin", 3 << 20);
+    backUp();
+    const QMap<QString, QByteArray> bigger = localChain();
+    const TestMount small({"-t", "tmpfs", "-o", "size=1m", "tmpfs"}, remote);
+    if (small.mounted()) {
+        set.offsite = server.sshTarget(remote);
+        // The small full archive fits, the big update archive does not: what is there under a name of the
+        // chain is whole.
+        auto wholeThere = [&] {
+            const QMap<QString, QByteArray> there = onlyChain(filesIn(remote));
+            for (auto it = there.cbegin(); it != there.cend(); ++it)
+                EXPECT_EQ(it.value(), bigger.value(it.key())) << it.key().toStdString();
+            return there.size() < bigger.size();
+        };
+        const OffsiteOutcome full = copyOffsite(set);
+        EXPECT_EQ(full.cause, OffsiteCause::NoSpace) << full.reason.toStdString();
+        EXPECT_TRUE(wholeThere());
+        // sftp reports a full disk only as "Failure"; rclone's local remote says what it is.
+        if (!QStandardPaths::findExecutable("rclone").isEmpty()) {
+            set.offsite = OffsiteServer::localRemote() + ":" + remote;
+            const OffsiteOutcome fullRclone = copyOffsite(set);
+            EXPECT_EQ(fullRclone.cause, OffsiteCause::NoSpace) << fullRclone.reason.toStdString();
+            EXPECT_TRUE(wholeThere());
+        }
+    } else {
+        std::cout << "[  NOTE    ] no tmpfs mount here (not root); the full remote is left out\n";
+    }
+    EXPECT_EQ(localChain(), bigger);
+}
+
+TEST_F(OffsiteTest, TestOfTheDestinationWritesAndRemovesItsFileOrNamesTheCause)
+{
+    const auto ssh = ParseOffsiteTarget(server.sshTarget(remote));
+    ASSERT_TRUE(ssh);
+    const OffsiteOutcome good = TestOffsite(*ssh);
+    ASSERT_TRUE(good.ok()) << good.reason.toStdString();
+    // The folder is made, and the test's file is gone again.
+    EXPECT_TRUE(QFileInfo(remote).isDir());
+    EXPECT_TRUE(QDir(remote).entryList(QDir::Files | QDir::Hidden).isEmpty());
+
+    qputenv("VELMORA_SSH_CONFIG", QFile::encodeName(server.configWithoutHostKey()));
+    const OffsiteOutcome unknown = TestOffsite(*ssh);
+    qputenv("VELMORA_SSH_CONFIG", QFile::encodeName(server.sshConfig()));
+    EXPECT_EQ(unknown.cause, OffsiteCause::HostKeyUnknown) << unknown.reason.toStdString();
+
+    // A folder that cannot be made: below a file.
+    writeFile(home.filePath("a file"), "x");
+    const auto blocked = ParseOffsiteTarget(server.sshTarget(home.filePath("a file/backups")));
+    ASSERT_TRUE(blocked);
+    const OffsiteOutcome notWritable = TestOffsite(*blocked);
+    EXPECT_EQ(notWritable.cause, OffsiteCause::NotWritable) << notWritable.reason.toStdString();
+
+    if (QStandardPaths::findExecutable("rclone").isEmpty())
+        return;
+    const auto local = ParseOffsiteTarget(OffsiteServer::localRemote() + ":" + remote + "/rclone");
+    ASSERT_TRUE(local);
+    const OffsiteOutcome rcloneGood = TestOffsite(*local);
+    ASSERT_TRUE(rcloneGood.ok()) << rcloneGood.reason.toStdString();
+    EXPECT_TRUE(QDir(remote + "/rclone").entryList(QDir::Files | QDir::Hidden).isEmpty());
+    const auto missing = ParseOffsiteTarget("velmora-no-such-remote:backups");
+    ASSERT_TRUE(missing);
+    EXPECT_EQ(TestOffsite(*missing).cause, OffsiteCause::ToolMissing);
+}

@@ -30,6 +30,9 @@
 
 namespace {
 
+// From this size on, a full archive already there is taken by its size and time instead of its checksum.
+constexpr qint64 kQuickCheckFromBytes = qint64(64) << 20;
+
 // rsync keeps an interrupted file here, in the destination folder, and resumes it on the next run.
 const QString kPartialDir = QStringLiteral(".velmora-partial");
 
@@ -368,12 +371,17 @@ public:
         return true;
     }
 
-    // rclone: what the remote says of one file there, with the checksums it keeps.
-    std::optional<RcloneFileFacts> rcloneFacts(const QString& name, OffsiteOutcome& outcome)
+    // rclone: what the remote says of one file there, with the checksums it keeps when asked (some remotes,
+    // the local one among them, read the whole file for them).
+    std::optional<RcloneFileFacts> rcloneFacts(const QString& name, OffsiteOutcome& outcome, bool withHashes = true)
     {
-        const Command command = rcloneCommand({QStringLiteral("lsjson"), QStringLiteral("--files-only"),
-            QStringLiteral("--no-mimetype"), QStringLiteral("--hash-type"), QStringLiteral("md5"),
-            QStringLiteral("--hash-type"), QStringLiteral("sha1"), m_target.toolLocationOf(name)});
+        QStringList arguments {
+            QStringLiteral("lsjson"), QStringLiteral("--files-only"), QStringLiteral("--no-mimetype")};
+        if (withHashes)
+            arguments += {QStringLiteral("--hash-type"), QStringLiteral("md5"), QStringLiteral("--hash-type"),
+                QStringLiteral("sha1")};
+        arguments.append(m_target.toolLocationOf(name));
+        const Command command = rcloneCommand(arguments);
         const RunResult run = this->run(command);
         if (!(run.error.isEmpty() && run.exitSignal == 0 && run.exitCode == 0)) {
             outcome = failed(command, run);
@@ -382,11 +390,24 @@ public:
         return ParseRcloneFile(run.output);
     }
 
-    // rclone: whether the file there equals the local one, by checksum where the remote keeps one, else by
-    // size and time.
+    // rclone: whether the file there equals the local one. A file copied at an earlier run (earlier) is taken by
+    // its size and time where the remote keeps times and quick allows it (see CopyArchivesOffsite), else by its
+    // checksum where the remote keeps one, else by size and time. A copy just made goes by checksum, else size.
     std::optional<bool> rcloneMatches(
-        const QString& name, const ChainFile& local, OffsiteOutcome& outcome, bool timeCounts)
+        const QString& name, const ChainFile& local, OffsiteOutcome& outcome, bool earlier, bool quick = false)
     {
+        const auto sameTime = [&](const QDateTime& modified) {
+            return std::abs(modified.msecsTo(QFileInfo(local.path).lastModified())) < 1000;
+        };
+        if (quick) {
+            const auto plain = rcloneFacts(name, outcome, false);
+            if (!plain)
+                return std::nullopt;
+            if (plain->size != local.size)
+                return false;
+            if (plain->modified.isValid())
+                return sameTime(plain->modified);
+        }
         const auto facts = rcloneFacts(name, outcome);
         if (!facts)
             return std::nullopt;
@@ -397,10 +418,7 @@ public:
             if (facts->hashes.contains(hashName))
                 return localHash(local.path, hashName, m_control) == facts->hashes.value(hashName);
         }
-        if (!timeCounts || !facts->modified.isValid())
-            return true;
-        const qint64 apart = facts->modified.msecsTo(QFileInfo(local.path).lastModified());
-        return std::abs(apart) < 1000;
+        return !earlier || !facts->modified.isValid() || sameTime(facts->modified);
     }
 
     // rclone: copies the file under a hidden name, checks it there and only then gives it its name.
@@ -623,9 +641,13 @@ OffsiteOutcome CopyArchivesOffsite(const BackupSet& set, const JobContext& conte
         return outcome;
     const QMap<QString, qint64> there = sizesByName(*listed);
 
-    // The full archive keeps its name when a chain starts anew, so its size alone does not tell: it is
-    // compared by checksum. An update archive's name is new each time, and its size tells a torn copy.
+    // The full archive keeps its name when a chain starts anew, so its size alone does not tell. A large one is
+    // compared by size and modification time, which the copy keeps: making it took longer than a second, so a
+    // new one never shares the old one's time, and reading it whole on both sides at every run would cost more
+    // than the run. A small one may be made within the second, and is compared by checksum. An update archive's
+    // name is new each time, and its size tells a torn copy.
     const ChainFile& full = chain.first();
+    const bool quickCheck = full.size >= kQuickCheckFromBytes;
     const bool fullThere = there.value(full.name, -1) == full.size;
     QList<ChainFile> updates;
     qint64 bytes = fullThere ? 0 : full.size;
@@ -640,7 +662,7 @@ OffsiteOutcome CopyArchivesOffsite(const BackupSet& set, const JobContext& conte
     if (step.isSsh()) {
         // The full archive alone and first: update archives there without their own full archive would be
         // read against the wrong one.
-        const auto sent = rsyncUpload(step, {full}, true, fullThere ? 0 : full.size, outcome);
+        const auto sent = rsyncUpload(step, {full}, !quickCheck, fullThere ? 0 : full.size, outcome);
         if (!sent)
             return outcome;
         if (sent->contains(full.name))
@@ -656,7 +678,7 @@ OffsiteOutcome CopyArchivesOffsite(const BackupSet& set, const JobContext& conte
     } else {
         bool fullCopy = !fullThere;
         if (fullThere) {
-            const auto same = step.rcloneMatches(full.name, full, outcome, true);
+            const auto same = step.rcloneMatches(full.name, full, outcome, true, quickCheck);
             if (!same)
                 return outcome;
             fullCopy = !*same;

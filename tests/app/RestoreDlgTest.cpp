@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -287,4 +288,52 @@ TEST_F(RestoreDlgTest, RestoringOverTheSourceAsksWithThePreviewAndDoesNothingOnN
     ASSERT_TRUE(found.loadArchive(fullArchive()));
     EXPECT_FALSE(found.originalBox()->isEnabled());
     EXPECT_EQ(found.originalBox()->toolTip(), LoadStringById(StringId::OriginalNeedsSet));
+}
+
+// The disk with the archives is gone, and a remote of the test's own rclone configuration holds the off-site copy.
+TEST_F(RestoreDlgTest, ASetWhoseArchivesAreGoneHereIsRestoredFromItsOffsiteCopy)
+{
+    if (QStandardPaths::findExecutable("rclone").isEmpty())
+        GTEST_SKIP() << "rclone is missing (Debian: rclone; scripts/setup.sh installs it)";
+    const QString config = home.filePath("rclone-test.conf");
+    writeFile(config, "[elsewhere]\ntype = local\n");
+    qputenv("RCLONE_CONFIG", config.toLocal8Bit());
+    auto unset = qScopeGuard([] { qunsetenv("RCLONE_CONFIG"); });
+    const QString remote = home.filePath("elsewhere");
+    QDir().mkpath(remote);
+    BackupSet set = docsSet(IncrementalArchiving);
+    set.offsite = "elsewhere:" + remote;
+    const quint32 id = AddBackupSet(set);
+    SaveBackupSet(id);
+    const JobResult made = RunSetJob(id);
+    ASSERT_TRUE(made.offsiteCopied) << made.offsiteFailure.toStdString();
+    ASSERT_TRUE(GetBackupSet(id, set));
+    const QStringList backedUp = treeFiles(source);
+    ASSERT_TRUE(QDir(destination).removeRecursively());
+
+    // No is no fetch and no dialog.
+    {
+        CRestoreDlg dialog;
+        EXPECT_FALSE(dialog.loadSet(set));
+        ASSERT_EQ(messages.questions().size(), 1);
+        EXPECT_TRUE(messages.questions().constFirst().contains("Fetch the set's archives from its off-site copy"));
+    }
+    CRestoreDlg dialog;
+    QSignalSpy finished(&JobRunner::shared(), &JobRunner::finished);
+    messages.setNextAnswer(true);
+    ASSERT_TRUE(dialog.loadSet(set));
+    EXPECT_TRUE(dialog.isFetching());
+    ASSERT_TRUE(finished.wait(60000));
+    ASSERT_TRUE(WaitForJobThread(5000));
+    QCoreApplication::sendPostedEvents(&dialog, QEvent::MetaCall);
+    EXPECT_FALSE(dialog.isFetching());
+    ASSERT_EQ(dialog.pointList()->topLevelItemCount(), 1) << dialog.progress()->text().toStdString();
+    EXPECT_EQ(dialog.progress()->text(), "The points as the off-site copy at '" + set.offsite + "' has them.");
+
+    const QString target = home.filePath("restored/from off site");
+    dialog.targetEdit()->setText(target);
+    restore(dialog);
+    EXPECT_EQ(treeFiles(target), backedUp);
+    for (const QString& file : backedUp)
+        EXPECT_EQ(readFile(target + "/" + file), readFile(source + "/" + file)) << file.toStdString();
 }

@@ -1,8 +1,10 @@
+#include "OffsiteServer.h"
 #include "RunTestSupport.h"
 #include "ToolTestSupport.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QThread>
 
@@ -102,6 +104,74 @@ TEST_F(OffsiteRun, ASetWithoutAnOffsiteCopyOrWithNothingThereFailsToRestoreFromI
     EXPECT_TRUE(empty.errorOutput.contains("No archive of the set is at 'elsewhere:" + remote + "'."))
         << empty.errorOutput.toStdString();
     EXPECT_FALSE(QFileInfo::exists(home.filePath("out")));
+}
+
+} // namespace
+
+namespace {
+
+// velmora-run against a real sshd of the test's own on the loopback address.
+class SshRun : public RunFixture
+{
+protected:
+    void SetUp() override
+    {
+        QString problem;
+        if (!server.start(&problem))
+            GTEST_SKIP() << "no test sshd here: " << problem.toStdString();
+        source = folder(QStringLiteral("data/Docs"));
+        makeTree(source, {{"a.txt", "alpha"}, {"sub/b.txt", "beta"}});
+        destination = folder(QStringLiteral("backup"));
+        remote = folder(QStringLiteral("server/velmora"));
+    }
+
+    OffsiteServer server;
+    QString source;
+    QString destination;
+    QString remote;
+};
+
+TEST_F(SshRun, ArchiveAndMirrorSetsGoToTheServerAndTheArchivesComeBackForARestore)
+{
+    const QString offsite = "Offsite=" + server.sshTarget(remote) + "\n";
+    writeSet(setOf("Docs", source, destination, IncrementalArchiving, "docs").withKeys(offsite));
+    writeSet(setOf("Mirror", source, destination, MirrorCopying).withKeys(offsite));
+    RunOutcome run = runVelmora({"--all"});
+    ASSERT_EQ(run.exitCode, 0) << run.output.toStdString() << run.errorOutput.toStdString();
+    QThread::msleep(1100);
+    makeTree(source, {{"a.txt", "alpha, longer now"}, {"c.txt", "gamma"}});
+    QFile::remove(source + "/sub/b.txt");
+    run = runVelmora({"--all"});
+    ASSERT_EQ(run.exitCode, 0) << run.output.toStdString() << run.errorOutput.toStdString();
+    EXPECT_EQ(run.output.count(", copied off site\n"), 2) << run.output.toStdString();
+
+    // The mirror there follows the source, deletions included.
+    EXPECT_EQ(snapshotTree(remote + "/Docs"), snapshotTree(source));
+    // The archives there are the chain here.
+    const QStringList chain = QDir(destination).entryList({"docs*.7z"}, QDir::Files, QDir::Name);
+    ASSERT_EQ(chain.size(), 2);
+    for (const QString& name : chain)
+        EXPECT_EQ(readFile(remote + "/" + name), readFile(destination + "/" + name)) << name.toStdString();
+
+    ASSERT_TRUE(QDir(destination + "/").removeRecursively());
+    const RunOutcome restored = runVelmora({"--from-offsite", "--restore", "Docs", "--to", home.filePath("back")});
+    EXPECT_EQ(restored.exitCode, 0) << restored.output.toStdString() << restored.errorOutput.toStdString();
+    EXPECT_EQ(snapshotTree(home.filePath("back")), snapshotTree(source));
+}
+
+TEST_F(SshRun, AnUnknownHostKeyLeavesTheBackupDoneSaysHowToAcceptItAndEndsWithThree)
+{
+    qputenv("VELMORA_SSH_CONFIG", QFile::encodeName(server.configWithoutHostKey()));
+    writeSet(setOf("Docs", source, destination, IncrementalArchiving, "docs")
+                 .withKeys("Offsite=" + server.sshTarget(remote) + "\n"));
+    const RunOutcome run = runVelmora({"--no-notify", "Docs"});
+    qputenv("VELMORA_SSH_CONFIG", QFile::encodeName(server.sshConfig()));
+    EXPECT_EQ(run.exitCode, 3) << run.output.toStdString() << run.errorOutput.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(destination + "/docs.7z"));
+    EXPECT_TRUE(run.output.contains("Done here, off-site copy failed: ssh does not know the key of"))
+        << run.output.toStdString();
+    EXPECT_TRUE(run.output.contains("accept its key, then run again."));
+    EXPECT_TRUE(QDir(remote).entryList(QDir::Files | QDir::Hidden).isEmpty());
 }
 
 } // namespace

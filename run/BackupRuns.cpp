@@ -379,6 +379,8 @@ ExitStatus DryRunSets(const QStringList& setNames)
         const bool shown = set->backupType == MirrorCopying ? printMirrorPreview(*set) : printArchivePreview(*set);
         if (!shown)
             ++failures;
+        else if (!set->offsite.trimmed().isEmpty())
+            PrintLine(QStringLiteral("   then copied off site to ") + set->offsite.trimmed());
     }
     return failures == 0 ? ExitAllSucceeded : ExitSomeFailed;
 }

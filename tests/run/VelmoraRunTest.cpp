@@ -167,7 +167,7 @@ TEST_F(VelmoraRun, DryRunPrintsEachCommandAndChangesNothing)
     writeSet(setOf("Docs", source, destination).withExTypeList("*.tmp").withExPathList("cache/"));
     writeSet(setOf("Inc", source, destination, IncrementalArchiving, "inc"));
     writeFile(archive("inc"), "an existing full archive");
-    writeSet(setOf("Mirror", source, destination, MirrorCopying));
+    writeSet(setOf("Mirror", source, destination, MirrorCopying).withKeys("Offsite=ssh://me@nas/mirrors\n"));
     const QMap<QString, QByteArray> before = snapshotTree(home.path());
 
     const RunOutcome run = runVelmora({"--dry-run", "--all"});
@@ -183,7 +183,7 @@ TEST_F(VelmoraRun, DryRunPrintsEachCommandAndChangesNothing)
           "-up0q3x2z0!"
         + destination + "/.inc_upd_"));
     EXPECT_TRUE(run.output.contains("\"/usr/bin/rsync\" -a --delete --info=progress2 --itemize-changes \"" + source
-        + "/\" \"" + destination + "/Mirror\"\n"));
+        + "/\" \"" + destination + "/Mirror\"\n   then copied off site to ssh://me@nas/mirrors\n"));
     // No archive, no list file, no private temporary folder, no stamp, no lock, no settings file.
     EXPECT_EQ(snapshotTree(home.path()), before);
 }

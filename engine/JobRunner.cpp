@@ -297,23 +297,23 @@ JobResult JobRunner::runRestore(const RestoreRequest& request)
     return result;
 }
 
-bool JobRunner::startOffsiteFetch(const BackupSet& set, const QString& folder)
+bool JobRunner::startOffsiteFetch(const BackupSet& set, const QString& folder, const std::optional<QString>& asOf)
 {
     if (!begin())
         return false;
-    startThread([this, set, folder] {
+    startThread([this, set, folder, asOf] {
         ClearLastRunTexts();
-        return FetchOffsiteArchivesJob(set, folder, restoreContext());
+        return FetchOffsiteArchivesJob(set, folder, restoreContext(), asOf);
     });
     return true;
 }
 
-JobResult JobRunner::runOffsiteFetch(const BackupSet& set, const QString& folder)
+JobResult JobRunner::runOffsiteFetch(const BackupSet& set, const QString& folder, const std::optional<QString>& asOf)
 {
     if (!begin())
         return JobRefused();
     ClearLastRunTexts();
-    JobResult result = FetchOffsiteArchivesJob(set, folder, restoreContext());
+    JobResult result = FetchOffsiteArchivesJob(set, folder, restoreContext(), asOf);
     end(result);
     return result;
 }

@@ -71,8 +71,11 @@ public:
 
     // Fetching the archives of a set's off-site copy into a local folder, as a job like a restore, on the
     // worker thread or the calling thread. Nothing is recorded in the set's file.
-    bool startOffsiteFetch(const BackupSet& set, const QString& folder);
-    JobResult runOffsiteFetch(const BackupSet& set, const QString& folder);
+    // asOf as FetchOffsiteArchivesJob takes it.
+    bool startOffsiteFetch(
+        const BackupSet& set, const QString& folder, const std::optional<QString>& asOf = std::nullopt);
+    JobResult runOffsiteFetch(
+        const BackupSet& set, const QString& folder, const std::optional<QString>& asOf = std::nullopt);
 
     // Asks the running job to end: its tool gets SIGTERM, and SIGKILL a few seconds later if still running.
     // What the job half wrote is removed and the previous backup stays. Nothing when no job runs.

@@ -47,9 +47,15 @@ struct Chain
     std::shared_ptr<QTemporaryDir> fetched;
 };
 
+// --as-of as a point's stamp; empty for the newest point.
+QString asOfStamp(const RunOptions& options)
+{
+    return options.asOf.isValid() ? options.asOf.toString(QStringLiteral("yyyy-MM-dd_HH'h'mm'm'ss's'")) : QString();
+}
+
 // Fetches the set's off-site archives into a private folder and reads the points from there; false, with the
 // reason printed, when they could not be fetched.
-bool readOffsiteChain(const BackupSet& set, Chain& chain, QString& error)
+bool readOffsiteChain(const BackupSet& set, const RunOptions& options, Chain& chain, QString& error)
 {
     if (set.offsite.trimmed().isEmpty()) {
         error = LoadStringById(StringId::SetHasNoOffsite).arg(set.name);
@@ -65,14 +71,18 @@ bool readOffsiteChain(const BackupSet& set, Chain& chain, QString& error)
     PrintLine(QStringLiteral("== ") + LoadStringById(StringId::FetchingOffsite).arg(set.name, set.offsite));
     SetRunOutputListener([](const QByteArray& bytes, bool secondStream) { PrintToolOutput(bytes, secondStream); });
     SetKeepLastRunOutput(false);
+    // A restore needs only the archives of its point; a listing needs them all.
+    std::optional<QString> asOf;
+    if (options.mode == RunOptions::Mode::Restore)
+        asOf = asOfStamp(options);
     JobResult result;
     {
         JobRunner runner;
         const StopSignals stopSignals(runner);
         const ProgressLine progressLine(runner);
         result = RunOnWorker(
-            runner, [&] { return runner.startOffsiteFetch(set, chain.fetched->path()); },
-            [&] { return runner.runOffsiteFetch(set, chain.fetched->path()); });
+            runner, [&] { return runner.startOffsiteFetch(set, chain.fetched->path(), asOf); },
+            [&] { return runner.runOffsiteFetch(set, chain.fetched->path(), asOf); });
     }
     SetRunOutputListener({});
     if (!result.succeeded()) {
@@ -105,7 +115,7 @@ std::optional<ExitStatus> readChain(const RunOptions& options, Chain& chain)
         // Listing the points already needs it where the archives hide their names; the restore keeps it.
         ProvideSetPassword(*set);
         if (options.fromOffsite) {
-            if (!readOffsiteChain(*set, chain, error)) {
+            if (!readOffsiteChain(*set, options, chain, error)) {
                 PrintErrorLine(error);
                 return ExitSomeFailed;
             }
@@ -177,8 +187,7 @@ ExitStatus printVersions(const Chain& chain, const QString& path)
 
 ExitStatus restore(const Chain& chain, const RunOptions& options)
 {
-    const QString asOf
-        = options.asOf.isValid() ? options.asOf.toString(QStringLiteral("yyyy-MM-dd_HH'h'mm'm'ss's'")) : QString();
+    const QString asOf = asOfStamp(options);
     const int index = PointAsOf(chain.points, asOf);
     if (index < 0) {
         PrintErrorLine(LoadStringById(StringId::NoPointAsOf).arg(asOf, chain.points.constLast().stamp));

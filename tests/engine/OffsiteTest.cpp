@@ -5,6 +5,7 @@
 #include "Offsite.h"
 #include "JobFixture.h"
 #include "LastRun.h"
+#include "OffsitePhase.h"
 #include "OffsiteServer.h"
 
 #include <QDirIterator>
@@ -566,4 +567,22 @@ TEST_F(OffsiteTest, TestOfTheDestinationWritesAndRemovesItsFileOrNamesTheCause)
     const auto missing = ParseOffsiteTarget("velmora-no-such-remote:backups");
     ASSERT_TRUE(missing);
     EXPECT_EQ(TestOffsite(*missing).cause, OffsiteCause::ToolMissing);
+}
+
+// A restore from off site fetches the archives its point needs, not the whole chain.
+TEST(OffsiteRestore, FetchesTheFullArchiveAndTheUpdateArchiveOfThePointOnly)
+{
+    BackupSet set;
+    set.arcName = "docs";
+    set.arcType = 0;
+    const QStringList there {"docs.7z", "docs_upd_2026-12-01_20h00m00s.7z", "docs_upd_2026-12-03_20h00m00s.7z",
+        "docs_upd_2026-12-02_20h00m00s.7z"};
+    EXPECT_EQ(ArchivesForPoint(set, there, std::nullopt), there);
+    EXPECT_EQ(ArchivesForPoint(set, there, QString()), QStringList({"docs.7z", "docs_upd_2026-12-03_20h00m00s.7z"}));
+    EXPECT_EQ(ArchivesForPoint(set, there, QStringLiteral("2026-12-02")),
+        QStringList({"docs.7z", "docs_upd_2026-12-02_20h00m00s.7z"}));
+    EXPECT_EQ(ArchivesForPoint(set, there, QStringLiteral("2026-12-02_19h59m59s")),
+        QStringList({"docs.7z", "docs_upd_2026-12-01_20h00m00s.7z"}));
+    // Before every update archive: the full archive's own point.
+    EXPECT_EQ(ArchivesForPoint(set, there, QStringLiteral("2026-11-30")), QStringList({"docs.7z"}));
 }

@@ -36,14 +36,6 @@ constexpr qint64 kQuickCheckFromBytes = qint64(64) << 20;
 // rsync keeps an interrupted file here, in the destination folder, and resumes it on the next run.
 const QString kPartialDir = QStringLiteral(".velmora-partial");
 
-OffsiteOutcome failure(OffsiteCause cause, const QString& reason)
-{
-    OffsiteOutcome outcome;
-    outcome.cause = cause;
-    outcome.reason = reason;
-    return outcome;
-}
-
 QString shownArgument(const QString& argument)
 {
     const bool plain = !argument.isEmpty() && std::none_of(argument.cbegin(), argument.cend(), [](QChar c) {
@@ -252,9 +244,10 @@ public:
     {
         const RunControl::Reason reason = m_control ? m_control->stopReason() : RunControl::Reason::None;
         if (reason == RunControl::Reason::TimeLimit)
-            return failure(OffsiteCause::TimedOut, LoadStringById(StringId::OffsiteTimedOut).arg(m_timeLimit.count()));
+            return OffsiteFailure(
+                OffsiteCause::TimedOut, LoadStringById(StringId::OffsiteTimedOut).arg(m_timeLimit.count()));
         if (reason == RunControl::Reason::Asked || run.stopped)
-            return failure(OffsiteCause::Stopped, LoadStringById(StringId::OffsiteStopped));
+            return OffsiteFailure(OffsiteCause::Stopped, LoadStringById(StringId::OffsiteStopped));
         return std::nullopt;
     }
     std::optional<OffsiteOutcome> stoppedBeforeStart() const { return stopped(RunResult()); }
@@ -339,7 +332,7 @@ public:
         outcome = failed(command, run);
         // The login worked and the shell said why: the folder is the problem.
         if (outcome.cause == OffsiteCause::Other && isSsh() && run.exitCode != 255)
-            outcome = failure(OffsiteCause::NotWritable,
+            outcome = OffsiteFailure(OffsiteCause::NotWritable,
                 LoadStringById(StringId::OffsiteNotWritable).arg(where(), LastToolLine(run)));
         return false;
     }
@@ -446,8 +439,8 @@ public:
             return false;
         }
         if (!*same) {
-            outcome
-                = failure(OffsiteCause::Mismatch, LoadStringById(StringId::OffsiteMismatch).arg(file.name, where()));
+            outcome = OffsiteFailure(
+                OffsiteCause::Mismatch, LoadStringById(StringId::OffsiteMismatch).arg(file.name, where()));
             return false;
         }
         const Command move = rcloneCommand(
@@ -484,7 +477,7 @@ std::optional<OffsiteTarget> targetOrFailure(const BackupSet& set, OffsiteOutcom
     QString problem;
     const auto target = ParseOffsiteTarget(set.offsite, &problem);
     if (!target)
-        outcome = failure(
+        outcome = OffsiteFailure(
             OffsiteCause::Other, problem.isEmpty() ? LoadStringById(StringId::OffsiteNoDestination) : problem);
     return target;
 }
@@ -548,7 +541,7 @@ bool rsyncVerify(OffsiteStep& step, const QList<ChainFile>& files, OffsiteOutcom
     }
     const QStringList differing = transferredNames(run.output);
     if (!differing.isEmpty()) {
-        outcome = failure(
+        outcome = OffsiteFailure(
             OffsiteCause::Mismatch, LoadStringById(StringId::OffsiteMismatch).arg(differing.first(), step.where()));
         return false;
     }
@@ -630,7 +623,8 @@ OffsiteOutcome CopyArchivesOffsite(const BackupSet& set, const JobContext& conte
     // Without the full archive here the chain is not whole: copying the rest and then removing what is not
     // here would take the good full archive there away.
     if (fullName.isEmpty() || chain.isEmpty() || chain.first().name != fullName)
-        return failure(OffsiteCause::Other, LoadStringById(StringId::OffsiteNoFullArchive).arg(FullArchivePath(set)));
+        return OffsiteFailure(
+            OffsiteCause::Other, LoadStringById(StringId::OffsiteNoFullArchive).arg(FullArchivePath(set)));
     OffsiteStep step(*target, &context, context.control, context.timeLimit);
     if (!step.findTools(outcome))
         return outcome;
@@ -704,7 +698,7 @@ OffsiteOutcome CopyArchivesOffsite(const BackupSet& set, const JobContext& conte
     for (const ChainFile& file : chain) {
         chainNames.insert(file.name);
         if (nowThere.value(file.name, -1) != file.size)
-            return failure(
+            return OffsiteFailure(
                 OffsiteCause::Mismatch, LoadStringById(StringId::OffsiteMismatch).arg(file.name, step.where()));
     }
     const QString extension = ArcTypeName(set);
@@ -735,15 +729,15 @@ OffsiteOutcome MirrorOffsite(const BackupSet& set, const JobContext& context)
     if (!target)
         return outcome;
     if (!target->isSsh())
-        return failure(OffsiteCause::Other, LoadStringById(StringId::OffsiteMirrorNeedsSsh).arg(target->text));
+        return OffsiteFailure(OffsiteCause::Other, LoadStringById(StringId::OffsiteMirrorNeedsSsh).arg(target->text));
     if (!IsUsablePath(set.source) || !QFileInfo(set.source).isDir())
-        return failure(OffsiteCause::Other, LoadStringById(StringId::SourceMissing).arg(set.source));
+        return OffsiteFailure(OffsiteCause::Other, LoadStringById(StringId::SourceMissing).arg(set.source));
     // An unmounted disk's mount point is an empty folder: --delete would empty the mirror there.
     if (QDir(set.source).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System))
-        return failure(OffsiteCause::Unsafe, LoadStringById(StringId::SourceEmpty).arg(set.source));
+        return OffsiteFailure(OffsiteCause::Unsafe, LoadStringById(StringId::SourceEmpty).arg(set.source));
     const QString name = QFileInfo(QDir::cleanPath(set.source)).fileName();
     if (name.isEmpty())
-        return failure(OffsiteCause::Other, LoadStringById(StringId::OffsiteMirrorNoName).arg(set.source));
+        return OffsiteFailure(OffsiteCause::Other, LoadStringById(StringId::OffsiteMirrorNoName).arg(set.source));
     OffsiteStep step(*target, &context, context.control, context.timeLimit);
     if (!step.findTools(outcome))
         return outcome;
@@ -782,7 +776,7 @@ OffsiteOutcome MirrorOffsite(const BackupSet& set, const JobContext& context)
             : place.mirror;
         const bool overlaps = !place.folder.isEmpty() && MirrorOverlap(set.source, resolved) != FolderOverlap::None;
         if (holdsSource || inSource || overlaps)
-            return failure(
+            return OffsiteFailure(
                 OffsiteCause::Unsafe, LoadStringById(StringId::OffsiteMirrorUnsafe).arg(target->toolLocationOf(name)));
     }
     if (!step.makeFolder(outcome))
@@ -818,7 +812,7 @@ OffsiteOutcome TestOffsite(const OffsiteTarget& target, std::chrono::seconds lim
     QString error;
     const QString local = MakeTempFileName(QStringLiteral("velmora-test"), &error);
     if (local.isEmpty())
-        return failure(OffsiteCause::Other, error);
+        return OffsiteFailure(OffsiteCause::Other, error);
     {
         QFile file(local);
         if (file.open(QIODevice::WriteOnly))
@@ -834,7 +828,7 @@ OffsiteOutcome TestOffsite(const OffsiteTarget& target, std::chrono::seconds lim
     if (!succeeded(copied)) {
         outcome = step.failed(copy, copied);
         if (outcome.cause == OffsiteCause::Other && step.isSsh() && copied.exitCode == 23)
-            outcome = failure(OffsiteCause::NotWritable,
+            outcome = OffsiteFailure(OffsiteCause::NotWritable,
                 LoadStringById(StringId::OffsiteNotWritable).arg(step.where(), LastToolLine(copied)));
         return outcome;
     }
@@ -876,10 +870,10 @@ OffsiteOutcome FetchOffsiteFiles(
     const QString extension = ArcTypeName(set);
     for (const QString& name : names) {
         if (!IsArchiveOfSet(name, set.arcName, extension))
-            return failure(OffsiteCause::Other, LoadStringById(StringId::OffsiteNotOfSet).arg(name));
+            return OffsiteFailure(OffsiteCause::Other, LoadStringById(StringId::OffsiteNotOfSet).arg(name));
     }
     if (!QDir().mkpath(localFolder))
-        return failure(OffsiteCause::NotWritable,
+        return OffsiteFailure(OffsiteCause::NotWritable,
             LoadStringById(StringId::OffsiteNotWritable)
                 .arg(localFolder, QString::fromLocal8Bit(std::strerror(errno))));
     OffsiteStep step(*target, &context, context.control, context.timeLimit);
@@ -892,7 +886,8 @@ OffsiteOutcome FetchOffsiteFiles(
     qint64 bytes = 0;
     for (const QString& name : names) {
         if (!there.contains(name))
-            return failure(OffsiteCause::Other, LoadStringById(StringId::OffsiteNotThere).arg(name, step.where()));
+            return OffsiteFailure(
+                OffsiteCause::Other, LoadStringById(StringId::OffsiteNotThere).arg(name, step.where()));
         bytes += there.value(name);
     }
     if (names.isEmpty())
@@ -924,7 +919,7 @@ OffsiteOutcome FetchOffsiteFiles(
             if (QFileInfo(part).size() != there.value(name)) {
                 const qint64 size = QFileInfo(part).size();
                 QFile::remove(part);
-                return failure(OffsiteCause::Mismatch,
+                return OffsiteFailure(OffsiteCause::Mismatch,
                     LoadStringById(StringId::OffsiteFetchSize)
                         .arg(name, QString::number(size), QString::number(there.value(name))));
             }
@@ -933,7 +928,7 @@ OffsiteOutcome FetchOffsiteFiles(
                 != 0) {
                 const QString reason = QString::fromLocal8Bit(std::strerror(errno));
                 QFile::remove(part);
-                return failure(
+                return OffsiteFailure(
                     OffsiteCause::NotWritable, LoadStringById(StringId::OffsiteNotWritable).arg(localFolder, reason));
             }
         }
@@ -941,7 +936,7 @@ OffsiteOutcome FetchOffsiteFiles(
     for (const QString& name : names) {
         const qint64 size = QFileInfo(folder.filePath(name)).size();
         if (size != there.value(name))
-            return failure(OffsiteCause::Mismatch,
+            return OffsiteFailure(OffsiteCause::Mismatch,
                 LoadStringById(StringId::OffsiteFetchSize)
                     .arg(name, QString::number(size), QString::number(there.value(name))));
         ++outcome.filesCopied;

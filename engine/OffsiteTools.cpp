@@ -75,14 +75,6 @@ QString lastLineOf(const QString& text)
     return fallback;
 }
 
-OffsiteOutcome failure(OffsiteCause cause, const QString& reason)
-{
-    OffsiteOutcome outcome;
-    outcome.cause = cause;
-    outcome.reason = reason;
-    return outcome;
-}
-
 QString hostOf(const OffsiteTarget& target)
 {
     if (!target.isSsh())
@@ -107,7 +99,7 @@ QString OffsiteToolPath(const QString& program, OffsiteOutcome* outcome)
 {
     const QString path = QStandardPaths::findExecutable(program);
     if (path.isEmpty() && outcome)
-        *outcome = failure(
+        *outcome = OffsiteFailure(
             OffsiteCause::ToolMissing, LoadStringById(StringId::OffsiteToolMissing).arg(program, packageOf(program)));
     return path;
 }
@@ -256,19 +248,19 @@ QString OffsiteWhere(const OffsiteTarget& target)
 OffsiteOutcome ClassifyOffsiteFailure(const QString& tool, const RunResult& run, const OffsiteTarget& target)
 {
     if (run.exitSignal != 0)
-        return failure(OffsiteCause::Other,
+        return OffsiteFailure(OffsiteCause::Other,
             LoadStringById(StringId::OffsiteToolKilled).arg(tool, QString::number(run.exitSignal)));
     if (!run.error.isEmpty())
-        return failure(OffsiteCause::Other, LoadStringById(StringId::ToolNotRun).arg(tool, run.error));
+        return OffsiteFailure(OffsiteCause::Other, LoadStringById(StringId::ToolNotRun).arg(tool, run.error));
     const QString words = run.secondOutput + QLatin1Char('\n') + run.output;
     const QString last = LastToolLine(run);
     const QString host = hostOf(target);
     const QString where = OffsiteWhere(target);
     // The changed key first: ssh's warning about it ends with the same "verification failed" as an unknown one.
     if (containsAny(words, {"REMOTE HOST IDENTIFICATION HAS CHANGED", "knownhosts: key mismatch"}))
-        return failure(OffsiteCause::HostKeyChanged, LoadStringById(StringId::OffsiteHostKeyChanged).arg(host));
+        return OffsiteFailure(OffsiteCause::HostKeyChanged, LoadStringById(StringId::OffsiteHostKeyChanged).arg(host));
     if (containsAny(words, {"Host key verification failed", "knownhosts: key is unknown"}))
-        return failure(OffsiteCause::HostKeyUnknown,
+        return OffsiteFailure(OffsiteCause::HostKeyUnknown,
             LoadStringById(StringId::OffsiteHostKeyUnknown).arg(host, sshCommandFor(target)));
     // The line that names the cause, else the tool's last one.
     auto quoted = [&words, &last](const char* phrase, Qt::CaseSensitivity sensitivity = Qt::CaseSensitive) {
@@ -277,37 +269,45 @@ OffsiteOutcome ClassifyOffsiteFailure(const QString& tool, const RunResult& run,
     };
     if (const char* phrase
         = foundPhrase(words, {"Permission denied (publickey", "unable to authenticate", "Too many authentication"}))
-        return failure(
+        return OffsiteFailure(
             OffsiteCause::LoginRefused, LoadStringById(StringId::OffsiteLoginRefused).arg(host, quoted(phrase)));
     if (containsAny(words, {"didn't find section in config file"}))
-        return failure(
+        return OffsiteFailure(
             OffsiteCause::ToolMissing, LoadStringById(StringId::OffsiteRemoteUnknown).arg(target.remote, last));
     if (const char* phrase = foundPhrase(words,
             {"no space left", "ENOSPC", "remaining disk space", "not enough space", "quota exceeded",
                 "insufficient storage"},
             Qt::CaseInsensitive))
-        return failure(OffsiteCause::NoSpace,
+        return OffsiteFailure(OffsiteCause::NoSpace,
             LoadStringById(StringId::OffsiteNoSpace).arg(where, quoted(phrase, Qt::CaseInsensitive)));
     // The login worked but the remote has no rsync to talk to.
     if (containsAny(words, {"rsync: command not found", "rsync: not found"})
         || (tool == QLatin1String("rsync") && run.exitCode == 127))
-        return failure(OffsiteCause::ToolMissing, LoadStringById(StringId::OffsiteRemoteRsyncMissing).arg(host));
+        return OffsiteFailure(OffsiteCause::ToolMissing, LoadStringById(StringId::OffsiteRemoteRsyncMissing).arg(host));
     if (const char* phrase = foundPhrase(words,
             {"Could not resolve hostname", "Connection refused", "No route to host", "Connection timed out",
                 "Network is unreachable", "Name or service not known", "Temporary failure in name resolution",
                 "no such host", "not responding", "i/o timeout", "Connection closed", "Connection reset",
                 "connection lost", "Broken pipe", "connection unexpectedly closed"}))
-        return failure(
+        return OffsiteFailure(
             OffsiteCause::Unreachable, LoadStringById(StringId::OffsiteUnreachable).arg(host, quoted(phrase)));
     if (const char* phrase
         = foundPhrase(words, {"Permission denied", "Read-only file system", "Operation not permitted"}))
-        return failure(
+        return OffsiteFailure(
             OffsiteCause::NotWritable, LoadStringById(StringId::OffsiteNotWritable).arg(where, quoted(phrase)));
     // ssh's own failures end in 255, and rsync's 12 and 255 are a stream that broke off.
     const bool sshFailed = tool == QLatin1String("ssh") && run.exitCode == 255;
     const bool rsyncCut = tool == QLatin1String("rsync") && (run.exitCode == 12 || run.exitCode == 255);
     if (sshFailed || rsyncCut)
-        return failure(OffsiteCause::Unreachable, LoadStringById(StringId::OffsiteUnreachable).arg(host, last));
-    return failure(OffsiteCause::Other,
+        return OffsiteFailure(OffsiteCause::Unreachable, LoadStringById(StringId::OffsiteUnreachable).arg(host, last));
+    return OffsiteFailure(OffsiteCause::Other,
         LoadStringById(StringId::OffsiteToolFailed).arg(tool, QString::number(run.exitCode), last));
+}
+
+OffsiteOutcome OffsiteFailure(OffsiteCause cause, const QString& reason)
+{
+    OffsiteOutcome outcome;
+    outcome.cause = cause;
+    outcome.reason = reason;
+    return outcome;
 }

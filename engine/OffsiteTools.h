@@ -48,6 +48,9 @@ RcloneFileFacts ParseRcloneFile(const QString& json);
 // The percent in a stats line of rclone (--stats-one-line), or -1 for any other line.
 int RclonePercent(QStringView line);
 
+// A failed step's outcome: its cause and reason, nothing copied.
+OffsiteOutcome OffsiteFailure(OffsiteCause cause, const QString& reason);
+
 // Whether the name is one of the set's archives: its full archive NAME.EXT or an update archive
 // NAME_upd_STAMP.EXT as the archive job names it; never a hidden, temporary or partial copy.
 bool IsArchiveOfSet(const QString& fileName, const QString& arcName, const QString& extension);

@@ -178,8 +178,9 @@ QList<JobResult> JobRunner::runList(const QList<quint32>& ids)
             failures.append(result);
         if (failed || result.hasWarnings() || result.offsiteFailed())
             reported.append(result);
-        // The sets after a stopped one are not started.
-        if (result.outcome == JobOutcome::Stopped || result.outcome == JobOutcome::TimedOut)
+        // The sets after a stopped one are not started, nor those after a stop that came while the set's backup,
+        // already made, was being copied off site.
+        if (result.outcome == JobOutcome::Stopped || result.outcome == JobOutcome::TimedOut || m_control.shouldStop())
             break;
     }
     SendJobEvent(WM_BACKUP_FINISHED);

@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QRandomGenerator>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QThread>
 
 #include <functional>
@@ -294,4 +295,55 @@ TEST_F(JobRunnerTest, OneJobRunsInTheProgramWhicheverRunnerStartedItAndItsStateF
     EXPECT_FALSE(IsJobRunning());
     EXPECT_TRUE(JobRunner::canStart());
     EXPECT_EQ(other.runSet(id).outcome, JobOutcome::Done);
+}
+
+// Stop while the first set's backup, already made, goes off site: that copy ends, the backup here stays done, and
+// the next set does not start.
+TEST_F(JobRunnerTest, AStopDuringTheOffsiteCopyEndsItKeepsTheBackupAndStartsNoFurtherSet)
+{
+    if (QStandardPaths::findExecutable("rclone").isEmpty())
+        GTEST_SKIP() << "rclone is missing (Debian: rclone; scripts/setup.sh installs it)";
+    const QString config = home.filePath("rclone-test.conf");
+    writeFile(config, "[elsewhere]\ntype = local\n");
+    qputenv("RCLONE_CONFIG", config.toLocal8Bit());
+    // Slow enough to be stopped half-way.
+    qputenv("VELMORA_OFFSITE_BWLIMIT", "512");
+    auto unset = qScopeGuard([] {
+        qunsetenv("RCLONE_CONFIG");
+        qunsetenv("VELMORA_OFFSITE_BWLIMIT");
+    });
+    writeIncompressible(source + "/big.bin", 4 << 20);
+    const QString remote = home.filePath("elsewhere");
+    QDir().mkpath(remote);
+    BackupSet away = docsSet(FullArchiving);
+    away.compLevel = 0;
+    away.offsite = "elsewhere:" + remote;
+    const quint32 first = AddBackupSet(away);
+    SaveBackupSet(first);
+    BackupSet next = docsSet(FullArchiving);
+    next.name = "Next";
+    next.arcName = "next";
+    const quint32 second = AddBackupSet(next);
+    SaveBackupSet(second);
+
+    bool copying = false;
+    QObject::connect(&runner, &JobRunner::progress, &runner,
+        [&](const JobProgress& value) { copying = copying || (value.offsite && value.bytesDone > 0); });
+    QSignalSpy finished(&runner, &JobRunner::finished);
+    ASSERT_TRUE(runner.startSets({first, second}));
+    ASSERT_TRUE(waitFor([&] { return copying; }, 60000));
+    runner.stop();
+    ASSERT_TRUE(finished.wait(30000));
+    ASSERT_TRUE(runner.wait(5000));
+
+    BackupSet set;
+    ASSERT_TRUE(GetBackupSet(first, set));
+    EXPECT_EQ(set.lastResult, "done");
+    EXPECT_EQ(set.lastOffsiteResult, "failed");
+    EXPECT_TRUE(QFileInfo::exists(fullArchive()));
+    // Nothing of the set under an archive's name there.
+    EXPECT_TRUE(QDir(remote).entryList({"docs*.7z"}, QDir::Files).isEmpty());
+    ASSERT_TRUE(GetBackupSet(second, set));
+    EXPECT_EQ(set.lastResult, "");
+    EXPECT_FALSE(QFileInfo::exists(destination + "/next.7z"));
 }

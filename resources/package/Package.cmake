@@ -17,7 +17,9 @@ exact mirror of the source with rsync. A new archive replaces the old one
 only once it was written whole and tested good.
 
 Sets can be restored as of any earlier run, run on schedules as systemd user
-timers, and report failed or overdue backups by desktop notifications.
+timers, and report failed or overdue backups by desktop notifications. Their
+archives can be encrypted, and copied to another computer over ssh or to a
+cloud store through rclone.
 velmora-run runs the same sets from a terminal, a timer or cron.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
@@ -26,7 +28,9 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://quorvane.com/velmora/")
 # The libraries it links come from dpkg-shlibdeps; the programs it runs and the Qt plugins it loads do not.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "7zip, rsync, qt6-qpa-plugins")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, dbus-user-session")
+# ssh and rclone carry off-site copies, which only some sets have.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, dbus-user-session, openssh-client")
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "rclone")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)

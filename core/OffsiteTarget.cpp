@@ -1,8 +1,11 @@
 #include "OffsiteTarget.h"
 
+#include "BackupSet.h"
 #include "ResourceIds.h"
 #include "StringTable.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -131,4 +134,43 @@ std::optional<OffsiteTarget> ParseOffsiteTarget(const QString& given, QString* p
         || text.contains(QLatin1String("://")))
         return refuse(problem, StringId::OffsiteUnknownForm, text);
     return parseRclone(text, problem);
+}
+
+bool SameOffsiteFolder(const OffsiteTarget& a, const OffsiteTarget& b)
+{
+    if (a.kind != b.kind || a.path != b.path)
+        return false;
+    if (a.kind == OffsiteTarget::Kind::Rclone)
+        return a.remote.compare(b.remote, Qt::CaseInsensitive) == 0;
+    const auto portOf = [](const OffsiteTarget& target) { return target.port == 0 ? 22 : target.port; };
+    return a.host.compare(b.host, Qt::CaseInsensitive) == 0 && a.user == b.user && portOf(a) == portOf(b);
+}
+
+namespace {
+
+// The names the set's off-site copy takes in its folder there, in one letter case (a cloud store may not tell
+// cases apart).
+QString offsiteNamesOf(const BackupSet& set)
+{
+    if (set.backupType == MirrorCopying)
+        return QStringLiteral("mirror:") + QFileInfo(QDir::cleanPath(set.source)).fileName().toLower();
+    return QStringLiteral("archive:") + set.arcName.toLower() + QLatin1Char('.') + ArcTypeName(set).toLower();
+}
+
+} // namespace
+
+std::optional<QString> OffsiteClashOf(const BackupSet& set, const QList<BackupSet>& sets)
+{
+    const std::optional<OffsiteTarget> target = ParseOffsiteTarget(set.offsite);
+    if (!target)
+        return std::nullopt;
+    const QString names = offsiteNamesOf(set);
+    for (const BackupSet& other : sets) {
+        if (other.id == set.id)
+            continue;
+        const std::optional<OffsiteTarget> otherTarget = ParseOffsiteTarget(other.offsite);
+        if (otherTarget && SameOffsiteFolder(*target, *otherTarget) && offsiteNamesOf(other) == names)
+            return other.name;
+    }
+    return std::nullopt;
 }

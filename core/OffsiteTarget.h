@@ -3,6 +3,7 @@
 // Where a set's backups are copied off the machine: a folder on another computer reached by rsync over ssh
 // ("ssh://USER@HOST[:PORT]/PATH"), or a folder of a remote in the user's rclone configuration ("REMOTE:PATH").
 
+#include <QList>
 #include <QString>
 
 #include <optional>
@@ -37,6 +38,16 @@ struct OffsiteTarget
 
     bool operator==(const OffsiteTarget&) const = default;
 };
+
+struct BackupSet;
+
+// Whether the two name the same folder there: the same host, login and port (ssh's 22 where none is given), or
+// the same rclone remote, and the same path. Host and remote names are compared in any letter case.
+bool SameOffsiteFolder(const OffsiteTarget& a, const OffsiteTarget& b);
+// The other set among sets whose off-site copy would take the same names as this set's in the same folder there
+// (archive sets of the same archive name and type, mirror sets of sources with the same folder name): each would
+// overwrite the other's archives there and remove them as an old chain. Nothing when none does.
+std::optional<QString> OffsiteClashOf(const BackupSet& set, const QList<BackupSet>& sets);
 
 // The destination the text names, or nothing with the reason in problem (in the interface language). An empty
 // text names none: nothing, and an empty problem. Names that could pass for an option to ssh, rsync or rclone

@@ -278,6 +278,7 @@ inline constexpr int FetchingOffsite = 581;
 inline constexpr int FetchOffsiteQuestion = 582;
 inline constexpr int OffsiteFetched = 583;
 inline constexpr int OffsiteNotFetched = 584;
+inline constexpr int OffsiteClash = 585;
 } // namespace StringId
 
 namespace IconId {

@@ -508,6 +508,10 @@ constexpr TableEntry kStringTable[] = {
             "while this window is open.")},
     {StringId::OffsiteFetched, QT_TRANSLATE_NOOP("StringTable", "The points as the off-site copy at '%1' has them.")},
     {StringId::OffsiteNotFetched, QT_TRANSLATE_NOOP("StringTable", "Nothing was fetched from off site: %1")},
+    {StringId::OffsiteClash,
+        QT_TRANSLATE_NOOP("StringTable",
+            "The set '%1' keeps its copy under the same names in that off-site folder: each would overwrite and remove "
+            "the other's. Give this set another archive name or another off-site folder.")},
 };
 
 const TableEntry* findEntry(int id)

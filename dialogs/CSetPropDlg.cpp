@@ -21,6 +21,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMutexLocker>
 #include <QPushButton>
 #include <QThread>
 #include <QTimeEdit>
@@ -543,6 +544,23 @@ void CSetPropDlg::OnOK()
     const QString offsite = m_offsiteEdit->text().trimmed();
     if (const QString problem = offsiteProblem(offsite); !problem.isEmpty()) {
         userMessages().showMessage(problem, UserMessages::Icon::Warning);
+        m_offsiteEdit->setFocus();
+        return;
+    }
+    // Judged with the archive name and backup type the set is to have.
+    BackupSet judged = m_set;
+    judged.offsite = offsite;
+    judged.arcName = m_arcName;
+    judged.source = m_source;
+    judged.arcType = m_arcTypeList->currentIndex();
+    judged.backupType = m_backupTypeList->currentIndex();
+    std::optional<QString> clash;
+    {
+        QMutexLocker lock(&backupSetsMutex());
+        clash = OffsiteClashOf(judged, backupSets);
+    }
+    if (clash) {
+        userMessages().showMessage(LoadStringById(StringId::OffsiteClash).arg(*clash), UserMessages::Icon::Warning);
         m_offsiteEdit->setFocus();
         return;
     }

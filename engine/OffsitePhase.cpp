@@ -4,7 +4,10 @@
 #include "RestorePoints.h"
 
 #include "ResourceIds.h"
+#include "SetCollection.h"
 #include "StringTable.h"
+
+#include <QMutexLocker>
 
 #include <algorithm>
 
@@ -81,6 +84,16 @@ void CopyOffsiteAfterRun(const BackupSet& set, const JobContext& context, JobRes
     const std::optional<OffsiteTarget> target = ParseOffsiteTarget(set.offsite, &problem);
     if (!target) {
         result.offsiteFailure = problem;
+        return;
+    }
+    // Another set's copy under the same names there would be overwritten, or removed as an old chain.
+    std::optional<QString> clash;
+    {
+        QMutexLocker lock(&backupSetsMutex());
+        clash = OffsiteClashOf(set, backupSets);
+    }
+    if (clash) {
+        result.offsiteFailure = LoadStringById(StringId::OffsiteClash).arg(*clash);
         return;
     }
     if (set.backupType == MirrorCopying && !target->isSsh()) {

@@ -459,272 +459,272 @@
 <context>
     <name>CSetPropDlg</name>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="49"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="50"/>
         <source>&amp;Application Data</source>
         <translation>Данные &amp;приложений</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="50"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="51"/>
         <source>My &amp;Documents</source>
         <translation>&amp;Документы</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="51"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="52"/>
         <source>My &amp;Pictures</source>
         <translation>&amp;Изображения</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="52"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="53"/>
         <source>My &amp;Music</source>
         <translation>&amp;Музыка</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="53"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="54"/>
         <source>&amp;Desktop</source>
         <translation>&amp;Рабочий стол</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="55"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="56"/>
         <source>&amp;Home</source>
         <translation>Д&amp;омашняя папка</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="56"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="57"/>
         <source>Mo&amp;zilla Firefox Profile</source>
         <translation>Профиль Mo&amp;zilla Firefox</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="139"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="140"/>
         <source>Zip update archives cannot record deleted files; 7zip archives can.</source>
         <translation>Архивы обновлений Zip не могут отметить удалённые файлы; архивы 7zip могут.</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="142"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="143"/>
         <source>Task Properties</source>
         <translation>Свойства задания</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="79"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="80"/>
         <source>Set name:</source>
         <translation>Имя набора:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="82"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="83"/>
         <source>File name:</source>
         <translation>Имя файла:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="84"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="85"/>
         <source>Source:</source>
         <translation>Источник:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="87"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="88"/>
         <source>Custom source:</source>
         <translation>Стандартная папка:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="88"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="89"/>
         <source>Add</source>
         <translation>Добавить</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="89"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="90"/>
         <source>Destination:</source>
         <translation>Назначение:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="92"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="93"/>
         <source>Backup type:</source>
         <translation>Вид копирования:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="97"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="98"/>
         <source>Exclude file types:</source>
         <translation>Исключить типы файлов:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="67"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="68"/>
         <source>&amp;Remove item</source>
         <translation>&amp;Удалить</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="95"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="96"/>
         <source>Accept the &amp;disk now there</source>
         <translation>Принять &amp;текущий диск</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="98"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="99"/>
         <source>Add type...</source>
         <translation>Добавить тип...</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="99"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="100"/>
         <source>Exclude directories:</source>
         <translation>Исключить папки:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="100"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="101"/>
         <source>Add path...</source>
         <translation>Добавить путь...</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="102"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="103"/>
         <source>Archiving options</source>
         <translation>Параметры архивации</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="103"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="104"/>
         <source>Archive type:</source>
         <translation>Тип архива:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="105"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="106"/>
         <source>Compression level:</source>
         <translation>Степень сжатия:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="108"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="109"/>
         <source>Solid mode:</source>
         <translation>Непрерывный архив:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="109"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="110"/>
         <source>yes</source>
         <translation>да</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="111"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="112"/>
         <source>Test each new archive before it replaces the old one</source>
         <translation>Проверять каждый новый архив, прежде чем он заменит старый</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="112"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="113"/>
         <source>&amp;Encrypt the archive</source>
         <translation>&amp;Шифровать архив</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="114"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="115"/>
         <source>Pass&amp;word:</source>
         <translation>Паро&amp;ль:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="118"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="119"/>
         <source>Confir&amp;m:</source>
         <translation>Ещё р&amp;аз:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="120"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="121"/>
         <source>Schedule</source>
         <translation>Расписание</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="121"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="122"/>
         <source>&amp;Run:</source>
         <translation>&amp;Запуск:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="123"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="124"/>
         <source>o&amp;n</source>
         <translation>&amp;день</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="125"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="126"/>
         <source>a&amp;t</source>
         <translation>&amp;в</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="128"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="129"/>
         <source>If the computer was off at that time, run at the next start</source>
         <translation>Если компьютер был выключен, запустить при следующем включении</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="130"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="131"/>
         <source>Off-site copy</source>
         <translation>Копия вне компьютера</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="131"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="132"/>
         <source>Cop&amp;y to:</source>
         <translation>&amp;Куда:</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="133"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="134"/>
         <source>Te&amp;st</source>
         <translation>Пр&amp;оверить</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="135"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="136"/>
         <source>OK</source>
         <translation>ОК</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="136"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="137"/>
         <source>Cancel</source>
         <translation>Отмена</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="156"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="157"/>
         <source>7-Zip tests the archive it wrote; one that does not test good is removed and the previous backup kept. Testing takes about as long as reading the archive.</source>
         <translation>7-Zip проверяет записанный архив; архив, не прошедший проверку, удаляется, а прежняя копия сохраняется. Проверка длится примерно столько же, сколько чтение архива.</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="162"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="163"/>
         <source>The set runs by itself at these times through a timer of systemd, even when Velmora&apos;s window is closed, as long as you are logged in.</source>
         <translation>Набор запускается сам в это время по таймеру systemd, даже когда окно Velmora закрыто, пока вы находитесь в системе.</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="168"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="169"/>
         <source>The password is kept in the system keyring, never in the set&apos;s file. Without the password nobody, you included, can restore from the archives.</source>
         <translation>Пароль хранится в системной связке ключей, а не в файле набора. Без пароля никто, включая вас, не сможет восстановить файлы из архивов.</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="177"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="178"/>
         <source>ssh://user@host/folder, or remote:folder of rclone</source>
         <translation>ssh://user@host/папка или remote:папка из rclone</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="179"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="180"/>
         <source>After each good run the new archive is copied there, over ssh with your keys or to a remote of your rclone configuration; a mirror set is mirrored there over ssh. Leave it empty for no off-site copy.</source>
         <translation>После каждого удачного запуска новый архив копируется туда: по ssh с вашими ключами или в удалённое хранилище из вашей настройки rclone; зеркальный набор зеркалируется туда по ssh. Оставьте пустым, если копия вне компьютера не нужна.</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="182"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="183"/>
         <source>Check that the off-site destination can be reached and written.</source>
         <translation>Проверить, что место вне компьютера доступно и в него можно писать.</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="187"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="188"/>
         <source>Fill in the file name from the set name, blanks made underscores.</source>
         <translation>Заполнить имя файла по имени набора, пробелы заменяются подчёркиваниями.</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="189"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="190"/>
         <source>Put a special folder into Source: application data, documents, pictures, music, the desktop, the home folder or the Firefox profile.</source>
         <translation>Вставить в поле «Источник» стандартную папку: данные приложений, документы, изображения, музыку, рабочий стол, домашнюю папку или профиль Firefox.</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="191"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="192"/>
         <source>Pick the source folder.</source>
         <translation>Выбрать папку-источник.</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="192"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="193"/>
         <source>Pick the destination folder.</source>
         <translation>Выбрать папку назначения.</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="195"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="196"/>
         <source>The set remembers the disk its destination was on and refuses to run when the destination is on another one. Take the disk now at the destination as the set&apos;s disk from now on.</source>
         <translation>Набор запоминает диск, на котором была папка назначения, и не запускается, если она оказалась на другом диске. Эта кнопка делает диск, который сейчас в папке назначения, диском набора.</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="285"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="286"/>
         <source>unchanged</source>
         <translation>не меняется</translation>
     </message>
     <message>
-        <location filename="../../dialogs/CSetPropDlg.cpp" line="433"/>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="434"/>
         <source>The disk now at &apos;%1&apos; is this set&apos;s disk from now on, once you press OK.</source>
         <translation>Диск, который сейчас в «%1», станет диском этого набора, как только вы нажмёте OK.</translation>
     </message>
@@ -1809,6 +1809,11 @@ Fetch the set&apos;s archives from its off-site copy at &apos;%2&apos; and resto
         <location filename="../../core/StringTable.cpp" line="510"/>
         <source>Nothing was fetched from off site: %1</source>
         <translation>Ничего не загружено из копии вне компьютера: %1</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="512"/>
+        <source>The set &apos;%1&apos; keeps its copy under the same names in that off-site folder: each would overwrite and remove the other&apos;s. Give this set another archive name or another off-site folder.</source>
+        <translation>Набор «%1» хранит свою копию под теми же именами в этой папке вне компьютера: каждый перезаписывал бы и удалял копии другого. Дайте этому набору другое имя архива или другую папку вне компьютера.</translation>
     </message>
     <message>
         <location filename="../../core/StringTable.cpp" line="134"/>

@@ -1,5 +1,7 @@
 #include "OffsiteTarget.h"
 
+#include "BackupSet.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -70,4 +72,38 @@ TEST(OffsiteTargetTest, RefusesWhatToolsWouldReadOtherwise)
     EXPECT_FALSE(refusal(QStringLiteral(":local:/tmp")).isEmpty());
     EXPECT_FALSE(refusal(QStringLiteral("dir/sub:path")).isEmpty());
     EXPECT_FALSE(refusal(QStringLiteral("remote:")).isEmpty());
+}
+
+// Two sets whose copies take the same names in the same folder there would overwrite and remove each other's.
+TEST(OffsiteTargetTest, SetsWhoseCopiesWouldTakeTheSameNamesThereClash)
+{
+    const auto setOf = [](quint32 id, const QString& name, const QString& arcName, const QString& offsite) {
+        BackupSet set;
+        set.id = id;
+        set.name = name;
+        set.arcName = arcName;
+        set.source = "/home/me/" + name;
+        set.offsite = offsite;
+        return set;
+    };
+    const BackupSet docs = setOf(1, "Docs", "docs", "ssh://me@NAS:22/srv/b/");
+    QList<BackupSet> sets {docs, setOf(2, "Photos", "photos", "ssh://me@nas/srv/b"),
+        setOf(3, "Elsewhere", "docs", "ssh://me@nas/srv/other"), setOf(4, "Other login", "docs", "ssh://you@nas/srv/b"),
+        setOf(5, "Cloud", "docs", "cloud:srv/b")};
+    EXPECT_EQ(OffsiteClashOf(docs, sets), std::nullopt);
+    // The same folder written another way, and the same name in other letters.
+    sets.append(setOf(6, "Again", "DOCS", "ssh://me@nas/srv//b"));
+    EXPECT_EQ(OffsiteClashOf(docs, sets), std::optional<QString>("Again"));
+    // Another archive type takes other names.
+    sets.last().arcType = 1;
+    EXPECT_EQ(OffsiteClashOf(docs, sets), std::nullopt);
+    // Mirror sets clash by their source folder's name, which names the mirror there.
+    BackupSet mirror = setOf(7, "Docs", "x", "cloud:srv/b");
+    mirror.backupType = MirrorCopying;
+    BackupSet otherMirror = setOf(8, "Docs", "y", "CLOUD:srv/b");
+    otherMirror.source = "/mnt/old/Docs/";
+    otherMirror.backupType = MirrorCopying;
+    EXPECT_EQ(OffsiteClashOf(mirror, {mirror, otherMirror}), std::optional<QString>("Docs"));
+    // A set without an off-site copy clashes with nothing.
+    EXPECT_EQ(OffsiteClashOf(setOf(9, "Local", "docs", ""), sets), std::nullopt);
 }

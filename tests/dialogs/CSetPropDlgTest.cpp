@@ -515,3 +515,21 @@ TEST_F(SetPropDlgTest, TestAnswersUnderTheFieldWithoutBlockingTheDialog)
     EXPECT_TRUE(answer->text().startsWith("'backups' names no off-site destination."));
     EXPECT_EQ(tried, QStringList({"ssh://me@nas/backups", "cloud:backups"}));
 }
+
+TEST_F(SetPropDlgTest, OkRefusesAnOffsiteFolderWhereAnotherSetKeepsTheSameNames)
+{
+    BackupSet other = photos();
+    other.id = 9;
+    other.name = "Old photos";
+    other.offsite = "cloud:backups";
+    backupSets.append(other);
+    open(photos());
+    ctl(ControlId::Offsite)->setText("cloud:backups/");
+    dialog->OnOK();
+    EXPECT_NE(dialog->result(), QDialog::Accepted);
+    EXPECT_TRUE(messages.messages().constLast().startsWith("The set 'Old photos' keeps its copy under the same names"));
+    // Another archive name takes other names there.
+    ctl(ControlId::ArchiveName)->setText("Photos-2026");
+    dialog->OnOK();
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+}

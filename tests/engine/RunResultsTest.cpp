@@ -196,3 +196,21 @@ TEST_F(RunResultsTest, AFailedOffsiteCopyLeavesTheBackupDoneAndMarksTheSet)
     EXPECT_EQ(set.lastOffsiteResult, "");
     EXPECT_EQ(SetAlarmOf(set, QDateTime::currentDateTime(), 7).kind, SetAlarm::None);
 }
+
+// A set added by hand to the same folder there under the same names is refused by the run, not just the dialog.
+TEST_F(RunResultsTest, AnOffsiteCopyThatWouldTakeAnotherSetsNamesThereIsNotMade)
+{
+    BackupSet docs = docsSet(FullArchiving);
+    docs.offsite = "ssh://velmora@127.0.0.1:1/backups";
+    const quint32 id = AddBackupSet(docs);
+    SaveBackupSet(id);
+    BackupSet twin = docsSet(FullArchiving);
+    twin.name = "Twin";
+    twin.target = home.filePath("elsewhere");
+    twin.offsite = docs.offsite;
+    AddBackupSet(twin);
+    const JobResult result = RunSetJob(id);
+    ASSERT_TRUE(result.succeeded()) << result.reason.toStdString();
+    EXPECT_TRUE(result.offsiteFailure.startsWith("The set 'Twin' keeps its copy under the same names"))
+        << result.offsiteFailure.toStdString();
+}

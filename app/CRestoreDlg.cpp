@@ -10,12 +10,12 @@
 #include "JobProgress.h"
 #include "JobRunner.h"
 #include "Keyring.h"
+#include "OffsitePhase.h"
 #include "ReadableFigures.h"
 #include "ResourceIds.h"
 #include "SetCollection.h"
 #include "SetPasswords.h"
 #include "StringTable.h"
-#include "UserFolders.h"
 #include "UserMessages.h"
 
 #include <QApplication>
@@ -172,9 +172,7 @@ bool CRestoreDlg::loadSet(const BackupSet& set)
 
 bool CRestoreDlg::fetchOffsite(const BackupSet& set)
 {
-    // Beside the program's other state, not in /tmp: archives can be larger than a memory file system.
-    QDir().mkpath(UserStateFolder());
-    m_fetched = std::make_unique<QTemporaryDir>(UserStateFolder() + QStringLiteral("/offsite-XXXXXX"));
+    m_fetched = NewOffsiteFetchFolder();
     if (!m_fetched->isValid()) {
         userMessages().showMessage(m_fetched->errorString(), UserMessages::Icon::Warning);
         return false;

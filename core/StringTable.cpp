@@ -461,7 +461,6 @@ constexpr TableEntry kStringTable[] = {
         QT_TRANSLATE_NOOP("StringTable", "The full archive %1 is not here, so nothing was copied off site.")},
     {StringId::OffsiteRemoteRsyncMissing,
         QT_TRANSLATE_NOOP("StringTable", "rsync is not installed on %1. Install the package rsync there.")},
-    {StringId::OffsiteNoDestination, QT_TRANSLATE_NOOP("StringTable", "The set names no off-site destination.")},
     {StringId::OffsiteNotOfSet, QT_TRANSLATE_NOOP("StringTable", "%1 is not an archive of this set.")},
     // %1 is the file, %2 and %3 sizes in bytes.
     {StringId::OffsiteFetchSize, QT_TRANSLATE_NOOP("StringTable", "%1 arrived with %2 bytes instead of %3.")},
@@ -492,9 +491,6 @@ constexpr TableEntry kStringTable[] = {
     {StringId::CopyingOffsite, QT_TRANSLATE_NOOP("StringTable", "COPYING OFF SITE.")},
     {StringId::WordOffsiteFailed, QT_TRANSLATE_NOOP("StringTable", "Off-site failed")},
     {StringId::OffsiteFailedAt, QT_TRANSLATE_NOOP("StringTable", "the off-site copy failed at %1: %2")},
-    {StringId::OffsiteMirrorTakesSsh,
-        QT_TRANSLATE_NOOP("StringTable",
-            "A mirror set is copied off site only over ssh: give ssh://USER@HOST/FOLDER, not an rclone remote.")},
     {StringId::NoticeSetNotOffsite, QT_TRANSLATE_NOOP("StringTable", "Backup set '%1' was not copied off site")},
     {StringId::OffsiteNoneToTest, QT_TRANSLATE_NOOP("StringTable", "Type an off-site destination to test first.")},
     {StringId::OffsiteTesting, QT_TRANSLATE_NOOP("StringTable", "Testing %1…")},

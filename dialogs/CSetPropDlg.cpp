@@ -591,7 +591,7 @@ QString CSetPropDlg::offsiteProblem(const QString& text) const
     QString problem;
     const std::optional<OffsiteTarget> target = ParseOffsiteTarget(text, &problem);
     if (target && !target->isSsh() && m_backupTypeList->currentIndex() == MirrorCopying)
-        return LoadStringById(StringId::OffsiteMirrorTakesSsh);
+        return LoadStringById(StringId::OffsiteMirrorNeedsSsh).arg(target->text);
     return problem;
 }
 

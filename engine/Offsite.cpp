@@ -478,7 +478,7 @@ std::optional<OffsiteTarget> targetOrFailure(const BackupSet& set, OffsiteOutcom
     const auto target = ParseOffsiteTarget(set.offsite, &problem);
     if (!target)
         outcome = OffsiteFailure(
-            OffsiteCause::Other, problem.isEmpty() ? LoadStringById(StringId::OffsiteNoDestination) : problem);
+            OffsiteCause::Other, problem.isEmpty() ? LoadStringById(StringId::SetHasNoOffsite).arg(set.name) : problem);
     return target;
 }
 
@@ -606,11 +606,6 @@ RemotePlace parsePlace(const QString& output)
 }
 
 } // namespace
-
-std::optional<OffsiteTarget> OffsiteTargetOf(const BackupSet& set)
-{
-    return ParseOffsiteTarget(set.offsite);
-}
 
 OffsiteOutcome CopyArchivesOffsite(const BackupSet& set, const JobContext& context)
 {

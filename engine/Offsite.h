@@ -62,9 +62,6 @@ struct OffsiteFile
     qint64 size = -1;
 };
 
-// The destination the set names; nothing for a set without one or with one that does not parse.
-std::optional<OffsiteTarget> OffsiteTargetOf(const BackupSet& set);
-
 // The second phase of a good run of an archive set, under the job's control (Stop, time limit, log) with
 // progress marked offsite: every file of the set's local chain (full archive and update archives) that is
 // missing there or differs is copied under a temporary name and renamed when whole, then checked there by size

@@ -6,6 +6,9 @@
 #include "ResourceIds.h"
 #include "SetCollection.h"
 #include "StringTable.h"
+#include "UserFolders.h"
+
+#include <QDir>
 
 #include <QMutexLocker>
 
@@ -40,13 +43,15 @@ QStringList ArchivesForPoint(const BackupSet& set, const QStringList& names, con
     return full;
 }
 
+std::unique_ptr<QTemporaryDir> NewOffsiteFetchFolder()
+{
+    QDir().mkpath(UserStateFolder());
+    return std::make_unique<QTemporaryDir>(UserStateFolder() + QStringLiteral("/offsite-XXXXXX"));
+}
+
 JobResult FetchOffsiteArchivesJob(
     const BackupSet& set, const QString& folder, const JobContext& context, const std::optional<QString>& asOf)
 {
-    QString problem;
-    if (!ParseOffsiteTarget(set.offsite, &problem))
-        return JobFailure(set, JobOutcome::PrepareFailed,
-            problem.isEmpty() ? LoadStringById(StringId::SetHasNoOffsite).arg(set.name) : problem);
     OffsiteOutcome listed;
     const QList<OffsiteFile> files = ListOffsiteArchives(set, &listed);
     if (!listed.ok())
@@ -80,12 +85,6 @@ void CopyOffsiteAfterRun(const BackupSet& set, const JobContext& context, JobRes
 {
     if (!result.succeeded() || set.offsite.trimmed().isEmpty())
         return;
-    QString problem;
-    const std::optional<OffsiteTarget> target = ParseOffsiteTarget(set.offsite, &problem);
-    if (!target) {
-        result.offsiteFailure = problem;
-        return;
-    }
     // Another set's copy under the same names there would be overwritten, or removed as an old chain.
     std::optional<QString> clash;
     {
@@ -94,10 +93,6 @@ void CopyOffsiteAfterRun(const BackupSet& set, const JobContext& context, JobRes
     }
     if (clash) {
         result.offsiteFailure = LoadStringById(StringId::OffsiteClash).arg(*clash);
-        return;
-    }
-    if (set.backupType == MirrorCopying && !target->isSsh()) {
-        result.offsiteFailure = LoadStringById(StringId::OffsiteMirrorTakesSsh);
         return;
     }
     // The bar starts the second phase from nothing, under its own name.

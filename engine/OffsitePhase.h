@@ -5,7 +5,9 @@
 #include "JobChecks.h"
 
 #include <QStringList>
+#include <QTemporaryDir>
 
+#include <memory>
 #include <optional>
 
 // For a set with an off-site destination whose run succeeded: copies the new archives (an archive set) or
@@ -18,6 +20,9 @@ void CopyOffsiteAfterRun(const BackupSet& set, const JobContext& context, JobRes
 // text). The result says Done, or why the archives could not be fetched.
 JobResult FetchOffsiteArchivesJob(const BackupSet& set, const QString& folder, const JobContext& context,
     const std::optional<QString>& asOf = std::nullopt);
+// A new private folder for archives fetched from off site, removed with the object (check isValid()). It is made
+// beside the program's other state, not in /tmp: archives can be larger than a memory file system.
+std::unique_ptr<QTemporaryDir> NewOffsiteFetchFolder();
 // Of the set's archives named, those a restore as of the stamp or date needs (see FetchOffsiteArchivesJob).
 QStringList ArchivesForPoint(const BackupSet& set, const QStringList& names, const std::optional<QString>& asOf);
 // Whether the off-site destination the text names can be reached and written: empty when it can, else why not,

@@ -3,6 +3,7 @@
 #include "ConsoleRunner.h"
 #include "JobRunner.h"
 #include "LastRun.h"
+#include "OffsitePhase.h"
 #include "ProgressLine.h"
 #include "ResourceIds.h"
 #include "RestoreJob.h"
@@ -12,12 +13,12 @@
 #include "StoreLock.h"
 #include "StringTable.h"
 #include "Terminal.h"
-#include "UserFolders.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -47,6 +48,25 @@ struct Chain
     std::shared_ptr<QTemporaryDir> fetched;
 };
 
+// A job on a runner of its own, its tools' output on the terminal as it comes and a progress line, stopped by
+// SIGINT and SIGTERM: start starts it on the runner's thread, whenRefused gives the result when it could not start.
+JobResult runOnTerminal(
+    const std::function<bool(JobRunner&)>& start, const std::function<JobResult(JobRunner&)>& whenRefused)
+{
+    SetRunOutputListener([](const QByteArray& bytes, bool secondStream) { PrintToolOutput(bytes, secondStream); });
+    SetKeepLastRunOutput(false);
+    JobResult result;
+    {
+        JobRunner runner;
+        const StopSignals stopSignals(runner);
+        const ProgressLine progressLine(runner);
+        result = RunOnWorker(
+            runner, [&] { return start(runner); }, [&] { return whenRefused(runner); });
+    }
+    SetRunOutputListener({});
+    return result;
+}
+
 // --as-of as a point's stamp; empty for the newest point.
 QString asOfStamp(const RunOptions& options)
 {
@@ -61,30 +81,20 @@ bool readOffsiteChain(const BackupSet& set, const RunOptions& options, Chain& ch
         error = LoadStringById(StringId::SetHasNoOffsite).arg(set.name);
         return false;
     }
-    // Beside the other state of the program, not in /tmp: archives can be larger than a memory file system.
-    QDir().mkpath(UserStateFolder());
-    chain.fetched = std::make_shared<QTemporaryDir>(UserStateFolder() + QStringLiteral("/offsite-XXXXXX"));
+    chain.fetched = NewOffsiteFetchFolder();
     if (!chain.fetched->isValid()) {
         error = chain.fetched->errorString();
         return false;
     }
     PrintLine(QStringLiteral("== ") + LoadStringById(StringId::FetchingOffsite).arg(set.name, set.offsite));
-    SetRunOutputListener([](const QByteArray& bytes, bool secondStream) { PrintToolOutput(bytes, secondStream); });
-    SetKeepLastRunOutput(false);
     // A restore needs only the archives of its point; a listing needs them all.
     std::optional<QString> asOf;
     if (options.mode == RunOptions::Mode::Restore)
         asOf = asOfStamp(options);
-    JobResult result;
-    {
-        JobRunner runner;
-        const StopSignals stopSignals(runner);
-        const ProgressLine progressLine(runner);
-        result = RunOnWorker(
-            runner, [&] { return runner.startOffsiteFetch(set, chain.fetched->path(), asOf); },
-            [&] { return runner.runOffsiteFetch(set, chain.fetched->path(), asOf); });
-    }
-    SetRunOutputListener({});
+    const QString folder = chain.fetched->path();
+    const JobResult result
+        = runOnTerminal([&](JobRunner& runner) { return runner.startOffsiteFetch(set, folder, asOf); },
+            [&](JobRunner& runner) { return runner.runOffsiteFetch(set, folder, asOf); });
     if (!result.succeeded()) {
         error = JobResultText(result);
         return false;
@@ -211,17 +221,8 @@ ExitStatus restore(const Chain& chain, const RunOptions& options)
     TakeStoreLock(false);
     PrintLine(QStringLiteral("== ")
         + LoadStringById(StringId::RestoreHeading).arg(chain.name, chain.points.at(index).stamp, request.target));
-    SetRunOutputListener([](const QByteArray& bytes, bool secondStream) { PrintToolOutput(bytes, secondStream); });
-    SetKeepLastRunOutput(false);
-    JobResult result;
-    {
-        JobRunner runner;
-        const StopSignals stopSignals(runner);
-        const ProgressLine progressLine(runner);
-        result = RunOnWorker(
-            runner, [&] { return runner.startRestore(request); }, [&] { return runner.runRestore(request); });
-    }
-    SetRunOutputListener({});
+    const JobResult result = runOnTerminal([&](JobRunner& runner) { return runner.startRestore(request); },
+        [&](JobRunner& runner) { return runner.runRestore(request); });
     StoreLock::release();
 
     const QString text = JobResultText(result);

@@ -425,33 +425,33 @@
     </message>
     <message>
         <location filename="../../app/CRestoreDlg.cpp" line="131"/>
-        <location filename="../../app/CRestoreDlg.cpp" line="254"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="252"/>
         <source>Tick the files and folders to restore, or none for everything.</source>
         <translation>Отметьте файлы и папки, которые нужно восстановить, или ничего, чтобы восстановить всё.</translation>
     </message>
     <message>
-        <location filename="../../app/CRestoreDlg.cpp" line="184"/>
-        <location filename="../../app/CRestoreDlg.cpp" line="251"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="182"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="249"/>
         <source>Restore %1</source>
         <translation>Восстановление: %1</translation>
     </message>
     <message>
-        <location filename="../../app/CRestoreDlg.cpp" line="258"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="256"/>
         <source>Full</source>
         <translation>Полный</translation>
     </message>
     <message>
-        <location filename="../../app/CRestoreDlg.cpp" line="259"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="257"/>
         <source>Update</source>
         <translation>Обновление</translation>
     </message>
     <message>
-        <location filename="../../app/CRestoreDlg.cpp" line="260"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="258"/>
         <source>Mirror</source>
         <translation>Зеркало</translation>
     </message>
     <message>
-        <location filename="../../app/CRestoreDlg.cpp" line="409"/>
+        <location filename="../../app/CRestoreDlg.cpp" line="407"/>
         <source>deleted</source>
         <translation>удалён</translation>
     </message>
@@ -1653,165 +1653,155 @@ Files overwritten or removed cannot be brought back unless a backup holds them.<
     </message>
     <message>
         <location filename="../../core/StringTable.cpp" line="464"/>
-        <source>The set names no off-site destination.</source>
-        <translation>В наборе не указано место для копий вне компьютера.</translation>
-    </message>
-    <message>
-        <location filename="../../core/StringTable.cpp" line="465"/>
         <source>%1 is not an archive of this set.</source>
         <translation>%1 — не архив этого набора.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="467"/>
+        <location filename="../../core/StringTable.cpp" line="466"/>
         <source>%1 arrived with %2 bytes instead of %3.</source>
         <translation>%1 получен размером %2 байт вместо %3.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="469"/>
+        <location filename="../../core/StringTable.cpp" line="468"/>
         <source>The source folder %1 has no name to give its mirror there.</source>
         <translation>У исходной папки %1 нет имени, которое можно дать её зеркалу там.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="470"/>
+        <location filename="../../core/StringTable.cpp" line="469"/>
         <source>%1 was ended by signal %2.</source>
         <translation>%1 завершён сигналом %2.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="472"/>
+        <location filename="../../core/StringTable.cpp" line="471"/>
         <source>%1 is not at %2.</source>
         <translation>%1 нет в %2.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="474"/>
+        <location filename="../../core/StringTable.cpp" line="473"/>
         <source>&apos;%1&apos; names no off-site destination. Give ssh://USER@HOST/FOLDER for another computer, or REMOTE:FOLDER for a remote of your rclone configuration.</source>
         <translation>«%1» не задаёт место вне компьютера. Укажите ssh://USER@HOST/FOLDER для другого компьютера или REMOTE:FOLDER для удалённого хранилища из вашей настройки rclone.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="477"/>
+        <location filename="../../core/StringTable.cpp" line="476"/>
         <source>The user name in &apos;%1&apos; is not valid.</source>
         <translation>Имя пользователя в «%1» недопустимо.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="478"/>
+        <location filename="../../core/StringTable.cpp" line="477"/>
         <source>The host name in &apos;%1&apos; is not valid.</source>
         <translation>Имя компьютера в «%1» недопустимо.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="479"/>
+        <location filename="../../core/StringTable.cpp" line="478"/>
         <source>The port in &apos;%1&apos; is not a number from 1 to 65535.</source>
         <translation>Порт в «%1» — не число от 1 до 65535.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="481"/>
+        <location filename="../../core/StringTable.cpp" line="480"/>
         <source>&apos;%1&apos; names no folder there. Add the folder the backups go to.</source>
         <translation>В «%1» не указана папка. Добавьте папку, куда пойдут резервные копии.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="483"/>
+        <location filename="../../core/StringTable.cpp" line="482"/>
         <source>The name of the rclone remote in &apos;%1&apos; is not valid.</source>
         <translation>Имя удалённого хранилища rclone в «%1» недопустимо.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="485"/>
+        <location filename="../../core/StringTable.cpp" line="484"/>
         <source>&apos;%1&apos; holds a line break or another control character.</source>
         <translation>«%1» содержит перевод строки или другой управляющий символ.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="486"/>
+        <location filename="../../core/StringTable.cpp" line="485"/>
         <source>Done here, off-site copy failed: %1</source>
         <translation>Сделано здесь, копирование вне компьютера не удалось: %1</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="487"/>
+        <location filename="../../core/StringTable.cpp" line="486"/>
         <source>, copied off site</source>
         <translation>, скопировано вне компьютера</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="489"/>
+        <location filename="../../core/StringTable.cpp" line="488"/>
         <source>The backup set &apos;%1&apos; was made here, but its off-site copy failed: %2</source>
         <translation>Набор «%1» сохранён здесь, но копирование вне компьютера не удалось: %2</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="491"/>
+        <location filename="../../core/StringTable.cpp" line="490"/>
         <source>These backup sets were made here, but their off-site copy failed:
 %1</source>
         <translation>Эти наборы сохранены здесь, но копирование вне компьютера не удалось:
 %1</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="492"/>
+        <location filename="../../core/StringTable.cpp" line="491"/>
         <source>COPYING OFF SITE.</source>
         <translation>КОПИРОВАНИЕ ВНЕ КОМПЬЮТЕРА.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="493"/>
+        <location filename="../../core/StringTable.cpp" line="492"/>
         <source>Off-site failed</source>
         <translation>Нет копии</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="494"/>
+        <location filename="../../core/StringTable.cpp" line="493"/>
         <source>the off-site copy failed at %1: %2</source>
         <translation>копирование вне компьютера не удалось %1: %2</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="496"/>
-        <source>A mirror set is copied off site only over ssh: give ssh://USER@HOST/FOLDER, not an rclone remote.</source>
-        <translation>Зеркальный набор копируется вне компьютера только по ssh: укажите ssh://USER@HOST/FOLDER, а не хранилище rclone.</translation>
-    </message>
-    <message>
-        <location filename="../../core/StringTable.cpp" line="498"/>
+        <location filename="../../core/StringTable.cpp" line="494"/>
         <source>Backup set &apos;%1&apos; was not copied off site</source>
         <translation>Набор «%1» не скопирован вне компьютера</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="499"/>
+        <location filename="../../core/StringTable.cpp" line="495"/>
         <source>Type an off-site destination to test first.</source>
         <translation>Сначала введите место вне компьютера.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="500"/>
+        <location filename="../../core/StringTable.cpp" line="496"/>
         <source>Testing %1…</source>
         <translation>Проверка %1…</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="501"/>
+        <location filename="../../core/StringTable.cpp" line="497"/>
         <source>%1 can be reached and written.</source>
         <translation>%1 доступно, и в него можно писать.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="502"/>
+        <location filename="../../core/StringTable.cpp" line="498"/>
         <source>The backup set &apos;%1&apos; has no off-site destination.</source>
         <translation>У набора «%1» нет места вне компьютера.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="503"/>
+        <location filename="../../core/StringTable.cpp" line="499"/>
         <source>No archive of the set is at &apos;%1&apos;.</source>
         <translation>В «%1» нет ни одного архива набора.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="504"/>
+        <location filename="../../core/StringTable.cpp" line="500"/>
         <source>Fetching the archives of &apos;%1&apos; from &apos;%2&apos;</source>
         <translation>Загрузка архивов «%1» из «%2»</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="506"/>
+        <location filename="../../core/StringTable.cpp" line="502"/>
         <source>%1
 Fetch the set&apos;s archives from its off-site copy at &apos;%2&apos; and restore from them? They are kept only while this window is open.</source>
         <translation>%1
 Загрузить архивы набора из его копии вне компьютера «%2» и восстановить из них? Они хранятся, только пока открыто это окно.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="509"/>
+        <location filename="../../core/StringTable.cpp" line="505"/>
         <source>The points as the off-site copy at &apos;%1&apos; has them.</source>
         <translation>Точки восстановления из копии вне компьютера «%1».</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="510"/>
+        <location filename="../../core/StringTable.cpp" line="506"/>
         <source>Nothing was fetched from off site: %1</source>
         <translation>Ничего не загружено из копии вне компьютера: %1</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="512"/>
+        <location filename="../../core/StringTable.cpp" line="508"/>
         <source>The set &apos;%1&apos; keeps its copy under the same names in that off-site folder: each would overwrite and remove the other&apos;s. Give this set another archive name or another off-site folder.</source>
         <translation>Набор «%1» хранит свою копию под теми же именами в этой папке вне компьютера: каждый перезаписывал бы и удалял копии другого. Дайте этому набору другое имя архива или другую папку вне компьютера.</translation>
     </message>

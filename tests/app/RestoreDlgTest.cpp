@@ -10,6 +10,7 @@
 #include "JobRunner.h"
 #include "ResourceIds.h"
 #include "StringTable.h"
+#include "ToolTestSupport.h"
 
 #include <QCheckBox>
 #include <QElapsedTimer>
@@ -17,7 +18,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QStandardPaths>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -293,16 +293,11 @@ TEST_F(RestoreDlgTest, RestoringOverTheSourceAsksWithThePreviewAndDoesNothingOnN
 // The disk with the archives is gone, and a remote of the test's own rclone configuration holds the off-site copy.
 TEST_F(RestoreDlgTest, ASetWhoseArchivesAreGoneHereIsRestoredFromItsOffsiteCopy)
 {
-    if (QStandardPaths::findExecutable("rclone").isEmpty())
-        GTEST_SKIP() << "rclone is missing (Debian: rclone; scripts/setup.sh installs it)";
-    const QString config = home.filePath("rclone-test.conf");
-    writeFile(config, "[elsewhere]\ntype = local\n");
-    qputenv("RCLONE_CONFIG", config.toLocal8Bit());
-    auto unset = qScopeGuard([] { qunsetenv("RCLONE_CONFIG"); });
-    const QString remote = home.filePath("elsewhere");
-    QDir().mkpath(remote);
+    if (!LocalRcloneRemote::available())
+        GTEST_SKIP() << LocalRcloneRemote::kMissing;
+    const LocalRcloneRemote remote(home.path());
     BackupSet set = docsSet(IncrementalArchiving);
-    set.offsite = "elsewhere:" + remote;
+    set.offsite = remote.destination();
     const quint32 id = AddBackupSet(set);
     SaveBackupSet(id);
     const JobResult made = RunSetJob(id);

@@ -477,7 +477,7 @@ TEST_F(SetPropDlgTest, OffsiteDestinationIsCheckedOnOkAndAMirrorTakesOnlySsh)
     EXPECT_FALSE(okWith("ssh://-oProxyCommand=x/backups"));
     ctl<QComboBox>(ControlId::BackupType)->setCurrentIndex(MirrorCopying);
     EXPECT_FALSE(okWith("cloud:backups"));
-    EXPECT_TRUE(messages.messages().constLast().startsWith("A mirror set is copied off site only over ssh"));
+    EXPECT_TRUE(messages.messages().constLast().startsWith("A mirror set goes off site only over ssh"));
     EXPECT_TRUE(okWith("  ssh://me@nas:2222/srv/mirror  "));
     EXPECT_EQ(dialog->m_set.offsite, "ssh://me@nas:2222/srv/mirror");
     // Empty is no off-site copy at all.

@@ -15,7 +15,6 @@
 #include <QFile>
 #include <QRandomGenerator>
 #include <QSignalSpy>
-#include <QStandardPaths>
 #include <QThread>
 
 #include <functional>
@@ -301,23 +300,16 @@ TEST_F(JobRunnerTest, OneJobRunsInTheProgramWhicheverRunnerStartedItAndItsStateF
 // the next set does not start.
 TEST_F(JobRunnerTest, AStopDuringTheOffsiteCopyEndsItKeepsTheBackupAndStartsNoFurtherSet)
 {
-    if (QStandardPaths::findExecutable("rclone").isEmpty())
-        GTEST_SKIP() << "rclone is missing (Debian: rclone; scripts/setup.sh installs it)";
-    const QString config = home.filePath("rclone-test.conf");
-    writeFile(config, "[elsewhere]\ntype = local\n");
-    qputenv("RCLONE_CONFIG", config.toLocal8Bit());
+    if (!LocalRcloneRemote::available())
+        GTEST_SKIP() << LocalRcloneRemote::kMissing;
+    const LocalRcloneRemote remote(home.path());
     // Slow enough to be stopped half-way.
     qputenv("VELMORA_OFFSITE_BWLIMIT", "512");
-    auto unset = qScopeGuard([] {
-        qunsetenv("RCLONE_CONFIG");
-        qunsetenv("VELMORA_OFFSITE_BWLIMIT");
-    });
+    auto unset = qScopeGuard([] { qunsetenv("VELMORA_OFFSITE_BWLIMIT"); });
     writeIncompressible(source + "/big.bin", 4 << 20);
-    const QString remote = home.filePath("elsewhere");
-    QDir().mkpath(remote);
     BackupSet away = docsSet(FullArchiving);
     away.compLevel = 0;
-    away.offsite = "elsewhere:" + remote;
+    away.offsite = remote.destination();
     const quint32 first = AddBackupSet(away);
     SaveBackupSet(first);
     BackupSet next = docsSet(FullArchiving);
@@ -342,7 +334,7 @@ TEST_F(JobRunnerTest, AStopDuringTheOffsiteCopyEndsItKeepsTheBackupAndStartsNoFu
     EXPECT_EQ(set.lastOffsiteResult, "failed");
     EXPECT_TRUE(QFileInfo::exists(fullArchive()));
     // Nothing of the set under an archive's name there.
-    EXPECT_TRUE(QDir(remote).entryList({"docs*.7z"}, QDir::Files).isEmpty());
+    EXPECT_TRUE(QDir(remote.folder()).entryList({"docs*.7z"}, QDir::Files).isEmpty());
     ASSERT_TRUE(GetBackupSet(second, set));
     EXPECT_EQ(set.lastResult, "");
     EXPECT_FALSE(QFileInfo::exists(destination + "/next.7z"));

@@ -5,8 +5,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStandardPaths>
 #include <QThread>
+
+#include <optional>
 
 namespace {
 
@@ -17,17 +18,14 @@ class OffsiteRun : public RunFixture
 protected:
     void SetUp() override
     {
-        if (QStandardPaths::findExecutable(QStringLiteral("rclone")).isEmpty())
-            GTEST_SKIP() << "rclone is missing (Debian: rclone; scripts/setup.sh installs it)";
+        if (!LocalRcloneRemote::available())
+            GTEST_SKIP() << LocalRcloneRemote::kMissing;
         source = folder(QStringLiteral("data/Docs"));
         makeTree(source, {{"a.txt", "alpha"}, {"sub/b.txt", "beta"}});
         destination = folder(QStringLiteral("backup"));
-        remote = folder(QStringLiteral("elsewhere/velmora"));
-        const QString config = home.filePath(QStringLiteral("rclone-test.conf"));
-        writeFile(config, "[elsewhere]\ntype = local\n");
-        qputenv("RCLONE_CONFIG", config.toLocal8Bit());
+        rclone.emplace(home.path());
+        remote = rclone->folder();
     }
-    void TearDown() override { qunsetenv("RCLONE_CONFIG"); }
 
     RunOutcome backUp()
     {
@@ -44,6 +42,7 @@ protected:
         return files;
     }
 
+    std::optional<LocalRcloneRemote> rclone;
     QString source;
     QString destination;
     QString remote;
@@ -52,7 +51,7 @@ protected:
 TEST_F(OffsiteRun, EachRunsArchiveGoesOffSiteAndARestoreComesBackFromThereWhenTheDiskIsGone)
 {
     writeSet(setOf("Docs", source, destination, IncrementalArchiving, "docs")
-                 .withKeys("Offsite=elsewhere:" + remote + "\n"));
+                 .withKeys("Offsite=" + rclone->destination() + "\n"));
     writeFile(remote + "/notes.txt", "not Velmora's");
     EXPECT_TRUE(backUp().output.contains(", copied off site\n"));
     const QMap<QString, QByteArray> atFull = snapshotTree(source);
@@ -98,10 +97,10 @@ TEST_F(OffsiteRun, ASetWithoutAnOffsiteCopyOrWithNothingThereFailsToRestoreFromI
     EXPECT_EQ(none.errorOutput, "velmora-run: The backup set 'Docs' has no off-site destination.\n");
 
     writeSet(setOf("Docs", source, destination, IncrementalArchiving, "docs")
-                 .withKeys("Offsite=elsewhere:" + remote + "\n"));
+                 .withKeys("Offsite=" + rclone->destination() + "\n"));
     const RunOutcome empty = runVelmora({"--from-offsite", "--restore", "Docs", "--to", home.filePath("out")});
     EXPECT_EQ(empty.exitCode, 1);
-    EXPECT_TRUE(empty.errorOutput.contains("No archive of the set is at 'elsewhere:" + remote + "'."))
+    EXPECT_TRUE(empty.errorOutput.contains("No archive of the set is at '" + rclone->destination() + "'."))
         << empty.errorOutput.toStdString();
     EXPECT_FALSE(QFileInfo::exists(home.filePath("out")));
 }

@@ -93,3 +93,22 @@ QStringList destinationFiles(const QString& folder)
     files.removeAll(QLatin1String(kDestinationMarkerName));
     return files;
 }
+
+bool LocalRcloneRemote::available()
+{
+    return !QStandardPaths::findExecutable(QStringLiteral("rclone")).isEmpty();
+}
+
+LocalRcloneRemote::LocalRcloneRemote(const QString& folder)
+    : m_folder(folder + QStringLiteral("/remote"))
+{
+    const QString config = folder + QStringLiteral("/rclone-test.conf");
+    writeFile(config, "[elsewhere]\ntype = local\n");
+    QDir().mkpath(m_folder);
+    qputenv("RCLONE_CONFIG", QFile::encodeName(config));
+}
+
+LocalRcloneRemote::~LocalRcloneRemote()
+{
+    qunsetenv("RCLONE_CONFIG");
+}

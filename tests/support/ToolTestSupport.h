@@ -21,3 +21,25 @@ QStringList destinationFiles(const QString& folder);
 QStringList treeFiles(const QString& folder);
 // Why strace cannot be used here (not installed, or not allowed to trace), or nothing.
 QString straceProblem();
+
+// An rclone configuration of the test's own, named by RCLONE_CONFIG while the object lives, with one remote,
+// "elsewhere", of type local: a folder of this machine stands for any store rclone reaches.
+class LocalRcloneRemote
+{
+public:
+    static constexpr const char* kMissing = "rclone is missing (Debian: rclone; scripts/setup.sh installs it)";
+    static bool available();
+
+    // Writes the configuration into the folder and makes the remote's folder "remote" there.
+    explicit LocalRcloneRemote(const QString& folder);
+    ~LocalRcloneRemote();
+    LocalRcloneRemote(const LocalRcloneRemote&) = delete;
+    LocalRcloneRemote& operator=(const LocalRcloneRemote&) = delete;
+
+    // The remote's folder on this disk, and the same as a set's off-site destination names it.
+    QString folder() const { return m_folder; }
+    QString destination() const { return QStringLiteral("elsewhere:") + m_folder; }
+
+private:
+    QString m_folder;
+};

@@ -2,15 +2,19 @@
 
 #include "IniFile.h"
 #include "MountTable.h"
+#include "ResourceIds.h"
 #include "SetCollection.h"
+#include "StringTable.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QUuid>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <unistd.h>
 
 namespace {
 
@@ -42,13 +46,23 @@ QString markerPath(const QString& canonicalFolder)
     return canonicalFolder + QLatin1Char('/') + QLatin1String(kDestinationMarkerName);
 }
 
-// The id the marker holds; empty when there is none or it holds nothing usable.
+// The id the marker holds; empty when there is none or it holds nothing usable. Others may write to the
+// folder: a link or a pipe planted in the marker's place is not read (a pipe would block the run for ever).
 QString markerId(const QString& canonicalFolder)
 {
-    QFile file(markerPath(canonicalFolder));
-    if (!file.open(QIODevice::ReadOnly))
+    const int fd = ::open(QFile::encodeName(markerPath(canonicalFolder)).constData(),
+        O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
         return {};
-    const QString id = QString::fromLatin1(file.read(128)).trimmed();
+    struct stat status;
+    char bytes[128];
+    ssize_t got = -1;
+    if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode))
+        got = ::read(fd, bytes, sizeof bytes);
+    ::close(fd);
+    if (got <= 0)
+        return {};
+    const QString id = QString::fromLatin1(bytes, qsizetype(got)).trimmed();
     if (id.isEmpty() || id.contains(QLatin1Char(' ')) || id.contains(QLatin1Char('\n')))
         return {};
     return id;
@@ -95,18 +109,42 @@ QString DiskOfFolder(const QString& folder)
     return found ? diskText(*found) : QString();
 }
 
-QString MarkDiskOfFolder(const QString& folder)
+QString DestinationMarkerProblem(const QString& folder)
+{
+    const QString canonical = QFileInfo(folder).canonicalFilePath();
+    if (canonical.isEmpty())
+        return {};
+    const QString marker = markerPath(canonical);
+    struct stat status;
+    if (::lstat(QFile::encodeName(marker).constData(), &status) != 0 || S_ISREG(status.st_mode))
+        return {};
+    return LoadStringById(
+        S_ISLNK(status.st_mode) ? StringId::DestinationMarkerIsLink : StringId::DestinationMarkerNotFile)
+        .arg(marker);
+}
+
+QString MarkDiskOfFolder(const QString& folder, QString* problem)
 {
     const std::optional<FolderOnDisk> found = folderOnDisk(folder);
     if (!found)
         return {};
+    if (const QString planted = DestinationMarkerProblem(found->canonical); !planted.isEmpty()) {
+        if (problem)
+            *problem = planted;
+        return {};
+    }
     const QString disk = diskText(*found);
     if (!disk.isEmpty())
         return disk;
-    // Written whole or not at all: a torn marker would make the disk look like another one.
+    // Written whole or not at all: a torn marker would make the disk look like another one. Never through a
+    // link someone put there in the meantime.
     const QByteArray id = QUuid::createUuid().toByteArray(QUuid::Id128) + '\n';
-    if (!IniFile::replaceFileAtomically(markerPath(found->canonical), id))
+    bool linkFound = false;
+    if (!IniFile::replaceFileAtomically(markerPath(found->canonical), id, IniFile::LinkAtPath::Refuse, &linkFound)) {
+        if (problem)
+            *problem = DestinationMarkerProblem(found->canonical);
         return {};
+    }
     return diskText(*found);
 }
 
@@ -115,9 +153,9 @@ bool DestinationOnRecordedDisk(const BackupSet& set)
     return set.destinationDisk.isEmpty() || DiskOfFolder(set.target) == set.destinationDisk;
 }
 
-bool AcceptDestinationDisk(const BackupSet& set)
+bool AcceptDestinationDisk(const BackupSet& set, QString* problem)
 {
-    const QString disk = MarkDiskOfFolder(set.target);
+    const QString disk = MarkDiskOfFolder(set.target, problem);
     if (disk.isEmpty())
         return false;
     return StampSetFileKeys(set.name, {{QLatin1String(kDestinationDiskKey), disk}});

@@ -16,8 +16,12 @@ inline constexpr char kDestinationMarkerName[] = ".velmora-destination-id";
 // the file system's UUID, else "marker:ID FSTYPE SOURCE" from the marker in the folder and the mount holding
 // it. Empty when the folder is not there, or it has no UUID and no marker. Writes nothing.
 QString DiskOfFolder(const QString& folder);
-// The same, writing a marker first where the folder needs one and has none; empty when that failed.
-QString MarkDiskOfFolder(const QString& folder);
+// The same, writing a marker first where the folder needs one and has none; empty when that failed, with
+// the reason in problem where there is one to give (a link or something else planted in the marker's place).
+QString MarkDiskOfFolder(const QString& folder, QString* problem = nullptr);
+// Why the folder's marker must not be read or written: something other than a plain file (a link, a pipe)
+// stands in its place, which in a folder others can write to is a trap. Empty when there is none or a file.
+QString DestinationMarkerProblem(const QString& folder);
 
 // Whether the set's destination is on the disk the set remembers; true for a set that remembers none yet.
 bool DestinationOnRecordedDisk(const BackupSet& set);

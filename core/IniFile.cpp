@@ -202,11 +202,17 @@ QString temporaryCopyPrefix(const QString& fileName)
     return QLatin1Char('.') + fileName + QLatin1String(kTemporaryCopyMark);
 }
 
-bool replaceFileAtomically(const QString& path, const QByteArray& bytes)
+bool replaceFileAtomically(const QString& path, const QByteArray& bytes, LinkAtPath links, bool* linkFound)
 {
-    // A link is followed, so that a set file kept elsewhere through a link stays there and the link stays.
+    if (linkFound)
+        *linkFound = false;
     QString target = path;
     if (const QFileInfo info(path); info.isSymLink()) {
+        if (links == LinkAtPath::Refuse) {
+            if (linkFound)
+                *linkFound = true;
+            return false;
+        }
         target = info.canonicalFilePath();
         if (target.isEmpty())
             target = info.symLinkTarget();
@@ -216,7 +222,7 @@ bool replaceFileAtomically(const QString& path, const QByteArray& bytes)
     // A pipe or a device in the file's place is not a file to replace, and the folder of a device is
     // no place for a copy.
     struct stat old;
-    const bool exists = ::stat(finalPath.constData(), &old) == 0;
+    const bool exists = ::lstat(finalPath.constData(), &old) == 0;
     if (exists && !S_ISREG(old.st_mode))
         return false;
     const QByteArray folder = QFile::encodeName(targetInfo.absolutePath());

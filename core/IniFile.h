@@ -56,10 +56,22 @@ mode_t currentUmask();
 bool isStorableKey(const QString& key);
 bool isStorableValue(const QString& value);
 
+// What the writer does with a symbolic link in the file's place.
+enum class LinkAtPath
+{
+    // The user's own settings and set files: one kept elsewhere through a link stays there, and the link stays.
+    Follow,
+    // A folder others may write to (a destination): a planted link must never take the write elsewhere, so
+    // the write is refused and nothing is written.
+    Refuse,
+};
+
 // Writes the file through a new file renamed over the old one, so the old content survives any failure.
 // The new file is written beside the old one as a hidden copy named temporaryCopyPrefix(file name) and
-// kTemporaryCopySuffixLength random letters or digits, a name no one else gives a file.
-bool replaceFileAtomically(const QString& path, const QByteArray& bytes);
+// kTemporaryCopySuffixLength random letters or digits, a name no one else gives a file, created exclusively
+// and never through a link. False when nothing was written; *linkFound is set when a link refused it.
+bool replaceFileAtomically(
+    const QString& path, const QByteArray& bytes, LinkAtPath links = LinkAtPath::Follow, bool* linkFound = nullptr);
 
 inline constexpr char kTemporaryCopyMark[] = ".velmora-";
 inline constexpr int kTemporaryCopySuffixLength = 6;

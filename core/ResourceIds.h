@@ -277,6 +277,13 @@ inline constexpr int FetchOffsiteQuestion = 582;
 inline constexpr int OffsiteFetched = 583;
 inline constexpr int OffsiteNotFetched = 584;
 inline constexpr int OffsiteClash = 585;
+// Files planted in a destination, set names and password files that cannot be taken.
+inline constexpr int DestinationMarkerIsLink = 720;
+inline constexpr int DestinationMarkerNotFile = 721;
+inline constexpr int SetNameHasControlCharacters = 722;
+inline constexpr int PasswordFileTooLarge = 723;
+inline constexpr int PasswordLineTooLong = 724;
+inline constexpr int MirrorFolderForeignLink = 725;
 } // namespace StringId
 
 namespace IconId {

@@ -508,6 +508,29 @@ constexpr TableEntry kStringTable[] = {
         QT_TRANSLATE_NOOP("StringTable",
             "The set '%1' keeps its copy under the same names in that off-site folder: each would overwrite and remove "
             "the other's. Give this set another archive name or another off-site folder.")},
+    {StringId::DestinationMarkerIsLink,
+        QT_TRANSLATE_NOOP("StringTable",
+            "'%1' is a symbolic link. Velmora never writes through a link in a destination folder, where someone may "
+            "have put it to overwrite another file. Remove the link and run again. Nothing was changed.")},
+    {StringId::DestinationMarkerNotFile,
+        QT_TRANSLATE_NOOP("StringTable",
+            "'%1' is not a plain file, so Velmora neither reads nor writes it. Remove it and run again. Nothing was "
+            "changed.")},
+    {StringId::SetNameHasControlCharacters,
+        QT_TRANSLATE_NOOP("StringTable",
+            "A set name may not contain line breaks, tabs or other control characters. Please, choose another set "
+            "name!")},
+    {StringId::PasswordFileTooLarge,
+        QT_TRANSLATE_NOOP("StringTable",
+            "The password file '%1' is larger than 4 KiB; a password file holds one line. Nothing was run.")},
+    {StringId::PasswordLineTooLong,
+        QT_TRANSLATE_NOOP("StringTable",
+            "The first line of the password file '%1' is longer than 1,024 bytes, too long for a password. Nothing "
+            "was run.")},
+    {StringId::MirrorFolderForeignLink,
+        QT_TRANSLATE_NOOP("StringTable",
+            "The mirror folder '%1' is a symbolic link that another user made: the mirror would delete whatever it "
+            "leads to. Remove the link and run again. Nothing was changed.")},
 };
 
 const TableEntry* findEntry(int id)

@@ -422,10 +422,13 @@ void CSetPropDlg::browseFolderInto(QString& field)
 void CSetPropDlg::OnAcceptDestinationDisk()
 {
     takeFields();
-    const QString disk = MarkDiskOfFolder(m_target);
+    QString problem;
+    const QString disk = MarkDiskOfFolder(m_target, &problem);
     if (disk.isEmpty()) {
         userMessages().showMessage(
-            LoadStringById(StringId::DestinationDiskNotRecorded).arg(m_target), UserMessages::Icon::Warning);
+            (LoadStringById(StringId::DestinationDiskNotRecorded).arg(m_target) + QLatin1Char('\n') + problem)
+                .trimmed(),
+            UserMessages::Icon::Warning);
         return;
     }
     m_set.destinationDisk = disk;
@@ -517,6 +520,11 @@ void CSetPropDlg::RefreshExclusionLists()
     refill(m_typeList, m_set.exTypeList);
 }
 
+bool CSetPropDlg::hasControlCharacters(const QString& name)
+{
+    return std::any_of(name.cbegin(), name.cend(), [](QChar c) { return c.category() == QChar::Other_Control; });
+}
+
 bool CSetPropDlg::isUsableSetName(const QString& name)
 {
     return ProfileStore::isValidSetName(name) && name.isValidUtf16() && name.toUtf8().size() <= kMaxSetNameBytes;
@@ -531,6 +539,13 @@ void CSetPropDlg::OnOK()
     }
     if (!isUsableSetName(m_name)) {
         ShowStringMessage(StringId::SetNameUnusable);
+        m_nameEdit->setFocus();
+        return;
+    }
+    // A line break in a name breaks every line that names the set (its timer's unit, the terminal's lists). A
+    // set that already has such a name keeps it; velmora-run and the timers still reach it.
+    if (m_name != m_openingName && hasControlCharacters(m_name)) {
+        ShowStringMessage(StringId::SetNameHasControlCharacters);
         m_nameEdit->setFocus();
         return;
     }

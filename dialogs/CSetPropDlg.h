@@ -38,6 +38,7 @@ public:
 
     // A set name is also the base name of its file, so it must be one that can be written in the set folder.
     static bool isUsableSetName(const QString& name);
+    static bool hasControlCharacters(const QString& name);
 
     // The working copy: filled by the caller before the dialog opens, read by the caller after OK.
     BackupSet m_set;

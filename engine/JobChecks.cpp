@@ -14,7 +14,11 @@
 #include "UserMessages.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -88,6 +92,9 @@ std::optional<JobResult> FolderProblem(const BackupSet& set, const QString& dest
     if (!isExistingFolder(destinationFolder))
         return JobFailure(
             set, JobOutcome::DestinationMissing, LoadStringById(StringId::DestinationMissing).arg(destinationFolder));
+    // A link planted in the marker's place would make the first good run write the marker through it.
+    if (const QString planted = DestinationMarkerProblem(set.target); !planted.isEmpty())
+        return JobFailure(set, JobOutcome::PrepareFailed, planted);
     // A folder that exists can still be the bare mount point of a disk that is not plugged in.
     if (!DestinationOnRecordedDisk(set))
         return JobFailure(
@@ -126,6 +133,12 @@ std::optional<JobResult> MirrorSetProblem(const BackupSet& set)
     // by the folders themselves: one folder may be reached under several paths (a bind mount, a disk
     // mounted twice).
     const QString mirror = MirrorFolder(set);
+    // rsync follows a link in the mirror folder's place and --delete empties wherever it leads. One that someone
+    // else made in a destination they can write to is a trap; the user's own link stays theirs to use.
+    struct stat status;
+    if (::lstat(QFile::encodeName(mirror).constData(), &status) == 0 && S_ISLNK(status.st_mode)
+        && status.st_uid != ::geteuid())
+        return JobFailure(set, JobOutcome::MirrorUnsafe, LoadStringById(StringId::MirrorFolderForeignLink).arg(mirror));
     if (MirrorOverlap(set.source, mirror) != FolderOverlap::None)
         return JobFailure(set, JobOutcome::MirrorUnsafe, LoadStringById(StringId::MirrorInsideSource).arg(mirror));
     return SpaceProblem(set);

@@ -231,9 +231,12 @@ void askToUseDiskFound(const JobResult& result)
     const QString question = LoadStringById(StringId::UseDiskFoundQuestion).arg(set->target, set->name);
     if (!userMessages().askYesNo(JobFailureText(result) + QLatin1Char('\n') + question))
         return;
-    if (!AcceptDestinationDisk(*set))
+    QString problem;
+    if (!AcceptDestinationDisk(*set, &problem))
         userMessages().showMessage(
-            LoadStringById(StringId::DestinationDiskNotRecorded).arg(set->target), UserMessages::Icon::Warning);
+            (LoadStringById(StringId::DestinationDiskNotRecorded).arg(set->target) + QLatin1Char('\n') + problem)
+                .trimmed(),
+            UserMessages::Icon::Warning);
 }
 
 } // namespace

@@ -63,8 +63,9 @@ bool isScheduled(const BackupSet& set)
 // A text in a unit file's Description= or a comment: one line, and "%" is a specifier there.
 QString unitText(const QString& text)
 {
-    QString line = text;
-    line.replace(QLatin1Char('\n'), QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' '));
+    QString line;
+    for (const QChar c : text)
+        line += c.unicode() < 0x20 || c.unicode() == 0x7f ? QLatin1Char(' ') : c;
     return line.replace(QLatin1Char('%'), QStringLiteral("%%"));
 }
 
@@ -171,8 +172,16 @@ QString SystemdArgument(const QString& argument)
     if (plain.match(argument).hasMatch())
         return text;
     text.replace(QLatin1Char('\\'), QStringLiteral("\\\\")).replace(QLatin1Char('"'), QStringLiteral("\\\""));
-    text.replace(QLatin1Char('\n'), QStringLiteral("\\n")).replace(QLatin1Char('\t'), QStringLiteral("\\t"));
-    return QLatin1Char('"') + text + QLatin1Char('"');
+    // systemd refuses a unit whose line holds a raw control character (a carriage return in a set name): each
+    // goes as a C escape, which ExecStart= turns back into the byte.
+    QString escaped;
+    for (const QChar c : std::as_const(text)) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            escaped += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        else
+            escaped += c;
+    }
+    return QLatin1Char('"') + escaped + QLatin1Char('"');
 }
 
 QString ScheduleUnitBase(const BackupSet& set)

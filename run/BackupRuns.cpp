@@ -394,8 +394,11 @@ ExitStatus AcceptDestination(const QString& name)
                            .arg(name));
         return ExitUsageError;
     }
-    if (!AcceptDestinationDisk(*set)) {
+    QString problem;
+    if (!AcceptDestinationDisk(*set, &problem)) {
         PrintErrorLine(LoadStringById(StringId::DestinationDiskNotRecorded).arg(set->target));
+        if (!problem.isEmpty())
+            PrintErrorLine(problem);
         return ExitSomeFailed;
     }
     PrintLine(QStringLiteral("== %1: the disk now at '%2' is the set's destination disk from now on")

@@ -21,8 +21,10 @@ std::optional<QString>& runPassword()
     return password;
 }
 
-// A password is one line; anything longer than this is not a password file.
-constexpr qsizetype kLongestPasswordFile = qsizetype {64} * 1024;
+// A password is one line: a larger file, or a longer first line, is not a password file (7-Zip takes many
+// seconds a call to derive its key from a password of many kilobytes).
+constexpr qsizetype kLongestPasswordFile = 4096;
+constexpr qsizetype kLongestPassword = 1024;
 
 PasswordFileRead refused(int id, const QString& path, const QString& detail = {})
 {
@@ -79,6 +81,8 @@ PasswordFileRead ReadPasswordFile(const QString& path)
         return closeAndRefuse(StringId::PasswordFileOpenToOthers, mode);
     if ((fileStat.st_mode & S_IRWXG) != 0)
         return closeAndRefuse(StringId::PasswordFileOpenToGroup, mode);
+    if (fileStat.st_size > kLongestPasswordFile)
+        return closeAndRefuse(StringId::PasswordFileTooLarge);
 
     QByteArray bytes(kLongestPasswordFile, '\0');
     qsizetype length = 0;
@@ -104,6 +108,10 @@ PasswordFileRead ReadPasswordFile(const QString& path)
     // A file written on Windows ends its lines with a carriage return too.
     if (end > 0 && bytes.at(end - 1) == '\r')
         --end;
+    if (end > kLongestPassword) {
+        wipe(bytes);
+        return refused(StringId::PasswordLineTooLong, path);
+    }
     PasswordFileRead read;
     if (end > 0)
         read.password = QString::fromUtf8(bytes.constData(), end);

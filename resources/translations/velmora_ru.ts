@@ -2095,5 +2095,29 @@ Fetch the set&apos;s archives from its off-site copy at &apos;%2&apos; and resto
         <source>The password file &apos;%1&apos; has no password on its first line. Nothing was run.</source>
         <translation>В первой строке файла пароля «%1» нет пароля. Ничего не запущено.</translation>
     </message>
+    <message>
+        <source>&apos;%1&apos; is a symbolic link. Velmora never writes through a link in a destination folder, where someone may have put it to overwrite another file. Remove the link and run again. Nothing was changed.</source>
+        <translation>«%1» — символическая ссылка. Velmora никогда не пишет через ссылку в папке назначения: её могли положить туда, чтобы перезаписать другой файл. Удалите ссылку и запустите снова. Ничего не изменено.</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; is not a plain file, so Velmora neither reads nor writes it. Remove it and run again. Nothing was changed.</source>
+        <translation>«%1» — не обычный файл, поэтому Velmora не читает и не пишет его. Удалите его и запустите снова. Ничего не изменено.</translation>
+    </message>
+    <message>
+        <source>A set name may not contain line breaks, tabs or other control characters. Please, choose another set name!</source>
+        <translation>Имя набора не может содержать переводы строк, табуляции и другие управляющие символы. Пожалуйста, выберите другое имя набора!</translation>
+    </message>
+    <message>
+        <source>The password file &apos;%1&apos; is larger than 4 KiB; a password file holds one line. Nothing was run.</source>
+        <translation>Файл пароля «%1» больше 4 КиБ, а файл пароля содержит одну строку. Ничего не запущено.</translation>
+    </message>
+    <message>
+        <source>The first line of the password file &apos;%1&apos; is longer than 1,024 bytes, too long for a password. Nothing was run.</source>
+        <translation>Первая строка файла пароля «%1» длиннее 1024 байт — слишком длинно для пароля. Ничего не запущено.</translation>
+    </message>
+    <message>
+        <source>The mirror folder &apos;%1&apos; is a symbolic link that another user made: the mirror would delete whatever it leads to. Remove the link and run again. Nothing was changed.</source>
+        <translation>Папка зеркала «%1» — символическая ссылка, созданная другим пользователем: зеркалирование удалило бы всё, на что она указывает. Удалите ссылку и запустите снова. Ничего не изменено.</translation>
+    </message>
 </context>
 </TS>

@@ -137,4 +137,17 @@ TEST(IniFileReplace, KeepsTheUsersPermissionsAndFollowsALink)
     EXPECT_EQ(readFile(path), "through the link\n");
     EXPECT_EQ(QDir(home.path()).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name),
         QStringList({"Velmora.ini", "link.ini"}));
+
+    // Where links are refused, one in the file's place, dangling or not, is left alone and nothing is written.
+    bool linkFound = false;
+    EXPECT_FALSE(IniFile::replaceFileAtomically(link, "planted\n", IniFile::LinkAtPath::Refuse, &linkFound));
+    EXPECT_TRUE(linkFound);
+    EXPECT_EQ(readFile(path), "through the link\n");
+    const QString dangling = home.filePath("dangling");
+    ASSERT_TRUE(QFile::link(home.filePath("not there"), dangling));
+    EXPECT_FALSE(IniFile::replaceFileAtomically(dangling, "planted\n", IniFile::LinkAtPath::Refuse));
+    EXPECT_FALSE(QFileInfo::exists(home.filePath("not there")));
+    EXPECT_TRUE(IniFile::replaceFileAtomically(path, "plain\n", IniFile::LinkAtPath::Refuse, &linkFound));
+    EXPECT_FALSE(linkFound);
+    EXPECT_EQ(readFile(path), "plain\n");
 }

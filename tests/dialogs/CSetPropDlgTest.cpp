@@ -106,6 +106,25 @@ TEST_F(SetPropDlgTest, NamesThatCannotBeTheSetFileNameAreRefusedWithAMessage)
     EXPECT_TRUE(okWithName(longestName));
 }
 
+TEST_F(SetPropDlgTest, ANewNameWithAControlCharacterIsRefusedAndAnOldSetKeepsItsOwn)
+{
+    open(photos());
+    for (const QString& name : {QString("Docs\r"), QString("two\nlines"), QString("tab\there"), QString("bell\x07")}) {
+        SCOPED_TRACE(name.toStdString());
+        EXPECT_FALSE(okWithName(name));
+        EXPECT_EQ(messages.messages().last(),
+            "A set name may not contain line breaks, tabs or other control characters. Please, choose another set "
+            "name!");
+    }
+    EXPECT_TRUE(okWithName("Docs and more"));
+
+    // A set that was given such a name before stays editable under it.
+    BackupSet old;
+    GetBackupSet(storeSet("Old\rname"), old);
+    open(old);
+    EXPECT_TRUE(okWithName("Old\rname"));
+}
+
 TEST_F(SetPropDlgTest, CButtonJoinsTheWordsOfTheSetNameWithUnderscoresAndKeepsTheOtherFields)
 {
     open();

@@ -53,8 +53,8 @@ QString systemdTool(const char* name)
     return QStandardPaths::findExecutable(QString::fromLatin1(name));
 }
 
-const QStringList kAwkwardNames {
-    "Мои документы", "Photos 2026 (old), v1.0", "-dash & 'quote' \"double\"", ".hidden", "50% $HOME; rm \\x", "a/b"};
+const QStringList kAwkwardNames {"Мои документы", "Photos 2026 (old), v1.0", "-dash & 'quote' \"double\"", ".hidden",
+    "50% $HOME; rm \\x", "a/b", "carriage\rreturn", "line\nbreak\tand tab\x7f"};
 
 TEST(SystemdEscape, NamesAreEscapedAsSystemdEscapeDoes)
 {
@@ -82,6 +82,8 @@ TEST(SystemdArgument, QuotesOnlyWhatSystemdWouldSplitOrExpand)
     EXPECT_EQ(SystemdArgument("50%$x"), "\"50%%$$x\"");
     EXPECT_EQ(SystemdArgument("say \"hi\" \\ there"), "\"say \\\"hi\\\" \\\\ there\"");
     EXPECT_EQ(SystemdArgument(""), "\"\"");
+    // A raw control character in a unit's line makes systemd refuse the unit.
+    EXPECT_EQ(SystemdArgument("a\rb\nc\td"), "\"a\\x0db\\x0ac\\x09d\"");
 }
 
 TEST(ScheduleUnits, WeeklySetGetsAServiceRunningItsNameAndAPersistentTimer)

@@ -9,6 +9,7 @@
 #include <QRandomGenerator>
 #include <QStorageInfo>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -103,6 +104,70 @@ TEST_F(DestinationDiskTest, TheBareMountPointIsRefusedUntilItsDiskIsAccepted)
     const RunOutcome after = runVelmora({"Docs"});
     EXPECT_EQ(after.exitCode, 0) << after.output.toStdString();
     EXPECT_TRUE(QFile::exists(disk + "/docs.7z"));
+}
+
+// Where the disk is told by a marker file, anyone who can write to the destination can plant a link or a pipe
+// in the marker's place: the run and --accept-destination refuse it by name and write nothing through it.
+TEST_F(DestinationDiskTest, SomethingPlantedAtTheMarkerIsRefusedAndNeverWrittenThrough)
+{
+    if (!mountTmpfs("8m"))
+        GTEST_SKIP() << "mounting a tmpfs needs root";
+    const QString victim = folder("owner") + "/.bashrc";
+    writeFile(victim, "the owner's own file\n");
+    const QString marker = disk + "/.velmora-destination-id";
+    ASSERT_TRUE(QFile::link(victim, marker));
+    writeSet(setOf("Docs", source, disk, FullArchiving, "docs"));
+
+    const RunOutcome run = runVelmora({"Docs"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.output.contains("'" + marker + "' is a symbolic link")) << run.output.toStdString();
+    EXPECT_FALSE(QFile::exists(disk + "/docs.7z"));
+    const RunOutcome accept = runVelmora({"--accept-destination", "Docs"});
+    EXPECT_EQ(accept.exitCode, 1);
+    EXPECT_TRUE(accept.errorOutput.contains("'" + marker + "' is a symbolic link")) << accept.errorOutput.toStdString();
+    EXPECT_EQ(readFile(victim), "the owner's own file\n");
+    EXPECT_TRUE(QFileInfo(marker).isSymLink());
+    EXPECT_TRUE(diskKey().isEmpty());
+
+    // A pipe would block whoever opens it to read the id.
+    ASSERT_TRUE(QFile::remove(marker));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(marker).constData(), 0600), 0);
+    const RunOutcome piped = runVelmora({"Docs"});
+    EXPECT_EQ(piped.exitCode, 1);
+    EXPECT_TRUE(piped.output.contains("'" + marker + "' is not a plain file")) << piped.output.toStdString();
+
+    // Once it is gone, the first good run writes a marker of its own.
+    ASSERT_TRUE(QFile::remove(marker));
+    EXPECT_EQ(runVelmora({"Docs"}).exitCode, 0);
+    EXPECT_FALSE(QFileInfo(marker).isSymLink());
+    EXPECT_FALSE(diskKey().isEmpty());
+    EXPECT_EQ(readFile(victim), "the owner's own file\n");
+}
+
+// The mirror folder in a destination others can write to, replaced by their link to the owner's folder: the
+// mirror's --delete would empty it.
+TEST_F(DestinationDiskTest, AMirrorFolderThatIsAnotherUsersLinkIsRefused)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "a link of another user's needs root to make";
+    const QString precious = folder("precious");
+    writeFile(precious + "/letter.txt", "keep me");
+    const QString mirror = disk + "/Docs";
+    ASSERT_TRUE(QFile::link(precious, mirror));
+    ASSERT_EQ(::lchown(QFile::encodeName(mirror).constData(), 65534, 65534), 0);
+    writeSet(setOf("Docs", source, disk, MirrorCopying, "docs"));
+
+    const RunOutcome run = runVelmora({"Docs"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.output.contains("The mirror folder '" + mirror + "' is a symbolic link that another user made"))
+        << run.output.toStdString();
+    EXPECT_EQ(readFile(precious + "/letter.txt"), "keep me");
+    EXPECT_FALSE(QFile::exists(precious + "/a.txt"));
+
+    // The user's own link is theirs to use.
+    ASSERT_EQ(::lchown(QFile::encodeName(mirror).constData(), 0, 0), 0);
+    EXPECT_EQ(runVelmora({"Docs"}).exitCode, 0);
+    EXPECT_EQ(readFile(precious + "/a.txt"), "alpha");
 }
 
 TEST_F(DestinationDiskTest, AnotherDiskMountedAtTheSamePlaceIsRefused)

@@ -149,6 +149,15 @@ TEST_F(PasswordFile, AFileOthersCouldReachOrThatIsNotOneIsRefusedSayingWhy)
     EXPECT_TRUE(refusal(fileWith("\nsecond line is no password\n")).contains("has no password on its first line"));
     EXPECT_TRUE(refusal(fileWith("")).contains("has no password on its first line"));
 
+    // A large file is no password file: read whole it would make every 7-Zip call take many seconds.
+    EXPECT_EQ(refusal(fileWith(QByteArray(100 * 1024 * 1024, 'p'))),
+        "The password file '" + path + "' is larger than 4 KiB; a password file holds one line. Nothing was run.");
+    EXPECT_TRUE(refusal(fileWith(QByteArray(4097, 'p'))).contains("is larger than 4 KiB"));
+    EXPECT_TRUE(refusal(fileWith(QByteArray(1025, 'p') + "\nrest\n")).contains("longer than 1,024 bytes"));
+    EXPECT_TRUE(refusal(fileWith(QByteArray(2000, 'p'))).contains("longer than 1,024 bytes"));
+    EXPECT_EQ(ReadPasswordFile(fileWith(QByteArray(1024, 'p') + "\r\n" + QByteArray(3000, 'x'))).password,
+        QString(1024, 'p'));
+
     if (::geteuid() != 0)
         return;
     // Root can give the file away; the file stays private by its mode and is still not the user's.

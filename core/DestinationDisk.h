@@ -26,8 +26,9 @@ QString DestinationMarkerProblem(const QString& folder);
 // Whether the set's destination is on the disk the set remembers; true for a set that remembers none yet.
 bool DestinationOnRecordedDisk(const BackupSet& set);
 // Records the disk now at the set's destination in the set's file, only that key. False when the disk could
-// not be told (the folder is missing, or its marker could not be written) or the file not written.
-bool AcceptDestinationDisk(const BackupSet& set);
+// not be told (the folder is missing, or its marker could not be written, with the reason in problem where
+// there is one) or the file not written.
+bool AcceptDestinationDisk(const BackupSet& set, QString* problem = nullptr);
 
 // The key of the set file that holds the disk.
 inline constexpr char kDestinationDiskKey[] = "DestinationDisk";

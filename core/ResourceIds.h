@@ -277,6 +277,14 @@ inline constexpr int FetchOffsiteQuestion = 582;
 inline constexpr int OffsiteFetched = 583;
 inline constexpr int OffsiteNotFetched = 584;
 inline constexpr int OffsiteClash = 585;
+
+// Restoring safely: refused and unwritten entries.
+inline constexpr int RestoreEntryRefused = 600;
+inline constexpr int RestoreEntryNotWritten = 601;
+inline constexpr int RestoreLinkNameUnknown = 602;
+inline constexpr int RestoreMoreNotRestored = 603;
+inline constexpr int RestoreEntryRefusedShort = 604;
+inline constexpr int PointRefusedEntry = 605;
 } // namespace StringId
 
 namespace IconId {

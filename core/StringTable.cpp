@@ -508,6 +508,18 @@ constexpr TableEntry kStringTable[] = {
         QT_TRANSLATE_NOOP("StringTable",
             "The set '%1' keeps its copy under the same names in that off-site folder: each would overwrite and remove "
             "the other's. Give this set another archive name or another off-site folder.")},
+    {StringId::RestoreEntryRefused,
+        QT_TRANSLATE_NOOP("StringTable",
+            "'%1' was refused: its path leads out of the restored folder, or through a link or file of the backup")},
+    {StringId::RestoreEntryNotWritten, QT_TRANSLATE_NOOP("StringTable", "'%1' could not be written")},
+    {StringId::RestoreLinkNameUnknown,
+        QT_TRANSLATE_NOOP("StringTable", "its name in the archive cannot be told for sure")},
+    {StringId::RestoreMoreNotRestored, QT_TRANSLATE_NOOP("StringTable", "(and %1 more)")},
+    {StringId::RestoreEntryRefusedShort, QT_TRANSLATE_NOOP("StringTable", "%1 (refused: unsafe path)")},
+    {StringId::PointRefusedEntry,
+        QT_TRANSLATE_NOOP("StringTable",
+            "%1: the entry '%2' is refused: its path leads out of the restored folder, or through a link or file of "
+            "the backup")},
 };
 
 const TableEntry* findEntry(int id)

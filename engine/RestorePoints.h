@@ -98,7 +98,17 @@ struct StateEntry
     QDateTime modified;
     // Where a link points, as stored.
     QString linkTarget;
+    // Nothing is written for it: its name leads out of the folder it would be restored into (see
+    // IsUnsafeEntryPath), or a folder above it in the state is a link or a file.
+    bool refused = false;
 };
+
+// Whether an archive's name for an entry is not a plain relative path: absolute, empty, or with an empty,
+// "." or ".." name in it. 7-Zip would write it elsewhere than it says; a restore writes nothing for it.
+bool IsUnsafeEntryPath(const QString& path);
+// An entry's path as a person may see it: control characters (a name meant to move a terminal's cursor)
+// shown as "\xNN".
+QString ShownEntryPath(const QString& path);
 
 // Every entry of the state as of points[index], sorted by path: the full archive's listing with that update
 // archive's changes over it and its deleted files and folders gone. Nothing, with the reason in error, when

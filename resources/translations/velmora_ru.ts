@@ -2095,5 +2095,35 @@ Fetch the set&apos;s archives from its off-site copy at &apos;%2&apos; and resto
         <source>The password file &apos;%1&apos; has no password on its first line. Nothing was run.</source>
         <translation>В первой строке файла пароля «%1» нет пароля. Ничего не запущено.</translation>
     </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="511"/>
+        <source>&apos;%1&apos; was refused: its path leads out of the restored folder, or through a link or file of the backup</source>
+        <translation>«%1» отклонён: его путь ведёт за пределы восстанавливаемой папки или через ссылку либо файл из копии</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="512"/>
+        <source>&apos;%1&apos; could not be written</source>
+        <translation>не удалось записать «%1»</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="513"/>
+        <source>its name in the archive cannot be told for sure</source>
+        <translation>его имя в архиве нельзя определить точно</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="514"/>
+        <source>(and %1 more)</source>
+        <translation>(и ещё %1)</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="515"/>
+        <source>%1 (refused: unsafe path)</source>
+        <translation>%1 (отклонён: небезопасный путь)</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="516"/>
+        <source>%1: the entry &apos;%2&apos; is refused: its path leads out of the restored folder, or through a link or file of the backup</source>
+        <translation>%1: элемент «%2» отклонён: его путь ведёт за пределы восстанавливаемой папки или через ссылку либо файл из копии</translation>
+    </message>
 </context>
 </TS>

@@ -285,6 +285,7 @@ inline constexpr int RestoreLinkNameUnknown = 602;
 inline constexpr int RestoreMoreNotRestored = 603;
 inline constexpr int RestoreEntryRefusedShort = 604;
 inline constexpr int PointRefusedEntry = 605;
+inline constexpr int RestoreLinkUnreadable = 606;
 } // namespace StringId
 
 namespace IconId {

@@ -520,6 +520,7 @@ constexpr TableEntry kStringTable[] = {
         QT_TRANSLATE_NOOP("StringTable",
             "%1: the entry '%2' is refused: its path leads out of the restored folder, or through a link or file of "
             "the backup")},
+    {StringId::RestoreLinkUnreadable, QT_TRANSLATE_NOOP("StringTable", "7-Zip could not read where it points")},
 };
 
 const TableEntry* findEntry(int id)

@@ -189,51 +189,61 @@ bool fitsPattern(const QString& path, const QString& pattern)
     return true;
 }
 
-// The name a link has in the archive when its listing shows a "_", which may be a line break there. 7-Zip
-// writes the one link its wildcard picks into a private folder, where the name is read back; the listed name
-// when no line break can be in it, nothing when the name cannot be told for sure.
-std::optional<QString> linkNameInArchive(const QString& program, const QString& archive,
-    const QList<ArchiveItem>& items, const QString& listed, const QByteArray& passwordInput)
+// The names the links have in the archive where the listing shows a "_", which may be a line break there:
+// 7-Zip writes the links the wildcards pick into a private folder, where their names are read back. A link
+// whose name is not in the answer cannot be told for sure (its wildcard fits another entry too).
+QHash<QString, QString> linkNamesInArchive(const QString& program, const QString& archive,
+    const QList<ArchiveItem>& items, const QStringList& listed, const QByteArray& passwordInput)
 {
-    if (!listed.contains(QLatin1Char('_')))
-        return listed;
-    if (listed.contains(QLatin1Char('*')) || listed.contains(QLatin1Char('?')))
-        return std::nullopt;
-    QString pattern = listed;
-    pattern.replace(QLatin1Char('_'), QLatin1Char('?'));
-    const qsizetype fitting = std::count_if(items.cbegin(), items.cend(), [&](const ArchiveItem& item) {
-        return fitsPattern(item.path, pattern)
-            || (item.path.size() > pattern.size() && item.path.at(pattern.size()) == QLatin1Char('/')
-                && fitsPattern(item.path.left(pattern.size()), pattern));
-    });
-    if (fitting != 1)
-        return std::nullopt;
+    QHash<QString, QString> names;
+    QStringList patterns;
+    QStringList sure;
+    for (const QString& link : listed) {
+        // A name with wildcards of its own cannot be picked by one alone.
+        if (link.contains(QLatin1Char('*')) || link.contains(QLatin1Char('?')) || !fitsListFile(link))
+            continue;
+        QString pattern = link;
+        pattern.replace(QLatin1Char('_'), QLatin1Char('?'));
+        const qsizetype fitting = std::count_if(items.cbegin(), items.cend(), [&](const ArchiveItem& item) {
+            return fitsPattern(item.path, pattern)
+                || (item.path.size() > pattern.size() && item.path.at(pattern.size()) == QLatin1Char('/')
+                    && fitsPattern(item.path.left(pattern.size()), pattern));
+        });
+        if (fitting == 1) {
+            patterns.append(pattern);
+            sure.append(link);
+        }
+    }
+    if (patterns.isEmpty())
+        return names;
     QString error;
-    const QString file = MakeTempFileName(QStringLiteral("velmora-link"), &error);
-    if (file.isEmpty())
-        return std::nullopt;
-    const QString scratch = QFileInfo(file).path() + QStringLiteral("/x");
-    std::optional<QString> name;
+    const QString list = WriteListFile(patterns.join(QLatin1Char('\n')) + QLatin1Char('\n'), &error);
+    if (list.isEmpty())
+        return names;
+    const QString scratch = QFileInfo(list).path() + QStringLiteral("/links");
     if (::mkdir(encoded(scratch).constData(), 0700) == 0) {
         Command extract;
         extract.program = program;
-        // -snld: the link is made whatever it points to; it is only read here, never followed.
-        extract.arguments = {QStringLiteral("x"), QStringLiteral("-y"), QStringLiteral("-snld"),
-            QStringLiteral("-scsUTF-8"), QStringLiteral("--"), archive, pattern};
+        // Wildcards on; -snld: each link is made whatever it points to, only to be read here, never followed.
+        extract.arguments
+            = {QStringLiteral("x"), QStringLiteral("-y"), QStringLiteral("-snld"), QStringLiteral("-scsUTF-8"),
+                QStringLiteral("-o."), QStringLiteral("-i@") + list, QStringLiteral("--"), archive};
         extract.workingFolder = scratch;
         extract.standardInput = passwordInput;
         const QuietRun run = RunQuietly(extract);
         WipeBytes(extract.standardInput);
         const StagingTree tree(scratch);
         if (run.ran && run.exitCode == 0 && tree.isOpen()) {
-            name = tree.nameOnDisk(listed);
-            if (name && tree.kindOf(*name) != StagingTree::Kind::Link)
-                name.reset();
+            for (const QString& link : std::as_const(sure)) {
+                const std::optional<QString> name = tree.nameOnDisk(link);
+                if (name && tree.kindOf(*name) == StagingTree::Kind::Link)
+                    names.insert(link, *name);
+            }
         }
         RemoveWholeFolder(scratch);
     }
-    RemoveTempFile(file);
-    return name;
+    RemoveTempFile(list);
+    return names;
 }
 
 // A file inside each staging folder names it as a restore's and names the process writing it, so that a
@@ -861,6 +871,14 @@ JobResult restoreArchive(const RestoreRequest& request, const JobContext& contex
     QHash<QString, QString> nameOnDisk;
     QStringList unknownLinks;
     for (Step& step : steps) {
+        QStringList underscored;
+        for (const ArchiveItem& item : *step.items) {
+            if (item.isLink && !item.deleted && !IsUnsafeEntryPath(item.path) && !refused.contains(item.path)
+                && item.path.contains(QLatin1Char('_')) && isWithin(item.path, paths))
+                underscored.append(item.path);
+        }
+        const QHash<QString, QString> exactNames
+            = linkNamesInArchive(program, step.archive, *step.items, underscored, passwordInput);
         for (const ArchiveItem& item : *step.items) {
             if (IsUnsafeEntryPath(item.path) || refused.contains(item.path)) {
                 step.left.append(item.path);
@@ -868,17 +886,17 @@ JobResult restoreArchive(const RestoreRequest& request, const JobContext& contex
             }
             if (!item.isLink || item.deleted)
                 continue;
-            const std::optional<QString> exact
-                = linkNameInArchive(program, step.archive, *step.items, item.path, passwordInput);
-            if (!exact) {
+            const QString exact = item.path.contains(QLatin1Char('_')) ? exactNames.value(item.path) : item.path;
+            if (exact.isEmpty()) {
                 // Left to 7-Zip, which makes links only inside the folder it writes; taken out and named below.
-                unknownLinks.append(item.path);
+                if (isWithin(item.path, paths))
+                    unknownLinks.append(item.path);
                 continue;
             }
             step.links.append(item);
-            step.linkNames.append(*exact);
-            step.left.append(*exact);
-            nameOnDisk.insert(item.path, *exact);
+            step.linkNames.append(exact);
+            step.left.append(exact);
+            nameOnDisk.insert(item.path, exact);
         }
     }
 
@@ -923,12 +941,11 @@ JobResult restoreArchive(const RestoreRequest& request, const JobContext& contex
     // the archive or the disk failed, where nothing it wrote can be trusted.
     if (toolTrouble) {
         const QStringList missing = fatalTrouble ? QStringList() : entriesNotWritten(tree, state, paths);
-        if (missing.isEmpty())
+        // A link left to 7-Zip that it refused to make is one it names; it is named below as well.
+        if (fatalTrouble || (missing.isEmpty() && unknownLinks.isEmpty()))
             return failure(name, JobOutcome::ToolFailed, troubleText, 2);
-        for (const QString& path : missing) {
-            tree.remove(path);
+        for (const QString& path : missing)
             notRestored.append(LoadStringById(StringId::RestoreEntryNotWritten).arg(ShownEntryPath(path)));
-        }
     }
 
     // Each link of the state from the archive that holds it as of the point.
@@ -945,12 +962,18 @@ JobResult restoreArchive(const RestoreRequest& request, const JobContext& contex
                 listed.append(link.path);
             }
         }
+        // All at once, or, where that fails (a hostile archive may hold entries below a link's name, which 7-Zip
+        // then writes too), one by one: a link that cannot be read is named, the others are made.
         const auto read = linkTargets(program, steps.at(s).archive, wanted, sizes, passwordInput, &error);
-        if (!read)
-            return failure(name, JobOutcome::ToolFailed,
-                LoadStringById(StringId::RestoreLinkNotMade).arg(ShownEntryPath(listed.value(0)), error));
-        for (qsizetype i = 0; i < listed.size(); ++i)
-            targets.insert(listed.at(i) + QLatin1Char(char('0' + s)), read->at(i));
+        for (qsizetype i = 0; i < listed.size(); ++i) {
+            const QString key = listed.at(i) + QLatin1Char(char('0' + s));
+            if (read) {
+                targets.insert(key, read->at(i));
+            } else if (const auto one
+                = linkTargets(program, steps.at(s).archive, {wanted.at(i)}, {sizes.at(i)}, passwordInput, &error)) {
+                targets.insert(key, one->constFirst());
+            }
+        }
     }
     for (qsizetype i = 0; i < state.size(); ++i) {
         const StateEntry& entry = state.at(i);
@@ -964,7 +987,9 @@ JobResult restoreArchive(const RestoreRequest& request, const JobContext& contex
         const auto found = targets.constFind(key);
         QString why;
         if (found == targets.cend() || unknownLinks.contains(entry.path)) {
-            why = LoadStringById(StringId::RestoreLinkNameUnknown);
+            why = found == targets.cend() && !unknownLinks.contains(entry.path)
+                ? LoadStringById(StringId::RestoreLinkUnreadable)
+                : LoadStringById(StringId::RestoreLinkNameUnknown);
             if (const auto made = tree.nameOnDisk(entry.path); made && tree.kindOf(*made) == StagingTree::Kind::Link)
                 tree.remove(*made);
         } else {

@@ -2125,5 +2125,10 @@ Fetch the set&apos;s archives from its off-site copy at &apos;%2&apos; and resto
         <source>%1: the entry &apos;%2&apos; is refused: its path leads out of the restored folder, or through a link or file of the backup</source>
         <translation>%1: элемент «%2» отклонён: его путь ведёт за пределы восстанавливаемой папки или через ссылку либо файл из копии</translation>
     </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="523"/>
+        <source>7-Zip could not read where it points</source>
+        <translation>7-Zip не смог прочитать, куда она указывает</translation>
+    </message>
 </context>
 </TS>

@@ -645,7 +645,7 @@ void makeOddTree(const QString& root)
     putFile(root + "/Папка/файл.txt", "Cyrillic");
     QStringList parts;
     for (int i = 0; i < 15; ++i)
-        parts.append(QString(199, QChar('a' + i)));
+        parts.append(QString(199, QChar(char16_t(u'a' + i))));
     putFile(root + "/" + parts.join('/') + "/deep.txt", "far down");
     ::symlink("/etc/hostname", QFile::encodeName(root + "/link\nbreak").constData());
     ::symlink("tree/d1", QFile::encodeName(root + "/_link_").constData());
@@ -714,8 +714,9 @@ TEST_F(RestoreTest, EveryPointOfAChainWithChangedKindsLongPathsAndOddNamesComesB
             const QString copy = copies + QString("/%1").arg(points.size() - 1 - i);
             EXPECT_EQ(snapshot(target), snapshot(copy)) << arcType << " as of " << points.at(i).stamp.toStdString();
             // Only a zip update archive warns: it cannot record what went since the full archive.
-            if (arcType == 0)
+            if (arcType == 0) {
                 EXPECT_TRUE(result.warning.isEmpty()) << result.warning.toStdString();
+            }
         }
         EXPECT_TRUE(QDir(home.path()).entryList({".restored*"}, QDir::AllEntries | QDir::Hidden).isEmpty());
         DeleteBackupSet(id);
@@ -732,7 +733,7 @@ TEST_F(RestoreTest, APathNearTheSystemsLimitComesBack)
     QStringList parts;
     qsizetype length = 0;
     while (length + 201 < room - 20) {
-        parts.append(QString(200, QChar('a' + parts.size())));
+        parts.append(QString(200, QChar(char16_t(u'a' + parts.size()))));
         length += 201;
     }
     parts.append(QString(room - length - 1, 'z'));

@@ -141,14 +141,23 @@ std::optional<QStringList> nameArguments(
 // Reads what the archive stores for each link: its target, the link's whole content. 7-Zip writes the
 // chosen items one after the other in the archive's order, so the listed sizes split them.
 std::optional<QList<QByteArray>> linkTargets(const QString& program, const QString& archive, const QStringList& names,
-    const QList<qint64>& sizes, const QByteArray& passwordInput, QString* error)
+    const QList<qint64>& sizes, const QStringList& below, const QByteArray& passwordInput, QString* error)
 {
     if (names.isEmpty())
         return QList<QByteArray>();
     QString list;
-    const auto selection = nameArguments(names, QStringLiteral("-i@"), QStringLiteral("-i!"), &list, error);
+    auto selection = nameArguments(names, QStringLiteral("-i@"), QStringLiteral("-i!"), &list, error);
     if (!selection)
         return std::nullopt;
+    // 7-Zip takes a chosen name with all below it: entries an archive lists below a link's name stay out.
+    QString belowList;
+    const auto left = nameArguments(below, QStringLiteral("-x@"), QStringLiteral("-x!"), &belowList, error);
+    if (!left) {
+        if (!list.isEmpty())
+            RemoveTempFile(list);
+        return std::nullopt;
+    }
+    *selection += *left;
     Command read;
     read.program = program;
     read.arguments = {QStringLiteral("e"), QStringLiteral("-so"), QStringLiteral("-spd"), QStringLiteral("-scsUTF-8")};
@@ -159,6 +168,8 @@ std::optional<QList<QByteArray>> linkTargets(const QString& program, const QStri
     WipeBytes(read.standardInput);
     if (!list.isEmpty())
         RemoveTempFile(list);
+    if (!belowList.isEmpty())
+        RemoveTempFile(belowList);
     const QByteArray& bytes = run.output;
     qint64 total = 0;
     for (const qint64 size : sizes)
@@ -951,6 +962,10 @@ JobResult restoreArchive(const RestoreRequest& request, const JobContext& contex
     // Each link of the state from the archive that holds it as of the point.
     QHash<QString, QByteArray> targets;
     for (qsizetype s = 0; s < steps.size(); ++s) {
+        QStringList linkPaths;
+        for (const ArchiveItem& link : steps.at(s).links)
+            linkPaths.append(link.path);
+        std::sort(linkPaths.begin(), linkPaths.end());
         QStringList wanted;
         QList<qint64> sizes;
         QStringList listed;
@@ -962,15 +977,20 @@ JobResult restoreArchive(const RestoreRequest& request, const JobContext& contex
                 listed.append(link.path);
             }
         }
-        // All at once, or, where that fails (a hostile archive may hold entries below a link's name, which 7-Zip
-        // then writes too), one by one: a link that cannot be read is named, the others are made.
-        const auto read = linkTargets(program, steps.at(s).archive, wanted, sizes, passwordInput, &error);
+        QStringList below;
+        for (const ArchiveItem& item : *steps.at(s).items) {
+            const QString above = parentOf(item.path);
+            if (!above.isEmpty() && std::binary_search(linkPaths.cbegin(), linkPaths.cend(), above))
+                below.append(item.path);
+        }
+        // All at once, or, where that fails, one by one: a link that cannot be read is named, the others are made.
+        const auto read = linkTargets(program, steps.at(s).archive, wanted, sizes, below, passwordInput, &error);
         for (qsizetype i = 0; i < listed.size(); ++i) {
             const QString key = listed.at(i) + QLatin1Char(char('0' + s));
             if (read) {
                 targets.insert(key, read->at(i));
-            } else if (const auto one
-                = linkTargets(program, steps.at(s).archive, {wanted.at(i)}, {sizes.at(i)}, passwordInput, &error)) {
+            } else if (const auto one = linkTargets(
+                           program, steps.at(s).archive, {wanted.at(i)}, {sizes.at(i)}, below, passwordInput, &error)) {
                 targets.insert(key, one->constFirst());
             }
         }
@@ -1023,6 +1043,8 @@ JobResult restoreArchive(const RestoreRequest& request, const JobContext& contex
     if (exitCode == 1)
         warnings.append(LoadStringById(StringId::SevenZipWarnings).arg(exitCode));
     if (!notRestored.isEmpty()) {
+        // Done with warnings, as a backup that could not read some files.
+        done.exitCode = std::max(exitCode, 1);
         done.warningCount = int(notRestored.size());
         warnings.append(shownList(notRestored));
     }

@@ -806,6 +806,73 @@ QString shownList(const QStringList& lines)
     return text;
 }
 
+// One archive a restore extracts: its items, the links made by hand (with their names in the archive), and the
+// names 7-Zip is told to leave out.
+struct Step
+{
+    QString archive;
+    const QList<ArchiveItem>* items = nullptr;
+    QList<ArchiveItem> links;
+    QStringList linkNames;
+    QStringList left;
+};
+
+// The paths where a zip update archive holds both a mark and the entry that replaced it (see ArchiveItem).
+QSet<QString> markedKindChanges(const QList<ArchiveItem>& items)
+{
+    QSet<QString> marked;
+    QSet<QString> written;
+    for (const ArchiveItem& item : items)
+        (item.zipMark ? marked : written).insert(item.path);
+    return marked & written;
+}
+
+bool hasMarkedKindChanges(const QList<ArchiveItem>& items)
+{
+    return !markedKindChanges(items).isEmpty();
+}
+
+// 7-Zip writes the mark of an entry whose kind changed after or over the new entry, so that a folder that was a
+// file comes out an empty file and what it holds is refused. Such a folder is made again here and what it holds
+// extracted by name, which no mark shares.
+std::optional<JobResult> writeMarkedKindChanges(const QString& program, const Step& step, const QString& staging,
+    const StagingTree& tree, const QList<StateEntry>& state, const QStringList& paths, const QByteArray& passwordInput,
+    const JobContext& context, const QString& name, const QString& target)
+{
+    const QSet<QString> marked = markedKindChanges(*step.items);
+    if (marked.isEmpty())
+        return std::nullopt;
+    QStringList inside;
+    for (const StateEntry& entry : state) {
+        if (!entry.isFolder || entry.refused || !marked.contains(entry.path) || !isWithin(entry.path, paths))
+            continue;
+        if (tree.kindOf(entry.path) != StagingTree::Kind::Folder) {
+            tree.remove(entry.path);
+            tree.makeFolder(entry.path);
+        }
+        const QString prefix = entry.path + QLatin1Char('/');
+        for (const ArchiveItem& item : *step.items) {
+            if (item.path.startsWith(prefix) && !item.zipMark && !item.deleted && !item.isLink
+                && !step.left.contains(item.path))
+                inside.append(item.path);
+        }
+    }
+    if (inside.isEmpty())
+        return std::nullopt;
+    QString list;
+    QString error;
+    const auto selection = nameArguments(inside, QStringLiteral("-i@"), QStringLiteral("-i!"), &list, &error);
+    if (!selection)
+        return failure(name, JobOutcome::PrepareFailed, error);
+    const Command command = extractCommand(program, step.archive, staging, *selection, {}, passwordInput);
+    const ToolRun run = runTool(command, context, name, target);
+    if (!list.isEmpty())
+        RemoveTempFile(list);
+    if (run.failed)
+        return run.failed;
+    return std::nullopt;
+}
+
 JobResult restoreArchive(const RestoreRequest& request, const JobContext& context, const QString& target,
     const QStringList& paths, Staging& staging)
 {
@@ -868,14 +935,6 @@ JobResult restoreArchive(const RestoreRequest& request, const JobContext& contex
     // Links are made here, not by 7-Zip, which refuses those that point out of the folder it extracts into
     // and turns absolute ones into paths inside it. Each under its name in the archive, which the listing
     // shows with "_" for a line break.
-    struct Step
-    {
-        QString archive;
-        const QList<ArchiveItem>* items = nullptr;
-        QList<ArchiveItem> links;
-        QStringList linkNames;
-        QStringList left;
-    };
     QList<Step> steps {{base.path, &*full, {}, {}, {}}};
     if (fromUpdate)
         steps.append({point.path, &*update, {}, {}, {}});
@@ -947,13 +1006,20 @@ JobResult restoreArchive(const RestoreRequest& request, const JobContext& contex
             troubleText = LoadStringById(StringId::RestoreToolFailed).arg(ToolName(command)).arg(2).arg(target);
         }
         exitCode = std::max(exitCode, run.exitCode);
+        if (s > 0) {
+            if (std::optional<JobResult> failed = writeMarkedKindChanges(
+                    program, step, staging.path(), tree, state, paths, passwordInput, context, name, target))
+                return *failed;
+        }
     }
     // 7-Zip failed on some entries: those it did not write whole are named, and the rest is restored, unless
     // the archive or the disk failed, where nothing it wrote can be trusted.
     if (toolTrouble) {
         const QStringList missing = fatalTrouble ? QStringList() : entriesNotWritten(tree, state, paths);
-        // A link left to 7-Zip that it refused to make is one it names; it is named below as well.
-        if (fatalTrouble || (missing.isEmpty() && unknownLinks.isEmpty()))
+        // A link left to 7-Zip that it refused to make is one it names; it is named below as well. Entries that
+        // changed kind in a zip update archive fail in 7-Zip's run and are written again after it.
+        if (fatalTrouble
+            || (missing.isEmpty() && unknownLinks.isEmpty() && !(fromUpdate && hasMarkedKindChanges(*update))))
             return failure(name, JobOutcome::ToolFailed, troubleText, 2);
         for (const QString& path : missing)
             notRestored.append(LoadStringById(StringId::RestoreEntryNotWritten).arg(ShownEntryPath(path)));
@@ -1019,6 +1085,14 @@ JobResult restoreArchive(const RestoreRequest& request, const JobContext& contex
         }
         if (!why.isEmpty())
             notRestored.append(LoadStringById(StringId::RestoreLinkNotMade).arg(ShownEntryPath(entry.path), why));
+    }
+    // 7-Zip gives a file that was a folder the time of the folder's mark.
+    if (fromUpdate) {
+        for (const StateEntry& entry : state) {
+            if (!entry.isFolder && !entry.isLink && !entry.refused && isWithin(entry.path, paths)
+                && markedKindChanges(*update).contains(entry.path))
+                tree.setTime(entry.path, entry.modified);
+        }
     }
     // Deepest first: making or deleting an entry changes its folder's time.
     for (qsizetype i = state.size() - 1; i >= 0; --i) {

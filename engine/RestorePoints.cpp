@@ -16,6 +16,7 @@
 #include <QMutex>
 #include <QRandomGenerator>
 #include <QScopeGuard>
+#include <QSet>
 
 #include <sys/stat.h>
 
@@ -127,7 +128,16 @@ QList<StateEntry> merged(const QList<ArchiveItem>& full, const QList<ArchiveItem
     QStringList deletedFolders;
     QList<bool> gone(entries.size(), false);
     if (update) {
+        // Where a zip update archive holds a mark and a new entry under one name (a file became a folder), the
+        // entry is what the source had.
+        QSet<QString> written;
         for (const ArchiveItem& item : *update) {
+            if (!item.zipMark && !item.deleted)
+                written.insert(item.path);
+        }
+        for (const ArchiveItem& item : *update) {
+            if (item.zipMark && written.contains(item.path))
+                continue;
             const auto found = at.constFind(item.path);
             if (item.deleted) {
                 if (found != at.constEnd())
@@ -384,6 +394,7 @@ std::optional<QList<ArchiveItem>> listArchiveUncached(
             // The Unix mode follows the Windows letters: "A lrwxrwxrwx" for a link.
             const qsizetype blank = attributes.indexOf(' ');
             item.isLink = blank >= 0 && blank + 1 < attributes.size() && attributes.at(blank + 1) == 'l';
+            item.zipMark = attributes.first(blank >= 0 ? blank : attributes.size()).contains('V');
         } else if (line == "Anti = +") {
             item.deleted = true;
         }

@@ -56,6 +56,9 @@ struct ArchiveItem
     bool isLink = false;
     // A deletion mark of an update archive: the file or folder is gone since the full archive.
     bool deleted = false;
+    // A zip update archive's mark of an entry gone since the full archive ("V" among its attributes): 7-Zip
+    // writes it as an empty file or folder, and beside the entry that took its place when the kind changed.
+    bool zipMark = false;
     qint64 size = 0;
     QDateTime modified;
 };

@@ -267,6 +267,18 @@ QString StagingTree::makeLink(const QString& relative, const QByteArray& target,
     return why;
 }
 
+QString StagingTree::makeFolder(const QString& relative) const
+{
+    QByteArray leaf;
+    const int fd = openParent(relative, false, &leaf);
+    if (fd < 0)
+        return systemError(errno);
+    const bool made = ::mkdirat(fd, leaf.constData(), 0777) == 0 || errno == EEXIST;
+    const int why = errno;
+    ::close(fd);
+    return made ? QString() : systemError(why);
+}
+
 void StagingTree::setTime(const QString& relative, const QDateTime& time) const
 {
     if (!time.isValid())

@@ -40,6 +40,8 @@ public:
     // Makes the link in place of whatever is at the path (a folder with all it holds), and the folders above
     // it that are missing. A folder above that is a link or a file is never replaced: the error says so.
     QString makeLink(const QString& relative, const QByteArray& target, const QDateTime& modified) const;
+    // Makes the folder (those above it must be there), unless a folder is there already.
+    QString makeFolder(const QString& relative) const;
     // Sets the time of the entry itself, never of what a link points to.
     void setTime(const QString& relative, const QDateTime& time) const;
     // Removes the entry and, for a folder, all it holds; nothing missing is an error.

@@ -341,6 +341,17 @@ void CRestoreDlg::fillTree(const QList<StateEntry>& state)
 
     m_items.reserve(state.size());
     for (const StateEntry& entry : state) {
+        // Shown whole at the top and never chosen: a restore writes nothing for it, and its names ("..") must
+        // not look like folders of the backup.
+        if (entry.refused) {
+            auto* item = new QTreeWidgetItem(
+                {LoadStringById(StringId::RestoreEntryRefusedShort).arg(ShownEntryPath(entry.path))});
+            item->setFlags(Qt::ItemIsEnabled);
+            item->setIcon(0, style()->standardIcon(QStyle::SP_MessageBoxWarning));
+            item->setText(2, shownTime(entry.modified));
+            topLevel.append(item);
+            continue;
+        }
         if (entry.isFolder) {
             folderOf(entry.path)->setText(2, shownTime(entry.modified));
             continue;

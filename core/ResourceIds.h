@@ -284,6 +284,15 @@ inline constexpr int SetNameHasControlCharacters = 722;
 inline constexpr int PasswordFileTooLarge = 723;
 inline constexpr int PasswordLineTooLong = 724;
 inline constexpr int MirrorFolderForeignLink = 725;
+
+// Restoring safely: refused and unwritten entries.
+inline constexpr int RestoreEntryRefused = 600;
+inline constexpr int RestoreEntryNotWritten = 601;
+inline constexpr int RestoreLinkNameUnknown = 602;
+inline constexpr int RestoreMoreNotRestored = 603;
+inline constexpr int RestoreEntryRefusedShort = 604;
+inline constexpr int PointRefusedEntry = 605;
+inline constexpr int RestoreLinkUnreadable = 606;
 } // namespace StringId
 
 namespace IconId {

@@ -531,6 +531,19 @@ constexpr TableEntry kStringTable[] = {
         QT_TRANSLATE_NOOP("StringTable",
             "The mirror folder '%1' is a symbolic link that another user made: the mirror would delete whatever it "
             "leads to. Remove the link and run again. Nothing was changed.")},
+    {StringId::RestoreEntryRefused,
+        QT_TRANSLATE_NOOP("StringTable",
+            "'%1' was refused: its path leads out of the restored folder, or through a link or file of the backup")},
+    {StringId::RestoreEntryNotWritten, QT_TRANSLATE_NOOP("StringTable", "'%1' could not be written")},
+    {StringId::RestoreLinkNameUnknown,
+        QT_TRANSLATE_NOOP("StringTable", "its name in the archive cannot be told for sure")},
+    {StringId::RestoreMoreNotRestored, QT_TRANSLATE_NOOP("StringTable", "(and %1 more)")},
+    {StringId::RestoreEntryRefusedShort, QT_TRANSLATE_NOOP("StringTable", "%1 (refused: unsafe path)")},
+    {StringId::PointRefusedEntry,
+        QT_TRANSLATE_NOOP("StringTable",
+            "%1: the entry '%2' is refused: its path leads out of the restored folder, or through a link or file of "
+            "the backup")},
+    {StringId::RestoreLinkUnreadable, QT_TRANSLATE_NOOP("StringTable", "7-Zip could not read where it points")},
 };
 
 const TableEntry* findEntry(int id)

@@ -16,6 +16,7 @@
 #include <QMutex>
 #include <QRandomGenerator>
 #include <QScopeGuard>
+#include <QSet>
 
 #include <sys/stat.h>
 
@@ -72,7 +73,36 @@ struct MergedState
 
 StateEntry entryOf(const ArchiveItem& item)
 {
-    return {item.path, item.isFolder, item.isLink, item.size, item.modified, {}};
+    return {item.path, item.isFolder, item.isLink, item.size, item.modified, {}, false};
+}
+
+QString parentPath(const QString& path)
+{
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    return slash < 0 ? QString() : path.left(slash);
+}
+
+// Marks what a restore must not write: unsafe names, and entries below a link or a file of the same state,
+// which would be written through the link or could not be written at all.
+void markRefused(QList<StateEntry>& entries)
+{
+    QHash<QString, bool> isFolder;
+    isFolder.reserve(entries.size());
+    for (const StateEntry& entry : std::as_const(entries))
+        isFolder.insert(entry.path, entry.isFolder);
+    for (StateEntry& entry : entries) {
+        if (IsUnsafeEntryPath(entry.path)) {
+            entry.refused = true;
+            continue;
+        }
+        for (QString above = parentPath(entry.path); !above.isEmpty(); above = parentPath(above)) {
+            const auto found = isFolder.constFind(above);
+            if (found != isFolder.cend() && !*found) {
+                entry.refused = true;
+                break;
+            }
+        }
+    }
 }
 
 bool isBelow(const QString& path, const QString& folder)
@@ -98,7 +128,16 @@ QList<StateEntry> merged(const QList<ArchiveItem>& full, const QList<ArchiveItem
     QStringList deletedFolders;
     QList<bool> gone(entries.size(), false);
     if (update) {
+        // Where a zip update archive holds a mark and a new entry under one name (a file became a folder), the
+        // entry is what the source had.
+        QSet<QString> written;
         for (const ArchiveItem& item : *update) {
+            if (!item.zipMark && !item.deleted)
+                written.insert(item.path);
+        }
+        for (const ArchiveItem& item : *update) {
+            if (item.zipMark && written.contains(item.path))
+                continue;
             const auto found = at.constFind(item.path);
             if (item.deleted) {
                 if (found != at.constEnd())
@@ -145,12 +184,14 @@ QList<StateEntry> merged(const QList<ArchiveItem>& full, const QList<ArchiveItem
         if (fromUpdate)
             fromUpdate->append(origin.at(i));
     }
+    markRefused(result);
     return result;
 }
 
 qint64 fileCountOf(const QList<StateEntry>& entries)
 {
-    return std::count_if(entries.cbegin(), entries.cend(), [](const StateEntry& entry) { return !entry.isFolder; });
+    return std::count_if(
+        entries.cbegin(), entries.cend(), [](const StateEntry& entry) { return !entry.isFolder && !entry.refused; });
 }
 
 QList<RestorePoint> mirrorPoints(const QString& folder, QString* error)
@@ -353,6 +394,7 @@ std::optional<QList<ArchiveItem>> listArchiveUncached(
             // The Unix mode follows the Windows letters: "A lrwxrwxrwx" for a link.
             const qsizetype blank = attributes.indexOf(' ');
             item.isLink = blank >= 0 && blank + 1 < attributes.size() && attributes.at(blank + 1) == 'l';
+            item.zipMark = attributes.first(blank >= 0 ? blank : attributes.size()).contains('V');
         } else if (line == "Anti = +") {
             item.deleted = true;
         }
@@ -458,6 +500,30 @@ QList<RestorePoint> pointsOfArchive(
 }
 
 } // namespace
+
+bool IsUnsafeEntryPath(const QString& path)
+{
+    if (path.isEmpty() || path.startsWith(QLatin1Char('/')))
+        return true;
+    for (const QStringView name : QStringView(path).split(QLatin1Char('/'))) {
+        if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
+            return true;
+    }
+    return false;
+}
+
+QString ShownEntryPath(const QString& path)
+{
+    QString shown;
+    shown.reserve(path.size());
+    for (const QChar c : path) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            shown += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        else
+            shown += c;
+    }
+    return shown;
+}
 
 QString RestoreStamp(const QDateTime& time)
 {

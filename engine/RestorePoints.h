@@ -56,6 +56,9 @@ struct ArchiveItem
     bool isLink = false;
     // A deletion mark of an update archive: the file or folder is gone since the full archive.
     bool deleted = false;
+    // A zip update archive's mark of an entry gone since the full archive ("V" among its attributes): 7-Zip
+    // writes it as an empty file or folder, and beside the entry that took its place when the kind changed.
+    bool zipMark = false;
     qint64 size = 0;
     QDateTime modified;
 };
@@ -98,7 +101,17 @@ struct StateEntry
     QDateTime modified;
     // Where a link points, as stored.
     QString linkTarget;
+    // Nothing is written for it: its name leads out of the folder it would be restored into (see
+    // IsUnsafeEntryPath), or a folder above it in the state is a link or a file.
+    bool refused = false;
 };
+
+// Whether an archive's name for an entry is not a plain relative path: absolute, empty, or with an empty,
+// "." or ".." name in it. 7-Zip would write it elsewhere than it says; a restore writes nothing for it.
+bool IsUnsafeEntryPath(const QString& path);
+// An entry's path as a person may see it: control characters (a name meant to move a terminal's cursor)
+// shown as "\xNN".
+QString ShownEntryPath(const QString& path);
 
 // Every entry of the state as of points[index], sorted by path: the full archive's listing with that update
 // archive's changes over it and its deleted files and folders gone. Nothing, with the reason in error, when

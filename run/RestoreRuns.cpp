@@ -162,10 +162,22 @@ std::optional<QStringList> relativePaths(const QStringList& paths, const Chain& 
 
 ExitStatus printPoints(const Chain& chain)
 {
-    for (const RestorePoint& point : chain.points) {
+    for (qsizetype i = 0; i < chain.points.size(); ++i) {
+        const RestorePoint& point = chain.points.at(i);
         PrintLine(QStringList {point.stamp, kindWord(point.kind), QString::number(point.size),
             QString::number(point.fileCount), point.path}
                       .join(QLatin1Char('\t')));
+        // What a restore of the point would refuse is told here, before anyone relies on the point.
+        if (point.kind == RestorePoint::Kind::Mirror)
+            continue;
+        const auto state = StateAsOf(chain.points, int(i));
+        if (!state)
+            continue;
+        for (const StateEntry& entry : *state) {
+            if (entry.refused)
+                PrintErrorLine(
+                    LoadStringById(StringId::PointRefusedEntry).arg(point.stamp, ShownEntryPath(entry.path)));
+        }
     }
     return ExitAllSucceeded;
 }
@@ -230,8 +242,9 @@ ExitStatus restore(const Chain& chain, const RunOptions& options)
                   .arg(chain.name, result.warning.isEmpty() ? text : text + QStringLiteral(": ") + result.warning));
     switch (ResultKindOf(result)) {
     case JobResultKind::Done:
-    case JobResultKind::Warnings:
         return ExitAllSucceeded;
+    case JobResultKind::Warnings:
+        return ExitDoneWithWarnings;
     default:
         return ExitSomeFailed;
     }

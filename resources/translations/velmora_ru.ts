@@ -2118,6 +2118,39 @@ Fetch the set&apos;s archives from its off-site copy at &apos;%2&apos; and resto
     <message>
         <source>The mirror folder &apos;%1&apos; is a symbolic link that another user made: the mirror would delete whatever it leads to. Remove the link and run again. Nothing was changed.</source>
         <translation>Папка зеркала «%1» — символическая ссылка, созданная другим пользователем: зеркалирование удалило бы всё, на что она указывает. Удалите ссылку и запустите снова. Ничего не изменено.</translation>
+        <location filename="../../core/StringTable.cpp" line="511"/>
+        <source>&apos;%1&apos; was refused: its path leads out of the restored folder, or through a link or file of the backup</source>
+        <translation>«%1» отклонён: его путь ведёт за пределы восстанавливаемой папки или через ссылку либо файл из копии</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="512"/>
+        <source>&apos;%1&apos; could not be written</source>
+        <translation>не удалось записать «%1»</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="513"/>
+        <source>its name in the archive cannot be told for sure</source>
+        <translation>его имя в архиве нельзя определить точно</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="514"/>
+        <source>(and %1 more)</source>
+        <translation>(и ещё %1)</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="515"/>
+        <source>%1 (refused: unsafe path)</source>
+        <translation>%1 (отклонён: небезопасный путь)</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="516"/>
+        <source>%1: the entry &apos;%2&apos; is refused: its path leads out of the restored folder, or through a link or file of the backup</source>
+        <translation>%1: элемент «%2» отклонён: его путь ведёт за пределы восстанавливаемой папки или через ссылку либо файл из копии</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="523"/>
+        <source>7-Zip could not read where it points</source>
+        <translation>7-Zip не смог прочитать, куда она указывает</translation>
     </message>
 </context>
 </TS>

@@ -5,8 +5,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QThread>
+
+#include <unistd.h>
 
 namespace {
 
@@ -226,6 +229,37 @@ TEST_F(RestoreRun, AMirrorSetHasOnePointItsFolderAndRestoresItsCopy)
     const RunOutcome restored = runVelmora({"--restore", "Mirror", "--to", target("mirror")});
     EXPECT_EQ(restored.exitCode, 0) << restored.errorOutput.toStdString();
     EXPECT_EQ(snapshotTree(target("mirror")), atUpdate);
+}
+
+// An update archive someone dropped on the backup disk, holding a link named "../Documents": the restore
+// writes nothing beside its folder, ends with warnings (3) naming the entry, and --points names it too.
+TEST_F(RestoreRun, ADroppedHostileUpdateArchiveIsNamedAndReachesNothing)
+{
+    const QString documents = home.filePath("restored/Documents");
+    makeTree(documents, {{"thesis.txt", "years of work"}});
+    const QString craft = folder(QStringLiteral("craft"));
+    ASSERT_EQ(::symlink("/etc/hostname", QFile::encodeName(craft + "/evil").constData()), 0);
+    for (const QStringList& arguments :
+        {QStringList {"a", "-snl", "drop.7z", "evil"}, QStringList {"rn", "drop.7z", "evil", "../Documents"}}) {
+        QProcess tool;
+        tool.setWorkingDirectory(craft);
+        tool.start("/usr/bin/7zz", arguments);
+        ASSERT_TRUE(tool.waitForFinished(60000));
+        ASSERT_EQ(tool.exitCode(), 0);
+    }
+    ASSERT_TRUE(QFile::rename(craft + "/drop.7z", destination + "/docs_upd_2030-01-01_00h00m00s.7z"));
+
+    const RunOutcome points = runVelmora({"--points", "docs"});
+    EXPECT_EQ(points.exitCode, 0) << points.errorOutput.toStdString();
+    EXPECT_TRUE(points.errorOutput.contains("2030-01-01_00h00m00s: the entry '../Documents' is refused"))
+        << points.errorOutput.toStdString();
+
+    const RunOutcome restored = runVelmora({"--restore", "docs", "--to", target("now")});
+    EXPECT_EQ(restored.exitCode, 3) << restored.output.toStdString() << restored.errorOutput.toStdString();
+    EXPECT_TRUE(restored.output.contains("'../Documents' was refused")) << restored.output.toStdString();
+    EXPECT_EQ(readFile(documents + "/thesis.txt"), "years of work");
+    EXPECT_FALSE(QFileInfo(documents).isSymLink());
+    EXPECT_EQ(snapshotTree(target("now")), atFull);
 }
 
 } // namespace

@@ -277,6 +277,12 @@ inline constexpr int FetchOffsiteQuestion = 582;
 inline constexpr int OffsiteFetched = 583;
 inline constexpr int OffsiteNotFetched = 584;
 inline constexpr int OffsiteClash = 585;
+
+// An archive's destination inside its source, and damaged copies off site.
+inline constexpr int ArchiveDestinationInSource = 630;
+inline constexpr int OffsiteFolderInSource = 631;
+inline constexpr int OffsiteDamaged = 632;
+inline constexpr int OffsiteDamagedHere = 633;
 } // namespace StringId
 
 namespace IconId {

@@ -508,6 +508,25 @@ constexpr TableEntry kStringTable[] = {
         QT_TRANSLATE_NOOP("StringTable",
             "The set '%1' keeps its copy under the same names in that off-site folder: each would overwrite and remove "
             "the other's. Give this set another archive name or another off-site folder.")},
+    {StringId::ArchiveDestinationInSource,
+        QT_TRANSLATE_NOOP("StringTable",
+            "the destination folder '%1' is the source folder or lies inside it: every run would pack the archives "
+            "made before. Choose a destination outside the source. Nothing was changed.")},
+    // %1 is the off-site folder.
+    {StringId::OffsiteFolderInSource,
+        QT_TRANSLATE_NOOP("StringTable",
+            "The off-site folder %1 is the source folder or lies inside it on this same computer: every run would "
+            "pack the copies made before. Nothing was copied.")},
+    // %1 is the file, %2 the destination.
+    {StringId::OffsiteDamaged,
+        QT_TRANSLATE_NOOP("StringTable",
+            "The copy of %1 at %2 is damaged and could not be replaced with a good one: it still differs after a "
+            "new copy.")},
+    // %1 is the file there, %2 the destination, %3 the local file.
+    {StringId::OffsiteDamagedHere,
+        QT_TRANSLATE_NOOP("StringTable",
+            "The copy of %1 at %2 is damaged, and the file here (%3) changed since it was copied, so it cannot "
+            "repair it. Run a verification of the set.")},
 };
 
 const TableEntry* findEntry(int id)

@@ -101,7 +101,7 @@ bool OffsiteChecksums::save() const
                     .toUtf8();
     }
     const QString path = pathOf(m_setId);
-    return QDir().mkpath(QFileInfo(path).path()) && replaceFileAtomically(path, text);
+    return QDir().mkpath(QFileInfo(path).path()) && IniFile::replaceFileAtomically(path, text);
 }
 
 std::optional<FileChecksums> OffsiteChecksums::sumsOf(const QString& name, const QString& localPath) const

@@ -283,6 +283,7 @@ inline constexpr int ArchiveDestinationInSource = 630;
 inline constexpr int OffsiteFolderInSource = 631;
 inline constexpr int OffsiteDamaged = 632;
 inline constexpr int OffsiteDamagedHere = 633;
+inline constexpr int OffsiteFetchDamaged = 634;
 } // namespace StringId
 
 namespace IconId {

@@ -527,6 +527,10 @@ constexpr TableEntry kStringTable[] = {
         QT_TRANSLATE_NOOP("StringTable",
             "The copy of %1 at %2 is damaged, and the file here (%3) changed since it was copied, so it cannot "
             "repair it. Run a verification of the set.")},
+    // %1 is the file, %2 the destination.
+    {StringId::OffsiteFetchDamaged,
+        QT_TRANSLATE_NOOP(
+            "StringTable", "The copy of %1 at %2 is damaged: it differs from the archive that was copied there.")},
 };
 
 const TableEntry* findEntry(int id)

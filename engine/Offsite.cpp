@@ -431,11 +431,10 @@ public:
         QString words;
         for (const QString& name : names)
             words += QLatin1Char(' ') + ShellQuoted(name);
-        const Command command
-            = sshCommand(QStringLiteral("cd -- %1 || exit 3; for f in%2; do h=$( (md5sum || md5 -q) "
-                                        "2>/dev/null < \"$f\" ) || h=-; printf '%s\\n' \"${h%% *}\"; "
-                                        "done")
-                             .arg(ShellQuoted(m_target.path), words));
+        const Command command = sshCommand(QStringLiteral("cd -- %1 || exit 3; for f in%2; do h=$( (md5sum || md5 -q) "
+                                                          "2>/dev/null < \"$f\" ) || h=-; printf '%s\\n' \"${h%% *}\"; "
+                                                          "done")
+                                               .arg(ShellQuoted(m_target.path), words));
         const RunResult run = this->run(command);
         if (!succeeded(run) || stopped(run)) {
             outcome = failed(command, run);
@@ -1125,12 +1124,29 @@ OffsiteOutcome FetchOffsiteFiles(
             }
         }
     }
+    // An archive that was copied there from here is checked against what it held then (rsync and rclone keep
+    // its time): a copy damaged there is no archive to restore from.
+    const OffsiteChecksums record = OffsiteChecksums::load(set.id);
     for (const QString& name : names) {
-        const qint64 size = QFileInfo(folder.filePath(name)).size();
+        const QString path = folder.filePath(name);
+        const qint64 size = QFileInfo(path).size();
         if (size != there.value(name))
             return OffsiteFailure(OffsiteCause::Mismatch,
                 LoadStringById(StringId::OffsiteFetchSize)
                     .arg(name, QString::number(size), QString::number(there.value(name))));
+        if (const auto copied = record.sumsOf(name, path)) {
+            const auto fetched = LocalChecksums(path, context.control);
+            if (!fetched) {
+                if (const auto stop = step.stoppedBeforeStart())
+                    return *stop;
+                return OffsiteFailure(OffsiteCause::NotWritable,
+                    LoadStringById(StringId::OffsiteNotWritable)
+                        .arg(localFolder, QString::fromLocal8Bit(std::strerror(errno))));
+            }
+            if (!(*fetched == *copied))
+                return OffsiteFailure(
+                    OffsiteCause::Mismatch, LoadStringById(StringId::OffsiteFetchDamaged).arg(name, step.where()));
+        }
         ++outcome.filesCopied;
         outcome.bytesCopied += size;
     }

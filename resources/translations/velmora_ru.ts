@@ -2115,5 +2115,10 @@ Fetch the set&apos;s archives from its off-site copy at &apos;%2&apos; and resto
         <source>The copy of %1 at %2 is damaged, and the file here (%3) changed since it was copied, so it cannot repair it. Run a verification of the set.</source>
         <translation>Копия %1 в %2 повреждена, а файл здесь (%3) изменился после копирования, поэтому исправить её им нельзя. Запустите проверку набора.</translation>
     </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="532"/>
+        <source>The copy of %1 at %2 is damaged: it differs from the archive that was copied there.</source>
+        <translation>Копия %1 в %2 повреждена: она отличается от архива, который был туда скопирован.</translation>
+    </message>
 </context>
 </TS>

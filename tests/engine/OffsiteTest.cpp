@@ -467,6 +467,11 @@ TEST_F(OffsiteTest, SshDamageHereNeverReplacesACopyThereAndUnrepairableDamageFai
     EXPECT_EQ(failed.cause, OffsiteCause::Mismatch) << failed.reason.toStdString();
     EXPECT_TRUE(failed.reason.contains("docs.7z")) << failed.reason.toStdString();
     EXPECT_EQ(readFile(remote + "/docs.7z"), damagedThere);
+
+    // Nor is a damaged copy fetched back as an archive to restore from.
+    const OffsiteOutcome fetched = fetch(set, {"docs.7z"}, home.filePath("fetched"));
+    EXPECT_EQ(fetched.cause, OffsiteCause::Mismatch) << fetched.reason.toStdString();
+    EXPECT_TRUE(fetched.reason.contains("docs.7z")) << fetched.reason.toStdString();
 }
 
 // An rclone folder of this computer's disks inside the source would have its archives packed into the next

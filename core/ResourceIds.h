@@ -293,6 +293,13 @@ inline constexpr int RestoreMoreNotRestored = 603;
 inline constexpr int RestoreEntryRefusedShort = 604;
 inline constexpr int PointRefusedEntry = 605;
 inline constexpr int RestoreLinkUnreadable = 606;
+
+// An archive's destination inside its source, and damaged copies off site.
+inline constexpr int ArchiveDestinationInSource = 630;
+inline constexpr int OffsiteFolderInSource = 631;
+inline constexpr int OffsiteDamaged = 632;
+inline constexpr int OffsiteDamagedHere = 633;
+inline constexpr int OffsiteFetchDamaged = 634;
 } // namespace StringId
 
 namespace IconId {

@@ -544,6 +544,29 @@ constexpr TableEntry kStringTable[] = {
             "%1: the entry '%2' is refused: its path leads out of the restored folder, or through a link or file of "
             "the backup")},
     {StringId::RestoreLinkUnreadable, QT_TRANSLATE_NOOP("StringTable", "7-Zip could not read where it points")},
+    {StringId::ArchiveDestinationInSource,
+        QT_TRANSLATE_NOOP("StringTable",
+            "the destination folder '%1' is the source folder or lies inside it: every run would pack the archives "
+            "made before. Choose a destination outside the source. Nothing was changed.")},
+    // %1 is the off-site folder.
+    {StringId::OffsiteFolderInSource,
+        QT_TRANSLATE_NOOP("StringTable",
+            "The off-site folder %1 is the source folder or lies inside it on this same computer: every run would "
+            "pack the copies made before. Nothing was copied.")},
+    // %1 is the file, %2 the destination.
+    {StringId::OffsiteDamaged,
+        QT_TRANSLATE_NOOP("StringTable",
+            "The copy of %1 at %2 is damaged and could not be replaced with a good one: it still differs after a "
+            "new copy.")},
+    // %1 is the file there, %2 the destination, %3 the local file.
+    {StringId::OffsiteDamagedHere,
+        QT_TRANSLATE_NOOP("StringTable",
+            "The copy of %1 at %2 is damaged, and the file here (%3) changed since it was copied, so it cannot "
+            "repair it. Run a verification of the set.")},
+    // %1 is the file, %2 the destination.
+    {StringId::OffsiteFetchDamaged,
+        QT_TRANSLATE_NOOP(
+            "StringTable", "The copy of %1 at %2 is damaged: it differs from the archive that was copied there.")},
 };
 
 const TableEntry* findEntry(int id)

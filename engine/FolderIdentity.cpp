@@ -125,3 +125,10 @@ FolderOverlap MirrorOverlap(const QString& source, const QString& mirror)
         return FolderOverlap::SourceInsideMirror;
     return FolderOverlap::None;
 }
+
+bool ArchiveFolderInSource(const QString& source, const QString& folder)
+{
+    // A source inside the archive folder is fine: the archives lie beside it, not in it.
+    const FolderOverlap overlap = MirrorOverlap(source, folder);
+    return overlap == FolderOverlap::Same || overlap == FolderOverlap::MirrorInsideSource;
+}

@@ -34,3 +34,6 @@ enum class FolderOverlap
 // How the mirror folder (which may not exist yet, though its parent does) lies relative to the source
 // folder, also through mount points inside either of them, which rsync -a crosses.
 FolderOverlap MirrorOverlap(const QString& source, const QString& mirror);
+// Whether a folder that archives are written into (which may not exist yet) is the source folder or lies
+// inside it, also through a mount inside the source that shows it or a folder above it.
+bool ArchiveFolderInSource(const QString& source, const QString& folder);

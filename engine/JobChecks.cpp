@@ -6,6 +6,7 @@
 #include "Jobs.h"
 #include "LastRun.h"
 #include "MirrorCommand.h"
+#include "Offsite.h"
 #include "ProfileStore.h"
 #include "ResourceIds.h"
 #include "SpaceCheck.h"
@@ -118,6 +119,13 @@ std::optional<JobResult> ArchiveSetProblem(const BackupSet& set)
     // A missing source would make 7-Zip write an empty archive, which must never replace a good one.
     if (const auto problem = FolderProblem(set, set.target))
         return problem;
+    // Archives written inside the source are packed into the next archive, which grows by all of them at every
+    // run. Judged by the folders themselves, as for a mirror: a bind mount shows the source under another path.
+    if (ArchiveFolderInSource(set.source, set.target))
+        return JobFailure(
+            set, JobOutcome::DestinationInSource, LoadStringById(StringId::ArchiveDestinationInSource).arg(set.target));
+    if (const auto offsiteInSource = OffsiteFolderInSourceProblem(set))
+        return JobFailure(set, JobOutcome::DestinationInSource, *offsiteInSource);
     return SpaceProblem(set);
 }
 

@@ -41,6 +41,8 @@ enum class JobOutcome
     PasswordMissing,
     // The password does not open the set's archives: nothing was changed.
     WrongPassword,
+    // An archive set's destination is its source or inside it: each archive would pack the ones before.
+    DestinationInSource,
 };
 
 struct JobResult

@@ -7,6 +7,7 @@
 #include "FolderIdentity.h"
 #include "LastRun.h"
 #include "MirrorCommand.h"
+#include "OffsiteChecksums.h"
 #include "OffsiteTools.h"
 #include "ResourceIds.h"
 #include "StringTable.h"
@@ -14,14 +15,17 @@
 #include "ToolProgress.h"
 #include "UpdateArchives.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QMap>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QSet>
+#include <QStandardPaths>
 
 #include <algorithm>
 #include <cerrno>
@@ -29,9 +33,6 @@
 #include <cstring>
 
 namespace {
-
-// From this size on, a full archive already there is taken by its size and time instead of its checksum.
-constexpr qint64 kQuickCheckFromBytes = qint64(64) << 20;
 
 // rsync keeps an interrupted file here, in the destination folder, and resumes it on the next run.
 const QString kPartialDir = QStringLiteral(".velmora-partial");
@@ -87,26 +88,9 @@ QString rclonePartName(const QString& name)
     return QLatin1Char('.') + name + QStringLiteral(".velmora-part");
 }
 
-// A checksum of the local file of the kind the remote keeps; empty when the file cannot be read or the run is
-// to end (an archive of many gigabytes takes a while).
-QString localHash(const QString& path, const QString& kind, const RunControl* control)
+bool succeeded(const RunResult& run)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    QCryptographicHash hash(kind == QLatin1String("md5") ? QCryptographicHash::Md5 : QCryptographicHash::Sha1);
-    QByteArray chunk(4 << 20, Qt::Uninitialized);
-    for (;;) {
-        if (control && control->shouldStop())
-            return {};
-        const qint64 read = file.read(chunk.data(), chunk.size());
-        if (read < 0)
-            return {};
-        if (read == 0)
-            break;
-        hash.addData(QByteArrayView(chunk.constData(), read));
-    }
-    return QString::fromLatin1(hash.result().toHex());
+    return run.error.isEmpty() && run.exitSignal == 0 && run.exitCode == 0;
 }
 
 QString machineId()
@@ -121,6 +105,16 @@ bool isLoopback(const QString& host)
 {
     return host == QLatin1String("localhost") || host.startsWith(QLatin1String("127.")) || host == QLatin1String("::1");
 }
+
+// What the remote says of a file there.
+struct ThereSum
+{
+    qint64 size = -1;
+    QDateTime modified;
+    // The checksum and its kind ("md5", "sha1"); empty where the remote cannot tell.
+    QString kind;
+    QString value;
+};
 
 // A local file of the chain.
 struct ChainFile
@@ -271,16 +265,39 @@ public:
     {
         return {QStringLiteral("-s"), QStringLiteral("-8"), QStringLiteral("-e"), RsyncRemoteShell(m_ssh, m_target)};
     }
+    // rsync reading from there: the paths it is given there are written so that it takes them literally.
     Command rsyncCommand(const QStringList& arguments, ProgressFormat progress = ProgressFormat::None) const
     {
         return makeCommand(m_rsync, rsyncOptions() + arguments, progress);
+    }
+    // rsync writing there, started inside the folder there, which must exist; "." or a plain name given by
+    // insideLocation() is where it writes.
+    Command rsyncIntoCommand(
+        const QString& folder, const QStringList& arguments, ProgressFormat progress = ProgressFormat::None) const
+    {
+        return makeCommand(m_rsync,
+            rsyncOptions() + QStringList {QStringLiteral("--rsync-path=") + RsyncPathInside(folder)} + arguments,
+            progress);
+    }
+    QString insideLocation(const QString& name = QStringLiteral(".")) const
+    {
+        OffsiteTarget inside = m_target;
+        inside.path = name;
+        return inside.toolLocation();
     }
     QString remotePathOf(const QString& name) const
     {
         return m_target.path.endsWith(QLatin1Char('/')) ? m_target.path + name
                                                         : m_target.path + QLatin1Char('/') + name;
     }
-    QString folderLocation() const { return m_target.toolLocation() + QLatin1Char('/'); }
+    // The folder there, or a file in it, as rsync reads from it.
+    QString sendingLocation(const QString& name = QString()) const
+    {
+        OffsiteTarget literal = m_target;
+        literal.path = RsyncLiteralPath(m_target.path);
+        return name.isEmpty() ? literal.toolLocation() + QLatin1Char('/')
+                              : literal.toolLocationOf(RsyncLiteralPath(name));
+    }
 
     // rclone
 
@@ -293,7 +310,7 @@ public:
     std::optional<QList<OffsiteFile>> list(OffsiteOutcome& outcome, bool makeMissing)
     {
         const Command command = isSsh()
-            ? rsyncCommand({QStringLiteral("--list-only"), QStringLiteral("--no-h"), folderLocation()})
+            ? rsyncCommand({QStringLiteral("--list-only"), QStringLiteral("--no-h"), sendingLocation()})
             : rcloneCommand({QStringLiteral("lsjson"), QStringLiteral("--files-only"), QStringLiteral("--no-mimetype"),
                 m_target.toolLocation()});
         const RunResult run = this->run(command);
@@ -322,9 +339,10 @@ public:
         return QList<OffsiteFile>();
     }
 
-    bool makeFolder(OffsiteOutcome& outcome)
+    bool makeFolder(OffsiteOutcome& outcome, const QString& sshPath = QString())
     {
-        const Command command = isSsh() ? sshCommand(QStringLiteral("mkdir -p -- ") + ShellQuoted(m_target.path))
+        const QString path = sshPath.isEmpty() ? m_target.path : sshPath;
+        const Command command = isSsh() ? sshCommand(QStringLiteral("mkdir -p -- ") + ShellQuoted(path))
                                         : rcloneCommand({QStringLiteral("mkdir"), m_target.toolLocation()});
         const RunResult run = this->run(command);
         if (run.error.isEmpty() && run.exitSignal == 0 && run.exitCode == 0)
@@ -383,39 +401,63 @@ public:
         return ParseRcloneFile(run.output);
     }
 
-    // rclone: whether the file there equals the local one. A file copied at an earlier run (earlier) is taken by
-    // its size and time where the remote keeps times and quick allows it (see CopyArchivesOffsite), else by its
-    // checksum where the remote keeps one, else by size and time. A copy just made goes by checksum, else size.
-    std::optional<bool> rcloneMatches(
-        const QString& name, const ChainFile& local, OffsiteOutcome& outcome, bool earlier, bool quick = false)
+    // What the remote says each named file there holds: a checksum where it can tell, else the file's time
+    // (rclone) or nothing (ssh). A file it cannot read gets neither.
+    std::optional<QMap<QString, ThereSum>> checksumsThere(const QStringList& names, OffsiteOutcome& outcome)
     {
-        const auto sameTime = [&](const QDateTime& modified) {
-            return std::abs(modified.msecsTo(QFileInfo(local.path).lastModified())) < 1000;
-        };
-        if (quick) {
-            const auto plain = rcloneFacts(name, outcome, false);
-            if (!plain)
-                return std::nullopt;
-            if (plain->size != local.size)
-                return false;
-            if (plain->modified.isValid())
-                return sameTime(plain->modified);
+        QMap<QString, ThereSum> sums;
+        if (names.isEmpty())
+            return sums;
+        if (!isSsh()) {
+            for (const QString& name : names) {
+                const auto facts = rcloneFacts(name, outcome);
+                if (!facts)
+                    return std::nullopt;
+                ThereSum sum;
+                sum.size = facts->size;
+                sum.modified = facts->modified;
+                for (const char* const kind : {"md5", "sha1"}) {
+                    if (sum.value.isEmpty() && facts->hashes.contains(QLatin1String(kind))) {
+                        sum.kind = QLatin1String(kind);
+                        sum.value = facts->hashes.value(sum.kind);
+                    }
+                }
+                sums.insert(name, sum);
+            }
+            return sums;
         }
-        const auto facts = rcloneFacts(name, outcome);
-        if (!facts)
+        // The checksums are made there, where the files are: nothing crosses the network. md5sum is GNU's, md5 -q
+        // the BSDs'; a host with neither answers "-" and its files are compared by rsync instead.
+        QString words;
+        for (const QString& name : names)
+            words += QLatin1Char(' ') + ShellQuoted(name);
+        const Command command = sshCommand(QStringLiteral("cd -- %1 || exit 3; for f in%2; do h=$( (md5sum || md5 -q) "
+                                                          "2>/dev/null < \"$f\" ) || h=-; printf '%s\\n' \"${h%% *}\"; "
+                                                          "done")
+                                               .arg(ShellQuoted(m_target.path), words));
+        const RunResult run = this->run(command);
+        if (!succeeded(run) || stopped(run)) {
+            outcome = failed(command, run);
             return std::nullopt;
-        if (facts->size != local.size)
-            return false;
-        for (const char* const kind : {"md5", "sha1"}) {
-            const QString hashName = QLatin1String(kind);
-            if (facts->hashes.contains(hashName))
-                return localHash(local.path, hashName, m_control) == facts->hashes.value(hashName);
         }
-        return !earlier || !facts->modified.isValid() || sameTime(facts->modified);
+        // What the remote prints is taken only as one checksum a line, in the order asked.
+        static const QRegularExpression md5(QStringLiteral("^[0-9a-f]{32}$"));
+        const QStringList lines = run.output.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        for (qsizetype i = 0; i < names.size(); ++i) {
+            ThereSum sum;
+            const QString line = lines.size() == names.size() ? lines.at(i).trimmed().toLower() : QString();
+            if (md5.match(line).hasMatch()) {
+                sum.kind = QStringLiteral("md5");
+                sum.value = line;
+            }
+            sums.insert(names.at(i), sum);
+        }
+        return sums;
     }
 
-    // rclone: copies the file under a hidden name, checks it there and only then gives it its name.
-    bool rcloneUpload(const ChainFile& file, OffsiteOutcome& outcome)
+    // rclone: copies the file under a hidden name, checks it there against the local checksums and only then
+    // gives it its name, replacing whatever had the name there.
+    bool rcloneUpload(const ChainFile& file, const FileChecksums& sums, OffsiteOutcome& outcome)
     {
         const QString part = rclonePartName(file.name);
         const Command copy
@@ -431,7 +473,7 @@ public:
             outcome = *stop;
             return false;
         }
-        const auto same = rcloneMatches(part, file, outcome, false);
+        const auto same = rcloneHolds(part, file, sums, outcome);
         if (!same)
             return false;
         if (const auto stop = stoppedBeforeStart()) {
@@ -443,12 +485,32 @@ public:
                 OffsiteCause::Mismatch, LoadStringById(StringId::OffsiteMismatch).arg(file.name, where()));
             return false;
         }
-        const Command move = rcloneCommand(
-            {QStringLiteral("moveto"), m_target.toolLocationOf(part), m_target.toolLocationOf(file.name)});
+        // Without --ignore-times rclone takes a file of the same size and time there for this one and only
+        // removes the new copy: a damaged copy would stay.
+        const Command move = rcloneCommand({QStringLiteral("moveto"), QStringLiteral("--ignore-times"),
+            m_target.toolLocationOf(part), m_target.toolLocationOf(file.name)});
         const RunResult moved = run(move);
         if (!(moved.error.isEmpty() && moved.exitSignal == 0 && moved.exitCode == 0)) {
             outcome = failed(move, moved);
             return false;
+        }
+        return true;
+    }
+
+    // rclone: whether the file there holds the local file's content: by checksum where the remote keeps one,
+    // else by size.
+    std::optional<bool> rcloneHolds(
+        const QString& name, const ChainFile& local, const FileChecksums& sums, OffsiteOutcome& outcome)
+    {
+        const auto facts = rcloneFacts(name, outcome);
+        if (!facts)
+            return std::nullopt;
+        if (facts->size != local.size)
+            return false;
+        for (const char* const kind : {"md5", "sha1"}) {
+            const QString hashName = QLatin1String(kind);
+            if (facts->hashes.contains(hashName))
+                return sums.ofKind(hashName) == facts->hashes.value(hashName);
         }
         return true;
     }
@@ -466,11 +528,6 @@ private:
     qint64 m_totalBytes = 0;
     qint64 m_bytesBefore = 0;
 };
-
-bool succeeded(const RunResult& run)
-{
-    return run.error.isEmpty() && run.exitSignal == 0 && run.exitCode == 0;
-}
 
 std::optional<OffsiteTarget> targetOrFailure(const BackupSet& set, OffsiteOutcome& outcome)
 {
@@ -503,19 +560,19 @@ QMap<QString, qint64> sizesByName(const QList<OffsiteFile>& files)
 }
 
 // rsync: sends the files into the folder there. A file arrives under a hidden name and is renamed when whole;
-// an interrupted one waits in the partial folder for the next run. Returns the names rsync sent.
+// an interrupted one waits in the partial folder for the next run. Every file given is sent, also one of the
+// same size and time there (--ignore-times): the caller found it missing or different. Returns the names sent.
 std::optional<QStringList> rsyncUpload(
-    OffsiteStep& step, const QList<ChainFile>& files, bool byChecksum, qint64 bytes, OffsiteOutcome& outcome)
+    OffsiteStep& step, const QList<ChainFile>& files, qint64 bytes, OffsiteOutcome& outcome)
 {
-    QStringList arguments {QStringLiteral("-t"), QStringLiteral("--partial-dir=") + kPartialDir,
-        QStringLiteral("--itemize-changes"), QStringLiteral("--info=progress2")};
-    if (byChecksum)
-        arguments.append(QStringLiteral("-c"));
+    QStringList arguments {QStringLiteral("-t"), QStringLiteral("--ignore-times"),
+        QStringLiteral("--partial-dir=") + kPartialDir, QStringLiteral("--itemize-changes"),
+        QStringLiteral("--info=progress2")};
     arguments += rateLimit(false);
     for (const ChainFile& file : files)
         arguments.append(file.path);
-    arguments.append(step.folderLocation());
-    const Command command = step.rsyncCommand(arguments, ProgressFormat::Rsync);
+    arguments.append(step.insideLocation());
+    const Command command = step.rsyncIntoCommand(step.target().path, arguments, ProgressFormat::Rsync);
     const RunResult run = step.run(command, bytes);
     if (!succeeded(run) || step.stopped(run)) {
         outcome = step.failed(command, run);
@@ -524,28 +581,23 @@ std::optional<QStringList> rsyncUpload(
     return transferredNames(run.output);
 }
 
-// rsync: compares the files there with the local ones by size and checksum without changing anything.
-bool rsyncVerify(OffsiteStep& step, const QList<ChainFile>& files, OffsiteOutcome& outcome)
+// rsync: compares the files there with the local ones by size and checksum without changing anything; the
+// names of those that differ.
+std::optional<QStringList> rsyncDiffering(OffsiteStep& step, const QList<ChainFile>& files, OffsiteOutcome& outcome)
 {
     if (files.isEmpty())
-        return true;
+        return QStringList();
     QStringList arguments {QStringLiteral("-n"), QStringLiteral("-c"), QStringLiteral("--itemize-changes")};
     for (const ChainFile& file : files)
         arguments.append(file.path);
-    arguments.append(step.folderLocation());
-    const Command command = step.rsyncCommand(arguments);
+    arguments.append(step.insideLocation());
+    const Command command = step.rsyncIntoCommand(step.target().path, arguments);
     const RunResult run = step.run(command);
     if (!succeeded(run) || step.stopped(run)) {
         outcome = step.failed(command, run);
-        return false;
+        return std::nullopt;
     }
-    const QStringList differing = transferredNames(run.output);
-    if (!differing.isEmpty()) {
-        outcome = OffsiteFailure(
-            OffsiteCause::Mismatch, LoadStringById(StringId::OffsiteMismatch).arg(differing.first(), step.where()));
-        return false;
-    }
-    return true;
+    return transferredNames(run.output);
 }
 
 // A file's identity as the remote's stat prints it ("DEVICE:INODE").
@@ -605,7 +657,63 @@ RemotePlace parsePlace(const QString& output)
     return place;
 }
 
+// The local folder an rclone remote's path is, following aliases and the remotes that wrap another (crypt,
+// chunker, ...: their folder lies in the wrapped one's root); nothing for a remote elsewhere or unknown.
+std::optional<QString> rcloneLocalFolder(const QJsonObject& remotes, QString remote, QString path)
+{
+    // A chain of aliases is short; a loop among them is no folder.
+    for (int depth = 0; depth < 16; ++depth) {
+        const QJsonObject entry = remotes.value(remote).toObject();
+        const QString type = entry.value(QLatin1String("type")).toString();
+        if (type == QLatin1String("local"))
+            return QDir::cleanPath(QDir::current().absoluteFilePath(path.isEmpty() ? QStringLiteral(".") : path));
+        const QString wrapped = entry.value(QLatin1String("remote")).toString();
+        if (wrapped.isEmpty())
+            return std::nullopt;
+        // An alias names the same folder under its own root; other wrappers change the names below theirs.
+        const QString below = type == QLatin1String("alias") && !path.isEmpty() ? QLatin1Char('/') + path : QString();
+        const qsizetype colon = wrapped.indexOf(QLatin1Char(':'));
+        const qsizetype slash = wrapped.indexOf(QLatin1Char('/'));
+        if (colon <= 0 || (slash >= 0 && slash < colon)) {
+            // A path of this computer: rclone takes it with the local back end.
+            if (wrapped.startsWith(QLatin1Char(':')))
+                return std::nullopt;
+            return QDir::cleanPath(QDir::current().absoluteFilePath(wrapped + below));
+        }
+        remote = wrapped.left(colon);
+        path = wrapped.mid(colon + 1) + below;
+    }
+    return std::nullopt;
+}
+
 } // namespace
+
+std::optional<QString> OffsiteFolderInSourceProblem(const BackupSet& set)
+{
+    if (set.backupType == MirrorCopying || !IsUsablePath(set.source))
+        return std::nullopt;
+    const std::optional<OffsiteTarget> target = ParseOffsiteTarget(set.offsite);
+    if (!target || target->isSsh())
+        return std::nullopt;
+    const QString rclone = QStandardPaths::findExecutable(QStringLiteral("rclone"));
+    if (rclone.isEmpty())
+        return std::nullopt;
+    // The configuration holds the remotes' secrets too: its text goes into no log and no message.
+    RunControl control;
+    control.setDeadline(QDeadlineTimer(30000));
+    Command dump;
+    dump.program = rclone;
+    dump.arguments = RcloneOptions() + QStringList {QStringLiteral("config"), QStringLiteral("dump")};
+    dump.text = QStringLiteral("rclone config dump");
+    const RunResult run = ExecuteCommand(dump, {}, &control);
+    if (!succeeded(run))
+        return std::nullopt;
+    const QJsonObject remotes = QJsonDocument::fromJson(run.output.toUtf8()).object();
+    const std::optional<QString> folder = rcloneLocalFolder(remotes, target->remote, target->path);
+    if (!folder || !ArchiveFolderInSource(set.source, *folder))
+        return std::nullopt;
+    return LoadStringById(StringId::OffsiteFolderInSource).arg(target->toolLocation());
+}
 
 OffsiteOutcome CopyArchivesOffsite(const BackupSet& set, const JobContext& context)
 {
@@ -620,6 +728,9 @@ OffsiteOutcome CopyArchivesOffsite(const BackupSet& set, const JobContext& conte
     if (fullName.isEmpty() || chain.isEmpty() || chain.first().name != fullName)
         return OffsiteFailure(
             OffsiteCause::Other, LoadStringById(StringId::OffsiteNoFullArchive).arg(FullArchivePath(set)));
+    // Archives copied into the source would be packed into every archive after them.
+    if (const auto inSource = OffsiteFolderInSourceProblem(set))
+        return OffsiteFailure(OffsiteCause::Unsafe, *inSource);
     OffsiteStep step(*target, &context, context.control, context.timeLimit);
     if (!step.findTools(outcome))
         return outcome;
@@ -630,59 +741,141 @@ OffsiteOutcome CopyArchivesOffsite(const BackupSet& set, const JobContext& conte
         return outcome;
     const QMap<QString, qint64> there = sizesByName(*listed);
 
-    // The full archive keeps its name when a chain starts anew, so its size alone does not tell. A large one is
-    // compared by size and modification time, which the copy keeps: making it took longer than a second, so a
-    // new one never shares the old one's time, and reading it whole on both sides at every run would cost more
-    // than the run. A small one may be made within the second, and is compared by checksum. An update archive's
-    // name is new each time, and its size tells a torn copy.
-    const ChainFile& full = chain.first();
-    const bool quickCheck = full.size >= kQuickCheckFromBytes;
-    const bool fullThere = there.value(full.name, -1) == full.size;
-    QList<ChainFile> updates;
-    qint64 bytes = fullThere ? 0 : full.size;
-    for (qsizetype i = 1; i < chain.size(); ++i) {
-        if (there.value(chain.at(i).name, -1) != chain.at(i).size) {
-            updates.append(chain.at(i));
-            bytes += chain.at(i).size;
+    // Every file of the chain there is checked at every run, by a checksum made there, against what the local
+    // file held when it was copied: a copy damaged there since, even with its size and time kept, is found and
+    // replaced. The local file as it is now is the measure only where nothing was recorded, and a local file
+    // that changed since it was copied never replaces a copy there.
+    OffsiteChecksums record = OffsiteChecksums::load(set.id);
+    QMap<QString, FileChecksums> expected;
+    const auto localSums = [&](const ChainFile& file) -> std::optional<FileChecksums> {
+        const auto sums = LocalChecksums(file.path, context.control);
+        if (!sums) {
+            if (const auto stop = step.stoppedBeforeStart())
+                outcome = *stop;
+            else
+                outcome = OffsiteFailure(OffsiteCause::Other,
+                    LoadStringById(StringId::OffsiteDamagedHere).arg(file.name, step.where(), file.path));
+        }
+        return sums;
+    };
+    QStringList present;
+    for (const ChainFile& file : chain) {
+        if (there.value(file.name, -1) == file.size)
+            present.append(file.name);
+    }
+    const auto sumsThere = step.checksumsThere(present, outcome);
+    if (!sumsThere)
+        return outcome;
+    QList<ChainFile> toCopy;
+    QList<ChainFile> byRsync;
+    for (const ChainFile& file : chain) {
+        const std::optional<FileChecksums> recorded = record.sumsOf(file.name, file.path);
+        if (!present.contains(file.name)) {
+            toCopy.append(file);
+            continue;
+        }
+        const ThereSum sum = sumsThere->value(file.name);
+        if (sum.value.isEmpty()) {
+            // No checksum there: rsync compares the two by reading both; rclone has the time the copy kept.
+            if (step.isSsh()) {
+                byRsync.append(file);
+            } else if (sum.modified.isValid()
+                && std::abs(sum.modified.msecsTo(QFileInfo(file.path).lastModified())) >= 1000) {
+                toCopy.append(file);
+            }
+            continue;
+        }
+        std::optional<FileChecksums> sums = recorded;
+        if (!sums && !(sums = localSums(file)))
+            return outcome;
+        if (sums->ofKind(sum.kind) == sum.value) {
+            if (!recorded)
+                record.record(file.name, file.path, *sums);
+            continue;
+        }
+        toCopy.append(file);
+    }
+    if (step.isSsh()) {
+        const auto differing = rsyncDiffering(step, byRsync, outcome);
+        if (!differing)
+            return outcome;
+        for (const ChainFile& file : std::as_const(byRsync)) {
+            if (differing->contains(file.name))
+                toCopy.append(file);
         }
     }
-    step.startProgress(bytes);
-    QList<ChainFile> copied;
-    if (step.isSsh()) {
-        // The full archive alone and first: update archives there without their own full archive would be
-        // read against the wrong one.
-        const auto sent = rsyncUpload(step, {full}, !quickCheck, fullThere ? 0 : full.size, outcome);
-        if (!sent)
+    // The full archive first: update archives there without their own full archive would be read against the
+    // wrong one.
+    std::stable_partition(
+        toCopy.begin(), toCopy.end(), [&fullName](const ChainFile& file) { return file.name == fullName; });
+    // What is sent is measured as it is now; only a local file that still holds what was copied before may
+    // replace a copy there.
+    qint64 bytes = 0;
+    for (const ChainFile& file : std::as_const(toCopy)) {
+        bytes += file.size;
+        const auto sums = localSums(file);
+        if (!sums)
             return outcome;
-        if (sent->contains(full.name))
-            copied.append(full);
-        if (!updates.isEmpty()) {
-            const auto sentUpdates = rsyncUpload(step, updates, false, bytes - (fullThere ? 0 : full.size), outcome);
-            if (!sentUpdates)
-                return outcome;
-            copied += updates;
-        }
-        if (!rsyncVerify(step, copied, outcome))
+        const std::optional<FileChecksums> recorded = record.sumsOf(file.name, file.path);
+        if (recorded && !(*recorded == *sums))
+            return OffsiteFailure(OffsiteCause::Mismatch,
+                LoadStringById(StringId::OffsiteDamagedHere).arg(file.name, step.where(), file.path));
+        expected.insert(file.name, *sums);
+    }
+
+    step.startProgress(bytes);
+    if (step.isSsh()) {
+        const bool fullToCopy = !toCopy.isEmpty() && toCopy.first().name == fullName;
+        if (fullToCopy && !rsyncUpload(step, {toCopy.first()}, toCopy.first().size, outcome))
+            return outcome;
+        const QList<ChainFile> updates = toCopy.mid(fullToCopy ? 1 : 0);
+        if (!updates.isEmpty() && !rsyncUpload(step, updates, bytes - (fullToCopy ? toCopy.first().size : 0), outcome))
             return outcome;
     } else {
-        bool fullCopy = !fullThere;
-        if (fullThere) {
-            const auto same = step.rcloneMatches(full.name, full, outcome, true, quickCheck);
-            if (!same)
-                return outcome;
-            fullCopy = !*same;
-        }
-        QList<ChainFile> toCopy = updates;
-        if (fullCopy)
-            toCopy.prepend(full);
         for (const ChainFile& file : std::as_const(toCopy)) {
-            if (!step.rcloneUpload(file, outcome))
+            if (!step.rcloneUpload(file, expected.value(file.name), outcome))
                 return outcome;
-            copied.append(file);
         }
     }
     if (const auto stop = step.stoppedBeforeStart())
         return *stop;
+
+    // Each copy made is checked again there; one that still differs is damage this run cannot repair.
+    QStringList copiedNames;
+    for (const ChainFile& file : std::as_const(toCopy))
+        copiedNames.append(file.name);
+    const auto sumsAfter = step.checksumsThere(copiedNames, outcome);
+    if (!sumsAfter)
+        return outcome;
+    QList<ChainFile> uncheckedCopies;
+    for (const ChainFile& file : std::as_const(toCopy)) {
+        const ThereSum sum = sumsAfter->value(file.name);
+        const FileChecksums sums = expected.value(file.name);
+        if (sum.value.isEmpty()) {
+            uncheckedCopies.append(file);
+        } else if (sum.size >= 0 && sum.size != file.size) {
+            return OffsiteFailure(
+                OffsiteCause::Mismatch, LoadStringById(StringId::OffsiteDamaged).arg(file.name, step.where()));
+        } else if (sums.ofKind(sum.kind) != sum.value) {
+            return OffsiteFailure(
+                OffsiteCause::Mismatch, LoadStringById(StringId::OffsiteDamaged).arg(file.name, step.where()));
+        }
+        record.record(file.name, file.path, sums);
+    }
+    if (step.isSsh()) {
+        const auto differing = rsyncDiffering(step, uncheckedCopies, outcome);
+        if (!differing)
+            return outcome;
+        if (!differing->isEmpty())
+            return OffsiteFailure(
+                OffsiteCause::Mismatch, LoadStringById(StringId::OffsiteDamaged).arg(differing->first(), step.where()));
+    }
+    QStringList chainNameList;
+    for (const ChainFile& file : chain)
+        chainNameList.append(file.name);
+    record.keepOnly(chainNameList);
+    // A record that cannot be written costs a reading of the local files at the next run, nothing more.
+    record.save();
 
     // Everything of the chain is to be there in full before anything of an old chain goes.
     const auto after = step.list(outcome, false);
@@ -710,7 +903,7 @@ OffsiteOutcome CopyArchivesOffsite(const BackupSet& set, const JobContext& conte
     if (!step.remove(old, outcome))
         return outcome;
     step.finishProgress();
-    for (const ChainFile& file : std::as_const(copied)) {
+    for (const ChainFile& file : std::as_const(toCopy)) {
         ++outcome.filesCopied;
         outcome.bytesCopied += file.size;
     }
@@ -774,7 +967,10 @@ OffsiteOutcome MirrorOffsite(const BackupSet& set, const JobContext& context)
             return OffsiteFailure(
                 OffsiteCause::Unsafe, LoadStringById(StringId::OffsiteMirrorUnsafe).arg(target->toolLocationOf(name)));
     }
-    if (!step.makeFolder(outcome))
+    // The mirror's own folder is made first and rsync starts inside it: --delete then reaches nothing else,
+    // whatever letters the path holds.
+    const QString mirrorPath = step.remotePathOf(name);
+    if (!step.makeFolder(outcome, mirrorPath))
         return outcome;
 
     QStringList arguments {QStringLiteral("-a"), QStringLiteral("--delete"),
@@ -782,8 +978,8 @@ OffsiteOutcome MirrorOffsite(const BackupSet& set, const JobContext& context)
         QStringLiteral("--itemize-changes")};
     arguments += rateLimit(false);
     arguments += MirrorExclusionArguments(set);
-    arguments << QDir::cleanPath(set.source) + QLatin1Char('/') << target->toolLocationOf(name) + QLatin1Char('/');
-    const Command mirror = step.rsyncCommand(arguments, ProgressFormat::Rsync);
+    arguments << QDir::cleanPath(set.source) + QLatin1Char('/') << step.insideLocation(QStringLiteral("./"));
+    const Command mirror = step.rsyncIntoCommand(mirrorPath, arguments, ProgressFormat::Rsync);
     step.startProgress(0);
     const RunResult run = step.run(mirror, 0, true);
     // 24: files that vanished from the source while rsync read it; the mirror is as good as the source was.
@@ -816,7 +1012,7 @@ OffsiteOutcome TestOffsite(const OffsiteTarget& target, std::chrono::seconds lim
     const QString name
         = QStringLiteral(".velmora-test-%1").arg(QRandomGenerator::system()->generate64(), 16, 16, QLatin1Char('0'));
     const Command copy = step.isSsh()
-        ? step.rsyncCommand({local, step.target().toolLocationOf(name)})
+        ? step.rsyncIntoCommand(step.target().path, {local, step.insideLocation(name)})
         : step.rcloneCommand({QStringLiteral("copyto"), local, step.target().toolLocationOf(name)});
     const RunResult copied = step.run(copy);
     RemoveTempFile(local);
@@ -894,7 +1090,7 @@ OffsiteOutcome FetchOffsiteFiles(
             QStringLiteral("--itemize-changes"), QStringLiteral("--info=progress2")};
         arguments += rateLimit(false);
         for (const QString& name : names)
-            arguments.append(target->toolLocationOf(name));
+            arguments.append(step.sendingLocation(name));
         arguments.append(QDir::cleanPath(localFolder) + QLatin1Char('/'));
         const Command fetch = step.rsyncCommand(arguments, ProgressFormat::Rsync);
         const RunResult run = step.run(fetch, bytes);
@@ -928,12 +1124,29 @@ OffsiteOutcome FetchOffsiteFiles(
             }
         }
     }
+    // An archive that was copied there from here is checked against what it held then (rsync and rclone keep
+    // its time): a copy damaged there is no archive to restore from.
+    const OffsiteChecksums record = OffsiteChecksums::load(set.id);
     for (const QString& name : names) {
-        const qint64 size = QFileInfo(folder.filePath(name)).size();
+        const QString path = folder.filePath(name);
+        const qint64 size = QFileInfo(path).size();
         if (size != there.value(name))
             return OffsiteFailure(OffsiteCause::Mismatch,
                 LoadStringById(StringId::OffsiteFetchSize)
                     .arg(name, QString::number(size), QString::number(there.value(name))));
+        if (const auto copied = record.sumsOf(name, path)) {
+            const auto fetched = LocalChecksums(path, context.control);
+            if (!fetched) {
+                if (const auto stop = step.stoppedBeforeStart())
+                    return *stop;
+                return OffsiteFailure(OffsiteCause::NotWritable,
+                    LoadStringById(StringId::OffsiteNotWritable)
+                        .arg(localFolder, QString::fromLocal8Bit(std::strerror(errno))));
+            }
+            if (!(*fetched == *copied))
+                return OffsiteFailure(
+                    OffsiteCause::Mismatch, LoadStringById(StringId::OffsiteFetchDamaged).arg(name, step.where()));
+        }
         ++outcome.filesCopied;
         outcome.bytesCopied += size;
     }

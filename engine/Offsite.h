@@ -15,6 +15,7 @@
 #include <QStringList>
 
 #include <chrono>
+#include <optional>
 
 // Why an off-site step failed, for callers that react to the cause.
 enum class OffsiteCause
@@ -68,6 +69,9 @@ struct OffsiteFile
 // and checksum; only then do files of the set's naming there that are no longer in the local chain go (an old
 // chain after a restart). Nothing else in the folder is touched.
 OffsiteOutcome CopyArchivesOffsite(const BackupSet& set, const JobContext& context);
+// The reason an archive set's off-site folder may not be used: it is, through an rclone remote of this
+// computer's disks, the source folder or inside it. Nothing when it is not, or cannot be told.
+std::optional<QString> OffsiteFolderInSourceProblem(const BackupSet& set);
 // The same for a mirror set with an ssh destination: rsync -a --delete SOURCE/ USER@HOST:PATH/NAME, where NAME
 // is the source folder's name, after the same checks as a local mirror (a source that is there and not empty,
 // a destination that is not, holds or lies in the source, also when the host is this machine).

@@ -119,6 +119,25 @@ QString RsyncShellWord(const QString& word)
     return QLatin1Char('\'') + quoted + QLatin1Char('\'');
 }
 
+QString RsyncLiteralPath(const QString& path)
+{
+    QString escaped;
+    escaped.reserve(path.size() + 8);
+    for (const QChar c : path) {
+        if (c == QLatin1Char('\\') || c == QLatin1Char('*') || c == QLatin1Char('?') || c == QLatin1Char('[')
+            || c == QLatin1Char(']'))
+            escaped += QLatin1Char('\\');
+        escaped += c;
+    }
+    return escaped;
+}
+
+QString RsyncPathInside(const QString& folder)
+{
+    // exec: the remote rsync's exit is the command's, and no shell waits behind it.
+    return QStringLiteral("cd -- %1 && exec rsync").arg(ShellQuoted(folder));
+}
+
 QStringList SshOptions(const OffsiteTarget& target)
 {
     QStringList options;

@@ -21,6 +21,13 @@ QString OffsiteToolPath(const QString& program, OffsiteOutcome* outcome);
 QString ShellQuoted(const QString& word);
 // One word for rsync's own splitting of -e: '...' with each ' doubled.
 QString RsyncShellWord(const QString& word);
+// A path the remote rsync reads as itself: with -s it expands wildcards in the paths it is sent, so each of
+// "*?[]" and the backslash gets a backslash before it. Only for files it sends; see RsyncRemoteFolderPath.
+QString RsyncLiteralPath(const QString& path);
+// rsync's --rsync-path that starts the remote rsync inside the folder: a path it receives into would be taken
+// as a pattern and, when it matches nothing, kept with the backslashes, so such a path never reaches it; the
+// remote shell takes the quoted folder literally.
+QString RsyncPathInside(const QString& folder);
 
 // ssh's options that keep it from asking and bound its waits, the test's configuration file where
 // VELMORA_SSH_CONFIG names one, the port; without the host.

@@ -2151,6 +2151,29 @@ Fetch the set&apos;s archives from its off-site copy at &apos;%2&apos; and resto
         <location filename="../../core/StringTable.cpp" line="523"/>
         <source>7-Zip could not read where it points</source>
         <translation>7-Zip не смог прочитать, куда она указывает</translation>
+        <location filename="../../core/StringTable.cpp" line="512"/>
+        <source>the destination folder &apos;%1&apos; is the source folder or lies inside it: every run would pack the archives made before. Choose a destination outside the source. Nothing was changed.</source>
+        <translation>папка назначения «%1» совпадает с исходной папкой или лежит внутри неё: каждый запуск упаковывал бы сделанные раньше архивы. Выберите папку назначения вне исходной. Ничего не изменено.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="517"/>
+        <source>The off-site folder %1 is the source folder or lies inside it on this same computer: every run would pack the copies made before. Nothing was copied.</source>
+        <translation>Папка внешней копии %1 совпадает с исходной папкой на этом же компьютере или лежит внутри неё: каждый запуск упаковывал бы сделанные раньше копии. Ничего не скопировано.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="522"/>
+        <source>The copy of %1 at %2 is damaged and could not be replaced with a good one: it still differs after a new copy.</source>
+        <translation>Копия %1 в %2 повреждена, и заменить её исправной не удалось: она отличается и после нового копирования.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="527"/>
+        <source>The copy of %1 at %2 is damaged, and the file here (%3) changed since it was copied, so it cannot repair it. Run a verification of the set.</source>
+        <translation>Копия %1 в %2 повреждена, а файл здесь (%3) изменился после копирования, поэтому исправить её им нельзя. Запустите проверку набора.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="532"/>
+        <source>The copy of %1 at %2 is damaged: it differs from the archive that was copied there.</source>
+        <translation>Копия %1 в %2 повреждена: она отличается от архива, который был туда скопирован.</translation>
     </message>
 </context>
 </TS>

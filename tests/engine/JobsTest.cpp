@@ -214,6 +214,32 @@ TEST_F(JobsTest, ArchiveSetsNeedFullPathsAndAnArchiveNameThatIsAFileName)
     EXPECT_TRUE(treeFiles(destination).isEmpty());
 }
 
+TEST_F(JobsTest, AnArchiveDestinationInsideItsSourceIsRefusedBeforeAnythingIsWritten)
+{
+    // Each archive there would be packed into the next one, which grows by all before it at every run.
+    SetSevenZipCandidates({"/usr/bin/7zz"});
+    const QStringList before = treeFiles(source);
+    for (const QString& target : {source, source + "/sub", source + "/./sub/"}) {
+        backupSets.clear();
+        for (const qint32 type : {FullArchiving, IncrementalArchiving}) {
+            BackupSet set = docsSet(type);
+            set.target = target;
+            const JobResult result = ArchiveJob(AddBackupSet(set));
+            EXPECT_EQ(result.outcome, JobOutcome::DestinationInSource) << target.toStdString();
+            EXPECT_TRUE(result.reason.contains(target)) << result.reason.toStdString();
+        }
+        EXPECT_EQ(treeFiles(source), before) << target.toStdString();
+    }
+    // Beside the source, or holding it, the archives are outside what is packed.
+    for (const QString& target : {destination, home.path()}) {
+        backupSets.clear();
+        BackupSet set = docsSet(FullArchiving);
+        set.target = target;
+        const JobResult result = ArchiveJob(AddBackupSet(set));
+        EXPECT_EQ(result.outcome, JobOutcome::Done) << target.toStdString() << result.reason.toStdString();
+    }
+}
+
 TEST_F(JobsTest, AJobForAVanishedSetRunsNothingAndSendsNoEvents)
 {
     EXPECT_EQ(ArchiveJob(4242).outcome, JobOutcome::SetMissing);

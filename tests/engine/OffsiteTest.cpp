@@ -4,6 +4,7 @@
 
 #include "Offsite.h"
 #include "JobFixture.h"
+#include "Jobs.h"
 #include "LastRun.h"
 #include "OffsitePhase.h"
 #include "OffsiteServer.h"
@@ -197,6 +198,19 @@ protected:
         };
     }
 
+    // Changes a byte in the middle of the file and gives it back its size and time.
+    static void damageKeepingSizeAndTime(const QString& path, int flip = 0x55)
+    {
+        const QDateTime modified = QFileInfo(path).lastModified();
+        QByteArray bytes = readFile(path);
+        ASSERT_FALSE(bytes.isEmpty()) << path.toStdString();
+        bytes[bytes.size() / 2] = char(bytes.at(bytes.size() / 2) ^ flip);
+        writeFile(path, bytes);
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.setFileTime(modified, QFileDevice::FileModificationTime));
+    }
+
     OffsiteServer server;
     RunControl control;
     QList<JobProgress> progress;
@@ -345,6 +359,152 @@ TEST_F(OffsiteTest, SshInterruptedUploadLeavesNoArchiveUnderItsNameAndTheNextRun
     EXPECT_EQ(onlyChain(filesIn(remote)), localChain());
 }
 
+// Folder names a shell or rsync would take for a pattern, or split, or expand, each with a folder beside it
+// that the pattern would match: every copy must reach the folder named and leave the other alone.
+TEST_F(OffsiteTest, SshPathsWithPatternBlankQuoteAndDollarReachTheFolderNamedAndNoOther)
+{
+    struct Case
+    {
+        QString folder;
+        QString lookalike;
+    };
+    const QString root = home.filePath("R");
+    const QList<Case> cases {
+        {root + "/Backup [A]", root + "/Backup A"},
+        {root + "/Back?p", root + "/Backup"},
+        {root + "/B*", root + "/Bx"},
+        {root + "/it's \"$HOME\" a\\b  two", root + "/it's \"$HOME\" a"},
+    };
+    const quint32 mirrorId = addSet(MirrorCopying);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.folder.toStdString());
+        QDir(root).removeRecursively();
+        // What a mirror's --delete or an archive set's copy would find in the folder the pattern matches.
+        makeTree(c.lookalike, {{"src/precious.txt", "someone else's"}, {"docs.7z", "another set's"}});
+        const QMap<QString, QByteArray> lookalike = treeIn(c.lookalike);
+
+        BackupSet mirror = setOf(mirrorId);
+        mirror.offsite = server.sshTarget(c.folder);
+        const OffsiteOutcome mirrored = copyOffsite(mirror);
+        ASSERT_TRUE(mirrored.ok()) << mirrored.reason.toStdString();
+        EXPECT_EQ(treeIn(c.folder + "/src"), treeIn(source));
+        EXPECT_EQ(treeIn(c.lookalike), lookalike);
+
+        const auto target = ParseOffsiteTarget(server.sshTarget(c.folder));
+        ASSERT_TRUE(target);
+        const OffsiteOutcome tested = TestOffsite(*target);
+        EXPECT_TRUE(tested.ok()) << tested.reason.toStdString();
+        EXPECT_EQ(treeIn(c.lookalike), lookalike);
+    }
+
+    // An archive set's chain, its listing, its check there and its fetch go by the same rules.
+    const Case& c = cases.first();
+    QDir(root).removeRecursively();
+    makeTree(c.lookalike, {{"docs.7z", "another set's"}, {"docs_upd_2020-01-01_00h00m00s.7z", "another's"}});
+    const QMap<QString, QByteArray> lookalike = treeIn(c.lookalike);
+    const BackupSet set = incrementalSet(server.sshTarget(c.folder));
+    for (int run = 0; run < 2; ++run) {
+        writeFile(source + "/a.txt", QByteArray("run ") + QByteArray::number(run));
+        backUp();
+        const OffsiteOutcome copied = copyOffsite(set);
+        ASSERT_TRUE(copied.ok()) << copied.reason.toStdString();
+        EXPECT_EQ(copied.filesCopied, 1);
+        EXPECT_EQ(onlyChain(filesIn(c.folder)), localChain());
+        EXPECT_EQ(treeIn(c.lookalike), lookalike);
+    }
+    const QList<OffsiteFile> listed = ListOffsiteArchives(set);
+    ASSERT_EQ(listed.size(), 2);
+    const QString fetched = home.filePath("fetched");
+    const OffsiteOutcome got = fetch(set, {listed.at(0).name, listed.at(1).name}, fetched);
+    ASSERT_TRUE(got.ok()) << got.reason.toStdString();
+    EXPECT_EQ(filesIn(fetched), localChain());
+
+    // A line break cannot be given to any of the tools as one name.
+    EXPECT_FALSE(ParseOffsiteTarget(server.sshTarget(root + "/two\nlines")));
+}
+
+// A copy there damaged with its size and time kept (a failing disk, a hand that edited it) is found at the next
+// run by a checksum made there, replaced, and checked again.
+TEST_F(OffsiteTest, SshCopiesDamagedThereAreFoundByChecksumAndReplaced)
+{
+    const BackupSet set = incrementalSet(server.sshTarget(remote));
+    for (int run = 0; run < 2; ++run) {
+        writeFile(source + "/a.txt", QByteArray("run ") + QByteArray::number(run));
+        backUp();
+        ASSERT_TRUE(copyOffsite(set).ok());
+    }
+    ASSERT_EQ(localChain().size(), 2);
+    for (const QString& name : localChain().keys())
+        damageKeepingSizeAndTime(remote + "/" + name);
+
+    const OffsiteOutcome repaired = copyOffsite(set);
+    ASSERT_TRUE(repaired.ok()) << repaired.reason.toStdString();
+    EXPECT_EQ(repaired.filesCopied, 2);
+    EXPECT_EQ(onlyChain(filesIn(remote)), localChain());
+    const OffsiteOutcome again = copyOffsite(set);
+    ASSERT_TRUE(again.ok()) << again.reason.toStdString();
+    EXPECT_EQ(again.filesCopied, 0);
+}
+
+// A local archive damaged since it was copied is no measure of the copy there: a good copy stays, and a copy
+// damaged too cannot be repaired from it, which fails the copy and names the file.
+TEST_F(OffsiteTest, SshDamageHereNeverReplacesACopyThereAndUnrepairableDamageFails)
+{
+    const BackupSet set = incrementalSet(server.sshTarget(remote));
+    backUp();
+    ASSERT_TRUE(copyOffsite(set).ok());
+    const QByteArray good = readFile(fullArchive());
+    damageKeepingSizeAndTime(fullArchive());
+
+    const OffsiteOutcome kept = copyOffsite(set);
+    ASSERT_TRUE(kept.ok()) << kept.reason.toStdString();
+    EXPECT_EQ(kept.filesCopied, 0);
+    EXPECT_EQ(readFile(remote + "/docs.7z"), good);
+
+    damageKeepingSizeAndTime(remote + "/docs.7z", 7);
+    const QByteArray damagedThere = readFile(remote + "/docs.7z");
+    const OffsiteOutcome failed = copyOffsite(set);
+    EXPECT_EQ(failed.cause, OffsiteCause::Mismatch) << failed.reason.toStdString();
+    EXPECT_TRUE(failed.reason.contains("docs.7z")) << failed.reason.toStdString();
+    EXPECT_EQ(readFile(remote + "/docs.7z"), damagedThere);
+
+    // Nor is a damaged copy fetched back as an archive to restore from.
+    const OffsiteOutcome fetched = fetch(set, {"docs.7z"}, home.filePath("fetched"));
+    EXPECT_EQ(fetched.cause, OffsiteCause::Mismatch) << fetched.reason.toStdString();
+    EXPECT_TRUE(fetched.reason.contains("docs.7z")) << fetched.reason.toStdString();
+}
+
+// An rclone folder of this computer's disks inside the source would have its archives packed into the next
+// archive at every run: the run is refused before anything is written, also through an alias.
+TEST_F(OffsiteTest, AnRcloneFolderThatIsOrLiesInTheSourceIsRefusedBeforeAnythingIsWritten)
+{
+    if (QStandardPaths::findExecutable("rclone").isEmpty())
+        GTEST_SKIP() << "rclone is not installed (Debian: rclone)";
+    QFile config(qEnvironmentVariable("RCLONE_CONFIG"));
+    ASSERT_TRUE(config.open(QIODevice::Append));
+    config.write("\n[viaalias]\ntype = alias\nremote = " + OffsiteServer::localRemote().toUtf8() + ":"
+        + QFile::encodeName(home.path()) + "\n");
+    config.close();
+    const QStringList before = treeFiles(source);
+    for (const QString& offsite : {OffsiteServer::localRemote() + ":" + source,
+             OffsiteServer::localRemote() + ":" + source + "/offsite", QString("viaalias:src/copies")}) {
+        backupSets.clear();
+        BackupSet set = docsSet(IncrementalArchiving);
+        set.offsite = offsite;
+        const JobResult result = ArchiveJob(AddBackupSet(set));
+        EXPECT_EQ(result.outcome, JobOutcome::DestinationInSource) << offsite.toStdString();
+        EXPECT_TRUE(result.reason.contains(offsite)) << result.reason.toStdString();
+        EXPECT_TRUE(destinationFiles(destination).isEmpty()) << offsite.toStdString();
+        EXPECT_EQ(treeFiles(source), before) << offsite.toStdString();
+    }
+    // Beside the source it is an off-site folder like any other.
+    backupSets.clear();
+    BackupSet set = docsSet(IncrementalArchiving);
+    set.offsite = "viaalias:copies";
+    const JobResult result = ArchiveJob(AddBackupSet(set));
+    EXPECT_EQ(result.outcome, JobOutcome::Done) << result.reason.toStdString();
+}
+
 class OffsiteRcloneTest : public OffsiteTest, public ::testing::WithParamInterface<QString>
 {
 protected:
@@ -388,18 +548,28 @@ TEST_P(OffsiteRcloneTest, ChainArrivesIsRestartedAfterAnInterruptionAndFetchesBa
     EXPECT_EQ(foreignFilesIn(remote), foreign);
     EXPECT_FALSE(filesIn(remote).keys().join(" ").contains("velmora-part"));
 
-    // A copy there that was damaged is found and replaced on the next run.
-    QByteArray damaged = readFile(remote + "/docs.7z");
-    damaged[damaged.size() / 2] = char(damaged.at(damaged.size() / 2) ^ 0x55);
-    writeFile(remote + "/docs.7z", damaged);
+    // A copy there that was damaged, even with its size and time kept, is found and really replaced: rclone
+    // would take a file of the same size and time there for the new copy and keep it.
+    damageKeepingSizeAndTime(remote + "/docs.7z");
     const OffsiteOutcome repaired = copyOffsite(set);
     ASSERT_TRUE(repaired.ok()) << repaired.reason.toStdString();
+    EXPECT_EQ(repaired.filesCopied, 1);
+    EXPECT_EQ(onlyChain(filesIn(remote)), localChain());
+    writeFile(source + "/a.txt", "an update");
+    backUp();
+    ASSERT_TRUE(copyOffsite(set).ok());
+    ASSERT_EQ(localChain().size(), 2);
+    for (const QString& name : localChain().keys())
+        damageKeepingSizeAndTime(remote + "/" + name);
+    const OffsiteOutcome both = copyOffsite(set);
+    ASSERT_TRUE(both.ok()) << both.reason.toStdString();
+    EXPECT_EQ(both.filesCopied, 2);
     EXPECT_EQ(onlyChain(filesIn(remote)), localChain());
 
     const QList<OffsiteFile> archives = ListOffsiteArchives(set);
-    ASSERT_EQ(archives.size(), 1);
+    ASSERT_EQ(archives.size(), 2);
     const QString fetched = home.filePath("fetched");
-    const OffsiteOutcome got = fetch(set, {archives.first().name}, fetched);
+    const OffsiteOutcome got = fetch(set, {archives.at(0).name, archives.at(1).name}, fetched);
     ASSERT_TRUE(got.ok()) << got.reason.toStdString();
     EXPECT_EQ(filesIn(fetched), localChain());
 }

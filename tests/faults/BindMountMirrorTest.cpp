@@ -98,3 +98,22 @@ TEST_F(BindMountMirrorTest, AMountOfAnUnrelatedFolderInsideTheSourceIsCopied)
     EXPECT_EQ(treeFiles(destination + "/Docs"), treeFiles(source));
     EXPECT_TRUE(treeFiles(source).contains("mounted/e.txt"));
 }
+
+TEST_F(BindMountMirrorTest, AnArchiveDestinationReachedThroughAMountOfTheSourceIsRefused)
+{
+    // The destination's path lies outside the source, but the folder is the source's own sub-folder.
+    makeTree(source, {{"archives/keep.txt", "kept"}});
+    const QString view = home.filePath("Archive View");
+    if (!bindMount(source + "/archives", view))
+        GTEST_SKIP() << "mounting is not permitted here";
+    const QMap<QString, QByteArray> before = snapshot();
+    backupSets.clear();
+    BackupSet set;
+    set.name = QStringLiteral("Docs");
+    set.arcName = QStringLiteral("docs");
+    set.source = source;
+    set.target = view;
+    const JobResult result = ArchiveJob(AddBackupSet(set));
+    EXPECT_EQ(result.outcome, JobOutcome::DestinationInSource) << result.reason.toStdString();
+    EXPECT_EQ(snapshot(), before);
+}

@@ -89,6 +89,49 @@ TEST_F(OffsiteRun, EachRunsArchiveGoesOffSiteAndARestoreComesBackFromThereWhenTh
                     .isEmpty());
 }
 
+// Damage there is repaired from the file here; where the file here changed since it was copied too, nothing can
+// repair it: the run says so, ends with 3, and the check names the file.
+TEST_F(OffsiteRun, DamageThereIsRepairedOrEndsTheRunWithThreeAndTheCheckNamesTheFile)
+{
+    writeSet(setOf("Docs", source, destination, IncrementalArchiving, "docs")
+                 .withKeys("Offsite=" + rclone->destination() + "\n"));
+    backUp();
+    QThread::msleep(1100);
+    makeTree(source, {{"a.txt", "alpha, longer now"}});
+    backUp();
+    const QStringList updates = QDir(destination).entryList({"docs_upd_*.7z"}, QDir::Files);
+    ASSERT_EQ(updates.size(), 1);
+    const QString update = updates.first();
+    auto damage = [](const QString& path) {
+        const QDateTime modified = QFileInfo(path).lastModified();
+        QByteArray bytes = readFile(path);
+        bytes[bytes.size() / 2] = char(bytes.at(bytes.size() / 2) ^ 0x55);
+        writeFile(path, bytes);
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.setFileTime(modified, QFileDevice::FileModificationTime));
+    };
+
+    damage(remote + "/" + update);
+    QThread::msleep(1100);
+    makeTree(source, {{"c.txt", "gamma"}});
+    EXPECT_TRUE(backUp().output.contains(", copied off site\n"));
+    EXPECT_EQ(readFile(remote + "/" + update), readFile(destination + "/" + update));
+
+    damage(remote + "/" + update);
+    damage(destination + "/" + update);
+    const QByteArray damagedThere = readFile(remote + "/" + update);
+    QThread::msleep(1100);
+    makeTree(source, {{"d.txt", "delta"}});
+    const RunOutcome run = runVelmora({"--no-notify", "Docs"});
+    EXPECT_EQ(run.exitCode, 3) << run.output.toStdString() << run.errorOutput.toStdString();
+    EXPECT_TRUE(run.output.contains("off-site copy failed: The copy of " + update)) << run.output.toStdString();
+    EXPECT_EQ(readFile(remote + "/" + update), damagedThere);
+    const RunOutcome check = runVelmora({"--check", "--no-notify"});
+    EXPECT_EQ(check.exitCode, 1);
+    EXPECT_TRUE(check.output.contains(update)) << check.output.toStdString();
+}
+
 TEST_F(OffsiteRun, ASetWithoutAnOffsiteCopyOrWithNothingThereFailsToRestoreFromIt)
 {
     writeSet(setOf("Docs", source, destination, IncrementalArchiving, "docs"));

@@ -28,6 +28,8 @@ TEST_F(JobsTest, FullArchivingReplacesTheArchiveWithTheSourceAtItsRoot)
     EXPECT_TRUE(archiveEntries(fullArchive()).contains("added.txt"));
     // Nothing but the archive is left in the destination.
     EXPECT_EQ(destinationFiles(destination), QStringList({"docs.7z"}));
+    // A full set replaces its archive: it has no chain to keep.
+    EXPECT_FALSE(QFileInfo::exists(destination + "/docs.history"));
     EXPECT_EQ(recorder.events,
         QList<int>({WM_BACKUP_STARTED, WM_BACKUP_COPYING, WM_BACKUP_FINISHED, WM_BACKUP_STARTED, WM_BACKUP_COPYING,
             WM_BACKUP_FINISHED}));
@@ -57,10 +59,25 @@ TEST_F(JobsTest, IncrementalRunsWriteOnlyTheChangesAndRestartTheChainWhenItIsLon
     ASSERT_EQ(ArchiveJob(id).outcome, JobOutcome::Done);
     ASSERT_EQ(updateArchives().size(), 2);
 
-    // The chain is full: this run writes a new full archive and only then drops the old chain.
-    ASSERT_EQ(ArchiveJob(id).outcome, JobOutcome::Done);
+    // The chain is full: this run writes a new full archive, and the old chain moves whole, under its own
+    // names, into a folder named by the old full archive's time.
+    const QStringList oldUpdates = updateArchives();
+    QMap<QString, QByteArray> oldChain {{"docs.7z", full}};
+    for (const QString& name : oldUpdates)
+        oldChain.insert(name, readFile(destination + "/" + name));
+    const QString kept = destination + "/docs.history/"
+        + QFileInfo(fullArchive()).lastModified().toString("yyyy-MM-dd_HH'h'mm'm'ss's'");
+    const JobResult restarted = ArchiveJob(id);
+    ASSERT_EQ(restarted.outcome, JobOutcome::Done);
     EXPECT_TRUE(updateArchives().isEmpty());
     EXPECT_EQ(archiveEntries(fullArchive()), QStringList({"a.txt", "c.txt", "d.txt", "sub", "Новый файл.txt"}));
+    QMap<QString, QByteArray> keptChain;
+    for (const QString& name : QDir(kept).entryList(QDir::Files | QDir::Hidden))
+        keptChain.insert(name, readFile(kept + "/" + name));
+    EXPECT_EQ(keptChain, oldChain);
+    EXPECT_EQ(QDir(destination + "/docs.history").entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(), 1);
+    // A chain that simply reached its length is no news.
+    EXPECT_TRUE(restarted.note.isEmpty()) << restarted.note.toStdString();
 }
 
 TEST_F(JobsTest, FailuresLeaveThePreviousArchiveByteForByte)

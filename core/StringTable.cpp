@@ -545,7 +545,8 @@ constexpr TableEntry kStringTable[] = {
             "the run took longer than its time limit of %1 seconds and was stopped after rsync had begun to change "
             "the mirror folder '%2': the files it copied there are new, the others are as they were before the run.")},
     {StringId::RsyncFilesNotCopied,
-        QT_TRANSLATE_NOOP("StringTable", "rsync could not copy these files, which vanished or could not be read (%1): %2")},
+        QT_TRANSLATE_NOOP(
+            "StringTable", "rsync could not copy these files, which vanished or could not be read (%1): %2")},
     {StringId::RsyncPartialTransfer,
         QT_TRANSLATE_NOOP("StringTable", "rsync could not copy some files (exit code %1); it copied all the others")},
 };

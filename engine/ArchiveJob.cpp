@@ -9,8 +9,8 @@
 #include "JobChecks.h"
 #include "Jobs.h"
 #include "ResourceIds.h"
-#include "SourceScan.h"
 #include "Settings.h"
+#include "SourceScan.h"
 #include "StringTable.h"
 #include "TempFolder.h"
 #include "ToolLocations.h"
@@ -80,11 +80,10 @@ void addArchiveWarnings(
         SevenZipWarnings warnings;
         warnings.addText(run.output);
         done.warningCount += warnings.count();
-        texts.append(warnings.count() == 0
-                ? LoadStringById(StringId::SevenZipWarnings).arg(run.exitCode)
-                : LoadStringById(StringId::FilesUnreadable)
-                      .arg(warnings.count())
-                      .arg(namesOf(warnings.names(), warnings.count())));
+        texts.append(warnings.count() == 0 ? LoadStringById(StringId::SevenZipWarnings).arg(run.exitCode)
+                                           : LoadStringById(StringId::FilesUnreadable)
+                                                 .arg(warnings.count())
+                                                 .arg(namesOf(warnings.names(), warnings.count())));
     }
     if (!specialLeftOut.isEmpty()) {
         done.warningCount += int(specialLeftOut.size());

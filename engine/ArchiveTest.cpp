@@ -81,8 +81,8 @@ ArchiveTestResult TestArchive(
         // Unlike a run, a test has no warnings worth keeping an archive for: any other code is a fault.
         else if (run.exitCode != 0)
             tested.problem = LoadStringById(StringId::TestExitCode).arg(run.exitCode);
-        tested.damaged = !tested.problem.isEmpty() && tested.passwordTrouble == PasswordTrouble::None
-            && sevenZipFoundDamage(run);
+        tested.damaged
+            = !tested.problem.isEmpty() && tested.passwordTrouble == PasswordTrouble::None && sevenZipFoundDamage(run);
     }
     tested.good = tested.problem.isEmpty();
     return tested;

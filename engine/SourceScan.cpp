@@ -84,8 +84,7 @@ void walkFolder(int folderFd, const QByteArray& relative, const PrunedFolders& p
             if (pruned.names.contains(name) || pruned.paths.contains(path))
                 continue;
             visit(path, status);
-            const int child
-                = ::openat(::dirfd(folder), entry->d_name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            const int child = ::openat(::dirfd(folder), entry->d_name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
             if (child >= 0)
                 walkFolder(child, path, pruned, visit);
             continue;
@@ -98,8 +97,8 @@ void walkFolder(int folderFd, const QByteArray& relative, const PrunedFolders& p
 void walkSource(const BackupSet& set, const Visit& visit)
 {
     // 7-Zip runs inside the source folder, through a link to it as well.
-    const int root = ::open(
-        QFile::encodeName(TrimmedFolder(set.source)).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int root
+        = ::open(QFile::encodeName(TrimmedFolder(set.source)).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (root >= 0)
         walkFolder(root, {}, prunedFolders(set), visit);
 }
@@ -165,8 +164,9 @@ SpecialFileSwitches SpecialFileExclusions(const BackupSet& set, const SourceScan
     QList<QRegularExpression> risky;
     QStringList riskyNames;
     for (const QString& path : all) {
-        // Not recursive: the path from the source's top, and nothing of the same name deeper down.
-        result.switches.append(QStringLiteral("-x!") + path);
+        // Not recursive: the path from the source's top. A bare name after "-x!" would leave out every file of
+        // that name at any depth.
+        result.switches.append(QStringLiteral("-xr-!") + path);
         if (hasWildcards(path)) {
             risky.append(wildcardPattern(path));
             riskyNames.append(path);

@@ -269,8 +269,9 @@ protected:
                                          << " is beside a full archive it was not made against";
             ASSERT_EQ(readFile((here ? destination : history()) + '/' + name), name.toUtf8()) << where.toStdString();
         }
-        if (placed || QFileInfo::exists(history() + "/docs.7z"))
+        if (placed || QFileInfo::exists(history() + "/docs.7z")) {
             ASSERT_EQ(readFile(history() + "/docs.7z"), faultArchiveBytes(0)) << where.toStdString();
+        }
     }
 
     bool chainHasLeftovers() const

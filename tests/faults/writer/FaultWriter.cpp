@@ -108,6 +108,8 @@ int main(int argc, char** argv)
         g_profileStore = nullptr;
         return 0;
     }
-    std::fprintf(stderr, "usage: fault_writer place SCRATCH FINAL FIRST COUNT | chain SCRATCH DEST FIRST COUNT | set HOME FIRST COUNT\n");
+    std::fprintf(stderr,
+        "usage: fault_writer place SCRATCH FINAL FIRST COUNT | chain SCRATCH DEST FIRST COUNT | set HOME FIRST "
+        "COUNT\n");
     return 2;
 }

@@ -526,24 +526,25 @@ constexpr TableEntry kStringTable[] = {
             "the pipe, socket or device '%1' in '%2' cannot be stored in a zip archive, and 7-Zip would take the "
             "'*' or '?' in its name for a wildcard and leave other files out with it. Rename or remove it, or "
             "exclude its folder. Nothing was changed.")},
-    // The last words of each say what a mirror holds after rsync stopped halfway; %3 (%2 of the time limit's,
-    // %1 of the stop's) is the mirror folder.
+    // What a mirror holds after rsync stopped halfway; %3 (%2 of the time limit's, %1 of the stop's) is the
+    // mirror folder.
     {StringId::MirrorToolFailedChanged,
         QT_TRANSLATE_NOOP("StringTable",
             "%1 ended with exit code %2 after it had begun to change the mirror folder '%3': the files it copied "
             "there are new, the others are as they were before the run.")},
     {StringId::MirrorToolKilledChanged,
         QT_TRANSLATE_NOOP("StringTable",
-            "%1 was ended by signal %2 after it had begun to change the mirror folder '%3': the files it copied "
+            "%1 was ended by signal %2 and may already have changed the mirror folder '%3': the files it copied "
             "there are new, the others are as they were before the run.")},
     {StringId::MirrorStoppedChanged,
         QT_TRANSLATE_NOOP("StringTable",
-            "the run was stopped after rsync had begun to change the mirror folder '%1': the files it copied there "
-            "are new, the others are as they were before the run.")},
+            "the run was stopped, and rsync may already have changed the mirror folder '%1': the files it copied "
+            "there are new, the others are as they were before the run.")},
     {StringId::MirrorTimedOutChanged,
         QT_TRANSLATE_NOOP("StringTable",
-            "the run took longer than its time limit of %1 seconds and was stopped after rsync had begun to change "
-            "the mirror folder '%2': the files it copied there are new, the others are as they were before the run.")},
+            "the run took longer than its time limit of %1 seconds and was stopped, and rsync may already have "
+            "changed the mirror folder '%2': the files it copied there are new, the others are as they were before "
+            "the run.")},
     {StringId::RsyncFilesNotCopied,
         QT_TRANSLATE_NOOP(
             "StringTable", "rsync could not copy these files, which vanished or could not be read (%1): %2")},

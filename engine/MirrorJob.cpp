@@ -14,11 +14,11 @@
 namespace {
 
 // Whether rsync's own account of the run (one --itemize-changes line for each change) shows that it changed
-// the mirror. An output cut short in the middle may have lost those lines: it counts as a change.
+// the mirror. Its progress figures may share a line with the first change once their redraws are taken out.
+// An output cut short in the middle may have lost those lines: it counts as a change.
 bool mirrorChanged(const RunResult& run)
 {
-    static const QRegularExpression change(
-        QStringLiteral("^(?:[<>ch.][fdLDS][.+?a-zA-Z ]{9} |\\*deleting )"), QRegularExpression::MultilineOption);
+    static const QRegularExpression change(QStringLiteral("(?:^|\\s)(?:[<>ch.][fdLDS][.+?a-zA-Z ]{9} |\\*deleting )"));
     for (const QString* text : {&run.output, &run.secondOutput}) {
         if (change.match(*text).hasMatch() || text->contains(QLatin1String(" left out here")))
             return true;
@@ -39,24 +39,22 @@ JobResult RunMirrorJob(const BackupSet& set, const JobContext& context)
     QDir().mkdir(mirror);
     const Command command = BuildMirrorCommand(set);
     const RunResult run = RunJobTool(command, context);
-    const bool changed = mirrorChanged(run);
     const QString tool = ToolName(command);
     // What rsync already copied stays: each file it finished is a good copy, and the rest is there from before.
     // Also when the tool ended by itself just as the stop came (Ctrl+C reaches it directly from a terminal).
     if (run.stopped || context.control->shouldStop()) {
         if (auto stopped = JobStopped(set, context)) {
-            // Once rsync has changed the mirror, "the previous backup was left as it was" would be false.
-            if (changed)
-                stopped->reason = stopped->outcome == JobOutcome::TimedOut
-                    ? LoadStringById(StringId::MirrorTimedOutChanged).arg(context.timeLimit.count()).arg(mirror)
-                    : LoadStringById(StringId::MirrorStoppedChanged).arg(mirror);
+            // rsync changes the mirror in place, and what it said last before it was ended may be lost with it:
+            // "the previous backup was left as it was" could be false.
+            stopped->reason = stopped->outcome == JobOutcome::TimedOut
+                ? LoadStringById(StringId::MirrorTimedOutChanged).arg(context.timeLimit.count()).arg(mirror)
+                : LoadStringById(StringId::MirrorStoppedChanged).arg(mirror);
             return *stopped;
         }
     }
     if (run.exitSignal != 0)
         return JobFailure(set, JobOutcome::ToolFailed,
-            changed ? LoadStringById(StringId::MirrorToolKilledChanged).arg(tool).arg(run.exitSignal).arg(mirror)
-                    : LoadStringById(StringId::ToolKilled).arg(tool).arg(run.exitSignal));
+            LoadStringById(StringId::MirrorToolKilledChanged).arg(tool).arg(run.exitSignal).arg(mirror));
     if (!run.error.isEmpty())
         return JobFailure(set, JobOutcome::StartFailed, LoadStringById(StringId::ToolNotRun).arg(tool, run.error));
     // 23: some files could not be copied; 24: some vanished during the transfer. Neither is a failure of all
@@ -68,8 +66,9 @@ JobResult RunMirrorJob(const BackupSet& set, const JobContext& context)
             set, JobOutcome::ToolFailed, LoadStringById(StringId::SourceVanished).arg(set.source), run.exitCode);
     if (run.exitCode != 0 && !someFilesMissed)
         return JobFailure(set, JobOutcome::ToolFailed,
-            changed ? LoadStringById(StringId::MirrorToolFailedChanged).arg(tool).arg(run.exitCode).arg(mirror)
-                    : LoadStringById(StringId::ToolExitCode).arg(tool).arg(run.exitCode),
+            mirrorChanged(run)
+                ? LoadStringById(StringId::MirrorToolFailedChanged).arg(tool).arg(run.exitCode).arg(mirror)
+                : LoadStringById(StringId::ToolExitCode).arg(tool).arg(run.exitCode),
             run.exitCode);
     CopyFolderTimes(set.source, mirror);
     JobResult done {JobOutcome::Done, set.name, run.exitCode, {}, {}};

@@ -2127,18 +2127,18 @@ Fetch the set&apos;s archives from its off-site copy at &apos;%2&apos; and resto
     </message>
     <message>
         <location filename="../../core/StringTable.cpp" line="535"/>
-        <source>%1 was ended by signal %2 after it had begun to change the mirror folder &apos;%3&apos;: the files it copied there are new, the others are as they were before the run.</source>
-        <translation>%1 был завершён сигналом %2, уже начав изменять папку зеркала «%3»: скопированные в неё файлы новые, остальные такие же, как до запуска.</translation>
+        <source>%1 was ended by signal %2 and may already have changed the mirror folder &apos;%3&apos;: the files it copied there are new, the others are as they were before the run.</source>
+        <translation>%1 был завершён сигналом %2 и, возможно, уже изменил папку зеркала «%3»: скопированные в неё файлы новые, остальные такие же, как до запуска.</translation>
     </message>
     <message>
         <location filename="../../core/StringTable.cpp" line="539"/>
-        <source>the run was stopped after rsync had begun to change the mirror folder &apos;%1&apos;: the files it copied there are new, the others are as they were before the run.</source>
-        <translation>запуск остановлен, когда rsync уже начал изменять папку зеркала «%1»: скопированные в неё файлы новые, остальные такие же, как до запуска.</translation>
+        <source>the run was stopped, and rsync may already have changed the mirror folder &apos;%1&apos;: the files it copied there are new, the others are as they were before the run.</source>
+        <translation>запуск остановлен, и rsync, возможно, уже изменил папку зеркала «%1»: скопированные в неё файлы новые, остальные такие же, как до запуска.</translation>
     </message>
     <message>
         <location filename="../../core/StringTable.cpp" line="543"/>
-        <source>the run took longer than its time limit of %1 seconds and was stopped after rsync had begun to change the mirror folder &apos;%2&apos;: the files it copied there are new, the others are as they were before the run.</source>
-        <translation>запуск превысил ограничение времени в %1 с и был остановлен, когда rsync уже начал изменять папку зеркала «%2»: скопированные в неё файлы новые, остальные такие же, как до запуска.</translation>
+        <source>the run took longer than its time limit of %1 seconds and was stopped, and rsync may already have changed the mirror folder &apos;%2&apos;: the files it copied there are new, the others are as they were before the run.</source>
+        <translation>запуск превысил ограничение времени в %1 с и был остановлен, и rsync, возможно, уже изменил папку зеркала «%2»: скопированные в неё файлы новые, остальные такие же, как до запуска.</translation>
     </message>
     <message>
         <location filename="../../core/StringTable.cpp" line="547"/>

@@ -300,6 +300,19 @@ inline constexpr int OffsiteFolderInSource = 631;
 inline constexpr int OffsiteDamaged = 632;
 inline constexpr int OffsiteDamagedHere = 633;
 inline constexpr int OffsiteFetchDamaged = 634;
+// Archive runs: a chain's full archive that could not be tested, old chains kept, files left out or changed.
+inline constexpr int ChainBaseNotTested = 660;
+inline constexpr int OldChainKept = 661;
+inline constexpr int SpecialFilesLeftOut = 662;
+inline constexpr int FilesChangedWhileRead = 663;
+inline constexpr int SpecialFileUnsafeName = 664;
+// Mirror runs that changed the mirror before they failed, and files rsync could not copy.
+inline constexpr int MirrorToolFailedChanged = 665;
+inline constexpr int MirrorToolKilledChanged = 666;
+inline constexpr int MirrorStoppedChanged = 667;
+inline constexpr int MirrorTimedOutChanged = 668;
+inline constexpr int RsyncFilesNotCopied = 669;
+inline constexpr int RsyncPartialTransfer = 670;
 } // namespace StringId
 
 namespace IconId {

@@ -567,6 +567,48 @@ constexpr TableEntry kStringTable[] = {
     {StringId::OffsiteFetchDamaged,
         QT_TRANSLATE_NOOP(
             "StringTable", "The copy of %1 at %2 is damaged: it differs from the archive that was copied there.")},
+    // Archive runs. %1 of ChainBaseNotTested is the full archive, %2 what went wrong with its test.
+    {StringId::ChainBaseNotTested,
+        QT_TRANSLATE_NOOP("StringTable",
+            "the full archive '%1' could not be tested (%2), so it is not known whether its chain can be extended. "
+            "Nothing was changed.")},
+    {StringId::OldChainKept, QT_TRANSLATE_NOOP("StringTable", "The previous chain was kept in '%1'.")},
+    // %1 is how many, %2 their paths inside the source.
+    {StringId::SpecialFilesLeftOut,
+        QT_TRANSLATE_NOOP("StringTable",
+            "these pipes, sockets and devices cannot be stored in a zip archive and were left out (%1): %2")},
+    {StringId::FilesChangedWhileRead,
+        QT_TRANSLATE_NOOP(
+            "StringTable", "these files changed while 7-Zip read them and may be stored incomplete (%1): %2")},
+    {StringId::SpecialFileUnsafeName,
+        QT_TRANSLATE_NOOP("StringTable",
+            "the pipe, socket or device '%1' in '%2' cannot be stored in a zip archive, and 7-Zip would take the "
+            "'*' or '?' in its name for a wildcard and leave other files out with it. Rename or remove it, or "
+            "exclude its folder. Nothing was changed.")},
+    // What a mirror holds after rsync stopped halfway; %3 (%2 of the time limit's, %1 of the stop's) is the
+    // mirror folder.
+    {StringId::MirrorToolFailedChanged,
+        QT_TRANSLATE_NOOP("StringTable",
+            "%1 ended with exit code %2 after it had begun to change the mirror folder '%3': the files it copied "
+            "there are new, the others are as they were before the run.")},
+    {StringId::MirrorToolKilledChanged,
+        QT_TRANSLATE_NOOP("StringTable",
+            "%1 was ended by signal %2 and may already have changed the mirror folder '%3': the files it copied "
+            "there are new, the others are as they were before the run.")},
+    {StringId::MirrorStoppedChanged,
+        QT_TRANSLATE_NOOP("StringTable",
+            "the run was stopped, and rsync may already have changed the mirror folder '%1': the files it copied "
+            "there are new, the others are as they were before the run.")},
+    {StringId::MirrorTimedOutChanged,
+        QT_TRANSLATE_NOOP("StringTable",
+            "the run took longer than its time limit of %1 seconds and was stopped, and rsync may already have "
+            "changed the mirror folder '%2': the files it copied there are new, the others are as they were before "
+            "the run.")},
+    {StringId::RsyncFilesNotCopied,
+        QT_TRANSLATE_NOOP(
+            "StringTable", "rsync could not copy these files, which vanished or could not be read (%1): %2")},
+    {StringId::RsyncPartialTransfer,
+        QT_TRANSLATE_NOOP("StringTable", "rsync could not copy some files (exit code %1); it copied all the others")},
 };
 
 const TableEntry* findEntry(int id)

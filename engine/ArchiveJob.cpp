@@ -4,11 +4,13 @@
 #include "ArchiveCommand.h"
 #include "ArchivePlacement.h"
 #include "ArchiveTest.h"
+#include "ChainHistory.h"
 #include "EncryptedArchives.h"
 #include "JobChecks.h"
 #include "Jobs.h"
 #include "ResourceIds.h"
 #include "Settings.h"
+#include "SourceScan.h"
 #include "StringTable.h"
 #include "TempFolder.h"
 #include "ToolLocations.h"
@@ -19,6 +21,7 @@
 #include <QFileInfo>
 #include <QScopeGuard>
 
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -56,19 +59,44 @@ bool wouldReplaceWithNothing(
     return archiveHasEntries(program, full, input).value_or(true);
 }
 
-void addArchiveWarning(JobResult& done, const RunResult& run)
+// At most this many names in a warning; the log has the rest.
+constexpr qsizetype kNamesShown = SevenZipWarnings::kKeptNames;
+
+QString namesOf(const QStringList& names, qsizetype count)
 {
-    SevenZipWarnings warnings;
-    warnings.addText(run.output);
-    done.warningCount = warnings.count();
-    if (warnings.count() == 0) {
-        done.warning = LoadStringById(StringId::SevenZipWarnings).arg(run.exitCode);
-        return;
+    QString text = names.mid(0, kNamesShown).join(QStringLiteral(", "));
+    if (count > std::min(names.size(), kNamesShown))
+        text += QStringLiteral(", …");
+    return text;
+}
+
+// What the run left out or may have stored incomplete, each kind in a sentence of its own; a run with any
+// of them is done with warnings.
+void addArchiveWarnings(
+    JobResult& done, const RunResult& run, const QStringList& specialLeftOut, const QStringList& changed)
+{
+    QStringList texts;
+    if (run.exitCode != 0) {
+        SevenZipWarnings warnings;
+        warnings.addText(run.output);
+        done.warningCount += warnings.count();
+        texts.append(warnings.count() == 0 ? LoadStringById(StringId::SevenZipWarnings).arg(run.exitCode)
+                                           : LoadStringById(StringId::FilesUnreadable)
+                                                 .arg(warnings.count())
+                                                 .arg(namesOf(warnings.names(), warnings.count())));
     }
-    QString names = warnings.names().join(QStringLiteral(", "));
-    if (warnings.count() > warnings.names().size())
-        names += QStringLiteral(", …");
-    done.warning = LoadStringById(StringId::FilesUnreadable).arg(warnings.count()).arg(names);
+    if (!specialLeftOut.isEmpty()) {
+        done.warningCount += int(specialLeftOut.size());
+        texts.append(LoadStringById(StringId::SpecialFilesLeftOut)
+                         .arg(specialLeftOut.size())
+                         .arg(namesOf(specialLeftOut, specialLeftOut.size())));
+    }
+    if (!changed.isEmpty()) {
+        done.warningCount += int(changed.size());
+        texts.append(
+            LoadStringById(StringId::FilesChangedWhileRead).arg(changed.size()).arg(namesOf(changed, changed.size())));
+    }
+    done.warning = texts.join(QStringLiteral("; "));
 }
 
 } // namespace
@@ -104,6 +132,18 @@ JobResult RunArchiveJob(const BackupSet& stored, const JobContext& context)
     }
     if (!chainBase.wrongPasswordArchive.isEmpty())
         return JobFailure(set, JobOutcome::WrongPassword, WrongPasswordText(chainBase.wrongPasswordArchive));
+    if (!chainBase.failure.isEmpty())
+        return JobFailure(set, JobOutcome::ToolFailed, chainBase.failure);
+    // The source as 7-Zip will find it: what a zip archive cannot hold, and each file's size and time.
+    const SourceScan scan = ScanSource(set);
+    const bool zipSet = ArcTypeName(set) == QLatin1String("zip");
+    SpecialFileSwitches specialFiles;
+    if (zipSet) {
+        specialFiles = SpecialFileExclusions(set, scan);
+        if (!specialFiles.unsafeName.isEmpty())
+            return JobFailure(set, JobOutcome::PrepareFailed,
+                LoadStringById(StringId::SpecialFileUnsafeName).arg(specialFiles.unsafeName, set.source));
+    }
     ArchiveBuild build = BuildArchiveCommand(set, chainBase.startNewChain);
     switch (build.failure) {
     case BuildFailure::None:
@@ -115,6 +155,13 @@ JobResult RunArchiveJob(const BackupSet& stored, const JobContext& context)
             set, JobOutcome::PrepareFailed, LoadStringById(StringId::ExclusionListNotWritten).arg(build.error));
     case BuildFailure::ArchiveTypeInvalid:
         return JobFailure(set, JobOutcome::PrepareFailed, ArchiveTypeInvalidReason(set));
+    }
+
+    // 7-Zip would open a pipe, waiting for ever for a writer, and store a socket or a device in a zip archive
+    // as nothing a restore could bring back: they are left out, each by its own path.
+    for (const QString& exclusion : std::as_const(specialFiles.switches)) {
+        build.command.arguments.append(exclusion);
+        build.command.text += QStringLiteral(" \"") + exclusion + QLatin1Char('"');
     }
 
     // A run killed while 7-Zip wrote or the job placed an archive left its temporary copy beside it.
@@ -156,6 +203,9 @@ JobResult RunArchiveJob(const BackupSet& stored, const JobContext& context)
             LoadStringById(StringId::ToolExitCode).arg(tool).arg(run.exitCode), run.exitCode);
     }
 
+    // 7-Zip stores a file being rewritten as far as it got, and says nothing.
+    const QStringList changed = FilesChangedSince(set, scan);
+
     // A 7-Zip that exits 0 after writing a torn archive must not get it counted as the newest backup.
     const QString written = updateMode ? build.updateWritePath : g_scratchArchivePath;
     const QString finalName = updateMode ? build.updateArchivePath : g_fullArchivePath;
@@ -176,6 +226,7 @@ JobResult RunArchiveJob(const BackupSet& stored, const JobContext& context)
 
     if (context.copying)
         context.copying();
+    QString keptChain;
     if (!updateMode) {
         if (!QFileInfo::exists(g_scratchArchivePath))
             return JobFailure(set, JobOutcome::PlaceFailed,
@@ -186,15 +237,23 @@ JobResult RunArchiveJob(const BackupSet& stored, const JobContext& context)
             return JobFailure(set, JobOutcome::NothingArchived,
                 LoadStringById(StringId::NothingArchived).arg(set.source, g_fullArchivePath), run.exitCode);
         }
-        const PlacementResult placed = PlaceArchive(g_scratchArchivePath, g_fullArchivePath);
+        // Update archives belong to the full archive they were made against: replaced, it goes with them into
+        // the history, whole. A full set without update archives just replaces its archive.
+        const bool keepOldChain
+            = CountUpdateArchives(set) > 0 || (set.backupType != FullArchiving && build.restartChain);
+        ChainReplacement placed;
+        if (keepOldChain) {
+            placed = ReplaceChain(set, g_scratchArchivePath);
+        } else {
+            const PlacementResult replaced = PlaceArchive(g_scratchArchivePath, g_fullArchivePath);
+            placed = {replaced.placed, replaced.error, {}};
+        }
         if (!placed.placed) {
             discardNewArchive();
             return JobFailure(set, JobOutcome::PlaceFailed,
                 LoadStringById(StringId::ArchiveNotPlaced).arg(placed.error), run.exitCode);
         }
-        // The old chain belongs to the archive just replaced; it goes only now that the new one is safe.
-        if (build.restartChain)
-            DeleteUpdateArchives(set);
+        keptChain = placed.keptIn;
     } else if (QFileInfo::exists(build.updateWritePath)) {
         // 7-Zip leaves its update archive to the system's write-back; the run is done once it is on disk
         // under its own name, which never replaces another run's update archive.
@@ -211,7 +270,11 @@ JobResult RunArchiveJob(const BackupSet& stored, const JobContext& context)
         done.bytesWritten = QFileInfo(finalName).size();
     done.testMs = testMs;
     done.note = chainBase.note;
-    if (run.exitCode != 0)
-        addArchiveWarning(done, run);
+    // A chain at its length goes into the history every so often, which needs no word; one started for a
+    // reason says where the old one went.
+    if (!keptChain.isEmpty() && !done.note.isEmpty()) {
+        done.note += QLatin1Char(' ') + LoadStringById(StringId::OldChainKept).arg(keptChain);
+    }
+    addArchiveWarnings(done, run, zipSet ? scan.specialFiles : QStringList(), changed);
     return done;
 }

@@ -11,6 +11,36 @@
 #include <QFileInfo>
 #include <QScopeGuard>
 
+namespace {
+
+// What 7-Zip says when it has read an archive and found it damaged (a checksum that does not match, a torn or
+// unknown header, the end missing). Said about a file it could not read at all ("errno=", "System ERROR") it
+// is no verdict on the archive: that file may be whole on a disk that failed for a moment.
+bool sevenZipFoundDamage(const RunResult& run)
+{
+    if (run.exitCode != 2)
+        return false;
+    const QString said = run.output + QLatin1Char('\n') + run.secondOutput;
+    if (said.contains(QLatin1String("errno=")) || said.contains(QLatin1String("System ERROR")))
+        return false;
+    static const QLatin1String kDamage[] = {
+        QLatin1String("CRC Failed"),
+        QLatin1String("Data Error"),
+        QLatin1String("Headers Error"),
+        QLatin1String("Unexpected end of archive"),
+        QLatin1String("Is not archive"),
+        QLatin1String("Cannot open the file as archive"),
+        QLatin1String("Cannot open the file as ["),
+    };
+    for (const QLatin1String& words : kDamage) {
+        if (said.contains(words))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 Command ArchiveTestCommand(const QString& program, const QString& archive)
 {
     Command command;
@@ -51,6 +81,8 @@ ArchiveTestResult TestArchive(
         // Unlike a run, a test has no warnings worth keeping an archive for: any other code is a fault.
         else if (run.exitCode != 0)
             tested.problem = LoadStringById(StringId::TestExitCode).arg(run.exitCode);
+        tested.damaged
+            = !tested.problem.isEmpty() && tested.passwordTrouble == PasswordTrouble::None && sevenZipFoundDamage(run);
     }
     tested.good = tested.problem.isEmpty();
     return tested;
@@ -110,9 +142,13 @@ ChainBase CheckChainBase(
         base.stopped = true;
     } else if (tested.passwordTrouble != PasswordTrouble::None) {
         base.wrongPasswordArchive = full;
-    } else if (!tested.good) {
+    } else if (tested.damaged) {
         base.startNewChain = true;
         base.note = LoadStringById(StringId::FullArchiveBrokenNote).arg(full);
+    } else if (!tested.good) {
+        // Killed (the OOM killer), out of memory, or the disk would not give the file: the archive may be
+        // whole, and a new chain would push its update archives aside for nothing.
+        base.failure = LoadStringById(StringId::ChainBaseNotTested).arg(full, tested.problem);
     }
     return base;
 }

@@ -23,6 +23,9 @@ struct ArchiveTestResult
     QString problem;
     // The archive is not good because the password does not open it (or none was given for it).
     PasswordTrouble passwordTrouble = PasswordTrouble::None;
+    // 7-Zip read the archive and found it damaged. A test that was killed, ran out of memory or could not
+    // read the file says nothing about the archive, and leaves this false.
+    bool damaged = false;
     qint64 durationMs = 0;
 };
 
@@ -32,13 +35,16 @@ ArchiveTestResult TestArchive(const QString& program, const QString& archive, co
     const std::optional<QString>& password = std::nullopt);
 
 // Whether an update run of the set may extend its chain: the full archive must be there and, when the set
-// tests its archives, test good. Otherwise the run starts a new full archive, and note says why. A changed
-// password starts a new chain without opening the old one; otherwise an encrypted set's archive must open with
-// the password before any run extends or replaces it.
+// tests its archives, test good. When 7-Zip finds it damaged the run starts a new full archive, and note says
+// why; when the test itself fails the run fails and changes nothing. A changed password starts a new chain
+// without opening the old one; otherwise an encrypted set's archive must open with the password before any
+// run extends or replaces it.
 struct ChainBase
 {
     bool startNewChain = false;
     QString note;
+    // The full archive's test failed without a verdict on the archive: the run ends, changing nothing.
+    QString failure;
     // The test was stopped: the run ends.
     bool stopped = false;
     // The archive the password does not open: the run changes nothing.

@@ -63,9 +63,10 @@ struct JobResult
     int exitCode = 0;
     // The failure in words, in the interface language.
     QString reason;
-    // For a success with warnings (7-Zip's exit code 1, rsync's 24): what was left out, in words.
+    // For a success with warnings (7-Zip's exit code 1, rsync's 23 and 24, files left out of a zip archive or
+    // changed while they were read): what was left out, in words.
     QString warning;
-    // How many files the tool named as not read; 0 when it did not name them.
+    // How many files the warning is about; 0 when the tool did not name them.
     int warningCount = 0;
     // From the start of the job to its result.
     qint64 durationMs = 0;
@@ -85,8 +86,8 @@ struct JobResult
     QString offsiteFailure;
 
     bool succeeded() const { return outcome == JobOutcome::Done; }
-    // The backup was made, but the tool reported files it could not take.
-    bool hasWarnings() const { return succeeded() && exitCode != 0; }
+    // The backup was made, but without some files, or with some that may be incomplete.
+    bool hasWarnings() const { return succeeded() && (exitCode != 0 || !warning.isEmpty()); }
     // The backup was made here, but its copy off site failed.
     bool offsiteFailed() const { return succeeded() && !offsiteFailure.isEmpty(); }
 };

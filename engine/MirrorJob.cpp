@@ -6,8 +6,27 @@
 #include "MirrorCommand.h"
 #include "ResourceIds.h"
 #include "StringTable.h"
+#include "ToolWarnings.h"
 
 #include <QDir>
+#include <QRegularExpression>
+
+namespace {
+
+// Whether rsync's own account of the run (one --itemize-changes line for each change) shows that it changed
+// the mirror. Its progress figures may share a line with the first change once their redraws are taken out.
+// An output cut short in the middle may have lost those lines: it counts as a change.
+bool mirrorChanged(const RunResult& run)
+{
+    static const QRegularExpression change(QStringLiteral("(?:^|\\s)(?:[<>ch.][fdLDS][.+?a-zA-Z ]{9} |\\*deleting )"));
+    for (const QString* text : {&run.output, &run.secondOutput}) {
+        if (change.match(*text).hasMatch() || text->contains(QLatin1String(" left out here")))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
 
 JobResult RunMirrorJob(const BackupSet& set, const JobContext& context)
 {
@@ -20,27 +39,53 @@ JobResult RunMirrorJob(const BackupSet& set, const JobContext& context)
     QDir().mkdir(mirror);
     const Command command = BuildMirrorCommand(set);
     const RunResult run = RunJobTool(command, context);
+    const QString tool = ToolName(command);
     // What rsync already copied stays: each file it finished is a good copy, and the rest is there from before.
     // Also when the tool ended by itself just as the stop came (Ctrl+C reaches it directly from a terminal).
     if (run.stopped || context.control->shouldStop()) {
-        if (const auto stopped = JobStopped(set, context))
+        if (auto stopped = JobStopped(set, context)) {
+            // rsync changes the mirror in place, and what it said last before it was ended may be lost with it:
+            // "the previous backup was left as it was" could be false.
+            stopped->reason = stopped->outcome == JobOutcome::TimedOut
+                ? LoadStringById(StringId::MirrorTimedOutChanged).arg(context.timeLimit.count()).arg(mirror)
+                : LoadStringById(StringId::MirrorStoppedChanged).arg(mirror);
             return *stopped;
+        }
     }
     if (run.exitSignal != 0)
         return JobFailure(set, JobOutcome::ToolFailed,
-            LoadStringById(StringId::ToolKilled).arg(ToolName(command)).arg(run.exitSignal));
+            LoadStringById(StringId::MirrorToolKilledChanged).arg(tool).arg(run.exitSignal).arg(mirror));
     if (!run.error.isEmpty())
-        return JobFailure(
-            set, JobOutcome::StartFailed, LoadStringById(StringId::ToolNotRun).arg(ToolName(command), run.error));
-    // 24: some source files vanished during the transfer, which is no failure of the mirror, unless what
-    // vanished is the source itself: then the mirror is no copy of it, and --delete may have emptied it.
-    if (run.exitCode == 24 && IdentityOfFolder(set.source) != sourceBefore)
+        return JobFailure(set, JobOutcome::StartFailed, LoadStringById(StringId::ToolNotRun).arg(tool, run.error));
+    // 23: some files could not be copied; 24: some vanished during the transfer. Neither is a failure of all
+    // the mirror copied, unless what went is the source itself: then the mirror is no copy of it, and
+    // --delete may have emptied it.
+    const bool someFilesMissed = run.exitCode == 23 || run.exitCode == 24;
+    if (someFilesMissed && IdentityOfFolder(set.source) != sourceBefore)
         return JobFailure(
             set, JobOutcome::ToolFailed, LoadStringById(StringId::SourceVanished).arg(set.source), run.exitCode);
-    if (run.exitCode != 0 && run.exitCode != 24)
+    if (run.exitCode != 0 && !someFilesMissed)
         return JobFailure(set, JobOutcome::ToolFailed,
-            LoadStringById(StringId::ToolExitCode).arg(ToolName(command)).arg(run.exitCode), run.exitCode);
+            mirrorChanged(run)
+                ? LoadStringById(StringId::MirrorToolFailedChanged).arg(tool).arg(run.exitCode).arg(mirror)
+                : LoadStringById(StringId::ToolExitCode).arg(tool).arg(run.exitCode),
+            run.exitCode);
     CopyFolderTimes(set.source, mirror);
-    return {JobOutcome::Done, set.name, run.exitCode, {},
-        run.exitCode == 24 ? LoadStringById(StringId::FilesVanished) : QString()};
+    JobResult done {JobOutcome::Done, set.name, run.exitCode, {}, {}};
+    if (someFilesMissed) {
+        RsyncWarnings missed;
+        missed.addText(run.secondOutput);
+        missed.addText(run.output);
+        done.warningCount = missed.count();
+        if (missed.count() > 0) {
+            QString names = missed.names().join(QStringLiteral(", "));
+            if (missed.count() > missed.names().size())
+                names += QStringLiteral(", …");
+            done.warning = LoadStringById(StringId::RsyncFilesNotCopied).arg(missed.count()).arg(names);
+        } else {
+            done.warning = run.exitCode == 24 ? LoadStringById(StringId::FilesVanished)
+                                              : LoadStringById(StringId::RsyncPartialTransfer).arg(run.exitCode);
+        }
+    }
+    return done;
 }

@@ -43,3 +43,30 @@ void SevenZipWarnings::addText(const QString& text)
         addLine(line);
     }
 }
+
+void RsyncWarnings::addLine(QStringView line)
+{
+    // "rsync error: ... (code 23)" is the summary after the lines that name the files.
+    if (!line.startsWith(QLatin1String("file has vanished: ")) && !line.startsWith(QLatin1String("rsync: ")))
+        return;
+    const qsizetype first = line.indexOf(QLatin1Char('"'));
+    const qsizetype last = line.lastIndexOf(QLatin1Char('"'));
+    if (first < 0 || last <= first + 1)
+        return;
+    const QString name = line.mid(first + 1, last - first - 1).toString();
+    if (m_seen.contains(name))
+        return;
+    m_seen.insert(name);
+    ++m_count;
+    if (m_names.size() < SevenZipWarnings::kKeptNames)
+        m_names.append(name);
+}
+
+void RsyncWarnings::addText(const QString& text)
+{
+    for (QStringView line : QStringView(text).split(QLatin1Char('\n'))) {
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+        addLine(line);
+    }
+}

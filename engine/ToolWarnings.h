@@ -28,3 +28,20 @@ private:
     QStringList m_names;
     QSet<QString> m_seen;
 };
+
+// Reads the files rsync says it could not copy ("rsync: [sender] send_files failed to open \"PATH\": ...")
+// or that vanished ("file has vanished: \"PATH\""), line by line.
+class RsyncWarnings
+{
+public:
+    void addLine(QStringView line);
+    void addText(const QString& text);
+
+    int count() const { return m_count; }
+    const QStringList& names() const { return m_names; }
+
+private:
+    int m_count = 0;
+    QStringList m_names;
+    QSet<QString> m_seen;
+};

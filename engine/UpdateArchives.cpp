@@ -68,11 +68,3 @@ QStringList DeleteOldFiles(const OldFiles& files)
     }
     return failed;
 }
-
-int DeleteUpdateArchives(const BackupSet& set)
-{
-    const QStringList files = updateArchiveFiles(set);
-    for (const QString& file : files)
-        QFile::remove(file);
-    return int(files.size());
-}

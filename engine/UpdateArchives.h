@@ -1,6 +1,6 @@
 #pragma once
 
-// Finds a set's chain of update archives ("ARCNAME_upd_*.EXT" in its destination) to count or remove it.
+// Finds a set's chain of update archives ("ARCNAME_upd_*.EXT" in its destination) to count, keep or remove it.
 
 #include "BackupSet.h"
 
@@ -20,5 +20,3 @@ OldFiles FindOldFiles(const BackupSet& set);
 // Deletes the files found, no other: a file that appeared after the user was asked stays. Returns the paths
 // that could not be deleted.
 QStringList DeleteOldFiles(const OldFiles& files);
-// Deletes every matching file; returns how many matched.
-int DeleteUpdateArchives(const BackupSet& set);

@@ -2174,6 +2174,59 @@ Fetch the set&apos;s archives from its off-site copy at &apos;%2&apos; and resto
         <location filename="../../core/StringTable.cpp" line="532"/>
         <source>The copy of %1 at %2 is damaged: it differs from the archive that was copied there.</source>
         <translation>Копия %1 в %2 повреждена: она отличается от архива, который был туда скопирован.</translation>
+        <location filename="../../core/StringTable.cpp" line="512"/>
+        <source>the full archive &apos;%1&apos; could not be tested (%2), so it is not known whether its chain can be extended. Nothing was changed.</source>
+        <translation>не удалось проверить полный архив «%1» (%2), поэтому неизвестно, можно ли продолжить его цепочку. Ничего не изменено.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="516"/>
+        <source>The previous chain was kept in &apos;%1&apos;.</source>
+        <translation>Предыдущая цепочка сохранена в «%1».</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="518"/>
+        <source>these pipes, sockets and devices cannot be stored in a zip archive and were left out (%1): %2</source>
+        <translation>эти каналы, сокеты и устройства нельзя сохранить в архиве zip, они пропущены (%1): %2</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="521"/>
+        <source>these files changed while 7-Zip read them and may be stored incomplete (%1): %2</source>
+        <translation>эти файлы изменились, пока 7-Zip их читал, и могли сохраниться не полностью (%1): %2</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="524"/>
+        <source>the pipe, socket or device &apos;%1&apos; in &apos;%2&apos; cannot be stored in a zip archive, and 7-Zip would take the &apos;*&apos; or &apos;?&apos; in its name for a wildcard and leave other files out with it. Rename or remove it, or exclude its folder. Nothing was changed.</source>
+        <translation>канал, сокет или устройство «%1» в «%2» нельзя сохранить в архиве zip, а 7-Zip принял бы «*» или «?» в его имени за шаблон и пропустил бы вместе с ним другие файлы. Переименуйте или удалите его либо исключите его папку. Ничего не изменено.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="531"/>
+        <source>%1 ended with exit code %2 after it had begun to change the mirror folder &apos;%3&apos;: the files it copied there are new, the others are as they were before the run.</source>
+        <translation>%1 завершился с кодом %2, уже начав изменять папку зеркала «%3»: скопированные в неё файлы новые, остальные такие же, как до запуска.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="535"/>
+        <source>%1 was ended by signal %2 and may already have changed the mirror folder &apos;%3&apos;: the files it copied there are new, the others are as they were before the run.</source>
+        <translation>%1 был завершён сигналом %2 и, возможно, уже изменил папку зеркала «%3»: скопированные в неё файлы новые, остальные такие же, как до запуска.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="539"/>
+        <source>the run was stopped, and rsync may already have changed the mirror folder &apos;%1&apos;: the files it copied there are new, the others are as they were before the run.</source>
+        <translation>запуск остановлен, и rsync, возможно, уже изменил папку зеркала «%1»: скопированные в неё файлы новые, остальные такие же, как до запуска.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="543"/>
+        <source>the run took longer than its time limit of %1 seconds and was stopped, and rsync may already have changed the mirror folder &apos;%2&apos;: the files it copied there are new, the others are as they were before the run.</source>
+        <translation>запуск превысил ограничение времени в %1 с и был остановлен, и rsync, возможно, уже изменил папку зеркала «%2»: скопированные в неё файлы новые, остальные такие же, как до запуска.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="547"/>
+        <source>rsync could not copy these files, which vanished or could not be read (%1): %2</source>
+        <translation>rsync не смог скопировать эти файлы: они исчезли или не читаются (%1): %2</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="549"/>
+        <source>rsync could not copy some files (exit code %1); it copied all the others</source>
+        <translation>rsync не смог скопировать некоторые файлы (код %1); все остальные скопированы</translation>
     </message>
 </context>
 </TS>

@@ -28,6 +28,8 @@ TEST_F(JobsTest, FullArchivingReplacesTheArchiveWithTheSourceAtItsRoot)
     EXPECT_TRUE(archiveEntries(fullArchive()).contains("added.txt"));
     // Nothing but the archive is left in the destination.
     EXPECT_EQ(destinationFiles(destination), QStringList({"docs.7z"}));
+    // A full set replaces its archive: it has no chain to keep.
+    EXPECT_FALSE(QFileInfo::exists(destination + "/docs.history"));
     EXPECT_EQ(recorder.events,
         QList<int>({WM_BACKUP_STARTED, WM_BACKUP_COPYING, WM_BACKUP_FINISHED, WM_BACKUP_STARTED, WM_BACKUP_COPYING,
             WM_BACKUP_FINISHED}));
@@ -57,10 +59,25 @@ TEST_F(JobsTest, IncrementalRunsWriteOnlyTheChangesAndRestartTheChainWhenItIsLon
     ASSERT_EQ(ArchiveJob(id).outcome, JobOutcome::Done);
     ASSERT_EQ(updateArchives().size(), 2);
 
-    // The chain is full: this run writes a new full archive and only then drops the old chain.
-    ASSERT_EQ(ArchiveJob(id).outcome, JobOutcome::Done);
+    // The chain is full: this run writes a new full archive, and the old chain moves whole, under its own
+    // names, into a folder named by the old full archive's time.
+    const QStringList oldUpdates = updateArchives();
+    QMap<QString, QByteArray> oldChain {{"docs.7z", full}};
+    for (const QString& name : oldUpdates)
+        oldChain.insert(name, readFile(destination + "/" + name));
+    const QString kept = destination + "/docs.history/"
+        + QFileInfo(fullArchive()).lastModified().toString("yyyy-MM-dd_HH'h'mm'm'ss's'");
+    const JobResult restarted = ArchiveJob(id);
+    ASSERT_EQ(restarted.outcome, JobOutcome::Done);
     EXPECT_TRUE(updateArchives().isEmpty());
     EXPECT_EQ(archiveEntries(fullArchive()), QStringList({"a.txt", "c.txt", "d.txt", "sub", "Новый файл.txt"}));
+    QMap<QString, QByteArray> keptChain;
+    for (const QString& name : QDir(kept).entryList(QDir::Files | QDir::Hidden))
+        keptChain.insert(name, readFile(kept + "/" + name));
+    EXPECT_EQ(keptChain, oldChain);
+    EXPECT_EQ(QDir(destination + "/docs.history").entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(), 1);
+    // A chain that simply reached its length is no news.
+    EXPECT_TRUE(restarted.note.isEmpty()) << restarted.note.toStdString();
 }
 
 TEST_F(JobsTest, FailuresLeaveThePreviousArchiveByteForByte)
@@ -352,20 +369,72 @@ TEST_F(JobsTest, MirrorRefusesWhereDeletingWouldHitTheSource)
     EXPECT_EQ(treeFiles(source).size(), 3);
 }
 
-TEST_F(JobsTest, MirrorFailuresAreReportedWithTheToolsExitCode)
+TEST_F(JobsTest, MirrorFailuresSayWhetherRsyncHadChangedTheMirror)
 {
     const quint32 id = addSet(MirrorCopying);
+    const QString mirror = destination + "/Docs";
     roboPathXP = home.filePath("fakebin/rsync");
     EXPECT_EQ(MirrorJob(id).outcome, JobOutcome::ToolMissing);
     EXPECT_TRUE(recorder.events.isEmpty());
+
+    // An rsync that fails before it copies anything leaves the mirror as it was.
+    writeScript(roboPathXP, "exit 12");
+    const JobResult untouched = MirrorJob(id);
+    EXPECT_EQ(untouched.outcome, JobOutcome::ToolFailed);
+    EXPECT_EQ(untouched.exitCode, 12);
+    EXPECT_TRUE(untouched.reason.contains("left as it was")) << untouched.reason.toStdString();
+
+    // One that fails after it has copied has changed the mirror, and the reason says so.
+    const struct
+    {
+        const char* name;
+        QByteArray script;
+        const char* said;
+    } cases[] = {
+        {"exit code", "/usr/bin/rsync \"$@\"; exit 12", "exit code 12"},
+        {"signal", "/usr/bin/rsync \"$@\"; kill -KILL $$", "signal 9"},
+    };
+    for (const auto& c : cases) {
+        writeFile(source + "/" + c.name + ".txt", c.name);
+        writeScript(roboPathXP, c.script);
+        const JobResult changed = MirrorJob(id);
+        EXPECT_EQ(changed.outcome, JobOutcome::ToolFailed) << c.name;
+        EXPECT_TRUE(QFileInfo::exists(mirror + "/" + c.name + ".txt")) << c.name;
+        EXPECT_FALSE(changed.reason.contains("left as it was")) << changed.reason.toStdString();
+        EXPECT_TRUE(changed.reason.contains(c.said) && changed.reason.contains(mirror)) << changed.reason.toStdString();
+    }
+
+    // Files that vanished during the copy are a warning about them, not a failure of the rest.
     writeScript(roboPathXP, "exit 24");
-    EXPECT_EQ(MirrorJob(id).outcome, JobOutcome::Done);
-    writeScript(roboPathXP, "exit 23");
-    const JobResult result = MirrorJob(id);
-    EXPECT_EQ(result.outcome, JobOutcome::ToolFailed);
-    EXPECT_EQ(result.exitCode, 23);
+    const JobResult vanished = MirrorJob(id);
+    EXPECT_EQ(vanished.outcome, JobOutcome::Done);
+    EXPECT_EQ(ResultKindOf(vanished), JobResultKind::Warnings);
     QDir().rename(source, home.filePath("gone"));
     EXPECT_EQ(MirrorJob(id).outcome, JobOutcome::SourceMissing);
+}
+
+TEST_F(JobsTest, FilesRsyncCouldNotCopyMakeAWarningThatNamesThem)
+{
+    // Root reads everything; without these two capabilities it meets permission bits as a user does.
+    if (QProcess::execute("setpriv", {"--bounding-set=-dac_override,-dac_read_search", "true"}) != 0)
+        GTEST_SKIP() << "setpriv cannot drop capabilities here";
+    const quint32 id = addSet(MirrorCopying);
+    roboPathXP = home.filePath("fakebin/rsync");
+    writeScript(roboPathXP, "exec setpriv --bounding-set=-dac_override,-dac_read_search /usr/bin/rsync \"$@\"");
+    writeFile(source + "/private.txt", "mine");
+    QFile::setPermissions(source + "/private.txt", {});
+    const JobResult result = MirrorJob(id);
+    QFile::setPermissions(source + "/private.txt", QFile::ReadOwner | QFile::WriteOwner);
+    if (result.exitCode == 0)
+        GTEST_SKIP() << "permission bits are not enforced here";
+    EXPECT_EQ(result.outcome, JobOutcome::Done) << result.reason.toStdString();
+    EXPECT_EQ(result.exitCode, 23);
+    EXPECT_EQ(ResultKindOf(result), JobResultKind::Warnings);
+    EXPECT_TRUE(result.warning.contains("private.txt")) << result.warning.toStdString();
+    EXPECT_EQ(result.warningCount, 1);
+    // Everything else is in the mirror.
+    EXPECT_EQ(readFile(destination + "/Docs/a.txt"), "alpha");
+    EXPECT_EQ(readFile(destination + "/Docs/sub/b.txt"), "beta");
 }
 
 TEST_F(JobsTest, AMirrorRunWhoseSourceVanishedFailsAndNamesTheSource)

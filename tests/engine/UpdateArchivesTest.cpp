@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-TEST(UpdateArchives, OnlyTheSetsOwnChainIsCountedAndDeleted)
+TEST(UpdateArchives, OnlyTheSetsOwnChainIsCountedAndFound)
 {
     TempHome home;
     const QString target = home.filePath("Backup");
@@ -17,18 +17,18 @@ TEST(UpdateArchives, OnlyTheSetsOwnChainIsCountedAndDeleted)
     // No destination is no folder, least of all the current one.
     const QString current = QDir::currentPath();
     QDir::setCurrent(target);
-    EXPECT_EQ(DeleteUpdateArchives(MakeSet("/src", "", IncrementalArchiving)), 0);
+    EXPECT_TRUE(FindOldFiles(MakeSet("/src", "", IncrementalArchiving)).updateArchives.isEmpty());
     QDir::setCurrent(current);
 
     const BackupSet docs = MakeSet("/src", target, IncrementalArchiving);
     EXPECT_EQ(CountUpdateArchives(docs), 2);
-    EXPECT_EQ(DeleteUpdateArchives(docs), 2);
+    EXPECT_EQ(DeleteOldFiles(FindOldFiles(docs)), QStringList());
     EXPECT_EQ(CountUpdateArchives(docs), 0);
-    EXPECT_EQ(QDir(target).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(), 7);
+    EXPECT_EQ(QDir(target).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(), 6);
 
     BackupSet unnamed = docs;
     unnamed.arcName.clear();
-    EXPECT_EQ(DeleteUpdateArchives(unnamed), 0);
+    EXPECT_EQ(CountUpdateArchives(unnamed), 0);
     BackupSet upper = docs;
     upper.arcName = "DOCS";
     EXPECT_EQ(CountUpdateArchives(upper), 1);

@@ -2,13 +2,16 @@
 // archive damaged or gone under its chain, a flipped byte deep in a chain that only a verification finds.
 
 #include "ArchiveTest.h"
+#include "DestinationDisk.h"
 #include "JobFixture.h"
 #include "JobRunner.h"
 #include "SetCollection.h"
 #include "Settings.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 
 namespace {
@@ -49,6 +52,19 @@ protected:
         ASSERT_TRUE(file.getChar(&byte));
         ASSERT_TRUE(file.seek(offset));
         ASSERT_TRUE(file.putChar(char(byte ^ 0x5a)));
+    }
+    // The files of the chain kept in DEST/docs.history/STAMP, with their bytes.
+    QMap<QString, QByteArray> keptChain(const QString& stamp) const
+    {
+        const QString folder = destination + "/docs.history/" + stamp;
+        QMap<QString, QByteArray> files;
+        for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System))
+            files.insert(name, readFile(folder + "/" + name));
+        return files;
+    }
+    static QString stampOf(const QString& path)
+    {
+        return QFileInfo(path).lastModified().toString("yyyy-MM-dd_HH'h'mm'm'ss's'");
     }
     void setVerifyArchive(quint32 id, bool on)
     {
@@ -112,7 +128,7 @@ TEST_F(BadArchiveTest, AGoodRunSaysItWasVerifiedAndTheSetCanTurnTheTestOff)
     EXPECT_NE(QProcess::execute("/usr/bin/7zz", {"t", fullArchive()}), 0);
 }
 
-TEST_F(BadArchiveTest, AChainWhoseFullArchiveIsBrokenOrGoneStartsAnew)
+TEST_F(BadArchiveTest, AChainWhoseFullArchiveIsBrokenOrGoneStartsAnewAndKeepsTheOldOne)
 {
     const quint32 id = addSet(IncrementalArchiving);
     ASSERT_EQ(ArchiveJob(id).outcome, JobOutcome::Done);
@@ -121,13 +137,19 @@ TEST_F(BadArchiveTest, AChainWhoseFullArchiveIsBrokenOrGoneStartsAnew)
     ASSERT_EQ(updateArchives().size(), 1);
 
     flipByte(fullArchive(), 40);
+    QMap<QString, QByteArray> oldChain = destinationBytes();
+    oldChain.remove(QLatin1String(kDestinationMarkerName));
+    const QString stamp = stampOf(fullArchive());
     changeSource("second change");
     const JobResult broken = ArchiveJob(id);
     ASSERT_EQ(broken.outcome, JobOutcome::Done) << broken.reason.toStdString();
     EXPECT_TRUE(broken.note.contains("did not test good")) << broken.note.toStdString();
     EXPECT_TRUE(broken.note.contains(fullArchive())) << broken.note.toStdString();
+    EXPECT_TRUE(broken.note.contains(destination + "/docs.history/" + stamp)) << broken.note.toStdString();
     EXPECT_TRUE(updateArchives().isEmpty());
     EXPECT_EQ(QProcess::execute("/usr/bin/7zz", {"t", fullArchive()}), 0);
+    // The damaged archive and its update archive, byte for byte, under their own names.
+    EXPECT_EQ(keptChain(stamp), oldChain);
     BackupSet set;
     ASSERT_TRUE(GetBackupSet(id, set));
     EXPECT_TRUE(SetResultText(set).contains("a new full archive was started")) << SetResultText(set).toStdString();
@@ -135,12 +157,58 @@ TEST_F(BadArchiveTest, AChainWhoseFullArchiveIsBrokenOrGoneStartsAnew)
     changeSource("third change");
     ASSERT_EQ(ArchiveJob(id).outcome, JobOutcome::Done);
     ASSERT_EQ(updateArchives().size(), 1);
+    const QString orphan = updateArchives().first();
+    const QByteArray orphanBytes = readFile(destination + "/" + orphan);
     QFile::remove(fullArchive());
     const JobResult missing = ArchiveJob(id);
     ASSERT_EQ(missing.outcome, JobOutcome::Done) << missing.reason.toStdString();
     EXPECT_TRUE(missing.note.contains("was missing")) << missing.note.toStdString();
     EXPECT_TRUE(updateArchives().isEmpty());
     EXPECT_TRUE(archiveEntries(fullArchive()).contains("changed.txt"));
+    // Update archives without their full archive are kept too, in a folder of their own: dated by themselves,
+    // or a second later where that folder holds another chain's full archive.
+    const QStringList kept = QDir(destination + "/docs.history").entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    ASSERT_EQ(kept.size(), 2);
+    EXPECT_GT(kept.last(), stamp);
+    EXPECT_EQ(keptChain(kept.last()), (QMap<QString, QByteArray> {{orphan, orphanBytes}}));
+}
+
+TEST_F(BadArchiveTest, AFullArchiveTestThatEndsWithoutAVerdictFailsTheRunAndKeepsTheChain)
+{
+    const quint32 id = addSet(IncrementalArchiving);
+    ASSERT_EQ(ArchiveJob(id).outcome, JobOutcome::Done);
+    changeSource("first change");
+    ASSERT_EQ(ArchiveJob(id).outcome, JobOutcome::Done);
+    ASSERT_EQ(updateArchives().size(), 1);
+    const QMap<QString, QByteArray> before = destinationBytes();
+    changeSource("second change");
+
+    struct Case
+    {
+        const char* name;
+        QByteArray test;
+        const char* said;
+    };
+    const Case cases[] = {
+        {"the OOM killer", "kill -KILL $$", "signal 9"},
+        {"a stop signal that ends it", "kill -TERM $$", "signal 15"},
+        {"out of memory", "echo 'ERROR: Can not allocate required memory!' >&2; exit 8", "exit code 8"},
+        {"a disk that will not read",
+            "echo \"ERROR: $2\" >&2; echo 'Cannot open the file as archive' >&2; "
+            "echo 'errno=5 : Input/output error' >&2; exit 2",
+            "exit code 2"},
+    };
+    for (const Case& c : cases) {
+        // Only the test of the full archive fails; the new archive's own test runs the real 7-Zip.
+        useFake7Zip("if [ \"$1\" = t ] && [ \"$2\" = '" + fullArchive().toUtf8() + "' ]; then " + c.test
+            + "; fi\nexec /usr/bin/7zz \"$@\"");
+        const JobResult result = ArchiveJob(id);
+        EXPECT_EQ(result.outcome, JobOutcome::ToolFailed) << c.name;
+        EXPECT_TRUE(result.reason.contains(fullArchive()) && result.reason.contains(c.said))
+            << c.name << ": " << result.reason.toStdString();
+        EXPECT_EQ(destinationBytes(), before) << c.name;
+        EXPECT_FALSE(QFileInfo::exists(destination + "/docs.history")) << c.name;
+    }
 }
 
 TEST_F(BadArchiveTest, VerifyNamesTheOneArchiveOfTheChainWithAFlippedByte)

@@ -8,6 +8,7 @@
 #include "JobFixture.h"
 #include "LeftoverFiles.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
@@ -231,6 +232,65 @@ TEST_F(InterruptedReplaceTest, AnArchiveKilledAtOddMomentsIsAlwaysWhole)
             return;
     }
     runSetAndCheckNothingIsLeft();
+}
+
+// A new chain over an old one: the full archive and two update archives, with the old full archive's time
+// fixed so that the folder the old chain goes into has a name known beforehand.
+class InterruptedChainTest : public InterruptedReplaceTest
+{
+protected:
+    QString history() const { return destination + "/docs.history/2026-03-04_05h06m07s"; }
+
+    void resetChain()
+    {
+        QDir(destination + "/docs.history").removeRecursively();
+        resetArchive();
+        const QDateTime time(QDate(2026, 3, 4), QTime(5, 6, 7));
+        QFile archive(fullArchive());
+        ASSERT_TRUE(archive.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(archive.setFileTime(time, QFileDevice::FileModificationTime));
+        for (const QString& name : updates)
+            writeFile(destination + '/' + name, name.toUtf8());
+    }
+
+    // The destination's full archive is the old one or the new one; beside the new one there is no update
+    // archive, and each of the old chain's files is in the destination or the history, whole.
+    void checkChainAfterKill(KillTally& tally, const QString& where)
+    {
+        checkArchiveAfterKill(tally, where);
+        if (HasFatalFailure())
+            return;
+        const bool placed = readFile(fullArchive()) == faultArchiveBytes(1);
+        for (const QString& name : updates) {
+            const bool here = QFileInfo::exists(destination + '/' + name);
+            const bool kept = QFileInfo::exists(history() + '/' + name);
+            ASSERT_NE(here, kept) << where.toStdString() << ": " << name.toStdString();
+            ASSERT_FALSE(placed && here) << where.toStdString() << ": " << name.toStdString()
+                                         << " is beside a full archive it was not made against";
+            ASSERT_EQ(readFile((here ? destination : history()) + '/' + name), name.toUtf8()) << where.toStdString();
+        }
+        if (placed || QFileInfo::exists(history() + "/docs.7z")) {
+            ASSERT_EQ(readFile(history() + "/docs.7z"), faultArchiveBytes(0)) << where.toStdString();
+        }
+    }
+
+    bool chainHasLeftovers() const
+    {
+        QStringList others = otherFiles(destination, "docs.7z");
+        for (const QString& name : updates)
+            others.removeAll(name);
+        return !others.isEmpty();
+    }
+
+    const QStringList updates = {"docs_upd_2026-03-05_00h00m00s.7z", "docs_upd_2026-03-06_00h00m00s.7z"};
+};
+
+TEST_F(InterruptedChainTest, ANewChainKilledAtAnyCallNeverLeavesAnUpdateArchiveBesideTheWrongFullArchive)
+{
+    killAtEveryCall({"chain", scratch, destination, "1", "1"}, home.filePath("trace"),
+        {[this] { resetChain(); },
+            [this](KillTally& tally, const QString& where) { checkChainAfterKill(tally, where); },
+            [this] { return chainHasLeftovers(); }, [this] { runSetAndCheckNothingIsLeft(); }});
 }
 
 class InterruptedSetSaveTest : public StoreFixture

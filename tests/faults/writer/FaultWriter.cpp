@@ -2,11 +2,13 @@
 //
 //   fault_writer place SCRATCH FINAL FIRST COUNT   puts a fresh SCRATCH in place of the archive FINAL
 //   fault_writer set HOME FIRST COUNT               saves the set "Docs" in the store below HOME
+//   fault_writer chain SCRATCH DEST FIRST COUNT     puts a fresh SCRATCH in place of DEST/docs.7z and its chain
 //
 // Replacement i (FIRST <= i < FIRST + COUNT) writes version i % 2. "op i" is written to standard output
 // before it starts and "done i" once it has returned, unbuffered, so a killed run says how far it got.
 
 #include "ArchivePlacement.h"
+#include "ChainHistory.h"
 #include "FaultContent.h"
 #include "ProfileStore.h"
 #include "SetCollection.h"
@@ -67,6 +69,24 @@ int main(int argc, char** argv)
         }
         return 0;
     }
+    if (mode == QLatin1String("chain") && argc == 6) {
+        const QString scratch = QFile::decodeName(argv[2]);
+        BackupSet set;
+        set.name = kFaultSetName;
+        set.arcName = QStringLiteral("docs");
+        set.target = QFile::decodeName(argv[3]);
+        set.backupType = IncrementalArchiving;
+        const int first = std::atoi(argv[4]);
+        for (int i = first; i < first + std::atoi(argv[5]); ++i) {
+            if (!writeScratch(scratch, i))
+                return 2;
+            say("op", i);
+            if (!ReplaceChain(set, scratch).placed)
+                return 2;
+            say("done", i);
+        }
+        return 0;
+    }
     if (mode == QLatin1String("set") && argc == 5) {
         // Given on the command line so that no run can reach the real home folder.
         const QByteArray home = argv[2];
@@ -88,6 +108,8 @@ int main(int argc, char** argv)
         g_profileStore = nullptr;
         return 0;
     }
-    std::fprintf(stderr, "usage: fault_writer place SCRATCH FINAL FIRST COUNT | set HOME FIRST COUNT\n");
+    std::fprintf(stderr,
+        "usage: fault_writer place SCRATCH FINAL FIRST COUNT | chain SCRATCH DEST FIRST COUNT | set HOME FIRST "
+        "COUNT\n");
     return 2;
 }

@@ -277,6 +277,14 @@ inline constexpr int FetchOffsiteQuestion = 582;
 inline constexpr int OffsiteFetched = 583;
 inline constexpr int OffsiteNotFetched = 584;
 inline constexpr int OffsiteClash = 585;
+
+// Kept run logs bounded in size.
+inline constexpr int KeptLogOutputCutBegins = 690;
+inline constexpr int KeptLogErrorsCutBegins = 691;
+inline constexpr int KeptLogOutputCutEnds = 692;
+inline constexpr int KeptLogErrorsCutEnds = 693;
+inline constexpr int OutputBytesLeftOutOfKeptLog = 694;
+inline constexpr int CharactersLeftOutOfKeptLog = 695;
 } // namespace StringId
 
 namespace IconId {

@@ -313,6 +313,14 @@ inline constexpr int MirrorStoppedChanged = 667;
 inline constexpr int MirrorTimedOutChanged = 668;
 inline constexpr int RsyncFilesNotCopied = 669;
 inline constexpr int RsyncPartialTransfer = 670;
+
+// Kept run logs bounded in size.
+inline constexpr int KeptLogOutputCutBegins = 690;
+inline constexpr int KeptLogErrorsCutBegins = 691;
+inline constexpr int KeptLogOutputCutEnds = 692;
+inline constexpr int KeptLogErrorsCutEnds = 693;
+inline constexpr int OutputBytesLeftOutOfKeptLog = 694;
+inline constexpr int CharactersLeftOutOfKeptLog = 695;
 } // namespace StringId
 
 namespace IconId {

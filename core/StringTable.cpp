@@ -609,6 +609,31 @@ constexpr TableEntry kStringTable[] = {
             "StringTable", "rsync could not copy these files, which vanished or could not be read (%1): %2")},
     {StringId::RsyncPartialTransfer,
         QT_TRANSLATE_NOOP("StringTable", "rsync could not copy some files (exit code %1); it copied all the others")},
+    // Lines of a kept run log where it leaves out the middle of a long output.
+    {StringId::KeptLogOutputCutBegins,
+        QT_TRANSLATE_NOOP("StringTable",
+            "[From here on this log keeps only the warning and error lines of the standard output, and its last part "
+            "at the end.]")},
+    {StringId::KeptLogErrorsCutBegins,
+        QT_TRANSLATE_NOOP("StringTable",
+            "[From here on this log keeps only the warning and error lines of the error output, and its last part at "
+            "the end.]")},
+    {StringId::KeptLogOutputCutEnds,
+        QT_TRANSLATE_NOOP("StringTable",
+            "[%1 bytes of the standard output are left out of this log; %2 of its warning and error lines are kept "
+            "above, %3 more are left out. Its last part follows.]")},
+    {StringId::KeptLogErrorsCutEnds,
+        QT_TRANSLATE_NOOP("StringTable",
+            "[%1 bytes of the error output are left out of this log; %2 of its warning and error lines are kept "
+            "above, %3 more are left out. Its last part follows.]")},
+    {StringId::OutputBytesLeftOutOfKeptLog,
+        QT_TRANSLATE_NOOP("StringTable",
+            "[%1 bytes left out here. The run's log '%2' keeps the first and last part of the output and its warning "
+            "and error lines.]")},
+    {StringId::CharactersLeftOutOfKeptLog,
+        QT_TRANSLATE_NOOP("StringTable",
+            "[%1 characters left out here. The run's log '%2' keeps the first and last part of the output and its "
+            "warning and error lines.]")},
 };
 
 const TableEntry* findEntry(int id)

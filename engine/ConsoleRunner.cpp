@@ -1,5 +1,6 @@
 #include "ConsoleRunner.h"
 
+#include "KeptLogStream.h"
 #include "LastRun.h"
 #include "ResourceIds.h"
 #include "StringTable.h"
@@ -53,8 +54,9 @@ qsizetype wholeCharsLength(QByteArrayView bytes)
     return lead - 1 + length > bytes.size() ? lead - 1 : bytes.size();
 }
 
-// One output stream of a run: every byte goes to the last run's file as it comes and every line to the
-// observer; memory keeps only the stream's first and last part.
+// One output stream of a run: every byte goes to the last run's file as it comes (to a set's kept log only
+// its first and last part and its warning and error lines) and every line to the observer; memory keeps only
+// the stream's first and last part.
 class StreamKeeper
 {
 public:
@@ -62,7 +64,10 @@ public:
         : m_secondStream(secondStream)
         , m_observer(observer)
     {
-        m_fileOpen = OpenLastRunOutput(m_file, secondStream, m_fileError);
+        const RunOutputFile kind = OpenLastRunOutput(m_file, secondStream, m_fileError);
+        m_fileOpen = kind != RunOutputFile::None;
+        if (kind == RunOutputFile::KeptLog)
+            m_keptLog.emplace(m_file, secondStream);
     }
 
     void add(const QByteArray& bytes)
@@ -85,6 +90,8 @@ public:
     // The kept text, with a line where something was left out; hands the observer the last partial line.
     QString finish()
     {
+        if (m_keptLog && m_fileOpen && !m_keptLog->finish())
+            fileFailed();
         if (m_observer) {
             if (!m_pending.isEmpty())
                 m_observer(m_pending, m_secondStream);
@@ -108,8 +115,9 @@ public:
         }
         const QString leftOut = QString::number(m_total - head.size() - kept.size());
         const QString file = LastRunOutputPath(m_secondStream);
-        const QString cutLine = m_fileOpen ? LoadStringById(StringId::OutputBytesLeftOut).arg(leftOut, file)
-                                           : LoadStringById(StringId::OutputNotKept).arg(leftOut, file, m_fileError);
+        const QString cutLine = !m_fileOpen ? LoadStringById(StringId::OutputNotKept).arg(leftOut, file, m_fileError)
+            : m_keptLog                     ? LoadStringById(StringId::OutputBytesLeftOutOfKeptLog).arg(leftOut, file)
+                                            : LoadStringById(StringId::OutputBytesLeftOut).arg(leftOut, file);
         QString text = QString::fromUtf8(head);
         if (!text.isEmpty() && !text.endsWith(QLatin1Char('\n')))
             text += QLatin1Char('\n');
@@ -122,8 +130,13 @@ private:
     {
         if (!m_fileOpen)
             return;
-        if (m_file.write(bytes) == bytes.size())
+        if (m_keptLog ? m_keptLog->add(bytes) : m_file.write(bytes) == bytes.size())
             return;
+        fileFailed();
+    }
+
+    void fileFailed()
+    {
         m_fileError = m_file.errorString();
         m_fileOpen = false;
         m_file.close();
@@ -190,6 +203,7 @@ private:
     qint64 m_ringWritten = 0;
     QFile m_file;
     bool m_fileOpen = false;
+    std::optional<KeptLogStream> m_keptLog;
     QString m_fileError;
     QStringDecoder m_decoder {QStringDecoder::Utf8};
     QString m_pending;

@@ -31,7 +31,8 @@ struct BoundedText
     bool isEmpty() const { return head.isEmpty() && tail.isEmpty() && leftOut == 0; }
     bool endsWithLineEnd() const { return (tail.isEmpty() && leftOut == 0 ? head : tail).endsWith(QLatin1Char('\n')); }
     void append(QStringView text);
-    QString compose(const QString& wholeOutputFile) const;
+    // keptLog: the file is a set's kept log, which has only a part of a long output.
+    QString compose(const QString& outputFile, bool keptLog) const;
 };
 
 // Not between the two halves of a surrogate pair.
@@ -68,14 +69,14 @@ void BoundedText::append(QStringView text)
     leftOut += cut;
 }
 
-QString BoundedText::compose(const QString& wholeOutputFile) const
+QString BoundedText::compose(const QString& outputFile, bool keptLog) const
 {
     if (leftOut == 0)
         return head + tail;
     const QString count = QString::number(leftOut);
-    const QString cutLine = wholeOutputFile.isEmpty()
-        ? LoadStringById(StringId::CharactersLeftOut).arg(count)
-        : LoadStringById(StringId::LogCharactersLeftOut).arg(count, wholeOutputFile);
+    const QString cutLine = outputFile.isEmpty() ? LoadStringById(StringId::CharactersLeftOut).arg(count)
+        : keptLog ? LoadStringById(StringId::CharactersLeftOutOfKeptLog).arg(count, outputFile)
+                  : LoadStringById(StringId::LogCharactersLeftOut).arg(count, outputFile);
     const QString lineEnd = head.endsWith(QLatin1Char('\n')) ? QString() : QStringLiteral("\n");
     return head + lineEnd + cutLine + QLatin1Char('\n') + tail;
 }
@@ -126,7 +127,8 @@ LastRunTexts GetLastRunTexts()
     const QString output = LastRunOutputPath(false);
     const QString errors = LastRunOutputPath(true);
     QMutexLocker lock(&textsMutex);
-    return {texts.logText.compose(output), texts.logText2.compose(errors), texts.runError.compose({})};
+    return {texts.logText.compose(output, !lastOutputPath[0].isEmpty()),
+        texts.logText2.compose(errors, !lastOutputPath[1].isEmpty()), texts.runError.compose({}, false)};
 }
 
 void SetLastRunTexts(const LastRunTexts& newTexts)
@@ -180,7 +182,7 @@ void SetKeepLastRunOutput(bool keep)
     keepOutput.store(keep);
 }
 
-bool OpenLastRunOutput(QFile& file, bool secondStream, QString& error)
+RunOutputFile OpenLastRunOutput(QFile& file, bool secondStream, QString& error)
 {
     // Tool output names the user's files and folders: for the user's eyes only.
     const QFile::Permissions ownerOnly = QFile::ReadOwner | QFile::WriteOwner;
@@ -191,15 +193,15 @@ bool OpenLastRunOutput(QFile& file, bool secondStream, QString& error)
             // Both streams append to the one file, so neither writes over what the other wrote.
             if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered | QIODevice::Append, ownerOnly)) {
                 error = file.errorString();
-                return false;
+                return RunOutputFile::None;
             }
             lastOutputPath[secondStream ? 1 : 0] = runLogPath;
-            return true;
+            return RunOutputFile::KeptLog;
         }
     }
     if (!keepOutput.load()) {
         error = QCoreApplication::translate("LastRun", "the output was passed on whole as it came");
-        return false;
+        return RunOutputFile::None;
     }
     const QString path = cacheOutputPath(secondStream);
     QDir().mkpath(path.section(QLatin1Char('/'), 0, -2));
@@ -211,11 +213,11 @@ bool OpenLastRunOutput(QFile& file, bool secondStream, QString& error)
         = QIODevice::WriteOnly | QIODevice::Unbuffered | (afresh ? QIODevice::Truncate : QIODevice::Append);
     if (!file.open(mode, ownerOnly)) {
         error = file.errorString();
-        return false;
+        return RunOutputFile::None;
     }
     // Also when an older file was made with looser rights.
     file.setPermissions(ownerOnly);
     afresh = false;
     lastOutputPath[secondStream ? 1 : 0].clear();
-    return true;
+    return RunOutputFile::WholeOutput;
 }

@@ -34,6 +34,15 @@ void RenameRunLogPath(const QString& from, const QString& to);
 // Whether the tools' output is kept in those files; on by default. A program that passes every byte on to
 // its own output (velmora-run: a terminal, the journal, cron's mail) already keeps it whole there.
 void SetKeepLastRunOutput(bool keep);
+enum class RunOutputFile
+{
+    // Not written: the reason is in the error.
+    None,
+    // A set's kept log, which keeps only a bounded part of each stream (KeptLogStream.h).
+    KeptLog,
+    // The stream's own file below the cache folder, which gets every byte.
+    WholeOutput,
+};
 // Opens the stream's file for one tool of the last run: the first tool after the texts were cleared starts
-// it afresh, later ones add to it. False, with the reason in error, when it cannot be written.
-bool OpenLastRunOutput(QFile& file, bool secondStream, QString& error);
+// it afresh, later ones add to it.
+RunOutputFile OpenLastRunOutput(QFile& file, bool secondStream, QString& error);

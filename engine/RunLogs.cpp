@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -32,8 +33,12 @@ void removeOldest(quint32 setId)
 {
     const QStringList names = logNames(setId);
     QDir folder(RunLogsFolderOf(setId));
-    for (qsizetype i = kKeptRunsPerSet; i < names.size(); ++i)
-        folder.remove(names.at(i));
+    qint64 kept = 0;
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        kept += QFileInfo(folder.filePath(names.at(i))).size();
+        if (i >= kKeptRunsPerSet || (i > 0 && kept > kKeptLogBytesPerSet))
+            folder.remove(names.at(i));
+    }
 }
 
 } // namespace

@@ -1,7 +1,8 @@
 #pragma once
 
-// The kept logs of a set's runs: each run's whole output in a file of its own below the user's state
-// folder, the last kKeptRunsPerSet runs of each set. A set's logs are in a folder named by its id, which a
+// The kept logs of a set's runs: each run's output in a file of its own below the user's state folder (of a long
+// output its first and last part and its warning and error lines), the last kKeptRunsPerSet runs of each set
+// while they stay within kKeptLogBytesPerSet. A set's logs are in a folder named by its id, which a
 // rename keeps, and each file is named by the time its run started and how it ended, so names sort by time
 // and a listing needs no file read.
 
@@ -15,6 +16,8 @@
 #include <optional>
 
 inline constexpr int kKeptRunsPerSet = 20;
+// A set's kept logs together, at most; the newest log stays whatever its size.
+inline constexpr qint64 kKeptLogBytesPerSet = qint64(48) << 20;
 
 struct KeptRun
 {
@@ -34,7 +37,8 @@ QList<KeptRun> KeptRunsOf(quint32 setId);
 // made (the run goes on without it).
 QString BeginRunLog(quint32 setId);
 // Ends the run's log: adds the result as its last line, names the file by the result, and removes the
-// set's oldest logs beyond kKeptRunsPerSet. A run that did not run leaves no log. Returns the log's path.
+// set's oldest logs beyond kKeptRunsPerSet or kKeptLogBytesPerSet. A run that did not run leaves no log. Returns the
+// log's path.
 QString EndRunLog(quint32 setId, const QString& path, const JobResult& result);
 
 // The last bytes of a file, at most maxBytes, starting at a line's start when one is within them; read

@@ -1806,6 +1806,36 @@ Fetch the set&apos;s archives from its off-site copy at &apos;%2&apos; and resto
         <translation>Набор «%1» хранит свою копию под теми же именами в этой папке вне компьютера: каждый перезаписывал бы и удалял копии другого. Дайте этому набору другое имя архива или другую папку вне компьютера.</translation>
     </message>
     <message>
+        <location filename="../../core/StringTable.cpp" line="513"/>
+        <source>[From here on this log keeps only the warning and error lines of the standard output, and its last part at the end.]</source>
+        <translation>[Дальше этот журнал хранит только строки предупреждений и ошибок стандартного вывода, а в конце — его последнюю часть.]</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="517"/>
+        <source>[From here on this log keeps only the warning and error lines of the error output, and its last part at the end.]</source>
+        <translation>[Дальше этот журнал хранит только строки предупреждений и ошибок вывода ошибок, а в конце — его последнюю часть.]</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="521"/>
+        <source>[%1 bytes of the standard output are left out of this log; %2 of its warning and error lines are kept above, %3 more are left out. Its last part follows.]</source>
+        <translation>[В этот журнал не вошло байт стандартного вывода: %1; строк предупреждений и ошибок из них сохранено выше: %2, пропущено ещё: %3. Далее — его последняя часть.]</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="525"/>
+        <source>[%1 bytes of the error output are left out of this log; %2 of its warning and error lines are kept above, %3 more are left out. Its last part follows.]</source>
+        <translation>[В этот журнал не вошло байт вывода ошибок: %1; строк предупреждений и ошибок из них сохранено выше: %2, пропущено ещё: %3. Далее — его последняя часть.]</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="529"/>
+        <source>[%1 bytes left out here. The run&apos;s log &apos;%2&apos; keeps the first and last part of the output and its warning and error lines.]</source>
+        <translation>[здесь пропущено байт: %1. Журнал запуска «%2» хранит начало и конец вывода и его строки предупреждений и ошибок.]</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="533"/>
+        <source>[%1 characters left out here. The run&apos;s log &apos;%2&apos; keeps the first and last part of the output and its warning and error lines.]</source>
+        <translation>[здесь пропущено символов: %1. Журнал запуска «%2» хранит начало и конец вывода и его строки предупреждений и ошибок.]</translation>
+    </message>
+    <message>
         <location filename="../../core/StringTable.cpp" line="134"/>
         <source>Done in %1</source>
         <translation>Готово за %1</translation>

@@ -96,7 +96,7 @@ ArchiveBuild buildArchiveCommand(BackupSet& set, bool preview, bool startNewChai
         g_archiveMode.clear();
     }
 
-    // The old chain goes only once the new full archive is in place, so a failed run leaves it whole.
+    // The old chain moves aside only as the new full archive takes its place, so a failed run leaves it whole.
     build.restartChain = startNewChain || CountUpdateArchives(set) >= minorUpdatedNumber;
     const bool updateMode
         = set.backupType != FullArchiving && QFileInfo(state.fullArchivePath).isFile() && !build.restartChain;

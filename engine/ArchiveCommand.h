@@ -26,7 +26,7 @@ struct ArchiveBuild
     Command command;
     BuildFailure failure = BuildFailure::None;
     // The chain has reached its length: this "a" run starts a new chain, and the old update archives
-    // are to be removed once the new full archive is in place (never before).
+    // are moved into the set's history once the new full archive is good (never before).
     bool restartChain = false;
     // The update archive of an update-mode run, under its final name; empty in add mode.
     QString updateArchivePath;
@@ -39,7 +39,7 @@ struct ArchiveBuild
 
 // Takes the job's working copy (update mode clears its solid flag). An encrypted set's command asks for the
 // password on standard input, which the caller fills. With startNewChain the run writes a new
-// full archive and the old chain goes once it is in place, whatever the chain's length.
+// full archive and the old chain moves into the history as it takes its place, whatever the chain's length.
 ArchiveBuild BuildArchiveCommand(BackupSet& set, bool startNewChain = false);
 // The command a run would build now, for showing it without running it: nothing is written, removed or
 // remembered, and the exclusion list file, which a run names anew each time, appears as "lstXXXXXX.tmp".

@@ -273,7 +273,8 @@ JobResult RunArchiveJob(const BackupSet& stored, const JobContext& context)
     // A chain at its length goes into the history every so often, which needs no word; one started for a
     // reason says where the old one went.
     if (!keptChain.isEmpty() && !done.note.isEmpty()) {
-        done.note += QLatin1Char(' ') + LoadStringById(StringId::OldChainKept).arg(keptChain);
+        done.note += (done.note.endsWith(QLatin1Char('.')) ? QStringLiteral(" ") : QStringLiteral(". "))
+            + LoadStringById(StringId::OldChainKept).arg(keptChain);
     }
     addArchiveWarnings(done, run, zipSet ? scan.specialFiles : QStringList(), changed);
     return done;

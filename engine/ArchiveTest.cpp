@@ -126,7 +126,8 @@ ChainBase CheckChainBase(
     if (updates >= minorUpdatedNumber)
         return base;
     if (!QFileInfo(full).isFile()) {
-        // The update archives left hold changes against an archive that is gone: they go with the new one.
+        // The update archives left hold changes against an archive that is gone: a new chain starts, and they are
+        // kept aside in the history.
         if (updates > 0) {
             base.startNewChain = true;
             base.note = LoadStringById(StringId::FullArchiveMissingNote).arg(full);

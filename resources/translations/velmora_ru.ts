@@ -2249,12 +2249,12 @@ Fetch the set&apos;s archives from its off-site copy at &apos;%2&apos; and resto
         <translation>запуск превысил ограничение времени в %1 с и был остановлен, и rsync, возможно, уже изменил папку зеркала «%2»: скопированные в неё файлы новые, остальные такие же, как до запуска.</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="547"/>
+        <location filename="../../core/StringTable.cpp" line="548"/>
         <source>rsync could not copy these files, which vanished or could not be read (%1): %2</source>
         <translation>rsync не смог скопировать эти файлы: они исчезли или не читаются (%1): %2</translation>
     </message>
     <message>
-        <location filename="../../core/StringTable.cpp" line="549"/>
+        <location filename="../../core/StringTable.cpp" line="551"/>
         <source>rsync could not copy some files (exit code %1); it copied all the others</source>
         <translation>rsync не смог скопировать некоторые файлы (код %1); все остальные скопированы</translation>
     </message>

@@ -325,9 +325,12 @@ TEST_F(EncryptedSetTest, AChangedPasswordStartsANewChainAndTheFlagIsCleared)
     ASSERT_TRUE(setOf(id).passwordChanged);
     const JobResult result = RunSetJob(id);
     ASSERT_EQ(result.outcome, JobOutcome::Done) << result.reason.toStdString();
-    EXPECT_EQ(result.note, LoadStringById(StringId::PasswordChangedNote));
-    // The old chain went with the old password; the new full archive opens with the new one.
+    EXPECT_TRUE(result.note.startsWith(LoadStringById(StringId::PasswordChangedNote)
+        + ". The previous chain was kept in '" + destination + "/docs.history/"))
+        << result.note.toStdString();
+    // The old chain, under the old password, is kept aside whole; the new full archive opens with the new one.
     EXPECT_TRUE(updateArchives().isEmpty());
+    EXPECT_EQ(QDir(destination + "/docs.history").entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), 1);
     EXPECT_FALSE(setOf(id).passwordChanged);
     ArchivePasswordOf(id);
     JobRunner runner;

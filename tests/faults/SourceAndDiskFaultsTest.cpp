@@ -230,6 +230,10 @@ TEST_F(SourceAndDiskFaultsTest, AFileRewrittenWhile7ZipReadsItIsNamedInAWarning)
 {
     // A quiet source is a clean success.
     const quint32 id = addSet(FullArchiving);
+    BackupSet set;
+    ASSERT_TRUE(GetBackupSet(id, set));
+    set.compLevel = 0;
+    UpdateBackupSet(set);
     const JobResult quiet = ArchiveJob(id);
     ASSERT_EQ(quiet.outcome, JobOutcome::Done);
     EXPECT_EQ(ResultKindOf(quiet), JobResultKind::Done) << quiet.warning.toStdString();

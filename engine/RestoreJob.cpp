@@ -1209,7 +1209,8 @@ std::optional<OriginalRestorePreview> PreviewOriginalRestore(
     }
     QSet<QString> held;
     for (const StateEntry& entry : state) {
-        if (!isWithin(entry.path, paths))
+        // Never written, so never counted as what the restore would write.
+        if (entry.refused || !isWithin(entry.path, paths))
             continue;
         held.insert(entry.path);
         if (entry.isFolder)

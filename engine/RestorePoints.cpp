@@ -194,6 +194,17 @@ qint64 fileCountOf(const QList<StateEntry>& entries)
         entries.cbegin(), entries.cend(), [](const StateEntry& entry) { return !entry.isFolder && !entry.refused; });
 }
 
+// The point's file count and refused entries from its state.
+void describe(RestorePoint& point, const QList<StateEntry>& entries)
+{
+    point.fileCount = fileCountOf(entries);
+    point.refusedPaths.clear();
+    for (const StateEntry& entry : entries) {
+        if (entry.refused)
+            point.refusedPaths.append(entry.path);
+    }
+}
+
 QList<RestorePoint> mirrorPoints(const QString& folder, QString* error)
 {
     const QFileInfo info(folder);
@@ -489,12 +500,12 @@ QList<RestorePoint> pointsOfArchive(
     const auto fullItems = ListArchive(base.path, error, passwordId, failure);
     if (!fullItems)
         return {};
-    points.last().fileCount = fileCountOf(merged(*fullItems, nullptr, nullptr));
+    describe(points.last(), merged(*fullItems, nullptr, nullptr));
     for (qsizetype i = 0; i + 1 < points.size(); ++i) {
         const auto items = ListArchive(points.at(i).path, error, passwordId, failure);
         if (!items)
             return {};
-        points[i].fileCount = fileCountOf(merged(*fullItems, &*items, nullptr));
+        describe(points[i], merged(*fullItems, &*items, nullptr));
     }
     return points;
 }

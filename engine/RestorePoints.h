@@ -32,6 +32,8 @@ struct RestorePoint
     qint64 size = -1;
     // How many files (not folders) the state it rebuilds holds; -1 when unknown.
     qint64 fileCount = -1;
+    // The entries of that state a restore refuses (see StateEntry::refused).
+    QStringList refusedPaths;
     // Whose kept password (ArchivePasswordOf) opens the archive: the encrypted set's id, or
     // kFoundArchivePasswordId for an archive found on disk that was given one; 0 when none is needed.
     quint32 passwordId = 0;

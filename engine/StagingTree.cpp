@@ -254,12 +254,9 @@ QString StagingTree::makeLink(const QString& relative, const QByteArray& target,
     const int fd = openParent(relative, true, &leaf);
     if (fd < 0)
         return systemError(errno);
-    QString why;
-    if (!removeEntryAt(fd, leaf))
-        why = systemError(errno);
-    else if (::symlinkat(target.constData(), fd, leaf.constData()) != 0)
-        why = systemError(errno);
-    else if (modified.isValid()) {
+    const bool made = removeEntryAt(fd, leaf) && ::symlinkat(target.constData(), fd, leaf.constData()) == 0;
+    const QString why = made ? QString() : systemError(errno);
+    if (made && modified.isValid()) {
         const struct timespec times[2] = {timeOf(modified), timeOf(modified)};
         ::utimensat(fd, leaf.constData(), times, AT_SYMLINK_NOFOLLOW);
     }

@@ -162,22 +162,13 @@ std::optional<QStringList> relativePaths(const QStringList& paths, const Chain& 
 
 ExitStatus printPoints(const Chain& chain)
 {
-    for (qsizetype i = 0; i < chain.points.size(); ++i) {
-        const RestorePoint& point = chain.points.at(i);
+    for (const RestorePoint& point : chain.points) {
         PrintLine(QStringList {point.stamp, kindWord(point.kind), QString::number(point.size),
             QString::number(point.fileCount), point.path}
                       .join(QLatin1Char('\t')));
         // What a restore of the point would refuse is told here, before anyone relies on the point.
-        if (point.kind == RestorePoint::Kind::Mirror)
-            continue;
-        const auto state = StateAsOf(chain.points, int(i));
-        if (!state)
-            continue;
-        for (const StateEntry& entry : *state) {
-            if (entry.refused)
-                PrintErrorLine(
-                    LoadStringById(StringId::PointRefusedEntry).arg(point.stamp, ShownEntryPath(entry.path)));
-        }
+        for (const QString& path : point.refusedPaths)
+            PrintErrorLine(LoadStringById(StringId::PointRefusedEntry).arg(point.stamp, ShownEntryPath(path)));
     }
     return ExitAllSucceeded;
 }

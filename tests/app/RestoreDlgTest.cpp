@@ -16,11 +16,14 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QThread>
 
 #include <gtest/gtest.h>
+
+#include <unistd.h>
 
 namespace {
 
@@ -331,4 +334,37 @@ TEST_F(RestoreDlgTest, ASetWhoseArchivesAreGoneHereIsRestoredFromItsOffsiteCopy)
     EXPECT_EQ(treeFiles(target), backedUp);
     for (const QString& file : backedUp)
         EXPECT_EQ(readFile(target + "/" + file), readFile(source + "/" + file)) << file.toStdString();
+}
+
+// An archive whose entries name paths out of the restored folder: the tree shows each named as refused, never a
+// folder called "..", and none of them can be ticked.
+TEST_F(RestoreDlgTest, AHostileEntryIsNamedAsRefusedAndNeverShownAsAFolder)
+{
+    const QString craft = home.filePath("craft");
+    makeTree(craft, {{"plain.txt", "plain"}, {"other.txt", "other"}});
+    ASSERT_EQ(::symlink("/etc/hostname", QFile::encodeName(craft + "/evil").constData()), 0);
+    for (const QStringList& arguments : {QStringList {"a", "-snl", "hostile.7z", "plain.txt", "other.txt", "evil"},
+             QStringList {"rn", "hostile.7z", "evil", "../Documents", "other.txt", "../../etc/passwd"}}) {
+        QProcess tool;
+        tool.setWorkingDirectory(craft);
+        tool.start("/usr/bin/7zz", arguments);
+        ASSERT_TRUE(tool.waitForFinished(60000));
+        ASSERT_EQ(tool.exitCode(), 0);
+    }
+    CRestoreDlg dialog;
+    ASSERT_TRUE(dialog.loadArchive(craft + "/hostile.7z"));
+    choosePoint(dialog, 0);
+    const QTreeWidget* tree = dialog.fileTree();
+    QStringList shown = column(tree, 0);
+    shown.sort();
+    EXPECT_EQ(shown,
+        (QStringList {"../../etc/passwd (refused: unsafe path)", "../Documents (refused: unsafe path)", "plain.txt"}));
+    for (int row = 0; row < tree->topLevelItemCount(); ++row) {
+        const QTreeWidgetItem* item = tree->topLevelItem(row);
+        EXPECT_EQ(item->childCount(), 0);
+        if (item->text(0) != "plain.txt") {
+            EXPECT_FALSE(item->flags() & Qt::ItemIsUserCheckable) << item->text(0).toStdString();
+        }
+    }
+    EXPECT_EQ(dialog.itemOf(".."), nullptr);
 }

@@ -569,13 +569,17 @@ void CRestoreDlg::showResult(const JobResult& result)
                    .arg(m_restoringOver->overwritten)
                    .arg(m_restoringOver->added)
                    .arg(m_restoringOver->removed);
-        if (!result.warning.isEmpty())
-            text += QLatin1Char(' ') + result.warning;
+        for (const QString& said : {result.warning, result.note}) {
+            if (!said.isEmpty())
+                text += QLatin1Char(' ') + said;
+        }
         m_progress->SendMessage(PBM_SETPOS, 100);
     } else if (result.succeeded()) {
         text = LoadStringById(StringId::RestoredFiles).arg(m_restoringFiles).arg(m_restoringTo);
-        if (!result.warning.isEmpty())
-            text += QLatin1Char(' ') + result.warning;
+        for (const QString& said : {result.warning, result.note}) {
+            if (!said.isEmpty())
+                text += QLatin1Char(' ') + said;
+        }
         m_progress->SendMessage(PBM_SETPOS, 100);
     } else if (ResultKindOf(result) == JobResultKind::Stopped) {
         text = LoadStringById(StringId::StoppedStatus) + QLatin1Char(' ') + result.reason;

@@ -1122,8 +1122,9 @@ JobResult restoreArchive(const RestoreRequest& request, const JobContext& contex
         done.warningCount = int(notRestored.size());
         warnings.append(shownList(notRestored));
     }
+    // Said with the result but no warning: every zip update point has it, and the restore is as it should be.
     if (fromUpdate && QFileInfo(point.path).suffix().compare(QLatin1String("zip"), Qt::CaseInsensitive) == 0)
-        warnings.append(LoadStringById(StringId::RestoreZipNoDeletions));
+        done.note = LoadStringById(StringId::RestoreZipNoDeletions);
     done.warning = warnings.join(QLatin1Char(' '));
     return done;
 }

@@ -48,6 +48,7 @@ QList<MountEntry> ReadMountTable()
         if (fields.size() <= 4)
             continue;
         MountEntry entry;
+        entry.root = unescapedMountPoint(fields.at(3));
         entry.point = unescapedMountPoint(fields.at(4));
         const QList<QByteArray> device = fields.at(2).split(':');
         if (device.size() == 2) {

@@ -17,6 +17,9 @@ struct MountEntry
     QString source;
     quint32 major = 0;
     quint32 minor = 0;
+    // The folder of the file system that shows at the point, unescaped: "/" for a whole file system, the
+    // folder's path inside it for a bind mount of one of its folders.
+    QString root;
 };
 
 // Every mount in the order the kernel lists them, later mounts over earlier ones.

@@ -8,6 +8,7 @@
 #include <QList>
 
 #include <algorithm>
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -130,5 +131,21 @@ bool ArchiveFolderInSource(const QString& source, const QString& folder)
 {
     // A source inside the archive folder is fine: the archives lie beside it, not in it.
     const FolderOverlap overlap = MirrorOverlap(source, folder);
-    return overlap == FolderOverlap::Same || overlap == FolderOverlap::MirrorInsideSource;
+    if (overlap == FolderOverlap::Same || overlap == FolderOverlap::MirrorInsideSource)
+        return true;
+    // A bind mount elsewhere of a folder inside the source: going up from it never meets the source, but both
+    // are places of one file system, and their paths inside it tell.
+    const auto placeOf = [](const QString& path) -> std::optional<std::pair<MountEntry, QString>> {
+        const QString canonical = CanonicalPathOf(path);
+        const auto mount = MountHolding(canonical);
+        if (!mount || mount->root.isEmpty())
+            return std::nullopt;
+        const QString below = mount->point == QLatin1String("/") ? canonical : canonical.mid(mount->point.size());
+        return std::make_pair(*mount, QDir::cleanPath(mount->root + QLatin1Char('/') + below));
+    };
+    const auto sourcePlace = placeOf(source);
+    const auto folderPlace = placeOf(folder);
+    return sourcePlace && folderPlace && sourcePlace->first.major == folderPlace->first.major
+        && sourcePlace->first.minor == folderPlace->first.minor
+        && isSameOrInside(folderPlace->second, sourcePlace->second);
 }

@@ -853,10 +853,7 @@ OffsiteOutcome CopyArchivesOffsite(const BackupSet& set, const JobContext& conte
         const FileChecksums sums = expected.value(file.name);
         if (sum.value.isEmpty()) {
             uncheckedCopies.append(file);
-        } else if (sum.size >= 0 && sum.size != file.size) {
-            return OffsiteFailure(
-                OffsiteCause::Mismatch, LoadStringById(StringId::OffsiteDamaged).arg(file.name, step.where()));
-        } else if (sums.ofKind(sum.kind) != sum.value) {
+        } else if ((sum.size >= 0 && sum.size != file.size) || sums.ofKind(sum.kind) != sum.value) {
             return OffsiteFailure(
                 OffsiteCause::Mismatch, LoadStringById(StringId::OffsiteDamaged).arg(file.name, step.where()));
         }

@@ -62,7 +62,7 @@ std::optional<FileChecksums> LocalChecksums(const QString& path, const RunContro
 
 QString OffsiteChecksums::pathOf(quint32 setId)
 {
-    return UserStateFolder() + QStringLiteral("/offsite-sums/set-%1").arg(setId);
+    return UserStateFolder() + QStringLiteral("/copy-checksums/set-%1").arg(setId);
 }
 
 OffsiteChecksums OffsiteChecksums::load(quint32 setId)

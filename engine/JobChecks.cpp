@@ -147,7 +147,7 @@ std::optional<JobResult> MirrorSetProblem(const BackupSet& set)
     if (::lstat(QFile::encodeName(mirror).constData(), &status) == 0 && S_ISLNK(status.st_mode)
         && status.st_uid != ::geteuid())
         return JobFailure(set, JobOutcome::MirrorUnsafe, LoadStringById(StringId::MirrorFolderForeignLink).arg(mirror));
-    if (MirrorOverlap(set.source, mirror) != FolderOverlap::None)
+    if (MirrorOverlap(set.source, mirror) != FolderOverlap::None || ArchiveFolderInSource(set.source, mirror))
         return JobFailure(set, JobOutcome::MirrorUnsafe, LoadStringById(StringId::MirrorInsideSource).arg(mirror));
     return SpaceProblem(set);
 }

@@ -117,3 +117,22 @@ TEST_F(BindMountMirrorTest, AnArchiveDestinationReachedThroughAMountOfTheSourceI
     EXPECT_EQ(result.outcome, JobOutcome::DestinationInSource) << result.reason.toStdString();
     EXPECT_EQ(snapshot(), before);
 }
+
+TEST_F(BindMountMirrorTest, AMirrorFolderReachedThroughAMountOfASourceFolderIsRefused)
+{
+    // The destination is a view of the source's own sub-folder: the mirror would copy the source into itself.
+    makeTree(source, {{"inner/keep.txt", "kept"}});
+    const QString view = home.filePath("Inner View");
+    if (!bindMount(source + "/inner", view))
+        GTEST_SKIP() << "mounting is not permitted here";
+    const QMap<QString, QByteArray> before = snapshot();
+    backupSets.clear();
+    BackupSet set;
+    set.name = QStringLiteral("Docs");
+    set.source = source;
+    set.target = view;
+    set.backupType = MirrorCopying;
+    const JobResult result = MirrorJob(AddBackupSet(set));
+    EXPECT_EQ(result.outcome, JobOutcome::MirrorUnsafe) << result.reason.toStdString();
+    EXPECT_EQ(snapshot(), before);
+}

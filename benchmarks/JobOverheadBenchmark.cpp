@@ -3,26 +3,33 @@
 #include "ArchiveCommand.h"
 #include "ConsoleRunner.h"
 #include "JobChecks.h"
+#include "JobRunner.h"
 #include "Jobs.h"
 #include "LastRun.h"
 #include "MirrorCommand.h"
 #include "ProfileStore.h"
 #include "SetCollection.h"
 #include "Settings.h"
+#include "ToolLocations.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <functional>
 
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
@@ -55,6 +62,27 @@ Workspace& workspace()
 {
     static Workspace space;
     return space;
+}
+
+// A figure of this process from /proc/self/status, in KiB.
+qint64 statusKib(const QByteArray& field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith(field + ':'))
+            return line.mid(field.size() + 1).trimmed().split(' ').first().toLongLong();
+    }
+    return -1;
+}
+
+// Starts the peak of resident memory afresh at what the process holds now.
+void resetResidentPeak()
+{
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (clear.open(QIODevice::WriteOnly))
+        clear.write("5");
 }
 
 long peakKilobytes()
@@ -197,8 +225,9 @@ void RunnerCapture(benchmark::State& state)
 }
 BENCHMARK(RunnerCapture)->Iterations(3)->Unit(benchmark::kMillisecond);
 
-// What velmora-run does with a tool's output, passing it on to a terminal (here /dev/null) and keeping only a
-// bounded part, against the tool piped into cat. Also how far this process's peak memory rose.
+// What the runner alone does with a tool's output as velmora-run sets it up, passing it on to a terminal (here
+// /dev/null) and keeping only a bounded part, against the tool piped into cat; NoisyRunMemory below measures the
+// whole path of a set's run. Also how far this process's peak memory rose.
 void RunnerForwardingOverCat(benchmark::State& state)
 {
     const QString tool = QStringLiteral("yes 'a line of text that a tool such as rsync would print for each file it "
@@ -233,6 +262,80 @@ void RunnerForwardingOverCat(benchmark::State& state)
 }
 BENCHMARK(RunnerForwardingOverCat)->Iterations(5)->Unit(benchmark::kMillisecond)->UseManualTime();
 
+// A set's run as the window and velmora-run make it (the job runner, the progress read from the output, the kept
+// log, and velmora-run's passing of every byte to its own output), with a 7-Zip that first prints range(0) MiB
+// of ordinary lines on standard output (range(1) 0) or standard error (1): how far this process's resident
+// memory rises over what it held before, and what the kept log holds.
+void NoisyRunMemory(benchmark::State& state)
+{
+    const qint64 mebibytes = state.range(0);
+    const bool onErrors = state.range(1) != 0;
+    const QString standIn = workspace().dir.filePath(QStringLiteral("noisy/7zz"));
+    QDir().mkpath(workspace().dir.filePath(QStringLiteral("noisy")));
+    {
+        QFile script(standIn);
+        script.open(QIODevice::WriteOnly);
+        script.write(
+            "#!/bin/sh\nyes 'Compressing  some/ordinary/path/of/a/file/that/7zip/would/name/in/its/listing.txt'"
+            " | head -c "
+            + QByteArray::number(mebibytes << 20) + (onErrors ? " >&2" : "") + "\nexec /usr/bin/7zz \"$@\"\n");
+        script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    SetSevenZipCandidates({standIn});
+    // A small source of its own: the tool's output is what is measured.
+    const QString source = workspace().dir.filePath(QStringLiteral("noisy/source"));
+    QDir().mkpath(source);
+    QFile file(source + QStringLiteral("/a.txt"));
+    file.open(QIODevice::WriteOnly);
+    file.write("alpha");
+    file.close();
+    const quint32 id = addSet(FullArchiving);
+    FindBackupSet(id)->source = source;
+    // Written as velmora-run writes its output, straight to the descriptor: a QFile here would add a buffer of
+    // its own to what is measured.
+    const int terminal = ::open("/dev/null", O_WRONLY);
+    SetRunOutputListener([terminal](const QByteArray& bytes, bool) {
+        if (::write(terminal, bytes.constData(), size_t(bytes.size())) < 0)
+            return;
+    });
+    SetKeepLastRunOutput(false);
+    JobRunner runner;
+    qint64 values = 0;
+    QObject::connect(
+        &runner, &JobRunner::progress, &runner, [&values](const JobProgress&) { ++values; }, Qt::DirectConnection);
+    qint64 riseKib = 0;
+    qint64 logBytes = 0;
+    for (auto _ : state) {
+        resetResidentPeak();
+        const qint64 before = statusKib("VmRSS");
+        // On a thread of its own, as the window and velmora-run run a job.
+        JobResult result;
+        QThread* worker = QThread::create([&] { result = runner.runSet(id); });
+        worker->start();
+        while (!worker->wait(5))
+            QCoreApplication::processEvents();
+        delete worker;
+        riseKib = std::max(riseKib, statusKib("VmHWM") - before);
+        logBytes = QFileInfo(result.logPath).size();
+        if (ResultKindOf(result) != JobResultKind::Done)
+            state.SkipWithError(JobResultText(result).toUtf8().constData());
+    }
+    SetRunOutputListener({});
+    ::close(terminal);
+    SetKeepLastRunOutput(true);
+    SetSevenZipCandidates({});
+    state.SetBytesProcessed(state.iterations() * (mebibytes << 20));
+    state.counters["peak_rise_MiB"] = double(riseKib) / 1024;
+    state.counters["peak_MiB"] = double(statusKib("VmHWM")) / 1024;
+    state.counters["log_MiB"] = double(logBytes) / (1 << 20);
+    state.counters["values"] = double(values) / double(state.iterations());
+}
+BENCHMARK(NoisyRunMemory)
+    ->ArgsProduct({{100, 300}, {0, 1}})
+    ->ArgNames({"MiB", "stderr"})
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -241,6 +344,9 @@ int main(int argc, char** argv)
     // The runner keeps every tool's output in the cache folder; not the user's.
     QTemporaryDir cache;
     qputenv("XDG_CACHE_HOME", QFile::encodeName(cache.path()));
+    // And the sets' kept logs in the state folder.
+    QTemporaryDir state;
+    qputenv("XDG_STATE_HOME", QFile::encodeName(state.path()));
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

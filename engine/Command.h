@@ -17,6 +17,8 @@ enum class ProgressFormat
     Rsync,
 };
 
+inline constexpr qsizetype kDefaultResultPartBytes = qsizetype(1) << 20;
+
 struct Command
 {
     QString program;
@@ -29,6 +31,9 @@ struct Command
     // A few lines the program reads on its standard input (a password), written once it has started and then
     // closed. Never part of arguments or text, which are shown and logged.
     QByteArray standardInput {};
+    // How much of the start and of as much of the end of each output stream the run's result keeps in memory: a
+    // listing read back needs room, a job's tool whose output goes to its log only a little.
+    qsizetype resultPartBytes = kDefaultResultPartBytes;
 
     bool isEmpty() const { return program.isEmpty(); }
 };

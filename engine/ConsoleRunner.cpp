@@ -14,7 +14,9 @@
 #include <QProcess>
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <optional>
+#include <utility>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -60,8 +62,9 @@ qsizetype wholeCharsLength(QByteArrayView bytes)
 class StreamKeeper
 {
 public:
-    StreamKeeper(bool secondStream, const RunLineObserver& observer)
+    StreamKeeper(bool secondStream, const RunLineObserver& observer, qsizetype partBytes)
         : m_secondStream(secondStream)
+        , m_partBytes(std::max<qsizetype>(partBytes, 1))
         , m_observer(observer)
     {
         const RunOutputFile kind = OpenLastRunOutput(m_file, secondStream, m_fileError);
@@ -77,8 +80,8 @@ public:
         m_total += bytes.size();
         writeToFile(bytes);
         QByteArrayView rest(bytes);
-        if (m_head.size() < kRunTextHeadBytes) {
-            const qsizetype taken = qMin(rest.size(), kRunTextHeadBytes - m_head.size());
+        if (m_head.size() < m_partBytes) {
+            const qsizetype taken = qMin(rest.size(), m_partBytes - m_head.size());
             m_head.append(rest.first(taken));
             rest = rest.sliced(taken);
         }
@@ -148,13 +151,13 @@ private:
         if (bytes.isEmpty())
             return;
         if (m_ring.isEmpty())
-            m_ring.resize(kRunTextTailBytes);
-        if (bytes.size() > kRunTextTailBytes) {
-            m_ringWritten += bytes.size() - kRunTextTailBytes;
-            bytes = bytes.last(kRunTextTailBytes);
+            m_ring.resize(m_partBytes);
+        if (bytes.size() > m_partBytes) {
+            m_ringWritten += bytes.size() - m_partBytes;
+            bytes = bytes.last(m_partBytes);
         }
-        const qsizetype position = qsizetype(m_ringWritten % kRunTextTailBytes);
-        const qsizetype first = qMin(bytes.size(), kRunTextTailBytes - position);
+        const qsizetype position = qsizetype(m_ringWritten % m_partBytes);
+        const qsizetype first = qMin(bytes.size(), m_partBytes - position);
         std::copy_n(bytes.data(), first, m_ring.data() + position);
         std::copy_n(bytes.data() + first, bytes.size() - first, m_ring.data());
         m_ringWritten += bytes.size();
@@ -162,9 +165,9 @@ private:
 
     QByteArray tailBytes() const
     {
-        if (m_ringWritten <= kRunTextTailBytes)
+        if (m_ringWritten <= m_partBytes)
             return m_ring.first(qsizetype(m_ringWritten));
-        const qsizetype position = qsizetype(m_ringWritten % kRunTextTailBytes);
+        const qsizetype position = qsizetype(m_ringWritten % m_partBytes);
         return m_ring.sliced(position) + m_ring.first(position);
     }
 
@@ -196,6 +199,7 @@ private:
     }
 
     const bool m_secondStream;
+    const qsizetype m_partBytes;
     const RunLineObserver& m_observer;
     qint64 m_total = 0;
     QByteArray m_head;
@@ -318,8 +322,8 @@ RunResult ExecuteCommand(const Command& command, const RunLineObserver& lineObse
         process.closeWriteChannel();
     }
     const RunOutputListener listener = currentListener();
-    StreamKeeper output(false, lineObserver);
-    StreamKeeper secondOutput(true, lineObserver);
+    StreamKeeper output(false, lineObserver, command.resultPartBytes);
+    StreamKeeper secondOutput(true, lineObserver, command.resultPartBytes);
     std::optional<ToolOutputReader> reader;
     if (command.progress != ProgressFormat::None)
         reader.emplace(command.progress);
@@ -332,6 +336,17 @@ RunResult ExecuteCommand(const Command& command, const RunLineObserver& lineObse
     };
     // Waiting drains both pipes as data comes, so the tool never blocks on a full pipe however much it writes.
     OutputWaiter waiter;
+    // While it waits for the stream it follows, QProcess reads the other one too, into a buffer of its own that
+    // a tool flooding that stream would fill without end: each piece is taken as soon as it has been read.
+    bool taking = false;
+    const auto takeNow = [&] {
+        if (std::exchange(taking, true))
+            return;
+        waiter.take(process, output, secondOutput, listener, progressReader);
+        taking = false;
+    };
+    QObject::connect(&process, &QProcess::readyReadStandardOutput, &process, takeNow);
+    QObject::connect(&process, &QProcess::readyReadStandardError, &process, takeNow);
     QElapsedTimer sinceTerminate;
     while (process.state() != QProcess::NotRunning) {
         waiter.take(process, output, secondOutput, listener, progressReader);

@@ -14,10 +14,11 @@
 #include <atomic>
 #include <functional>
 
-// How much of each stream a result keeps in memory: its first and its last part. The last run's output files
-// (LastRun.h) keep more, and one line in the text says where and how much was left out.
-inline constexpr qsizetype kRunTextHeadBytes = 1 << 20;
-inline constexpr qsizetype kRunTextTailBytes = 1 << 20;
+// How much of each stream a result keeps in memory unless the command says otherwise (Command::resultPartBytes):
+// its first and its last part. The last run's output files (LastRun.h) keep more, and one line in the text says
+// where and how much was left out.
+inline constexpr qsizetype kRunTextHeadBytes = kDefaultResultPartBytes;
+inline constexpr qsizetype kRunTextTailBytes = kDefaultResultPartBytes;
 // A line longer than this many characters reaches the line observer in pieces of this length.
 inline constexpr qsizetype kRunLinePieceChars = 1 << 20;
 

@@ -20,6 +20,7 @@
 
 #include <sys/stat.h>
 #include <unistd.h>
+#include <algorithm>
 
 namespace {
 
@@ -166,8 +167,12 @@ RunResult keepTexts(RunResult run, const JobContext& context)
 
 } // namespace
 
-RunResult RunJobTool(const Command& command, const JobContext& context)
+RunResult RunJobTool(const Command& toolCommand, const JobContext& context)
 {
+    // The texts go to the window's log of the last run, and the set's kept log has more: a tool that prints
+    // hundreds of megabytes must not take the memory of the program that waits for it.
+    Command command = toolCommand;
+    command.resultPartBytes = std::min(command.resultPartBytes, kJobTextPartBytes);
     if (!context.progress || command.progress == ProgressFormat::None)
         return keepTexts(ExecuteCommand(command, {}, context.control), context);
     ProgressMeter meter(context.progress, context.setIndex, context.setCount, context.progressInterval);

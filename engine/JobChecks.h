@@ -42,9 +42,12 @@ std::optional<JobResult> FolderProblem(const BackupSet& set, const QString& dest
 // Relative paths would depend on the current folder, and rsync takes "name:path" for another machine.
 bool IsUsablePath(const QString& path);
 
+// How much of the start and of the end of each stream a job's tool run keeps in memory (its texts); enough for
+// 7-Zip's closing list of a few thousand files it could not read.
+inline constexpr qsizetype kJobTextPartBytes = qsizetype(256) * 1024;
 // Runs the command under the job's control, passes its progress on and keeps its texts for the log; a runner
 // error leaves no output worth showing.
-RunResult RunJobTool(const Command& command, const JobContext& context);
+RunResult RunJobTool(const Command& toolCommand, const JobContext& context);
 QString ToolName(const Command& command);
 
 // The job procedures on the calling thread, for a set the caller has read and without the job events.

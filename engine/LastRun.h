@@ -14,8 +14,8 @@ struct LastRunTexts
 };
 
 // Each text keeps at most about this many characters, its first and its last half, however many sets a run
-// has; one line says how much was left out between them.
-inline constexpr qsizetype kLastRunTextChars = 4 << 20;
+// has; one line says how much was left out between them, and the kept logs have more.
+inline constexpr qsizetype kLastRunTextChars = qsizetype(512) * 1024;
 
 LastRunTexts GetLastRunTexts();
 void SetLastRunTexts(const LastRunTexts& texts);

@@ -18,9 +18,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <algorithm>
 
 namespace {
 

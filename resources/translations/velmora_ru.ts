@@ -2148,6 +2148,8 @@ Fetch the set&apos;s archives from its off-site copy at &apos;%2&apos; and resto
     <message>
         <source>The mirror folder &apos;%1&apos; is a symbolic link that another user made: the mirror would delete whatever it leads to. Remove the link and run again. Nothing was changed.</source>
         <translation>Папка зеркала «%1» — символическая ссылка, созданная другим пользователем: зеркалирование удалило бы всё, на что она указывает. Удалите ссылку и запустите снова. Ничего не изменено.</translation>
+    </message>
+    <message>
         <location filename="../../core/StringTable.cpp" line="511"/>
         <source>&apos;%1&apos; was refused: its path leads out of the restored folder, or through a link or file of the backup</source>
         <translation>«%1» отклонён: его путь ведёт за пределы восстанавливаемой папки или через ссылку либо файл из копии</translation>
@@ -2181,6 +2183,8 @@ Fetch the set&apos;s archives from its off-site copy at &apos;%2&apos; and resto
         <location filename="../../core/StringTable.cpp" line="523"/>
         <source>7-Zip could not read where it points</source>
         <translation>7-Zip не смог прочитать, куда она указывает</translation>
+    </message>
+    <message>
         <location filename="../../core/StringTable.cpp" line="512"/>
         <source>the destination folder &apos;%1&apos; is the source folder or lies inside it: every run would pack the archives made before. Choose a destination outside the source. Nothing was changed.</source>
         <translation>папка назначения «%1» совпадает с исходной папкой или лежит внутри неё: каждый запуск упаковывал бы сделанные раньше архивы. Выберите папку назначения вне исходной. Ничего не изменено.</translation>
@@ -2204,6 +2208,8 @@ Fetch the set&apos;s archives from its off-site copy at &apos;%2&apos; and resto
         <location filename="../../core/StringTable.cpp" line="532"/>
         <source>The copy of %1 at %2 is damaged: it differs from the archive that was copied there.</source>
         <translation>Копия %1 в %2 повреждена: она отличается от архива, который был туда скопирован.</translation>
+    </message>
+    <message>
         <location filename="../../core/StringTable.cpp" line="512"/>
         <source>the full archive &apos;%1&apos; could not be tested (%2), so it is not known whether its chain can be extended. Nothing was changed.</source>
         <translation>не удалось проверить полный архив «%1» (%2), поэтому неизвестно, можно ли продолжить его цепочку. Ничего не изменено.</translation>

@@ -7,6 +7,26 @@ const QString kListEnd = QStringLiteral("----------------");
 
 } // namespace
 
+void WarnedNames::addName(const QString& name)
+{
+    if (m_seen.contains(name))
+        return;
+    m_seen.insert(name);
+    ++m_count;
+    if (m_names.size() < kKeptNames)
+        m_names.append(name);
+}
+
+QList<QStringView> WarnedNames::linesOf(const QString& text)
+{
+    QList<QStringView> lines = QStringView(text).split(QLatin1Char('\n'));
+    for (QStringView& line : lines) {
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+    }
+    return lines;
+}
+
 void SevenZipWarnings::addLine(QStringView line)
 {
     // After the run 7-Zip repeats every warning in a list, "NAME : errno=13 : Permission denied", under
@@ -26,22 +46,13 @@ void SevenZipWarnings::addLine(QStringView line)
     qsizetype cut = line.lastIndexOf(QLatin1String(" : errno="));
     if (cut < 0)
         cut = line.lastIndexOf(QLatin1String(" : "));
-    const QString name = (cut < 0 ? line : line.left(cut)).toString();
-    if (m_seen.contains(name))
-        return;
-    m_seen.insert(name);
-    ++m_count;
-    if (m_names.size() < kKeptNames)
-        m_names.append(name);
+    addName((cut < 0 ? line : line.left(cut)).toString());
 }
 
 void SevenZipWarnings::addText(const QString& text)
 {
-    for (QStringView line : QStringView(text).split(QLatin1Char('\n'))) {
-        if (line.endsWith(QLatin1Char('\r')))
-            line.chop(1);
+    for (const QStringView line : linesOf(text))
         addLine(line);
-    }
 }
 
 void RsyncWarnings::addLine(QStringView line)
@@ -53,20 +64,11 @@ void RsyncWarnings::addLine(QStringView line)
     const qsizetype last = line.lastIndexOf(QLatin1Char('"'));
     if (first < 0 || last <= first + 1)
         return;
-    const QString name = line.mid(first + 1, last - first - 1).toString();
-    if (m_seen.contains(name))
-        return;
-    m_seen.insert(name);
-    ++m_count;
-    if (m_names.size() < SevenZipWarnings::kKeptNames)
-        m_names.append(name);
+    addName(line.mid(first + 1, last - first - 1).toString());
 }
 
 void RsyncWarnings::addText(const QString& text)
 {
-    for (QStringView line : QStringView(text).split(QLatin1Char('\n'))) {
-        if (line.endsWith(QLatin1Char('\r')))
-            line.chop(1);
+    for (const QStringView line : linesOf(text))
         addLine(line);
-    }
 }

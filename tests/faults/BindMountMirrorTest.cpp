@@ -35,6 +35,19 @@ protected:
         set.backupType = MirrorCopying;
         return MirrorJob(AddBackupSet(set));
     }
+    // A set of the source's with its destination elsewhere, run by its kind.
+    JobResult jobInto(const QString& target, qint32 backupType)
+    {
+        backupSets.clear();
+        BackupSet set;
+        set.name = QStringLiteral("Docs");
+        set.arcName = QStringLiteral("docs");
+        set.source = source;
+        set.target = target;
+        set.backupType = backupType;
+        const quint32 id = AddBackupSet(set);
+        return backupType == MirrorCopying ? MirrorJob(id) : ArchiveJob(id);
+    }
     // Every file below the home with its content, so that a deletion or a change anywhere shows.
     QMap<QString, QByteArray> snapshot() const
     {
@@ -107,13 +120,7 @@ TEST_F(BindMountMirrorTest, AnArchiveDestinationReachedThroughAMountOfTheSourceI
     if (!bindMount(source + "/archives", view))
         GTEST_SKIP() << "mounting is not permitted here";
     const QMap<QString, QByteArray> before = snapshot();
-    backupSets.clear();
-    BackupSet set;
-    set.name = QStringLiteral("Docs");
-    set.arcName = QStringLiteral("docs");
-    set.source = source;
-    set.target = view;
-    const JobResult result = ArchiveJob(AddBackupSet(set));
+    const JobResult result = jobInto(view, FullArchiving);
     EXPECT_EQ(result.outcome, JobOutcome::DestinationInSource) << result.reason.toStdString();
     EXPECT_EQ(snapshot(), before);
 }
@@ -126,13 +133,7 @@ TEST_F(BindMountMirrorTest, AMirrorFolderReachedThroughAMountOfASourceFolderIsRe
     if (!bindMount(source + "/inner", view))
         GTEST_SKIP() << "mounting is not permitted here";
     const QMap<QString, QByteArray> before = snapshot();
-    backupSets.clear();
-    BackupSet set;
-    set.name = QStringLiteral("Docs");
-    set.source = source;
-    set.target = view;
-    set.backupType = MirrorCopying;
-    const JobResult result = MirrorJob(AddBackupSet(set));
+    const JobResult result = jobInto(view, MirrorCopying);
     EXPECT_EQ(result.outcome, JobOutcome::MirrorUnsafe) << result.reason.toStdString();
     EXPECT_EQ(snapshot(), before);
 }

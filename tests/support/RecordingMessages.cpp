@@ -18,16 +18,23 @@ void RecordingMessages::showMessage(const QString& text, Icon)
     m_messages.append(text);
 }
 
-bool RecordingMessages::askOkCancel(const QString& text, Icon)
+bool RecordingMessages::askOkCancel(const QString& text, Icon, DefaultButton defaultButton)
 {
     QMutexLocker lock(&m_mutex);
-    m_questions.append(text);
-    return m_answers.isEmpty() ? false : m_answers.dequeue();
+    m_defaultButtons.append(defaultButton);
+    return answer(text);
 }
 
 bool RecordingMessages::askYesNo(const QString& text)
 {
-    return askOkCancel(text);
+    QMutexLocker lock(&m_mutex);
+    return answer(text);
+}
+
+bool RecordingMessages::answer(const QString& question)
+{
+    m_questions.append(question);
+    return m_answers.isEmpty() ? false : m_answers.dequeue();
 }
 
 void RecordingMessages::setNextAnswer(bool answer)
@@ -46,4 +53,10 @@ QStringList RecordingMessages::questions() const
 {
     QMutexLocker lock(&m_mutex);
     return m_questions;
+}
+
+QList<UserMessages::DefaultButton> RecordingMessages::defaultButtons() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_defaultButtons;
 }

@@ -16,7 +16,8 @@ public:
     ~RecordingMessages() override;
 
     void showMessage(const QString& text, Icon icon = Icon::None) override;
-    bool askOkCancel(const QString& text, Icon icon = Icon::None) override;
+    bool askOkCancel(
+        const QString& text, Icon icon = Icon::None, DefaultButton defaultButton = DefaultButton::Ok) override;
     bool askYesNo(const QString& text) override;
 
     // The next question gets this answer; unscripted questions are answered with Cancel / No.
@@ -24,10 +25,16 @@ public:
 
     QStringList messages() const;
     QStringList questions() const;
+    // The default button of each OK / Cancel question, in the order asked (Yes / No questions are not in it).
+    QList<DefaultButton> defaultButtons() const;
 
 private:
+    // With the lock held.
+    bool answer(const QString& question);
+
     mutable QMutex m_mutex;
     QStringList m_messages;
     QStringList m_questions;
+    QList<DefaultButton> m_defaultButtons;
     QQueue<bool> m_answers;
 };

@@ -81,7 +81,7 @@ TEST_F(OptionsDlgTest, UseForAllSetsNamesTheFolderTheCountAndWhereTheArchivesSta
     QDir().mkpath(place);
     const quint32 docs = storeSet("Docs", "/old/docs");
     const quint32 music = storeSet("Music", "/old/music");
-    const quint32 photos = storeSet("Photos", place);
+    storeSet("Photos", place);
     open();
     edit(ControlId::DefaultLocation)->setText(" " + place + "/ ");
     click(ControlId::UpdateAllLocations);
@@ -103,14 +103,15 @@ TEST_F(OptionsDlgTest, UseForAllSetsNamesTheFolderTheCountAndWhereTheArchivesSta
 
     // With every set there already, and with one set, the question says so.
     open();
-    edit(ControlId::DefaultLocation)->setText("/old/docs");
+    DeleteBackupSet(docs);
     DeleteBackupSet(music);
-    DeleteBackupSet(photos);
-    click(ControlId::UpdateAllLocations);
-    EXPECT_EQ(messages.messages().last(), "Every set already backs up to '/old/docs'.");
     edit(ControlId::DefaultLocation)->setText(place);
     click(ControlId::UpdateAllLocations);
-    EXPECT_TRUE(messages.questions().last().startsWith("Set the destination of the only set to '" + place + "'?"));
+    EXPECT_EQ(messages.messages().last(), "Every set already backs up to '" + place + "'.");
+    edit(ControlId::DefaultLocation)->setText(home.path());
+    click(ControlId::UpdateAllLocations);
+    EXPECT_TRUE(
+        messages.questions().last().startsWith("Set the destination of the only set to '" + home.path() + "'?"));
 }
 
 TEST_F(OptionsDlgTest, CopiesThatAreNoWholeNumberAreRefusedAndNothingIsStored)

@@ -45,7 +45,7 @@ COptionsDlg::COptionsDlg(QWidget* parent)
                 QT_TRANSLATE_NOOP("COptionsDlg", "Days until a manual set is &overdue (0: never):"), 7, 122, 193, 14},
             {C::SpinBox, ControlId::ManualOverdueDays, nullptr, 203, 122, 50, 14},
             {C::PushButton, ControlId::UpdateAllLocations, QT_TRANSLATE_NOOP("COptionsDlg", "Use for &All Sets..."), 7,
-                144, 90, 14},
+                144, 110, 14},
             {C::DefaultButton, ControlId::Ok, QT_TRANSLATE_NOOP("COptionsDlg", "OK"), 147, 144, 50, 14},
             {C::PushButton, ControlId::Cancel, QT_TRANSLATE_NOOP("COptionsDlg", "Cancel"), 203, 144, 50, 14},
         });

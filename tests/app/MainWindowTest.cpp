@@ -22,6 +22,7 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -416,6 +417,19 @@ TEST_F(MainWindowTest, RemoveOldFilesIsNotOfferedForAMirrorSet)
 
 TEST_F(MainWindowTest, ASettingReadAsItsDefaultIsNamedOnceTheWindowIsUp)
 {
+    // Reading the file sets every setting: the ones the other tests rely on come back afterwards.
+    const qint32 overdueDays = manualOverdueDays;
+    const qint32 arcType = defaultArcType;
+    const qint32 compLevel = defaultCompLevel;
+    const QString rsync = roboPathXP;
+    const QString sevenZip = pathTo7zExe();
+    const auto restore = qScopeGuard([&] {
+        manualOverdueDays = overdueDays;
+        defaultArcType = arcType;
+        defaultCompLevel = compLevel;
+        roboPathXP = rsync;
+        setPathTo7zExe(sevenZip);
+    });
     writeFile(home.settingsFile(), "[Velmora Project file]\nMinorUpdatedNumber=-3\n");
     LoadSettings();
     open();

@@ -648,7 +648,7 @@ void CMyVelmoraDlg::OnRemoveOldFiles()
                      .arg(QString::number(files.restorePoints), when(files.oldestPoint), when(files.newestPoint),
                          files.fullArchive, QString::number(files.updateArchives.size()), FormatByteSize(files.bytes));
     // What stays: nothing of the set, or the older chains kept beside it, which Restore does not list.
-    detail += QLatin1Char(' ')
+    detail += QStringLiteral("\n\n")
         + (files.keptChains > 0 ? LoadStringById(StringId::RemoveBackupsKeptChains)
                                       .arg(files.historyFolder, QString::number(files.keptChains))
                                 : LoadStringById(StringId::RemoveBackupsNoneLeft));

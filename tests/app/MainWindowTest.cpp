@@ -373,7 +373,7 @@ TEST_F(MainWindowTest, RemoveOldFilesNamesTheRestorePointsItEndsAndWhatStaysWith
     EXPECT_EQ(messages.questions().last(),
         "Delete every backup of 'Docs'? This cannot be undone.\n\nAll 2 restore points, from " + oldest + " to "
             + newest + ", are deleted with the full archive '" + dest + "/docs.7z' and its 1 update archives ("
-            + FormatByteSize(bytes) + " in all). No restore point of this set will be left.");
+            + FormatByteSize(bytes) + " in all).\n\nNo restore point of this set will be left.");
     EXPECT_EQ(messages.defaultButtons().last(), UserMessages::DefaultButton::Cancel) << "Enter must not delete";
     EXPECT_EQ(destinationFiles(dest).size(), 5) << "Cancel deletes nothing";
 

@@ -395,6 +395,7 @@ TEST_F(MainWindowTest, RemoveOldFilesNamesTheRestorePointsItEndsAndWhatStaysWith
     const int asked = int(messages.questions().size());
     window->OnRemoveOldFiles();
     EXPECT_EQ(messages.questions().size(), asked);
+    ASSERT_FALSE(messages.messages().isEmpty());
     EXPECT_EQ(messages.messages().last(), "There is no archive of this set in '" + dest + "'.");
 }
 

@@ -66,6 +66,7 @@ TEST_F(OptionsDlgTest, UseForAllSetsRefusesALocationNoSetCouldBackUpToAndSaysWhy
         SCOPED_TRACE(location.toStdString());
         edit(ControlId::DefaultLocation)->setText(location);
         click(ControlId::UpdateAllLocations);
+        ASSERT_FALSE(messages.messages().isEmpty());
         EXPECT_EQ(messages.messages().last(), reason);
         EXPECT_EQ(dialog->focusWidget(), edit(ControlId::DefaultLocation));
     }

@@ -44,7 +44,8 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    // False, after telling the user, when the copies field holds no whole number; the rest is taken anyway.
+    // False, after telling the user, when the copies field holds no whole number of 0 or more; the rest is taken
+    // anyway.
     bool takeFields();
     void showFields();
     // Why the folder cannot be every set's destination, in a sentence for the user; empty when it can.

@@ -321,6 +321,19 @@ inline constexpr int KeptLogOutputCutEnds = 692;
 inline constexpr int KeptLogErrorsCutEnds = 693;
 inline constexpr int OutputBytesLeftOutOfKeptLog = 694;
 inline constexpr int CharactersLeftOutOfKeptLog = 695;
+
+// Scheduled runs of encrypted sets and their password, and a new chain after a password change.
+inline constexpr int ScheduledPasswordKeyringLocked = 820;
+inline constexpr int ScheduledPasswordNoKeyring = 821;
+inline constexpr int ScheduledPasswordNotInKeyring = 822;
+inline constexpr int ScheduledPasswordFileRefused = 823;
+inline constexpr int ScheduledPasswordsUnreachable = 824;
+inline constexpr int PasswordFileNotAbsolute = 825;
+inline constexpr int PasswordFileRefusedHere = 826;
+inline constexpr int PasswordFileHoldsAnother = 827;
+inline constexpr int NewChainNotePassword = 828;
+inline constexpr int NewChainNoteEncryptOn = 829;
+inline constexpr int NewChainNoteEncryptOff = 830;
 } // namespace StringId
 
 namespace IconId {
@@ -401,6 +414,10 @@ inline constexpr int EncryptArchive = 1090;
 inline constexpr int ArchivePassword = 1091;
 inline constexpr int ArchivePasswordAgain = 1092;
 inline constexpr int EncryptionNote = 1093;
+// What a password change or encryption turned on or off does to the archives made so far.
+inline constexpr int NewChainNote = 1140;
+// The password file a timer's run of an encrypted set takes its password from.
+inline constexpr int PasswordFile = 1141;
 
 // The question for an encrypted set's password.
 inline constexpr int PasswordQuestion = 1094;

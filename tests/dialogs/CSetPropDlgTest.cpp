@@ -4,10 +4,12 @@
 #include "DestinationDisk.h"
 #include "DialogTestSupport.h"
 #include "ResourceIds.h"
+#include "StringTable.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -551,4 +553,105 @@ TEST_F(SetPropDlgTest, OkRefusesAnOffsiteFolderWhereAnotherSetKeepsTheSameNames)
     ctl(ControlId::ArchiveName)->setText("Photos-2026");
     dialog->OnOK();
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
+}
+
+namespace {
+
+// A private file holding the line, as velmora-run takes it.
+QString privateFile(const TempHome& home, const QString& name, const QByteArray& line)
+{
+    const QString path = home.filePath(name);
+    writeFile(path, line + "\n");
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    return path;
+}
+
+} // namespace
+
+TEST_F(SetPropDlgTest, ThePasswordFileOfScheduledRunsIsCheckedOnOkAsVelmoraRunChecksIt)
+{
+    BackupSet set = photos();
+    set.encrypt = true;
+    set.schedule = DailySchedule;
+    open(set);
+    dialog->m_isPasswordKnown = [](quint32) { return true; };
+    auto* file = ctl(ControlId::PasswordFile);
+    EXPECT_TRUE(file->isEnabled());
+
+    file->setText("photos.password");
+    dialog->OnOK();
+    EXPECT_NE(dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(messages.messages().last(), LoadStringById(StringId::PasswordFileNotAbsolute));
+
+    const QString shared = privateFile(home, "shared.password", "pw");
+    QFile::setPermissions(shared, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+    file->setText(shared);
+    dialog->OnOK();
+    EXPECT_NE(dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(messages.messages().last(),
+        "A scheduled run would refuse this password file and back up nothing:\nThe password file '" + shared
+            + "' has permissions for its group (mode 0640); make it private with chmod 600. Nothing was run.");
+
+    // The password typed here and the file's must be one: else the timer's archives would need another.
+    file->setText(privateFile(home, "other.password", "other"));
+    ctl(ControlId::ArchivePassword)->setText("pw");
+    ctl(ControlId::ArchivePasswordAgain)->setText("pw");
+    dialog->OnOK();
+    EXPECT_NE(dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(messages.messages().last(), LoadStringById(StringId::PasswordFileHoldsAnother));
+
+    const QString good = privateFile(home, "photos.password", "pw");
+    file->setText(good);
+    dialog->OnOK();
+    ASSERT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(dialog->m_set.passwordFile, good);
+
+    // A set run only by hand gives the file to no timer: it is kept as typed, and not read.
+    set.schedule = ManualSchedule;
+    set.passwordFile = "not/checked";
+    open(set);
+    dialog->m_isPasswordKnown = [](quint32) { return true; };
+    EXPECT_FALSE(ctl(ControlId::PasswordFile)->isEnabled());
+    EXPECT_EQ(ctl(ControlId::PasswordFile)->text(), "not/checked");
+    dialog->OnOK();
+    ASSERT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(dialog->m_set.passwordFile, "not/checked");
+}
+
+TEST_F(SetPropDlgTest, BeforeOkThePropertiesSayWhatAnotherPasswordOrEncryptionDoesToTheArchivesMadeSoFar)
+{
+    const QString history = "/backups/Photos.history";
+    const auto openWithChain = [&](const BackupSet& set, const QString& folder) {
+        dialog = std::make_unique<CSetPropDlg>();
+        dialog->m_set = set;
+        dialog->m_oldChainFolder = [folder](const BackupSet&) { return folder; };
+        dialog->OnInitDialog();
+    };
+    const auto note = [&] { return dialog->findChild<QLabel*>("ctl1140"); };
+    BackupSet encrypted = photos();
+    encrypted.encrypt = true;
+    openWithChain(encrypted, history);
+    EXPECT_TRUE(note()->isHidden());
+    ctl(ControlId::ArchivePassword)->setText("new");
+    EXPECT_FALSE(note()->isHidden());
+    EXPECT_EQ(note()->text(), LoadStringById(StringId::NewChainNotePassword).arg(history));
+    EXPECT_TRUE(note()->text().contains("stay restorable there with the old password; nothing is deleted"));
+    ctl(ControlId::ArchivePassword)->clear();
+    EXPECT_TRUE(note()->isHidden()) << "the fields left empty keep the password";
+    ctl<QCheckBox>(ControlId::EncryptArchive)->setChecked(false);
+    EXPECT_EQ(note()->text(), LoadStringById(StringId::NewChainNoteEncryptOff).arg(history));
+    EXPECT_FALSE(note()->isHidden());
+    // A mirror set makes no chain.
+    ctl<QComboBox>(ControlId::BackupType)->setCurrentIndex(MirrorCopying);
+    EXPECT_TRUE(note()->isHidden());
+
+    openWithChain(photos(), history);
+    ctl<QCheckBox>(ControlId::EncryptArchive)->setChecked(true);
+    EXPECT_EQ(note()->text(), LoadStringById(StringId::NewChainNoteEncryptOn).arg(history));
+    EXPECT_FALSE(note()->isHidden());
+
+    // A set that made no archive yet has nothing to keep.
+    openWithChain(photos(), QString());
+    ctl<QCheckBox>(ControlId::EncryptArchive)->setChecked(true);
+    EXPECT_TRUE(note()->isHidden());
 }

@@ -293,16 +293,19 @@ bool editProperties(quint32 id, const std::function<void(CSetPropDlg&)>& edit)
     return PropertiesCommand(nullptr, id);
 }
 
-// What the window says as it starts, once its first events have run.
+const QString kRunsWillFail = QStringLiteral("Every scheduled run of these encrypted sets will fail");
+
+// What the window says of scheduled runs' passwords as it starts, once its first events have run (the timers'
+// own news, such as the crontab lines of a machine without systemd, comes in between).
 QStringList startUpMessages(const RecordingMessages& messages)
 {
     const qsizetype before = messages.messages().size();
     CMyVelmoraDlg window;
     QCoreApplication::processEvents();
-    return messages.messages().mid(before);
+    QStringList said = messages.messages().mid(before);
+    said.removeIf([](const QString& text) { return !text.startsWith(kRunsWillFail); });
+    return said;
 }
-
-const QString kRunsWillFail = QStringLiteral("Every scheduled run of these encrypted sets will fail");
 
 } // namespace
 
@@ -327,7 +330,7 @@ TEST_F(SetPasswordsTest, AnEncryptedScheduleWithoutAKeyringIsNamedWhenSavedAndAt
     // Each start says it again, telling a locked keyring from none.
     keyring.locked = true;
     QStringList atStart = startUpMessages(messages);
-    ASSERT_EQ(atStart.size(), 1);
+    ASSERT_EQ(atStart.size(), 1) << atStart.join("\n---\n").toStdString();
     EXPECT_TRUE(atStart.first().contains("Photos: scheduled runs cannot get its password: the keyring is locked"))
         << atStart.first().toStdString();
 

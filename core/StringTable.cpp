@@ -666,16 +666,16 @@ constexpr TableEntry kStringTable[] = {
     // %1 is the folder the old chain moves into.
     {StringId::NewChainNotePassword,
         QT_TRANSLATE_NOOP("StringTable",
-            "A new password starts a new chain at the next run. The archives made so far then move to '%1' and "
-            "stay restorable there with the old password; nothing is deleted.")},
+            "A new password starts a new chain at the next run; the archives made so far then move to '%1', "
+            "restorable with the old password. Nothing is deleted.")},
     {StringId::NewChainNoteEncryptOn,
         QT_TRANSLATE_NOOP("StringTable",
-            "Encryption starts a new chain at the next run. The archives made so far then move, unencrypted, to "
-            "'%1' and stay restorable there; nothing is deleted.")},
+            "Encryption starts a new chain at the next run; the archives made so far then move, unencrypted, to "
+            "'%1'. Nothing is deleted.")},
     {StringId::NewChainNoteEncryptOff,
         QT_TRANSLATE_NOOP("StringTable",
-            "Without encryption the next run starts a new chain. The archives made so far then move to '%1' and "
-            "stay restorable there with the old password; nothing is deleted.")},
+            "Without encryption the next run starts a new chain; the archives made so far then move to '%1', "
+            "restorable with the old password. Nothing is deleted.")},
 };
 
 const TableEntry* findEntry(int id)

@@ -102,7 +102,7 @@ CSetPropDlg::CSetPropDlg(QWidget* parent)
     controls += exclusionColumn(173, ControlId::ExcludedPaths, QT_TRANSLATE_NOOP("CSetPropDlg", "Exclude directories:"),
         ControlId::RemovePath, ControlId::AddPath, QT_TRANSLATE_NOOP("CSetPropDlg", "Add path..."));
     controls += {
-        {C::GroupBox, ControlId::ArchiveType, QT_TRANSLATE_NOOP("CSetPropDlg", "Archiving options"), 7, 208, 326, 118},
+        {C::GroupBox, ControlId::ArchiveType, QT_TRANSLATE_NOOP("CSetPropDlg", "Archiving options"), 7, 208, 326, 124},
         {C::Label, ControlId::ArchiveType, QT_TRANSLATE_NOOP("CSetPropDlg", "Archive type:"), 14, 224, 50, 14},
         {C::ComboBox, ControlId::ArchiveType, nullptr, 66, 224, 40, 14},
         {C::Label, ControlId::CompressionLevel, QT_TRANSLATE_NOOP("CSetPropDlg", "Compression level:"), 114, 224, 68,
@@ -121,32 +121,32 @@ CSetPropDlg::CSetPropDlg(QWidget* parent)
         {C::Label, ControlId::ArchivePasswordAgain, QT_TRANSLATE_NOOP("CSetPropDlg", "Confir&m:"), 140, 278, 60, 14},
         {C::Edit, ControlId::ArchivePasswordAgain, nullptr, 202, 278, 124, 14},
         // Shown only while the change typed would start a new chain.
-        {C::StaticText, ControlId::NewChainNote, nullptr, 14, 297, 312, 26},
-        {C::GroupBox, ControlId::Schedule, QT_TRANSLATE_NOOP("CSetPropDlg", "Schedule"), 7, 330, 326, 70},
-        {C::Label, ControlId::Schedule, QT_TRANSLATE_NOOP("CSetPropDlg", "&Run:"), 14, 345, 36, 14},
-        {C::ComboBox, ControlId::Schedule, nullptr, 52, 345, 84, 14},
-        {C::Label, ControlId::ScheduleDay, QT_TRANSLATE_NOOP("CSetPropDlg", "o&n"), 142, 345, 30, 14},
-        {C::ComboBox, ControlId::ScheduleDay, nullptr, 174, 345, 74, 14},
-        {C::Label, ControlId::ScheduleTime, QT_TRANSLATE_NOOP("CSetPropDlg", "a&t"), 254, 345, 20, 14},
-        {C::TimeEdit, ControlId::ScheduleTime, nullptr, 276, 345, 50, 14},
+        {C::StaticText, ControlId::NewChainNote, nullptr, 14, 297, 312, 32},
+        {C::GroupBox, ControlId::Schedule, QT_TRANSLATE_NOOP("CSetPropDlg", "Schedule"), 7, 336, 326, 70},
+        {C::Label, ControlId::Schedule, QT_TRANSLATE_NOOP("CSetPropDlg", "&Run:"), 14, 351, 36, 14},
+        {C::ComboBox, ControlId::Schedule, nullptr, 52, 351, 84, 14},
+        {C::Label, ControlId::ScheduleDay, QT_TRANSLATE_NOOP("CSetPropDlg", "o&n"), 142, 351, 30, 14},
+        {C::ComboBox, ControlId::ScheduleDay, nullptr, 174, 351, 74, 14},
+        {C::Label, ControlId::ScheduleTime, QT_TRANSLATE_NOOP("CSetPropDlg", "a&t"), 254, 351, 20, 14},
+        {C::TimeEdit, ControlId::ScheduleTime, nullptr, 276, 351, 50, 14},
         {C::CheckBox, ControlId::ScheduleCatchUp,
-            QT_TRANSLATE_NOOP("CSetPropDlg", "If the computer was off at that time, run at the next start"), 14, 363,
+            QT_TRANSLATE_NOOP("CSetPropDlg", "If the computer was off at that time, run at the next start"), 14, 369,
             312, 14},
-        {C::Label, ControlId::PasswordFile, QT_TRANSLATE_NOOP("CSetPropDlg", "Password &file:"), 14, 381, 70, 14},
-        {C::Edit, ControlId::PasswordFile, nullptr, 86, 381, 240, 14},
-        {C::GroupBox, ControlId::Offsite, QT_TRANSLATE_NOOP("CSetPropDlg", "Off-site copy"), 7, 404, 326, 52},
-        {C::Label, ControlId::Offsite, QT_TRANSLATE_NOOP("CSetPropDlg", "Cop&y to:"), 14, 419, 50, 14},
-        {C::Edit, ControlId::Offsite, nullptr, 66, 419, 206, 14},
-        {C::PushButton, ControlId::TestOffsite, QT_TRANSLATE_NOOP("CSetPropDlg", "Te&st"), 276, 419, 50, 14},
-        {C::StaticText, ControlId::OffsiteAnswer, nullptr, 14, 437, 312, 16},
-        {C::DefaultButton, ControlId::Ok, QT_TRANSLATE_NOOP("CSetPropDlg", "OK"), 227, 464, 50, 14},
-        {C::PushButton, ControlId::Cancel, QT_TRANSLATE_NOOP("CSetPropDlg", "Cancel"), 283, 464, 50, 14},
+        {C::Label, ControlId::PasswordFile, QT_TRANSLATE_NOOP("CSetPropDlg", "Password &file:"), 14, 387, 70, 14},
+        {C::Edit, ControlId::PasswordFile, nullptr, 86, 387, 240, 14},
+        {C::GroupBox, ControlId::Offsite, QT_TRANSLATE_NOOP("CSetPropDlg", "Off-site copy"), 7, 410, 326, 52},
+        {C::Label, ControlId::Offsite, QT_TRANSLATE_NOOP("CSetPropDlg", "Cop&y to:"), 14, 425, 50, 14},
+        {C::Edit, ControlId::Offsite, nullptr, 66, 425, 206, 14},
+        {C::PushButton, ControlId::TestOffsite, QT_TRANSLATE_NOOP("CSetPropDlg", "Te&st"), 276, 425, 50, 14},
+        {C::StaticText, ControlId::OffsiteAnswer, nullptr, 14, 443, 312, 16},
+        {C::DefaultButton, ControlId::Ok, QT_TRANSLATE_NOOP("CSetPropDlg", "OK"), 227, 470, 50, 14},
+        {C::PushButton, ControlId::Cancel, QT_TRANSLATE_NOOP("CSetPropDlg", "Cancel"), 283, 470, 50, 14},
         // Shown only for incremental zip sets.
         {C::StaticText, ControlId::ZipDeletionsNote,
             QT_TRANSLATE_NOOP("CSetPropDlg", "Zip update archives cannot record deleted files; 7zip archives can."), 7,
-            461, 214, 20},
+            467, 214, 20},
     };
-    BuildDialogTemplate(this, QT_TRANSLATE_NOOP("CSetPropDlg", "Task Properties"), QSize(340, 484), controls);
+    BuildDialogTemplate(this, QT_TRANSLATE_NOOP("CSetPropDlg", "Task Properties"), QSize(340, 490), controls);
 
     m_nameEdit = FindControl<QLineEdit>(this, ControlId::SetName);
     m_arcNameEdit = FindControl<QLineEdit>(this, ControlId::ArchiveName);
@@ -379,6 +379,8 @@ void CSetPropDlg::updateNewChainNote()
             note = StringId::NewChainNotePassword;
     }
     m_newChainNote->setText(note != 0 ? LoadStringById(note).arg(m_openingChainFolder) : QString());
+    // A long destination may not fit its lines.
+    m_newChainNote->setToolTip(m_newChainNote->text());
     m_newChainNote->setVisible(note != 0);
 }
 

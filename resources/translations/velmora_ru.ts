@@ -2331,18 +2331,18 @@ What works: unlock the keyring (or install one, such as GNOME Keyring or KWallet
     </message>
     <message>
         <location filename="../../core/StringTable.cpp" line="668"/>
-        <source>A new password starts a new chain at the next run. The archives made so far then move to &apos;%1&apos; and stay restorable there with the old password; nothing is deleted.</source>
-        <translation>Новый пароль начинает новую цепочку при следующем запуске. Уже созданные архивы тогда переносятся в «%1» и остаются доступными для восстановления со старым паролем; ничего не удаляется.</translation>
+        <source>A new password starts a new chain at the next run; the archives made so far then move to &apos;%1&apos;, restorable with the old password. Nothing is deleted.</source>
+        <translation>Новый пароль начнёт новую цепочку при следующем запуске; уже созданные архивы переместятся в «%1» и откроются старым паролем. Ничего не удаляется.</translation>
     </message>
     <message>
         <location filename="../../core/StringTable.cpp" line="672"/>
-        <source>Encryption starts a new chain at the next run. The archives made so far then move, unencrypted, to &apos;%1&apos; and stay restorable there; nothing is deleted.</source>
-        <translation>Шифрование начинает новую цепочку при следующем запуске. Уже созданные архивы тогда переносятся незашифрованными в «%1» и остаются доступными для восстановления; ничего не удаляется.</translation>
+        <source>Encryption starts a new chain at the next run; the archives made so far then move, unencrypted, to &apos;%1&apos;. Nothing is deleted.</source>
+        <translation>Шифрование начнёт новую цепочку при следующем запуске; уже созданные архивы переместятся незашифрованными в «%1». Ничего не удаляется.</translation>
     </message>
     <message>
         <location filename="../../core/StringTable.cpp" line="676"/>
-        <source>Without encryption the next run starts a new chain. The archives made so far then move to &apos;%1&apos; and stay restorable there with the old password; nothing is deleted.</source>
-        <translation>Без шифрования следующий запуск начнёт новую цепочку. Уже созданные архивы тогда переносятся в «%1» и остаются доступными для восстановления со старым паролем; ничего не удаляется.</translation>
+        <source>Without encryption the next run starts a new chain; the archives made so far then move to &apos;%1&apos;, restorable with the old password. Nothing is deleted.</source>
+        <translation>Без шифрования следующий запуск начнёт новую цепочку; уже созданные архивы переместятся в «%1» и откроются старым паролем. Ничего не удаляется.</translation>
     </message>
 </context>
 </TS>

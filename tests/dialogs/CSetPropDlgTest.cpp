@@ -3,11 +3,13 @@
 #include "CExTypeDlg.h"
 #include "DestinationDisk.h"
 #include "DialogTestSupport.h"
+#include "InterfaceLanguage.h"
 #include "ResourceIds.h"
 #include "StringTable.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -18,6 +20,7 @@
 #include <QSignalSpy>
 #include <QTimeEdit>
 #include <QToolButton>
+#include <QTranslator>
 
 class SetPropDlgTest : public DialogFixture
 {
@@ -635,7 +638,7 @@ TEST_F(SetPropDlgTest, BeforeOkThePropertiesSayWhatAnotherPasswordOrEncryptionDo
     ctl(ControlId::ArchivePassword)->setText("new");
     EXPECT_FALSE(note()->isHidden());
     EXPECT_EQ(note()->text(), LoadStringById(StringId::NewChainNotePassword).arg(history));
-    EXPECT_TRUE(note()->text().contains("stay restorable there with the old password; nothing is deleted"));
+    EXPECT_TRUE(note()->text().contains("restorable with the old password. Nothing is deleted."));
     ctl(ControlId::ArchivePassword)->clear();
     EXPECT_TRUE(note()->isHidden()) << "the fields left empty keep the password";
     ctl<QCheckBox>(ControlId::EncryptArchive)->setChecked(false);
@@ -654,4 +657,48 @@ TEST_F(SetPropDlgTest, BeforeOkThePropertiesSayWhatAnotherPasswordOrEncryptionDo
     openWithChain(photos(), QString());
     ctl<QCheckBox>(ControlId::EncryptArchive)->setChecked(true);
     EXPECT_TRUE(note()->isHidden());
+}
+
+// The note on the old chain and the password file's row fit their places in both languages, with a long
+// destination; with VELMORA_SHOTS_DIR set, each state is saved there as a picture to be looked at.
+TEST_F(SetPropDlgTest, TheNewChainNoteAndThePasswordFileFitTheirPlacesInBothLanguages)
+{
+    const QString shots = qEnvironmentVariable("VELMORA_SHOTS_DIR");
+    const QString passwordFile = privateFile(home, "photos.password", "pw");
+    for (const int language : {0, 1}) {
+        ASSERT_TRUE(language == 0 || ApplyInterfaceLanguage(1, QStringLiteral(VELMORA_TRANSLATIONS_DIR)));
+        for (const int note :
+            {StringId::NewChainNotePassword, StringId::NewChainNoteEncryptOn, StringId::NewChainNoteEncryptOff}) {
+            BackupSet set = photos();
+            set.target = "/media/me/Backup disk 2026/Photos and videos of the family";
+            set.encrypt = note != StringId::NewChainNoteEncryptOn;
+            set.schedule = WeeklySchedule;
+            set.passwordFile = passwordFile;
+            dialog = std::make_unique<CSetPropDlg>();
+            dialog->m_set = set;
+            dialog->m_oldChainFolder = [](const BackupSet& of) { return of.target + "/" + of.arcName + ".history"; };
+            dialog->show();
+            if (note == StringId::NewChainNotePassword)
+                ctl(ControlId::ArchivePassword)->setText("new");
+            else
+                ctl<QCheckBox>(ControlId::EncryptArchive)->setChecked(note == StringId::NewChainNoteEncryptOn);
+            QCoreApplication::processEvents();
+            auto* shown = dialog->findChild<QLabel*>("ctl1140");
+            ASSERT_TRUE(shown->isVisible());
+            EXPECT_LE(shown->heightForWidth(shown->width()), shown->height())
+                << "language " << language << ": " << shown->text().toStdString();
+            auto* label = dialog->findChild<QLabel*>("label1141");
+            EXPECT_LE(label->sizeHint().width(), label->width()) << label->text().toStdString();
+            if (!shots.isEmpty()) {
+                dialog->grab().save(QStringLiteral("%1/properties-note%2-%3.png")
+                                        .arg(shots)
+                                        .arg(note)
+                                        .arg(language == 0 ? "en" : "ru"));
+            }
+            dialog.reset();
+        }
+    }
+    for (QTranslator* translator : QCoreApplication::instance()->findChildren<QTranslator*>())
+        QCoreApplication::removeTranslator(translator);
+    ApplyInterfaceLanguage(0, {});
 }

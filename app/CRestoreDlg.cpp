@@ -155,13 +155,31 @@ CRestoreDlg::CRestoreDlg(QWidget* parent)
     fitColumns();
 }
 
+std::optional<QList<RestorePoint>> CRestoreDlg::setPointsAsking(
+    const BackupSet& set, QString* error, ListFailure* failure)
+{
+    QList<RestorePoint> points = RestorePointsOf(set, error, failure);
+    // A typing slip is no reason to give up, nor to fetch the copy off site, which the same password locks.
+    while (*failure == ListFailure::WrongPassword) {
+        if (!AskSetPasswordAgain(this, set, *error))
+            return std::nullopt;
+        points = RestorePointsOf(set, error, failure);
+    }
+    return points;
+}
+
 bool CRestoreDlg::loadSet(const BackupSet& set)
 {
     m_archive.clear();
     QString error;
-    const QList<RestorePoint> points = RestorePointsOf(set, &error);
-    // The disk with the archives is gone or empty: the copy off site is what is left.
-    if (points.isEmpty() && !set.offsite.trimmed().isEmpty()) {
+    ListFailure failure = ListFailure::None;
+    const std::optional<QList<RestorePoint>> listed = setPointsAsking(set, &error, &failure);
+    if (!listed)
+        return false;
+    const QList<RestorePoint>& points = *listed;
+    // The disk with the archives is gone, empty or damaged: the copy off site is what is left. Not when the
+    // archives here want a password: the copy there wants the same.
+    if (points.isEmpty() && failure != ListFailure::PasswordMissing && !set.offsite.trimmed().isEmpty()) {
         const QString why = error.isEmpty() ? LoadStringById(StringId::NoRestorePoints).arg(set.name) : error;
         if (!userMessages().askYesNo(LoadStringById(StringId::FetchOffsiteQuestion).arg(why, set.offsite)))
             return false;
@@ -216,9 +234,11 @@ bool CRestoreDlg::loadArchive(const QString& fullArchive)
     QString error;
     ListFailure failure = ListFailure::None;
     QList<RestorePoint> points = RestorePointsOfArchive(fullArchive, &error, std::nullopt, &failure);
-    // An archive that hides its names lists nothing without its password: ask once, then list again.
-    if (failure == ListFailure::PasswordMissing) {
-        const std::optional<QString> password = AskArchivePassword(this, fullArchive);
+    // An archive that hides its names lists nothing without its password: asked until it opens the archive or
+    // the user gives up, saying why after a wrong one.
+    while (failure == ListFailure::PasswordMissing || failure == ListFailure::WrongPassword) {
+        const std::optional<QString> password
+            = AskArchivePassword(this, fullArchive, failure == ListFailure::WrongPassword ? error : QString());
         if (!password)
             return false;
         points = RestorePointsOfArchive(fullArchive, &error, password, &failure);
@@ -600,7 +620,11 @@ void CRestoreDlg::showFetched(const JobResult& result)
     if (result.succeeded()) {
         BackupSet fetched = m_fetchedSet;
         fetched.target = m_fetched->path();
-        points = RestorePointsOf(fetched, &error);
+        ListFailure failure = ListFailure::None;
+        if (const std::optional<QList<RestorePoint>> listed = setPointsAsking(fetched, &error, &failure))
+            points = *listed;
+        else
+            error = LoadStringById(StringId::NoPasswordGiven);
     } else if (ResultKindOf(result) == JobResultKind::Stopped) {
         error = LoadStringById(StringId::StoppedStatus);
     } else {
@@ -627,9 +651,15 @@ void CRestoreDlg::OnStop()
 
 void CRestoreDlg::reject()
 {
-    // The restore reports here: it ends before the dialog does.
+    // The restore reports here: it ends before the dialog does. Esc asks first, No being its default; the Stop
+    // button does not.
     if (m_restoring) {
-        OnStop();
+        if (!m_stop->isEnabled())
+            return;
+        const QString question = m_fetching ? LoadStringById(StringId::StopFetchQuestion)
+                                            : LoadStringById(StringId::StopRestoreQuestion).arg(m_restoringTo);
+        if (userMessages().askYesNo(question))
+            OnStop();
         return;
     }
     QDialog::reject();

@@ -634,6 +634,31 @@ constexpr TableEntry kStringTable[] = {
         QT_TRANSLATE_NOOP("StringTable",
             "[%1 characters left out here. The run's log '%2' keeps the first and last part of the output and its "
             "warning and error lines.]")},
+    // Asked before a run is stopped; %1 is the restore's target folder.
+    {StringId::StopBackupQuestion,
+        QT_TRANSLATE_NOOP("StringTable",
+            "A backup is running. Stop it? What it has written so far is removed; backups made before are not "
+            "touched.")},
+    {StringId::StopVerifyQuestion,
+        QT_TRANSLATE_NOOP("StringTable", "A verification is running. Stop it? It changes no archive.")},
+    {StringId::StopRestoreQuestion,
+        QT_TRANSLATE_NOOP("StringTable",
+            "A restore is running. Stop it? What it has restored so far is removed; the folder '%1' is left as it "
+            "was.")},
+    {StringId::StopFetchQuestion,
+        QT_TRANSLATE_NOOP(
+            "StringTable", "The archives are being fetched from the off-site copy. Stop? Nothing here is changed.")},
+    // A run stopped before there was any backup of the set to keep; %1 in seconds.
+    {StringId::RunStoppedNothingBefore,
+        QT_TRANSLATE_NOOP("StringTable", "the run was stopped. What it had written was removed.")},
+    {StringId::RunTimedOutNothingBefore,
+        QT_TRANSLATE_NOOP("StringTable",
+            "the run took longer than its time limit of %1 seconds and was stopped. What it had written was "
+            "removed.")},
+    {StringId::SetStopped, QT_TRANSLATE_NOOP("StringTable", "The backup set '%1' was stopped: %2")},
+    {StringId::SetsStopped, QT_TRANSLATE_NOOP("StringTable", "These backup sets were stopped:\n%1")},
+    // %1 is why the password given did not do.
+    {StringId::PasswordTryAgain, QT_TRANSLATE_NOOP("StringTable", "Not accepted: %1. Type it again, or Cancel.")},
 };
 
 const TableEntry* findEntry(int id)

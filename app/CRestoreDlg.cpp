@@ -602,7 +602,10 @@ void CRestoreDlg::showResult(const JobResult& result)
         }
         m_progress->SendMessage(PBM_SETPOS, 100);
     } else if (ResultKindOf(result) == JobResultKind::Stopped) {
-        text = LoadStringById(StringId::StoppedStatus) + QLatin1Char(' ') + result.reason;
+        // The bar is narrow: the word first and whole, what was left as it was in its tooltip.
+        m_progress->setText(LoadStringById(StringId::StoppedStatus));
+        m_progress->setToolTip(result.reason);
+        return;
     } else {
         text = LoadStringById(StringId::RestoreNotDone).arg(JobFailureReason(result));
     }
@@ -632,7 +635,8 @@ void CRestoreDlg::showFetched(const JobResult& result)
     }
     if (points.isEmpty()) {
         const QString text = LoadStringById(StringId::OffsiteNotFetched).arg(error);
-        m_progress->setText(text);
+        // A stop reads as one, its word whole in the narrow bar.
+        m_progress->setText(ResultKindOf(result) == JobResultKind::Stopped ? error : text);
         m_progress->setToolTip(text);
         m_restore->setEnabled(false);
         return;

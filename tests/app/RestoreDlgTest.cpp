@@ -494,8 +494,8 @@ TEST_F(RestoreDlgTest, EscDuringARestoreAsksAndAStoppedRestoreIsNoFailure)
     ASSERT_TRUE(WaitForJobThread(5000));
     QCoreApplication::sendPostedEvents(&dialog, QEvent::MetaCall);
     EXPECT_FALSE(dialog.isRestoring());
-    EXPECT_TRUE(dialog.progress()->text().startsWith("STOPPED. the restore was stopped."))
-        << dialog.progress()->text().toStdString();
+    EXPECT_EQ(dialog.progress()->text(), "STOPPED.");
+    EXPECT_EQ(dialog.progress()->toolTip(), "the restore was stopped. The folder '" + target + "' was left as it was.");
     EXPECT_TRUE(messages.messages().isEmpty()) << messages.messages().join('\n').toStdString();
     EXPECT_FALSE(QFileInfo::exists(target));
     EXPECT_TRUE(dialog.isVisible()) << "Esc stopped the restore, it did not close the dialog";

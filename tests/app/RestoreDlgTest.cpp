@@ -23,6 +23,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QThread>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -499,4 +500,50 @@ TEST_F(RestoreDlgTest, EscDuringARestoreAsksAndAStoppedRestoreIsNoFailure)
     EXPECT_TRUE(messages.messages().isEmpty()) << messages.messages().join('\n').toStdString();
     EXPECT_FALSE(QFileInfo::exists(target));
     EXPECT_TRUE(dialog.isVisible()) << "Esc stopped the restore, it did not close the dialog";
+}
+
+// Archives gone here, and the password kept is wrong: the copy fetched from off site asks for it again, with the
+// reason, and then shows its points, never an empty dialog.
+TEST_F(RestoreDlgTest, TheOffsiteCopyFetchedWithAWrongPasswordAsksAgainAndShowsItsPoints)
+{
+    if (!LocalRcloneRemote::available())
+        GTEST_SKIP() << LocalRcloneRemote::kMissing;
+    const LocalRcloneRemote remote(home.path());
+    BackupSet set = docsSet(IncrementalArchiving);
+    set.encrypt = true;
+    set.offsite = remote.destination();
+    const quint32 id = AddBackupSet(set);
+    SaveBackupSet(id);
+    SetArchivePassword(id, "right");
+    const JobResult made = RunSetJob(id);
+    ASSERT_TRUE(made.offsiteCopied) << made.offsiteFailure.toStdString();
+    ASSERT_TRUE(GetBackupSet(id, set));
+    ASSERT_TRUE(QDir(destination).removeRecursively());
+    SetArchivePassword(id, "wrong");
+
+    CRestoreDlg dialog;
+    QSignalSpy finished(&JobRunner::shared(), &JobRunner::finished);
+    messages.setNextAnswer(true);
+    ASSERT_TRUE(dialog.loadSet(set));
+    ASSERT_EQ(messages.questions().size(), 1) << "the archives here are gone: the copy there is offered";
+    // The question comes when the fetch is in: looked for until then.
+    QStringList problems;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (!qobject_cast<CPasswordDlg*>(QApplication::activeModalWidget()))
+            return;
+        poll.stop();
+        answerPasswords({"right"}, &problems);
+    });
+    poll.start(50);
+    ASSERT_TRUE(finished.wait(60000));
+    ASSERT_TRUE(WaitForJobThread(5000));
+    QCoreApplication::sendPostedEvents(&dialog, QEvent::MetaCall);
+    poll.stop();
+    ASSERT_EQ(problems.size(), 1);
+    EXPECT_TRUE(problems.constFirst().startsWith("Not accepted: wrong password for the archive "))
+        << problems.constFirst().toStdString();
+    ASSERT_EQ(dialog.pointList()->topLevelItemCount(), 1) << dialog.progress()->text().toStdString();
+    EXPECT_NE(dialog.itemOf("a.txt"), nullptr);
+    EXPECT_EQ(dialog.progress()->text(), "The points as the off-site copy at '" + set.offsite + "' has them.");
 }

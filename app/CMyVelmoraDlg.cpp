@@ -750,7 +750,8 @@ void CMyVelmoraDlg::closeEvent(QCloseEvent* event)
 {
     // A running job still uses the store and sends its events here: it ends before the window does.
     if (IsJobRunning()) {
-        if (!userMessages().askOkCancel(LoadStringById(StringId::StopAndCloseQuestion), UserMessages::Icon::Question)) {
+        const int question = m_verifying ? StringId::StopVerifyAndCloseQuestion : StringId::StopAndCloseQuestion;
+        if (!userMessages().askOkCancel(LoadStringById(question), UserMessages::Icon::Question)) {
             event->ignore();
             return;
         }

@@ -332,6 +332,7 @@ inline constexpr int RunTimedOutNothingBefore = 805;
 inline constexpr int SetStopped = 806;
 inline constexpr int SetsStopped = 807;
 inline constexpr int PasswordTryAgain = 808;
+inline constexpr int StopVerifyAndCloseQuestion = 809;
 } // namespace StringId
 
 namespace IconId {

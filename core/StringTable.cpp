@@ -157,8 +157,8 @@ constexpr TableEntry kStringTable[] = {
     {StringId::StoppedStatus, QT_TRANSLATE_NOOP("StringTable", "STOPPED.")},
     {StringId::StopAndCloseQuestion,
         QT_TRANSLATE_NOOP("StringTable",
-            "A backup is running. Stop it and close Velmora? What it has written so far is removed; the previous "
-            "backup stays as it was.")},
+            "A backup is running. Stop it and close Velmora? What it has written so far is removed; backups made "
+            "before are not touched.")},
     // Which set of a run of every set is running.
     {StringId::SetOfSets, QT_TRANSLATE_NOOP("StringTable", "set %1 of %2")},
     {StringId::LastSuccessColumn, QT_TRANSLATE_NOOP("StringTable", "Last success")},
@@ -655,6 +655,9 @@ constexpr TableEntry kStringTable[] = {
         QT_TRANSLATE_NOOP("StringTable",
             "the run took longer than its time limit of %1 seconds and was stopped. What it had written was "
             "removed.")},
+    {StringId::StopVerifyAndCloseQuestion,
+        QT_TRANSLATE_NOOP(
+            "StringTable", "A verification is running. Stop it and close Velmora? It changes no archive.")},
     {StringId::SetStopped, QT_TRANSLATE_NOOP("StringTable", "The backup set '%1' was stopped: %2")},
     {StringId::SetsStopped, QT_TRANSLATE_NOOP("StringTable", "These backup sets were stopped:\n%1")},
     // %1 is why the password given did not do.

@@ -1982,8 +1982,8 @@ Fetch the set&apos;s archives from its off-site copy at &apos;%2&apos; and resto
     </message>
     <message>
         <location filename="../../core/StringTable.cpp" line="159"/>
-        <source>A backup is running. Stop it and close Velmora? What it has written so far is removed; the previous backup stays as it was.</source>
-        <translation>Идёт резервное копирование. Остановить его и закрыть Velmora? Уже записанное будет удалено; предыдущая резервная копия останется как была.</translation>
+        <source>A backup is running. Stop it and close Velmora? What it has written so far is removed; backups made before are not touched.</source>
+        <translation>Идёт резервное копирование. Остановить его и закрыть Velmora? Уже записанное будет удалено; сделанные ранее копии не изменятся.</translation>
     </message>
     <message>
         <location filename="../../core/StringTable.cpp" line="197"/>
@@ -2310,6 +2310,11 @@ Fetch the set&apos;s archives from its off-site copy at &apos;%2&apos; and resto
         <location filename="../../core/StringTable.cpp" line="640"/>
         <source>Not accepted: %1. Type it again, or Cancel.</source>
         <translation>Не подошёл: %1. Введите его ещё раз или нажмите «Отмена».</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="640"/>
+        <source>A verification is running. Stop it and close Velmora? It changes no archive.</source>
+        <translation>Идёт проверка. Остановить её и закрыть Velmora? Проверка не изменяет архивы.</translation>
     </message>
 </context>
 </TS>

@@ -499,6 +499,11 @@ TEST_F(MainWindowTest, EscDuringAVerificationAsksAndAStoppedOneIsNoFailure)
     ASSERT_EQ(messages.questions().size(), asked + 1);
     EXPECT_EQ(messages.questions().last(), "A verification is running. Stop it? It changes no archive.");
     EXPECT_TRUE(g_jobRunning) << "a stray Esc stopped the verification";
+    // Closing names the verification too; Cancel keeps both.
+    window->close();
+    EXPECT_EQ(
+        messages.questions().last(), "A verification is running. Stop it and close Velmora? It changes no archive.");
+    EXPECT_TRUE(window->isVisible());
     messages.setNextAnswer(true);
     QTest::keyClick(window.get(), Qt::Key_Escape);
     ASSERT_TRUE(WaitForJobThread(10000));

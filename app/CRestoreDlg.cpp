@@ -15,7 +15,9 @@
 #include "ResourceIds.h"
 #include "SetCollection.h"
 #include "SetPasswords.h"
+#include "Settings.h"
 #include "StringTable.h"
+#include "ToolLocations.h"
 #include "UserMessages.h"
 
 #include <QApplication>
@@ -158,14 +160,24 @@ CRestoreDlg::CRestoreDlg(QWidget* parent)
 std::optional<QList<RestorePoint>> CRestoreDlg::setPointsAsking(
     const BackupSet& set, QString* error, ListFailure* failure)
 {
-    QList<RestorePoint> points = RestorePointsOf(set, error, failure);
     // A typing slip is no reason to give up, nor to fetch the copy off site, which the same password locks.
-    while (*failure == ListFailure::WrongPassword) {
+    for (;;) {
+        QList<RestorePoint> points = RestorePointsOf(set, error, failure);
+        // A zip archive lists its names without the password: one of its files tells whether it is right, before
+        // a restore finds out.
+        if (!points.isEmpty() && IsEncryptedSet(set) && ArcTypeName(set) == QLatin1String("zip")) {
+            const std::optional<QString> password = ArchivePasswordOf(set.id);
+            const QString program = Locate7Zip() ? pathTo7zExe() : QString();
+            if (password && CheckArchivePassword(program, points.constLast().path, *password) == PasswordCheck::Wrong) {
+                *failure = ListFailure::WrongPassword;
+                *error = WrongPasswordText(points.constLast().path);
+            }
+        }
+        if (*failure != ListFailure::WrongPassword)
+            return points;
         if (!AskSetPasswordAgain(this, set, *error))
             return std::nullopt;
-        points = RestorePointsOf(set, error, failure);
     }
-    return points;
 }
 
 bool CRestoreDlg::loadSet(const BackupSet& set)

@@ -547,3 +547,30 @@ TEST_F(RestoreDlgTest, TheOffsiteCopyFetchedWithAWrongPasswordAsksAgainAndShowsI
     EXPECT_NE(dialog.itemOf("a.txt"), nullptr);
     EXPECT_EQ(dialog.progress()->text(), "The points as the off-site copy at '" + set.offsite + "' has them.");
 }
+
+// A zip archive shows its names to anyone: its wrong password is caught while loading, not by a failed restore.
+TEST_F(RestoreDlgTest, AZipSetsWrongPasswordIsAskedAgainBeforeAnyRestore)
+{
+    BackupSet set = docsSet(FullArchiving, 1);
+    set.encrypt = true;
+    const quint32 id = AddBackupSet(set);
+    SaveBackupSet(id);
+    SetArchivePassword(id, "right");
+    const JobResult made = RunSetJob(id);
+    ASSERT_TRUE(made.succeeded()) << made.reason.toStdString();
+    ASSERT_TRUE(GetBackupSet(id, set));
+    SetArchivePassword(id, "wrong");
+
+    QStringList problems;
+    answerPasswords({"right"}, &problems);
+    CRestoreDlg dialog;
+    ASSERT_TRUE(dialog.loadSet(set));
+    EXPECT_EQ(problems,
+        QStringList(
+            {"Not accepted: wrong password for the archive " + destination + "/docs.zip. Type it again, or Cancel."}));
+    EXPECT_EQ(ArchivePasswordOf(id), "right");
+    const QString target = home.filePath("restored/zip");
+    dialog.targetEdit()->setText(target);
+    restore(dialog);
+    EXPECT_EQ(readFile(target + "/a.txt"), "alpha");
+}

@@ -375,7 +375,8 @@ void CMyVelmoraDlg::FillSetList()
         item->setToolTip(0, set.name);
         item->setToolTip(1, set.source);
         item->setToolTip(3, resultToolTip(set));
-        if (result == JobResultKind::Failed || result == JobResultKind::Stopped)
+        // A run the user stopped is no fault; one a time limit stopped (it keeps the reason) needs a look.
+        if (result == JobResultKind::Failed || (result == JobResultKind::Stopped && !set.lastResultReason.isEmpty()))
             item->setIcon(3, failedIcon);
         // A failed set says so already; an overdue one says it in place of its last result, which the tip keeps.
         if (const SetAlarm alarm = alarmOf(set, now); alarm.kind != SetAlarm::None) {
@@ -439,6 +440,8 @@ void CMyVelmoraDlg::updateBusy()
     m_copying = false;
     if (busy)
         m_runSetCount = 1;
+    else
+        m_verifying = false;
     m_progress->setToolTip(QString());
     if (busy) {
         m_progress->SendMessage(PBM_SETMARQUEE, 1, 10);
@@ -727,7 +730,9 @@ void CMyVelmoraDlg::OnVerify()
     if (!runner.startVerify(g_selectedSetId)) {
         ReleaseJobPasswords(JobResult());
         ReportJobResult(JobRefused());
+        return;
     }
+    m_verifying = true;
 }
 
 void CMyVelmoraDlg::OnRussian()
@@ -767,15 +772,22 @@ void CMyVelmoraDlg::OnStop()
 
 void CMyVelmoraDlg::reject()
 {
-    if (g_jobRunning)
-        OnStop();
+    if (!g_jobRunning || !m_shownBusy)
+        return;
+    if (!userMessages().askYesNo(
+            LoadStringById(m_verifying ? StringId::StopVerifyQuestion : StringId::StopBackupQuestion)))
+        return;
+    OnStop();
 }
 
 void CMyVelmoraDlg::closeEvent(QCloseEvent* event)
 {
     // A running job still uses the store and sends its events here: it ends before the window does.
     if (IsJobRunning()) {
-        if (!userMessages().askOkCancel(LoadStringById(StringId::StopAndCloseQuestion), UserMessages::Icon::Question)) {
+        const int question = m_verifying ? StringId::StopVerifyAndCloseQuestion : StringId::StopAndCloseQuestion;
+        // Closing stops the backup: a slip of Enter must not.
+        if (!userMessages().askOkCancel(
+                LoadStringById(question), UserMessages::Icon::Question, UserMessages::DefaultButton::Cancel)) {
             event->ignore();
             return;
         }

@@ -78,7 +78,8 @@ protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-    // Esc never closes the window; while a job runs it stops the job.
+    // Esc never closes the window; while a job runs it asks whether to stop the job (No is the default, so a
+    // stray Esc costs nothing).
     void reject() override;
 
 private:
@@ -119,6 +120,8 @@ private:
     int m_runSetCount = 1;
     // While the restore dialog is open, the passwords given for it stay through its jobs.
     bool m_restoreOpen = false;
+    // The running job is a verification, which Esc's question names as such.
+    bool m_verifying = false;
     // The controls as the template placed them in the smallest window, which a larger window moves or
     // stretches: the list grows, the buttons keep to the right and the bottom row to the bottom.
     QSize m_templateSize;

@@ -15,7 +15,9 @@
 #include "ResourceIds.h"
 #include "SetCollection.h"
 #include "SetPasswords.h"
+#include "Settings.h"
 #include "StringTable.h"
+#include "ToolLocations.h"
 #include "UserMessages.h"
 
 #include <QApplication>
@@ -155,13 +157,41 @@ CRestoreDlg::CRestoreDlg(QWidget* parent)
     fitColumns();
 }
 
+std::optional<QList<RestorePoint>> CRestoreDlg::setPointsAsking(
+    const BackupSet& set, QString* error, ListFailure* failure)
+{
+    // A typing slip is no reason to give up, nor to fetch the copy off site, which the same password locks.
+    for (;;) {
+        QList<RestorePoint> points = RestorePointsOf(set, error, failure);
+        // A zip archive lists its names without the password: one of its files tells whether it is right, before
+        // a restore finds out.
+        if (!points.isEmpty() && IsEncryptedSet(set) && ArcTypeName(set) == QLatin1String("zip")) {
+            const std::optional<QString> password = ArchivePasswordOf(set.id);
+            const QString program = Locate7Zip() ? pathTo7zExe() : QString();
+            if (password && CheckArchivePassword(program, points.constLast().path, *password) == PasswordCheck::Wrong) {
+                *failure = ListFailure::WrongPassword;
+                *error = WrongPasswordText(points.constLast().path);
+            }
+        }
+        if (*failure != ListFailure::WrongPassword)
+            return points;
+        if (!AskSetPasswordAgain(this, set, *error))
+            return std::nullopt;
+    }
+}
+
 bool CRestoreDlg::loadSet(const BackupSet& set)
 {
     m_archive.clear();
     QString error;
-    const QList<RestorePoint> points = RestorePointsOf(set, &error);
-    // The disk with the archives is gone or empty: the copy off site is what is left.
-    if (points.isEmpty() && !set.offsite.trimmed().isEmpty()) {
+    ListFailure failure = ListFailure::None;
+    const std::optional<QList<RestorePoint>> listed = setPointsAsking(set, &error, &failure);
+    if (!listed)
+        return false;
+    const QList<RestorePoint>& points = *listed;
+    // The disk with the archives is gone, empty or damaged: the copy off site is what is left. Not when the
+    // archives here want a password: the copy there wants the same.
+    if (points.isEmpty() && failure != ListFailure::PasswordMissing && !set.offsite.trimmed().isEmpty()) {
         const QString why = error.isEmpty() ? LoadStringById(StringId::NoRestorePoints).arg(set.name) : error;
         if (!userMessages().askYesNo(LoadStringById(StringId::FetchOffsiteQuestion).arg(why, set.offsite)))
             return false;
@@ -216,9 +246,11 @@ bool CRestoreDlg::loadArchive(const QString& fullArchive)
     QString error;
     ListFailure failure = ListFailure::None;
     QList<RestorePoint> points = RestorePointsOfArchive(fullArchive, &error, std::nullopt, &failure);
-    // An archive that hides its names lists nothing without its password: ask once, then list again.
-    if (failure == ListFailure::PasswordMissing) {
-        const std::optional<QString> password = AskArchivePassword(this, fullArchive);
+    // An archive that hides its names lists nothing without its password: asked until it opens the archive or
+    // the user gives up, saying why after a wrong one.
+    while (failure == ListFailure::PasswordMissing || failure == ListFailure::WrongPassword) {
+        const std::optional<QString> password
+            = AskArchivePassword(this, fullArchive, failure == ListFailure::WrongPassword ? error : QString());
         if (!password)
             return false;
         points = RestorePointsOfArchive(fullArchive, &error, password, &failure);
@@ -582,7 +614,10 @@ void CRestoreDlg::showResult(const JobResult& result)
         }
         m_progress->SendMessage(PBM_SETPOS, 100);
     } else if (ResultKindOf(result) == JobResultKind::Stopped) {
-        text = LoadStringById(StringId::StoppedStatus) + QLatin1Char(' ') + result.reason;
+        // The bar is narrow: the word first and whole, what was left as it was in its tooltip.
+        m_progress->setText(LoadStringById(StringId::StoppedStatus));
+        m_progress->setToolTip(result.reason);
+        return;
     } else {
         text = LoadStringById(StringId::RestoreNotDone).arg(JobFailureReason(result));
     }
@@ -600,7 +635,11 @@ void CRestoreDlg::showFetched(const JobResult& result)
     if (result.succeeded()) {
         BackupSet fetched = m_fetchedSet;
         fetched.target = m_fetched->path();
-        points = RestorePointsOf(fetched, &error);
+        ListFailure failure = ListFailure::None;
+        if (const std::optional<QList<RestorePoint>> listed = setPointsAsking(fetched, &error, &failure))
+            points = *listed;
+        else
+            error = LoadStringById(StringId::NoPasswordGiven);
     } else if (ResultKindOf(result) == JobResultKind::Stopped) {
         error = LoadStringById(StringId::StoppedStatus);
     } else {
@@ -608,7 +647,8 @@ void CRestoreDlg::showFetched(const JobResult& result)
     }
     if (points.isEmpty()) {
         const QString text = LoadStringById(StringId::OffsiteNotFetched).arg(error);
-        m_progress->setText(text);
+        // A stop reads as one, its word whole in the narrow bar.
+        m_progress->setText(ResultKindOf(result) == JobResultKind::Stopped ? error : text);
         m_progress->setToolTip(text);
         m_restore->setEnabled(false);
         return;
@@ -627,9 +667,15 @@ void CRestoreDlg::OnStop()
 
 void CRestoreDlg::reject()
 {
-    // The restore reports here: it ends before the dialog does.
+    // The restore reports here: it ends before the dialog does. Esc asks first, No being its default; the Stop
+    // button does not.
     if (m_restoring) {
-        OnStop();
+        if (!m_stop->isEnabled())
+            return;
+        const QString question = m_fetching ? LoadStringById(StringId::StopFetchQuestion)
+                                            : LoadStringById(StringId::StopRestoreQuestion).arg(m_restoringTo);
+        if (userMessages().askYesNo(question))
+            OnStop();
         return;
     }
     QDialog::reject();

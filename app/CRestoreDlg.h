@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 
 #include <memory>
+#include <optional>
 
 struct JobProgress;
 struct JobResult;
@@ -83,6 +84,9 @@ private:
     bool showPoints(const QList<RestorePoint>& points, const QString& error, const QString& name);
     // Shows the set's points, read from where its archives are now.
     bool showSetPoints(const BackupSet& set, const QList<RestorePoint>& points, const QString& error);
+    // The set's points from where its archives are; a password that does not open them is asked again, with the
+    // reason, until one does or the user cancels (nothing then).
+    std::optional<QList<RestorePoint>> setPointsAsking(const BackupSet& set, QString* error, ListFailure* failure);
     // Starts fetching the set's off-site archives into a private folder; false, after saying why, when it cannot.
     bool fetchOffsite(const BackupSet& set);
     void fitColumns();

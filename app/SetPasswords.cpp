@@ -64,6 +64,21 @@ bool ProvideSetPassword(QWidget* owner, const BackupSet& set)
     return true;
 }
 
+bool AskSetPasswordAgain(QWidget* owner, const BackupSet& set, const QString& problem)
+{
+    // The one that did not open the archives goes whatever the answer: kept, it would only fail again.
+    ForgetArchivePassword(set.id);
+    jobOnlyPasswords().remove(set.id);
+    CPasswordDlg question(
+        CPasswordDlg::Subject::Set, set.name, owner, LoadStringById(StringId::PasswordTryAgain).arg(problem));
+    if (question.exec() != QDialog::Accepted)
+        return false;
+    SetArchivePassword(set.id, question.password());
+    if (!question.remember())
+        jobOnlyPasswords().insert(set.id);
+    return true;
+}
+
 void ProvideSetPasswords(QWidget* owner, const QList<quint32>& ids)
 {
     for (const quint32 id : ids) {
@@ -164,9 +179,10 @@ void ForgetSetPassword(const BackupSet& set)
     jobOnlyPasswords().remove(set.id);
 }
 
-std::optional<QString> AskArchivePassword(QWidget* owner, const QString& archive)
+std::optional<QString> AskArchivePassword(QWidget* owner, const QString& archive, const QString& problem)
 {
-    CPasswordDlg question(CPasswordDlg::Subject::Archive, archive, owner);
+    CPasswordDlg question(CPasswordDlg::Subject::Archive, archive, owner,
+        problem.isEmpty() ? QString() : LoadStringById(StringId::PasswordTryAgain).arg(problem));
     if (question.exec() != QDialog::Accepted)
         return std::nullopt;
     return question.password();

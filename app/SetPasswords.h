@@ -26,6 +26,10 @@ bool ProvideSetPassword(QWidget* owner, const BackupSet& set);
 // The same for each set of a run of all sets. A set whose question was cancelled gets, instead of a password,
 // the reason its job fails with, so the run goes on with the others.
 void ProvideSetPasswords(QWidget* owner, const QList<quint32>& ids);
+// Asks again for the password of an encrypted set whose archives did not open with the one known, saying why
+// (problem); the known one is forgotten, and the new one kept as ProvideSetPassword keeps it. False when the user
+// cancelled.
+bool AskSetPasswordAgain(QWidget* owner, const BackupSet& set, const QString& problem);
 // After a job: forgets the passwords asked for that job only, and the password of a set it found wrong.
 void ReleaseJobPasswords(const JobResult& result);
 // Whether the result is 7-Zip refusing the password.
@@ -46,5 +50,6 @@ void WarnScheduledPasswordProblems(const QList<BackupSet>& sets);
 // Removes a deleted set's password from the keyring and from memory.
 void ForgetSetPassword(const BackupSet& set);
 
-// Asks for the password of an archive found on disk; nothing when the user cancelled.
-std::optional<QString> AskArchivePassword(QWidget* owner, const QString& archive);
+// Asks for the password of an archive found on disk, saying first why when one given before did not open it
+// (problem); nothing when the user cancelled.
+std::optional<QString> AskArchivePassword(QWidget* owner, const QString& archive, const QString& problem = {});

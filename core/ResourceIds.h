@@ -351,6 +351,17 @@ inline constexpr int PasswordFileHoldsAnother = 827;
 inline constexpr int NewChainNotePassword = 828;
 inline constexpr int NewChainNoteEncryptOn = 829;
 inline constexpr int NewChainNoteEncryptOff = 830;
+// Stopping a run, and a wrong password asked again.
+inline constexpr int StopBackupQuestion = 800;
+inline constexpr int StopVerifyQuestion = 801;
+inline constexpr int StopRestoreQuestion = 802;
+inline constexpr int StopFetchQuestion = 803;
+inline constexpr int RunStoppedNothingBefore = 804;
+inline constexpr int RunTimedOutNothingBefore = 805;
+inline constexpr int SetStopped = 806;
+inline constexpr int SetsStopped = 807;
+inline constexpr int PasswordTryAgain = 808;
+inline constexpr int StopVerifyAndCloseQuestion = 809;
 } // namespace StringId
 
 namespace IconId {
@@ -444,6 +455,8 @@ inline constexpr int RememberPassword = 1096;
 inline constexpr int Offsite = 1097;
 inline constexpr int TestOffsite = 1098;
 inline constexpr int OffsiteAnswer = 1099;
+// Why the password is asked again: the one given did not open the archives.
+inline constexpr int PasswordProblem = 1130;
 
 // The options.
 inline constexpr int DefaultLocation = 1007;

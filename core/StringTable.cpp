@@ -157,8 +157,8 @@ constexpr TableEntry kStringTable[] = {
     {StringId::StoppedStatus, QT_TRANSLATE_NOOP("StringTable", "STOPPED.")},
     {StringId::StopAndCloseQuestion,
         QT_TRANSLATE_NOOP("StringTable",
-            "A backup is running. Stop it and close Velmora? What it has written so far is removed; the previous "
-            "backup stays as it was.")},
+            "A backup is running. Stop it and close Velmora? What it has written so far is removed; backups made "
+            "before are not touched.")},
     // Which set of a run of every set is running.
     {StringId::SetOfSets, QT_TRANSLATE_NOOP("StringTable", "set %1 of %2")},
     {StringId::LastSuccessColumn, QT_TRANSLATE_NOOP("StringTable", "Last success")},
@@ -726,6 +726,34 @@ constexpr TableEntry kStringTable[] = {
         QT_TRANSLATE_NOOP("StringTable",
             "Without encryption the next run starts a new chain; the archives made so far then move to '%1', "
             "restorable with the old password. Nothing is deleted.")},
+    // Asked before a run is stopped; %1 is the restore's target folder.
+    {StringId::StopBackupQuestion,
+        QT_TRANSLATE_NOOP("StringTable",
+            "A backup is running. Stop it? What it has written so far is removed; backups made before are not "
+            "touched.")},
+    {StringId::StopVerifyQuestion,
+        QT_TRANSLATE_NOOP("StringTable", "A verification is running. Stop it? It changes no archive.")},
+    {StringId::StopRestoreQuestion,
+        QT_TRANSLATE_NOOP("StringTable",
+            "A restore is running. Stop it? What it has restored so far is removed; the folder '%1' is left as it "
+            "was.")},
+    {StringId::StopFetchQuestion,
+        QT_TRANSLATE_NOOP(
+            "StringTable", "The archives are being fetched from the off-site copy. Stop? Nothing here is changed.")},
+    // A run stopped before there was any backup of the set to keep; %1 in seconds.
+    {StringId::RunStoppedNothingBefore,
+        QT_TRANSLATE_NOOP("StringTable", "the run was stopped. What it had written was removed.")},
+    {StringId::RunTimedOutNothingBefore,
+        QT_TRANSLATE_NOOP("StringTable",
+            "the run took longer than its time limit of %1 seconds and was stopped. What it had written was "
+            "removed.")},
+    {StringId::StopVerifyAndCloseQuestion,
+        QT_TRANSLATE_NOOP(
+            "StringTable", "A verification is running. Stop it and close Velmora? It changes no archive.")},
+    {StringId::SetStopped, QT_TRANSLATE_NOOP("StringTable", "The backup set '%1' was stopped: %2")},
+    {StringId::SetsStopped, QT_TRANSLATE_NOOP("StringTable", "These backup sets were stopped:\n%1")},
+    // %1 is why the password given did not do.
+    {StringId::PasswordTryAgain, QT_TRANSLATE_NOOP("StringTable", "Not accepted: %1. Type it again, or Cancel.")},
 };
 
 const TableEntry* findEntry(int id)

@@ -8,19 +8,27 @@
 #include <QLabel>
 #include <QLineEdit>
 
-CPasswordDlg::CPasswordDlg(Subject subject, const QString& name, QWidget* parent)
+CPasswordDlg::CPasswordDlg(Subject subject, const QString& name, QWidget* parent, const QString& problem)
     : QDialog(parent)
 {
     using C = ControlTemplate;
-    BuildDialogTemplate(this, QT_TRANSLATE_NOOP("CPasswordDlg", "Password"), QSize(240, 88),
-        {
-            {C::StaticText, ControlId::PasswordQuestion, nullptr, 7, 7, 226, 24},
-            {C::Edit, ControlId::QuestionPassword, nullptr, 7, 33, 226, 14},
-            {C::CheckBox, ControlId::RememberPassword, QT_TRANSLATE_NOOP("CPasswordDlg", "&Remember for this session"),
-                7, 51, 226, 10},
-            {C::DefaultButton, ControlId::Ok, QT_TRANSLATE_NOOP("CPasswordDlg", "OK"), 127, 67, 50, 14},
-            {C::PushButton, ControlId::Cancel, QT_TRANSLATE_NOOP("CPasswordDlg", "Cancel"), 183, 67, 50, 14},
-        });
+    // A question asked again says first why; the rest moves down to make room for it.
+    const int down = problem.isEmpty() ? 0 : 36;
+    QList<ControlTemplate> controls = {
+        {C::StaticText, ControlId::PasswordQuestion, nullptr, 7, 7 + down, 226, 24},
+        {C::Edit, ControlId::QuestionPassword, nullptr, 7, 33 + down, 226, 14},
+        {C::CheckBox, ControlId::RememberPassword, QT_TRANSLATE_NOOP("CPasswordDlg", "&Remember for this session"), 7,
+            51 + down, 226, 10},
+        {C::DefaultButton, ControlId::Ok, QT_TRANSLATE_NOOP("CPasswordDlg", "OK"), 127, 67 + down, 50, 14},
+        {C::PushButton, ControlId::Cancel, QT_TRANSLATE_NOOP("CPasswordDlg", "Cancel"), 183, 67 + down, 50, 14},
+    };
+    if (!problem.isEmpty())
+        controls.prepend({C::StaticText, ControlId::PasswordProblem, nullptr, 7, 7, 226, 32});
+    BuildDialogTemplate(this, QT_TRANSLATE_NOOP("CPasswordDlg", "Password"), QSize(240, 88 + down), controls);
+    if (auto* why = FindControl<QLabel>(this, ControlId::PasswordProblem)) {
+        why->setTextFormat(Qt::PlainText);
+        why->setText(problem);
+    }
     auto* question = FindControl<QLabel>(this, ControlId::PasswordQuestion);
     // A name is shown as it is, never read as markup.
     question->setTextFormat(Qt::PlainText);

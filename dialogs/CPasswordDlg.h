@@ -20,8 +20,9 @@ public:
         Archive,
     };
 
-    // name is the set's name, or the archive's path.
-    CPasswordDlg(Subject subject, const QString& name, QWidget* parent = nullptr);
+    // name is the set's name, or the archive's path; problem, when given, says above the question why it is asked
+    // again (the password given before did not open the archives).
+    CPasswordDlg(Subject subject, const QString& name, QWidget* parent = nullptr, const QString& problem = {});
 
     QString password() const;
     // Whether the password is to be kept until the window closes, not only for the job it was asked for.

@@ -56,18 +56,36 @@ JobResult JobRefused()
     return {JobOutcome::Refused, {}, 0, LoadStringById(StringId::AlreadyRunning), {}};
 }
 
+namespace {
+
+// Whether the set has a backup a stopped run left as it was: its full archive, or a mirror folder with something
+// in it. A stop always comes before a run puts its own archive in place.
+bool hasEarlierBackup(const BackupSet& set)
+{
+    if (set.backupType == MirrorCopying) {
+        const QString mirror = MirrorFolder(set);
+        return isExistingFolder(mirror)
+            && !QDir(mirror).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+    }
+    const QString full = FullArchivePath(set);
+    return !full.isEmpty() && QFileInfo::exists(full);
+}
+
+} // namespace
+
 std::optional<JobResult> JobStopped(const BackupSet& set, const JobContext& context)
 {
-    switch (context.control ? context.control->stopReason() : RunControl::Reason::None) {
-    case RunControl::Reason::None:
+    const RunControl::Reason reason = context.control ? context.control->stopReason() : RunControl::Reason::None;
+    if (reason == RunControl::Reason::None)
         return std::nullopt;
-    case RunControl::Reason::Asked:
-        return JobFailure(set, JobOutcome::Stopped, LoadStringById(StringId::RunStopped));
-    case RunControl::Reason::TimeLimit:
-        return JobFailure(
-            set, JobOutcome::TimedOut, LoadStringById(StringId::RunTimedOut).arg(context.timeLimit.count()));
-    }
-    return std::nullopt;
+    // "The previous backup was left as it was" only where there is one.
+    const bool earlier = hasEarlierBackup(set);
+    if (reason == RunControl::Reason::Asked)
+        return JobFailure(set, JobOutcome::Stopped,
+            LoadStringById(earlier ? StringId::RunStopped : StringId::RunStoppedNothingBefore));
+    return JobFailure(set, JobOutcome::TimedOut,
+        LoadStringById(earlier ? StringId::RunTimedOut : StringId::RunTimedOutNothingBefore)
+            .arg(context.timeLimit.count()));
 }
 
 QString ArchiveTypeInvalidReason(const BackupSet& set)

@@ -41,6 +41,7 @@ QString JobFailureText(const JobResult& result)
 QString JobFailuresText(const QList<JobResult>& results)
 {
     QStringList failed;
+    QStringList stopped;
     QStringList warned;
     QStringList notOffsite;
     bool anyRan = false;
@@ -49,6 +50,10 @@ QString JobFailuresText(const QList<JobResult>& results)
             notOffsite.append(QStringLiteral("%1: %2").arg(result.setName, result.offsiteFailure));
         if (result.hasWarnings()) {
             warned.append(QStringLiteral("%1: %2").arg(result.setName, result.warning));
+        } else if (result.outcome == JobOutcome::Stopped) {
+            // The user's own Stop is no news to them.
+        } else if (result.outcome == JobOutcome::TimedOut) {
+            stopped.append(QStringLiteral("%1: %2").arg(result.setName, result.reason));
         } else if (!result.succeeded()) {
             failed.append(QStringLiteral("%1: %2").arg(result.setName, result.reason));
             anyRan = anyRan || toolRan(result.outcome);
@@ -57,6 +62,8 @@ QString JobFailuresText(const QList<JobResult>& results)
     QStringList parts;
     if (!failed.isEmpty())
         parts.append(LoadStringById(StringId::SetsFailed).arg(failed.join(QLatin1Char('\n'))));
+    if (!stopped.isEmpty())
+        parts.append(LoadStringById(StringId::SetsStopped).arg(stopped.join(QLatin1Char('\n'))));
     if (!warned.isEmpty())
         parts.append(LoadStringById(StringId::SetsMadeWithWarnings).arg(warned.join(QLatin1Char('\n'))));
     if (!notOffsite.isEmpty())
@@ -264,6 +271,14 @@ void ReportJobResult(const JobResult& result)
         if (!result.note.isEmpty() && result.checks.isEmpty())
             userMessages().showMessage(LoadStringById(StringId::SetDoneWithNote).arg(result.setName, result.note),
                 UserMessages::Icon::Warning);
+        return;
+    }
+    // The bar says a run the user stopped; a time limit that ended one is said, though not as a failure.
+    if (result.outcome == JobOutcome::Stopped)
+        return;
+    if (result.outcome == JobOutcome::TimedOut) {
+        userMessages().showMessage(
+            LoadStringById(StringId::SetStopped).arg(result.setName, result.reason), UserMessages::Icon::Warning);
         return;
     }
     if (result.outcome == JobOutcome::Refused) {

@@ -122,10 +122,11 @@ QString SetResultText(const BackupSet& set);
 QString JobFailureReason(const JobResult& result);
 // The message for one failed job: the set's name, what failed, and where the output is.
 QString JobFailureText(const JobResult& result);
-// One message listing every failed set of a run of all sets, and then every set done with warnings.
+// One message listing every failed set of a run of all sets, the sets a time limit stopped, and then every set
+// done with warnings; a set the user stopped is not listed.
 QString JobFailuresText(const QList<JobResult>& results);
-// Shows the report of a failed job, or of a success with warnings, through the installed message
-// interface; nothing for a clean success.
+// Shows the report of a failed job, of one a time limit stopped, or of a success with warnings, through the
+// installed message interface; nothing for a clean success or a run the user stopped.
 void ReportJobResult(const JobResult& result);
 
 Q_DECLARE_METATYPE(JobResult)

@@ -176,7 +176,8 @@ QList<JobResult> JobRunner::runList(const QList<quint32>& ids)
         const bool failed = resultKind == JobResultKind::Failed || resultKind == JobResultKind::Stopped;
         if (failed)
             failures.append(result);
-        if (failed || result.hasWarnings() || result.offsiteFailed())
+        // The user's own Stop is said in the window, not in a message of failures.
+        if ((failed && result.outcome != JobOutcome::Stopped) || result.hasWarnings() || result.offsiteFailed())
             reported.append(result);
         // The sets after a stopped one are not started, nor those after a stop that came while the set's backup,
         // already made, was being copied off site.

@@ -1992,8 +1992,8 @@ Fetch the set&apos;s archives from its off-site copy at &apos;%2&apos; and resto
     </message>
     <message>
         <location filename="../../core/StringTable.cpp" line="159"/>
-        <source>A backup is running. Stop it and close Velmora? What it has written so far is removed; the previous backup stays as it was.</source>
-        <translation>Идёт резервное копирование. Остановить его и закрыть Velmora? Уже записанное будет удалено; предыдущая резервная копия останется как была.</translation>
+        <source>A backup is running. Stop it and close Velmora? What it has written so far is removed; backups made before are not touched.</source>
+        <translation>Идёт резервное копирование. Остановить его и закрыть Velmora? Уже записанное будет удалено; сделанные ранее копии не изменятся.</translation>
     </message>
     <message>
         <location filename="../../core/StringTable.cpp" line="197"/>
@@ -2428,6 +2428,58 @@ What works: unlock the keyring (or install one, such as GNOME Keyring or KWallet
         <location filename="../../core/StringTable.cpp" line="676"/>
         <source>Without encryption the next run starts a new chain; the archives made so far then move to &apos;%1&apos;, restorable with the old password. Nothing is deleted.</source>
         <translation>Без шифрования следующий запуск начнёт новую цепочку; уже созданные архивы переместятся в «%1» и откроются старым паролем. Ничего не удаляется.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="640"/>
+        <source>A backup is running. Stop it? What it has written so far is removed; backups made before are not touched.</source>
+        <translation>Идёт резервное копирование. Остановить его? Записанное до сих пор будет удалено; сделанные ранее копии не изменятся.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="640"/>
+        <source>A verification is running. Stop it? It changes no archive.</source>
+        <translation>Идёт проверка. Остановить её? Проверка не изменяет архивы.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="640"/>
+        <source>A restore is running. Stop it? What it has restored so far is removed; the folder &apos;%1&apos; is left as it was.</source>
+        <translation>Идёт восстановление. Остановить его? Восстановленное до сих пор будет удалено; папка «%1» останется как была.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="640"/>
+        <source>The archives are being fetched from the off-site copy. Stop? Nothing here is changed.</source>
+        <translation>Архивы загружаются из внешней копии. Остановить? Здесь ничего не изменится.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="640"/>
+        <source>the run was stopped. What it had written was removed.</source>
+        <translation>запуск был остановлен. Записанное им удалено.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="640"/>
+        <source>the run took longer than its time limit of %1 seconds and was stopped. What it had written was removed.</source>
+        <translation>запуск длился дольше отведённого ему времени (%1 с) и был остановлен. Записанное им удалено.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="640"/>
+        <source>The backup set &apos;%1&apos; was stopped: %2</source>
+        <translation>Набор «%1» остановлен: %2</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="640"/>
+        <source>These backup sets were stopped:
+%1</source>
+        <translation>Эти наборы остановлены:
+%1</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="640"/>
+        <source>Not accepted: %1. Type it again, or Cancel.</source>
+        <translation>Не подошёл: %1. Введите его ещё раз или нажмите «Отмена».</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="640"/>
+        <source>A verification is running. Stop it and close Velmora? It changes no archive.</source>
+        <translation>Идёт проверка. Остановить её и закрыть Velmora? Проверка не изменяет архивы.</translation>
     </message>
 </context>
 </TS>

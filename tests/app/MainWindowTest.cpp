@@ -230,6 +230,7 @@ TEST_F(MainWindowTest, WhileBusyADoubleClickRunsNothingAndClosingAsksWhetherToSt
     EXPECT_TRUE(window->isVisible());
     ASSERT_EQ(messages.questions().size(), 2);
     EXPECT_TRUE(messages.questions().last().startsWith("A backup is running. Stop it and close Velmora?"));
+    EXPECT_EQ(messages.defaultButtons().last(), UserMessages::DefaultButton::Cancel) << "Enter would stop the backup";
     EXPECT_NE(g_profileStore, nullptr);
     ASSERT_TRUE(WaitForJobThread(60000));
     QCoreApplication::sendPostedEvents(window.get(), QEvent::MetaCall);
@@ -540,17 +541,120 @@ TEST_F(MainWindowTest, TheBarFollowsARealRunAndStopLeavesThePreviousArchive)
     EXPECT_TRUE(window->progress()->text().contains(" %"));
     EXPECT_TRUE(window->findChild<QPushButton*>(QStringLiteral("ctl1047"))->isEnabled());
 
-    // Esc while busy is Stop.
+    // Esc while busy asks whether to stop; No, the default, lets the run go on.
+    const qsizetype asked = messages.questions().size();
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+    ASSERT_EQ(messages.questions().size(), asked + 1);
+    EXPECT_EQ(messages.questions().last(),
+        "A backup is running. Stop it? What it has written so far is removed; backups made before are not touched.");
+    EXPECT_TRUE(g_jobRunning) << "a stray Esc stopped the backup";
+    // Yes stops it.
+    messages.setNextAnswer(true);
     QTest::keyClick(window.get(), Qt::Key_Escape);
     ASSERT_TRUE(WaitForJobThread(10000));
     QCoreApplication::sendPostedEvents(window.get(), QEvent::MetaCall);
     EXPECT_EQ(window->progress()->text(), "STOPPED.");
+    EXPECT_EQ(window->progress()->toolTip(), "Stopped");
     EXPECT_EQ(readFile(archive), previous);
     EXPECT_EQ(destinationFiles(home.filePath("dest")), QStringList({"docs.7z"}));
     EXPECT_EQ(resultOf(3), "Stopped");
+    EXPECT_TRUE(window->list()->topLevelItem(0)->icon(3).isNull()) << "a stop the user asked for is no fault";
     EXPECT_EQ(resultOf(2), QDate::currentDate().toString("yyyy-MM-dd")) << "the last success stays";
+    EXPECT_TRUE(messages.messages().isEmpty()) << messages.messages().join('\n').toStdString();
     EXPECT_FALSE(window->findChild<QPushButton*>(QStringLiteral("ctl1047"))->isEnabled());
     EXPECT_TRUE(window->isVisible());
+}
+
+// Esc during a verification asks with its own question; a stopped verification is no failure and changes
+// nothing the set remembers.
+TEST_F(MainWindowTest, EscDuringAVerificationAsksAndAStoppedOneIsNoFailure)
+{
+    addArchiveSet("Docs");
+    writeIncompressible(home.filePath("src/Docs/big.bin"), 20 << 20);
+    open();
+    select("Docs");
+    messages.setNextAnswer(true);
+    QSignalSpy finished(&JobRunner::shared(), &JobRunner::finished);
+    window->OnRun();
+    ASSERT_TRUE(finished.wait(60000));
+    ASSERT_TRUE(WaitForJobThread(5000));
+    QCoreApplication::sendPostedEvents(window.get(), QEvent::MetaCall);
+    ASSERT_EQ(window->list()->topLevelItem(0)->text(3), "Done");
+    const qsizetype asked = messages.questions().size();
+
+    select("Docs");
+    window->OnVerify();
+    ASSERT_TRUE(g_jobRunning);
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+    ASSERT_EQ(messages.questions().size(), asked + 1);
+    EXPECT_EQ(messages.questions().last(), "A verification is running. Stop it? It changes no archive.");
+    EXPECT_TRUE(g_jobRunning) << "a stray Esc stopped the verification";
+    // Closing names the verification too; Cancel keeps both.
+    window->close();
+    EXPECT_EQ(
+        messages.questions().last(), "A verification is running. Stop it and close Velmora? It changes no archive.");
+    EXPECT_TRUE(window->isVisible());
+    messages.setNextAnswer(true);
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+    ASSERT_TRUE(WaitForJobThread(10000));
+    QCoreApplication::sendPostedEvents(window.get(), QEvent::MetaCall);
+    EXPECT_EQ(window->progress()->text(), "STOPPED.");
+    EXPECT_TRUE(messages.messages().isEmpty()) << messages.messages().join('\n').toStdString();
+    EXPECT_EQ(window->list()->topLevelItem(0)->text(3), "Done") << "a verification records no run";
+    EXPECT_TRUE(window->list()->topLevelItem(0)->icon(3).isNull());
+}
+
+// A first run stopped by its time limit: it reads as stopped, never as failed, and claims no earlier backup.
+TEST_F(MainWindowTest, AFirstRunPastItsTimeLimitIsStoppedAndClaimsNoPreviousBackup)
+{
+    addArchiveSet("Docs");
+    for (int part = 0; part < 2; ++part)
+        writeIncompressible(home.filePath(QStringLiteral("src/Docs/big%1.bin").arg(part)), 50 << 20);
+    open();
+    select("Docs");
+    JobRunner::shared().setTimeLimit(std::chrono::seconds(1));
+    messages.setNextAnswer(true);
+    window->OnRun();
+    const bool ended = WaitForJobThread(30000);
+    JobRunner::shared().setTimeLimit(std::chrono::seconds(0));
+    ASSERT_TRUE(ended);
+    QCoreApplication::sendPostedEvents(window.get(), QEvent::MetaCall);
+    EXPECT_EQ(window->progress()->text(), "STOPPED.");
+    EXPECT_EQ(window->list()->topLevelItem(0)->text(3), "Stopped");
+    EXPECT_FALSE(window->list()->topLevelItem(0)->icon(3).isNull()) << "a time limit, not the user, ended it";
+    ASSERT_EQ(messages.messages().size(), 1);
+    EXPECT_EQ(messages.messages().constFirst(),
+        "The backup set 'Docs' was stopped: the run took longer than its time limit of 1 seconds and was stopped. "
+        "What it had written was removed.");
+    EXPECT_EQ(destinationFiles(home.filePath("dest")), QStringList());
+}
+
+// Update All stopped by the user names no set as failed; the sets that did fail before the stop still are.
+TEST_F(MainWindowTest, StoppingUpdateAllReportsOnlyTheSetsThatFailed)
+{
+    addSet("Broken", 0, 0);
+    addArchiveSet("Docs");
+    for (int part = 0; part < 2; ++part)
+        writeIncompressible(home.filePath(QStringLiteral("src/Docs/big%1.bin").arg(part)), 50 << 20);
+    open();
+    QSignalSpy progress(&JobRunner::shared(), &JobRunner::progress);
+    messages.setNextAnswer(true);
+    window->OnUpdateAll();
+    QDeadlineTimer deadline(60000);
+    // Broken fails at once; Docs runs next.
+    while (progress.isEmpty() && !deadline.hasExpired() && g_jobRunning)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    ASSERT_TRUE(g_jobRunning);
+    QCoreApplication::sendPostedEvents(window.get(), QEvent::MetaCall);
+    messages.setNextAnswer(true);
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+    ASSERT_TRUE(WaitForJobThread(10000));
+    QCoreApplication::sendPostedEvents(window.get(), QEvent::MetaCall);
+    ASSERT_EQ(messages.messages().size(), 1);
+    const QString said = messages.messages().constFirst();
+    EXPECT_TRUE(said.startsWith("These backup sets failed:\nBroken: ")) << said.toStdString();
+    EXPECT_FALSE(said.contains("Docs")) << said.toStdString();
+    EXPECT_EQ(window->progress()->text(), "STOPPED.");
 }
 
 TEST_F(MainWindowTest, ClosingDuringARunStopsItWhenTheUserSaysSo)

@@ -1,8 +1,10 @@
 // The restore dialog with the real 7zz: a set backed up twice, its points, the tree of each, the versions of
 // a file, a restore of chosen files, and a set made again from its archives alone.
 
+#include "ArchivePasswords.h"
 #include "CMyListCtrl.h"
 #include "CMyVelmoraDlg.h"
+#include "CPasswordDlg.h"
 #include "CRestoreDlg.h"
 #include "CTextProgressCtrl.h"
 #include "DialogTestSupport.h"
@@ -19,7 +21,9 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTest>
 #include <QThread>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -30,6 +34,23 @@ namespace {
 void waitForNextSecond()
 {
     QThread::msleep(quint64(1000 - QTime::currentTime().msec() + 20));
+}
+
+// Answers the password questions that come next, one answer each (an empty one cancels), and records what each
+// said above the question about the password before.
+void answerPasswords(const QStringList& answers, QStringList* problems)
+{
+    if (answers.isEmpty())
+        return;
+    whenModal<CPasswordDlg>([answers, problems](CPasswordDlg& dialog) {
+        const auto* why = dialog.findChild<QLabel*>(QStringLiteral("ctl1130"));
+        problems->append(why && !why->isHidden() ? why->text() : QString());
+        answerPasswords(answers.mid(1), problems);
+        if (answers.first().isEmpty())
+            return dialog.reject();
+        dialog.findChild<QLineEdit*>(QStringLiteral("ctl1095"))->setText(answers.first());
+        dialog.OnOK();
+    });
 }
 
 QStringList column(const QTreeWidget* list, int index)
@@ -71,6 +92,22 @@ protected:
         ASSERT_TRUE(WaitForJobThread(5000));
         QCoreApplication::sendPostedEvents(&dialog, QEvent::MetaCall);
         EXPECT_FALSE(dialog.isRestoring());
+    }
+
+    // An encrypted incremental 7z set backed up once with the password "right", which hides its names; the
+    // password kept for it is then "wrong".
+    BackupSet encryptedSetWithWrongPassword()
+    {
+        BackupSet set = docsSet(IncrementalArchiving);
+        set.encrypt = true;
+        const quint32 id = AddBackupSet(set);
+        SaveBackupSet(id);
+        SetArchivePassword(id, "right");
+        const JobResult made = RunSetJob(id);
+        EXPECT_TRUE(made.succeeded()) << made.reason.toStdString();
+        EXPECT_TRUE(GetBackupSet(id, set));
+        SetArchivePassword(id, "wrong");
+        return set;
     }
 
     ScriptedFolderPicker picker;
@@ -367,4 +404,173 @@ TEST_F(RestoreDlgTest, AHostileEntryIsNamedAsRefusedAndNeverShownAsAFolder)
         }
     }
     EXPECT_EQ(dialog.itemOf(".."), nullptr);
+}
+
+// A wrong password is asked again, saying why, until the archives open or the user cancels; the off-site copy,
+// locked by the same password, is never offered for it.
+TEST_F(RestoreDlgTest, AWrongPasswordIsAskedAgainWithTheReasonAndNeverFetchesTheOffsiteCopy)
+{
+    BackupSet set = encryptedSetWithWrongPassword();
+    set.offsite = "backups:docs";
+    UpdateBackupSet(set);
+    const QString problem
+        = "Not accepted: wrong password for the archive " + fullArchive() + ". Type it again, or Cancel.";
+
+    QStringList problems;
+    answerPasswords({"still wrong", "right"}, &problems);
+    {
+        CRestoreDlg dialog;
+        ASSERT_TRUE(dialog.loadSet(set));
+        EXPECT_EQ(problems, QStringList({problem, problem}));
+        EXPECT_EQ(dialog.pointList()->topLevelItemCount(), 1);
+        EXPECT_NE(dialog.itemOf("a.txt"), nullptr);
+        EXPECT_EQ(ArchivePasswordOf(set.id), "right");
+    }
+    EXPECT_TRUE(messages.questions().isEmpty()) << messages.questions().join('\n').toStdString();
+
+    // Cancel ends it: no dialog, no fetch, and the wrong password is not kept to fail again.
+    SetArchivePassword(set.id, "wrong");
+    problems.clear();
+    answerPasswords({QString()}, &problems);
+    {
+        CRestoreDlg dialog;
+        EXPECT_FALSE(dialog.loadSet(set));
+    }
+    EXPECT_EQ(problems, QStringList({problem}));
+    EXPECT_TRUE(messages.questions().isEmpty()) << messages.questions().join('\n').toStdString();
+    EXPECT_FALSE(ArchivePasswordOf(set.id));
+
+    // The same archive opened from its folder: asked without a reason first, with one after a wrong answer.
+    problems.clear();
+    answerPasswords({"bad", "right"}, &problems);
+    CRestoreDlg found;
+    ASSERT_TRUE(found.loadArchive(fullArchive()));
+    EXPECT_EQ(problems, QStringList({QString(), problem}));
+    EXPECT_EQ(found.pointList()->topLevelItemCount(), 1);
+}
+
+// Archives here that are damaged, not locked: the off-site copy is what is left, and it is offered.
+TEST_F(RestoreDlgTest, ADamagedArchiveHereOffersTheOffsiteCopy)
+{
+    BackupSet set = docsSet(IncrementalArchiving);
+    set.offsite = "backups:docs";
+    const quint32 id = AddBackupSet(set);
+    SaveBackupSet(id);
+    ASSERT_TRUE(GetBackupSet(id, set));
+    writeFile(fullArchive(), "not an archive at all");
+    CRestoreDlg dialog;
+    EXPECT_FALSE(dialog.loadSet(set)) << "No: nothing fetched, no dialog";
+    ASSERT_EQ(messages.questions().size(), 1);
+    EXPECT_TRUE(messages.questions().constFirst().contains("could not be listed"))
+        << messages.questions().constFirst().toStdString();
+    EXPECT_TRUE(messages.questions().constFirst().contains("Fetch the set's archives from its off-site copy"));
+}
+
+// Esc during a restore asks first, No being the default; a stopped restore reads as stopped, and no failure is
+// reported.
+TEST_F(RestoreDlgTest, EscDuringARestoreAsksAndAStoppedRestoreIsNoFailure)
+{
+    writeIncompressible(source + "/big.bin", 20 << 20);
+    const quint32 id = addSet(FullArchiving);
+    ASSERT_TRUE(RunSetJob(id).succeeded());
+    BackupSet set;
+    ASSERT_TRUE(GetBackupSet(id, set));
+    CRestoreDlg dialog;
+    ASSERT_TRUE(dialog.loadSet(set));
+    dialog.show();
+    const QString target = home.filePath("restored/stopped");
+    dialog.targetEdit()->setText(target);
+    QSignalSpy finished(&JobRunner::shared(), &JobRunner::finished);
+    dialog.OnRestore();
+    ASSERT_TRUE(dialog.isRestoring());
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    ASSERT_EQ(messages.questions().size(), 1);
+    EXPECT_EQ(messages.questions().constFirst(),
+        "A restore is running. Stop it? What it has restored so far is removed; the folder '" + target
+            + "' is left as it was.");
+    EXPECT_TRUE(dialog.isRestoring()) << "a stray Esc stopped the restore";
+    messages.setNextAnswer(true);
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    ASSERT_TRUE(finished.wait(60000));
+    ASSERT_TRUE(WaitForJobThread(5000));
+    QCoreApplication::sendPostedEvents(&dialog, QEvent::MetaCall);
+    EXPECT_FALSE(dialog.isRestoring());
+    EXPECT_EQ(dialog.progress()->text(), "STOPPED.");
+    EXPECT_EQ(dialog.progress()->toolTip(), "the restore was stopped. The folder '" + target + "' was left as it was.");
+    EXPECT_TRUE(messages.messages().isEmpty()) << messages.messages().join('\n').toStdString();
+    EXPECT_FALSE(QFileInfo::exists(target));
+    EXPECT_TRUE(dialog.isVisible()) << "Esc stopped the restore, it did not close the dialog";
+}
+
+// Archives gone here, and the password kept is wrong: the copy fetched from off site asks for it again, with the
+// reason, and then shows its points, never an empty dialog.
+TEST_F(RestoreDlgTest, TheOffsiteCopyFetchedWithAWrongPasswordAsksAgainAndShowsItsPoints)
+{
+    if (!LocalRcloneRemote::available())
+        GTEST_SKIP() << LocalRcloneRemote::kMissing;
+    const LocalRcloneRemote remote(home.path());
+    BackupSet set = docsSet(IncrementalArchiving);
+    set.encrypt = true;
+    set.offsite = remote.destination();
+    const quint32 id = AddBackupSet(set);
+    SaveBackupSet(id);
+    SetArchivePassword(id, "right");
+    const JobResult made = RunSetJob(id);
+    ASSERT_TRUE(made.offsiteCopied) << made.offsiteFailure.toStdString();
+    ASSERT_TRUE(GetBackupSet(id, set));
+    ASSERT_TRUE(QDir(destination).removeRecursively());
+    SetArchivePassword(id, "wrong");
+
+    CRestoreDlg dialog;
+    QSignalSpy finished(&JobRunner::shared(), &JobRunner::finished);
+    messages.setNextAnswer(true);
+    ASSERT_TRUE(dialog.loadSet(set));
+    ASSERT_EQ(messages.questions().size(), 1) << "the archives here are gone: the copy there is offered";
+    // The question comes when the fetch is in: looked for until then.
+    QStringList problems;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (!qobject_cast<CPasswordDlg*>(QApplication::activeModalWidget()))
+            return;
+        poll.stop();
+        answerPasswords({"right"}, &problems);
+    });
+    poll.start(50);
+    ASSERT_TRUE(finished.wait(60000));
+    ASSERT_TRUE(WaitForJobThread(5000));
+    QCoreApplication::sendPostedEvents(&dialog, QEvent::MetaCall);
+    poll.stop();
+    ASSERT_EQ(problems.size(), 1);
+    EXPECT_TRUE(problems.constFirst().startsWith("Not accepted: wrong password for the archive "))
+        << problems.constFirst().toStdString();
+    ASSERT_EQ(dialog.pointList()->topLevelItemCount(), 1) << dialog.progress()->text().toStdString();
+    EXPECT_NE(dialog.itemOf("a.txt"), nullptr);
+    EXPECT_EQ(dialog.progress()->text(), "The points as the off-site copy at '" + set.offsite + "' has them.");
+}
+
+// A zip archive shows its names to anyone: its wrong password is caught while loading, not by a failed restore.
+TEST_F(RestoreDlgTest, AZipSetsWrongPasswordIsAskedAgainBeforeAnyRestore)
+{
+    BackupSet set = docsSet(FullArchiving, 1);
+    set.encrypt = true;
+    const quint32 id = AddBackupSet(set);
+    SaveBackupSet(id);
+    SetArchivePassword(id, "right");
+    const JobResult made = RunSetJob(id);
+    ASSERT_TRUE(made.succeeded()) << made.reason.toStdString();
+    ASSERT_TRUE(GetBackupSet(id, set));
+    SetArchivePassword(id, "wrong");
+
+    QStringList problems;
+    answerPasswords({"right"}, &problems);
+    CRestoreDlg dialog;
+    ASSERT_TRUE(dialog.loadSet(set));
+    EXPECT_EQ(problems,
+        QStringList(
+            {"Not accepted: wrong password for the archive " + destination + "/docs.zip. Type it again, or Cancel."}));
+    EXPECT_EQ(ArchivePasswordOf(id), "right");
+    const QString target = home.filePath("restored/zip");
+    dialog.targetEdit()->setText(target);
+    restore(dialog);
+    EXPECT_EQ(readFile(target + "/a.txt"), "alpha");
 }

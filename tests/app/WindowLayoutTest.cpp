@@ -11,6 +11,7 @@
 #include "DialogTestSupport.h"
 #include "KeptRunSupport.h"
 #include "ResourceIds.h"
+#include "StringTable.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -148,6 +149,13 @@ void checkEveryWindow()
     expectNothingCutOff(question);
     CPasswordDlg archiveQuestion(CPasswordDlg::Subject::Archive, QStringLiteral("/media/usb/backups/Documents.7z"));
     expectNothingCutOff(archiveQuestion);
+    // Asked again after a wrong password, with the reason above the question.
+    CPasswordDlg askedAgain(CPasswordDlg::Subject::Set, QStringLiteral("Documents and photos of the whole family"),
+        nullptr,
+        LoadStringById(StringId::PasswordTryAgain)
+            .arg(LoadStringById(StringId::WrongPasswordFor)
+                     .arg(QStringLiteral("/media/usb/backups/Documents and photos of the whole family.7z"))));
+    expectNothingCutOff(askedAgain);
     COptionsDlg options;
     options.OnInitDialog();
     expectNothingCutOff(options);

@@ -30,6 +30,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <utility>
 
 namespace {
 
@@ -460,14 +461,33 @@ void CRestoreDlg::OnRestore()
             return;
         }
         const QString asOf = shownTime(m_pointsShown.at(index).time);
-        const QString question = LoadStringById(StringId::RestoreOverQuestion)
-                                     .arg(m_source, asOf)
-                                     .arg(preview->overwritten)
-                                     .arg(preview->added)
-                                     .arg(preview->removed)
-                                     .arg(preview->unchanged)
-                                     .arg(preview->left);
-        if (!userMessages().askYesNo(question))
+        QString question = LoadStringById(StringId::RestoreOverTrashQuestion)
+                               .arg(m_source, asOf)
+                               .arg(preview->overwritten)
+                               .arg(preview->unchanged)
+                               .arg(preview->added)
+                               .arg(preview->notInBackup)
+                               .arg(preview->left);
+        QString details;
+        for (const auto& [heading, names] : {std::pair {StringId::RestoreOverReplacedHeading, preview->replacedPaths},
+                 std::pair {StringId::RestoreOverOthersHeading, preview->notInBackupPaths}}) {
+            if (names.isEmpty())
+                continue;
+            // The first names in the question itself, in one paragraph so that the box fits on the screen; all
+            // of them, one a line, in the details.
+            const qsizetype shown = 50;
+            question += QStringLiteral("\n\n") + LoadStringById(heading) + QLatin1Char(' ')
+                + names.first(std::min(shown, names.size())).join(QStringLiteral(", "));
+            if (names.size() > shown)
+                question += QStringLiteral(", ") + LoadStringById(StringId::RestoreNamesMore).arg(names.size() - shown);
+            details += (details.isEmpty() ? QString() : QStringLiteral("\n\n")) + LoadStringById(heading)
+                + QLatin1Char('\n') + names.join(QLatin1Char('\n'));
+        }
+        const QString choice = preview->notInBackup > 0
+            ? LoadStringById(StringId::RestoreRemoveOthersChoice).arg(preview->notInBackup)
+            : QString();
+        bool removeOthers = false;
+        if (!userMessages().askYesNoWithChoice(question, details, choice, &removeOthers))
             return;
         RestoreRequest request;
         request.points = m_pointsShown;
@@ -475,9 +495,13 @@ void CRestoreDlg::OnRestore()
         request.target = m_source;
         request.paths = paths;
         request.overOriginal = true;
+        request.removeOthers = removeOthers;
         m_restoringTo = m_source;
         m_restoringFiles = filesWithin(paths);
         m_restoringOver = preview;
+        // What the result says went to the trash as not in the backup.
+        if (!removeOthers)
+            m_restoringOver->notInBackup = 0;
         m_restoringAsOf = asOf;
         start(request);
         return;
@@ -564,11 +588,11 @@ void CRestoreDlg::showResult(const JobResult& result)
     }
     QString text;
     if (result.succeeded() && m_restoringOver) {
-        text = LoadStringById(StringId::RestoredOver)
+        text = LoadStringById(StringId::RestoredOverTrash)
                    .arg(m_restoringTo, m_restoringAsOf)
-                   .arg(m_restoringOver->overwritten)
+                   .arg(m_restoringOver->overwritten + m_restoringOver->unchanged)
                    .arg(m_restoringOver->added)
-                   .arg(m_restoringOver->removed);
+                   .arg(m_restoringOver->notInBackup);
         for (const QString& said : {result.warning, result.note}) {
             if (!said.isEmpty())
                 text += QLatin1Char(' ') + said;

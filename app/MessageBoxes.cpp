@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QMessageBox>
 #include <QThread>
 
@@ -76,5 +77,22 @@ bool MessageBoxes::askYesNo(const QString& text)
     return onGuiThread([&] {
         return runBox(m_owner, QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
             == QMessageBox::Yes;
+    });
+}
+
+bool MessageBoxes::askYesNoWithChoice(const QString& text, const QString& details, const QString& choice, bool* ticked)
+{
+    return onGuiThread([&] {
+        QMessageBox box(QMessageBox::Question, QApplication::applicationDisplayName(), text,
+            QMessageBox::Yes | QMessageBox::No, m_owner);
+        box.setDefaultButton(QMessageBox::No);
+        if (!details.isEmpty())
+            box.setDetailedText(details);
+        if (!choice.isEmpty())
+            box.setCheckBox(new QCheckBox(choice, &box));
+        const bool yes = box.exec() == QMessageBox::Yes;
+        if (ticked)
+            *ticked = box.checkBox() && box.checkBox()->isChecked();
+        return yes;
     });
 }

@@ -321,6 +321,17 @@ inline constexpr int KeptLogOutputCutEnds = 692;
 inline constexpr int KeptLogErrorsCutEnds = 693;
 inline constexpr int OutputBytesLeftOutOfKeptLog = 694;
 inline constexpr int CharactersLeftOutOfKeptLog = 695;
+
+// A restore over the source that puts what it replaces into the trash.
+inline constexpr int RestoreNotTrashed = 740;
+inline constexpr int RestoreLeftInTrash = 741;
+inline constexpr int RestoreTrashedNote = 742;
+inline constexpr int RestoreOverTrashQuestion = 743;
+inline constexpr int RestoreOverReplacedHeading = 744;
+inline constexpr int RestoreOverOthersHeading = 745;
+inline constexpr int RestoreNamesMore = 746;
+inline constexpr int RestoreRemoveOthersChoice = 747;
+inline constexpr int RestoredOverTrash = 748;
 } // namespace StringId
 
 namespace IconId {

@@ -30,6 +30,37 @@ bool RecordingMessages::askYesNo(const QString& text)
     return askOkCancel(text);
 }
 
+bool RecordingMessages::askYesNoWithChoice(
+    const QString& text, const QString& details, const QString& choice, bool* ticked)
+{
+    QMutexLocker lock(&m_mutex);
+    m_questions.append(text);
+    m_details.append(details);
+    m_choices.append(choice);
+    const bool tick = !m_ticks.isEmpty() && m_ticks.dequeue();
+    if (ticked)
+        *ticked = tick && !choice.isEmpty();
+    return m_answers.isEmpty() ? false : m_answers.dequeue();
+}
+
+void RecordingMessages::setNextChoice(bool ticked)
+{
+    QMutexLocker lock(&m_mutex);
+    m_ticks.enqueue(ticked);
+}
+
+QStringList RecordingMessages::details() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_details;
+}
+
+QStringList RecordingMessages::choices() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_choices;
+}
+
 void RecordingMessages::setNextAnswer(bool answer)
 {
     QMutexLocker lock(&m_mutex);

@@ -18,16 +18,26 @@ public:
     void showMessage(const QString& text, Icon icon = Icon::None) override;
     bool askOkCancel(const QString& text, Icon icon = Icon::None) override;
     bool askYesNo(const QString& text) override;
+    // Recorded as a question (its text), with its details and choice kept apart.
+    bool askYesNoWithChoice(const QString& text, const QString& details, const QString& choice, bool* ticked) override;
 
     // The next question gets this answer; unscripted questions are answered with Cancel / No.
     void setNextAnswer(bool answer);
+    // The next question with a box to tick gets it ticked or not; unscripted, it stays unticked.
+    void setNextChoice(bool ticked);
 
     QStringList messages() const;
     QStringList questions() const;
+    // The details and the box's text of each question that had them, in order.
+    QStringList details() const;
+    QStringList choices() const;
 
 private:
     mutable QMutex m_mutex;
     QStringList m_messages;
     QStringList m_questions;
     QQueue<bool> m_answers;
+    QStringList m_details;
+    QStringList m_choices;
+    QQueue<bool> m_ticks;
 };

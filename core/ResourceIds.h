@@ -332,6 +332,7 @@ inline constexpr int RestoreOverOthersHeading = 745;
 inline constexpr int RestoreNamesMore = 746;
 inline constexpr int RestoreRemoveOthersChoice = 747;
 inline constexpr int RestoredOverTrash = 748;
+inline constexpr int RestoreTrashUnusable = 749;
 } // namespace StringId
 
 namespace IconId {

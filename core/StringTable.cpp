@@ -663,6 +663,9 @@ constexpr TableEntry kStringTable[] = {
         QT_TRANSLATE_NOOP("StringTable",
             "Restored over '%1' as of %2. Files replaced: %3, added: %4, moved to the trash as not in the backup: "
             "%5.")},
+    // %1 is the trash folder, %2 the system's reason.
+    {StringId::RestoreTrashUnusable,
+        QT_TRANSLATE_NOOP("StringTable", "the trash folder '%1' cannot be used (%2), so nothing could go there")},
 };
 
 const TableEntry* findEntry(int id)

@@ -33,6 +33,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 
 namespace {
@@ -497,6 +498,14 @@ bool isTrashFolder(const QString& absolute)
 // never deleted. Only names are renamed, so no link inside the source is ever followed (the folders above each
 // path are checked to be real folders first). When a step fails, every step before it is undone in reverse,
 // and what cannot come back out of the trash is named.
+// What a link holds, read without following it; empty when it cannot be read.
+QByteArray linkText(const QString& path)
+{
+    QByteArray text(PATH_MAX, '\0');
+    const ssize_t length = ::readlink(encoded(path).constData(), text.data(), size_t(text.size()));
+    return length < 0 ? QByteArray() : text.left(length);
+}
+
 class OriginalSwap
 {
 public:
@@ -569,15 +578,46 @@ private:
     QString m_why;
     QStringList m_leftInTrash;
     qint64 m_trashed = 0;
+    bool m_trashChecked = false;
 };
+
+// The home trash, made when missing. Qt falls back on it for a disk without a trash of its own, and where it
+// cannot make it, Qt 6.4 moves the file into "files" under the current folder instead: nothing may go to the
+// trash until it is there. Why not, or nothing.
+QString homeTrashProblem()
+{
+    const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    const QString trash = dataHome + QStringLiteral("/Trash");
+    if (dataHome.isEmpty())
+        return LoadStringById(StringId::RestoreTrashUnusable).arg(trash, QString::fromLocal8Bit(std::strerror(ENOENT)));
+    QString why = makePath(dataHome);
+    if (why.isEmpty() && ::mkdir(encoded(trash).constData(), 0700) != 0 && errno != EEXIST)
+        why = systemError();
+    if (why.isEmpty() && !QFileInfo(trash).isDir())
+        why = QString::fromLocal8Bit(std::strerror(ENOTDIR));
+    return why.isEmpty() ? QString() : LoadStringById(StringId::RestoreTrashUnusable).arg(trash, why);
+}
 
 bool OriginalSwap::trash(const QString& relative)
 {
+    if (!m_trashChecked) {
+        m_trashChecked = true;
+        m_why = homeTrashProblem();
+        if (!m_why.isEmpty())
+            return false;
+    }
     QFile entry(currentOf(relative));
     // Qt renames it into the trash of its own disk with its path in the .trashinfo file, or fails: it never
     // copies, and the entry is never deleted instead.
     if (!entry.moveToTrash()) {
         m_why = LoadStringById(StringId::RestoreNotTrashed).arg(currentOf(relative), entry.errorString());
+        return false;
+    }
+    // Only a trash's "files" folder is a place it may be left in: anywhere else it goes back at once.
+    const QFileInfo inTrash(entry.fileName());
+    if (!inTrash.isAbsolute() || QFileInfo(inTrash.path()).fileName() != QLatin1String("files")) {
+        ::rename(encoded(entry.fileName()).constData(), encoded(currentOf(relative)).constData());
+        m_why = LoadStringById(StringId::RestoreNotTrashed).arg(currentOf(relative), entry.fileName());
         return false;
     }
     m_done.append({Step::Trashed, relative, entry.fileName()});
@@ -626,6 +666,12 @@ bool OriginalSwap::merge(const QString& relative)
                 return false;
         }
         return true;
+    }
+    // The same link is left as it is: nothing would change, and a link that leads nowhere cannot go to the trash.
+    if (isCurrent && S_ISLNK(staged.st_mode) && S_ISLNK(current.st_mode)) {
+        const QByteArray restoredLink = linkText(stagedOf(relative));
+        if (!restoredLink.isEmpty() && restoredLink == linkText(currentOf(relative)))
+            return true;
     }
     if (isCurrent && !trash(relative))
         return false;
@@ -1329,7 +1375,8 @@ std::optional<OriginalRestorePreview> PreviewOriginalRestore(
         entry.seconds = status.st_mtim.tv_sec;
         const QString relative = path.mid(root.size() + 1);
         // The restore's own folders and the trash are never restored over nor counted.
-        if (isRestoreFolderName(relative.section(QLatin1Char('/'), 0, 0)) || isWithin(relative, trashFolders))
+        if (isRestoreFolderName(relative.section(QLatin1Char('/'), 0, 0))
+            || (!trashFolders.isEmpty() && isWithin(relative, trashFolders)))
             continue;
         if (entry.isFolder && isTrashFolder(path)) {
             trashFolders.append(relative);

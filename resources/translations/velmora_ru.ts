@@ -2325,5 +2325,10 @@ Every file replaced or removed goes to the trash, from where it can be put back.
         <source>Restored over &apos;%1&apos; as of %2. Files replaced: %3, added: %4, moved to the trash as not in the backup: %5.</source>
         <translation>Восстановлено поверх «%1» на %2. Файлов заменено: %3, добавлено: %4, перемещено в корзину как отсутствующих в копии: %5.</translation>
     </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="668"/>
+        <source>the trash folder &apos;%1&apos; cannot be used (%2), so nothing could go there</source>
+        <translation>папкой корзины «%1» нельзя воспользоваться (%2), поэтому туда ничего не удалось переместить</translation>
+    </message>
 </context>
 </TS>

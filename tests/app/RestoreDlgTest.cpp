@@ -264,22 +264,52 @@ TEST_F(RestoreDlgTest, RestoringOverTheSourceAsksWithThePreviewAndDoesNothingOnN
     dialog.itemOf("sub")->setCheckState(0, Qt::Checked);
     makeTree(source, {{"a.txt", "mine now"}, {"sub/extra.txt", "extra"}});
     const QString asOf = dialog.pointList()->topLevelItem(1)->text(0);
-    // Overwritten 0, added 1 (sub/b.txt), removed 1 (sub/extra.txt), unchanged 0, left 2.
+    // Replaced 0, unchanged 0, added 1 (sub/b.txt), not in the backup 1 (sub/extra.txt, named), left 2.
     const QString question
-        = LoadStringById(StringId::RestoreOverQuestion).arg(source, asOf).arg(0).arg(1).arg(1).arg(0).arg(2);
+        = LoadStringById(StringId::RestoreOverTrashQuestion).arg(source, asOf).arg(0).arg(0).arg(1).arg(1).arg(2)
+        + "\n\n" + LoadStringById(StringId::RestoreOverOthersHeading) + " sub/extra.txt";
     dialog.OnRestore();
     EXPECT_FALSE(dialog.isRestoring());
     EXPECT_EQ(messages.questions(), QStringList {question});
+    EXPECT_EQ(messages.choices(), QStringList {LoadStringById(StringId::RestoreRemoveOthersChoice).arg(1)});
     EXPECT_EQ(treeFiles(source), QStringList({"a.txt", "sub/extra.txt", "Новый файл.txt"}));
 
+    // Yes, the box unticked: the file the backup does not hold stays.
     messages.setNextAnswer(true);
     restore(dialog);
     EXPECT_EQ(messages.questions().size(), 2);
-    EXPECT_EQ(treeFiles(source), QStringList({"a.txt", "sub/b.txt", "Новый файл.txt"}));
+    EXPECT_EQ(treeFiles(source), QStringList({"a.txt", "sub/b.txt", "sub/extra.txt", "Новый файл.txt"}));
     QFile kept(source + "/a.txt");
     ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
     EXPECT_EQ(kept.readAll(), "mine now");
-    EXPECT_EQ(dialog.progress()->text(), LoadStringById(StringId::RestoredOver).arg(source, asOf).arg(0).arg(1).arg(1));
+    EXPECT_EQ(
+        dialog.progress()->text(), LoadStringById(StringId::RestoredOverTrash).arg(source, asOf).arg(0).arg(1).arg(0));
+
+    // Sixty more such files: fifty are named in the question, all in its details; ticked, they go to the trash.
+    QMap<QString, QByteArray> more;
+    for (int i = 0; i < 60; ++i)
+        more.insert(QString("sub/more %1.txt").arg(i, 2, 10, QChar('0')), "more");
+    makeTree(source, more);
+    messages.setNextAnswer(true);
+    messages.setNextChoice(true);
+    restore(dialog);
+    ASSERT_EQ(messages.questions().size(), 3);
+    const QString asked = messages.questions().constLast();
+    EXPECT_TRUE(asked.contains("sub/extra.txt, sub/more 00.txt")) << asked.toStdString();
+    EXPECT_TRUE(asked.contains("sub/more 48.txt, " + LoadStringById(StringId::RestoreNamesMore).arg(11)))
+        << asked.toStdString();
+    EXPECT_FALSE(asked.contains("sub/more 49.txt"));
+    EXPECT_TRUE(asked.contains(LoadStringById(StringId::RestoreOverReplacedHeading) + " sub/b.txt"));
+    const QStringList details = messages.details().constLast().split('\n');
+    EXPECT_TRUE(details.contains("sub/more 59.txt"));
+    EXPECT_EQ(details.size(), 2 + 1 + 1 + 61);
+    EXPECT_EQ(treeFiles(source), QStringList({"a.txt", "sub/b.txt", "Новый файл.txt"}));
+    const QStringList inTrash
+        = QDir(qEnvironmentVariable("XDG_DATA_HOME") + "/Trash/info").entryList({"*.trashinfo"}, QDir::Files);
+    EXPECT_EQ(inTrash.size(), 62);
+    EXPECT_EQ(dialog.progress()->text(),
+        LoadStringById(StringId::RestoredOverTrash).arg(source, asOf).arg(1).arg(0).arg(61) + " "
+            + LoadStringById(StringId::RestoreTrashedNote).arg(62));
     EXPECT_EQ(dialog.targetEdit()->text(), source);
 
     // Unticked, the new folder is back.

@@ -461,33 +461,33 @@ void CRestoreDlg::OnRestore()
             return;
         }
         const QString asOf = shownTime(m_pointsShown.at(index).time);
-        QString question = LoadStringById(StringId::RestoreOverTrashQuestion)
-                               .arg(m_source, asOf)
-                               .arg(preview->overwritten)
-                               .arg(preview->unchanged)
-                               .arg(preview->added)
-                               .arg(preview->notInBackup)
-                               .arg(preview->left);
-        QString details;
-        for (const auto& [heading, names] : {std::pair {StringId::RestoreOverReplacedHeading, preview->replacedPaths},
+        const QString question = LoadStringById(StringId::RestoreOverTrashQuestion)
+                                     .arg(m_source, asOf)
+                                     .arg(preview->overwritten)
+                                     .arg(preview->unchanged)
+                                     .arg(preview->added)
+                                     .arg(preview->notInBackup)
+                                     .arg(preview->left);
+        // The first names of each list, and all of them for "Show all", one a line.
+        QString names;
+        QString allNames;
+        for (const auto& [heading, listed] : {std::pair {StringId::RestoreOverReplacedHeading, preview->replacedPaths},
                  std::pair {StringId::RestoreOverOthersHeading, preview->notInBackupPaths}}) {
-            if (names.isEmpty())
+            if (listed.isEmpty())
                 continue;
-            // The first names in the question itself, in one paragraph so that the box fits on the screen; all
-            // of them, one a line, in the details.
             const qsizetype shown = 50;
-            question += QStringLiteral("\n\n") + LoadStringById(heading) + QLatin1Char(' ')
-                + names.first(std::min(shown, names.size())).join(QStringLiteral(", "));
-            if (names.size() > shown)
-                question += QStringLiteral(", ") + LoadStringById(StringId::RestoreNamesMore).arg(names.size() - shown);
-            details += (details.isEmpty() ? QString() : QStringLiteral("\n\n")) + LoadStringById(heading)
-                + QLatin1Char('\n') + names.join(QLatin1Char('\n'));
+            const QString separator = names.isEmpty() ? QString() : QStringLiteral("\n\n");
+            names += separator + LoadStringById(heading) + QLatin1Char('\n')
+                + listed.first(std::min(shown, listed.size())).join(QLatin1Char('\n'));
+            if (listed.size() > shown)
+                names += QLatin1Char('\n') + LoadStringById(StringId::RestoreNamesMore).arg(listed.size() - shown);
+            allNames += separator + LoadStringById(heading) + QLatin1Char('\n') + listed.join(QLatin1Char('\n'));
         }
         const QString choice = preview->notInBackup > 0
             ? LoadStringById(StringId::RestoreRemoveOthersChoice).arg(preview->notInBackup)
             : QString();
         bool removeOthers = false;
-        if (!userMessages().askYesNoWithChoice(question, details, choice, &removeOthers))
+        if (!userMessages().askYesNoWithList(question, names, allNames, choice, &removeOthers))
             return;
         RestoreRequest request;
         request.points = m_pointsShown;

@@ -17,7 +17,8 @@ public:
     void showMessageWithText(const QString& text, const QString& copyText, Icon icon = Icon::None) override;
     bool askOkCancel(const QString& text, Icon icon = Icon::None) override;
     bool askYesNo(const QString& text) override;
-    bool askYesNoWithChoice(const QString& text, const QString& details, const QString& choice, bool* ticked) override;
+    bool askYesNoWithList(const QString& text, const QString& names, const QString& allNames, const QString& choice,
+        bool* ticked) override;
 
 private:
     QPointer<QWidget> m_owner;

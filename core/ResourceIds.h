@@ -333,6 +333,7 @@ inline constexpr int RestoreNamesMore = 746;
 inline constexpr int RestoreRemoveOthersChoice = 747;
 inline constexpr int RestoredOverTrash = 748;
 inline constexpr int RestoreTrashUnusable = 749;
+inline constexpr int ShowAllNames = 750;
 } // namespace StringId
 
 namespace IconId {

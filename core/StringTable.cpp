@@ -654,7 +654,7 @@ constexpr TableEntry kStringTable[] = {
     {StringId::RestoreOverReplacedHeading, QT_TRANSLATE_NOOP("StringTable", "Files moved to the trash and replaced:")},
     {StringId::RestoreOverOthersHeading, QT_TRANSLATE_NOOP("StringTable", "Files not in the backup:")},
     // %1 is a number of files.
-    {StringId::RestoreNamesMore, QT_TRANSLATE_NOOP("StringTable", "and %1 more (Show Details lists them all)")},
+    {StringId::RestoreNamesMore, QT_TRANSLATE_NOOP("StringTable", "and %1 more (Show all lists them)")},
     // %1 is a number of files.
     {StringId::RestoreRemoveOthersChoice,
         QT_TRANSLATE_NOOP("StringTable", "Also move the %1 files that are not in the backup to the trash")},
@@ -666,6 +666,8 @@ constexpr TableEntry kStringTable[] = {
     // %1 is the trash folder, %2 the system's reason.
     {StringId::RestoreTrashUnusable,
         QT_TRANSLATE_NOOP("StringTable", "the trash folder '%1' cannot be used (%2), so nothing could go there")},
+    // The button under a list of names that shows the whole list.
+    {StringId::ShowAllNames, QT_TRANSLATE_NOOP("StringTable", "Show all")},
 };
 
 const TableEntry* findEntry(int id)

@@ -2312,8 +2312,8 @@ Every file replaced or removed goes to the trash, from where it can be put back.
     </message>
     <message>
         <location filename="../../core/StringTable.cpp" line="654"/>
-        <source>and %1 more (Show Details lists them all)</source>
-        <translation>и ещё %1 (все перечислены в подробностях)</translation>
+        <source>and %1 more (Show all lists them)</source>
+        <translation>и ещё %1 (кнопка «Показать все» покажет их)</translation>
     </message>
     <message>
         <location filename="../../core/StringTable.cpp" line="657"/>
@@ -2329,6 +2329,11 @@ Every file replaced or removed goes to the trash, from where it can be put back.
         <location filename="../../core/StringTable.cpp" line="668"/>
         <source>the trash folder &apos;%1&apos; cannot be used (%2), so nothing could go there</source>
         <translation>папкой корзины «%1» нельзя воспользоваться (%2), поэтому туда ничего не удалось переместить</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="670"/>
+        <source>Show all</source>
+        <translation>Показать все</translation>
     </message>
 </context>
 </TS>

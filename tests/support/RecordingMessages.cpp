@@ -30,12 +30,13 @@ bool RecordingMessages::askYesNo(const QString& text)
     return askOkCancel(text);
 }
 
-bool RecordingMessages::askYesNoWithChoice(
-    const QString& text, const QString& details, const QString& choice, bool* ticked)
+bool RecordingMessages::askYesNoWithList(
+    const QString& text, const QString& names, const QString& allNames, const QString& choice, bool* ticked)
 {
     QMutexLocker lock(&m_mutex);
     m_questions.append(text);
-    m_details.append(details);
+    m_names.append(names);
+    m_allNames.append(allNames);
     m_choices.append(choice);
     const bool tick = !m_ticks.isEmpty() && m_ticks.dequeue();
     if (ticked)
@@ -49,10 +50,16 @@ void RecordingMessages::setNextChoice(bool ticked)
     m_ticks.enqueue(ticked);
 }
 
-QStringList RecordingMessages::details() const
+QStringList RecordingMessages::names() const
 {
     QMutexLocker lock(&m_mutex);
-    return m_details;
+    return m_names;
+}
+
+QStringList RecordingMessages::allNames() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_allNames;
 }
 
 QStringList RecordingMessages::choices() const

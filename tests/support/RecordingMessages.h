@@ -18,8 +18,9 @@ public:
     void showMessage(const QString& text, Icon icon = Icon::None) override;
     bool askOkCancel(const QString& text, Icon icon = Icon::None) override;
     bool askYesNo(const QString& text) override;
-    // Recorded as a question (its text), with its details and choice kept apart.
-    bool askYesNoWithChoice(const QString& text, const QString& details, const QString& choice, bool* ticked) override;
+    // Recorded as a question (its text), with its lists and choice kept apart.
+    bool askYesNoWithList(const QString& text, const QString& names, const QString& allNames, const QString& choice,
+        bool* ticked) override;
 
     // The next question gets this answer; unscripted questions are answered with Cancel / No.
     void setNextAnswer(bool answer);
@@ -28,8 +29,9 @@ public:
 
     QStringList messages() const;
     QStringList questions() const;
-    // The details and the box's text of each question that had them, in order.
-    QStringList details() const;
+    // The lists, whole lists and the box's text of each question that had them, in order.
+    QStringList names() const;
+    QStringList allNames() const;
     QStringList choices() const;
 
 private:
@@ -37,7 +39,8 @@ private:
     QStringList m_messages;
     QStringList m_questions;
     QQueue<bool> m_answers;
-    QStringList m_details;
+    QStringList m_names;
+    QStringList m_allNames;
     QStringList m_choices;
     QQueue<bool> m_ticks;
 };

@@ -8,6 +8,7 @@
 #include "DialogTestSupport.h"
 #include "JobFixture.h"
 #include "JobRunner.h"
+#include "MessageBoxes.h"
 #include "ResourceIds.h"
 #include "StringTable.h"
 #include "ToolTestSupport.h"
@@ -16,10 +17,14 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
+#include <QTest>
 #include <QThread>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -326,6 +331,45 @@ TEST_F(RestoreDlgTest, RestoringOverTheSourceAsksWithThePreviewAndDoesNothingOnN
     ASSERT_TRUE(found.loadArchive(fullArchive()));
     EXPECT_FALSE(found.originalBox()->isEnabled());
     EXPECT_EQ(found.originalBox()->toolTip(), LoadStringById(StringId::OriginalNeedsSet));
+}
+
+// The window's own question with a list: however long the paths, it fits on the screen, "Show all" puts the whole
+// list in, No is the default, and the box to tick is read back.
+TEST_F(RestoreDlgTest, TheQuestionWithAListFitsOnTheScreenAndShowsAllOnRequest)
+{
+    QStringList first;
+    QStringList all;
+    for (int i = 0; i < 60; ++i) {
+        const QString path = QString("Documents/%1/letter %2.odt").arg(QString(120, QChar('x'))).arg(i);
+        all.append(path);
+        if (i < 50)
+            first.append(path);
+    }
+    const QString names = first.join('\n') + "\nand 10 more";
+    MessageBoxes boxes;
+    for (const bool answer : {true, false}) {
+        bool checked = false;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            ASSERT_TRUE(box);
+            EXPECT_LE(box->frameGeometry().height(), box->screen()->availableGeometry().height());
+            auto* list = box->findChild<QPlainTextEdit*>("names");
+            ASSERT_TRUE(list);
+            EXPECT_EQ(list->toPlainText(), names);
+            box->findChild<QPushButton*>("showAll")->click();
+            EXPECT_EQ(list->toPlainText(), all.join('\n'));
+            box->findChild<QCheckBox*>()->setChecked(true);
+            checked = true;
+            if (answer)
+                box->accept();
+            else
+                QTest::keyClick(box, Qt::Key_Return);
+        });
+        bool ticked = false;
+        EXPECT_EQ(boxes.askYesNoWithList("Restore?", names, all.join('\n'), "Also these", &ticked), answer);
+        EXPECT_TRUE(checked);
+        EXPECT_TRUE(ticked);
+    }
 }
 
 // The disk with the archives is gone, and a remote of the test's own rclone configuration holds the off-site copy.

@@ -480,16 +480,22 @@ void putTimeBack(const SavedTime& saved)
 
 // Whether an entry of the source is a trash folder: the home trash, or one at the top of a disk. A restore over
 // the source puts what it replaces there, so it never restores over one nor moves one into the trash.
-bool isTrashFolder(const QString& absolute)
+// The home trash as its path is written and as it is on disk, read once per restore.
+QStringList homeTrashPaths()
 {
-    static const QString ownTopTrash = QStringLiteral(".Trash-") + QString::number(::getuid());
-    const QString name = QFileInfo(absolute).fileName();
-    if (name == QLatin1String(".Trash") || name == ownTopTrash)
-        return true;
     const QString homeTrash
         = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Trash");
-    const QString canonicalHomeTrash = QFileInfo(homeTrash).canonicalFilePath();
-    return absolute == QDir::cleanPath(homeTrash) || (!canonicalHomeTrash.isEmpty() && absolute == canonicalHomeTrash);
+    QStringList paths {QDir::cleanPath(homeTrash)};
+    if (const QString canonical = QFileInfo(homeTrash).canonicalFilePath(); !canonical.isEmpty())
+        paths.append(canonical);
+    return paths;
+}
+
+bool isTrashFolder(const QString& absolute, const QStringList& homeTrash)
+{
+    static const QString ownTopTrash = QStringLiteral(".Trash-") + QString::number(::getuid());
+    const QString name = absolute.mid(absolute.lastIndexOf(QLatin1Char('/')) + 1);
+    return name == QLatin1String(".Trash") || name == ownTopTrash || homeTrash.contains(absolute);
 }
 
 // Puts the staged files into the source, file by file. A folder there that the point also has as a folder is
@@ -563,7 +569,7 @@ private:
     bool isLeftAlone(const QString& relative) const
     {
         return (!relative.contains(QLatin1Char('/')) && isRestoreFolderName(relative))
-            || isTrashFolder(currentOf(relative));
+            || isTrashFolder(currentOf(relative), m_homeTrash);
     }
     bool merge(const QString& relative);
     bool trash(const QString& relative);
@@ -579,6 +585,7 @@ private:
     QStringList m_leftInTrash;
     qint64 m_trashed = 0;
     bool m_trashChecked = false;
+    QStringList m_homeTrash = homeTrashPaths();
 };
 
 // The home trash, made when missing. Qt falls back on it for a disk without a trash of its own, and where it
@@ -605,6 +612,8 @@ bool OriginalSwap::trash(const QString& relative)
         m_why = homeTrashProblem();
         if (!m_why.isEmpty())
             return false;
+        // Made just now, perhaps inside the source: it is left alone from here on.
+        m_homeTrash = homeTrashPaths();
     }
     QFile entry(currentOf(relative));
     // Qt renames it into the trash of its own disk with its path in the .trashinfo file, or fails: it never
@@ -1361,6 +1370,7 @@ std::optional<OriginalRestorePreview> PreviewOriginalRestore(
     QHash<QString, OnDisk> disk;
     OriginalRestorePreview preview;
     QStringList trashFolders;
+    const QStringList homeTrash = homeTrashPaths();
     QDirIterator walk(
         root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
     while (walk.hasNext()) {
@@ -1378,7 +1388,7 @@ std::optional<OriginalRestorePreview> PreviewOriginalRestore(
         if (isRestoreFolderName(relative.section(QLatin1Char('/'), 0, 0))
             || (!trashFolders.isEmpty() && isWithin(relative, trashFolders)))
             continue;
-        if (entry.isFolder && isTrashFolder(path)) {
+        if (entry.isFolder && isTrashFolder(path, homeTrash)) {
             trashFolders.append(relative);
             continue;
         }

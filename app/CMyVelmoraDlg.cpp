@@ -103,11 +103,12 @@ CMyVelmoraDlg::CMyVelmoraDlg(QWidget* parent)
     LoadAllBackupSets();
     FillSetList();
     const QString alarms = AlarmStatusText();
-    // Once the window is up: a file in the set folder that is no set is named, never silently passed over.
-    if (const QList<SkippedSetFile> skipped = SkippedSetFiles(); !skipped.isEmpty()) {
-        QStringList lines;
-        for (const SkippedSetFile& file : skipped)
-            lines.append(file.message());
+    // Once the window is up: a file in the set folder that is no set, or a setting read as its default, is
+    // named, never silently passed over.
+    QStringList lines = TakeSettingsReadAsDefault();
+    for (const SkippedSetFile& file : SkippedSetFiles())
+        lines.append(file.message());
+    if (!lines.isEmpty()) {
         QTimer::singleShot(0, this,
             [lines] { userMessages().showMessage(lines.join(QLatin1Char('\n')), UserMessages::Icon::Warning); });
     }
@@ -188,7 +189,7 @@ void CMyVelmoraDlg::createMenus()
 
     m_taskMenu = m_menuBar->addMenu(tr("&Task"));
     QAction* run = addCommand(m_taskMenu, CommandId::Run, tr("&Run"), &CMyVelmoraDlg::OnRun);
-    QAction* removeOld
+    m_removeOldAction
         = addCommand(m_taskMenu, CommandId::RemoveOldFiles, tr("Remove Old &Files"), &CMyVelmoraDlg::OnRemoveOldFiles);
     addCommand(m_taskMenu, CommandId::OpenLocation, tr("&Open Location"), &CMyVelmoraDlg::OnOpenLocation);
     addCommand(m_taskMenu, CommandId::Restore, tr("R&estore..."), &CMyVelmoraDlg::OnRestore);
@@ -211,7 +212,7 @@ void CMyVelmoraDlg::createMenus()
     help->addSeparator();
     addCommand(help, CommandId::About, tr("&About..."), &CMyVelmoraDlg::OnAbout);
 
-    m_busyActions = {run, removeOld, verify, updateAll, newSet, deleteSet, properties, options};
+    m_busyActions = {run, m_removeOldAction, verify, updateAll, newSet, deleteSet, properties, options};
     updateLanguageChecks();
 }
 
@@ -246,6 +247,7 @@ void CMyVelmoraDlg::createControls()
     m_list->setIconSize(QSize(16, 16));
     m_list->setContextTaskMenu(m_taskMenu);
     connect(m_list, &QTreeWidget::itemDoubleClicked, this, &CMyVelmoraDlg::OnDoubleClick);
+    connect(m_list, &QTreeWidget::itemSelectionChanged, this, &CMyVelmoraDlg::updateSetCommands);
 
     m_buttons = ConnectButtons(this,
         {
@@ -401,6 +403,15 @@ bool CMyVelmoraDlg::takeSelection()
     return true;
 }
 
+void CMyVelmoraDlg::updateSetCommands()
+{
+    const QList<QTreeWidgetItem*> selected = m_list->selectedItems();
+    BackupSet set;
+    const bool mirror = !selected.isEmpty() && GetBackupSet(selected.first()->data(0, Qt::UserRole).toUInt(), set)
+        && set.backupType == MirrorCopying;
+    m_removeOldAction->setEnabled(!g_jobRunning && !mirror);
+}
+
 void CMyVelmoraDlg::updateBusy()
 {
     const bool busy = bool(g_jobRunning);
@@ -411,6 +422,7 @@ void CMyVelmoraDlg::updateBusy()
         button->setEnabled(!busy);
     for (QAction* action : std::as_const(m_busyActions))
         action->setEnabled(!busy);
+    updateSetCommands();
     m_stop->setEnabled(busy);
     m_stopAction->setEnabled(busy);
     m_showsPosition = false;
@@ -615,22 +627,34 @@ void CMyVelmoraDlg::OnRemoveOldFiles()
     if (g_jobRunning || !takeSelection())
         return;
     BackupSet set;
-    if (!GetBackupSet(g_selectedSetId, set))
+    if (!GetBackupSet(g_selectedSetId, set) || set.backupType == MirrorCopying)
         return;
-    // "Old files" does not tell that the current backup goes too: the question lists what it deletes.
     const OldFiles files = FindOldFiles(set);
+    if (files.isEmpty()) {
+        userMessages().showMessage(LoadStringById(StringId::NoOldFiles).arg(set.target));
+        return;
+    }
+    // The current chain goes whole: the question says that no restore point of it is left, and what stays.
+    const auto when = [](const QDateTime& time) { return time.toString(QStringLiteral("yyyy-MM-dd HH:mm")); };
     QString detail;
-    if (files.isEmpty())
-        detail = LoadStringById(StringId::NoOldFiles).arg(set.target);
-    else if (!files.fullArchive.isEmpty())
-        detail = LoadStringById(StringId::OldFilesWithFullArchive)
-                     .arg(files.fullArchive, QString::number(files.updateArchives.size()), FormatByteSize(files.bytes));
+    if (files.fullArchive.isEmpty())
+        detail = LoadStringById(StringId::RemoveBackupsUpdatesOnly)
+                     .arg(set.target, QString::number(files.updateArchives.size()), FormatByteSize(files.bytes));
+    else if (files.restorePoints == 1)
+        detail = LoadStringById(StringId::RemoveBackupsOnePoint)
+                     .arg(when(files.newestPoint), files.fullArchive, FormatByteSize(files.bytes));
     else
-        detail = LoadStringById(StringId::OldFilesUpdatesOnly)
-                     .arg(QString::number(files.updateArchives.size()), FormatByteSize(files.bytes));
+        detail = LoadStringById(StringId::RemoveBackupsPoints)
+                     .arg(QString::number(files.restorePoints), when(files.oldestPoint), when(files.newestPoint),
+                         files.fullArchive, QString::number(files.updateArchives.size()), FormatByteSize(files.bytes));
+    // What stays: nothing of the set, or the older chains kept beside it, which Restore does not list.
+    detail += QStringLiteral("\n\n")
+        + (files.keptChains > 0 ? LoadStringById(StringId::RemoveBackupsKeptChains)
+                                      .arg(files.historyFolder, QString::number(files.keptChains))
+                                : LoadStringById(StringId::RemoveBackupsNoneLeft));
     const QString question
-        = LoadFormattedString(StringId::DeleteOldFilesQuestion, set.name) + QStringLiteral("\n\n") + detail;
-    if (!userMessages().askOkCancel(question, UserMessages::Icon::Question))
+        = LoadStringById(StringId::RemoveBackupsQuestion).arg(set.name) + QStringLiteral("\n\n") + detail;
+    if (!userMessages().askOkCancel(question, UserMessages::Icon::Warning, UserMessages::DefaultButton::Cancel))
         return;
     if (const QStringList failed = DeleteOldFiles(files); !failed.isEmpty())
         userMessages().showMessage(

@@ -91,6 +91,8 @@ private:
     bool runSelectedSet();
     // Shows the runner's state: buttons and commands off, marquee and "working" while its job runs.
     void updateBusy();
+    // Remove Old Files is for a set with archives: off for a mirror set, whose folder is no chain, and while busy.
+    void updateSetCommands();
     void showProgress(const JobProgress& progress);
     void showResult(const JobResult& result);
     QAction* addCommand(QMenu* menu, int id, const QString& text, void (CMyVelmoraDlg::*handler)());
@@ -109,6 +111,7 @@ private:
     bool m_shownBusy = false;
     QPushButton* m_stop = nullptr;
     QAction* m_stopAction = nullptr;
+    QAction* m_removeOldAction = nullptr;
     // The job's own figures show in the bar once the tool gives them; the marquee runs until then.
     bool m_showsPosition = false;
     bool m_copying = false;

@@ -3,10 +3,13 @@
 #include "COptionsDlg.h"
 #include "CSetPropDlg.h"
 #include "OffsitePhase.h"
+#include "ResourceIds.h"
 #include "ScheduleUpdates.h"
 #include "SetCollection.h"
 #include "SetPasswords.h"
 #include "Settings.h"
+#include "StringTable.h"
+#include "UserMessages.h"
 
 #include <QFileInfo>
 
@@ -59,7 +62,10 @@ bool OptionsCommand(QWidget* owner)
         // A path that names no file keeps the rsync location that worked before.
         if (QFileInfo(dialog.m_roboPath).isFile())
             roboPathXP = dialog.m_roboPath;
+        QStringList failed;
+        if (!dialog.everyDestination().isEmpty() && !SetEveryDestination(dialog.everyDestination(), &failed))
+            userMessages().showMessage(
+                LoadStringById(StringId::FilesNotSaved).arg(failed.join(QLatin1Char('\n'))), UserMessages::Icon::Error);
     }
-    // "Update All" changes every destination even when the dialog is then cancelled.
-    return accepted || dialog.setsChanged();
+    return accepted;
 }

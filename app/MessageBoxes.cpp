@@ -77,11 +77,12 @@ void MessageBoxes::showMessageWithText(const QString& text, const QString& copyT
     });
 }
 
-bool MessageBoxes::askOkCancel(const QString& text, Icon icon)
+bool MessageBoxes::askOkCancel(const QString& text, Icon icon, DefaultButton defaultButton)
 {
+    const QMessageBox::StandardButton focused
+        = defaultButton == DefaultButton::Cancel ? QMessageBox::Cancel : QMessageBox::Ok;
     return onGuiThread([&] {
-        return runBox(m_owner, boxIcon(icon), text, QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok)
-            == QMessageBox::Ok;
+        return runBox(m_owner, boxIcon(icon), text, QMessageBox::Ok | QMessageBox::Cancel, focused) == QMessageBox::Ok;
     });
 }
 

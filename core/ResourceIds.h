@@ -99,8 +99,6 @@ inline constexpr int SetOfSets = 266;
 inline constexpr int LastSuccessColumn = 268;
 inline constexpr int ResultColumn = 269;
 inline constexpr int NothingOpens = 270;
-inline constexpr int OldFilesWithFullArchive = 271;
-inline constexpr int OldFilesUpdatesOnly = 272;
 inline constexpr int NoOldFiles = 273;
 inline constexpr int FilesNotDeleted = 274;
 inline constexpr int NeverSucceeded = 275;
@@ -321,6 +319,26 @@ inline constexpr int KeptLogOutputCutEnds = 692;
 inline constexpr int KeptLogErrorsCutEnds = 693;
 inline constexpr int OutputBytesLeftOutOfKeptLog = 694;
 inline constexpr int CharactersLeftOutOfKeptLog = 695;
+
+// Options and Remove Old Files: questions that name what they change or delete.
+inline constexpr int RemoveBackupsQuestion = 770;
+inline constexpr int RemoveBackupsPoints = 771;
+inline constexpr int RemoveBackupsOnePoint = 772;
+inline constexpr int RemoveBackupsUpdatesOnly = 773;
+inline constexpr int RemoveBackupsKeptChains = 774;
+inline constexpr int RemoveBackupsNoneLeft = 775;
+inline constexpr int EveryDestinationQuestion = 776;
+inline constexpr int OneDestinationQuestion = 777;
+inline constexpr int EveryDestinationKeepsArchives = 778;
+inline constexpr int EveryDestinationMoreSets = 779;
+inline constexpr int EveryDestinationOnOk = 780;
+inline constexpr int DefaultLocationEmpty = 781;
+inline constexpr int DefaultLocationRelative = 782;
+inline constexpr int DefaultLocationMissing = 783;
+inline constexpr int NoSetsToChange = 784;
+inline constexpr int EverySetAlreadyThere = 785;
+inline constexpr int CopiesToKeepNegative = 786;
+inline constexpr int SettingReadAsDefault = 787;
 
 // A restore over the source that puts what it replaces into the trash.
 inline constexpr int RestoreNotTrashed = 740;

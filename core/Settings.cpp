@@ -8,7 +8,9 @@
 
 #include <QMutex>
 #include <QMutexLocker>
+#include <QRegularExpression>
 
+#include <optional>
 #include <variant>
 
 qint32 defaultArcType = 0;
@@ -47,13 +49,24 @@ struct TextAccess
     void (*set)(const QString&);
 };
 
-// One key of the settings file: its name, where its value lives (its type), and the value when it is missing.
+// One key of the settings file: its name, where its value lives (its type), the value when it is missing, and
+// for a number the smallest value that means something (below it, or no whole number, reads as the default).
 struct SettingKey
 {
     QString key;
     std::variant<qint32*, QString*, TextAccess> value;
     QString defaultValue;
+    std::optional<qint32> minimum = std::nullopt;
 };
+
+// A setting found out of its range by the last LoadSettings.
+struct BadSetting
+{
+    QString key;
+    QString found;
+    QString used;
+};
+QList<BadSetting> badSettings;
 
 // Every setting, in the order they are read and written.
 const QList<SettingKey>& settingKeys()
@@ -63,12 +76,25 @@ const QList<SettingKey>& settingKeys()
         {QStringLiteral("DefaultCompLevel"), &defaultCompLevel, QStringLiteral("3")},
         {QStringLiteral("DefaultArcLocation"), &defaultArcLocation, QString()},
         {QStringLiteral("PathTo7zExe"), TextAccess {&pathTo7zExe, &setPathTo7zExe}, kDefaultPathTo7zExe},
-        {QStringLiteral("MinorUpdatedNumber"), &minorUpdatedNumber, QStringLiteral("10")},
+        // A negative count would start a new chain at every run.
+        {QStringLiteral("MinorUpdatedNumber"), &minorUpdatedNumber, QStringLiteral("10"), 0},
         {QStringLiteral("LangID"), &langID, QStringLiteral("0")},
         {QStringLiteral("RoboPathXP"), &roboPathXP, kDefaultRoboPathXP},
         {QStringLiteral("ManualOverdueDays"), &manualOverdueDays, QStringLiteral("7")},
     };
     return keys;
+}
+
+// Whether the text is a whole number of at least the key's minimum; any text passes for a key without one.
+bool isInRange(const SettingKey& key, const QString& text)
+{
+    if (!key.minimum)
+        return true;
+    static const QRegularExpression wholeNumber(QStringLiteral("^[+-]?[0-9]+$"));
+    const QString trimmed = text.trimmed();
+    bool ok = false;
+    const qint32 number = trimmed.toInt(&ok, 10);
+    return wholeNumber.match(trimmed).hasMatch() && ok && number >= *key.minimum;
 }
 
 void setFromText(const SettingKey& key, const QString& text)
@@ -98,8 +124,26 @@ void LoadSettings()
     const IniFileRead read = g_profileStore->ReadSettingsFile();
     const IniDocument doc = read.document.value_or(IniDocument());
     const QString section = g_profileStore->sectionName();
-    for (const SettingKey& key : settingKeys())
-        setFromText(key, doc.value(section, key.key).value_or(key.defaultValue));
+    badSettings.clear();
+    for (const SettingKey& key : settingKeys()) {
+        const QString text = doc.value(section, key.key).value_or(key.defaultValue);
+        if (isInRange(key, text)) {
+            setFromText(key, text);
+        } else {
+            badSettings.append({key.key, text, key.defaultValue});
+            setFromText(key, key.defaultValue);
+        }
+    }
+}
+
+QStringList TakeSettingsReadAsDefault()
+{
+    QStringList lines;
+    for (const BadSetting& bad : std::as_const(badSettings))
+        lines.append(
+            LoadStringById(StringId::SettingReadAsDefault).arg(SettingsFilePath(), bad.key, bad.found, bad.used));
+    badSettings.clear();
+    return lines;
 }
 
 bool SaveSettings()

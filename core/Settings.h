@@ -21,6 +21,10 @@ inline const QString kDefaultPathTo7zExe = QStringLiteral("/usr/bin/7zz");
 inline const QString kDefaultRoboPathXP = QStringLiteral("/usr/bin/rsync");
 
 void LoadSettings();
+// One line for each setting the last LoadSettings found out of its range and replaced with its default, in the
+// interface language of the moment, and forgets them so that each is named once: the window shows them once
+// it is up, velmora-run on standard error.
+QStringList TakeSettingsReadAsDefault();
 // False when the settings file could not be written.
 bool SaveSettings();
 // Path of the settings file, for messages.

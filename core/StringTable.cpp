@@ -165,12 +165,6 @@ constexpr TableEntry kStringTable[] = {
     {StringId::ResultColumn, QT_TRANSLATE_NOOP("StringTable", "Result")},
     {StringId::NothingOpens,
         QT_TRANSLATE_NOOP("StringTable", "This desktop has no program to open '%1'. Please open it yourself.")},
-    // %1 is the full archive's path, %2 how many update archives, %3 their size together.
-    {StringId::OldFilesWithFullArchive,
-        QT_TRANSLATE_NOOP("StringTable",
-            "This deletes the current full archive '%1' and the update archives of its chain (%2): %3 in all.")},
-    {StringId::OldFilesUpdatesOnly,
-        QT_TRANSLATE_NOOP("StringTable", "This deletes the update archives of the set (%1): %2 in all.")},
     {StringId::NoOldFiles, QT_TRANSLATE_NOOP("StringTable", "There is no archive of this set in '%1'.")},
     {StringId::FilesNotDeleted, QT_TRANSLATE_NOOP("StringTable", "These files could not be deleted:\n%1")},
     // The last-success column of a set that has run but never succeeded.
@@ -633,7 +627,64 @@ constexpr TableEntry kStringTable[] = {
     {StringId::CharactersLeftOutOfKeptLog,
         QT_TRANSLATE_NOOP("StringTable",
             "[%1 characters left out here. The run's log '%2' keeps the first and last part of the output and its "
-            "warning and error lines.]")}, // %1 is the path, %2 the system's reason.
+            "warning and error lines.]")},
+    // Remove Old Files deletes the set's current chain: the question says that nothing of it stays.
+    {StringId::RemoveBackupsQuestion,
+        QT_TRANSLATE_NOOP("StringTable", "Delete every backup of '%1'? This cannot be undone.")},
+    // %1 how many restore points, %2 and %3 the oldest's and the newest's time, %4 the full archive, %5 how many
+    // update archives, %6 the size of all of them.
+    {StringId::RemoveBackupsPoints,
+        QT_TRANSLATE_NOOP("StringTable",
+            "All %1 restore points, from %2 to %3, are deleted with the full archive '%4' and its %5 update "
+            "archives (%6 in all).")},
+    // %1 the point's time, %2 the full archive, %3 the size of what is deleted.
+    {StringId::RemoveBackupsOnePoint,
+        QT_TRANSLATE_NOOP(
+            "StringTable", "Its only restore point, of %1, is deleted with the full archive '%2' (%3 in all).")},
+    // %1 the destination, %2 how many update archives, %3 their size.
+    {StringId::RemoveBackupsUpdatesOnly,
+        QT_TRANSLATE_NOOP("StringTable",
+            "There is no full archive of this set in '%1'. Its %2 update archives (%3 in all) restore nothing "
+            "without it and are deleted.")},
+    {StringId::RemoveBackupsNoneLeft, QT_TRANSLATE_NOOP("StringTable", "No restore point of this set will be left.")},
+    // What stays when older chains were kept: %1 the history folder, %2 how many chains it holds.
+    {StringId::RemoveBackupsKeptChains,
+        QT_TRANSLATE_NOOP("StringTable",
+            "No restore point of this set will be left but those of the %2 older chains kept in '%1', which Restore "
+            "does not list; Restore from a Folder reaches them.")},
+    // %1 how many sets, %2 the folder.
+    {StringId::EveryDestinationQuestion,
+        QT_TRANSLATE_NOOP("StringTable", "Set the destination of all %1 sets to '%2'?")},
+    {StringId::OneDestinationQuestion,
+        QT_TRANSLATE_NOOP("StringTable", "Set the destination of the only set to '%1'?")},
+    // Followed by one line per set whose destination changes: "NAME: its destination until now".
+    {StringId::EveryDestinationKeepsArchives,
+        QT_TRANSLATE_NOOP("StringTable",
+            "These sets then back up there; the archives they made so far stay where they are, and Restore from a "
+            "Folder still reaches them:")},
+    {StringId::EveryDestinationMoreSets, QT_TRANSLATE_NOOP("StringTable", "and %1 more")},
+    {StringId::EveryDestinationOnOk,
+        QT_TRANSLATE_NOOP("StringTable", "Nothing changes until you close Options with OK.")},
+    {StringId::DefaultLocationEmpty,
+        QT_TRANSLATE_NOOP("StringTable",
+            "The default backup location is empty, so no set could back up there. Please choose a folder first.")},
+    {StringId::DefaultLocationRelative,
+        QT_TRANSLATE_NOOP("StringTable",
+            "The default backup location '%1' is not a full path (one starting with '/'). Please choose a folder.")},
+    {StringId::DefaultLocationMissing,
+        QT_TRANSLATE_NOOP("StringTable",
+            "The default backup location '%1' is not a folder that exists now (is its disk plugged in?). Please "
+            "choose a folder that is there.")},
+    {StringId::NoSetsToChange, QT_TRANSLATE_NOOP("StringTable", "There is no backup set to change.")},
+    {StringId::EverySetAlreadyThere, QT_TRANSLATE_NOOP("StringTable", "Every set already backs up to '%1'.")},
+    {StringId::CopiesToKeepNegative,
+        QT_TRANSLATE_NOOP(
+            "StringTable", "Incremental copies to keep must be 0 or more (0: every run makes a new full archive).")},
+    // %1 the settings file, %2 the key, %3 the value found, %4 the default used instead.
+    {StringId::SettingReadAsDefault,
+        QT_TRANSLATE_NOOP(
+            "StringTable", "The settings file '%1' holds %2=%3, which is not allowed; %4 is used instead.")},
+    // %1 is the path, %2 the system's reason.
     {StringId::RestoreNotTrashed, QT_TRANSLATE_NOOP("StringTable", "'%1' could not be moved to the trash (%2)")},
     // %1 is the source folder, %2 the reason, %3 the paths still in the trash.
     {StringId::RestoreLeftInTrash,

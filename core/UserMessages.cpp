@@ -10,7 +10,7 @@ class StandardErrorMessages : public UserMessages
 {
 public:
     void showMessage(const QString& text, Icon) override { QTextStream(stderr) << text << Qt::endl; }
-    bool askOkCancel(const QString& text, Icon) override
+    bool askOkCancel(const QString& text, Icon, DefaultButton) override
     {
         QTextStream(stderr) << text << Qt::endl;
         return false;

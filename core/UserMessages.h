@@ -15,6 +15,12 @@ public:
         Warning,
         Error,
     };
+    // The button Enter and a hasty click take: Cancel for a question whose OK destroys something.
+    enum class DefaultButton
+    {
+        Ok,
+        Cancel,
+    };
 
     virtual ~UserMessages() = default;
     // A message with only an OK button; returns when it has been read.
@@ -25,7 +31,9 @@ public:
         showMessage(text + QStringLiteral("\n\n") + copyText, icon);
     }
     // An OK / Cancel question; true for OK.
-    virtual bool askOkCancel(const QString& text, Icon icon = Icon::None) = 0;
+    virtual bool askOkCancel(
+        const QString& text, Icon icon = Icon::None, DefaultButton defaultButton = DefaultButton::Ok)
+        = 0;
     // A Yes / No question whose default answer is No; true for Yes.
     virtual bool askYesNo(const QString& text) = 0;
     // A Yes / No question whose default answer is No, with a list under it (names, one a line, which may end

@@ -11,6 +11,7 @@
 #include "UserMessages.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMutexLocker>
@@ -43,8 +44,8 @@ COptionsDlg::COptionsDlg(QWidget* parent)
             {C::Label, ControlId::ManualOverdueDays,
                 QT_TRANSLATE_NOOP("COptionsDlg", "Days until a manual set is &overdue (0: never):"), 7, 122, 193, 14},
             {C::SpinBox, ControlId::ManualOverdueDays, nullptr, 203, 122, 50, 14},
-            {C::PushButton, ControlId::UpdateAllLocations, QT_TRANSLATE_NOOP("COptionsDlg", "Update &All"), 7, 144, 70,
-                14},
+            {C::PushButton, ControlId::UpdateAllLocations, QT_TRANSLATE_NOOP("COptionsDlg", "Use for &All Sets..."), 7,
+                144, 110, 14},
             {C::DefaultButton, ControlId::Ok, QT_TRANSLATE_NOOP("COptionsDlg", "OK"), 147, 144, 50, 14},
             {C::PushButton, ControlId::Cancel, QT_TRANSLATE_NOOP("COptionsDlg", "Cancel"), 203, 144, 50, 14},
         });
@@ -61,6 +62,9 @@ COptionsDlg::COptionsDlg(QWidget* parent)
     FindControl<QWidget>(this, ControlId::BrowseDefaultLocation)
         ->setToolTip(tr("Pick the folder new sets back up to."));
     FindControl<QWidget>(this, ControlId::BrowseRsyncLocation)->setToolTip(tr("Choose the rsync program."));
+    FindControl<QWidget>(this, ControlId::UpdateAllLocations)
+        ->setToolTip(tr("Make the default backup location the destination of every set, when you close this "
+                        "dialog with OK. The archives made so far stay where they are."));
     ConnectButtons(this,
         {
             {ControlId::BrowseDefaultLocation, &COptionsDlg::OnBrowseLocation},
@@ -122,12 +126,16 @@ bool COptionsDlg::takeFields()
     m_location = m_locationEdit->text();
     m_roboPath = m_roboPathEdit->text();
     m_manualOverdueDays = m_overdueDaysBox->value();
-    if (!parseWholeNumber(m_copiesEdit->text(), m_copiesToKeep)) {
-        ShowStringMessage(StringId::EnterInteger);
+    qint32 copies = 0;
+    const bool whole = parseWholeNumber(m_copiesEdit->text(), copies);
+    // A negative count would make every incremental run start a new chain.
+    if (!whole || copies < 0) {
+        ShowStringMessage(whole ? StringId::CopiesToKeepNegative : StringId::EnterInteger);
         m_copiesEdit->setFocus();
         m_copiesEdit->selectAll();
         return false;
     }
+    m_copiesToKeep = copies;
     return true;
 }
 
@@ -161,14 +169,61 @@ void COptionsDlg::OnBrowseRoboPath()
     m_overdueDaysBox->setValue(m_manualOverdueDays);
 }
 
+QString COptionsDlg::destinationProblem(const QString& folder)
+{
+    if (folder.isEmpty())
+        return LoadStringById(StringId::DefaultLocationEmpty);
+    if (!QDir::isAbsolutePath(folder))
+        return LoadStringById(StringId::DefaultLocationRelative).arg(folder);
+    if (!QFileInfo(folder).isDir())
+        return LoadStringById(StringId::DefaultLocationMissing).arg(folder);
+    return {};
+}
+
+// Only asks: the sets change when the dialog closes with OK, so Cancel leaves every set as it was.
 void COptionsDlg::OnUpdateAll()
 {
-    if (!userMessages().askOkCancel(LoadStringById(StringId::UpdateLocationQuestion), UserMessages::Icon::Question))
+    const QString folder = QDir::cleanPath(m_locationEdit->text().trimmed());
+    if (const QString problem = destinationProblem(folder); !problem.isEmpty()) {
+        userMessages().showMessage(problem, UserMessages::Icon::Warning);
+        m_locationEdit->setFocus();
+        m_locationEdit->selectAll();
         return;
-    // The location counts even when the copies field is refused.
-    takeFields();
-    SetEveryDestination(m_location);
-    m_setsChanged = true;
+    }
+    // Each set that moves, with the folder its archives stay in.
+    constexpr qsizetype kNamedSets = 10;
+    qsizetype setCount = 0;
+    QStringList moving;
+    qsizetype movingCount = 0;
+    {
+        QMutexLocker lock(&backupSetsMutex());
+        setCount = backupSets.size();
+        for (const BackupSet& set : std::as_const(backupSets)) {
+            if (set.target == folder)
+                continue;
+            if (++movingCount <= kNamedSets)
+                moving.append(QStringLiteral("    %1: %2").arg(set.name, set.target));
+        }
+    }
+    if (setCount == 0) {
+        ShowStringMessage(StringId::NoSetsToChange);
+        return;
+    }
+    if (movingCount == 0) {
+        userMessages().showMessage(LoadStringById(StringId::EverySetAlreadyThere).arg(folder));
+        return;
+    }
+    if (movingCount > kNamedSets)
+        moving.append(
+            QStringLiteral("    ") + LoadStringById(StringId::EveryDestinationMoreSets).arg(movingCount - kNamedSets));
+    const QString question
+        = (setCount == 1 ? LoadStringById(StringId::OneDestinationQuestion).arg(folder)
+                         : LoadStringById(StringId::EveryDestinationQuestion).arg(QString::number(setCount), folder))
+        + QStringLiteral("\n\n") + LoadStringById(StringId::EveryDestinationKeepsArchives) + QLatin1Char('\n')
+        + moving.join(QLatin1Char('\n')) + QStringLiteral("\n\n") + LoadStringById(StringId::EveryDestinationOnOk);
+    if (!userMessages().askOkCancel(question, UserMessages::Icon::Question))
+        return;
+    m_everyDestination = folder;
 }
 
 void COptionsDlg::OnOK()

@@ -18,8 +18,9 @@ public:
 
     // Shows the current settings; runs by itself the first time the dialog is shown.
     void OnInitDialog();
-    // True once "Update All" has given every set the location, whatever the dialog ends with.
-    bool setsChanged() const { return m_setsChanged; }
+    // The folder the user agreed to make every set's destination, for the caller to apply when the dialog
+    // ends with OK; empty when not asked for. Cancel forgets it with the rest.
+    QString everyDestination() const { return m_everyDestination; }
 
     // A whole decimal number with an optional sign and blanks around it; no range beyond 32 bits.
     static bool parseWholeNumber(const QString& text, qint32& value);
@@ -43,9 +44,12 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    // False, after telling the user, when the copies field holds no whole number; the rest is taken anyway.
+    // False, after telling the user, when the copies field holds no whole number of 0 or more; the rest is taken
+    // anyway.
     bool takeFields();
     void showFields();
+    // Why the folder cannot be every set's destination, in a sentence for the user; empty when it can.
+    static QString destinationProblem(const QString& folder);
 
     QComboBox* m_arcTypeList = nullptr;
     QComboBox* m_compLevelList = nullptr;
@@ -54,6 +58,6 @@ private:
     QLineEdit* m_roboPathEdit = nullptr;
     QSpinBox* m_overdueDaysBox = nullptr;
     QString m_openingRoboPath;
-    bool m_setsChanged = false;
+    QString m_everyDestination;
     bool m_initialised = false;
 };

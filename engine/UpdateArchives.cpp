@@ -1,10 +1,14 @@
 #include "UpdateArchives.h"
 
 #include "ArchiveCommand.h"
+#include "ChainHistory.h"
+#include "RestorePoints.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include <algorithm>
 
 namespace {
 
@@ -27,6 +31,32 @@ QStringList updateArchiveFiles(const BackupSet& set)
     return matches;
 }
 
+// The points the files found give, counted as Restore would list them, and the kept chains beside them.
+void describePoints(OldFiles& found, const BackupSet& set)
+{
+    found.historyFolder = ChainHistoryFolder(set);
+    if (!found.historyFolder.isEmpty()) {
+        const QFileInfo history(found.historyFolder);
+        // A link planted at the history's name leads elsewhere: nothing there is this set's.
+        if (history.isDir() && !history.isSymLink())
+            found.keptChains = int(QDir(found.historyFolder).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size());
+    }
+    if (found.fullArchive.isEmpty())
+        return;
+    found.restorePoints = 1;
+    found.oldestPoint = found.newestPoint = QFileInfo(found.fullArchive).lastModified();
+    const QString prefix = set.arcName + QStringLiteral("_upd_");
+    for (const QString& file : std::as_const(found.updateArchives)) {
+        const QString name = QFileInfo(file).completeBaseName();
+        const QDateTime time = RestoreStampTime(name.mid(prefix.size()));
+        if (!time.isValid())
+            continue;
+        ++found.restorePoints;
+        found.oldestPoint = std::min(found.oldestPoint, time);
+        found.newestPoint = std::max(found.newestPoint, time);
+    }
+}
+
 } // namespace
 
 int CountUpdateArchives(const BackupSet& set)
@@ -45,6 +75,8 @@ QStringList OldFiles::paths() const
 OldFiles FindOldFiles(const BackupSet& set)
 {
     OldFiles found;
+    if (set.backupType == MirrorCopying)
+        return found;
     // The full archive the archive job writes, with its extension; never TARGET/NAME alone, which the
     // program never wrote and may be the user's own file.
     const QString full = FullArchivePath(set);
@@ -56,6 +88,7 @@ OldFiles FindOldFiles(const BackupSet& set)
     found.updateArchives.sort();
     for (const QString& file : std::as_const(found.updateArchives))
         found.bytes += QFileInfo(file).size();
+    describePoints(found, set);
     return found;
 }
 

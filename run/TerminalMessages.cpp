@@ -7,7 +7,7 @@ void TerminalMessages::showMessage(const QString& text, Icon)
     PrintErrorLine(text);
 }
 
-bool TerminalMessages::askOkCancel(const QString& text, Icon)
+bool TerminalMessages::askOkCancel(const QString& text, Icon, DefaultButton)
 {
     PrintErrorLine(text);
     PrintErrorLine(QStringLiteral("(answered Cancel: velmora-run asks nobody)"));

@@ -15,7 +15,8 @@ public:
     }
 
     void showMessage(const QString& text, Icon icon = Icon::None) override;
-    bool askOkCancel(const QString& text, Icon icon = Icon::None) override;
+    bool askOkCancel(
+        const QString& text, Icon icon = Icon::None, DefaultButton defaultButton = DefaultButton::Ok) override;
     bool askYesNo(const QString& text) override;
 
 private:

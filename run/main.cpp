@@ -36,6 +36,8 @@ void openStore()
     g_profileStore = new ProfileStore(QStringLiteral("Velmora"));
     LoadSettings();
     ApplyInterfaceLanguage(langID, TranslationsFolder());
+    for (const QString& line : TakeSettingsReadAsDefault())
+        PrintErrorLine(line);
     LoadAllBackupSets(SetLoad::ChangeNothing);
 }
 

@@ -264,9 +264,9 @@
         <translation>Дней до &amp;просрочки ручного набора (0 — нет):</translation>
     </message>
     <message>
-        <location filename="../../dialogs/COptionsDlg.cpp" line="46"/>
-        <source>Update &amp;All</source>
-        <translation>Обновить &amp;все</translation>
+        <location filename="../../dialogs/COptionsDlg.cpp" line="47"/>
+        <source>Use for &amp;All Sets...</source>
+        <translation>Назначить &amp;всем наборам...</translation>
     </message>
     <message>
         <location filename="../../dialogs/COptionsDlg.cpp" line="48"/>
@@ -292,6 +292,11 @@
         <location filename="../../dialogs/COptionsDlg.cpp" line="63"/>
         <source>Choose the rsync program.</source>
         <translation>Выбрать программу rsync.</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/COptionsDlg.cpp" line="66"/>
+        <source>Make the default backup location the destination of every set, when you close this dialog with OK. The archives made so far stay where they are.</source>
+        <translation>Сделать папку для копий по умолчанию папкой назначения каждого набора (при закрытии этого окна кнопкой ОК). Уже созданные архивы остаются на своих местах.</translation>
     </message>
 </context>
 <context>
@@ -1117,16 +1122,6 @@
         <location filename="../../core/StringTable.cpp" line="167"/>
         <source>This desktop has no program to open &apos;%1&apos;. Please open it yourself.</source>
         <translation>В этой системе нет программы, чтобы открыть «%1». Откройте его, пожалуйста, сами.</translation>
-    </message>
-    <message>
-        <location filename="../../core/StringTable.cpp" line="170"/>
-        <source>This deletes the current full archive &apos;%1&apos; and the update archives of its chain (%2): %3 in all.</source>
-        <translation>Будут удалены текущий полный архив «%1» и архивы обновлений его цепочки (%2): всего %3.</translation>
-    </message>
-    <message>
-        <location filename="../../core/StringTable.cpp" line="173"/>
-        <source>This deletes the update archives of the set (%1): %2 in all.</source>
-        <translation>Будут удалены архивы обновлений набора (%1): всего %2.</translation>
     </message>
     <message>
         <location filename="../../core/StringTable.cpp" line="174"/>
@@ -2263,6 +2258,96 @@ Fetch the set&apos;s archives from its off-site copy at &apos;%2&apos; and resto
         <location filename="../../core/StringTable.cpp" line="551"/>
         <source>rsync could not copy some files (exit code %1); it copied all the others</source>
         <translation>rsync не смог скопировать некоторые файлы (код %1); все остальные скопированы</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="632"/>
+        <source>Delete every backup of &apos;%1&apos;? This cannot be undone.</source>
+        <translation>Удалить все резервные копии набора «%1»? Отменить это будет нельзя.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="636"/>
+        <source>All %1 restore points, from %2 to %3, are deleted with the full archive &apos;%4&apos; and its %5 update archives (%6 in all).</source>
+        <translation>Удаляются все точки восстановления (%1), с %2 по %3, вместе с полным архивом «%4» и его архивами обновлений (%5), всего %6.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="641"/>
+        <source>Its only restore point, of %1, is deleted with the full archive &apos;%2&apos; (%3 in all).</source>
+        <translation>Его единственная точка восстановления, от %1, удаляется вместе с полным архивом «%2» (всего %3).</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="645"/>
+        <source>There is no full archive of this set in &apos;%1&apos;. Its %2 update archives (%3 in all) restore nothing without it and are deleted.</source>
+        <translation>В «%1» нет полного архива этого набора. Без него его архивы обновлений (%2, всего %3) ничего не восстановят; они удаляются.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="649"/>
+        <source>No restore point of this set will be left.</source>
+        <translation>У набора не останется ни одной точки восстановления.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="651"/>
+        <source>No restore point of this set will be left but those of the %2 older chains kept in &apos;%1&apos;, which Restore does not list; Restore from a Folder reaches them.</source>
+        <translation>У набора не останется точек восстановления, кроме точек старых цепочек (%2), сохранённых в «%1»: «Восстановить» их не показывает, до них можно добраться через «Восстановить из папки».</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="656"/>
+        <source>Set the destination of all %1 sets to &apos;%2&apos;?</source>
+        <translation>Сделать «%2» папкой назначения всех наборов (%1)?</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="658"/>
+        <source>Set the destination of the only set to &apos;%1&apos;?</source>
+        <translation>Сделать «%1» папкой назначения единственного набора?</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="661"/>
+        <source>These sets then back up there; the archives they made so far stay where they are, and Restore from a Folder still reaches them:</source>
+        <translation>Эти наборы будут копироваться туда; уже созданные ими архивы остаются на своих местах, до них можно добраться через «Восстановить из папки»:</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="665"/>
+        <source>and %1 more</source>
+        <translation>и ещё %1</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="666"/>
+        <source>Nothing changes until you close Options with OK.</source>
+        <translation>Ничего не изменится, пока вы не закроете «Параметры» кнопкой ОК.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="668"/>
+        <source>The default backup location is empty, so no set could back up there. Please choose a folder first.</source>
+        <translation>Папка для копий по умолчанию не задана, и наборам некуда было бы копировать. Сначала выберите папку.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="671"/>
+        <source>The default backup location &apos;%1&apos; is not a full path (one starting with &apos;/&apos;). Please choose a folder.</source>
+        <translation>Папка для копий по умолчанию «%1» задана не полным путём (он начинается с «/»). Выберите папку.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="674"/>
+        <source>The default backup location &apos;%1&apos; is not a folder that exists now (is its disk plugged in?). Please choose a folder that is there.</source>
+        <translation>Папки для копий по умолчанию «%1» сейчас нет (подключён ли её диск?). Выберите существующую папку.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="678"/>
+        <source>There is no backup set to change.</source>
+        <translation>Нет ни одного набора, который можно изменить.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="679"/>
+        <source>Every set already backs up to &apos;%1&apos;.</source>
+        <translation>Все наборы уже копируются в «%1».</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="680"/>
+        <source>Incremental copies to keep must be 0 or more (0: every run makes a new full archive).</source>
+        <translation>Число инкрементных копий должно быть 0 или больше (0 — каждый запуск создаёт новый полный архив).</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="684"/>
+        <source>The settings file &apos;%1&apos; holds %2=%3, which is not allowed; %4 is used instead.</source>
+        <translation>В файле настроек «%1» записано недопустимое %2=%3; вместо него используется %4.</translation>
     </message>
     <message>
         <location filename="../../core/StringTable.cpp" line="638"/>

@@ -3,15 +3,20 @@
 #include "CSetPropDlg.h"
 #include "DialogTestSupport.h"
 #include "ResourceIds.h"
+#include "RestorePoints.h"
 #include "ScheduleUpdates.h"
 #include "Schedules.h"
+#include "ToolTestSupport.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMutex>
+#include <QProcess>
+#include <QPushButton>
 
 using MainWindowCommandsTest = DialogFixture;
 
@@ -64,7 +69,7 @@ TEST_F(MainWindowCommandsTest, OptionsStoresTheSettingsAndTheRsyncLocationOnlyWh
     // A location the dialog refuses is cleared, which keeps the stored one.
     const auto answerWith = [](const QString& roboPath) {
         whenModal<COptionsDlg>([roboPath](COptionsDlg& dialog) {
-            type(dialog, ControlId::CopiesToKeep, "-3");
+            type(dialog, ControlId::CopiesToKeep, "3");
             type(dialog, ControlId::DefaultLocation, "/new/default");
             type(dialog, ControlId::RsyncLocation, roboPath);
             dialog.OnOK();
@@ -76,7 +81,7 @@ TEST_F(MainWindowCommandsTest, OptionsStoresTheSettingsAndTheRsyncLocationOnlyWh
     };
     answerWith(home.filePath("bin"));
     EXPECT_TRUE(OptionsCommand(nullptr));
-    EXPECT_EQ(minorUpdatedNumber, -3);
+    EXPECT_EQ(minorUpdatedNumber, 3);
     EXPECT_EQ(defaultArcLocation, "/new/default");
     EXPECT_EQ(roboPathXP, kDefaultRoboPathXP) << "a folder is no rsync";
     answerWith(rsync);
@@ -84,6 +89,66 @@ TEST_F(MainWindowCommandsTest, OptionsStoresTheSettingsAndTheRsyncLocationOnlyWh
     EXPECT_EQ(roboPathXP, rsync);
     whenModal<COptionsDlg>([](COptionsDlg& dialog) { dialog.reject(); });
     EXPECT_FALSE(OptionsCommand(nullptr));
+}
+
+TEST_F(MainWindowCommandsTest, UseForAllSetsChangesTheDestinationsOnlyOnOkAndTheOldArchivesStayRestorable)
+{
+    // A real archive of Docs in its old destination.
+    const QString oldPlace = home.filePath("old");
+    makeTree(home.filePath("src"), {{"a.txt", "alpha"}});
+    QDir().mkpath(oldPlace);
+    QProcess sevenZip;
+    sevenZip.setWorkingDirectory(home.filePath("src"));
+    sevenZip.start("/usr/bin/7zz", {"a", "-t7z", oldPlace + "/docs.7z", "a.txt"});
+    ASSERT_TRUE(sevenZip.waitForFinished(60000));
+    ASSERT_EQ(sevenZip.exitCode(), 0);
+    const QString newPlace = home.filePath("media/backup");
+    QDir().mkpath(newPlace);
+    for (const char* name : {"Docs", "Music"}) {
+        BackupSet set;
+        set.name = name;
+        set.arcName = QString(name).toLower();
+        set.source = home.filePath("src");
+        set.target = oldPlace;
+        set.destinationDisk = "uuid:1234";
+        SaveBackupSet(AddBackupSet(set));
+    }
+    const auto useForAllSets = [newPlace](bool ok) {
+        whenModal<COptionsDlg>([newPlace, ok](COptionsDlg& dialog) {
+            type(dialog, ControlId::DefaultLocation, newPlace);
+            dialog.findChild<QPushButton*>(QStringLiteral("ctl%1").arg(ControlId::UpdateAllLocations))->click();
+            if (ok)
+                dialog.OnOK();
+            else
+                dialog.reject();
+        });
+    };
+
+    // Agreed to, then cancelled: every set and its file stay as they were.
+    messages.setNextAnswer(true);
+    useForAllSets(false);
+    EXPECT_FALSE(OptionsCommand(nullptr));
+    ASSERT_EQ(messages.questions().size(), 1);
+    EXPECT_TRUE(messages.questions().first().startsWith("Set the destination of all 2 sets to '" + newPlace + "'?"));
+    LoadAllBackupSets();
+    for (const BackupSet& set : std::as_const(backupSets))
+        EXPECT_EQ(set.target, oldPlace) << set.name.toStdString();
+
+    messages.setNextAnswer(true);
+    useForAllSets(true);
+    EXPECT_TRUE(OptionsCommand(nullptr));
+    EXPECT_EQ(defaultArcLocation, newPlace);
+    LoadAllBackupSets();
+    ASSERT_EQ(backupSets.size(), 2);
+    for (const BackupSet& set : std::as_const(backupSets)) {
+        EXPECT_EQ(set.target, newPlace) << set.name.toStdString();
+        EXPECT_TRUE(set.destinationDisk.isEmpty()) << "the next good run records the new disk";
+    }
+    // The archive made so far is where it was, and Restore from a Folder still lists its point.
+    QString error;
+    const QList<RestorePoint> points = RestorePointsOfArchive(oldPlace + "/docs.7z", &error);
+    ASSERT_EQ(points.size(), 1) << error.toStdString();
+    EXPECT_EQ(points.first().fileCount, 1);
 }
 
 TEST_F(MainWindowCommandsTest, ScheduledSetGetsItsTimerAndLosesItWhenMadeManual)

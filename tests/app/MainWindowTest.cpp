@@ -6,19 +6,23 @@
 #include "JobProgress.h"
 #include "JobRunner.h"
 #include "Jobs.h"
+#include "ReadableFigures.h"
 #include "ResourceIds.h"
 #include "StoreFixture.h"
 #include "ToolTestSupport.h"
+#include "UserMessages.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDate>
+#include <QDateTime>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QMenu>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -333,27 +337,112 @@ TEST_F(MainWindowTest, DeleteAsksFirstAndRefillsTheList)
     EXPECT_FALSE(QFileInfo::exists(setFile("Docs")));
 }
 
-TEST_F(MainWindowTest, RemoveOldFilesRemovesTheArchiveAndItsChainButNothingElse)
+TEST_F(MainWindowTest, RemoveOldFilesNamesTheRestorePointsItEndsAndWhatStaysWithCancelAsDefault)
 {
-    addSet("Docs", 0, 1);
-    const QString dest = home.filePath("dest");
-    for (const char* file : {"docs.7z", "docs_upd_2026-12-01_10h00m00s.7z", "docs", "docs.zip", "docs2_upd_x.7z"})
-        writeFile(dest + "/" + file, "x");
+    // A real chain: a full archive and one update archive, made by the window's Run.
+    addArchiveSet("Docs");
+    FindBackupSet(backupSets.first().id)->backupType = IncrementalArchiving;
+    SaveBackupSet(backupSets.first().id);
     open();
+    for (int run = 0; run < 2; ++run) {
+        writeFile(home.filePath("src/Docs/a.txt"), QByteArray("alpha ") + QByteArray::number(run));
+        select("Docs");
+        messages.setNextAnswer(true);
+        QSignalSpy finished(&JobRunner::shared(), &JobRunner::finished);
+        window->OnRun();
+        ASSERT_TRUE(finished.wait(60000));
+        QCoreApplication::sendPostedEvents(window.get(), QEvent::MetaCall);
+    }
+    const QString dest = home.filePath("dest");
+    const QStringList chain = destinationFiles(dest);
+    ASSERT_EQ(chain.size(), 2) << chain.join(' ').toStdString();
+    ASSERT_TRUE(archiveEntries(dest + "/docs.7z").contains("a.txt"));
+    const QString update = chain.at(0) == "docs.7z" ? chain.at(1) : chain.at(0);
+    const QString stamp = update.mid(QStringLiteral("docs_upd_").size()).chopped(3);
+    const QString oldest = QFileInfo(dest + "/docs.7z").lastModified().toString("yyyy-MM-dd HH:mm");
+    const QString newest = QDateTime::fromString(stamp, "yyyy-MM-dd_HH'h'mm'm'ss's'").toString("yyyy-MM-dd HH:mm");
+    const qint64 bytes = QFileInfo(dest + "/docs.7z").size() + QFileInfo(dest + "/" + update).size();
+    // Another set's archive and a file of the user's beside them.
+    for (const char* file : {"docs", "docs.zip", "docs2_upd_x.7z"})
+        writeFile(dest + "/" + file, "x");
+    const int questionsBefore = int(messages.questions().size());
+
     select("Docs");
     window->OnRemoveOldFiles();
-    // The question says that the current full archive goes too, and how much.
-    const QString question = "Delete old files for 'Docs'?\n\nThis deletes the current full archive '" + dest
-        + "/docs.7z' and the update archives of its chain (1): 2 bytes in all.";
-    EXPECT_EQ(messages.questions(), QStringList({question}));
-    EXPECT_EQ(QDir(dest).entryList(QDir::Files, QDir::Name).size(), 5) << "Cancel deletes nothing";
+    ASSERT_EQ(messages.questions().size(), questionsBefore + 1);
+    EXPECT_EQ(messages.questions().last(),
+        "Delete every backup of 'Docs'? This cannot be undone.\n\nAll 2 restore points, from " + oldest + " to "
+            + newest + ", are deleted with the full archive '" + dest + "/docs.7z' and its 1 update archives ("
+            + FormatByteSize(bytes) + " in all).\n\nNo restore point of this set will be left.");
+    EXPECT_EQ(messages.defaultButtons().last(), UserMessages::DefaultButton::Cancel) << "Enter must not delete";
+    EXPECT_EQ(destinationFiles(dest).size(), 5) << "Cancel deletes nothing";
+
+    // Older chains kept beside the current one stay, and the question says so instead of "nothing is left".
+    for (const char* kept : {"2026-01-01_10h00m00s", "2026-02-01_10h00m00s"})
+        writeFile(dest + "/docs.history/" + kept + "/docs.7z", "kept");
+    window->OnRemoveOldFiles();
+    EXPECT_TRUE(messages.questions().last().endsWith(
+        "No restore point of this set will be left but those of the 2 older chains kept in '" + dest
+        + "/docs.history', which Restore does not list; Restore from a Folder reaches them."))
+        << messages.questions().last().toStdString();
 
     messages.setNextAnswer(true);
     window->OnRemoveOldFiles();
-    EXPECT_EQ(QDir(dest).entryList(QDir::Files, QDir::Name), QStringList({"docs", "docs.zip", "docs2_upd_x.7z"}));
+    EXPECT_EQ(destinationFiles(dest), QStringList({"docs", "docs.zip", "docs2_upd_x.7z"}));
+    EXPECT_EQ(treeFiles(dest + "/docs.history"),
+        QStringList({"2026-01-01_10h00m00s/docs.7z", "2026-02-01_10h00m00s/docs.7z"}));
+    // With nothing left to delete there is nothing to ask.
+    const int asked = int(messages.questions().size());
     window->OnRemoveOldFiles();
-    EXPECT_EQ(messages.questions().last(),
-        "Delete old files for 'Docs'?\n\nThere is no archive of this set in '" + dest + "'.");
+    EXPECT_EQ(messages.questions().size(), asked);
+    ASSERT_FALSE(messages.messages().isEmpty());
+    EXPECT_EQ(messages.messages().last(), "There is no archive of this set in '" + dest + "'.");
+}
+
+TEST_F(MainWindowTest, RemoveOldFilesIsNotOfferedForAMirrorSet)
+{
+    addSet("Docs", 0, IncrementalArchiving);
+    addSet("Mirror", 0, MirrorCopying);
+    writeFile(home.filePath("dest/Mirror/kept.txt"), "mine");
+    open();
+    auto* removeOld = window->findChild<QAction*>(QStringLiteral("action%1").arg(CommandId::RemoveOldFiles));
+    select("Mirror");
+    EXPECT_FALSE(removeOld->isEnabled());
+    window->OnRemoveOldFiles();
+    EXPECT_TRUE(messages.questions().isEmpty());
+    EXPECT_TRUE(messages.messages().isEmpty());
+    EXPECT_TRUE(QFileInfo::exists(home.filePath("dest/Mirror/kept.txt")));
+    select("Docs");
+    EXPECT_TRUE(removeOld->isEnabled());
+}
+
+TEST_F(MainWindowTest, ASettingReadAsItsDefaultIsNamedOnceTheWindowIsUp)
+{
+    // Reading the file sets every setting: the ones the other tests rely on come back afterwards.
+    const qint32 overdueDays = manualOverdueDays;
+    const qint32 arcType = defaultArcType;
+    const qint32 compLevel = defaultCompLevel;
+    const QString rsync = roboPathXP;
+    const QString sevenZip = pathTo7zExe();
+    const auto restore = qScopeGuard([&] {
+        manualOverdueDays = overdueDays;
+        defaultArcType = arcType;
+        defaultCompLevel = compLevel;
+        roboPathXP = rsync;
+        setPathTo7zExe(sevenZip);
+    });
+    writeFile(home.settingsFile(), "[Velmora Project file]\nMinorUpdatedNumber=-3\n");
+    LoadSettings();
+    open();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(messages.messages().size(), 1);
+    EXPECT_EQ(messages.messages().first(),
+        "The settings file '" + home.settingsFile()
+            + "' holds MinorUpdatedNumber=-3, which is not allowed; 10 is used instead.");
+    window.reset();
+    open();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(messages.messages().size(), 1) << "named once";
 }
 
 TEST_F(MainWindowTest, LanguageSwitchTellsToRestartAndMovesTheCheckMark)

@@ -51,3 +51,26 @@ TEST_F(SettingsTest, SavingAgainChangesValuesInPlace)
     EXPECT_TRUE(saved.startsWith("[Velmora Project file]\nLangID=2\nCustom=kept\nDefaultArcType=1\n")) << saved.data();
     EXPECT_TRUE(saved.contains("\nMinorUpdatedNumber=4\n"));
 }
+
+TEST_F(SettingsTest, ACountOfUpdateArchivesBelowZeroOrNoNumberReadsAsTheDefaultAndIsNamedOnce)
+{
+    // A negative count made every incremental run a new full archive, without a word.
+    for (const char* bad : {"-3", "abc", "", "7days"}) {
+        SCOPED_TRACE(bad);
+        writeFile(
+            home.settingsFile(), QByteArray("[Velmora Project file]\nMinorUpdatedNumber=") + bad + "\nLangID=1\n");
+        LoadSettings();
+        EXPECT_EQ(minorUpdatedNumber, 10);
+        EXPECT_EQ(langID, 1) << "the other settings are read as they are";
+        EXPECT_EQ(TakeSettingsReadAsDefault(),
+            QStringList({"The settings file '" + home.settingsFile() + "' holds MinorUpdatedNumber=" + bad
+                + ", which is not allowed; 10 is used instead."}));
+        EXPECT_TRUE(TakeSettingsReadAsDefault().isEmpty()) << "named once";
+    }
+    for (const auto& [text, value] : {std::pair {"0", 0}, std::pair {" 25 ", 25}, std::pair {"+4", 4}}) {
+        writeFile(home.settingsFile(), QByteArray("[Velmora Project file]\nMinorUpdatedNumber=") + text + "\n");
+        LoadSettings();
+        EXPECT_EQ(minorUpdatedNumber, value) << text;
+        EXPECT_TRUE(TakeSettingsReadAsDefault().isEmpty()) << text;
+    }
+}

@@ -3,6 +3,7 @@
 #include "ResourceIds.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
@@ -46,28 +47,72 @@ TEST_F(OptionsDlgTest, ShowsTheStoredRsyncLocationEditableAndChoosesProgramsForI
     EXPECT_EQ(chooser.filters, QStringList(2, "Programs (*)"));
 }
 
-TEST_F(OptionsDlgTest, UpdateAllThenCancelKeepsTheNewDestinationsInTheSetsAndTheirFiles)
+TEST_F(OptionsDlgTest, UseForAllSetsRefusesALocationNoSetCouldBackUpToAndSaysWhy)
 {
     storeSet("Docs", "/old/docs");
-    storeSet("Music", "/old/music");
     open();
-    edit(ControlId::DefaultLocation)->setText("/new/place");
+    dialog->show();
+    const QString missing = home.filePath("unplugged/disk");
+    const QList<std::pair<QString, QString>> refused = {
+        {"", "The default backup location is empty, so no set could back up there. Please choose a folder first."},
+        {"backups",
+            "The default backup location 'backups' is not a full path (one starting with '/'). Please choose a "
+            "folder."},
+        {missing,
+            "The default backup location '" + missing
+                + "' is not a folder that exists now (is its disk plugged in?). Please choose a folder that is there."},
+    };
+    for (const auto& [location, reason] : refused) {
+        SCOPED_TRACE(location.toStdString());
+        edit(ControlId::DefaultLocation)->setText(location);
+        click(ControlId::UpdateAllLocations);
+        ASSERT_FALSE(messages.messages().isEmpty());
+        EXPECT_EQ(messages.messages().last(), reason);
+        EXPECT_EQ(dialog->focusWidget(), edit(ControlId::DefaultLocation));
+    }
+    EXPECT_TRUE(messages.questions().isEmpty()) << "nothing to ask about";
+    dialog->OnOK();
+    EXPECT_TRUE(dialog->everyDestination().isEmpty());
+    EXPECT_EQ(storedTarget("Docs"), "/old/docs");
+}
+
+TEST_F(OptionsDlgTest, UseForAllSetsNamesTheFolderTheCountAndWhereTheArchivesStayAndOnlyProposes)
+{
+    const QString place = home.filePath("media/backup");
+    QDir().mkpath(place);
+    const quint32 docs = storeSet("Docs", "/old/docs");
+    const quint32 music = storeSet("Music", "/old/music");
+    storeSet("Photos", place);
+    open();
+    edit(ControlId::DefaultLocation)->setText(" " + place + "/ ");
     click(ControlId::UpdateAllLocations);
-    EXPECT_EQ(messages.questions(), QStringList({"Update saving location for all tasks?"}));
-    EXPECT_EQ(storedTarget("Docs"), "/old/docs") << "answered Cancel: nothing changes";
+    const QString question = "Set the destination of all 3 sets to '" + place
+        + "'?\n\nThese sets then back up there; the archives they made so far stay where they are, and Restore from a "
+          "Folder still reaches them:\n    Docs: /old/docs\n    Music: /old/music\n\nNothing changes until you "
+          "close Options with OK.";
+    EXPECT_EQ(messages.questions(), QStringList({question}));
+    EXPECT_TRUE(dialog->everyDestination().isEmpty()) << "answered Cancel";
 
     messages.setNextAnswer(true);
     click(ControlId::UpdateAllLocations);
+    EXPECT_EQ(dialog->everyDestination(), place);
+    // The dialog only proposes: the sets and their files change when the window takes an OK.
+    EXPECT_EQ(storedTarget("Docs"), "/old/docs");
+    EXPECT_EQ(FindBackupSet(docs)->target, "/old/docs");
     dialog->reject();
-    EXPECT_TRUE(dialog->setsChanged());
-    EXPECT_EQ(storedTarget("Docs"), "/new/place");
-    EXPECT_EQ(storedTarget("Music"), "/new/place");
-    EXPECT_EQ(defaultArcLocation, "/old") << "the default location changes only on OK";
-    // Editing or deleting a set reloads the collection from the files: the new places stay.
-    LoadAllBackupSets();
-    ASSERT_EQ(backupSets.size(), 2);
-    for (const BackupSet& set : backupSets)
-        EXPECT_EQ(set.target, "/new/place");
+    EXPECT_EQ(defaultArcLocation, "/old");
+
+    // With every set there already, and with one set, the question says so.
+    open();
+    DeleteBackupSet(docs);
+    DeleteBackupSet(music);
+    edit(ControlId::DefaultLocation)->setText(place);
+    click(ControlId::UpdateAllLocations);
+    EXPECT_EQ(messages.messages().last(), "Every set already backs up to '" + place + "'.");
+    edit(ControlId::DefaultLocation)->setText(home.path());
+    click(ControlId::UpdateAllLocations);
+    EXPECT_TRUE(
+        messages.questions().last().startsWith("Set the destination of the only set to '" + home.path() + "'?"));
 }
 
 TEST_F(OptionsDlgTest, CopiesThatAreNoWholeNumberAreRefusedAndNothingIsStored)
@@ -84,14 +129,23 @@ TEST_F(OptionsDlgTest, CopiesThatAreNoWholeNumberAreRefusedAndNothingIsStored)
         EXPECT_EQ(dialog->focusWidget(), edit(ControlId::CopiesToKeep));
         EXPECT_EQ(defaultArcLocation, "/old");
     }
-    for (const auto& [text, value] : {std::pair {"0", 0}, std::pair {"-5", -5}, std::pair {" +12 ", 12}}) {
+    // A negative count would make every incremental run a full archive.
+    for (const char* text : {"-5", "-0000001"}) {
+        edit(ControlId::CopiesToKeep)->setText(text);
+        dialog->OnOK();
+        EXPECT_TRUE(dialog->isVisible()) << text;
+        EXPECT_EQ(messages.messages().last(),
+            "Incremental copies to keep must be 0 or more (0: every run makes a new full archive).");
+        EXPECT_EQ(dialog->focusWidget(), edit(ControlId::CopiesToKeep));
+    }
+    for (const auto& [text, value] : {std::pair {"0", 0}, std::pair {"-0", 0}, std::pair {" +12 ", 12}}) {
         edit(ControlId::CopiesToKeep)->setText(text);
         dialog->OnOK();
         EXPECT_EQ(dialog->result(), QDialog::Accepted) << text;
         EXPECT_EQ(dialog->m_copiesToKeep, value);
     }
     EXPECT_EQ(defaultArcLocation, "/new");
-    EXPECT_EQ(messages.messages().size(), 5);
+    EXPECT_EQ(messages.messages().size(), 7);
 }
 
 TEST_F(OptionsDlgTest, ATypedRsyncLocationThatIsNoProgramIsRefusedByName)

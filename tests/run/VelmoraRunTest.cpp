@@ -296,3 +296,25 @@ TEST_F(VelmoraRun, SigtermStopsTheRunningToolAndRemovesWhatItHalfWrote)
     EXPECT_EQ(lastRunOf("Big"), "0");
     EXPECT_FALSE(QFileInfo::exists(lockFilePath())) << "the lock goes with the run";
 }
+
+TEST_F(VelmoraRun, ANegativeCountOfUpdateArchivesReadsAsTheDefaultSoTheChainGrows)
+{
+    // A negative count made every incremental run a new full archive.
+    writeSettings("MinorUpdatedNumber=-3");
+    writeSet(setOf("Inc", source, destination, IncrementalArchiving, "inc"));
+    ASSERT_EQ(runVelmora({"Inc"}).exitCode, 0);
+    writeFile(source + "/a.txt", "alpha, changed");
+
+    const RunOutcome run = runVelmora({"Inc"});
+
+    EXPECT_EQ(run.exitCode, 0) << run.errorOutput.toStdString();
+    EXPECT_EQ(run.errorOutput.count("MinorUpdatedNumber=-3"), 1) << run.errorOutput.toStdString();
+    EXPECT_TRUE(run.errorOutput.contains("The settings file '" + home.settingsFile()
+        + "' holds MinorUpdatedNumber=-3, which is not allowed; 10 is used instead."));
+    const QStringList files = destinationFiles(destination);
+    ASSERT_EQ(files.size(), 2) << files.join(' ').toStdString();
+    EXPECT_EQ(files.first(), "inc.7z");
+    EXPECT_TRUE(files.last().startsWith("inc_upd_"));
+    EXPECT_TRUE(archiveEntries(destination + "/" + files.last()).contains("a.txt"));
+    EXPECT_FALSE(QFileInfo::exists(destination + "/inc.history")) << "no new chain was started";
+}

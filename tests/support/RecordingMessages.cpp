@@ -18,30 +18,36 @@ void RecordingMessages::showMessage(const QString& text, Icon)
     m_messages.append(text);
 }
 
-bool RecordingMessages::askOkCancel(const QString& text, Icon)
+bool RecordingMessages::askOkCancel(const QString& text, Icon, DefaultButton defaultButton)
 {
     QMutexLocker lock(&m_mutex);
-    m_questions.append(text);
-    return m_answers.isEmpty() ? false : m_answers.dequeue();
+    m_defaultButtons.append(defaultButton);
+    return answer(text);
 }
 
 bool RecordingMessages::askYesNo(const QString& text)
 {
-    return askOkCancel(text);
+    QMutexLocker lock(&m_mutex);
+    return answer(text);
+}
+
+bool RecordingMessages::answer(const QString& question)
+{
+    m_questions.append(question);
+    return m_answers.isEmpty() ? false : m_answers.dequeue();
 }
 
 bool RecordingMessages::askYesNoWithList(
     const QString& text, const QString& names, const QString& allNames, const QString& choice, bool* ticked)
 {
     QMutexLocker lock(&m_mutex);
-    m_questions.append(text);
     m_names.append(names);
     m_allNames.append(allNames);
     m_choices.append(choice);
     const bool tick = !m_ticks.isEmpty() && m_ticks.dequeue();
     if (ticked)
         *ticked = tick && !choice.isEmpty();
-    return m_answers.isEmpty() ? false : m_answers.dequeue();
+    return answer(text);
 }
 
 void RecordingMessages::setNextChoice(bool ticked)
@@ -84,4 +90,10 @@ QStringList RecordingMessages::questions() const
 {
     QMutexLocker lock(&m_mutex);
     return m_questions;
+}
+
+QList<UserMessages::DefaultButton> RecordingMessages::defaultButtons() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_defaultButtons;
 }

@@ -16,7 +16,8 @@ public:
     ~RecordingMessages() override;
 
     void showMessage(const QString& text, Icon icon = Icon::None) override;
-    bool askOkCancel(const QString& text, Icon icon = Icon::None) override;
+    bool askOkCancel(
+        const QString& text, Icon icon = Icon::None, DefaultButton defaultButton = DefaultButton::Ok) override;
     bool askYesNo(const QString& text) override;
     // Recorded as a question (its text), with its lists and choice kept apart.
     bool askYesNoWithList(const QString& text, const QString& names, const QString& allNames, const QString& choice,
@@ -33,11 +34,17 @@ public:
     QStringList names() const;
     QStringList allNames() const;
     QStringList choices() const;
+    // The default button of each OK / Cancel question, in the order asked (Yes / No questions are not in it).
+    QList<DefaultButton> defaultButtons() const;
 
 private:
+    // With the lock held.
+    bool answer(const QString& question);
+
     mutable QMutex m_mutex;
     QStringList m_messages;
     QStringList m_questions;
+    QList<DefaultButton> m_defaultButtons;
     QQueue<bool> m_answers;
     QStringList m_names;
     QStringList m_allNames;

@@ -112,6 +112,16 @@ CMyVelmoraDlg::CMyVelmoraDlg(QWidget* parent)
         QTimer::singleShot(0, this,
             [lines] { userMessages().showMessage(lines.join(QLatin1Char('\n')), UserMessages::Icon::Warning); });
     }
+    // Also at every start while it stands: an encrypted set whose scheduled runs find no password fails every
+    // night, and the alarm of an overdue set would come only days later. The keyring is read on this thread.
+    QTimer::singleShot(0, this, [] {
+        QList<BackupSet> sets;
+        {
+            QMutexLocker lock(&backupSetsMutex());
+            sets = backupSets;
+        }
+        WarnScheduledPasswordProblems(sets);
+    });
     SetJobEventReceiver(this);
     // started() comes on the thread that starts the job, finished() on the job's thread: both only prompt a
     // look at the runner, so a late finished() of an earlier job cannot clear the state of a newer one.

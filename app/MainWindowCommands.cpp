@@ -20,6 +20,7 @@ bool NewSetCommand(QWidget* owner)
     dialog.m_bNew = true;
     dialog.m_isPasswordKnown = IsSetPasswordKnown;
     dialog.m_testOffsite = OffsiteTestAnswer;
+    dialog.m_oldChainFolder = OldChainFolderOf;
     if (dialog.exec() != QDialog::Accepted)
         return false;
     const quint32 id = AddBackupSet(dialog.m_set);
@@ -28,6 +29,9 @@ bool NewSetCommand(QWidget* owner)
         ApplyPasswordChange(BackupSet(), added, dialog.m_password);
     SaveBackupSet(id);
     UpdateSchedulesInBackground();
+    // Said now, not at the first failed night.
+    if (GetBackupSet(id, added))
+        WarnScheduledPasswordProblems({added});
     return true;
 }
 
@@ -40,6 +44,7 @@ bool PropertiesCommand(QWidget* owner, quint32 setId)
     dialog.m_bNew = false;
     dialog.m_isPasswordKnown = IsSetPasswordKnown;
     dialog.m_testOffsite = OffsiteTestAnswer;
+    dialog.m_oldChainFolder = OldChainFolderOf;
     const BackupSet before = dialog.m_set;
     if (dialog.exec() != QDialog::Accepted)
         return false;
@@ -47,6 +52,7 @@ bool PropertiesCommand(QWidget* owner, quint32 setId)
     // A rename changes the name the timer's service runs, a schedule the timer itself.
     if (UpdateBackupSet(dialog.m_set))
         UpdateSchedulesInBackground();
+    WarnScheduledPasswordProblems({dialog.m_set});
     return true;
 }
 

@@ -4,9 +4,11 @@
 #include "ArchivePasswords.h"
 #include "BackupSet.h"
 #include "CPasswordDlg.h"
+#include "ChainHistory.h"
 #include "JobOutcome.h"
 #include "Keyring.h"
 #include "ResourceIds.h"
+#include "ScheduledPasswords.h"
 #include "SetCollection.h"
 #include "StringTable.h"
 #include "UserMessages.h"
@@ -131,6 +133,24 @@ void ApplyPasswordChange(const BackupSet& before, BackupSet& after, const QStrin
             LoadStringById(before.encrypt ? StringId::PasswordChangedNewChain : StringId::EncryptionOnNewChain)
                 .arg(after.name));
     }
+}
+
+QString OldChainFolderOf(const BackupSet& set)
+{
+    return hasChain(set) ? ChainHistoryFolder(set) : QString();
+}
+
+void WarnScheduledPasswordProblems(const QList<BackupSet>& sets)
+{
+    QStringList lines;
+    for (const BackupSet& set : sets) {
+        if (const QString problem = ScheduledPasswordProblem(set); !problem.isEmpty())
+            lines.append(QStringLiteral("%1: %2").arg(set.name, problem));
+    }
+    if (!lines.isEmpty())
+        userMessages().showMessage(
+            LoadStringById(StringId::ScheduledPasswordsUnreachable).arg(lines.join(QLatin1Char('\n'))),
+            UserMessages::Icon::Warning);
 }
 
 void ForgetSetPassword(const BackupSet& set)

@@ -38,6 +38,11 @@ bool IsSetPasswordKnown(quint32 setId);
 // when no keyring takes it; removes the password of a set no longer encrypted. Marks a set whose archives so far
 // need another password (or none) to start a new chain at its next run, and says so.
 void ApplyPasswordChange(const BackupSet& before, BackupSet& after, const QString& typed);
+// Where the set's archives made so far go when its next run starts a new chain; empty when it has made none.
+QString OldChainFolderOf(const BackupSet& set);
+// Names, in one warning, each of the sets whose every scheduled run would fail for want of its password, and
+// what works instead; nothing when there is none. Reads the keyring, so on the window's thread only.
+void WarnScheduledPasswordProblems(const QList<BackupSet>& sets);
 // Removes a deleted set's password from the keyring and from memory.
 void ForgetSetPassword(const BackupSet& set);
 

@@ -49,6 +49,8 @@ const QList<SetFileKey>& SetFileKeys()
         {QStringLiteral("Offsite"), &BackupSet::offsite, QString(), QString()},
         {QStringLiteral("LastOffsiteResult"), &BackupSet::lastOffsiteResult, QString(), QString()},
         {QStringLiteral("LastOffsiteReason"), &BackupSet::lastOffsiteReason, QString(), QString()},
+        // Files from before it leave scheduled runs to the keyring.
+        {QStringLiteral("PasswordFile"), &BackupSet::passwordFile, QString(), QString()},
     };
     return keys;
 }

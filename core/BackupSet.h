@@ -106,6 +106,9 @@ struct BackupSet
     // failed.
     QString lastOffsiteResult;
     QString lastOffsiteReason;
+    // A file holding the password of an encrypted set, for its timer's runs to take where no keyring serves them
+    // (PasswordFile.h checks it); empty for the keyring.
+    QString passwordFile;
 
     bool operator==(const BackupSet&) const = default;
 };

@@ -339,6 +339,18 @@ inline constexpr int NoSetsToChange = 784;
 inline constexpr int EverySetAlreadyThere = 785;
 inline constexpr int CopiesToKeepNegative = 786;
 inline constexpr int SettingReadAsDefault = 787;
+// Scheduled runs of encrypted sets and their password, and a new chain after a password change.
+inline constexpr int ScheduledPasswordKeyringLocked = 820;
+inline constexpr int ScheduledPasswordNoKeyring = 821;
+inline constexpr int ScheduledPasswordNotInKeyring = 822;
+inline constexpr int ScheduledPasswordFileRefused = 823;
+inline constexpr int ScheduledPasswordsUnreachable = 824;
+inline constexpr int PasswordFileNotAbsolute = 825;
+inline constexpr int PasswordFileRefusedHere = 826;
+inline constexpr int PasswordFileHoldsAnother = 827;
+inline constexpr int NewChainNotePassword = 828;
+inline constexpr int NewChainNoteEncryptOn = 829;
+inline constexpr int NewChainNoteEncryptOff = 830;
 
 // A restore over the source that puts what it replaces into the trash.
 inline constexpr int RestoreNotTrashed = 740;
@@ -432,6 +444,10 @@ inline constexpr int EncryptArchive = 1090;
 inline constexpr int ArchivePassword = 1091;
 inline constexpr int ArchivePasswordAgain = 1092;
 inline constexpr int EncryptionNote = 1093;
+// What a password change or encryption turned on or off does to the archives made so far.
+inline constexpr int NewChainNote = 1140;
+// The password file a timer's run of an encrypted set takes its password from.
+inline constexpr int PasswordFile = 1141;
 
 // The question for an encrypted set's password.
 inline constexpr int PasswordQuestion = 1094;

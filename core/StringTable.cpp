@@ -391,7 +391,7 @@ constexpr TableEntry kStringTable[] = {
     {StringId::EncryptionOnNewChain,
         QT_TRANSLATE_NOOP("StringTable",
             "'%1' is encrypted from now on. Its next run starts a new, encrypted chain of archives; the archives "
-            "made so far stay unencrypted until the new chain replaces them.")},
+            "made so far are kept as they are, unencrypted.")},
     {StringId::EncryptionOffNewChain,
         QT_TRANSLATE_NOOP("StringTable",
             "'%1' is no longer encrypted, and its password is removed from the keyring. Its next run starts a new "
@@ -684,6 +684,48 @@ constexpr TableEntry kStringTable[] = {
     {StringId::SettingReadAsDefault,
         QT_TRANSLATE_NOOP(
             "StringTable", "The settings file '%1' holds %2=%3, which is not allowed; %4 is used instead.")},
+    // Why a timer's run of an encrypted set would find no password; after the set's name in velmora-run --check.
+    {StringId::ScheduledPasswordKeyringLocked,
+        QT_TRANSLATE_NOOP("StringTable", "scheduled runs cannot get its password: the keyring is locked")},
+    {StringId::ScheduledPasswordNoKeyring,
+        QT_TRANSLATE_NOOP(
+            "StringTable", "scheduled runs cannot get its password: no keyring answers on this computer")},
+    {StringId::ScheduledPasswordNotInKeyring,
+        QT_TRANSLATE_NOOP("StringTable", "scheduled runs cannot get its password: the keyring holds none for it")},
+    // %1 is why the file is refused.
+    {StringId::ScheduledPasswordFileRefused,
+        QT_TRANSLATE_NOOP("StringTable", "scheduled runs cannot use its password file: %1")},
+    // %1 is one line per set: its name and why.
+    {StringId::ScheduledPasswordsUnreachable,
+        QT_TRANSLATE_NOOP("StringTable",
+            "Every scheduled run of these encrypted sets will fail, as it cannot get the set's password:\n\n%1\n\n"
+            "What works: unlock the keyring (or install one, such as GNOME Keyring or KWallet) and keep it "
+            "unlocked while you are logged in; or, in the set's properties, give a password file for its scheduled "
+            "runs: a file of your own that only you can read (chmod 600), with the password on its first line.")},
+    {StringId::PasswordFileNotAbsolute,
+        QT_TRANSLATE_NOOP("StringTable",
+            "Give the password file with its full path, starting with '/': a scheduled run does not start in this "
+            "folder.")},
+    // %1 is why velmora-run would refuse the file.
+    {StringId::PasswordFileRefusedHere,
+        QT_TRANSLATE_NOOP("StringTable", "A scheduled run would refuse this password file and back up nothing:\n%1")},
+    {StringId::PasswordFileHoldsAnother,
+        QT_TRANSLATE_NOOP("StringTable",
+            "The password file holds another password than the one typed here: scheduled runs would make archives "
+            "that this password does not open. Put the same password in both.")},
+    // %1 is the folder the old chain moves into.
+    {StringId::NewChainNotePassword,
+        QT_TRANSLATE_NOOP("StringTable",
+            "A new password starts a new chain at the next run; the archives made so far then move to '%1', "
+            "restorable with the old password. Nothing is deleted.")},
+    {StringId::NewChainNoteEncryptOn,
+        QT_TRANSLATE_NOOP("StringTable",
+            "Encryption starts a new chain at the next run; the archives made so far then move, unencrypted, to "
+            "'%1'. Nothing is deleted.")},
+    {StringId::NewChainNoteEncryptOff,
+        QT_TRANSLATE_NOOP("StringTable",
+            "Without encryption the next run starts a new chain; the archives made so far then move to '%1', "
+            "restorable with the old password. Nothing is deleted.")},
     // %1 is the path, %2 the system's reason.
     {StringId::RestoreNotTrashed, QT_TRANSLATE_NOOP("StringTable", "'%1' could not be moved to the trash (%2)")},
     // %1 is the source folder, %2 the reason, %3 the paths still in the trash.

@@ -7,6 +7,7 @@
 #include "DialogTemplate.h"
 #include "FolderPicker.h"
 #include "OffsiteTarget.h"
+#include "PasswordFile.h"
 #include "ProfileStore.h"
 #include "ResourceIds.h"
 #include "SetCollection.h"
@@ -17,6 +18,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -100,7 +102,7 @@ CSetPropDlg::CSetPropDlg(QWidget* parent)
     controls += exclusionColumn(173, ControlId::ExcludedPaths, QT_TRANSLATE_NOOP("CSetPropDlg", "Exclude directories:"),
         ControlId::RemovePath, ControlId::AddPath, QT_TRANSLATE_NOOP("CSetPropDlg", "Add path..."));
     controls += {
-        {C::GroupBox, ControlId::ArchiveType, QT_TRANSLATE_NOOP("CSetPropDlg", "Archiving options"), 7, 208, 326, 92},
+        {C::GroupBox, ControlId::ArchiveType, QT_TRANSLATE_NOOP("CSetPropDlg", "Archiving options"), 7, 208, 326, 124},
         {C::Label, ControlId::ArchiveType, QT_TRANSLATE_NOOP("CSetPropDlg", "Archive type:"), 14, 224, 50, 14},
         {C::ComboBox, ControlId::ArchiveType, nullptr, 66, 224, 40, 14},
         {C::Label, ControlId::CompressionLevel, QT_TRANSLATE_NOOP("CSetPropDlg", "Compression level:"), 114, 224, 68,
@@ -118,29 +120,33 @@ CSetPropDlg::CSetPropDlg(QWidget* parent)
         {C::StaticText, ControlId::EncryptionNote, nullptr, 14, 277, 122, 20},
         {C::Label, ControlId::ArchivePasswordAgain, QT_TRANSLATE_NOOP("CSetPropDlg", "Confir&m:"), 140, 278, 60, 14},
         {C::Edit, ControlId::ArchivePasswordAgain, nullptr, 202, 278, 124, 14},
-        {C::GroupBox, ControlId::Schedule, QT_TRANSLATE_NOOP("CSetPropDlg", "Schedule"), 7, 304, 326, 52},
-        {C::Label, ControlId::Schedule, QT_TRANSLATE_NOOP("CSetPropDlg", "&Run:"), 14, 319, 36, 14},
-        {C::ComboBox, ControlId::Schedule, nullptr, 52, 319, 84, 14},
-        {C::Label, ControlId::ScheduleDay, QT_TRANSLATE_NOOP("CSetPropDlg", "o&n"), 142, 319, 30, 14},
-        {C::ComboBox, ControlId::ScheduleDay, nullptr, 174, 319, 74, 14},
-        {C::Label, ControlId::ScheduleTime, QT_TRANSLATE_NOOP("CSetPropDlg", "a&t"), 254, 319, 20, 14},
-        {C::TimeEdit, ControlId::ScheduleTime, nullptr, 276, 319, 50, 14},
+        // Shown only while the change typed would start a new chain.
+        {C::StaticText, ControlId::NewChainNote, nullptr, 14, 297, 312, 32},
+        {C::GroupBox, ControlId::Schedule, QT_TRANSLATE_NOOP("CSetPropDlg", "Schedule"), 7, 336, 326, 70},
+        {C::Label, ControlId::Schedule, QT_TRANSLATE_NOOP("CSetPropDlg", "&Run:"), 14, 351, 36, 14},
+        {C::ComboBox, ControlId::Schedule, nullptr, 52, 351, 84, 14},
+        {C::Label, ControlId::ScheduleDay, QT_TRANSLATE_NOOP("CSetPropDlg", "o&n"), 142, 351, 30, 14},
+        {C::ComboBox, ControlId::ScheduleDay, nullptr, 174, 351, 74, 14},
+        {C::Label, ControlId::ScheduleTime, QT_TRANSLATE_NOOP("CSetPropDlg", "a&t"), 254, 351, 20, 14},
+        {C::TimeEdit, ControlId::ScheduleTime, nullptr, 276, 351, 50, 14},
         {C::CheckBox, ControlId::ScheduleCatchUp,
-            QT_TRANSLATE_NOOP("CSetPropDlg", "If the computer was off at that time, run at the next start"), 14, 337,
+            QT_TRANSLATE_NOOP("CSetPropDlg", "If the computer was off at that time, run at the next start"), 14, 369,
             312, 14},
-        {C::GroupBox, ControlId::Offsite, QT_TRANSLATE_NOOP("CSetPropDlg", "Off-site copy"), 7, 360, 326, 52},
-        {C::Label, ControlId::Offsite, QT_TRANSLATE_NOOP("CSetPropDlg", "Cop&y to:"), 14, 375, 50, 14},
-        {C::Edit, ControlId::Offsite, nullptr, 66, 375, 206, 14},
-        {C::PushButton, ControlId::TestOffsite, QT_TRANSLATE_NOOP("CSetPropDlg", "Te&st"), 276, 375, 50, 14},
-        {C::StaticText, ControlId::OffsiteAnswer, nullptr, 14, 393, 312, 16},
-        {C::DefaultButton, ControlId::Ok, QT_TRANSLATE_NOOP("CSetPropDlg", "OK"), 227, 420, 50, 14},
-        {C::PushButton, ControlId::Cancel, QT_TRANSLATE_NOOP("CSetPropDlg", "Cancel"), 283, 420, 50, 14},
+        {C::Label, ControlId::PasswordFile, QT_TRANSLATE_NOOP("CSetPropDlg", "Password &file:"), 14, 387, 70, 14},
+        {C::Edit, ControlId::PasswordFile, nullptr, 86, 387, 240, 14},
+        {C::GroupBox, ControlId::Offsite, QT_TRANSLATE_NOOP("CSetPropDlg", "Off-site copy"), 7, 410, 326, 52},
+        {C::Label, ControlId::Offsite, QT_TRANSLATE_NOOP("CSetPropDlg", "Cop&y to:"), 14, 425, 50, 14},
+        {C::Edit, ControlId::Offsite, nullptr, 66, 425, 206, 14},
+        {C::PushButton, ControlId::TestOffsite, QT_TRANSLATE_NOOP("CSetPropDlg", "Te&st"), 276, 425, 50, 14},
+        {C::StaticText, ControlId::OffsiteAnswer, nullptr, 14, 443, 312, 16},
+        {C::DefaultButton, ControlId::Ok, QT_TRANSLATE_NOOP("CSetPropDlg", "OK"), 227, 470, 50, 14},
+        {C::PushButton, ControlId::Cancel, QT_TRANSLATE_NOOP("CSetPropDlg", "Cancel"), 283, 470, 50, 14},
         // Shown only for incremental zip sets.
         {C::StaticText, ControlId::ZipDeletionsNote,
             QT_TRANSLATE_NOOP("CSetPropDlg", "Zip update archives cannot record deleted files; 7zip archives can."), 7,
-            417, 214, 20},
+            467, 214, 20},
     };
-    BuildDialogTemplate(this, QT_TRANSLATE_NOOP("CSetPropDlg", "Task Properties"), QSize(340, 440), controls);
+    BuildDialogTemplate(this, QT_TRANSLATE_NOOP("CSetPropDlg", "Task Properties"), QSize(340, 490), controls);
 
     m_nameEdit = FindControl<QLineEdit>(this, ControlId::SetName);
     m_arcNameEdit = FindControl<QLineEdit>(this, ControlId::ArchiveName);
@@ -174,6 +180,15 @@ CSetPropDlg::CSetPropDlg(QWidget* parent)
         edit->setEchoMode(QLineEdit::Password);
     m_encryptionNote = FindControl<QLabel>(this, ControlId::EncryptionNote);
     m_encryptionNote->hide();
+    m_newChainNote = FindControl<QLabel>(this, ControlId::NewChainNote);
+    m_newChainNote->setWordWrap(true);
+    m_newChainNote->hide();
+    m_passwordFileEdit = FindControl<QLineEdit>(this, ControlId::PasswordFile);
+    m_passwordFileEdit->setPlaceholderText(tr("none: scheduled runs take the password from the keyring"));
+    m_passwordFileEdit->setToolTip(
+        tr("For a computer whose keyring is not unlocked when the set runs by itself: the full path of a file of "
+           "your own that only you can read (chmod 600), with the set's password on its first line. Its timer "
+           "gives it to velmora-run as --password-file."));
     m_offsiteEdit = FindControl<QLineEdit>(this, ControlId::Offsite);
     m_offsiteEdit->setPlaceholderText(tr("ssh://user@host/folder, or remote:folder of rclone"));
     m_offsiteEdit->setToolTip(
@@ -218,6 +233,7 @@ CSetPropDlg::CSetPropDlg(QWidget* parent)
     connect(m_arcTypeList, &QComboBox::currentIndexChanged, this, &CSetPropDlg::OnArcTypeChanged);
     connect(m_scheduleList, &QComboBox::currentIndexChanged, this, &CSetPropDlg::OnScheduleChanged);
     connect(m_encryptCheck, &QCheckBox::toggled, this, &CSetPropDlg::OnEncryptChanged);
+    connect(m_passwordEdit, &QLineEdit::textChanged, this, &CSetPropDlg::updateNewChainNote);
     createCustomSourceMenu();
 }
 
@@ -281,6 +297,8 @@ void CSetPropDlg::OnInitDialog()
     m_verifyCheck->setChecked(m_set.verifyArchive);
     m_offsiteEdit->setText(m_set.offsite);
     m_openingEncrypt = m_set.encrypt;
+    m_openingChainFolder = !m_bNew && m_oldChainFolder ? m_oldChainFolder(m_set) : QString();
+    m_passwordFileEdit->setText(m_set.passwordFile);
     m_encryptCheck->setChecked(m_set.encrypt);
     // Fields left empty keep the password the set has; nothing of it is ever shown.
     const QString keep = m_set.encrypt ? tr("unchanged") : QString();
@@ -344,6 +362,57 @@ void CSetPropDlg::OnEncryptChanged()
     m_encryptionNote->setText(LoadStringById(
         m_arcTypeList->currentIndex() == kZipArchiveType ? StringId::ZipNamesVisible : StringId::SevenZipNamesHidden));
     m_encryptionNote->setVisible(on);
+    updatePasswordFileControl();
+    updateNewChainNote();
+}
+
+void CSetPropDlg::updateNewChainNote()
+{
+    int note = 0;
+    if (!m_openingChainFolder.isEmpty() && m_backupTypeList->currentIndex() != MirrorCopying) {
+        const bool on = encrypts();
+        if (on && !m_openingEncrypt)
+            note = StringId::NewChainNoteEncryptOn;
+        else if (!on && m_openingEncrypt)
+            note = StringId::NewChainNoteEncryptOff;
+        else if (on && !m_passwordEdit->text().isEmpty())
+            note = StringId::NewChainNotePassword;
+    }
+    m_newChainNote->setText(note != 0 ? LoadStringById(note).arg(m_openingChainFolder) : QString());
+    // A long destination may not fit its lines.
+    m_newChainNote->setToolTip(m_newChainNote->text());
+    m_newChainNote->setVisible(note != 0);
+}
+
+void CSetPropDlg::updatePasswordFileControl()
+{
+    // Only the timer of an encrypted set gives the file to its runs.
+    const bool used = encrypts() && m_scheduleList->currentIndex() != ManualSchedule;
+    m_passwordFileEdit->setEnabled(used);
+    FindControl<QWidget>(this, "label1141")->setEnabled(used);
+}
+
+bool CSetPropDlg::checkPasswordFile()
+{
+    const QString path = m_passwordFileEdit->text();
+    if (path.isEmpty() || !m_passwordFileEdit->isEnabled())
+        return true;
+    auto refuse = [this](const QString& text) {
+        userMessages().showMessage(text, UserMessages::Icon::Warning);
+        m_passwordFileEdit->setFocus();
+        return false;
+    };
+    // The timer's run does not start in the window's folder.
+    if (!QDir::isAbsolutePath(path))
+        return refuse(LoadStringById(StringId::PasswordFileNotAbsolute));
+    PasswordFileRead read = ReadPasswordFile(path);
+    if (!read.password)
+        return refuse(LoadStringById(StringId::PasswordFileRefusedHere).arg(read.refusal));
+    const bool differs = !m_password.isEmpty() && *read.password != m_password;
+    read.password->fill(QChar(u'\0'));
+    if (differs)
+        return refuse(LoadStringById(StringId::PasswordFileHoldsAnother));
+    return true;
 }
 
 bool CSetPropDlg::takePassword()
@@ -554,7 +623,7 @@ void CSetPropDlg::OnOK()
         m_nameEdit->setFocus();
         return;
     }
-    if (!takePassword())
+    if (!takePassword() || !checkPasswordFile())
         return;
     const QString offsite = m_offsiteEdit->text().trimmed();
     if (const QString problem = offsiteProblem(offsite); !problem.isEmpty()) {
@@ -598,6 +667,7 @@ void CSetPropDlg::OnOK()
     m_set.scheduleTime = m_scheduleTimeEdit->time().toString(QStringLiteral("HH:mm"));
     m_set.scheduleDay = m_scheduleDayList->currentIndex() + 1;
     m_set.scheduleCatchUp = m_catchUpCheck->isChecked();
+    m_set.passwordFile = m_passwordFileEdit->text();
     accept();
 }
 
@@ -660,4 +730,5 @@ void CSetPropDlg::OnScheduleChanged()
     m_scheduleDayList->setEnabled(kind == WeeklySchedule);
     FindControl<QWidget>(this, "label1072")->setEnabled(kind == WeeklySchedule);
     m_catchUpCheck->setEnabled(kind != ManualSchedule);
+    updatePasswordFileControl();
 }

@@ -52,6 +52,9 @@ public:
     // Tries the off-site destination the text names (run off the window's thread): empty when it can be reached
     // and written, else why not. Unset, Test only checks the text.
     std::function<QString(const QString& destination)> m_testOffsite;
+    // Where the set's archives made so far go when its next run starts a new chain (another password, encryption
+    // turned on or off); empty when it has made none. Unset counts as none.
+    std::function<QString(const BackupSet& set)> m_oldChainFolder;
 
 signals:
     // The answer of Test is shown.
@@ -80,6 +83,8 @@ public slots:
     void OnEncryptChanged();
     // Tries the off-site destination typed, and shows the answer under it.
     void OnTestOffsite();
+    // Says, before OK, what the change of password or encryption typed so far does to the archives made so far.
+    void updateNewChainNote();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -94,6 +99,11 @@ private:
     QString offsiteProblem(const QString& text) const;
     // Checks the password fields into m_password; false, after saying why, when OK must be refused.
     bool takePassword();
+    // Checks the password file for scheduled runs as velmora-run would; false, after saying why, when OK must be
+    // refused.
+    bool checkPasswordFile();
+    // The password file counts only for a scheduled encrypted set.
+    void updatePasswordFileControl();
     void takeFields();
     void showFields();
     void showSchedule();
@@ -128,6 +138,8 @@ private:
     QPushButton* m_testOffsiteButton = nullptr;
     QLabel* m_offsiteAnswer = nullptr;
     QLabel* m_encryptionNote = nullptr;
+    QLabel* m_newChainNote = nullptr;
+    QLineEdit* m_passwordFileEdit = nullptr;
 
     // The field values, exchanged with the controls all at once.
     QString m_name;
@@ -142,4 +154,6 @@ private:
     QString m_acceptedTarget;
     bool m_initialised = false;
     bool m_openingEncrypt = false;
+    // Where the old chain goes, found when the dialog opened; empty for a set without archives.
+    QString m_openingChainFolder;
 };

@@ -238,9 +238,11 @@ JobResult RunArchiveJob(const BackupSet& stored, const JobContext& context)
                 LoadStringById(StringId::NothingArchived).arg(set.source, g_fullArchivePath), run.exitCode);
         }
         // Update archives belong to the full archive they were made against: replaced, it goes with them into
-        // the history, whole. A full set without update archives just replaces its archive.
-        const bool keepOldChain
-            = CountUpdateArchives(set) > 0 || (set.backupType != FullArchiving && build.restartChain);
+        // the history, whole. A full set without update archives just replaces its archive, unless the chain
+        // starts anew for a reason (another password, encryption turned on or off): the old archive is then the
+        // only backup that opens with what the user had so far, and is kept too.
+        const bool keepOldChain = CountUpdateArchives(set) > 0
+            || (set.backupType != FullArchiving && build.restartChain) || chainBase.startNewChain;
         ChainReplacement placed;
         if (keepOldChain) {
             placed = ReplaceChain(set, g_scratchArchivePath);

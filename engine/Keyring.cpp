@@ -104,6 +104,8 @@ KeyringAnswer runJob(QKeychain::Job* job, quint32 setId)
     const std::unique_ptr<QKeychain::Job> owned(job);
     KeyringAnswer answer;
     answer.status = statusOf(job->error());
+    // A keyring that asked to be unlocked and was refused is there, only locked.
+    answer.locked = job->error() == QKeychain::AccessDenied || job->error() == QKeychain::AccessDeniedByUser;
     if (answer.status != KeyringStatus::Ok)
         answer.detail = job->errorString();
     else if (const auto* read = qobject_cast<QKeychain::ReadPasswordJob*>(job))
@@ -178,7 +180,7 @@ KeyringAnswer ReadSetPassword(quint32 setId)
         return backend.read(setId);
     KeyringAnswer answer = missingWhenNoService(runJob(new QKeychain::ReadPasswordJob(serviceName()), setId));
     if (answer.status == KeyringStatus::NotFound && defaultCollectionLocked())
-        answer = {KeyringStatus::Unavailable, QString(), QStringLiteral("the keyring is locked")};
+        answer = {KeyringStatus::Unavailable, QString(), QStringLiteral("the keyring is locked"), true};
     return answer;
 }
 

@@ -26,6 +26,8 @@ struct KeyringAnswer
     QString password;
     // What the keyring said, for a person reading a log; never the password.
     QString detail;
+    // For Unavailable: a keyring is there but locked, which its user can unlock, rather than none at all.
+    bool locked = false;
 };
 
 KeyringAnswer ReadSetPassword(quint32 setId);

@@ -1,5 +1,6 @@
 #include "Schedules.h"
 
+#include "EncryptedArchives.h"
 #include "IniFile.h"
 #include "ResourceIds.h"
 #include "StringTable.h"
@@ -82,6 +83,17 @@ QString runLine(const QString& runProgram, const QStringList& arguments)
     for (const QString& argument : arguments)
         words.append(SystemdArgument(argument));
     return words.join(QLatin1Char(' '));
+}
+
+// velmora-run's arguments for a timer's run of the set. An encrypted set with a password file takes its password
+// from there: a timer's run has nobody to ask, and maybe no keyring. A set not encrypted is not given it, so that
+// a file left named in it cannot fail its runs.
+QStringList scheduledRunArguments(const BackupSet& set)
+{
+    QStringList arguments;
+    if (IsEncryptedSet(set) && !set.passwordFile.isEmpty())
+        arguments << QStringLiteral("--password-file") << set.passwordFile;
+    return arguments << QStringLiteral("--") << set.name;
 }
 
 // A word for a shell, in single quotes; "%" ends a crontab command unless escaped.
@@ -209,7 +221,7 @@ QString ScheduleServiceText(const BackupSet& set, const QString& runProgram)
     return marker(QStringLiteral("the backup set ") + unitText(set.name))
         + QStringLiteral("[Unit]\nDescription=Velmora backup set %1\n\n"
                          "[Service]\nType=oneshot\nExecStart=%2\n")
-              .arg(unitText(set.name), runLine(runProgram, {QStringLiteral("--"), set.name}));
+              .arg(unitText(set.name), runLine(runProgram, scheduledRunArguments(set)));
 }
 
 QString ScheduleTimerText(const BackupSet& set)
@@ -256,7 +268,10 @@ QString ScheduleCrontabLine(const BackupSet& set, const QString& runProgram)
     default:
         return {};
     }
-    return when + QLatin1Char(' ') + crontabWord(runProgram) + QStringLiteral(" -- ") + crontabWord(set.name);
+    QString line = when + QLatin1Char(' ') + crontabWord(runProgram);
+    for (const QString& argument : scheduledRunArguments(set))
+        line += QLatin1Char(' ') + (argument == QLatin1String("--") ? argument : crontabWord(argument));
+    return line;
 }
 
 QString ScheduleWords(const BackupSet& set)

@@ -4,6 +4,7 @@
 #include "Overdue.h"
 #include "ProfileStore.h"
 #include "ResourceIds.h"
+#include "ScheduledPasswords.h"
 #include "SetCollection.h"
 #include "Settings.h"
 #include "StringTable.h"
@@ -24,8 +25,13 @@ QStringList CheckLines(QString* firstSetName)
 {
     const QDateTime now = OverdueClock();
     QStringList lines;
-    QMutexLocker lock(&backupSetsMutex());
-    for (const BackupSet& set : std::as_const(backupSets)) {
+    // A copy: the keyring's wait below runs an event loop, under no lock.
+    QList<BackupSet> sets;
+    {
+        QMutexLocker lock(&backupSetsMutex());
+        sets = backupSets;
+    }
+    for (const BackupSet& set : std::as_const(sets)) {
         // A set that never ran keeps the file as it was saved with its schedule: when the schedule began.
         const QDateTime saved = QFileInfo(g_profileStore->SetFilePath(set.name)).lastModified();
         const SetAlarm alarm = SetAlarmOf(set, now, manualOverdueDays, saved);
@@ -38,11 +44,18 @@ QStringList CheckLines(QString* firstSetName)
             why = LoadStringById(StringId::OverdueNeverSucceeded);
         else if (alarm.kind == SetAlarm::OffsiteFailed)
             why = LoadStringById(StringId::OffsiteFailedAt).arg(shownTime(alarm.since), set.lastOffsiteReason);
-        else
+        QStringList whys;
+        if (!why.isEmpty())
+            whys.append(why);
+        // Named at once: every scheduled run of it would fail, long before it counts as overdue.
+        if (const QString problem = ScheduledPasswordProblem(set); !problem.isEmpty())
+            whys.append(problem);
+        if (whys.isEmpty())
             continue;
         if (firstSetName && firstSetName->isEmpty())
             *firstSetName = set.name;
-        lines.append(QStringLiteral("%1: %2").arg(set.name, why));
+        for (const QString& each : std::as_const(whys))
+            lines.append(QStringLiteral("%1: %2").arg(set.name, each));
     }
     return lines;
 }

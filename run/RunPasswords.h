@@ -4,22 +4,11 @@
 // run touches, or else the system keyring, read for each set just before it runs.
 
 #include "BackupSet.h"
+#include "PasswordFile.h"
 
 #include <QString>
 
 #include <optional>
-
-struct PasswordFileRead
-{
-    // The file's first line without its line end; none when the file is refused.
-    std::optional<QString> password;
-    // Why the file is refused, for the user.
-    QString refusal;
-};
-
-// Reads the password file, refused unless it is private to the user: a regular file (not a link) owned by the
-// user, with no permission for its group or others.
-PasswordFileRead ReadPasswordFile(const QString& path);
 
 // The password the run's password file gave; none to take each set's from the keyring.
 void SetRunPassword(const std::optional<QString>& password);

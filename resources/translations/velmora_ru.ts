@@ -733,6 +733,21 @@
         <source>The disk now at &apos;%1&apos; is this set&apos;s disk from now on, once you press OK.</source>
         <translation>Диск, который сейчас в «%1», станет диском этого набора, как только вы нажмёте OK.</translation>
     </message>
+    <message>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="135"/>
+        <source>Password &amp;file:</source>
+        <translation>Файл &amp;пароля:</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="187"/>
+        <source>none: scheduled runs take the password from the keyring</source>
+        <translation>нет: запуски по расписанию берут пароль из связки ключей</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/CSetPropDlg.cpp" line="189"/>
+        <source>For a computer whose keyring is not unlocked when the set runs by itself: the full path of a file of your own that only you can read (chmod 600), with the set&apos;s password on its first line. Its timer gives it to velmora-run as --password-file.</source>
+        <translation>Для компьютера, на котором связка ключей не разблокирована, когда набор запускается сам: полный путь к вашему собственному файлу, который можете читать только вы (chmod 600), с паролем набора в первой строке. Таймер набора передаёт его velmora-run как --password-file.</translation>
+    </message>
 </context>
 <context>
     <name>ConsoleRunner</name>
@@ -1528,8 +1543,8 @@ Files overwritten or removed cannot be brought back unless a backup holds them.<
     </message>
     <message>
         <location filename="../../core/StringTable.cpp" line="398"/>
-        <source>&apos;%1&apos; is encrypted from now on. Its next run starts a new, encrypted chain of archives; the archives made so far stay unencrypted until the new chain replaces them.</source>
-        <translation>Набор «%1» теперь шифруется. Следующий запуск начнёт новую, зашифрованную цепочку архивов; уже созданные архивы остаются незашифрованными, пока новая цепочка их не заменит.</translation>
+        <source>&apos;%1&apos; is encrypted from now on. Its next run starts a new, encrypted chain of archives; the archives made so far are kept as they are, unencrypted.</source>
+        <translation>Набор «%1» теперь шифруется. Следующий запуск начнёт новую, зашифрованную цепочку архивов; уже созданные архивы сохраняются как есть, незашифрованными.</translation>
     </message>
     <message>
         <location filename="../../core/StringTable.cpp" line="402"/>
@@ -2348,6 +2363,71 @@ Fetch the set&apos;s archives from its off-site copy at &apos;%2&apos; and resto
         <location filename="../../core/StringTable.cpp" line="684"/>
         <source>The settings file &apos;%1&apos; holds %2=%3, which is not allowed; %4 is used instead.</source>
         <translation>В файле настроек «%1» записано недопустимое %2=%3; вместо него используется %4.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="639"/>
+        <source>scheduled runs cannot get its password: the keyring is locked</source>
+        <translation>запуски по расписанию не могут получить пароль набора: связка ключей заблокирована</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="639"/>
+        <source>scheduled runs cannot get its password: no keyring answers on this computer</source>
+        <translation>запуски по расписанию не могут получить пароль набора: на этом компьютере не отвечает ни одна связка ключей</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="639"/>
+        <source>scheduled runs cannot get its password: the keyring holds none for it</source>
+        <translation>запуски по расписанию не могут получить пароль набора: в связке ключей его нет</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="646"/>
+        <source>scheduled runs cannot use its password file: %1</source>
+        <translation>запуски по расписанию не могут взять пароль из его файла: %1</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="650"/>
+        <source>Every scheduled run of these encrypted sets will fail, as it cannot get the set&apos;s password:
+
+%1
+
+What works: unlock the keyring (or install one, such as GNOME Keyring or KWallet) and keep it unlocked while you are logged in; or, in the set&apos;s properties, give a password file for its scheduled runs: a file of your own that only you can read (chmod 600), with the password on its first line.</source>
+        <translation>Каждый запуск этих зашифрованных наборов по расписанию завершится ошибкой: он не может получить пароль набора:
+
+%1
+
+Что поможет: разблокируйте связку ключей (или установите её, например GNOME Keyring или KWallet) и держите её разблокированной, пока вы в системе; или укажите в свойствах набора файл пароля для запусков по расписанию: ваш собственный файл, который можете читать только вы (chmod 600), с паролем в первой строке.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="656"/>
+        <source>Give the password file with its full path, starting with &apos;/&apos;: a scheduled run does not start in this folder.</source>
+        <translation>Укажите полный путь к файлу пароля, начиная с «/»: запуск по расписанию начинается не в этой папке.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="660"/>
+        <source>A scheduled run would refuse this password file and back up nothing:
+%1</source>
+        <translation>Запуск по расписанию отклонит этот файл пароля и ничего не сохранит:
+%1</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="663"/>
+        <source>The password file holds another password than the one typed here: scheduled runs would make archives that this password does not open. Put the same password in both.</source>
+        <translation>В файле пароля другой пароль, чем введённый здесь: запуски по расписанию создали бы архивы, которые этот пароль не открывает. Укажите в обоих один и тот же пароль.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="668"/>
+        <source>A new password starts a new chain at the next run; the archives made so far then move to &apos;%1&apos;, restorable with the old password. Nothing is deleted.</source>
+        <translation>Новый пароль начнёт новую цепочку при следующем запуске; уже созданные архивы переместятся в «%1» и откроются старым паролем. Ничего не удаляется.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="672"/>
+        <source>Encryption starts a new chain at the next run; the archives made so far then move, unencrypted, to &apos;%1&apos;. Nothing is deleted.</source>
+        <translation>Шифрование начнёт новую цепочку при следующем запуске; уже созданные архивы переместятся незашифрованными в «%1». Ничего не удаляется.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="676"/>
+        <source>Without encryption the next run starts a new chain; the archives made so far then move to &apos;%1&apos;, restorable with the old password. Nothing is deleted.</source>
+        <translation>Без шифрования следующий запуск начнёт новую цепочку; уже созданные архивы переместятся в «%1» и откроются старым паролем. Ничего не удаляется.</translation>
     </message>
     <message>
         <location filename="../../core/StringTable.cpp" line="638"/>

@@ -1,5 +1,6 @@
 #include "SetPasswords.h"
 #include "ArchivePasswords.h"
+#include "CMyVelmoraDlg.h"
 #include "CPasswordDlg.h"
 #include "CSetPropDlg.h"
 #include "DialogTestSupport.h"
@@ -10,6 +11,8 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QFile>
 #include <QHash>
 #include <QLineEdit>
 
@@ -26,7 +29,7 @@ public:
             [this](quint32 id) {
                 calls.append(QStringLiteral("read %1").arg(id));
                 if (status != KeyringStatus::Ok)
-                    return KeyringAnswer {status, {}, QStringLiteral("locked")};
+                    return KeyringAnswer {status, {}, QStringLiteral("locked"), locked};
                 return stored.contains(id) ? KeyringAnswer {KeyringStatus::Ok, stored.value(id), {}}
                                            : KeyringAnswer {KeyringStatus::NotFound, {}, {}};
             },
@@ -48,6 +51,8 @@ public:
 
     QHash<quint32, QString> stored;
     KeyringStatus status = KeyringStatus::Ok;
+    // With Unavailable: a keyring that is there but locked.
+    bool locked = false;
     QStringList calls;
 };
 
@@ -272,4 +277,98 @@ TEST_F(SetPasswordsTest, TheQuestionRefusesAnEmptyPasswordAndALineBreak)
     dialog.OnOK();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_FALSE(dialog.remember());
+}
+
+namespace {
+
+// Opens the properties of the set and presses OK, after edit has changed what it wants.
+bool editProperties(quint32 id, const std::function<void(CSetPropDlg&)>& edit)
+{
+    whenModal<CSetPropDlg>([edit](CSetPropDlg& dialog) {
+        edit(dialog);
+        dialog.OnOK();
+        if (dialog.result() != QDialog::Accepted)
+            dialog.reject();
+    });
+    return PropertiesCommand(nullptr, id);
+}
+
+const QString kRunsWillFail = QStringLiteral("Every scheduled run of these encrypted sets will fail");
+
+// What the window says of scheduled runs' passwords as it starts, once its first events have run (the timers'
+// own news, such as the crontab lines of a machine without systemd, comes in between).
+QStringList startUpMessages(const RecordingMessages& messages)
+{
+    const qsizetype before = messages.messages().size();
+    CMyVelmoraDlg window;
+    QCoreApplication::processEvents();
+    QStringList said = messages.messages().mid(before);
+    said.removeIf([](const QString& text) { return !text.startsWith(kRunsWillFail); });
+    return said;
+}
+
+} // namespace
+
+TEST_F(SetPasswordsTest, AnEncryptedScheduleWithoutAKeyringIsNamedWhenSavedAndAtEveryStartUntilItCanRun)
+{
+    const quint32 id = storeSet("Photos");
+    storeSet("Plain");
+    keyring.status = KeyringStatus::Unavailable;
+    ASSERT_TRUE(editProperties(id, [](CSetPropDlg& dialog) {
+        typePasswords(dialog, "pw");
+        dialog.findChild<QComboBox*>("ctl1070")->setCurrentIndex(DailySchedule);
+    }));
+    ASSERT_FALSE(messages.messages().isEmpty());
+    const QString saved = messages.messages().last();
+    EXPECT_TRUE(saved.startsWith(kRunsWillFail)) << saved.toStdString();
+    EXPECT_TRUE(saved.contains("Photos: scheduled runs cannot get its password: no keyring answers on this computer"))
+        << saved.toStdString();
+    EXPECT_TRUE(saved.contains("unlock the keyring")) << saved.toStdString();
+    EXPECT_TRUE(saved.contains("password file")) << saved.toStdString();
+    EXPECT_FALSE(saved.contains("Plain"));
+
+    // Each start says it again, telling a locked keyring from none.
+    keyring.locked = true;
+    QStringList atStart = startUpMessages(messages);
+    ASSERT_EQ(atStart.size(), 1) << atStart.join("\n---\n").toStdString();
+    EXPECT_TRUE(atStart.first().contains("Photos: scheduled runs cannot get its password: the keyring is locked"))
+        << atStart.first().toStdString();
+
+    // A keyring that is there but holds nothing for the set fails the runs as surely.
+    keyring.status = KeyringStatus::Ok;
+    atStart = startUpMessages(messages);
+    ASSERT_EQ(atStart.size(), 1);
+    EXPECT_TRUE(atStart.first().contains("Photos: scheduled runs cannot get its password: the keyring holds none"));
+
+    // Unlocked with the password in it, the runs can go.
+    keyring.stored.insert(id, "pw");
+    EXPECT_TRUE(startUpMessages(messages).isEmpty());
+}
+
+TEST_F(SetPasswordsTest, APasswordFileGivenInThePropertiesServesTheScheduleWithoutAKeyring)
+{
+    const quint32 id = storeSet("Photos");
+    keyring.status = KeyringStatus::Unavailable;
+    const QString file = home.filePath("photos.password");
+    writeFile(file, "pw\n");
+    ASSERT_TRUE(QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner));
+    ASSERT_TRUE(editProperties(id, [file](CSetPropDlg& dialog) {
+        typePasswords(dialog, "pw");
+        dialog.findChild<QComboBox*>("ctl1070")->setCurrentIndex(WeeklySchedule);
+        dialog.findChild<QLineEdit*>("ctl1141")->setText(file);
+    }));
+    for (const QString& message : messages.messages())
+        EXPECT_FALSE(message.startsWith(kRunsWillFail)) << message.toStdString();
+    EXPECT_TRUE(readFile(setFile("Photos")).contains("PasswordFile=" + file.toUtf8()));
+    keyring.calls.clear();
+    EXPECT_TRUE(startUpMessages(messages).isEmpty());
+    EXPECT_TRUE(keyring.calls.isEmpty()) << "the timer's run reads only the file";
+
+    // The file made readable to others since: the runs would refuse it, and the start says so.
+    ASSERT_TRUE(QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther));
+    const QStringList atStart = startUpMessages(messages);
+    ASSERT_EQ(atStart.size(), 1);
+    EXPECT_TRUE(atStart.first().contains("Photos: scheduled runs cannot use its password file: The password file '"
+        + file + "' has permissions for other users (mode 0604)"))
+        << atStart.first().toStdString();
 }

@@ -53,7 +53,8 @@ TEST_F(SetCollectionTest, WrittenFileHoldsEveryKeyInOrder)
         "PasswordChanged=0\n"
         "Offsite=\n"
         "LastOffsiteResult=\n"
-        "LastOffsiteReason=\n");
+        "LastOffsiteReason=\n"
+        "PasswordFile=\n");
     // Sorting happened on a copy: the collection keeps the order it had.
     EXPECT_EQ(FindBackupSet(id)->exTypeList, QStringList({"*.tmp", "*.bak"}));
 }

@@ -3,11 +3,15 @@
 #include "CExTypeDlg.h"
 #include "DestinationDisk.h"
 #include "DialogTestSupport.h"
+#include "InterfaceLanguage.h"
 #include "ResourceIds.h"
+#include "StringTable.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -16,6 +20,7 @@
 #include <QSignalSpy>
 #include <QTimeEdit>
 #include <QToolButton>
+#include <QTranslator>
 
 class SetPropDlgTest : public DialogFixture
 {
@@ -551,4 +556,149 @@ TEST_F(SetPropDlgTest, OkRefusesAnOffsiteFolderWhereAnotherSetKeepsTheSameNames)
     ctl(ControlId::ArchiveName)->setText("Photos-2026");
     dialog->OnOK();
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
+}
+
+namespace {
+
+// A private file holding the line, as velmora-run takes it.
+QString privateFile(const TempHome& home, const QString& name, const QByteArray& line)
+{
+    const QString path = home.filePath(name);
+    writeFile(path, line + "\n");
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    return path;
+}
+
+} // namespace
+
+TEST_F(SetPropDlgTest, ThePasswordFileOfScheduledRunsIsCheckedOnOkAsVelmoraRunChecksIt)
+{
+    BackupSet set = photos();
+    set.encrypt = true;
+    set.schedule = DailySchedule;
+    open(set);
+    dialog->m_isPasswordKnown = [](quint32) { return true; };
+    auto* file = ctl(ControlId::PasswordFile);
+    EXPECT_TRUE(file->isEnabled());
+
+    file->setText("photos.password");
+    dialog->OnOK();
+    EXPECT_NE(dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(messages.messages().last(), LoadStringById(StringId::PasswordFileNotAbsolute));
+
+    const QString shared = privateFile(home, "shared.password", "pw");
+    QFile::setPermissions(shared, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+    file->setText(shared);
+    dialog->OnOK();
+    EXPECT_NE(dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(messages.messages().last(),
+        "A scheduled run would refuse this password file and back up nothing:\nThe password file '" + shared
+            + "' has permissions for its group (mode 0640); make it private with chmod 600. Nothing was run.");
+
+    // The password typed here and the file's must be one: else the timer's archives would need another.
+    file->setText(privateFile(home, "other.password", "other"));
+    ctl(ControlId::ArchivePassword)->setText("pw");
+    ctl(ControlId::ArchivePasswordAgain)->setText("pw");
+    dialog->OnOK();
+    EXPECT_NE(dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(messages.messages().last(), LoadStringById(StringId::PasswordFileHoldsAnother));
+
+    const QString good = privateFile(home, "photos.password", "pw");
+    file->setText(good);
+    dialog->OnOK();
+    ASSERT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(dialog->m_set.passwordFile, good);
+
+    // A set run only by hand gives the file to no timer: it is kept as typed, and not read.
+    set.schedule = ManualSchedule;
+    set.passwordFile = "not/checked";
+    open(set);
+    dialog->m_isPasswordKnown = [](quint32) { return true; };
+    EXPECT_FALSE(ctl(ControlId::PasswordFile)->isEnabled());
+    EXPECT_EQ(ctl(ControlId::PasswordFile)->text(), "not/checked");
+    dialog->OnOK();
+    ASSERT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(dialog->m_set.passwordFile, "not/checked");
+}
+
+TEST_F(SetPropDlgTest, BeforeOkThePropertiesSayWhatAnotherPasswordOrEncryptionDoesToTheArchivesMadeSoFar)
+{
+    const QString history = "/backups/Photos.history";
+    const auto openWithChain = [&](const BackupSet& set, const QString& folder) {
+        dialog = std::make_unique<CSetPropDlg>();
+        dialog->m_set = set;
+        dialog->m_oldChainFolder = [folder](const BackupSet&) { return folder; };
+        dialog->OnInitDialog();
+    };
+    const auto note = [&] { return dialog->findChild<QLabel*>("ctl1140"); };
+    BackupSet encrypted = photos();
+    encrypted.encrypt = true;
+    openWithChain(encrypted, history);
+    EXPECT_TRUE(note()->isHidden());
+    ctl(ControlId::ArchivePassword)->setText("new");
+    EXPECT_FALSE(note()->isHidden());
+    EXPECT_EQ(note()->text(), LoadStringById(StringId::NewChainNotePassword).arg(history));
+    EXPECT_TRUE(note()->text().contains("restorable with the old password. Nothing is deleted."));
+    ctl(ControlId::ArchivePassword)->clear();
+    EXPECT_TRUE(note()->isHidden()) << "the fields left empty keep the password";
+    ctl<QCheckBox>(ControlId::EncryptArchive)->setChecked(false);
+    EXPECT_EQ(note()->text(), LoadStringById(StringId::NewChainNoteEncryptOff).arg(history));
+    EXPECT_FALSE(note()->isHidden());
+    // A mirror set makes no chain.
+    ctl<QComboBox>(ControlId::BackupType)->setCurrentIndex(MirrorCopying);
+    EXPECT_TRUE(note()->isHidden());
+
+    openWithChain(photos(), history);
+    ctl<QCheckBox>(ControlId::EncryptArchive)->setChecked(true);
+    EXPECT_EQ(note()->text(), LoadStringById(StringId::NewChainNoteEncryptOn).arg(history));
+    EXPECT_FALSE(note()->isHidden());
+
+    // A set that made no archive yet has nothing to keep.
+    openWithChain(photos(), QString());
+    ctl<QCheckBox>(ControlId::EncryptArchive)->setChecked(true);
+    EXPECT_TRUE(note()->isHidden());
+}
+
+// The note on the old chain and the password file's row fit their places in both languages, with a long
+// destination; with VELMORA_SHOTS_DIR set, each state is saved there as a picture to be looked at.
+TEST_F(SetPropDlgTest, TheNewChainNoteAndThePasswordFileFitTheirPlacesInBothLanguages)
+{
+    const QString shots = qEnvironmentVariable("VELMORA_SHOTS_DIR");
+    const QString passwordFile = privateFile(home, "photos.password", "pw");
+    for (const int language : {0, 1}) {
+        ASSERT_TRUE(language == 0 || ApplyInterfaceLanguage(1, QStringLiteral(VELMORA_TRANSLATIONS_DIR)));
+        for (const int note :
+            {StringId::NewChainNotePassword, StringId::NewChainNoteEncryptOn, StringId::NewChainNoteEncryptOff}) {
+            BackupSet set = photos();
+            set.target = "/media/me/Backup disk 2026/Photos and videos of the family";
+            set.encrypt = note != StringId::NewChainNoteEncryptOn;
+            set.schedule = WeeklySchedule;
+            set.passwordFile = passwordFile;
+            dialog = std::make_unique<CSetPropDlg>();
+            dialog->m_set = set;
+            dialog->m_oldChainFolder = [](const BackupSet& of) { return of.target + "/" + of.arcName + ".history"; };
+            dialog->show();
+            if (note == StringId::NewChainNotePassword)
+                ctl(ControlId::ArchivePassword)->setText("new");
+            else
+                ctl<QCheckBox>(ControlId::EncryptArchive)->setChecked(note == StringId::NewChainNoteEncryptOn);
+            QCoreApplication::processEvents();
+            auto* shown = dialog->findChild<QLabel*>("ctl1140");
+            ASSERT_TRUE(shown->isVisible());
+            EXPECT_LE(shown->heightForWidth(shown->width()), shown->height())
+                << "language " << language << ": " << shown->text().toStdString();
+            auto* label = dialog->findChild<QLabel*>("label1141");
+            EXPECT_LE(label->sizeHint().width(), label->width()) << label->text().toStdString();
+            if (!shots.isEmpty()) {
+                dialog->grab().save(QStringLiteral("%1/properties-note%2-%3.png")
+                                        .arg(shots)
+                                        .arg(note)
+                                        .arg(language == 0 ? "en" : "ru"));
+            }
+            dialog.reset();
+        }
+    }
+    for (QTranslator* translator : QCoreApplication::instance()->findChildren<QTranslator*>())
+        QCoreApplication::removeTranslator(translator);
+    ApplyInterfaceLanguage(0, {});
 }

@@ -344,6 +344,64 @@ TEST_F(EncryptedSetTest, AChangedPasswordStartsANewChainAndTheFlagIsCleared)
     EXPECT_EQ(updateArchives().size(), 1);
 }
 
+// "7zz t" with the password given, as a person restoring from a kept archive would: whether it opens whole.
+bool opensWith(const QString& archive, const QString& password)
+{
+    QProcess test;
+    test.setStandardInputFile(QProcess::nullDevice());
+    test.start("7zz", {"t", "-p" + password, archive});
+    test.waitForFinished(-1);
+    return test.exitStatus() == QProcess::NormalExit && test.exitCode() == 0;
+}
+
+TEST_F(EncryptedSetTest, APasswordChangeOrEncryptionTurnedOnKeepsTheOldArchiveOfAFullSet)
+{
+    // A set that only makes full archives: its one archive is all it has, and after another password it is the
+    // only backup that opens with the old one.
+    const quint32 id = addEncrypted(FullArchiving);
+    ASSERT_EQ(RunSetJob(id).outcome, JobOutcome::Done);
+    const QByteArray oldArchive = readFile(fullArchive());
+    SetArchivePassword(id, kWrong);
+    ASSERT_TRUE(StampSetFileKeys("Docs", {{"PasswordChanged", "1"}}));
+    const JobResult changed = RunSetJob(id);
+    ASSERT_EQ(changed.outcome, JobOutcome::Done) << changed.reason.toStdString();
+    EXPECT_TRUE(changed.note.contains("The previous chain was kept in '" + destination + "/docs.history/"))
+        << changed.note.toStdString();
+    QDirIterator kept(destination + "/docs.history", {"docs.7z"}, QDir::Files, QDirIterator::Subdirectories);
+    ASSERT_TRUE(kept.hasNext()) << "the archive under the old password is gone";
+    const QString keptArchive = kept.next();
+    EXPECT_EQ(readFile(keptArchive), oldArchive);
+    EXPECT_TRUE(opensWith(keptArchive, kPassword));
+    EXPECT_TRUE(opensWith(fullArchive(), kWrong));
+    EXPECT_FALSE(setOf(id).passwordChanged);
+    // The next run with the same password replaces its archive as a full set always does.
+    const JobResult next = RunSetJob(id);
+    ASSERT_EQ(next.outcome, JobOutcome::Done);
+    EXPECT_TRUE(next.note.isEmpty()) << next.note.toStdString();
+    EXPECT_EQ(QDir(destination + "/docs.history").entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), 1);
+    ASSERT_TRUE(DeleteBackupSet(id));
+
+    // Encryption turned on: the archive made without it stays, readable by anyone who could read it before.
+    QDir(destination).removeRecursively();
+    QDir().mkpath(destination);
+    const quint32 plain = AddBackupSet(docsSet(FullArchiving));
+    ASSERT_EQ(RunSetJob(plain).outcome, JobOutcome::Done);
+    const QByteArray plainArchive = readFile(fullArchive());
+    BackupSet set = setOf(plain);
+    set.encrypt = true;
+    set.passwordChanged = true;
+    ASSERT_TRUE(UpdateBackupSet(set));
+    SaveBackupSet(plain);
+    SetArchivePassword(plain, kPassword);
+    waitForNextSecond();
+    const JobResult encrypted = RunSetJob(plain);
+    ASSERT_EQ(encrypted.outcome, JobOutcome::Done) << encrypted.reason.toStdString();
+    QDirIterator keptPlain(destination + "/docs.history", {"docs.7z"}, QDir::Files, QDirIterator::Subdirectories);
+    ASSERT_TRUE(keptPlain.hasNext()) << "the unencrypted archive is gone";
+    EXPECT_EQ(readFile(keptPlain.next()), plainArchive);
+    EXPECT_FALSE(listedWithoutPassword(fullArchive()).contains("a.txt"));
+}
+
 TEST_F(EncryptedSetTest, WithoutAPasswordNothingIsWrittenOrListed)
 {
     // 7-Zip takes no letters beyond ASCII in a zip archive's password: said before anything runs.

@@ -164,6 +164,21 @@ TEST(ScheduleUnits, CrontabLinesQuoteForTheShellAndCron)
     EXPECT_EQ(ScheduleCrontabLine(scheduledSet(1, "a", ManualSchedule), "/v"), "");
 }
 
+TEST(ScheduleUnits, AnEncryptedSetsPasswordFileGoesToItsTimersRunAndNoOtherSets)
+{
+    BackupSet set = scheduledSet(3, "Docs", DailySchedule, "23:00");
+    set.passwordFile = "/home/me/pass word";
+    EXPECT_TRUE(ScheduleServiceText(set, "/v").contains("\nExecStart=/v -- Docs\n")) << "not encrypted: not read";
+    set.encrypt = true;
+    EXPECT_TRUE(
+        ScheduleServiceText(set, "/v").contains("\nExecStart=/v --password-file \"/home/me/pass word\" -- Docs\n"))
+        << ScheduleServiceText(set, "/v").toStdString();
+    EXPECT_EQ(ScheduleCrontabLine(set, "/v"), "0 23 * * * '/v' '--password-file' '/home/me/pass word' -- 'Docs'");
+    // A mirror set copies files as they are, and needs no password.
+    set.backupType = MirrorCopying;
+    EXPECT_TRUE(ScheduleServiceText(set, "/v").contains("\nExecStart=/v -- Docs\n"));
+}
+
 TEST(ScheduleUnits, NextRunFollowsTheScheduleAcrossDaysAndWeeks)
 {
     // Monday 7 December 2026, 22:10.

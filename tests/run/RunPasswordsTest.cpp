@@ -246,6 +246,72 @@ TEST_F(PasswordFileRun, AnEncryptedSetRunsAndRestoresWithTheFilesPasswordAndNeve
     EXPECT_EQ(readFile(restored + "/letters/a.txt"), "alpha");
 }
 
+// A timer's run of an encrypted set whose file names a password file: the service gives the file to velmora-run,
+// and that very command line makes the encrypted archive with the file's password and no keyring.
+TEST_F(PasswordFileRun, ATimersRunTakesTheSetsPasswordFileAndMakesTheEncryptedArchive)
+{
+    const QString source = folder(QStringLiteral("data/Docs"));
+    const QString destination = folder(QStringLiteral("backup"));
+    makeTree(source, {{"a.txt", "alpha"}});
+    const QString password = home.filePath(QStringLiteral("timer password"));
+    writeFile(password, "пароль таймера\n");
+    ASSERT_TRUE(QFile::setPermissions(password, QFile::ReadOwner | QFile::WriteOwner));
+    writeSet(setOf("Docs", source, destination).withKeys("Schedule=2\nEncrypt=1\nPasswordFile=" + password + "\n"));
+    writeSet(setOf("Plain", source, folder(QStringLiteral("plain")))
+                 .withKeys("Schedule=2\nPasswordFile=" + password + "\n"));
+    systemdRuns = true;
+    ASSERT_EQ(runVelmora({"--install-schedules"}).exitCode, 0);
+
+    const QString program = QFileInfo(VELMORA_RUN_PATH).absoluteFilePath();
+    const QString service = QString::fromUtf8(readFile(home.filePath(".config/systemd/user/velmora-set-1.service")));
+    EXPECT_TRUE(service.contains("\nExecStart=" + program + " --password-file \"" + password + "\" -- Docs\n"))
+        << service.toStdString();
+    EXPECT_TRUE(readFile(home.filePath(".config/systemd/user/velmora-set-2.service"))
+                    .contains("\nExecStart=" + program.toUtf8() + " -- Plain\n"));
+
+    const RunOutcome run = runVelmora({"--password-file", password, "--", "Docs"});
+    ASSERT_EQ(run.exitCode, 0) << run.errorOutput.toStdString();
+    QProcess list;
+    list.setStandardInputFile(QProcess::nullDevice());
+    list.start(
+        QStringLiteral("7zz"), {"l", "-slt", "-p" + QString::fromUtf8("пароль таймера"), destination + "/arc.7z"});
+    ASSERT_TRUE(list.waitForFinished());
+    const QByteArray listing = list.readAllStandardOutput();
+    EXPECT_TRUE(listing.contains("Path = a.txt")) << listing.toStdString();
+    EXPECT_TRUE(listing.contains("Encrypted = +")) << listing.toStdString();
+}
+
+// --check names an encrypted scheduled set whose runs find no password the day it is saved, long before it is
+// overdue, and says why; a private password file is enough, one open to others is not.
+TEST_F(PasswordFileRun, CheckNamesAScheduledEncryptedSetWhoseRunsFindNoPasswordAtOnce)
+{
+    const QString source = folder(QStringLiteral("data/Docs"));
+    const QString destination = folder(QStringLiteral("backup"));
+    writeSet(setOf("By hand", source, destination).withKeys("Encrypt=1\n"));
+    writeSet(setOf("Docs", source, destination).withKeys("Schedule=2\nEncrypt=1\n"));
+    RunOutcome check = runVelmora({"--check", "--no-notify"});
+    EXPECT_EQ(check.exitCode, 1);
+    // No keyring in the test's environment.
+    EXPECT_TRUE(check.output.startsWith("Docs: scheduled runs cannot get its password: "))
+        << check.output.toStdString();
+    EXPECT_EQ(check.output.count('\n'), 1) << check.output.toStdString();
+
+    const QString password = home.filePath(QStringLiteral("password"));
+    writeFile(password, "secret\n");
+    ASSERT_TRUE(QFile::setPermissions(password, QFile::ReadOwner | QFile::WriteOwner));
+    writeSet(setOf("Docs", source, destination).withKeys("Schedule=2\nEncrypt=1\nPasswordFile=" + password + "\n"));
+    check = runVelmora({"--check", "--no-notify"});
+    EXPECT_EQ(check.exitCode, 0) << check.output.toStdString();
+    EXPECT_TRUE(check.output.isEmpty()) << check.output.toStdString();
+
+    ASSERT_TRUE(QFile::setPermissions(password, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther));
+    check = runVelmora({"--check", "--no-notify"});
+    EXPECT_EQ(check.exitCode, 1);
+    EXPECT_EQ(check.output,
+        "Docs: scheduled runs cannot use its password file: The password file '" + password
+            + "' has permissions for other users (mode 0604); make it private with chmod 600. Nothing was run.\n");
+}
+
 TEST_F(PasswordFileRun, TheOptionGoesOnlyWhereArchivesAreOpened)
 {
     for (const QStringList& arguments : {QStringList {"--password-file", "x", "--list"},

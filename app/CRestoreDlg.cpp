@@ -32,6 +32,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <utility>
 
 namespace {
 
@@ -492,14 +493,33 @@ void CRestoreDlg::OnRestore()
             return;
         }
         const QString asOf = shownTime(m_pointsShown.at(index).time);
-        const QString question = LoadStringById(StringId::RestoreOverQuestion)
+        const QString question = LoadStringById(StringId::RestoreOverTrashQuestion)
                                      .arg(m_source, asOf)
                                      .arg(preview->overwritten)
-                                     .arg(preview->added)
-                                     .arg(preview->removed)
                                      .arg(preview->unchanged)
+                                     .arg(preview->added)
+                                     .arg(preview->notInBackup)
                                      .arg(preview->left);
-        if (!userMessages().askYesNo(question))
+        // The first names of each list, and all of them for "Show all", one a line.
+        QString names;
+        QString allNames;
+        for (const auto& [heading, listed] : {std::pair {StringId::RestoreOverReplacedHeading, preview->replacedPaths},
+                 std::pair {StringId::RestoreOverOthersHeading, preview->notInBackupPaths}}) {
+            if (listed.isEmpty())
+                continue;
+            const qsizetype shown = 50;
+            const QString separator = names.isEmpty() ? QString() : QStringLiteral("\n\n");
+            names += separator + LoadStringById(heading) + QLatin1Char('\n')
+                + listed.first(std::min(shown, listed.size())).join(QLatin1Char('\n'));
+            if (listed.size() > shown)
+                names += QLatin1Char('\n') + LoadStringById(StringId::RestoreNamesMore).arg(listed.size() - shown);
+            allNames += separator + LoadStringById(heading) + QLatin1Char('\n') + listed.join(QLatin1Char('\n'));
+        }
+        const QString choice = preview->notInBackup > 0
+            ? LoadStringById(StringId::RestoreRemoveOthersChoice).arg(preview->notInBackup)
+            : QString();
+        bool removeOthers = false;
+        if (!userMessages().askYesNoWithList(question, names, allNames, choice, &removeOthers))
             return;
         RestoreRequest request;
         request.points = m_pointsShown;
@@ -507,9 +527,13 @@ void CRestoreDlg::OnRestore()
         request.target = m_source;
         request.paths = paths;
         request.overOriginal = true;
+        request.removeOthers = removeOthers;
         m_restoringTo = m_source;
         m_restoringFiles = filesWithin(paths);
         m_restoringOver = preview;
+        // What the result says went to the trash as not in the backup.
+        if (!removeOthers)
+            m_restoringOver->notInBackup = 0;
         m_restoringAsOf = asOf;
         start(request);
         return;
@@ -596,11 +620,11 @@ void CRestoreDlg::showResult(const JobResult& result)
     }
     QString text;
     if (result.succeeded() && m_restoringOver) {
-        text = LoadStringById(StringId::RestoredOver)
+        text = LoadStringById(StringId::RestoredOverTrash)
                    .arg(m_restoringTo, m_restoringAsOf)
-                   .arg(m_restoringOver->overwritten)
+                   .arg(m_restoringOver->overwritten + m_restoringOver->unchanged)
                    .arg(m_restoringOver->added)
-                   .arg(m_restoringOver->removed);
+                   .arg(m_restoringOver->notInBackup);
         for (const QString& said : {result.warning, result.note}) {
             if (!said.isEmpty())
                 text += QLatin1Char(' ') + said;

@@ -1,9 +1,23 @@
 #include "MessageBoxes.h"
 
+#include "ResourceIds.h"
+#include "StringTable.h"
+
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStyle>
 #include <QThread>
+#include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -77,5 +91,61 @@ bool MessageBoxes::askYesNo(const QString& text)
     return onGuiThread([&] {
         return runBox(m_owner, QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
             == QMessageBox::Yes;
+    });
+}
+
+// A question box of its own: a message box cannot scroll, and a long list of paths would push its buttons off
+// the screen.
+bool MessageBoxes::askYesNoWithList(
+    const QString& text, const QString& names, const QString& allNames, const QString& choice, bool* ticked)
+{
+    return onGuiThread([&] {
+        QDialog box(m_owner);
+        box.setObjectName(QStringLiteral("questionWithList"));
+        box.setWindowTitle(QApplication::applicationDisplayName());
+        auto* layout = new QVBoxLayout(&box);
+        auto* top = new QHBoxLayout;
+        auto* icon = new QLabel(&box);
+        const int iconSize = box.style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, &box);
+        icon->setPixmap(box.style()->standardIcon(QStyle::SP_MessageBoxQuestion).pixmap(iconSize, iconSize));
+        icon->setAlignment(Qt::AlignTop);
+        top->addWidget(icon);
+        auto* label = new QLabel(text, &box);
+        label->setTextFormat(Qt::PlainText);
+        label->setWordWrap(true);
+        label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        top->addWidget(label, 1);
+        layout->addLayout(top);
+        auto* list = new QPlainTextEdit(names, &box);
+        list->setObjectName(QStringLiteral("names"));
+        list->setReadOnly(true);
+        list->setLineWrapMode(QPlainTextEdit::NoWrap);
+        list->setMinimumHeight(list->fontMetrics().lineSpacing() * 10);
+        list->setVisible(!names.isEmpty());
+        layout->addWidget(list, 1);
+        auto* buttons = new QDialogButtonBox(QDialogButtonBox::Yes | QDialogButtonBox::No, &box);
+        if (!allNames.isEmpty() && allNames != names) {
+            auto* showAll = buttons->addButton(LoadStringById(StringId::ShowAllNames), QDialogButtonBox::ActionRole);
+            showAll->setObjectName(QStringLiteral("showAll"));
+            QObject::connect(showAll, &QPushButton::clicked, list, [list, showAll, &allNames] {
+                list->setPlainText(allNames);
+                showAll->setEnabled(false);
+            });
+        }
+        QCheckBox* choiceBox = nullptr;
+        if (!choice.isEmpty()) {
+            choiceBox = new QCheckBox(choice, &box);
+            layout->addWidget(choiceBox);
+        }
+        layout->addWidget(buttons);
+        buttons->button(QDialogButtonBox::No)->setDefault(true);
+        buttons->button(QDialogButtonBox::No)->setFocus();
+        QObject::connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
+        QObject::connect(buttons, &QDialogButtonBox::rejected, &box, &QDialog::reject);
+        box.resize(std::max(box.sizeHint().width(), 560), box.sizeHint().height());
+        const bool yes = box.exec() == QDialog::Accepted;
+        if (ticked)
+            *ticked = choiceBox && choiceBox->isChecked();
+        return yes;
     });
 }

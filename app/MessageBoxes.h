@@ -18,6 +18,8 @@ public:
     bool askOkCancel(
         const QString& text, Icon icon = Icon::None, DefaultButton defaultButton = DefaultButton::Ok) override;
     bool askYesNo(const QString& text) override;
+    bool askYesNoWithList(const QString& text, const QString& names, const QString& allNames, const QString& choice,
+        bool* ticked) override;
 
 private:
     QPointer<QWidget> m_owner;

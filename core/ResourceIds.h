@@ -362,6 +362,19 @@ inline constexpr int SetStopped = 806;
 inline constexpr int SetsStopped = 807;
 inline constexpr int PasswordTryAgain = 808;
 inline constexpr int StopVerifyAndCloseQuestion = 809;
+
+// A restore over the source that puts what it replaces into the trash.
+inline constexpr int RestoreNotTrashed = 740;
+inline constexpr int RestoreLeftInTrash = 741;
+inline constexpr int RestoreTrashedNote = 742;
+inline constexpr int RestoreOverTrashQuestion = 743;
+inline constexpr int RestoreOverReplacedHeading = 744;
+inline constexpr int RestoreOverOthersHeading = 745;
+inline constexpr int RestoreNamesMore = 746;
+inline constexpr int RestoreRemoveOthersChoice = 747;
+inline constexpr int RestoredOverTrash = 748;
+inline constexpr int RestoreTrashUnusable = 749;
+inline constexpr int ShowAllNames = 750;
 } // namespace StringId
 
 namespace IconId {

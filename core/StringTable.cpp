@@ -754,6 +754,41 @@ constexpr TableEntry kStringTable[] = {
     {StringId::SetsStopped, QT_TRANSLATE_NOOP("StringTable", "These backup sets were stopped:\n%1")},
     // %1 is why the password given did not do.
     {StringId::PasswordTryAgain, QT_TRANSLATE_NOOP("StringTable", "Not accepted: %1. Type it again, or Cancel.")},
+    // %1 is the path, %2 the system's reason.
+    {StringId::RestoreNotTrashed, QT_TRANSLATE_NOOP("StringTable", "'%1' could not be moved to the trash (%2)")},
+    // %1 is the source folder, %2 the reason, %3 the paths still in the trash.
+    {StringId::RestoreLeftInTrash,
+        QT_TRANSLATE_NOOP("StringTable",
+            "the restored files could not be moved to '%1': %2. Not all of what the restore had moved to the trash "
+            "could be put back; these are still in the trash, from where you can restore them: %3")},
+    // %1 is a number of files and folders.
+    {StringId::RestoreTrashedNote,
+        QT_TRANSLATE_NOOP(
+            "StringTable", "What the restore replaced or removed (%1 files and folders) is in the trash.")},
+    // %1 is the source folder, %2 the restore point's date; then numbers of files.
+    {StringId::RestoreOverTrashQuestion,
+        QT_TRANSLATE_NOOP("StringTable",
+            "Restore over the files in '%1' as of %2?\n\nReplaced by the backup's version: %3\nThe same as in the "
+            "backup, written again: %4\nAdded: %5\nNot in the backup: %6 (they stay unless you tick the box "
+            "below)\nOutside your choice, left as they are: %7\n\nEvery file replaced or removed goes to the trash, "
+            "from where it can be put back.")},
+    {StringId::RestoreOverReplacedHeading, QT_TRANSLATE_NOOP("StringTable", "Files moved to the trash and replaced:")},
+    {StringId::RestoreOverOthersHeading, QT_TRANSLATE_NOOP("StringTable", "Files not in the backup:")},
+    // %1 is a number of files.
+    {StringId::RestoreNamesMore, QT_TRANSLATE_NOOP("StringTable", "and %1 more (Show all lists them)")},
+    // %1 is a number of files.
+    {StringId::RestoreRemoveOthersChoice,
+        QT_TRANSLATE_NOOP("StringTable", "Also move the %1 files that are not in the backup to the trash")},
+    // %1 is the source folder, %2 the restore point's date; then numbers of files.
+    {StringId::RestoredOverTrash,
+        QT_TRANSLATE_NOOP("StringTable",
+            "Restored over '%1' as of %2. Files replaced: %3, added: %4, moved to the trash as not in the backup: "
+            "%5.")},
+    // %1 is the trash folder, %2 the system's reason.
+    {StringId::RestoreTrashUnusable,
+        QT_TRANSLATE_NOOP("StringTable", "the trash folder '%1' cannot be used (%2), so nothing could go there")},
+    // The button under a list of names that shows the whole list.
+    {StringId::ShowAllNames, QT_TRANSLATE_NOOP("StringTable", "Show all")},
 };
 
 const TableEntry* findEntry(int id)

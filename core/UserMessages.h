@@ -36,6 +36,19 @@ public:
         = 0;
     // A Yes / No question whose default answer is No; true for Yes.
     virtual bool askYesNo(const QString& text) = 0;
+    // A Yes / No question whose default answer is No, with a list under it (names, one a line, which may end
+    // with a line saying how many more there are; allNames, when it differs, can replace it) and a box to tick,
+    // unticked at first (none when choice is empty); true for Yes, and *ticked tells whether the box was ticked.
+    // Without a way to show the box it is never ticked.
+    virtual bool askYesNoWithList(
+        const QString& text, const QString& names, const QString& allNames, const QString& choice, bool* ticked)
+    {
+        Q_UNUSED(allNames)
+        Q_UNUSED(choice)
+        if (ticked)
+            *ticked = false;
+        return askYesNo(names.isEmpty() ? text : text + QStringLiteral("\n\n") + names);
+    }
 };
 
 // Installs the implementation used from then on (not owned); nullptr restores the standard-error one.

@@ -23,6 +23,7 @@
 #include <QHash>
 #include <QScopeGuard>
 #include <QSet>
+#include <QStandardPaths>
 #include <QSysInfo>
 
 #include <fcntl.h>
@@ -32,6 +33,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 
 namespace {
@@ -476,29 +478,246 @@ void putTimeBack(const SavedTime& saved)
     ::utimensat(AT_FDCWD, encoded(saved.path).constData(), saved.times, AT_SYMLINK_NOFOLLOW);
 }
 
-// Puts the staged paths into the source. Each path's current item first moves aside into a hidden folder
-// inside the source, on its file system, then the staged one is renamed in; only renames of names, so no link
-// inside the source is ever followed (the folders above each path are checked to be real folders first). When
-// a step fails, every step before it is undone in reverse. Returns why it failed; *oldKept names the folder
-// holding what could not be put back, when undoing failed too.
-QString swapIntoSource(const Staging& staged, const QString& source, QStringList paths, QString* oldKept)
+// Whether an entry of the source is a trash folder: the home trash, or one at the top of a disk. A restore over
+// the source puts what it replaces there, so it never restores over one nor moves one into the trash.
+// The home trash as its path is written and as it is on disk, read once per restore.
+QStringList homeTrashPaths()
 {
-    staged.dropMarker();
-    paths = outermost(paths);
-    if (paths.isEmpty()) {
-        const auto names = [](const QString& folder) {
-            return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-        };
-        paths = names(source) + names(staged.path());
-        paths.removeDuplicates();
-        paths.removeIf(isRestoreFolderName);
-    }
-    if (const QString problem = notFolderAbove(source, paths); !problem.isEmpty())
-        return problem;
+    const QString homeTrash
+        = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Trash");
+    QStringList paths {QDir::cleanPath(homeTrash)};
+    if (const QString canonical = QFileInfo(homeTrash).canonicalFilePath(); !canonical.isEmpty())
+        paths.append(canonical);
+    return paths;
+}
 
-    const QString old = TemporaryNameBeside(source + QLatin1Char('/') + kInsideSourceName + QStringLiteral(" old"));
-    if (::mkdir(encoded(old).constData(), 0700) != 0)
-        return systemError();
+bool isTrashFolder(const QString& absolute, const QStringList& homeTrash)
+{
+    static const QString ownTopTrash = QStringLiteral(".Trash-") + QString::number(::getuid());
+    const QString name = absolute.mid(absolute.lastIndexOf(QLatin1Char('/')) + 1);
+    return name == QLatin1String(".Trash") || name == ownTopTrash || homeTrash.contains(absolute);
+}
+
+// Puts the staged files into the source, file by file. A folder there that the point also has as a folder is
+// entered, not replaced, so the files in it that the backup does not hold stay (unless removeOthers); anything
+// else in the way of a restored entry goes to the desktop's trash (the trash of its own disk, by one rename),
+// never deleted. Only names are renamed, so no link inside the source is ever followed (the folders above each
+// path are checked to be real folders first). When a step fails, every step before it is undone in reverse,
+// and what cannot come back out of the trash is named.
+// What a link holds, read without following it; empty when it cannot be read.
+QByteArray linkText(const QString& path)
+{
+    QByteArray text(PATH_MAX, '\0');
+    const ssize_t length = ::readlink(encoded(path).constData(), text.data(), size_t(text.size()));
+    return length < 0 ? QByteArray() : text.left(length);
+}
+
+class OriginalSwap
+{
+public:
+    OriginalSwap(const Staging& staged, const QString& source, bool removeOthers)
+        : m_staged(staged)
+        , m_source(source)
+        , m_removeOthers(removeOthers)
+    {
+    }
+
+    // Why it failed, or nothing.
+    QString run(QStringList paths);
+    // After a failure: the source's paths whose old entry is still in the trash.
+    const QStringList& leftInTrash() const { return m_leftInTrash; }
+    // After a success: how many entries went to the trash (a folder counts once).
+    qint64 trashed() const { return m_trashed; }
+
+private:
+    enum class Step
+    {
+        MadeFolder,
+        Trashed,
+        PutInPlace,
+    };
+    struct Done
+    {
+        Step step;
+        QString path;
+        // Where a trashed entry went.
+        QString inTrash;
+    };
+    struct MergedFolder
+    {
+        QString path;
+        struct timespec times[2];
+        mode_t mode;
+    };
+
+    QString currentOf(const QString& relative) const
+    {
+        return relative.isEmpty() ? m_source : m_source + QLatin1Char('/') + relative;
+    }
+    QString stagedOf(const QString& relative) const
+    {
+        return relative.isEmpty() ? m_staged.path() : m_staged.file(relative);
+    }
+    static QString joined(const QString& folder, const QString& name)
+    {
+        return folder.isEmpty() ? name : folder + QLatin1Char('/') + name;
+    }
+    static QStringList namesIn(const QString& folder)
+    {
+        return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    }
+    bool isLeftAlone(const QString& relative) const
+    {
+        return (!relative.contains(QLatin1Char('/')) && isRestoreFolderName(relative))
+            || isTrashFolder(currentOf(relative), m_homeTrash);
+    }
+    bool merge(const QString& relative);
+    bool trash(const QString& relative);
+    bool putInPlace(const QString& relative);
+    void undo();
+
+    const Staging& m_staged;
+    QString m_source;
+    bool m_removeOthers = false;
+    QList<Done> m_done;
+    QList<MergedFolder> m_merged;
+    QString m_why;
+    QStringList m_leftInTrash;
+    qint64 m_trashed = 0;
+    bool m_trashChecked = false;
+    QStringList m_homeTrash = homeTrashPaths();
+};
+
+// The home trash, made when missing. Qt falls back on it for a disk without a trash of its own, and where it
+// cannot make it, Qt 6.4 moves the file into "files" under the current folder instead: nothing may go to the
+// trash until it is there. Why not, or nothing.
+QString homeTrashProblem()
+{
+    const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    const QString trash = dataHome + QStringLiteral("/Trash");
+    if (dataHome.isEmpty())
+        return LoadStringById(StringId::RestoreTrashUnusable).arg(trash, QString::fromLocal8Bit(std::strerror(ENOENT)));
+    QString why = makePath(dataHome);
+    if (why.isEmpty() && ::mkdir(encoded(trash).constData(), 0700) != 0 && errno != EEXIST)
+        why = systemError();
+    if (why.isEmpty() && !QFileInfo(trash).isDir())
+        why = QString::fromLocal8Bit(std::strerror(ENOTDIR));
+    return why.isEmpty() ? QString() : LoadStringById(StringId::RestoreTrashUnusable).arg(trash, why);
+}
+
+bool OriginalSwap::trash(const QString& relative)
+{
+    if (!m_trashChecked) {
+        m_trashChecked = true;
+        m_why = homeTrashProblem();
+        if (!m_why.isEmpty())
+            return false;
+        // Made just now, perhaps inside the source: it is left alone from here on.
+        m_homeTrash = homeTrashPaths();
+    }
+    QFile entry(currentOf(relative));
+    // Qt renames it into the trash of its own disk with its path in the .trashinfo file, or fails: it never
+    // copies, and the entry is never deleted instead.
+    if (!entry.moveToTrash()) {
+        m_why = LoadStringById(StringId::RestoreNotTrashed).arg(currentOf(relative), entry.errorString());
+        return false;
+    }
+    // Only a trash's "files" folder is a place it may be left in: anywhere else it goes back at once.
+    const QFileInfo inTrash(entry.fileName());
+    if (!inTrash.isAbsolute() || QFileInfo(inTrash.path()).fileName() != QLatin1String("files")) {
+        ::rename(encoded(entry.fileName()).constData(), encoded(currentOf(relative)).constData());
+        m_why = LoadStringById(StringId::RestoreNotTrashed).arg(currentOf(relative), entry.fileName());
+        return false;
+    }
+    m_done.append({Step::Trashed, relative, entry.fileName()});
+    ++m_trashed;
+    return true;
+}
+
+bool OriginalSwap::putInPlace(const QString& relative)
+{
+    if (const auto& hook = swapHook(); hook) {
+        m_why = hook(relative);
+        if (!m_why.isEmpty())
+            return false;
+    }
+    if (::rename(encoded(stagedOf(relative)).constData(), encoded(currentOf(relative)).constData()) != 0) {
+        m_why = systemError();
+        return false;
+    }
+    m_done.append({Step::PutInPlace, relative, {}});
+    return true;
+}
+
+bool OriginalSwap::merge(const QString& relative)
+{
+    if (isLeftAlone(relative))
+        return true;
+    struct stat staged;
+    struct stat current;
+    const bool isStaged = ::lstat(encoded(stagedOf(relative)).constData(), &staged) == 0;
+    const bool isCurrent = ::lstat(encoded(currentOf(relative)).constData(), &current) == 0;
+    if (!isStaged)
+        return !isCurrent || !m_removeOthers || trash(relative);
+    if (isCurrent && S_ISDIR(staged.st_mode) && S_ISDIR(current.st_mode)) {
+        if (!relative.isEmpty())
+            m_merged.append({relative, {staged.st_atim, staged.st_mtim}, staged.st_mode & 07777});
+        const QStringList restored = namesIn(stagedOf(relative));
+        for (const QString& name : restored) {
+            if (!merge(joined(relative, name)))
+                return false;
+        }
+        if (!m_removeOthers)
+            return true;
+        for (const QString& name : namesIn(currentOf(relative))) {
+            const QString path = joined(relative, name);
+            if (!restored.contains(name) && !isLeftAlone(path) && !trash(path))
+                return false;
+        }
+        return true;
+    }
+    // The same link is left as it is: nothing would change, and a link that leads nowhere cannot go to the trash.
+    if (isCurrent && S_ISLNK(staged.st_mode) && S_ISLNK(current.st_mode)) {
+        const QByteArray restoredLink = linkText(stagedOf(relative));
+        if (!restoredLink.isEmpty() && restoredLink == linkText(currentOf(relative)))
+            return true;
+    }
+    if (isCurrent && !trash(relative))
+        return false;
+    return putInPlace(relative);
+}
+
+void OriginalSwap::undo()
+{
+    for (auto it = m_done.crbegin(); it != m_done.crend(); ++it) {
+        const QByteArray current = encoded(currentOf(it->path));
+        switch (it->step) {
+        case Step::PutInPlace:
+            ::rename(current.constData(), encoded(stagedOf(it->path)).constData());
+            break;
+        case Step::Trashed:
+            if (::rename(encoded(it->inTrash).constData(), current.constData()) == 0) {
+                // Back in place: its record in the trash goes too, or the trash would show a ghost.
+                const QFileInfo inTrash(it->inTrash);
+                QFile::remove(inTrash.dir().filePath(
+                    QStringLiteral("../info/") + inTrash.fileName() + QStringLiteral(".trashinfo")));
+            } else {
+                m_leftInTrash.append(currentOf(it->path));
+            }
+            break;
+        case Step::MadeFolder:
+            ::rmdir(current.constData());
+            break;
+        }
+    }
+}
+
+QString OriginalSwap::run(QStringList paths)
+{
+    m_staged.dropMarker();
+    paths = outermost(paths);
+    if (const QString problem = notFolderAbove(m_source, paths); !problem.isEmpty())
+        return problem;
     // The source's own time and those of the folders above a path are not the restore's to change.
     QList<SavedTime> times;
     QHash<QString, SavedTime> stagedTimes;
@@ -510,110 +729,61 @@ QString swapIntoSource(const Staging& staged, const QString& source, QStringList
             if (timed.contains(above))
                 break;
             timed.insert(above);
-            if (const auto saved = folderTime(above.isEmpty() ? source : source + QLatin1Char('/') + above))
+            if (const auto saved = folderTime(currentOf(above)))
                 times.append(*saved);
             // Read before the swap, whose renames out of the staged folder change its time.
-            if (const auto stagedFolder = folderTime(staged.file(above)); stagedFolder && !above.isEmpty())
+            if (const auto stagedFolder = folderTime(stagedOf(above)); stagedFolder && !above.isEmpty())
                 stagedTimes.insert(above, *stagedFolder);
         } while (!above.isEmpty());
     }
     std::sort(times.begin(), times.end(),
         [](const SavedTime& a, const SavedTime& b) { return a.path.size() > b.path.size(); });
 
-    enum class Step
-    {
-        MadeFolder,
-        MovedAside,
-        PutInPlace,
-    };
-    QList<std::pair<Step, QString>> done;
-    QString why;
-    const auto rename = [](const QString& from, const QString& to) {
-        return ::rename(encoded(from).constData(), encoded(to).constData()) == 0;
-    };
+    if (paths.isEmpty())
+        paths.append(QString());
     for (const QString& path : std::as_const(paths)) {
-        const QString current = source + QLatin1Char('/') + path;
-        const QString staging = staged.file(path);
         QStringList missing;
         for (QString above = parentOf(path); !above.isEmpty(); above = parentOf(above)) {
-            if (!entryExists(source + QLatin1Char('/') + above))
+            if (!entryExists(currentOf(above)))
                 missing.prepend(above);
         }
         for (const QString& folder : std::as_const(missing)) {
-            if (::mkdir(encoded(source + QLatin1Char('/') + folder).constData(), 0777) != 0) {
-                why = systemError();
+            if (::mkdir(encoded(currentOf(folder)).constData(), 0777) != 0) {
+                m_why = systemError();
                 break;
             }
-            done.append({Step::MadeFolder, folder});
+            m_done.append({Step::MadeFolder, folder, {}});
         }
-        if (!why.isEmpty())
+        if (!m_why.isEmpty() || !merge(path))
             break;
-        if (entryExists(current)) {
-            const QString aside = old + QLatin1Char('/') + path;
-            if (const QString made = makePath(QFileInfo(aside).path()); !made.isEmpty()) {
-                why = made;
-                break;
-            }
-            if (!rename(current, aside)) {
-                why = systemError();
-                break;
-            }
-            done.append({Step::MovedAside, path});
-        }
-        if (const auto& hook = swapHook(); hook) {
-            why = hook(path);
-            if (!why.isEmpty())
-                break;
-        }
-        if (entryExists(staging)) {
-            if (!rename(staging, current)) {
-                why = systemError();
-                break;
-            }
-            done.append({Step::PutInPlace, path});
-        }
     }
 
-    if (why.isEmpty()) {
-        // Folders made for a path get the restored time, which the staged copy has.
-        for (auto it = done.crbegin(); it != done.crend(); ++it) {
-            if (it->first != Step::MadeFolder)
+    if (m_why.isEmpty()) {
+        // The folders kept and those made for a path get the restored time and rights, which the staged ones have.
+        for (auto it = m_merged.crbegin(); it != m_merged.crend(); ++it) {
+            ::chmod(encoded(currentOf(it->path)).constData(), it->mode);
+            putTimeBack({currentOf(it->path), {it->times[0], it->times[1]}});
+        }
+        for (auto it = m_done.crbegin(); it != m_done.crend(); ++it) {
+            if (it->step != Step::MadeFolder)
                 continue;
-            if (const auto saved = stagedTimes.constFind(it->second); saved != stagedTimes.cend())
-                putTimeBack({source + QLatin1Char('/') + it->second, {saved->times[0], saved->times[1]}});
+            if (const auto saved = stagedTimes.constFind(it->path); saved != stagedTimes.cend())
+                putTimeBack({currentOf(it->path), {saved->times[0], saved->times[1]}});
         }
         for (const SavedTime& saved : std::as_const(times))
             putTimeBack(saved);
-        removeTree(old);
         return {};
     }
-    bool undone = true;
-    for (auto it = done.crbegin(); it != done.crend(); ++it) {
-        const QString current = source + QLatin1Char('/') + it->second;
-        switch (it->first) {
-        case Step::PutInPlace:
-            undone = rename(current, staged.file(it->second)) && undone;
-            break;
-        case Step::MovedAside:
-            undone = rename(old + QLatin1Char('/') + it->second, current) && undone;
-            break;
-        case Step::MadeFolder:
-            undone = ::rmdir(encoded(current).constData()) == 0 && undone;
-            break;
-        }
-    }
+    undo();
     for (const SavedTime& saved : std::as_const(times))
         putTimeBack(saved);
-    if (undone)
-        removeTree(old);
-    else if (oldKept)
-        *oldKept = old;
-    return why;
+    return m_why;
 }
 
 // The restored files take the target's place: the staging folder becomes it, or, over the source, the
-// chosen paths are swapped in. The failure's whole text, or nothing.
-QString placeRestored(const RestoreRequest& request, Staging& staging, const QString& target, const QStringList& paths)
+// chosen paths are swapped in. The failure's whole text, or nothing; *trashed counts what went to the trash.
+QString placeRestored(const RestoreRequest& request, Staging& staging, const QString& target, const QStringList& paths,
+    qint64* trashed = nullptr)
 {
     if (!request.overOriginal) {
         if (const QString why = placeStaging(staging, target); !why.isEmpty())
@@ -621,12 +791,15 @@ QString placeRestored(const RestoreRequest& request, Staging& staging, const QSt
         staging.keep();
         return {};
     }
-    QString oldKept;
-    const QString why = swapIntoSource(staging, target, paths, &oldKept);
+    OriginalSwap swap(staging, target, request.removeOthers);
+    const QString why = swap.run(paths);
+    if (trashed)
+        *trashed = swap.trashed();
     if (why.isEmpty())
         return {};
-    return oldKept.isEmpty() ? LoadStringById(StringId::RestoreNotPlaced).arg(target, why)
-                             : LoadStringById(StringId::RestoreNotPutBack).arg(target, why, oldKept);
+    return swap.leftInTrash().isEmpty()
+        ? LoadStringById(StringId::RestoreNotPlaced).arg(target, why)
+        : LoadStringById(StringId::RestoreLeftInTrash).arg(target, why, swap.leftInTrash().join(QStringLiteral(", ")));
 }
 
 struct ToolRun
@@ -727,11 +900,14 @@ JobResult restoreMirror(const RestoreRequest& request, const JobContext& context
     CopyFolderTimes(point.path, staging.path());
     if (context.copying)
         context.copying();
-    if (const QString error = placeRestored(request, staging, target, paths); !error.isEmpty())
+    qint64 trashed = 0;
+    if (const QString error = placeRestored(request, staging, target, paths, &trashed); !error.isEmpty())
         return failure(name, JobOutcome::PlaceFailed, error);
     JobResult done {JobOutcome::Done, name, run.exitCode, {}, {}};
     if (run.exitCode != 0)
         done.warning = LoadStringById(StringId::FilesVanished);
+    if (trashed > 0)
+        done.note = LoadStringById(StringId::RestoreTrashedNote).arg(trashed);
     return done;
 }
 
@@ -1109,7 +1285,8 @@ JobResult restoreArchive(const RestoreRequest& request, const JobContext& contex
     }
     if (context.copying)
         context.copying();
-    if (const QString why = placeRestored(request, staging, target, paths); !why.isEmpty())
+    qint64 trashed = 0;
+    if (const QString why = placeRestored(request, staging, target, paths, &trashed); !why.isEmpty())
         return failure(name, JobOutcome::PlaceFailed, why);
     JobResult done {JobOutcome::Done, name, exitCode, {}, {}};
     done.bytesWritten = bytes;
@@ -1125,6 +1302,10 @@ JobResult restoreArchive(const RestoreRequest& request, const JobContext& contex
     // Said with the result but no warning: every zip update point has it, and the restore is as it should be.
     if (fromUpdate && QFileInfo(point.path).suffix().compare(QLatin1String("zip"), Qt::CaseInsensitive) == 0)
         done.note = LoadStringById(StringId::RestoreZipNoDeletions);
+    if (trashed > 0) {
+        const QString inTrash = LoadStringById(StringId::RestoreTrashedNote).arg(trashed);
+        done.note = done.note.isEmpty() ? inTrash : done.note + QLatin1Char(' ') + inTrash;
+    }
     done.warning = warnings.join(QLatin1Char(' '));
     return done;
 }
@@ -1188,6 +1369,8 @@ std::optional<OriginalRestorePreview> PreviewOriginalRestore(
     // Every entry on disk by lstat: a link is a link here, and a linked folder is not entered.
     QHash<QString, OnDisk> disk;
     OriginalRestorePreview preview;
+    QStringList trashFolders;
+    const QStringList homeTrash = homeTrashPaths();
     QDirIterator walk(
         root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
     while (walk.hasNext()) {
@@ -1201,19 +1384,26 @@ std::optional<OriginalRestorePreview> PreviewOriginalRestore(
         entry.size = status.st_size;
         entry.seconds = status.st_mtim.tv_sec;
         const QString relative = path.mid(root.size() + 1);
-        if (isRestoreFolderName(relative.section(QLatin1Char('/'), 0, 0)))
+        // The restore's own folders and the trash are never restored over nor counted.
+        if (isRestoreFolderName(relative.section(QLatin1Char('/'), 0, 0))
+            || (!trashFolders.isEmpty() && isWithin(relative, trashFolders)))
             continue;
+        if (entry.isFolder && isTrashFolder(path, homeTrash)) {
+            trashFolders.append(relative);
+            continue;
+        }
         if (!entry.isFolder && !isWithin(relative, paths))
             ++preview.left;
         else
             disk.insert(relative, entry);
     }
-    QSet<QString> held;
+    // What the point holds within the choice: true for a folder.
+    QHash<QString, bool> held;
     for (const StateEntry& entry : state) {
         // Never written, so never counted as what the restore would write.
         if (entry.refused || !isWithin(entry.path, paths))
             continue;
-        held.insert(entry.path);
+        held.insert(entry.path, entry.isFolder);
         if (entry.isFolder)
             continue;
         const auto there = disk.constFind(entry.path);
@@ -1221,21 +1411,33 @@ std::optional<OriginalRestorePreview> PreviewOriginalRestore(
             ++preview.added;
             continue;
         }
+        // A folder in the way goes to the trash whole: its files are counted below.
+        if (there->isFolder)
+            continue;
         // A link's size is the length of what it points to, in the archive as on disk.
-        const bool same = !there->isFolder && there->isLink == entry.isLink
+        const bool same = there->isLink == entry.isLink
             && (entry.isLink ? entry.size == 0 || there->size == entry.size : there->size == entry.size)
             && (!entry.modified.isValid() || there->seconds == entry.modified.toSecsSinceEpoch());
         ++(same ? preview.unchanged : preview.overwritten);
+        preview.replacedPaths.append(entry.path);
     }
     for (auto file = disk.cbegin(); file != disk.cend(); ++file) {
-        if (file->isFolder || !isWithin(file.key(), paths))
+        if (file->isFolder || !isWithin(file.key(), paths) || (held.contains(file.key()) && !held.value(file.key())))
             continue;
-        const auto at = std::lower_bound(state.cbegin(), state.cend(), file.key(),
-            [](const StateEntry& entry, const QString& key) { return entry.path < key; });
-        // A file where the point has a folder is replaced by it: removed, and the folder's files added.
-        if (!held.contains(file.key()) || (at != state.cend() && at->path == file.key() && at->isFolder))
-            ++preview.removed;
+        // A file where the point has a folder, or inside a folder where the point has a file, is in the way.
+        bool inTheWay = held.contains(file.key());
+        for (QString above = parentOf(file.key()); !inTheWay && !above.isEmpty(); above = parentOf(above))
+            inTheWay = held.contains(above) && !held.value(above);
+        if (inTheWay) {
+            ++preview.overwritten;
+            preview.replacedPaths.append(file.key());
+        } else {
+            ++preview.notInBackup;
+            preview.notInBackupPaths.append(file.key());
+        }
     }
+    preview.replacedPaths.sort();
+    preview.notInBackupPaths.sort();
     return preview;
 }
 

@@ -3,7 +3,8 @@
 // Rebuilds a set's source as of one restore point into a folder of the user's choice, or over the source
 // itself. The tool writes into a hidden staging folder beside the target, which becomes the target by one
 // rename only once it is complete: a failed, stopped or disk-full restore leaves the target as it was. Over
-// the source, each chosen path is swapped in by renames instead, and what it replaces is put back on failure.
+// the source, each restored file is renamed into place instead, what it replaces goes to the trash, and all of
+// it is put back on failure.
 
 #include "JobChecks.h"
 #include "JobOutcome.h"
@@ -23,25 +24,35 @@ struct RestoreRequest
     QString target;
     // Files and folders relative to the source to restore, with what they hold; empty for everything.
     QStringList paths;
-    // Restore over the folder in target, the set's source, which must exist: the chosen paths (or all it
-    // holds) are replaced by the state as of the point, and everything else in it stays as it is.
+    // Restore over the folder in target, the set's source, which must exist: the files of the chosen paths (or of
+    // all it holds) are put back as of the point, and everything else in it stays as it is. What they replace
+    // goes to the desktop's trash, so the restore can be undone by hand.
     bool overOriginal = false;
+    // Over the source: also move to the trash what the chosen paths hold on disk that the point does not. Without
+    // it those files stay where they are.
+    bool removeOthers = false;
 };
 
 // What a restore over the source would do to it, in files (links count as files, folders do not).
 struct OriginalRestorePreview
 {
-    // Files of the point that are on disk but differ in kind, size or modification time (to the second).
+    // Files on disk that the restore replaces with the point's version: those that differ in kind, size or
+    // modification time (to the second), and those in the way of an entry of another kind in the point.
     qint64 overwritten = 0;
     // Files of the point that are on disk as they are in it. The restore writes them again from the backup,
-    // with the same content and time: the chosen paths are replaced whole.
+    // with the same content and time, and they too go to the trash.
     qint64 unchanged = 0;
     // Files of the point missing on disk.
     qint64 added = 0;
-    // Files on disk inside the chosen paths (everywhere when none are chosen) that the point does not hold.
-    qint64 removed = 0;
+    // Files on disk inside the chosen paths (everywhere when none are chosen) that the point does not hold:
+    // left where they are unless the restore removes them.
+    qint64 notInBackup = 0;
     // Files on disk outside the chosen paths: left as they are.
     qint64 left = 0;
+    // The files the restore moves to the trash (overwritten and unchanged) and those not in the backup, relative
+    // to the source and sorted.
+    QStringList replacedPaths;
+    QStringList notInBackupPaths;
 };
 
 // Compares the state as of a point (as StateAsOf gives it) within the chosen paths with the source folder as
@@ -53,7 +64,7 @@ std::optional<OriginalRestorePreview> PreviewOriginalRestore(
 // Why a restore cannot go over the source folder (it is missing or not a folder); empty when it can.
 QString OriginalRestoreProblem(const QString& source);
 
-// For tests: called with each chosen path just before the restored one is renamed into the source; a text
+// For tests: called with each restored path just before it is renamed into the source; a text
 // it returns fails the restore there, as a failed rename would. An empty function removes it.
 void SetOriginalSwapHook(std::function<QString(const QString& path)> hook);
 

@@ -212,10 +212,14 @@ ExitStatus restore(const Chain& chain, const RunOptions& options)
     RestoreRequest request;
     request.points = chain.points;
     request.index = index;
-    request.target = QFileInfo(options.restoreTo).absoluteFilePath();
+    request.target = options.toOriginal ? chain.source : QFileInfo(options.restoreTo).absoluteFilePath();
     request.paths = *paths;
+    request.overOriginal = options.toOriginal;
+    request.removeOthers = options.removeOthers;
     // Refused before any wait for the lock: nothing would come of it.
-    if (const QString problem = RestoreTargetProblem(request.target); !problem.isEmpty()) {
+    if (const QString problem
+        = options.toOriginal ? OriginalRestoreProblem(request.target) : RestoreTargetProblem(request.target);
+        !problem.isEmpty()) {
         PrintErrorLine(problem);
         return ExitSomeFailed;
     }

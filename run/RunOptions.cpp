@@ -72,9 +72,11 @@ RunOptions ParseRunOptions(const QStringList& arguments)
     const QCommandLineOption installSchedules(QStringLiteral("install-schedules"));
     const QCommandLineOption passwordFile(QStringLiteral("password-file"), QString(), QStringLiteral("FILE"));
     const QCommandLineOption fromOffsite(QStringLiteral("from-offsite"));
+    const QCommandLineOption toOriginal(QStringLiteral("to-original"));
+    const QCommandLineOption removeOthers(QStringLiteral("remove-others"));
     parser.addOptions({help, version, list, all, dryRun, noWait, allowEmptySource, points, pointsArchive, restore,
         restoreArchive, versions, to, asOf, acceptDestination, verify, check, noNotify, installSchedules, passwordFile,
-        fromOffsite});
+        fromOffsite, toOriginal, removeOthers});
     // "-abc" is one unknown option, not three: no option here has a one-letter form to combine.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     // QCommandLineParser expects the program's name first.
@@ -113,6 +115,14 @@ RunOptions ParseRunOptions(const QStringList& arguments)
     options.fromOffsite = parser.isSet(fromOffsite);
     if (options.fromOffsite && !parser.isSet(restore) && !parser.isSet(points) && !parser.isSet(versions))
         return usageError(QStringLiteral("--from-offsite goes with --restore, --points or --versions of a set."));
+
+    // Only a set has a source to restore over; an archive alone does not.
+    options.toOriginal = parser.isSet(toOriginal);
+    options.removeOthers = parser.isSet(removeOthers);
+    if ((options.toOriginal || options.removeOthers) && !parser.isSet(restore))
+        return usageError(QStringLiteral("--to-original and --remove-others go with --restore NAME."));
+    if (options.removeOthers && !options.toOriginal)
+        return usageError(QStringLiteral("--remove-others goes with --to-original."));
 
     if (parser.isSet(check)) {
         // Only --no-notify goes with it: the check reads every set and changes nothing.
@@ -207,7 +217,9 @@ RunOptions ParseRunOptions(const QStringList& arguments)
 
     if (parser.isSet(restore) || parser.isSet(restoreArchive)) {
         const QString& mode = modesGiven.constFirst();
-        if (!parser.isSet(to) || parser.value(to).isEmpty())
+        if (options.toOriginal && parser.isSet(to))
+            return usageError(QStringLiteral("--to and --to-original cannot go together."));
+        if (!options.toOriginal && (!parser.isSet(to) || parser.value(to).isEmpty()))
             return usageError(QStringLiteral("%1 needs --to DIR, the folder to restore into.").arg(mode));
         if (parser.values(to).size() > 1 || parser.values(asOf).size() > 1)
             return usageError(QStringLiteral("--to and --as-of are each given once."));
@@ -260,6 +272,8 @@ QString RunHelpText()
                           "       velmora-run [--no-wait] --verify --all\n"
                           "       velmora-run [--from-offsite] --points NAME\n"
                           "       velmora-run [--from-offsite] --restore NAME --to DIR [--as-of STAMP] [PATH...]\n"
+                          "       velmora-run [--from-offsite] --restore NAME --to-original [--remove-others]\n"
+                          "                   [--as-of STAMP] [PATH...]\n"
                           "       velmora-run [--from-offsite] --versions NAME PATH\n"
                           "       velmora-run --points-archive ARCHIVE\n"
                           "       velmora-run --restore-archive ARCHIVE --to DIR [--as-of STAMP] [PATH...]\n"
@@ -321,6 +335,16 @@ QString RunHelpText()
                           "              rebuild the set's source as of its newest point into DIR, which must\n"
                           "              not exist or be empty; PATH... (relative to the source) restores only\n"
                           "              those files and folders\n"
+                          "  --restore NAME --to-original\n"
+                          "              put the files of the set's source (or of PATH...) back as they were\n"
+                          "              at the point, in the source itself; folders are merged file by file.\n"
+                          "              Every file it replaces goes to the desktop's trash (with its path, so\n"
+                          "              it can be put back); files that are not in the backup stay where\n"
+                          "              they are. When a file cannot go to the trash the restore fails and\n"
+                          "              puts back what it had changed; nothing is deleted\n"
+                          "  --remove-others\n"
+                          "              with --to-original: also move the files of PATH... (or of the whole\n"
+                          "              source) that the point does not hold to the trash\n"
                           "  --as-of STAMP\n"
                           "              restore the newest point at or before STAMP, a point's stamp or a\n"
                           "              date (2026-12-07: the end of that day)\n"
@@ -346,8 +370,9 @@ QString RunHelpText()
                           "copied them, or the backup was made here and its off-site copy failed.\n"
                           "A dry run makes every check a run makes and ends with the same status.\n"
                           "A restore, --points and --versions end with 0 on success, 1 when they failed (a\n"
-                          "failed or stopped restore leaves DIR as it was, and refuses a DIR with content),\n"
-                          "2 for a usage error or an unknown set name.\n"
+                          "failed or stopped restore leaves DIR as it was, and refuses a DIR with content; one\n"
+                          "over the source puts back what it had moved to the trash), 2 for a usage error or an\n"
+                          "unknown set name, 3 when the restore was done but some entries could not be written.\n"
                           "--accept-destination ends with 0 when the disk was recorded, 1 when it could not\n"
                           "be (the destination folder is missing or cannot be written), 2 for a usage error or\n"
                           "an unknown set name.\n"

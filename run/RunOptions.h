@@ -45,6 +45,10 @@ struct RunOptions
     QString archive;
     // The folder a restore writes into.
     QString restoreTo;
+    // Restore over the set's source instead (--to-original), and then also move the files of the chosen paths
+    // that the point does not hold to the trash (--remove-others).
+    bool toOriginal = false;
+    bool removeOthers = false;
     // The newest moment whose point a restore takes; invalid for the newest point.
     QDateTime asOf;
     // What a restore is limited to, or the file whose versions are listed, relative to the source.

@@ -2481,5 +2481,76 @@ What works: unlock the keyring (or install one, such as GNOME Keyring or KWallet
         <source>A verification is running. Stop it and close Velmora? It changes no archive.</source>
         <translation>Идёт проверка. Остановить её и закрыть Velmora? Проверка не изменяет архивы.</translation>
     </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="638"/>
+        <source>&apos;%1&apos; could not be moved to the trash (%2)</source>
+        <translation>«%1» не удалось переместить в корзину (%2)</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="641"/>
+        <source>the restored files could not be moved to &apos;%1&apos;: %2. Not all of what the restore had moved to the trash could be put back; these are still in the trash, from where you can restore them: %3</source>
+        <translation>восстановленные файлы не удалось переместить в «%1»: %2. Не всё, что восстановление переместило в корзину, удалось вернуть; эти файлы остались в корзине, откуда их можно восстановить: %3</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="644"/>
+        <source>What the restore replaced or removed (%1 files and folders) is in the trash.</source>
+        <translation>Всё, что восстановление заменило или убрало (файлов и папок: %1), находится в корзине.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="647"/>
+        <source>Restore over the files in &apos;%1&apos; as of %2?
+
+Replaced by the backup&apos;s version: %3
+The same as in the backup, written again: %4
+Added: %5
+Not in the backup: %6 (they stay unless you tick the box below)
+Outside your choice, left as they are: %7
+
+Every file replaced or removed goes to the trash, from where it can be put back.</source>
+        <translation>Восстановить поверх файлов в «%1» на %2?
+
+Будут заменены версией из копии: %3
+Совпадают с копией, будут записаны заново: %4
+Будут добавлены: %5
+Нет в копии: %6 (останутся, если не отметить флажок ниже)
+Вне выбранного, останутся как есть: %7
+
+Каждый заменённый или убранный файл попадёт в корзину, откуда его можно вернуть.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="649"/>
+        <source>Files moved to the trash and replaced:</source>
+        <translation>Файлы, которые будут перемещены в корзину и заменены:</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="651"/>
+        <source>Files not in the backup:</source>
+        <translation>Файлы, которых нет в копии:</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="654"/>
+        <source>and %1 more (Show all lists them)</source>
+        <translation>и ещё %1 (кнопка «Показать все» покажет их)</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="657"/>
+        <source>Also move the %1 files that are not in the backup to the trash</source>
+        <translation>Также переместить в корзину файлы, которых нет в копии (%1)</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="660"/>
+        <source>Restored over &apos;%1&apos; as of %2. Files replaced: %3, added: %4, moved to the trash as not in the backup: %5.</source>
+        <translation>Восстановлено поверх «%1» на %2. Файлов заменено: %3, добавлено: %4, перемещено в корзину как отсутствующих в копии: %5.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="668"/>
+        <source>the trash folder &apos;%1&apos; cannot be used (%2), so nothing could go there</source>
+        <translation>папкой корзины «%1» нельзя воспользоваться (%2), поэтому туда ничего не удалось переместить</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="670"/>
+        <source>Show all</source>
+        <translation>Показать все</translation>
+    </message>
 </context>
 </TS>

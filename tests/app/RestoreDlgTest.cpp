@@ -10,6 +10,7 @@
 #include "DialogTestSupport.h"
 #include "JobFixture.h"
 #include "JobRunner.h"
+#include "MessageBoxes.h"
 #include "ResourceIds.h"
 #include "StringTable.h"
 #include "ToolTestSupport.h"
@@ -18,8 +19,10 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 #include <QThread>
@@ -301,22 +304,57 @@ TEST_F(RestoreDlgTest, RestoringOverTheSourceAsksWithThePreviewAndDoesNothingOnN
     dialog.itemOf("sub")->setCheckState(0, Qt::Checked);
     makeTree(source, {{"a.txt", "mine now"}, {"sub/extra.txt", "extra"}});
     const QString asOf = dialog.pointList()->topLevelItem(1)->text(0);
-    // Overwritten 0, added 1 (sub/b.txt), removed 1 (sub/extra.txt), unchanged 0, left 2.
+    // Replaced 0, unchanged 0, added 1 (sub/b.txt), not in the backup 1 (sub/extra.txt, named), left 2.
     const QString question
-        = LoadStringById(StringId::RestoreOverQuestion).arg(source, asOf).arg(0).arg(1).arg(1).arg(0).arg(2);
+        = LoadStringById(StringId::RestoreOverTrashQuestion).arg(source, asOf).arg(0).arg(0).arg(1).arg(1).arg(2);
     dialog.OnRestore();
     EXPECT_FALSE(dialog.isRestoring());
     EXPECT_EQ(messages.questions(), QStringList {question});
+    EXPECT_EQ(messages.choices(), QStringList {LoadStringById(StringId::RestoreRemoveOthersChoice).arg(1)});
+    const QString named = LoadStringById(StringId::RestoreOverOthersHeading) + "\nsub/extra.txt";
+    EXPECT_EQ(messages.names(), QStringList {named});
+    EXPECT_EQ(messages.allNames(), QStringList {named});
     EXPECT_EQ(treeFiles(source), QStringList({"a.txt", "sub/extra.txt", "Новый файл.txt"}));
 
+    // Yes, the box unticked: the file the backup does not hold stays.
     messages.setNextAnswer(true);
     restore(dialog);
     EXPECT_EQ(messages.questions().size(), 2);
-    EXPECT_EQ(treeFiles(source), QStringList({"a.txt", "sub/b.txt", "Новый файл.txt"}));
+    EXPECT_EQ(treeFiles(source), QStringList({"a.txt", "sub/b.txt", "sub/extra.txt", "Новый файл.txt"}));
     QFile kept(source + "/a.txt");
     ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
     EXPECT_EQ(kept.readAll(), "mine now");
-    EXPECT_EQ(dialog.progress()->text(), LoadStringById(StringId::RestoredOver).arg(source, asOf).arg(0).arg(1).arg(1));
+    EXPECT_EQ(
+        dialog.progress()->text(), LoadStringById(StringId::RestoredOverTrash).arg(source, asOf).arg(0).arg(1).arg(0));
+
+    // Sixty more such files: fifty are named in the question, all in its details; ticked, they go to the trash.
+    QMap<QString, QByteArray> more;
+    for (int i = 0; i < 60; ++i)
+        more.insert(QString("sub/more %1.txt").arg(i, 2, 10, QChar('0')), "more");
+    makeTree(source, more);
+    messages.setNextAnswer(true);
+    messages.setNextChoice(true);
+    restore(dialog);
+    ASSERT_EQ(messages.questions().size(), 3);
+    const QStringList named2 = messages.names().constLast().split('\n');
+    EXPECT_EQ(named2.mid(0, 4),
+        QStringList({LoadStringById(StringId::RestoreOverReplacedHeading), "sub/b.txt", "",
+            LoadStringById(StringId::RestoreOverOthersHeading)}));
+    // The fifty first, then how many more.
+    EXPECT_EQ(named2.size(), 4 + 50 + 1);
+    EXPECT_EQ(named2.at(4), "sub/extra.txt");
+    EXPECT_EQ(named2.at(53), "sub/more 48.txt");
+    EXPECT_EQ(named2.constLast(), LoadStringById(StringId::RestoreNamesMore).arg(11));
+    const QStringList all = messages.allNames().constLast().split('\n');
+    EXPECT_EQ(all.size(), 4 + 61);
+    EXPECT_EQ(all.constLast(), "sub/more 59.txt");
+    EXPECT_EQ(treeFiles(source), QStringList({"a.txt", "sub/b.txt", "Новый файл.txt"}));
+    const QStringList inTrash
+        = QDir(qEnvironmentVariable("XDG_DATA_HOME") + "/Trash/info").entryList({"*.trashinfo"}, QDir::Files);
+    EXPECT_EQ(inTrash.size(), 62);
+    EXPECT_EQ(dialog.progress()->text(),
+        LoadStringById(StringId::RestoredOverTrash).arg(source, asOf).arg(1).arg(0).arg(61) + " "
+            + LoadStringById(StringId::RestoreTrashedNote).arg(62));
     EXPECT_EQ(dialog.targetEdit()->text(), source);
 
     // Unticked, the new folder is back.
@@ -328,6 +366,45 @@ TEST_F(RestoreDlgTest, RestoringOverTheSourceAsksWithThePreviewAndDoesNothingOnN
     ASSERT_TRUE(found.loadArchive(fullArchive()));
     EXPECT_FALSE(found.originalBox()->isEnabled());
     EXPECT_EQ(found.originalBox()->toolTip(), LoadStringById(StringId::OriginalNeedsSet));
+}
+
+// The window's own question with a list: however long the paths, it fits on the screen, "Show all" puts the whole
+// list in, No is the default, and the box to tick is read back.
+TEST_F(RestoreDlgTest, TheQuestionWithAListFitsOnTheScreenAndShowsAllOnRequest)
+{
+    QStringList first;
+    QStringList all;
+    for (int i = 0; i < 60; ++i) {
+        const QString path = QString("Documents/%1/letter %2.odt").arg(QString(120, QChar('x'))).arg(i);
+        all.append(path);
+        if (i < 50)
+            first.append(path);
+    }
+    const QString names = first.join('\n') + "\nand 10 more";
+    MessageBoxes boxes;
+    for (const bool answer : {true, false}) {
+        bool checked = false;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            ASSERT_TRUE(box);
+            EXPECT_LE(box->frameGeometry().height(), box->screen()->availableGeometry().height());
+            auto* list = box->findChild<QPlainTextEdit*>("names");
+            ASSERT_TRUE(list);
+            EXPECT_EQ(list->toPlainText(), names);
+            box->findChild<QPushButton*>("showAll")->click();
+            EXPECT_EQ(list->toPlainText(), all.join('\n'));
+            box->findChild<QCheckBox*>()->setChecked(true);
+            checked = true;
+            if (answer)
+                box->accept();
+            else
+                QTest::keyClick(box, Qt::Key_Return);
+        });
+        bool ticked = false;
+        EXPECT_EQ(boxes.askYesNoWithList("Restore?", names, all.join('\n'), "Also these", &ticked), answer);
+        EXPECT_TRUE(checked);
+        EXPECT_TRUE(ticked);
+    }
 }
 
 // The disk with the archives is gone, and a remote of the test's own rclone configuration holds the off-site copy.

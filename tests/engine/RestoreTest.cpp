@@ -15,6 +15,7 @@
 #include <QProcess>
 #include <QScopeGuard>
 #include <QThread>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -140,10 +141,36 @@ protected:
         JobRunner runner;
         return runner.runRestore({points, index, target, paths});
     }
-    JobResult restoreOver(const QList<RestorePoint>& points, int index, QStringList paths = {})
+    JobResult restoreOver(
+        const QList<RestorePoint>& points, int index, QStringList paths = {}, bool removeOthers = false)
     {
         JobRunner runner;
-        return runner.runRestore({points, index, source, paths, true});
+        return runner.runRestore({points, index, source, paths, true, removeOthers});
+    }
+    // What the desktop's trash in the temporary home holds: each entry's original path, as its .trashinfo file
+    // names it, with the entry as a snapshot gives it ("" for the entry itself, "NAME/..." inside a folder).
+    QMap<QString, QMap<QString, QString>> trashed() const
+    {
+        QMap<QString, QMap<QString, QString>> found;
+        const QString trash = qEnvironmentVariable("XDG_DATA_HOME") + "/Trash";
+        for (const QFileInfo& info : QDir(trash + "/info").entryInfoList({"*.trashinfo"}, QDir::Files | QDir::Hidden)) {
+            QFile file(info.filePath());
+            EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+            QString path;
+            for (const QByteArray& line : file.readAll().split('\n')) {
+                if (line.startsWith("Path="))
+                    path = QUrl::fromPercentEncoding(line.mid(5));
+            }
+            const QString inTrash = trash + "/files/" + info.completeBaseName();
+            QMap<QString, QString> entry = snapshot(inTrash);
+            QMap<QString, QString> self = snapshot(QFileInfo(inTrash).path());
+            entry.insert("", self.value(info.completeBaseName()));
+            found.insert(path, entry);
+        }
+        // Every entry in the trash has its record.
+        const auto all = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
+        EXPECT_EQ(QDir(trash + "/files").entryList(all).size(), QDir(trash + "/info").entryList(all).size());
+        return found;
     }
     // The hidden folders a restore over the source may leave inside or beside it.
     QStringList besideSource() const
@@ -470,14 +497,16 @@ TEST_F(RestoreTest, APreviewCountsWhatARestoreOverTheSourceChangesAndItChangesOn
     EXPECT_EQ(part->overwritten, 1);
     EXPECT_EQ(part->unchanged, 1);
     EXPECT_EQ(part->added, 2);
-    EXPECT_EQ(part->removed, 2);
+    EXPECT_EQ(part->notInBackup, 2);
     EXPECT_EQ(part->left, 2);
+    EXPECT_EQ(part->replacedPaths, QStringList({"a.txt", "sub/b.txt"}));
+    EXPECT_EQ(part->notInBackupPaths, QStringList({"sub/new.txt", "sub/outside"}));
     const auto whole = PreviewOriginalRestore(*state, source, {});
     ASSERT_TRUE(whole);
     EXPECT_EQ(whole->overwritten, 2);
     EXPECT_EQ(whole->unchanged, 2);
     EXPECT_EQ(whole->added, 2);
-    EXPECT_EQ(whole->removed, 2);
+    EXPECT_EQ(whole->notInBackup, 2);
     EXPECT_EQ(whole->left, 0);
 
     const QDateTime sourceTime = QFileInfo(source).lastModified();
@@ -485,16 +514,19 @@ TEST_F(RestoreTest, APreviewCountsWhatARestoreOverTheSourceChangesAndItChangesOn
     const JobResult result = restoreOver(points, 0, chosen);
     ASSERT_TRUE(result.succeeded()) << result.reason.toStdString();
     auto expected = backedUp;
-    for (const QString outside : {"Новый файл.txt", "deep"})
-        expected[outside] = changed.value(outside);
+    // Outside the choice, and the files the backup does not hold: where they were.
+    for (const QString kept : {"Новый файл.txt", "deep", "sub/new.txt", "sub/outside"})
+        expected[kept] = changed.value(kept);
     EXPECT_EQ(snapshot(source), expected);
+    EXPECT_EQ(trashed().keys(), QStringList({source + "/a.txt", source + "/sub/b.txt"}));
     EXPECT_EQ(QFileInfo(source).lastModified(), sourceTime);
     EXPECT_EQ(treeFiles(home.filePath("elsewhere")), QStringList({"one.txt", "two.txt"}));
     EXPECT_TRUE(besideSource().isEmpty()) << besideSource().join(' ').toStdString();
     // Now nothing differs within the choice.
     const auto after = PreviewOriginalRestore(*state, source, chosen);
     ASSERT_TRUE(after);
-    EXPECT_EQ(after->overwritten + after->added + after->removed, 0);
+    EXPECT_EQ(after->overwritten + after->added, 0);
+    EXPECT_EQ(after->notInBackup, 2);
     EXPECT_EQ(after->unchanged, 4);
 
     // A chosen file below a folder that is a link on disk is refused before anything changes.
@@ -532,7 +564,7 @@ TEST_F(RestoreTest, AWholeRestoreOverTheSourceGivesExactlyTheState)
     const QList<RestorePoint> points = RestorePointsOf(set);
     ASSERT_EQ(points.size(), 5);
     for (const int index : {2, 0, 4}) {
-        const JobResult result = restoreOver(points, index);
+        const JobResult result = restoreOver(points, index, {}, true);
         ASSERT_TRUE(result.succeeded()) << result.reason.toStdString();
         EXPECT_EQ(snapshot(source), states.at(points.size() - 1 - index)) << "as of " << index;
     }
@@ -548,7 +580,7 @@ TEST_F(RestoreTest, AWholeRestoreOverTheSourceGivesExactlyTheState)
     QFile::remove(source + "/with blank.txt");
     const QList<RestorePoint> mirrorPoints = RestorePointsOf(set);
     ASSERT_EQ(mirrorPoints.size(), 1);
-    const JobResult result = restoreOver(mirrorPoints, 0);
+    const JobResult result = restoreOver(mirrorPoints, 0, {}, true);
     ASSERT_TRUE(result.succeeded()) << result.reason.toStdString();
     EXPECT_EQ(snapshot(source), mirrored);
 }
@@ -578,14 +610,18 @@ TEST_F(RestoreTest, ARestoreOverAMountedSourceKeepsWhatAKilledRestoreSetAside)
     const auto preview = PreviewOriginalRestore(*state, source, {});
     ASSERT_TRUE(preview);
     EXPECT_EQ(preview->overwritten, 1);
-    EXPECT_EQ(preview->removed, 1);
+    EXPECT_EQ(preview->notInBackup, 1);
     EXPECT_EQ(preview->left, 0);
 
     const auto keptBefore = snapshot(kept);
-    const JobResult result = restoreOver(points, 0);
+    const JobResult result = restoreOver(points, 0, {}, true);
     ASSERT_TRUE(result.succeeded()) << result.reason.toStdString();
     EXPECT_EQ(snapshot(kept), keptBefore);
     QDir(kept).removeRecursively();
+    // The disk's own trash took what the restore replaced, and is never restored over.
+    const QString diskTrash = source + "/.Trash-" + QString::number(::getuid());
+    EXPECT_EQ(treeFiles(diskTrash + "/files"), QStringList({"a.txt", "b.txt", "new.txt"}));
+    QDir(diskTrash).removeRecursively();
     EXPECT_EQ(snapshot(source), expected);
 }
 
@@ -615,20 +651,102 @@ TEST_F(RestoreTest, AStoppedOrFailedRestoreOverTheSourceLeavesItAsItWas)
     EXPECT_EQ(snapshot(source), before);
     EXPECT_TRUE(besideSource().isEmpty()) << besideSource().join(' ').toStdString();
 
-    // The swap fails at its third path, after two were already swapped in.
+    // The swap fails at its second file, after one was already moved to the trash and replaced.
     struct Unhook
     {
         ~Unhook() { SetOriginalSwapHook({}); }
     } unhook;
     for (const QStringList& chosen : {QStringList {}, QStringList {"a.txt", "sub/b.txt", "empty"}}) {
         int calls = 0;
-        SetOriginalSwapHook([&calls](const QString&) { return ++calls == 3 ? QString("injected") : QString(); });
+        SetOriginalSwapHook([&calls](const QString&) { return ++calls == 2 ? QString("injected") : QString(); });
         const JobResult failed = restoreOver(points, 0, chosen);
         EXPECT_EQ(failed.outcome, JobOutcome::PlaceFailed);
         EXPECT_TRUE(failed.reason.contains("injected")) << failed.reason.toStdString();
-        EXPECT_EQ(calls, 3);
+        EXPECT_EQ(calls, 2);
         EXPECT_EQ(snapshot(source), before) << chosen.join(' ').toStdString();
         EXPECT_EQ(QFileInfo(source).lastModified(), sourceTime);
+        EXPECT_TRUE(besideSource().isEmpty()) << besideSource().join(' ').toStdString();
+        // What went to the trash before the failure came back out of it, record and all.
+        EXPECT_TRUE(trashed().isEmpty()) << trashed().keys().join(' ').toStdString();
+    }
+}
+
+// Over the source, a file made after the backup stays unless the restore is told to remove such files, and every
+// file the restore replaces or removes is in the trash with its original path: a file, a changed link, a folder
+// where the backup has a file and a file where it has a folder. A link the same as in the backup stays put.
+TEST_F(RestoreTest, ARestoreOverTheSourcePutsWhatItReplacesInTheTrashAndKeepsFilesTheBackupNeverHad)
+{
+    putFile(source + "/turn", "a file that is a folder now");
+    putFile(source + "/fold/x.txt", "a folder that is a file now");
+    ASSERT_EQ(::symlink("a.txt", QFile::encodeName(source + "/changed link").constData()), 0);
+    ASSERT_EQ(::symlink("nowhere", QFile::encodeName(source + "/same link").constData()), 0);
+    const quint32 id = addSet(FullArchiving);
+    ASSERT_TRUE(RunSetJob(id).succeeded());
+    const auto backedUp = snapshot(source);
+    BackupSet set;
+    ASSERT_TRUE(GetBackupSet(id, set));
+    const QList<RestorePoint> points = RestorePointsOf(set);
+    waitForNextSecond();
+
+    putFile(source + "/a.txt", "alpha, changed since");
+    putFile(source + "/sub/made after the backup.txt", "the only copy");
+    putFile(source + "/new folder/later.txt", "the only copy too");
+    QFile::remove(source + "/turn");
+    putFile(source + "/turn/inside.txt", "inside");
+    QDir(source + "/fold").removeRecursively();
+    putFile(source + "/fold", "now a file");
+    QFile::remove(source + "/changed link");
+    ASSERT_EQ(::symlink("sub/b.txt", QFile::encodeName(source + "/changed link").constData()), 0);
+    const auto changed = snapshot(source);
+
+    const JobResult result = restoreOver(points, 0);
+    ASSERT_TRUE(result.succeeded()) << result.reason.toStdString();
+    EXPECT_EQ(result.note, LoadStringById(StringId::RestoreTrashedNote).arg(6));
+    auto expected = backedUp;
+    for (const QString later : {"sub/made after the backup.txt", "new folder", "new folder/later.txt"})
+        expected.insert(later, changed.value(later));
+    EXPECT_EQ(snapshot(source), expected);
+    const auto inTrash = trashed();
+    // Every file that was replaced, as it was, under its original path; the unchanged ones too.
+    EXPECT_EQ(inTrash.keys(),
+        QStringList({source + "/a.txt", source + "/changed link", source + "/fold", source + "/sub/b.txt",
+            source + "/turn", source + "/Новый файл.txt"}));
+    EXPECT_EQ(inTrash.value(source + "/a.txt").value(""), changed.value("a.txt"));
+    EXPECT_EQ(inTrash.value(source + "/changed link").value(""), "link sub/b.txt");
+    EXPECT_EQ(inTrash.value(source + "/fold").value(""), changed.value("fold"));
+    EXPECT_EQ(inTrash.value(source + "/turn").value("inside.txt"), changed.value("turn/inside.txt"));
+
+    // Told to, it removes what the backup does not hold: into the trash as well, and the source is the backup's.
+    const JobResult removing = restoreOver(points, 0, {}, true);
+    ASSERT_TRUE(removing.succeeded()) << removing.reason.toStdString();
+    EXPECT_EQ(snapshot(source), backedUp);
+    const auto inTrashNow = trashed();
+    EXPECT_EQ(inTrashNow.value(source + "/sub/made after the backup.txt").value(""),
+        changed.value("sub/made after the backup.txt"));
+    EXPECT_EQ(inTrashNow.value(source + "/new folder").value("later.txt"), changed.value("new folder/later.txt"));
+}
+
+// A file that cannot go to the trash is never deleted instead: the restore fails, says which file, and leaves
+// the source as it was.
+TEST_F(RestoreTest, ARestoreOverTheSourceWhoseTrashCannotTakeAFileChangesNothing)
+{
+    const quint32 id = addSet(FullArchiving);
+    ASSERT_TRUE(RunSetJob(id).succeeded());
+    BackupSet set;
+    ASSERT_TRUE(GetBackupSet(id, set));
+    const QList<RestorePoint> points = RestorePointsOf(set);
+    putFile(source + "/a.txt", "changed since");
+    putFile(source + "/sub/b.txt", "changed since too");
+    putFile(source + "/later.txt", "made after the backup");
+    const auto before = snapshot(source);
+    // Where the trash folder would go there is a file: Qt cannot make the trash, so nothing can go there.
+    putFile(qEnvironmentVariable("XDG_DATA_HOME") + "/Trash", "not a folder");
+
+    for (const bool removeOthers : {false, true}) {
+        const JobResult failed = restoreOver(points, 0, {}, removeOthers);
+        EXPECT_EQ(failed.outcome, JobOutcome::PlaceFailed);
+        EXPECT_TRUE(failed.reason.contains("/.local/share/Trash")) << failed.reason.toStdString();
+        EXPECT_EQ(snapshot(source), before);
         EXPECT_TRUE(besideSource().isEmpty()) << besideSource().join(' ').toStdString();
     }
 }

@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QThread>
+#include <QUrl>
 
 #include <unistd.h>
 
@@ -199,7 +200,9 @@ TEST_F(RestoreRun, UnknownSetsAndMisusesExitWithTwoAndWriteNothing)
         {"--restore", "Docs", "--points", "Docs", "--to", target("x")},
         {"--restore", "Docs", "--to", target("x"), "--no-wait"}, {"--points", "Docs", "a.txt"}, {"--points"},
         {"--versions", "Docs"}, {"--versions", "Docs", "a.txt", "new.txt"}, {"--points-archive", full(), "--all"},
-        {"--restore-archive", full()}, {"--points", "Docs", "--as-of", fullStamp}};
+        {"--restore-archive", full()}, {"--points", "Docs", "--as-of", fullStamp},
+        {"--restore", "Docs", "--to-original", "--to", target("x")}, {"--restore", "Docs", "--remove-others"},
+        {"--restore-archive", full(), "--to-original"}, {"--points", "Docs", "--to-original"}};
     for (const QStringList& arguments : misuses) {
         const RunOutcome run = runVelmora(arguments);
         EXPECT_EQ(run.exitCode, 2) << arguments.join(' ').toStdString();
@@ -260,6 +263,58 @@ TEST_F(RestoreRun, ADroppedHostileUpdateArchiveIsNamedAndReachesNothing)
     EXPECT_EQ(readFile(documents + "/thesis.txt"), "years of work");
     EXPECT_FALSE(QFileInfo(documents).isSymLink());
     EXPECT_EQ(snapshotTree(target("now")), atFull);
+}
+
+// Each entry of the desktop's trash in the test's home: its original path, from its .trashinfo file, and what it
+// held (a file's bytes, or "<folder>").
+QMap<QString, QByteArray> trashedEntries()
+{
+    QMap<QString, QByteArray> found;
+    const QString trash = qEnvironmentVariable("XDG_DATA_HOME") + "/Trash";
+    for (const QFileInfo& info : QDir(trash + "/info").entryInfoList({"*.trashinfo"}, QDir::Files | QDir::Hidden)) {
+        QString path;
+        for (const QByteArray& line : readFile(info.filePath()).split('\n')) {
+            if (line.startsWith("Path="))
+                path = QUrl::fromPercentEncoding(line.mid(5));
+        }
+        const QString inTrash = trash + "/files/" + info.completeBaseName();
+        found.insert(path, QFileInfo(inTrash).isDir() ? QByteArray("<folder>") : readFile(inTrash));
+    }
+    return found;
+}
+
+// Over the source, what the point holds comes back, what it replaces is in the trash with its path, and files the
+// point never had stay unless --remove-others moves them to the trash too.
+TEST_F(RestoreRun, RestoreToTheOriginalPutsWhatItReplacesInTheTrash)
+{
+    makeTree(source, {{"a.txt", "changed after the backups"}, {"later.txt", "made after the backups"}});
+    const auto before = snapshotTree(source);
+    const RunOutcome kept = runVelmora({"--restore", "Docs", "--to-original", "--as-of", fullStamp});
+    EXPECT_EQ(kept.exitCode, 0) << kept.output.toStdString() << kept.errorOutput.toStdString();
+    auto expected = atFull;
+    for (const QString later : {"later.txt", "new.txt", "sub/c.txt"})
+        expected.insert(later, before.value(later));
+    EXPECT_EQ(snapshotTree(source), expected);
+    EXPECT_EQ(trashedEntries().value(source + "/a.txt"), "changed after the backups");
+    EXPECT_EQ(trashedEntries().keys(), QStringList({source + "/a.txt", source + "/sub/b.txt"}));
+
+    const RunOutcome removing
+        = runVelmora({"--restore", "Docs", "--to-original", "--remove-others", "--as-of", fullStamp});
+    EXPECT_EQ(removing.exitCode, 0) << removing.output.toStdString() << removing.errorOutput.toStdString();
+    EXPECT_EQ(snapshotTree(source), atFull);
+    const auto inTrash = trashedEntries();
+    EXPECT_EQ(inTrash.value(source + "/later.txt"), "made after the backups");
+    EXPECT_EQ(inTrash.value(source + "/new.txt"), "new");
+    EXPECT_EQ(inTrash.value(source + "/sub/c.txt"), "gamma");
+
+    // A trash that cannot take them: nothing is changed, and the run fails.
+    makeTree(source, {{"a.txt", "changed once more"}});
+    QDir(qEnvironmentVariable("XDG_DATA_HOME") + "/Trash").removeRecursively();
+    makeTree(qEnvironmentVariable("XDG_DATA_HOME"), {{"Trash", "a file where the trash goes"}});
+    const auto untouched = snapshotTree(source);
+    const RunOutcome failed = runVelmora({"--restore", "Docs", "--to-original"});
+    EXPECT_EQ(failed.exitCode, 1) << failed.output.toStdString();
+    EXPECT_EQ(snapshotTree(source), untouched);
 }
 
 } // namespace

@@ -37,6 +37,43 @@ bool RecordingMessages::answer(const QString& question)
     return m_answers.isEmpty() ? false : m_answers.dequeue();
 }
 
+bool RecordingMessages::askYesNoWithList(
+    const QString& text, const QString& names, const QString& allNames, const QString& choice, bool* ticked)
+{
+    QMutexLocker lock(&m_mutex);
+    m_names.append(names);
+    m_allNames.append(allNames);
+    m_choices.append(choice);
+    const bool tick = !m_ticks.isEmpty() && m_ticks.dequeue();
+    if (ticked)
+        *ticked = tick && !choice.isEmpty();
+    return answer(text);
+}
+
+void RecordingMessages::setNextChoice(bool ticked)
+{
+    QMutexLocker lock(&m_mutex);
+    m_ticks.enqueue(ticked);
+}
+
+QStringList RecordingMessages::names() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_names;
+}
+
+QStringList RecordingMessages::allNames() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_allNames;
+}
+
+QStringList RecordingMessages::choices() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_choices;
+}
+
 void RecordingMessages::setNextAnswer(bool answer)
 {
     QMutexLocker lock(&m_mutex);

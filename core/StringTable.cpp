@@ -768,8 +768,9 @@ constexpr TableEntry kStringTable[] = {
     // %1 is the source folder, %2 the restore point's date; then numbers of files.
     {StringId::RestoreOverTrashQuestion,
         QT_TRANSLATE_NOOP("StringTable",
-            "Restore over the files in '%1' as of %2?\n\nReplaced by the backup's version: %3\nThe same as in the "
-            "backup, written again: %4\nAdded: %5\nNot in the backup: %6 (they stay unless you tick the box "
+            "Restore over the files in '%1' as of %2?\n\nReplaced by the backup's version: %3\nThe same size and time "
+            "as in the backup, left as they are unless their content differs: %4\nAdded: %5\nNot in the backup: %6 "
+            "(they stay unless you tick the box "
             "below)\nOutside your choice, left as they are: %7\n\nEvery file replaced or removed goes to the trash, "
             "from where it can be put back.")},
     {StringId::RestoreOverReplacedHeading, QT_TRANSLATE_NOOP("StringTable", "Files moved to the trash and replaced:")},

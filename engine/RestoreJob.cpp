@@ -588,6 +588,32 @@ private:
     QStringList m_homeTrash = homeTrashPaths();
 };
 
+// Whether two regular files hold the same bytes; false when either cannot be read.
+bool sameBytes(const QString& one, const QString& other)
+{
+    QFile first(one);
+    QFile second(other);
+    if (!first.open(QIODevice::ReadOnly) || !second.open(QIODevice::ReadOnly) || first.size() != second.size())
+        return false;
+    constexpr qint64 kChunk = 1 << 20;
+    while (!first.atEnd()) {
+        const QByteArray a = first.read(kChunk);
+        if (a.isEmpty() || a != second.read(kChunk))
+            return false;
+    }
+    return second.atEnd();
+}
+
+// A file on disk that is what the backup holds, bytes, rights and time, stays: moving it to the trash would only
+// fill the trash with copies of what is restored.
+bool isSameFile(
+    const QString& staged, const struct stat& stagedStatus, const QString& current, const struct stat& currentStatus)
+{
+    return S_ISREG(stagedStatus.st_mode) && S_ISREG(currentStatus.st_mode)
+        && stagedStatus.st_size == currentStatus.st_size && stagedStatus.st_mtim.tv_sec == currentStatus.st_mtim.tv_sec
+        && (stagedStatus.st_mode & 07777) == (currentStatus.st_mode & 07777) && sameBytes(staged, current);
+}
+
 // The home trash, made when missing. Qt falls back on it for a disk without a trash of its own, and where it
 // cannot make it, Qt 6.4 moves the file into "files" under the current folder instead: nothing may go to the
 // trash until it is there. Why not, or nothing.
@@ -682,6 +708,8 @@ bool OriginalSwap::merge(const QString& relative)
         if (!restoredLink.isEmpty() && restoredLink == linkText(currentOf(relative)))
             return true;
     }
+    if (isCurrent && isSameFile(stagedOf(relative), staged, currentOf(relative), current))
+        return true;
     if (isCurrent && !trash(relative))
         return false;
     return putInPlace(relative);
@@ -1418,7 +1446,12 @@ std::optional<OriginalRestorePreview> PreviewOriginalRestore(
         const bool same = there->isLink == entry.isLink
             && (entry.isLink ? entry.size == 0 || there->size == entry.size : there->size == entry.size)
             && (!entry.modified.isValid() || there->seconds == entry.modified.toSecsSinceEpoch());
-        ++(same ? preview.unchanged : preview.overwritten);
+        // Files the same as the backup's stay where they are unless their bytes or rights differ after all.
+        if (same) {
+            ++preview.unchanged;
+            continue;
+        }
+        ++preview.overwritten;
         preview.replacedPaths.append(entry.path);
     }
     for (auto file = disk.cbegin(); file != disk.cend(); ++file) {

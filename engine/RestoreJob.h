@@ -39,8 +39,8 @@ struct OriginalRestorePreview
     // Files on disk that the restore replaces with the point's version: those that differ in kind, size or
     // modification time (to the second), and those in the way of an entry of another kind in the point.
     qint64 overwritten = 0;
-    // Files of the point that are on disk as they are in it. The restore writes them again from the backup,
-    // with the same content and time, and they too go to the trash.
+    // Files of the point that are on disk with its size and time. The restore leaves them where they are when
+    // their bytes and rights are the backup's too, and otherwise replaces them, the old one into the trash.
     qint64 unchanged = 0;
     // Files of the point missing on disk.
     qint64 added = 0;
@@ -49,8 +49,8 @@ struct OriginalRestorePreview
     qint64 notInBackup = 0;
     // Files on disk outside the chosen paths: left as they are.
     qint64 left = 0;
-    // The files the restore moves to the trash (overwritten and unchanged) and those not in the backup, relative
-    // to the source and sorted.
+    // The files the restore moves to the trash (the overwritten ones) and those not in the backup, relative to the
+    // source and sorted.
     QStringList replacedPaths;
     QStringList notInBackupPaths;
 };

@@ -2501,7 +2501,7 @@ What works: unlock the keyring (or install one, such as GNOME Keyring or KWallet
         <source>Restore over the files in &apos;%1&apos; as of %2?
 
 Replaced by the backup&apos;s version: %3
-The same as in the backup, written again: %4
+The same size and time as in the backup, left as they are unless their content differs: %4
 Added: %5
 Not in the backup: %6 (they stay unless you tick the box below)
 Outside your choice, left as they are: %7
@@ -2510,7 +2510,7 @@ Every file replaced or removed goes to the trash, from where it can be put back.
         <translation>Восстановить поверх файлов в «%1» на %2?
 
 Будут заменены версией из копии: %3
-Совпадают с копией, будут записаны заново: %4
+Того же размера и времени, что в копии, останутся как есть, если не отличается содержимое: %4
 Будут добавлены: %5
 Нет в копии: %6 (останутся, если не отметить флажок ниже)
 Вне выбранного, останутся как есть: %7

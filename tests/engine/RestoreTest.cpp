@@ -499,7 +499,7 @@ TEST_F(RestoreTest, APreviewCountsWhatARestoreOverTheSourceChangesAndItChangesOn
     EXPECT_EQ(part->added, 2);
     EXPECT_EQ(part->notInBackup, 2);
     EXPECT_EQ(part->left, 2);
-    EXPECT_EQ(part->replacedPaths, QStringList({"a.txt", "sub/b.txt"}));
+    EXPECT_EQ(part->replacedPaths, QStringList({"a.txt"})) << "sub/b.txt is as in the backup and stays";
     EXPECT_EQ(part->notInBackupPaths, QStringList({"sub/new.txt", "sub/outside"}));
     const auto whole = PreviewOriginalRestore(*state, source, {});
     ASSERT_TRUE(whole);
@@ -518,7 +518,7 @@ TEST_F(RestoreTest, APreviewCountsWhatARestoreOverTheSourceChangesAndItChangesOn
     for (const QString kept : {"Новый файл.txt", "deep", "sub/new.txt", "sub/outside"})
         expected[kept] = changed.value(kept);
     EXPECT_EQ(snapshot(source), expected);
-    EXPECT_EQ(trashed().keys(), QStringList({source + "/a.txt", source + "/sub/b.txt"}));
+    EXPECT_EQ(trashed().keys(), QStringList({source + "/a.txt"}));
     EXPECT_EQ(QFileInfo(source).lastModified(), sourceTime);
     EXPECT_EQ(treeFiles(home.filePath("elsewhere")), QStringList({"one.txt", "two.txt"}));
     EXPECT_TRUE(besideSource().isEmpty()) << besideSource().join(' ').toStdString();
@@ -697,20 +697,35 @@ TEST_F(RestoreTest, ARestoreOverTheSourcePutsWhatItReplacesInTheTrashAndKeepsFil
     putFile(source + "/fold", "now a file");
     QFile::remove(source + "/changed link");
     ASSERT_EQ(::symlink("sub/b.txt", QFile::encodeName(source + "/changed link").constData()), 0);
+    // Other bytes of the same size and time: it looks unchanged, yet is replaced and kept in the trash.
+    const QDateTime bTime = QFileInfo(source + "/sub/b.txt").lastModified();
+    const qint64 bSize = QFileInfo(source + "/sub/b.txt").size();
+    ASSERT_GT(bSize, 0);
+    putFile(source + "/sub/b.txt", QByteArray(bSize, 'X'));
+    {
+        QFile b(source + "/sub/b.txt");
+        ASSERT_TRUE(b.open(QIODevice::ReadWrite) && b.setFileTime(bTime, QFileDevice::FileModificationTime));
+    }
+    struct stat untouched;
+    ASSERT_EQ(::lstat(QFile::encodeName(source + "/Новый файл.txt").constData(), &untouched), 0);
     const auto changed = snapshot(source);
 
     const JobResult result = restoreOver(points, 0);
     ASSERT_TRUE(result.succeeded()) << result.reason.toStdString();
-    EXPECT_EQ(result.note, LoadStringById(StringId::RestoreTrashedNote).arg(6));
+    EXPECT_EQ(result.note, LoadStringById(StringId::RestoreTrashedNote).arg(5));
     auto expected = backedUp;
     for (const QString later : {"sub/made after the backup.txt", "new folder", "new folder/later.txt"})
         expected.insert(later, changed.value(later));
     EXPECT_EQ(snapshot(source), expected);
     const auto inTrash = trashed();
-    // Every file that was replaced, as it was, under its original path; the unchanged ones too.
+    // Every file that was replaced, as it was, under its original path; those as in the backup stayed in place.
     EXPECT_EQ(inTrash.keys(),
-        QStringList({source + "/a.txt", source + "/changed link", source + "/fold", source + "/sub/b.txt",
-            source + "/turn", source + "/Новый файл.txt"}));
+        QStringList(
+            {source + "/a.txt", source + "/changed link", source + "/fold", source + "/sub/b.txt", source + "/turn"}));
+    EXPECT_EQ(inTrash.value(source + "/sub/b.txt").value(""), changed.value("sub/b.txt"));
+    struct stat after;
+    ASSERT_EQ(::lstat(QFile::encodeName(source + "/Новый файл.txt").constData(), &after), 0);
+    EXPECT_EQ(after.st_ino, untouched.st_ino) << "a file as in the backup was moved to the trash";
     EXPECT_EQ(inTrash.value(source + "/a.txt").value(""), changed.value("a.txt"));
     EXPECT_EQ(inTrash.value(source + "/changed link").value(""), "link sub/b.txt");
     EXPECT_EQ(inTrash.value(source + "/fold").value(""), changed.value("fold"));

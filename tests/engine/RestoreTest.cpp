@@ -620,7 +620,7 @@ TEST_F(RestoreTest, ARestoreOverAMountedSourceKeepsWhatAKilledRestoreSetAside)
     QDir(kept).removeRecursively();
     // The disk's own trash took what the restore replaced, and is never restored over.
     const QString diskTrash = source + "/.Trash-" + QString::number(::getuid());
-    EXPECT_EQ(treeFiles(diskTrash + "/files"), QStringList({"a.txt", "b.txt", "new.txt"}));
+    EXPECT_EQ(treeFiles(diskTrash + "/files"), QStringList({"a.txt", "new.txt"})) << "b.txt is as backed up";
     QDir(diskTrash).removeRecursively();
     EXPECT_EQ(snapshot(source), expected);
 }
@@ -637,6 +637,7 @@ TEST_F(RestoreTest, AStoppedOrFailedRestoreOverTheSourceLeavesItAsItWas)
     const QList<RestorePoint> points = RestorePointsOf(set);
     ASSERT_EQ(points.size(), 1);
     putFile(source + "/a.txt", "changed since");
+    putFile(source + "/sub/b.txt", "changed as well");
     putFile(source + "/sub/new.txt", "new");
     QFile::remove(source + "/big.bin");
     ASSERT_EQ(::symlink("a.txt", QFile::encodeName(source + "/link").constData()), 0);

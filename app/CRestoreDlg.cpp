@@ -622,7 +622,7 @@ void CRestoreDlg::showResult(const JobResult& result)
     if (result.succeeded() && m_restoringOver) {
         text = LoadStringById(StringId::RestoredOverTrash)
                    .arg(m_restoringTo, m_restoringAsOf)
-                   .arg(m_restoringOver->overwritten + m_restoringOver->unchanged)
+                   .arg(m_restoringOver->overwritten)
                    .arg(m_restoringOver->added)
                    .arg(m_restoringOver->notInBackup);
         for (const QString& said : {result.warning, result.note}) {

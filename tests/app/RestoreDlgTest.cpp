@@ -337,24 +337,22 @@ TEST_F(RestoreDlgTest, RestoringOverTheSourceAsksWithThePreviewAndDoesNothingOnN
     restore(dialog);
     ASSERT_EQ(messages.questions().size(), 3);
     const QStringList named2 = messages.names().constLast().split('\n');
-    EXPECT_EQ(named2.mid(0, 4),
-        QStringList({LoadStringById(StringId::RestoreOverReplacedHeading), "sub/b.txt", "",
-            LoadStringById(StringId::RestoreOverOthersHeading)}));
+    // sub/b.txt is as in the backup now: it stays, and is not named.
+    EXPECT_EQ(named2.mid(0, 2), QStringList({LoadStringById(StringId::RestoreOverOthersHeading), "sub/extra.txt"}));
     // The fifty first, then how many more.
-    EXPECT_EQ(named2.size(), 4 + 50 + 1);
-    EXPECT_EQ(named2.at(4), "sub/extra.txt");
-    EXPECT_EQ(named2.at(53), "sub/more 48.txt");
+    EXPECT_EQ(named2.size(), 1 + 50 + 1);
+    EXPECT_EQ(named2.at(50), "sub/more 48.txt");
     EXPECT_EQ(named2.constLast(), LoadStringById(StringId::RestoreNamesMore).arg(11));
     const QStringList all = messages.allNames().constLast().split('\n');
-    EXPECT_EQ(all.size(), 4 + 61);
+    EXPECT_EQ(all.size(), 1 + 61);
     EXPECT_EQ(all.constLast(), "sub/more 59.txt");
     EXPECT_EQ(treeFiles(source), QStringList({"a.txt", "sub/b.txt", "Новый файл.txt"}));
     const QStringList inTrash
         = QDir(qEnvironmentVariable("XDG_DATA_HOME") + "/Trash/info").entryList({"*.trashinfo"}, QDir::Files);
-    EXPECT_EQ(inTrash.size(), 62);
+    EXPECT_EQ(inTrash.size(), 61);
     EXPECT_EQ(dialog.progress()->text(),
-        LoadStringById(StringId::RestoredOverTrash).arg(source, asOf).arg(1).arg(0).arg(61) + " "
-            + LoadStringById(StringId::RestoreTrashedNote).arg(62));
+        LoadStringById(StringId::RestoredOverTrash).arg(source, asOf).arg(0).arg(0).arg(61) + " "
+            + LoadStringById(StringId::RestoreTrashedNote).arg(61));
     EXPECT_EQ(dialog.targetEdit()->text(), source);
 
     // Unticked, the new folder is back.

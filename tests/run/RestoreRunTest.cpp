@@ -296,7 +296,7 @@ TEST_F(RestoreRun, RestoreToTheOriginalPutsWhatItReplacesInTheTrash)
         expected.insert(later, before.value(later));
     EXPECT_EQ(snapshotTree(source), expected);
     EXPECT_EQ(trashedEntries().value(source + "/a.txt"), "changed after the backups");
-    EXPECT_EQ(trashedEntries().keys(), QStringList({source + "/a.txt", source + "/sub/b.txt"}));
+    EXPECT_EQ(trashedEntries().keys(), QStringList({source + "/a.txt"})) << "sub/b.txt is as in the backup";
 
     const RunOutcome removing
         = runVelmora({"--restore", "Docs", "--to-original", "--remove-others", "--as-of", fullStamp});

@@ -116,6 +116,13 @@ protected:
         set.target = home.filePath("dest");
         SaveBackupSet(AddBackupSet(set));
     }
+    // A set whose run takes long enough to be stopped half-way: 100 MB that 7-Zip cannot shrink.
+    void addSlowArchiveSet(const QString& name)
+    {
+        addArchiveSet(name);
+        for (int part = 0; part < 2; ++part)
+            writeIncompressible(home.filePath(QStringLiteral("src/%1/big%2.bin").arg(name).arg(part)), 50 << 20);
+    }
     struct Shown
     {
         QString text;
@@ -607,9 +614,7 @@ TEST_F(MainWindowTest, EscDuringAVerificationAsksAndAStoppedOneIsNoFailure)
 // A first run stopped by its time limit: it reads as stopped, never as failed, and claims no earlier backup.
 TEST_F(MainWindowTest, AFirstRunPastItsTimeLimitIsStoppedAndClaimsNoPreviousBackup)
 {
-    addArchiveSet("Docs");
-    for (int part = 0; part < 2; ++part)
-        writeIncompressible(home.filePath(QStringLiteral("src/Docs/big%1.bin").arg(part)), 50 << 20);
+    addSlowArchiveSet("Docs");
     open();
     select("Docs");
     JobRunner::shared().setTimeLimit(std::chrono::seconds(1));
@@ -633,9 +638,7 @@ TEST_F(MainWindowTest, AFirstRunPastItsTimeLimitIsStoppedAndClaimsNoPreviousBack
 TEST_F(MainWindowTest, StoppingUpdateAllReportsOnlyTheSetsThatFailed)
 {
     addSet("Broken", 0, 0);
-    addArchiveSet("Docs");
-    for (int part = 0; part < 2; ++part)
-        writeIncompressible(home.filePath(QStringLiteral("src/Docs/big%1.bin").arg(part)), 50 << 20);
+    addSlowArchiveSet("Docs");
     open();
     QSignalSpy progress(&JobRunner::shared(), &JobRunner::progress);
     messages.setNextAnswer(true);
@@ -659,9 +662,7 @@ TEST_F(MainWindowTest, StoppingUpdateAllReportsOnlyTheSetsThatFailed)
 
 TEST_F(MainWindowTest, ClosingDuringARunStopsItWhenTheUserSaysSo)
 {
-    addArchiveSet("Docs");
-    for (int part = 0; part < 2; ++part)
-        writeIncompressible(home.filePath(QStringLiteral("src/Docs/big%1.bin").arg(part)), 50 << 20);
+    addSlowArchiveSet("Docs");
     open();
     select("Docs");
     messages.setNextAnswer(true);

@@ -90,7 +90,12 @@ protected:
     {
         addArchiveSet("Docs");
         open();
-        select("Docs");
+        runSet("Docs");
+    }
+    // Runs the set from the window, answering its question with Yes, and lets the window take the result.
+    void runSet(const QString& name)
+    {
+        select(name);
         messages.setNextAnswer(true);
         QSignalSpy finished(&JobRunner::shared(), &JobRunner::finished);
         window->OnRun();
@@ -354,12 +359,7 @@ TEST_F(MainWindowTest, RemoveOldFilesNamesTheRestorePointsItEndsAndWhatStaysWith
     open();
     for (int run = 0; run < 2; ++run) {
         writeFile(home.filePath("src/Docs/a.txt"), QByteArray("alpha ") + QByteArray::number(run));
-        select("Docs");
-        messages.setNextAnswer(true);
-        QSignalSpy finished(&JobRunner::shared(), &JobRunner::finished);
-        window->OnRun();
-        ASSERT_TRUE(finished.wait(60000));
-        QCoreApplication::sendPostedEvents(window.get(), QEvent::MetaCall);
+        runSet("Docs");
     }
     const QString dest = home.filePath("dest");
     const QStringList chain = destinationFiles(dest);
@@ -579,13 +579,8 @@ TEST_F(MainWindowTest, EscDuringAVerificationAsksAndAStoppedOneIsNoFailure)
     addArchiveSet("Docs");
     writeIncompressible(home.filePath("src/Docs/big.bin"), 20 << 20);
     open();
-    select("Docs");
-    messages.setNextAnswer(true);
-    QSignalSpy finished(&JobRunner::shared(), &JobRunner::finished);
-    window->OnRun();
-    ASSERT_TRUE(finished.wait(60000));
+    runSet("Docs");
     ASSERT_TRUE(WaitForJobThread(5000));
-    QCoreApplication::sendPostedEvents(window.get(), QEvent::MetaCall);
     ASSERT_EQ(window->list()->topLevelItem(0)->text(3), "Done");
     const qsizetype asked = messages.questions().size();
 

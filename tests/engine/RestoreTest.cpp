@@ -149,6 +149,15 @@ protected:
     }
     // What the desktop's trash in the temporary home holds: each entry's original path, as its .trashinfo file
     // names it, with the entry as a snapshot gives it ("" for the entry itself, "NAME/..." inside a folder).
+    // The points of a full set backed up once from the source as it is now; none when the run failed.
+    QList<RestorePoint> backUpOnce()
+    {
+        const quint32 id = addSet(FullArchiving);
+        const JobResult result = RunSetJob(id);
+        EXPECT_TRUE(result.succeeded()) << result.reason.toStdString();
+        BackupSet set;
+        return result.succeeded() && GetBackupSet(id, set) ? RestorePointsOf(set) : QList<RestorePoint>();
+    }
     QMap<QString, QMap<QString, QString>> trashed() const
     {
         QMap<QString, QMap<QString, QString>> found;
@@ -467,12 +476,9 @@ TEST_F(RestoreTest, APreviewCountsWhatARestoreOverTheSourceChangesAndItChangesOn
     putFile(source + "/sub/c.txt", "c");
     putFile(source + "/deep/keep.txt", "kept");
     putFile(source + "/deep/er/f.txt", "f");
-    const quint32 id = addSet(FullArchiving);
-    ASSERT_TRUE(RunSetJob(id).succeeded());
+    const QList<RestorePoint> points = backUpOnce();
+    ASSERT_FALSE(points.isEmpty());
     const auto backedUp = snapshot(source);
-    BackupSet set;
-    ASSERT_TRUE(GetBackupSet(id, set));
-    const QList<RestorePoint> points = RestorePointsOf(set);
     ASSERT_EQ(points.size(), 1);
     const auto state = StateAsOf(points, 0);
     ASSERT_TRUE(state);
@@ -594,11 +600,8 @@ TEST_F(RestoreTest, ARestoreOverAMountedSourceKeepsWhatAKilledRestoreSetAside)
     const auto unmount = qScopeGuard([this] { QProcess::execute("umount", {"-l", source}); });
     putFile(source + "/a.txt", "alpha");
     putFile(source + "/sub/b.txt", "beta");
-    const quint32 id = addSet(FullArchiving);
-    ASSERT_TRUE(RunSetJob(id).succeeded());
-    BackupSet set;
-    ASSERT_TRUE(GetBackupSet(id, set));
-    const QList<RestorePoint> points = RestorePointsOf(set);
+    const QList<RestorePoint> points = backUpOnce();
+    ASSERT_FALSE(points.isEmpty());
     auto expected = snapshot(source);
 
     putFile(source + "/a.txt", "changed");
@@ -630,11 +633,8 @@ TEST_F(RestoreTest, AStoppedOrFailedRestoreOverTheSourceLeavesItAsItWas)
 {
     writeIncompressible(source + "/big.bin", 3 * 1024 * 1024);
     QDir().mkpath(source + "/empty");
-    const quint32 id = addSet(FullArchiving);
-    ASSERT_TRUE(RunSetJob(id).succeeded());
-    BackupSet set;
-    ASSERT_TRUE(GetBackupSet(id, set));
-    const QList<RestorePoint> points = RestorePointsOf(set);
+    const QList<RestorePoint> points = backUpOnce();
+    ASSERT_FALSE(points.isEmpty());
     ASSERT_EQ(points.size(), 1);
     putFile(source + "/a.txt", "changed since");
     putFile(source + "/sub/b.txt", "changed as well");
@@ -681,12 +681,9 @@ TEST_F(RestoreTest, ARestoreOverTheSourcePutsWhatItReplacesInTheTrashAndKeepsFil
     putFile(source + "/fold/x.txt", "a folder that is a file now");
     ASSERT_EQ(::symlink("a.txt", QFile::encodeName(source + "/changed link").constData()), 0);
     ASSERT_EQ(::symlink("nowhere", QFile::encodeName(source + "/same link").constData()), 0);
-    const quint32 id = addSet(FullArchiving);
-    ASSERT_TRUE(RunSetJob(id).succeeded());
+    const QList<RestorePoint> points = backUpOnce();
+    ASSERT_FALSE(points.isEmpty());
     const auto backedUp = snapshot(source);
-    BackupSet set;
-    ASSERT_TRUE(GetBackupSet(id, set));
-    const QList<RestorePoint> points = RestorePointsOf(set);
     waitForNextSecond();
 
     putFile(source + "/a.txt", "alpha, changed since");
@@ -746,11 +743,8 @@ TEST_F(RestoreTest, ARestoreOverTheSourcePutsWhatItReplacesInTheTrashAndKeepsFil
 // the source as it was.
 TEST_F(RestoreTest, ARestoreOverTheSourceWhoseTrashCannotTakeAFileChangesNothing)
 {
-    const quint32 id = addSet(FullArchiving);
-    ASSERT_TRUE(RunSetJob(id).succeeded());
-    BackupSet set;
-    ASSERT_TRUE(GetBackupSet(id, set));
-    const QList<RestorePoint> points = RestorePointsOf(set);
+    const QList<RestorePoint> points = backUpOnce();
+    ASSERT_FALSE(points.isEmpty());
     putFile(source + "/a.txt", "changed since");
     putFile(source + "/sub/b.txt", "changed since too");
     putFile(source + "/later.txt", "made after the backup");

@@ -47,13 +47,12 @@ std::optional<QString> knownPassword(quint32 setId)
     return answer.password;
 }
 
-} // namespace
-
-bool ProvideSetPassword(QWidget* owner, const BackupSet& set)
+// Asks for the set's password (saying why when a problem is given) and keeps the answer for this process, for
+// its jobs only unless the user chose to remember it; false when the user cancelled.
+bool askSetPassword(QWidget* owner, const BackupSet& set, const QString& problem = QString())
 {
-    if (!set.encrypt || knownPassword(set.id))
-        return true;
-    CPasswordDlg question(CPasswordDlg::Subject::Set, set.name, owner);
+    CPasswordDlg question(CPasswordDlg::Subject::Set, set.name, owner,
+        problem.isEmpty() ? QString() : LoadStringById(StringId::PasswordTryAgain).arg(problem));
     if (question.exec() != QDialog::Accepted)
         return false;
     SetArchivePassword(set.id, question.password());
@@ -64,19 +63,19 @@ bool ProvideSetPassword(QWidget* owner, const BackupSet& set)
     return true;
 }
 
+} // namespace
+
+bool ProvideSetPassword(QWidget* owner, const BackupSet& set)
+{
+    return !set.encrypt || knownPassword(set.id) || askSetPassword(owner, set);
+}
+
 bool AskSetPasswordAgain(QWidget* owner, const BackupSet& set, const QString& problem)
 {
     // The one that did not open the archives goes whatever the answer: kept, it would only fail again.
     ForgetArchivePassword(set.id);
     jobOnlyPasswords().remove(set.id);
-    CPasswordDlg question(
-        CPasswordDlg::Subject::Set, set.name, owner, LoadStringById(StringId::PasswordTryAgain).arg(problem));
-    if (question.exec() != QDialog::Accepted)
-        return false;
-    SetArchivePassword(set.id, question.password());
-    if (!question.remember())
-        jobOnlyPasswords().insert(set.id);
-    return true;
+    return askSetPassword(owner, set, problem);
 }
 
 void ProvideSetPasswords(QWidget* owner, const QList<quint32>& ids)

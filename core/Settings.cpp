@@ -90,11 +90,8 @@ bool isInRange(const SettingKey& key, const QString& text)
 {
     if (!key.minimum)
         return true;
-    static const QRegularExpression wholeNumber(QStringLiteral("^[+-]?[0-9]+$"));
-    const QString trimmed = text.trimmed();
-    bool ok = false;
-    const qint32 number = trimmed.toInt(&ok, 10);
-    return wholeNumber.match(trimmed).hasMatch() && ok && number >= *key.minimum;
+    const std::optional<qint32> number = ParseWholeNumber(text);
+    return number && *number >= *key.minimum;
 }
 
 void setFromText(const SettingKey& key, const QString& text)
@@ -117,6 +114,17 @@ QString textOf(const SettingKey& key)
 }
 
 } // namespace
+
+std::optional<qint32> ParseWholeNumber(const QString& text)
+{
+    static const QRegularExpression wholeNumber(QStringLiteral("^[+-]?[0-9]+$"));
+    const QString trimmed = text.trimmed();
+    bool ok = false;
+    const qint32 number = trimmed.toInt(&ok, 10);
+    if (!ok || !wholeNumber.match(trimmed).hasMatch())
+        return std::nullopt;
+    return number;
+}
 
 void LoadSettings()
 {

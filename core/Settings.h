@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <optional>
+
 extern qint32 defaultArcType;
 extern qint32 defaultCompLevel;
 extern QString defaultArcLocation;
@@ -19,6 +21,10 @@ void setPathTo7zExe(const QString& path);
 
 inline const QString kDefaultPathTo7zExe = QStringLiteral("/usr/bin/7zz");
 inline const QString kDefaultRoboPathXP = QStringLiteral("/usr/bin/rsync");
+
+// The whole number the text holds, blanks around it allowed, as the settings file and the options take it; nothing
+// for any other text or a number out of range.
+std::optional<qint32> ParseWholeNumber(const QString& text);
 
 void LoadSettings();
 // One line for each setting the last LoadSettings found out of its range and replaced with its default, in the

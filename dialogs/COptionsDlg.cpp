@@ -16,7 +16,6 @@
 #include <QLineEdit>
 #include <QMutexLocker>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QSpinBox>
 
 COptionsDlg::COptionsDlg(QWidget* parent)
@@ -99,20 +98,6 @@ void COptionsDlg::OnInitDialog()
     showFields();
 }
 
-bool COptionsDlg::parseWholeNumber(const QString& text, qint32& value)
-{
-    static const QRegularExpression wholeNumber(QStringLiteral("^[+-]?[0-9]+$"));
-    const QString trimmed = text.trimmed();
-    if (!wholeNumber.match(trimmed).hasMatch())
-        return false;
-    bool ok = false;
-    const qint32 number = trimmed.toInt(&ok, 10);
-    if (!ok)
-        return false;
-    value = number;
-    return true;
-}
-
 bool COptionsDlg::isRunnableFile(const QString& path)
 {
     const QFileInfo file(path);
@@ -126,16 +111,15 @@ bool COptionsDlg::takeFields()
     m_location = m_locationEdit->text();
     m_roboPath = m_roboPathEdit->text();
     m_manualOverdueDays = m_overdueDaysBox->value();
-    qint32 copies = 0;
-    const bool whole = parseWholeNumber(m_copiesEdit->text(), copies);
+    const std::optional<qint32> copies = ParseWholeNumber(m_copiesEdit->text());
     // A negative count would make every incremental run start a new chain.
-    if (!whole || copies < 0) {
-        ShowStringMessage(whole ? StringId::CopiesToKeepNegative : StringId::EnterInteger);
+    if (!copies || *copies < 0) {
+        ShowStringMessage(copies ? StringId::CopiesToKeepNegative : StringId::EnterInteger);
         m_copiesEdit->setFocus();
         m_copiesEdit->selectAll();
         return false;
     }
-    m_copiesToKeep = copies;
+    m_copiesToKeep = *copies;
     return true;
 }
 

@@ -23,7 +23,6 @@ public:
     QString everyDestination() const { return m_everyDestination; }
 
     // A whole decimal number with an optional sign and blanks around it; no range beyond 32 bits.
-    static bool parseWholeNumber(const QString& text, qint32& value);
     // Whether the path names a file, by its full path, that may be run: what the rsync location must be.
     static bool isRunnableFile(const QString& path);
 

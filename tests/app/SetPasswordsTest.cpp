@@ -8,6 +8,7 @@
 #include "Keyring.h"
 #include "MainWindowCommands.h"
 #include "ResourceIds.h"
+#include "ScheduleUpdates.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -66,6 +67,8 @@ protected:
     }
     void TearDown() override
     {
+        // New and Properties update the timers on a thread of their own, which must not outlive the test's store.
+        WaitForScheduleUpdates();
         ReleaseJobPasswords(JobResult());
         ForgetArchivePasswords();
         DialogFixture::TearDown();

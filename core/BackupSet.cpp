@@ -51,6 +51,14 @@ const QList<SetFileKey>& SetFileKeys()
         {QStringLiteral("LastOffsiteReason"), &BackupSet::lastOffsiteReason, QString(), QString()},
         // Files from before it leave scheduled runs to the keyring.
         {QStringLiteral("PasswordFile"), &BackupSet::passwordFile, QString(), QString()},
+        // Files from before history was kept load with the defaults a new set has.
+        {QStringLiteral("KeepLast"), &BackupSet::keepLast, QStringLiteral("10"), QStringLiteral("10")},
+        {QStringLiteral("KeepHourly"), &BackupSet::keepHourly, QStringLiteral("24"), QStringLiteral("24")},
+        {QStringLiteral("KeepDaily"), &BackupSet::keepDaily, QStringLiteral("14"), QStringLiteral("14")},
+        {QStringLiteral("KeepWeekly"), &BackupSet::keepWeekly, QStringLiteral("8"), QStringLiteral("8")},
+        {QStringLiteral("KeepMonthly"), &BackupSet::keepMonthly, QStringLiteral("12"), QStringLiteral("12")},
+        {QStringLiteral("KeepYearly"), &BackupSet::keepYearly, QStringLiteral("3"), QStringLiteral("3")},
+        {QStringLiteral("Pinned"), &BackupSet::pinned, QString(), QString()},
     };
     return keys;
 }

@@ -109,6 +109,16 @@ struct BackupSet
     // A file holding the password of an encrypted set, for its timer's runs to take where no keyring serves them
     // (PasswordFile.h checks it); empty for the keyring.
     QString passwordFile;
+    // How much history the set keeps (Retention.h): the last KeepLast points, and the newest point of each of the
+    // last KeepHourly hours, KeepDaily days, KeepWeekly weeks, KeepMonthly months and KeepYearly years that have
+    // one; 0 turns a rule off. The points named in pinned (their stamps) are kept for ever.
+    qint32 keepLast;
+    qint32 keepHourly;
+    qint32 keepDaily;
+    qint32 keepWeekly;
+    qint32 keepMonthly;
+    qint32 keepYearly;
+    meSortStringArray pinned;
 
     bool operator==(const BackupSet&) const = default;
 };

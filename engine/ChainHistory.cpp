@@ -3,6 +3,7 @@
 #include "ArchiveCommand.h"
 #include "ArchivePlacement.h"
 #include "FileDescriptor.h"
+#include "MirrorCommand.h"
 #include "UpdateArchives.h"
 
 #include <QDateTime>
@@ -115,6 +116,9 @@ QString copyKeepingTime(const QString& from, const QString& to, const struct sta
 
 QString ChainHistoryFolder(const BackupSet& set)
 {
+    // A mirror's history sits beside the mirror folder, out of reach of rsync's --delete inside it.
+    if (set.backupType == MirrorCopying)
+        return set.target.isEmpty() || set.name.isEmpty() ? QString() : MirrorFolder(set) + QStringLiteral(".history");
     const QString full = FullArchivePath(set);
     if (full.isEmpty())
         return {};

@@ -8,7 +8,8 @@
 
 #include <QString>
 
-// DEST/NAME.history, the folder that holds one folder per kept chain.
+// DEST/NAME.history, the folder that holds one folder per kept chain (for a mirror set, one per run's replaced
+// and deleted files, beside the mirror folder).
 QString ChainHistoryFolder(const BackupSet& set);
 
 struct ChainReplacement

@@ -4,6 +4,7 @@
 #include "CSetPropDlg.h"
 #include "OffsitePhase.h"
 #include "ResourceIds.h"
+#include "Retention.h"
 #include "ScheduleUpdates.h"
 #include "SetCollection.h"
 #include "SetPasswords.h"
@@ -13,6 +14,17 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+
+namespace {
+
+QString describeRetention(const BackupSet& set)
+{
+    return DescribeRetentionPolicy(RetentionPolicyOf(set), set.backupType == MirrorCopying);
+}
+
+} // namespace
+
 bool NewSetCommand(QWidget* owner)
 {
     CSetPropDlg dialog(owner);
@@ -21,6 +33,7 @@ bool NewSetCommand(QWidget* owner)
     dialog.m_isPasswordKnown = IsSetPasswordKnown;
     dialog.m_testOffsite = OffsiteTestAnswer;
     dialog.m_oldChainFolder = OldChainFolderOf;
+    dialog.m_describeRetention = describeRetention;
     if (dialog.exec() != QDialog::Accepted)
         return false;
     const quint32 id = AddBackupSet(dialog.m_set);
@@ -45,6 +58,7 @@ bool PropertiesCommand(QWidget* owner, quint32 setId)
     dialog.m_isPasswordKnown = IsSetPasswordKnown;
     dialog.m_testOffsite = OffsiteTestAnswer;
     dialog.m_oldChainFolder = OldChainFolderOf;
+    dialog.m_describeRetention = describeRetention;
     const BackupSet before = dialog.m_set;
     if (dialog.exec() != QDialog::Accepted)
         return false;
@@ -65,6 +79,12 @@ bool OptionsCommand(QWidget* owner)
         defaultCompLevel = dialog.m_compLevel;
         minorUpdatedNumber = dialog.m_copiesToKeep;
         manualOverdueDays = dialog.m_manualOverdueDays;
+        defaultKeepLast = dialog.m_retention.last;
+        defaultKeepHourly = dialog.m_retention.hourly;
+        defaultKeepDaily = dialog.m_retention.daily;
+        defaultKeepWeekly = dialog.m_retention.weekly;
+        defaultKeepMonthly = dialog.m_retention.monthly;
+        defaultKeepYearly = dialog.m_retention.yearly;
         // A path that names no file keeps the rsync location that worked before.
         if (QFileInfo(dialog.m_roboPath).isFile())
             roboPathXP = dialog.m_roboPath;
@@ -74,4 +94,28 @@ bool OptionsCommand(QWidget* owner)
                 LoadStringById(StringId::FilesNotSaved).arg(failed.join(QLatin1Char('\n'))), UserMessages::Icon::Error);
     }
     return accepted;
+}
+
+bool SetPointPinned(quint32 setId, const QString& stamp, bool pinned)
+{
+    BackupSet set;
+    if (!GetBackupSet(setId, set))
+        return false;
+    const auto key = std::find_if(SetFileKeys().cbegin(), SetFileKeys().cend(),
+        [](const SetFileKey& tableKey) { return tableKey.key == QLatin1String("Pinned"); });
+    // velmora-run --pin may have changed the file since it was read: its list is the one changed here.
+    const QString path = g_profileStore->SetFilePath(set.name);
+    const IniFileRead read = ProfileStore::ReadIniFile(path);
+    if (read.document) {
+        if (const std::optional<QString> stored = read.document->value(g_profileStore->sectionName(), key->key))
+            SetFieldFromText(set, *key, *stored);
+    }
+    set.pinned.removeAll(stamp);
+    if (pinned)
+        set.pinned.append(stamp);
+    if (!StampSetFileKeys(set.name, {{key->key, FieldText(set, *key)}})) {
+        userMessages().showMessage(LoadStringById(StringId::PinNotSaved).arg(path), UserMessages::Icon::Error);
+        return false;
+    }
+    return true;
 }

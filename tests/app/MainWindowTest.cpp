@@ -780,3 +780,32 @@ TEST_F(MainWindowTest, ShowLogOfOpensTheLogViewerOnThatSet)
     EXPECT_EQ(shownSet, photos.id);
     EXPECT_FALSE(window->ShowLogOf("Music"));
 }
+
+TEST_F(MainWindowTest, TheResultTipCountsTheKeptPointsAndNamesTheOldest)
+{
+    addSet("Copy", 0, MirrorCopying);
+    ASSERT_NO_FATAL_FAILURE(runDocsOnce());
+    auto tip
+        = [&](const QString& name) { return window->list()->findItems(name, Qt::MatchExactly).first()->toolTip(3); };
+    const QString full = home.filePath("dest/docs.7z");
+    const QString madeAt = QFileInfo(full).lastModified().toString("yyyy-MM-dd HH:mm");
+    EXPECT_TRUE(tip("Docs").contains("\nRestore points: 1, the oldest from " + madeAt + "\n"))
+        << tip("Docs").toStdString();
+    EXPECT_TRUE(tip("Docs").endsWith("\nNever verified")) << tip("Docs").toStdString();
+    EXPECT_TRUE(tip("Copy").endsWith("\nKept versions: none yet")) << tip("Copy").toStdString();
+
+    // A chain kept from before, with an update archive, counts too; its full archive is the oldest point.
+    const QString kept = home.filePath("dest/docs.history/2025-03-01_08h00m00s");
+    ASSERT_TRUE(QDir().mkpath(kept));
+    ASSERT_TRUE(QFile::copy(full, kept + "/docs.7z"));
+    QFile old(kept + "/docs.7z");
+    ASSERT_TRUE(old.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(old.setFileTime(QDateTime({2025, 3, 1}, {8, 0}), QFileDevice::FileModificationTime));
+    old.close();
+    ASSERT_TRUE(QFile::copy(full, kept + "/docs_upd_2025-04-01_09h30m00s.7z"));
+    // Someone else's file of the same look in the destination is no point.
+    writeFile(home.filePath("dest/docs_upd_yesterday.7z"), "x");
+    window->FillSetList();
+    EXPECT_TRUE(tip("Docs").contains("\nRestore points: 3, the oldest from 2025-03-01 08:00\n"))
+        << tip("Docs").toStdString();
+}

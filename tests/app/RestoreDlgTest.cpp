@@ -649,3 +649,68 @@ TEST_F(RestoreDlgTest, AZipSetsWrongPasswordIsAskedAgainBeforeAnyRestore)
     restore(dialog);
     EXPECT_EQ(readFile(target + "/a.txt"), "alpha");
 }
+
+TEST_F(RestoreDlgTest, EachPointSaysWhyThePolicyKeepsItAndTheBoxKeepsOneForEverInTheSetFile)
+{
+    const quint32 id = backedUpTwice();
+    BackupSet set;
+    ASSERT_TRUE(GetBackupSet(id, set));
+    {
+        // The newest point is kept by every rule, whatever the hour the runs fell in.
+        CRestoreDlg dialog;
+        ASSERT_TRUE(dialog.loadSet(set));
+        EXPECT_EQ(dialog.pointList()->topLevelItem(0)->text(4), "newest, last, hourly, daily, weekly, monthly, yearly");
+    }
+    set.keepLast = 1;
+    set.keepHourly = set.keepDaily = set.keepWeekly = set.keepMonthly = set.keepYearly = 0;
+    ASSERT_TRUE(UpdateBackupSet(set));
+    // velmora-run pinned a point of its own meanwhile: the file, not the record read before, is what changes.
+    const QString file = setFile("Docs");
+    ASSERT_TRUE(readFile(file).contains("\nPinned=\n"));
+    writeFile(file, readFile(file).replace("\nPinned=\n", "\nPinned=2020-01-01_00h00m00s\n"));
+
+    CRestoreDlg dialog;
+    ASSERT_TRUE(dialog.loadSet(set));
+    ASSERT_EQ(dialog.pointList()->topLevelItemCount(), 2);
+    EXPECT_EQ(column(dialog.pointList(), 4), QStringList({"newest, last", "its chain needs it"}));
+    QCheckBox* keep = dialog.keepForeverBox();
+    EXPECT_TRUE(keep->isEnabled());
+    EXPECT_FALSE(keep->isChecked());
+
+    choosePoint(dialog, 1);
+    const QString fullStamp = QFileInfo(fullArchive()).lastModified().toString("yyyy-MM-dd_HH'h'mm'm'ss's'");
+    keep->click();
+    EXPECT_TRUE(readFile(file).contains("\nPinned=" + fullStamp.toUtf8() + ";2020-01-01_00h00m00s\n")
+        || readFile(file).contains("\nPinned=2020-01-01_00h00m00s;" + fullStamp.toUtf8() + "\n"))
+        << readFile(file).toStdString();
+    EXPECT_EQ(column(dialog.pointList(), 4), QStringList({"newest, last", "kept for ever, its chain needs it"}));
+    choosePoint(dialog, 0);
+    EXPECT_FALSE(keep->isChecked());
+    choosePoint(dialog, 1);
+    EXPECT_TRUE(keep->isChecked());
+
+    keep->click();
+    EXPECT_TRUE(readFile(file).contains("\nPinned=2020-01-01_00h00m00s\n")) << readFile(file).toStdString();
+    BackupSet stored;
+    ASSERT_TRUE(GetBackupSet(id, stored));
+    EXPECT_EQ(stored.pinned, QStringList({"2020-01-01_00h00m00s"}));
+    EXPECT_TRUE(messages.messages().isEmpty());
+
+    // A set file gone meanwhile is not made again, and the box says the point is not kept for ever.
+    ASSERT_TRUE(QFile::remove(file));
+    keep->click();
+    EXPECT_FALSE(QFileInfo::exists(file));
+    EXPECT_FALSE(keep->isChecked());
+    ASSERT_EQ(messages.messages().size(), 1);
+    EXPECT_EQ(messages.messages().first(),
+        "The set's file '" + file + "' could not be written; the point is kept as before.");
+}
+
+TEST_F(RestoreDlgTest, AnArchiveFoundOnDiskShowsNoReasonsAndCannotBeKeptForEver)
+{
+    backedUpTwice();
+    CRestoreDlg dialog;
+    ASSERT_TRUE(dialog.loadArchive(fullArchive()));
+    EXPECT_EQ(column(dialog.pointList(), 4), QStringList({"", ""}));
+    EXPECT_FALSE(dialog.keepForeverBox()->isEnabled());
+}

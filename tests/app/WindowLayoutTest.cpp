@@ -11,6 +11,8 @@
 #include "DialogTestSupport.h"
 #include "KeptRunSupport.h"
 #include "ResourceIds.h"
+#include "Retention.h"
+#include "RetentionFields.h"
 #include "StringTable.h"
 
 #include <QCheckBox>
@@ -134,9 +136,17 @@ void checkEveryWindow()
     expectNothingCutOff(keptRuns);
     CAboutDlg about;
     expectNothingCutOff(about);
-    CSetPropDlg setProperties;
-    setProperties.OnInitDialog();
-    expectNothingCutOff(setProperties);
+    // With the longest words the retention policy can have, for archives and for a mirror's versions.
+    for (const qint32 backupType : {IncrementalArchiving, MirrorCopying}) {
+        CSetPropDlg setProperties;
+        setProperties.m_set.backupType = backupType;
+        SetRetentionCounts(setProperties.m_set, {9999, 9999, 9999, 9999, 9999, 9999});
+        setProperties.m_describeRetention = [](const BackupSet& set) {
+            return DescribeRetentionPolicy(RetentionPolicyOf(set), set.backupType == MirrorCopying);
+        };
+        setProperties.OnInitDialog();
+        expectNothingCutOff(setProperties);
+    }
     // Encrypted, with the note on what each archive type hides.
     CSetPropDlg encrypted;
     encrypted.m_set.encrypt = true;

@@ -55,6 +55,12 @@ protected:
         defaultArcType = 0;
         defaultCompLevel = 3;
         roboPathXP = kDefaultRoboPathXP;
+        defaultKeepLast = 10;
+        defaultKeepHourly = 24;
+        defaultKeepDaily = 14;
+        defaultKeepWeekly = 8;
+        defaultKeepMonthly = 12;
+        defaultKeepYearly = 3;
     }
 
     // A set in the collection and in its file, as the main window would have it.

@@ -23,6 +23,28 @@ QString describeRetention(const BackupSet& set)
     return DescribeRetentionPolicy(RetentionPolicyOf(set), set.backupType == MirrorCopying);
 }
 
+const SetFileKey& pinnedKey()
+{
+    const QList<SetFileKey>& keys = SetFileKeys();
+    return *std::find_if(
+        keys.cbegin(), keys.cend(), [](const SetFileKey& key) { return key.key == QLatin1String("Pinned"); });
+}
+
+// The set's pinned points as its file holds them now: velmora-run --pin may have changed them since the file was
+// read. The record's when the file cannot be read.
+meSortStringArray storedPins(const BackupSet& set)
+{
+    const IniFileRead read = ProfileStore::ReadIniFile(g_profileStore->SetFilePath(set.name));
+    if (!read.document)
+        return set.pinned;
+    const std::optional<QString> stored = read.document->value(g_profileStore->sectionName(), pinnedKey().key);
+    if (!stored)
+        return set.pinned;
+    BackupSet fromFile = set;
+    SetFieldFromText(fromFile, pinnedKey(), *stored);
+    return fromFile.pinned;
+}
+
 } // namespace
 
 bool NewSetCommand(QWidget* owner)
@@ -62,6 +84,9 @@ bool PropertiesCommand(QWidget* owner, quint32 setId)
     const BackupSet before = dialog.m_set;
     if (dialog.exec() != QDialog::Accepted)
         return false;
+    // The dialog does not edit the pins, so the ones saved meanwhile (by the restore dialog's box before, or by
+    // velmora-run) stay: a lost pin would let the next prune remove the point.
+    dialog.m_set.pinned = storedPins(before);
     ApplyPasswordChange(before, dialog.m_set, dialog.m_password);
     // A rename changes the name the timer's service runs, a schedule the timer itself.
     if (UpdateBackupSet(dialog.m_set))
@@ -101,20 +126,13 @@ bool SetPointPinned(quint32 setId, const QString& stamp, bool pinned)
     BackupSet set;
     if (!GetBackupSet(setId, set))
         return false;
-    const auto key = std::find_if(SetFileKeys().cbegin(), SetFileKeys().cend(),
-        [](const SetFileKey& tableKey) { return tableKey.key == QLatin1String("Pinned"); });
-    // velmora-run --pin may have changed the file since it was read: its list is the one changed here.
-    const QString path = g_profileStore->SetFilePath(set.name);
-    const IniFileRead read = ProfileStore::ReadIniFile(path);
-    if (read.document) {
-        if (const std::optional<QString> stored = read.document->value(g_profileStore->sectionName(), key->key))
-            SetFieldFromText(set, *key, *stored);
-    }
+    set.pinned = storedPins(set);
     set.pinned.removeAll(stamp);
     if (pinned)
         set.pinned.append(stamp);
-    if (!StampSetFileKeys(set.name, {{key->key, FieldText(set, *key)}})) {
-        userMessages().showMessage(LoadStringById(StringId::PinNotSaved).arg(path), UserMessages::Icon::Error);
+    if (!StampSetFileKeys(set.name, {{pinnedKey().key, FieldText(set, pinnedKey())}})) {
+        userMessages().showMessage(LoadStringById(StringId::PinNotSaved).arg(g_profileStore->SetFilePath(set.name)),
+            UserMessages::Icon::Error);
         return false;
     }
     return true;

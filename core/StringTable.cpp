@@ -791,10 +791,10 @@ constexpr TableEntry kStringTable[] = {
     // The button under a list of names that shows the whole list.
     {StringId::ShowAllNames, QT_TRANSLATE_NOOP("StringTable", "Show all")},
     // The retention policy in words, under its numbers in the set's properties. %1 is a list of the pieces below.
-    {StringId::RetentionPointsSentence, QT_TRANSLATE_NOOP("StringTable", "Keeps restore points: %1.")},
+    {StringId::RetentionPointsSentence, QT_TRANSLATE_NOOP("StringTable", "Keeps restore points, roughly: %1.")},
     // The same for a mirror set, whose history is the files its runs replaced or deleted.
     {StringId::RetentionVersionsSentence,
-        QT_TRANSLATE_NOOP("StringTable", "Keeps the versions of files that runs replaced or deleted: %1.")},
+        QT_TRANSLATE_NOOP("StringTable", "Keeps the versions of files that runs replaced or deleted, roughly: %1.")},
     {StringId::RetentionOnlyNewestPoint,
         QT_TRANSLATE_NOOP("StringTable", "Every rule is off: only the newest restore point is kept.")},
     {StringId::RetentionOnlyNewestVersions,
@@ -802,7 +802,7 @@ constexpr TableEntry kStringTable[] = {
     // %1 is a number of points.
     {StringId::RetentionLast, QT_TRANSLATE_NOOP("StringTable", "the last %1")},
     // %1 is how far back the rule reaches, in hours, days, weeks, months, years.
-    {StringId::RetentionHourly, QT_TRANSLATE_NOOP("StringTable", "about one an hour for %1 h")},
+    {StringId::RetentionHourly, QT_TRANSLATE_NOOP("StringTable", "one an hour for %1 h")},
     {StringId::RetentionDaily, QT_TRANSLATE_NOOP("StringTable", "one a day for %1 d")},
     {StringId::RetentionWeekly, QT_TRANSLATE_NOOP("StringTable", "one a week for %1 wk")},
     {StringId::RetentionMonthly, QT_TRANSLATE_NOOP("StringTable", "one a month for %1 mo")},

@@ -2637,13 +2637,13 @@ Every file replaced or removed goes to the trash, from where it can be put back.
     </message>
     <message>
         <location filename="../../core/StringTable.cpp" line="794"/>
-        <source>Keeps restore points: %1.</source>
-        <translation>Хранятся точки восстановления: %1.</translation>
+        <source>Keeps restore points, roughly: %1.</source>
+        <translation>Хранятся точки восстановления, примерно: %1.</translation>
     </message>
     <message>
         <location filename="../../core/StringTable.cpp" line="797"/>
-        <source>Keeps the versions of files that runs replaced or deleted: %1.</source>
-        <translation>Хранятся версии файлов, заменённых или удалённых при запусках: %1.</translation>
+        <source>Keeps the versions of files that runs replaced or deleted, roughly: %1.</source>
+        <translation>Хранятся версии файлов, заменённых или удалённых при запусках, примерно: %1.</translation>
     </message>
     <message>
         <location filename="../../core/StringTable.cpp" line="799"/>
@@ -2662,8 +2662,8 @@ Every file replaced or removed goes to the trash, from where it can be put back.
     </message>
     <message>
         <location filename="../../core/StringTable.cpp" line="805"/>
-        <source>about one an hour for %1 h</source>
-        <translation>примерно по одной в час за %1 ч</translation>
+        <source>one an hour for %1 h</source>
+        <translation>по одной в час за %1 ч</translation>
     </message>
     <message>
         <location filename="../../core/StringTable.cpp" line="806"/>

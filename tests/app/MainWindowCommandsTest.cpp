@@ -238,13 +238,14 @@ TEST_F(MainWindowCommandsTest, PropertiesSayInWordsWhatThePolicyKeepsForPointsOr
     EXPECT_TRUE(PropertiesCommand(nullptr, id));
     EXPECT_EQ(said,
         QStringList({
-            "Keeps restore points: the last 10, about one an hour for 24 h, one a day for 14 d, one a week for 8 wk, "
+            "Keeps restore points, roughly: the last 10, one an hour for 24 h, one a day for 14 d, one a week for 8 "
+            "wk, "
             "one a month for 12 mo and one a year for 3 yr.",
-            "Keeps restore points: one a day for 14 d.",
-            "Keeps the versions of files that runs replaced or deleted: one a day for 14 d.",
+            "Keeps restore points, roughly: one a day for 14 d.",
+            "Keeps the versions of files that runs replaced or deleted, roughly: one a day for 14 d.",
             "Every rule is off: only the versions the last run replaced are kept.",
             "Every rule is off: only the newest restore point is kept.",
-            "Keeps restore points: the last 1 and one a year for 2 yr.",
+            "Keeps restore points, roughly: the last 1 and one a year for 2 yr.",
         }));
     const QByteArray file = readFile(setFile("Docs"));
     EXPECT_TRUE(
@@ -281,4 +282,23 @@ TEST_F(MainWindowCommandsTest, TheOptionsRetentionDefaultsReachTheSettingsAndThe
     });
     EXPECT_TRUE(NewSetCommand(nullptr));
     EXPECT_TRUE(readFile(setFile("Fresh")).contains("\nKeepWeekly=4\n"));
+}
+
+TEST_F(MainWindowCommandsTest, PropertiesKeepThePointsPinnedInTheSetFileWhileTheyWereOpen)
+{
+    const quint32 id = storeSet("Docs");
+    const QString file = setFile("Docs");
+    ASSERT_TRUE(readFile(file).contains("\nPinned=\n"));
+    whenModal<CSetPropDlg>([file](CSetPropDlg& dialog) {
+        // velmora-run --pin, or the restore dialog, while the properties are open.
+        writeFile(file, readFile(file).replace("\nPinned=\n", "\nPinned=2026-01-05_10h00m00s\n"));
+        type(dialog, ControlId::SetName, "Documents");
+        dialog.OnOK();
+    });
+    EXPECT_TRUE(PropertiesCommand(nullptr, id));
+    EXPECT_TRUE(readFile(setFile("Documents")).contains("\nPinned=2026-01-05_10h00m00s\n"))
+        << readFile(setFile("Documents")).toStdString();
+    BackupSet stored;
+    ASSERT_TRUE(GetBackupSet(id, stored));
+    EXPECT_EQ(stored.pinned, QStringList({"2026-01-05_10h00m00s"}));
 }

@@ -2,6 +2,7 @@
 #include "CMyListCtrl.h"
 #include "CMyVelmoraDlg.h"
 #include "CTextProgressCtrl.h"
+#include "InterfaceLanguage.h"
 #include "JobEvents.h"
 #include "JobProgress.h"
 #include "JobRunner.h"
@@ -23,9 +24,12 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
+#include <QTranslator>
 
 #include <sys/stat.h>
 
@@ -808,4 +812,25 @@ TEST_F(MainWindowTest, TheResultTipCountsTheKeptPointsAndNamesTheOldest)
     window->FillSetList();
     EXPECT_TRUE(tip("Docs").contains("\nRestore points: 3, the oldest from 2025-03-01 08:00\n"))
         << tip("Docs").toStdString();
+
+    // With VELMORA_SHOTS_DIR set, the tip is shown over the window in both languages and saved as a picture.
+    const QString shots = qEnvironmentVariable("VELMORA_SHOTS_DIR");
+    if (shots.isEmpty())
+        return;
+    for (const int language : {0, 1}) {
+        ASSERT_TRUE(language == 0 || ApplyInterfaceLanguage(1, QStringLiteral(VELMORA_TRANSLATIONS_DIR)));
+        window.reset();
+        open();
+        QTreeWidgetItem* docs = window->list()->findItems("Docs", Qt::MatchExactly).first();
+        const QRect cell = window->list()->visualItemRect(docs);
+        QToolTip::showText(
+            window->list()->viewport()->mapToGlobal(cell.center()), docs->toolTip(3), window->list()->viewport());
+        QTest::qWait(300);
+        window->screen()->grabWindow(0).save(
+            QStringLiteral("%1/result-tip-%2.png").arg(shots, language == 0 ? "en" : "ru"));
+        QToolTip::hideText();
+    }
+    for (QTranslator* translator : QCoreApplication::instance()->findChildren<QTranslator*>())
+        QCoreApplication::removeTranslator(translator);
+    ApplyInterfaceLanguage(0, {});
 }

@@ -8,6 +8,7 @@
 #include "CRestoreDlg.h"
 #include "CTextProgressCtrl.h"
 #include "DialogTestSupport.h"
+#include "InterfaceLanguage.h"
 #include "JobFixture.h"
 #include "JobRunner.h"
 #include "MessageBoxes.h"
@@ -17,6 +18,7 @@
 
 #include <QCheckBox>
 #include <QElapsedTimer>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -27,6 +29,7 @@
 #include <QTest>
 #include <QThread>
 #include <QTimer>
+#include <QTranslator>
 
 #include <gtest/gtest.h>
 
@@ -713,4 +716,39 @@ TEST_F(RestoreDlgTest, AnArchiveFoundOnDiskShowsNoReasonsAndCannotBeKeptForEver)
     ASSERT_TRUE(dialog.loadArchive(fullArchive()));
     EXPECT_EQ(column(dialog.pointList(), 4), QStringList({"", ""}));
     EXPECT_FALSE(dialog.keepForeverBox()->isEnabled());
+}
+
+// The reasons and the box read whole in both languages; with VELMORA_SHOTS_DIR set, the dialog is saved there as a
+// picture to be looked at.
+TEST_F(RestoreDlgTest, TheReasonsAndTheKeepForeverBoxReadWholeInBothLanguages)
+{
+    const quint32 id = backedUpTwice();
+    BackupSet set;
+    ASSERT_TRUE(GetBackupSet(id, set));
+    set.pinned = {QFileInfo(fullArchive()).lastModified().toString("yyyy-MM-dd_HH'h'mm'm'ss's'")};
+    ASSERT_TRUE(UpdateBackupSet(set));
+    const QString shots = qEnvironmentVariable("VELMORA_SHOTS_DIR");
+    for (const int language : {0, 1}) {
+        ASSERT_TRUE(language == 0 || ApplyInterfaceLanguage(1, QStringLiteral(VELMORA_TRANSLATIONS_DIR)));
+        CRestoreDlg dialog;
+        dialog.show();
+        ASSERT_TRUE(dialog.loadSet(set));
+        choosePoint(dialog, 1);
+        QCoreApplication::processEvents();
+        QCheckBox* keep = dialog.keepForeverBox();
+        EXPECT_TRUE(keep->isChecked());
+        EXPECT_LE(keep->sizeHint().width(), keep->width()) << keep->text().toStdString();
+        const QTreeWidget* points = dialog.pointList();
+        for (int row = 0; row < points->topLevelItemCount(); ++row) {
+            const QString reasons = points->topLevelItem(row)->text(4);
+            EXPECT_FALSE(reasons.isEmpty());
+            EXPECT_LT(points->fontMetrics().horizontalAdvance(reasons), points->header()->sectionSize(4))
+                << reasons.toStdString();
+        }
+        if (!shots.isEmpty())
+            dialog.grab().save(QStringLiteral("%1/restore-%2.png").arg(shots, language == 0 ? "en" : "ru"));
+    }
+    for (QTranslator* translator : QCoreApplication::instance()->findChildren<QTranslator*>())
+        QCoreApplication::removeTranslator(translator);
+    ApplyInterfaceLanguage(0, {});
 }

@@ -29,6 +29,16 @@
 
 namespace {
 
+// With VELMORA_SHOTS_DIR set, the window is saved there as a picture to be looked at, in the language of the moment.
+void saveShot(QWidget& window, const QString& name)
+{
+    const QString shots = qEnvironmentVariable("VELMORA_SHOTS_DIR");
+    if (shots.isEmpty())
+        return;
+    const QString language = QCoreApplication::translate("CSetPropDlg", "Set name:") == "Set name:" ? "en" : "ru";
+    window.grab().save(QStringLiteral("%1/%2-%3.png").arg(shots, name, language));
+}
+
 std::string nameOf(const QWidget* control)
 {
     return control->objectName().toStdString();
@@ -146,6 +156,7 @@ void checkEveryWindow()
         };
         setProperties.OnInitDialog();
         expectNothingCutOff(setProperties);
+        saveShot(setProperties, backupType == MirrorCopying ? "properties-mirror" : "properties");
     }
     // Encrypted, with the note on what each archive type hides.
     CSetPropDlg encrypted;
@@ -169,6 +180,7 @@ void checkEveryWindow()
     COptionsDlg options;
     options.OnInitDialog();
     expectNothingCutOff(options);
+    saveShot(options, "options");
     CExTypeDlg exType;
     expectNothingCutOff(exType);
     CExPathDlg exPath;

@@ -785,7 +785,7 @@ void CRestoreDlg::showKeepReasons()
 
 void CRestoreDlg::showPointPinned()
 {
-    const QTreeWidgetItem* current = m_points->currentItem();
+    QTreeWidgetItem* current = m_points->currentItem();
     const int index = current ? m_points->indexOfTopLevelItem(current) : -1;
     const bool pinnable = m_historySetId != 0 && m_historySet.backupType != MirrorCopying && index >= 0
         && index < m_pointsShown.size() && !m_pointsShown.at(index).stamp.isEmpty();
@@ -795,7 +795,7 @@ void CRestoreDlg::showPointPinned()
 
 void CRestoreDlg::OnKeepForever(bool keep)
 {
-    const QTreeWidgetItem* current = m_points->currentItem();
+    QTreeWidgetItem* current = m_points->currentItem();
     const int index = current ? m_points->indexOfTopLevelItem(current) : -1;
     if (m_historySetId == 0 || index < 0 || index >= m_pointsShown.size())
         return;

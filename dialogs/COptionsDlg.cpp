@@ -45,14 +45,14 @@ COptionsDlg::COptionsDlg(QWidget* parent)
         {C::SpinBox, ControlId::ManualOverdueDays, nullptr, 203, 122, 50, 14},
     };
     // What a new set keeps of its history, until its properties say otherwise.
-    controls += RetentionControls(7, 140, 246);
+    controls += RetentionControls(7, 140, 246, 0, 3);
     controls += {
-        {C::PushButton, ControlId::UpdateAllLocations, QT_TRANSLATE_NOOP("COptionsDlg", "Use for &All Sets..."), 7, 188,
+        {C::PushButton, ControlId::UpdateAllLocations, QT_TRANSLATE_NOOP("COptionsDlg", "Use for &All Sets..."), 7, 214,
             110, 14},
-        {C::DefaultButton, ControlId::Ok, QT_TRANSLATE_NOOP("COptionsDlg", "OK"), 147, 188, 50, 14},
-        {C::PushButton, ControlId::Cancel, QT_TRANSLATE_NOOP("COptionsDlg", "Cancel"), 203, 188, 50, 14},
+        {C::DefaultButton, ControlId::Ok, QT_TRANSLATE_NOOP("COptionsDlg", "OK"), 147, 214, 50, 14},
+        {C::PushButton, ControlId::Cancel, QT_TRANSLATE_NOOP("COptionsDlg", "Cancel"), 203, 214, 50, 14},
     };
-    BuildDialogTemplate(this, QT_TRANSLATE_NOOP("COptionsDlg", "Options"), QSize(260, 209), controls);
+    BuildDialogTemplate(this, QT_TRANSLATE_NOOP("COptionsDlg", "Options"), QSize(260, 235), controls);
     m_arcTypeList = FindControl<QComboBox>(this, ControlId::DefaultArchiveType);
     m_compLevelList = FindControl<QComboBox>(this, ControlId::DefaultCompressionLevel);
     m_copiesEdit = FindControl<QLineEdit>(this, ControlId::CopiesToKeep);

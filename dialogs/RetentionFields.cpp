@@ -60,19 +60,19 @@ void SetRetentionCounts(BackupSet& set, const RetentionCounts& counts)
     set.keepYearly = counts.yearly;
 }
 
-QList<ControlTemplate> RetentionControls(int left, int top, int width, int extraHeight)
+QList<ControlTemplate> RetentionControls(int left, int top, int width, int extraHeight, int perRow)
 {
     using C = ControlTemplate;
     // The captions are set by SetUpRetentionControls, translated in one context for both dialogs.
     QList<ControlTemplate> controls = {
-        {C::GroupBox, ControlId::RetentionGroup, nullptr, left, top, width, kRetentionGroupHeight + extraHeight},
+        {C::GroupBox, ControlId::RetentionGroup, nullptr, left, top, width, RetentionGroupHeight(perRow) + extraHeight},
     };
-    const int inner = width - 14;
-    const int column = inner / int(kRules.size());
+    const int column = (width - 14) / perRow;
     for (int i = 0; i < int(kRules.size()); ++i) {
-        const int x = left + 7 + i * column;
-        controls.append({C::Label, kRules[size_t(i)].id, nullptr, x, top + 12, column - 4, 8});
-        controls.append({C::SpinBox, kRules[size_t(i)].id, nullptr, x, top + 22, std::min(column - 4, 40), 14});
+        const int x = left + 7 + i % perRow * column;
+        const int y = top + 12 + i / perRow * 26;
+        controls.append({C::Label, kRules[size_t(i)].id, nullptr, x, y, column - 4, 8});
+        controls.append({C::SpinBox, kRules[size_t(i)].id, nullptr, x, y + 10, std::min(column - 4, 40), 14});
     }
     return controls;
 }

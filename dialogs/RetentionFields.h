@@ -26,12 +26,15 @@ struct RetentionCounts
 RetentionCounts RetentionCountsOf(const BackupSet& set);
 void SetRetentionCounts(BackupSet& set, const RetentionCounts& counts);
 
-// How tall the group is without anything below its boxes, in dialog units.
-inline constexpr int kRetentionGroupHeight = 42;
+// How tall the group is with its boxes in rows of perRow, without anything below them, in dialog units.
+constexpr int RetentionGroupHeight(int perRow = 6)
+{
+    return 16 + (6 + perRow - 1) / perRow * 26;
+}
 
-// The group box and its six captions and boxes, in a row from left at top, width wide; extraHeight makes room
-// in the group below the boxes (for the words of the set's properties).
-QList<ControlTemplate> RetentionControls(int left, int top, int width, int extraHeight = 0);
+// The group box and its six captions and boxes, perRow to a row, from left at top, width wide; extraHeight makes
+// room in the group below the boxes (for the words of the set's properties).
+QList<ControlTemplate> RetentionControls(int left, int top, int width, int extraHeight = 0, int perRow = 6);
 // Gives the captions their texts, the boxes their range and tips, once the dialog is built; changed is called
 // whenever a box's number changes.
 void SetUpRetentionControls(QWidget* dialog, const std::function<void()>& changed = {});

@@ -92,29 +92,29 @@ CRestoreDlg::CRestoreDlg(QWidget* parent)
     : QDialog(parent)
 {
     using C = ControlTemplate;
-    BuildDialogTemplate(this, QT_TRANSLATE_NOOP("CRestoreDlg", "Restore"), QSize(460, 280),
+    BuildDialogTemplate(this, QT_TRANSLATE_NOOP("CRestoreDlg", "Restore"), QSize(560, 280),
         {
-            {C::Label, ControlId::RestorePoints, QT_TRANSLATE_NOOP("CRestoreDlg", "Restore &points:"), 7, 7, 180, 8},
-            {C::TreeList, ControlId::RestorePoints, nullptr, 7, 18, 190, 112},
+            {C::Label, ControlId::RestorePoints, QT_TRANSLATE_NOOP("CRestoreDlg", "Restore &points:"), 7, 7, 280, 8},
+            {C::TreeList, ControlId::RestorePoints, nullptr, 7, 18, 290, 112},
             {C::CheckBox, ControlId::KeepForever, QT_TRANSLATE_NOOP("CRestoreDlg", "&Keep this point for ever"), 7, 133,
-                190, 10},
-            {C::Label, ControlId::RestoreTree, QT_TRANSLATE_NOOP("CRestoreDlg", "&Files and folders:"), 204, 7, 249, 8},
-            {C::TreeList, ControlId::RestoreTree, nullptr, 204, 18, 249, 180},
+                290, 10},
+            {C::Label, ControlId::RestoreTree, QT_TRANSLATE_NOOP("CRestoreDlg", "&Files and folders:"), 304, 7, 249, 8},
+            {C::TreeList, ControlId::RestoreTree, nullptr, 304, 18, 249, 180},
             {C::Label, ControlId::FileVersions, QT_TRANSLATE_NOOP("CRestoreDlg", "&Versions of this file:"), 7, 149,
-                190, 8},
-            {C::TreeList, ControlId::FileVersions, nullptr, 7, 160, 190, 38},
-            {C::StaticText, ControlId::RestoreNote, nullptr, 7, 202, 446, 16},
+                290, 8},
+            {C::TreeList, ControlId::FileVersions, nullptr, 7, 160, 290, 38},
+            {C::StaticText, ControlId::RestoreNote, nullptr, 7, 202, 546, 16},
             {C::Label, ControlId::RestoreTarget, QT_TRANSLATE_NOOP("CRestoreDlg", "Restore &to:"), 7, 224, 60, 8},
-            {C::Edit, ControlId::RestoreTarget, nullptr, 70, 222, 359, 14},
-            {C::PushButton, ControlId::BrowseRestoreTarget, QT_TRANSLATE_NOOP("CRestoreDlg", "..."), 433, 222, 20, 14},
+            {C::Edit, ControlId::RestoreTarget, nullptr, 70, 222, 459, 14},
+            {C::PushButton, ControlId::BrowseRestoreTarget, QT_TRANSLATE_NOOP("CRestoreDlg", "..."), 533, 222, 20, 14},
             {C::CheckBox, ControlId::RestoreOriginal,
                 QT_TRANSLATE_NOOP("CRestoreDlg", "Restore to the &original location"), 70, 240, 250, 10},
-            {C::TextProgress, ControlId::RestoreProgress, nullptr, 7, 259, 186, 14},
-            {C::PushButton, ControlId::ImportSet, QT_TRANSLATE_NOOP("CRestoreDlg", "&Import set"), 197, 259, 86, 14},
-            {C::PushButton, ControlId::RestoreStop, QT_TRANSLATE_NOOP("CRestoreDlg", "&Stop"), 287, 259, 50, 14},
-            {C::DefaultButton, ControlId::RestoreButton, QT_TRANSLATE_NOOP("CRestoreDlg", "&Restore"), 341, 259, 60,
+            {C::TextProgress, ControlId::RestoreProgress, nullptr, 7, 259, 286, 14},
+            {C::PushButton, ControlId::ImportSet, QT_TRANSLATE_NOOP("CRestoreDlg", "&Import set"), 297, 259, 86, 14},
+            {C::PushButton, ControlId::RestoreStop, QT_TRANSLATE_NOOP("CRestoreDlg", "&Stop"), 387, 259, 50, 14},
+            {C::DefaultButton, ControlId::RestoreButton, QT_TRANSLATE_NOOP("CRestoreDlg", "&Restore"), 441, 259, 60,
                 14},
-            {C::PushButton, ControlId::Cancel, QT_TRANSLATE_NOOP("CRestoreDlg", "Close"), 405, 259, 48, 14, "ctl2"},
+            {C::PushButton, ControlId::Cancel, QT_TRANSLATE_NOOP("CRestoreDlg", "Close"), 505, 259, 48, 14, "ctl2"},
         });
     m_points = FindControl<CMyListCtrl>(this, ControlId::RestorePoints);
     m_tree = FindControl<CMyListCtrl>(this, ControlId::RestoreTree);
@@ -776,8 +776,9 @@ void CRestoreDlg::showKeepReasons()
     }
     for (int row = 0; row < m_points->topLevelItemCount() && row < m_pointsShown.size(); ++row) {
         const auto found = reasons.constFind(m_pointsShown.at(row).stamp);
-        m_points->topLevelItem(row)->setText(
-            kReasonColumn, known && found != reasons.constEnd() ? KeepReasonText(*found) : QString());
+        const QString text = known && found != reasons.constEnd() ? KeepReasonText(*found) : QString();
+        m_points->topLevelItem(row)->setText(kReasonColumn, text);
+        m_points->topLevelItem(row)->setToolTip(kReasonColumn, text);
     }
     fitColumns();
     showPointPinned();

@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QMutexLocker>
 #include <QPushButton>
@@ -62,6 +63,8 @@ COptionsDlg::COptionsDlg(QWidget* parent)
     // Up to ten years: beyond that the warning would never come anyway.
     m_overdueDaysBox->setRange(0, 3650);
     SetUpRetentionControls(this);
+    findChild<QGroupBox*>(QStringLiteral("group%1").arg(ControlId::RetentionGroup), Qt::FindDirectChildrenOnly)
+        ->setTitle(tr("Restore points a new set keeps (0 turns a rule off)"));
     m_overdueDaysBox->setToolTip(tr("A set run only by hand is marked overdue when its last success is older than "
                                     "this many days."));
     FindControl<QWidget>(this, ControlId::BrowseDefaultLocation)

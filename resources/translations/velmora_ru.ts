@@ -298,6 +298,11 @@
         <source>Make the default backup location the destination of every set, when you close this dialog with OK. The archives made so far stay where they are.</source>
         <translation>Сделать папку для копий по умолчанию папкой назначения каждого набора (при закрытии этого окна кнопкой ОК). Уже созданные архивы остаются на своих местах.</translation>
     </message>
+    <message>
+        <location filename="../../dialogs/COptionsDlg.cpp" line="67"/>
+        <source>Restore points a new set keeps (0 turns a rule off)</source>
+        <translation>Точки, которые хранит новый набор (0 выключает правило)</translation>
+    </message>
 </context>
 <context>
     <name>CPasswordDlg</name>
@@ -2638,12 +2643,12 @@ Every file replaced or removed goes to the trash, from where it can be put back.
     <message>
         <location filename="../../core/StringTable.cpp" line="794"/>
         <source>Keeps restore points, roughly: %1.</source>
-        <translation>Хранятся точки восстановления, примерно: %1.</translation>
+        <translation>Хранятся точки восстановления, примерно: %1</translation>
     </message>
     <message>
         <location filename="../../core/StringTable.cpp" line="797"/>
         <source>Keeps the versions of files that runs replaced or deleted, roughly: %1.</source>
-        <translation>Хранятся версии файлов, заменённых или удалённых при запусках, примерно: %1.</translation>
+        <translation>Хранятся версии файлов, заменённых или удалённых при запусках, примерно: %1</translation>
     </message>
     <message>
         <location filename="../../core/StringTable.cpp" line="799"/>

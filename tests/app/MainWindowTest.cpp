@@ -21,10 +21,11 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMenu>
+#include <QPainter>
 #include <QPushButton>
 #include <QScopeGuard>
-#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -813,7 +814,7 @@ TEST_F(MainWindowTest, TheResultTipCountsTheKeptPointsAndNamesTheOldest)
     EXPECT_TRUE(tip("Docs").contains("\nRestore points: 3, the oldest from 2025-03-01 08:00\n"))
         << tip("Docs").toStdString();
 
-    // With VELMORA_SHOTS_DIR set, the tip is shown over the window in both languages and saved as a picture.
+    // With VELMORA_SHOTS_DIR set, the tip is drawn over the window in both languages and saved as a picture.
     const QString shots = qEnvironmentVariable("VELMORA_SHOTS_DIR");
     if (shots.isEmpty())
         return;
@@ -822,13 +823,20 @@ TEST_F(MainWindowTest, TheResultTipCountsTheKeptPointsAndNamesTheOldest)
         window.reset();
         open();
         QTreeWidgetItem* docs = window->list()->findItems("Docs", Qt::MatchExactly).first();
+        QLabel tipLabel(docs->toolTip(3));
+        tipLabel.setPalette(QToolTip::palette());
+        tipLabel.setAutoFillBackground(true);
+        tipLabel.setFrameStyle(QFrame::Box);
+        tipLabel.setMargin(4);
+        tipLabel.adjustSize();
+        QImage picture = window->grab().toImage();
+        QPainter painter(&picture);
         const QRect cell = window->list()->visualItemRect(docs);
-        QToolTip::showText(
-            window->list()->viewport()->mapToGlobal(cell.center()), docs->toolTip(3), window->list()->viewport());
-        QTest::qWait(300);
-        window->screen()->grabWindow(0).save(
-            QStringLiteral("%1/result-tip-%2.png").arg(shots, language == 0 ? "en" : "ru"));
-        QToolTip::hideText();
+        const QPoint below = window->list()->viewport()->mapTo(window.get(), cell.center());
+        painter.drawPixmap(
+            std::max(0, std::min(below.x(), picture.width() - tipLabel.width())), below.y() + 8, tipLabel.grab());
+        painter.end();
+        picture.save(QStringLiteral("%1/result-tip-%2.png").arg(shots, language == 0 ? "en" : "ru"));
     }
     for (QTranslator* translator : QCoreApplication::instance()->findChildren<QTranslator*>())
         QCoreApplication::removeTranslator(translator);

@@ -55,6 +55,16 @@ protected:
         defaultArcType = 0;
         defaultCompLevel = 3;
         roboPathXP = kDefaultRoboPathXP;
+        resetRetentionDefaults();
+    }
+    void TearDown() override
+    {
+        // Tests of other fixtures make sets too, with the policy new sets take.
+        resetRetentionDefaults();
+        StoreFixture::TearDown();
+    }
+    static void resetRetentionDefaults()
+    {
         defaultKeepLast = 10;
         defaultKeepHourly = 24;
         defaultKeepDaily = 14;

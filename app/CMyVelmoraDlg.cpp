@@ -24,6 +24,7 @@
 #include "RunLogs.h"
 #include "ScheduleUpdates.h"
 #include "SetCollection.h"
+#include "SetHistory.h"
 #include "SetPasswords.h"
 #include "Settings.h"
 #include "ShowHelp.h"
@@ -49,11 +50,24 @@
 
 namespace {
 
-// The last result with its reason or note, and for an archive set when a verification last found its archives
-// good.
+// How many points the set's destination holds and since when, from the names there alone: one look at the disk
+// per set and refresh. A mirror set counts the versions of files its runs kept.
+QString historyLine(const BackupSet& set)
+{
+    const SetHistory history = ReadSetHistory(set);
+    const bool mirror = set.backupType == MirrorCopying;
+    const qsizetype count = history.pointCount();
+    if (count == 0)
+        return LoadStringById(mirror ? StringId::MirrorNoVersionsLine : StringId::SetNoPointsLine);
+    return LoadStringById(mirror ? StringId::MirrorVersionsLine : StringId::SetPointsLine)
+        .arg(QString::number(count), history.oldestTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")));
+}
+
+// The last result with its reason or note, the points kept, and for an archive set when a verification last found its
+// archives good.
 QString resultToolTip(const BackupSet& set)
 {
-    const QString result = SetResultText(set);
+    const QString result = SetResultText(set) + QLatin1Char('\n') + historyLine(set);
     if (set.backupType == MirrorCopying)
         return result;
     const QDateTime verified = QDateTime::fromString(set.lastVerified, Qt::ISODate);

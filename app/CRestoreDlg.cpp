@@ -10,10 +10,13 @@
 #include "JobProgress.h"
 #include "JobRunner.h"
 #include "Keyring.h"
+#include "MainWindowCommands.h"
 #include "OffsitePhase.h"
 #include "ReadableFigures.h"
 #include "ResourceIds.h"
+#include "Retention.h"
 #include "SetCollection.h"
+#include "SetHistory.h"
 #include "SetPasswords.h"
 #include "Settings.h"
 #include "StringTable.h"
@@ -35,6 +38,9 @@
 #include <utility>
 
 namespace {
+
+// The points list's column that says why the retention policy keeps each point.
+constexpr int kReasonColumn = 4;
 
 constexpr int kPathRole = Qt::UserRole;
 constexpr int kFolderRole = Qt::UserRole + 1;
@@ -86,27 +92,29 @@ CRestoreDlg::CRestoreDlg(QWidget* parent)
     : QDialog(parent)
 {
     using C = ControlTemplate;
-    BuildDialogTemplate(this, QT_TRANSLATE_NOOP("CRestoreDlg", "Restore"), QSize(460, 280),
+    BuildDialogTemplate(this, QT_TRANSLATE_NOOP("CRestoreDlg", "Restore"), QSize(560, 280),
         {
-            {C::Label, ControlId::RestorePoints, QT_TRANSLATE_NOOP("CRestoreDlg", "Restore &points:"), 7, 7, 180, 8},
-            {C::TreeList, ControlId::RestorePoints, nullptr, 7, 18, 190, 126},
-            {C::Label, ControlId::RestoreTree, QT_TRANSLATE_NOOP("CRestoreDlg", "&Files and folders:"), 204, 7, 249, 8},
-            {C::TreeList, ControlId::RestoreTree, nullptr, 204, 18, 249, 180},
+            {C::Label, ControlId::RestorePoints, QT_TRANSLATE_NOOP("CRestoreDlg", "Restore &points:"), 7, 7, 280, 8},
+            {C::TreeList, ControlId::RestorePoints, nullptr, 7, 18, 290, 112},
+            {C::CheckBox, ControlId::KeepForever, QT_TRANSLATE_NOOP("CRestoreDlg", "&Keep this point for ever"), 7, 133,
+                290, 10},
+            {C::Label, ControlId::RestoreTree, QT_TRANSLATE_NOOP("CRestoreDlg", "&Files and folders:"), 304, 7, 249, 8},
+            {C::TreeList, ControlId::RestoreTree, nullptr, 304, 18, 249, 180},
             {C::Label, ControlId::FileVersions, QT_TRANSLATE_NOOP("CRestoreDlg", "&Versions of this file:"), 7, 149,
-                190, 8},
-            {C::TreeList, ControlId::FileVersions, nullptr, 7, 160, 190, 38},
-            {C::StaticText, ControlId::RestoreNote, nullptr, 7, 202, 446, 16},
+                290, 8},
+            {C::TreeList, ControlId::FileVersions, nullptr, 7, 160, 290, 38},
+            {C::StaticText, ControlId::RestoreNote, nullptr, 7, 202, 546, 16},
             {C::Label, ControlId::RestoreTarget, QT_TRANSLATE_NOOP("CRestoreDlg", "Restore &to:"), 7, 224, 60, 8},
-            {C::Edit, ControlId::RestoreTarget, nullptr, 70, 222, 359, 14},
-            {C::PushButton, ControlId::BrowseRestoreTarget, QT_TRANSLATE_NOOP("CRestoreDlg", "..."), 433, 222, 20, 14},
+            {C::Edit, ControlId::RestoreTarget, nullptr, 70, 222, 459, 14},
+            {C::PushButton, ControlId::BrowseRestoreTarget, QT_TRANSLATE_NOOP("CRestoreDlg", "..."), 533, 222, 20, 14},
             {C::CheckBox, ControlId::RestoreOriginal,
                 QT_TRANSLATE_NOOP("CRestoreDlg", "Restore to the &original location"), 70, 240, 250, 10},
-            {C::TextProgress, ControlId::RestoreProgress, nullptr, 7, 259, 186, 14},
-            {C::PushButton, ControlId::ImportSet, QT_TRANSLATE_NOOP("CRestoreDlg", "&Import set"), 197, 259, 86, 14},
-            {C::PushButton, ControlId::RestoreStop, QT_TRANSLATE_NOOP("CRestoreDlg", "&Stop"), 287, 259, 50, 14},
-            {C::DefaultButton, ControlId::RestoreButton, QT_TRANSLATE_NOOP("CRestoreDlg", "&Restore"), 341, 259, 60,
+            {C::TextProgress, ControlId::RestoreProgress, nullptr, 7, 259, 286, 14},
+            {C::PushButton, ControlId::ImportSet, QT_TRANSLATE_NOOP("CRestoreDlg", "&Import set"), 297, 259, 86, 14},
+            {C::PushButton, ControlId::RestoreStop, QT_TRANSLATE_NOOP("CRestoreDlg", "&Stop"), 387, 259, 50, 14},
+            {C::DefaultButton, ControlId::RestoreButton, QT_TRANSLATE_NOOP("CRestoreDlg", "&Restore"), 441, 259, 60,
                 14},
-            {C::PushButton, ControlId::Cancel, QT_TRANSLATE_NOOP("CRestoreDlg", "Close"), 405, 259, 48, 14, "ctl2"},
+            {C::PushButton, ControlId::Cancel, QT_TRANSLATE_NOOP("CRestoreDlg", "Close"), 505, 259, 48, 14, "ctl2"},
         });
     m_points = FindControl<CMyListCtrl>(this, ControlId::RestorePoints);
     m_tree = FindControl<CMyListCtrl>(this, ControlId::RestoreTree);
@@ -123,7 +131,7 @@ CRestoreDlg::CRestoreDlg(QWidget* parent)
     // The lists keep the order they are filled in: points newest first, the tree by path.
     for (CMyListCtrl* list : {m_points, m_tree, m_versions})
         list->setSortingEnabled(false);
-    m_points->setHeaderLabels({tr("Date"), tr("Kind"), tr("Size"), tr("Files")});
+    m_points->setHeaderLabels({tr("Date"), tr("Kind"), tr("Size"), tr("Files"), tr("Kept because")});
     m_tree->setHeaderLabels({tr("Name"), tr("Size"), tr("Modified")});
     m_tree->setRootIsDecorated(true);
     m_tree->setUniformRowHeights(true);
@@ -142,6 +150,12 @@ CRestoreDlg::CRestoreDlg(QWidget* parent)
     m_progress->SendMessage(PBX_SHOWPERCENT, 0);
 
     connect(m_points, &QTreeWidget::itemSelectionChanged, this, &CRestoreDlg::OnPointChosen);
+    m_keepForever = FindControl<QCheckBox>(this, ControlId::KeepForever);
+    m_keepForever->setToolTip(
+        tr("The retention policy never removes a point kept for ever. Saved in the set at once."));
+    m_keepForever->setEnabled(false);
+    connect(m_points, &QTreeWidget::itemSelectionChanged, this, &CRestoreDlg::showPointPinned);
+    connect(m_keepForever, &QCheckBox::clicked, this, &CRestoreDlg::OnKeepForever);
     connect(m_tree, &QTreeWidget::itemSelectionChanged, this, &CRestoreDlg::OnFileChosen);
     ConnectButtons(this,
         {
@@ -239,6 +253,10 @@ bool CRestoreDlg::showSetPoints(const BackupSet& set, const QList<RestorePoint>&
     m_original->setEnabled(true);
     m_original->setToolTip(QString());
     m_import->hide();
+    // Archives fetched from off site into a private folder are no history of the destination's.
+    m_historySetId = m_fetched ? 0 : set.id;
+    m_historySet = set;
+    showKeepReasons();
     return true;
 }
 
@@ -260,6 +278,8 @@ bool CRestoreDlg::loadArchive(const QString& fullArchive)
     if (!showPoints(points, error, name))
         return false;
     m_archive = fullArchive;
+    m_historySetId = 0;
+    showKeepReasons();
     m_original->setChecked(false);
     m_source.clear();
     m_original->setEnabled(false);
@@ -738,6 +758,51 @@ void CRestoreDlg::OnImportSet()
     }
     m_import->setEnabled(false);
     userMessages().showMessage(LoadStringById(StringId::SetImported).arg(set.name, m_archive));
+}
+
+void CRestoreDlg::showKeepReasons()
+{
+    QHash<QString, KeepReasons> reasons;
+    const bool known = m_historySetId != 0 && m_historySet.backupType != MirrorCopying;
+    if (known) {
+        BackupSet set = m_historySet;
+        // The pins as saved now: the box below, or velmora-run, may have changed them.
+        GetBackupSet(m_historySetId, set);
+        m_historySet.pinned = set.pinned;
+        const QList<RetentionVerdict> verdicts
+            = ApplyRetention(ReadSetHistory(set), RetentionPolicyOf(set), set.pinned);
+        for (const RetentionVerdict& verdict : verdicts)
+            reasons.insert(verdict.point.stamp, verdict.reasons);
+    }
+    for (int row = 0; row < m_points->topLevelItemCount() && row < m_pointsShown.size(); ++row) {
+        const auto found = reasons.constFind(m_pointsShown.at(row).stamp);
+        const QString text = known && found != reasons.constEnd() ? KeepReasonText(*found) : QString();
+        m_points->topLevelItem(row)->setText(kReasonColumn, text);
+        m_points->topLevelItem(row)->setToolTip(kReasonColumn, text);
+    }
+    fitColumns();
+    showPointPinned();
+}
+
+void CRestoreDlg::showPointPinned()
+{
+    QTreeWidgetItem* current = m_points->currentItem();
+    const int index = current ? m_points->indexOfTopLevelItem(current) : -1;
+    const bool pinnable = m_historySetId != 0 && m_historySet.backupType != MirrorCopying && index >= 0
+        && index < m_pointsShown.size() && !m_pointsShown.at(index).stamp.isEmpty();
+    m_keepForever->setEnabled(pinnable);
+    m_keepForever->setChecked(pinnable && m_historySet.pinned.contains(m_pointsShown.at(index).stamp));
+}
+
+void CRestoreDlg::OnKeepForever(bool keep)
+{
+    QTreeWidgetItem* current = m_points->currentItem();
+    const int index = current ? m_points->indexOfTopLevelItem(current) : -1;
+    if (m_historySetId == 0 || index < 0 || index >= m_pointsShown.size())
+        return;
+    // A file that could not be written leaves the box as the set is.
+    SetPointPinned(m_historySetId, m_pointsShown.at(index).stamp, keep);
+    showKeepReasons();
 }
 
 void CRestoreDlg::resizeEvent(QResizeEvent* event)

@@ -61,6 +61,7 @@ public:
     CTextProgressCtrl* progress() const { return m_progress; }
     QLabel* note() const { return m_note; }
     QPushButton* importButton() const { return m_import; }
+    QCheckBox* keepForeverBox() const { return m_keepForever; }
     // The tree's item for a path, or nullptr.
     QTreeWidgetItem* itemOf(const QString& path) const;
 
@@ -75,6 +76,8 @@ public slots:
     void OnStop();
     // Makes a set of the archive shown again: its source is asked for with the folder picker.
     void OnImportSet();
+    // Adds the selected point to the set's pinned points, or takes it out, in the set's file at once.
+    void OnKeepForever(bool keep);
 
 protected:
     void reject() override;
@@ -90,6 +93,10 @@ private:
     // Starts fetching the set's off-site archives into a private folder; false, after saying why, when it cannot.
     bool fetchOffsite(const BackupSet& set);
     void fitColumns();
+    // Says beside each point why the set's retention policy keeps it (nothing for an archive found on disk).
+    void showKeepReasons();
+    // Ticks the box when the selected point is kept for ever; only a set's own archives can be.
+    void showPointPinned();
     void start(const RestoreRequest& request);
     void setBusy(bool busy);
     void showProgress(const JobProgress& progress);
@@ -109,6 +116,7 @@ private:
     QPushButton* m_stop = nullptr;
     QPushButton* m_restore = nullptr;
     QPushButton* m_close = nullptr;
+    QCheckBox* m_keepForever = nullptr;
 
     QList<RestorePoint> m_pointsShown;
     QList<StateEntry> m_state;
@@ -122,6 +130,10 @@ private:
     // The new folder the target field held before restoring over the source was ticked.
     QString m_newTarget;
     quint32 m_importedSetId = 0;
+    // The set whose destination the points shown are from, and its id; 0 for an archive found on disk or archives
+    // fetched from off site.
+    quint32 m_historySetId = 0;
+    BackupSet m_historySet;
     bool m_restoring = false;
     bool m_showsPosition = false;
     // What the running restore was asked for, for its result.

@@ -113,6 +113,12 @@ BackupSet::BackupSet()
     for (const SetFileKey& key : SetFileKeys())
         SetFieldFromText(*this, key, key.newRecordDefault);
     target = defaultArcLocation;
+    keepLast = defaultKeepLast;
+    keepHourly = defaultKeepHourly;
+    keepDaily = defaultKeepDaily;
+    keepWeekly = defaultKeepWeekly;
+    keepMonthly = defaultKeepMonthly;
+    keepYearly = defaultKeepYearly;
 }
 
 QString CompLevelSwitch(const BackupSet& set)

@@ -51,7 +51,8 @@ enum ScheduleKind : qint32
 
 struct BackupSet
 {
-    // Takes the destination preset from the current defaultArcLocation setting.
+    // Takes the destination and the retention policy preset from the current settings (defaultArcLocation,
+    // defaultKeepLast...).
     BackupSet();
 
     // Set by the constructor from the key table's values for a new record.

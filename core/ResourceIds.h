@@ -375,6 +375,33 @@ inline constexpr int RestoreRemoveOthersChoice = 747;
 inline constexpr int RestoredOverTrash = 748;
 inline constexpr int RestoreTrashUnusable = 749;
 inline constexpr int ShowAllNames = 750;
+// The history a set keeps: its retention policy in words, why a point is kept, its points in the window.
+inline constexpr int RetentionPointsSentence = 935;
+inline constexpr int RetentionVersionsSentence = 936;
+inline constexpr int RetentionOnlyNewestPoint = 937;
+inline constexpr int RetentionOnlyNewestVersions = 938;
+inline constexpr int RetentionLast = 939;
+inline constexpr int RetentionHourly = 940;
+inline constexpr int RetentionDaily = 941;
+inline constexpr int RetentionWeekly = 942;
+inline constexpr int RetentionMonthly = 943;
+inline constexpr int RetentionYearly = 944;
+inline constexpr int RetentionListAnd = 945;
+inline constexpr int KeepReasonNewest = 946;
+inline constexpr int KeepReasonPinned = 947;
+inline constexpr int KeepReasonLast = 948;
+inline constexpr int KeepReasonHourly = 949;
+inline constexpr int KeepReasonDaily = 950;
+inline constexpr int KeepReasonWeekly = 951;
+inline constexpr int KeepReasonMonthly = 952;
+inline constexpr int KeepReasonYearly = 953;
+inline constexpr int KeepReasonChain = 954;
+inline constexpr int KeepReasonNone = 955;
+inline constexpr int SetPointsLine = 956;
+inline constexpr int SetNoPointsLine = 957;
+inline constexpr int MirrorVersionsLine = 958;
+inline constexpr int MirrorNoVersionsLine = 959;
+inline constexpr int PinNotSaved = 960;
 } // namespace StringId
 
 namespace IconId {
@@ -486,6 +513,18 @@ inline constexpr int ManualOverdueDays = 1080;
 inline constexpr int ExcludedTypeEntry = 1012;
 inline constexpr int BrowseExcludedPath = 1014;
 inline constexpr int ExcludedPathEntry = 1015;
+
+// The history a set keeps: the six counts of its retention policy (in the options and the set's properties),
+// what they keep in words, and the restore dialog's box that keeps a point for ever.
+inline constexpr int KeepLast = 1150;
+inline constexpr int KeepHourly = 1151;
+inline constexpr int KeepDaily = 1152;
+inline constexpr int KeepWeekly = 1153;
+inline constexpr int KeepMonthly = 1154;
+inline constexpr int KeepYearly = 1155;
+inline constexpr int RetentionGroup = 1156;
+inline constexpr int RetentionDescription = 1157;
+inline constexpr int KeepForever = 1158;
 } // namespace ControlId
 
 namespace CommandId {

@@ -20,6 +20,13 @@ qint32 minorUpdatedNumber = 0;
 qint32 langID = 0;
 QString roboPathXP;
 qint32 manualOverdueDays = 0;
+// Sensible before the settings are read too, so a set made without them still keeps its history.
+qint32 defaultKeepLast = 10;
+qint32 defaultKeepHourly = 24;
+qint32 defaultKeepDaily = 14;
+qint32 defaultKeepWeekly = 8;
+qint32 defaultKeepMonthly = 12;
+qint32 defaultKeepYearly = 3;
 
 namespace {
 
@@ -81,6 +88,13 @@ const QList<SettingKey>& settingKeys()
         {QStringLiteral("LangID"), &langID, QStringLiteral("0")},
         {QStringLiteral("RoboPathXP"), &roboPathXP, kDefaultRoboPathXP},
         {QStringLiteral("ManualOverdueDays"), &manualOverdueDays, QStringLiteral("7")},
+        // A negative count means nothing; 0 turns the rule off.
+        {QStringLiteral("DefaultKeepLast"), &defaultKeepLast, QStringLiteral("10"), 0},
+        {QStringLiteral("DefaultKeepHourly"), &defaultKeepHourly, QStringLiteral("24"), 0},
+        {QStringLiteral("DefaultKeepDaily"), &defaultKeepDaily, QStringLiteral("14"), 0},
+        {QStringLiteral("DefaultKeepWeekly"), &defaultKeepWeekly, QStringLiteral("8"), 0},
+        {QStringLiteral("DefaultKeepMonthly"), &defaultKeepMonthly, QStringLiteral("12"), 0},
+        {QStringLiteral("DefaultKeepYearly"), &defaultKeepYearly, QStringLiteral("3"), 0},
     };
     return keys;
 }
@@ -156,7 +170,7 @@ QStringList TakeSettingsReadAsDefault()
 
 bool SaveSettings()
 {
-    // One replacement of the file for all eight keys, in the order they are read.
+    // One replacement of the file for all the keys, in the order they are read.
     IniValues values;
     for (const SettingKey& key : settingKeys())
         values.append({key.key, textOf(key)});

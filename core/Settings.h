@@ -1,6 +1,6 @@
 #pragma once
 
-// The eight program-wide settings, read at start-up and written when the main window closes.
+// The program-wide settings, read at start-up and written when the main window closes.
 
 #include <QString>
 
@@ -14,6 +14,13 @@ extern qint32 langID;
 extern QString roboPathXP;
 // After how many days without a success a manual set counts as overdue; 0 never.
 extern qint32 manualOverdueDays;
+// The retention policy a new set starts with (BackupSet's keepLast... keepYearly); 0 turns a rule off.
+extern qint32 defaultKeepLast;
+extern qint32 defaultKeepHourly;
+extern qint32 defaultKeepDaily;
+extern qint32 defaultKeepWeekly;
+extern qint32 defaultKeepMonthly;
+extern qint32 defaultKeepYearly;
 
 // The 7-Zip location is rewritten by the archive job's look-up on a worker thread, so it sits behind a lock.
 QString pathTo7zExe();

@@ -790,6 +790,45 @@ constexpr TableEntry kStringTable[] = {
         QT_TRANSLATE_NOOP("StringTable", "the trash folder '%1' cannot be used (%2), so nothing could go there")},
     // The button under a list of names that shows the whole list.
     {StringId::ShowAllNames, QT_TRANSLATE_NOOP("StringTable", "Show all")},
+    // The retention policy in words, under its numbers in the set's properties. %1 is a list of the pieces below.
+    {StringId::RetentionPointsSentence, QT_TRANSLATE_NOOP("StringTable", "Keeps restore points, roughly: %1.")},
+    // The same for a mirror set, whose history is the files its runs replaced or deleted.
+    {StringId::RetentionVersionsSentence,
+        QT_TRANSLATE_NOOP("StringTable", "Keeps the versions of files that runs replaced or deleted, roughly: %1.")},
+    {StringId::RetentionOnlyNewestPoint,
+        QT_TRANSLATE_NOOP("StringTable", "Every rule is off: only the newest restore point is kept.")},
+    {StringId::RetentionOnlyNewestVersions,
+        QT_TRANSLATE_NOOP("StringTable", "Every rule is off: only the versions the last run replaced are kept.")},
+    // %1 is a number of points.
+    {StringId::RetentionLast, QT_TRANSLATE_NOOP("StringTable", "the last %1")},
+    // %1 is how far back the rule reaches, in hours, days, weeks, months, years.
+    {StringId::RetentionHourly, QT_TRANSLATE_NOOP("StringTable", "one an hour for %1 h")},
+    {StringId::RetentionDaily, QT_TRANSLATE_NOOP("StringTable", "one a day for %1 d")},
+    {StringId::RetentionWeekly, QT_TRANSLATE_NOOP("StringTable", "one a week for %1 wk")},
+    {StringId::RetentionMonthly, QT_TRANSLATE_NOOP("StringTable", "one a month for %1 mo")},
+    {StringId::RetentionYearly, QT_TRANSLATE_NOOP("StringTable", "one a year for %1 yr")},
+    // The last two pieces of a list: %1 the ones before joined by commas, %2 the last.
+    {StringId::RetentionListAnd, QT_TRANSLATE_NOOP("StringTable", "%1 and %2")},
+    // Why a restore point is kept, in the restore dialog: one word or a few each, joined by commas.
+    {StringId::KeepReasonNewest, QT_TRANSLATE_NOOP("StringTable", "newest")},
+    {StringId::KeepReasonPinned, QT_TRANSLATE_NOOP("StringTable", "kept for ever")},
+    {StringId::KeepReasonLast, QT_TRANSLATE_NOOP("StringTable", "last")},
+    {StringId::KeepReasonHourly, QT_TRANSLATE_NOOP("StringTable", "hourly")},
+    {StringId::KeepReasonDaily, QT_TRANSLATE_NOOP("StringTable", "daily")},
+    {StringId::KeepReasonWeekly, QT_TRANSLATE_NOOP("StringTable", "weekly")},
+    {StringId::KeepReasonMonthly, QT_TRANSLATE_NOOP("StringTable", "monthly")},
+    {StringId::KeepReasonYearly, QT_TRANSLATE_NOOP("StringTable", "yearly")},
+    // A full archive kept because a kept update archive needs it.
+    {StringId::KeepReasonChain, QT_TRANSLATE_NOOP("StringTable", "its chain needs it")},
+    {StringId::KeepReasonNone, QT_TRANSLATE_NOOP("StringTable", "no rule keeps it")},
+    // The main window's tooltip of a set's result: %1 a number of points, %2 the oldest one's date.
+    {StringId::SetPointsLine, QT_TRANSLATE_NOOP("StringTable", "Restore points: %1, the oldest from %2")},
+    {StringId::SetNoPointsLine, QT_TRANSLATE_NOOP("StringTable", "Restore points: none in the destination")},
+    {StringId::MirrorVersionsLine, QT_TRANSLATE_NOOP("StringTable", "Kept versions: %1, the oldest from %2")},
+    {StringId::MirrorNoVersionsLine, QT_TRANSLATE_NOOP("StringTable", "Kept versions: none yet")},
+    // %1 is the set's file.
+    {StringId::PinNotSaved,
+        QT_TRANSLATE_NOOP("StringTable", "The set's file '%1' could not be written; the point is kept as before.")},
 };
 
 const TableEntry* findEntry(int id)

@@ -5,6 +5,7 @@
 #include "FileChooser.h"
 #include "FolderPicker.h"
 #include "ResourceIds.h"
+#include "RetentionFields.h"
 #include "SetCollection.h"
 #include "Settings.h"
 #include "StringTable.h"
@@ -13,6 +14,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QMutexLocker>
 #include <QPushButton>
@@ -22,32 +24,36 @@ COptionsDlg::COptionsDlg(QWidget* parent)
     : QDialog(parent)
 {
     using C = ControlTemplate;
-    BuildDialogTemplate(this, QT_TRANSLATE_NOOP("COptionsDlg", "Options"), QSize(260, 165),
-        {
-            {C::Label, ControlId::DefaultArchiveType, QT_TRANSLATE_NOOP("COptionsDlg", "Default archive type:"), 7, 7,
-                130, 14},
-            {C::ComboBox, ControlId::DefaultArchiveType, nullptr, 140, 7, 50, 14},
-            {C::Label, ControlId::DefaultCompressionLevel,
-                QT_TRANSLATE_NOOP("COptionsDlg", "Default compression level:"), 7, 25, 130, 14},
-            {C::ComboBox, ControlId::DefaultCompressionLevel, nullptr, 140, 25, 50, 14},
-            {C::Label, ControlId::CopiesToKeep, QT_TRANSLATE_NOOP("COptionsDlg", "Incremental copies to keep:"), 7, 43,
-                130, 14},
-            {C::Edit, ControlId::CopiesToKeep, nullptr, 140, 43, 50, 14},
-            {C::Label, ControlId::DefaultLocation, QT_TRANSLATE_NOOP("COptionsDlg", "Default backup location:"), 7, 63,
-                246, 8},
-            {C::Edit, ControlId::DefaultLocation, nullptr, 7, 73, 226, 14},
-            {C::PushButton, ControlId::BrowseDefaultLocation, "...", 236, 73, 17, 14},
-            {C::Label, ControlId::RsyncLocation, QT_TRANSLATE_NOOP("COptionsDlg", "rsync location:"), 7, 93, 246, 8},
-            {C::Edit, ControlId::RsyncLocation, nullptr, 7, 103, 226, 14},
-            {C::PushButton, ControlId::BrowseRsyncLocation, "...", 236, 103, 17, 14},
-            {C::Label, ControlId::ManualOverdueDays,
-                QT_TRANSLATE_NOOP("COptionsDlg", "Days until a manual set is &overdue (0: never):"), 7, 122, 193, 14},
-            {C::SpinBox, ControlId::ManualOverdueDays, nullptr, 203, 122, 50, 14},
-            {C::PushButton, ControlId::UpdateAllLocations, QT_TRANSLATE_NOOP("COptionsDlg", "Use for &All Sets..."), 7,
-                144, 110, 14},
-            {C::DefaultButton, ControlId::Ok, QT_TRANSLATE_NOOP("COptionsDlg", "OK"), 147, 144, 50, 14},
-            {C::PushButton, ControlId::Cancel, QT_TRANSLATE_NOOP("COptionsDlg", "Cancel"), 203, 144, 50, 14},
-        });
+    QList<ControlTemplate> controls = {
+        {C::Label, ControlId::DefaultArchiveType, QT_TRANSLATE_NOOP("COptionsDlg", "Default archive type:"), 7, 7, 130,
+            14},
+        {C::ComboBox, ControlId::DefaultArchiveType, nullptr, 140, 7, 50, 14},
+        {C::Label, ControlId::DefaultCompressionLevel, QT_TRANSLATE_NOOP("COptionsDlg", "Default compression level:"),
+            7, 25, 130, 14},
+        {C::ComboBox, ControlId::DefaultCompressionLevel, nullptr, 140, 25, 50, 14},
+        {C::Label, ControlId::CopiesToKeep, QT_TRANSLATE_NOOP("COptionsDlg", "Incremental copies to keep:"), 7, 43, 130,
+            14},
+        {C::Edit, ControlId::CopiesToKeep, nullptr, 140, 43, 50, 14},
+        {C::Label, ControlId::DefaultLocation, QT_TRANSLATE_NOOP("COptionsDlg", "Default backup location:"), 7, 63, 246,
+            8},
+        {C::Edit, ControlId::DefaultLocation, nullptr, 7, 73, 226, 14},
+        {C::PushButton, ControlId::BrowseDefaultLocation, "...", 236, 73, 17, 14},
+        {C::Label, ControlId::RsyncLocation, QT_TRANSLATE_NOOP("COptionsDlg", "rsync location:"), 7, 93, 246, 8},
+        {C::Edit, ControlId::RsyncLocation, nullptr, 7, 103, 226, 14},
+        {C::PushButton, ControlId::BrowseRsyncLocation, "...", 236, 103, 17, 14},
+        {C::Label, ControlId::ManualOverdueDays,
+            QT_TRANSLATE_NOOP("COptionsDlg", "Days until a manual set is &overdue (0: never):"), 7, 122, 193, 14},
+        {C::SpinBox, ControlId::ManualOverdueDays, nullptr, 203, 122, 50, 14},
+    };
+    // What a new set keeps of its history, until its properties say otherwise.
+    controls += RetentionControls(7, 140, 246, 0, 3);
+    controls += {
+        {C::PushButton, ControlId::UpdateAllLocations, QT_TRANSLATE_NOOP("COptionsDlg", "Use for &All Sets..."), 7, 214,
+            110, 14},
+        {C::DefaultButton, ControlId::Ok, QT_TRANSLATE_NOOP("COptionsDlg", "OK"), 147, 214, 50, 14},
+        {C::PushButton, ControlId::Cancel, QT_TRANSLATE_NOOP("COptionsDlg", "Cancel"), 203, 214, 50, 14},
+    };
+    BuildDialogTemplate(this, QT_TRANSLATE_NOOP("COptionsDlg", "Options"), QSize(260, 235), controls);
     m_arcTypeList = FindControl<QComboBox>(this, ControlId::DefaultArchiveType);
     m_compLevelList = FindControl<QComboBox>(this, ControlId::DefaultCompressionLevel);
     m_copiesEdit = FindControl<QLineEdit>(this, ControlId::CopiesToKeep);
@@ -56,6 +62,9 @@ COptionsDlg::COptionsDlg(QWidget* parent)
     m_overdueDaysBox = FindControl<QSpinBox>(this, ControlId::ManualOverdueDays);
     // Up to ten years: beyond that the warning would never come anyway.
     m_overdueDaysBox->setRange(0, 3650);
+    SetUpRetentionControls(this);
+    findChild<QGroupBox*>(QStringLiteral("group%1").arg(ControlId::RetentionGroup), Qt::FindDirectChildrenOnly)
+        ->setTitle(tr("Restore points a new set keeps (0 turns a rule off)"));
     m_overdueDaysBox->setToolTip(tr("A set run only by hand is marked overdue when its last success is older than "
                                     "this many days."));
     FindControl<QWidget>(this, ControlId::BrowseDefaultLocation)
@@ -92,6 +101,8 @@ void COptionsDlg::OnInitDialog()
     m_location = defaultArcLocation;
     m_copiesToKeep = minorUpdatedNumber;
     m_manualOverdueDays = manualOverdueDays;
+    m_retention = {
+        defaultKeepLast, defaultKeepHourly, defaultKeepDaily, defaultKeepWeekly, defaultKeepMonthly, defaultKeepYearly};
     // rsync is no fixed part of the system: the field shows the stored location and stays editable.
     m_roboPath = roboPathXP;
     m_openingRoboPath = m_roboPath;
@@ -111,6 +122,7 @@ bool COptionsDlg::takeFields()
     m_location = m_locationEdit->text();
     m_roboPath = m_roboPathEdit->text();
     m_manualOverdueDays = m_overdueDaysBox->value();
+    m_retention = RetentionCountsShown(this);
     const std::optional<qint32> copies = ParseWholeNumber(m_copiesEdit->text());
     // A negative count would make every incremental run start a new chain.
     if (!copies || *copies < 0) {
@@ -131,6 +143,7 @@ void COptionsDlg::showFields()
     m_locationEdit->setText(m_location);
     m_roboPathEdit->setText(m_roboPath);
     m_overdueDaysBox->setValue(m_manualOverdueDays);
+    ShowRetentionCounts(this, m_retention);
 }
 
 // The browse buttons change only their own field, so a half-typed number elsewhere is left as typed.
@@ -150,7 +163,6 @@ void COptionsDlg::OnBrowseRoboPath()
         return;
     m_roboPath = file;
     m_roboPathEdit->setText(m_roboPath);
-    m_overdueDaysBox->setValue(m_manualOverdueDays);
 }
 
 QString COptionsDlg::destinationProblem(const QString& folder)

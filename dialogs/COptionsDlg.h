@@ -3,6 +3,8 @@
 // The dialog in which the program-wide settings are changed, and from which every set's destination
 // can be set at once.
 
+#include "RetentionFields.h"
+
 #include <QDialog>
 
 class QComboBox;
@@ -32,6 +34,8 @@ public:
     QString m_location;
     QString m_roboPath;
     qint32 m_manualOverdueDays = 0;
+    // The retention policy new sets start with.
+    RetentionCounts m_retention;
 
 public slots:
     void OnOK();

@@ -10,6 +10,7 @@
 #include "PasswordFile.h"
 #include "ProfileStore.h"
 #include "ResourceIds.h"
+#include "RetentionFields.h"
 #include "SetCollection.h"
 #include "Settings.h"
 #include "StringTable.h"
@@ -58,6 +59,9 @@ const CustomSourceItem kCustomSourceItems[] = {
     {CommandId::Home, QT_TRANSLATE_NOOP("CSetPropDlg", "&Home"), CSIDL_FAVORITES},
     {CommandId::FirefoxProfile, QT_TRANSLATE_NOOP("CSetPropDlg", "Mo&zilla Firefox Profile"), 0},
 };
+
+// Room for three lines of the retention policy in words.
+constexpr int kRetentionWordsHeight = 28;
 
 // The caption, list and Remove and Add buttons of one exclusion list, in the column that starts at left.
 QList<ControlTemplate> exclusionColumn(
@@ -122,31 +126,41 @@ CSetPropDlg::CSetPropDlg(QWidget* parent)
         {C::Edit, ControlId::ArchivePasswordAgain, nullptr, 202, 278, 124, 14},
         // Shown only while the change typed would start a new chain.
         {C::StaticText, ControlId::NewChainNote, nullptr, 14, 297, 312, 32},
-        {C::GroupBox, ControlId::Schedule, QT_TRANSLATE_NOOP("CSetPropDlg", "Schedule"), 7, 336, 326, 70},
-        {C::Label, ControlId::Schedule, QT_TRANSLATE_NOOP("CSetPropDlg", "&Run:"), 14, 351, 36, 14},
-        {C::ComboBox, ControlId::Schedule, nullptr, 52, 351, 84, 14},
-        {C::Label, ControlId::ScheduleDay, QT_TRANSLATE_NOOP("CSetPropDlg", "o&n"), 142, 351, 30, 14},
-        {C::ComboBox, ControlId::ScheduleDay, nullptr, 174, 351, 74, 14},
-        {C::Label, ControlId::ScheduleTime, QT_TRANSLATE_NOOP("CSetPropDlg", "a&t"), 254, 351, 20, 14},
-        {C::TimeEdit, ControlId::ScheduleTime, nullptr, 276, 351, 50, 14},
+    };
+    // The schedule, the history kept and the off-site copy stand in a second column, so the dialog fits a screen of
+    // 768 pixels.
+    controls += {
+        {C::GroupBox, ControlId::Schedule, QT_TRANSLATE_NOOP("CSetPropDlg", "Schedule"), 340, 7, 326, 70},
+        {C::Label, ControlId::Schedule, QT_TRANSLATE_NOOP("CSetPropDlg", "&Run:"), 347, 22, 36, 14},
+        {C::ComboBox, ControlId::Schedule, nullptr, 385, 22, 84, 14},
+        {C::Label, ControlId::ScheduleDay, QT_TRANSLATE_NOOP("CSetPropDlg", "o&n"), 475, 22, 30, 14},
+        {C::ComboBox, ControlId::ScheduleDay, nullptr, 507, 22, 74, 14},
+        {C::Label, ControlId::ScheduleTime, QT_TRANSLATE_NOOP("CSetPropDlg", "a&t"), 587, 22, 20, 14},
+        {C::TimeEdit, ControlId::ScheduleTime, nullptr, 609, 22, 50, 14},
         {C::CheckBox, ControlId::ScheduleCatchUp,
-            QT_TRANSLATE_NOOP("CSetPropDlg", "If the computer was off at that time, run at the next start"), 14, 369,
+            QT_TRANSLATE_NOOP("CSetPropDlg", "If the computer was off at that time, run at the next start"), 347, 40,
             312, 14},
-        {C::Label, ControlId::PasswordFile, QT_TRANSLATE_NOOP("CSetPropDlg", "Password &file:"), 14, 387, 70, 14},
-        {C::Edit, ControlId::PasswordFile, nullptr, 86, 387, 240, 14},
-        {C::GroupBox, ControlId::Offsite, QT_TRANSLATE_NOOP("CSetPropDlg", "Off-site copy"), 7, 410, 326, 52},
-        {C::Label, ControlId::Offsite, QT_TRANSLATE_NOOP("CSetPropDlg", "Cop&y to:"), 14, 425, 50, 14},
-        {C::Edit, ControlId::Offsite, nullptr, 66, 425, 206, 14},
-        {C::PushButton, ControlId::TestOffsite, QT_TRANSLATE_NOOP("CSetPropDlg", "Te&st"), 276, 425, 50, 14},
-        {C::StaticText, ControlId::OffsiteAnswer, nullptr, 14, 443, 312, 16},
-        {C::DefaultButton, ControlId::Ok, QT_TRANSLATE_NOOP("CSetPropDlg", "OK"), 227, 470, 50, 14},
-        {C::PushButton, ControlId::Cancel, QT_TRANSLATE_NOOP("CSetPropDlg", "Cancel"), 283, 470, 50, 14},
+        {C::Label, ControlId::PasswordFile, QT_TRANSLATE_NOOP("CSetPropDlg", "Password &file:"), 347, 58, 70, 14},
+        {C::Edit, ControlId::PasswordFile, nullptr, 419, 58, 240, 14},
+    };
+    // What the set keeps of its history, and the same in words under the numbers.
+    controls += RetentionControls(340, 81, 326, kRetentionWordsHeight);
+    controls += {
+        {C::StaticText, ControlId::RetentionDescription, nullptr, 347, 81 + RetentionGroupHeight() - 4, 312,
+            kRetentionWordsHeight},
+        {C::GroupBox, ControlId::Offsite, QT_TRANSLATE_NOOP("CSetPropDlg", "Off-site copy"), 340, 155, 326, 52},
+        {C::Label, ControlId::Offsite, QT_TRANSLATE_NOOP("CSetPropDlg", "Cop&y to:"), 347, 170, 50, 14},
+        {C::Edit, ControlId::Offsite, nullptr, 399, 170, 206, 14},
+        {C::PushButton, ControlId::TestOffsite, QT_TRANSLATE_NOOP("CSetPropDlg", "Te&st"), 609, 170, 50, 14},
+        {C::StaticText, ControlId::OffsiteAnswer, nullptr, 347, 188, 312, 16},
         // Shown only for incremental zip sets.
         {C::StaticText, ControlId::ZipDeletionsNote,
-            QT_TRANSLATE_NOOP("CSetPropDlg", "Zip update archives cannot record deleted files; 7zip archives can."), 7,
-            467, 214, 20},
+            QT_TRANSLATE_NOOP("CSetPropDlg", "Zip update archives cannot record deleted files; 7zip archives can."),
+            340, 213, 326, 20},
+        {C::DefaultButton, ControlId::Ok, QT_TRANSLATE_NOOP("CSetPropDlg", "OK"), 560, 318, 50, 14},
+        {C::PushButton, ControlId::Cancel, QT_TRANSLATE_NOOP("CSetPropDlg", "Cancel"), 616, 318, 50, 14},
     };
-    BuildDialogTemplate(this, QT_TRANSLATE_NOOP("CSetPropDlg", "Task Properties"), QSize(340, 490), controls);
+    BuildDialogTemplate(this, QT_TRANSLATE_NOOP("CSetPropDlg", "Task Properties"), QSize(673, 339), controls);
 
     m_nameEdit = FindControl<QLineEdit>(this, ControlId::SetName);
     m_arcNameEdit = FindControl<QLineEdit>(this, ControlId::ArchiveName);
@@ -198,6 +212,9 @@ CSetPropDlg::CSetPropDlg(QWidget* parent)
     m_testOffsiteButton->setToolTip(tr("Check that the off-site destination can be reached and written."));
     m_offsiteAnswer = FindControl<QLabel>(this, ControlId::OffsiteAnswer);
     m_offsiteAnswer->setWordWrap(true);
+    m_retentionWords = FindControl<QLabel>(this, ControlId::RetentionDescription);
+    m_retentionWords->setWordWrap(true);
+    SetUpRetentionControls(this, [this] { updateRetentionWords(); });
     // Buttons whose caption alone does not say what they do.
     FindControl<QWidget>(this, ControlId::ArchiveNameFromSetName)
         ->setToolTip(tr("Fill in the file name from the set name, blanks made underscores."));
@@ -305,6 +322,7 @@ void CSetPropDlg::OnInitDialog()
     m_passwordEdit->setPlaceholderText(keep);
     m_passwordAgainEdit->setPlaceholderText(keep);
     showSchedule();
+    ShowRetentionCounts(this, RetentionCountsOf(m_set));
 
     // The archive type rule comes last, so Solid follows the archive type whatever the backup type.
     OnBackupTypeChanged();
@@ -339,6 +357,19 @@ void CSetPropDlg::OnBackupTypeChanged()
     m_encryptCheck->setEnabled(makesArchive);
     updateZipNote();
     OnEncryptChanged();
+    updateRetentionWords();
+}
+
+void CSetPropDlg::updateRetentionWords()
+{
+    if (!m_describeRetention) {
+        m_retentionWords->clear();
+        return;
+    }
+    BackupSet shown = m_set;
+    SetRetentionCounts(shown, RetentionCountsShown(this));
+    shown.backupType = m_backupTypeList->currentIndex();
+    m_retentionWords->setText(m_describeRetention(shown));
 }
 
 void CSetPropDlg::OnArcTypeChanged()
@@ -668,6 +699,7 @@ void CSetPropDlg::OnOK()
     m_set.scheduleDay = m_scheduleDayList->currentIndex() + 1;
     m_set.scheduleCatchUp = m_catchUpCheck->isChecked();
     m_set.passwordFile = m_passwordFileEdit->text();
+    SetRetentionCounts(m_set, RetentionCountsShown(this));
     accept();
 }
 

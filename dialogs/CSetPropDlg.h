@@ -55,6 +55,9 @@ public:
     // Where the set's archives made so far go when its next run starts a new chain (another password, encryption
     // turned on or off); empty when it has made none. Unset counts as none.
     std::function<QString(const BackupSet& set)> m_oldChainFolder;
+    // The set's retention policy in words, as its numbers and backup type stand in the dialog. Unset, the
+    // dialog shows no words.
+    std::function<QString(const BackupSet& set)> m_describeRetention;
 
 signals:
     // The answer of Test is shown.
@@ -85,6 +88,8 @@ public slots:
     void OnTestOffsite();
     // Says, before OK, what the change of password or encryption typed so far does to the archives made so far.
     void updateNewChainNote();
+    // Says in words what the retention numbers typed so far keep.
+    void updateRetentionWords();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -140,6 +145,7 @@ private:
     QLabel* m_encryptionNote = nullptr;
     QLabel* m_newChainNote = nullptr;
     QLineEdit* m_passwordFileEdit = nullptr;
+    QLabel* m_retentionWords = nullptr;
 
     // The field values, exchanged with the controls all at once.
     QString m_name;

@@ -1,5 +1,8 @@
 #include "Retention.h"
 
+#include "ResourceIds.h"
+#include "StringTable.h"
+
 #include <QSet>
 
 #include <functional>
@@ -125,4 +128,49 @@ QString KeepReasonWords(KeepReasons reasons)
             named.append(QLatin1String(word));
     }
     return named.isEmpty() ? QStringLiteral("policy") : named.join(QLatin1Char(','));
+}
+
+QString DescribeRetentionPolicy(const RetentionPolicy& policy, bool mirror)
+{
+    const std::pair<int, int> rules[] = {
+        {policy.last, StringId::RetentionLast},
+        {policy.hourly, StringId::RetentionHourly},
+        {policy.daily, StringId::RetentionDaily},
+        {policy.weekly, StringId::RetentionWeekly},
+        {policy.monthly, StringId::RetentionMonthly},
+        {policy.yearly, StringId::RetentionYearly},
+    };
+    QStringList pieces;
+    for (const auto& [count, text] : rules) {
+        if (count > 0)
+            pieces.append(LoadStringById(text).arg(count));
+    }
+    if (pieces.isEmpty())
+        return LoadStringById(mirror ? StringId::RetentionOnlyNewestVersions : StringId::RetentionOnlyNewestPoint);
+    QString list = pieces.takeLast();
+    if (!pieces.isEmpty())
+        list = LoadStringById(StringId::RetentionListAnd).arg(pieces.join(QStringLiteral(", ")), list);
+    return LoadStringById(mirror ? StringId::RetentionVersionsSentence : StringId::RetentionPointsSentence).arg(list);
+}
+
+QString KeepReasonText(KeepReasons reasons)
+{
+    // The reasons a person weighs first come first: a pin, then the rules from the shortest period.
+    static const std::pair<KeepReason, int> texts[] = {
+        {KeepReason::Pinned, StringId::KeepReasonPinned},
+        {KeepReason::Newest, StringId::KeepReasonNewest},
+        {KeepReason::Last, StringId::KeepReasonLast},
+        {KeepReason::Hourly, StringId::KeepReasonHourly},
+        {KeepReason::Daily, StringId::KeepReasonDaily},
+        {KeepReason::Weekly, StringId::KeepReasonWeekly},
+        {KeepReason::Monthly, StringId::KeepReasonMonthly},
+        {KeepReason::Yearly, StringId::KeepReasonYearly},
+        {KeepReason::Chain, StringId::KeepReasonChain},
+    };
+    QStringList named;
+    for (const auto& [reason, text] : texts) {
+        if (reasons.testFlag(reason))
+            named.append(LoadStringById(text));
+    }
+    return named.isEmpty() ? LoadStringById(StringId::KeepReasonNone) : named.join(QStringLiteral(", "));
 }

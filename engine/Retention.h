@@ -56,3 +56,11 @@ QList<RetentionVerdict> ApplyRetention(
 
 // The reasons as the words scripts read ("last,daily"; "policy" for a point that goes): never translated.
 QString KeepReasonWords(KeepReasons reasons);
+
+// What the policy keeps, in a sentence of the interface language for the set's properties: points of an archive
+// set, or for a mirror set the versions of files its runs replaced or deleted.
+QString DescribeRetentionPolicy(const RetentionPolicy& policy, bool mirror = false);
+
+// Why a point is kept, in words of the interface language joined by commas ("daily, weekly"); for a point no
+// rule keeps, says so.
+QString KeepReasonText(KeepReasons reasons);

@@ -298,6 +298,11 @@
         <source>Make the default backup location the destination of every set, when you close this dialog with OK. The archives made so far stay where they are.</source>
         <translation>Сделать папку для копий по умолчанию папкой назначения каждого набора (при закрытии этого окна кнопкой ОК). Уже созданные архивы остаются на своих местах.</translation>
     </message>
+    <message>
+        <location filename="../../dialogs/COptionsDlg.cpp" line="67"/>
+        <source>Restore points a new set keeps (0 turns a rule off)</source>
+        <translation>Точки, которые хранит новый набор (0 выключает правило)</translation>
+    </message>
 </context>
 <context>
     <name>CPasswordDlg</name>
@@ -459,6 +464,21 @@
         <location filename="../../app/CRestoreDlg.cpp" line="407"/>
         <source>deleted</source>
         <translation>удалён</translation>
+    </message>
+    <message>
+        <location filename="../../app/CRestoreDlg.cpp" line="99"/>
+        <source>&amp;Keep this point for ever</source>
+        <translation>&amp;Хранить эту точку всегда</translation>
+    </message>
+    <message>
+        <location filename="../../app/CRestoreDlg.cpp" line="134"/>
+        <source>Kept because</source>
+        <translation>Почему хранится</translation>
+    </message>
+    <message>
+        <location filename="../../app/CRestoreDlg.cpp" line="155"/>
+        <source>The retention policy never removes a point kept for ever. Saved in the set at once.</source>
+        <translation>Правила хранения никогда не удаляют точку, которая хранится всегда. Сохраняется в наборе сразу.</translation>
     </message>
 </context>
 <context>
@@ -788,6 +808,74 @@
         <location filename="../../engine/LastRun.cpp" line="201"/>
         <source>the output was passed on whole as it came</source>
         <translation>вывод целиком передан дальше по мере поступления</translation>
+    </message>
+</context>
+<context>
+    <name>RetentionFields</name>
+    <message>
+        <location filename="../../dialogs/RetentionFields.cpp" line="24"/>
+        <source>Last</source>
+        <translation>Последних</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/RetentionFields.cpp" line="25"/>
+        <source>How many of the newest points are kept, whatever their time.</source>
+        <translation>Сколько самых новых точек хранить, каким бы ни было их время.</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/RetentionFields.cpp" line="26"/>
+        <source>Hours</source>
+        <translation>Часов</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/RetentionFields.cpp" line="27"/>
+        <source>The newest point of each of this many last hours that have one.</source>
+        <translation>Самая новая точка каждого из стольких последних часов, в которые точки есть.</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/RetentionFields.cpp" line="28"/>
+        <source>Days</source>
+        <translation>Дней</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/RetentionFields.cpp" line="29"/>
+        <source>The newest point of each of this many last days that have one.</source>
+        <translation>Самая новая точка каждого из стольких последних дней, в которые точки есть.</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/RetentionFields.cpp" line="30"/>
+        <source>Weeks</source>
+        <translation>Недель</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/RetentionFields.cpp" line="31"/>
+        <source>The newest point of each of this many last weeks that have one.</source>
+        <translation>Самая новая точка каждой из стольких последних недель, в которые точки есть.</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/RetentionFields.cpp" line="32"/>
+        <source>Months</source>
+        <translation>Месяцев</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/RetentionFields.cpp" line="33"/>
+        <source>The newest point of each of this many last months that have one.</source>
+        <translation>Самая новая точка каждого из стольких последних месяцев, в которые точки есть.</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/RetentionFields.cpp" line="34"/>
+        <source>Years</source>
+        <translation>Лет</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/RetentionFields.cpp" line="35"/>
+        <source>The newest point of each of this many last years that have one.</source>
+        <translation>Самая новая точка каждого из стольких последних лет, в которые точки есть.</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/RetentionFields.cpp" line="83"/>
+        <source>Restore points kept (0 turns a rule off)</source>
+        <translation>Хранимые точки восстановления (0 выключает правило)</translation>
     </message>
 </context>
 <context>
@@ -2551,6 +2639,136 @@ Every file replaced or removed goes to the trash, from where it can be put back.
         <location filename="../../core/StringTable.cpp" line="670"/>
         <source>Show all</source>
         <translation>Показать все</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="794"/>
+        <source>Keeps restore points, roughly: %1.</source>
+        <translation>Хранятся точки восстановления, примерно: %1</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="797"/>
+        <source>Keeps the versions of files that runs replaced or deleted, roughly: %1.</source>
+        <translation>Хранятся версии файлов, заменённых или удалённых при запусках, примерно: %1</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="799"/>
+        <source>Every rule is off: only the newest restore point is kept.</source>
+        <translation>Все правила выключены: хранится только самая новая точка восстановления.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="801"/>
+        <source>Every rule is off: only the versions the last run replaced are kept.</source>
+        <translation>Все правила выключены: хранятся только версии, заменённые последним запуском.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="803"/>
+        <source>the last %1</source>
+        <translation>последние %1</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="805"/>
+        <source>one an hour for %1 h</source>
+        <translation>по одной в час за %1 ч</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="806"/>
+        <source>one a day for %1 d</source>
+        <translation>по одной в день за %1 дн.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="807"/>
+        <source>one a week for %1 wk</source>
+        <translation>по одной в неделю за %1 нед.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="808"/>
+        <source>one a month for %1 mo</source>
+        <translation>по одной в месяц за %1 мес.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="809"/>
+        <source>one a year for %1 yr</source>
+        <translation>по одной в год за %1 г.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="811"/>
+        <source>%1 and %2</source>
+        <translation>%1 и %2</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="813"/>
+        <source>newest</source>
+        <translation>самая новая</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="814"/>
+        <source>kept for ever</source>
+        <translation>хранится всегда</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="815"/>
+        <source>last</source>
+        <translation>последняя</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="816"/>
+        <source>hourly</source>
+        <translation>почасовая</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="817"/>
+        <source>daily</source>
+        <translation>ежедневная</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="818"/>
+        <source>weekly</source>
+        <translation>еженедельная</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="819"/>
+        <source>monthly</source>
+        <translation>ежемесячная</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="820"/>
+        <source>yearly</source>
+        <translation>ежегодная</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="822"/>
+        <source>its chain needs it</source>
+        <translation>нужна своей цепочке</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="823"/>
+        <source>no rule keeps it</source>
+        <translation>не нужна ни одному правилу</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="825"/>
+        <source>Restore points: %1, the oldest from %2</source>
+        <translation>Точек восстановления: %1, самая старая от %2</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="826"/>
+        <source>Restore points: none in the destination</source>
+        <translation>Точек восстановления в папке назначения нет</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="827"/>
+        <source>Kept versions: %1, the oldest from %2</source>
+        <translation>Сохранённых версий: %1, самая старая от %2</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="828"/>
+        <source>Kept versions: none yet</source>
+        <translation>Сохранённых версий пока нет</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="831"/>
+        <source>The set's file '%1' could not be written; the point is kept as before.</source>
+        <translation>Не удалось записать файл набора «%1»; точка хранится как прежде.</translation>
     </message>
 </context>
 </TS>

@@ -4,6 +4,7 @@
 #include "DialogTestSupport.h"
 #include "ResourceIds.h"
 #include "RestorePoints.h"
+#include "RetentionFields.h"
 #include "ScheduleUpdates.h"
 #include "Schedules.h"
 #include "ToolTestSupport.h"
@@ -13,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMutex>
 #include <QProcess>
@@ -210,4 +212,93 @@ TEST_F(MainWindowCommandsTest, WithoutSystemdTheCrontabLineIsShownOnce)
     ASSERT_EQ(messages.messages().size(), 1) << messages.messages().join(" | ").toStdString();
     EXPECT_TRUE(messages.messages().first().startsWith("There is no systemd user instance here"));
     EXPECT_TRUE(messages.messages().first().endsWith("\n0 * * * * '" + VelmoraRunPath() + "' -- 'First'"));
+}
+
+TEST_F(MainWindowCommandsTest, PropertiesSayInWordsWhatThePolicyKeepsForPointsOrForAMirrorsVersions)
+{
+    const quint32 id = storeSet("Docs");
+    QStringList said;
+    whenModal<CSetPropDlg>([&said](CSetPropDlg& dialog) {
+        auto* words = dialog.findChild<QLabel*>(QStringLiteral("ctl%1").arg(ControlId::RetentionDescription));
+        said.append(words->text());
+        ShowRetentionCounts(&dialog, {0, 0, 14, 0, 0, 0});
+        said.append(words->text());
+        dialog.findChild<QComboBox*>(QStringLiteral("ctl%1").arg(ControlId::BackupType))
+            ->setCurrentIndex(MirrorCopying);
+        said.append(words->text());
+        ShowRetentionCounts(&dialog, {0, 0, 0, 0, 0, 0});
+        said.append(words->text());
+        dialog.findChild<QComboBox*>(QStringLiteral("ctl%1").arg(ControlId::BackupType))
+            ->setCurrentIndex(FullArchiving);
+        said.append(words->text());
+        ShowRetentionCounts(&dialog, {1, 0, 0, 0, 0, 2});
+        said.append(words->text());
+        dialog.OnOK();
+    });
+    EXPECT_TRUE(PropertiesCommand(nullptr, id));
+    EXPECT_EQ(said,
+        QStringList({
+            "Keeps restore points, roughly: the last 10, one an hour for 24 h, one a day for 14 d, one a week for 8 "
+            "wk, "
+            "one a month for 12 mo and one a year for 3 yr.",
+            "Keeps restore points, roughly: one a day for 14 d.",
+            "Keeps the versions of files that runs replaced or deleted, roughly: one a day for 14 d.",
+            "Every rule is off: only the versions the last run replaced are kept.",
+            "Every rule is off: only the newest restore point is kept.",
+            "Keeps restore points, roughly: the last 1 and one a year for 2 yr.",
+        }));
+    const QByteArray file = readFile(setFile("Docs"));
+    EXPECT_TRUE(
+        file.contains("\nKeepLast=1\n") && file.contains("\nKeepDaily=0\n") && file.contains("\nKeepYearly=2\n"))
+        << file.toStdString();
+}
+
+TEST_F(MainWindowCommandsTest, TheOptionsRetentionDefaultsReachTheSettingsAndTheNextNewSetOnlyOnOk)
+{
+    whenModal<COptionsDlg>([](COptionsDlg& dialog) {
+        ShowRetentionCounts(&dialog, {2, 0, 7, 4, 0, 9});
+        dialog.reject();
+    });
+    EXPECT_FALSE(OptionsCommand(nullptr));
+    EXPECT_EQ(defaultKeepLast, 10);
+    whenModal<COptionsDlg>([](COptionsDlg& dialog) {
+        ShowRetentionCounts(&dialog, {2, 0, 7, 4, 0, 9});
+        dialog.OnOK();
+    });
+    EXPECT_TRUE(OptionsCommand(nullptr));
+    EXPECT_EQ((RetentionCounts {defaultKeepLast, defaultKeepHourly, defaultKeepDaily, defaultKeepWeekly,
+                  defaultKeepMonthly, defaultKeepYearly}),
+        (RetentionCounts {2, 0, 7, 4, 0, 9}));
+    ASSERT_TRUE(SaveSettings());
+    EXPECT_TRUE(readFile(SettingsFilePath()).contains("\nDefaultKeepYearly=9\n"));
+
+    whenModal<CSetPropDlg>([](CSetPropDlg& dialog) {
+        EXPECT_EQ(RetentionCountsShown(&dialog), (RetentionCounts {2, 0, 7, 4, 0, 9}));
+        type(dialog, ControlId::SetName, "Fresh");
+        type(dialog, ControlId::ArchiveName, "fresh");
+        type(dialog, ControlId::Source, "/home/me");
+        type(dialog, ControlId::Destination, "/backups");
+        dialog.OnOK();
+    });
+    EXPECT_TRUE(NewSetCommand(nullptr));
+    EXPECT_TRUE(readFile(setFile("Fresh")).contains("\nKeepWeekly=4\n"));
+}
+
+TEST_F(MainWindowCommandsTest, PropertiesKeepThePointsPinnedInTheSetFileWhileTheyWereOpen)
+{
+    const quint32 id = storeSet("Docs");
+    const QString file = setFile("Docs");
+    ASSERT_TRUE(readFile(file).contains("\nPinned=\n"));
+    whenModal<CSetPropDlg>([file](CSetPropDlg& dialog) {
+        // velmora-run --pin, or the restore dialog, while the properties are open.
+        writeFile(file, readFile(file).replace("\nPinned=\n", "\nPinned=2026-01-05_10h00m00s\n"));
+        type(dialog, ControlId::SetName, "Documents");
+        dialog.OnOK();
+    });
+    EXPECT_TRUE(PropertiesCommand(nullptr, id));
+    EXPECT_TRUE(readFile(setFile("Documents")).contains("\nPinned=2026-01-05_10h00m00s\n"))
+        << readFile(setFile("Documents")).toStdString();
+    BackupSet stored;
+    ASSERT_TRUE(GetBackupSet(id, stored));
+    EXPECT_EQ(stored.pinned, QStringList({"2026-01-05_10h00m00s"}));
 }

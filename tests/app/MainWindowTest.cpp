@@ -2,6 +2,7 @@
 #include "CMyListCtrl.h"
 #include "CMyVelmoraDlg.h"
 #include "CTextProgressCtrl.h"
+#include "InterfaceLanguage.h"
 #include "JobEvents.h"
 #include "JobProgress.h"
 #include "JobRunner.h"
@@ -20,12 +21,16 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMenu>
+#include <QPainter>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
+#include <QTranslator>
 
 #include <sys/stat.h>
 
@@ -779,4 +784,61 @@ TEST_F(MainWindowTest, ShowLogOfOpensTheLogViewerOnThatSet)
     EXPECT_EQ(photos.name, "Photos");
     EXPECT_EQ(shownSet, photos.id);
     EXPECT_FALSE(window->ShowLogOf("Music"));
+}
+
+TEST_F(MainWindowTest, TheResultTipCountsTheKeptPointsAndNamesTheOldest)
+{
+    addSet("Copy", 0, MirrorCopying);
+    ASSERT_NO_FATAL_FAILURE(runDocsOnce());
+    auto tip
+        = [&](const QString& name) { return window->list()->findItems(name, Qt::MatchExactly).first()->toolTip(3); };
+    const QString full = home.filePath("dest/docs.7z");
+    const QString madeAt = QFileInfo(full).lastModified().toString("yyyy-MM-dd HH:mm");
+    EXPECT_TRUE(tip("Docs").contains("\nRestore points: 1, the oldest from " + madeAt + "\n"))
+        << tip("Docs").toStdString();
+    EXPECT_TRUE(tip("Docs").endsWith("\nNever verified")) << tip("Docs").toStdString();
+    EXPECT_TRUE(tip("Copy").endsWith("\nKept versions: none yet")) << tip("Copy").toStdString();
+
+    // A chain kept from before, with an update archive, counts too; its full archive is the oldest point.
+    const QString kept = home.filePath("dest/docs.history/2025-03-01_08h00m00s");
+    ASSERT_TRUE(QDir().mkpath(kept));
+    ASSERT_TRUE(QFile::copy(full, kept + "/docs.7z"));
+    QFile old(kept + "/docs.7z");
+    ASSERT_TRUE(old.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(old.setFileTime(QDateTime({2025, 3, 1}, {8, 0}), QFileDevice::FileModificationTime));
+    old.close();
+    ASSERT_TRUE(QFile::copy(full, kept + "/docs_upd_2025-04-01_09h30m00s.7z"));
+    // Someone else's file of the same look in the destination is no point.
+    writeFile(home.filePath("dest/docs_upd_yesterday.7z"), "x");
+    window->FillSetList();
+    EXPECT_TRUE(tip("Docs").contains("\nRestore points: 3, the oldest from 2025-03-01 08:00\n"))
+        << tip("Docs").toStdString();
+
+    // With VELMORA_SHOTS_DIR set, the tip is drawn over the window in both languages and saved as a picture.
+    const QString shots = qEnvironmentVariable("VELMORA_SHOTS_DIR");
+    if (shots.isEmpty())
+        return;
+    for (const int language : {0, 1}) {
+        ASSERT_TRUE(language == 0 || ApplyInterfaceLanguage(1, QStringLiteral(VELMORA_TRANSLATIONS_DIR)));
+        window.reset();
+        open();
+        QTreeWidgetItem* docs = window->list()->findItems("Docs", Qt::MatchExactly).first();
+        QLabel tipLabel(docs->toolTip(3));
+        tipLabel.setPalette(QToolTip::palette());
+        tipLabel.setAutoFillBackground(true);
+        tipLabel.setFrameStyle(QFrame::Box);
+        tipLabel.setMargin(4);
+        tipLabel.adjustSize();
+        QImage picture = window->grab().toImage();
+        QPainter painter(&picture);
+        const QRect cell = window->list()->visualItemRect(docs);
+        const QPoint below = window->list()->viewport()->mapTo(window.get(), cell.center());
+        painter.drawPixmap(
+            std::max(0, std::min(below.x(), picture.width() - tipLabel.width())), below.y() + 8, tipLabel.grab());
+        painter.end();
+        picture.save(QStringLiteral("%1/result-tip-%2.png").arg(shots, language == 0 ? "en" : "ru"));
+    }
+    for (QTranslator* translator : QCoreApplication::instance()->findChildren<QTranslator*>())
+        QCoreApplication::removeTranslator(translator);
+    ApplyInterfaceLanguage(0, {});
 }

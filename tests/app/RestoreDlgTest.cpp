@@ -8,6 +8,7 @@
 #include "CRestoreDlg.h"
 #include "CTextProgressCtrl.h"
 #include "DialogTestSupport.h"
+#include "InterfaceLanguage.h"
 #include "JobFixture.h"
 #include "JobRunner.h"
 #include "MessageBoxes.h"
@@ -17,6 +18,7 @@
 
 #include <QCheckBox>
 #include <QElapsedTimer>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -27,6 +29,7 @@
 #include <QTest>
 #include <QThread>
 #include <QTimer>
+#include <QTranslator>
 
 #include <gtest/gtest.h>
 
@@ -648,4 +651,104 @@ TEST_F(RestoreDlgTest, AZipSetsWrongPasswordIsAskedAgainBeforeAnyRestore)
     dialog.targetEdit()->setText(target);
     restore(dialog);
     EXPECT_EQ(readFile(target + "/a.txt"), "alpha");
+}
+
+TEST_F(RestoreDlgTest, EachPointSaysWhyThePolicyKeepsItAndTheBoxKeepsOneForEverInTheSetFile)
+{
+    const quint32 id = backedUpTwice();
+    BackupSet set;
+    ASSERT_TRUE(GetBackupSet(id, set));
+    {
+        // The newest point is kept by every rule, whatever the hour the runs fell in.
+        CRestoreDlg dialog;
+        ASSERT_TRUE(dialog.loadSet(set));
+        EXPECT_EQ(dialog.pointList()->topLevelItem(0)->text(4), "newest, last, hourly, daily, weekly, monthly, yearly");
+    }
+    set.keepLast = 1;
+    set.keepHourly = set.keepDaily = set.keepWeekly = set.keepMonthly = set.keepYearly = 0;
+    ASSERT_TRUE(UpdateBackupSet(set));
+    // velmora-run pinned a point of its own meanwhile: the file, not the record read before, is what changes.
+    const QString file = setFile("Docs");
+    ASSERT_TRUE(readFile(file).contains("\nPinned=\n"));
+    writeFile(file, readFile(file).replace("\nPinned=\n", "\nPinned=2020-01-01_00h00m00s\n"));
+
+    CRestoreDlg dialog;
+    ASSERT_TRUE(dialog.loadSet(set));
+    ASSERT_EQ(dialog.pointList()->topLevelItemCount(), 2);
+    EXPECT_EQ(column(dialog.pointList(), 4), QStringList({"newest, last", "its chain needs it"}));
+    QCheckBox* keep = dialog.keepForeverBox();
+    EXPECT_TRUE(keep->isEnabled());
+    EXPECT_FALSE(keep->isChecked());
+
+    choosePoint(dialog, 1);
+    const QString fullStamp = QFileInfo(fullArchive()).lastModified().toString("yyyy-MM-dd_HH'h'mm'm'ss's'");
+    keep->click();
+    EXPECT_TRUE(readFile(file).contains("\nPinned=" + fullStamp.toUtf8() + ";2020-01-01_00h00m00s\n")
+        || readFile(file).contains("\nPinned=2020-01-01_00h00m00s;" + fullStamp.toUtf8() + "\n"))
+        << readFile(file).toStdString();
+    EXPECT_EQ(column(dialog.pointList(), 4), QStringList({"newest, last", "kept for ever, its chain needs it"}));
+    choosePoint(dialog, 0);
+    EXPECT_FALSE(keep->isChecked());
+    choosePoint(dialog, 1);
+    EXPECT_TRUE(keep->isChecked());
+
+    keep->click();
+    EXPECT_TRUE(readFile(file).contains("\nPinned=2020-01-01_00h00m00s\n")) << readFile(file).toStdString();
+    BackupSet stored;
+    ASSERT_TRUE(GetBackupSet(id, stored));
+    EXPECT_EQ(stored.pinned, QStringList({"2020-01-01_00h00m00s"}));
+    EXPECT_TRUE(messages.messages().isEmpty());
+
+    // A set file gone meanwhile is not made again, and the box says the point is not kept for ever.
+    ASSERT_TRUE(QFile::remove(file));
+    keep->click();
+    EXPECT_FALSE(QFileInfo::exists(file));
+    EXPECT_FALSE(keep->isChecked());
+    ASSERT_EQ(messages.messages().size(), 1);
+    EXPECT_EQ(messages.messages().first(),
+        "The set's file '" + file + "' could not be written; the point is kept as before.");
+}
+
+TEST_F(RestoreDlgTest, AnArchiveFoundOnDiskShowsNoReasonsAndCannotBeKeptForEver)
+{
+    backedUpTwice();
+    CRestoreDlg dialog;
+    ASSERT_TRUE(dialog.loadArchive(fullArchive()));
+    EXPECT_EQ(column(dialog.pointList(), 4), QStringList({"", ""}));
+    EXPECT_FALSE(dialog.keepForeverBox()->isEnabled());
+}
+
+// The reasons and the box read whole in both languages; with VELMORA_SHOTS_DIR set, the dialog is saved there as a
+// picture to be looked at.
+TEST_F(RestoreDlgTest, TheReasonsAndTheKeepForeverBoxReadWholeInBothLanguages)
+{
+    const quint32 id = backedUpTwice();
+    BackupSet set;
+    ASSERT_TRUE(GetBackupSet(id, set));
+    set.pinned = {QFileInfo(fullArchive()).lastModified().toString("yyyy-MM-dd_HH'h'mm'm'ss's'")};
+    ASSERT_TRUE(UpdateBackupSet(set));
+    const QString shots = qEnvironmentVariable("VELMORA_SHOTS_DIR");
+    for (const int language : {0, 1}) {
+        ASSERT_TRUE(language == 0 || ApplyInterfaceLanguage(1, QStringLiteral(VELMORA_TRANSLATIONS_DIR)));
+        CRestoreDlg dialog;
+        dialog.show();
+        ASSERT_TRUE(dialog.loadSet(set));
+        choosePoint(dialog, 1);
+        QCoreApplication::processEvents();
+        QCheckBox* keep = dialog.keepForeverBox();
+        EXPECT_TRUE(keep->isChecked());
+        EXPECT_LE(keep->sizeHint().width(), keep->width()) << keep->text().toStdString();
+        const QTreeWidget* points = dialog.pointList();
+        for (int row = 0; row < points->topLevelItemCount(); ++row) {
+            const QString reasons = points->topLevelItem(row)->text(4);
+            EXPECT_FALSE(reasons.isEmpty());
+            EXPECT_LT(points->fontMetrics().horizontalAdvance(reasons), points->header()->sectionSize(4))
+                << reasons.toStdString();
+        }
+        if (!shots.isEmpty())
+            dialog.grab().save(QStringLiteral("%1/restore-%2.png").arg(shots, language == 0 ? "en" : "ru"));
+    }
+    for (QTranslator* translator : QCoreApplication::instance()->findChildren<QTranslator*>())
+        QCoreApplication::removeTranslator(translator);
+    ApplyInterfaceLanguage(0, {});
 }

@@ -11,6 +11,8 @@
 #include "DialogTestSupport.h"
 #include "KeptRunSupport.h"
 #include "ResourceIds.h"
+#include "Retention.h"
+#include "RetentionFields.h"
 #include "StringTable.h"
 
 #include <QCheckBox>
@@ -26,6 +28,16 @@
 #include <QTreeWidget>
 
 namespace {
+
+// With VELMORA_SHOTS_DIR set, the window is saved there as a picture to be looked at, in the language of the moment.
+void saveShot(QWidget& window, const QString& name)
+{
+    const QString shots = qEnvironmentVariable("VELMORA_SHOTS_DIR");
+    if (shots.isEmpty())
+        return;
+    const QString language = QCoreApplication::translate("CSetPropDlg", "Set name:") == "Set name:" ? "en" : "ru";
+    window.grab().save(QStringLiteral("%1/%2-%3.png").arg(shots, name, language));
+}
 
 std::string nameOf(const QWidget* control)
 {
@@ -134,9 +146,18 @@ void checkEveryWindow()
     expectNothingCutOff(keptRuns);
     CAboutDlg about;
     expectNothingCutOff(about);
-    CSetPropDlg setProperties;
-    setProperties.OnInitDialog();
-    expectNothingCutOff(setProperties);
+    // With the longest words the retention policy can have, for archives and for a mirror's versions.
+    for (const qint32 backupType : {IncrementalArchiving, MirrorCopying}) {
+        CSetPropDlg setProperties;
+        setProperties.m_set.backupType = backupType;
+        SetRetentionCounts(setProperties.m_set, {9999, 9999, 9999, 9999, 9999, 9999});
+        setProperties.m_describeRetention = [](const BackupSet& set) {
+            return DescribeRetentionPolicy(RetentionPolicyOf(set), set.backupType == MirrorCopying);
+        };
+        setProperties.OnInitDialog();
+        expectNothingCutOff(setProperties);
+        saveShot(setProperties, backupType == MirrorCopying ? "properties-mirror" : "properties");
+    }
     // Encrypted, with the note on what each archive type hides.
     CSetPropDlg encrypted;
     encrypted.m_set.encrypt = true;
@@ -159,6 +180,7 @@ void checkEveryWindow()
     COptionsDlg options;
     options.OnInitDialog();
     expectNothingCutOff(options);
+    saveShot(options, "options");
     CExTypeDlg exType;
     expectNothingCutOff(exType);
     CExPathDlg exPath;

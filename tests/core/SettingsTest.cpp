@@ -16,7 +16,7 @@ TEST_F(SettingsTest, FirstStartGivesEveryDefault)
     EXPECT_EQ(manualOverdueDays, 7);
 }
 
-TEST_F(SettingsTest, SaveAppendsTheEightKeysInOrderBelowTheFirstLine)
+TEST_F(SettingsTest, SaveAppendsTheKeysInOrderBelowTheFirstLine)
 {
     g_profileStore->EnsureSettingsFile();
     LoadSettings();
@@ -33,7 +33,13 @@ TEST_F(SettingsTest, SaveAppendsTheEightKeysInOrderBelowTheFirstLine)
         "MinorUpdatedNumber=10\n"
         "LangID=1\n"
         "RoboPathXP=/usr/bin/rsync\n"
-        "ManualOverdueDays=7\n");
+        "ManualOverdueDays=7\n"
+        "DefaultKeepLast=10\n"
+        "DefaultKeepHourly=24\n"
+        "DefaultKeepDaily=14\n"
+        "DefaultKeepWeekly=8\n"
+        "DefaultKeepMonthly=12\n"
+        "DefaultKeepYearly=3\n");
     langID = 0;
     LoadSettings();
     EXPECT_EQ(langID, 1);

@@ -1,6 +1,8 @@
 #include "COptionsDlg.h"
 #include "DialogTestSupport.h"
 #include "ResourceIds.h"
+#include "RetentionFields.h"
+#include "Settings.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -218,4 +220,69 @@ TEST_F(OptionsDlgTest, TheManualOverdueDaysShowTheSettingAndTakeWhatIsSet)
     EXPECT_EQ(dialog->m_manualOverdueDays, 30);
     // The dialog only proposes: the setting changes when the window takes the dialog's answer.
     EXPECT_EQ(manualOverdueDays, 9);
+}
+
+TEST_F(OptionsDlgTest, TheRetentionDefaultsShowTheSettingsTakeWhatIsSetAndANewSetStartsWithThem)
+{
+    defaultKeepDaily = 30;
+    defaultKeepYearly = 0;
+    open();
+    EXPECT_EQ(RetentionCountsShown(dialog.get()), (RetentionCounts {10, 24, 30, 8, 12, 0}));
+    auto* weekly = dialog->findChild<QSpinBox*>(QStringLiteral("ctl%1").arg(ControlId::KeepWeekly));
+    ASSERT_NE(weekly, nullptr);
+    // 0 turns a rule off; a negative count means nothing.
+    weekly->setValue(-4);
+    EXPECT_EQ(weekly->value(), 0);
+    ShowRetentionCounts(dialog.get(), {5, 0, 7, 0, 24, 10});
+    dialog->OnOK();
+    ASSERT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(dialog->m_retention, (RetentionCounts {5, 0, 7, 0, 24, 10}));
+    // The dialog only proposes: the settings change when the window takes its answer.
+    EXPECT_EQ(defaultKeepDaily, 30);
+    EXPECT_EQ(RetentionCountsOf(BackupSet()), (RetentionCounts {10, 24, 30, 8, 12, 0}));
+}
+
+TEST_F(OptionsDlgTest, TheRetentionDefaultsGoThroughTheSettingsFileAndANegativeOneReadsAsTheDefault)
+{
+    defaultKeepLast = 3;
+    defaultKeepMonthly = 0;
+    ASSERT_TRUE(SaveSettings());
+    const QByteArray saved = readFile(SettingsFilePath());
+    EXPECT_TRUE(saved.contains("\nDefaultKeepLast=3\n")) << saved.toStdString();
+    EXPECT_TRUE(saved.contains("\nDefaultKeepMonthly=0\n")) << saved.toStdString();
+    defaultKeepLast = defaultKeepMonthly = 99;
+    LoadSettings();
+    EXPECT_EQ(defaultKeepLast, 3);
+    EXPECT_EQ(defaultKeepMonthly, 0);
+    EXPECT_TRUE(TakeSettingsReadAsDefault().isEmpty());
+
+    QByteArray edited = saved;
+    edited.replace("\nDefaultKeepLast=3\n", "\nDefaultKeepLast=-1\n")
+        .replace("\nDefaultKeepDaily=14\n", "\nDefaultKeepDaily=lots\n");
+    writeFile(SettingsFilePath(), edited);
+    LoadSettings();
+    EXPECT_EQ(defaultKeepLast, 10);
+    EXPECT_EQ(defaultKeepDaily, 14);
+    EXPECT_EQ(defaultKeepMonthly, 0);
+    const QStringList named = TakeSettingsReadAsDefault();
+    ASSERT_EQ(named.size(), 2);
+    EXPECT_TRUE(named[0].contains("DefaultKeepLast=-1")) << named[0].toStdString();
+    EXPECT_TRUE(named[1].contains("DefaultKeepDaily=lots")) << named[1].toStdString();
+
+    // A settings file from before the keys gives every new set the usual policy.
+    writeFile(SettingsFilePath(), saved.left(saved.indexOf('\n') + 1) + "DefaultArcType=0\n");
+    LoadSettings();
+    EXPECT_EQ(RetentionCountsOf(BackupSet()), (RetentionCounts {10, 24, 14, 8, 12, 3}));
+    EXPECT_TRUE(TakeSettingsReadAsDefault().isEmpty());
+}
+
+TEST_F(OptionsDlgTest, ChoosingTheRsyncProgramLeavesTheOverdueDaysAsTyped)
+{
+    manualOverdueDays = 7;
+    open();
+    auto* days = dialog->findChild<QSpinBox*>(QStringLiteral("ctl%1").arg(ControlId::ManualOverdueDays));
+    days->setValue(21);
+    chooser.answers = {"/usr/local/bin/rsync"};
+    click(ControlId::BrowseRsyncLocation);
+    EXPECT_EQ(days->value(), 21);
 }

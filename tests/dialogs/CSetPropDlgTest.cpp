@@ -5,6 +5,7 @@
 #include "DialogTestSupport.h"
 #include "InterfaceLanguage.h"
 #include "ResourceIds.h"
+#include "RetentionFields.h"
 #include "StringTable.h"
 
 #include <QCheckBox>
@@ -18,6 +19,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QTimeEdit>
 #include <QToolButton>
 #include <QTranslator>
@@ -701,4 +703,67 @@ TEST_F(SetPropDlgTest, TheNewChainNoteAndThePasswordFileFitTheirPlacesInBothLang
     for (QTranslator* translator : QCoreApplication::instance()->findChildren<QTranslator*>())
         QCoreApplication::removeTranslator(translator);
     ApplyInterfaceLanguage(0, {});
+}
+
+TEST_F(SetPropDlgTest, TheRetentionNumbersShowTheSetsPolicyANewSetTakesTheOptionsAndOkSavesThem)
+{
+    defaultKeepHourly = 0;
+    defaultKeepYearly = 5;
+    open();
+    EXPECT_EQ(RetentionCountsShown(dialog.get()), (RetentionCounts {10, 0, 14, 8, 12, 5}));
+
+    BackupSet set = photos();
+    SetRetentionCounts(set, {3, 48, 30, 0, 6, 0});
+    open(set);
+    EXPECT_EQ(RetentionCountsShown(dialog.get()), (RetentionCounts {3, 48, 30, 0, 6, 0}));
+    ctl<QSpinBox>(ControlId::KeepWeekly)->setValue(12);
+    ctl<QSpinBox>(ControlId::KeepHourly)->setValue(0);
+    dialog->OnOK();
+    ASSERT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(RetentionCountsOf(dialog->m_set), (RetentionCounts {3, 0, 30, 12, 6, 0}));
+}
+
+TEST_F(SetPropDlgTest, TheWordsUnderTheNumbersFollowWhatIsTypedAndTheBackupType)
+{
+    QList<BackupSet> asked;
+    dialog = std::make_unique<CSetPropDlg>();
+    dialog->m_set = photos();
+    dialog->m_describeRetention = [&asked](const BackupSet& set) {
+        asked.append(set);
+        return QStringLiteral("daily %1, %2").arg(set.keepDaily).arg(set.backupType);
+    };
+    dialog->OnInitDialog();
+    auto* words = ctl<QLabel>(ControlId::RetentionDescription);
+    ASSERT_NE(words, nullptr);
+    EXPECT_EQ(words->text(), "daily 14, 0");
+    ctl<QSpinBox>(ControlId::KeepDaily)->setValue(3);
+    EXPECT_EQ(words->text(), "daily 3, 0");
+    ctl<QComboBox>(ControlId::BackupType)->setCurrentIndex(MirrorCopying);
+    EXPECT_EQ(words->text(), "daily 3, 2");
+    ASSERT_FALSE(asked.isEmpty());
+    // Only the words change: the set keeps its policy until OK.
+    EXPECT_EQ(dialog->m_set.keepDaily, 14);
+}
+
+TEST_F(SetPropDlgTest, ASetFileFromBeforeTheHistoryKeysLoadsTheUsualPolicyWhateverTheOptionsAndSavesIt)
+{
+    // Other defaults for new sets must not change what an old set keeps.
+    defaultKeepLast = 1;
+    defaultKeepDaily = 0;
+    writeSetFile("Old", "nID=7\nname=Old\narcname=old\nsource=/data/old\ntarget=/backups\nBackupType=1\n");
+    LoadAllBackupSets();
+    BackupSet old;
+    ASSERT_TRUE(GetBackupSet(7, old));
+    EXPECT_EQ(RetentionCountsOf(old), (RetentionCounts {10, 24, 14, 8, 12, 3}));
+    EXPECT_TRUE(old.pinned.isEmpty());
+    open(old);
+    EXPECT_EQ(RetentionCountsShown(dialog.get()), (RetentionCounts {10, 24, 14, 8, 12, 3}));
+    ctl<QSpinBox>(ControlId::KeepMonthly)->setValue(36);
+    dialog->OnOK();
+    ASSERT_EQ(dialog->result(), QDialog::Accepted);
+    ASSERT_TRUE(UpdateBackupSet(dialog->m_set));
+    const QByteArray file = readFile(setFile("Old"));
+    for (const char* line : {"\nKeepLast=10\n", "\nKeepHourly=24\n", "\nKeepDaily=14\n", "\nKeepWeekly=8\n",
+             "\nKeepMonthly=36\n", "\nKeepYearly=3\n"})
+        EXPECT_TRUE(file.contains(line)) << line << file.toStdString();
 }

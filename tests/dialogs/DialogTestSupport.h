@@ -55,6 +55,22 @@ protected:
         defaultArcType = 0;
         defaultCompLevel = 3;
         roboPathXP = kDefaultRoboPathXP;
+        resetRetentionDefaults();
+    }
+    void TearDown() override
+    {
+        // Tests of other fixtures make sets too, with the policy new sets take.
+        resetRetentionDefaults();
+        StoreFixture::TearDown();
+    }
+    static void resetRetentionDefaults()
+    {
+        defaultKeepLast = 10;
+        defaultKeepHourly = 24;
+        defaultKeepDaily = 14;
+        defaultKeepWeekly = 8;
+        defaultKeepMonthly = 12;
+        defaultKeepYearly = 3;
     }
 
     // A set in the collection and in its file, as the main window would have it.

@@ -375,6 +375,9 @@ inline constexpr int RestoreRemoveOthersChoice = 747;
 inline constexpr int RestoredOverTrash = 748;
 inline constexpr int RestoreTrashUnusable = 749;
 inline constexpr int ShowAllNames = 750;
+// Thinning the history and the runs that do it.
+inline constexpr int HistoryPruneFailed = 875;
+inline constexpr int SpaceOldestPoints = 876;
 } // namespace StringId
 
 namespace IconId {

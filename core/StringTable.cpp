@@ -790,6 +790,10 @@ constexpr TableEntry kStringTable[] = {
         QT_TRANSLATE_NOOP("StringTable", "the trash folder '%1' cannot be used (%2), so nothing could go there")},
     // The button under a list of names that shows the whole list.
     {StringId::ShowAllNames, QT_TRANSLATE_NOOP("StringTable", "Show all")},
+    {StringId::HistoryPruneFailed,
+        QT_TRANSLATE_NOOP("StringTable", "%1 old restore points could not be removed and were kept: %2")},
+    {StringId::SpaceOldestPoints,
+        QT_TRANSLATE_NOOP("StringTable", " The oldest restore points, which you could remove to make room: %1.")},
 };
 
 const TableEntry* findEntry(int id)

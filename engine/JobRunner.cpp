@@ -3,6 +3,7 @@
 #include "ArchiveCommand.h"
 #include "ArchiveTest.h"
 #include "DestinationDisk.h"
+#include "HistoryPrune.h"
 #include "JobChecks.h"
 #include "JobEvents.h"
 #include "JobSlot.h"
@@ -14,6 +15,7 @@
 #include "RunLogs.h"
 #include "SetCollection.h"
 #include "StringTable.h"
+#include "UpdateArchives.h"
 #include "UserMessages.h"
 
 #include <QCoreApplication>
@@ -114,6 +116,17 @@ void JobRunner::end(const JobResult& result)
 
 namespace {
 
+// The chain's count of runs, read before any thinning removes the update archive this run added.
+void RecordChainRuns(const BackupSet& set)
+{
+    const bool newChain = g_archiveMode == QLatin1String("a");
+    if (!newChain && g_archiveMode != QLatin1String("u"))
+        return;
+    const QString runs = ChainRunsAfterRun(set, newChain);
+    if (!runs.isEmpty() && runs != set.chainRuns && g_profileStore)
+        StampSetFileKeys(set.name, {{QStringLiteral("ChainRuns"), runs}});
+}
+
 // Reads the set just before its job runs, and times the job and keeps its log.
 JobResult runLogged(quint32 id, BackupSet& set, const std::function<JobResult()>& job)
 {
@@ -159,6 +172,11 @@ JobResult JobRunner::runJob(const BackupSet& set, Kind kind, bool withLogHeading
     context.setIndex = setIndex;
     context.setCount = setCount;
     JobResult result = mirror ? RunMirrorJob(set, context) : RunArchiveJob(set, context);
+    if (!mirror && result.succeeded())
+        RecordChainRuns(set);
+    // The history is thinned here, before the off-site copy, so that the copy there follows the chain as it stays.
+    if (!m_control.shouldStop())
+        PruneAfterRun(set, result);
     CopyOffsiteAfterRun(set, context, result);
     SendJobEvent(WM_BACKUP_FINISHED);
     return result;

@@ -2552,5 +2552,15 @@ Every file replaced or removed goes to the trash, from where it can be put back.
         <source>Show all</source>
         <translation>Показать все</translation>
     </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="794"/>
+        <source>%1 old restore points could not be removed and were kept: %2</source>
+        <translation>Не удалось удалить старые точки восстановления (%1), они сохранены: %2</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="796"/>
+        <source> The oldest restore points, which you could remove to make room: %1.</source>
+        <translation> Самые старые точки восстановления, удалив которые можно освободить место: %1.</translation>
+    </message>
 </context>
 </TS>

@@ -5,6 +5,7 @@
 #include "MirrorCommand.h"
 #include "ReadableFigures.h"
 #include "ResourceIds.h"
+#include "SetHistory.h"
 #include "Settings.h"
 #include "StringTable.h"
 #include "UpdateArchives.h"
@@ -57,6 +58,31 @@ qint64 mirrorBytesNeeded(const BackupSet& set)
     return std::max<qint64>(0, folderBytes(set.source) - present);
 }
 
+// The oldest points a person could remove to make room, oldest first, "STAMP (SIZE)": never the newest point, a
+// pinned one or the current chain's full archive. Only named: a run never removes a point for space.
+QStringList oldestRemovablePoints(const BackupSet& set, qsizetype count)
+{
+    const SetHistory history = ReadSetHistory(set);
+    QList<HistoryPoint> points = history.points();
+    std::sort(
+        points.begin(), points.end(), [](const HistoryPoint& a, const HistoryPoint& b) { return a.time < b.time; });
+    if (!points.isEmpty())
+        points.removeLast();
+    QStringList named;
+    for (const HistoryPoint& point : std::as_const(points)) {
+        const bool currentFull = point.full && point.chain >= 0 && point.chain < history.chains.size()
+            && history.chains.at(point.chain).isCurrent();
+        if (currentFull || set.pinned.contains(point.stamp))
+            continue;
+        const QFileInfo file(point.path);
+        const qint64 bytes = file.isDir() ? folderBytes(point.path) : file.size();
+        named.append(point.stamp + QStringLiteral(" (") + FormatByteSize(bytes) + QLatin1Char(')'));
+        if (named.size() == count)
+            break;
+    }
+    return named;
+}
+
 } // namespace
 
 qint64 SpaceNeeded(const BackupSet& set)
@@ -78,6 +104,10 @@ std::optional<JobResult> SpaceProblem(const BackupSet& set)
     const qint64 needed = SpaceNeeded(set);
     if (needed <= free)
         return std::nullopt;
-    return JobFailure(set, JobOutcome::SpaceTooShort,
-        LoadStringById(StringId::SpaceTooShort).arg(set.target, FormatByteSize(needed), FormatByteSize(free)));
+    QString text
+        = LoadStringById(StringId::SpaceTooShort).arg(set.target, FormatByteSize(needed), FormatByteSize(free));
+    const QStringList removable = oldestRemovablePoints(set, 3);
+    if (!removable.isEmpty())
+        text += LoadStringById(StringId::SpaceOldestPoints).arg(removable.join(QStringLiteral(", ")));
+    return JobFailure(set, JobOutcome::SpaceTooShort, text);
 }

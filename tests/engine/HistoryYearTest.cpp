@@ -120,6 +120,10 @@ protected:
         m_policy = set;
         const quint32 id = AddBackupSet(set);
         SaveBackupSet(id);
+        // A new set takes the default policy; the file then gets this one.
+        EXPECT_TRUE(StampSetFileKeys(set.name,
+            {{"KeepLast", "3"}, {"KeepHourly", "6"}, {"KeepDaily", "7"}, {"KeepWeekly", "4"}, {"KeepMonthly", "6"},
+                {"KeepYearly", "2"}}));
         return id;
     }
 

@@ -67,14 +67,15 @@ int removeTreeAt(int parent, const QByteArray& name)
     }
     int firstError = 0;
     for (const QByteArray& entryName : std::as_const(names)) {
+        // Only a real folder is entered; anything else, a link included, is removed as itself.
         struct stat entryStatus;
+        const bool isFolder = ::fstatat(folder.get(), entryName.constData(), &entryStatus, AT_SYMLINK_NOFOLLOW) == 0
+            && S_ISDIR(entryStatus.st_mode);
         int error = 0;
-        if (::fstatat(folder.get(), entryName.constData(), &entryStatus, AT_SYMLINK_NOFOLLOW) != 0)
-            error = errno == ENOENT ? 0 : errno;
-        else if (S_ISDIR(entryStatus.st_mode))
+        if (isFolder)
             error = removeTreeAt(folder.get(), entryName);
-        else if (::unlinkat(folder.get(), entryName.constData(), 0) != 0)
-            error = errno == ENOENT ? 0 : errno;
+        else if (::unlinkat(folder.get(), entryName.constData(), 0) != 0 && errno != ENOENT)
+            error = errno;
         if (error != 0 && firstError == 0)
             firstError = error;
     }

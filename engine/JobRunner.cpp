@@ -10,6 +10,7 @@
 #include "Jobs.h"
 #include "LastRun.h"
 #include "OffsitePhase.h"
+#include "Overdue.h"
 #include "ProfileStore.h"
 #include "ResourceIds.h"
 #include "RunLogs.h"
@@ -480,7 +481,8 @@ bool RecordSetResult(const BackupSet& set, const JobResult& result)
                                                                                                    : QString();
     IniValues values = {
         {QStringLiteral("LastResult"), ResultKindKey(kind)},
-        {QStringLiteral("LastResultTime"), QDateTime::currentDateTime().toString(Qt::ISODate)},
+        // The program's clock, as the run's stamp and the last-run date have it.
+        {QStringLiteral("LastResultTime"), ProgramClock().toString(Qt::ISODate)},
         {QStringLiteral("LastResultSeconds"), QString::number((result.durationMs + 500) / 1000)},
         {QStringLiteral("LastResultBytes"), QString::number(stopped ? -1 : result.bytesWritten)},
         {QStringLiteral("LastResultWarnings"), QString::number(result.warningCount)},

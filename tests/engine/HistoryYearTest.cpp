@@ -228,3 +228,30 @@ TEST_F(HistoryYearTest, AYearOfFullArchivesKeepsEachEarlierArchiveUntilThePolicy
 {
     runYear(addYearSet(FullArchiving), runTimes(30, 3), false);
 }
+
+TEST_F(HistoryYearTest, OnlyARunWhoseNewPointTestedGoodThinsTheHistory)
+{
+    const quint32 id = addSet(IncrementalArchiving);
+    ASSERT_TRUE(StampSetFileKeys("Docs",
+        {{"VerifyArchive", "0"}, {"KeepLast", "1"}, {"KeepHourly", "0"}, {"KeepDaily", "0"}, {"KeepWeekly", "0"},
+            {"KeepMonthly", "0"}, {"KeepYearly", "0"}}));
+    auto runOn = [&](int day) {
+        writeFile(source + "/day.txt", QByteArray::number(day));
+        qputenv("VELMORA_NOW", QStringLiteral("2026-05-%1T18:00:00").arg(day, 2, 10, QLatin1Char('0')).toUtf8());
+        return ArchiveJob(id);
+    };
+    for (int day = 1; day <= 4; ++day)
+        ASSERT_EQ(runOn(day).outcome, JobOutcome::Done);
+    BackupSet set;
+    ASSERT_TRUE(GetBackupSet(id, set));
+    // Untested, a new point proves nothing: every older point stays.
+    EXPECT_EQ(ReadSetHistory(set).pointCount(), 4);
+
+    ASSERT_TRUE(StampSetFileKeys("Docs", {{"VerifyArchive", "1"}}));
+    const JobResult tested = runOn(5);
+    ASSERT_EQ(tested.outcome, JobOutcome::Done);
+    // Thinning that went well adds nothing to the result.
+    EXPECT_TRUE(tested.warning.isEmpty()) << tested.warning.toStdString();
+    EXPECT_EQ(updateArchives(), QStringList({"docs_upd_2026-05-05_18h00m00s.7z"}));
+    EXPECT_TRUE(QFileInfo::exists(fullArchive()));
+}

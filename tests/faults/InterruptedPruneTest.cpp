@@ -14,6 +14,7 @@
 #include <QStandardPaths>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -207,4 +208,42 @@ TEST_F(InterruptedPruneTest, AMirrorVersionGoesHiddenFirstAndIsRemovedWithoutFol
     EXPECT_EQ(steps, 5);
     EXPECT_EQ(readFile(outside + "/precious.txt"), "not the set's");
     restoreRights();
+}
+
+TEST_F(InterruptedPruneTest, ARemovalThatFailsIsAWarningOfAGoodRunAndKeepsWhatTheStuckPointNeeds)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "a read-only bind mount needs root";
+    minorUpdatedNumber = 1;
+    const quint32 id = addSet(IncrementalArchiving);
+    auto runOn = [&](int day) {
+        writeFile(source + "/day.txt", QByteArray::number(day));
+        qputenv("VELMORA_NOW", QStringLiteral("2026-06-0%1T07:00:00").arg(day).toUtf8());
+        return ArchiveJob(id);
+    };
+    for (int day = 1; day <= 4; ++day)
+        ASSERT_EQ(runOn(day).outcome, JobOutcome::Done);
+    // The oldest chain's folder can no longer be changed (a disk gone read-only there, say).
+    const QString stuck = destination + "/docs.history/2026-06-01_07h00m00s";
+    ASSERT_TRUE(QFileInfo::exists(stuck + "/docs_upd_2026-06-02_07h00m00s.7z"));
+    ASSERT_EQ(QProcess::execute("mount", {"--bind", stuck, stuck}), 0);
+    const bool readOnly = QProcess::execute("mount", {"-o", "remount,bind,ro", stuck}) == 0;
+    ASSERT_TRUE(StampSetFileKeys("Docs",
+        {{"KeepLast", "1"}, {"KeepHourly", "0"}, {"KeepDaily", "0"}, {"KeepWeekly", "0"}, {"KeepMonthly", "0"},
+            {"KeepYearly", "0"}}));
+    const JobResult result = runOn(5);
+    QProcess::execute("umount", {stuck});
+    ASSERT_TRUE(readOnly);
+
+    // The backup is made; what could not be removed is a warning, and its full archive stays for it.
+    EXPECT_EQ(result.outcome, JobOutcome::Done);
+    EXPECT_TRUE(result.warning.contains("old restore points could not be removed and were kept"))
+        << result.warning.toStdString();
+    EXPECT_TRUE(result.hasWarnings());
+    EXPECT_TRUE(QFileInfo::exists(stuck + "/docs_upd_2026-06-02_07h00m00s.7z"));
+    EXPECT_TRUE(QFileInfo::exists(stuck + "/docs.7z"));
+    // The chain that could go went whole.
+    EXPECT_FALSE(QFileInfo::exists(destination + "/docs.history/2026-06-03_07h00m00s"));
+    ASSERT_TRUE(GetBackupSet(id, m_set));
+    EXPECT_EQ(ReadSetHistory(m_set).pointCount(), 3);
 }

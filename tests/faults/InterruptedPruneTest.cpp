@@ -247,3 +247,23 @@ TEST_F(InterruptedPruneTest, ARemovalThatFailsIsAWarningOfAGoodRunAndKeepsWhatTh
     ASSERT_TRUE(GetBackupSet(id, m_set));
     EXPECT_EQ(ReadSetHistory(m_set).pointCount(), 3);
 }
+
+TEST_F(InterruptedPruneTest, AGoodMirrorRunThinsTheMirrorsVersionFolders)
+{
+    const quint32 id = addSet(MirrorCopying);
+    ASSERT_TRUE(GetBackupSet(id, m_set));
+    const QString history = MirrorFolder(m_set) + ".history";
+    for (const char* stamp : {"2026-01-05_10h00m00s", "2026-02-05_10h00m00s", "2026-03-05_10h00m00s"})
+        makeTree(history + "/" + stamp, {{"replaced.txt", stamp}});
+    ASSERT_TRUE(StampSetFileKeys("Docs",
+        {{"KeepLast", "2"}, {"KeepHourly", "0"}, {"KeepDaily", "0"}, {"KeepWeekly", "0"}, {"KeepMonthly", "0"},
+            {"KeepYearly", "0"}}));
+    const JobResult result = RunSetJob(id);
+    ASSERT_EQ(result.outcome, JobOutcome::Done) << result.reason.toStdString();
+    EXPECT_TRUE(result.warning.isEmpty()) << result.warning.toStdString();
+    // The run's own version folder, where rsync made one, is the newest and stays with the one before it.
+    const QStringList left = QDir(history).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+    EXPECT_EQ(left.size(), 2) << left.join(' ').toStdString();
+    EXPECT_TRUE(left.contains("2026-03-05_10h00m00s")) << left.join(' ').toStdString();
+    EXPECT_FALSE(left.contains("2026-01-05_10h00m00s"));
+}

@@ -40,7 +40,7 @@ TEST_F(HistorySpaceTest, ARunThatDoesNotFitNamesTheOldestPointsAndRemovesNone)
     if (!mountSmallDisk())
         GTEST_SKIP() << "mounting a tmpfs needs root";
     // Random bytes, which 7-Zip cannot shrink: each archive takes about 300 KiB.
-    QByteArray random(300 * 1024, '\0');
+    QByteArray random(qsizetype(300) * 1024, '\0');
     QRandomGenerator(7).fillRange(reinterpret_cast<quint32*>(random.data()), random.size() / 4);
     writeFile(source + "/big.bin", random);
     const quint32 id = addSet(FullArchiving);

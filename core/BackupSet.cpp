@@ -59,6 +59,8 @@ const QList<SetFileKey>& SetFileKeys()
         {QStringLiteral("KeepMonthly"), &BackupSet::keepMonthly, QStringLiteral("12"), QStringLiteral("12")},
         {QStringLiteral("KeepYearly"), &BackupSet::keepYearly, QStringLiteral("3"), QStringLiteral("3")},
         {QStringLiteral("Pinned"), &BackupSet::pinned, QString(), QString()},
+        // Without it a chain counts the update archives it has, as before thinning.
+        {QStringLiteral("ChainRuns"), &BackupSet::chainRuns, QString(), QString()},
     };
     return keys;
 }

@@ -120,6 +120,9 @@ struct BackupSet
     qint32 keepMonthly;
     qint32 keepYearly;
     meSortStringArray pinned;
+    // How many update runs the current chain has had and the stamp of its full archive ("7 2026-01-02_03h04m05s"),
+    // written after each run: thinning removes update archives, so the archives left cannot count the chain's runs.
+    QString chainRuns;
 
     bool operator==(const BackupSet&) const = default;
 };

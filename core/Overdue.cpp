@@ -37,7 +37,7 @@ qint64 periodDays(const BackupSet& set)
 
 } // namespace
 
-QDateTime OverdueClock()
+QDateTime ProgramClock()
 {
     const QByteArray given = qgetenv("VELMORA_NOW");
     if (!given.isEmpty()) {
@@ -46,6 +46,11 @@ QDateTime OverdueClock()
             return now;
     }
     return QDateTime::currentDateTime();
+}
+
+QDateTime OverdueClock()
+{
+    return ProgramClock();
 }
 
 QDateTime LastSuccessTime(const BackupSet& set)

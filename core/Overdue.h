@@ -13,8 +13,10 @@ inline constexpr qint64 kOverdueGraceSeconds = 3600;
 // How many days a manual set may go without a success before it is overdue, when the options say nothing.
 inline constexpr qint32 kDefaultManualOverdueDays = 7;
 
-// The time now as every overdue check sees it: the clock, or the moment VELMORA_NOW gives (ISO 8601), so that a
-// check can be made as of another time without waiting for it.
+// The time now as the program sees it: the clock, or the moment VELMORA_NOW gives (ISO 8601), so that a check can
+// be made, and a run stamped, as of another time without waiting for it.
+QDateTime ProgramClock();
+// The same, for every overdue check.
 QDateTime OverdueClock();
 
 // When the set last succeeded (done, or done with warnings): the time of that result where the set keeps it,

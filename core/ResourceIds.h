@@ -402,6 +402,9 @@ inline constexpr int SetNoPointsLine = 957;
 inline constexpr int MirrorVersionsLine = 958;
 inline constexpr int MirrorNoVersionsLine = 959;
 inline constexpr int PinNotSaved = 960;
+// Thinning the history and the runs that do it.
+inline constexpr int HistoryPruneFailed = 875;
+inline constexpr int SpaceOldestPoints = 876;
 } // namespace StringId
 
 namespace IconId {

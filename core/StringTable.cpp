@@ -829,6 +829,10 @@ constexpr TableEntry kStringTable[] = {
     // %1 is the set's file.
     {StringId::PinNotSaved,
         QT_TRANSLATE_NOOP("StringTable", "The set's file '%1' could not be written; the point is kept as before.")},
+    {StringId::HistoryPruneFailed,
+        QT_TRANSLATE_NOOP("StringTable", "%1 old restore points could not be removed and were kept: %2")},
+    {StringId::SpaceOldestPoints,
+        QT_TRANSLATE_NOOP("StringTable", " The oldest restore points, which you could remove to make room: %1.")},
 };
 
 const TableEntry* findEntry(int id)

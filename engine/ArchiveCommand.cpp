@@ -5,6 +5,8 @@
 
 #include "ExcludedFolders.h"
 #include "FolderPaths.h"
+#include "Overdue.h"
+#include "SetHistory.h"
 #include "Settings.h"
 #include "TempFolder.h"
 #include "ToolLocations.h"
@@ -13,7 +15,7 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
-#include <QThread>
+#include <QSet>
 
 #include <algorithm>
 
@@ -97,7 +99,7 @@ ArchiveBuild buildArchiveCommand(BackupSet& set, bool preview, bool startNewChai
     }
 
     // The old chain moves aside only as the new full archive takes its place, so a failed run leaves it whole.
-    build.restartChain = startNewChain || CountUpdateArchives(set) >= minorUpdatedNumber;
+    build.restartChain = startNewChain || ChainRunCount(set) >= minorUpdatedNumber;
     const bool updateMode
         = set.backupType != FullArchiving && QFileInfo(state.fullArchivePath).isFile() && !build.restartChain;
     if (updateMode)
@@ -214,8 +216,12 @@ QString WriteListFile(const QString& text, QString* error)
 
 QString DateStamp(bool longForm)
 {
-    const QDateTime now = QDateTime::currentDateTime();
-    return now.toString(longForm ? QStringLiteral("yyyy-MM-dd_HH'h'mm'm'ss's'") : QStringLiteral("yyyy-MM-dd"));
+    return DateStampAt(ProgramClock(), longForm);
+}
+
+QString DateStampAt(const QDateTime& time, bool longForm)
+{
+    return time.toString(longForm ? QStringLiteral("yyyy-MM-dd_HH'h'mm'm'ss's'") : QStringLiteral("yyyy-MM-dd"));
 }
 
 QString FullArchivePath(const BackupSet& set)
@@ -231,17 +237,29 @@ QString UpdateArchiveName(const QString& arcName)
     return arcName + QStringLiteral("_upd_") + DateStamp(true);
 }
 
+QDateTime FreeRunTime(const BackupSet& set)
+{
+    QSet<QString> taken;
+    for (const HistoryPoint& point : ReadSetHistory(set).points())
+        taken.insert(point.stamp);
+    const QString extension = ArcTypeName(set);
+    QDateTime time = ProgramClock();
+    time.setTime(QTime(time.time().hour(), time.time().minute(), time.time().second()));
+    for (;; time = time.addSecs(1)) {
+        const QString stamp = DateStampAt(time, true);
+        if (taken.contains(stamp))
+            continue;
+        // Any file at the update archive's name (another program's, a link) keeps the name from this run too.
+        const QString path = archivePath(set.target, set.arcName + QStringLiteral("_upd_") + stamp, extension);
+        if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
+            return time;
+    }
+}
+
 QString FreeUpdateArchivePath(const BackupSet& set)
 {
-    const QString extension = ArcTypeName(set);
-    for (;;) {
-        const QString path = archivePath(set.target, UpdateArchiveName(set.arcName), extension);
-        if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
-            return path;
-        const QDateTime now = QDateTime::currentDateTime();
-        const qint64 toNextSecond = 1000 - now.time().msec();
-        QThread::msleep(quint64(std::max<qint64>(toNextSecond, 1)));
-    }
+    const QString stamp = DateStampAt(FreeRunTime(set), true);
+    return archivePath(set.target, set.arcName + QStringLiteral("_upd_") + stamp, ArcTypeName(set));
 }
 
 QString LastPathComponent(const QString& path)

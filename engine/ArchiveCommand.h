@@ -6,6 +6,8 @@
 #include "BackupSet.h"
 #include "Command.h"
 
+#include <QDateTime>
+
 // State of the one archive job at a time, left by the last build.
 extern QString g_archiveMode;
 extern QString g_fullArchivePath;
@@ -52,10 +54,15 @@ QString ExclusionListText(BackupSet& set);
 // Writes the text to a new "lst" file in a private folder of its own; empty path (and the reason in error)
 // when it cannot be written.
 QString WriteListFile(const QString& text, QString* error = nullptr);
+// The date ("2026-01-02") or the stamp ("2026-01-02_03h04m05s") of the program's clock (ProgramClock, which
+// VELMORA_NOW sets for tests), or of a time.
 QString DateStamp(bool longForm);
+QString DateStampAt(const QDateTime& time, bool longForm);
 QString UpdateArchiveName(const QString& arcName);
-// The path of an update archive of the set that no file has yet: when this second's name is taken (a run a
-// moment ago), it waits for the next second, since the name's form goes down to the second.
+// The time a run started now takes its stamp from: the program's clock to the second, or the next second that
+// is no point of the set and whose update archive name no file has, since a point's stamp names it.
+QDateTime FreeRunTime(const BackupSet& set);
+// The path of an update archive of the set named with FreeRunTime.
 QString FreeUpdateArchivePath(const BackupSet& set);
 QString LastPathComponent(const QString& path);
 int SplitAtSeparators(const QString& text, const QString& separators, QStringList& list);

@@ -22,7 +22,9 @@
 #include <QScopeGuard>
 
 #include <algorithm>
+#include <fcntl.h>
 #include <optional>
+#include <sys/stat.h>
 
 namespace {
 
@@ -97,6 +99,14 @@ void addArchiveWarnings(
             LoadStringById(StringId::FilesChangedWhileRead).arg(changed.size()).arg(namesOf(changed, changed.size())));
     }
     done.warning = texts.join(QStringLiteral("; "));
+}
+
+// Sets the file's modification time, never through a link.
+void stampArchiveTime(const QString& path, const QDateTime& time)
+{
+    const qint64 ms = time.toMSecsSinceEpoch();
+    const struct timespec times[2] = {{0, UTIME_OMIT}, {time_t(ms / 1000), long(ms % 1000) * 1000000L}};
+    ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, AT_SYMLINK_NOFOLLOW);
 }
 
 } // namespace
@@ -237,19 +247,12 @@ JobResult RunArchiveJob(const BackupSet& stored, const JobContext& context)
             return JobFailure(set, JobOutcome::NothingArchived,
                 LoadStringById(StringId::NothingArchived).arg(set.source, g_fullArchivePath), run.exitCode);
         }
-        // Update archives belong to the full archive they were made against: replaced, it goes with them into
-        // the history, whole. A full set without update archives just replaces its archive, unless the chain
-        // starts anew for a reason (another password, encryption turned on or off): the old archive is then the
-        // only backup that opens with what the user had so far, and is kept too.
-        const bool keepOldChain = CountUpdateArchives(set) > 0
-            || (set.backupType != FullArchiving && build.restartChain) || chainBase.startNewChain;
-        ChainReplacement placed;
-        if (keepOldChain) {
-            placed = ReplaceChain(set, g_scratchArchivePath);
-        } else {
-            const PlacementResult replaced = PlaceArchive(g_scratchArchivePath, g_fullArchivePath);
-            placed = {replaced.placed, replaced.error, {}};
-        }
+        // The old chain, or a full set's one archive, goes whole into the history as the new archive takes its
+        // place: thinning, not the next run, decides when a point goes.
+        // The new archive's time is its stamp as a point: the run's, from the program's clock, set while it still
+        // has its hidden name so that no kill leaves it in place with another.
+        stampArchiveTime(g_scratchArchivePath, FreeRunTime(set));
+        const ChainReplacement placed = ReplaceChain(set, g_scratchArchivePath);
         if (!placed.placed) {
             discardNewArchive();
             return JobFailure(set, JobOutcome::PlaceFailed,

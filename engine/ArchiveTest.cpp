@@ -123,7 +123,7 @@ ChainBase CheckChainBase(
         return base;
     const int updates = CountUpdateArchives(set);
     // A chain at its length starts anew anyway, and a first run has no chain to extend.
-    if (updates >= minorUpdatedNumber)
+    if (ChainRunCount(set) >= minorUpdatedNumber)
         return base;
     if (!QFileInfo(full).isFile()) {
         // The update archives left hold changes against an archive that is gone: a new chain starts, and they are

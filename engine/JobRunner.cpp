@@ -3,17 +3,20 @@
 #include "ArchiveCommand.h"
 #include "ArchiveTest.h"
 #include "DestinationDisk.h"
+#include "HistoryPrune.h"
 #include "JobChecks.h"
 #include "JobEvents.h"
 #include "JobSlot.h"
 #include "Jobs.h"
 #include "LastRun.h"
 #include "OffsitePhase.h"
+#include "Overdue.h"
 #include "ProfileStore.h"
 #include "ResourceIds.h"
 #include "RunLogs.h"
 #include "SetCollection.h"
 #include "StringTable.h"
+#include "UpdateArchives.h"
 #include "UserMessages.h"
 
 #include <QCoreApplication>
@@ -114,6 +117,17 @@ void JobRunner::end(const JobResult& result)
 
 namespace {
 
+// The chain's count of runs, read before any thinning removes the update archive this run added.
+void RecordChainRuns(const BackupSet& set)
+{
+    const bool newChain = g_archiveMode == QLatin1String("a");
+    if (!newChain && g_archiveMode != QLatin1String("u"))
+        return;
+    const QString runs = ChainRunsAfterRun(set, newChain);
+    if (!runs.isEmpty() && runs != set.chainRuns && g_profileStore)
+        StampSetFileKeys(set.name, {{QStringLiteral("ChainRuns"), runs}});
+}
+
 // Reads the set just before its job runs, and times the job and keeps its log.
 JobResult runLogged(quint32 id, BackupSet& set, const std::function<JobResult()>& job)
 {
@@ -159,6 +173,11 @@ JobResult JobRunner::runJob(const BackupSet& set, Kind kind, bool withLogHeading
     context.setIndex = setIndex;
     context.setCount = setCount;
     JobResult result = mirror ? RunMirrorJob(set, context) : RunArchiveJob(set, context);
+    if (!mirror && result.succeeded())
+        RecordChainRuns(set);
+    // The history is thinned here, before the off-site copy, so that the copy there follows the chain as it stays.
+    if (!m_control.shouldStop())
+        PruneAfterRun(set, result);
     CopyOffsiteAfterRun(set, context, result);
     SendJobEvent(WM_BACKUP_FINISHED);
     return result;
@@ -462,7 +481,8 @@ bool RecordSetResult(const BackupSet& set, const JobResult& result)
                                                                                                    : QString();
     IniValues values = {
         {QStringLiteral("LastResult"), ResultKindKey(kind)},
-        {QStringLiteral("LastResultTime"), QDateTime::currentDateTime().toString(Qt::ISODate)},
+        // The program's clock, as the run's stamp and the last-run date have it.
+        {QStringLiteral("LastResultTime"), ProgramClock().toString(Qt::ISODate)},
         {QStringLiteral("LastResultSeconds"), QString::number((result.durationMs + 500) / 1000)},
         {QStringLiteral("LastResultBytes"), QString::number(stopped ? -1 : result.bytesWritten)},
         {QStringLiteral("LastResultWarnings"), QString::number(result.warningCount)},

@@ -5,6 +5,7 @@
 #include "MirrorCommand.h"
 #include "ReadableFigures.h"
 #include "ResourceIds.h"
+#include "SetHistory.h"
 #include "Settings.h"
 #include "StringTable.h"
 #include "UpdateArchives.h"
@@ -34,7 +35,7 @@ qint64 archiveBytesNeeded(const BackupSet& set)
     const QString full = FullArchivePath(set);
     const bool hasFull = !full.isEmpty() && QFileInfo(full).isFile();
     // The choice the archive command makes: a chain at its length starts anew with a full archive.
-    const bool updateMode = set.backupType != FullArchiving && hasFull && CountUpdateArchives(set) < minorUpdatedNumber;
+    const bool updateMode = set.backupType != FullArchiving && hasFull && ChainRunCount(set) < minorUpdatedNumber;
     if (updateMode) {
         // Each update archive holds every change since the full archive, so the next is about the largest.
         qint64 largest = 0;
@@ -55,6 +56,31 @@ qint64 mirrorBytesNeeded(const BackupSet& set)
     const QString mirror = MirrorFolder(set);
     const qint64 present = QFileInfo(mirror).isDir() ? folderBytes(mirror) : 0;
     return std::max<qint64>(0, folderBytes(set.source) - present);
+}
+
+// The oldest points a person could remove to make room, oldest first, "STAMP (SIZE)": never the newest point, a
+// pinned one or the current chain's full archive. Only named: a run never removes a point for space.
+QStringList oldestRemovablePoints(const BackupSet& set, qsizetype count)
+{
+    const SetHistory history = ReadSetHistory(set);
+    QList<HistoryPoint> points = history.points();
+    std::sort(
+        points.begin(), points.end(), [](const HistoryPoint& a, const HistoryPoint& b) { return a.time < b.time; });
+    if (!points.isEmpty())
+        points.removeLast();
+    QStringList named;
+    for (const HistoryPoint& point : std::as_const(points)) {
+        const bool currentFull = point.full && point.chain >= 0 && point.chain < history.chains.size()
+            && history.chains.at(point.chain).isCurrent();
+        if (currentFull || set.pinned.contains(point.stamp))
+            continue;
+        const QFileInfo file(point.path);
+        const qint64 bytes = file.isDir() ? folderBytes(point.path) : file.size();
+        named.append(point.stamp + QStringLiteral(" (") + FormatByteSize(bytes) + QLatin1Char(')'));
+        if (named.size() == count)
+            break;
+    }
+    return named;
 }
 
 } // namespace
@@ -78,6 +104,10 @@ std::optional<JobResult> SpaceProblem(const BackupSet& set)
     const qint64 needed = SpaceNeeded(set);
     if (needed <= free)
         return std::nullopt;
-    return JobFailure(set, JobOutcome::SpaceTooShort,
-        LoadStringById(StringId::SpaceTooShort).arg(set.target, FormatByteSize(needed), FormatByteSize(free)));
+    QString text
+        = LoadStringById(StringId::SpaceTooShort).arg(set.target, FormatByteSize(needed), FormatByteSize(free));
+    const QStringList removable = oldestRemovablePoints(set, 3);
+    if (!removable.isEmpty())
+        text += LoadStringById(StringId::SpaceOldestPoints).arg(removable.join(QStringLiteral(", ")));
+    return JobFailure(set, JobOutcome::SpaceTooShort, text);
 }

@@ -3,6 +3,7 @@
 #include "ArchiveCommand.h"
 #include "ChainHistory.h"
 #include "RestorePoints.h"
+#include "SetHistory.h"
 
 #include <QDir>
 #include <QFile>
@@ -58,6 +59,47 @@ void describePoints(OldFiles& found, const BackupSet& set)
 }
 
 } // namespace
+
+namespace {
+
+// The stamp of the set's full archive as the history reads it; empty without one.
+QString currentFullStamp(const BackupSet& set)
+{
+    const QString full = FullArchivePath(set);
+    const QFileInfo info(full);
+    if (full.isEmpty() || !info.isFile() || info.isSymLink())
+        return {};
+    return HistoryStamp(info.lastModified());
+}
+
+// The count the set remembers for the full archive there now; 0 for none. A count for another full archive
+// (replaced by hand, or the set file copied from elsewhere) says nothing.
+int rememberedRuns(const BackupSet& set)
+{
+    const QStringList parts = set.chainRuns.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (parts.size() != 2 || parts.at(1) != currentFullStamp(set))
+        return 0;
+    bool isNumber = false;
+    const int remembered = parts.at(0).toInt(&isNumber);
+    return isNumber ? std::max(remembered, 0) : 0;
+}
+
+} // namespace
+
+int ChainRunCount(const BackupSet& set)
+{
+    return std::max(rememberedRuns(set), CountUpdateArchives(set));
+}
+
+QString ChainRunsAfterRun(const BackupSet& set, bool newChain)
+{
+    const QString stamp = currentFullStamp(set);
+    if (stamp.isEmpty())
+        return {};
+    // Called with this run's update archive in place and before any thinning.
+    const int runs = newChain ? 0 : std::max(rememberedRuns(set) + 1, CountUpdateArchives(set));
+    return QString::number(runs) + QLatin1Char(' ') + stamp;
+}
 
 int CountUpdateArchives(const BackupSet& set)
 {

@@ -7,6 +7,12 @@
 #include <QDateTime>
 
 int CountUpdateArchives(const BackupSet& set);
+// How many update runs the current chain has had, for its length rule: the count the set remembers for the full
+// archive there now (thinning removes update archives, the runs stay counted), never fewer than the update
+// archives beside it.
+int ChainRunCount(const BackupSet& set);
+// The set's ChainRuns value after a good run: a new chain has had none, an update archive adds one.
+QString ChainRunsAfterRun(const BackupSet& set, bool newChain);
 
 // What Remove Old Files deletes, with what a person needs to weigh it: the files that go (the set's current
 // full archive, where it is a file, and its update archives), the restore points that go with them, and the

@@ -74,9 +74,12 @@ RunOptions ParseRunOptions(const QStringList& arguments)
     const QCommandLineOption fromOffsite(QStringLiteral("from-offsite"));
     const QCommandLineOption toOriginal(QStringLiteral("to-original"));
     const QCommandLineOption removeOthers(QStringLiteral("remove-others"));
+    const QCommandLineOption prune(QStringLiteral("prune"));
+    const QCommandLineOption pin(QStringLiteral("pin"));
+    const QCommandLineOption unpin(QStringLiteral("unpin"));
     parser.addOptions({help, version, list, all, dryRun, noWait, allowEmptySource, points, pointsArchive, restore,
         restoreArchive, versions, to, asOf, acceptDestination, verify, check, noNotify, installSchedules, passwordFile,
-        fromOffsite, toOriginal, removeOthers});
+        fromOffsite, toOriginal, removeOthers, prune, pin, unpin});
     // "-abc" is one unknown option, not three: no option here has a one-letter form to combine.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     // QCommandLineParser expects the program's name first.
@@ -142,6 +145,28 @@ RunOptions ParseRunOptions(const QStringList& arguments)
         return options;
     }
 
+    if (parser.isSet(prune) || parser.isSet(pin) || parser.isSet(unpin)) {
+        // Forms that remove or keep points take nothing they would leave unheeded.
+        const QStringList given = parser.optionNames();
+        const bool isPrune = parser.isSet(prune);
+        const QStringList allowed = isPrune
+            ? QStringList {QStringLiteral("prune"), QStringLiteral("all"), QStringLiteral("dry-run"),
+                QStringLiteral("no-wait")}
+            : QStringList {parser.isSet(pin) ? QStringLiteral("pin") : QStringLiteral("unpin")};
+        const bool others
+            = std::any_of(given.cbegin(), given.cend(), [&](const QString& name) { return !allowed.contains(name); });
+        if (isPrune) {
+            if (others || given.count(QStringLiteral("prune")) > 1 || (options.all == !options.names.isEmpty()))
+                return usageError(QStringLiteral("--prune takes set names or --all, and --dry-run and --no-wait."));
+            options.mode = RunOptions::Mode::Prune;
+            return options;
+        }
+        if (others || given.size() != 1 || options.names.size() != 2 || options.names.constFirst().isEmpty())
+            return usageError(QStringLiteral("--pin and --unpin take a set name and a stamp: --pin NAME STAMP."));
+        options.stamp = options.names.takeLast();
+        options.mode = parser.isSet(pin) ? RunOptions::Mode::Pin : RunOptions::Mode::Unpin;
+        return options;
+    }
     const QList<QCommandLineOption> restoreModes {
         points, pointsArchive, restore, restoreArchive, versions, acceptDestination};
     QStringList modesGiven;
@@ -279,6 +304,8 @@ QString RunHelpText()
                           "       velmora-run --restore-archive ARCHIVE --to DIR [--as-of STAMP] [PATH...]\n"
                           "       velmora-run --accept-destination NAME\n"
                           "       velmora-run [--no-notify] --check\n"
+                          "       velmora-run [--dry-run] [--no-wait] --prune NAME... | --prune --all\n"
+                          "       velmora-run --pin NAME STAMP | --unpin NAME STAMP\n"
                           "Each form that runs, tests or restores sets also takes --password-file FILE.\n"
                           "\n"
                           "Runs Velmora's backup sets without the window, with the same settings and set files.\n"
@@ -323,6 +350,16 @@ QString RunHelpText()
                           "              its group or others (chmod 600), or nothing is run. Without it an\n"
                           "              encrypted set whose password the keyring cannot give fails and is\n"
                           "              named in the notification; it is never run unencrypted\n"
+                          "  --prune NAME..., --prune --all\n"
+                          "              thin each set's history by its retention policy: one line per point,\n"
+                          "              STAMP, kept or removed, and why (newest, pinned, last, hourly, daily,\n"
+                          "              weekly, monthly, yearly, chain; policy for a point that goes), separated\n"
+                          "              by tabs, after a line \"== NAME\" for each set when there are several.\n"
+                          "              With --dry-run nothing is removed. A run thins its set by itself after\n"
+                          "              a new point that tested good\n"
+                          "  --pin NAME STAMP, --unpin NAME STAMP\n"
+                          "              keep the point of that stamp for ever, whatever the policy, or no\n"
+                          "              longer; STAMP as --points shows it\n"
                           "  -h, --help  show this text\n"
                           "  --version   print the version\n"
                           "\n"

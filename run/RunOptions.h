@@ -28,6 +28,11 @@ struct RunOptions
         Check,
         // Rewrite every set's timer units from the set files and have systemd take them up.
         InstallSchedules,
+        // Thin the history of the sets named, or of every set with all, by their retention policies.
+        Prune,
+        // Pin or unpin a point (stamp) of a set (names[0]).
+        Pin,
+        Unpin,
         UsageError,
     };
 
@@ -58,6 +63,8 @@ struct RunOptions
     QString passwordFile;
     // Read the set's archives from its off-site destination (points, versions, restore).
     bool fromOffsite = false;
+    // The point --pin and --unpin name.
+    QString stamp;
     // Why the command line cannot be used (Mode::UsageError).
     QString error;
 };

@@ -6,6 +6,7 @@
 #include "DesktopNotice.h"
 #include "InterfaceLanguage.h"
 #include "ProfileStore.h"
+#include "PruneRuns.h"
 #include "RestoreRuns.h"
 #include "RunOptions.h"
 #include "RunPasswords.h"
@@ -77,6 +78,8 @@ int run(const RunOptions& options)
     }
     if (options.mode == RunOptions::Mode::InstallSchedules)
         return InstallSchedules();
+    if (options.mode == RunOptions::Mode::Pin || options.mode == RunOptions::Mode::Unpin)
+        return PinPoint(options.names.constFirst(), options.stamp, options.mode == RunOptions::Mode::Pin);
     QStringList setNames;
     if (options.all) {
         setNames = AllSetNames();
@@ -91,6 +94,10 @@ int run(const RunOptions& options)
                     .arg(quotedList(unknown)));
             return ExitUsageError;
         }
+    }
+    if (options.mode == RunOptions::Mode::Prune) {
+        const int status = PruneSets(setNames, options.all || setNames.size() > 1, options.dryRun, options.noWait);
+        return options.all && skippedFiles ? ExitSomeFailed : status;
     }
     if (options.mode == RunOptions::Mode::Verify) {
         // An unreadable set file is a set --all could not test.

@@ -2770,5 +2770,14 @@ Every file replaced or removed goes to the trash, from where it can be put back.
         <source>The set's file '%1' could not be written; the point is kept as before.</source>
         <translation>Не удалось записать файл набора «%1»; точка хранится как прежде.</translation>
     </message>
+    <message>
+        <source>%1 old restore points could not be removed and were kept: %2</source>
+        <translation>Не удалось удалить старые точки восстановления (%1), они сохранены: %2</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="796"/>
+        <source> The oldest restore points, which you could remove to make room: %1.</source>
+        <translation> Самые старые точки восстановления, удалив которые можно освободить место: %1.</translation>
+    </message>
 </context>
 </TS>

@@ -55,7 +55,8 @@ TEST_F(SetCollectionTest, WrittenFileHoldsEveryKeyInOrder)
         "LastOffsiteResult=\n"
         "LastOffsiteReason=\n"
         "PasswordFile=\n"
-        "KeepLast=10\nKeepHourly=24\nKeepDaily=14\nKeepWeekly=8\nKeepMonthly=12\nKeepYearly=3\nPinned=\n");
+        "KeepLast=10\nKeepHourly=24\nKeepDaily=14\nKeepWeekly=8\nKeepMonthly=12\nKeepYearly=3\nPinned=\n"
+        "ChainRuns=\n");
     // Sorting happened on a copy: the collection keeps the order it had.
     EXPECT_EQ(FindBackupSet(id)->exTypeList, QStringList({"*.tmp", "*.bak"}));
 }

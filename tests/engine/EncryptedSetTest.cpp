@@ -374,11 +374,11 @@ TEST_F(EncryptedSetTest, APasswordChangeOrEncryptionTurnedOnKeepsTheOldArchiveOf
     EXPECT_TRUE(opensWith(keptArchive, kPassword));
     EXPECT_TRUE(opensWith(fullArchive(), kWrong));
     EXPECT_FALSE(setOf(id).passwordChanged);
-    // The next run with the same password replaces its archive as a full set always does.
+    // The next run with the same password keeps its earlier archive as a full set always does, and says nothing.
     const JobResult next = RunSetJob(id);
     ASSERT_EQ(next.outcome, JobOutcome::Done);
     EXPECT_TRUE(next.note.isEmpty()) << next.note.toStdString();
-    EXPECT_EQ(QDir(destination + "/docs.history").entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), 1);
+    EXPECT_EQ(QDir(destination + "/docs.history").entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), 2);
     ASSERT_TRUE(DeleteBackupSet(id));
 
     // Encryption turned on: the archive made without it stays, readable by anyone who could read it before.

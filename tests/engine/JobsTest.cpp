@@ -23,13 +23,16 @@ TEST_F(JobsTest, FullArchivingReplacesTheArchiveWithTheSourceAtItsRoot)
     const quint32 id = addSet(FullArchiving);
     ASSERT_EQ(ArchiveJob(id).outcome, JobOutcome::Done);
     EXPECT_EQ(archiveEntries(fullArchive()), QStringList({"a.txt", "sub", "sub/b.txt", "Новый файл.txt"}));
+    const QByteArray first = readFile(fullArchive());
+    const QString firstStamp = QFileInfo(fullArchive()).lastModified().toString("yyyy-MM-dd_HH'h'mm'm'ss's'");
     writeFile(source + "/added.txt", "new");
     ASSERT_EQ(ArchiveJob(id).outcome, JobOutcome::Done);
     EXPECT_TRUE(archiveEntries(fullArchive()).contains("added.txt"));
-    // Nothing but the archive is left in the destination.
-    EXPECT_EQ(destinationFiles(destination), QStringList({"docs.7z"}));
-    // A full set replaces its archive: it has no chain to keep.
-    EXPECT_FALSE(QFileInfo::exists(destination + "/docs.history"));
+    // Nothing but the archive and the history are left in the destination.
+    EXPECT_EQ(QDir(destination).entryList({"docs*"}, QDir::AllEntries | QDir::Hidden),
+        QStringList({"docs.7z", "docs.history"}));
+    // The earlier archive is kept whole, under its own name, as a chain of its own.
+    EXPECT_EQ(readFile(destination + "/docs.history/" + firstStamp + "/docs.7z"), first);
     EXPECT_EQ(recorder.events,
         QList<int>({WM_BACKUP_STARTED, WM_BACKUP_COPYING, WM_BACKUP_FINISHED, WM_BACKUP_STARTED, WM_BACKUP_COPYING,
             WM_BACKUP_FINISHED}));

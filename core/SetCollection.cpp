@@ -488,6 +488,14 @@ quint32 AddBackupSet(const BackupSet& record)
     // A new set has no chain yet, so no password of an old one to leave behind.
     set.encrypt = record.encrypt;
     set.offsite = record.offsite;
+    set.passwordFile = record.passwordFile;
+    set.keepLast = record.keepLast;
+    set.keepHourly = record.keepHourly;
+    set.keepDaily = record.keepDaily;
+    set.keepWeekly = record.keepWeekly;
+    set.keepMonthly = record.keepMonthly;
+    set.keepYearly = record.keepYearly;
+    set.pinned = record.pinned;
     QMutexLocker lock(&backupSetsMutex());
     backupSets.append(set);
     return set.id;

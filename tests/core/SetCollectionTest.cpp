@@ -224,6 +224,16 @@ TEST_F(SetCollectionTest, AddTakesNeitherIdNorLastRun)
     EXPECT_EQ(FindBackupSet(id)->lastRun, "0");
 }
 
+namespace {
+
+auto RetentionOf(const BackupSet& set)
+{
+    return std::make_tuple(
+        set.keepLast, set.keepHourly, set.keepDaily, set.keepWeekly, set.keepMonthly, set.keepYearly);
+}
+
+} // namespace
+
 TEST_F(SetCollectionTest, AddKeepsTheChoicesMadeInTheNewSetsDialog)
 {
     BackupSet record = makeSet("weekly");
@@ -234,6 +244,10 @@ TEST_F(SetCollectionTest, AddKeepsTheChoicesMadeInTheNewSetsDialog)
     record.scheduleCatchUp = false;
     record.encrypt = true;
     record.passwordChanged = true;
+    record.passwordFile = "/home/me/.docs-password";
+    record.keepLast = 3;
+    record.keepDaily = 0;
+    record.keepYearly = 50;
     const BackupSet& added = *FindBackupSet(AddBackupSet(record));
     EXPECT_FALSE(added.verifyArchive);
     EXPECT_EQ(added.schedule, WeeklySchedule);
@@ -242,6 +256,9 @@ TEST_F(SetCollectionTest, AddKeepsTheChoicesMadeInTheNewSetsDialog)
     EXPECT_FALSE(added.scheduleCatchUp);
     EXPECT_TRUE(added.encrypt);
     EXPECT_FALSE(added.passwordChanged);
+    // Without them a new set's timer finds no password and its history is thinned by another policy.
+    EXPECT_EQ(added.passwordFile, "/home/me/.docs-password");
+    EXPECT_EQ(RetentionOf(added), std::make_tuple(3, 24, 0, 8, 12, 50));
 }
 
 TEST_F(SetCollectionTest, NamesCompareWithUnicodeCaseFolding)

@@ -375,6 +375,10 @@ inline constexpr int RestoreRemoveOthersChoice = 747;
 inline constexpr int RestoredOverTrash = 748;
 inline constexpr int RestoreTrashUnusable = 749;
 inline constexpr int ShowAllNames = 750;
+
+// A mirror's kept versions, and the off-site copy of a set's history.
+inline constexpr int MirrorHistoryNotFolder = 910;
+inline constexpr int MirrorVersionFolderNotMade = 911;
 } // namespace StringId
 
 namespace IconId {

@@ -790,6 +790,13 @@ constexpr TableEntry kStringTable[] = {
         QT_TRANSLATE_NOOP("StringTable", "the trash folder '%1' cannot be used (%2), so nothing could go there")},
     // The button under a list of names that shows the whole list.
     {StringId::ShowAllNames, QT_TRANSLATE_NOOP("StringTable", "Show all")},
+    {StringId::MirrorHistoryNotFolder,
+        QT_TRANSLATE_NOOP("StringTable",
+            "'%1' is a link or a file, not the folder that keeps the mirror's earlier versions: nothing was changed, "
+            "so that no replaced file goes elsewhere.")},
+    {StringId::MirrorVersionFolderNotMade,
+        QT_TRANSLATE_NOOP("StringTable",
+            "the folder '%1' for the files this run replaces could not be made (%2): nothing was changed.")},
 };
 
 const TableEntry* findEntry(int id)

@@ -1,7 +1,10 @@
 #include "MirrorCommand.h"
 
+#include "ChainHistory.h"
 #include "ExcludedFolders.h"
 #include "FolderPaths.h"
+#include "Overdue.h"
+#include "SetHistory.h"
 #include "ToolLocations.h"
 
 #include <QDirIterator>
@@ -77,7 +80,25 @@ QStringList MirrorExclusionArguments(const BackupSet& set)
     return arguments;
 }
 
-Command BuildMirrorCommand(const BackupSet& set)
+QDateTime MirrorClock()
+{
+    return OverdueClock();
+}
+
+QString NextMirrorVersionFolder(const BackupSet& set)
+{
+    const QString history = ChainHistoryFolder(set);
+    QDateTime time = MirrorClock();
+    for (;;) {
+        const QString folder = history + QLatin1Char('/') + HistoryStamp(time);
+        struct stat status;
+        if (::lstat(QFile::encodeName(folder).constData(), &status) != 0)
+            return folder;
+        time = time.addSecs(1);
+    }
+}
+
+Command BuildMirrorCommand(const BackupSet& set, const QString& versionFolder)
 {
     Command command;
     command.program = RobocopyPath();
@@ -86,11 +107,17 @@ Command BuildMirrorCommand(const BackupSet& set)
     const QString mirror = MirrorFolder(set);
     // The overall progress for the window and velmora-run, and one line for each change, so that the log
     // says what the run changed.
+    // What the run replaces or deletes goes into the version folder instead of away, so the mirror stays the
+    // exact copy and each earlier version stays restorable.
+    const QString versions = versionFolder.isEmpty() ? NextMirrorVersionFolder(set) : versionFolder;
     const QStringList options {QStringLiteral("-a"), QStringLiteral("--delete"), QStringLiteral("--info=progress2"),
-        QStringLiteral("--itemize-changes")};
+        QStringLiteral("--itemize-changes"), QStringLiteral("--backup"),
+        QStringLiteral("--backup-dir=") + FolderWithSeparator(versions)};
     command.arguments = options + QStringList {sourceContents, mirror};
-    command.text = quoted(command.program) + QLatin1Char(' ') + options.join(QLatin1Char(' ')) + QLatin1Char(' ')
-        + quoted(sourceContents) + QLatin1Char(' ') + quoted(mirror);
+    command.text = quoted(command.program) + QLatin1Char(' ')
+        + options.mid(0, options.size() - 1).join(QLatin1Char(' ')) + QStringLiteral(" --backup-dir=")
+        + quoted(FolderWithSeparator(versions)) + QLatin1Char(' ') + quoted(sourceContents) + QLatin1Char(' ')
+        + quoted(mirror);
     command.progress = ProgressFormat::Rsync;
     const QStringList exclusions = MirrorExclusionArguments(set);
     for (const QString& exclusion : exclusions)

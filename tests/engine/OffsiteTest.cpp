@@ -804,8 +804,8 @@ TEST_F(OffsiteTest, SshHistoryArrivesAndAPointRemovedHereGoesThereOnlyAtTheNextR
     ASSERT_TRUE(copyOffsite(set).ok());
     EXPECT_EQ(treeIn(historyThere), kept);
     QDir().mkpath(home.filePath("empty"));
-    ASSERT_EQ(::symlink(QFile::encodeName(home.filePath("empty")).constData(), QFile::encodeName(history).constData()),
-        0);
+    ASSERT_EQ(
+        ::symlink(QFile::encodeName(home.filePath("empty")).constData(), QFile::encodeName(history).constData()), 0);
     ASSERT_TRUE(copyOffsite(set).ok());
     EXPECT_EQ(treeIn(historyThere), kept);
 }

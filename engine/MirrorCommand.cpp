@@ -107,17 +107,17 @@ Command BuildMirrorCommand(const BackupSet& set, const QString& versionFolder)
     const QString mirror = MirrorFolder(set);
     // The overall progress for the window and velmora-run, and one line for each change, so that the log
     // says what the run changed.
+    const QStringList options {QStringLiteral("-a"), QStringLiteral("--delete"), QStringLiteral("--info=progress2"),
+        QStringLiteral("--itemize-changes")};
     // What the run replaces or deletes goes into the version folder instead of away, so the mirror stays the
     // exact copy and each earlier version stays restorable.
-    const QString versions = versionFolder.isEmpty() ? NextMirrorVersionFolder(set) : versionFolder;
-    const QStringList options {QStringLiteral("-a"), QStringLiteral("--delete"), QStringLiteral("--info=progress2"),
-        QStringLiteral("--itemize-changes"), QStringLiteral("--backup"),
-        QStringLiteral("--backup-dir=") + FolderWithSeparator(versions)};
-    command.arguments = options + QStringList {sourceContents, mirror};
-    command.text = quoted(command.program) + QLatin1Char(' ')
-        + options.mid(0, options.size() - 1).join(QLatin1Char(' ')) + QStringLiteral(" --backup-dir=")
-        + quoted(FolderWithSeparator(versions)) + QLatin1Char(' ') + quoted(sourceContents) + QLatin1Char(' ')
-        + quoted(mirror);
+    const QString versions
+        = FolderWithSeparator(versionFolder.isEmpty() ? NextMirrorVersionFolder(set) : versionFolder);
+    command.arguments = options
+        + QStringList {sourceContents, mirror, QStringLiteral("--backup"), QStringLiteral("--backup-dir=") + versions};
+    command.text = quoted(command.program) + QLatin1Char(' ') + options.join(QLatin1Char(' ')) + QLatin1Char(' ')
+        + quoted(sourceContents) + QLatin1Char(' ') + quoted(mirror) + QStringLiteral(" --backup --backup-dir=")
+        + quoted(versions);
     command.progress = ProgressFormat::Rsync;
     const QStringList exclusions = MirrorExclusionArguments(set);
     for (const QString& exclusion : exclusions)

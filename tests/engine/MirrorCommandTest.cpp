@@ -19,16 +19,15 @@ TEST(MirrorCommand, CopiesTheSourcesContentsIntoTheFolderNamedAfterTheSet)
     const Command command = BuildMirrorCommand(set);
     qunsetenv("VELMORA_NOW");
     EXPECT_EQ(command.arguments,
-        QStringList({"-a", "--delete", "--info=progress2", "--itemize-changes", "--backup",
-            "--backup-dir=/media/My Disk/Docs.history/2026-05-06_07h08m09s/", "/data/Docs/", "/media/My Disk/Docs",
-            "--exclude=*.bak", "--exclude=*.tmp", "--exclude=cache/"}));
+        QStringList({"-a", "--delete", "--info=progress2", "--itemize-changes", "/data/Docs/", "/media/My Disk/Docs",
+            "--backup", "--backup-dir=/media/My Disk/Docs.history/2026-05-06_07h08m09s/", "--exclude=*.bak",
+            "--exclude=*.tmp", "--exclude=cache/"}));
     EXPECT_EQ(command.text,
-        "\"/usr/bin/rsync\" -a --delete --info=progress2 --itemize-changes --backup "
-        "--backup-dir=\"/media/My Disk/Docs.history/2026-05-06_07h08m09s/\" \"/data/Docs/\" \"/media/My Disk/Docs\" "
-        "--exclude=*.bak "
+        "\"/usr/bin/rsync\" -a --delete --info=progress2 --itemize-changes \"/data/Docs/\" \"/media/My Disk/Docs\" "
+        "--backup --backup-dir=\"/media/My Disk/Docs.history/2026-05-06_07h08m09s/\" --exclude=*.bak "
         "--exclude=*.tmp --exclude=cache/");
     set.source += "/";
-    EXPECT_EQ(BuildMirrorCommand(set).arguments.mid(6, 2), command.arguments.mid(6, 2));
+    EXPECT_EQ(BuildMirrorCommand(set).arguments.mid(4, 2), command.arguments.mid(4, 2));
 
     set = MakeSet("/data/Docs", "/media", MirrorCopying);
     AddEveryKindOfExclusion(set);

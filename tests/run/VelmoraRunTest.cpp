@@ -183,12 +183,10 @@ TEST_F(VelmoraRun, DryRunPrintsEachCommandAndChangesNothing)
           "-up0q3x2z0!"
         + destination + "/.inc_upd_"));
     EXPECT_TRUE(run.output.contains(QRegularExpression(
-        QRegularExpression::escape("\"/usr/bin/rsync\" -a --delete --info=progress2 --itemize-changes --backup "
-                                   "--backup-dir=\""
-            + destination + "/Mirror.history/")
+        QRegularExpression::escape("\"/usr/bin/rsync\" -a --delete --info=progress2 --itemize-changes \"" + source
+            + "/\" \"" + destination + "/Mirror\" --backup --backup-dir=\"" + destination + "/Mirror.history/")
         + "\\d{4}-\\d\\d-\\d\\d_\\d\\dh\\d\\dm\\d\\ds"
-        + QRegularExpression::escape("/\" \"" + source + "/\" \"" + destination
-            + "/Mirror\"\n   then copied off site to ssh://me@nas/mirrors\n"))))
+        + QRegularExpression::escape("/\"\n   then copied off site to ssh://me@nas/mirrors\n"))))
         << run.output.toStdString();
     // No archive, no list file, no private temporary folder, no stamp, no lock, no settings file.
     EXPECT_EQ(snapshotTree(home.path()), before);

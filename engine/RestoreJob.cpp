@@ -965,6 +965,10 @@ JobResult restoreMirrorAsOf(const RestoreRequest& request, const JobContext& con
             copyTime(entry.origin + QLatin1Char('/') + entry.path, entry.path);
     }
     copyTime(point.path, {});
+    // The staging folder was made private; the restored folder gets the mirror's rights, as rsync gives them
+    // when it copies the mirror whole.
+    if (struct stat root; ::lstat(encoded(point.path).constData(), &root) == 0 && S_ISDIR(root.st_mode))
+        ::chmod(encoded(staging.path()).constData(), root.st_mode & 07777);
     if (context.copying)
         context.copying();
     qint64 trashed = 0;

@@ -1,5 +1,6 @@
 // The restore dialog over a mirror set: a file's versions list the mirror's own and each one its runs kept.
 
+#include "CMyListCtrl.h"
 #include "CRestoreDlg.h"
 #include "JobFixture.h"
 #include "ToolTestSupport.h"

@@ -197,6 +197,7 @@ TEST_F(MirrorVersionsTest, EveryVersionOfEveryFileOfARunSeriesRestoresAsTheSourc
         const JobResult result = restoreAsOf(runTimes.at(run), target);
         ASSERT_TRUE(result.succeeded()) << result.reason.toStdString();
         const auto back = contents(target);
+        EXPECT_EQ(QFileInfo(target).permissions(), QFileInfo(source).permissions());
         for (auto entry = states.at(run).cbegin(); entry != states.at(run).cend(); ++entry)
             EXPECT_EQ(back.value(entry.key()), entry.value()) << entry.key().toStdString() << " run " << run;
     }

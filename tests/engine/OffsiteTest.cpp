@@ -574,6 +574,36 @@ TEST_P(OffsiteRcloneTest, ChainArrivesIsRestartedAfterAnInterruptionAndFetchesBa
     EXPECT_EQ(filesIn(fetched), localChain());
 }
 
+TEST_P(OffsiteRcloneTest, TheHistoryArrivesAndAPointRemovedHereGoesThereAtTheNextRun)
+{
+    const BackupSet set = incrementalSet(GetParam() + ":" + remote);
+    const QString history = destination + "/docs.history";
+    const QString historyThere = remote + "/docs.history";
+    for (int run = 0; run < 3; ++run) {
+        writeFile(source + "/a.txt", QByteArray("run ") + QByteArray::number(run));
+        backUp();
+        ASSERT_TRUE(copyOffsite(set).ok());
+    }
+    minorUpdatedNumber = 2;
+    writeFile(source + "/a.txt", "new chain");
+    backUp();
+    const OffsiteOutcome carried = copyOffsite(set);
+    ASSERT_TRUE(carried.ok()) << carried.reason.toStdString();
+    EXPECT_EQ(treeIn(historyThere), treeIn(history));
+    ASSERT_EQ(treeIn(history).size(), 3);
+
+    const QString removed = treeIn(history).keys().constLast();
+    ASSERT_TRUE(QFile::remove(history + "/" + removed));
+    EXPECT_TRUE(QFileInfo::exists(historyThere + "/" + removed));
+    ASSERT_TRUE(copyOffsite(set).ok());
+    EXPECT_EQ(treeIn(historyThere), treeIn(history));
+
+    const QString fetched = home.filePath("fetched");
+    const OffsiteOutcome got = fetch(set, localChain().keys(), fetched);
+    ASSERT_TRUE(got.ok()) << got.reason.toStdString();
+    EXPECT_EQ(treeIn(fetched + "/docs.history"), treeIn(history));
+}
+
 INSTANTIATE_TEST_SUITE_P(OffsiteRemotes, OffsiteRcloneTest,
     ::testing::Values(OffsiteServer::localRemote(), OffsiteServer::sftpRemote()),
     [](const ::testing::TestParamInfo<QString>& remote) { return remote.param.toStdString(); });

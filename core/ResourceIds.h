@@ -405,6 +405,10 @@ inline constexpr int PinNotSaved = 960;
 // Thinning the history and the runs that do it.
 inline constexpr int HistoryPruneFailed = 875;
 inline constexpr int SpaceOldestPoints = 876;
+
+// A mirror's kept versions, and the off-site copy of a set's history.
+inline constexpr int MirrorHistoryNotFolder = 910;
+inline constexpr int MirrorVersionFolderNotMade = 911;
 } // namespace StringId
 
 namespace IconId {

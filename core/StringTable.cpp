@@ -833,6 +833,13 @@ constexpr TableEntry kStringTable[] = {
         QT_TRANSLATE_NOOP("StringTable", "%1 old restore points could not be removed and were kept: %2")},
     {StringId::SpaceOldestPoints,
         QT_TRANSLATE_NOOP("StringTable", " The oldest restore points, which you could remove to make room: %1.")},
+    {StringId::MirrorHistoryNotFolder,
+        QT_TRANSLATE_NOOP("StringTable",
+            "'%1' is a link or a file, not the folder that keeps the mirror's earlier versions: nothing was changed, "
+            "so that no replaced file goes elsewhere.")},
+    {StringId::MirrorVersionFolderNotMade,
+        QT_TRANSLATE_NOOP("StringTable",
+            "the folder '%1' for the files this run replaces could not be made (%2): nothing was changed.")},
 };
 
 const TableEntry* findEntry(int id)

@@ -1,7 +1,10 @@
 #include "MirrorCommand.h"
 
+#include "ChainHistory.h"
 #include "ExcludedFolders.h"
 #include "FolderPaths.h"
+#include "Overdue.h"
+#include "SetHistory.h"
 #include "ToolLocations.h"
 
 #include <QDirIterator>
@@ -77,7 +80,25 @@ QStringList MirrorExclusionArguments(const BackupSet& set)
     return arguments;
 }
 
-Command BuildMirrorCommand(const BackupSet& set)
+QDateTime MirrorClock()
+{
+    return OverdueClock();
+}
+
+QString NextMirrorVersionFolder(const BackupSet& set)
+{
+    const QString history = ChainHistoryFolder(set);
+    QDateTime time = MirrorClock();
+    for (;;) {
+        const QString folder = history + QLatin1Char('/') + HistoryStamp(time);
+        struct stat status;
+        if (::lstat(QFile::encodeName(folder).constData(), &status) != 0)
+            return folder;
+        time = time.addSecs(1);
+    }
+}
+
+Command BuildMirrorCommand(const BackupSet& set, const QString& versionFolder)
 {
     Command command;
     command.program = RobocopyPath();
@@ -88,9 +109,15 @@ Command BuildMirrorCommand(const BackupSet& set)
     // says what the run changed.
     const QStringList options {QStringLiteral("-a"), QStringLiteral("--delete"), QStringLiteral("--info=progress2"),
         QStringLiteral("--itemize-changes")};
-    command.arguments = options + QStringList {sourceContents, mirror};
+    // What the run replaces or deletes goes into the version folder instead of away, so the mirror stays the
+    // exact copy and each earlier version stays restorable.
+    const QString versions
+        = FolderWithSeparator(versionFolder.isEmpty() ? NextMirrorVersionFolder(set) : versionFolder);
+    command.arguments = options
+        + QStringList {sourceContents, mirror, QStringLiteral("--backup"), QStringLiteral("--backup-dir=") + versions};
     command.text = quoted(command.program) + QLatin1Char(' ') + options.join(QLatin1Char(' ')) + QLatin1Char(' ')
-        + quoted(sourceContents) + QLatin1Char(' ') + quoted(mirror);
+        + quoted(sourceContents) + QLatin1Char(' ') + quoted(mirror) + QStringLiteral(" --backup --backup-dir=")
+        + quoted(versions);
     command.progress = ProgressFormat::Rsync;
     const QStringList exclusions = MirrorExclusionArguments(set);
     for (const QString& exclusion : exclusions)

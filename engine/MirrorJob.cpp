@@ -1,5 +1,6 @@
 // The mirror job: rsync makes the mirror folder an exact copy of the source.
 
+#include "ChainHistory.h"
 #include "FolderIdentity.h"
 #include "JobChecks.h"
 #include "Jobs.h"
@@ -9,7 +10,13 @@
 #include "ToolWarnings.h"
 
 #include <QDir>
+#include <QFile>
 #include <QRegularExpression>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 namespace {
 
@@ -26,6 +33,37 @@ bool mirrorChanged(const RunResult& run)
     return false;
 }
 
+QByteArray encoded(const QString& path)
+{
+    return QFile::encodeName(path);
+}
+
+// Makes the history folder (when missing) and the run's own version folder in it. Only a real folder made by
+// the set is written into: a link planted as the history folder would send the replaced files elsewhere.
+// Empty when both are there; else why not, for the run to fail with before rsync changes anything.
+QString makeVersionFolder(const QString& history, const QString& versions)
+{
+    struct stat status;
+    if (::lstat(encoded(history).constData(), &status) != 0) {
+        if (::mkdir(encoded(history).constData(), 0755) != 0 && errno != EEXIST)
+            return LoadStringById(StringId::MirrorVersionFolderNotMade).arg(history, qt_error_string(errno));
+        if (::lstat(encoded(history).constData(), &status) != 0)
+            return LoadStringById(StringId::MirrorVersionFolderNotMade).arg(history, qt_error_string(errno));
+    }
+    if (!S_ISDIR(status.st_mode))
+        return LoadStringById(StringId::MirrorHistoryNotFolder).arg(history);
+    if (::mkdir(encoded(versions).constData(), 0755) != 0)
+        return LoadStringById(StringId::MirrorVersionFolderNotMade).arg(versions, qt_error_string(errno));
+    return {};
+}
+
+// A run that replaced and deleted nothing leaves no empty point behind; rmdir takes only an empty folder.
+void removeIfEmpty(const QString& history, const QString& versions)
+{
+    ::rmdir(encoded(versions).constData());
+    ::rmdir(encoded(history).constData());
+}
+
 } // namespace
 
 JobResult RunMirrorJob(const BackupSet& set, const JobContext& context)
@@ -36,9 +74,15 @@ JobResult RunMirrorJob(const BackupSet& set, const JobContext& context)
         return *stopped;
     const QString mirror = MirrorFolder(set);
     const std::optional<FolderIdentity> sourceBefore = IdentityOfFolder(set.source);
+    const QString history = ChainHistoryFolder(set);
+    const QString versions = NextMirrorVersionFolder(set);
+    if (const QString problem = makeVersionFolder(history, versions); !problem.isEmpty())
+        return JobFailure(set, JobOutcome::PrepareFailed, problem);
     QDir().mkdir(mirror);
-    const Command command = BuildMirrorCommand(set);
+    const Command command = BuildMirrorCommand(set, versions);
     const RunResult run = RunJobTool(command, context);
+    // What a stopped or failed run replaced stays in its version folder: those are the only copies left.
+    removeIfEmpty(history, versions);
     const QString tool = ToolName(command);
     // What rsync already copied stays: each file it finished is a good copy, and the rest is there from before.
     // Also when the tool ended by itself just as the stop came (Ctrl+C reaches it directly from a terminal).

@@ -4,6 +4,7 @@
 #include "Offsite.h"
 
 #include "ArchiveCommand.h"
+#include "ChainHistory.h"
 #include "FolderIdentity.h"
 #include "LastRun.h"
 #include "MirrorCommand.h"
@@ -26,6 +27,8 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <QStandardPaths>
+
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -600,6 +603,88 @@ std::optional<QStringList> rsyncDiffering(OffsiteStep& step, const QList<ChainFi
     return transferredNames(run.output);
 }
 
+// Whether a real folder (no link) is at the path.
+bool isRealFolder(const QString& path)
+{
+    struct stat status;
+    return ::lstat(QFile::encodeName(path).constData(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+// Makes the history folder there (remoteName in the destination) the same as the one here: the points kept
+// here since arrive, and a point removed here goes there too, at this run and never sooner. Without a history
+// folder here nothing there is touched: a disk not mounted, or a link planted in its place, must not empty it.
+bool carryHistory(OffsiteStep& step, const QString& localHistory, const QString& remoteName, OffsiteOutcome& outcome)
+{
+    if (localHistory.isEmpty() || !isRealFolder(localHistory))
+        return true;
+    if (step.isSsh()) {
+        // Started inside its own folder there, so that --delete reaches nothing else.
+        const QString there = step.remotePathOf(remoteName);
+        if (!step.makeFolder(outcome, there))
+            return false;
+        QStringList arguments {QStringLiteral("-a"), QStringLiteral("--delete"),
+            QStringLiteral("--partial-dir=") + kPartialDir, QStringLiteral("--itemize-changes"),
+            QStringLiteral("--info=progress2")};
+        arguments += rateLimit(false);
+        arguments << QDir::cleanPath(localHistory) + QLatin1Char('/') << step.insideLocation(QStringLiteral("./"));
+        const Command command = step.rsyncIntoCommand(there, arguments, ProgressFormat::Rsync);
+        const RunResult run = step.run(command);
+        if (!succeeded(run) || step.stopped(run)) {
+            outcome = step.failed(command, run);
+            return false;
+        }
+        return true;
+    }
+    const Command command = step.rcloneCommand(
+        QStringList {QStringLiteral("sync"), QDir::cleanPath(localHistory), step.target().toolLocationOf(remoteName)}
+        + rateLimit(true));
+    const RunResult run = step.run(command);
+    if (!succeeded(run) || step.stopped(run)) {
+        outcome = step.failed(command, run);
+        return false;
+    }
+    return true;
+}
+
+// Fetches the history folder there (remoteName) into localHistory, for a restore from a kept point. Only
+// folders and plain files come: whatever else is there is someone else's. No history there is no failure.
+bool fetchHistory(OffsiteStep& step, const QString& remoteName, const QString& localHistory, OffsiteOutcome& outcome)
+{
+    if (!QDir().mkpath(localHistory)) {
+        outcome = OffsiteFailure(OffsiteCause::NotWritable,
+            LoadStringById(StringId::OffsiteNotWritable)
+                .arg(localHistory, QString::fromLocal8Bit(std::strerror(errno))));
+        return false;
+    }
+    Command command;
+    if (step.isSsh()) {
+        QStringList arguments {QStringLiteral("-rt"), QStringLiteral("--partial-dir=") + kPartialDir,
+            QStringLiteral("--itemize-changes"), QStringLiteral("--info=progress2")};
+        arguments += rateLimit(false);
+        arguments << step.sendingLocation(remoteName) + QLatin1Char('/')
+                  << QDir::cleanPath(localHistory) + QLatin1Char('/');
+        command = step.rsyncCommand(arguments, ProgressFormat::Rsync);
+    } else {
+        command = step.rcloneCommand(QStringList {QStringLiteral("copy"), step.target().toolLocationOf(remoteName),
+                                         QDir::cleanPath(localHistory)}
+            + rateLimit(true));
+    }
+    const RunResult run = step.run(command);
+    if (succeeded(run))
+        return true;
+    if (const auto stop = step.stopped(run)) {
+        outcome = *stop;
+        return false;
+    }
+    const bool missing = run.error.isEmpty() && run.exitSignal == 0
+        && (step.isSsh() ? run.exitCode == 23 && run.secondOutput.contains(QLatin1String("No such file or directory"))
+                         : run.exitCode == 3 && run.secondOutput.contains(QLatin1String("directory not found")));
+    if (missing)
+        return true;
+    outcome = step.failed(command, run);
+    return false;
+}
+
 // A file's identity as the remote's stat prints it ("DEVICE:INODE").
 QString identityText(const FolderIdentity& identity)
 {
@@ -874,6 +959,10 @@ OffsiteOutcome CopyArchivesOffsite(const BackupSet& set, const JobContext& conte
     // A record that cannot be written costs a reading of the local files at the next run, nothing more.
     record.save();
 
+    // A chain that left the chain here for the history is in the history there before it goes from beside it.
+    if (!carryHistory(step, ChainHistoryFolder(set), set.arcName + QStringLiteral(".history"), outcome))
+        return outcome;
+
     // Everything of the chain is to be there in full before anything of an old chain goes.
     const auto after = step.list(outcome, false);
     if (!after)
@@ -968,6 +1057,10 @@ OffsiteOutcome MirrorOffsite(const BackupSet& set, const JobContext& context)
     // whatever letters the path holds.
     const QString mirrorPath = step.remotePathOf(name);
     if (!step.makeFolder(outcome, mirrorPath))
+        return outcome;
+
+    // The versions kept here first: what this run replaced here is there before the mirror there changes.
+    if (!carryHistory(step, ChainHistoryFolder(set), name + QStringLiteral(".history"), outcome))
         return outcome;
 
     QStringList arguments {QStringLiteral("-a"), QStringLiteral("--delete"),
@@ -1147,6 +1240,10 @@ OffsiteOutcome FetchOffsiteFiles(
         ++outcome.filesCopied;
         outcome.bytesCopied += size;
     }
+    // The chains kept there come too, so that a restore can reach their points.
+    if (!fetchHistory(step, set.arcName + QStringLiteral(".history"),
+            folder.filePath(set.arcName + QStringLiteral(".history")), outcome))
+        return outcome;
     step.finishProgress();
     return outcome;
 }

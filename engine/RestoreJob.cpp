@@ -9,6 +9,7 @@
 #include "IniFile.h"
 #include "LeftoverFiles.h"
 #include "MirrorCommand.h"
+#include "MirrorVersions.h"
 #include "ResourceIds.h"
 #include "Settings.h"
 #include "StagingTree.h"
@@ -889,11 +890,108 @@ Command extractCommand(const QString& program, const QString& archive, const QSt
     return command;
 }
 
+// A mirror's files as of an earlier time: each entry comes from the mirror or from the version folder that
+// holds it as it was then, one rsync run per folder with the list of what it gives, into the empty staging
+// folder. The state is read from the disk without following any link, and rsync is given only the entries of
+// it, never a folder to recurse into, so a link planted in the history is copied as a link and never entered.
+JobResult restoreMirrorAsOf(const RestoreRequest& request, const JobContext& context, const QString& target,
+    const QStringList& paths, Staging& staging)
+{
+    const RestorePoint& point = request.points.at(request.index);
+    const QString name = pointName(point);
+    QString error;
+    const QList<MirrorStateEntry> state = MirrorStateAsOf(point.path, request.mirrorAsOf, paths, &error);
+    if (!error.isEmpty())
+        return failure(name, JobOutcome::SourceMissing, error);
+    const QString asOf = RestoreStamp(request.mirrorAsOf);
+    QSet<QString> held;
+    for (const MirrorStateEntry& entry : state)
+        held.insert(entry.path);
+    for (const QString& path : paths) {
+        if (!held.contains(path))
+            return failure(
+                name, JobOutcome::SourceMissing, LoadStringById(StringId::RestorePathMissing).arg(path, asOf));
+    }
+    if (state.isEmpty() && !paths.isEmpty())
+        return failure(name, JobOutcome::SourceMissing, LoadStringById(StringId::RestoreNoPoint));
+    // The mirror first, then the versions: no two give the same entry, so the order only decides who makes a
+    // folder that several give files into, and its time is set last from the folder that holds it.
+    QStringList origins;
+    QHash<QString, QByteArray> lists;
+    for (const MirrorStateEntry& entry : state) {
+        if (!lists.contains(entry.origin))
+            origins.append(entry.origin);
+        lists[entry.origin] += encoded(entry.path) + '\0';
+    }
+    int exitCode = 0;
+    for (const QString& origin : std::as_const(origins)) {
+        QString why;
+        const QString listFile = MakeTempFileName(QStringLiteral("velmora-mirror-files"), &why);
+        if (listFile.isEmpty())
+            return failure(name, JobOutcome::PrepareFailed, why);
+        const auto removeList = qScopeGuard([&listFile] { RemoveTempFile(listFile); });
+        QFile list(listFile);
+        if (!list.open(QIODevice::WriteOnly) || list.write(lists.value(origin)) != lists.value(origin).size()
+            || !list.flush())
+            return failure(name, JobOutcome::PrepareFailed,
+                LoadStringById(StringId::RestoreFolderNotMade).arg(listFile, list.errorString()));
+        list.close();
+        Command command;
+        command.program = RobocopyPath();
+        // With a list -a does not recurse: only the listed entries are copied, their folders made as needed.
+        command.arguments = {QStringLiteral("-a"), QStringLiteral("--info=progress2"), QStringLiteral("--from0"),
+            QStringLiteral("--files-from=") + listFile, origin + QLatin1Char('/'), staging.path() + QLatin1Char('/')};
+        command.text = command.program + QLatin1Char(' ') + command.arguments.join(QLatin1Char(' '));
+        command.progress = ProgressFormat::Rsync;
+        const ToolRun run = runTool(command, context, name, target);
+        if (run.failed)
+            return *run.failed;
+        if (run.exitCode != 0 && run.exitCode != 24)
+            return failure(name, JobOutcome::ToolFailed,
+                LoadStringById(StringId::RestoreToolFailed).arg(ToolName(command)).arg(run.exitCode).arg(target),
+                run.exitCode);
+        exitCode = std::max(exitCode, run.exitCode);
+    }
+    const auto copyTime = [&staging](const QString& from, const QString& relative) {
+        struct stat status;
+        if (::lstat(encoded(from).constData(), &status) != 0 || !S_ISDIR(status.st_mode))
+            return;
+        const struct timespec times[2] = {status.st_atim, status.st_mtim};
+        const QString to = relative.isEmpty() ? staging.path() : staging.path() + QLatin1Char('/') + relative;
+        ::utimensat(AT_FDCWD, encoded(to).constData(), times, AT_SYMLINK_NOFOLLOW);
+    };
+    for (const MirrorStateEntry& entry : state) {
+        if (entry.kind == MirrorStateEntry::Kind::Folder)
+            copyTime(entry.origin + QLatin1Char('/') + entry.path, entry.path);
+    }
+    copyTime(point.path, {});
+    // The staging folder was made private; the restored folder gets the mirror's rights, as rsync gives them
+    // when it copies the mirror whole.
+    if (struct stat root; ::lstat(encoded(point.path).constData(), &root) == 0 && S_ISDIR(root.st_mode))
+        ::chmod(encoded(staging.path()).constData(), root.st_mode & 07777);
+    if (context.copying)
+        context.copying();
+    qint64 trashed = 0;
+    if (const QString placeError = placeRestored(request, staging, target, paths, &trashed); !placeError.isEmpty())
+        return failure(name, JobOutcome::PlaceFailed, placeError);
+    JobResult done {JobOutcome::Done, name, exitCode, {}, {}};
+    if (exitCode != 0)
+        done.warning = LoadStringById(StringId::FilesVanished);
+    if (trashed > 0)
+        done.note = LoadStringById(StringId::RestoreTrashedNote).arg(trashed);
+    return done;
+}
+
 JobResult restoreMirror(const RestoreRequest& request, const JobContext& context, const QString& target,
     const QStringList& paths, Staging& staging)
 {
     const RestorePoint& point = request.points.at(request.index);
     const QString name = pointName(point);
+    if (request.mirrorAsOf.isValid()) {
+        if (!RsyncAvailable())
+            return failure(name, JobOutcome::ToolMissing, LoadStringById(StringId::RsyncMissing));
+        return restoreMirrorAsOf(request, context, target, paths, staging);
+    }
     if (!RsyncAvailable())
         return failure(name, JobOutcome::ToolMissing, LoadStringById(StringId::RsyncMissing));
     if (!QFileInfo(point.path).isDir())

@@ -10,6 +10,7 @@
 #include "JobOutcome.h"
 #include "RestorePoints.h"
 
+#include <QDateTime>
 #include <QStringList>
 
 #include <functional>
@@ -31,6 +32,9 @@ struct RestoreRequest
     // Over the source: also move to the trash what the chosen paths hold on disk that the point does not. Without
     // it those files stay where they are.
     bool removeOthers = false;
+    // For a mirror's point: its files as they were at that time, from the versions its runs kept beside it;
+    // invalid for the mirror as it is.
+    QDateTime mirrorAsOf {};
 };
 
 // What a restore over the source would do to it, in files (links count as files, folders do not).

@@ -3,6 +3,7 @@
 #include "ArchiveCommand.h"
 #include "ArchivePasswords.h"
 #include "MirrorCommand.h"
+#include "MirrorVersions.h"
 #include "ResourceIds.h"
 #include "Settings.h"
 #include "StringTable.h"
@@ -614,6 +615,9 @@ QList<FileVersion> VersionsOf(
     QList<FileVersion> versions;
     if (points.isEmpty())
         return versions;
+    // A mirror's one point stands for its folder and the versions its runs kept beside it.
+    if (points.size() == 1 && points.constFirst().kind == RestorePoint::Kind::Mirror)
+        return MirrorVersionsOf(points.constFirst().path, path, error);
     const QString wanted = QDir::cleanPath(path);
     auto find = [&wanted](const QList<StateEntry>& entries) -> const StateEntry* {
         const auto at = std::lower_bound(entries.cbegin(), entries.cend(), wanted,

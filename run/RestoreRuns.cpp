@@ -201,7 +201,10 @@ ExitStatus printVersions(const Chain& chain, const QString& path)
 ExitStatus restore(const Chain& chain, const RunOptions& options)
 {
     const QString asOf = asOfStamp(options);
-    const int index = PointAsOf(chain.points, asOf);
+    // A mirror has one point, its folder; an earlier time is restored from the versions its runs kept.
+    const bool mirrorAsOf
+        = !asOf.isEmpty() && chain.points.size() == 1 && chain.points.constFirst().kind == RestorePoint::Kind::Mirror;
+    const int index = mirrorAsOf ? 0 : PointAsOf(chain.points, asOf);
     if (index < 0) {
         PrintErrorLine(LoadStringById(StringId::NoPointAsOf).arg(asOf, chain.points.constLast().stamp));
         return ExitSomeFailed;
@@ -216,6 +219,8 @@ ExitStatus restore(const Chain& chain, const RunOptions& options)
     request.paths = *paths;
     request.overOriginal = options.toOriginal;
     request.removeOthers = options.removeOthers;
+    if (mirrorAsOf)
+        request.mirrorAsOf = RestoreStampTime(asOf);
     // Refused before any wait for the lock: nothing would come of it.
     if (const QString problem
         = options.toOriginal ? OriginalRestoreProblem(request.target) : RestoreTargetProblem(request.target);
@@ -227,7 +232,8 @@ ExitStatus restore(const Chain& chain, const RunOptions& options)
     // A backup running meanwhile could be replacing the very archives read here.
     TakeStoreLock(false);
     PrintLine(QStringLiteral("== ")
-        + LoadStringById(StringId::RestoreHeading).arg(chain.name, chain.points.at(index).stamp, request.target));
+        + LoadStringById(StringId::RestoreHeading)
+              .arg(chain.name, mirrorAsOf ? asOf : chain.points.at(index).stamp, request.target));
     const JobResult result = runOnTerminal([&](JobRunner& runner) { return runner.startRestore(request); },
         [&](JobRunner& runner) { return runner.runRestore(request); });
     StoreLock::release();

@@ -2779,5 +2779,15 @@ Every file replaced or removed goes to the trash, from where it can be put back.
         <source> The oldest restore points, which you could remove to make room: %1.</source>
         <translation> Самые старые точки восстановления, удалив которые можно освободить место: %1.</translation>
     </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="793"/>
+        <source>&apos;%1&apos; is a link or a file, not the folder that keeps the mirror&apos;s earlier versions: nothing was changed, so that no replaced file goes elsewhere.</source>
+        <translation>«%1» — ссылка или файл, а не папка, в которой хранятся прежние версии зеркала: ничего не изменено, чтобы заменённые файлы не попали в другое место.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="797"/>
+        <source>the folder &apos;%1&apos; for the files this run replaces could not be made (%2): nothing was changed.</source>
+        <translation>не удалось создать папку «%1» для файлов, которые заменяет этот запуск (%2): ничего не изменено.</translation>
+    </message>
 </context>
 </TS>

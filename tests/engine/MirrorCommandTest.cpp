@@ -15,13 +15,16 @@ TEST(MirrorCommand, CopiesTheSourcesContentsIntoTheFolderNamedAfterTheSet)
     set.name = "Docs";
     set.exTypeList = QStringList({"*.tmp", "*.bak"});
     set.exPathList = QStringList({"cache/"});
+    qputenv("VELMORA_NOW", "2026-05-06T07:08:09");
     const Command command = BuildMirrorCommand(set);
+    qunsetenv("VELMORA_NOW");
     EXPECT_EQ(command.arguments,
         QStringList({"-a", "--delete", "--info=progress2", "--itemize-changes", "/data/Docs/", "/media/My Disk/Docs",
-            "--exclude=*.bak", "--exclude=*.tmp", "--exclude=cache/"}));
+            "--backup", "--backup-dir=/media/My Disk/Docs.history/2026-05-06_07h08m09s/", "--exclude=*.bak",
+            "--exclude=*.tmp", "--exclude=cache/"}));
     EXPECT_EQ(command.text,
         "\"/usr/bin/rsync\" -a --delete --info=progress2 --itemize-changes \"/data/Docs/\" \"/media/My Disk/Docs\" "
-        "--exclude=*.bak "
+        "--backup --backup-dir=\"/media/My Disk/Docs.history/2026-05-06_07h08m09s/\" --exclude=*.bak "
         "--exclude=*.tmp --exclude=cache/");
     set.source += "/";
     EXPECT_EQ(BuildMirrorCommand(set).arguments.mid(4, 2), command.arguments.mid(4, 2));

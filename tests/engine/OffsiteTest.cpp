@@ -574,6 +574,36 @@ TEST_P(OffsiteRcloneTest, ChainArrivesIsRestartedAfterAnInterruptionAndFetchesBa
     EXPECT_EQ(filesIn(fetched), localChain());
 }
 
+TEST_P(OffsiteRcloneTest, TheHistoryArrivesAndAPointRemovedHereGoesThereAtTheNextRun)
+{
+    const BackupSet set = incrementalSet(GetParam() + ":" + remote);
+    const QString history = destination + "/docs.history";
+    const QString historyThere = remote + "/docs.history";
+    for (int run = 0; run < 3; ++run) {
+        writeFile(source + "/a.txt", QByteArray("run ") + QByteArray::number(run));
+        backUp();
+        ASSERT_TRUE(copyOffsite(set).ok());
+    }
+    minorUpdatedNumber = 2;
+    writeFile(source + "/a.txt", "new chain");
+    backUp();
+    const OffsiteOutcome carried = copyOffsite(set);
+    ASSERT_TRUE(carried.ok()) << carried.reason.toStdString();
+    EXPECT_EQ(treeIn(historyThere), treeIn(history));
+    ASSERT_EQ(treeIn(history).size(), 3);
+
+    const QString removed = treeIn(history).keys().constLast();
+    ASSERT_TRUE(QFile::remove(history + "/" + removed));
+    EXPECT_TRUE(QFileInfo::exists(historyThere + "/" + removed));
+    ASSERT_TRUE(copyOffsite(set).ok());
+    EXPECT_EQ(treeIn(historyThere), treeIn(history));
+
+    const QString fetched = home.filePath("fetched");
+    const OffsiteOutcome got = fetch(set, localChain().keys(), fetched);
+    ASSERT_TRUE(got.ok()) << got.reason.toStdString();
+    EXPECT_EQ(treeIn(fetched + "/docs.history"), treeIn(history));
+}
+
 INSTANTIATE_TEST_SUITE_P(OffsiteRemotes, OffsiteRcloneTest,
     ::testing::Values(OffsiteServer::localRemote(), OffsiteServer::sftpRemote()),
     [](const ::testing::TestParamInfo<QString>& remote) { return remote.param.toStdString(); });
@@ -755,4 +785,78 @@ TEST(OffsiteRestore, FetchesTheFullArchiveAndTheUpdateArchiveOfThePointOnly)
         QStringList({"docs.7z", "docs_upd_2026-12-01_20h00m00s.7z"}));
     // Before every update archive: the full archive's own point.
     EXPECT_EQ(ArchivesForPoint(set, there, QStringLiteral("2026-11-30")), QStringList({"docs.7z"}));
+}
+
+TEST_F(OffsiteTest, SshHistoryArrivesAndAPointRemovedHereGoesThereOnlyAtTheNextRun)
+{
+    const BackupSet set = incrementalSet(server.sshTarget(remote));
+    const QString history = destination + "/docs.history";
+    const QString historyThere = remote + "/docs.history";
+    for (int run = 0; run < 3; ++run) {
+        writeFile(source + "/a.txt", QByteArray("run ") + QByteArray::number(run));
+        backUp();
+        ASSERT_TRUE(copyOffsite(set).ok());
+    }
+    // No history here yet: none is made there.
+    EXPECT_FALSE(QFileInfo::exists(historyThere));
+
+    // A new chain keeps the old one in the history here; the next copy carries it there whole before the old
+    // chain goes from beside the new one.
+    minorUpdatedNumber = 2;
+    writeFile(source + "/a.txt", "new chain");
+    backUp();
+    ASSERT_EQ(treeIn(history).size(), 3);
+    const OffsiteOutcome carried = copyOffsite(set);
+    ASSERT_TRUE(carried.ok()) << carried.reason.toStdString();
+    EXPECT_EQ(treeIn(historyThere), treeIn(history));
+    EXPECT_EQ(onlyChain(filesIn(remote)), localChain());
+
+    // A point removed here (as the retention policy does) stays there until the next good run copies.
+    const QString removed = treeIn(history).keys().constLast();
+    ASSERT_TRUE(removed.contains("_upd_")) << removed.toStdString();
+    ASSERT_TRUE(QFile::remove(history + "/" + removed));
+    EXPECT_TRUE(QFileInfo::exists(historyThere + "/" + removed));
+    ASSERT_TRUE(copyOffsite(set).ok());
+    EXPECT_FALSE(QFileInfo::exists(historyThere + "/" + removed));
+    EXPECT_EQ(treeIn(historyThere), treeIn(history));
+    const QMap<QString, QByteArray> kept = treeIn(historyThere);
+    ASSERT_EQ(kept.size(), 2);
+
+    // Fetched back for a restore, the kept chains come with the chain.
+    const QString fetched = home.filePath("fetched");
+    const OffsiteOutcome got = fetch(set, localChain().keys(), fetched);
+    ASSERT_TRUE(got.ok()) << got.reason.toStdString();
+    EXPECT_EQ(treeIn(fetched + "/docs.history"), kept);
+
+    // No history here (moved away, or a link in its place): nothing there is removed.
+    const QString aside = home.filePath("aside");
+    ASSERT_TRUE(QDir().rename(history, aside));
+    ASSERT_TRUE(copyOffsite(set).ok());
+    EXPECT_EQ(treeIn(historyThere), kept);
+    QDir().mkpath(home.filePath("empty"));
+    ASSERT_EQ(
+        ::symlink(QFile::encodeName(home.filePath("empty")).constData(), QFile::encodeName(history).constData()), 0);
+    ASSERT_TRUE(copyOffsite(set).ok());
+    EXPECT_EQ(treeIn(historyThere), kept);
+}
+
+TEST_F(OffsiteTest, SshMirrorCarriesItsKeptVersionsBesideTheMirrorThere)
+{
+    const quint32 id = addSet(MirrorCopying);
+    BackupSet set = setOf(id);
+    set.offsite = server.sshTarget(remote);
+    const QDateTime start(QDate(2026, 6, 1), QTime(10, 0, 0));
+    qputenv("VELMORA_NOW", start.toString(Qt::ISODate).toUtf8());
+    ASSERT_TRUE(MirrorJob(id).succeeded());
+    writeFile(source + "/a.txt", "alpha, second");
+    qputenv("VELMORA_NOW", start.addDays(1).toString(Qt::ISODate).toUtf8());
+    ASSERT_TRUE(MirrorJob(id).succeeded());
+    qunsetenv("VELMORA_NOW");
+    const QString history = destination + "/Docs.history";
+    ASSERT_EQ(treeIn(history).size(), 1);
+    const OffsiteOutcome outcome = copyOffsite(set);
+    ASSERT_TRUE(outcome.ok()) << outcome.reason.toStdString();
+    EXPECT_EQ(treeIn(remote + "/src"), treeIn(source));
+    EXPECT_EQ(treeIn(remote + "/src.history"), treeIn(history));
+    EXPECT_EQ(treeIn(remote + "/src.history").first(), "alpha");
 }

@@ -182,8 +182,12 @@ TEST_F(VelmoraRun, DryRunPrintsEachCommandAndChangesNothing)
         + " -u- \"*\" -r -snl -bsp1 -t7z -mx=5 "
           "-up0q3x2z0!"
         + destination + "/.inc_upd_"));
-    EXPECT_TRUE(run.output.contains("\"/usr/bin/rsync\" -a --delete --info=progress2 --itemize-changes \"" + source
-        + "/\" \"" + destination + "/Mirror\"\n   then copied off site to ssh://me@nas/mirrors\n"));
+    EXPECT_TRUE(run.output.contains(QRegularExpression(
+        QRegularExpression::escape("\"/usr/bin/rsync\" -a --delete --info=progress2 --itemize-changes \"" + source
+            + "/\" \"" + destination + "/Mirror\" --backup --backup-dir=\"" + destination + "/Mirror.history/")
+        + "\\d{4}-\\d\\d-\\d\\d_\\d\\dh\\d\\dm\\d\\ds"
+        + QRegularExpression::escape("/\"\n   then copied off site to ssh://me@nas/mirrors\n"))))
+        << run.output.toStdString();
     // No archive, no list file, no private temporary folder, no stamp, no lock, no settings file.
     EXPECT_EQ(snapshotTree(home.path()), before);
 }

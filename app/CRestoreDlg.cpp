@@ -169,15 +169,41 @@ std::optional<QList<RestorePoint>> CRestoreDlg::setPointsAsking(
         if (!points.isEmpty() && IsEncryptedSet(set) && ArcTypeName(set) == QLatin1String("zip")) {
             const std::optional<QString> password = ArchivePasswordOf(set.id);
             const QString program = Locate7Zip() ? pathTo7zExe() : QString();
-            if (password && CheckArchivePassword(program, points.constLast().path, *password) == PasswordCheck::Wrong) {
+            const QString newest = points.constFirst().fullArchive;
+            if (password && CheckArchivePassword(program, newest, *password) == PasswordCheck::Wrong) {
                 *failure = ListFailure::WrongPassword;
-                *error = WrongPasswordText(points.constLast().path);
+                *error = WrongPasswordText(newest);
             }
         }
         if (*failure != ListFailure::WrongPassword)
-            return points;
+            return askChainPasswords(points, [&] { return RestorePointsOf(set, error, failure); });
         if (!AskSetPasswordAgain(this, set, *error))
             return std::nullopt;
+    }
+}
+
+QList<RestorePoint> CRestoreDlg::askChainPasswords(
+    QList<RestorePoint> points, const std::function<QList<RestorePoint>()>& relist)
+{
+    QStringList declined;
+    for (;;) {
+        const auto locked = std::find_if(points.cbegin(), points.cend(), [&declined](const RestorePoint& point) {
+            return point.passwordId != 0 && !declined.contains(point.fullArchive)
+                && (point.unopened == ListFailure::WrongPassword || point.unopened == ListFailure::PasswordMissing);
+        });
+        if (locked == points.cend())
+            return points;
+        // The chain's time is its full archive's, which its history folder is named by.
+        const QDateTime chainTime = locked->chain.isEmpty() ? locked->time : RestoreStampTime(locked->chain);
+        if (!AskChainPassword(this, *locked, shownTime(chainTime), locked->problem)) {
+            declined.append(locked->fullArchive);
+            continue;
+        }
+        // Listed again: what opened before comes from the kept listings, without 7-Zip.
+        QList<RestorePoint> again = relist();
+        if (again.isEmpty())
+            return points;
+        points = again;
     }
 }
 
@@ -256,6 +282,9 @@ bool CRestoreDlg::loadArchive(const QString& fullArchive)
             return false;
         points = RestorePointsOfArchive(fullArchive, &error, password, &failure);
     }
+    points = askChainPasswords(points, [&] {
+        return RestorePointsOfArchive(fullArchive, &error, ArchivePasswordOf(kFoundArchivePasswordId), &failure);
+    });
     const QString name = QFileInfo(fullArchive).completeBaseName();
     if (!showPoints(points, error, name))
         return false;
@@ -289,10 +318,17 @@ bool CRestoreDlg::showPoints(const QList<RestorePoint>& points, const QString& e
         const QString kind = point.kind == RestorePoint::Kind::Full ? tr("Full")
             : point.kind == RestorePoint::Kind::Update              ? tr("Update")
                                                                     : tr("Mirror");
+        // A point whose chain did not open is listed all the same, saying why instead of its files.
+        const QString files = point.fileCount >= 0 ? QString::number(point.fileCount)
+            : point.unopened == ListFailure::WrongPassword || point.unopened == ListFailure::PasswordMissing
+            ? LoadStringById(StringId::ChainPointLocked)
+            : point.unopened != ListFailure::None ? LoadStringById(StringId::ChainPointUnreadable)
+                                                  : QString();
         auto* row = new QTreeWidgetItem(
-            {shownTime(point.time), kind, point.size >= 0 ? FormatByteSize(point.size) : QString(),
-                point.fileCount >= 0 ? QString::number(point.fileCount) : QString()});
+            {shownTime(point.time), kind, point.size >= 0 ? FormatByteSize(point.size) : QString(), files});
         row->setToolTip(0, point.path);
+        if (point.unopened != ListFailure::None)
+            row->setToolTip(3, point.problem);
         row->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
         row->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
         rows.append(row);

@@ -186,3 +186,15 @@ std::optional<QString> AskArchivePassword(QWidget* owner, const QString& archive
         return std::nullopt;
     return question.password();
 }
+
+bool AskChainPassword(QWidget* owner, const RestorePoint& point, const QString& when, const QString& problem)
+{
+    CPasswordDlg question(CPasswordDlg::Subject::Archive, point.fullArchive, owner,
+        LoadStringById(StringId::ChainPasswordQuestion).arg(when, problem));
+    if (question.exec() != QDialog::Accepted) {
+        ForgetChainPassword(point.passwordId, point.fullArchive);
+        return false;
+    }
+    SetChainPassword(point.passwordId, point.fullArchive, question.password());
+    return true;
+}

@@ -375,6 +375,11 @@ inline constexpr int RestoreRemoveOthersChoice = 747;
 inline constexpr int RestoredOverTrash = 748;
 inline constexpr int RestoreTrashUnusable = 749;
 inline constexpr int ShowAllNames = 750;
+// Restoring across the kept chains
+inline constexpr int ChainNeedsEarlierPassword = 850;
+inline constexpr int ChainPasswordQuestion = 851;
+inline constexpr int ChainPointLocked = 852;
+inline constexpr int ChainPointUnreadable = 853;
 } // namespace StringId
 
 namespace IconId {

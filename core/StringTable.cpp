@@ -790,6 +790,16 @@ constexpr TableEntry kStringTable[] = {
         QT_TRANSLATE_NOOP("StringTable", "the trash folder '%1' cannot be used (%2), so nothing could go there")},
     // The button under a list of names that shows the whole list.
     {StringId::ShowAllNames, QT_TRANSLATE_NOOP("StringTable", "Show all")},
+    {StringId::ChainNeedsEarlierPassword,
+        QT_TRANSLATE_NOOP("StringTable",
+            "%1: the restore points kept in '%2' do not open with the password given (%3); give the password they were "
+            "made with in a further --password-file.")},
+    {StringId::ChainPasswordQuestion,
+        QT_TRANSLATE_NOOP("StringTable",
+            "The backups from %1 were made with another password than the set's (%2). Type the password they were made "
+            "with, or Cancel to go on without them.")},
+    {StringId::ChainPointLocked, QT_TRANSLATE_NOOP("StringTable", "other password")},
+    {StringId::ChainPointUnreadable, QT_TRANSLATE_NOOP("StringTable", "unreadable")},
 };
 
 const TableEntry* findEntry(int id)

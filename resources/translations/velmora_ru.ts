@@ -2552,5 +2552,25 @@ Every file replaced or removed goes to the trash, from where it can be put back.
         <source>Show all</source>
         <translation>Показать все</translation>
     </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="793"/>
+        <source>%1: the restore points kept in &apos;%2&apos; do not open with the password given (%3); give the password they were made with in a further --password-file.</source>
+        <translation>%1: точки восстановления, сохранённые в «%2», не открываются с указанным паролем (%3); укажите пароль, с которым они были созданы, в ещё одном --password-file.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="794"/>
+        <source>The backups from %1 were made with another password than the set&apos;s (%2). Type the password they were made with, or Cancel to go on without them.</source>
+        <translation>Копии от %1 были созданы с другим паролем, чем у набора сейчас (%2). Введите пароль, с которым они были созданы, или нажмите «Отмена», чтобы продолжить без них.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="795"/>
+        <source>other password</source>
+        <translation>другой пароль</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="796"/>
+        <source>unreadable</source>
+        <translation>не читается</translation>
+    </message>
 </context>
 </TS>

@@ -7,6 +7,7 @@
 #include "SetHistory.h"
 #include "Settings.h"
 #include "StringTable.h"
+#include "TempFolder.h"
 #include "ToolLocations.h"
 
 #include <QCryptographicHash>
@@ -300,6 +301,7 @@ QString listingKey(const QString& path, const QByteArray& passwordKey)
 
 std::optional<QList<ArchiveItem>> listArchiveUncached(
     const QString& archive, QString* error, const std::optional<QString>& password, ListFailure* failure);
+QList<ArchiveItem> itemsOf(const QByteArray& text);
 
 // The listing from the kept ones when the archive is still the file that was listed, else from 7-Zip.
 std::optional<QList<ArchiveItem>> listWithPassword(
@@ -336,6 +338,101 @@ std::optional<QList<ArchiveItem>> listWithPassword(
         }
     }
     return items;
+}
+
+// Lists the archives (no password needed) with one 7-Zip run and keeps each listing as ListArchive would: a
+// chain of many update archives costs one process, not one each. Nothing is kept when anything is unusual (an
+// archive 7-Zip cannot open, a name a list file cannot hold, a listing whose sections do not match the archives
+// one for one); ListArchive then lists them one by one and finds the reason.
+void listTogether(const QStringList& archives)
+{
+    struct Wanted
+    {
+        QString path;
+        struct stat status;
+    };
+    QList<Wanted> wanted;
+    {
+        const QMutexLocker lock(&listingsMutex);
+        for (const QString& archive : archives) {
+            struct stat status;
+            if (::stat(QFile::encodeName(archive).constData(), &status) != 0)
+                return;
+            const auto found = listings.constFind(listingKey(archive, {}));
+            if (found != listings.cend() && sameFile(*found, archive, status, {}))
+                continue;
+            if (archive.contains(QLatin1Char('\n')) || archive.contains(QLatin1Char('\r')) || archive.front().isSpace()
+                || archive.back().isSpace())
+                return;
+            wanted.append({archive, status});
+        }
+    }
+    if (wanted.size() < 2)
+        return;
+    const QString program = sevenZipProgram();
+    if (program.isEmpty())
+        return;
+    QString names;
+    for (const Wanted& archive : std::as_const(wanted))
+        names += archive.path + QLatin1Char('\n');
+    const QString list = WriteListFile(names);
+    if (list.isEmpty())
+        return;
+    auto removeList = qScopeGuard([&list] { RemoveTempFile(list); });
+    // -an -ai@: the archives from the list file; -spd: their names are names, not wildcards.
+    Command command;
+    command.program = program;
+    command.arguments = {QStringLiteral("l"), QStringLiteral("-slt"), QStringLiteral("-sccUTF-8"),
+        QStringLiteral("-scsUTF-8"), QStringLiteral("-spd"), QStringLiteral("-an"), QStringLiteral("-ai@") + list};
+    const QuietRun listed = RunQuietly(command);
+    if (!listed.ran || listed.exitCode != 0)
+        return;
+    const QByteArray header("\nListing archive: ");
+    const QByteArray& text = listed.output;
+    QHash<QString, QByteArray> sections;
+    qsizetype at = text.startsWith(header.mid(1)) ? 0 : text.indexOf(header);
+    while (at >= 0) {
+        const qsizetype nameStart = at + (text.at(at) == '\n' ? header.size() : header.size() - 1);
+        const qsizetype nameEnd = text.indexOf('\n', nameStart);
+        if (nameEnd < 0)
+            return;
+        const qsizetype next = text.indexOf(header, nameEnd);
+        const QByteArray section = text.mid(nameEnd, next < 0 ? -1 : next - nameEnd + 1);
+        // Its items follow the archive's own properties, after the dashed line.
+        const qsizetype items = section.indexOf("\n----------\n");
+        const QString name = QString::fromUtf8(text.mid(nameStart, nameEnd - nameStart));
+        if (items < 0 || sections.contains(name))
+            return;
+        sections.insert(name, section.mid(items + 12));
+        at = next;
+    }
+    if (sections.size() != wanted.size())
+        return;
+    QList<std::pair<Wanted, QList<ArchiveItem>>> made;
+    for (const Wanted& archive : std::as_const(wanted)) {
+        const auto section = sections.constFind(archive.path);
+        if (section == sections.cend())
+            return;
+        made.append({archive, itemsOf(*section)});
+    }
+    const QMutexLocker lock(&listingsMutex);
+    for (const auto& [archive, items] : std::as_const(made)) {
+        const QString keyText = listingKey(archive.path, {});
+        if (listings.contains(keyText))
+            continue;
+        listings.insert(keyText,
+            {archive.path, archive.status.st_dev, archive.status.st_ino, archive.status.st_size, archive.status.st_mtim,
+                {}, items});
+        listingOrder.append(keyText);
+        listedItems += items.size();
+    }
+    while (listingOrder.size() > kListingsAlwaysKept && listedItems > kListedItemsKept) {
+        const auto oldest = listings.find(listingOrder.takeFirst());
+        if (oldest != listings.end()) {
+            listedItems -= oldest->items.size();
+            listings.erase(oldest);
+        }
+    }
 }
 
 } // namespace
@@ -393,6 +490,48 @@ void ForgetArchiveListings()
 
 namespace {
 
+// The items of one archive's technical listing ("Path = " starts each).
+QList<ArchiveItem> itemsOf(const QByteArray& text)
+{
+    QList<ArchiveItem> items;
+    ArchiveItem item;
+    bool open = false;
+    qsizetype start = 0;
+    while (start <= text.size()) {
+        qsizetype end = text.indexOf('\n', start);
+        if (end < 0)
+            end = text.size();
+        const QByteArrayView line = QByteArrayView(text).sliced(start, end - start);
+        start = end + 1;
+        // Each item starts with its path; a blank line ends it.
+        if (line.startsWith("Path = ")) {
+            if (open)
+                items.append(item);
+            item = ArchiveItem();
+            item.path = QString::fromUtf8(line.sliced(7));
+            open = true;
+        } else if (!open) {
+            continue;
+        } else if (line.startsWith("Size = ")) {
+            item.size = line.sliced(7).toLongLong();
+        } else if (line.startsWith("Modified = ")) {
+            item.modified = listedTime(line.sliced(11));
+        } else if (line.startsWith("Attributes = ")) {
+            const QByteArrayView attributes = line.sliced(13);
+            item.isFolder = attributes.startsWith('D');
+            // The Unix mode follows the Windows letters: "A lrwxrwxrwx" for a link.
+            const qsizetype blank = attributes.indexOf(' ');
+            item.isLink = blank >= 0 && blank + 1 < attributes.size() && attributes.at(blank + 1) == 'l';
+            item.zipMark = attributes.first(blank >= 0 ? blank : attributes.size()).contains('V');
+        } else if (line == "Anti = +") {
+            item.deleted = true;
+        }
+    }
+    if (open)
+        items.append(item);
+    return items;
+}
+
 std::optional<QList<ArchiveItem>> listArchiveUncached(
     const QString& archive, QString* error, const std::optional<QString>& password, ListFailure* failure)
 {
@@ -432,44 +571,7 @@ std::optional<QList<ArchiveItem>> listArchiveUncached(
         setFailure(failure, ListFailure::Unreadable);
         return std::nullopt;
     }
-    const QByteArray& text = listed.output;
-    QList<ArchiveItem> items;
-    ArchiveItem item;
-    bool open = false;
-    qsizetype start = 0;
-    while (start <= text.size()) {
-        qsizetype end = text.indexOf('\n', start);
-        if (end < 0)
-            end = text.size();
-        const QByteArrayView line = QByteArrayView(text).sliced(start, end - start);
-        start = end + 1;
-        // Each item starts with its path; a blank line ends it.
-        if (line.startsWith("Path = ")) {
-            if (open)
-                items.append(item);
-            item = ArchiveItem();
-            item.path = QString::fromUtf8(line.sliced(7));
-            open = true;
-        } else if (!open) {
-            continue;
-        } else if (line.startsWith("Size = ")) {
-            item.size = line.sliced(7).toLongLong();
-        } else if (line.startsWith("Modified = ")) {
-            item.modified = listedTime(line.sliced(11));
-        } else if (line.startsWith("Attributes = ")) {
-            const QByteArrayView attributes = line.sliced(13);
-            item.isFolder = attributes.startsWith('D');
-            // The Unix mode follows the Windows letters: "A lrwxrwxrwx" for a link.
-            const qsizetype blank = attributes.indexOf(' ');
-            item.isLink = blank >= 0 && blank + 1 < attributes.size() && attributes.at(blank + 1) == 'l';
-            item.zipMark = attributes.first(blank >= 0 ? blank : attributes.size()).contains('V');
-        } else if (line == "Anti = +") {
-            item.deleted = true;
-        }
-    }
-    if (open)
-        items.append(item);
-    return items;
+    return itemsOf(listed.output);
 }
 
 } // namespace
@@ -572,6 +674,12 @@ QList<RestorePoint> pointsOfChain(
     if (!chain.hasFull())
         return unopened(LoadStringById(StringId::RestoreNoArchive).arg(fullArchive), ListFailure::Unreadable);
     points.append(pointOf(chain.full, RestorePoint::Kind::Full, fullArchive, chain, passwordId));
+    if (passwordId == 0) {
+        QStringList archives;
+        for (const RestorePoint& point : std::as_const(points))
+            archives.append(point.path);
+        listTogether(archives);
+    }
     QString why;
     ListFailure kind = ListFailure::None;
     const auto fullItems = listChainFull(points.constLast(), &why, &kind);

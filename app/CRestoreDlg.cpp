@@ -186,6 +186,7 @@ QList<RestorePoint> CRestoreDlg::askChainPasswords(
     QList<RestorePoint> points, const std::function<QList<RestorePoint>()>& relist)
 {
     QStringList declined;
+    QStringList asked;
     for (;;) {
         const auto locked = std::find_if(points.cbegin(), points.cend(), [&declined](const RestorePoint& point) {
             return point.passwordId != 0 && !declined.contains(point.fullArchive)
@@ -195,7 +196,9 @@ QList<RestorePoint> CRestoreDlg::askChainPasswords(
             return points;
         // The chain's time is its full archive's, which its history folder is named by.
         const QDateTime chainTime = locked->chain.isEmpty() ? locked->time : RestoreStampTime(locked->chain);
-        if (!AskChainPassword(this, *locked, shownTime(chainTime), locked->problem)) {
+        const bool askedBefore = asked.contains(locked->fullArchive);
+        asked.append(locked->fullArchive);
+        if (!AskChainPassword(this, *locked, shownTime(chainTime), askedBefore ? locked->problem : QString())) {
             declined.append(locked->fullArchive);
             continue;
         }

@@ -190,7 +190,8 @@ std::optional<QString> AskArchivePassword(QWidget* owner, const QString& archive
 bool AskChainPassword(QWidget* owner, const RestorePoint& point, const QString& when, const QString& problem)
 {
     CPasswordDlg question(CPasswordDlg::Subject::Archive, point.fullArchive, owner,
-        LoadStringById(StringId::ChainPasswordQuestion).arg(when, problem));
+        problem.isEmpty() ? LoadStringById(StringId::ChainPasswordQuestion).arg(when)
+                          : LoadStringById(StringId::PasswordTryAgain).arg(problem));
     if (question.exec() != QDialog::Accepted) {
         ForgetChainPassword(point.passwordId, point.fullArchive);
         return false;

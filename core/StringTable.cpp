@@ -795,9 +795,7 @@ constexpr TableEntry kStringTable[] = {
             "%1: the restore points kept in '%2' do not open with the password given (%3); give the password they were "
             "made with in a further --password-file.")},
     {StringId::ChainPasswordQuestion,
-        QT_TRANSLATE_NOOP("StringTable",
-            "The backups from %1 were made with another password than the set's (%2). Type the password they were made "
-            "with, or Cancel to go on without them.")},
+        QT_TRANSLATE_NOOP("StringTable", "The backups from %1 were made with another password than the set's now.")},
     {StringId::ChainPointLocked, QT_TRANSLATE_NOOP("StringTable", "other password")},
     {StringId::ChainPointUnreadable, QT_TRANSLATE_NOOP("StringTable", "unreadable")},
 };

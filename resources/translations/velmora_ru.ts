@@ -2559,13 +2559,13 @@ Every file replaced or removed goes to the trash, from where it can be put back.
     </message>
     <message>
         <location filename="../../core/StringTable.cpp" line="794"/>
-        <source>The backups from %1 were made with another password than the set&apos;s (%2). Type the password they were made with, or Cancel to go on without them.</source>
-        <translation>Копии от %1 были созданы с другим паролем, чем у набора сейчас (%2). Введите пароль, с которым они были созданы, или нажмите «Отмена», чтобы продолжить без них.</translation>
+        <source>The backups from %1 were made with another password than the set&apos;s now.</source>
+        <translation>Копии от %1 созданы с другим паролем, чем у набора сейчас.</translation>
     </message>
     <message>
         <location filename="../../core/StringTable.cpp" line="795"/>
         <source>other password</source>
-        <translation>другой пароль</translation>
+        <translation>др. пароль</translation>
     </message>
     <message>
         <location filename="../../core/StringTable.cpp" line="796"/>

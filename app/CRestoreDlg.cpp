@@ -24,6 +24,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -158,25 +159,56 @@ CRestoreDlg::CRestoreDlg(QWidget* parent)
     fitColumns();
 }
 
+namespace {
+
+// A zip archive lists its names without the password: one file of each chain's full archive tells whether the
+// chain's password is right, before a restore finds out. Marks the points of each chain it does not open.
+void markZipChainsLocked(const BackupSet& set, QList<RestorePoint>& points)
+{
+    if (points.isEmpty() || !IsEncryptedSet(set) || ArcTypeName(set) != QLatin1String("zip"))
+        return;
+    const QString program = Locate7Zip() ? pathTo7zExe() : QString();
+    QHash<QString, bool> wrong;
+    for (RestorePoint& point : points) {
+        if (point.unopened != ListFailure::None)
+            continue;
+        auto found = wrong.constFind(point.fullArchive);
+        if (found == wrong.cend()) {
+            const std::optional<QString> password = ChainPasswordOf(set.id, point.fullArchive);
+            found = wrong.insert(point.fullArchive,
+                password && CheckArchivePassword(program, point.fullArchive, *password) == PasswordCheck::Wrong);
+        }
+        if (*found) {
+            point.unopened = ListFailure::WrongPassword;
+            point.problem = WrongPasswordText(point.fullArchive);
+            point.fileCount = -1;
+        }
+    }
+}
+
+} // namespace
+
 std::optional<QList<RestorePoint>> CRestoreDlg::setPointsAsking(
     const BackupSet& set, QString* error, ListFailure* failure)
 {
+    auto listed = [&set, error, failure] {
+        QList<RestorePoint> points = RestorePointsOf(set, error, failure);
+        markZipChainsLocked(set, points);
+        return points;
+    };
     // A typing slip is no reason to give up, nor to fetch the copy off site, which the same password locks.
     for (;;) {
-        QList<RestorePoint> points = RestorePointsOf(set, error, failure);
-        // A zip archive lists its names without the password: one of its files tells whether it is right, before
-        // a restore finds out.
-        if (!points.isEmpty() && IsEncryptedSet(set) && ArcTypeName(set) == QLatin1String("zip")) {
-            const std::optional<QString> password = ArchivePasswordOf(set.id);
-            const QString program = Locate7Zip() ? pathTo7zExe() : QString();
-            const QString newest = points.constFirst().fullArchive;
-            if (password && CheckArchivePassword(program, newest, *password) == PasswordCheck::Wrong) {
-                *failure = ListFailure::WrongPassword;
-                *error = WrongPasswordText(newest);
-            }
+        QList<RestorePoint> points = listed();
+        // The set's own password is asked again when it opens no chain at all.
+        const bool noneOpens = !points.isEmpty()
+            && std::all_of(points.cbegin(), points.cend(),
+                [](const RestorePoint& point) { return point.unopened == ListFailure::WrongPassword; });
+        if (noneOpens) {
+            *failure = ListFailure::WrongPassword;
+            *error = points.constFirst().problem;
         }
         if (*failure != ListFailure::WrongPassword)
-            return askChainPasswords(points, [&] { return RestorePointsOf(set, error, failure); });
+            return askChainPasswords(points, listed);
         if (!AskSetPasswordAgain(this, set, *error))
             return std::nullopt;
     }

@@ -725,3 +725,36 @@ TEST_F(RestoreDlgTest, AKeptChainFromAnEarlierPasswordAsksForItAndHidesNoPoint)
     }
     QCoreApplication::removeTranslator(&translator);
 }
+
+// A zip archive lists its names without any password: a kept zip chain's earlier password is found out by one of
+// its files, and asked for as a 7z chain's is.
+TEST_F(RestoreDlgTest, AKeptZipChainFromAnEarlierPasswordIsAskedForToo)
+{
+    BackupSet set = docsSet(IncrementalArchiving, 1);
+    set.encrypt = true;
+    const quint32 id = AddBackupSet(set);
+    SaveBackupSet(id);
+    SetArchivePassword(id, "old one");
+    ASSERT_TRUE(RunSetJob(id).succeeded());
+    waitForNextSecond();
+    SetArchivePassword(id, "new one");
+    ASSERT_TRUE(StampSetFileKeys("Docs", {{"PasswordChanged", "1"}}));
+    ASSERT_TRUE(GetBackupSet(id, set));
+    ASSERT_TRUE(RunSetJob(id).succeeded());
+    ASSERT_TRUE(GetBackupSet(id, set));
+
+    QStringList problems;
+    answerPasswords({QString()}, &problems);
+    {
+        CRestoreDlg dialog;
+        ASSERT_TRUE(dialog.loadSet(set));
+        EXPECT_EQ(problems.size(), 1);
+        EXPECT_EQ(column(dialog.pointList(), 3), QStringList({"3", LoadStringById(StringId::ChainPointLocked)}));
+    }
+    problems.clear();
+    answerPasswords({"old one"}, &problems);
+    CRestoreDlg dialog;
+    ASSERT_TRUE(dialog.loadSet(set));
+    EXPECT_EQ(problems.size(), 1);
+    EXPECT_EQ(column(dialog.pointList(), 3), QStringList({"3", "3"}));
+}

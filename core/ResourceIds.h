@@ -380,6 +380,7 @@ inline constexpr int ChainNeedsEarlierPassword = 850;
 inline constexpr int ChainPasswordQuestion = 851;
 inline constexpr int ChainPointLocked = 852;
 inline constexpr int ChainPointUnreadable = 853;
+inline constexpr int RestorePointsChanged = 854;
 } // namespace StringId
 
 namespace IconId {

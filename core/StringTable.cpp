@@ -798,6 +798,10 @@ constexpr TableEntry kStringTable[] = {
         QT_TRANSLATE_NOOP("StringTable", "The backups from %1 were made with another password than the set's now.")},
     {StringId::ChainPointLocked, QT_TRANSLATE_NOOP("StringTable", "other password")},
     {StringId::ChainPointUnreadable, QT_TRANSLATE_NOOP("StringTable", "unreadable")},
+    {StringId::RestorePointsChanged,
+        QT_TRANSLATE_NOOP("StringTable",
+            "the backups changed since the restore points were read: '%1' is another archive now. Read the points "
+            "again.")},
 };
 
 const TableEntry* findEntry(int id)

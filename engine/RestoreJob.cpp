@@ -1110,6 +1110,14 @@ JobResult restoreArchive(const RestoreRequest& request, const JobContext& contex
                                                                       : JobOutcome::SourceMissing;
         return failure(name, outcome, why);
     };
+    // The points may have been read before a run moved the chain into the history and put a new full archive under
+    // the same name: restored, it would give another state than the one chosen.
+    if (point.kind == RestorePoint::Kind::Full && point.size >= 0 && !point.stamp.isEmpty()) {
+        const QFileInfo now(point.path);
+        if (now.size() != point.size || RestoreStamp(now.lastModified()) != point.stamp)
+            return failure(
+                name, JobOutcome::SourceMissing, LoadStringById(StringId::RestorePointsChanged).arg(point.path));
+    }
     QString error;
     ListFailure listFailure = ListFailure::None;
     RestorePoint base = point;

@@ -2572,5 +2572,10 @@ Every file replaced or removed goes to the trash, from where it can be put back.
         <source>unreadable</source>
         <translation>не читается</translation>
     </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="801"/>
+        <source>the backups changed since the restore points were read: &apos;%1&apos; is another archive now. Read the points again.</source>
+        <translation>копии изменились после того, как были прочитаны точки восстановления: «%1» теперь другой архив. Прочитайте точки заново.</translation>
+    </message>
 </context>
 </TS>

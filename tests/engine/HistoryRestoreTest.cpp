@@ -232,6 +232,32 @@ TEST_F(HistoryRestoreTest, AChainKeptFromAnEarlierPasswordNeedsThatPasswordAndHi
     EXPECT_EQ(VersionsOf(points, "a.txt", &error).size(), 3) << error.toStdString();
 }
 
+TEST_F(HistoryRestoreTest, PointsReadBeforeARunStartedANewChainNeverRestoreTheNewArchive)
+{
+    const quint32 id = addSet(IncrementalArchiving);
+    const QStringList copies = runAfterEach(id, {[] {}, [&] { writeFile(source + "/a.txt", "alpha 2"); }});
+    QString error;
+    const QList<RestorePoint> points = RestorePointsOf(setOf(id), &error);
+    ASSERT_EQ(points.size(), 2) << error.toStdString();
+    // A run meanwhile moves the chain into the history and makes a new full archive under the old one's name.
+    runAfterEach(id, {[&] { writeFile(source + "/a.txt", "alpha 3, not the point chosen"); }});
+    ASSERT_EQ(QDir(destination + "/docs.history").entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), 1);
+
+    const JobResult full = restore(points, 1, home.filePath("full"));
+    EXPECT_FALSE(full.succeeded());
+    EXPECT_TRUE(full.reason.contains("Read the points again")) << full.reason.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(home.filePath("full")));
+    // Its update archive went with it: not there, and said so.
+    EXPECT_FALSE(restore(points, 0, home.filePath("update")).succeeded());
+    EXPECT_FALSE(QFileInfo::exists(home.filePath("update")));
+    // Read again, the same point is found in the history and comes back.
+    const QList<RestorePoint> again = RestorePointsOf(setOf(id), &error);
+    ASSERT_EQ(again.size(), 3);
+    const JobResult kept = restore(again, 2, home.filePath("kept"));
+    ASSERT_TRUE(kept.succeeded()) << kept.reason.toStdString();
+    EXPECT_EQ(contents(home.filePath("kept")), contents(copies.at(1)));
+}
+
 TEST_F(HistoryRestoreTest, LinksAndOddNamesPlantedInTheHistoryAreNeitherFollowedNorListed)
 {
     const quint32 id = addSet(IncrementalArchiving);

@@ -27,6 +27,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -172,26 +173,86 @@ CRestoreDlg::CRestoreDlg(QWidget* parent)
     fitColumns();
 }
 
+namespace {
+
+// A zip archive lists its names without the password: one file of each chain's full archive tells whether the
+// chain's password is right, before a restore finds out. Marks the points of each chain it does not open.
+void markZipChainsLocked(const BackupSet& set, QList<RestorePoint>& points)
+{
+    if (points.isEmpty() || !IsEncryptedSet(set) || ArcTypeName(set) != QLatin1String("zip"))
+        return;
+    const QString program = Locate7Zip() ? pathTo7zExe() : QString();
+    QHash<QString, bool> wrong;
+    for (RestorePoint& point : points) {
+        if (point.unopened != ListFailure::None)
+            continue;
+        auto found = wrong.constFind(point.fullArchive);
+        if (found == wrong.cend()) {
+            const std::optional<QString> password = ChainPasswordOf(set.id, point.fullArchive);
+            found = wrong.insert(point.fullArchive,
+                password && CheckArchivePassword(program, point.fullArchive, *password) == PasswordCheck::Wrong);
+        }
+        if (*found) {
+            point.unopened = ListFailure::WrongPassword;
+            point.problem = WrongPasswordText(point.fullArchive);
+            point.fileCount = -1;
+        }
+    }
+}
+
+} // namespace
+
 std::optional<QList<RestorePoint>> CRestoreDlg::setPointsAsking(
     const BackupSet& set, QString* error, ListFailure* failure)
 {
+    auto listed = [&set, error, failure] {
+        QList<RestorePoint> points = RestorePointsOf(set, error, failure);
+        markZipChainsLocked(set, points);
+        return points;
+    };
     // A typing slip is no reason to give up, nor to fetch the copy off site, which the same password locks.
     for (;;) {
-        QList<RestorePoint> points = RestorePointsOf(set, error, failure);
-        // A zip archive lists its names without the password: one of its files tells whether it is right, before
-        // a restore finds out.
-        if (!points.isEmpty() && IsEncryptedSet(set) && ArcTypeName(set) == QLatin1String("zip")) {
-            const std::optional<QString> password = ArchivePasswordOf(set.id);
-            const QString program = Locate7Zip() ? pathTo7zExe() : QString();
-            if (password && CheckArchivePassword(program, points.constLast().path, *password) == PasswordCheck::Wrong) {
-                *failure = ListFailure::WrongPassword;
-                *error = WrongPasswordText(points.constLast().path);
-            }
+        QList<RestorePoint> points = listed();
+        // The set's own password is asked again when it opens no chain at all.
+        const bool noneOpens = !points.isEmpty()
+            && std::all_of(points.cbegin(), points.cend(),
+                [](const RestorePoint& point) { return point.unopened == ListFailure::WrongPassword; });
+        if (noneOpens) {
+            *failure = ListFailure::WrongPassword;
+            *error = points.constFirst().problem;
         }
         if (*failure != ListFailure::WrongPassword)
-            return points;
+            return askChainPasswords(points, listed);
         if (!AskSetPasswordAgain(this, set, *error))
             return std::nullopt;
+    }
+}
+
+QList<RestorePoint> CRestoreDlg::askChainPasswords(
+    QList<RestorePoint> points, const std::function<QList<RestorePoint>()>& relist)
+{
+    QStringList declined;
+    QStringList asked;
+    for (;;) {
+        const auto locked = std::find_if(points.cbegin(), points.cend(), [&declined](const RestorePoint& point) {
+            return point.passwordId != 0 && !declined.contains(point.fullArchive)
+                && (point.unopened == ListFailure::WrongPassword || point.unopened == ListFailure::PasswordMissing);
+        });
+        if (locked == points.cend())
+            return points;
+        // The chain's time is its full archive's, which its history folder is named by.
+        const QDateTime chainTime = locked->chain.isEmpty() ? locked->time : RestoreStampTime(locked->chain);
+        const bool askedBefore = asked.contains(locked->fullArchive);
+        asked.append(locked->fullArchive);
+        if (!AskChainPassword(this, *locked, shownTime(chainTime), askedBefore ? locked->problem : QString())) {
+            declined.append(locked->fullArchive);
+            continue;
+        }
+        // Listed again: what opened before comes from the kept listings, without 7-Zip.
+        QList<RestorePoint> again = relist();
+        if (again.isEmpty())
+            return points;
+        points = again;
     }
 }
 
@@ -274,6 +335,9 @@ bool CRestoreDlg::loadArchive(const QString& fullArchive)
             return false;
         points = RestorePointsOfArchive(fullArchive, &error, password, &failure);
     }
+    points = askChainPasswords(points, [&] {
+        return RestorePointsOfArchive(fullArchive, &error, ArchivePasswordOf(kFoundArchivePasswordId), &failure);
+    });
     const QString name = QFileInfo(fullArchive).completeBaseName();
     if (!showPoints(points, error, name))
         return false;
@@ -309,10 +373,17 @@ bool CRestoreDlg::showPoints(const QList<RestorePoint>& points, const QString& e
         const QString kind = point.kind == RestorePoint::Kind::Full ? tr("Full")
             : point.kind == RestorePoint::Kind::Update              ? tr("Update")
                                                                     : tr("Mirror");
+        // A point whose chain did not open is listed all the same, saying why instead of its files.
+        const QString files = point.fileCount >= 0 ? QString::number(point.fileCount)
+            : point.unopened == ListFailure::WrongPassword || point.unopened == ListFailure::PasswordMissing
+            ? LoadStringById(StringId::ChainPointLocked)
+            : point.unopened != ListFailure::None ? LoadStringById(StringId::ChainPointUnreadable)
+                                                  : QString();
         auto* row = new QTreeWidgetItem(
-            {shownTime(point.time), kind, point.size >= 0 ? FormatByteSize(point.size) : QString(),
-                point.fileCount >= 0 ? QString::number(point.fileCount) : QString()});
+            {shownTime(point.time), kind, point.size >= 0 ? FormatByteSize(point.size) : QString(), files});
         row->setToolTip(0, point.path);
+        if (point.unopened != ListFailure::None)
+            row->setToolTip(3, point.problem);
         row->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
         row->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
         rows.append(row);

@@ -12,6 +12,7 @@
 #include <QDialog>
 #include <QTemporaryDir>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -90,6 +91,10 @@ private:
     // The set's points from where its archives are; a password that does not open them is asked again, with the
     // reason, until one does or the user cancels (nothing then).
     std::optional<QList<RestorePoint>> setPointsAsking(const BackupSet& set, QString* error, ListFailure* failure);
+    // Asks for the password of each chain that the set's did not open, and lists the points again with it (relist);
+    // a chain the user gives up on stays in the list, its files unknown.
+    QList<RestorePoint> askChainPasswords(
+        QList<RestorePoint> points, const std::function<QList<RestorePoint>()>& relist);
     // Starts fetching the set's off-site archives into a private folder; false, after saying why, when it cannot.
     bool fetchOffsite(const BackupSet& set);
     void fitColumns();

@@ -186,3 +186,16 @@ std::optional<QString> AskArchivePassword(QWidget* owner, const QString& archive
         return std::nullopt;
     return question.password();
 }
+
+bool AskChainPassword(QWidget* owner, const RestorePoint& point, const QString& when, const QString& problem)
+{
+    CPasswordDlg question(CPasswordDlg::Subject::Archive, point.fullArchive, owner,
+        problem.isEmpty() ? LoadStringById(StringId::ChainPasswordQuestion).arg(when)
+                          : LoadStringById(StringId::PasswordTryAgain).arg(problem));
+    if (question.exec() != QDialog::Accepted) {
+        ForgetChainPassword(point.passwordId, point.fullArchive);
+        return false;
+    }
+    SetChainPassword(point.passwordId, point.fullArchive, question.password());
+    return true;
+}

@@ -50,6 +50,11 @@ void WarnScheduledPasswordProblems(const QList<BackupSet>& sets);
 // Removes a deleted set's password from the keyring and from memory.
 void ForgetSetPassword(const BackupSet& set);
 
+// Asks for the password a chain was made with when the set's (or the found archive's) did not open it, saying from
+// when the chain is (when), or after a wrong answer why it was not accepted (problem), and keeps the answer for that
+// chain alone (SetChainPassword). False, with no password kept for the chain, when the user cancelled.
+bool AskChainPassword(QWidget* owner, const RestorePoint& point, const QString& when, const QString& problem);
+
 // Asks for the password of an archive found on disk, saying first why when one given before did not open it
 // (problem); nothing when the user cancelled.
 std::optional<QString> AskArchivePassword(QWidget* owner, const QString& archive, const QString& problem = {});

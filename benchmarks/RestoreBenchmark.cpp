@@ -202,6 +202,97 @@ void ListLargeChain(benchmark::State& state)
 }
 BENCHMARK(ListLargeChain)->Iterations(5)->Unit(benchmark::kMillisecond);
 
+// A history of 1,000 points: the current chain and 99 kept ones, each a full archive of 300 files and 9 update
+// archives, the archives made once by 7-Zip and linked under every chain's names.
+QString longHistory()
+{
+    static const QString full = [] {
+        const QString root = scratch().filePath("history");
+        const QString source = root + QStringLiteral(" source");
+        for (int file = 0; file < 300; ++file) {
+            QDir().mkpath(QStringLiteral("%1/f%2").arg(source).arg(file % 10));
+            QFile out(QStringLiteral("%1/f%2/file %3.txt").arg(source).arg(file % 10).arg(file));
+            out.open(QIODevice::WriteOnly);
+            out.write(QByteArray::number(file));
+        }
+        QDir().mkpath(root);
+        const auto pack = [&source](const QString& archive, const QStringList& what) {
+            QProcess process;
+            process.setWorkingDirectory(source);
+            process.start(pathTo7zExe(), QStringList {QStringLiteral("a"), QStringLiteral("-mx=0"), archive} + what);
+            process.waitForFinished(-1);
+        };
+        const QString fullMade = root + QStringLiteral("/made.7z");
+        const QString updateMade = root + QStringLiteral("/made_upd.7z");
+        pack(fullMade, {QStringLiteral(".")});
+        pack(updateMade, {QStringLiteral("f1"), QStringLiteral("f2")});
+        const QDateTime start(QDate(2025, 1, 1), QTime(9, 0));
+        for (int chain = 0; chain < 100; ++chain) {
+            const QDateTime chainTime = start.addDays(chain * 10);
+            const QString folder = chain == 99 ? root
+                                               : root + QStringLiteral("/docs.history/")
+                    + chainTime.toString(QStringLiteral("yyyy-MM-dd_HH'h'mm'm'ss's'"));
+            QDir().mkpath(folder);
+            // Copies, not links: a link in a history folder is someone else's file and is never read.
+            QFile::copy(fullMade, folder + QStringLiteral("/docs.7z"));
+            QFile(folder + QStringLiteral("/docs.7z")).setFileTime(chainTime, QFileDevice::FileModificationTime);
+            for (int update = 1; update < 10; ++update) {
+                QFile::copy(updateMade,
+                    folder + QStringLiteral("/docs_upd_")
+                        + chainTime.addDays(update).toString(QStringLiteral("yyyy-MM-dd_HH'h'mm'm'ss's'"))
+                        + QStringLiteral(".7z"));
+            }
+        }
+        return root + QStringLiteral("/docs.7z");
+    }();
+    return full;
+}
+
+// Every archive of the history listed with "7zz l -slt" by hand, one after the other.
+double listedByHand(const QList<RestorePoint>& points)
+{
+    return secondsOf([&points] {
+        for (const RestorePoint& point : points) {
+            QProcess process;
+            process.start(pathTo7zExe(),
+                {QStringLiteral("l"), QStringLiteral("-slt"), QStringLiteral("-ba"), QStringLiteral("--"), point.path});
+            process.waitForFinished(-1);
+            process.readAll();
+        }
+    });
+}
+
+// What --points and the restore dialog do on a history of 1,000 points, against 7-Zip listing each archive by
+// hand; then, as the dialog does next, the tree as of a point in each chain and one file's versions across all.
+void ListLongHistory(benchmark::State& state)
+{
+    const QString full = longHistory();
+    qsizetype count = 0;
+    double handSeconds = 0;
+    double browseSeconds = 0;
+    for (auto _ : state) {
+        ForgetArchiveListings();
+        QList<RestorePoint> points;
+        const double listing = secondsOf([&] { points = RestorePointsOfArchive(full); });
+        count = points.size();
+        if (count != 1000) {
+            state.SkipWithError("the history was not read whole");
+            return;
+        }
+        browseSeconds += secondsOf([&] {
+            for (int i = 0; i < points.size(); i += 10)
+                benchmark::DoNotOptimize(StateAsOf(points, i));
+            benchmark::DoNotOptimize(VersionsOf(points, QStringLiteral("f1/file 1.txt")));
+        });
+        handSeconds += listedByHand(points);
+        state.SetIterationTime(listing);
+    }
+    state.counters["points"] = double(count);
+    state.counters["by_hand_s"] = handSeconds / double(state.iterations());
+    state.counters["browse_s"] = browseSeconds / double(state.iterations());
+}
+BENCHMARK(ListLongHistory)->Iterations(2)->Unit(benchmark::kMillisecond)->UseManualTime();
+
 } // namespace
 
 int main(int argc, char** argv)

@@ -409,6 +409,12 @@ inline constexpr int SpaceOldestPoints = 876;
 // A mirror's kept versions, and the off-site copy of a set's history.
 inline constexpr int MirrorHistoryNotFolder = 910;
 inline constexpr int MirrorVersionFolderNotMade = 911;
+// Restoring across the kept chains
+inline constexpr int ChainNeedsEarlierPassword = 850;
+inline constexpr int ChainPasswordQuestion = 851;
+inline constexpr int ChainPointLocked = 852;
+inline constexpr int ChainPointUnreadable = 853;
+inline constexpr int RestorePointsChanged = 854;
 } // namespace StringId
 
 namespace IconId {

@@ -840,6 +840,18 @@ constexpr TableEntry kStringTable[] = {
     {StringId::MirrorVersionFolderNotMade,
         QT_TRANSLATE_NOOP("StringTable",
             "the folder '%1' for the files this run replaces could not be made (%2): nothing was changed.")},
+    {StringId::ChainNeedsEarlierPassword,
+        QT_TRANSLATE_NOOP("StringTable",
+            "%1: the restore points kept in '%2' do not open with the password given (%3); give the password they were "
+            "made with in a further --password-file.")},
+    {StringId::ChainPasswordQuestion,
+        QT_TRANSLATE_NOOP("StringTable", "The backups from %1 were made with another password than the set's now.")},
+    {StringId::ChainPointLocked, QT_TRANSLATE_NOOP("StringTable", "other password")},
+    {StringId::ChainPointUnreadable, QT_TRANSLATE_NOOP("StringTable", "unreadable")},
+    {StringId::RestorePointsChanged,
+        QT_TRANSLATE_NOOP("StringTable",
+            "the backups changed since the restore points were read: '%1' is another archive now. Read the points "
+            "again.")},
 };
 
 const TableEntry* findEntry(int id)

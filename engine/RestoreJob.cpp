@@ -4,6 +4,7 @@
 #include "RestoreJob.h"
 
 #include "ArchiveCommand.h"
+#include "ArchivePasswords.h"
 #include "ArchivePlacement.h"
 #include "EncryptedArchives.h"
 #include "IniFile.h"
@@ -104,10 +105,12 @@ QStringList outermost(const QStringList& paths)
     return kept;
 }
 
+// What the messages call the point: its mirror folder, or its chain's full archive by name.
 QString pointName(const RestorePoint& point)
 {
-    return point.kind == RestorePoint::Kind::Mirror ? QFileInfo(point.path).fileName()
-                                                    : QFileInfo(point.path).completeBaseName();
+    if (point.kind == RestorePoint::Kind::Mirror)
+        return QFileInfo(point.path).fileName();
+    return QFileInfo(point.fullArchive.isEmpty() ? point.path : point.fullArchive).completeBaseName();
 }
 
 // Whether 7-Zip can take the name from a list file, which it reads line by line with the blanks at either end
@@ -1178,20 +1181,23 @@ std::optional<JobResult> writeMarkedKindChanges(const QString& program, const St
 JobResult restoreArchive(const RestoreRequest& request, const JobContext& context, const QString& target,
     const QStringList& paths, Staging& staging)
 {
+    // The point's own chain, which need not be the newest one nor share its password.
     const RestorePoint& point = request.points.at(request.index);
-    const RestorePoint& base = request.points.last();
-    const QString name = pointName(base);
+    const QString fullArchive = point.fullArchive.isEmpty() ? point.path : point.fullArchive;
+    const QString name = pointName(point);
     Locate7Zip();
     const QString program = pathTo7zExe();
     if (program.isEmpty())
         return failure(name, JobOutcome::ToolMissing, LoadStringById(StringId::SevenZipMissing));
 
     QByteArray passwordInput;
-    if (base.passwordId != 0) {
+    if (point.passwordId != 0) {
         QString problem;
-        std::optional<QString> password = KeptPassword(base.passwordId, name, &problem);
-        if (!password)
-            return failure(name, JobOutcome::PasswordMissing, problem);
+        std::optional<QString> password = ChainPasswordOf(point.passwordId, fullArchive, &problem);
+        if (!password) {
+            return failure(name, JobOutcome::PasswordMissing,
+                problem.isEmpty() ? LoadStringById(StringId::PasswordNotGiven).arg(name) : problem);
+        }
         passwordInput = PasswordInput(*password);
         password->fill(QChar(u'\0'));
     }
@@ -1202,15 +1208,25 @@ JobResult restoreArchive(const RestoreRequest& request, const JobContext& contex
                                                                       : JobOutcome::SourceMissing;
         return failure(name, outcome, why);
     };
+    // The points may have been read before a run moved the chain into the history and put a new full archive under
+    // the same name: restored, it would give another state than the one chosen.
+    if (point.kind == RestorePoint::Kind::Full && point.size >= 0 && !point.stamp.isEmpty()) {
+        const QFileInfo now(point.path);
+        if (now.size() != point.size || RestoreStamp(now.lastModified()) != point.stamp)
+            return failure(
+                name, JobOutcome::SourceMissing, LoadStringById(StringId::RestorePointsChanged).arg(point.path));
+    }
     QString error;
     ListFailure listFailure = ListFailure::None;
-    const auto full = ListArchive(base.path, &error, base.passwordId, &listFailure);
+    RestorePoint base = point;
+    base.fullArchive = fullArchive;
+    const auto full = ListPointArchive(base, true, &error, &listFailure);
     if (!full)
         return listFailed(error, listFailure);
     const bool fromUpdate = point.kind == RestorePoint::Kind::Update;
     std::optional<QList<ArchiveItem>> update;
     if (fromUpdate) {
-        update = ListArchive(point.path, &error, point.passwordId, &listFailure);
+        update = ListPointArchive(base, false, &error, &listFailure);
         if (!update)
             return listFailed(error, listFailure);
     }
@@ -1237,7 +1253,7 @@ JobResult restoreArchive(const RestoreRequest& request, const JobContext& contex
     // Links are made here, not by 7-Zip, which refuses those that point out of the folder it extracts into
     // and turns absolute ones into paths inside it. Each under its name in the archive, which the listing
     // shows with "_" for a line break.
-    QList<Step> steps {{base.path, &*full, {}, {}, {}}};
+    QList<Step> steps {{fullArchive, &*full, {}, {}, {}}};
     if (fromUpdate)
         steps.append({point.path, &*update, {}, {}, {}});
     QHash<QString, QString> nameOnDisk;
@@ -1589,7 +1605,7 @@ JobResult RunRestoreJob(const RestoreRequest& request, const JobContext& context
     if (request.index < 0 || request.index >= request.points.size())
         return failure(QString(), JobOutcome::PrepareFailed, LoadStringById(StringId::RestoreNoPoint));
     const RestorePoint& point = request.points.at(request.index);
-    const QString name = pointName(request.points.last());
+    const QString name = pointName(point);
     if (request.target.trimmed().isEmpty())
         return failure(name, JobOutcome::PrepareFailed, LoadStringById(StringId::PathNotFull));
     QString target = QDir::cleanPath(QFileInfo(request.target).absoluteFilePath());

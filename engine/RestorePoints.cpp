@@ -5,8 +5,10 @@
 #include "MirrorCommand.h"
 #include "MirrorVersions.h"
 #include "ResourceIds.h"
+#include "SetHistory.h"
 #include "Settings.h"
 #include "StringTable.h"
+#include "TempFolder.h"
 #include "ToolLocations.h"
 
 #include <QCryptographicHash>
@@ -283,11 +285,156 @@ QByteArray passwordKey(const std::optional<QString>& password)
 }
 
 QMutex listingsMutex;
-QList<Listing> listings;
-constexpr qsizetype kListingsKept = 2;
+// By archive path and password key, with the order they were made in for letting the oldest go.
+QHash<QString, Listing> listings;
+QStringList listingOrder;
+qsizetype listedItems = 0;
+// A history of a thousand points is listed once for its points and read again for each point's tree and a file's
+// versions; the listings stay while together they hold fewer items than this (some tens of MiB), and the last
+// two always, whatever their size.
+constexpr qsizetype kListedItemsKept = 400000;
+constexpr qsizetype kListingsAlwaysKept = 2;
+
+QString listingKey(const QString& path, const QByteArray& passwordKey)
+{
+    return path + QLatin1Char('\n') + QString::fromLatin1(passwordKey.toHex());
+}
 
 std::optional<QList<ArchiveItem>> listArchiveUncached(
     const QString& archive, QString* error, const std::optional<QString>& password, ListFailure* failure);
+QList<ArchiveItem> itemsOf(const QByteArray& text);
+
+// The listing from the kept ones when the archive is still the file that was listed, else from 7-Zip.
+std::optional<QList<ArchiveItem>> listWithPassword(
+    const QString& archive, QString* error, const std::optional<QString>& password, ListFailure* failure)
+{
+    setFailure(failure, ListFailure::None);
+    const QByteArray key = passwordKey(password);
+    const QString keyText = listingKey(archive, key);
+    struct stat status;
+    const bool known = ::stat(QFile::encodeName(archive).constData(), &status) == 0;
+    if (known) {
+        const QMutexLocker lock(&listingsMutex);
+        const auto found = listings.constFind(keyText);
+        if (found != listings.cend() && sameFile(*found, archive, status, key))
+            return found->items;
+    }
+    auto items = listArchiveUncached(archive, error, password, failure);
+    if (items && known) {
+        const QMutexLocker lock(&listingsMutex);
+        if (const auto old = listings.find(keyText); old != listings.end()) {
+            listedItems -= old->items.size();
+            listings.erase(old);
+            listingOrder.removeOne(keyText);
+        }
+        listings.insert(keyText, {archive, status.st_dev, status.st_ino, status.st_size, status.st_mtim, key, *items});
+        listingOrder.append(keyText);
+        listedItems += items->size();
+        while (listingOrder.size() > kListingsAlwaysKept && listedItems > kListedItemsKept) {
+            const auto oldest = listings.find(listingOrder.takeFirst());
+            if (oldest != listings.end()) {
+                listedItems -= oldest->items.size();
+                listings.erase(oldest);
+            }
+        }
+    }
+    return items;
+}
+
+// Lists the archives (no password needed) with one 7-Zip run and keeps each listing as ListArchive would: a
+// chain of many update archives costs one process, not one each. Nothing is kept when anything is unusual (an
+// archive 7-Zip cannot open, a name a list file cannot hold, a listing whose sections do not match the archives
+// one for one); ListArchive then lists them one by one and finds the reason.
+void listTogether(const QStringList& archives)
+{
+    struct Wanted
+    {
+        QString path;
+        struct stat status;
+    };
+    QList<Wanted> wanted;
+    {
+        const QMutexLocker lock(&listingsMutex);
+        for (const QString& archive : archives) {
+            struct stat status;
+            if (::stat(QFile::encodeName(archive).constData(), &status) != 0)
+                return;
+            const auto found = listings.constFind(listingKey(archive, {}));
+            if (found != listings.cend() && sameFile(*found, archive, status, {}))
+                continue;
+            if (archive.contains(QLatin1Char('\n')) || archive.contains(QLatin1Char('\r')) || archive.front().isSpace()
+                || archive.back().isSpace())
+                return;
+            wanted.append({archive, status});
+        }
+    }
+    if (wanted.size() < 2)
+        return;
+    const QString program = sevenZipProgram();
+    if (program.isEmpty())
+        return;
+    QString names;
+    for (const Wanted& archive : std::as_const(wanted))
+        names += archive.path + QLatin1Char('\n');
+    const QString list = WriteListFile(names);
+    if (list.isEmpty())
+        return;
+    auto removeList = qScopeGuard([&list] { RemoveTempFile(list); });
+    // -an -ai@: the archives from the list file; -spd: their names are names, not wildcards.
+    Command command;
+    command.program = program;
+    command.arguments = {QStringLiteral("l"), QStringLiteral("-slt"), QStringLiteral("-sccUTF-8"),
+        QStringLiteral("-scsUTF-8"), QStringLiteral("-spd"), QStringLiteral("-an"), QStringLiteral("-ai@") + list};
+    const QuietRun listed = RunQuietly(command);
+    if (!listed.ran || listed.exitCode != 0)
+        return;
+    const QByteArray header("\nListing archive: ");
+    const QByteArray& text = listed.output;
+    QHash<QString, QByteArray> sections;
+    qsizetype at = text.startsWith(header.mid(1)) ? 0 : text.indexOf(header);
+    while (at >= 0) {
+        const qsizetype nameStart = at + (text.at(at) == '\n' ? header.size() : header.size() - 1);
+        const qsizetype nameEnd = text.indexOf('\n', nameStart);
+        if (nameEnd < 0)
+            return;
+        const qsizetype next = text.indexOf(header, nameEnd);
+        const QByteArray section = text.mid(nameEnd, next < 0 ? -1 : next - nameEnd + 1);
+        // Its items follow the archive's own properties, after the dashed line.
+        const qsizetype items = section.indexOf("\n----------\n");
+        const QString name = QString::fromUtf8(text.mid(nameStart, nameEnd - nameStart));
+        if (items < 0 || sections.contains(name))
+            return;
+        sections.insert(name, section.mid(items + 12));
+        at = next;
+    }
+    if (sections.size() != wanted.size())
+        return;
+    QList<std::pair<Wanted, QList<ArchiveItem>>> made;
+    for (const Wanted& archive : std::as_const(wanted)) {
+        const auto section = sections.constFind(archive.path);
+        if (section == sections.cend())
+            return;
+        made.append({archive, itemsOf(*section)});
+    }
+    const QMutexLocker lock(&listingsMutex);
+    for (const auto& [archive, items] : std::as_const(made)) {
+        const QString keyText = listingKey(archive.path, {});
+        if (listings.contains(keyText))
+            continue;
+        listings.insert(keyText,
+            {archive.path, archive.status.st_dev, archive.status.st_ino, archive.status.st_size, archive.status.st_mtim,
+                {}, items});
+        listingOrder.append(keyText);
+        listedItems += items.size();
+    }
+    while (listingOrder.size() > kListingsAlwaysKept && listedItems > kListedItemsKept) {
+        const auto oldest = listings.find(listingOrder.takeFirst());
+        if (oldest != listings.end()) {
+            listedItems -= oldest->items.size();
+            listings.erase(oldest);
+        }
+    }
+}
 
 } // namespace
 
@@ -309,33 +456,82 @@ std::optional<QList<ArchiveItem>> ListArchive(
         if (password)
             password->fill(QChar(u'\0'));
     });
-    const QByteArray key = passwordKey(password);
-    struct stat status;
-    const bool known = ::stat(QFile::encodeName(archive).constData(), &status) == 0;
-    if (known) {
-        const QMutexLocker lock(&listingsMutex);
-        for (const Listing& listing : std::as_const(listings)) {
-            if (sameFile(listing, archive, status, key))
-                return listing.items;
+    return listWithPassword(archive, error, password, failure);
+}
+
+std::optional<QList<ArchiveItem>> ListPointArchive(
+    const RestorePoint& point, bool chainFull, QString* error, ListFailure* failure)
+{
+    setFailure(failure, ListFailure::None);
+    const QString archive = chainFull ? point.fullArchive : point.path;
+    std::optional<QString> password;
+    if (point.passwordId != 0) {
+        QString problem;
+        password = ChainPasswordOf(point.passwordId, point.fullArchive, &problem);
+        if (!password) {
+            setError(error, problem.isEmpty() ? LoadStringById(StringId::ArchiveNeedsPassword).arg(archive) : problem);
+            setFailure(failure, ListFailure::PasswordMissing);
+            return std::nullopt;
         }
     }
-    auto items = listArchiveUncached(archive, error, password, failure);
-    if (items && known) {
-        const QMutexLocker lock(&listingsMutex);
-        listings.prepend({archive, status.st_dev, status.st_ino, status.st_size, status.st_mtim, key, *items});
-        if (listings.size() > kListingsKept)
-            listings.removeLast();
-    }
-    return items;
+    auto wipePassword = qScopeGuard([&password] {
+        if (password)
+            password->fill(QChar(u'\0'));
+    });
+    return listWithPassword(archive, error, password, failure);
 }
 
 void ForgetArchiveListings()
 {
     const QMutexLocker lock(&listingsMutex);
     listings.clear();
+    listingOrder.clear();
+    listedItems = 0;
 }
 
 namespace {
+
+// The items of one archive's technical listing ("Path = " starts each).
+QList<ArchiveItem> itemsOf(const QByteArray& text)
+{
+    QList<ArchiveItem> items;
+    ArchiveItem item;
+    bool open = false;
+    qsizetype start = 0;
+    while (start <= text.size()) {
+        qsizetype end = text.indexOf('\n', start);
+        if (end < 0)
+            end = text.size();
+        const QByteArrayView line = QByteArrayView(text).sliced(start, end - start);
+        start = end + 1;
+        // Each item starts with its path; a blank line ends it.
+        if (line.startsWith("Path = ")) {
+            if (open)
+                items.append(item);
+            item = ArchiveItem();
+            item.path = QString::fromUtf8(line.sliced(7));
+            open = true;
+        } else if (!open) {
+            continue;
+        } else if (line.startsWith("Size = ")) {
+            item.size = line.sliced(7).toLongLong();
+        } else if (line.startsWith("Modified = ")) {
+            item.modified = listedTime(line.sliced(11));
+        } else if (line.startsWith("Attributes = ")) {
+            const QByteArrayView attributes = line.sliced(13);
+            item.isFolder = attributes.startsWith('D');
+            // The Unix mode follows the Windows letters: "A lrwxrwxrwx" for a link.
+            const qsizetype blank = attributes.indexOf(' ');
+            item.isLink = blank >= 0 && blank + 1 < attributes.size() && attributes.at(blank + 1) == 'l';
+            item.zipMark = attributes.first(blank >= 0 ? blank : attributes.size()).contains('V');
+        } else if (line == "Anti = +") {
+            item.deleted = true;
+        }
+    }
+    if (open)
+        items.append(item);
+    return items;
+}
 
 std::optional<QList<ArchiveItem>> listArchiveUncached(
     const QString& archive, QString* error, const std::optional<QString>& password, ListFailure* failure)
@@ -376,51 +572,14 @@ std::optional<QList<ArchiveItem>> listArchiveUncached(
         setFailure(failure, ListFailure::Unreadable);
         return std::nullopt;
     }
-    const QByteArray& text = listed.output;
-    QList<ArchiveItem> items;
-    ArchiveItem item;
-    bool open = false;
-    qsizetype start = 0;
-    while (start <= text.size()) {
-        qsizetype end = text.indexOf('\n', start);
-        if (end < 0)
-            end = text.size();
-        const QByteArrayView line = QByteArrayView(text).sliced(start, end - start);
-        start = end + 1;
-        // Each item starts with its path; a blank line ends it.
-        if (line.startsWith("Path = ")) {
-            if (open)
-                items.append(item);
-            item = ArchiveItem();
-            item.path = QString::fromUtf8(line.sliced(7));
-            open = true;
-        } else if (!open) {
-            continue;
-        } else if (line.startsWith("Size = ")) {
-            item.size = line.sliced(7).toLongLong();
-        } else if (line.startsWith("Modified = ")) {
-            item.modified = listedTime(line.sliced(11));
-        } else if (line.startsWith("Attributes = ")) {
-            const QByteArrayView attributes = line.sliced(13);
-            item.isFolder = attributes.startsWith('D');
-            // The Unix mode follows the Windows letters: "A lrwxrwxrwx" for a link.
-            const qsizetype blank = attributes.indexOf(' ');
-            item.isLink = blank >= 0 && blank + 1 < attributes.size() && attributes.at(blank + 1) == 'l';
-            item.zipMark = attributes.first(blank >= 0 ? blank : attributes.size()).contains('V');
-        } else if (line == "Anti = +") {
-            item.deleted = true;
-        }
-    }
-    if (open)
-        items.append(item);
-    return items;
+    return itemsOf(listed.output);
 }
 
 } // namespace
 
 namespace {
 
-QList<RestorePoint> pointsOfArchive(
+QList<RestorePoint> pointsOfHistory(
     const QString& fullArchive, QString* error, quint32 passwordId, ListFailure* failure);
 
 } // namespace
@@ -435,14 +594,14 @@ QList<RestorePoint> RestorePointsOf(const BackupSet& set, QString* error, ListFa
         return points;
     }
     const QString full = FullArchivePath(set);
-    if (full.isEmpty()) {
+    if (full.isEmpty() || set.arcName.isEmpty()) {
         setError(error,
             ArcTypeName(set).isEmpty() ? LoadStringById(StringId::RestoreNoArchive).arg(set.arcName)
                                        : LoadStringById(StringId::RestoreNoArchive).arg(set.target));
         setFailure(failure, ListFailure::Unreadable);
         return {};
     }
-    return pointsOfArchive(full, error, IsEncryptedSet(set) ? set.id : 0, failure);
+    return pointsOfHistory(full, error, IsEncryptedSet(set) ? set.id : 0, failure);
 }
 
 QList<RestorePoint> RestorePointsOfArchive(
@@ -451,63 +610,129 @@ QList<RestorePoint> RestorePointsOfArchive(
     setFailure(failure, ListFailure::None);
     if (password)
         SetArchivePassword(kFoundArchivePasswordId, *password);
-    return pointsOfArchive(fullArchive, error, password ? kFoundArchivePasswordId : 0, failure);
+    return pointsOfHistory(
+        QFileInfo(fullArchive).absoluteFilePath(), error, password ? kFoundArchivePasswordId : 0, failure);
 }
 
 namespace {
 
-QList<RestorePoint> pointsOfArchive(
+RestorePoint pointOf(const HistoryArchive& archive, RestorePoint::Kind kind, const QString& fullArchive,
+    const HistoryChain& chain, quint32 passwordId)
+{
+    RestorePoint point;
+    point.kind = kind;
+    point.path = archive.path;
+    point.stamp = archive.stamp;
+    point.time = archive.time;
+    point.size = QFileInfo(archive.path).size();
+    point.passwordId = passwordId;
+    point.fullArchive = fullArchive;
+    point.chain = chain.stamp;
+    return point;
+}
+
+// The chain's full archive listed, with the chain's password; where the set's password does not open it, each of
+// its earlier ones is tried, and the one that does is kept for the chain.
+std::optional<QList<ArchiveItem>> listChainFull(const RestorePoint& base, QString* error, ListFailure* failure)
+{
+    auto items = ListPointArchive(base, true, error, failure);
+    if (items || base.passwordId == 0
+        || (*failure != ListFailure::WrongPassword && *failure != ListFailure::PasswordMissing))
+        return items;
+    const QStringList earlier = EarlierPasswordsOf(base.passwordId);
+    for (const QString& password : earlier) {
+        SetChainPassword(base.passwordId, base.fullArchive, password);
+        QString ignored;
+        ListFailure again = ListFailure::None;
+        items = ListPointArchive(base, true, &ignored, &again);
+        if (items) {
+            setFailure(failure, ListFailure::None);
+            return items;
+        }
+        ForgetChainPassword(base.passwordId, base.fullArchive);
+    }
+    return std::nullopt;
+}
+
+// One chain's points, newest first. A chain that cannot be listed gives its points all the same, marked with why.
+QList<RestorePoint> pointsOfChain(
+    const HistoryChain& chain, const QString& fullName, quint32 passwordId, QString* error, ListFailure* failure)
+{
+    setFailure(failure, ListFailure::None);
+    const QString fullArchive = chain.hasFull() ? chain.full.path : chain.folder + QLatin1Char('/') + fullName;
+    QList<RestorePoint> points;
+    for (auto update = chain.updates.crbegin(); update != chain.updates.crend(); ++update)
+        points.append(pointOf(*update, RestorePoint::Kind::Update, fullArchive, chain, passwordId));
+    auto unopened = [&points, error, failure](const QString& why, ListFailure kind) {
+        setError(error, why);
+        setFailure(failure, kind);
+        for (RestorePoint& point : points) {
+            point.unopened = kind;
+            point.problem = why;
+        }
+        return points;
+    };
+    if (!chain.hasFull())
+        return unopened(LoadStringById(StringId::RestoreNoArchive).arg(fullArchive), ListFailure::Unreadable);
+    points.append(pointOf(chain.full, RestorePoint::Kind::Full, fullArchive, chain, passwordId));
+    if (passwordId == 0) {
+        QStringList archives;
+        for (const RestorePoint& point : std::as_const(points))
+            archives.append(point.path);
+        listTogether(archives);
+    }
+    QString why;
+    ListFailure kind = ListFailure::None;
+    const auto fullItems = listChainFull(points.constLast(), &why, &kind);
+    if (!fullItems)
+        return unopened(why, kind);
+    describe(points.last(), merged(*fullItems, nullptr, nullptr));
+    for (qsizetype i = 0; i + 1 < points.size(); ++i) {
+        const auto items = ListPointArchive(points.at(i), false, &why, &kind);
+        if (!items) {
+            // One damaged update archive leaves the other points of its chain restorable.
+            points[i].unopened = kind;
+            points[i].problem = why;
+            continue;
+        }
+        describe(points[i], merged(*fullItems, &*items, nullptr));
+    }
+    return points;
+}
+
+QList<RestorePoint> pointsOfHistory(
     const QString& fullArchive, QString* error, quint32 passwordId, ListFailure* failure)
 {
-    const QFileInfo full(fullArchive);
-    if (!full.isFile()) {
+    const SetHistory history = ReadArchiveHistory(fullArchive);
+    if (history.chains.isEmpty()) {
         setError(error, LoadStringById(StringId::RestoreNoArchive).arg(fullArchive));
         setFailure(failure, ListFailure::Unreadable);
         return {};
     }
-    const QString extension = full.suffix();
-    const QString prefix = full.completeBaseName() + QStringLiteral("_upd_");
-    const QString suffix = QLatin1Char('.') + extension;
+    const QString fullName = QFileInfo(fullArchive).fileName();
     QList<RestorePoint> points;
-    const QStringList names = full.dir().entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
-    for (const QString& name : names) {
-        if (!name.startsWith(prefix) || !name.endsWith(suffix))
-            continue;
-        const QString stamp = name.mid(prefix.size(), name.size() - prefix.size() - suffix.size());
-        const QDateTime time = RestoreStampTime(stamp);
-        // Another set's archives may share the start of the name ("docs_upd_old_upd_...").
-        if (!time.isValid())
-            continue;
-        RestorePoint point;
-        point.kind = RestorePoint::Kind::Update;
-        point.path = full.dir().filePath(name);
-        point.stamp = stamp;
-        point.time = time;
-        point.size = QFileInfo(point.path).size();
-        point.passwordId = passwordId;
-        points.append(point);
+    bool anyListed = false;
+    QString firstError;
+    ListFailure firstFailure = ListFailure::None;
+    for (const HistoryChain& chain : history.chains) {
+        QString why;
+        ListFailure kind = ListFailure::None;
+        points.append(pointsOfChain(chain, fullName, passwordId, &why, &kind));
+        if (kind == ListFailure::None) {
+            anyListed = true;
+        } else if (firstFailure == ListFailure::None) {
+            firstError = why;
+            firstFailure = kind;
+        }
     }
-    std::sort(
-        points.begin(), points.end(), [](const RestorePoint& a, const RestorePoint& b) { return a.time > b.time; });
-    RestorePoint base;
-    base.kind = RestorePoint::Kind::Full;
-    base.path = full.absoluteFilePath();
-    base.stamp = RestoreStamp(full.lastModified());
-    base.time = RestoreStampTime(base.stamp);
-    base.size = full.size();
-    base.passwordId = passwordId;
-    points.append(base);
-
-    const auto fullItems = ListArchive(base.path, error, passwordId, failure);
-    if (!fullItems)
+    if (!anyListed) {
+        setError(error, firstError);
+        setFailure(failure, firstFailure);
         return {};
-    describe(points.last(), merged(*fullItems, nullptr, nullptr));
-    for (qsizetype i = 0; i + 1 < points.size(); ++i) {
-        const auto items = ListArchive(points.at(i).path, error, passwordId, failure);
-        if (!items)
-            return {};
-        describe(points[i], merged(*fullItems, &*items, nullptr));
     }
+    // Kept chains may overlap in time with the current one only if a clock went back; newest first all the same.
+    std::stable_sort(
+        points.begin(), points.end(), [](const RestorePoint& a, const RestorePoint& b) { return a.time > b.time; });
     return points;
 }
 
@@ -591,12 +816,12 @@ std::optional<QList<StateEntry>> StateAsOf(
             entries.begin(), entries.end(), [](const StateEntry& a, const StateEntry& b) { return a.path < b.path; });
         return entries;
     }
-    const auto full = ListArchive(points.last().path, error, points.last().passwordId, failure);
+    const auto full = ListPointArchive(point, true, error, failure);
     if (!full)
         return std::nullopt;
     if (point.kind == RestorePoint::Kind::Full)
         return merged(*full, nullptr, nullptr);
-    const auto update = ListArchive(point.path, error, point.passwordId, failure);
+    const auto update = ListPointArchive(point, false, error, failure);
     if (!update)
         return std::nullopt;
     return merged(*full, &*update, nullptr);
@@ -624,28 +849,37 @@ QList<FileVersion> VersionsOf(
             [](const StateEntry& entry, const QString& key) { return entry.path < key; });
         return at != entries.cend() && at->path == wanted ? &*at : nullptr;
     };
+    // The full archive of the chain being read; the points of one chain follow each other.
+    QString fullPath;
     std::optional<QList<ArchiveItem>> full;
-    if (points.last().kind != RestorePoint::Kind::Mirror) {
-        full = ListArchive(points.last().path, error, points.last().passwordId, failure);
-        if (!full)
-            return {};
-    }
     bool present = false;
     qint64 size = -1;
     QDateTime modified;
-    // Oldest first: the full archive, then each update archive by its time.
+    // Oldest first, across the kept chains and the current one: each chain's full archive, then its update archives
+    // by their time. A file the next chain's full archive holds unchanged is no new version.
     for (qsizetype i = points.size() - 1; i >= 0; --i) {
         const RestorePoint& point = points.at(i);
+        // A chain that could not be listed is passed over; its points say why.
+        if (point.unopened != ListFailure::None)
+            continue;
         std::optional<QList<StateEntry>> state;
         if (point.kind == RestorePoint::Kind::Mirror) {
             state = StateAsOf(points, int(i), error, failure);
-        } else if (point.kind == RestorePoint::Kind::Full) {
-            state = merged(*full, nullptr, nullptr);
         } else {
-            const auto update = ListArchive(point.path, error, point.passwordId, failure);
-            if (!update)
-                return {};
-            state = merged(*full, &*update, nullptr);
+            if (!full || fullPath != point.fullArchive) {
+                full = ListPointArchive(point, true, error, failure);
+                fullPath = point.fullArchive;
+                if (!full)
+                    return {};
+            }
+            if (point.kind == RestorePoint::Kind::Full) {
+                state = merged(*full, nullptr, nullptr);
+            } else {
+                const auto update = ListPointArchive(point, false, error, failure);
+                if (!update)
+                    return {};
+                state = merged(*full, &*update, nullptr);
+            }
         }
         if (!state)
             return {};

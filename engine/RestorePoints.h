@@ -13,6 +13,17 @@
 
 #include <optional>
 
+// Why a listing failed, for callers that ask for a password or report a wrong one.
+enum class ListFailure
+{
+    None,
+    // Missing, damaged, or 7-Zip could not run.
+    Unreadable,
+    // The archive is encrypted and no password is known for it.
+    PasswordMissing,
+    WrongPassword,
+};
+
 struct RestorePoint
 {
     enum class Kind
@@ -37,17 +48,15 @@ struct RestorePoint
     // Whose kept password (ArchivePasswordOf) opens the archive: the encrypted set's id, or
     // kFoundArchivePasswordId for an archive found on disk that was given one; 0 when none is needed.
     quint32 passwordId = 0;
-};
-
-// Why a listing failed, for callers that ask for a password or report a wrong one.
-enum class ListFailure
-{
-    None,
-    // Missing, damaged, or 7-Zip could not run.
-    Unreadable,
-    // The archive is encrypted and no password is known for it.
-    PasswordMissing,
-    WrongPassword,
+    // The full archive of the point's chain (for a full archive, its own path); empty for a mirror folder.
+    QString fullArchive;
+    // The name of the history folder that keeps the point's chain (NAME.history/STAMP/); empty for the current
+    // chain.
+    QString chain;
+    // Why its chain could not be listed (fileCount is then unknown): the chain needs another password, or its
+    // full archive is missing or damaged; problem says so in words. None when it was listed.
+    ListFailure unopened = ListFailure::None;
+    QString problem;
 };
 
 // One item of an archive's listing, as 7-Zip names it ("sub/name", relative to the source).
@@ -71,17 +80,25 @@ struct ArchiveItem
 // was made with.
 std::optional<QList<ArchiveItem>> ListArchive(
     const QString& archive, QString* error = nullptr, quint32 passwordId = 0, ListFailure* failure = nullptr);
+// The listing of the point's archive, or of its chain's full archive, opened with the password kept for its chain
+// (ChainPasswordOf).
+std::optional<QList<ArchiveItem>> ListPointArchive(
+    const RestorePoint& point, bool chainFull, QString* error = nullptr, ListFailure* failure = nullptr);
 // Forgets the listings ListArchive keeps, so that the next one reads the archive again (for measuring).
 void ForgetArchiveListings();
 
 // The set's points, newest first: the mirror folder of a mirror set, else each update archive and the full
-// archive. Empty with the reason in error when there is none or an archive cannot be read. An encrypted set's
-// archives are opened with its password from ArchivePasswordOf.
+// archive of the current chain and of every chain kept in NAME.history. A chain that cannot be listed (another
+// password, a damaged full archive) does not hide the others: its points come without a file count, marked
+// with why (RestorePoint::unopened). Empty, with the reason of the newest chain in error, only when no chain
+// could be listed. An encrypted set's archives are opened with its password from ChainPasswordOf; where it does
+// not open a chain, each of its earlier passwords (EarlierPasswordsOf) is tried and the one that does is kept
+// for that chain.
 QList<RestorePoint> RestorePointsOf(const BackupSet& set, QString* error = nullptr, ListFailure* failure = nullptr);
 // The same for a full archive found by its path, its update archives beside it by name
-// ("NAME_upd_STAMP.EXT" beside "NAME.EXT"). A password given is kept under kFoundArchivePasswordId for the
-// points' later listings and restores (replacing one given before); without one an encrypted archive with
-// hidden names fails with PasswordMissing.
+// ("NAME_upd_STAMP.EXT" beside "NAME.EXT") and the chains kept in "NAME.history" beside it. A password given is kept
+// under kFoundArchivePasswordId for the points' later listings and restores (replacing one given before); without one
+// an encrypted archive with hidden names fails with PasswordMissing.
 QList<RestorePoint> RestorePointsOfArchive(const QString& fullArchive, QString* error = nullptr,
     const std::optional<QString>& password = std::nullopt, ListFailure* failure = nullptr);
 

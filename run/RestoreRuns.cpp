@@ -1,6 +1,8 @@
 #include "RestoreRuns.h"
 
+#include "ArchivePasswords.h"
 #include "ConsoleRunner.h"
+#include "EncryptedArchives.h"
 #include "JobRunner.h"
 #include "LastRun.h"
 #include "OffsitePhase.h"
@@ -112,6 +114,7 @@ std::optional<ExitStatus> readChain(const RunOptions& options, Chain& chain)
     if (!options.archive.isEmpty()) {
         const QString archive = QFileInfo(options.archive).absoluteFilePath();
         chain.name = QFileInfo(archive).fileName();
+        SetEarlierPasswords(kFoundArchivePasswordId, RunEarlierPasswords());
         chain.points = RestorePointsOfArchive(archive, &error, RunPassword());
     } else {
         const std::optional<BackupSet> set = SetNamed(options.names.constFirst());
@@ -140,6 +143,23 @@ std::optional<ExitStatus> readChain(const RunOptions& options, Chain& chain)
     return std::nullopt;
 }
 
+// Says once for each kept chain that could not be listed why, and for one that needs another password how to give
+// it: its points are listed all the same, and a restore of one fails by that reason.
+void printUnopenedChains(const Chain& chain)
+{
+    QStringList told;
+    for (const RestorePoint& point : chain.points) {
+        if (point.unopened == ListFailure::None || told.contains(point.fullArchive))
+            continue;
+        told.append(point.fullArchive);
+        const bool password
+            = point.unopened == ListFailure::WrongPassword || point.unopened == ListFailure::PasswordMissing;
+        PrintErrorLine(password ? LoadStringById(StringId::ChainNeedsEarlierPassword)
+                                      .arg(chain.name, QFileInfo(point.fullArchive).path(), point.problem)
+                                : point.problem);
+    }
+}
+
 // The paths relative to the source; a path given in full must lie inside the set's source.
 std::optional<QStringList> relativePaths(const QStringList& paths, const Chain& chain)
 {
@@ -162,6 +182,7 @@ std::optional<QStringList> relativePaths(const QStringList& paths, const Chain& 
 
 ExitStatus printPoints(const Chain& chain)
 {
+    printUnopenedChains(chain);
     for (const RestorePoint& point : chain.points) {
         PrintLine(QStringList {point.stamp, kindWord(point.kind), QString::number(point.size),
             QString::number(point.fileCount), point.path}
@@ -175,6 +196,7 @@ ExitStatus printPoints(const Chain& chain)
 
 ExitStatus printVersions(const Chain& chain, const QString& path)
 {
+    printUnopenedChains(chain);
     QString error;
     const QList<FileVersion> versions = VersionsOf(chain.points, path, &error);
     if (!error.isEmpty()) {
@@ -209,6 +231,8 @@ ExitStatus restore(const Chain& chain, const RunOptions& options)
         PrintErrorLine(LoadStringById(StringId::NoPointAsOf).arg(asOf, chain.points.constLast().stamp));
         return ExitSomeFailed;
     }
+    if (chain.points.at(index).unopened != ListFailure::None)
+        printUnopenedChains({{chain.points.at(index)}, chain.name, {}, {}});
     const std::optional<QStringList> paths = relativePaths(options.paths, chain);
     if (!paths)
         return ExitUsageError;

@@ -103,9 +103,16 @@ RunOptions ParseRunOptions(const QStringList& arguments)
     }
     if (parser.isSet(passwordFile)) {
         // Only what opens archives takes it; anywhere else it would be read for nothing.
-        if (parser.values(passwordFile).size() > 1)
+        // More than one only where a chain kept from before a password change may need its own.
+        const bool readsHistory = parser.isSet(points) || parser.isSet(pointsArchive) || parser.isSet(restore)
+            || parser.isSet(restoreArchive) || parser.isSet(versions);
+        QStringList files = parser.values(passwordFile);
+        if (files.size() > 1 && !readsHistory)
             return usageError(QStringLiteral("--password-file is given more than once."));
-        options.passwordFile = parser.value(passwordFile);
+        options.passwordFile = files.takeFirst();
+        options.earlierPasswordFiles = files;
+        if (options.earlierPasswordFiles.contains(QString()))
+            return usageError(QStringLiteral("--password-file needs a file."));
         if (options.passwordFile.isEmpty())
             return usageError(QStringLiteral("--password-file needs a file."));
         if (parser.isSet(list) || parser.isSet(check) || parser.isSet(installSchedules)
@@ -349,7 +356,10 @@ QString RunHelpText()
                           "              must be your own regular file, not a link, with no permission for\n"
                           "              its group or others (chmod 600), or nothing is run. Without it an\n"
                           "              encrypted set whose password the keyring cannot give fails and is\n"
-                          "              named in the notification; it is never run unencrypted\n"
+                          "              named in the notification; it is never run unencrypted.\n"
+                          "              With --points, --versions and --restore (and their -archive forms) it\n"
+                          "              may be given again: each further FILE holds an earlier password,\n"
+                          "              tried on a chain kept from before the set's password changed\n"
                           "  --prune NAME..., --prune --all\n"
                           "              thin each set's history by its retention policy: one line per point,\n"
                           "              STAMP, kept or removed, and why (newest, pinned, last, hourly, daily,\n"

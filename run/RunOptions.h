@@ -61,6 +61,8 @@ struct RunOptions
     // The file whose first line is the password of every encrypted set the run touches; empty to read each
     // set's from the keyring.
     QString passwordFile;
+    // Further --password-file files of the restore forms: earlier passwords, for chains kept from before a change.
+    QStringList earlierPasswordFiles;
     // Read the set's archives from its off-site destination (points, versions, restore).
     bool fromOffsite = false;
     // The point --pin and --unpin name.

@@ -13,6 +13,12 @@ std::optional<QString>& runPassword()
     return password;
 }
 
+QStringList& earlierPasswords()
+{
+    static QStringList passwords;
+    return passwords;
+}
+
 } // namespace
 
 void SetRunPassword(const std::optional<QString>& password)
@@ -20,10 +26,21 @@ void SetRunPassword(const std::optional<QString>& password)
     runPassword() = password;
 }
 
+void SetRunEarlierPasswords(const QStringList& passwords)
+{
+    earlierPasswords() = passwords;
+}
+
+QStringList RunEarlierPasswords()
+{
+    return earlierPasswords();
+}
+
 void ProvideSetPassword(const BackupSet& set)
 {
     if (!set.encrypt)
         return;
+    SetEarlierPasswords(set.id, earlierPasswords());
     if (runPassword()) {
         SetArchivePassword(set.id, *runPassword());
         return;

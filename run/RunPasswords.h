@@ -7,11 +7,17 @@
 #include "PasswordFile.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
 // The password the run's password file gave; none to take each set's from the keyring.
 void SetRunPassword(const std::optional<QString>& password);
+
+// The passwords of the further password files, earlier passwords of the sets: tried, in their order, on a chain
+// kept from before a password change that the run's password does not open.
+void SetRunEarlierPasswords(const QStringList& passwords);
+QStringList RunEarlierPasswords();
 
 // Puts the password of the set, when it is encrypted, where its jobs take it from (ArchivePasswords.h), or why
 // there is none, so that the job fails the set with that reason instead of running it unencrypted.

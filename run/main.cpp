@@ -62,6 +62,16 @@ int run(const RunOptions& options)
             return ExitUsageError;
         }
         SetRunPassword(read.password);
+        QStringList earlier;
+        for (const QString& file : options.earlierPasswordFiles) {
+            const PasswordFileRead earlierRead = ReadPasswordFile(file);
+            if (!earlierRead.password) {
+                PrintErrorLine(earlierRead.refusal);
+                return ExitUsageError;
+            }
+            earlier.append(*earlierRead.password);
+        }
+        SetRunEarlierPasswords(earlier);
     }
     // A restore from an archive alone reads no set file: there may be none on a new computer.
     const bool skippedFiles = options.archive.isEmpty() && reportSkippedSetFiles();

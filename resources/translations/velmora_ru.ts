@@ -2789,5 +2789,30 @@ Every file replaced or removed goes to the trash, from where it can be put back.
         <source>the folder &apos;%1&apos; for the files this run replaces could not be made (%2): nothing was changed.</source>
         <translation>не удалось создать папку «%1» для файлов, которые заменяет этот запуск (%2): ничего не изменено.</translation>
     </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="793"/>
+        <source>%1: the restore points kept in &apos;%2&apos; do not open with the password given (%3); give the password they were made with in a further --password-file.</source>
+        <translation>%1: точки восстановления, сохранённые в «%2», не открываются с указанным паролем (%3); укажите пароль, с которым они были созданы, в ещё одном --password-file.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="794"/>
+        <source>The backups from %1 were made with another password than the set&apos;s now.</source>
+        <translation>Копии от %1 созданы с другим паролем, чем у набора сейчас.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="795"/>
+        <source>other password</source>
+        <translation>др. пароль</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="796"/>
+        <source>unreadable</source>
+        <translation>не читается</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="801"/>
+        <source>the backups changed since the restore points were read: &apos;%1&apos; is another archive now. Read the points again.</source>
+        <translation>копии изменились после того, как были прочитаны точки восстановления: «%1» теперь другой архив. Прочитайте точки заново.</translation>
+    </message>
 </context>
 </TS>

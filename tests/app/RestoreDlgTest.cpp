@@ -13,6 +13,8 @@
 #include "JobRunner.h"
 #include "MessageBoxes.h"
 #include "ResourceIds.h"
+#include "SetCollection.h"
+#include "Settings.h"
 #include "StringTable.h"
 #include "ToolTestSupport.h"
 
@@ -751,4 +753,108 @@ TEST_F(RestoreDlgTest, TheReasonsAndTheKeepForeverBoxReadWholeInBothLanguages)
     for (QTranslator* translator : QCoreApplication::instance()->findChildren<QTranslator*>())
         QCoreApplication::removeTranslator(translator);
     ApplyInterfaceLanguage(0, {});
+// A chain kept from before the set's password changed: the dialog asks for the password it was made with, saying
+// from when, keeps it for that chain alone, and a chain left locked still shows its points, saying why.
+TEST_F(RestoreDlgTest, AKeptChainFromAnEarlierPasswordAsksForItAndHidesNoPoint)
+{
+    const qint32 chainLength = minorUpdatedNumber;
+    minorUpdatedNumber = 5;
+    BackupSet set = docsSet(IncrementalArchiving);
+    set.encrypt = true;
+    const quint32 id = AddBackupSet(set);
+    SaveBackupSet(id);
+    SetArchivePassword(id, "old one");
+    ASSERT_TRUE(RunSetJob(id).succeeded());
+    waitForNextSecond();
+    makeTree(source, {{"a.txt", "alpha, longer now"}});
+    ASSERT_TRUE(RunSetJob(id).succeeded());
+    waitForNextSecond();
+    SetArchivePassword(id, "new one");
+    ASSERT_TRUE(StampSetFileKeys("Docs", {{"PasswordChanged", "1"}}));
+    ASSERT_TRUE(GetBackupSet(id, set));
+    ASSERT_TRUE(RunSetJob(id).succeeded());
+    minorUpdatedNumber = chainLength;
+    ASSERT_TRUE(GetBackupSet(id, set));
+
+    QStringList problems;
+    answerPasswords({"not it", "old one"}, &problems);
+    {
+        CRestoreDlg dialog;
+        ASSERT_TRUE(dialog.loadSet(set));
+        ASSERT_EQ(problems.size(), 2);
+        EXPECT_TRUE(problems.at(0).contains("were made with another password")) << problems.at(0).toStdString();
+        EXPECT_TRUE(problems.at(1).contains("wrong password")) << problems.at(1).toStdString();
+        EXPECT_EQ(column(dialog.pointList(), 3), QStringList({"3", "3", "3"}));
+        EXPECT_EQ(ArchivePasswordOf(id), "new one");
+        // The old chain's tree opens with its own password.
+        choosePoint(dialog, 1);
+        EXPECT_NE(dialog.itemOf("a.txt"), nullptr);
+    }
+
+    // Cancelled: the old chain's points are listed, marked, and the newest one opens as before.
+    ForgetArchivePasswords();
+    ForgetArchiveListings();
+    SetArchivePassword(id, "new one");
+    const QByteArray shots = qgetenv("VELMORA_SHOTS_DIR");
+    QTranslator translator;
+    for (const QString& language : {QStringLiteral("en"), QStringLiteral("ru")}) {
+        if (language == "ru") {
+            if (shots.isEmpty() || !translator.load("velmora_ru", QStringLiteral(VELMORA_TRANSLATIONS_DIR)))
+                break;
+            QCoreApplication::installTranslator(&translator);
+        }
+        problems.clear();
+        whenModal<CPasswordDlg>([&](CPasswordDlg& question) {
+            if (!shots.isEmpty())
+                question.grab().save(QString::fromUtf8(shots) + "/chain-password-" + language + ".png");
+            question.reject();
+        });
+        CRestoreDlg dialog;
+        ASSERT_TRUE(dialog.loadSet(set));
+        const QStringList files = column(dialog.pointList(), 3);
+        ASSERT_EQ(files.size(), 3);
+        EXPECT_EQ(files.at(0), "3");
+        EXPECT_EQ(files.at(1), LoadStringById(StringId::ChainPointLocked));
+        EXPECT_EQ(files.at(2), LoadStringById(StringId::ChainPointLocked));
+        EXPECT_NE(dialog.itemOf("a.txt"), nullptr);
+        if (!shots.isEmpty()) {
+            dialog.show();
+            QTest::qWait(200);
+            dialog.grab().save(QString::fromUtf8(shots) + "/restore-locked-chain-" + language + ".png");
+        }
+    }
+    QCoreApplication::removeTranslator(&translator);
+}
+
+// A zip archive lists its names without any password: a kept zip chain's earlier password is found out by one of
+// its files, and asked for as a 7z chain's is.
+TEST_F(RestoreDlgTest, AKeptZipChainFromAnEarlierPasswordIsAskedForToo)
+{
+    BackupSet set = docsSet(IncrementalArchiving, 1);
+    set.encrypt = true;
+    const quint32 id = AddBackupSet(set);
+    SaveBackupSet(id);
+    SetArchivePassword(id, "old one");
+    ASSERT_TRUE(RunSetJob(id).succeeded());
+    waitForNextSecond();
+    SetArchivePassword(id, "new one");
+    ASSERT_TRUE(StampSetFileKeys("Docs", {{"PasswordChanged", "1"}}));
+    ASSERT_TRUE(GetBackupSet(id, set));
+    ASSERT_TRUE(RunSetJob(id).succeeded());
+    ASSERT_TRUE(GetBackupSet(id, set));
+
+    QStringList problems;
+    answerPasswords({QString()}, &problems);
+    {
+        CRestoreDlg dialog;
+        ASSERT_TRUE(dialog.loadSet(set));
+        EXPECT_EQ(problems.size(), 1);
+        EXPECT_EQ(column(dialog.pointList(), 3), QStringList({"3", LoadStringById(StringId::ChainPointLocked)}));
+    }
+    problems.clear();
+    answerPasswords({"old one"}, &problems);
+    CRestoreDlg dialog;
+    ASSERT_TRUE(dialog.loadSet(set));
+    EXPECT_EQ(problems.size(), 1);
+    EXPECT_EQ(column(dialog.pointList(), 3), QStringList({"3", "3"}));
 }

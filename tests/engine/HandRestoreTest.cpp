@@ -230,7 +230,7 @@ TEST_F(HandRestoreTest, BothPagesHoldTheSameCommandsForEveryKindOfSet)
     const QList<PageCommand> english = markedCommands("en");
     EXPECT_EQ(markedCommands("ru"), english);
     for (const QString& kind :
-        QStringList {"full", "incremental-7z", "incremental-zip", "mirror", "mirror-cp", "outside-link"})
+        QStringList {"full", "incremental-7z", "incremental-zip", "mirror", "mirror-cp", "outside-link", "history"})
         EXPECT_FALSE(commandsFor(kind).isEmpty()) << kind.toStdString();
 }
 
@@ -268,6 +268,31 @@ TEST_F(HandRestoreTest, AnIncremental7zChainComesBackAsOfEachOfItsRuns)
         // between the second and the third does not come back.
         EXPECT_EQ(differences(points[point], snapshot(folder)), "") << "as of update archive " << point;
     }
+}
+
+TEST_F(HandRestoreTest, AChainKeptInTheHistoryFolderComesBackAsOfItsUpdateArchive)
+{
+    const qint32 chainLength = minorUpdatedNumber;
+    minorUpdatedNumber = 1;
+    const quint32 id = addSet(IncrementalArchiving);
+    runArchiveJob(id);
+    changeSource(1);
+    changeSource(2);
+    runArchiveJob(id);
+    const Tree kept = snapshot(source);
+    changeSource(3);
+    // The third run starts a new chain; the first moves into docs.history.
+    runArchiveJob(id);
+    minorUpdatedNumber = chainLength;
+    const QStringList stamps = QDir(destination + "/docs.history").entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    ASSERT_EQ(stamps.size(), 1);
+    const QString folder = destination + "/docs.history/" + stamps.at(0);
+    const QStringList updates = QDir(folder).entryList({"docs_upd_*.7z"}, QDir::Files);
+    ASSERT_EQ(updates.size(), 1);
+    restoreAs("history",
+        {{"ARCHIVE", folder + "/docs.7z"}, {"UPDATE", folder + "/" + updates.at(0)}, {"TARGET", target("kept")}},
+        home.path());
+    EXPECT_EQ(differences(kept, snapshot(target("kept"))), "");
 }
 
 TEST_F(HandRestoreTest, AnIncrementalZipChainGivesDeletedFilesBackEmptyAsThePageSays)

@@ -753,6 +753,8 @@ TEST_F(RestoreDlgTest, TheReasonsAndTheKeepForeverBoxReadWholeInBothLanguages)
     for (QTranslator* translator : QCoreApplication::instance()->findChildren<QTranslator*>())
         QCoreApplication::removeTranslator(translator);
     ApplyInterfaceLanguage(0, {});
+}
+
 // A chain kept from before the set's password changed: the dialog asks for the password it was made with, saying
 // from when, keeps it for that chain alone, and a chain left locked still shows its points, saying why.
 TEST_F(RestoreDlgTest, AKeptChainFromAnEarlierPasswordAsksForItAndHidesNoPoint)

@@ -54,6 +54,11 @@ protected:
     {
         JobFixture::SetUp();
         id = addSet(MirrorCopying);
+        // Every version stays: these tests are about restoring them, not thinning them.
+        BackupSet keepAll;
+        ASSERT_TRUE(GetBackupSet(id, keepAll));
+        keepAll.keepLast = 10000;
+        ASSERT_TRUE(UpdateBackupSet(keepAll));
         ASSERT_TRUE(GetBackupSet(id, set));
     }
     void TearDown() override

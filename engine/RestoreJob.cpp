@@ -897,6 +897,20 @@ Command extractCommand(const QString& program, const QString& archive, const QSt
 // holds it as it was then, one rsync run per folder with the list of what it gives, into the empty staging
 // folder. The state is read from the disk without following any link, and rsync is given only the entries of
 // it, never a folder to recurse into, so a link planted in the history is copied as a link and never entered.
+// rsync copying from the mirror or its versions into the staging folder; 24, files that vanished from the mirror
+// while rsync read it, is no failure.
+ToolRun runRsync(Command& command, const JobContext& context, const QString& name, const QString& target)
+{
+    command.text = command.program + QLatin1Char(' ') + command.arguments.join(QLatin1Char(' '));
+    command.progress = ProgressFormat::Rsync;
+    ToolRun run = runTool(command, context, name, target);
+    if (!run.failed && run.exitCode != 0 && run.exitCode != 24)
+        run.failed = failure(name, JobOutcome::ToolFailed,
+            LoadStringById(StringId::RestoreToolFailed).arg(ToolName(command)).arg(run.exitCode).arg(target),
+            run.exitCode);
+    return run;
+}
+
 JobResult restoreMirrorAsOf(const RestoreRequest& request, const JobContext& context, const QString& target,
     const QStringList& paths, Staging& staging)
 {
@@ -944,15 +958,9 @@ JobResult restoreMirrorAsOf(const RestoreRequest& request, const JobContext& con
         // With a list -a does not recurse: only the listed entries are copied, their folders made as needed.
         command.arguments = {QStringLiteral("-a"), QStringLiteral("--info=progress2"), QStringLiteral("--from0"),
             QStringLiteral("--files-from=") + listFile, origin + QLatin1Char('/'), staging.path() + QLatin1Char('/')};
-        command.text = command.program + QLatin1Char(' ') + command.arguments.join(QLatin1Char(' '));
-        command.progress = ProgressFormat::Rsync;
-        const ToolRun run = runTool(command, context, name, target);
+        const ToolRun run = runRsync(command, context, name, target);
         if (run.failed)
             return *run.failed;
-        if (run.exitCode != 0 && run.exitCode != 24)
-            return failure(name, JobOutcome::ToolFailed,
-                LoadStringById(StringId::RestoreToolFailed).arg(ToolName(command)).arg(run.exitCode).arg(target),
-                run.exitCode);
         exitCode = std::max(exitCode, run.exitCode);
     }
     const auto copyTime = [&staging](const QString& from, const QString& relative) {
@@ -1016,16 +1024,9 @@ JobResult restoreMirror(const RestoreRequest& request, const JobContext& context
             command.arguments.append(point.path + QStringLiteral("/./") + path);
     }
     command.arguments.append(staging.path() + QLatin1Char('/'));
-    command.text = command.program + QLatin1Char(' ') + command.arguments.join(QLatin1Char(' '));
-    command.progress = ProgressFormat::Rsync;
-    const ToolRun run = runTool(command, context, name, target);
+    const ToolRun run = runRsync(command, context, name, target);
     if (run.failed)
         return *run.failed;
-    // 24: files vanished from the mirror while rsync read it.
-    if (run.exitCode != 0 && run.exitCode != 24)
-        return failure(name, JobOutcome::ToolFailed,
-            LoadStringById(StringId::RestoreToolFailed).arg(ToolName(command)).arg(run.exitCode).arg(target),
-            run.exitCode);
     CopyFolderTimes(point.path, staging.path());
     if (context.copying)
         context.copying();

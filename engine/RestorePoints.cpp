@@ -438,14 +438,17 @@ void listTogether(const QStringList& archives)
 
 } // namespace
 
-std::optional<QList<ArchiveItem>> ListArchive(
-    const QString& archive, QString* error, quint32 passwordId, ListFailure* failure)
+namespace {
+
+// Lists the archive with the password kept for its chain (the set's own where none is kept for that chain).
+std::optional<QList<ArchiveItem>> listWithKeptPassword(
+    const QString& archive, quint32 passwordId, const QString& chainFull, QString* error, ListFailure* failure)
 {
     setFailure(failure, ListFailure::None);
     std::optional<QString> password;
     if (passwordId != 0) {
         QString problem;
-        password = ArchivePasswordOf(passwordId, &problem);
+        password = ChainPasswordOf(passwordId, chainFull, &problem);
         if (!password) {
             setError(error, problem.isEmpty() ? LoadStringById(StringId::ArchiveNeedsPassword).arg(archive) : problem);
             setFailure(failure, ListFailure::PasswordMissing);
@@ -459,26 +462,19 @@ std::optional<QList<ArchiveItem>> ListArchive(
     return listWithPassword(archive, error, password, failure);
 }
 
+} // namespace
+
+std::optional<QList<ArchiveItem>> ListArchive(
+    const QString& archive, QString* error, quint32 passwordId, ListFailure* failure)
+{
+    return listWithKeptPassword(archive, passwordId, {}, error, failure);
+}
+
 std::optional<QList<ArchiveItem>> ListPointArchive(
     const RestorePoint& point, bool chainFull, QString* error, ListFailure* failure)
 {
-    setFailure(failure, ListFailure::None);
-    const QString archive = chainFull ? point.fullArchive : point.path;
-    std::optional<QString> password;
-    if (point.passwordId != 0) {
-        QString problem;
-        password = ChainPasswordOf(point.passwordId, point.fullArchive, &problem);
-        if (!password) {
-            setError(error, problem.isEmpty() ? LoadStringById(StringId::ArchiveNeedsPassword).arg(archive) : problem);
-            setFailure(failure, ListFailure::PasswordMissing);
-            return std::nullopt;
-        }
-    }
-    auto wipePassword = qScopeGuard([&password] {
-        if (password)
-            password->fill(QChar(u'\0'));
-    });
-    return listWithPassword(archive, error, password, failure);
+    return listWithKeptPassword(
+        chainFull ? point.fullArchive : point.path, point.passwordId, point.fullArchive, error, failure);
 }
 
 void ForgetArchiveListings()

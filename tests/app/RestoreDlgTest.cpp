@@ -39,11 +39,6 @@
 
 namespace {
 
-void waitForNextSecond()
-{
-    QThread::msleep(quint64(1000 - QTime::currentTime().msec() + 20));
-}
-
 // Answers the password questions that come next, one answer each (an empty one cancels), and records what each
 // said above the question about the password before.
 void answerPasswords(const QStringList& answers, QStringList* problems)

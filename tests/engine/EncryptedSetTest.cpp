@@ -35,23 +35,6 @@ const QString kWrong = QStringLiteral("ключ с пробелом 43");
 const QString kZipPassword = QStringLiteral("key with blank 42");
 const QString kZipWrong = QStringLiteral("key with blank 43");
 
-// Each file of a tree with its content.
-QMap<QString, QByteArray> contents(const QString& folder)
-{
-    QMap<QString, QByteArray> files;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        files.insert(QDir(folder).relativeFilePath(path), readFile(path));
-    }
-    return files;
-}
-
-void waitForNextSecond()
-{
-    QThread::msleep(quint64(1020 - QTime::currentTime().msec()));
-}
-
 // "7zz l" as anyone holding the disk would run it: no password, nothing to answer a question with.
 QString listedWithoutPassword(const QString& archive)
 {
@@ -146,7 +129,7 @@ protected:
     QString archiveOf(qint32 arcType) const { return destination + (arcType == 0 ? "/docs.7z" : "/docs.zip"); }
     QStringList chainFiles() const { return QDir(destination).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
     // Every file of the destination with its bytes.
-    QMap<QString, QByteArray> destinationBytes() const { return contents(destination); }
+    QMap<QString, QByteArray> destinationBytes() const { return treeContents(destination); }
 
     qint32 m_savedChainLength = 0;
 };
@@ -180,7 +163,7 @@ TEST_F(EncryptedSetTest, ChainsOfBothTypesComeBackAsOfEveryPointAndHideWhatTheyM
         };
         for (const auto& change : changes) {
             change();
-            states.prepend(contents(source));
+            states.prepend(treeContents(source));
             const JobResult result = RunSetJob(id);
             ASSERT_EQ(result.outcome, JobOutcome::Done) << result.reason.toStdString();
             waitForNextSecond();
@@ -194,7 +177,7 @@ TEST_F(EncryptedSetTest, ChainsOfBothTypesComeBackAsOfEveryPointAndHideWhatTheyM
             JobRunner runner;
             const JobResult restored = runner.runRestore({points, i, target, {}});
             ASSERT_TRUE(restored.succeeded()) << restored.reason.toStdString();
-            EXPECT_EQ(contents(target), states.at(i)) << "as of " << points.at(i).stamp.toStdString();
+            EXPECT_EQ(treeContents(target), states.at(i)) << "as of " << points.at(i).stamp.toStdString();
         }
         JobRunner runner;
         EXPECT_EQ(runner.runVerify(id).outcome, JobOutcome::Done);
@@ -445,5 +428,5 @@ TEST_F(EncryptedSetTest, WithoutAPasswordNothingIsWrittenOrListed)
     EXPECT_EQ(failure, ListFailure::None);
     const QString target = home.filePath("found");
     ASSERT_TRUE(runner.runRestore({points, 0, target, {}}).succeeded());
-    EXPECT_EQ(contents(target), contents(source));
+    EXPECT_EQ(treeContents(target), treeContents(source));
 }

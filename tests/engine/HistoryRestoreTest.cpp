@@ -23,23 +23,6 @@ namespace {
 const QString kOldPassword = QStringLiteral("старый ключ 1");
 const QString kNewPassword = QStringLiteral("новый ключ 2");
 
-QMap<QString, QByteArray> contents(const QString& folder)
-{
-    QMap<QString, QByteArray> files;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        files.insert(QDir(folder).relativeFilePath(path), readFile(path));
-    }
-    return files;
-}
-
-// The update archives' names and the kept chains' folders carry the time to the second.
-void waitForNextSecond()
-{
-    QThread::msleep(quint64(1020 - QTime::currentTime().msec()));
-}
-
 class HistoryRestoreTest : public JobFixture
 {
 protected:
@@ -136,7 +119,7 @@ TEST_F(HistoryRestoreTest, EveryPointOfEveryKeptChainIsListedNewestFirstAndComes
         const QString target = home.filePath(QStringLiteral("restored %1").arg(i));
         const JobResult result = restore(points, i, target);
         ASSERT_TRUE(result.succeeded()) << result.reason.toStdString();
-        EXPECT_EQ(contents(target), contents(copies.at(i)));
+        EXPECT_EQ(treeContents(target), treeContents(copies.at(i)));
     }
 
     // A full archive found on disk brings the chains kept beside it.
@@ -179,7 +162,7 @@ TEST_F(HistoryRestoreTest, AFilesVersionsAndADateSpanTheKeptChains)
     const QString target = home.filePath("as of the middle chain");
     const JobResult result = restore(points, index, target);
     ASSERT_TRUE(result.succeeded()) << result.reason.toStdString();
-    EXPECT_EQ(contents(target), contents(copies.at(2)));
+    EXPECT_EQ(treeContents(target), treeContents(copies.at(2)));
 }
 
 TEST_F(HistoryRestoreTest, AChainKeptFromAnEarlierPasswordNeedsThatPasswordAndHidesNoOtherPoint)
@@ -227,7 +210,7 @@ TEST_F(HistoryRestoreTest, AChainKeptFromAnEarlierPasswordNeedsThatPasswordAndHi
         const QString target = home.filePath(QStringLiteral("restored %1").arg(i));
         const JobResult result = restore(points, i, target);
         ASSERT_TRUE(result.succeeded()) << result.reason.toStdString();
-        EXPECT_EQ(contents(target), contents(i == 0 ? newCopies.at(0) : oldCopies.at(i - 1)));
+        EXPECT_EQ(treeContents(target), treeContents(i == 0 ? newCopies.at(0) : oldCopies.at(i - 1)));
     }
     EXPECT_EQ(VersionsOf(points, "a.txt", &error).size(), 3) << error.toStdString();
 }
@@ -255,7 +238,7 @@ TEST_F(HistoryRestoreTest, PointsReadBeforeARunStartedANewChainNeverRestoreTheNe
     ASSERT_EQ(again.size(), 3);
     const JobResult kept = restore(again, 2, home.filePath("kept"));
     ASSERT_TRUE(kept.succeeded()) << kept.reason.toStdString();
-    EXPECT_EQ(contents(home.filePath("kept")), contents(copies.at(1)));
+    EXPECT_EQ(treeContents(home.filePath("kept")), treeContents(copies.at(1)));
 }
 
 TEST_F(HistoryRestoreTest, LinksAndOddNamesPlantedInTheHistoryAreNeitherFollowedNorListed)

@@ -76,14 +76,6 @@ QSet<QString> expectedKept(const QList<MadePoint>& made, const BackupSet& policy
 
 using Tree = QMap<QString, QByteArray>;
 
-Tree readTree(const QString& folder)
-{
-    Tree tree;
-    for (const QString& file : treeFiles(folder))
-        tree.insert(file, readFile(folder + QLatin1Char('/') + file));
-    return tree;
-}
-
 bool extract(const QString& archive, const QString& folder)
 {
     QProcess sevenZip;
@@ -189,7 +181,7 @@ protected:
             if (full && run > 0)
                 ++chain;
             made.append({times.at(run), chain, full});
-            sourceAt.insert(stampOf(times.at(run)), readTree(source));
+            sourceAt.insert(stampOf(times.at(run)), treeContents(source));
             const QSet<QString> expected = expectedKept(made, m_policy);
             const QSet<QString> found = stampsOnDisk();
             ASSERT_EQ(found, expected) << "after run " << run << " at " << stampOf(times.at(run)).toStdString();
@@ -206,7 +198,7 @@ protected:
             if (!point.full) {
                 ASSERT_TRUE(extract(point.path, folder)) << point.path.toStdString();
             }
-            EXPECT_EQ(readTree(folder), sourceAt.value(point.stamp)) << point.stamp.toStdString();
+            EXPECT_EQ(treeContents(folder), sourceAt.value(point.stamp)) << point.stamp.toStdString();
             ++restored;
         }
         EXPECT_GT(restored, 10);

@@ -66,12 +66,6 @@ void putFile(const QString& path, const QByteArray& bytes)
 
 const QDateTime kOldTime(QDate(2001, 2, 3), QTime(4, 5, 6));
 
-void waitForNextSecond()
-{
-    const QTime now = QTime::currentTime();
-    QThread::msleep(quint64(1000 - now.msec() + 20));
-}
-
 class RestoreTest : public JobFixture
 {
 protected:

@@ -20,14 +20,6 @@ namespace {
 
 using Tree = QMap<QString, QByteArray>;
 
-Tree readTree(const QString& folder)
-{
-    Tree tree;
-    for (const QString& file : treeFiles(folder))
-        tree.insert(file, readFile(folder + QLatin1Char('/') + file));
-    return tree;
-}
-
 bool run(const QString& program, const QStringList& arguments)
 {
     QProcess process;
@@ -85,7 +77,7 @@ protected:
             if (!point.full) {
                 ASSERT_TRUE(extract(point.path, folder)) << where.toStdString();
             }
-            ASSERT_EQ(readTree(folder), sourceAt.value(point.stamp))
+            ASSERT_EQ(treeContents(folder), sourceAt.value(point.stamp))
                 << where.toStdString() << " " << point.stamp.toStdString();
         }
     }
@@ -111,7 +103,7 @@ TEST_F(InterruptedPruneTest, ThinningCutShortAfterAnyStepLeavesEveryKeptPointRes
         qputenv("VELMORA_NOW", time.toString(Qt::ISODate).toUtf8());
         ASSERT_EQ(ArchiveJob(id).outcome, JobOutcome::Done);
         stamps.append(HistoryStamp(time));
-        sourceAt.insert(stamps.last(), readTree(source));
+        sourceAt.insert(stamps.last(), treeContents(source));
     }
     ASSERT_TRUE(GetBackupSet(id, m_set));
     ASSERT_EQ(stampsOf(ReadSetHistory(m_set)).size(), 8);

@@ -9,6 +9,8 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QStandardPaths>
+#include <QThread>
+#include <QTime>
 
 #include <gtest/gtest.h>
 
@@ -73,6 +75,19 @@ QStringList treeFiles(const QString& folder)
         files.append(QDir(folder).relativeFilePath(it.next()));
     files.sort();
     return files;
+}
+
+QMap<QString, QByteArray> treeContents(const QString& folder)
+{
+    QMap<QString, QByteArray> files;
+    for (const QString& file : treeFiles(folder))
+        files.insert(file, readFile(folder + QLatin1Char('/') + file));
+    return files;
+}
+
+void waitForNextSecond()
+{
+    QThread::msleep(quint64(1000 - QTime::currentTime().msec() + 20));
 }
 
 // Whether strace is here and may trace this test's children.

@@ -19,6 +19,10 @@ QStringList archiveEntries(const QString& archive);
 QStringList destinationFiles(const QString& folder);
 // Every file below the folder, relative, sorted.
 QStringList treeFiles(const QString& folder);
+// Each of those files with its content.
+QMap<QString, QByteArray> treeContents(const QString& folder);
+// Archives and kept chains are named by the time to the second: a test that needs two names waits.
+void waitForNextSecond();
 // Why strace cannot be used here (not installed, or not allowed to trace), or nothing.
 QString straceProblem();
 

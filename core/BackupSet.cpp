@@ -123,6 +123,21 @@ BackupSet::BackupSet()
     keepYearly = defaultKeepYearly;
 }
 
+RetentionPolicy RetentionPolicyOf(const BackupSet& set)
+{
+    return {set.keepLast, set.keepHourly, set.keepDaily, set.keepWeekly, set.keepMonthly, set.keepYearly};
+}
+
+void SetRetentionPolicy(BackupSet& set, const RetentionPolicy& policy)
+{
+    set.keepLast = policy.last;
+    set.keepHourly = policy.hourly;
+    set.keepDaily = policy.daily;
+    set.keepWeekly = policy.weekly;
+    set.keepMonthly = policy.monthly;
+    set.keepYearly = policy.yearly;
+}
+
 QString CompLevelSwitch(const BackupSet& set)
 {
     static const char* const levels[] = {"0", "1", "3", "5", "7", "9"};

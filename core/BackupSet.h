@@ -127,6 +127,22 @@ struct BackupSet
     bool operator==(const BackupSet&) const = default;
 };
 
+// How much history a set keeps (its Keep… keys), in the order the window shows the counts; 0 turns a rule off.
+struct RetentionPolicy
+{
+    qint32 last = 10;
+    qint32 hourly = 24;
+    qint32 daily = 14;
+    qint32 weekly = 8;
+    qint32 monthly = 12;
+    qint32 yearly = 3;
+
+    bool operator==(const RetentionPolicy&) const = default;
+};
+
+RetentionPolicy RetentionPolicyOf(const BackupSet& set);
+void SetRetentionPolicy(BackupSet& set, const RetentionPolicy& policy);
+
 // One key of a set file: its name, the record's field it holds (its type), the value a file without the
 // key gives, and the value of a new record. A missing CompLevel means 2, the level files written before
 // the key had; a new set starts at 3.

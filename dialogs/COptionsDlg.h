@@ -35,7 +35,7 @@ public:
     QString m_roboPath;
     qint32 m_manualOverdueDays = 0;
     // The retention policy new sets start with.
-    RetentionCounts m_retention;
+    RetentionPolicy m_retention;
 
 public slots:
     void OnOK();

@@ -322,7 +322,7 @@ void CSetPropDlg::OnInitDialog()
     m_passwordEdit->setPlaceholderText(keep);
     m_passwordAgainEdit->setPlaceholderText(keep);
     showSchedule();
-    ShowRetentionCounts(this, RetentionCountsOf(m_set));
+    ShowRetentionCounts(this, RetentionPolicyOf(m_set));
 
     // The archive type rule comes last, so Solid follows the archive type whatever the backup type.
     OnBackupTypeChanged();
@@ -367,7 +367,7 @@ void CSetPropDlg::updateRetentionWords()
         return;
     }
     BackupSet shown = m_set;
-    SetRetentionCounts(shown, RetentionCountsShown(this));
+    SetRetentionPolicy(shown, RetentionCountsShown(this));
     shown.backupType = m_backupTypeList->currentIndex();
     m_retentionWords->setText(m_describeRetention(shown));
 }
@@ -699,7 +699,7 @@ void CSetPropDlg::OnOK()
     m_set.scheduleDay = m_scheduleDayList->currentIndex() + 1;
     m_set.scheduleCatchUp = m_catchUpCheck->isChecked();
     m_set.passwordFile = m_passwordFileEdit->text();
-    SetRetentionCounts(m_set, RetentionCountsShown(this));
+    SetRetentionPolicy(m_set, RetentionCountsShown(this));
     accept();
 }
 

@@ -15,23 +15,23 @@ namespace {
 struct RetentionRule
 {
     int id;
-    qint32 RetentionCounts::*count;
+    qint32 RetentionPolicy::*count;
     const char* caption;
     const char* tip;
 };
 
 const std::array<RetentionRule, 6> kRules = {{
-    {ControlId::KeepLast, &RetentionCounts::last, QT_TRANSLATE_NOOP("RetentionFields", "Last"),
+    {ControlId::KeepLast, &RetentionPolicy::last, QT_TRANSLATE_NOOP("RetentionFields", "Last"),
         QT_TRANSLATE_NOOP("RetentionFields", "How many of the newest points are kept, whatever their time.")},
-    {ControlId::KeepHourly, &RetentionCounts::hourly, QT_TRANSLATE_NOOP("RetentionFields", "Hours"),
+    {ControlId::KeepHourly, &RetentionPolicy::hourly, QT_TRANSLATE_NOOP("RetentionFields", "Hours"),
         QT_TRANSLATE_NOOP("RetentionFields", "The newest point of each of this many last hours that have one.")},
-    {ControlId::KeepDaily, &RetentionCounts::daily, QT_TRANSLATE_NOOP("RetentionFields", "Days"),
+    {ControlId::KeepDaily, &RetentionPolicy::daily, QT_TRANSLATE_NOOP("RetentionFields", "Days"),
         QT_TRANSLATE_NOOP("RetentionFields", "The newest point of each of this many last days that have one.")},
-    {ControlId::KeepWeekly, &RetentionCounts::weekly, QT_TRANSLATE_NOOP("RetentionFields", "Weeks"),
+    {ControlId::KeepWeekly, &RetentionPolicy::weekly, QT_TRANSLATE_NOOP("RetentionFields", "Weeks"),
         QT_TRANSLATE_NOOP("RetentionFields", "The newest point of each of this many last weeks that have one.")},
-    {ControlId::KeepMonthly, &RetentionCounts::monthly, QT_TRANSLATE_NOOP("RetentionFields", "Months"),
+    {ControlId::KeepMonthly, &RetentionPolicy::monthly, QT_TRANSLATE_NOOP("RetentionFields", "Months"),
         QT_TRANSLATE_NOOP("RetentionFields", "The newest point of each of this many last months that have one.")},
-    {ControlId::KeepYearly, &RetentionCounts::yearly, QT_TRANSLATE_NOOP("RetentionFields", "Years"),
+    {ControlId::KeepYearly, &RetentionPolicy::yearly, QT_TRANSLATE_NOOP("RetentionFields", "Years"),
         QT_TRANSLATE_NOOP("RetentionFields", "The newest point of each of this many last years that have one.")},
 }};
 
@@ -44,21 +44,6 @@ QString translated(const char* text)
 }
 
 } // namespace
-
-RetentionCounts RetentionCountsOf(const BackupSet& set)
-{
-    return {set.keepLast, set.keepHourly, set.keepDaily, set.keepWeekly, set.keepMonthly, set.keepYearly};
-}
-
-void SetRetentionCounts(BackupSet& set, const RetentionCounts& counts)
-{
-    set.keepLast = counts.last;
-    set.keepHourly = counts.hourly;
-    set.keepDaily = counts.daily;
-    set.keepWeekly = counts.weekly;
-    set.keepMonthly = counts.monthly;
-    set.keepYearly = counts.yearly;
-}
 
 QList<ControlTemplate> RetentionControls(int left, int top, int width, int extraHeight, int perRow)
 {
@@ -93,15 +78,15 @@ void SetUpRetentionControls(QWidget* dialog, const std::function<void()>& change
     }
 }
 
-void ShowRetentionCounts(QWidget* dialog, const RetentionCounts& counts)
+void ShowRetentionCounts(QWidget* dialog, const RetentionPolicy& counts)
 {
     for (const RetentionRule& rule : kRules)
         FindControl<QSpinBox>(dialog, rule.id)->setValue(counts.*rule.count);
 }
 
-RetentionCounts RetentionCountsShown(const QWidget* dialog)
+RetentionPolicy RetentionCountsShown(const QWidget* dialog)
 {
-    RetentionCounts counts;
+    RetentionPolicy counts;
     for (const RetentionRule& rule : kRules)
         counts.*rule.count = FindControl<QSpinBox>(dialog, rule.id)->value();
     return counts;

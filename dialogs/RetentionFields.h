@@ -10,22 +10,6 @@
 
 #include <functional>
 
-// The counts of the rules, in the order the boxes show them; 0 turns a rule off.
-struct RetentionCounts
-{
-    qint32 last = 0;
-    qint32 hourly = 0;
-    qint32 daily = 0;
-    qint32 weekly = 0;
-    qint32 monthly = 0;
-    qint32 yearly = 0;
-
-    bool operator==(const RetentionCounts&) const = default;
-};
-
-RetentionCounts RetentionCountsOf(const BackupSet& set);
-void SetRetentionCounts(BackupSet& set, const RetentionCounts& counts);
-
 // How tall the group is with its boxes in rows of perRow, without anything below them, in dialog units.
 constexpr int RetentionGroupHeight(int perRow = 6)
 {
@@ -38,5 +22,5 @@ QList<ControlTemplate> RetentionControls(int left, int top, int width, int extra
 // Gives the captions their texts, the boxes their range and tips, once the dialog is built; changed is called
 // whenever a box's number changes.
 void SetUpRetentionControls(QWidget* dialog, const std::function<void()>& changed = {});
-void ShowRetentionCounts(QWidget* dialog, const RetentionCounts& counts);
-RetentionCounts RetentionCountsShown(const QWidget* dialog);
+void ShowRetentionCounts(QWidget* dialog, const RetentionPolicy& counts);
+RetentionPolicy RetentionCountsShown(const QWidget* dialog);

@@ -60,11 +60,6 @@ void keepPerPeriod(QList<RetentionVerdict>& verdicts, int count, const PeriodOf&
 
 } // namespace
 
-RetentionPolicy RetentionPolicyOf(const BackupSet& set)
-{
-    return {set.keepLast, set.keepHourly, set.keepDaily, set.keepWeekly, set.keepMonthly, set.keepYearly};
-}
-
 QList<RetentionVerdict> ApplyRetention(
     const SetHistory& history, const RetentionPolicy& policy, const QStringList& pinned)
 {

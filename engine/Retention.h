@@ -10,18 +10,6 @@
 #include <QFlags>
 #include <QList>
 
-struct RetentionPolicy
-{
-    int last = 10;
-    int hourly = 24;
-    int daily = 14;
-    int weekly = 8;
-    int monthly = 12;
-    int yearly = 3;
-};
-
-RetentionPolicy RetentionPolicyOf(const BackupSet& set);
-
 enum class KeepReason : unsigned
 {
     Last = 1U << 0,

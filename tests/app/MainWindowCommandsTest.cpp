@@ -266,14 +266,14 @@ TEST_F(MainWindowCommandsTest, TheOptionsRetentionDefaultsReachTheSettingsAndThe
         dialog.OnOK();
     });
     EXPECT_TRUE(OptionsCommand(nullptr));
-    EXPECT_EQ((RetentionCounts {defaultKeepLast, defaultKeepHourly, defaultKeepDaily, defaultKeepWeekly,
+    EXPECT_EQ((RetentionPolicy {defaultKeepLast, defaultKeepHourly, defaultKeepDaily, defaultKeepWeekly,
                   defaultKeepMonthly, defaultKeepYearly}),
-        (RetentionCounts {2, 0, 7, 4, 0, 9}));
+        (RetentionPolicy {2, 0, 7, 4, 0, 9}));
     ASSERT_TRUE(SaveSettings());
     EXPECT_TRUE(readFile(SettingsFilePath()).contains("\nDefaultKeepYearly=9\n"));
 
     whenModal<CSetPropDlg>([](CSetPropDlg& dialog) {
-        EXPECT_EQ(RetentionCountsShown(&dialog), (RetentionCounts {2, 0, 7, 4, 0, 9}));
+        EXPECT_EQ(RetentionCountsShown(&dialog), (RetentionPolicy {2, 0, 7, 4, 0, 9}));
         type(dialog, ControlId::SetName, "Fresh");
         type(dialog, ControlId::ArchiveName, "fresh");
         type(dialog, ControlId::Source, "/home/me");

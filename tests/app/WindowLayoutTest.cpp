@@ -150,7 +150,7 @@ void checkEveryWindow()
     for (const qint32 backupType : {IncrementalArchiving, MirrorCopying}) {
         CSetPropDlg setProperties;
         setProperties.m_set.backupType = backupType;
-        SetRetentionCounts(setProperties.m_set, {9999, 9999, 9999, 9999, 9999, 9999});
+        SetRetentionPolicy(setProperties.m_set, {9999, 9999, 9999, 9999, 9999, 9999});
         setProperties.m_describeRetention = [](const BackupSet& set) {
             return DescribeRetentionPolicy(RetentionPolicyOf(set), set.backupType == MirrorCopying);
         };

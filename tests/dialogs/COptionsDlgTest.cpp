@@ -227,7 +227,7 @@ TEST_F(OptionsDlgTest, TheRetentionDefaultsShowTheSettingsTakeWhatIsSetAndANewSe
     defaultKeepDaily = 30;
     defaultKeepYearly = 0;
     open();
-    EXPECT_EQ(RetentionCountsShown(dialog.get()), (RetentionCounts {10, 24, 30, 8, 12, 0}));
+    EXPECT_EQ(RetentionCountsShown(dialog.get()), (RetentionPolicy {10, 24, 30, 8, 12, 0}));
     auto* weekly = dialog->findChild<QSpinBox*>(QStringLiteral("ctl%1").arg(ControlId::KeepWeekly));
     ASSERT_NE(weekly, nullptr);
     // 0 turns a rule off; a negative count means nothing.
@@ -236,10 +236,10 @@ TEST_F(OptionsDlgTest, TheRetentionDefaultsShowTheSettingsTakeWhatIsSetAndANewSe
     ShowRetentionCounts(dialog.get(), {5, 0, 7, 0, 24, 10});
     dialog->OnOK();
     ASSERT_EQ(dialog->result(), QDialog::Accepted);
-    EXPECT_EQ(dialog->m_retention, (RetentionCounts {5, 0, 7, 0, 24, 10}));
+    EXPECT_EQ(dialog->m_retention, (RetentionPolicy {5, 0, 7, 0, 24, 10}));
     // The dialog only proposes: the settings change when the window takes its answer.
     EXPECT_EQ(defaultKeepDaily, 30);
-    EXPECT_EQ(RetentionCountsOf(BackupSet()), (RetentionCounts {10, 24, 30, 8, 12, 0}));
+    EXPECT_EQ(RetentionPolicyOf(BackupSet()), (RetentionPolicy {10, 24, 30, 8, 12, 0}));
 }
 
 TEST_F(OptionsDlgTest, TheRetentionDefaultsGoThroughTheSettingsFileAndANegativeOneReadsAsTheDefault)
@@ -272,7 +272,7 @@ TEST_F(OptionsDlgTest, TheRetentionDefaultsGoThroughTheSettingsFileAndANegativeO
     // A settings file from before the keys gives every new set the usual policy.
     writeFile(SettingsFilePath(), saved.left(saved.indexOf('\n') + 1) + "DefaultArcType=0\n");
     LoadSettings();
-    EXPECT_EQ(RetentionCountsOf(BackupSet()), (RetentionCounts {10, 24, 14, 8, 12, 3}));
+    EXPECT_EQ(RetentionPolicyOf(BackupSet()), (RetentionPolicy {10, 24, 14, 8, 12, 3}));
     EXPECT_TRUE(TakeSettingsReadAsDefault().isEmpty());
 }
 

@@ -710,17 +710,17 @@ TEST_F(SetPropDlgTest, TheRetentionNumbersShowTheSetsPolicyANewSetTakesTheOption
     defaultKeepHourly = 0;
     defaultKeepYearly = 5;
     open();
-    EXPECT_EQ(RetentionCountsShown(dialog.get()), (RetentionCounts {10, 0, 14, 8, 12, 5}));
+    EXPECT_EQ(RetentionCountsShown(dialog.get()), (RetentionPolicy {10, 0, 14, 8, 12, 5}));
 
     BackupSet set = photos();
-    SetRetentionCounts(set, {3, 48, 30, 0, 6, 0});
+    SetRetentionPolicy(set, {3, 48, 30, 0, 6, 0});
     open(set);
-    EXPECT_EQ(RetentionCountsShown(dialog.get()), (RetentionCounts {3, 48, 30, 0, 6, 0}));
+    EXPECT_EQ(RetentionCountsShown(dialog.get()), (RetentionPolicy {3, 48, 30, 0, 6, 0}));
     ctl<QSpinBox>(ControlId::KeepWeekly)->setValue(12);
     ctl<QSpinBox>(ControlId::KeepHourly)->setValue(0);
     dialog->OnOK();
     ASSERT_EQ(dialog->result(), QDialog::Accepted);
-    EXPECT_EQ(RetentionCountsOf(dialog->m_set), (RetentionCounts {3, 0, 30, 12, 6, 0}));
+    EXPECT_EQ(RetentionPolicyOf(dialog->m_set), (RetentionPolicy {3, 0, 30, 12, 6, 0}));
 }
 
 TEST_F(SetPropDlgTest, TheWordsUnderTheNumbersFollowWhatIsTypedAndTheBackupType)
@@ -754,10 +754,10 @@ TEST_F(SetPropDlgTest, ASetFileFromBeforeTheHistoryKeysLoadsTheUsualPolicyWhatev
     LoadAllBackupSets();
     BackupSet old;
     ASSERT_TRUE(GetBackupSet(7, old));
-    EXPECT_EQ(RetentionCountsOf(old), (RetentionCounts {10, 24, 14, 8, 12, 3}));
+    EXPECT_EQ(RetentionPolicyOf(old), (RetentionPolicy {10, 24, 14, 8, 12, 3}));
     EXPECT_TRUE(old.pinned.isEmpty());
     open(old);
-    EXPECT_EQ(RetentionCountsShown(dialog.get()), (RetentionCounts {10, 24, 14, 8, 12, 3}));
+    EXPECT_EQ(RetentionCountsShown(dialog.get()), (RetentionPolicy {10, 24, 14, 8, 12, 3}));
     ctl<QSpinBox>(ControlId::KeepMonthly)->setValue(36);
     dialog->OnOK();
     ASSERT_EQ(dialog->result(), QDialog::Accepted);

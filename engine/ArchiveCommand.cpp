@@ -75,8 +75,7 @@ ArchiveBuild buildArchiveCommand(BackupSet& set, bool preview, bool startNewChai
 {
     ArchiveBuild build;
     ArchiveState state;
-    const QString program
-        = preview ? FirstExecutable(SevenZipCandidates()) : (Locate7Zip() ? pathTo7zExe() : QString());
+    const QString program = preview ? FirstSevenZip(SevenZipCandidates()) : (Locate7Zip() ? pathTo7zExe() : QString());
     if (program.isEmpty()) {
         build.failure = BuildFailure::ToolMissing;
         return build;

@@ -22,7 +22,7 @@ public:
         if (::pipe2(s_pipe, O_CLOEXEC | O_NONBLOCK) != 0)
             return;
         m_notifier = std::make_unique<QSocketNotifier>(s_pipe[0], QSocketNotifier::Read);
-        QObject::connect(m_notifier.get(), &QSocketNotifier::activated, [this, &runner] {
+        QObject::connect(m_notifier.get(), &QSocketNotifier::activated, m_notifier.get(), [this, &runner] {
             char byte;
             while (::read(s_pipe[0], &byte, 1) > 0) { }
             m_received = true;

@@ -27,7 +27,7 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://quorvane.com/velmora/")
 # The libraries it links come from dpkg-shlibdeps; the programs it runs and the Qt plugins it loads do not.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "7zip, rsync, qt6-qpa-plugins")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "7zip-standalone | 7zip (<< 25), rsync, qt6-qpa-plugins")
 # ssh and rclone carry off-site copies, which only some sets have.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, dbus-user-session, openssh-client")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "rclone")

@@ -324,7 +324,7 @@ TEST_F(MainWindowTest, KeyboardContextMenuOpensInsideTheListWithRunAsDefault)
     addSet("Docs", 0, 0);
     open();
     QPoint shownAt;
-    QObject::connect(window->list(), &CMyListCtrl::contextMenuAboutToShow, [&](const QPoint& at) {
+    QObject::connect(window->list(), &CMyListCtrl::contextMenuAboutToShow, window->list(), [&](const QPoint& at) {
         shownAt = at;
         QTimer::singleShot(0, [] {
             if (QWidget* popup = QApplication::activePopupWidget())

@@ -604,7 +604,7 @@ TEST_F(RestoreDlgTest, TheOffsiteCopyFetchedWithAWrongPasswordAsksAgainAndShowsI
     // The question comes when the fetch is in: looked for until then.
     QStringList problems;
     QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
+    QObject::connect(&poll, &QTimer::timeout, &poll, [&] {
         if (!qobject_cast<CPasswordDlg*>(QApplication::activeModalWidget()))
             return;
         poll.stop();

@@ -22,5 +22,25 @@ TEST(Locate7Zip, FirstExecutableCandidateReplacesTheStoredPath)
     EXPECT_FALSE(Locate7Zip());
     EXPECT_EQ(pathTo7zExe(), "");
     SetSevenZipCandidates({});
-    EXPECT_EQ(SevenZipCandidates(), QStringList({ModuleFolder() + "7zz", "/usr/bin/7zz"}));
+    EXPECT_EQ(SevenZipCandidates(), QStringList({ModuleFolder() + "7zz", "/usr/bin/7zz", "/usr/bin/7z"}));
+}
+
+// Debian 13's 7zip package brings 7z but no 7zz; p7zip's 7z, an older program, must never be taken for it.
+TEST(Locate7Zip, A7zIsTakenOnlyWhenItIsSevenZipItself)
+{
+    TempHome home;
+    writeScript(home.filePath("p7zip/7z"),
+        "echo; echo '7-Zip [64] 16.02 : Copyright (c) 1999-2016 Igor Pavlov : 2016-05-21'; "
+        "echo 'p7zip Version 16.02 (locale=C.UTF-8,Utf16=on,HugeFiles=on,64 bits,2 CPUs)'");
+    writeScript(home.filePath("other/7z"), "echo 'usage: 7z [anything]'");
+    writeScript(home.filePath("real/7z"),
+        "echo; echo '7-Zip 25.01 (x64) : Copyright (c) 1999-2025 Igor Pavlov : 2025-08-03'; exit 0");
+    SetSevenZipCandidates({home.filePath("p7zip/7z"), home.filePath("other/7z"), home.filePath("real/7z")});
+    EXPECT_TRUE(Locate7Zip());
+    EXPECT_EQ(pathTo7zExe(), home.filePath("real/7z"));
+
+    SetSevenZipCandidates({home.filePath("p7zip/7z"), home.filePath("other/7z")});
+    EXPECT_FALSE(Locate7Zip());
+    EXPECT_EQ(FirstSevenZip({home.filePath("p7zip/7z")}), "");
+    SetSevenZipCandidates({});
 }

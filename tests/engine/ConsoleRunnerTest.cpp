@@ -6,11 +6,13 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <thread>
 
@@ -175,20 +177,27 @@ TEST(ConsoleRunner, AStopEndsTheProgramAndKillsOneThatIgnoresIt)
 {
     TempHome home;
     // One that ends on SIGTERM, and one that ignores it (an ignored signal stays ignored across exec).
-    for (const QByteArray& body :
-        {QByteArray("echo started\nexec sleep 30\n"), QByteArray("trap '' TERM\necho started\nexec sleep 30\n")}) {
+    const QString ready = home.filePath("ready");
+    const QByteArray readyLine = "touch '" + ready.toUtf8() + "'\n";
+    for (const QByteArray& body : {"echo started\n" + readyLine + "exec sleep 30\n",
+             "trap '' TERM\necho started\n" + readyLine + "exec sleep 30\n"}) {
+        QFile::remove(ready);
         RunControl control;
-        QElapsedTimer timer;
-        timer.start();
-        std::thread stopper([&control] {
-            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        QElapsedTimer sinceStop;
+        std::atomic<bool> ended = false;
+        // Stopped once the script has said it started (and set its trap), however slow the machine is.
+        std::thread stopper([&] {
+            while (!QFileInfo::exists(ready) && !ended)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            sinceStop.start();
             control.requestStop();
         });
         const RunResult run = ExecuteCommand(script(home, body), {}, &control);
+        ended = true;
         stopper.join();
         EXPECT_TRUE(run.stopped);
         EXPECT_EQ(run.exitSignal, body.contains("trap") ? 9 : 15);
-        EXPECT_LT(timer.elapsed(), 300 + kStopGraceMs + 2000);
+        EXPECT_LT(sinceStop.elapsed(), kStopGraceMs + 2000);
         EXPECT_TRUE(run.output.contains("started"));
     }
     // A deadline in the past ends the run at once; without a control a run is never stopped.

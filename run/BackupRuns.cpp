@@ -226,7 +226,7 @@ ExitStatus runHeld(const QStringList& setNames, bool all)
             tail += LoadStringById(StringId::RunSummaryNotOffsite).arg(offsiteFailures);
         if (stopped)
             tail += LoadStringById(StringId::RunSummaryStopped);
-        // One pass over the placeholders: a set's count never holds one, but the pieces are texts.
+        // Filled in one pass: a piece is a translated text, never to be searched for placeholders again.
         PrintLine(QStringLiteral("== ")
             + LoadStringById(StringId::RunSummary)
                   .arg(QString::number(done), QString::number(names.size()), withWarnings, QString::number(failures),

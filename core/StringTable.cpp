@@ -19,12 +19,17 @@ struct TableEntry
 // The translation context is fixed here, so that lupdate sees every text of the table.
 constexpr TableEntry kStringTable[] = {
     {StringId::AboutMenu, QT_TRANSLATE_NOOP("StringTable", "&About Velmora...")},
-    {StringId::UpdateSetError, QT_TRANSLATE_NOOP("StringTable", "UpdateBackupSet() error.")},
+    {StringId::UpdateSetError,
+        QT_TRANSLATE_NOOP("StringTable",
+            "The backup set could not be changed: it is no longer in the list, or its new name is already taken by "
+            "another set's file.")},
     {StringId::SaveSetError, QT_TRANSLATE_NOOP("StringTable", "Error when saving backupset #%d")},
     {StringId::RunSetQuestion, QT_TRANSLATE_NOOP("StringTable", "Run this backup set: '%s'?")},
-    {StringId::RunSetError, QT_TRANSLATE_NOOP("StringTable", "RunBackupSet error.")},
+    {StringId::RunSetError,
+        QT_TRANSLATE_NOOP("StringTable", "The selected backup set is no longer in the list, so it was not run.")},
     {StringId::DeleteSetQuestion, QT_TRANSLATE_NOOP("StringTable", "Delete this backup set: '%s'?")},
-    {StringId::DeleteSetError, QT_TRANSLATE_NOOP("StringTable", "DeleteBackupSet error.")},
+    {StringId::DeleteSetError,
+        QT_TRANSLATE_NOOP("StringTable", "The backup set could not be deleted: it is no longer in the list.")},
     {StringId::RequiredFieldEmpty, QT_TRANSLATE_NOOP("StringTable", "One of the required fields is empty.")},
     {StringId::ProgramsFilter, QT_TRANSLATE_NOOP("StringTable", "Programs (*)")},
     {StringId::SetNameColumn, QT_TRANSLATE_NOOP("StringTable", "Set Name")},
@@ -852,6 +857,247 @@ constexpr TableEntry kStringTable[] = {
         QT_TRANSLATE_NOOP("StringTable",
             "the backups changed since the restore points were read: '%1' is another archive now. Read the points "
             "again.")},
+    // velmora-run's own sentences: its usage, errors, questions and summaries; what scripts read stays out of the
+    // table.
+    {StringId::RunNoSets, QT_TRANSLATE_NOOP("StringTable", "there are no backup sets.")},
+    {StringId::RunUnknownSets,
+        QT_TRANSLATE_NOOP(
+            "StringTable", "no backup set is named %1; nothing was run. velmora-run --list shows the sets.")},
+    {StringId::RunSeeHelp, QT_TRANSLATE_NOOP("StringTable", "velmora-run --help shows how to use it.")},
+    {StringId::RunHelpText,
+        QT_TRANSLATE_NOOP("StringTable",
+            "Usage: velmora-run --list\n"
+            "       velmora-run --version | --help\n"
+            "       velmora-run --install-schedules\n"
+            "       velmora-run [--dry-run] [--no-wait] [--allow-empty-source] NAME...\n"
+            "       velmora-run [--dry-run] [--no-wait] [--allow-empty-source] --all\n"
+            "       velmora-run [--no-wait] --verify NAME...\n"
+            "       velmora-run [--no-wait] --verify --all\n"
+            "       velmora-run [--from-offsite] --points NAME\n"
+            "       velmora-run [--from-offsite] --restore NAME --to DIR [--as-of STAMP] [PATH...]\n"
+            "       velmora-run [--from-offsite] --restore NAME --to-original [--remove-others]\n"
+            "                   [--as-of STAMP] [PATH...]\n"
+            "       velmora-run [--from-offsite] --versions NAME PATH\n"
+            "       velmora-run --points-archive ARCHIVE\n"
+            "       velmora-run --restore-archive ARCHIVE --to DIR [--as-of STAMP] [PATH...]\n"
+            "       velmora-run --accept-destination NAME\n"
+            "       velmora-run [--no-notify] --check\n"
+            "       velmora-run [--dry-run] [--no-wait] --prune NAME... | --prune --all\n"
+            "       velmora-run --pin NAME STAMP | --unpin NAME STAMP\n"
+            "Each form that runs, tests or restores sets also takes --password-file FILE.\n"
+            "\n"
+            "Runs Velmora's backup sets without the window, with the same settings and set files.\n"
+            "\n"
+            "  --list      one line per set: name, backup type, source, destination, last run,\n"
+            "              schedule, next run (separated by tabs; the next run as systemd's timer\n"
+            "              has it, or from the schedule when systemd cannot say)\n"
+            "  --install-schedules\n"
+            "              write the systemd user timer of every scheduled set again from the set\n"
+            "              files (into ~/.config/systemd/user), remove those of sets no longer\n"
+            "              scheduled, and enable them; for a new computer or after moving the\n"
+            "              program. Without a systemd user instance it says so and prints the\n"
+            "              crontab lines that run the sets instead\n"
+            "  NAME...     run these sets, one after the other, each by its own backup type;\n"
+            "              letter case does not matter in names. A set with an off-site\n"
+            "              destination then copies its new archive there (a mirror set mirrors\n"
+            "              its source there)\n"
+            "  --all       run every set\n"
+            "  --dry-run   print each command as it would run and change nothing\n"
+            "  --no-wait   when another backup is running, do not wait for it: give up at once\n"
+            "  --allow-empty-source\n"
+            "              run a set whose source folder is empty; without it such a set fails,\n"
+            "              since a disk that is not mounted leaves an empty folder behind\n"
+            "  --accept-destination NAME\n"
+            "              take the disk now at the set's destination as its disk from now on;\n"
+            "              a set remembers the disk its destination was on at its first\n"
+            "              successful run and refuses to run when it is on another one\n"
+            "  --verify NAME..., --verify --all\n"
+            "              test every archive of these sets (the full archive and each update\n"
+            "              archive) with 7-Zip, one line per archive: its path and OK or what is\n"
+            "              wrong; a mirror set has no archive and is said to be so\n"
+            "  --check     one line per set that is overdue (its last success is older than its\n"
+            "              schedule allows, or than the days the options give a manual set) or\n"
+            "              whose last run failed: its name, why and since when; and one desktop\n"
+            "              notification of them\n"
+            "  --no-notify send no desktop notification: a run sends one when a set failed, was\n"
+            "              not made or ended with warnings, --check when it found any set\n"
+            "  --password-file FILE\n"
+            "              the first line of FILE is the password of every encrypted set the run\n"
+            "              touches, instead of each set's password in the system keyring; FILE\n"
+            "              must be your own regular file, not a link, with no permission for\n"
+            "              its group or others (chmod 600), or nothing is run. Without it an\n"
+            "              encrypted set whose password the keyring cannot give fails and is\n"
+            "              named in the notification; it is never run unencrypted.\n"
+            "              With --points, --versions and --restore (and their -archive forms) it\n"
+            "              may be given again: each further FILE holds an earlier password,\n"
+            "              tried on a chain kept from before the set's password changed\n"
+            "  --prune NAME..., --prune --all\n"
+            "              thin each set's history by its retention policy: one line per point,\n"
+            "              STAMP, kept or removed, and why (newest, pinned, last, hourly, daily,\n"
+            "              weekly, monthly, yearly, chain; policy for a point that goes), separated\n"
+            "              by tabs, after a line \"== NAME\" for each set when there are several.\n"
+            "              With --dry-run nothing is removed. A run thins its set by itself after\n"
+            "              a new point that tested good\n"
+            "  --pin NAME STAMP, --unpin NAME STAMP\n"
+            "              keep the point of that stamp for ever, whatever the policy, or no\n"
+            "              longer; STAMP as --points shows it\n"
+            "  -h, --help  show this text\n"
+            "  --version   print the version\n"
+            "\n"
+            "Restoring:\n"
+            "  --points NAME\n"
+            "              one line per restore point of the set, newest first:\n"
+            "              STAMP, full, update or mirror, size in bytes, number of files, archive\n"
+            "              (separated by tabs; STAMP as 2026-12-07_14h03m59s)\n"
+            "  --restore NAME --to DIR\n"
+            "              rebuild the set's source as of its newest point into DIR, which must\n"
+            "              not exist or be empty; PATH... (relative to the source) restores only\n"
+            "              those files and folders\n"
+            "  --restore NAME --to-original\n"
+            "              put the files of the set's source (or of PATH...) back as they were\n"
+            "              at the point, in the source itself; folders are merged file by file.\n"
+            "              Every file it replaces goes to the desktop's trash (with its path, so\n"
+            "              it can be put back); files that are not in the backup stay where\n"
+            "              they are. When a file cannot go to the trash the restore fails and\n"
+            "              puts back what it had changed; nothing is deleted\n"
+            "  --remove-others\n"
+            "              with --to-original: also move the files of PATH... (or of the whole\n"
+            "              source) that the point does not hold to the trash\n"
+            "  --as-of STAMP\n"
+            "              restore the newest point at or before STAMP, a point's stamp or a\n"
+            "              date (2026-12-07: the end of that day)\n"
+            "  --versions NAME PATH\n"
+            "              one line per point where the file changed: STAMP, size in bytes and\n"
+            "              modification time (local), or STAMP and \"deleted\"\n"
+            "  --points-archive ARCHIVE, --restore-archive ARCHIVE\n"
+            "              the same from a full archive's path, with its update archives beside\n"
+            "              it, when there is no set file (a new computer)\n"
+            "  --from-offsite\n"
+            "              read the set's archives from its off-site destination instead of its\n"
+            "              destination folder (when the local disk is gone): they are fetched\n"
+            "              into a temporary folder, used, and removed\n"
+            "\n"
+            "One backup runs at a time across Velmora and velmora-run; a run waits for the one\n"
+            "before it unless --no-wait is given. A successful set gets today's date as its last run.\n"
+            "Each set is read from its file just before it runs; a set deleted meanwhile is not run.\n"
+            "\n"
+            "Exit status: 0 when every set succeeded, 1 when any set failed or could not run\n"
+            "(also when --no-wait gave up), 2 for a usage error, an unknown set name or a password\n"
+            "file refused (then nothing is run), 3 when every set was done but with warnings: 7-Zip\n"
+            "could not read some files (the summary line names them), files vanished while rsync\n"
+            "copied them, or the backup was made here and its off-site copy failed.\n"
+            "A dry run makes every check a run makes and ends with the same status.\n"
+            "A restore, --points and --versions end with 0 on success, 1 when they failed (a\n"
+            "failed or stopped restore leaves DIR as it was, and refuses a DIR with content; one\n"
+            "over the source puts back what it had moved to the trash), 2 for a usage error or an\n"
+            "unknown set name, 3 when the restore was done but some entries could not be written.\n"
+            "--accept-destination ends with 0 when the disk was recorded, 1 when it could not\n"
+            "be (the destination folder is missing or cannot be written), 2 for a usage error or\n"
+            "an unknown set name.\n"
+            "--verify ends with 0 when every archive tested good, 1 when any did not or could not\n"
+            "be tested, 2 for a usage error or an unknown set name.\n"
+            "--check ends with 0 when no set is overdue or failed, 1 when any is.\n"
+            "--list ends with 0. --install-schedules ends with 0 when systemd took up every timer, 1\n"
+            "when a file could not be written or removed, systemctl failed, or there is no systemd\n"
+            "user instance, 2 for a usage error.\n")},
+    {StringId::UsagePasswordFileNeedsFile, QT_TRANSLATE_NOOP("StringTable", "--password-file needs a file.")},
+    {StringId::UsagePasswordFileNotHere,
+        QT_TRANSLATE_NOOP("StringTable",
+            "--password-file goes with running, verifying and restoring sets; not with --list, --check, "
+            "--install-schedules or --accept-destination.")},
+    {StringId::UsageFromOffsite,
+        QT_TRANSLATE_NOOP("StringTable", "--from-offsite goes with --restore, --points or --versions of a set.")},
+    {StringId::UsageToOriginal,
+        QT_TRANSLATE_NOOP("StringTable", "--to-original and --remove-others go with --restore NAME.")},
+    {StringId::UsageRemoveOthers, QT_TRANSLATE_NOOP("StringTable", "--remove-others goes with --to-original.")},
+    {StringId::UsageCheck,
+        QT_TRANSLATE_NOOP("StringTable", "--check takes no set names and no other option than --no-notify.")},
+    {StringId::UsageTakesNothingMore, QT_TRANSLATE_NOOP("StringTable", "%1 takes nothing more.")},
+    {StringId::UsagePrune,
+        QT_TRANSLATE_NOOP("StringTable", "--prune takes set names or --all, and --dry-run and --no-wait.")},
+    {StringId::UsagePin,
+        QT_TRANSLATE_NOOP("StringTable", "--pin and --unpin take a set name and a stamp: --pin NAME STAMP.")},
+    {StringId::UsageGivenTwice, QT_TRANSLATE_NOOP("StringTable", "%1 is given more than once.")},
+    {StringId::UsageVerify,
+        QT_TRANSLATE_NOOP("StringTable", "--verify takes set names or --all, and --no-wait; nothing else.")},
+    {StringId::UsageVerifyAllNames,
+        QT_TRANSLATE_NOOP("StringTable", "--verify --all tests every set; name no sets with it.")},
+    {StringId::UsageVerifyNoSets, QT_TRANSLATE_NOOP("StringTable", "--verify needs the sets to test, or --all.")},
+    {StringId::UsageToAsOf,
+        QT_TRANSLATE_NOOP("StringTable", "--to and --as-of go with --restore or --restore-archive.")},
+    {StringId::UsageCannotGoTogether, QT_TRANSLATE_NOOP("StringTable", "%1 cannot go together.")},
+    {StringId::UsageTakesNoRunOptions,
+        QT_TRANSLATE_NOOP(
+            "StringTable", "%1 takes none of --list, --all, --dry-run, --no-wait and --allow-empty-source.")},
+    {StringId::UsageAcceptDestination,
+        QT_TRANSLATE_NOOP("StringTable", "--accept-destination takes one set name and nothing more.")},
+    {StringId::UsageNeedsName, QT_TRANSLATE_NOOP("StringTable", "%1 needs a name.")},
+    {StringId::UsageVersions,
+        QT_TRANSLATE_NOOP("StringTable", "--versions takes a set name and one path: --versions NAME PATH.")},
+    {StringId::UsageNoFileInSource, QT_TRANSLATE_NOOP("StringTable", "'%1' names no file inside the source.")},
+    {StringId::UsageToAndToOriginal, QT_TRANSLATE_NOOP("StringTable", "--to and --to-original cannot go together.")},
+    {StringId::UsageNeedsTo, QT_TRANSLATE_NOOP("StringTable", "%1 needs --to DIR, the folder to restore into.")},
+    {StringId::UsageToAsOfOnce, QT_TRANSLATE_NOOP("StringTable", "--to and --as-of are each given once.")},
+    {StringId::UsageAsOf,
+        QT_TRANSLATE_NOOP(
+            "StringTable", "--as-of takes a point's stamp (2026-12-07_14h03m59s) or a date (2026-12-07), not '%1'.")},
+    {StringId::UsageNothingInSource, QT_TRANSLATE_NOOP("StringTable", "'%1' names nothing inside the source.")},
+    {StringId::UsageList, QT_TRANSLATE_NOOP("StringTable", "--list takes no set names and no other options.")},
+    {StringId::UsageAllNames, QT_TRANSLATE_NOOP("StringTable", "--all runs every set; name no sets with it.")},
+    {StringId::UsageNoSets, QT_TRANSLATE_NOOP("StringTable", "name the sets to run, or give --all or --list.")},
+    {StringId::RunListFileHolds, QT_TRANSLATE_NOOP("StringTable", "the list file holds: %1")},
+    {StringId::RunOldChainKept, QT_TRANSLATE_NOOP("StringTable", "then the old chain moves into '%1'")},
+    {StringId::RunFolderCreated, QT_TRANSLATE_NOOP("StringTable", "after creating the folder %1")},
+    {StringId::RunSummary, QT_TRANSLATE_NOOP("StringTable", "%1 of %2 sets done%3, %4 failed%5")},
+    {StringId::RunSummaryWarnings, QT_TRANSLATE_NOOP("StringTable", " (%1 with warnings)")},
+    {StringId::RunSummaryNotRun, QT_TRANSLATE_NOOP("StringTable", ", %1 not run")},
+    {StringId::RunSummaryNotOffsite, QT_TRANSLATE_NOOP("StringTable", ", %1 not copied off site")},
+    {StringId::RunSummaryStopped, QT_TRANSLATE_NOOP("StringTable", ", stopped")},
+    {StringId::RunStoppedBeforeAny, QT_TRANSLATE_NOOP("StringTable", "stopped before any set ran")},
+    {StringId::RunHeadingVerify, QT_TRANSLATE_NOOP("StringTable", ", verify:")},
+    {StringId::RunHeadingDryRun, QT_TRANSLATE_NOOP("StringTable", ", dry run:")},
+    {StringId::RunWaitingForLock, QT_TRANSLATE_NOOP("StringTable", "waiting for another backup to finish%1")},
+    {StringId::RunThenOffsite, QT_TRANSLATE_NOOP("StringTable", "then copied off site to %1")},
+    {StringId::RunUnknownSetNothingChanged,
+        QT_TRANSLATE_NOOP(
+            "StringTable", "no backup set is named '%1'; nothing was changed. velmora-run --list shows the sets.")},
+    {StringId::RunDestinationAccepted,
+        QT_TRANSLATE_NOOP("StringTable", "%1: the disk now at '%2' is the set's destination disk from now on")},
+    {StringId::RunLockBusyNothingRun,
+        QT_TRANSLATE_NOOP("StringTable", "another backup is running%1; with --no-wait nothing was run.")},
+    {StringId::RunLockBusyNothingTested,
+        QT_TRANSLATE_NOOP("StringTable", "another backup is running%1; with --no-wait nothing was tested.")},
+    {StringId::RunUnknownSet,
+        QT_TRANSLATE_NOOP("StringTable", "no backup set is named '%1'. velmora-run --list shows the sets.")},
+    {StringId::RunPathOutsideSource,
+        QT_TRANSLATE_NOOP("StringTable", "'%1' is not inside the source '%2'; give paths relative to it.")},
+    {StringId::RunPathOutsideNoSource,
+        QT_TRANSLATE_NOOP("StringTable", "'%1' is not inside the source; give paths relative to it.")},
+    {StringId::RunLockBusyNothingRemoved,
+        QT_TRANSLATE_NOOP("StringTable", "another backup is running; with --no-wait nothing was removed.")},
+    {StringId::RunNotRemoved, QT_TRANSLATE_NOOP("StringTable", "%1: not removed: %2")},
+    {StringId::RunNoSuchStamp,
+        QT_TRANSLATE_NOOP("StringTable", "'%1' is no point's stamp (2026-12-07_14h03m59s); nothing was changed.")},
+    {StringId::RunNoSuchPoint,
+        QT_TRANSLATE_NOOP("StringTable",
+            "the set '%1' has no point %2; nothing was changed. velmora-run --points %1 lists its points.")},
+    {StringId::RunSetFileNotWritten,
+        QT_TRANSLATE_NOOP("StringTable", "the set file of '%1' could not be written; nothing was changed.")},
+    {StringId::RunPointPinned, QT_TRANSLATE_NOOP("StringTable", "%1: %2 is pinned")},
+    {StringId::RunPointUnpinned, QT_TRANSLATE_NOOP("StringTable", "%1: %2 is no longer pinned")},
+    {StringId::RunAnsweredCancel, QT_TRANSLATE_NOOP("StringTable", "(answered Cancel: velmora-run asks nobody)")},
+    {StringId::RunAnsweredYes, QT_TRANSLATE_NOOP("StringTable", "(answered Yes: --allow-empty-source)")},
+    {StringId::RunAnsweredNo,
+        QT_TRANSLATE_NOOP("StringTable", "(answered No: velmora-run asks nobody; --allow-empty-source answers Yes)")},
+    {StringId::RunProgressOffsite, QT_TRANSLATE_NOOP("StringTable", "off site")},
+    {StringId::RunProgressOf, QT_TRANSLATE_NOOP("StringTable", "%1 of %2")},
+    {StringId::RunProgressLeft, QT_TRANSLATE_NOOP("StringTable", "%1 left")},
+    {StringId::RunNoticeNoBus, QT_TRANSLATE_NOOP("StringTable", "no desktop notification: there is no session bus.")},
+    {StringId::RunNoticeBusUnreachable,
+        QT_TRANSLATE_NOOP("StringTable", "no desktop notification: the session bus at %1 cannot be reached.")},
+    {StringId::RunNoticeFailed, QT_TRANSLATE_NOOP("StringTable", "no desktop notification: %1")},
+    {StringId::RunNoticeClickLost,
+        QT_TRANSLATE_NOOP("StringTable", "the notification's click will not outlive this run: %1")},
 };
 
 const TableEntry* findEntry(int id)

@@ -6,7 +6,7 @@
 #include "ResourceIds.h"
 #include "StringTable.h"
 
-QString ScheduledPasswordProblem(const BackupSet& set)
+ScheduledPasswordReason ScheduledPasswordReasonOf(const BackupSet& set)
 {
     const bool scheduled
         = set.schedule == HourlySchedule || set.schedule == DailySchedule || set.schedule == WeeklySchedule;
@@ -14,18 +14,32 @@ QString ScheduledPasswordProblem(const BackupSet& set)
         return {};
     if (!set.passwordFile.isEmpty()) {
         const PasswordFileRead read = ReadPasswordFile(set.passwordFile);
-        return read.password ? QString() : LoadStringById(StringId::ScheduledPasswordFileRefused).arg(read.refusal);
+        if (read.password)
+            return {};
+        return {StringId::ScheduledPasswordFileRefused, read.refusal};
     }
     const KeyringAnswer answer = ReadSetPassword(set.id);
     switch (answer.status) {
     case KeyringStatus::Ok:
         return {};
     case KeyringStatus::NotFound:
-        return LoadStringById(StringId::ScheduledPasswordNotInKeyring);
+        return {StringId::ScheduledPasswordNotInKeyring, {}};
     case KeyringStatus::Unavailable:
     case KeyringStatus::Failed:
         break;
     }
-    return LoadStringById(
-        answer.locked ? StringId::ScheduledPasswordKeyringLocked : StringId::ScheduledPasswordNoKeyring);
+    return {answer.locked ? StringId::ScheduledPasswordKeyringLocked : StringId::ScheduledPasswordNoKeyring, {}};
+}
+
+QString ScheduledPasswordWords(const ScheduledPasswordReason& reason, QString (*textOf)(int))
+{
+    if (reason.textId == 0)
+        return {};
+    const QString text = textOf(reason.textId);
+    return text.contains(QLatin1String("%1")) ? text.arg(reason.detail) : text;
+}
+
+QString ScheduledPasswordProblem(const BackupSet& set)
+{
+    return ScheduledPasswordWords(ScheduledPasswordReasonOf(set), LoadStringById);
 }

@@ -274,18 +274,18 @@ QString ScheduleCrontabLine(const BackupSet& set, const QString& runProgram)
     return line;
 }
 
-QString ScheduleWords(const BackupSet& set)
+QString ScheduleWords(const BackupSet& set, QString (*textOf)(int))
 {
     const QString time = ScheduleTimeOf(set).toString(QStringLiteral("HH:mm"));
     switch (set.schedule) {
     case HourlySchedule:
-        return LoadStringById(StringId::ScheduleHourly);
+        return textOf(StringId::ScheduleHourly);
     case DailySchedule:
-        return LoadStringById(StringId::ScheduleDailyAt).arg(time);
+        return textOf(StringId::ScheduleDailyAt).arg(time);
     case WeeklySchedule:
-        return LoadStringById(StringId::ScheduleWeeklyAt).arg(LoadStringById(kDayNames[ScheduleDayOf(set) - 1]), time);
+        return textOf(StringId::ScheduleWeeklyAt).arg(textOf(kDayNames[ScheduleDayOf(set) - 1]), time);
     default:
-        return LoadStringById(StringId::ScheduleManual);
+        return textOf(StringId::ScheduleManual);
     }
 }
 

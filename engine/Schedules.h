@@ -5,6 +5,7 @@
 // without a systemd user instance.
 
 #include "BackupSet.h"
+#include "StringTable.h"
 
 #include <QDateTime>
 #include <QList>
@@ -55,8 +56,9 @@ QString CheckTimerText();
 // The crontab line that runs the set on its schedule where there is no systemd; empty for a manual set.
 QString ScheduleCrontabLine(const BackupSet& set, const QString& runProgram);
 
-// The set's schedule as a person reads it, in the interface language ("Every day at 20:00").
-QString ScheduleWords(const BackupSet& set);
+// The set's schedule as a person reads it ("Every day at 20:00"), in the interface language unless another
+// source of the table's texts is given (EnglishStringById for what scripts read).
+QString ScheduleWords(const BackupSet& set, QString (*textOf)(int) = LoadStringById);
 // The first moment after now at which the schedule runs the set; invalid for a manual set.
 QDateTime NextScheduledRun(const BackupSet& set, const QDateTime& now);
 

@@ -2,6 +2,7 @@
 
 #include "ArchiveCommand.h"
 #include "ArchivePasswords.h"
+#include "ChainHistory.h"
 #include "ConsoleRunner.h"
 #include "DesktopNotice.h"
 #include "DestinationDisk.h"
@@ -62,16 +63,16 @@ void noticeOfRun(const QList<JobResult>& attention)
         lines.join(QLatin1Char('\n')), first.setName, anyFailed});
 }
 
-QString backupTypeName(const BackupSet& set)
+QString backupTypeName(const BackupSet& set, QString (*textOf)(int) = LoadStringById)
 {
     switch (set.backupType) {
     case FullArchiving:
-        return LoadStringById(StringId::FullArchivingName);
+        return textOf(StringId::FullArchivingName);
     case MirrorCopying:
-        return LoadStringById(StringId::MirrorCopyingName);
+        return textOf(StringId::MirrorCopyingName);
     default:
         // The archive job takes every other value for incremental archiving.
-        return LoadStringById(StringId::IncrementalArchivingName);
+        return textOf(StringId::IncrementalArchivingName);
     }
 }
 
@@ -117,10 +118,12 @@ bool printArchivePreview(const BackupSet& set)
         BackupSet sorted = set;
         const QStringList entries = ExclusionListText(sorted).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         if (!entries.isEmpty())
-            PrintLine(QStringLiteral("   the list file holds: ") + entries.join(QStringLiteral(", ")));
+            PrintLine(QStringLiteral("   ")
+                + LoadStringById(StringId::RunListFileHolds).arg(entries.join(QStringLiteral(", "))));
     }
+    // A new chain never deletes the old one: it is kept in the set's history.
     if (build.restartChain)
-        PrintLine(QStringLiteral("   then the update archives of the old chain are removed"));
+        PrintLine(QStringLiteral("   ") + LoadStringById(StringId::RunOldChainKept).arg(ChainHistoryFolder(set)));
     return true;
 }
 
@@ -131,7 +134,7 @@ bool printMirrorPreview(const BackupSet& set)
         return false;
     }
     if (!QFileInfo(MirrorFolder(set)).isDir())
-        PrintLine(QStringLiteral("   after creating the folder ") + MirrorFolder(set));
+        PrintLine(QStringLiteral("   ") + LoadStringById(StringId::RunFolderCreated).arg(MirrorFolder(set)));
     PrintLine(BuildMirrorCommand(set).text);
     return true;
 }
@@ -216,18 +219,20 @@ ExitStatus runHeld(const QStringList& setNames, bool all)
     stopped = stopped || stopSignals.received();
     noticeOfRun(attention);
     if (names.size() > 1) {
-        const QString withWarnings = warnings == 0 ? QString() : QStringLiteral(" (%1 with warnings)").arg(warnings);
-        QString notRunText = notRun == 0 ? QString() : QStringLiteral(", %1 not run").arg(notRun);
+        const QString withWarnings
+            = warnings == 0 ? QString() : LoadStringById(StringId::RunSummaryWarnings).arg(warnings);
+        QString tail = notRun == 0 ? QString() : LoadStringById(StringId::RunSummaryNotRun).arg(notRun);
         if (offsiteFailures > 0)
-            notRunText += QStringLiteral(", %1 not copied off site").arg(offsiteFailures);
-        PrintLine(QStringLiteral("== %1 of %2 sets done%3, %4 failed%5%6")
-                      .arg(done)
-                      .arg(names.size())
-                      .arg(withWarnings)
-                      .arg(failures)
-                      .arg(notRunText, stopped ? QStringLiteral(", stopped") : QString()));
+            tail += LoadStringById(StringId::RunSummaryNotOffsite).arg(offsiteFailures);
+        if (stopped)
+            tail += LoadStringById(StringId::RunSummaryStopped);
+        // Filled in one pass: a piece is a translated text, never to be searched for placeholders again.
+        PrintLine(QStringLiteral("== ")
+            + LoadStringById(StringId::RunSummary)
+                  .arg(QString::number(done), QString::number(names.size()), withWarnings, QString::number(failures),
+                      tail));
     } else if (stopped && ran == 0) {
-        PrintLine(QStringLiteral("== stopped before any set ran"));
+        PrintLine(QStringLiteral("== ") + LoadStringById(StringId::RunStoppedBeforeAny));
     }
     // A stopped run and a set that could not run leave the backup undone: cron and systemd must see it.
     if (failures > 0 || stopped || notRun > 0)
@@ -254,7 +259,7 @@ ExitStatus verifyHeld(const QStringList& setNames, bool all)
             ++failures;
             continue;
         }
-        printHeading(*set, QStringLiteral(", verify:"));
+        printHeading(*set, LoadStringById(StringId::RunHeadingVerify));
         ProvideSetPassword(*set);
         const JobResult result = RunOnWorker(
             runner, [&] { return runner.startVerify(set->id); }, [&] { return runner.runVerify(set->id); });
@@ -314,9 +319,10 @@ void ListSets()
     for (const BackupSet& set : std::as_const(sets)) {
         const QString lastRun
             = set.lastRun == QLatin1String("0") || set.lastRun.isEmpty() ? QStringLiteral("never") : set.lastRun;
-        PrintLine(
-            (QStringList {set.name, backupTypeName(set), set.source, set.target, lastRun} + schedules.value(set.id))
-                .join(QLatin1Char('\t')));
+        // Scripts read these columns: the same words in every interface language.
+        PrintLine((QStringList {set.name, backupTypeName(set, EnglishStringById), set.source, set.target, lastRun}
+            + schedules.value(set.id))
+                      .join(QLatin1Char('\t')));
     }
 }
 
@@ -364,7 +370,7 @@ bool TakeStoreLock(bool noWait)
         return true;
     if (noWait)
         return false;
-    PrintLine(QStringLiteral("== waiting for another backup to finish%1").arg(holderText()));
+    PrintLine(QStringLiteral("== ") + LoadStringById(StringId::RunWaitingForLock).arg(holderText()));
     return StoreLock::acquire(StoreLock::Wait::UntilFree);
 }
 
@@ -375,12 +381,12 @@ ExitStatus DryRunSets(const QStringList& setNames)
         const std::optional<BackupSet> set = SetNamed(name);
         if (!set)
             continue;
-        printHeading(*set, QStringLiteral(", dry run:"));
+        printHeading(*set, LoadStringById(StringId::RunHeadingDryRun));
         const bool shown = set->backupType == MirrorCopying ? printMirrorPreview(*set) : printArchivePreview(*set);
         if (!shown)
             ++failures;
         else if (!set->offsite.trimmed().isEmpty())
-            PrintLine(QStringLiteral("   then copied off site to ") + set->offsite.trimmed());
+            PrintLine(QStringLiteral("   ") + LoadStringById(StringId::RunThenOffsite).arg(set->offsite.trimmed()));
     }
     return failures == 0 ? ExitAllSucceeded : ExitSomeFailed;
 }
@@ -389,9 +395,7 @@ ExitStatus AcceptDestination(const QString& name)
 {
     const std::optional<BackupSet> set = SetNamed(name);
     if (!set) {
-        PrintErrorLine(QStringLiteral("no backup set is named '%1'; nothing was changed. velmora-run --list shows the "
-                                      "sets.")
-                           .arg(name));
+        PrintErrorLine(LoadStringById(StringId::RunUnknownSetNothingChanged).arg(name));
         return ExitUsageError;
     }
     QString problem;
@@ -401,16 +405,14 @@ ExitStatus AcceptDestination(const QString& name)
             PrintErrorLine(problem);
         return ExitSomeFailed;
     }
-    PrintLine(QStringLiteral("== %1: the disk now at '%2' is the set's destination disk from now on")
-                  .arg(set->name, set->target));
+    PrintLine(QStringLiteral("== ") + LoadStringById(StringId::RunDestinationAccepted).arg(set->name, set->target));
     return ExitAllSucceeded;
 }
 
 ExitStatus RunSets(const QStringList& setNames, bool all, bool noWait)
 {
     if (!TakeStoreLock(noWait)) {
-        PrintErrorLine(
-            QStringLiteral("another backup is running%1; with --no-wait nothing was run.").arg(holderText()));
+        PrintErrorLine(LoadStringById(StringId::RunLockBusyNothingRun).arg(holderText()));
         return ExitSomeFailed;
     }
     // Held for the whole run, as the window's Update All holds it between sets.
@@ -427,8 +429,7 @@ ExitStatus RunSets(const QStringList& setNames, bool all, bool noWait)
 ExitStatus VerifySets(const QStringList& setNames, bool all, bool noWait)
 {
     if (!TakeStoreLock(noWait)) {
-        PrintErrorLine(
-            QStringLiteral("another backup is running%1; with --no-wait nothing was tested.").arg(holderText()));
+        PrintErrorLine(LoadStringById(StringId::RunLockBusyNothingTested).arg(holderText()));
         return ExitSomeFailed;
     }
     // 7-Zip's own lines stay in the kept log: the report is one line per archive.

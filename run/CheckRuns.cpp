@@ -21,10 +21,10 @@ QString shownTime(const QDateTime& time)
 
 } // namespace
 
-QStringList CheckLines(QString* firstSetName)
+QList<CheckFinding> CheckFindings()
 {
     const QDateTime now = OverdueClock();
-    QStringList lines;
+    QList<CheckFinding> findings;
     // A copy: the keyring's wait below runs an event loop, under no lock.
     QList<BackupSet> sets;
     {
@@ -34,43 +34,51 @@ QStringList CheckLines(QString* firstSetName)
     for (const BackupSet& set : std::as_const(sets)) {
         // A set that never ran keeps the file as it was saved with its schedule: when the schedule began.
         const QDateTime saved = QFileInfo(g_profileStore->SetFilePath(set.name)).lastModified();
-        const SetAlarm alarm = SetAlarmOf(set, now, manualOverdueDays, saved);
-        QString why;
-        if (alarm.kind == SetAlarm::Failed)
-            why = LoadStringById(StringId::FailedSince).arg(shownTime(alarm.since), set.lastResultReason);
-        else if (alarm.kind == SetAlarm::Overdue && alarm.since.isValid())
-            why = LoadStringById(StringId::OverdueSince).arg(shownTime(alarm.since));
-        else if (alarm.kind == SetAlarm::Overdue)
-            why = LoadStringById(StringId::OverdueNeverSucceeded);
-        else if (alarm.kind == SetAlarm::OffsiteFailed)
-            why = LoadStringById(StringId::OffsiteFailedAt).arg(shownTime(alarm.since), set.lastOffsiteReason);
-        QStringList whys;
-        if (!why.isEmpty())
-            whys.append(why);
+        CheckFinding finding {
+            set.name, SetAlarmOf(set, now, manualOverdueDays, saved), set.lastResultReason, set.lastOffsiteReason, {}};
         // Named at once: every scheduled run of it would fail, long before it counts as overdue.
-        if (const QString problem = ScheduledPasswordProblem(set); !problem.isEmpty())
-            whys.append(problem);
-        if (whys.isEmpty())
-            continue;
-        if (firstSetName && firstSetName->isEmpty())
-            *firstSetName = set.name;
+        finding.password = ScheduledPasswordReasonOf(set);
+        if (finding.alarm.kind != SetAlarm::None || finding.password.textId != 0)
+            findings.append(finding);
+    }
+    return findings;
+}
+
+QStringList CheckLines(const QList<CheckFinding>& findings, QString (*textOf)(int))
+{
+    QStringList lines;
+    for (const CheckFinding& finding : findings) {
+        const SetAlarm& alarm = finding.alarm;
+        QStringList whys;
+        if (alarm.kind == SetAlarm::Failed)
+            whys.append(textOf(StringId::FailedSince).arg(shownTime(alarm.since), finding.lastResultReason));
+        else if (alarm.kind == SetAlarm::Overdue && alarm.since.isValid())
+            whys.append(textOf(StringId::OverdueSince).arg(shownTime(alarm.since)));
+        else if (alarm.kind == SetAlarm::Overdue)
+            whys.append(textOf(StringId::OverdueNeverSucceeded));
+        else if (alarm.kind == SetAlarm::OffsiteFailed)
+            whys.append(textOf(StringId::OffsiteFailedAt).arg(shownTime(alarm.since), finding.lastOffsiteReason));
+        if (finding.password.textId != 0)
+            whys.append(ScheduledPasswordWords(finding.password, textOf));
         for (const QString& each : std::as_const(whys))
-            lines.append(QStringLiteral("%1: %2").arg(set.name, each));
+            lines.append(QStringLiteral("%1: %2").arg(finding.setName, each));
     }
     return lines;
 }
 
 ExitStatus CheckSets(bool notify)
 {
-    QString firstSetName;
-    const QStringList lines = CheckLines(&firstSetName);
-    for (const QString& line : lines)
+    const QList<CheckFinding> findings = CheckFindings();
+    // Scripts read the printed lines: their own words are the same in every interface language. The reasons they
+    // quote (a failed run's, a refused password file's) are as they were given.
+    for (const QString& line : CheckLines(findings, EnglishStringById))
         PrintLine(line);
-    if (lines.isEmpty())
+    if (findings.isEmpty())
         return ExitAllSucceeded;
     if (notify) {
+        const QStringList lines = CheckLines(findings, LoadStringById);
         SendDesktopNotice({LoadStringById(StringId::NoticeCheckSummary).arg(lines.size()),
-            lines.join(QLatin1Char('\n')), firstSetName, true});
+            lines.join(QLatin1Char('\n')), findings.constFirst().setName, true});
     }
     return ExitSomeFailed;
 }

@@ -60,13 +60,12 @@ std::optional<QDBusConnection> connectToSessionBus(const QString& name)
 {
     const QString address = sessionBusAddress();
     if (address.isEmpty()) {
-        PrintErrorLine(QStringLiteral("no desktop notification: there is no session bus."));
+        PrintErrorLine(LoadStringById(StringId::RunNoticeNoBus));
         return std::nullopt;
     }
     QDBusConnection bus = QDBusConnection::connectToBus(address, name);
     if (!bus.isConnected()) {
-        PrintErrorLine(
-            QStringLiteral("no desktop notification: the session bus at %1 cannot be reached.").arg(address));
+        PrintErrorLine(LoadStringById(StringId::RunNoticeBusUnreachable).arg(address));
         return std::nullopt;
     }
     return bus;
@@ -79,7 +78,7 @@ std::optional<QStringList> serviceCapabilities(QDBusConnection& bus)
         = bus.call(QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("GetCapabilities")),
             QDBus::Block, kCallTimeoutMs);
     if (capabilities.type() != QDBusMessage::ReplyMessage) {
-        PrintErrorLine(QStringLiteral("no desktop notification: %1").arg(capabilities.errorMessage()));
+        PrintErrorLine(LoadStringById(StringId::RunNoticeFailed).arg(capabilities.errorMessage()));
         return std::nullopt;
     }
     return capabilities.arguments().value(0).toStringList();
@@ -98,7 +97,7 @@ std::optional<quint32> notify(QDBusConnection& bus, const DesktopNotice& notice,
             << hints << qint32(-1);
     const QDBusMessage reply = bus.call(message, QDBus::Block, kCallTimeoutMs);
     if (reply.type() != QDBusMessage::ReplyMessage) {
-        PrintErrorLine(QStringLiteral("no desktop notification: %1").arg(reply.errorMessage()));
+        PrintErrorLine(LoadStringById(StringId::RunNoticeFailed).arg(reply.errorMessage()));
         return std::nullopt;
     }
     return reply.arguments().value(0).toUInt();
@@ -199,8 +198,7 @@ bool leaveSystemdUnit(QDBusConnection& bus)
           << QVariant::fromValue(QList<AuxiliaryUnit>());
     const QDBusMessage reply = bus.call(start, QDBus::Block, kCallTimeoutMs);
     if (reply.type() != QDBusMessage::ReplyMessage) {
-        PrintErrorLine(
-            QStringLiteral("the notification's click will not outlive this run: %1").arg(reply.errorMessage()));
+        PrintErrorLine(LoadStringById(StringId::RunNoticeClickLost).arg(reply.errorMessage()));
         return false;
     }
     // The move is the job the call queued; it is done when this process's control group names the scope.

@@ -1,6 +1,8 @@
 #include "ProgressLine.h"
 
 #include "JobRunner.h"
+#include "ResourceIds.h"
+#include "StringTable.h"
 #include "Terminal.h"
 
 #include <QMutex>
@@ -19,6 +21,16 @@ bool lineActive = false;
 bool toolMidLine = false;
 
 const QByteArray kEraseLine = QByteArrayLiteral("\r\033[K");
+
+// The line's words in the interface language, read on the main thread when the line starts: the job's thread
+// only fills them in.
+struct LineWords
+{
+    QString offsite;
+    QString ofTotal;
+    QString timeLeft;
+};
+LineWords lineWords;
 
 QByteArray size(qint64 bytes)
 {
@@ -46,18 +58,21 @@ QByteArray lineOf(const JobProgress& progress)
     if (progress.setCount > 1)
         line += '[' + QByteArray::number(progress.setIndex) + '/' + QByteArray::number(progress.setCount) + "] ";
     if (progress.offsite)
-        line += "off site ";
+        line += lineWords.offsite.toUtf8() + ' ';
     line += progress.percent < 0 ? QByteArrayLiteral("  ?%")
                                  : QByteArray::number(progress.percent).rightJustified(3) + '%';
     if (progress.bytesDone > 0 || progress.bytesTotal >= 0) {
-        line += "  " + size(progress.bytesDone);
-        if (progress.bytesTotal >= 0)
-            line += " of " + size(progress.bytesTotal);
+        line += "  "
+            + (progress.bytesTotal >= 0 ? lineWords.ofTotal
+                                              .arg(QString::fromUtf8(size(progress.bytesDone)),
+                                                  QString::fromUtf8(size(progress.bytesTotal)))
+                                              .toUtf8()
+                                        : size(progress.bytesDone));
     }
     if (progress.bytesPerSecond >= 0)
         line += "  " + size(progress.bytesPerSecond) + "/s";
     if (progress.secondsLeft >= 0 && progress.percent < 100)
-        line += "  " + duration(progress.secondsLeft) + " left";
+        line += "  " + lineWords.timeLeft.arg(QString::fromUtf8(duration(progress.secondsLeft))).toUtf8();
     return line;
 }
 
@@ -85,6 +100,8 @@ ProgressLine::ProgressLine(JobRunner& runner)
     {
         QMutexLocker lock(&lineMutex);
         lineActive = true;
+        lineWords = {LoadStringById(StringId::RunProgressOffsite), LoadStringById(StringId::RunProgressOf),
+            LoadStringById(StringId::RunProgressLeft)};
         shownLine.clear();
         toolMidLine = false;
     }

@@ -1,9 +1,11 @@
 #include "PruneRuns.h"
 
 #include "HistoryPrune.h"
+#include "ResourceIds.h"
 #include "SetCollection.h"
 #include "SetHistory.h"
 #include "StoreLock.h"
+#include "StringTable.h"
 #include "Terminal.h"
 
 #include <QRegularExpression>
@@ -32,7 +34,7 @@ ExitStatus PruneSets(const QStringList& setNames, bool several, bool dryRun, boo
 {
     // Thinning removes archives: never while a backup, which may be extending the same chain, runs.
     if (!dryRun && !TakeStoreLock(noWait)) {
-        PrintErrorLine(QStringLiteral("another backup is running; with --no-wait nothing was removed."));
+        PrintErrorLine(LoadStringById(StringId::RunLockBusyNothingRemoved));
         return ExitSomeFailed;
     }
     bool failed = false;
@@ -45,7 +47,7 @@ ExitStatus PruneSets(const QStringList& setNames, bool several, bool dryRun, boo
         const PruneOutcome outcome = PruneSetHistory(*set, dryRun);
         printPoints(outcome, dryRun);
         for (const QString& failure : outcome.failures)
-            PrintErrorLine(set->name + QStringLiteral(": not removed: ") + failure);
+            PrintErrorLine(LoadStringById(StringId::RunNotRemoved).arg(set->name, failure));
         failed = failed || !outcome.failures.isEmpty();
     }
     if (!dryRun)
@@ -57,14 +59,11 @@ ExitStatus PinPoint(const QString& name, const QString& stamp, bool pin)
 {
     const std::optional<BackupSet> found = SetNamed(name);
     if (!found) {
-        PrintErrorLine(
-            QStringLiteral("no backup set is named '%1'; nothing was changed. velmora-run --list shows the sets.")
-                .arg(name));
+        PrintErrorLine(LoadStringById(StringId::RunUnknownSetNothingChanged).arg(name));
         return ExitUsageError;
     }
     if (!isStampForm(stamp)) {
-        PrintErrorLine(
-            QStringLiteral("'%1' is no point's stamp (2026-12-07_14h03m59s); nothing was changed.").arg(stamp));
+        PrintErrorLine(LoadStringById(StringId::RunNoSuchStamp).arg(stamp));
         return ExitUsageError;
     }
     BackupSet set = *found;
@@ -73,9 +72,7 @@ ExitStatus PinPoint(const QString& name, const QString& stamp, bool pin)
         isPoint = isPoint || point.stamp == stamp;
     // A pin whose point went by other means can still be taken off.
     if (!isPoint && !(!pin && set.pinned.contains(stamp))) {
-        PrintErrorLine(QStringLiteral("the set '%1' has no point %2; nothing was changed. velmora-run --points %1 "
-                                      "lists its points.")
-                           .arg(set.name, stamp));
+        PrintErrorLine(LoadStringById(StringId::RunNoSuchPoint).arg(set.name, stamp));
         return ExitSomeFailed;
     }
     if (pin && !set.pinned.contains(stamp))
@@ -87,12 +84,11 @@ ExitStatus PinPoint(const QString& name, const QString& stamp, bool pin)
         if (key.key != QLatin1String("Pinned"))
             continue;
         if (!StampSetFileKeys(set.name, {{key.key, FieldText(set, key)}})) {
-            PrintErrorLine(
-                QStringLiteral("the set file of '%1' could not be written; nothing was changed.").arg(set.name));
+            PrintErrorLine(LoadStringById(StringId::RunSetFileNotWritten).arg(set.name));
             return ExitSomeFailed;
         }
     }
-    PrintLine(QStringLiteral("== %1: %2 is %3")
-                  .arg(set.name, stamp, pin ? QStringLiteral("pinned") : QStringLiteral("no longer pinned")));
+    PrintLine(QStringLiteral("== ")
+        + LoadStringById(pin ? StringId::RunPointPinned : StringId::RunPointUnpinned).arg(set.name, stamp));
     return ExitAllSucceeded;
 }

@@ -119,8 +119,7 @@ std::optional<ExitStatus> readChain(const RunOptions& options, Chain& chain)
     } else {
         const std::optional<BackupSet> set = SetNamed(options.names.constFirst());
         if (!set) {
-            PrintErrorLine(QStringLiteral("no backup set is named '%1'. velmora-run --list shows the sets.")
-                               .arg(options.names.constFirst()));
+            PrintErrorLine(LoadStringById(StringId::RunUnknownSet).arg(options.names.constFirst()));
             return ExitUsageError;
         }
         chain.name = set->name;
@@ -171,8 +170,8 @@ std::optional<QStringList> relativePaths(const QStringList& paths, const Chain& 
             continue;
         }
         if (source.isEmpty() || !path.startsWith(source + QLatin1Char('/'))) {
-            PrintErrorLine(QStringLiteral("'%1' is not inside the source%2; give paths relative to it.")
-                               .arg(path, source.isEmpty() ? QString() : QStringLiteral(" '%1'").arg(source)));
+            PrintErrorLine(source.isEmpty() ? LoadStringById(StringId::RunPathOutsideNoSource).arg(path)
+                                            : LoadStringById(StringId::RunPathOutsideSource).arg(path, source));
             return std::nullopt;
         }
         relative.append(path.mid(source.size() + 1));

@@ -43,9 +43,9 @@ QMap<quint32, QStringList> ScheduleColumns(const QList<BackupSet>& sets)
         if (!next.isValid())
             next = NextScheduledRun(set, now);
         columns.insert(set.id,
-            {ScheduleWords(set),
+            {ScheduleWords(set, EnglishStringById),
                 next.isValid() ? next.toString(QStringLiteral("yyyy-MM-dd HH:mm"))
-                               : LoadStringById(StringId::NoNextRun)});
+                               : EnglishStringById(StringId::NoNextRun)});
     }
     return columns;
 }

@@ -1,5 +1,7 @@
 #include "TerminalMessages.h"
 
+#include "ResourceIds.h"
+#include "StringTable.h"
 #include "Terminal.h"
 
 void TerminalMessages::showMessage(const QString& text, Icon)
@@ -10,15 +12,13 @@ void TerminalMessages::showMessage(const QString& text, Icon)
 bool TerminalMessages::askOkCancel(const QString& text, Icon, DefaultButton)
 {
     PrintErrorLine(text);
-    PrintErrorLine(QStringLiteral("(answered Cancel: velmora-run asks nobody)"));
+    PrintErrorLine(LoadStringById(StringId::RunAnsweredCancel));
     return false;
 }
 
 bool TerminalMessages::askYesNo(const QString& text)
 {
     PrintErrorLine(text);
-    PrintErrorLine(m_answerYes
-            ? QStringLiteral("(answered Yes: --allow-empty-source)")
-            : QStringLiteral("(answered No: velmora-run asks nobody; --allow-empty-source answers Yes)"));
+    PrintErrorLine(LoadStringById(m_answerYes ? StringId::RunAnsweredYes : StringId::RunAnsweredNo));
     return m_answerYes;
 }

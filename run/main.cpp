@@ -7,12 +7,14 @@
 #include "InterfaceLanguage.h"
 #include "ProfileStore.h"
 #include "PruneRuns.h"
+#include "ResourceIds.h"
 #include "RestoreRuns.h"
 #include "RunOptions.h"
 #include "RunPasswords.h"
 #include "ScheduleRuns.h"
 #include "SetCollection.h"
 #include "Settings.h"
+#include "StringTable.h"
 #include "Terminal.h"
 #include "TerminalMessages.h"
 #include "UserFolders.h"
@@ -31,12 +33,17 @@ QString quotedList(const QStringList& names)
 
 // The store as the window opens it, but only read: velmora-run writes nothing but the results of the sets it
 // ran (and the lock while it runs) and a disk accepted for a set, so a dry run or a list leaves the disk as
-// it was.
-void openStore()
+// it was. The settings come first, before the command line is read, so that the help and a usage error are
+// already in the interface language the window uses.
+void openSettings()
 {
     g_profileStore = new ProfileStore(QStringLiteral("Velmora"));
     LoadSettings();
     ApplyInterfaceLanguage(langID, TranslationsFolder());
+}
+
+void openStore()
+{
     for (const QString& line : TakeSettingsReadAsDefault())
         PrintErrorLine(line);
     LoadAllBackupSets(SetLoad::ChangeNothing);
@@ -94,14 +101,12 @@ int run(const RunOptions& options)
     if (options.all) {
         setNames = AllSetNames();
         if (setNames.isEmpty() && !skippedFiles)
-            PrintErrorLine(QStringLiteral("there are no backup sets."));
+            PrintErrorLine(LoadStringById(StringId::RunNoSets));
     } else {
         QStringList unknown;
         setNames = FindSetNames(options.names, unknown);
         if (!unknown.isEmpty()) {
-            PrintErrorLine(
-                QStringLiteral("no backup set is named %1; nothing was run. velmora-run --list shows the sets.")
-                    .arg(quotedList(unknown)));
+            PrintErrorLine(LoadStringById(StringId::RunUnknownSets).arg(quotedList(unknown)));
             return ExitUsageError;
         }
     }
@@ -121,16 +126,8 @@ int run(const RunOptions& options)
     return status;
 }
 
-} // namespace
-
-int main(int argc, char* argv[])
+int runCommandLine(const QStringList& arguments)
 {
-    CloseInheritedFiles(argc, argv);
-    QCoreApplication application(argc, argv);
-    QCoreApplication::setOrganizationName(QStringLiteral("Quorvane"));
-    QCoreApplication::setApplicationName(QStringLiteral("velmora-run"));
-
-    const QStringList arguments = QCoreApplication::arguments().mid(1);
     if (arguments.value(0) == QLatin1String(kNoticeWaiterOption))
         return RunNoticeWaiter(arguments.mid(1));
     const RunOptions options = ParseRunOptions(arguments);
@@ -144,7 +141,7 @@ int main(int argc, char* argv[])
     }
     if (options.mode == RunOptions::Mode::UsageError) {
         PrintErrorLine(options.error);
-        PrintErrorLine(QStringLiteral("velmora-run --help shows how to use it."));
+        PrintErrorLine(LoadStringById(StringId::RunSeeHelp));
         return ExitUsageError;
     }
 
@@ -153,6 +150,20 @@ int main(int argc, char* argv[])
     SetDesktopNotices(!options.noNotify);
     const int status = run(options);
     setUserMessages(nullptr);
+    return status;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    CloseInheritedFiles(argc, argv);
+    QCoreApplication application(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Quorvane"));
+    QCoreApplication::setApplicationName(QStringLiteral("velmora-run"));
+
+    openSettings();
+    const int status = runCommandLine(QCoreApplication::arguments().mid(1));
     delete g_profileStore;
     g_profileStore = nullptr;
     return status;

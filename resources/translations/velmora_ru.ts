@@ -887,8 +887,8 @@
     </message>
     <message>
         <location filename="../../core/StringTable.cpp" line="22"/>
-        <source>UpdateBackupSet() error.</source>
-        <translation>Ошибка UpdateBackupSet().</translation>
+        <source>The backup set could not be changed: it is no longer in the list, or its new name is already taken by another set&apos;s file.</source>
+        <translation>Не удалось изменить набор резервного копирования: его больше нет в списке, или его новое имя уже занято файлом другого набора.</translation>
     </message>
     <message>
         <location filename="../../core/StringTable.cpp" line="23"/>
@@ -902,8 +902,8 @@
     </message>
     <message>
         <location filename="../../core/StringTable.cpp" line="25"/>
-        <source>RunBackupSet error.</source>
-        <translation>Ошибка RunBackupSet.</translation>
+        <source>The selected backup set is no longer in the list, so it was not run.</source>
+        <translation>Выбранного набора резервного копирования больше нет в списке, поэтому он не запущен.</translation>
     </message>
     <message>
         <location filename="../../core/StringTable.cpp" line="26"/>
@@ -912,8 +912,8 @@
     </message>
     <message>
         <location filename="../../core/StringTable.cpp" line="27"/>
-        <source>DeleteBackupSet error.</source>
-        <translation>Ошибка DeleteBackupSet.</translation>
+        <source>The backup set could not be deleted: it is no longer in the list.</source>
+        <translation>Не удалось удалить набор резервного копирования: его больше нет в списке.</translation>
     </message>
     <message>
         <location filename="../../core/StringTable.cpp" line="28"/>
@@ -2813,6 +2813,622 @@ Every file replaced or removed goes to the trash, from where it can be put back.
         <location filename="../../core/StringTable.cpp" line="801"/>
         <source>the backups changed since the restore points were read: &apos;%1&apos; is another archive now. Read the points again.</source>
         <translation>копии изменились после того, как были прочитаны точки восстановления: «%1» теперь другой архив. Прочитайте точки заново.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="856"/>
+        <source>there are no backup sets.</source>
+        <translation>наборов резервного копирования нет.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="857"/>
+        <source>no backup set is named %1; nothing was run. velmora-run --list shows the sets.</source>
+        <translation>нет набора резервного копирования с именем %1; ничего не запущено. velmora-run --list показывает наборы.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="858"/>
+        <source>velmora-run --help shows how to use it.</source>
+        <translation>velmora-run --help объясняет, как им пользоваться.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="859"/>
+        <source>Usage: velmora-run --list
+       velmora-run --version | --help
+       velmora-run --install-schedules
+       velmora-run [--dry-run] [--no-wait] [--allow-empty-source] NAME...
+       velmora-run [--dry-run] [--no-wait] [--allow-empty-source] --all
+       velmora-run [--no-wait] --verify NAME...
+       velmora-run [--no-wait] --verify --all
+       velmora-run [--from-offsite] --points NAME
+       velmora-run [--from-offsite] --restore NAME --to DIR [--as-of STAMP] [PATH...]
+       velmora-run [--from-offsite] --restore NAME --to-original [--remove-others]
+                   [--as-of STAMP] [PATH...]
+       velmora-run [--from-offsite] --versions NAME PATH
+       velmora-run --points-archive ARCHIVE
+       velmora-run --restore-archive ARCHIVE --to DIR [--as-of STAMP] [PATH...]
+       velmora-run --accept-destination NAME
+       velmora-run [--no-notify] --check
+       velmora-run [--dry-run] [--no-wait] --prune NAME... | --prune --all
+       velmora-run --pin NAME STAMP | --unpin NAME STAMP
+Each form that runs, tests or restores sets also takes --password-file FILE.
+
+Runs Velmora&apos;s backup sets without the window, with the same settings and set files.
+
+  --list      one line per set: name, backup type, source, destination, last run,
+              schedule, next run (separated by tabs; the next run as systemd&apos;s timer
+              has it, or from the schedule when systemd cannot say)
+  --install-schedules
+              write the systemd user timer of every scheduled set again from the set
+              files (into ~/.config/systemd/user), remove those of sets no longer
+              scheduled, and enable them; for a new computer or after moving the
+              program. Without a systemd user instance it says so and prints the
+              crontab lines that run the sets instead
+  NAME...     run these sets, one after the other, each by its own backup type;
+              letter case does not matter in names. A set with an off-site
+              destination then copies its new archive there (a mirror set mirrors
+              its source there)
+  --all       run every set
+  --dry-run   print each command as it would run and change nothing
+  --no-wait   when another backup is running, do not wait for it: give up at once
+  --allow-empty-source
+              run a set whose source folder is empty; without it such a set fails,
+              since a disk that is not mounted leaves an empty folder behind
+  --accept-destination NAME
+              take the disk now at the set&apos;s destination as its disk from now on;
+              a set remembers the disk its destination was on at its first
+              successful run and refuses to run when it is on another one
+  --verify NAME..., --verify --all
+              test every archive of these sets (the full archive and each update
+              archive) with 7-Zip, one line per archive: its path and OK or what is
+              wrong; a mirror set has no archive and is said to be so
+  --check     one line per set that is overdue (its last success is older than its
+              schedule allows, or than the days the options give a manual set) or
+              whose last run failed: its name, why and since when; and one desktop
+              notification of them
+  --no-notify send no desktop notification: a run sends one when a set failed, was
+              not made or ended with warnings, --check when it found any set
+  --password-file FILE
+              the first line of FILE is the password of every encrypted set the run
+              touches, instead of each set&apos;s password in the system keyring; FILE
+              must be your own regular file, not a link, with no permission for
+              its group or others (chmod 600), or nothing is run. Without it an
+              encrypted set whose password the keyring cannot give fails and is
+              named in the notification; it is never run unencrypted.
+              With --points, --versions and --restore (and their -archive forms) it
+              may be given again: each further FILE holds an earlier password,
+              tried on a chain kept from before the set&apos;s password changed
+  --prune NAME..., --prune --all
+              thin each set&apos;s history by its retention policy: one line per point,
+              STAMP, kept or removed, and why (newest, pinned, last, hourly, daily,
+              weekly, monthly, yearly, chain; policy for a point that goes), separated
+              by tabs, after a line &quot;== NAME&quot; for each set when there are several.
+              With --dry-run nothing is removed. A run thins its set by itself after
+              a new point that tested good
+  --pin NAME STAMP, --unpin NAME STAMP
+              keep the point of that stamp for ever, whatever the policy, or no
+              longer; STAMP as --points shows it
+  -h, --help  show this text
+  --version   print the version
+
+Restoring:
+  --points NAME
+              one line per restore point of the set, newest first:
+              STAMP, full, update or mirror, size in bytes, number of files, archive
+              (separated by tabs; STAMP as 2026-12-07_14h03m59s)
+  --restore NAME --to DIR
+              rebuild the set&apos;s source as of its newest point into DIR, which must
+              not exist or be empty; PATH... (relative to the source) restores only
+              those files and folders
+  --restore NAME --to-original
+              put the files of the set&apos;s source (or of PATH...) back as they were
+              at the point, in the source itself; folders are merged file by file.
+              Every file it replaces goes to the desktop&apos;s trash (with its path, so
+              it can be put back); files that are not in the backup stay where
+              they are. When a file cannot go to the trash the restore fails and
+              puts back what it had changed; nothing is deleted
+  --remove-others
+              with --to-original: also move the files of PATH... (or of the whole
+              source) that the point does not hold to the trash
+  --as-of STAMP
+              restore the newest point at or before STAMP, a point&apos;s stamp or a
+              date (2026-12-07: the end of that day)
+  --versions NAME PATH
+              one line per point where the file changed: STAMP, size in bytes and
+              modification time (local), or STAMP and &quot;deleted&quot;
+  --points-archive ARCHIVE, --restore-archive ARCHIVE
+              the same from a full archive&apos;s path, with its update archives beside
+              it, when there is no set file (a new computer)
+  --from-offsite
+              read the set&apos;s archives from its off-site destination instead of its
+              destination folder (when the local disk is gone): they are fetched
+              into a temporary folder, used, and removed
+
+One backup runs at a time across Velmora and velmora-run; a run waits for the one
+before it unless --no-wait is given. A successful set gets today&apos;s date as its last run.
+Each set is read from its file just before it runs; a set deleted meanwhile is not run.
+
+Exit status: 0 when every set succeeded, 1 when any set failed or could not run
+(also when --no-wait gave up), 2 for a usage error, an unknown set name or a password
+file refused (then nothing is run), 3 when every set was done but with warnings: 7-Zip
+could not read some files (the summary line names them), files vanished while rsync
+copied them, or the backup was made here and its off-site copy failed.
+A dry run makes every check a run makes and ends with the same status.
+A restore, --points and --versions end with 0 on success, 1 when they failed (a
+failed or stopped restore leaves DIR as it was, and refuses a DIR with content; one
+over the source puts back what it had moved to the trash), 2 for a usage error or an
+unknown set name, 3 when the restore was done but some entries could not be written.
+--accept-destination ends with 0 when the disk was recorded, 1 when it could not
+be (the destination folder is missing or cannot be written), 2 for a usage error or
+an unknown set name.
+--verify ends with 0 when every archive tested good, 1 when any did not or could not
+be tested, 2 for a usage error or an unknown set name.
+--check ends with 0 when no set is overdue or failed, 1 when any is.
+--list ends with 0. --install-schedules ends with 0 when systemd took up every timer, 1
+when a file could not be written or removed, systemctl failed, or there is no systemd
+user instance, 2 for a usage error.
+</source>
+        <translation>Использование: velmora-run --list
+       velmora-run --version | --help
+       velmora-run --install-schedules
+       velmora-run [--dry-run] [--no-wait] [--allow-empty-source] NAME...
+       velmora-run [--dry-run] [--no-wait] [--allow-empty-source] --all
+       velmora-run [--no-wait] --verify NAME...
+       velmora-run [--no-wait] --verify --all
+       velmora-run [--from-offsite] --points NAME
+       velmora-run [--from-offsite] --restore NAME --to DIR [--as-of STAMP] [PATH...]
+       velmora-run [--from-offsite] --restore NAME --to-original [--remove-others]
+                   [--as-of STAMP] [PATH...]
+       velmora-run [--from-offsite] --versions NAME PATH
+       velmora-run --points-archive ARCHIVE
+       velmora-run --restore-archive ARCHIVE --to DIR [--as-of STAMP] [PATH...]
+       velmora-run --accept-destination NAME
+       velmora-run [--no-notify] --check
+       velmora-run [--dry-run] [--no-wait] --prune NAME... | --prune --all
+       velmora-run --pin NAME STAMP | --unpin NAME STAMP
+Каждая форма, которая запускает, проверяет или восстанавливает наборы, принимает и --password-file FILE.
+
+Запускает наборы резервного копирования Velmora без окна, с теми же настройками и файлами наборов.
+
+  --list      по строке на набор: имя, тип копирования, источник, назначение, последний запуск,
+              расписание, следующий запуск (через табуляцию; следующий запуск — как его знает
+              таймер systemd, или по расписанию, когда systemd не может сказать)
+  --install-schedules
+              заново записать пользовательский таймер systemd каждого набора по расписанию из
+              файлов наборов (в ~/.config/systemd/user), удалить таймеры наборов, которые больше
+              не запускаются по расписанию, и включить их; для нового компьютера или после
+              переноса программы. Без пользовательского экземпляра systemd сообщает об этом и
+              выводит строки crontab, которые запускают наборы вместо него
+  NAME...     запустить эти наборы один за другим, каждый по его типу копирования; регистр
+              букв в именах не важен. Набор с местом назначения вне компьютера затем копирует
+              туда свой новый архив (зеркальный набор зеркалирует туда свой источник)
+  --all       запустить все наборы
+  --dry-run   вывести каждую команду так, как она была бы выполнена, и ничего не менять
+  --no-wait   когда идёт другое резервное копирование, не ждать его, а сразу отказаться
+  --allow-empty-source
+              запустить набор с пустой папкой-источником; без этого такой набор завершается
+              ошибкой, так как не подключённый диск оставляет после себя пустую папку
+  --accept-destination NAME
+              считать диск, который сейчас находится в месте назначения набора, его диском;
+              набор запоминает диск своего места назначения при первом успешном запуске и
+              отказывается запускаться, когда оно оказывается на другом диске
+  --verify NAME..., --verify --all
+              проверить 7-Zip каждый архив этих наборов (полный архив и каждый архив
+              обновлений), по строке на архив: его путь и OK или что с ним не так; у зеркального
+              набора архивов нет, и об этом сообщается
+  --check     по строке на каждый набор, который просрочен (его последний успех старше, чем
+              позволяет расписание или число дней, заданное в параметрах для ручного набора),
+              или последний запуск которого завершился ошибкой: имя, причина и с какого
+              времени; и одно уведомление на рабочий стол о них
+  --no-notify не отправлять уведомление на рабочий стол: запуск отправляет его, когда набор
+              завершился ошибкой, не был выполнен или выполнен с предупреждениями, --check —
+              когда нашёл хоть один такой набор
+  --password-file FILE
+              первая строка FILE — пароль каждого зашифрованного набора, которого касается
+              запуск, вместо пароля набора в системной связке ключей; FILE должен быть вашим
+              собственным обычным файлом, не ссылкой, без прав для группы и остальных
+              (chmod 600), иначе ничего не запускается. Без него зашифрованный набор, пароль
+              которого связка ключей не может дать, завершается ошибкой и называется в
+              уведомлении; незашифрованным он не запускается никогда.
+              С --points, --versions и --restore (и их формами -archive) его можно указать
+              ещё раз: каждый следующий FILE содержит прежний пароль, который пробуется на
+              цепочке, сохранённой до смены пароля набора
+  --prune NAME..., --prune --all
+              проредить историю каждого набора по его правилу хранения: по строке на точку —
+              STAMP, kept или removed и почему (newest, pinned, last, hourly, daily, weekly,
+              monthly, yearly, chain; policy для удаляемой точки) через табуляцию, после строки
+              &quot;== NAME&quot; для каждого набора, когда их несколько. С --dry-run ничего не
+              удаляется. Запуск сам прореживает свой набор после новой точки, прошедшей проверку
+  --pin NAME STAMP, --unpin NAME STAMP
+              хранить точку с этой меткой всегда, независимо от правила, или перестать;
+              STAMP — как его показывает --points
+  -h, --help  показать этот текст
+  --version   вывести версию
+
+Восстановление:
+  --points NAME
+              по строке на точку восстановления набора, от новых к старым:
+              STAMP, full, update или mirror, размер в байтах, число файлов, архив
+              (через табуляцию; STAMP вида 2026-12-07_14h03m59s)
+  --restore NAME --to DIR
+              воссоздать источник набора на момент его последней точки в DIR, который не должен
+              существовать или должен быть пуст; PATH... (относительно источника) восстанавливает
+              только эти файлы и папки
+  --restore NAME --to-original
+              вернуть файлы источника набора (или PATH...) такими, какими они были в точке,
+              в сам источник; папки объединяются файл за файлом. Каждый заменяемый файл
+              попадает в корзину рабочего стола (со своим путём, чтобы его можно было вернуть);
+              файлы, которых нет в копии, остаются на месте. Когда файл не удаётся поместить
+              в корзину, восстановление завершается ошибкой и возвращает то, что успело
+              изменить; ничего не удаляется
+  --remove-others
+              с --to-original: также переместить в корзину файлы PATH... (или всего источника),
+              которых нет в точке
+  --as-of STAMP
+              восстановить последнюю точку не позже STAMP — метки точки или даты
+              (2026-12-07: конец этого дня)
+  --versions NAME PATH
+              по строке на каждую точку, где файл изменился: STAMP, размер в байтах и время
+              изменения (местное), или STAMP и &quot;deleted&quot;
+  --points-archive ARCHIVE, --restore-archive ARCHIVE
+              то же по пути полного архива, с его архивами обновлений рядом, когда файла
+              набора нет (новый компьютер)
+  --from-offsite
+              читать архивы набора из его места назначения вне компьютера, а не из папки
+              назначения (когда локального диска больше нет): они загружаются во временную
+              папку, используются и удаляются
+
+Одновременно выполняется одно резервное копирование во всех Velmora и velmora-run; запуск ждёт
+предыдущего, если не указан --no-wait. Успешный набор получает сегодняшнюю дату как последний
+запуск. Каждый набор читается из своего файла непосредственно перед запуском; набор, удалённый
+тем временем, не запускается.
+
+Код завершения: 0, когда все наборы выполнены успешно, 1, когда какой-либо набор завершился
+ошибкой или не смог запуститься (также когда --no-wait отказался ждать), 2 при ошибке
+использования, неизвестном имени набора или отклонённом файле пароля (тогда ничего не
+запускается), 3, когда все наборы выполнены, но с предупреждениями: 7-Zip не смог прочитать
+некоторые файлы (итоговая строка их называет), файлы исчезли, пока rsync их копировал, или
+копия сделана здесь, а её копирование вне компьютера не удалось.
+Пробный запуск делает все проверки настоящего запуска и завершается с тем же кодом.
+Восстановление, --points и --versions завершаются с 0 при успехе, 1 при ошибке (неудачное или
+остановленное восстановление оставляет DIR как был и отказывается от непустого DIR;
+восстановление поверх источника возвращает то, что переместило в корзину), 2 при ошибке
+использования или неизвестном имени набора, 3, когда восстановление выполнено, но некоторые
+элементы не удалось записать.
+--accept-destination завершается с 0, когда диск записан, 1, когда это не удалось (папки
+назначения нет или в неё нельзя писать), 2 при ошибке использования или неизвестном имени
+набора.
+--verify завершается с 0, когда все архивы прошли проверку, 1, когда какой-либо не прошёл или
+не мог быть проверен, 2 при ошибке использования или неизвестном имени набора.
+--check завершается с 0, когда ни один набор не просрочен и не завершился ошибкой, 1, когда
+такой есть.
+--list завершается с 0. --install-schedules завершается с 0, когда systemd принял все
+таймеры, 1, когда файл не удалось записать или удалить, systemctl завершился ошибкой или нет
+пользовательского экземпляра systemd, 2 при ошибке использования.
+</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="993"/>
+        <source>--password-file needs a file.</source>
+        <translation>--password-file требует файл.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="994"/>
+        <source>--password-file goes with running, verifying and restoring sets; not with --list, --check, --install-schedules or --accept-destination.</source>
+        <translation>--password-file используется при запуске, проверке и восстановлении наборов; не с --list, --check, --install-schedules или --accept-destination.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="995"/>
+        <source>--from-offsite goes with --restore, --points or --versions of a set.</source>
+        <translation>--from-offsite используется с --restore, --points или --versions набора.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="996"/>
+        <source>--to-original and --remove-others go with --restore NAME.</source>
+        <translation>--to-original и --remove-others используются с --restore NAME.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="997"/>
+        <source>--remove-others goes with --to-original.</source>
+        <translation>--remove-others используется с --to-original.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="998"/>
+        <source>--check takes no set names and no other option than --no-notify.</source>
+        <translation>--check не принимает имён наборов и других параметров, кроме --no-notify.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="999"/>
+        <source>%1 takes nothing more.</source>
+        <translation>%1 больше ничего не принимает.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="1000"/>
+        <source>--prune takes set names or --all, and --dry-run and --no-wait.</source>
+        <translation>--prune принимает имена наборов или --all, а также --dry-run и --no-wait.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="1001"/>
+        <source>--pin and --unpin take a set name and a stamp: --pin NAME STAMP.</source>
+        <translation>--pin и --unpin принимают имя набора и метку: --pin NAME STAMP.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="1002"/>
+        <source>%1 is given more than once.</source>
+        <translation>%1 указан больше одного раза.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="1003"/>
+        <source>--verify takes set names or --all, and --no-wait; nothing else.</source>
+        <translation>--verify принимает имена наборов или --all, а также --no-wait; больше ничего.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="1004"/>
+        <source>--verify --all tests every set; name no sets with it.</source>
+        <translation>--verify --all проверяет все наборы; не указывайте с ним имена наборов.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="1005"/>
+        <source>--verify needs the sets to test, or --all.</source>
+        <translation>--verify требует наборы для проверки или --all.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="1006"/>
+        <source>--to and --as-of go with --restore or --restore-archive.</source>
+        <translation>--to и --as-of используются с --restore или --restore-archive.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="1007"/>
+        <source>%1 cannot go together.</source>
+        <translation>%1 нельзя указывать вместе.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="1008"/>
+        <source>%1 takes none of --list, --all, --dry-run, --no-wait and --allow-empty-source.</source>
+        <translation>%1 не принимает ни --list, ни --all, ни --dry-run, ни --no-wait, ни --allow-empty-source.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="1009"/>
+        <source>--accept-destination takes one set name and nothing more.</source>
+        <translation>--accept-destination принимает одно имя набора и ничего больше.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="1010"/>
+        <source>%1 needs a name.</source>
+        <translation>%1 требует имя.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="1011"/>
+        <source>--versions takes a set name and one path: --versions NAME PATH.</source>
+        <translation>--versions принимает имя набора и один путь: --versions NAME PATH.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="1012"/>
+        <source>&apos;%1&apos; names no file inside the source.</source>
+        <translation>«%1» не указывает ни на один файл внутри источника.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="1013"/>
+        <source>--to and --to-original cannot go together.</source>
+        <translation>--to и --to-original нельзя указывать вместе.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="1014"/>
+        <source>%1 needs --to DIR, the folder to restore into.</source>
+        <translation>%1 требует --to DIR — папку, в которую восстанавливать.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="1015"/>
+        <source>--to and --as-of are each given once.</source>
+        <translation>--to и --as-of указываются не более одного раза каждый.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="1016"/>
+        <source>--as-of takes a point&apos;s stamp (2026-12-07_14h03m59s) or a date (2026-12-07), not &apos;%1&apos;.</source>
+        <translation>--as-of принимает метку точки (2026-12-07_14h03m59s) или дату (2026-12-07), а не «%1».</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="1017"/>
+        <source>&apos;%1&apos; names nothing inside the source.</source>
+        <translation>«%1» не указывает ни на что внутри источника.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="1018"/>
+        <source>--list takes no set names and no other options.</source>
+        <translation>--list не принимает имён наборов и других параметров.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="1019"/>
+        <source>--all runs every set; name no sets with it.</source>
+        <translation>--all запускает все наборы; не указывайте с ним имена наборов.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="1020"/>
+        <source>name the sets to run, or give --all or --list.</source>
+        <translation>укажите наборы для запуска, либо --all или --list.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="1021"/>
+        <source>the list file holds: %1</source>
+        <translation>файл списка содержит: %1</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="1022"/>
+        <source>then the old chain moves into &apos;%1&apos;</source>
+        <translation>затем старая цепочка перемещается в «%1»</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="1023"/>
+        <source>after creating the folder %1</source>
+        <translation>после создания папки %1</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="1024"/>
+        <source>%1 of %2 sets done%3, %4 failed%5</source>
+        <translation>выполнено наборов: %1 из %2%3, с ошибкой: %4%5</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="1025"/>
+        <source> (%1 with warnings)</source>
+        <translation> (с предупреждениями: %1)</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="1026"/>
+        <source>, %1 not run</source>
+        <translation>, не запущено: %1</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="1027"/>
+        <source>, %1 not copied off site</source>
+        <translation>, не скопировано вне компьютера: %1</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="1028"/>
+        <source>, stopped</source>
+        <translation>, остановлено</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="1029"/>
+        <source>stopped before any set ran</source>
+        <translation>остановлено до запуска первого набора</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="1030"/>
+        <source>, verify:</source>
+        <translation>, проверка:</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="1031"/>
+        <source>, dry run:</source>
+        <translation>, пробный запуск:</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="1032"/>
+        <source>waiting for another backup to finish%1</source>
+        <translation>ожидание завершения другого резервного копирования%1</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="1033"/>
+        <source>then copied off site to %1</source>
+        <translation>затем копируется вне компьютера в %1</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="1034"/>
+        <source>no backup set is named &apos;%1&apos;; nothing was changed. velmora-run --list shows the sets.</source>
+        <translation>нет набора резервного копирования с именем «%1»; ничего не изменено. velmora-run --list показывает наборы.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="1035"/>
+        <source>%1: the disk now at &apos;%2&apos; is the set&apos;s destination disk from now on</source>
+        <translation>%1: диск, который сейчас в «%2», отныне считается диском назначения набора</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="1036"/>
+        <source>another backup is running%1; with --no-wait nothing was run.</source>
+        <translation>идёт другое резервное копирование%1; с --no-wait ничего не запущено.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="1037"/>
+        <source>another backup is running%1; with --no-wait nothing was tested.</source>
+        <translation>идёт другое резервное копирование%1; с --no-wait ничего не проверено.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="1038"/>
+        <source>no backup set is named &apos;%1&apos;. velmora-run --list shows the sets.</source>
+        <translation>нет набора резервного копирования с именем «%1». velmora-run --list показывает наборы.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="1039"/>
+        <source>&apos;%1&apos; is not inside the source &apos;%2&apos;; give paths relative to it.</source>
+        <translation>«%1» находится не внутри источника «%2»; укажите пути относительно него.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="1040"/>
+        <source>&apos;%1&apos; is not inside the source; give paths relative to it.</source>
+        <translation>«%1» находится не внутри источника; укажите пути относительно него.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="1041"/>
+        <source>another backup is running; with --no-wait nothing was removed.</source>
+        <translation>идёт другое резервное копирование; с --no-wait ничего не удалено.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="1042"/>
+        <source>%1: not removed: %2</source>
+        <translation>%1: не удалено: %2</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="1043"/>
+        <source>&apos;%1&apos; is no point&apos;s stamp (2026-12-07_14h03m59s); nothing was changed.</source>
+        <translation>«%1» — не метка точки (2026-12-07_14h03m59s); ничего не изменено.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="1044"/>
+        <source>the set &apos;%1&apos; has no point %2; nothing was changed. velmora-run --points %1 lists its points.</source>
+        <translation>у набора «%1» нет точки %2; ничего не изменено. velmora-run --points %1 перечисляет его точки.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="1045"/>
+        <source>the set file of &apos;%1&apos; could not be written; nothing was changed.</source>
+        <translation>не удалось записать файл набора «%1»; ничего не изменено.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="1046"/>
+        <source>%1: %2 is pinned</source>
+        <translation>%1: точка %2 закреплена</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="1047"/>
+        <source>%1: %2 is no longer pinned</source>
+        <translation>%1: точка %2 больше не закреплена</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="1048"/>
+        <source>(answered Cancel: velmora-run asks nobody)</source>
+        <translation>(ответ «Отмена»: velmora-run никого не спрашивает)</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="1049"/>
+        <source>(answered Yes: --allow-empty-source)</source>
+        <translation>(ответ «Да»: --allow-empty-source)</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="1050"/>
+        <source>(answered No: velmora-run asks nobody; --allow-empty-source answers Yes)</source>
+        <translation>(ответ «Нет»: velmora-run никого не спрашивает; --allow-empty-source отвечает «Да»)</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="1051"/>
+        <source>off site</source>
+        <translation>вне компьютера</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="1052"/>
+        <source>%1 of %2</source>
+        <translation>%1 из %2</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="1053"/>
+        <source>%1 left</source>
+        <translation>осталось %1</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="1054"/>
+        <source>no desktop notification: there is no session bus.</source>
+        <translation>уведомление на рабочий стол не отправлено: нет сеансовой шины.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="1055"/>
+        <source>no desktop notification: the session bus at %1 cannot be reached.</source>
+        <translation>уведомление на рабочий стол не отправлено: сеансовая шина по адресу %1 недоступна.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="1056"/>
+        <source>no desktop notification: %1</source>
+        <translation>уведомление на рабочий стол не отправлено: %1</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="1057"/>
+        <source>the notification&apos;s click will not outlive this run: %1</source>
+        <translation>щелчок по уведомлению не сработает после завершения этого запуска: %1</translation>
     </message>
 </context>
 </TS>

@@ -181,7 +181,9 @@ TEST_F(SetCollectionTest, UnknownIdsAreReportedAndChangeNothing)
     DeleteBackupSet(42);
     SaveBackupSet(42);
     EXPECT_EQ(messages.messages(),
-        QStringList({"UpdateBackupSet() error.", "DeleteBackupSet error.", "Error when saving backupset #42"}));
+        QStringList({"The backup set could not be changed: it is no longer in the list, or its new name is already "
+                     "taken by another set's file.",
+            "The backup set could not be deleted: it is no longer in the list.", "Error when saving backupset #42"}));
     EXPECT_EQ(backupSets.size(), 1);
 }
 

@@ -2,6 +2,7 @@
 #include "Settings.h"
 
 #include <QCoreApplication>
+#include <QRegularExpression>
 #include <QTranslator>
 
 #include <gtest/gtest.h>
@@ -15,6 +16,23 @@ TEST(StringTable, EnglishTextsByIdAndEmptyForUnknownIds)
     EXPECT_TRUE(LoadStringById(112).isEmpty());
     for (int id : StringTableIds())
         EXPECT_FALSE(LoadStringById(id).isEmpty()) << id;
+}
+
+TEST(StringTable, NoTextNamesAFunctionOfTheProgram)
+{
+    // A person cannot act on "UpdateBackupSet() error."; every text says what failed in the user's words.
+    const QRegularExpression call(QStringLiteral("\\b\\w+\\(\\)"));
+    const QRegularExpression functionName(QStringLiteral("\\b[A-Z][a-z]+(?:[A-Z][a-z]+){2,}\\b"));
+    QTranslator translator;
+    ASSERT_TRUE(translator.load("velmora_ru", QStringLiteral(VELMORA_TRANSLATIONS_DIR)));
+    QCoreApplication::installTranslator(&translator);
+    for (int id : StringTableIds()) {
+        for (const QString& text : {EnglishStringById(id), LoadStringById(id)}) {
+            EXPECT_FALSE(call.match(text).hasMatch()) << id << ": " << text.toStdString();
+            EXPECT_FALSE(functionName.match(text).hasMatch()) << id << ": " << text.toStdString();
+        }
+    }
+    QCoreApplication::removeTranslator(&translator);
 }
 
 TEST(StringTable, FormatFillsThePlaceholder)

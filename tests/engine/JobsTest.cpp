@@ -190,7 +190,8 @@ TEST_F(JobsTest, CancelAtTheQuestionStartsNothing)
     EXPECT_FALSE(QFileInfo::exists(fullArchive()));
     g_selectedSetId = 999;
     EXPECT_FALSE(RunBackupSet());
-    EXPECT_EQ(messages.messages(), QStringList({"RunBackupSet error."}));
+    EXPECT_EQ(
+        messages.messages(), QStringList({"The selected backup set is no longer in the list, so it was not run."}));
 }
 
 TEST_F(JobsTest, OnlyOneJobRunsAtATime)

@@ -192,6 +192,24 @@ TEST_F(VelmoraRun, DryRunPrintsEachCommandAndChangesNothing)
     EXPECT_EQ(snapshotTree(home.path()), before);
 }
 
+TEST_F(VelmoraRun, DryRunAtTheChainsEndSaysTheOldChainIsKept)
+{
+    // A chain length of 0: every run starts a new chain.
+    writeSettings("MinorUpdatedNumber=0");
+    writeSet(setOf("Inc", source, destination, IncrementalArchiving, "inc"));
+    writeFile(archive("inc"), "an existing full archive");
+
+    const RunOutcome run = runVelmora({"--dry-run", "Inc"});
+
+    EXPECT_EQ(run.exitCode, 0) << run.errorOutput.toStdString();
+    EXPECT_TRUE(run.output.contains("/usr/bin/7zz a " + destination + "/.inc.7z.velmora-XXXXXX"))
+        << run.output.toStdString();
+    EXPECT_TRUE(run.output.endsWith("\n   then the old chain moves into '" + destination + "/inc.history'\n"))
+        << run.output.toStdString();
+    EXPECT_FALSE(run.output.contains("removed"));
+    EXPECT_EQ(readFile(archive("inc")), "an existing full archive");
+}
+
 TEST_F(VelmoraRun, DryRunMakesTheChecksOfARealRunWithItsWordsAndStatus)
 {
     const QString empty = folder(QStringLiteral("empty"));

@@ -415,6 +415,12 @@ inline constexpr int ChainPasswordQuestion = 851;
 inline constexpr int ChainPointLocked = 852;
 inline constexpr int ChainPointUnreadable = 853;
 inline constexpr int RestorePointsChanged = 854;
+// The process runner: quiet runs and output kept in no file, and the restore dialog reading its archives.
+inline constexpr int OutputBytesLeftOutNoFile = 1300;
+inline constexpr int QuietRunTimedOut = 1301;
+inline constexpr int QuietRunStopped = 1302;
+inline constexpr int ListingTooLong = 1303;
+inline constexpr int ReadingRestorePoints = 1304;
 } // namespace StringId
 
 namespace IconId {

@@ -852,6 +852,12 @@ constexpr TableEntry kStringTable[] = {
         QT_TRANSLATE_NOOP("StringTable",
             "the backups changed since the restore points were read: '%1' is another archive now. Read the points "
             "again.")},
+    {StringId::OutputBytesLeftOutNoFile, QT_TRANSLATE_NOOP("StringTable", "[%1 bytes left out here.]")},
+    {StringId::QuietRunTimedOut, QT_TRANSLATE_NOOP("StringTable", "the tool did not finish within %1 and was ended.")},
+    {StringId::QuietRunStopped, QT_TRANSLATE_NOOP("StringTable", "the tool was stopped.")},
+    {StringId::ListingTooLong,
+        QT_TRANSLATE_NOOP("StringTable", "the listing of '%1' is longer than %2; it was not read.")},
+    {StringId::ReadingRestorePoints, QT_TRANSLATE_NOOP("StringTable", "Reading the restore points...")},
 };
 
 const TableEntry* findEntry(int id)

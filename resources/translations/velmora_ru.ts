@@ -2814,5 +2814,30 @@ Every file replaced or removed goes to the trash, from where it can be put back.
         <source>the backups changed since the restore points were read: &apos;%1&apos; is another archive now. Read the points again.</source>
         <translation>копии изменились после того, как были прочитаны точки восстановления: «%1» теперь другой архив. Прочитайте точки заново.</translation>
     </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="855"/>
+        <source>[%1 bytes left out here.]</source>
+        <translation>[здесь пропущено байт: %1.]</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="856"/>
+        <source>the tool did not finish within %1 and was ended.</source>
+        <translation>программа не завершилась за %1 и была остановлена.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="857"/>
+        <source>the tool was stopped.</source>
+        <translation>программа была остановлена.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="858"/>
+        <source>the listing of &apos;%1&apos; is longer than %2; it was not read.</source>
+        <translation>список содержимого «%1» длиннее %2; он не был прочитан.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="860"/>
+        <source>Reading the restore points...</source>
+        <translation>Чтение точек восстановления...</translation>
+    </message>
 </context>
 </TS>

@@ -236,15 +236,16 @@ void RunnerForwardingOverCat(benchmark::State& state)
     const Command command {QStringLiteral("/bin/sh"), {QStringLiteral("-c"), tool}, {}, {}};
     QFile terminal(QStringLiteral("/dev/null"));
     terminal.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
-    SetRunOutputListener([&terminal](const QByteArray& bytes, bool) { terminal.write(bytes); });
-    SetKeepLastRunOutput(false);
+    RunOutput passedOn;
+    passedOn.file = RunOutput::File::None;
+    passedOn.listener = [&terminal](const QByteArray& bytes, bool) { terminal.write(bytes); };
     const long peakBefore = peakKilobytes();
     double runnerSeconds = 0;
     double catSeconds = 0;
     for (auto _ : state) {
         QElapsedTimer timer;
         timer.start();
-        ExecuteCommand(command);
+        ExecuteCommand(command, {}, nullptr, {}, passedOn);
         const double runnerTime = double(timer.nsecsElapsed()) / 1e9;
         runnerSeconds += runnerTime;
         timer.restart();
@@ -253,8 +254,6 @@ void RunnerForwardingOverCat(benchmark::State& state)
         catSeconds += double(timer.nsecsElapsed()) / 1e9;
         state.SetIterationTime(runnerTime);
     }
-    SetRunOutputListener({});
-    SetKeepLastRunOutput(true);
     state.counters["runner_s"] = runnerSeconds / double(state.iterations());
     state.counters["cat_s"] = catSeconds / double(state.iterations());
     state.counters["ratio"] = runnerSeconds / catSeconds;
@@ -294,12 +293,12 @@ void NoisyRunMemory(benchmark::State& state)
     // Written as velmora-run writes its output, straight to the descriptor: a QFile here would add a buffer of
     // its own to what is measured.
     const int terminal = ::open("/dev/null", O_WRONLY);
-    SetRunOutputListener([terminal](const QByteArray& bytes, bool) {
+    JobRunner runner;
+    runner.setOutputListener([terminal](const QByteArray& bytes, bool) {
         if (::write(terminal, bytes.constData(), size_t(bytes.size())) < 0)
             return;
     });
-    SetKeepLastRunOutput(false);
-    JobRunner runner;
+    runner.setKeepsLastRunOutput(false);
     qint64 values = 0;
     QObject::connect(
         &runner, &JobRunner::progress, &runner, [&values](const JobProgress&) { ++values; }, Qt::DirectConnection);
@@ -320,9 +319,8 @@ void NoisyRunMemory(benchmark::State& state)
         if (ResultKindOf(result) != JobResultKind::Done)
             state.SkipWithError(JobResultText(result).toUtf8().constData());
     }
-    SetRunOutputListener({});
+    runner.setOutputListener({});
     ::close(terminal);
-    SetKeepLastRunOutput(true);
     SetSevenZipCandidates({});
     state.SetBytesProcessed(state.iterations() * (mebibytes << 20));
     state.counters["peak_rise_MiB"] = double(riseKib) / 1024;

@@ -485,6 +485,12 @@ inline constexpr int RunNoticeNoBus = 1285;
 inline constexpr int RunNoticeBusUnreachable = 1286;
 inline constexpr int RunNoticeFailed = 1287;
 inline constexpr int RunNoticeClickLost = 1288;
+// The process runner: quiet runs and output kept in no file, and the restore dialog reading its archives.
+inline constexpr int OutputBytesLeftOutNoFile = 1300;
+inline constexpr int QuietRunTimedOut = 1301;
+inline constexpr int QuietRunStopped = 1302;
+inline constexpr int ListingTooLong = 1303;
+inline constexpr int ReadingRestorePoints = 1304;
 } // namespace StringId
 
 namespace IconId {

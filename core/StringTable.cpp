@@ -1098,6 +1098,12 @@ constexpr TableEntry kStringTable[] = {
     {StringId::RunNoticeFailed, QT_TRANSLATE_NOOP("StringTable", "no desktop notification: %1")},
     {StringId::RunNoticeClickLost,
         QT_TRANSLATE_NOOP("StringTable", "the notification's click will not outlive this run: %1")},
+    {StringId::OutputBytesLeftOutNoFile, QT_TRANSLATE_NOOP("StringTable", "[%1 bytes left out here.]")},
+    {StringId::QuietRunTimedOut, QT_TRANSLATE_NOOP("StringTable", "the tool did not finish within %1 and was ended.")},
+    {StringId::QuietRunStopped, QT_TRANSLATE_NOOP("StringTable", "the tool was stopped.")},
+    {StringId::ListingTooLong,
+        QT_TRANSLATE_NOOP("StringTable", "the listing of '%1' is longer than %2; it was not read.")},
+    {StringId::ReadingRestorePoints, QT_TRANSLATE_NOOP("StringTable", "Reading the restore points...")},
 };
 
 const TableEntry* findEntry(int id)

@@ -105,7 +105,7 @@ ChainBase CheckChainBase(
         // A full run replaces the archive and an update run extends it: with a mistyped password either
         // would leave backups nobody can open.
         if (IsEncryptedSet(set) && password && !program.isEmpty()) {
-            switch (CheckArchivePassword(program, full, *password)) {
+            switch (CheckArchivePassword(program, full, *password, context.control)) {
             case PasswordCheck::Wrong:
                 base.wrongPasswordArchive = full;
                 return base;

@@ -9,8 +9,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QMutex>
-#include <QMutexLocker>
 #include <QProcess>
 #include <QStringDecoder>
 
@@ -28,15 +26,6 @@ constexpr int kQuietWaitMs = 50;
 constexpr int kPipeBytes = 1 << 20;
 // A cut moves at most this far to fall on a line's start or end.
 constexpr qsizetype kLineSearchBytes = qsizetype(64) * 1024;
-
-QMutex listenerMutex;
-RunOutputListener outputListener;
-
-RunOutputListener currentListener()
-{
-    QMutexLocker lock(&listenerMutex);
-    return outputListener;
-}
 
 bool isContinuationByte(char byte)
 {
@@ -62,15 +51,35 @@ qsizetype wholeCharsLength(QByteArrayView bytes)
 class StreamKeeper
 {
 public:
-    StreamKeeper(bool secondStream, const RunLineObserver& observer, qsizetype partBytes)
+    // keepTail: the stream's last part is kept besides its first.
+    StreamKeeper(
+        bool secondStream, const RunLineObserver& observer, qsizetype partBytes, const RunOutput& output, bool keepTail)
         : m_secondStream(secondStream)
         , m_partBytes(std::max<qsizetype>(partBytes, 1))
+        , m_keepTail(keepTail)
         , m_observer(observer)
     {
-        const RunOutputFile kind = OpenLastRunOutput(m_file, secondStream, m_fileError);
+        if (output.file == RunOutput::File::None) {
+            m_noFile = true;
+            // A program that passes every byte on (velmora-run) has it whole there.
+            if (output.listener)
+                m_fileError = QCoreApplication::translate("LastRun", "the output was passed on whole as it came");
+            return;
+        }
+        const RunOutputFile kind = OpenLastRunOutput(m_file, secondStream,
+            output.file == RunOutput::File::KeptLog ? output.keptLogPath : QString(), m_fileError);
         m_fileOpen = kind != RunOutputFile::None;
         if (kind == RunOutputFile::KeptLog)
             m_keptLog.emplace(m_file, secondStream);
+    }
+
+    qint64 leftOut() const { return m_total - m_head.size() - qsizetype(std::min<qint64>(m_ringWritten, m_partBytes)); }
+
+    // The kept bytes as they came, the head and the tail joined where something was left out (leftOut()).
+    QByteArray finishBytes()
+    {
+        finishFileAndLines();
+        return m_head + tailBytes();
     }
 
     void add(const QByteArray& bytes)
@@ -93,13 +102,7 @@ public:
     // The kept text, with a line where something was left out; hands the observer the last partial line.
     QString finish()
     {
-        if (m_keptLog && m_fileOpen && !m_keptLog->finish())
-            fileFailed();
-        if (m_observer) {
-            if (!m_pending.isEmpty())
-                m_observer(m_pending, m_secondStream);
-            m_pending.clear();
-        }
+        finishFileAndLines();
         const QByteArray tail = tailBytes();
         if (m_total == m_head.size() + tail.size())
             return QString::fromUtf8(m_head + tail);
@@ -118,9 +121,11 @@ public:
         }
         const QString leftOut = QString::number(m_total - head.size() - kept.size());
         const QString file = LastRunOutputPath(m_secondStream);
-        const QString cutLine = !m_fileOpen ? LoadStringById(StringId::OutputNotKept).arg(leftOut, file, m_fileError)
-            : m_keptLog                     ? LoadStringById(StringId::OutputBytesLeftOutOfKeptLog).arg(leftOut, file)
-                                            : LoadStringById(StringId::OutputBytesLeftOut).arg(leftOut, file);
+        const QString cutLine = m_noFile && m_fileError.isEmpty()
+            ? LoadStringById(StringId::OutputBytesLeftOutNoFile).arg(leftOut)
+            : !m_fileOpen ? LoadStringById(StringId::OutputNotKept).arg(leftOut, file, m_fileError)
+            : m_keptLog   ? LoadStringById(StringId::OutputBytesLeftOutOfKeptLog).arg(leftOut, file)
+                          : LoadStringById(StringId::OutputBytesLeftOut).arg(leftOut, file);
         QString text = QString::fromUtf8(head);
         if (!text.isEmpty() && !text.endsWith(QLatin1Char('\n')))
             text += QLatin1Char('\n');
@@ -128,6 +133,17 @@ public:
     }
 
 private:
+    void finishFileAndLines()
+    {
+        if (m_keptLog && m_fileOpen && !m_keptLog->finish())
+            fileFailed();
+        if (m_observer) {
+            if (!m_pending.isEmpty())
+                m_observer(m_pending, m_secondStream);
+            m_pending.clear();
+        }
+    }
+
     // A full disk or a missing cache folder loses only the file, never the backup.
     void writeToFile(const QByteArray& bytes)
     {
@@ -148,7 +164,7 @@ private:
     // The tail is a ring of the last bytes, so keeping it costs one copy of each byte however much comes.
     void keepInTail(QByteArrayView bytes)
     {
-        if (bytes.isEmpty())
+        if (bytes.isEmpty() || !m_keepTail)
             return;
         if (m_ring.isEmpty())
             m_ring.resize(m_partBytes);
@@ -200,6 +216,7 @@ private:
 
     const bool m_secondStream;
     const qsizetype m_partBytes;
+    const bool m_keepTail;
     const RunLineObserver& m_observer;
     qint64 m_total = 0;
     QByteArray m_head;
@@ -207,6 +224,8 @@ private:
     qint64 m_ringWritten = 0;
     QFile m_file;
     bool m_fileOpen = false;
+    // Not meant to go to a file at all.
+    bool m_noFile = false;
     std::optional<KeptLogStream> m_keptLog;
     QString m_fileError;
     QStringDecoder m_decoder {QStringDecoder::Utf8};
@@ -290,7 +309,7 @@ private:
 } // namespace
 
 RunResult ExecuteCommand(const Command& command, const RunLineObserver& lineObserver, const RunControl* control,
-    const RunProgressObserver& progressObserver)
+    const RunProgressObserver& progressObserver, const RunOutput& runOutput)
 {
     RunResult result;
     QProcess process;
@@ -321,9 +340,10 @@ RunResult ExecuteCommand(const Command& command, const RunLineObserver& lineObse
         process.waitForBytesWritten(-1);
         process.closeWriteChannel();
     }
-    const RunOutputListener listener = currentListener();
-    StreamKeeper output(false, lineObserver, command.resultPartBytes);
-    StreamKeeper secondOutput(true, lineObserver, command.resultPartBytes);
+    const RunOutputListener& listener = runOutput.listener;
+    // Output its caller parses is of no use in part: only its start is kept, to say how far it got.
+    StreamKeeper output(false, lineObserver, command.resultPartBytes, runOutput, !runOutput.keepBytes);
+    StreamKeeper secondOutput(true, lineObserver, command.resultPartBytes, runOutput, true);
     std::optional<ToolOutputReader> reader;
     if (command.progress != ProgressFormat::None)
         reader.emplace(command.progress);
@@ -355,6 +375,7 @@ RunResult ExecuteCommand(const Command& command, const RunLineObserver& lineObse
             // The tool gets the chance to remove what it half wrote; one that ignores it is killed.
             if (!sinceTerminate.isValid()) {
                 result.stopped = true;
+                result.stopReason = control->stopReason();
                 process.terminate();
                 sinceTerminate.start();
             } else if (sinceTerminate.elapsed() >= kStopGraceMs) {
@@ -371,7 +392,12 @@ RunResult ExecuteCommand(const Command& command, const RunLineObserver& lineObse
         output.add(rest);
     }
     passProgress();
-    result.output = output.finish();
+    result.outputLeftOut = output.leftOut();
+    result.secondOutputLeftOut = secondOutput.leftOut();
+    if (runOutput.keepBytes)
+        result.outputBytes = output.finishBytes();
+    else
+        result.output = output.finish();
     result.secondOutput = secondOutput.finish();
     if (process.exitStatus() == QProcess::CrashExit) {
         result.exitSignal = process.exitCode();
@@ -404,10 +430,4 @@ QProcessEnvironment ToolEnvironment()
     else
         environment.insert(QStringLiteral("LC_CTYPE"), QStringLiteral("C.UTF-8"));
     return environment;
-}
-
-void SetRunOutputListener(RunOutputListener listener)
-{
-    QMutexLocker lock(&listenerMutex);
-    outputListener = std::move(listener);
 }

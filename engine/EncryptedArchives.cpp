@@ -6,7 +6,7 @@
 #include "ResourceIds.h"
 #include "StringTable.h"
 
-#include <QProcess>
+#include "ReadableFigures.h"
 
 bool IsEncryptedSet(const BackupSet& set)
 {
@@ -71,33 +71,30 @@ QString WrongPasswordText(const QString& archive)
     return LoadStringById(StringId::WrongPasswordFor).arg(archive);
 }
 
-QuietRun RunQuietly(const Command& command)
+QuietRun RunQuietly(const Command& command, const RunControl* control, std::chrono::milliseconds timeLimit)
 {
+    RunControl limited(control);
+    if (timeLimit > std::chrono::milliseconds::zero())
+        limited.setDeadline(QDeadlineTimer(timeLimit));
+    RunOutput nowhere;
+    nowhere.file = RunOutput::File::None;
+    nowhere.keepBytes = true;
+    RunResult result = ExecuteCommand(command, {}, &limited, {}, nowhere);
     QuietRun run;
-    QProcess process;
-    process.setProcessEnvironment(ToolEnvironment());
-    const bool feedsInput = !command.standardInput.isEmpty();
-    if (!feedsInput)
-        process.setStandardInputFile(QProcess::nullDevice());
-    if (!command.workingFolder.isEmpty())
-        process.setWorkingDirectory(command.workingFolder);
-    process.start(command.program, command.arguments, feedsInput ? QIODevice::ReadWrite : QIODevice::ReadOnly);
-    if (!process.waitForStarted(-1)) {
-        run.error = process.errorString();
-        return run;
-    }
-    if (feedsInput) {
-        process.write(command.standardInput);
-        process.waitForBytesWritten(-1);
-        process.closeWriteChannel();
-    }
-    process.waitForFinished(-1);
-    run.output = process.readAllStandardOutput();
-    run.secondOutput = QString::fromUtf8(process.readAllStandardError());
-    run.ran = process.exitStatus() == QProcess::NormalExit;
-    run.exitCode = run.ran ? process.exitCode() : -1;
-    if (!run.ran)
-        run.error = process.errorString();
+    run.output = std::move(result.outputBytes);
+    run.secondOutput = std::move(result.secondOutput);
+    run.cut = result.outputLeftOut > 0;
+    run.stopped = result.stopped;
+    run.timedOut = result.stopReason == RunStopReason::TimeLimit;
+    run.error = result.error;
+    run.ran = result.error.isEmpty() && !result.stopped;
+    run.exitCode = run.ran ? result.exitCode : -1;
+    // The reason, whatever the tool did with the signal it got.
+    if (run.timedOut)
+        run.error = LoadStringById(StringId::QuietRunTimedOut)
+                        .arg(FormatDuration(std::chrono::duration_cast<std::chrono::seconds>(timeLimit).count()));
+    else if (run.stopped)
+        run.error = LoadStringById(StringId::QuietRunStopped);
     return run;
 }
 
@@ -143,14 +140,16 @@ QList<ListedFile> listedFiles(const QByteArray& text)
 
 } // namespace
 
-PasswordCheck CheckArchivePassword(const QString& program, const QString& archive, const QString& password)
+PasswordCheck CheckArchivePassword(
+    const QString& program, const QString& archive, const QString& password, const RunControl* control)
 {
     Command list;
     list.program = program;
     list.arguments = {QStringLiteral("l"), QStringLiteral("-slt"), QStringLiteral("-ba"), QStringLiteral("-sccUTF-8"),
         QStringLiteral("--"), archive};
     list.standardInput = PasswordInput(password);
-    const QuietRun listed = RunQuietly(list);
+    list.resultPartBytes = kListingOutputBytes;
+    const QuietRun listed = RunQuietly(list, control);
     WipeBytes(list.standardInput);
     if (!listed.ran || listed.exitCode != 0) {
         return PasswordTroubleOf(listed.exitCode, QString::fromUtf8(listed.output), listed.secondOutput)
@@ -175,7 +174,7 @@ PasswordCheck CheckArchivePassword(const QString& program, const QString& archiv
     test.arguments = {QStringLiteral("t"), QStringLiteral("-spd"), QStringLiteral("-sccUTF-8"), QStringLiteral("--"),
         archive, smallest->path};
     test.standardInput = PasswordInput(password);
-    const QuietRun tested = RunQuietly(test);
+    const QuietRun tested = RunQuietly(test, control);
     WipeBytes(test.standardInput);
     if (tested.ran && tested.exitCode == 0)
         return PasswordCheck::Opens;

@@ -11,7 +11,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <chrono>
 #include <optional>
+
+class RunControl;
 
 // The id under which RestorePointsOfArchive keeps the password given for an archive found on disk (no set has
 // it: set ids are counted up from 1).
@@ -47,17 +50,32 @@ PasswordTrouble PasswordTroubleOf(int exitCode, const QString& output, const QSt
 // "wrong password for the archive ARCHIVE".
 QString WrongPasswordText(const QString& archive);
 
-// A short 7-Zip run outside the job's log (a listing, a look at one file): its standard output whole.
+// A short 7-Zip run outside the job's log (a listing, a look at one file), whose standard output its caller reads.
 struct QuietRun
 {
     // It started and exited by itself.
     bool ran = false;
     int exitCode = -1;
+    // Standard output as the tool wrote it, at most the command's resultPartBytes of its start.
     QByteArray output;
     QString secondOutput;
     QString error;
+    // It wrote more than output holds: what output has is only its start.
+    bool cut = false;
+    // Ended by the control given, or by the time limit (timedOut).
+    bool stopped = false;
+    bool timedOut = false;
 };
-QuietRun RunQuietly(const Command& command);
+// How long a quiet run may take unless its caller says otherwise: a listing of a large archive on a slow disk
+// takes minutes, a hung mount must not keep the caller waiting for ever.
+inline constexpr std::chrono::milliseconds kQuietRunTimeLimit = std::chrono::minutes(10);
+// As much of a listing's output as is kept: some millions of items. A listing longer than this is refused
+// rather than read in part.
+inline constexpr qsizetype kListingOutputBytes = qsizetype(1) << 30;
+// Runs the command through the console runner, its output to no file. It ends when control asks (a job's Stop and
+// time limit) or once timeLimit has passed (zero: no limit of its own).
+QuietRun RunQuietly(const Command& command, const RunControl* control = nullptr,
+    std::chrono::milliseconds timeLimit = kQuietRunTimeLimit);
 
 // Whether the password opens the set's archive before a run extends or replaces it, as cheaply as 7-Zip
 // allows: a 7z archive's names are hidden, so listing it needs the password; a zip archive's smallest
@@ -71,4 +89,5 @@ enum class PasswordCheck
     // 7-Zip could not read it for another reason; the usual test of the chain decides.
     Unreadable,
 };
-PasswordCheck CheckArchivePassword(const QString& program, const QString& archive, const QString& password);
+PasswordCheck CheckArchivePassword(
+    const QString& program, const QString& archive, const QString& password, const RunControl* control = nullptr);

@@ -192,11 +192,12 @@ RunResult RunJobTool(const Command& toolCommand, const JobContext& context)
     Command command = toolCommand;
     command.resultPartBytes = std::min(command.resultPartBytes, kJobTextPartBytes);
     if (!context.progress || command.progress == ProgressFormat::None)
-        return keepTexts(ExecuteCommand(command, {}, context.control), context);
+        return keepTexts(ExecuteCommand(command, {}, context.control, {}, context.output), context);
     ProgressMeter meter(context.progress, context.setIndex, context.setCount, context.progressInterval);
     meter.start();
-    RunResult run = ExecuteCommand(command, {}, context.control,
-        [&meter](const ToolReading& reading, qint64 msecs) { meter.update(reading, msecs); });
+    RunResult run = ExecuteCommand(
+        command, {}, context.control,
+        [&meter](const ToolReading& reading, qint64 msecs) { meter.update(reading, msecs); }, context.output);
     meter.finish();
     return keepTexts(std::move(run), context);
 }

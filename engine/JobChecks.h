@@ -17,6 +17,8 @@ struct JobContext
 {
     // Marks the job's output in a log shared by several sets; empty for a run of one set.
     QString logHeading;
+    // Where the job's tools write their output besides the result: the set's kept log, a listener.
+    RunOutput output;
     // Asks the job's tool to end; never nullptr while a job runs.
     const RunControl* control = nullptr;
     // For the result of a run past its time limit.

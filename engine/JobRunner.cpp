@@ -129,14 +129,14 @@ void RecordChainRuns(const BackupSet& set)
 }
 
 // Reads the set just before its job runs, and times the job and keeps its log.
-JobResult runLogged(quint32 id, BackupSet& set, const std::function<JobResult()>& job)
+JobResult runLogged(quint32 id, BackupSet& set, const std::function<JobResult(const QString& logPath)>& job)
 {
     if (!GetBackupSet(id, set))
         return {JobOutcome::SetMissing, QString(), 0, LoadStringById(StringId::SetGone), {}};
     QElapsedTimer timer;
     timer.start();
     const QString logPath = BeginRunLog(set.id);
-    JobResult result = job();
+    JobResult result = job(logPath);
     result.durationMs = timer.elapsed();
     result.logPath = EndRunLog(set.id, logPath, result);
     return result;
@@ -147,13 +147,15 @@ JobResult runLogged(quint32 id, BackupSet& set, const std::function<JobResult()>
 JobResult JobRunner::runOne(quint32 id, Kind kind, bool withLogHeading, int setIndex, int setCount)
 {
     BackupSet set;
-    const JobResult result = runLogged(id, set, [&] { return runJob(set, kind, withLogHeading, setIndex, setCount); });
+    const JobResult result = runLogged(id, set,
+        [&](const QString& logPath) { return runJob(set, kind, logPath, withLogHeading, setIndex, setCount); });
     if (result.outcome != JobOutcome::SetMissing)
         RecordSetResult(set, result);
     return result;
 }
 
-JobResult JobRunner::runJob(const BackupSet& set, Kind kind, bool withLogHeading, int setIndex, int setCount)
+JobResult JobRunner::runJob(
+    const BackupSet& set, Kind kind, const QString& logPath, bool withLogHeading, int setIndex, int setCount)
 {
     const bool mirror = kind == Kind::Mirror || (kind == Kind::BySet && set.backupType == MirrorCopying);
     if (mirror && !RsyncAvailable())
@@ -162,6 +164,7 @@ JobResult JobRunner::runJob(const BackupSet& set, Kind kind, bool withLogHeading
     JobContext context;
     if (withLogHeading)
         context.logHeading = QStringLiteral("=== %1 ===").arg(set.name);
+    context.output = toolOutput(logPath);
     context.control = &m_control;
     context.timeLimit = timeLimit();
     context.copying = [this] {
@@ -276,9 +279,38 @@ QList<JobResult> JobRunner::runSets(const QList<quint32>& ids)
     return failures;
 }
 
-JobContext JobRunner::restoreContext()
+RunOutput JobRunner::toolOutput(const QString& keptLogPath) const
+{
+    RunOutput output;
+    {
+        QMutexLocker lock(&m_mutex);
+        output.listener = m_outputListener;
+    }
+    // A set's kept log is written whatever else happens to the output.
+    if (!keptLogPath.isEmpty()) {
+        output.file = RunOutput::File::KeptLog;
+        output.keptLogPath = keptLogPath;
+    } else if (!m_keepsLastRunOutput.load()) {
+        output.file = RunOutput::File::None;
+    }
+    return output;
+}
+
+void JobRunner::setOutputListener(RunOutputListener listener)
+{
+    QMutexLocker lock(&m_mutex);
+    m_outputListener = std::move(listener);
+}
+
+void JobRunner::setKeepsLastRunOutput(bool keep)
+{
+    m_keepsLastRunOutput.store(keep);
+}
+
+JobContext JobRunner::restoreContext(const QString& keptLogPath)
 {
     JobContext context;
+    context.output = toolOutput(keptLogPath);
     context.control = &m_control;
     context.timeLimit = timeLimit();
     context.copying = [this] { emit copying(); };
@@ -342,8 +374,8 @@ JobResult JobRunner::runOffsiteFetch(const BackupSet& set, const QString& folder
 JobResult JobRunner::verifyOne(quint32 id)
 {
     BackupSet set;
-    const JobResult result = runLogged(id, set, [&] {
-        JobContext context = restoreContext();
+    const JobResult result = runLogged(id, set, [&](const QString& logPath) {
+        JobContext context = restoreContext(logPath);
         context.logHeading = QStringLiteral("=== %1 ===").arg(set.name);
         return RunVerifyJob(set, context);
     });

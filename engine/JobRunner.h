@@ -49,6 +49,13 @@ public:
     void setProgressInterval(std::chrono::milliseconds interval);
     // Whether a one-set run started on the worker thread reports its result through the message interface.
     void setReportsResults(bool report);
+    // Receives the output of every tool of later runs as it comes, on the job's thread; an empty one ends that.
+    // A terminal program uses it to show a tool's progress while it works.
+    void setOutputListener(RunOutputListener listener);
+    // Whether the tools' output outside a set's kept log goes to the last-run files; on by default. A program
+    // that passes every byte on to its own output (velmora-run: a terminal, the journal, cron's mail) already
+    // keeps it whole there.
+    void setKeepsLastRunOutput(bool keep);
 
     // Start the set's job, or the job of every set in the list one after the other (a run of all sets,
     // with one report at its end), on the worker thread. False when a job runs already, here or in another
@@ -108,15 +115,20 @@ private:
     void startThread(std::function<JobResult()> work);
     // Runs the set's job with its kept log, and records its result in the set's file.
     JobResult runOne(quint32 id, Kind kind, bool withLogHeading, int setIndex = 1, int setCount = 1);
-    JobResult runJob(const BackupSet& set, Kind kind, bool withLogHeading, int setIndex, int setCount);
+    JobResult runJob(
+        const BackupSet& set, Kind kind, const QString& logPath, bool withLogHeading, int setIndex, int setCount);
     QList<JobResult> runList(const QList<quint32>& ids);
-    JobContext restoreContext();
+    // Where the tools of a job write: keptLogPath, a set's kept log, or the last-run files.
+    RunOutput toolOutput(const QString& keptLogPath) const;
+    JobContext restoreContext(const QString& keptLogPath = {});
     JobResult verifyOne(quint32 id);
 
     RunControl m_control;
     std::atomic<qint64> m_timeLimitSeconds {0};
     std::atomic<bool> m_reportsResults {false};
     std::atomic<qint64> m_progressIntervalMs {kProgressInterval.count()};
+    std::atomic<bool> m_keepsLastRunOutput {true};
+    RunOutputListener m_outputListener;
     mutable QMutex m_mutex;
     std::unique_ptr<QThread> m_thread;
     JobResult m_lastResult;

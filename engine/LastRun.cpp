@@ -3,14 +3,11 @@
 #include "ResourceIds.h"
 #include "StringTable.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QMutex>
 #include <QMutexLocker>
 #include <QStandardPaths>
-
-#include <atomic>
 
 namespace {
 
@@ -93,9 +90,6 @@ BoundedTexts texts;
 // Each stream's file starts afresh with the first tool after a clear. Not emptied by the clear itself: the
 // window clears before it knows that no other program is running a backup that writes the file right now.
 bool outputStartsAfresh[2] = {true, true};
-std::atomic<bool> keepOutput {true};
-// The kept log the running set's output goes to; empty outside a set's run.
-QString runLogPath;
 // The file each stream's output went to last; empty for the stream's own file.
 QString lastOutputPath[2];
 
@@ -162,12 +156,6 @@ QString LastRunOutputPath(bool secondStream)
     return last.isEmpty() ? cacheOutputPath(secondStream) : last;
 }
 
-void SetRunLogPath(const QString& path)
-{
-    QMutexLocker lock(&textsMutex);
-    runLogPath = path;
-}
-
 void RenameRunLogPath(const QString& from, const QString& to)
 {
     QMutexLocker lock(&textsMutex);
@@ -177,31 +165,20 @@ void RenameRunLogPath(const QString& from, const QString& to)
     }
 }
 
-void SetKeepLastRunOutput(bool keep)
-{
-    keepOutput.store(keep);
-}
-
-RunOutputFile OpenLastRunOutput(QFile& file, bool secondStream, QString& error)
+RunOutputFile OpenLastRunOutput(QFile& file, bool secondStream, const QString& keptLogPath, QString& error)
 {
     // Tool output names the user's files and folders: for the user's eyes only.
     const QFile::Permissions ownerOnly = QFile::ReadOwner | QFile::WriteOwner;
-    {
-        QMutexLocker lock(&textsMutex);
-        if (!runLogPath.isEmpty()) {
-            file.setFileName(runLogPath);
-            // Both streams append to the one file, so neither writes over what the other wrote.
-            if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered | QIODevice::Append, ownerOnly)) {
-                error = file.errorString();
-                return RunOutputFile::None;
-            }
-            lastOutputPath[secondStream ? 1 : 0] = runLogPath;
-            return RunOutputFile::KeptLog;
+    if (!keptLogPath.isEmpty()) {
+        file.setFileName(keptLogPath);
+        // Both streams append to the one file, so neither writes over what the other wrote.
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered | QIODevice::Append, ownerOnly)) {
+            error = file.errorString();
+            return RunOutputFile::None;
         }
-    }
-    if (!keepOutput.load()) {
-        error = QCoreApplication::translate("LastRun", "the output was passed on whole as it came");
-        return RunOutputFile::None;
+        QMutexLocker lock(&textsMutex);
+        lastOutputPath[secondStream ? 1 : 0] = keptLogPath;
+        return RunOutputFile::KeptLog;
     }
     const QString path = cacheOutputPath(secondStream);
     QDir().mkpath(path.section(QLatin1Char('/'), 0, -2));

@@ -26,14 +26,8 @@ void AppendLastRunTexts(const QString& heading, const LastRunTexts& texts);
 // The file that got every byte the stream's tools wrote last: the kept log of the last set run (RunLogs.h),
 // or, for a tool run outside a set's run, the stream's own file below the user's cache folder.
 QString LastRunOutputPath(bool secondStream);
-// While a path is set, the output of every tool, both streams, is added to that file (a set's kept log),
-// whether or not the last-run files are kept. An empty path ends that.
-void SetRunLogPath(const QString& path);
 // A kept log renamed at the end of its run (to carry its result) stays the last run's output file.
 void RenameRunLogPath(const QString& from, const QString& to);
-// Whether the tools' output is kept in those files; on by default. A program that passes every byte on to
-// its own output (velmora-run: a terminal, the journal, cron's mail) already keeps it whole there.
-void SetKeepLastRunOutput(bool keep);
 enum class RunOutputFile
 {
     // Not written: the reason is in the error.
@@ -43,6 +37,7 @@ enum class RunOutputFile
     // The stream's own file below the cache folder, which gets every byte.
     WholeOutput,
 };
-// Opens the stream's file for one tool of the last run: the first tool after the texts were cleared starts
-// it afresh, later ones add to it.
-RunOutputFile OpenLastRunOutput(QFile& file, bool secondStream, QString& error);
+// Opens the stream's file for one tool of the last run: keptLogPath, a set's kept log both streams are added to,
+// or when it is empty the stream's own file, which the first tool after the texts were cleared starts afresh and
+// later ones add to.
+RunOutputFile OpenLastRunOutput(QFile& file, bool secondStream, const QString& keptLogPath, QString& error);

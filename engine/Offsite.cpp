@@ -224,7 +224,8 @@ public:
                     report(percent, -1, {});
             };
         }
-        RunResult result = ExecuteCommand(command, lines, m_control, progress);
+        RunResult result
+            = ExecuteCommand(command, lines, m_control, progress, m_context ? m_context->output : RunOutput {});
         if (counted)
             m_bytesBefore += bytes;
         if (!result.error.isEmpty()) {
@@ -790,7 +791,10 @@ std::optional<QString> OffsiteFolderInSourceProblem(const BackupSet& set)
     dump.program = rclone;
     dump.arguments = RcloneOptions() + QStringList {QStringLiteral("config"), QStringLiteral("dump")};
     dump.text = QStringLiteral("rclone config dump");
-    const RunResult run = ExecuteCommand(dump, {}, &control);
+    // Nor into any file: the output goes nowhere but here.
+    RunOutput secret;
+    secret.file = RunOutput::File::None;
+    const RunResult run = ExecuteCommand(dump, {}, &control, {}, secret);
     if (!succeeded(run))
         return std::nullopt;
     const QJsonObject remotes = QJsonDocument::fromJson(run.output.toUtf8()).object();

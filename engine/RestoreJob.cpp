@@ -147,7 +147,8 @@ std::optional<QStringList> nameArguments(
 // Reads what the archive stores for each link: its target, the link's whole content. 7-Zip writes the
 // chosen items one after the other in the archive's order, so the listed sizes split them.
 std::optional<QList<QByteArray>> linkTargets(const QString& program, const QString& archive, const QStringList& names,
-    const QList<qint64>& sizes, const QStringList& below, const QByteArray& passwordInput, QString* error)
+    const QList<qint64>& sizes, const QStringList& below, const QByteArray& passwordInput, const RunControl* control,
+    QString* error)
 {
     if (names.isEmpty())
         return QList<QByteArray>();
@@ -170,7 +171,12 @@ std::optional<QList<QByteArray>> linkTargets(const QString& program, const QStri
     read.arguments += *selection;
     read.arguments += {QStringLiteral("--"), archive};
     read.standardInput = passwordInput;
-    const QuietRun run = RunQuietly(read);
+    qint64 expected = 0;
+    for (const qint64 size : sizes)
+        expected += size;
+    // Room for every target whole; more than that is no link's content.
+    read.resultPartBytes = qsizetype(std::clamp<qint64>(expected + 1, kDefaultResultPartBytes, kListingOutputBytes));
+    const QuietRun run = RunQuietly(read, control);
     WipeBytes(read.standardInput);
     if (!list.isEmpty())
         RemoveTempFile(list);
@@ -210,7 +216,8 @@ bool fitsPattern(const QString& path, const QString& pattern)
 // 7-Zip writes the links the wildcards pick into a private folder, where their names are read back. A link
 // whose name is not in the answer cannot be told for sure (its wildcard fits another entry too).
 QHash<QString, QString> linkNamesInArchive(const QString& program, const QString& archive,
-    const QList<ArchiveItem>& items, const QStringList& listed, const QByteArray& passwordInput)
+    const QList<ArchiveItem>& items, const QStringList& listed, const QByteArray& passwordInput,
+    const RunControl* control)
 {
     QHash<QString, QString> names;
     QStringList patterns;
@@ -247,7 +254,7 @@ QHash<QString, QString> linkNamesInArchive(const QString& program, const QString
                 QStringLiteral("-o."), QStringLiteral("-i@") + list, QStringLiteral("--"), archive};
         extract.workingFolder = scratch;
         extract.standardInput = passwordInput;
-        const QuietRun run = RunQuietly(extract);
+        const QuietRun run = RunQuietly(extract, control);
         WipeBytes(extract.standardInput);
         const StagingTree tree(scratch);
         if (run.ran && run.exitCode == 0 && tree.isOpen()) {
@@ -1267,7 +1274,7 @@ JobResult restoreArchive(const RestoreRequest& request, const JobContext& contex
                 underscored.append(item.path);
         }
         const QHash<QString, QString> exactNames
-            = linkNamesInArchive(program, step.archive, *step.items, underscored, passwordInput);
+            = linkNamesInArchive(program, step.archive, *step.items, underscored, passwordInput, context.control);
         for (const ArchiveItem& item : *step.items) {
             if (IsUnsafeEntryPath(item.path) || refused.contains(item.path)) {
                 step.left.append(item.path);
@@ -1369,13 +1376,16 @@ JobResult restoreArchive(const RestoreRequest& request, const JobContext& contex
                 below.append(item.path);
         }
         // All at once, or, where that fails, one by one: a link that cannot be read is named, the others are made.
-        const auto read = linkTargets(program, steps.at(s).archive, wanted, sizes, below, passwordInput, &error);
+        const auto read
+            = linkTargets(program, steps.at(s).archive, wanted, sizes, below, passwordInput, context.control, &error);
         for (qsizetype i = 0; i < listed.size(); ++i) {
             const QString key = listed.at(i) + QLatin1Char(char('0' + s));
             if (read) {
                 targets.insert(key, read->at(i));
-            } else if (const auto one = linkTargets(
-                           program, steps.at(s).archive, {wanted.at(i)}, {sizes.at(i)}, below, passwordInput, &error)) {
+            } else if (context.control && context.control->shouldStop()) {
+                break;
+            } else if (const auto one = linkTargets(program, steps.at(s).archive, {wanted.at(i)}, {sizes.at(i)}, below,
+                           passwordInput, context.control, &error)) {
                 targets.insert(key, one->constFirst());
             }
         }

@@ -4,6 +4,7 @@
 #include "ArchivePasswords.h"
 #include "MirrorCommand.h"
 #include "MirrorVersions.h"
+#include "ReadableFigures.h"
 #include "ResourceIds.h"
 #include "SetHistory.h"
 #include "Settings.h"
@@ -385,8 +386,9 @@ void listTogether(const QStringList& archives)
     command.program = program;
     command.arguments = {QStringLiteral("l"), QStringLiteral("-slt"), QStringLiteral("-sccUTF-8"),
         QStringLiteral("-scsUTF-8"), QStringLiteral("-spd"), QStringLiteral("-an"), QStringLiteral("-ai@") + list};
+    command.resultPartBytes = kListingOutputBytes;
     const QuietRun listed = RunQuietly(command);
-    if (!listed.ran || listed.exitCode != 0)
+    if (!listed.ran || listed.exitCode != 0 || listed.cut)
         return;
     const QByteArray header("\nListing archive: ");
     const QByteArray& text = listed.output;
@@ -545,8 +547,15 @@ std::optional<QList<ArchiveItem>> listArchiveUncached(
         QStringLiteral("--"), archive};
     if (password)
         list.standardInput = PasswordInput(*password);
+    list.resultPartBytes = kListingOutputBytes;
     const QuietRun listed = RunQuietly(list);
     WipeBytes(list.standardInput);
+    // Read in part, the listing would offer a point without the files it lost.
+    if (listed.cut) {
+        setError(error, LoadStringById(StringId::ListingTooLong).arg(archive, FormatByteSize(kListingOutputBytes)));
+        setFailure(failure, ListFailure::Unreadable);
+        return std::nullopt;
+    }
     if (!listed.ran || listed.exitCode != 0) {
         switch (
             listed.ran ? PasswordTroubleOf(listed.exitCode, QString(), listed.secondOutput) : PasswordTrouble::None) {

@@ -85,13 +85,11 @@ QString BeginRunLog(quint32 setId)
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly, QFile::ReadOwner | QFile::WriteOwner))
         return {};
     file.close();
-    SetRunLogPath(path);
     return path;
 }
 
 QString EndRunLog(quint32 setId, const QString& path, const JobResult& result)
 {
-    SetRunLogPath({});
     if (path.isEmpty())
         return {};
     const JobResultKind kind = ResultKindOf(result);

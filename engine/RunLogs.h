@@ -33,8 +33,8 @@ QString RunLogsFolderOf(quint32 setId);
 // The set's kept runs, the newest first.
 QList<KeptRun> KeptRunsOf(quint32 setId);
 
-// Makes the log file of a run starting now and sends the tools' output there; empty when it cannot be
-// made (the run goes on without it).
+// Makes the log file of a run starting now, for the job to send its tools' output there (RunOutput::KeptLog);
+// empty when it cannot be made (the run goes on without it).
 QString BeginRunLog(quint32 setId);
 // Ends the run's log: adds the result as its last line, names the file by the result, and removes the
 // set's oldest logs beyond kKeptRunsPerSet or kKeptLogBytesPerSet. A run that did not run leaves no log. Returns the

@@ -142,6 +142,10 @@ bool printMirrorPreview(const BackupSet& set)
 ExitStatus runHeld(const QStringList& setNames, bool all)
 {
     JobRunner runner;
+    runner.setOutputListener([](const QByteArray& bytes, bool secondStream) { PrintToolOutput(bytes, secondStream); });
+    // Every byte goes on to velmora-run's own output, whole; a second copy on disk would only cost time
+    // and overwrite the window's log of its last run.
+    runner.setKeepsLastRunOutput(false);
     const StopSignals stopSignals(runner);
     const ProgressLine progressLine(runner);
     // The wait may have been long, and the window may have changed the sets meanwhile. Every set is read
@@ -245,6 +249,8 @@ ExitStatus runHeld(const QStringList& setNames, bool all)
 ExitStatus verifyHeld(const QStringList& setNames, bool all)
 {
     JobRunner runner;
+    // 7-Zip's own lines stay in the kept log: the report is one line per archive.
+    runner.setKeepsLastRunOutput(false);
     const StopSignals stopSignals(runner);
     const ProgressLine progressLine(runner);
     const QStringList names = all ? AllSetNames() : setNames;
@@ -416,12 +422,7 @@ ExitStatus RunSets(const QStringList& setNames, bool all, bool noWait)
         return ExitSomeFailed;
     }
     // Held for the whole run, as the window's Update All holds it between sets.
-    SetRunOutputListener([](const QByteArray& bytes, bool secondStream) { PrintToolOutput(bytes, secondStream); });
-    // Every byte goes on to velmora-run's own output, whole; a second copy on disk would only cost time
-    // and overwrite the window's log of its last run.
-    SetKeepLastRunOutput(false);
     const ExitStatus status = runHeld(setNames, all);
-    SetRunOutputListener({});
     StoreLock::release();
     return status;
 }
@@ -432,8 +433,6 @@ ExitStatus VerifySets(const QStringList& setNames, bool all, bool noWait)
         PrintErrorLine(LoadStringById(StringId::RunLockBusyNothingTested).arg(holderText()));
         return ExitSomeFailed;
     }
-    // 7-Zip's own lines stay in the kept log: the report is one line per archive.
-    SetKeepLastRunOutput(false);
     const ExitStatus status = verifyHeld(setNames, all);
     StoreLock::release();
     return status;

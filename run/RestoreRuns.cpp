@@ -55,17 +55,17 @@ struct Chain
 JobResult runOnTerminal(
     const std::function<bool(JobRunner&)>& start, const std::function<JobResult(JobRunner&)>& whenRefused)
 {
-    SetRunOutputListener([](const QByteArray& bytes, bool secondStream) { PrintToolOutput(bytes, secondStream); });
-    SetKeepLastRunOutput(false);
     JobResult result;
     {
         JobRunner runner;
+        runner.setOutputListener(
+            [](const QByteArray& bytes, bool secondStream) { PrintToolOutput(bytes, secondStream); });
+        runner.setKeepsLastRunOutput(false);
         const StopSignals stopSignals(runner);
         const ProgressLine progressLine(runner);
         result = RunOnWorker(
             runner, [&] { return start(runner); }, [&] { return whenRefused(runner); });
     }
-    SetRunOutputListener({});
     return result;
 }
 

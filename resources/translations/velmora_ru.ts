@@ -3430,5 +3430,30 @@ user instance, 2 for a usage error.
         <source>the notification&apos;s click will not outlive this run: %1</source>
         <translation>щелчок по уведомлению не сработает после завершения этого запуска: %1</translation>
     </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="855"/>
+        <source>[%1 bytes left out here.]</source>
+        <translation>[здесь пропущено байт: %1.]</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="856"/>
+        <source>the tool did not finish within %1 and was ended.</source>
+        <translation>программа не завершилась за %1 и была остановлена.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="857"/>
+        <source>the tool was stopped.</source>
+        <translation>программа была остановлена.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="858"/>
+        <source>the listing of &apos;%1&apos; is longer than %2; it was not read.</source>
+        <translation>список содержимого «%1» длиннее %2; он не был прочитан.</translation>
+    </message>
+    <message>
+        <location filename="../../core/StringTable.cpp" line="860"/>
+        <source>Reading the restore points...</source>
+        <translation>Чтение точек восстановления...</translation>
+    </message>
 </context>
 </TS>

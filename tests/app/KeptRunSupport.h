@@ -16,9 +16,7 @@ inline QString keepRun(quint32 setId, const QByteArray& output, std::optional<Jo
     if (file.open(QIODevice::WriteOnly | QIODevice::Append))
         file.write(output);
     file.close();
-    if (!outcome) {
-        SetRunLogPath({});
+    if (!outcome)
         return path;
-    }
     return EndRunLog(setId, path, JobResult(*outcome, QStringLiteral("Set"), exitCode, {}, {}));
 }

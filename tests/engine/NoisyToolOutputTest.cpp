@@ -208,7 +208,7 @@ TEST_F(NoisyToolTest, HundredsOfMegabytesOnEitherStreamTakeLittleMemoryInTheWind
     for (const bool onTerminal : {false, true}) {
         // velmora-run passes every byte on to its own output as well.
         if (onTerminal)
-            SetRunOutputListener([&terminal](const QByteArray& bytes, bool) { terminal.write(bytes); });
+            runner.setOutputListener([&terminal](const QByteArray& bytes, bool) { terminal.write(bytes); });
         for (const char* stream : {"", ">&2"}) {
             // The window and velmora-run run a job on a thread of its own; velmora-run also on its main thread.
             for (const bool onWorker : {true, false}) {
@@ -232,7 +232,7 @@ TEST_F(NoisyToolTest, HundredsOfMegabytesOnEitherStreamTakeLittleMemoryInTheWind
                 EXPECT_LT(QFileInfo(result.logPath).size(), 8 << 20);
             }
         }
-        SetRunOutputListener({});
+        runner.setOutputListener({});
     }
     EXPECT_GT(progressValues, 0u);
 }

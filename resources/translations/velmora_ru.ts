@@ -266,7 +266,7 @@
     <message>
         <location filename="../../dialogs/COptionsDlg.cpp" line="48"/>
         <source>Days between &amp;tests of a full archive (0: every run):</source>
-        <translation>Дней между проверками полного Дней между &amp;проверками полного архива (0 — всегда):amp;архива (0 — всегда):</translation>
+        <translation>Дней между проверками полного &amp;архива (0 — всегда):</translation>
     </message>
     <message>
         <location filename="../../dialogs/COptionsDlg.cpp" line="47"/>

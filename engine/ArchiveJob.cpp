@@ -275,10 +275,6 @@ JobResult RunArchiveJob(const BackupSet& stored, const JobContext& context)
     // An update run with nothing new may write no update archive at all.
     if (!updateMode || QFileInfo::exists(finalName))
         done.bytesWritten = QFileInfo(finalName).size();
-    // The run's figure of testing counts the full archive's test too, which may take longer than the rest.
-    if (chainBase.testMs >= 0)
-        testMs = std::max<qint64>(testMs, 0) + chainBase.testMs;
-    done.testMs = testMs;
     if (!updateMode) {
         // The new full archive tested good before it took its name, which changed none of its content.
         const std::optional<FullArchiveIdentity> placedFull = FullArchiveIdentityOf(g_fullArchivePath);
@@ -287,6 +283,10 @@ JobResult RunArchiveJob(const BackupSet& stored, const JobContext& context)
     } else if (!chainBase.tested.isEmpty()) {
         done.fullArchiveTested = chainBase.tested;
     }
+    // The run's figure of testing counts the full archive's test too, which may take longer than the rest.
+    if (chainBase.testMs >= 0)
+        testMs = std::max<qint64>(testMs, 0) + chainBase.testMs;
+    done.testMs = testMs;
     done.note = chainBase.note;
     // A chain at its length goes into the history every so often, which needs no word; one started for a
     // reason says where the old one went.

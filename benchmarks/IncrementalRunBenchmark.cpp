@@ -55,12 +55,12 @@ const QList<QByteArray>& words()
 }
 
 // Text of about the size, which 7-Zip compresses as it would documents.
-QByteArray textOf(QRandomGenerator& random, int bytes)
+QByteArray textOf(QRandomGenerator& generator, int bytes)
 {
     QByteArray text;
     text.reserve(bytes + 16);
     while (text.size() < bytes)
-        text += words().at(int(random.bounded(quint32(words().size()))));
+        text += words().at(int(generator.bounded(quint32(words().size()))));
     return text;
 }
 
@@ -70,14 +70,14 @@ QString makeSource(int files)
     const QString source = workspace().dir.filePath(QStringLiteral("source%1").arg(files));
     if (QDir(source).exists())
         return source;
-    QRandomGenerator random(quint32(files));
+    QRandomGenerator generator {quint32(files)};
     for (int file = 0; file < files; ++file) {
         const QString folder = QStringLiteral("%1/d%2").arg(source).arg(file / 200);
         if (file % 200 == 0)
             QDir().mkpath(folder);
         QFile out(QStringLiteral("%1/file%2.txt").arg(folder).arg(file));
         out.open(QIODevice::WriteOnly);
-        out.write(textOf(random, 1024 + int(random.bounded(7 * 1024))));
+        out.write(textOf(generator, 1024 + int(generator.bounded(7 * 1024))));
     }
     return source;
 }
@@ -85,11 +85,11 @@ QString makeSource(int files)
 // Rewrites a few files, as a day's work on documents would.
 void changeFiles(const QString& source, int round)
 {
-    QRandomGenerator random(quint32(round));
+    QRandomGenerator generator {quint32(round)};
     for (int file = 0; file < 5; ++file) {
         QFile out(QStringLiteral("%1/d0/file%2.txt").arg(source).arg(file));
         out.open(QIODevice::WriteOnly);
-        out.write(textOf(random, 4096));
+        out.write(textOf(generator, 4096));
     }
 }
 

@@ -7,7 +7,7 @@
 
 namespace {
 
-constexpr qint64 kSecondsPerDay = 24 * 60 * 60;
+constexpr qint64 kSecondsPerDay = qint64(24) * 60 * 60;
 constexpr qint64 kNsPerSecond = 1000000000;
 
 struct StoredTest

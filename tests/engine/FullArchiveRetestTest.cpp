@@ -11,6 +11,8 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <functional>
+
 #include <sys/stat.h>
 
 namespace {
@@ -124,6 +126,7 @@ TEST_F(FullArchiveRetestTest, AFullArchiveThatIsNoLongerTheFileTestedIsTestedAga
                 ASSERT_GE(key, 0);
                 file.remove(key, file.indexOf('\n', key + 1) - key);
                 writeFile(setFile("Docs"), file.toUtf8());
+                ASSERT_TRUE(ReloadBackupSet("Docs"));
             }},
         {"a key that does not parse",
             [](const QString&, quint32 id) {

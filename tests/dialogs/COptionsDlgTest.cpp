@@ -1,15 +1,19 @@
 #include "COptionsDlg.h"
 #include "DialogTestSupport.h"
+#include "InterfaceLanguage.h"
 #include "ResourceIds.h"
 #include "RetentionFields.h"
 #include "Settings.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTranslator>
 
 class OptionsDlgTest : public DialogFixture
 {
@@ -237,6 +241,31 @@ TEST_F(OptionsDlgTest, TheDayCountsShowTheirSettingsAndTakeWhatIsSet)
     EXPECT_EQ(manualOverdueDays, 9);
     EXPECT_EQ(fullArchiveTestDays, 12);
     fullArchiveTestDays = 30;
+}
+
+// The row of the full archive's test days fits in both languages; with VELMORA_SHOTS_DIR set, the dialog is saved
+// there as a picture to be looked at.
+TEST_F(OptionsDlgTest, TheTestDaysRowFitsInBothLanguages)
+{
+    const QString shots = qEnvironmentVariable("VELMORA_SHOTS_DIR");
+    for (const int language : {0, 1}) {
+        ASSERT_TRUE(language == 0 || ApplyInterfaceLanguage(1, QStringLiteral(VELMORA_TRANSLATIONS_DIR)));
+        open();
+        dialog->show();
+        QCoreApplication::processEvents();
+        auto* label = dialog->findChild<QLabel*>(QStringLiteral("label%1").arg(ControlId::FullArchiveTestDays));
+        ASSERT_NE(label, nullptr);
+        EXPECT_NE(label->text().contains("full archive"), language == 1) << label->text().toStdString();
+        EXPECT_LE(label->sizeHint().width(), label->width()) << label->text().toStdString();
+        auto* box = dialog->findChild<QSpinBox*>(QStringLiteral("ctl%1").arg(ControlId::FullArchiveTestDays));
+        EXPECT_LE(label->geometry().right(), box->geometry().left()) << language;
+        if (!shots.isEmpty())
+            dialog->grab().save(QStringLiteral("%1/options-%2.png").arg(shots, language == 0 ? "en" : "ru"));
+        dialog.reset();
+    }
+    for (QTranslator* translator : QCoreApplication::instance()->findChildren<QTranslator*>())
+        QCoreApplication::removeTranslator(translator);
+    ApplyInterfaceLanguage(0, {});
 }
 
 TEST_F(OptionsDlgTest, TheRetentionDefaultsShowTheSettingsTakeWhatIsSetAndANewSetStartsWithThem)

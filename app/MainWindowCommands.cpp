@@ -104,6 +104,7 @@ bool OptionsCommand(QWidget* owner)
         defaultCompLevel = dialog.m_compLevel;
         minorUpdatedNumber = dialog.m_copiesToKeep;
         manualOverdueDays = dialog.m_manualOverdueDays;
+        fullArchiveTestDays = dialog.m_fullArchiveTestDays;
         defaultKeepLast = dialog.m_retention.last;
         defaultKeepHourly = dialog.m_retention.hourly;
         defaultKeepDaily = dialog.m_retention.daily;

@@ -61,6 +61,8 @@ const QList<SetFileKey>& SetFileKeys()
         {QStringLiteral("Pinned"), &BackupSet::pinned, QString(), QString()},
         // Without it a chain counts the update archives it has, as before thinning.
         {QStringLiteral("ChainRuns"), &BackupSet::chainRuns, QString(), QString()},
+        // Without it the next update run tests the full archive.
+        {QStringLiteral("FullArchiveTested"), &BackupSet::fullArchiveTested, QString(), QString()},
     };
     return keys;
 }

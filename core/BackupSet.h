@@ -123,6 +123,10 @@ struct BackupSet
     // How many update runs the current chain has had and the stamp of its full archive ("7 2026-01-02_03h04m05s"),
     // written after each run: thinning removes update archives, so the archives left cannot count the chain's runs.
     QString chainRuns;
+    // What the last good test of the chain's full archive saw of the file and when it ran ("SIZE MTIME_NS INODE
+    // CTIME_NS TESTED", FullArchiveTestRecord.h): while the file is the one tested, update runs need not read all
+    // of it again. Empty for no such test.
+    QString fullArchiveTested;
 
     bool operator==(const BackupSet&) const = default;
 };

@@ -614,6 +614,8 @@ inline constexpr int KeepYearly = 1155;
 inline constexpr int RetentionGroup = 1156;
 inline constexpr int RetentionDescription = 1157;
 inline constexpr int KeepForever = 1158;
+// The options' days between tests of a chain's full archive.
+inline constexpr int FullArchiveTestDays = 1200;
 } // namespace ControlId
 
 namespace CommandId {

@@ -27,6 +27,7 @@ qint32 defaultKeepDaily = 14;
 qint32 defaultKeepWeekly = 8;
 qint32 defaultKeepMonthly = 12;
 qint32 defaultKeepYearly = 3;
+qint32 fullArchiveTestDays = 30;
 
 namespace {
 
@@ -95,6 +96,8 @@ const QList<SettingKey>& settingKeys()
         {QStringLiteral("DefaultKeepWeekly"), &defaultKeepWeekly, QStringLiteral("8"), 0},
         {QStringLiteral("DefaultKeepMonthly"), &defaultKeepMonthly, QStringLiteral("12"), 0},
         {QStringLiteral("DefaultKeepYearly"), &defaultKeepYearly, QStringLiteral("3"), 0},
+        // 0 tests the full archive before every update run; a negative count would mean nothing.
+        {QStringLiteral("FullArchiveTestDays"), &fullArchiveTestDays, QStringLiteral("30"), 0},
     };
     return keys;
 }

@@ -21,6 +21,9 @@ extern qint32 defaultKeepDaily;
 extern qint32 defaultKeepWeekly;
 extern qint32 defaultKeepMonthly;
 extern qint32 defaultKeepYearly;
+// How many days a good test of a chain's full archive, unchanged since, spares the update runs testing it again; 0
+// tests it before every update run.
+extern qint32 fullArchiveTestDays;
 
 // The 7-Zip location is rewritten by the archive job's look-up on a worker thread, so it sits behind a lock.
 QString pathTo7zExe();

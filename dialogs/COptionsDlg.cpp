@@ -44,16 +44,19 @@ COptionsDlg::COptionsDlg(QWidget* parent)
         {C::Label, ControlId::ManualOverdueDays,
             QT_TRANSLATE_NOOP("COptionsDlg", "Days until a manual set is &overdue (0: never):"), 7, 122, 193, 14},
         {C::SpinBox, ControlId::ManualOverdueDays, nullptr, 203, 122, 50, 14},
+        {C::Label, ControlId::FullArchiveTestDays,
+            QT_TRANSLATE_NOOP("COptionsDlg", "Days between &tests of a full archive (0: every run):"), 7, 140, 193, 14},
+        {C::SpinBox, ControlId::FullArchiveTestDays, nullptr, 203, 140, 50, 14},
     };
     // What a new set keeps of its history, until its properties say otherwise.
-    controls += RetentionControls(7, 140, 246, 0, 3);
+    controls += RetentionControls(7, 158, 246, 0, 3);
     controls += {
-        {C::PushButton, ControlId::UpdateAllLocations, QT_TRANSLATE_NOOP("COptionsDlg", "Use for &All Sets..."), 7, 214,
+        {C::PushButton, ControlId::UpdateAllLocations, QT_TRANSLATE_NOOP("COptionsDlg", "Use for &All Sets..."), 7, 232,
             110, 14},
-        {C::DefaultButton, ControlId::Ok, QT_TRANSLATE_NOOP("COptionsDlg", "OK"), 147, 214, 50, 14},
-        {C::PushButton, ControlId::Cancel, QT_TRANSLATE_NOOP("COptionsDlg", "Cancel"), 203, 214, 50, 14},
+        {C::DefaultButton, ControlId::Ok, QT_TRANSLATE_NOOP("COptionsDlg", "OK"), 147, 232, 50, 14},
+        {C::PushButton, ControlId::Cancel, QT_TRANSLATE_NOOP("COptionsDlg", "Cancel"), 203, 232, 50, 14},
     };
-    BuildDialogTemplate(this, QT_TRANSLATE_NOOP("COptionsDlg", "Options"), QSize(260, 235), controls);
+    BuildDialogTemplate(this, QT_TRANSLATE_NOOP("COptionsDlg", "Options"), QSize(260, 253), controls);
     m_arcTypeList = FindControl<QComboBox>(this, ControlId::DefaultArchiveType);
     m_compLevelList = FindControl<QComboBox>(this, ControlId::DefaultCompressionLevel);
     m_copiesEdit = FindControl<QLineEdit>(this, ControlId::CopiesToKeep);
@@ -62,11 +65,17 @@ COptionsDlg::COptionsDlg(QWidget* parent)
     m_overdueDaysBox = FindControl<QSpinBox>(this, ControlId::ManualOverdueDays);
     // Up to ten years: beyond that the warning would never come anyway.
     m_overdueDaysBox->setRange(0, 3650);
+    m_fullTestDaysBox = FindControl<QSpinBox>(this, ControlId::FullArchiveTestDays);
+    m_fullTestDaysBox->setRange(0, 3650);
     SetUpRetentionControls(this);
     findChild<QGroupBox*>(QStringLiteral("group%1").arg(ControlId::RetentionGroup), Qt::FindDirectChildrenOnly)
         ->setTitle(tr("Restore points a new set keeps (0 turns a rule off)"));
     m_overdueDaysBox->setToolTip(tr("A set run only by hand is marked overdue when its last success is older than "
                                     "this many days."));
+    m_fullTestDaysBox->setToolTip(
+        tr("An incremental run tests its full archive again when the file changed since its last good test, or "
+           "when that test is older than this many days; 0 tests it before every run. Verify always tests every "
+           "archive."));
     FindControl<QWidget>(this, ControlId::BrowseDefaultLocation)
         ->setToolTip(tr("Pick the folder new sets back up to."));
     FindControl<QWidget>(this, ControlId::BrowseRsyncLocation)->setToolTip(tr("Choose the rsync program."));
@@ -101,6 +110,7 @@ void COptionsDlg::OnInitDialog()
     m_location = defaultArcLocation;
     m_copiesToKeep = minorUpdatedNumber;
     m_manualOverdueDays = manualOverdueDays;
+    m_fullArchiveTestDays = fullArchiveTestDays;
     m_retention = {
         defaultKeepLast, defaultKeepHourly, defaultKeepDaily, defaultKeepWeekly, defaultKeepMonthly, defaultKeepYearly};
     // rsync is no fixed part of the system: the field shows the stored location and stays editable.
@@ -122,6 +132,7 @@ bool COptionsDlg::takeFields()
     m_location = m_locationEdit->text();
     m_roboPath = m_roboPathEdit->text();
     m_manualOverdueDays = m_overdueDaysBox->value();
+    m_fullArchiveTestDays = m_fullTestDaysBox->value();
     m_retention = RetentionCountsShown(this);
     const std::optional<qint32> copies = ParseWholeNumber(m_copiesEdit->text());
     // A negative count would make every incremental run start a new chain.
@@ -143,6 +154,7 @@ void COptionsDlg::showFields()
     m_locationEdit->setText(m_location);
     m_roboPathEdit->setText(m_roboPath);
     m_overdueDaysBox->setValue(m_manualOverdueDays);
+    m_fullTestDaysBox->setValue(m_fullArchiveTestDays);
     ShowRetentionCounts(this, m_retention);
 }
 

@@ -34,6 +34,8 @@ public:
     QString m_location;
     QString m_roboPath;
     qint32 m_manualOverdueDays = 0;
+    // How many days a good test of a chain's full archive spares update runs testing it again; 0 none.
+    qint32 m_fullArchiveTestDays = 0;
     // The retention policy new sets start with.
     RetentionPolicy m_retention;
 
@@ -60,6 +62,7 @@ private:
     QLineEdit* m_locationEdit = nullptr;
     QLineEdit* m_roboPathEdit = nullptr;
     QSpinBox* m_overdueDaysBox = nullptr;
+    QSpinBox* m_fullTestDaysBox = nullptr;
     QString m_openingRoboPath;
     QString m_everyDestination;
     bool m_initialised = false;

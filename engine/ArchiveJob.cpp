@@ -6,8 +6,10 @@
 #include "ArchiveTest.h"
 #include "ChainHistory.h"
 #include "EncryptedArchives.h"
+#include "FullArchiveTestRecord.h"
 #include "JobChecks.h"
 #include "Jobs.h"
+#include "Overdue.h"
 #include "ResourceIds.h"
 #include "Settings.h"
 #include "SourceScan.h"
@@ -273,6 +275,17 @@ JobResult RunArchiveJob(const BackupSet& stored, const JobContext& context)
     // An update run with nothing new may write no update archive at all.
     if (!updateMode || QFileInfo::exists(finalName))
         done.bytesWritten = QFileInfo(finalName).size();
+    if (!updateMode) {
+        // The new full archive tested good before it took its name, which changed none of its content.
+        const std::optional<FullArchiveIdentity> placedFull = FullArchiveIdentityOf(g_fullArchivePath);
+        done.fullArchiveTested
+            = testMs >= 0 && placedFull ? FullArchiveTestedText(*placedFull, ProgramClock()) : QString();
+    } else if (!chainBase.tested.isEmpty()) {
+        done.fullArchiveTested = chainBase.tested;
+    }
+    // The run's figure of testing counts the full archive's test too, which may take longer than the rest.
+    if (chainBase.testMs >= 0)
+        testMs = std::max<qint64>(testMs, 0) + chainBase.testMs;
     done.testMs = testMs;
     done.note = chainBase.note;
     // A chain at its length goes into the history every so often, which needs no word; one started for a

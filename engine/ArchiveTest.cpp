@@ -1,6 +1,8 @@
 #include "ArchiveTest.h"
 
 #include "ArchiveCommand.h"
+#include "FullArchiveTestRecord.h"
+#include "Overdue.h"
 #include "ResourceIds.h"
 #include "Settings.h"
 #include "StringTable.h"
@@ -138,7 +140,17 @@ ChainBase CheckChainBase(
     // reading all of it on every run.
     if (!set.verifyArchive || program.isEmpty())
         return base;
+    // A file unchanged since a recent good test is taken as sound: rot that leaves its figures alone is found by
+    // the next periodic test or a verification, which tests everything.
+    const QDateTime now = ProgramClock();
+    if (FullArchiveTestHolds(set.fullArchiveTested, full, now, fullArchiveTestDays))
+        return base;
+    // The figures of the file before its test, so that a change while it is read shows at the next run.
+    const std::optional<FullArchiveIdentity> identity = FullArchiveIdentityOf(full);
     const ArchiveTestResult tested = TestArchive(program, full, context, password);
+    base.testMs = tested.durationMs;
+    if (tested.good && identity)
+        base.tested = FullArchiveTestedText(*identity, now);
     if (tested.stopped) {
         base.stopped = true;
     } else if (tested.passwordTrouble != PasswordTrouble::None) {
@@ -194,8 +206,17 @@ JobResult RunVerifyJob(const BackupSet& set, const JobContext& context)
         bad.append(QLatin1Char('\'') + QFileInfo(full).fileName() + QLatin1Char('\''));
     }
     const QStringList archives = files.paths();
+    // What the test of the full archive found, for the set's file whatever the others' tests find.
+    std::optional<QString> fullArchiveTested;
     for (const QString& archive : archives) {
+        const bool isFullArchive = archive == files.fullArchive;
+        const std::optional<FullArchiveIdentity> identity
+            = isFullArchive ? FullArchiveIdentityOf(archive) : std::nullopt;
+        const QDateTime testedAt = ProgramClock();
         const ArchiveTestResult tested = TestArchive(program, archive, context, password);
+        // A bad or unopened full archive must be tested again before an update extends its chain.
+        if (isFullArchive && !tested.stopped)
+            fullArchiveTested = tested.good && identity ? FullArchiveTestedText(*identity, testedAt) : QString();
         if (tested.stopped) {
             JobResult stopped
                 = JobStopped(set, context)
@@ -217,6 +238,7 @@ JobResult RunVerifyJob(const BackupSet& set, const JobContext& context)
     if (bad.isEmpty() && !wrongPassword.isEmpty()) {
         JobResult failed = JobFailure(set, JobOutcome::WrongPassword, WrongPasswordText(wrongPassword.first()));
         failed.checks = checks;
+        failed.fullArchiveTested = fullArchiveTested;
         return failed;
     }
     for (const QString& archive : std::as_const(wrongPassword))
@@ -225,10 +247,12 @@ JobResult RunVerifyJob(const BackupSet& set, const JobContext& context)
         JobResult failed = JobFailure(
             set, JobOutcome::ArchiveBad, LoadStringById(StringId::VerifyFailed).arg(bad.join(QStringLiteral(", "))));
         failed.checks = checks;
+        failed.fullArchiveTested = fullArchiveTested;
         return failed;
     }
     JobResult done {JobOutcome::Done, set.name, 0, {}, {}};
     done.note = LoadStringById(StringId::ArchivesGood).arg(archives.size());
     done.checks = checks;
+    done.fullArchiveTested = fullArchiveTested;
     return done;
 }

@@ -35,10 +35,10 @@ ArchiveTestResult TestArchive(const QString& program, const QString& archive, co
     const std::optional<QString>& password = std::nullopt);
 
 // Whether an update run of the set may extend its chain: the full archive must be there and, when the set
-// tests its archives, test good. When 7-Zip finds it damaged the run starts a new full archive, and note says
-// why; when the test itself fails the run fails and changes nothing. A changed password starts a new chain
-// without opening the old one; otherwise an encrypted set's archive must open with the password before any
-// run extends or replaces it.
+// tests its archives, test good, or be the very file a good test saw within fullArchiveTestDays. When 7-Zip finds it
+// damaged the run starts a new full archive, and note says why; when the test itself fails the run fails and changes
+// nothing. A changed password starts a new chain without opening the old one; otherwise an encrypted set's archive must
+// open with the password before any run extends or replaces it.
 struct ChainBase
 {
     bool startNewChain = false;
@@ -49,11 +49,16 @@ struct ChainBase
     bool stopped = false;
     // The archive the password does not open: the run changes nothing.
     QString wrongPasswordArchive;
+    // How long the full archive's test took; -1 when it was not tested.
+    qint64 testMs = -1;
+    // The stored text of the good test just made (FullArchiveTestRecord.h); empty when none was made.
+    QString tested;
 };
 ChainBase CheckChainBase(const BackupSet& set, const QString& program, const JobContext& context,
     const std::optional<QString>& password = std::nullopt);
 
 // Tests the set's full archive and each of its update archives, oldest first, one line each in the result's
-// checks. Done when every one is good (a mirror set, which has none, too, with a note saying so). An encrypted
-// set's password comes from ArchivePasswordOf; a wrong one is WrongPassword, not a bad archive.
+// checks; the result's fullArchiveTested says what the full archive's test found. Done when every one is good (a mirror
+// set, which has none, too, with a note saying so). An encrypted set's password comes from ArchivePasswordOf; a wrong
+// one is WrongPassword, not a bad archive.
 JobResult RunVerifyJob(const BackupSet& set, const JobContext& context);

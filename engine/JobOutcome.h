@@ -74,8 +74,12 @@ struct JobResult
     qint64 bytesWritten = -1;
     // The file that keeps the run's whole output; empty when none was kept.
     QString logPath;
-    // How long testing the new archive took; -1 when none was tested.
+    // How long testing the run's archives took (the new one, and the chain's full archive where it was tested);
+    // -1 when none was tested.
     qint64 testMs = -1;
+    // For the set's FullArchiveTested: the good test of its full archive this job made, an empty text to forget the
+    // last one (a new full archive not tested, or one found bad), nothing to leave it.
+    std::optional<QString> fullArchiveTested;
     // What a person should know of a success that is no warning: why a new full archive was started, or
     // what a verification found.
     QString note;

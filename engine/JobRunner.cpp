@@ -379,10 +379,17 @@ JobResult JobRunner::verifyOne(quint32 id)
         context.logHeading = QStringLiteral("=== %1 ===").arg(set.name);
         return RunVerifyJob(set, context);
     });
+    if (!g_profileStore)
+        return result;
+    IniValues values;
     // A mirror set has nothing to verify, so nothing was verified.
-    if (result.succeeded() && !result.checks.isEmpty() && g_profileStore)
-        StampSetFileKeys(
-            set.name, {{QStringLiteral("LastVerified"), QDateTime::currentDateTime().toString(Qt::ISODate)}});
+    if (result.succeeded() && !result.checks.isEmpty())
+        values.append({QStringLiteral("LastVerified"), QDateTime::currentDateTime().toString(Qt::ISODate)});
+    // Also when another archive of the chain is bad: what the full archive's test found holds for the next update.
+    if (result.fullArchiveTested)
+        values.append({QStringLiteral("FullArchiveTested"), *result.fullArchiveTested});
+    if (!values.isEmpty())
+        StampSetFileKeys(set.name, values);
     return result;
 }
 
@@ -535,6 +542,8 @@ bool RecordSetResult(const BackupSet& set, const JobResult& result)
     // The last-run date is the last success: a backup made, with or without warnings.
     if (result.succeeded())
         values.prepend({QStringLiteral("lastrun"), DateStamp(false)});
+    if (result.succeeded() && result.fullArchiveTested)
+        values.append({QStringLiteral("FullArchiveTested"), *result.fullArchiveTested});
     // The new chain the changed password asked for is made; the next run extends it.
     if (result.succeeded() && set.passwordChanged)
         values.append({QStringLiteral("PasswordChanged"), QStringLiteral("0")});

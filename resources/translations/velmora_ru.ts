@@ -264,6 +264,11 @@
         <translation>Дней до &amp;просрочки ручного набора (0 — нет):</translation>
     </message>
     <message>
+        <location filename="../../dialogs/COptionsDlg.cpp" line="48"/>
+        <source>Days between &amp;tests of a full archive (0: every run):</source>
+        <translation>Дней между проверками полного &amp;архива (0 — всегда):</translation>
+    </message>
+    <message>
         <location filename="../../dialogs/COptionsDlg.cpp" line="47"/>
         <source>Use for &amp;All Sets...</source>
         <translation>Назначить &amp;всем наборам...</translation>
@@ -282,6 +287,11 @@
         <location filename="../../dialogs/COptionsDlg.cpp" line="59"/>
         <source>A set run only by hand is marked overdue when its last success is older than this many days.</source>
         <translation>Набор, запускаемый только вручную, отмечается просроченным, если его последний успешный запуск старше этого числа дней.</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/COptionsDlg.cpp" line="68"/>
+        <source>An incremental run tests its full archive again when the file changed since its last good test, or when that test is older than this many days; 0 tests it before every run. Verify always tests every archive.</source>
+        <translation>Инкрементный запуск снова проверяет полный архив, если файл изменился после последней успешной проверки или эта проверка старше этого числа дней; 0 — проверять перед каждым запуском. Проверка набора всегда проверяет все архивы.</translation>
     </message>
     <message>
         <location filename="../../dialogs/COptionsDlg.cpp" line="62"/>

@@ -19,6 +19,7 @@
 #include <QMutex>
 #include <QProcess>
 #include <QPushButton>
+#include <QSpinBox>
 
 using MainWindowCommandsTest = DialogFixture;
 
@@ -253,7 +254,7 @@ TEST_F(MainWindowCommandsTest, PropertiesSayInWordsWhatThePolicyKeepsForPointsOr
         << file.toStdString();
 }
 
-TEST_F(MainWindowCommandsTest, TheOptionsRetentionDefaultsReachTheSettingsAndTheNextNewSetOnlyOnOk)
+TEST_F(MainWindowCommandsTest, TheOptionsRetentionDefaultsAndTestDaysReachTheSettingsAndTheNextNewSetOnlyOnOk)
 {
     whenModal<COptionsDlg>([](COptionsDlg& dialog) {
         ShowRetentionCounts(&dialog, {2, 0, 7, 4, 0, 9});
@@ -263,14 +264,18 @@ TEST_F(MainWindowCommandsTest, TheOptionsRetentionDefaultsReachTheSettingsAndThe
     EXPECT_EQ(defaultKeepLast, 10);
     whenModal<COptionsDlg>([](COptionsDlg& dialog) {
         ShowRetentionCounts(&dialog, {2, 0, 7, 4, 0, 9});
+        dialog.findChild<QSpinBox*>(QStringLiteral("ctl%1").arg(ControlId::FullArchiveTestDays))->setValue(5);
         dialog.OnOK();
     });
     EXPECT_TRUE(OptionsCommand(nullptr));
     EXPECT_EQ((RetentionPolicy {defaultKeepLast, defaultKeepHourly, defaultKeepDaily, defaultKeepWeekly,
                   defaultKeepMonthly, defaultKeepYearly}),
         (RetentionPolicy {2, 0, 7, 4, 0, 9}));
+    EXPECT_EQ(fullArchiveTestDays, 5);
     ASSERT_TRUE(SaveSettings());
     EXPECT_TRUE(readFile(SettingsFilePath()).contains("\nDefaultKeepYearly=9\n"));
+    EXPECT_TRUE(readFile(SettingsFilePath()).contains("\nFullArchiveTestDays=5\n"));
+    fullArchiveTestDays = 30;
 
     whenModal<CSetPropDlg>([](CSetPropDlg& dialog) {
         EXPECT_EQ(RetentionCountsShown(&dialog), (RetentionPolicy {2, 0, 7, 4, 0, 9}));

@@ -56,7 +56,8 @@ TEST_F(SetCollectionTest, WrittenFileHoldsEveryKeyInOrder)
         "LastOffsiteReason=\n"
         "PasswordFile=\n"
         "KeepLast=10\nKeepHourly=24\nKeepDaily=14\nKeepWeekly=8\nKeepMonthly=12\nKeepYearly=3\nPinned=\n"
-        "ChainRuns=\n");
+        "ChainRuns=\n"
+        "FullArchiveTested=\n");
     // Sorting happened on a copy: the collection keeps the order it had.
     EXPECT_EQ(FindBackupSet(id)->exTypeList, QStringList({"*.tmp", "*.bak"}));
 }

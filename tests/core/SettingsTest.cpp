@@ -14,6 +14,7 @@ TEST_F(SettingsTest, FirstStartGivesEveryDefault)
     EXPECT_EQ(langID, 0);
     EXPECT_EQ(roboPathXP, "/usr/bin/rsync");
     EXPECT_EQ(manualOverdueDays, 7);
+    EXPECT_EQ(fullArchiveTestDays, 30);
 }
 
 TEST_F(SettingsTest, SaveAppendsTheKeysInOrderBelowTheFirstLine)
@@ -39,7 +40,8 @@ TEST_F(SettingsTest, SaveAppendsTheKeysInOrderBelowTheFirstLine)
         "DefaultKeepDaily=14\n"
         "DefaultKeepWeekly=8\n"
         "DefaultKeepMonthly=12\n"
-        "DefaultKeepYearly=3\n");
+        "DefaultKeepYearly=3\n"
+        "FullArchiveTestDays=30\n");
     langID = 0;
     LoadSettings();
     EXPECT_EQ(langID, 1);

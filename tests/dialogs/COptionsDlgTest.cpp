@@ -1,15 +1,19 @@
 #include "COptionsDlg.h"
 #include "DialogTestSupport.h"
+#include "InterfaceLanguage.h"
 #include "ResourceIds.h"
 #include "RetentionFields.h"
 #include "Settings.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTranslator>
 
 class OptionsDlgTest : public DialogFixture
 {
@@ -204,22 +208,64 @@ TEST_F(OptionsDlgTest, LocationPickerOpensAtTheTypedLocationAndBrowseButtonsHave
         EXPECT_FALSE(dialog->findChild<QPushButton*>(QStringLiteral("ctl%1").arg(id))->toolTip().isEmpty()) << id;
 }
 
-TEST_F(OptionsDlgTest, TheManualOverdueDaysShowTheSettingAndTakeWhatIsSet)
+TEST_F(OptionsDlgTest, TheDayCountsShowTheirSettingsAndTakeWhatIsSet)
 {
     manualOverdueDays = 9;
+    fullArchiveTestDays = 12;
     open();
-    auto* days = dialog->findChild<QSpinBox*>(QStringLiteral("ctl%1").arg(ControlId::ManualOverdueDays));
-    ASSERT_NE(days, nullptr);
-    EXPECT_EQ(days->value(), 9);
-    // Zero is the way to turn the warning off, so it must be reachable; no negative days.
-    days->setValue(-3);
-    EXPECT_EQ(days->value(), 0);
-    days->setValue(30);
+    struct Case
+    {
+        int control;
+        int shown;
+        qint32 COptionsDlg::*taken;
+    };
+    const Case cases[] = {
+        {ControlId::ManualOverdueDays, 9, &COptionsDlg::m_manualOverdueDays},
+        {ControlId::FullArchiveTestDays, 12, &COptionsDlg::m_fullArchiveTestDays},
+    };
+    for (const Case& c : cases) {
+        auto* days = dialog->findChild<QSpinBox*>(QStringLiteral("ctl%1").arg(c.control));
+        ASSERT_NE(days, nullptr) << c.control;
+        EXPECT_EQ(days->value(), c.shown) << c.control;
+        EXPECT_FALSE(days->toolTip().isEmpty()) << c.control;
+        // Zero turns the warning off, or tests before every run, so it must be reachable; no negative days.
+        days->setValue(-3);
+        EXPECT_EQ(days->value(), 0) << c.control;
+        days->setValue(30 + c.shown);
+    }
     dialog->OnOK();
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
-    EXPECT_EQ(dialog->m_manualOverdueDays, 30);
-    // The dialog only proposes: the setting changes when the window takes the dialog's answer.
+    for (const Case& c : cases)
+        EXPECT_EQ(dialog.get()->*c.taken, 30 + c.shown) << c.control;
+    // The dialog only proposes: the settings change when the window takes the dialog's answer.
     EXPECT_EQ(manualOverdueDays, 9);
+    EXPECT_EQ(fullArchiveTestDays, 12);
+    fullArchiveTestDays = 30;
+}
+
+// The row of the full archive's test days fits in both languages; with VELMORA_SHOTS_DIR set, the dialog is saved
+// there as a picture to be looked at.
+TEST_F(OptionsDlgTest, TheTestDaysRowFitsInBothLanguages)
+{
+    const QString shots = qEnvironmentVariable("VELMORA_SHOTS_DIR");
+    for (const int language : {0, 1}) {
+        ASSERT_TRUE(language == 0 || ApplyInterfaceLanguage(1, QStringLiteral(VELMORA_TRANSLATIONS_DIR)));
+        open();
+        dialog->show();
+        QCoreApplication::processEvents();
+        auto* label = dialog->findChild<QLabel*>(QStringLiteral("label%1").arg(ControlId::FullArchiveTestDays));
+        ASSERT_NE(label, nullptr);
+        EXPECT_NE(label->text().contains("full archive"), language == 1) << label->text().toStdString();
+        EXPECT_LE(label->sizeHint().width(), label->width()) << label->text().toStdString();
+        auto* box = dialog->findChild<QSpinBox*>(QStringLiteral("ctl%1").arg(ControlId::FullArchiveTestDays));
+        EXPECT_LE(label->geometry().right(), box->geometry().left()) << language;
+        if (!shots.isEmpty())
+            dialog->grab().save(QStringLiteral("%1/options-%2.png").arg(shots, language == 0 ? "en" : "ru"));
+        dialog.reset();
+    }
+    for (QTranslator* translator : QCoreApplication::instance()->findChildren<QTranslator*>())
+        QCoreApplication::removeTranslator(translator);
+    ApplyInterfaceLanguage(0, {});
 }
 
 TEST_F(OptionsDlgTest, TheRetentionDefaultsShowTheSettingsTakeWhatIsSetAndANewSetStartsWithThem)

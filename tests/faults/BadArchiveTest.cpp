@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QScopeGuard>
 
 namespace {
 
@@ -175,6 +176,9 @@ TEST_F(BadArchiveTest, AChainWhoseFullArchiveIsBrokenOrGoneStartsAnewAndKeepsThe
 
 TEST_F(BadArchiveTest, AFullArchiveTestThatEndsWithoutAVerdictFailsTheRunAndKeepsTheChain)
 {
+    // Every update run tests the full archive, however recent its last good test.
+    fullArchiveTestDays = 0;
+    auto restoreDays = qScopeGuard([] { fullArchiveTestDays = 30; });
     const quint32 id = addSet(IncrementalArchiving);
     ASSERT_EQ(ArchiveJob(id).outcome, JobOutcome::Done);
     changeSource("first change");

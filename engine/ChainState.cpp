@@ -85,8 +85,9 @@ std::pair<qsizetype, qsizetype> ChainState::rangeBelow(const QString& folder) co
 ChainState::Overlay ChainState::overlayOf(const QList<ArchiveItem>& update, bool withRefusals) const
 {
     Overlay overlay;
-    // Where a zip update archive holds a mark and a new entry under one name (a file became a folder), the entry
-    // is what the source had.
+    // A mark under a name the update archive also writes (the entry changed kind) is for what the full archive
+    // held there: the entry written is what the source had, whichever comes first. 7-Zip lists a folder that was a
+    // file before the file's deletion mark; a zip update archive writes its mark as an empty file or folder.
     QSet<QString> written;
     for (const ArchiveItem& item : update) {
         if (!item.zipMark && !item.deleted)
@@ -94,8 +95,12 @@ ChainState::Overlay ChainState::overlayOf(const QList<ArchiveItem>& update, bool
     }
     // In the archive's order: an entry deleted and written again under one name is the later of the two.
     for (const ArchiveItem& item : update) {
-        if (item.zipMark && written.contains(item.path))
+        if ((item.zipMark || item.deleted) && written.contains(item.path)) {
+            // What the full archive held below a deleted folder is gone all the same.
+            if (item.deleted && item.isFolder)
+                overlay.deletedFolders.append(item.path);
             continue;
+        }
         auto slot = overlay.changes.find(item.path);
         if (item.deleted) {
             if (slot != overlay.changes.end()) {

@@ -50,16 +50,36 @@ int digits(QByteArrayView text, qsizetype from, qsizetype count)
     return value;
 }
 
+// The offset from UTC of each local minute a listing's times fall in, worked out once per minute: the C library
+// looks at the system's time zone file again for every local time Qt converts, which cost more than 7-Zip's own
+// listing.
+using LocalOffsets = QHash<qint64, qint64>;
+
 // "2026-12-07 18:55:23.7754816" in local time, read by hand: QDateTime's parser is too slow for a listing
 // of a hundred thousand files.
-QDateTime listedTime(QByteArrayView text)
+QDateTime listedTime(QByteArrayView text, LocalOffsets& offsets)
 {
     if (text.size() < 19)
         return {};
     const QDate date(digits(text, 0, 4), digits(text, 5, 2), digits(text, 8, 2));
     const int msec = text.size() >= 23 ? digits(text, 20, 3) : 0;
     const QTime time(digits(text, 11, 2), digits(text, 14, 2), digits(text, 17, 2), msec);
-    return QDateTime(date, time);
+    if (!date.isValid() || !time.isValid())
+        return QDateTime(date, time);
+    constexpr qint64 kDayMSecs = 86400000;
+    const qint64 minute = date.toJulianDay() * 1440 + time.hour() * 60 + time.minute();
+    auto offset = offsets.constFind(minute);
+    if (offset == offsets.cend()) {
+        const QDateTime start(date, QTime(time.hour(), time.minute()));
+        if (!start.isValid())
+            return QDateTime(date, time);
+        const qint64 local = (date.toJulianDay() - QDate(1970, 1, 1).toJulianDay()) * kDayMSecs
+            + QTime(0, 0).msecsTo(QTime(time.hour(), time.minute()));
+        offset = offsets.insert(minute, local - start.toMSecsSinceEpoch());
+    }
+    const qint64 local = (date.toJulianDay() - QDate(1970, 1, 1).toJulianDay()) * kDayMSecs + QTime(0, 0).msecsTo(time);
+    // Held as the instant in UTC: shown, it is turned back into local time; compared, the instant counts.
+    return QDateTime::fromMSecsSinceEpoch(local - *offset, Qt::UTC);
 }
 
 QString sevenZipProgram()
@@ -358,6 +378,7 @@ namespace {
 QList<ArchiveItem> itemsOf(const QByteArray& text)
 {
     QList<ArchiveItem> items;
+    LocalOffsets offsets;
     ArchiveItem item;
     bool open = false;
     qsizetype start = 0;
@@ -379,7 +400,7 @@ QList<ArchiveItem> itemsOf(const QByteArray& text)
         } else if (line.startsWith("Size = ")) {
             item.size = line.sliced(7).toLongLong();
         } else if (line.startsWith("Modified = ")) {
-            item.modified = listedTime(line.sliced(11));
+            item.modified = listedTime(line.sliced(11), offsets);
         } else if (line.startsWith("Attributes = ")) {
             const QByteArrayView attributes = line.sliced(13);
             item.isFolder = attributes.startsWith('D');

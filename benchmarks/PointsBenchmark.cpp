@@ -139,7 +139,8 @@ void measure(benchmark::State& state, bool versions)
     double velmoraProcessor = 0;
     double handProcessor = 0;
     qint64 found = 0;
-    for (auto _ : state) {
+    for (auto iteration : state) {
+        (void)iteration;
         ForgetArchiveListings();
         QList<RestorePoint> points;
         const double processorBefore = processorSeconds();

@@ -67,7 +67,7 @@ QDateTime listedTime(QByteArrayView text, LocalOffsets& offsets)
     if (!date.isValid() || !time.isValid())
         return QDateTime(date, time);
     constexpr qint64 kDayMSecs = 86400000;
-    const qint64 minute = date.toJulianDay() * 1440 + time.hour() * 60 + time.minute();
+    const qint64 minute = date.toJulianDay() * 1440 + qint64(time.hour()) * 60 + time.minute();
     auto offset = offsets.constFind(minute);
     if (offset == offsets.cend()) {
         const QDateTime start(date, QTime(time.hour(), time.minute()));

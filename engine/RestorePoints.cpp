@@ -2,6 +2,7 @@
 
 #include "ArchiveCommand.h"
 #include "ArchivePasswords.h"
+#include "ChainState.h"
 #include "MirrorCommand.h"
 #include "MirrorVersions.h"
 #include "ReadableFigures.h"
@@ -50,16 +51,36 @@ int digits(QByteArrayView text, qsizetype from, qsizetype count)
     return value;
 }
 
+// The offset from UTC of each local minute a listing's times fall in, worked out once per minute: the C library
+// looks at the system's time zone file again for every local time Qt converts, which cost more than 7-Zip's own
+// listing.
+using LocalOffsets = QHash<qint64, qint64>;
+
 // "2026-12-07 18:55:23.7754816" in local time, read by hand: QDateTime's parser is too slow for a listing
 // of a hundred thousand files.
-QDateTime listedTime(QByteArrayView text)
+QDateTime listedTime(QByteArrayView text, LocalOffsets& offsets)
 {
     if (text.size() < 19)
         return {};
     const QDate date(digits(text, 0, 4), digits(text, 5, 2), digits(text, 8, 2));
     const int msec = text.size() >= 23 ? digits(text, 20, 3) : 0;
     const QTime time(digits(text, 11, 2), digits(text, 14, 2), digits(text, 17, 2), msec);
-    return QDateTime(date, time);
+    if (!date.isValid() || !time.isValid())
+        return QDateTime(date, time);
+    constexpr qint64 kDayMSecs = 86400000;
+    const qint64 minute = date.toJulianDay() * 1440 + qint64(time.hour()) * 60 + time.minute();
+    auto offset = offsets.constFind(minute);
+    if (offset == offsets.cend()) {
+        const QDateTime start(date, QTime(time.hour(), time.minute()));
+        if (!start.isValid())
+            return QDateTime(date, time);
+        const qint64 local = (date.toJulianDay() - QDate(1970, 1, 1).toJulianDay()) * kDayMSecs
+            + QTime(0, 0).msecsTo(QTime(time.hour(), time.minute()));
+        offset = offsets.insert(minute, local - start.toMSecsSinceEpoch());
+    }
+    const qint64 local = (date.toJulianDay() - QDate(1970, 1, 1).toJulianDay()) * kDayMSecs + QTime(0, 0).msecsTo(time);
+    // Held as the instant in UTC: shown, it is turned back into local time; compared, the instant counts.
+    return QDateTime::fromMSecsSinceEpoch(local - *offset, Qt::UTC);
 }
 
 QString sevenZipProgram()
@@ -68,145 +89,11 @@ QString sevenZipProgram()
     return pathTo7zExe();
 }
 
-// The state as of the point, with where each entry came from: the index of the point whose archive holds it.
-struct MergedState
+// The point's file count and refused entries.
+void describe(RestorePoint& point, const ChainState::Summary& summary)
 {
-    QList<StateEntry> entries;
-    QList<int> origins;
-};
-
-StateEntry entryOf(const ArchiveItem& item)
-{
-    return {item.path, item.isFolder, item.isLink, item.size, item.modified, {}, false};
-}
-
-QString parentPath(const QString& path)
-{
-    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
-    return slash < 0 ? QString() : path.left(slash);
-}
-
-// Marks what a restore must not write: unsafe names, and entries below a link or a file of the same state,
-// which would be written through the link or could not be written at all.
-void markRefused(QList<StateEntry>& entries)
-{
-    QHash<QString, bool> isFolder;
-    isFolder.reserve(entries.size());
-    for (const StateEntry& entry : std::as_const(entries))
-        isFolder.insert(entry.path, entry.isFolder);
-    for (StateEntry& entry : entries) {
-        if (IsUnsafeEntryPath(entry.path)) {
-            entry.refused = true;
-            continue;
-        }
-        for (QString above = parentPath(entry.path); !above.isEmpty(); above = parentPath(above)) {
-            const auto found = isFolder.constFind(above);
-            if (found != isFolder.cend() && !*found) {
-                entry.refused = true;
-                break;
-            }
-        }
-    }
-}
-
-bool isBelow(const QString& path, const QString& folder)
-{
-    return path.size() > folder.size() && path.startsWith(folder) && path.at(folder.size()) == QLatin1Char('/');
-}
-
-// The full archive's items with the update archive's over them and its deletion marks applied, by path.
-QList<StateEntry> merged(const QList<ArchiveItem>& full, const QList<ArchiveItem>* update, QList<bool>* fromUpdate)
-{
-    QHash<QString, qsizetype> at;
-    at.reserve(full.size());
-    QList<StateEntry> entries;
-    QList<bool> origin;
-    entries.reserve(full.size());
-    for (const ArchiveItem& item : full) {
-        if (item.deleted)
-            continue;
-        at.insert(item.path, entries.size());
-        entries.append(entryOf(item));
-        origin.append(false);
-    }
-    QStringList deletedFolders;
-    QList<bool> gone(entries.size(), false);
-    if (update) {
-        // Where a zip update archive holds a mark and a new entry under one name (a file became a folder), the
-        // entry is what the source had.
-        QSet<QString> written;
-        for (const ArchiveItem& item : *update) {
-            if (!item.zipMark && !item.deleted)
-                written.insert(item.path);
-        }
-        for (const ArchiveItem& item : *update) {
-            if (item.zipMark && written.contains(item.path))
-                continue;
-            const auto found = at.constFind(item.path);
-            if (item.deleted) {
-                if (found != at.constEnd())
-                    gone[*found] = true;
-                if (item.isFolder)
-                    deletedFolders.append(item.path);
-                continue;
-            }
-            if (found != at.constEnd()) {
-                entries[*found] = entryOf(item);
-                origin[*found] = true;
-                gone[*found] = false;
-            } else {
-                at.insert(item.path, entries.size());
-                entries.append(entryOf(item));
-                origin.append(true);
-                gone.append(false);
-            }
-        }
-    }
-    QList<qsizetype> order;
-    order.reserve(entries.size());
-    for (qsizetype i = 0; i < entries.size(); ++i) {
-        if (!gone.at(i))
-            order.append(i);
-    }
-    std::sort(order.begin(), order.end(),
-        [&entries](qsizetype a, qsizetype b) { return entries.at(a).path < entries.at(b).path; });
-    std::sort(deletedFolders.begin(), deletedFolders.end());
-    QList<StateEntry> result;
-    result.reserve(order.size());
-    if (fromUpdate)
-        fromUpdate->clear();
-    for (const qsizetype i : std::as_const(order)) {
-        const QString& path = entries.at(i).path;
-        // A deleted folder takes what was below it, also an entry its marks did not name one by one; what the
-        // update archive holds there again was made after the deletion.
-        if (!origin.at(i) && !deletedFolders.isEmpty()) {
-            const auto next = std::upper_bound(deletedFolders.cbegin(), deletedFolders.cend(), path);
-            if (next != deletedFolders.cbegin() && isBelow(path, *(next - 1)))
-                continue;
-        }
-        result.append(entries.at(i));
-        if (fromUpdate)
-            fromUpdate->append(origin.at(i));
-    }
-    markRefused(result);
-    return result;
-}
-
-qint64 fileCountOf(const QList<StateEntry>& entries)
-{
-    return std::count_if(
-        entries.cbegin(), entries.cend(), [](const StateEntry& entry) { return !entry.isFolder && !entry.refused; });
-}
-
-// The point's file count and refused entries from its state.
-void describe(RestorePoint& point, const QList<StateEntry>& entries)
-{
-    point.fileCount = fileCountOf(entries);
-    point.refusedPaths.clear();
-    for (const StateEntry& entry : entries) {
-        if (entry.refused)
-            point.refusedPaths.append(entry.path);
-    }
+    point.fileCount = summary.fileCount;
+    point.refusedPaths = summary.refusedPaths;
 }
 
 QList<RestorePoint> mirrorPoints(const QString& folder, QString* error)
@@ -493,6 +380,7 @@ namespace {
 QList<ArchiveItem> itemsOf(const QByteArray& text)
 {
     QList<ArchiveItem> items;
+    LocalOffsets offsets;
     ArchiveItem item;
     bool open = false;
     qsizetype start = 0;
@@ -514,7 +402,7 @@ QList<ArchiveItem> itemsOf(const QByteArray& text)
         } else if (line.startsWith("Size = ")) {
             item.size = line.sliced(7).toLongLong();
         } else if (line.startsWith("Modified = ")) {
-            item.modified = listedTime(line.sliced(11));
+            item.modified = listedTime(line.sliced(11), offsets);
         } else if (line.startsWith("Attributes = ")) {
             const QByteArrayView attributes = line.sliced(13);
             item.isFolder = attributes.startsWith('D');
@@ -691,7 +579,9 @@ QList<RestorePoint> pointsOfChain(
     const auto fullItems = listChainFull(points.constLast(), &why, &kind);
     if (!fullItems)
         return unopened(why, kind);
-    describe(points.last(), merged(*fullItems, nullptr, nullptr));
+    // The full archive's state is sorted once for the chain; each update archive is laid over it in turn.
+    const ChainState state(*fullItems);
+    describe(points.last(), state.summary(nullptr));
     for (qsizetype i = 0; i + 1 < points.size(); ++i) {
         const auto items = ListPointArchive(points.at(i), false, &why, &kind);
         if (!items) {
@@ -700,7 +590,7 @@ QList<RestorePoint> pointsOfChain(
             points[i].problem = why;
             continue;
         }
-        describe(points[i], merged(*fullItems, &*items, nullptr));
+        describe(points[i], state.summary(&*items));
     }
     return points;
 }
@@ -747,9 +637,15 @@ bool IsUnsafeEntryPath(const QString& path)
 {
     if (path.isEmpty() || path.startsWith(QLatin1Char('/')))
         return true;
-    for (const QStringView name : QStringView(path).split(QLatin1Char('/'))) {
+    // Name by name without making a list: this runs for every entry of a listing.
+    for (qsizetype start = 0; start <= path.size();) {
+        qsizetype end = path.indexOf(QLatin1Char('/'), start);
+        if (end < 0)
+            end = path.size();
+        const QStringView name = QStringView(path).sliced(start, end - start);
         if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
             return true;
+        start = end + 1;
     }
     return false;
 }
@@ -825,17 +721,17 @@ std::optional<QList<StateEntry>> StateAsOf(
     if (!full)
         return std::nullopt;
     if (point.kind == RestorePoint::Kind::Full)
-        return merged(*full, nullptr, nullptr);
+        return ChainState(*full).entries(nullptr, nullptr);
     const auto update = ListPointArchive(point, false, error, failure);
     if (!update)
         return std::nullopt;
-    return merged(*full, &*update, nullptr);
+    return ChainState(*full).entries(&*update, nullptr);
 }
 
 QList<StateEntry> StateWithOrigins(
     const QList<ArchiveItem>& full, const QList<ArchiveItem>* update, QList<bool>* fromUpdate)
 {
-    return merged(full, update, fromUpdate);
+    return ChainState(full).entries(update, fromUpdate);
 }
 
 QList<FileVersion> VersionsOf(
@@ -849,14 +745,10 @@ QList<FileVersion> VersionsOf(
     if (points.size() == 1 && points.constFirst().kind == RestorePoint::Kind::Mirror)
         return MirrorVersionsOf(points.constFirst().path, path, error);
     const QString wanted = QDir::cleanPath(path);
-    auto find = [&wanted](const QList<StateEntry>& entries) -> const StateEntry* {
-        const auto at = std::lower_bound(entries.cbegin(), entries.cend(), wanted,
-            [](const StateEntry& entry, const QString& key) { return entry.path < key; });
-        return at != entries.cend() && at->path == wanted ? &*at : nullptr;
-    };
-    // The full archive of the chain being read; the points of one chain follow each other.
+    // The state of the chain being read, built once from its full archive; the points of one chain follow each
+    // other.
     QString fullPath;
-    std::optional<QList<ArchiveItem>> full;
+    std::optional<ChainState> chain;
     bool present = false;
     qint64 size = -1;
     QDateTime modified;
@@ -867,28 +759,33 @@ QList<FileVersion> VersionsOf(
         // A chain that could not be listed is passed over; its points say why.
         if (point.unopened != ListFailure::None)
             continue;
-        std::optional<QList<StateEntry>> state;
+        std::optional<StateEntry> entry;
         if (point.kind == RestorePoint::Kind::Mirror) {
-            state = StateAsOf(points, int(i), error, failure);
+            const auto state = StateAsOf(points, int(i), error, failure);
+            if (!state)
+                return {};
+            const auto at = std::lower_bound(state->cbegin(), state->cend(), wanted,
+                [](const StateEntry& stateEntry, const QString& key) { return stateEntry.path < key; });
+            if (at != state->cend() && at->path == wanted)
+                entry = *at;
         } else {
-            if (!full || fullPath != point.fullArchive) {
-                full = ListPointArchive(point, true, error, failure);
+            if (!chain || fullPath != point.fullArchive) {
+                chain.reset();
+                const auto full = ListPointArchive(point, true, error, failure);
                 fullPath = point.fullArchive;
                 if (!full)
                     return {};
+                chain.emplace(*full);
             }
             if (point.kind == RestorePoint::Kind::Full) {
-                state = merged(*full, nullptr, nullptr);
+                entry = chain->entry(nullptr, wanted);
             } else {
                 const auto update = ListPointArchive(point, false, error, failure);
                 if (!update)
                     return {};
-                state = merged(*full, &*update, nullptr);
+                entry = chain->entry(&*update, wanted);
             }
         }
-        if (!state)
-            return {};
-        const StateEntry* entry = find(*state);
         if (entry) {
             if (!present || entry->size != size || entry->modified != modified)
                 versions.append({point, false, entry->size, entry->modified});

@@ -163,3 +163,45 @@ TEST_F(HostileArchiveTest, AnEntryThatCannotBeWrittenIsNamedAndTheRestComesBack)
 }
 
 } // namespace
+
+// Each point is judged on its own: a file dropped as an update archive where the full archive has a folder
+// refuses what the folder held as of that point, and the next point, whose update archive holds no such file,
+// refuses nothing.
+TEST_F(HostileArchiveTest, AFileOverAFolderRefusesWhatItHeldOnlyAsOfItsOwnPoint)
+{
+    const quint32 id = addSet(IncrementalArchiving);
+    ASSERT_TRUE(RunSetJob(id).succeeded());
+    makeTree(craft, {{"sub", "a file where a folder was"}, {"c.txt", "see"}});
+    sevenZip({"a", "drop1.7z", "sub", "c.txt"});
+    sevenZip({"rn", "drop1.7z", "c.txt", "../out.txt"});
+    ASSERT_TRUE(QFile::rename(craft + "/drop1.7z", destination + "/docs_upd_2030-01-01_00h00m00s.7z"));
+    sevenZip({"a", "drop2.7z", "c.txt"});
+    ASSERT_TRUE(QFile::rename(craft + "/drop2.7z", destination + "/docs_upd_2030-01-02_00h00m00s.7z"));
+
+    BackupSet set;
+    ASSERT_TRUE(GetBackupSet(id, set));
+    const QList<RestorePoint> points = RestorePointsOf(set);
+    ASSERT_EQ(points.size(), 3);
+    EXPECT_EQ(points.at(1).refusedPaths, (QStringList {"../out.txt", "sub/b.txt"}));
+    EXPECT_EQ(points.at(1).fileCount, 3);
+    EXPECT_TRUE(points.at(0).refusedPaths.isEmpty());
+    EXPECT_EQ(points.at(0).fileCount, 4);
+    EXPECT_TRUE(points.at(2).refusedPaths.isEmpty());
+    EXPECT_EQ(points.at(2).fileCount, 3);
+    // The state a restore works from says the same.
+    const auto state = StateAsOf(points, 1);
+    ASSERT_TRUE(state);
+    QStringList refused;
+    for (const StateEntry& entry : *state) {
+        if (entry.refused)
+            refused.append(entry.path);
+    }
+    EXPECT_EQ(refused, points.at(1).refusedPaths);
+
+    const JobResult result = restoreInto(points, 1, home.filePath("restored"));
+    ASSERT_TRUE(result.succeeded()) << result.reason.toStdString();
+    EXPECT_TRUE(result.warning.contains("../out.txt")) << result.warning.toStdString();
+    EXPECT_EQ(readFile(home.filePath("restored/sub")), "a file where a folder was");
+    EXPECT_FALSE(QFileInfo::exists(home.filePath("out.txt")));
+    expectUntouched();
+}

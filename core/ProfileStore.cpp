@@ -293,6 +293,12 @@ bool ProfileStore::writeValues(const QString& path, const IniValues& values, boo
             if (!doc.setValue(sectionName(), key, value))
                 return false;
         }
+        // Keys that already hold these values: the file stays as it is, its time too.
+        if (existing.document && existing.document->toBytes() == doc.toBytes()) {
+            if (stamp)
+                *stamp = existing.stamp;
+            return true;
+        }
     }
     if (!writeDocument(path, doc))
         return false;
@@ -383,6 +389,12 @@ SetFolderScan ProfileStore::ScanSetFolder() const
         const QString name = QString::fromUtf8(fileName).chopped(kIniSuffix.size());
         if (!isValidSetName(name)) {
             skip(fileName, SetFileProblem::NotASetName);
+            continue;
+        }
+        // The folder's own word that the entry is a regular file spares a look per set; the read checks
+        // again on what it opens.
+        if (entry->d_type == DT_REG) {
+            scan.names.append(name);
             continue;
         }
         const QByteArray path = encodedFolder + '/' + fileName;

@@ -311,13 +311,18 @@ void ListSets()
         sets = backupSets;
     }
     const QMap<quint32, QStringList> schedules = ScheduleColumns(sets);
+    // One write for the whole list: with many sets a write and a flush per line cost more than the rest.
+    QStringList lines;
+    lines.reserve(sets.size());
     for (const BackupSet& set : std::as_const(sets)) {
         const QString lastRun
             = set.lastRun == QLatin1String("0") || set.lastRun.isEmpty() ? QStringLiteral("never") : set.lastRun;
-        PrintLine(
+        lines.append(
             (QStringList {set.name, backupTypeName(set), set.source, set.target, lastRun} + schedules.value(set.id))
                 .join(QLatin1Char('\t')));
     }
+    if (!lines.isEmpty())
+        PrintLine(lines.join(QLatin1Char('\n')));
 }
 
 QStringList FindSetNames(const QStringList& names, QStringList& unknown)

@@ -68,13 +68,17 @@ bool hasLineBreakOrNul(const QString& text)
 IniDocument IniDocument::fromBytes(const QByteArray& bytes)
 {
     IniDocument doc;
+    doc.m_source = bytes;
     QByteArrayView view(bytes);
+    qsizetype sourceOffset = 0;
     if (view.startsWith("\xEF\xBB\xBF")) {
         doc.m_byteOrderMark = true;
         view = view.sliced(3);
+        sourceOffset = 3;
     }
     if (view.isEmpty())
         return doc;
+    doc.m_lines.reserve(view.count('\n') + 1);
     qsizetype start = 0;
     while (start <= view.size()) {
         qsizetype end = view.indexOf('\n', start);
@@ -89,13 +93,13 @@ IniDocument IniDocument::fromBytes(const QByteArray& bytes)
             // A line of plain ASCII, as nearly every line is, reads the same in any decoder.
             const bool ascii = std::all_of(line.begin(), line.end(), [](char c) { return uchar(c) < 0x80; });
             if (ascii) {
-                doc.m_lines.append({raw.toByteArray(), QString::fromLatin1(line)});
+                doc.m_lines.append({{}, sourceOffset + start, raw.size(), QString::fromLatin1(line)});
             } else {
                 // A byte order mark inside the file is text like any other, and a line cut inside a character
                 // still shows the rest of it.
                 QStringDecoder decoder(
                     QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom | QStringDecoder::Flag::Stateless);
-                doc.m_lines.append({raw.toByteArray(), decoder(line)});
+                doc.m_lines.append({{}, sourceOffset + start, raw.size(), decoder(line)});
             }
         }
         if (last)
@@ -110,8 +114,12 @@ QByteArray IniDocument::toBytes() const
     QByteArray bytes;
     if (m_byteOrderMark)
         bytes += "\xEF\xBB\xBF";
+    bytes.reserve(m_source.size() + 64);
     for (const Line& line : m_lines) {
-        bytes += line.raw;
+        if (line.sourceLength >= 0)
+            bytes += QByteArrayView(m_source).sliced(line.sourceStart, line.sourceLength);
+        else
+            bytes += line.raw;
         bytes += '\n';
     }
     return bytes;
@@ -119,12 +127,12 @@ QByteArray IniDocument::toBytes() const
 
 void IniDocument::setLine(qsizetype index, const QString& text)
 {
-    m_lines[index] = {text.toUtf8(), text};
+    m_lines[index] = {text.toUtf8(), 0, -1, text};
 }
 
 void IniDocument::insertLine(qsizetype index, const QString& text)
 {
-    m_lines.insert(index, {text.toUtf8(), text});
+    m_lines.insert(index, {text.toUtf8(), 0, -1, text});
 }
 
 qsizetype IniDocument::findSection(const QString& section) const
@@ -159,6 +167,7 @@ IniSectionValues IniDocument::sectionValues(const QString& section) const
     const qsizetype header = findSection(section);
     if (header < 0)
         return values;
+    values.m_entries.reserve(m_lines.size() - header - 1);
     for (qsizetype i = header + 1; i < m_lines.size(); ++i) {
         const QString& line = m_lines.at(i).text;
         if (sectionName(line))

@@ -56,10 +56,13 @@ public:
 
 private:
     // A line keeps its bytes, so a line that is not rewritten is written back exactly as it was read,
-    // whatever its encoding.
+    // whatever its encoding. A line read from the file keeps them as a place in m_source, which every such
+    // line shares; a line written anew holds its own.
     struct Line
     {
         QByteArray raw;
+        qsizetype sourceStart = 0;
+        qsizetype sourceLength = -1;
         QString text;
     };
 
@@ -68,6 +71,7 @@ private:
     void insertLine(qsizetype index, const QString& text);
 
     QList<Line> m_lines;
+    QByteArray m_source;
     bool m_byteOrderMark = false;
 };
 

@@ -22,8 +22,9 @@ namespace {
 // another window), and saving everything must not write the old values back over that.
 struct KnownFile
 {
-    // The stored form of the set, without its id, which loading may have given anew.
-    IniValues values;
+    // The set as the file held it. Kept as the record, which shares its texts with the collection's, and
+    // put in its stored form only when saving compares.
+    BackupSet set;
     // The version of the file that held them, so saving can tell without reading it whether the file
     // changed since.
     FileStamp stamp;
@@ -33,12 +34,12 @@ struct KnownFile
 };
 QHash<quint32, KnownFile> knownFiles;
 
-// The stored form of a set, without its id, which loading may have given anew.
-IniValues storedForm(const BackupSet& set)
+// Whether saving the two would write the same keys, the id aside, which loading may have given anew.
+bool sameStoredForm(const BackupSet& a, const BackupSet& b)
 {
-    IniValues values = BackupSetFileValues(set);
-    values.removeFirst();
-    return values;
+    const QList<SetFileKey>& keys = SetFileKeys();
+    return std::all_of(
+        keys.cbegin() + 1, keys.cend(), [&](const SetFileKey& key) { return FieldText(a, key) == FieldText(b, key); });
 }
 
 // What the last load found in the set folder but did not load.
@@ -123,7 +124,7 @@ std::optional<BackupSet> readSetFile(const QString& name, IniFileRead* read = nu
 
 KnownFile knownFile(const BackupSet& set, const FileStamp& stamp, bool idGiven = false)
 {
-    return {storedForm(set), stamp, idGiven};
+    return {set, stamp, idGiven};
 }
 
 struct LoadedSet
@@ -396,15 +397,12 @@ bool StampSetFileKeys(const QString& setName, const IniValues& values)
     // at close leaves the file, and what other programs changed in it, alone.
     const auto known = knownFiles.find(set->id);
     for (const auto& [key, value] : values) {
-        if (known != knownFiles.end()) {
-            for (auto& [storedKey, storedValue] : known->values) {
-                if (storedKey == key)
-                    storedValue = value;
-            }
-        }
         for (const SetFileKey& tableKey : SetFileKeys()) {
-            if (tableKey.key == key)
-                SetFieldFromText(*set, tableKey, value);
+            if (tableKey.key != key)
+                continue;
+            SetFieldFromText(*set, tableKey, value);
+            if (known != knownFiles.end())
+                SetFieldFromText(known->set, tableKey, value);
         }
     }
     // Only when the file was the version known is the stamped one known too; one changed by others
@@ -432,7 +430,7 @@ bool SaveAllBackupSets(QStringList* failedFiles)
         QMutexLocker lock(&backupSetsMutex());
         for (const BackupSet& set : std::as_const(backupSets)) {
             const auto known = knownFiles.constFind(set.id);
-            if (known == knownFiles.cend() || known->values != storedForm(set)) {
+            if (known == knownFiles.cend() || !sameStoredForm(known->set, set)) {
                 toWrite.append(set);
                 continue;
             }

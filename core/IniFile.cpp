@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -11,19 +12,20 @@
 
 namespace {
 
-// A section header line: the name between '[' and the first ']', blanks trimmed.
-std::optional<QString> sectionName(const QString& line)
+// A section header line: the name between '[' and the first ']', blanks trimmed. Views, not copies: every
+// line of every set file passes through here.
+std::optional<QStringView> sectionName(QStringView line)
 {
-    const QString trimmed = line.trimmed();
+    const QStringView trimmed = line.trimmed();
     if (!trimmed.startsWith(QLatin1Char('[')))
         return std::nullopt;
     const qsizetype close = trimmed.indexOf(QLatin1Char(']'));
     if (close < 0)
         return std::nullopt;
-    return trimmed.mid(1, close - 1).trimmed();
+    return trimmed.sliced(1, close - 1).trimmed();
 }
 
-bool keyMatches(const QString& line, const QString& key, QString* value = nullptr)
+bool keyMatches(const QString& line, QStringView key, QString* value = nullptr)
 {
     const qsizetype eq = line.indexOf(QLatin1Char('='));
     if (eq < 0)
@@ -33,6 +35,23 @@ bool keyMatches(const QString& line, const QString& key, QString* value = nullpt
     if (value)
         *value = line.mid(eq + 1).trimmed();
     return true;
+}
+
+// Equal for names that compare equal without regard to case: each character folded as the comparison folds
+// it. A surrogate is left out rather than folded alone, which the comparison does not do.
+size_t foldedNameHash(QStringView name)
+{
+    size_t hash = 0;
+    for (QChar c : name) {
+        if (c.isSurrogate())
+            continue;
+        const char16_t unit = c.unicode();
+        const char16_t folded = unit >= u'A' && unit <= u'Z' ? char16_t(unit + (u'a' - u'A'))
+            : unit < 0x80                                    ? unit
+                                                             : c.toCaseFolded().unicode();
+        hash = hash * 31 + folded;
+    }
+    return hash;
 }
 
 bool hasLineBreakOrNul(const QString& text)
@@ -49,13 +68,17 @@ bool hasLineBreakOrNul(const QString& text)
 IniDocument IniDocument::fromBytes(const QByteArray& bytes)
 {
     IniDocument doc;
+    doc.m_source = bytes;
     QByteArrayView view(bytes);
+    qsizetype sourceOffset = 0;
     if (view.startsWith("\xEF\xBB\xBF")) {
         doc.m_byteOrderMark = true;
         view = view.sliced(3);
+        sourceOffset = 3;
     }
     if (view.isEmpty())
         return doc;
+    doc.m_lines.reserve(view.count('\n') + 1);
     qsizetype start = 0;
     while (start <= view.size()) {
         qsizetype end = view.indexOf('\n', start);
@@ -67,11 +90,17 @@ IniDocument IniDocument::fromBytes(const QByteArray& bytes)
         if (line.endsWith('\r'))
             line.chop(1);
         if (!(last && raw.isEmpty())) {
-            // A byte order mark inside the file is text like any other, and a line cut inside a character
-            // still shows the rest of it.
-            QStringDecoder decoder(
-                QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom | QStringDecoder::Flag::Stateless);
-            doc.m_lines.append({raw.toByteArray(), decoder(line)});
+            // A line of plain ASCII, as nearly every line is, reads the same in any decoder.
+            const bool ascii = std::all_of(line.begin(), line.end(), [](char c) { return uchar(c) < 0x80; });
+            if (ascii) {
+                doc.m_lines.append({{}, sourceOffset + start, raw.size(), QString::fromLatin1(line)});
+            } else {
+                // A byte order mark inside the file is text like any other, and a line cut inside a character
+                // still shows the rest of it.
+                QStringDecoder decoder(
+                    QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom | QStringDecoder::Flag::Stateless);
+                doc.m_lines.append({{}, sourceOffset + start, raw.size(), decoder(line)});
+            }
         }
         if (last)
             break;
@@ -85,8 +114,12 @@ QByteArray IniDocument::toBytes() const
     QByteArray bytes;
     if (m_byteOrderMark)
         bytes += "\xEF\xBB\xBF";
+    bytes.reserve(m_source.size() + 64);
     for (const Line& line : m_lines) {
-        bytes += line.raw;
+        if (line.sourceLength >= 0)
+            bytes += QByteArrayView(m_source).sliced(line.sourceStart, line.sourceLength);
+        else
+            bytes += line.raw;
         bytes += '\n';
     }
     return bytes;
@@ -94,19 +127,19 @@ QByteArray IniDocument::toBytes() const
 
 void IniDocument::setLine(qsizetype index, const QString& text)
 {
-    m_lines[index] = {text.toUtf8(), text};
+    m_lines[index] = {text.toUtf8(), 0, -1, text};
 }
 
 void IniDocument::insertLine(qsizetype index, const QString& text)
 {
-    m_lines.insert(index, {text.toUtf8(), text});
+    m_lines.insert(index, {text.toUtf8(), 0, -1, text});
 }
 
 qsizetype IniDocument::findSection(const QString& section) const
 {
     for (qsizetype i = 0; i < m_lines.size(); ++i) {
         const auto name = sectionName(m_lines.at(i).text);
-        if (name && name->compare(section.trimmed(), Qt::CaseInsensitive) == 0)
+        if (name && name->compare(QStringView(section).trimmed(), Qt::CaseInsensitive) == 0)
             return i;
     }
     return -1;
@@ -124,6 +157,37 @@ std::optional<QString> IniDocument::value(const QString& section, const QString&
         QString found;
         if (keyMatches(line, key, &found))
             return found;
+    }
+    return std::nullopt;
+}
+
+IniSectionValues IniDocument::sectionValues(const QString& section) const
+{
+    IniSectionValues values;
+    const qsizetype header = findSection(section);
+    if (header < 0)
+        return values;
+    values.m_entries.reserve(m_lines.size() - header - 1);
+    for (qsizetype i = header + 1; i < m_lines.size(); ++i) {
+        const QString& line = m_lines.at(i).text;
+        if (sectionName(line))
+            break;
+        const qsizetype eq = line.indexOf(QLatin1Char('='));
+        if (eq < 0)
+            continue;
+        const QStringView name = QStringView(line).left(eq).trimmed();
+        values.m_entries.append({foldedNameHash(name), name, QStringView(line).sliced(eq + 1).trimmed()});
+    }
+    return values;
+}
+
+std::optional<QString> IniSectionValues::value(QStringView key) const
+{
+    const QStringView name = key.trimmed();
+    const size_t hash = foldedNameHash(name);
+    for (const Entry& entry : m_entries) {
+        if (entry.nameHash == hash && entry.name.compare(name, Qt::CaseInsensitive) == 0)
+            return entry.value.toString();
     }
     return std::nullopt;
 }

@@ -8,12 +8,34 @@
 #include <QPair>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 
 #include <optional>
 
 #include <sys/types.h>
 
 using IniValues = QList<QPair<QString, QString>>;
+
+// Every key of one section, gathered in one pass over the document, for a reader of many keys. It looks into
+// the document's lines: it must not outlive the document it came from, nor a change to it.
+class IniSectionValues
+{
+public:
+    // What IniDocument::value gives for this key of the section.
+    std::optional<QString> value(QStringView key) const;
+
+private:
+    friend class IniDocument;
+    struct Entry
+    {
+        // A hash of the name, the same for names that match without regard to case, to compare few names.
+        size_t nameHash;
+        QStringView name;
+        QStringView value;
+    };
+    // In the order of the lines; a name's first line is the one read.
+    QList<Entry> m_entries;
+};
 
 class IniDocument
 {
@@ -23,6 +45,8 @@ public:
     QByteArray toBytes() const;
 
     std::optional<QString> value(const QString& section, const QString& key) const;
+    // The whole section at once: reading every key this way costs one pass instead of one per key.
+    IniSectionValues sectionValues(const QString& section) const;
     // Replaces the key's value in place, or appends the key at the end of its section, creating the
     // section at the end of the document. Refuses (returns false) what a line could not hold.
     bool setValue(const QString& section, const QString& key, const QString& value);
@@ -32,10 +56,13 @@ public:
 
 private:
     // A line keeps its bytes, so a line that is not rewritten is written back exactly as it was read,
-    // whatever its encoding.
+    // whatever its encoding. A line read from the file keeps them as a place in m_source, which every such
+    // line shares; a line written anew holds its own.
     struct Line
     {
         QByteArray raw;
+        qsizetype sourceStart = 0;
+        qsizetype sourceLength = -1;
         QString text;
     };
 
@@ -44,6 +71,7 @@ private:
     void insertLine(qsizetype index, const QString& text);
 
     QList<Line> m_lines;
+    QByteArray m_source;
     bool m_byteOrderMark = false;
 };
 

@@ -139,11 +139,14 @@ IniFileRead ProfileStore::ReadIniFile(const QString& path)
         return result;
     }
     result.stamp = stampFromStat(info);
-    QByteArray bytes;
-    bytes.reserve(qsizetype(info.st_size) + 1);
-    char buffer[64 * 1024];
+    // Read straight into the text's own buffer: one allocation, no copy. A file that grew since fstat
+    // still comes whole, the buffer growing as it must.
+    QByteArray bytes(std::max<qsizetype>(qsizetype(info.st_size) + 1, 4096), Qt::Uninitialized);
+    qsizetype size = 0;
     for (;;) {
-        const ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
+        if (size == bytes.size())
+            bytes.resize(bytes.size() * 2);
+        const ssize_t got = ::read(fd.get(), bytes.data() + size, size_t(bytes.size() - size));
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0) {
@@ -153,8 +156,9 @@ IniFileRead ProfileStore::ReadIniFile(const QString& path)
         }
         if (got == 0)
             break;
-        bytes.append(buffer, got);
+        size += got;
     }
+    bytes.truncate(size);
     result.document = IniDocument::fromBytes(bytes);
     return result;
 }
@@ -293,6 +297,12 @@ bool ProfileStore::writeValues(const QString& path, const IniValues& values, boo
             if (!doc.setValue(sectionName(), key, value))
                 return false;
         }
+        // Keys that already hold these values: the file stays as it is, its time too.
+        if (existing.document && existing.document->toBytes() == doc.toBytes()) {
+            if (stamp)
+                *stamp = existing.stamp;
+            return true;
+        }
     }
     if (!writeDocument(path, doc))
         return false;
@@ -383,6 +393,12 @@ SetFolderScan ProfileStore::ScanSetFolder() const
         const QString name = QString::fromUtf8(fileName).chopped(kIniSuffix.size());
         if (!isValidSetName(name)) {
             skip(fileName, SetFileProblem::NotASetName);
+            continue;
+        }
+        // The folder's own word that the entry is a regular file spares a look per set; the read checks
+        // again on what it opens.
+        if (entry->d_type == DT_REG) {
+            scan.names.append(name);
             continue;
         }
         const QByteArray path = encodedFolder + '/' + fileName;

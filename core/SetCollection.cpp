@@ -22,22 +22,24 @@ namespace {
 // another window), and saving everything must not write the old values back over that.
 struct KnownFile
 {
-    // The stored form of the set, without its id, which loading may have given anew.
-    IniValues values;
+    // The set as the file held it. Kept as the record, which shares its texts with the collection's, and
+    // put in its stored form only when saving compares.
+    BackupSet set;
     // The version of the file that held them, so saving can tell without reading it whether the file
     // changed since.
     FileStamp stamp;
-    // Whether the file holds exactly what a save would write, so saving an unchanged set has nothing to do.
-    bool asWritten = false;
+    // The set was given another id than its file holds (none, or one another file holds too). The logs, the
+    // timer and the keyring entry go by the id, so the file must come to hold it.
+    bool idGiven = false;
 };
 QHash<quint32, KnownFile> knownFiles;
 
-// The stored form of a set, without its id, which loading may have given anew.
-IniValues storedForm(const BackupSet& set)
+// Whether saving the two would write the same keys, the id aside, which loading may have given anew.
+bool sameStoredForm(const BackupSet& a, const BackupSet& b)
 {
-    IniValues values = BackupSetFileValues(set);
-    values.removeFirst();
-    return values;
+    const QList<SetFileKey>& keys = SetFileKeys();
+    return std::all_of(
+        keys.cbegin() + 1, keys.cend(), [&](const SetFileKey& key) { return FieldText(a, key) == FieldText(b, key); });
 }
 
 // What the last load found in the set folder but did not load.
@@ -97,10 +99,10 @@ QSet<quint32> idsOf(const QList<BackupSet>& sets)
 
 BackupSet setFromDocument(const IniDocument& doc)
 {
-    const QString section = g_profileStore->sectionName();
+    const IniSectionValues values = doc.sectionValues(g_profileStore->sectionName());
     BackupSet set;
     for (const SetFileKey& key : SetFileKeys())
-        SetFieldFromText(set, key, doc.value(section, key.key).value_or(key.fileDefault));
+        SetFieldFromText(set, key, values.value(key.key).value_or(key.fileDefault));
     return set;
 }
 
@@ -120,15 +122,9 @@ std::optional<BackupSet> readSetFile(const QString& name, IniFileRead* read = nu
     return set;
 }
 
-// Whether the document holds exactly what saving the set would write.
-bool holdsAsWritten(const IniDocument& doc, const BackupSet& set)
+KnownFile knownFile(const BackupSet& set, const FileStamp& stamp, bool idGiven = false)
 {
-    return doc.toBytes() == IniDocument::withSection(g_profileStore->sectionName(), BackupSetFileValues(set)).toBytes();
-}
-
-KnownFile knownFile(const BackupSet& set, const FileStamp& stamp, bool asWritten)
-{
-    return {storedForm(set), stamp, asWritten};
+    return {set, stamp, idGiven};
 }
 
 struct LoadedSet
@@ -149,8 +145,7 @@ void giveDistinctIds(QList<LoadedSet>& sets)
     }
     for (qsizetype i : std::as_const(withoutId)) {
         sets[i].set.id = ids.give();
-        // The file holds another id than the set now has.
-        sets[i].file.asWritten = false;
+        sets[i].file.idGiven = true;
     }
 }
 
@@ -163,7 +158,7 @@ QList<LoadedSet> ReadAllSetFiles(QList<SkippedSetFile>& skipped)
     for (const QString& name : scan.names) {
         IniFileRead read;
         if (std::optional<BackupSet> set = readSetFile(name, &read)) {
-            KnownFile file = knownFile(*set, read.stamp, holdsAsWritten(*read.document, *set));
+            KnownFile file = knownFile(*set, read.stamp);
             sets.append({std::move(*set), std::move(file)});
         } else if (!read.missing()) { // one that is gone since the folder was listed was deleted, not skipped
             skipped.append(g_profileStore->DescribeSkippedSetFile(
@@ -183,8 +178,18 @@ bool writeSetFile(const BackupSet& set, bool freshFile)
     if (!g_profileStore->WriteSetFileValues(set.name, BackupSetFileValues(set), freshFile, &stamp))
         return false;
     QMutexLocker lock(&backupSetsMutex());
-    // A write of some keys only leaves the others as they were, so the file may still differ from a save.
-    knownFiles.insert(set.id, knownFile(set, stamp, freshFile));
+    knownFiles.insert(set.id, knownFile(set, stamp));
+    return true;
+}
+
+// Writes only these keys of the set into its file as it is now, the others left as they are.
+bool writeSetFile(const BackupSet& set, const IniValues& keys)
+{
+    FileStamp stamp;
+    if (!g_profileStore->WriteSetFileValues(set.name, keys, false, &stamp))
+        return false;
+    QMutexLocker lock(&backupSetsMutex());
+    knownFiles.insert(set.id, knownFile(set, stamp));
     return true;
 }
 
@@ -351,8 +356,7 @@ std::optional<BackupSet> ReloadBackupSet(const QString& name)
             set->id = IdGiver(used).give();
         backupSets.append(*set);
     }
-    knownFiles.insert(
-        set->id, knownFile(*set, read.stamp, set->id == idInFile && holdsAsWritten(*read.document, *set)));
+    knownFiles.insert(set->id, knownFile(*set, read.stamp, set->id != idInFile));
     return set;
 }
 
@@ -393,15 +397,12 @@ bool StampSetFileKeys(const QString& setName, const IniValues& values)
     // at close leaves the file, and what other programs changed in it, alone.
     const auto known = knownFiles.find(set->id);
     for (const auto& [key, value] : values) {
-        if (known != knownFiles.end()) {
-            for (auto& [storedKey, storedValue] : known->values) {
-                if (storedKey == key)
-                    storedValue = value;
-            }
-        }
         for (const SetFileKey& tableKey : SetFileKeys()) {
-            if (tableKey.key == key)
-                SetFieldFromText(*set, tableKey, value);
+            if (tableKey.key != key)
+                continue;
+            SetFieldFromText(*set, tableKey, value);
+            if (known != knownFiles.end())
+                SetFieldFromText(known->set, tableKey, value);
         }
     }
     // Only when the file was the version known is the stamped one known too; one changed by others
@@ -424,29 +425,37 @@ bool SaveBackupSet(quint32 id)
 bool SaveAllBackupSets(QStringList* failedFiles)
 {
     QList<BackupSet> toWrite;
+    QList<BackupSet> idsToWrite;
     {
         QMutexLocker lock(&backupSetsMutex());
         for (const BackupSet& set : std::as_const(backupSets)) {
             const auto known = knownFiles.constFind(set.id);
-            if (known == knownFiles.cend() || known->values != storedForm(set)) {
+            if (known == knownFiles.cend() || !sameStoredForm(known->set, set)) {
                 toWrite.append(set);
                 continue;
             }
-            // Unchanged here: a file that holds what a save would write needs nothing. Any other is
-            // brought to the saved form only while it is still the version read; one changed or removed by
-            // another program since keeps that program's version. Told by a look at the file, not a read.
-            if (!known->asWritten && g_profileStore->SetFileStamp(set.name) == known->stamp)
-                toWrite.append(set);
+            // Unchanged here, so its file is left as it is, even one without the newer keys: it reads as the
+            // same set. Only an id given at load goes in, while the file is still the version read; one
+            // changed or removed by another program since keeps that program's version.
+            if (known->idGiven && g_profileStore->SetFileStamp(set.name) == known->stamp)
+                idsToWrite.append(set);
         }
     }
     bool allWritten = true;
-    // Each file is replaced whole in one step, so no moment leaves a set without its file.
-    for (const BackupSet& set : std::as_const(toWrite)) {
-        if (writeSetFile(set, true))
-            continue;
+    auto failed = [&](const BackupSet& set) {
         allWritten = false;
         if (failedFiles)
             failedFiles->append(failedPath(set.name));
+    };
+    // Each file is replaced whole in one step, so no moment leaves a set without its file.
+    for (const BackupSet& set : std::as_const(toWrite)) {
+        if (!writeSetFile(set, true))
+            failed(set);
+    }
+    const SetFileKey& idKey = SetFileKeys().constFirst();
+    for (const BackupSet& set : std::as_const(idsToWrite)) {
+        if (!writeSetFile(set, IniValues {{idKey.key, FieldText(set, idKey)}}))
+            failed(set);
     }
     return allWritten;
 }

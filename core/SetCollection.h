@@ -49,9 +49,10 @@ bool StampSetFileLastRun(const QString& setName, const QString& value);
 bool StampSetFileKeys(const QString& setName, const IniValues& values);
 // Writes the set's keys into its file. False, with nothing changed, when that failed.
 bool SaveBackupSet(quint32 id);
-// Writes every set changed since it was read, each file whole, and every file not yet in the form a save
-// gives that no other program changed since. False when a file could not be written; its path is then
-// added to failedFiles.
+// Writes every set changed here since it was read (edited, added, or given a destination), each file whole.
+// A file of a set unchanged here is left untouched, even one without the newer keys; only an id given at load
+// goes into it, when no other program changed it since. False when a file could not be written; its path is
+// then added to failedFiles.
 bool SaveAllBackupSets(QStringList* failedFiles = nullptr);
 // Gives every set this destination and saves them all, as SaveAllBackupSets.
 bool SetEveryDestination(const QString& location, QStringList* failedFiles = nullptr);

@@ -148,10 +148,10 @@ void LoadSettings()
     // The file is read once, whole; a missing or unreadable one gives every default.
     const IniFileRead read = g_profileStore->ReadSettingsFile();
     const IniDocument doc = read.document.value_or(IniDocument());
-    const QString section = g_profileStore->sectionName();
+    const IniSectionValues values = doc.sectionValues(g_profileStore->sectionName());
     badSettings.clear();
     for (const SettingKey& key : settingKeys()) {
-        const QString text = doc.value(section, key.key).value_or(key.defaultValue);
+        const QString text = values.value(key.key).value_or(key.defaultValue);
         if (isInRange(key, text)) {
             setFromText(key, text);
         } else {

@@ -41,7 +41,7 @@ void LoadSettings();
 // interface language of the moment, and forgets them so that each is named once: the window shows them once
 // it is up, velmora-run on standard error.
 QStringList TakeSettingsReadAsDefault();
-// False when the settings file could not be written.
+// False when the settings file could not be written. A file that already holds these settings is left untouched.
 bool SaveSettings();
 // Path of the settings file, for messages.
 QString SettingsFilePath();

@@ -322,14 +322,19 @@ void ListSets()
         sets = backupSets;
     }
     const QMap<quint32, QStringList> schedules = ScheduleColumns(sets);
+    // One write for the whole list: with many sets a write and a flush per line cost more than the rest.
+    QStringList lines;
+    lines.reserve(sets.size());
     for (const BackupSet& set : std::as_const(sets)) {
         const QString lastRun
             = set.lastRun == QLatin1String("0") || set.lastRun.isEmpty() ? QStringLiteral("never") : set.lastRun;
         // Scripts read these columns: the same words in every interface language.
-        PrintLine((QStringList {set.name, backupTypeName(set, EnglishStringById), set.source, set.target, lastRun}
+        lines.append((QStringList {set.name, backupTypeName(set, EnglishStringById), set.source, set.target, lastRun}
             + schedules.value(set.id))
-                      .join(QLatin1Char('\t')));
+                         .join(QLatin1Char('\t')));
     }
+    if (!lines.isEmpty())
+        PrintLine(lines.join(QLatin1Char('\n')));
 }
 
 QStringList FindSetNames(const QStringList& names, QStringList& unknown)

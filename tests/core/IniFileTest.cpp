@@ -43,6 +43,28 @@ TEST(IniDocument, WritesReplaceInPlaceOrAppendAtTheEndOfTheSection)
     EXPECT_EQ(doc.toBytes(), "first line\n[A]\nK1=changed\nk2=new\n\n[B]\nk=2\n; note\n[C]\nk=3\n");
 }
 
+TEST(IniDocument, ASectionReadWholeGivesWhatEachKeyReadAloneGives)
+{
+    // The first line of a key and the first section of a name count; names match as letters fold, the
+    // Kelvin sign as a k; a line without '=' and a line in another section are no keys of the section.
+    const QByteArray bytes = "\xEF\xBB\xBFtop=outside\r\n[velmora project FILE]\r\n  Name  =  first  \r\nNAME=second\n"
+                             "\xE2\x84\xAA"
+                             "eepLast=7\nno equals sign\n=empty name\nпуть = /дом \nlast=\n"
+                             "[Other]\nname=other\n[Velmora Project file]\nlater=ignored\n";
+    const IniDocument doc = IniDocument::fromBytes(bytes);
+    const IniSectionValues values = doc.sectionValues(kSection);
+    for (const char* key : {"name", " NAME ", "keeplast", "KEEPLAST", "ПУТЬ", "last", "top", "later", "other",
+             "no equals sign", "", "missing"})
+        EXPECT_EQ(values.value(QString::fromUtf8(key)), doc.value(kSection, QString::fromUtf8(key))) << key;
+    EXPECT_EQ(values.value(QStringLiteral("name")), "first");
+    EXPECT_EQ(values.value(QStringLiteral("keeplast")), "7");
+    EXPECT_EQ(values.value(QStringLiteral("путь")), "/дом");
+    EXPECT_EQ(values.value(QStringLiteral("later")), std::nullopt);
+    EXPECT_EQ(doc.sectionValues("Missing").value(QStringLiteral("name")), std::nullopt);
+    // Reading changes nothing of the bytes.
+    EXPECT_EQ(doc.toBytes(), bytes.endsWith('\n') ? bytes : bytes + '\n');
+}
+
 TEST(IniDocument, ValuesAreReadWholeWhateverTheirLength)
 {
     IniDocument doc;

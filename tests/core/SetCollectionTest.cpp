@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QMap>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 class SetCollectionTest : public StoreFixture
@@ -86,6 +87,8 @@ TEST_F(SetCollectionTest, HandWrittenEdgeValuesLoadAsStored)
     EXPECT_EQ(cyrillic->name, "Дневной");
     EXPECT_EQ(cyrillic->target, "/mnt/копии");
 
+    // Once the set changes, its file is written in the form a save gives.
+    FindBackupSet(4)->target = "/backup";
     SaveAllBackupSets();
     const QByteArray saved = readFile(setFile("edge"));
     EXPECT_TRUE(saved.contains("\nexTypeList=a;b\n"));
@@ -113,14 +116,123 @@ TEST_F(SetCollectionTest, EverySetGetsADistinctId)
     EXPECT_EQ(backupSets.size(), 3);
 }
 
-TEST_F(SetCollectionTest, SaveAllRewritesFilesWithoutStaleKeys)
+TEST_F(SetCollectionTest, SavingAChangedSetWritesItsFileWholeWithoutStaleKeys)
 {
     writeSetFile("a", "nID=1\nname=a\nobsolete=yes\n");
     LoadAllBackupSets();
+    FindBackupSet(1)->source = "/changed";
     SaveAllBackupSets();
     const QByteArray saved = readFile(setFile("a"));
     EXPECT_FALSE(saved.contains("obsolete"));
     EXPECT_TRUE(saved.startsWith("[Velmora Project file]\nnID=1\nname=a\n"));
+    EXPECT_TRUE(saved.contains("\nsource=/changed\n") && saved.endsWith("\nChainRuns=\n")) << saved.data();
+}
+
+// A version of a file as the close could leave it: its bytes and the time and inode a write would change.
+struct FileVersion
+{
+    QByteArray bytes;
+    qint64 modifiedNs = 0;
+    quint64 inode = 0;
+    bool operator==(const FileVersion&) const = default;
+};
+
+FileVersion versionOf(const QString& path)
+{
+    struct stat info = {};
+    ::stat(QFile::encodeName(path).constData(), &info);
+    return {readFile(path), qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec, quint64(info.st_ino)};
+}
+
+// Puts the file's time in the past, so that a write at once after it cannot keep the same time.
+void ageFile(const QString& path)
+{
+    const struct timespec times[2] = {{1600000000, 0}, {1600000000, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0);
+}
+
+TEST_F(SetCollectionTest, ClosingWithNothingChangedWritesNoFileWhileAnEditedSetIsWritten)
+{
+    // Files from before the newer keys, one with a key no longer used, one as a save writes it, and one a
+    // user edits.
+    writeSetFile("Old", "nID=1\nname=Old\nsource=/data/old\nCompLevel=5\nexTypeList=b;a\nSolid=7\n");
+    writeSetFile("Stale", "nID=2\nname=Stale\nobsolete=yes\n");
+    writeFile(setFile("Saved"),
+        IniDocument::withSection(g_profileStore->sectionName(), BackupSetFileValues(makeSet("Saved", 3))).toBytes());
+    writeSetFile("Edited", "nID=4\nname=Edited\nsource=/data/before\n");
+    LoadSettings();
+    ASSERT_TRUE(SaveSettings());
+    const QStringList files
+        = {setFile("Old"), setFile("Stale"), setFile("Saved"), setFile("Edited"), home.settingsFile()};
+    for (const QString& path : files)
+        ageFile(path);
+    QMap<QString, FileVersion> before;
+    for (const QString& path : files)
+        before.insert(path, versionOf(path));
+
+    LoadSettings();
+    LoadAllBackupSets();
+    const BackupSet old = *FindBackupSet(1);
+    const BackupSet saved = *FindBackupSet(3);
+    BackupSet edited;
+    ASSERT_TRUE(GetBackupSet(4, edited));
+    edited.source = "/data/after";
+    ASSERT_TRUE(UpdateBackupSet(edited));
+    ageFile(setFile("Edited"));
+    before.insert(setFile("Edited"), versionOf(setFile("Edited")));
+    // Changed in the record only, as a run's results change it, and written by the close.
+    FindBackupSet(2)->lastRun = "2026-12-07";
+    before.remove(setFile("Stale"));
+
+    EXPECT_TRUE(SaveSetsAndSettings());
+    EXPECT_TRUE(messages.messages().isEmpty());
+    for (auto it = before.cbegin(); it != before.cend(); ++it)
+        EXPECT_EQ(versionOf(it.key()), it.value()) << it.key().toStdString();
+    const QByteArray stale = readFile(setFile("Stale"));
+    EXPECT_TRUE(stale.contains("\nlastrun=2026-12-07\n") && !stale.contains("obsolete")) << stale.data();
+
+    // The files left as they were read as the same sets again: a missing key still gives its default.
+    LoadAllBackupSets();
+    ASSERT_EQ(backupSets.size(), 4);
+    EXPECT_EQ(*FindBackupSet(1), old);
+    EXPECT_EQ(*FindBackupSet(3), saved);
+    EXPECT_EQ(FindBackupSet(1)->compLevel, 5);
+    EXPECT_TRUE(FindBackupSet(1)->verifyArchive);
+    EXPECT_EQ(FindBackupSet(1)->keepLast, 10);
+    EXPECT_EQ(FindBackupSet(4)->source, "/data/after");
+    EXPECT_EQ(FindBackupSet(2)->lastRun, "2026-12-07");
+}
+
+TEST_F(SetCollectionTest, AnIdGivenAtLoadIsTheOnlyKeyTheCloseWritesIntoAnUnchangedFile)
+{
+    // The logs, the timer and the keyring entry of a set go by its id: a file without one, or with one
+    // another file holds, must keep the id it was given, but nothing else of it changes.
+    writeSetFile("a", "nID=2\nname=a\nsource=/data/a\n");
+    writeSetFile("b", "name=b\nnID=2\nsource=/data/b\n\n");
+    writeSetFile("c", "name=c\nsource=/data/c\n");
+    LoadAllBackupSets();
+    QMap<QString, quint32> ids;
+    for (const BackupSet& set : std::as_const(backupSets))
+        ids.insert(set.name, set.id);
+    ASSERT_EQ(ids.value("a"), 2u);
+    ageFile(setFile("a"));
+    const FileVersion a = versionOf(setFile("a"));
+
+    EXPECT_TRUE(SaveSetsAndSettings());
+    EXPECT_EQ(versionOf(setFile("a")), a);
+    EXPECT_EQ(readFile(setFile("b")),
+        "[Velmora Project file]\nname=b\nnID=" + QByteArray::number(ids.value("b")) + "\nsource=/data/b\n\n");
+    EXPECT_EQ(readFile(setFile("c")),
+        "[Velmora Project file]\nname=c\nsource=/data/c\nnID=" + QByteArray::number(ids.value("c")) + "\n");
+
+    LoadAllBackupSets();
+    for (const BackupSet& set : std::as_const(backupSets))
+        EXPECT_EQ(set.id, ids.value(set.name)) << set.name.toStdString();
+    // Once held, the ids are not written again.
+    ageFile(setFile("c"));
+    const FileVersion c = versionOf(setFile("c"));
+    EXPECT_TRUE(SaveSetsAndSettings());
+    EXPECT_EQ(versionOf(setFile("c")), c);
 }
 
 TEST_F(SetCollectionTest, SavingEverythingKeepsWhatAnotherProgramChangedSince)

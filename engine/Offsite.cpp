@@ -3,7 +3,7 @@
 
 #include "Offsite.h"
 
-#include "ArchiveCommand.h"
+#include "ArchivePath.h"
 #include "ChainHistory.h"
 #include "FolderIdentity.h"
 #include "LastRun.h"

@@ -6,5 +6,5 @@
 
 #include <memory>
 
-// The transport the step's destination needs: rsync over ssh for USER@HOST:PATH, rclone for REMOTE:PATH.
+// The transport the step's destination needs: rsync over ssh for ssh://USER@HOST/PATH, rclone for REMOTE:PATH.
 std::unique_ptr<OffsiteTransport> MakeOffsiteTransport(OffsiteStep& step);

@@ -1,4 +1,4 @@
-// The destination's kind picks the tool every off-site operation runs: rsync over ssh for USER@HOST:PATH, rclone
+// The destination's kind picks the tool every off-site operation runs: rsync over ssh for ssh://USER@HOST/PATH, rclone
 // for REMOTE:PATH. The operations themselves are tried against a real sshd and real rclone remotes in OffsiteTest.
 
 #include "OffsiteStep.h"
@@ -43,7 +43,7 @@ TEST(OffsiteTransportChoice, AnSshDestinationGoesThroughRsyncOverSshAndAnRcloneR
     bool isSsh = false;
     bool isRclone = false;
 
-    const auto ssh = ParseOffsiteTarget(QStringLiteral("backup@example.invalid:/srv/backups"));
+    const auto ssh = ParseOffsiteTarget(QStringLiteral("ssh://backup@example.invalid/srv/backups"));
     ASSERT_TRUE(ssh);
     const CopyCall overSsh = copyCallFor(*ssh, &isSsh, &isRclone);
     EXPECT_TRUE(isSsh);

@@ -26,13 +26,6 @@ QString g_listFilePath;
 
 namespace {
 
-QString archivePath(const QString& folder, const QString& arcName, const QString& extension)
-{
-    const QString trimmed = TrimmedFolder(folder);
-    const QString base = trimmed.endsWith(kPathSeparator) ? trimmed : trimmed + kPathSeparator;
-    return base + arcName + QLatin1Char('.') + extension;
-}
-
 // In 7-Zip's recursive list "sub/cache/" leaves out every "cache" anywhere below "sub", an absolute path one
 // level inside the source acts as a bare name, and a deeper one is ignored (an update run even fails on it).
 // A folder inside the source therefore gets a non-recursive switch of its own, relative to the source, which
@@ -161,7 +154,7 @@ ArchiveBuild buildArchiveCommand(BackupSet& set, bool preview, bool startNewChai
     }
     if (updateMode) {
         build.updateArchivePath
-            = preview ? archivePath(set.target, UpdateArchiveName(set.arcName), extension) : FreeUpdateArchivePath(set);
+            = preview ? ArchivePath(set.target, UpdateArchiveName(set.arcName), extension) : FreeUpdateArchivePath(set);
         build.updateWritePath
             = preview ? TemporaryNamePattern(build.updateArchivePath) : TemporaryNameBeside(build.updateArchivePath);
         appendArgument(command, QStringLiteral("-up0q3x2z0!") + build.updateWritePath);
@@ -223,14 +216,6 @@ QString DateStampAt(const QDateTime& time, bool longForm)
     return time.toString(longForm ? QStringLiteral("yyyy-MM-dd_HH'h'mm'm'ss's'") : QStringLiteral("yyyy-MM-dd"));
 }
 
-QString FullArchivePath(const BackupSet& set)
-{
-    const QString extension = ArcTypeName(set);
-    if (set.arcName.isEmpty() || extension.isEmpty())
-        return {};
-    return archivePath(set.target, set.arcName, extension);
-}
-
 QString UpdateArchiveName(const QString& arcName)
 {
     return arcName + QStringLiteral("_upd_") + DateStamp(true);
@@ -249,7 +234,7 @@ QDateTime FreeRunTime(const BackupSet& set)
         if (taken.contains(stamp))
             continue;
         // Any file at the update archive's name (another program's, a link) keeps the name from this run too.
-        const QString path = archivePath(set.target, set.arcName + QStringLiteral("_upd_") + stamp, extension);
+        const QString path = ArchivePath(set.target, set.arcName + QStringLiteral("_upd_") + stamp, extension);
         if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
             return time;
     }
@@ -258,7 +243,7 @@ QDateTime FreeRunTime(const BackupSet& set)
 QString FreeUpdateArchivePath(const BackupSet& set)
 {
     const QString stamp = DateStampAt(FreeRunTime(set), true);
-    return archivePath(set.target, set.arcName + QStringLiteral("_upd_") + stamp, ArcTypeName(set));
+    return ArchivePath(set.target, set.arcName + QStringLiteral("_upd_") + stamp, ArcTypeName(set));
 }
 
 QString LastPathComponent(const QString& path)

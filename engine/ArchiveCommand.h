@@ -3,6 +3,7 @@
 // Turns a backup set into the 7-Zip command that archives it: the add-or-update choice, the chain
 // length rule, the exclusion list file and the archive names.
 
+#include "ArchivePath.h"
 #include "BackupSet.h"
 #include "Command.h"
 
@@ -46,9 +47,6 @@ ArchiveBuild BuildArchiveCommand(BackupSet& set, bool startNewChain = false);
 // The command a run would build now, for showing it without running it: nothing is written, removed or
 // remembered, and the exclusion list file, which a run names anew each time, appears as "lstXXXXXX.tmp".
 ArchiveBuild PreviewArchiveCommand(BackupSet set);
-// The set's full archive, TARGET/NAME.TYPE, as a run writes it; empty without a name or a known type, so
-// that no caller ever acts on TARGET/NAME, which the program never wrote.
-QString FullArchivePath(const BackupSet& set);
 
 QString ExclusionListText(BackupSet& set);
 // Writes the text to a new "lst" file in a private folder of its own; empty path (and the reason in error)

@@ -1,6 +1,6 @@
 #include "ChainHistory.h"
 
-#include "ArchiveCommand.h"
+#include "ArchivePath.h"
 #include "ArchivePlacement.h"
 #include "FileDescriptor.h"
 #include "MirrorCommand.h"

@@ -1,6 +1,6 @@
 #include "JobChecks.h"
 
-#include "ArchiveCommand.h"
+#include "ArchivePath.h"
 #include "DestinationDisk.h"
 #include "FolderIdentity.h"
 #include "Jobs.h"
@@ -43,20 +43,6 @@ bool emptySourceRefused(const BackupSet& set)
         return false;
     return !userMessages().askYesNo(LoadStringById(StringId::EmptySourceQuestion).arg(set.name, set.source));
 }
-
-} // namespace
-
-JobResult JobFailure(const BackupSet& set, JobOutcome outcome, const QString& reason, int exitCode)
-{
-    return {outcome, set.name, exitCode, reason, {}};
-}
-
-JobResult JobRefused()
-{
-    return {JobOutcome::Refused, {}, 0, LoadStringById(StringId::AlreadyRunning), {}};
-}
-
-namespace {
 
 // Whether the set has a backup a stopped run left as it was: its full archive, or a mirror folder with something
 // in it. A stop always comes before a run puts its own archive in place.

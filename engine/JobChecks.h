@@ -33,8 +33,6 @@ struct JobContext
     int setCount = 1;
 };
 
-JobResult JobFailure(const BackupSet& set, JobOutcome outcome, const QString& reason, int exitCode = 0);
-JobResult JobRefused();
 // The result of a job whose run was ended by its control; nothing when the run may go on.
 std::optional<JobResult> JobStopped(const BackupSet& set, const JobContext& context);
 QString ArchiveTypeInvalidReason(const BackupSet& set);

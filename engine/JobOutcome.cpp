@@ -25,6 +25,16 @@ bool toolRan(JobOutcome outcome)
 
 } // namespace
 
+JobResult JobFailure(const BackupSet& set, JobOutcome outcome, const QString& reason, int exitCode)
+{
+    return {outcome, set.name, exitCode, reason, {}};
+}
+
+JobResult JobRefused()
+{
+    return {JobOutcome::Refused, {}, 0, LoadStringById(StringId::AlreadyRunning), {}};
+}
+
 QString JobFailureReason(const JobResult& result)
 {
     return result.reason;

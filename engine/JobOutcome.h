@@ -122,6 +122,10 @@ QString ResultKindWord(JobResultKind kind);
 // The last result the set remembers, as JobResultText gives it, or "Never run".
 QString SetResultText(const BackupSet& set);
 
+// A failed run of the set, for the outcome and its reason in words.
+JobResult JobFailure(const BackupSet& set, JobOutcome outcome, const QString& reason, int exitCode = 0);
+// A run refused because another job holds the slot.
+JobResult JobRefused();
 // The one-line reason for a failed set, without the set's name.
 QString JobFailureReason(const JobResult& result);
 // The message for one failed job: the set's name, what failed, and where the output is.

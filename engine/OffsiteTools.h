@@ -5,7 +5,8 @@
 // what a failed tool's own words say about the cause.
 
 #include "ConsoleRunner.h"
-#include "Offsite.h"
+#include "OffsiteOutcome.h"
+#include "OffsiteTarget.h"
 
 #include <QDateTime>
 #include <QList>

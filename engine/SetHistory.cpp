@@ -1,6 +1,6 @@
 #include "SetHistory.h"
 
-#include "ArchiveCommand.h"
+#include "ArchivePath.h"
 #include "ChainHistory.h"
 #include "MirrorCommand.h"
 

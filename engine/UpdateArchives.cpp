@@ -1,6 +1,6 @@
 #include "UpdateArchives.h"
 
-#include "ArchiveCommand.h"
+#include "ArchivePath.h"
 #include "ChainHistory.h"
 #include "RestorePoints.h"
 #include "SetHistory.h"

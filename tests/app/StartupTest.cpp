@@ -39,9 +39,11 @@ TEST_F(StartupTest, FirstStartThenCloseWritesTheSettingsBelowTheFirstLine)
             "MinorUpdatedNumber", "LangID", "RoboPathXP"}));
 }
 
-TEST_F(StartupTest, TheWindowListsTheSetsAndSavesThemWhenClosed)
+// Closing writes only what changed: a set file nobody touched stays as it was, stale key and all.
+TEST_F(StartupTest, TheWindowListsTheSetsAndLeavesTheirUnchangedFilesWhenClosed)
 {
-    writeFile(home.setFolder() + "/b.ini", "[Velmora Project file]\nnID=1\nname=b\nobsolete=1\n");
+    const QByteArray untouched = "[Velmora Project file]\nnID=1\nname=b\nobsolete=1\n";
+    writeFile(home.setFolder() + "/b.ini", untouched);
     writeFile(home.setFolder() + "/a.ini", "[Velmora Project file]\nnID=2\nname=a\n");
     CMyVelmoraApp::InitStoreAndLanguage();
     {
@@ -54,7 +56,7 @@ TEST_F(StartupTest, TheWindowListsTheSetsAndSavesThemWhenClosed)
         window.close();
     }
     EXPECT_EQ(g_profileStore, nullptr);
-    EXPECT_FALSE(readFile(home.setFolder() + "/b.ini").contains("obsolete"));
+    EXPECT_EQ(readFile(home.setFolder() + "/b.ini"), untouched);
     EXPECT_TRUE(readFile(home.settingsFile()).contains("LangID=0"));
 }
 

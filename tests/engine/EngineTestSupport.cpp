@@ -49,3 +49,18 @@ void AddEveryKindOfExclusion(BackupSet& set)
         AddExPath(set, QString::fromUtf8(folder));
     AddExPath(set, set.source + "/sub/deep/cache");
 }
+
+qint64 StatusKib(const QByteArray& field)
+{
+    for (const QByteArray& line : readFile("/proc/self/status").split('\n')) {
+        if (line.startsWith(field + ':'))
+            return line.mid(field.size() + 1).trimmed().split(' ').first().toLongLong();
+    }
+    return -1;
+}
+
+bool ResetResidentPeak()
+{
+    QFile clear("/proc/self/clear_refs");
+    return clear.open(QIODevice::WriteOnly) && clear.write("5") == 1;
+}

@@ -16,6 +16,11 @@
 QMap<QString, bool> ArchiveFiles(const QString& archive);
 BackupSet MakeSet(const QString& source, const QString& target, qint32 backupType);
 
+// A figure of this process from /proc/self/status (VmRSS, VmHWM), in KiB, or -1.
+qint64 StatusKib(const QByteArray& field);
+// Starts the peak of resident memory afresh at what the process holds now; false where the kernel refuses.
+bool ResetResidentPeak();
+
 // A tree and one exclusion of every stored kind: a type, folder names (with a blank, in Cyrillic), a
 // relative and an absolute path inside the source, and a folder elsewhere, which changes nothing.
 QMap<QString, QByteArray> ExclusionTree();

@@ -1,4 +1,5 @@
 #include "ConsoleRunner.h"
+#include "EngineTestSupport.h"
 #include "JobFixture.h"
 #include "JobRunner.h"
 #include "RunLogs.h"
@@ -49,23 +50,6 @@ CutEnd cutEndOf(const QByteArray& log, const char* stream)
     if (!match.hasMatch())
         return {};
     return {match.captured(1).toLongLong(), match.captured(2).toLongLong(), match.captured(3).toLongLong()};
-}
-
-// A figure of this process from /proc/self/status, in KiB.
-qint64 statusKib(const QByteArray& field)
-{
-    for (const QByteArray& line : readFile("/proc/self/status").split('\n')) {
-        if (line.startsWith(field + ':'))
-            return line.mid(field.size() + 1).trimmed().split(' ').first().toLongLong();
-    }
-    return -1;
-}
-
-// Starts the peak of resident memory afresh at what the process holds now.
-bool resetResidentPeak()
-{
-    QFile clear("/proc/self/clear_refs");
-    return clear.open(QIODevice::WriteOnly) && clear.write("5") == 1;
 }
 
 } // namespace
@@ -212,8 +196,8 @@ TEST_F(NoisyToolTest, HundredsOfMegabytesOnEitherStreamTakeLittleMemoryInTheWind
         for (const char* stream : {"", ">&2"}) {
             // The window and velmora-run run a job on a thread of its own; velmora-run also on its main thread.
             for (const bool onWorker : {true, false}) {
-                ASSERT_TRUE(resetResidentPeak());
-                const qint64 before = statusKib("VmRSS");
+                ASSERT_TRUE(ResetResidentPeak());
+                const qint64 before = StatusKib("VmRSS");
                 JobResult result;
                 if (onWorker) {
                     QThread* worker = QThread::create([&] { result = runNoisy(line + stream + "\n"); });
@@ -225,7 +209,7 @@ TEST_F(NoisyToolTest, HundredsOfMegabytesOnEitherStreamTakeLittleMemoryInTheWind
                 } else {
                     result = runNoisy(line + stream + "\n");
                 }
-                const qint64 rise = statusKib("VmHWM") - before;
+                const qint64 rise = StatusKib("VmHWM") - before;
                 ASSERT_EQ(ResultKindOf(result), JobResultKind::Done) << result.reason.toStdString();
                 EXPECT_LT(rise, 12 * 1024) << (onTerminal ? "on the terminal, " : "in the window, ") << "stream '"
                                            << stream << "'" << (onWorker ? " on a worker" : " on the main thread");

@@ -26,22 +26,6 @@ Command tool(const TempHome& home, const QByteArray& body, const QStringList& ar
     return {path, arguments, {}, {}};
 }
 
-// A figure of this process from /proc/self/status, in KiB.
-qint64 statusKib(const QByteArray& field)
-{
-    for (const QByteArray& line : readFile("/proc/self/status").split('\n')) {
-        if (line.startsWith(field + ':'))
-            return line.mid(field.size() + 1).trimmed().split(' ').first().toLongLong();
-    }
-    return -1;
-}
-
-bool resetResidentPeak()
-{
-    QFile clear("/proc/self/clear_refs");
-    return clear.open(QIODevice::WriteOnly) && clear.write("5") == 1;
-}
-
 } // namespace
 
 TEST(QuietRun, AToolThatPrintsMoreThanTheBoundKeepsOnlyItsStartAndSaysSo)
@@ -55,10 +39,10 @@ TEST(QuietRun, AToolThatPrintsMoreThanTheBoundKeepsOnlyItsStartAndSaysSo)
         "yes 'Path = some/file/in/a/listing/that/never/ends.txt' | head -c 419430400\n"
         "yes 'an error line' | head -c 419430400 >&2\nexit 0\n");
     flood.resultPartBytes = qsizetype(1) << 20;
-    ASSERT_TRUE(resetResidentPeak());
-    const qint64 before = statusKib("VmRSS");
+    ASSERT_TRUE(ResetResidentPeak());
+    const qint64 before = StatusKib("VmRSS");
     const QuietRun run = RunQuietly(flood);
-    const qint64 rise = statusKib("VmHWM") - before;
+    const qint64 rise = StatusKib("VmHWM") - before;
     EXPECT_TRUE(run.ran);
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_TRUE(run.cut);

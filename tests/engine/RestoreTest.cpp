@@ -182,6 +182,10 @@ protected:
         return QDir(home.path()).entryList({".src*"}, flags) + QDir(source).entryList({".velmora-restore*"}, flags);
     }
 
+    // Runs the set once after each change, a copy of the source as that run saw it kept in COPIES/i, and gives
+    // back the set's points (empty where a run failed).
+    QList<RestorePoint> pointsAfterEach(quint32 id, const QList<std::function<void()>>& changes, const QString& copies);
+
     qint32 m_savedChainLength = 0;
 };
 
@@ -820,6 +824,23 @@ QString copyOf(const QString& folder, const QString& copy)
     return copy;
 }
 
+QList<RestorePoint> RestoreTest::pointsAfterEach(
+    quint32 id, const QList<std::function<void()>>& changes, const QString& copies)
+{
+    for (int i = 0; i < changes.size(); ++i) {
+        changes.at(i)();
+        copyOf(source, copies + QString("/%1").arg(i));
+        const JobResult backup = RunSetJob(id);
+        EXPECT_TRUE(backup.succeeded()) << backup.reason.toStdString();
+        if (!backup.succeeded())
+            return {};
+        waitForNextSecond();
+    }
+    BackupSet set;
+    EXPECT_TRUE(GetBackupSet(id, set));
+    return RestorePointsOf(set);
+}
+
 } // namespace
 
 // Entries that changed kind between the full archive and an update (file to folder, folder to file, link to
@@ -851,16 +872,7 @@ TEST_F(RestoreTest, EveryPointOfAChainWithChangedKindsLongPathsAndOddNamesComesB
             },
         };
         const quint32 id = addSet(IncrementalArchiving, arcType);
-        for (int i = 0; i < changes.size(); ++i) {
-            changes.at(i)();
-            copyOf(source, copies + QString("/%1").arg(i));
-            const JobResult backup = RunSetJob(id);
-            ASSERT_TRUE(backup.succeeded()) << backup.reason.toStdString();
-            waitForNextSecond();
-        }
-        BackupSet set;
-        ASSERT_TRUE(GetBackupSet(id, set));
-        const QList<RestorePoint> points = RestorePointsOf(set);
+        const QList<RestorePoint> points = pointsAfterEach(id, changes, copies);
         ASSERT_EQ(points.size(), changes.size());
         for (int i = 0; i < points.size(); ++i) {
             const QString target = home.filePath(QString("restored %1 %2").arg(arcType).arg(i));
@@ -954,17 +966,7 @@ TEST_F(RestoreTest, EachPointListsItsOwnStateAfterRenamesReturnsAndDeletedFolder
             putFile(source + "/pics/deep/p3.jpg", "three");
         },
     };
-    const quint32 id = addSet(IncrementalArchiving);
-    for (int i = 0; i < changes.size(); ++i) {
-        changes.at(i)();
-        copyOf(source, copies + QString("/%1").arg(i));
-        const JobResult backup = RunSetJob(id);
-        ASSERT_TRUE(backup.succeeded()) << backup.reason.toStdString();
-        waitForNextSecond();
-    }
-    BackupSet set;
-    ASSERT_TRUE(GetBackupSet(id, set));
-    const QList<RestorePoint> points = RestorePointsOf(set);
+    const QList<RestorePoint> points = pointsAfterEach(addSet(IncrementalArchiving), changes, copies);
     ASSERT_EQ(points.size(), changes.size());
     for (int i = 0; i < points.size(); ++i) {
         QMap<QString, QString> copied = snapshot(copies + QString("/%1").arg(points.size() - 1 - i));

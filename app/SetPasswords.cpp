@@ -2,9 +2,9 @@
 
 #include "ArchiveCommand.h"
 #include "ArchivePasswords.h"
+#include "ArchivePath.h"
 #include "BackupSet.h"
 #include "CPasswordDlg.h"
-#include "ChainHistory.h"
 #include "JobOutcome.h"
 #include "Keyring.h"
 #include "ResourceIds.h"

@@ -1,6 +1,7 @@
 // A job's cost over running the same tool by hand on the same files, and the runner's capture speed.
 
 #include "ArchiveCommand.h"
+#include "ArchivePath.h"
 #include "ConsoleRunner.h"
 #include "JobChecks.h"
 #include "JobRunner.h"

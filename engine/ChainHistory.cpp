@@ -3,7 +3,6 @@
 #include "ArchivePath.h"
 #include "ArchivePlacement.h"
 #include "FileDescriptor.h"
-#include "MirrorCommand.h"
 #include "UpdateArchives.h"
 
 #include <QDateTime>
@@ -113,17 +112,6 @@ QString copyKeepingTime(const QString& from, const QString& to, const struct sta
 }
 
 } // namespace
-
-QString ChainHistoryFolder(const BackupSet& set)
-{
-    // A mirror's history sits beside the mirror folder, out of reach of rsync's --delete inside it.
-    if (set.backupType == MirrorCopying)
-        return set.target.isEmpty() || set.name.isEmpty() ? QString() : MirrorFolder(set) + QStringLiteral(".history");
-    const QString full = FullArchivePath(set);
-    if (full.isEmpty())
-        return {};
-    return QFileInfo(full).absolutePath() + QLatin1Char('/') + set.arcName + QStringLiteral(".history");
-}
 
 ChainReplacement ReplaceChain(const BackupSet& set, const QString& newFullArchive)
 {

@@ -8,10 +8,6 @@
 
 #include <QString>
 
-// DEST/NAME.history, the folder that holds one folder per kept chain (for a mirror set, one per run's replaced
-// and deleted files, beside the mirror folder).
-QString ChainHistoryFolder(const BackupSet& set);
-
 struct ChainReplacement
 {
     bool placed = false;

@@ -4,7 +4,7 @@
 // archive's changes laid over them for a point, so that a point costs what its update archive holds rather than
 // what the full archive holds.
 
-#include "RestorePoints.h"
+#include "ArchiveEntries.h"
 
 #include <QHash>
 #include <QList>

@@ -158,7 +158,7 @@ void Pruner::finishHiddenLeftovers()
     while (const dirent* entry = ::readdir(dir)) {
         const QString name = QFile::decodeName(entry->d_name);
         if (name.startsWith(QLatin1Char('.')) && name.endsWith(kRemovingSuffix)
-            && HistoryStampTime(name.mid(1, name.size() - 1 - kRemovingSuffix.size())).isValid())
+            && RestoreStampTime(name.mid(1, name.size() - 1 - kRemovingSuffix.size())).isValid())
             leftovers.append(QByteArray(entry->d_name));
     }
     ::closedir(dir);

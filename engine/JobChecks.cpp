@@ -5,7 +5,6 @@
 #include "FolderIdentity.h"
 #include "Jobs.h"
 #include "LastRun.h"
-#include "MirrorCommand.h"
 #include "Offsite.h"
 #include "ProfileStore.h"
 #include "ResourceIds.h"

@@ -1,6 +1,6 @@
 #include "MirrorCommand.h"
 
-#include "ChainHistory.h"
+#include "ArchivePath.h"
 #include "ExcludedFolders.h"
 #include "FolderPaths.h"
 #include "Overdue.h"
@@ -54,11 +54,6 @@ QString typePattern(const QString& type)
 
 } // namespace
 
-QString MirrorFolder(const BackupSet& set)
-{
-    return FolderWithSeparator(set.target) + set.name;
-}
-
 QStringList MirrorExclusionArguments(const BackupSet& set)
 {
     const QString exclude = QStringLiteral("--exclude=");
@@ -90,7 +85,7 @@ QString NextMirrorVersionFolder(const BackupSet& set)
     const QString history = ChainHistoryFolder(set);
     QDateTime time = MirrorClock();
     for (;;) {
-        const QString folder = history + QLatin1Char('/') + HistoryStamp(time);
+        const QString folder = history + QLatin1Char('/') + RestoreStamp(time);
         struct stat status;
         if (::lstat(QFile::encodeName(folder).constData(), &status) != 0)
             return folder;

@@ -7,7 +7,6 @@
 
 #include <QDateTime>
 
-QString MirrorFolder(const BackupSet& set);
 // The time a mirror's runs and its versions go by: OverdueClock, which tests set with VELMORA_NOW.
 QDateTime MirrorClock();
 // DEST/NAME.history/STAMP for a run starting now (the time OverdueClock gives), where rsync keeps what the run

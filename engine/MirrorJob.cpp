@@ -1,6 +1,6 @@
 // The mirror job: rsync makes the mirror folder an exact copy of the source.
 
-#include "ChainHistory.h"
+#include "ArchivePath.h"
 #include "FolderIdentity.h"
 #include "JobChecks.h"
 #include "Jobs.h"

@@ -110,7 +110,7 @@ RestorePoint versionPoint(const QString& folder, const QString& stamp)
     point.kind = RestorePoint::Kind::Mirror;
     point.path = folder;
     point.stamp = stamp;
-    point.time = HistoryStampTime(stamp);
+    point.time = RestoreStampTime(stamp);
     return point;
 }
 
@@ -182,7 +182,7 @@ QList<FileVersion> MirrorVersionsOf(const QString& mirror, const QString& path, 
     struct stat status;
     const mode_t current = heldKind(root, wanted, &status);
     // The mirror's own is the file as of now: a run that only adds a file leaves no trace of when it came.
-    const QString now = HistoryStamp(MirrorClock());
+    const QString now = RestoreStamp(MirrorClock());
     if (current != 0 && current != S_IFDIR)
         newestFirst.append({versionPoint(root, now), false, qint64(status.st_size), modifiedOf(status)});
     else if (!held.isEmpty())
@@ -191,7 +191,7 @@ QList<FileVersion> MirrorVersionsOf(const QString& mirror, const QString& path, 
         // Each kept version is certainly the file in the second before the run that replaced it; an earlier
         // run's stamp could be one from before a deletion and a return that left no trace.
         if (one.kind != S_IFDIR)
-            newestFirst.append({versionPoint(one.folder.path, HistoryStamp(one.folder.time.addSecs(-1))), false,
+            newestFirst.append({versionPoint(one.folder.path, RestoreStamp(one.folder.time.addSecs(-1))), false,
                 qint64(one.status.st_size), modifiedOf(one.status)});
     }
     return QList<FileVersion>(newestFirst.crbegin(), newestFirst.crend());

@@ -5,7 +5,7 @@
 // as of a time T is the one in the oldest version folder stamped after T that holds it, else the mirror's. A run
 // leaves no trace of a file it only added: a file made after T still shows in the state as of T.
 
-#include "RestorePoints.h"
+#include "ArchiveEntries.h"
 
 #include <QDateTime>
 #include <QList>

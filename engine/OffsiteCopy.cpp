@@ -4,7 +4,6 @@
 #include "Offsite.h"
 
 #include "ArchivePath.h"
-#include "ChainHistory.h"
 #include "FolderIdentity.h"
 #include "OffsiteChecksums.h"
 #include "OffsiteInternal.h"

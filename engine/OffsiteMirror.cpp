@@ -1,9 +1,9 @@
 // A mirror set mirrored off-site straight from its source with rsync over ssh, after making sure the mirror there
 // is not, does not hold and does not lie in the source, also when the host is this machine.
 
+#include "ArchivePath.h"
 #include "Offsite.h"
 
-#include "ChainHistory.h"
 #include "FolderIdentity.h"
 #include "MirrorCommand.h"
 #include "OffsiteInternal.h"

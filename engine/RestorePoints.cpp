@@ -2,8 +2,8 @@
 
 #include "ArchiveCommand.h"
 #include "ArchivePasswords.h"
+#include "ArchivePath.h"
 #include "ChainState.h"
-#include "MirrorCommand.h"
 #include "MirrorVersions.h"
 #include "ReadableFigures.h"
 #include "ResourceIds.h"
@@ -28,8 +28,6 @@
 #include <algorithm>
 
 namespace {
-
-const QString kStampFormat = QStringLiteral("yyyy-MM-dd_HH'h'mm'm'ss's'");
 
 void setError(QString* error, const QString& text)
 {
@@ -632,46 +630,6 @@ QList<RestorePoint> pointsOfHistory(
 }
 
 } // namespace
-
-bool IsUnsafeEntryPath(const QString& path)
-{
-    if (path.isEmpty() || path.startsWith(QLatin1Char('/')))
-        return true;
-    // Name by name without making a list: this runs for every entry of a listing.
-    for (qsizetype start = 0; start <= path.size();) {
-        qsizetype end = path.indexOf(QLatin1Char('/'), start);
-        if (end < 0)
-            end = path.size();
-        const QStringView name = QStringView(path).sliced(start, end - start);
-        if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
-            return true;
-        start = end + 1;
-    }
-    return false;
-}
-
-QString ShownEntryPath(const QString& path)
-{
-    QString shown;
-    shown.reserve(path.size());
-    for (const QChar c : path) {
-        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
-            shown += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
-        else
-            shown += c;
-    }
-    return shown;
-}
-
-QString RestoreStamp(const QDateTime& time)
-{
-    return time.toString(kStampFormat);
-}
-
-QDateTime RestoreStampTime(const QString& stamp)
-{
-    return QDateTime::fromString(stamp, kStampFormat);
-}
 
 int PointAsOf(const QList<RestorePoint>& points, const QString& stampOrDate)
 {

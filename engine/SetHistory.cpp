@@ -1,8 +1,6 @@
 #include "SetHistory.h"
 
 #include "ArchivePath.h"
-#include "ChainHistory.h"
-#include "MirrorCommand.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,8 +11,6 @@
 #include <algorithm>
 
 namespace {
-
-const QString kStampFormat = QStringLiteral("yyyy-MM-dd_HH'h'mm'm'ss's'");
 
 // What is at the path itself, never through a link.
 mode_t kindAt(const QString& path)
@@ -31,11 +27,11 @@ HistoryArchive archiveAt(const QString& path, const QString& stamp)
     archive.path = path;
     if (stamp.isEmpty()) {
         // The stamp to the second, as a point shows it; the time read back from it, so that both agree.
-        archive.stamp = HistoryStamp(QFileInfo(path).lastModified());
+        archive.stamp = RestoreStamp(QFileInfo(path).lastModified());
     } else {
         archive.stamp = stamp;
     }
-    archive.time = HistoryStampTime(archive.stamp);
+    archive.time = RestoreStampTime(archive.stamp);
     return archive;
 }
 
@@ -56,7 +52,7 @@ HistoryChain chainIn(const QString& folder, const QString& base, const QString& 
             continue;
         const QString updateStamp = name.mid(prefix.size(), name.size() - prefix.size() - suffix.size());
         // Another set's archives may share the start of the name ("docs_upd_old_upd_...").
-        if (!HistoryStampTime(updateStamp).isValid())
+        if (!RestoreStampTime(updateStamp).isValid())
             continue;
         const QString path = folder + QLatin1Char('/') + name;
         if (kindAt(path) != S_IFREG)
@@ -76,11 +72,11 @@ QStringList stampFolders(const QString& history)
     QStringList stamps;
     const QStringList names = QDir(history).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
     for (const QString& name : names) {
-        if (HistoryStampTime(name).isValid() && kindAt(history + QLatin1Char('/') + name) == S_IFDIR)
+        if (RestoreStampTime(name).isValid() && kindAt(history + QLatin1Char('/') + name) == S_IFDIR)
             stamps.append(name);
     }
     std::sort(stamps.begin(), stamps.end(),
-        [](const QString& a, const QString& b) { return HistoryStampTime(a) > HistoryStampTime(b); });
+        [](const QString& a, const QString& b) { return RestoreStampTime(a) > RestoreStampTime(b); });
     return stamps;
 }
 
@@ -142,7 +138,7 @@ SetHistory ReadSetHistory(const BackupSet& set)
             return history;
         history.folder = ChainHistoryFolder(set);
         for (const QString& stamp : stampFolders(history.folder)) {
-            history.mirrorVersions.append({history.folder + QLatin1Char('/') + stamp, stamp, HistoryStampTime(stamp)});
+            history.mirrorVersions.append({history.folder + QLatin1Char('/') + stamp, stamp, RestoreStampTime(stamp)});
         }
         return history;
     }
@@ -159,14 +155,4 @@ SetHistory ReadArchiveHistory(const QString& fullArchive)
     if (full.completeBaseName().isEmpty() || full.suffix().isEmpty())
         return {};
     return archiveHistory(full.absolutePath(), full.completeBaseName(), full.suffix());
-}
-
-QString HistoryStamp(const QDateTime& time)
-{
-    return time.toString(kStampFormat);
-}
-
-QDateTime HistoryStampTime(const QString& stamp)
-{
-    return QDateTime::fromString(stamp, kStampFormat);
 }

@@ -5,6 +5,7 @@
 // folders of the versions rsync replaced or deleted, DEST/NAME.history/STAMP/. Enough to count the points, apply
 // a retention policy and remove what it drops; listing what a point holds is RestorePoints' work.
 
+#include "ArchiveEntries.h"
 #include "BackupSet.h"
 
 #include <QDateTime>
@@ -77,7 +78,3 @@ SetHistory ReadSetHistory(const BackupSet& set);
 // The same for a full archive found by its path: its update archives beside it by name, and the chains in the
 // history folder beside it ("NAME.history" beside "NAME.EXT").
 SetHistory ReadArchiveHistory(const QString& fullArchive);
-
-// The stamp form of a time and back, as the update archives' names carry it; invalid for another form.
-QString HistoryStamp(const QDateTime& time);
-QDateTime HistoryStampTime(const QString& stamp);

@@ -1,7 +1,6 @@
 #include "SpaceCheck.h"
 
 #include "ArchivePath.h"
-#include "MirrorCommand.h"
 #include "ReadableFigures.h"
 #include "ResourceIds.h"
 #include "SetHistory.h"

@@ -1,8 +1,6 @@
 #include "UpdateArchives.h"
 
 #include "ArchivePath.h"
-#include "ChainHistory.h"
-#include "RestorePoints.h"
 #include "SetHistory.h"
 
 #include <QDir>
@@ -69,7 +67,7 @@ QString currentFullStamp(const BackupSet& set)
     const QFileInfo info(full);
     if (full.isEmpty() || !info.isFile() || info.isSymLink())
         return {};
-    return HistoryStamp(info.lastModified());
+    return RestoreStamp(info.lastModified());
 }
 
 // The count the set remembers for the full archive there now; 0 for none. A count for another full archive

@@ -2,7 +2,7 @@
 
 #include "ArchiveCommand.h"
 #include "ArchivePasswords.h"
-#include "ChainHistory.h"
+#include "ArchivePath.h"
 #include "ConsoleRunner.h"
 #include "DesktopNotice.h"
 #include "DestinationDisk.h"

@@ -25,7 +25,7 @@ void printPoints(const PruneOutcome& outcome, bool dryRun)
 bool isStampForm(const QString& stamp)
 {
     static const QRegularExpression form(QStringLiteral("^\\d{4}-\\d{2}-\\d{2}_\\d{2}h\\d{2}m\\d{2}s$"));
-    return form.match(stamp).hasMatch() && HistoryStampTime(stamp).isValid();
+    return form.match(stamp).hasMatch() && RestoreStampTime(stamp).isValid();
 }
 
 } // namespace

@@ -1,6 +1,6 @@
+#include "ArchivePath.h"
 #include "DestinationDisk.h"
 #include "JobFixture.h"
-#include "MirrorCommand.h"
 #include "MountTable.h"
 #include "SpaceCheck.h"
 

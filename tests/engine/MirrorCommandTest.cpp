@@ -1,4 +1,5 @@
 #include "MirrorCommand.h"
+#include "ArchivePath.h"
 #include "ConsoleRunner.h"
 #include "EngineTestSupport.h"
 #include "Settings.h"

@@ -2,7 +2,7 @@
 // every file restored and compared with the source as it was; and links planted in the history never followed.
 
 #include "MirrorVersions.h"
-#include "ChainHistory.h"
+#include "ArchivePath.h"
 #include "JobFixture.h"
 #include "JobRunner.h"
 #include "MirrorCommand.h"
@@ -175,7 +175,7 @@ TEST_F(MirrorVersionsTest, EveryVersionOfEveryFileOfARunSeriesRestoresAsTheSourc
     for (const QString& path : std::as_const(everyPath)) {
         const QList<FileVersion> versions = VersionsOf(RestorePointsOf(set), path);
         ASSERT_FALSE(versions.isEmpty()) << path.toStdString();
-        EXPECT_EQ(versions.last().point.stamp, HistoryStamp(start.addYears(2))) << path.toStdString();
+        EXPECT_EQ(versions.last().point.stamp, RestoreStamp(start.addYears(2))) << path.toStdString();
         for (const FileVersion& version : versions) {
             qsizetype run = runTimes.size() - 1;
             while (run >= 0 && runTimes.at(run) > version.point.time)
@@ -231,7 +231,7 @@ TEST_F(MirrorVersionsTest, ARunThatChangesNothingLeavesNoPointAndTwoRunsInOneSec
     // The shown command names the folder the replaced files go to.
     const Command command = BuildMirrorCommand(set);
     EXPECT_TRUE(
-        command.text.contains("--backup --backup-dir=\"" + history() + "/" + HistoryStamp(now.addSecs(2)) + "/\""))
+        command.text.contains("--backup --backup-dir=\"" + history() + "/" + RestoreStamp(now.addSecs(2)) + "/\""))
         << command.text.toStdString();
 }
 
@@ -275,7 +275,7 @@ TEST_F(MirrorVersionsTest, ARestoreNeverFollowsALinkInTheHistory)
     other.write("secret");
     other.close();
     // A stamp folder that is a link, older than every run: as of before it, it would give the secret.
-    const QString plantedStamp = history() + "/" + HistoryStamp(first.addSecs(-3600));
+    const QString plantedStamp = history() + "/" + RestoreStamp(first.addSecs(-3600));
     ASSERT_EQ(::symlink(QFile::encodeName(outside).constData(), QFile::encodeName(plantedStamp).constData()), 0);
     // In the real version folder, a link to outside where a folder of the point would be.
     const QString version = ReadSetHistory(set).mirrorVersions.constFirst().path;

@@ -14,14 +14,14 @@ namespace {
 
 HistoryArchive archiveAt(const QDateTime& time)
 {
-    return {QStringLiteral("/dest/") + HistoryStamp(time), HistoryStamp(time), time};
+    return {QStringLiteral("/dest/") + RestoreStamp(time), RestoreStamp(time), time};
 }
 
 // A chain with its full archive at the first time and an update archive at each of the others.
 HistoryChain chainOf(const QList<QDateTime>& times, bool current)
 {
     HistoryChain chain;
-    chain.stamp = current ? QString() : HistoryStamp(times.first());
+    chain.stamp = current ? QString() : RestoreStamp(times.first());
     chain.full = archiveAt(times.first());
     for (qsizetype i = 1; i < times.size(); ++i)
         chain.updates.append(archiveAt(times.at(i)));
@@ -77,7 +77,7 @@ TEST(Retention, EachRuleKeepsTheNewestPointOfItsPeriodsAndAFullArchiveStaysWithI
 
     // A pin keeps an update archive, and so its full archive; the January chain's one archive by its own pin.
     const QList<RetentionVerdict> pinned
-        = ApplyRetention(history, policy, {HistoryStamp(at(3, 1, 11)), HistoryStamp(at(1, 15, 9))});
+        = ApplyRetention(history, policy, {RestoreStamp(at(3, 1, 11)), RestoreStamp(at(1, 15, 9))});
     EXPECT_EQ(reasonsOf(pinned, at(3, 1, 11)), "pinned");
     EXPECT_EQ(reasonsOf(pinned, at(3, 1, 9)), "chain");
     EXPECT_EQ(reasonsOf(pinned, at(3, 1, 10)), "policy");
@@ -85,7 +85,7 @@ TEST(Retention, EachRuleKeepsTheNewestPointOfItsPeriodsAndAFullArchiveStaysWithI
 
     // Every rule off: the newest point and its full archive are all that stays.
     EXPECT_EQ(keptStamps(ApplyRetention(history, {0, 0, 0, 0, 0, 0}, {})),
-        QStringList({HistoryStamp(at(4, 2, 10)), HistoryStamp(at(4, 2, 9))}));
+        QStringList({RestoreStamp(at(4, 2, 10)), RestoreStamp(at(4, 2, 9))}));
     EXPECT_TRUE(ApplyRetention(SetHistory(), policy, {}).isEmpty());
 }
 
@@ -135,7 +135,7 @@ TEST(SetHistory, ReadsTheKeptChainsFromTheDiskAndPassesOverWhatIsNotTheSets)
     EXPECT_EQ(history.chains.at(2).updates.constFirst().stamp, "2026-01-02_10h00m00s");
     EXPECT_EQ(history.pointCount(), 5);
     // The full archives written just now are the newest points here.
-    EXPECT_EQ(history.oldestTime(), HistoryStampTime("2026-01-02_10h00m00s"));
+    EXPECT_EQ(history.oldestTime(), RestoreStampTime("2026-01-02_10h00m00s"));
 
     // A link in place of the history folder leads elsewhere: no kept chain is read through it.
     QDir(target + "/docs.history").removeRecursively();

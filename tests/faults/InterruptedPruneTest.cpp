@@ -1,9 +1,9 @@
 // Thinning cut short after each of its steps in turn, as a kill would: every point that stays restores exactly,
 // no point left on disk lacks the full archive it needs, and the next thinning finishes the work.
 
+#include "ArchivePath.h"
 #include "HistoryPrune.h"
 #include "JobFixture.h"
-#include "MirrorCommand.h"
 #include "SetHistory.h"
 #include "Settings.h"
 
@@ -102,7 +102,7 @@ TEST_F(InterruptedPruneTest, ThinningCutShortAfterAnyStepLeavesEveryKeptPointRes
         const QDateTime time(QDate(2026, 2, 1 + day), QTime(10, 0));
         qputenv("VELMORA_NOW", time.toString(Qt::ISODate).toUtf8());
         ASSERT_EQ(ArchiveJob(id).outcome, JobOutcome::Done);
-        stamps.append(HistoryStamp(time));
+        stamps.append(RestoreStamp(time));
         sourceAt.insert(stamps.last(), treeContents(source));
     }
     ASSERT_TRUE(GetBackupSet(id, m_set));

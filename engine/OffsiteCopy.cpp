@@ -6,6 +6,7 @@
 #include "ArchivePath.h"
 #include "ChainHistory.h"
 #include "FolderIdentity.h"
+#include "JobChecks.h"
 #include "OffsiteChecksums.h"
 #include "OffsiteInternal.h"
 #include "OffsiteStep.h"

@@ -5,6 +5,7 @@
 
 #include "ChainHistory.h"
 #include "FolderIdentity.h"
+#include "JobChecks.h"
 #include "MirrorCommand.h"
 #include "OffsiteInternal.h"
 #include "OffsiteStep.h"

@@ -3,6 +3,7 @@
 
 #include "RestoreJobInternal.h"
 
+#include "JobChecks.h"
 #include "MirrorCommand.h"
 #include "MirrorVersions.h"
 #include "ResourceIds.h"

@@ -204,6 +204,8 @@ TEST_F(MainWindowTest, RunAsksAtTheWindowAndStartsNothingWhenRefusedOrCancelled)
     EXPECT_TRUE(messages.messages().value(0).contains(LoadStringById(StringId::AlreadyRunning)))
         << messages.messages().join('|').toStdString();
 
+    // The list is filled anew after each command, which clears the selection.
+    select("Docs");
     messages.setNextAnswer(false);
     window->OnRun();
     EXPECT_EQ(window->selectedSetId(), backupSets.first().id);

@@ -130,6 +130,8 @@ double secondsOf(const std::function<void()>& work)
 void runByHand(const Command& command)
 {
     QProcess process;
+    // 7-Zip reads "*" in the folder it runs in, which the command names: elsewhere it would archive other files.
+    process.setWorkingDirectory(command.workingFolder);
     process.start(command.program, command.arguments);
     process.waitForFinished(-1);
 }

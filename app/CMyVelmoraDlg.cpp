@@ -421,10 +421,10 @@ bool CMyVelmoraDlg::takeSelection()
 {
     const QList<QTreeWidgetItem*> selected = m_list->selectedItems();
     if (selected.isEmpty()) {
-        g_selectedSetId = 0;
+        m_selectedSetId = 0;
         return false;
     }
-    g_selectedSetId = selected.first()->data(0, Qt::UserRole).toUInt();
+    m_selectedSetId = selected.first()->data(0, Qt::UserRole).toUInt();
     return true;
 }
 
@@ -563,7 +563,7 @@ void CMyVelmoraDlg::OnProperties()
 {
     if (g_jobRunning || !takeSelection())
         return;
-    if (PropertiesCommand(this, g_selectedSetId))
+    if (PropertiesCommand(this, m_selectedSetId))
         FillSetList();
 }
 
@@ -588,9 +588,20 @@ void CMyVelmoraDlg::OnRun()
 bool CMyVelmoraDlg::runSelectedSet()
 {
     BackupSet set;
-    if (GetBackupSet(g_selectedSetId, set) && !ProvideSetPassword(this, set))
+    if (!GetBackupSet(m_selectedSetId, set)) {
+        ShowStringMessage(StringId::RunSetError);
         return false;
-    if (RunBackupSet())
+    }
+    // Refused before the password and the question, also while another program runs a backup, so nobody types
+    // or confirms in vain.
+    if (!JobRunner::canStart()) {
+        ReportJobResult(JobRefused());
+        return false;
+    }
+    if (!ProvideSetPassword(this, set))
+        return false;
+    if (userMessages().askOkCancel(LoadFormattedString(StringId::RunSetQuestion, set.name))
+        && RunBackupSet(m_selectedSetId))
         return true;
     // Nothing ran, so nothing will end and forget a password asked for this run.
     ReleaseJobPasswords(JobResult());
@@ -610,12 +621,12 @@ void CMyVelmoraDlg::OnDelete()
     if (g_jobRunning || !takeSelection())
         return;
     BackupSet set;
-    if (!GetBackupSet(g_selectedSetId, set))
+    if (!GetBackupSet(m_selectedSetId, set))
         return;
     if (!userMessages().askOkCancel(
             LoadFormattedString(StringId::DeleteSetQuestion, set.name), UserMessages::Icon::Question))
         return;
-    if (DeleteBackupSet(g_selectedSetId)) {
+    if (DeleteBackupSet(m_selectedSetId)) {
         ForgetSetPassword(set);
         // A later set given the same id must not show this one's runs.
         QDir(RunLogsFolderOf(set.id)).removeRecursively();
@@ -645,7 +656,7 @@ void CMyVelmoraDlg::OnViewLog()
     dialog.m_logKind = 0;
     // The selected set's kept runs; with none selected, the last run's texts.
     takeSelection();
-    dialog.m_setId = g_selectedSetId;
+    dialog.m_setId = m_selectedSetId;
     dialog.exec();
 }
 
@@ -654,7 +665,7 @@ void CMyVelmoraDlg::OnRemoveOldFiles()
     if (g_jobRunning || !takeSelection())
         return;
     BackupSet set;
-    if (!GetBackupSet(g_selectedSetId, set) || set.backupType == MirrorCopying)
+    if (!GetBackupSet(m_selectedSetId, set) || set.backupType == MirrorCopying)
         return;
     const OldFiles files = FindOldFiles(set);
     if (files.isEmpty()) {
@@ -693,7 +704,7 @@ void CMyVelmoraDlg::OnOpenLocation()
     if (!takeSelection())
         return;
     BackupSet set;
-    if (GetBackupSet(g_selectedSetId, set))
+    if (GetBackupSet(m_selectedSetId, set))
         OpenLocalPath(set.target);
 }
 
@@ -702,7 +713,7 @@ void CMyVelmoraDlg::OnRestore()
     if (!takeSelection())
         return;
     BackupSet set;
-    if (!GetBackupSet(g_selectedSetId, set))
+    if (!GetBackupSet(m_selectedSetId, set))
         return;
     if (!ProvideSetPassword(this, set))
         return;
@@ -737,11 +748,11 @@ void CMyVelmoraDlg::OnVerify()
     if (g_jobRunning || !takeSelection())
         return;
     BackupSet set;
-    if (GetBackupSet(g_selectedSetId, set) && !ProvideSetPassword(this, set))
+    if (GetBackupSet(m_selectedSetId, set) && !ProvideSetPassword(this, set))
         return;
     JobRunner& runner = JobRunner::shared();
     runner.setReportsResults(true);
-    if (!runner.startVerify(g_selectedSetId)) {
+    if (!runner.startVerify(m_selectedSetId)) {
         ReleaseJobPasswords(JobResult());
         ReportJobResult(JobRefused());
         return;

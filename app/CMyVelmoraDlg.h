@@ -50,6 +50,8 @@ public:
     CMyListCtrl* list() const { return m_list; }
     CTextProgressCtrl* progress() const { return m_progress; }
     QMenu* taskMenu() const { return m_taskMenu; }
+    // The set the last command took from the list; 0 when no row was selected.
+    quint32 selectedSetId() const { return m_selectedSetId; }
 
 public slots:
     void OnNew();
@@ -86,9 +88,10 @@ private:
     void createMenus();
     void createControls();
     void updateLanguageChecks();
-    // Takes the first selected row's set id into g_selectedSetId; false when no row is selected.
+    // Takes the first selected row's set id into m_selectedSetId; false when no row is selected.
     bool takeSelection();
-    // Run and double-click: the selected set's password first when it is encrypted, then its job.
+    // Run and double-click: the selected set's password first when it is encrypted, then the question whether to
+    // run it, then its job.
     bool runSelectedSet();
     // Shows the runner's state: buttons and commands off, marquee and "working" while its job runs.
     void updateBusy();
@@ -98,6 +101,8 @@ private:
     void showResult(const JobResult& result);
     QAction* addCommand(QMenu* menu, int id, const QString& text, void (CMyVelmoraDlg::*handler)());
 
+    // The set the window's commands work on; 0 when there is none.
+    quint32 m_selectedSetId = 0;
     QMenuBar* m_menuBar = nullptr;
     QMenu* m_taskMenu = nullptr;
     CMyListCtrl* m_list = nullptr;

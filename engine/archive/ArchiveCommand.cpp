@@ -19,11 +19,6 @@
 
 #include <algorithm>
 
-QString g_archiveMode;
-QString g_fullArchivePath;
-QString g_scratchArchivePath;
-QString g_listFilePath;
-
 namespace {
 
 // In 7-Zip's recursive list "sub/cache/" leaves out every "cache" anywhere below "sub", an absolute path one
@@ -53,21 +48,11 @@ void appendArgument(Command& command, const QString& argument, bool quoted = fal
 
 namespace {
 
-// The job-state values one build chooses; a real build leaves them in the globals.
-struct ArchiveState
-{
-    QString mode;
-    QString fullArchivePath;
-    QString scratchArchivePath;
-    QString listFilePath;
-};
-
 // With preview nothing is written, removed or remembered: 7-Zip is looked for without storing the answer,
 // and the temporary names are shown by their patterns.
 ArchiveBuild buildArchiveCommand(BackupSet& set, bool preview, bool startNewChain = false)
 {
     ArchiveBuild build;
-    ArchiveState state;
     const QString program = preview ? FirstSevenZip(SevenZipCandidates()) : (Locate7Zip() ? pathTo7zExe() : QString());
     if (program.isEmpty()) {
         build.failure = BuildFailure::ToolMissing;
@@ -79,36 +64,27 @@ ArchiveBuild buildArchiveCommand(BackupSet& set, bool preview, bool startNewChai
         return build;
     }
 
-    state.fullArchivePath = FullArchivePath(set);
+    build.fullArchivePath = FullArchivePath(set);
     // The new full archive is built beside the old one under a hidden name and renamed over it when
     // complete: no copy between disks, and no dependence on the size of the temporary folder.
-    state.scratchArchivePath
-        = preview ? TemporaryNamePattern(state.fullArchivePath) : TemporaryNameBeside(state.fullArchivePath);
-    if (!preview) {
-        g_scratchArchivePath = state.scratchArchivePath;
-        g_fullArchivePath = state.fullArchivePath;
-        g_archiveMode.clear();
-    }
+    build.scratchArchivePath
+        = preview ? TemporaryNamePattern(build.fullArchivePath) : TemporaryNameBeside(build.fullArchivePath);
 
     // The old chain moves aside only as the new full archive takes its place, so a failed run leaves it whole.
     build.restartChain = startNewChain || ChainRunCount(set) >= minorUpdatedNumber;
     const bool updateMode
-        = set.backupType != FullArchiving && QFileInfo(state.fullArchivePath).isFile() && !build.restartChain;
+        = set.backupType != FullArchiving && QFileInfo(build.fullArchivePath).isFile() && !build.restartChain;
     if (updateMode)
         set.solid = false;
-    state.mode = updateMode ? QStringLiteral("u") : QStringLiteral("a");
-    if (!preview) {
-        g_archiveMode = state.mode;
-        g_listFilePath.clear();
-    }
+    build.archiveMode = updateMode ? QStringLiteral("u") : QStringLiteral("a");
 
     if (!set.exTypeList.isEmpty() || !set.exPathList.isEmpty()) {
         if (preview) {
-            state.listFilePath = PrivateTempFolderPattern() + QStringLiteral("/lst.tmp");
+            build.listFilePath = PrivateTempFolderPattern() + QStringLiteral("/lst.tmp");
         } else {
-            state.listFilePath = g_listFilePath = WriteListFile(ExclusionListText(set), &build.error);
+            build.listFilePath = WriteListFile(ExclusionListText(set), &build.error);
             // Running without the exclusions the user asked for could fill the destination with them.
-            if (state.listFilePath.isEmpty()) {
+            if (build.listFilePath.isEmpty()) {
                 build.failure = BuildFailure::ListFileUnwritable;
                 return build;
             }
@@ -121,12 +97,12 @@ ArchiveBuild buildArchiveCommand(BackupSet& set, bool preview, bool startNewChai
     // folder's own name would match its siblings too.
     command.workingFolder = TrimmedFolder(set.source);
     command.text = QStringLiteral("cd \"") + command.workingFolder + QStringLiteral("\" && ") + command.program;
-    appendArgument(command, state.mode);
+    appendArgument(command, build.archiveMode);
     if (updateMode) {
-        appendArgument(command, state.fullArchivePath);
+        appendArgument(command, build.fullArchivePath);
         appendArgument(command, QStringLiteral("-u-"));
     } else {
-        appendArgument(command, state.scratchArchivePath);
+        appendArgument(command, build.scratchArchivePath);
     }
     appendArgument(command, QStringLiteral("*"), true);
     appendArgument(command, QStringLiteral("-r"));
@@ -136,8 +112,8 @@ ArchiveBuild buildArchiveCommand(BackupSet& set, bool preview, bool startNewChai
     // The percentage on standard output, for the progress the window and velmora-run show.
     appendArgument(command, QStringLiteral("-bsp1"));
     command.progress = ProgressFormat::SevenZip;
-    if (!state.listFilePath.isEmpty()) {
-        appendArgument(command, QStringLiteral("-x@") + state.listFilePath);
+    if (!build.listFilePath.isEmpty()) {
+        appendArgument(command, QStringLiteral("-x@") + build.listFilePath);
         for (const QString& folderSwitch : oneFolderSwitches(set))
             appendArgument(command, folderSwitch);
     }

@@ -9,12 +9,6 @@
 
 #include <QDateTime>
 
-// State of the one archive job at a time, left by the last build.
-extern QString g_archiveMode;
-extern QString g_fullArchivePath;
-extern QString g_scratchArchivePath;
-extern QString g_listFilePath;
-
 enum class BuildFailure
 {
     None,
@@ -28,6 +22,14 @@ struct ArchiveBuild
 {
     Command command;
     BuildFailure failure = BuildFailure::None;
+    // "a" writes a new full archive under the scratch name, "u" an update archive against the full archive.
+    QString archiveMode;
+    // The set's full archive, which an "a" run replaces and a "u" run reads.
+    QString fullArchivePath;
+    // Where an "a" run's 7-Zip writes: a hidden name beside the full archive, renamed over it once whole.
+    QString scratchArchivePath;
+    // The exclusion list the command names, for the job to remove after the run; empty without exclusions.
+    QString listFilePath;
     // The chain has reached its length: this "a" run starts a new chain, and the old update archives
     // are moved into the set's history once the new full archive is good (never before).
     bool restartChain = false;
@@ -62,6 +64,8 @@ QString UpdateArchiveName(const QString& arcName);
 QDateTime FreeRunTime(const BackupSet& set);
 // The path of an update archive of the set named with FreeRunTime.
 QString FreeUpdateArchivePath(const BackupSet& set);
+// Tests only: the path's pieces, as the program's first version split them; the program itself takes paths apart
+// with QFileInfo and QDir.
 QString LastPathComponent(const QString& path);
 int SplitAtSeparators(const QString& text, const QString& separators, QStringList& list);
 QString ParentFolder(const QString& path);

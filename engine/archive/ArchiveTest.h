@@ -1,12 +1,12 @@
 #pragma once
 
-// Testing archives with 7-Zip's "t": a new archive before it counts, the full archive before a chain is
-// extended, and every archive of a set on demand (a verification).
+// Testing archives with 7-Zip's "t": a new archive before it counts, and the full archive before a chain is
+// extended; the verification job (VerifyJob.h) tests every archive of a set the same way.
 
 #include "BackupSet.h"
 #include "Command.h"
 #include "EncryptedArchives.h"
-#include "JobChecks.h"
+#include "JobContext.h"
 #include "JobOutcome.h"
 
 #include <QString>
@@ -56,9 +56,3 @@ struct ChainBase
 };
 ChainBase CheckChainBase(const BackupSet& set, const QString& program, const JobContext& context,
     const std::optional<QString>& password = std::nullopt);
-
-// Tests the set's full archive and each of its update archives, oldest first, one line each in the result's
-// checks; the result's fullArchiveTested says what the full archive's test found. Done when every one is good (a mirror
-// set, which has none, too, with a note saying so). An encrypted set's password comes from ArchivePasswordOf; a wrong
-// one is WrongPassword, not a bad archive.
-JobResult RunVerifyJob(const BackupSet& set, const JobContext& context);

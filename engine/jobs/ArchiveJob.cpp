@@ -1,6 +1,8 @@
 // The archive job: 7-Zip writes a scratch archive (or an update archive) beside the set's archive, and only
 // a complete one is put in its place.
 
+#include "ArchiveJob.h"
+
 #include "ArchiveCommand.h"
 #include "ArchivePlacement.h"
 #include "ArchiveTest.h"
@@ -177,16 +179,16 @@ JobResult RunArchiveJob(const BackupSet& stored, const JobContext& context)
     }
 
     // A run killed while 7-Zip wrote or the job placed an archive left its temporary copy beside it.
-    RemovePlacementLeftovers(g_fullArchivePath);
+    RemovePlacementLeftovers(build.fullArchivePath);
     RemoveUpdateArchiveLeftovers(set.target, set.arcName, ArcTypeName(set));
-    const bool updateMode = g_archiveMode == QLatin1String("u");
+    const bool updateMode = build.archiveMode == QLatin1String("u");
     build.command.standardInput = passwordInput;
     const RunResult run = RunJobTool(build.command, context);
     WipeBytes(build.command.standardInput);
-    RemoveTempFile(g_listFilePath);
+    RemoveTempFile(build.listFilePath);
     // Whatever 7-Zip half wrote goes; the previous archive and chain stay as they were.
     auto discardNewArchive = [&] {
-        removeIfPresent(g_scratchArchivePath);
+        removeIfPresent(build.scratchArchivePath);
         removeIfPresent(build.updateWritePath);
     };
 
@@ -210,7 +212,7 @@ JobResult RunArchiveJob(const BackupSet& stored, const JobContext& context)
     if (run.exitCode < 0 || run.exitCode >= 2) {
         discardNewArchive();
         if (PasswordTroubleOf(run.exitCode, run.output, run.secondOutput) == PasswordTrouble::Wrong)
-            return JobFailure(set, JobOutcome::WrongPassword, WrongPasswordText(g_fullArchivePath), run.exitCode);
+            return JobFailure(set, JobOutcome::WrongPassword, WrongPasswordText(build.fullArchivePath), run.exitCode);
         return JobFailure(set, JobOutcome::ToolFailed,
             LoadStringById(StringId::ToolExitCode).arg(tool).arg(run.exitCode), run.exitCode);
     }
@@ -219,8 +221,8 @@ JobResult RunArchiveJob(const BackupSet& stored, const JobContext& context)
     const QStringList changed = FilesChangedSince(set, scan);
 
     // A 7-Zip that exits 0 after writing a torn archive must not get it counted as the newest backup.
-    const QString written = updateMode ? build.updateWritePath : g_scratchArchivePath;
-    const QString finalName = updateMode ? build.updateArchivePath : g_fullArchivePath;
+    const QString written = updateMode ? build.updateWritePath : build.scratchArchivePath;
+    const QString finalName = updateMode ? build.updateArchivePath : build.fullArchivePath;
     qint64 testMs = -1;
     if (set.verifyArchive && QFileInfo::exists(written)) {
         const ArchiveTestResult tested = TestArchive(build.command.program, written, testContext, password);
@@ -240,21 +242,22 @@ JobResult RunArchiveJob(const BackupSet& stored, const JobContext& context)
         context.copying();
     QString keptChain;
     if (!updateMode) {
-        if (!QFileInfo::exists(g_scratchArchivePath))
+        if (!QFileInfo::exists(build.scratchArchivePath))
             return JobFailure(set, JobOutcome::PlaceFailed,
                 LoadStringById(StringId::ArchiveNotPlaced).arg(LoadStringById(StringId::NoArchiveWritten)),
                 run.exitCode);
-        if (wouldReplaceWithNothing(build.command.program, g_scratchArchivePath, g_fullArchivePath, passwordInput)) {
+        if (wouldReplaceWithNothing(
+                build.command.program, build.scratchArchivePath, build.fullArchivePath, passwordInput)) {
             discardNewArchive();
             return JobFailure(set, JobOutcome::NothingArchived,
-                LoadStringById(StringId::NothingArchived).arg(set.source, g_fullArchivePath), run.exitCode);
+                LoadStringById(StringId::NothingArchived).arg(set.source, build.fullArchivePath), run.exitCode);
         }
         // The old chain, or a full set's one archive, goes whole into the history as the new archive takes its
         // place: thinning, not the next run, decides when a point goes.
         // The new archive's time is its stamp as a point: the run's, from the program's clock, set while it still
         // has its hidden name so that no kill leaves it in place with another.
-        stampArchiveTime(g_scratchArchivePath, FreeRunTime(set));
-        const ChainReplacement placed = ReplaceChain(set, g_scratchArchivePath);
+        stampArchiveTime(build.scratchArchivePath, FreeRunTime(set));
+        const ChainReplacement placed = ReplaceChain(set, build.scratchArchivePath);
         if (!placed.placed) {
             discardNewArchive();
             return JobFailure(set, JobOutcome::PlaceFailed,
@@ -272,12 +275,13 @@ JobResult RunArchiveJob(const BackupSet& stored, const JobContext& context)
         }
     }
     JobResult done {JobOutcome::Done, set.name, run.exitCode, {}, {}};
+    done.archiveMode = build.archiveMode;
     // An update run with nothing new may write no update archive at all.
     if (!updateMode || QFileInfo::exists(finalName))
         done.bytesWritten = QFileInfo(finalName).size();
     if (!updateMode) {
         // The new full archive tested good before it took its name, which changed none of its content.
-        const std::optional<FullArchiveIdentity> placedFull = FullArchiveIdentityOf(g_fullArchivePath);
+        const std::optional<FullArchiveIdentity> placedFull = FullArchiveIdentityOf(build.fullArchivePath);
         done.fullArchiveTested
             = testMs >= 0 && placedFull ? FullArchiveTestedText(*placedFull, ProgramClock()) : QString();
     } else if (!chainBase.tested.isEmpty()) {

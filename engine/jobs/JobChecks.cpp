@@ -3,6 +3,7 @@
 #include "ArchivePath.h"
 #include "DestinationDisk.h"
 #include "FolderIdentity.h"
+#include "FolderPaths.h"
 #include "Jobs.h"
 #include "LastRun.h"
 #include "Offsite.h"
@@ -78,17 +79,6 @@ QString ArchiveTypeInvalidReason(const BackupSet& set)
     return LoadStringById(StringId::TypeOrLevelInvalid).arg(set.arcType).arg(set.compLevel);
 }
 
-bool IsUsablePath(const QString& path)
-{
-    return !path.trimmed().isEmpty() && QDir::isAbsolutePath(path);
-}
-
-bool RsyncAvailable()
-{
-    const QFileInfo rsync(RobocopyPath());
-    return rsync.isFile() && rsync.isExecutable();
-}
-
 std::optional<JobResult> FolderProblem(const BackupSet& set, const QString& destinationFolder)
 {
     if (!isExistingFolder(set.source))
@@ -154,40 +144,4 @@ std::optional<JobResult> MirrorSetProblem(const BackupSet& set)
     if (MirrorOverlap(set.source, mirror) != FolderOverlap::None || ArchiveFolderInSource(set.source, mirror))
         return JobFailure(set, JobOutcome::MirrorUnsafe, LoadStringById(StringId::MirrorInsideSource).arg(mirror));
     return SpaceProblem(set);
-}
-
-namespace {
-
-RunResult keepTexts(RunResult run, const JobContext& context)
-{
-    if (!run.error.isEmpty()) {
-        run.output.clear();
-        run.secondOutput.clear();
-    }
-    AppendLastRunTexts(context.logHeading, {run.output, run.secondOutput, run.error});
-    return run;
-}
-
-} // namespace
-
-RunResult RunJobTool(const Command& toolCommand, const JobContext& context)
-{
-    // The texts go to the window's log of the last run, and the set's kept log has more: a tool that prints
-    // hundreds of megabytes must not take the memory of the program that waits for it.
-    Command command = toolCommand;
-    command.resultPartBytes = std::min(command.resultPartBytes, kJobTextPartBytes);
-    if (!context.progress || command.progress == ProgressFormat::None)
-        return keepTexts(ExecuteCommand(command, {}, context.control, {}, context.output), context);
-    ProgressMeter meter(context.progress, context.setIndex, context.setCount, context.progressInterval);
-    meter.start();
-    RunResult run = ExecuteCommand(
-        command, {}, context.control,
-        [&meter](const ToolReading& reading, qint64 msecs) { meter.update(reading, msecs); }, context.output);
-    meter.finish();
-    return keepTexts(std::move(run), context);
-}
-
-QString ToolName(const Command& command)
-{
-    return QFileInfo(command.program).fileName();
 }

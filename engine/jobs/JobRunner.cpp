@@ -1,14 +1,17 @@
 #include "JobRunner.h"
 
 #include "ArchiveCommand.h"
+#include "ArchiveJob.h"
 #include "ArchiveTest.h"
 #include "DestinationDisk.h"
+#include "FetchJob.h"
 #include "HistoryPrune.h"
 #include "JobChecks.h"
 #include "JobEvents.h"
 #include "JobSlot.h"
 #include "Jobs.h"
 #include "LastRun.h"
+#include "MirrorJob.h"
 #include "OffsitePhase.h"
 #include "Overdue.h"
 #include "ProfileStore.h"
@@ -16,8 +19,10 @@
 #include "RunLogs.h"
 #include "SetCollection.h"
 #include "StringTable.h"
+#include "ToolLocations.h"
 #include "UpdateArchives.h"
 #include "UserMessages.h"
+#include "VerifyJob.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -27,8 +32,6 @@
 #include <QThread>
 
 #include <functional>
-
-quint32 g_selectedSetId = 0;
 
 JobRunner::JobRunner(QObject* parent)
     : QObject(parent)
@@ -118,10 +121,10 @@ void JobRunner::end(const JobResult& result)
 namespace {
 
 // The chain's count of runs, read before any thinning removes the update archive this run added.
-void RecordChainRuns(const BackupSet& set)
+void RecordChainRuns(const BackupSet& set, const JobResult& result)
 {
-    const bool newChain = g_archiveMode == QLatin1String("a");
-    if (!newChain && g_archiveMode != QLatin1String("u"))
+    const bool newChain = result.archiveMode == QLatin1String("a");
+    if (!newChain && result.archiveMode != QLatin1String("u"))
         return;
     const QString runs = ChainRunsAfterRun(set, newChain);
     if (!runs.isEmpty() && runs != set.chainRuns && g_profileStore)
@@ -177,7 +180,7 @@ JobResult JobRunner::runJob(
     context.setCount = setCount;
     JobResult result = mirror ? RunMirrorJob(set, context) : RunArchiveJob(set, context);
     if (!mirror && result.succeeded())
-        RecordChainRuns(set);
+        RecordChainRuns(set, result);
     // The history is thinned here, before the off-site copy, so that the copy there follows the chain as it stays.
     if (!m_control.shouldStop())
         PruneAfterRun(set, result);
@@ -356,7 +359,7 @@ bool JobRunner::startOffsiteFetch(const BackupSet& set, const QString& folder, c
         return false;
     startThread([this, set, folder, asOf] {
         ClearLastRunTexts();
-        return FetchOffsiteArchivesJob(set, folder, restoreContext(), asOf);
+        return RunFetchJob({set, folder, asOf}, restoreContext());
     });
     return true;
 }
@@ -366,7 +369,7 @@ JobResult JobRunner::runOffsiteFetch(const BackupSet& set, const QString& folder
     if (!begin())
         return JobRefused();
     ClearLastRunTexts();
-    JobResult result = FetchOffsiteArchivesJob(set, folder, restoreContext(), asOf);
+    JobResult result = RunFetchJob({set, folder, asOf}, restoreContext());
     end(result);
     return result;
 }
@@ -454,22 +457,14 @@ QList<quint32> everySetId()
 
 } // namespace
 
-bool RunBackupSet()
+bool RunBackupSet(quint32 id)
 {
-    const quint32 id = g_selectedSetId;
     ClearLastRunTexts();
     BackupSet set;
     if (!GetBackupSet(id, set)) {
         ShowStringMessage(StringId::RunSetError);
         return false;
     }
-    // Refused before the question, also while another program runs a backup, so nobody confirms in vain.
-    if (!JobRunner::canStart()) {
-        ReportJobResult(JobRefused());
-        return false;
-    }
-    if (!userMessages().askOkCancel(LoadFormattedString(StringId::RunSetQuestion, set.name)))
-        return false;
     JobRunner& runner = JobRunner::shared();
     runner.setReportsResults(true);
     if (!runner.startSet(id)) {
@@ -559,10 +554,10 @@ bool RecordSetResult(const BackupSet& set, const JobResult& result)
     return StampSetFileKeys(set.name, values);
 }
 
-void StampLastRun()
+void StampLastRun(quint32 id)
 {
     BackupSet set;
-    if (!GetBackupSet(g_selectedSetId, set) || !g_profileStore)
+    if (!GetBackupSet(id, set) || !g_profileStore)
         return;
     // Only the one key, written at once into the file as it is now: the set may have been edited, renamed
     // or deleted by another program since it was read, and none of that may be undone or brought back.
@@ -578,9 +573,4 @@ bool WaitForJobThread(int timeoutMs)
 {
     // The thread gives the slot back before it ends, so once it has ended the runner is idle.
     return JobRunner::shared().wait(timeoutMs);
-}
-
-JobResult LastJobResult()
-{
-    return JobRunner::shared().lastResult();
 }

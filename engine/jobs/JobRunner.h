@@ -78,7 +78,7 @@ public:
 
     // Fetching the archives of a set's off-site copy into a local folder, as a job like a restore, on the
     // worker thread or the calling thread. Nothing is recorded in the set's file.
-    // asOf as FetchOffsiteArchivesJob takes it.
+    // asOf as FetchRequest takes it.
     bool startOffsiteFetch(
         const BackupSet& set, const QString& folder, const std::optional<QString>& asOf = std::nullopt);
     JobResult runOffsiteFetch(

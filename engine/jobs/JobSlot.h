@@ -1,7 +1,7 @@
 #pragma once
 
 // The runner's record of which of its kind carries out a job: one job at a time in the whole program, since
-// the archive job, the mirror job and Update All share the job-state globals and the texts of the last run.
+// the archive job, the mirror job and Update All share the texts of the last run and the sets' files.
 // The slot also holds the store's lock, so a job another Velmora program runs on the same store refuses it
 // too. Only JobRunner uses it; everyone else asks a runner.
 

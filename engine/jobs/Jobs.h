@@ -12,21 +12,21 @@
 
 #include <optional>
 
-// The set the current window command works on; 0 when there is none.
-extern quint32 g_selectedSetId;
-
-// Asks to run the set of g_selectedSetId and starts its job in a worker thread. Returns whether a job
-// was started.
-bool RunBackupSet();
+// Starts the set's job in a worker thread, its result reported through the message interface; whoever
+// calls it has asked the user already. A set no longer there and another job running are reported the same
+// way. Returns whether a job was started.
+bool RunBackupSet(quint32 id);
 // Starts the run of every set in a worker thread; false when a job is already running.
 bool StartUpdateAll();
 
-// The job procedures, run on the calling thread; each refuses while another job runs.
+// The job procedures, run on the calling thread on the program's runner; each refuses while another job runs.
+// Tests only: ArchiveJob and MirrorJob, a set's archive or mirror job whatever its backup type.
 JobResult ArchiveJob(quint32 id);
 JobResult MirrorJob(quint32 id);
 // The job of the set's own backup type.
 JobResult RunSetJob(quint32 id);
-// Every set in collection order, each by its backup type; one report at the end lists the failures.
+// Tests only: every set in collection order, each by its backup type; one report at the end lists the failures.
+// The window starts the same run on the worker thread with StartUpdateAll.
 QList<JobResult> UpdateAllJob();
 
 // What stops the set's archive job before it starts, checked in the order a user would fix it: paths,
@@ -43,12 +43,11 @@ std::optional<JobResult> MirrorSetProblem(const BackupSet& set);
 // runner carries out is recorded so, whatever started it. False when nothing was written.
 bool RecordSetResult(const BackupSet& set, const JobResult& result);
 
-// Records today's date as the last run of the set of g_selectedSetId and saves that set's file.
-void StampLastRun();
+// Tests only: records today's date as the last run of the set and saves that set's file. A run records it
+// through RecordSetResult.
+void StampLastRun(quint32 id);
 
 bool IsJobRunning();
 // Waits for the worker thread started last, handling events meanwhile (the job's events need the
 // receiver's thread). Returns false when the wait timed out.
 bool WaitForJobThread(int timeoutMs = -1);
-// The result of the job started last in a worker thread.
-JobResult LastJobResult();

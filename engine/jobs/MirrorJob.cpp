@@ -1,5 +1,7 @@
 // The mirror job: rsync makes the mirror folder an exact copy of the source.
 
+#include "MirrorJob.h"
+
 #include "ArchivePath.h"
 #include "FolderIdentity.h"
 #include "JobChecks.h"

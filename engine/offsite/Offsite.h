@@ -5,7 +5,7 @@
 // restore when the local disk is gone. rsync over ssh and rclone carry everything; Velmora never prompts
 // (ssh runs in batch mode; an unknown host key is refused) and keeps no password for either.
 
-#include "JobChecks.h"
+#include "JobContext.h"
 #include "OffsiteOutcome.h"
 #include "OffsiteTarget.h"
 

@@ -5,6 +5,7 @@
 
 #include "ArchivePath.h"
 #include "FolderIdentity.h"
+#include "FolderPaths.h"
 #include "OffsiteChecksums.h"
 #include "OffsiteInternal.h"
 #include "OffsiteStep.h"

@@ -5,6 +5,7 @@
 #include "Offsite.h"
 
 #include "FolderIdentity.h"
+#include "FolderPaths.h"
 #include "MirrorCommand.h"
 #include "OffsiteInternal.h"
 #include "OffsiteStep.h"

@@ -4,7 +4,7 @@
 // far it is over all its copies together. What the tools are and what they are told is the transport's.
 
 #include "ConsoleRunner.h"
-#include "JobChecks.h"
+#include "JobContext.h"
 #include "OffsiteOutcome.h"
 #include "OffsiteTarget.h"
 #include "OffsiteTools.h"

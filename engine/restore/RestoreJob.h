@@ -6,7 +6,7 @@
 // the source, each restored file is renamed into place instead, what it replaces goes to the trash, and all of
 // it is put back on failure.
 
-#include "JobChecks.h"
+#include "JobContext.h"
 #include "JobOutcome.h"
 #include "RestorePoints.h"
 
@@ -68,7 +68,7 @@ std::optional<OriginalRestorePreview> PreviewOriginalRestore(
 // Why a restore cannot go over the source folder (it is missing or not a folder); empty when it can.
 QString OriginalRestoreProblem(const QString& source);
 
-// For tests: called with each restored path just before it is renamed into the source; a text
+// Tests only: called with each restored path just before it is renamed into the source; a text
 // it returns fails the restore there, as a failed rename would. An empty function removes it.
 void SetOriginalSwapHook(std::function<QString(const QString& path)> hook);
 
@@ -79,9 +79,9 @@ JobResult RunRestoreJob(const RestoreRequest& request, const JobContext& context
 // Removes the staging folders in folder that restores killed outright left behind: only those whose marker
 // names a process of this computer that is gone. The next restore into the folder calls it.
 void RemoveRestoreLeftovers(const QString& folder);
-// The name of the marker file inside a staging folder, and what a restore running in process pid writes
-// into it.
+// Tests only: the name of the marker file inside a staging folder.
 QString RestoreStagingMarkerName();
+// What a restore running in process pid writes into that marker.
 QByteArray RestoreStagingMarker(qint64 pid);
 
 // Why the target cannot take a restore (it holds something, or is not a folder); empty when it can.

@@ -24,7 +24,7 @@ std::optional<QList<ArchiveItem>> ListArchive(
 // (ChainPasswordOf).
 std::optional<QList<ArchiveItem>> ListPointArchive(
     const RestorePoint& point, bool chainFull, QString* error = nullptr, ListFailure* failure = nullptr);
-// Forgets the listings ListArchive keeps, so that the next one reads the archive again (for measuring).
+// Tests only: forgets the listings ListArchive keeps, so that the next one reads the archive again.
 void ForgetArchiveListings();
 
 // The set's points, newest first: the mirror folder of a mirror set, else each update archive and the full

@@ -29,7 +29,7 @@ struct SystemctlReply
 // Runs `systemctl --user ARGUMENTS` and waits for it. The one way the program reaches systemctl.
 using SystemctlCall = std::function<SystemctlReply(const QStringList& arguments)>;
 SystemctlReply CallSystemctl(const QStringList& arguments);
-// Puts a test's recorder in place of the real systemctl; an empty function brings the real one back.
+// Tests only: puts a test's recorder in place of the real systemctl; an empty function brings the real one back.
 void SetSystemctl(SystemctlCall call);
 
 // A text as `systemd-escape` makes it safe for a unit name: letters, digits, ":" and "_" (and "." past the

@@ -28,4 +28,5 @@ void SetEarlierPasswords(quint32 setId, const QStringList& passwords);
 QStringList EarlierPasswordsOf(quint32 setId);
 // Forgets the set's password, its chains' and its earlier ones.
 void ForgetArchivePassword(quint32 setId);
+// Tests only: forgets every password kept in this process.
 void ForgetArchivePasswords();

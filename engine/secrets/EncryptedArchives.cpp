@@ -2,7 +2,7 @@
 
 #include "ArchivePasswords.h"
 #include "ConsoleRunner.h"
-#include "JobChecks.h"
+#include "JobContext.h"
 #include "ResourceIds.h"
 #include "StringTable.h"
 

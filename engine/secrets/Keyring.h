@@ -42,4 +42,5 @@ struct KeyringBackend
     std::function<KeyringAnswer(quint32 setId, const QString& password)> write;
     std::function<KeyringAnswer(quint32 setId)> remove;
 };
+// Tests only: puts a fake in place of the system keyring.
 void SetKeyringBackend(KeyringBackend backend);

@@ -1,5 +1,7 @@
 #include "FolderPaths.h"
 
+#include <QDir>
+
 #include "BackupSet.h"
 
 QString TrimmedFolder(const QString& folder)
@@ -16,4 +18,9 @@ QString FolderWithSeparator(const QString& folder)
     if (trimmed.isEmpty() || trimmed.endsWith(kPathSeparator))
         return trimmed;
     return trimmed + kPathSeparator;
+}
+
+bool IsUsablePath(const QString& path)
+{
+    return !path.trimmed().isEmpty() && QDir::isAbsolutePath(path);
 }

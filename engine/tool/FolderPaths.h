@@ -8,3 +8,5 @@
 QString TrimmedFolder(const QString& folder);
 // The folder ending in exactly one "/" ("/" for the root); empty stays empty, so it can never become the root.
 QString FolderWithSeparator(const QString& folder);
+// Relative paths would depend on the current folder, and rsync takes "name:path" for another machine.
+bool IsUsablePath(const QString& path);

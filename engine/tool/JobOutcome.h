@@ -80,6 +80,9 @@ struct JobResult
     // For the set's FullArchiveTested: the good test of its full archive this job made, an empty text to forget the
     // last one (a new full archive not tested, or one found bad), nothing to leave it.
     std::optional<QString> fullArchiveTested;
+    // How an archive job that put its archive in place ran 7-Zip: "a" for a new full archive, "u" for an update
+    // archive; empty for other jobs. The chain's count of runs follows from it.
+    QString archiveMode;
     // What a person should know of a success that is no warning: why a new full archive was started, or
     // what a verification found.
     QString note;

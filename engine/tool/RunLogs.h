@@ -44,5 +44,5 @@ QString EndRunLog(quint32 setId, const QString& path, const JobResult& result);
 // The last bytes of a file, at most maxBytes, starting at a line's start when one is within them; read
 // from the end, so a file of any size costs only what is returned.
 QByteArray ReadLogTail(const QString& path, qint64 maxBytes);
-// The last lines of a file, at most maxLines of them and at most maxBytes in all.
+// Tests only: the last lines of a file, at most maxLines of them and at most maxBytes in all.
 QByteArray ReadLogTailLines(const QString& path, int maxLines, qint64 maxBytes = qint64(4) << 20);

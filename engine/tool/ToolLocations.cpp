@@ -96,3 +96,9 @@ QString RobocopyPath()
 {
     return roboPathXP;
 }
+
+bool RsyncAvailable()
+{
+    const QFileInfo rsync(RobocopyPath());
+    return rsync.isFile() && rsync.isExecutable();
+}

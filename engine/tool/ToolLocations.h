@@ -10,7 +10,7 @@
 bool Locate7Zip();
 // The places Locate7Zip tries, in order.
 QStringList SevenZipCandidates();
-// Lets a test put its own 7-Zip (or a path where there is none) in place of the usual places; an empty
+// Tests only: lets a test put its own 7-Zip (or a path where there is none) in place of the usual places; an empty
 // list brings the usual places back.
 void SetSevenZipCandidates(const QStringList& candidates);
 // The first candidate that is an executable file, or empty.
@@ -20,3 +20,5 @@ QString FirstExecutable(const QStringList& candidates);
 QString FirstSevenZip(const QStringList& candidates);
 // Where rsync is expected (the roboPathXP setting); whether it exists is the mirror job's test.
 QString RobocopyPath();
+// Whether the rsync the settings name is there to run.
+bool RsyncAvailable();

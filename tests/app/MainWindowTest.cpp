@@ -2,14 +2,18 @@
 #include "CMyListCtrl.h"
 #include "CMyVelmoraDlg.h"
 #include "CTextProgressCtrl.h"
+#include "DialogTestSupport.h"
 #include "InterfaceLanguage.h"
 #include "JobEvents.h"
 #include "JobProgress.h"
 #include "JobRunner.h"
+#include "JobSlot.h"
 #include "Jobs.h"
+#include "MessageBoxes.h"
 #include "ReadableFigures.h"
 #include "ResourceIds.h"
 #include "StoreFixture.h"
+#include "StringTable.h"
 #include "ToolTestSupport.h"
 #include "UserMessages.h"
 
@@ -23,6 +27,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -179,8 +184,82 @@ TEST_F(MainWindowTest, CommandsWithoutASelectionDoNothing)
     window->OnDoubleClick();
     EXPECT_TRUE(messages.questions().isEmpty());
     EXPECT_TRUE(messages.messages().isEmpty());
-    EXPECT_EQ(g_selectedSetId, 0u);
+    EXPECT_EQ(window->selectedSetId(), 0u);
     EXPECT_EQ(backupSets.size(), 1);
+}
+
+TEST_F(MainWindowTest, RunAsksAtTheWindowAndStartsNothingWhenRefusedOrCancelled)
+{
+    addArchiveSet("Docs");
+    open();
+    select("Docs");
+    QSignalSpy started(&JobRunner::shared(), &JobRunner::started);
+    // Another job of this program holds the slot: refused before any question, so nobody confirms in vain.
+    JobRunner other;
+    ASSERT_TRUE(JobSlot::tryTake(&other));
+    window->OnRun();
+    JobSlot::release(&other);
+    EXPECT_TRUE(messages.questions().isEmpty()) << messages.questions().join('|').toStdString();
+    EXPECT_EQ(messages.messages().size(), 1);
+    EXPECT_TRUE(messages.messages().value(0).contains(LoadStringById(StringId::AlreadyRunning)))
+        << messages.messages().join('|').toStdString();
+
+    // The list is filled anew after each command, which clears the selection.
+    select("Docs");
+    messages.setNextAnswer(false);
+    window->OnRun();
+    EXPECT_EQ(window->selectedSetId(), backupSets.first().id);
+    EXPECT_EQ(messages.questions(), QStringList({"Run this backup set: 'Docs'?"}));
+    EXPECT_TRUE(started.isEmpty());
+    EXPECT_FALSE(g_jobRunning);
+    EXPECT_FALSE(QFileInfo::exists(home.filePath("dest/docs.7z")));
+
+    // Yes runs the set the question named.
+    runSet("Docs");
+    EXPECT_EQ(messages.questions().size(), 2);
+    EXPECT_EQ(started.size(), 1);
+    EXPECT_TRUE(QFileInfo::exists(home.filePath("dest/docs.7z")));
+}
+
+// The window's question on the real message box, in both languages: it names the set, and Cancel runs nothing.
+// With VELMORA_SHOTS_DIR set, the box is drawn over the window and saved as a picture.
+TEST_F(MainWindowTest, TheRealRunQuestionNamesTheSetAndCancelRunsNothing)
+{
+    addArchiveSet("Docs");
+    const QString shots = qEnvironmentVariable("VELMORA_SHOTS_DIR");
+    auto languageBack = qScopeGuard([] {
+        for (QTranslator* translator : QCoreApplication::instance()->findChildren<QTranslator*>())
+            QCoreApplication::removeTranslator(translator);
+        ApplyInterfaceLanguage(0, {});
+    });
+    for (const int language : {0, 1}) {
+        ASSERT_TRUE(language == 0 || ApplyInterfaceLanguage(1, QStringLiteral(VELMORA_TRANSLATIONS_DIR)));
+        window.reset();
+        open();
+        select("Docs");
+        MessageBoxes boxes;
+        boxes.setOwner(window.get());
+        setUserMessages(&boxes);
+        auto recordingBack = qScopeGuard([this] { setUserMessages(&messages); });
+        QString asked;
+        whenModal<QMessageBox>([&](QMessageBox& box) {
+            asked = box.text();
+            if (!shots.isEmpty()) {
+                QImage picture = window->grab().toImage();
+                const QPixmap boxPicture = box.grab();
+                QPainter painter(&picture);
+                painter.drawPixmap((picture.width() - boxPicture.width()) / 2,
+                    (picture.height() - boxPicture.height()) / 2, boxPicture);
+                painter.end();
+                picture.save(QStringLiteral("%1/run-question-%2.png").arg(shots, language == 0 ? "en" : "ru"));
+            }
+            box.button(QMessageBox::Cancel)->click();
+        });
+        window->OnRun();
+        EXPECT_EQ(asked, LoadFormattedString(StringId::RunSetQuestion, "Docs"));
+        EXPECT_FALSE(g_jobRunning);
+        EXPECT_FALSE(QFileInfo::exists(home.filePath("dest/docs.7z")));
+    }
 }
 
 TEST_F(MainWindowTest, ARunOfAllSetsKeepsTheWindowBusyFromTheFirstSetToTheLast)

@@ -1,21 +1,27 @@
 #include "SetPasswords.h"
 #include "ArchivePasswords.h"
+#include "CMyListCtrl.h"
 #include "CMyVelmoraDlg.h"
 #include "CPasswordDlg.h"
 #include "CSetPropDlg.h"
 #include "DialogTestSupport.h"
 #include "JobOutcome.h"
+#include "JobRunner.h"
+#include "JobSlot.h"
 #include "Keyring.h"
 #include "MainWindowCommands.h"
 #include "ResourceIds.h"
 #include "ScheduleUpdates.h"
+#include "StringTable.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFile>
 #include <QHash>
 #include <QLineEdit>
+#include <QTimer>
 
 namespace {
 
@@ -248,6 +254,34 @@ TEST_F(SetPasswordsTest, TheQuestionComesOnlyWhenNeitherThisSessionNorTheKeyring
     ReleaseJobPasswords(JobResult());
     EXPECT_EQ(ArchivePasswordOf(id), "remembered");
     EXPECT_TRUE(ProvideSetPassword(nullptr, setOf(id))) << "no second question";
+}
+
+TEST_F(SetPasswordsTest, ARunThatCannotStartAsksForNoPassword)
+{
+    storeEncryptedSet("Photos");
+    CMyVelmoraDlg window;
+    QCoreApplication::processEvents();
+    window.list()->setCurrentItem(window.list()->findItems("Photos", Qt::MatchExactly).value(0));
+    // Another job of this program holds the slot: nobody should type a password for a run that is refused.
+    JobRunner other;
+    ASSERT_TRUE(JobSlot::tryTake(&other));
+    bool passwordAsked = false;
+    QTimer::singleShot(0, [&passwordAsked] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            passwordAsked = true;
+            modal->close();
+        }
+    });
+    const qsizetype before = messages.messages().size();
+    window.OnRun();
+    JobSlot::release(&other);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(passwordAsked);
+    EXPECT_TRUE(keyring.calls.isEmpty()) << keyring.calls.join('|').toStdString();
+    EXPECT_TRUE(messages.questions().isEmpty());
+    const QStringList said = messages.messages().mid(before);
+    ASSERT_EQ(said.size(), 1) << said.join('|').toStdString();
+    EXPECT_TRUE(said.first().contains(LoadStringById(StringId::AlreadyRunning))) << said.first().toStdString();
 }
 
 TEST_F(SetPasswordsTest, ARunOfAllSetsFailsTheSetWhoseQuestionWasCancelledAndRunsTheOthers)

@@ -46,9 +46,9 @@ protected:
         const ArchiveBuild made = build(backupType, change);
         const RunResult result = ExecuteCommand(made.command);
         EXPECT_EQ(result.exitCode, 0) << result.output.toStdString() << result.error.toStdString();
-        if (g_archiveMode == "a") {
-            QFile::remove(g_fullArchivePath);
-            EXPECT_TRUE(QFile::rename(g_scratchArchivePath, g_fullArchivePath));
+        if (made.archiveMode == "a") {
+            QFile::remove(made.fullArchivePath);
+            EXPECT_TRUE(QFile::rename(made.scratchArchivePath, made.fullArchivePath));
         } else {
             EXPECT_TRUE(QFile::rename(made.updateWritePath, made.updateArchivePath));
         }
@@ -74,19 +74,19 @@ TEST_F(ArchiveCommandTest, FourFormsShareOneLayout)
     const QString z = "/usr/bin/7zz";
     ArchiveBuild made = build(FullArchiving, [](BackupSet& s) { s.source += "//"; });
     // Built beside the old archive under a hidden name, from inside the source folder.
-    EXPECT_TRUE(hiddenNameOf(target + "/docs.7z").match(g_scratchArchivePath).hasMatch())
-        << g_scratchArchivePath.toStdString();
-    EXPECT_FALSE(QFileInfo::exists(g_scratchArchivePath));
+    EXPECT_TRUE(hiddenNameOf(target + "/docs.7z").match(made.scratchArchivePath).hasMatch())
+        << made.scratchArchivePath.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(made.scratchArchivePath));
     EXPECT_EQ(made.command.workingFolder, source);
     EXPECT_EQ(made.command.text,
-        "cd \"" + source + "\" && " + z + " a " + g_scratchArchivePath + " \"*\" -r -snl -bsp1 -t7z -mx=5 -ms=on");
+        "cd \"" + source + "\" && " + z + " a " + made.scratchArchivePath + " \"*\" -r -snl -bsp1 -t7z -mx=5 -ms=on");
     EXPECT_EQ(made.command.arguments,
-        QStringList({"a", g_scratchArchivePath, "*", "-r", "-snl", "-bsp1", "-t7z", "-mx=5", "-ms=on"}));
+        QStringList({"a", made.scratchArchivePath, "*", "-r", "-snl", "-bsp1", "-t7z", "-mx=5", "-ms=on"}));
 
     made = build(FullArchiving, [](BackupSet& s) { AddExType(s, ".tmp"); });
     EXPECT_EQ(made.command.arguments,
-        QStringList({"a", g_scratchArchivePath, "*", "-r", "-snl", "-bsp1", "-x@" + g_listFilePath, "-t7z", "-mx=5",
-            "-ms=on"}));
+        QStringList({"a", made.scratchArchivePath, "*", "-r", "-snl", "-bsp1", "-x@" + made.listFilePath, "-t7z",
+            "-mx=5", "-ms=on"}));
 
     touch("docs.7z");
     made = build(IncrementalArchiving);
@@ -102,7 +102,7 @@ TEST_F(ArchiveCommandTest, FourFormsShareOneLayout)
 
     made = build(IncrementalArchiving, [](BackupSet& s) { AddExPath(s, "cache"); });
     EXPECT_EQ(made.command.text,
-        "cd \"" + source + "\" && " + z + " u " + target + "/docs.7z -u- \"*\" -r -snl -bsp1 -x@" + g_listFilePath
+        "cd \"" + source + "\" && " + z + " u " + target + "/docs.7z -u- \"*\" -r -snl -bsp1 -x@" + made.listFilePath
             + " -t7z -mx=5 -up0q3x2z0!" + made.updateWritePath);
     EXPECT_EQ(BuildArchiveCommand(set = MakeSet("/", target, FullArchiving)).command.workingFolder, "/");
 }
@@ -110,9 +110,9 @@ TEST_F(ArchiveCommandTest, FourFormsShareOneLayout)
 TEST_F(ArchiveCommandTest, FullArchivePathIsWhereTheRunPutsTheArchive)
 {
     // A destination typed with trailing separators still names the file the run writes.
-    run(FullArchiving, [](BackupSet& s) { s.target += "//"; });
+    const ArchiveBuild made = run(FullArchiving, [](BackupSet& s) { s.target += "//"; });
     EXPECT_EQ(FullArchivePath(set), target + "/docs.7z");
-    EXPECT_EQ(FullArchivePath(set), g_fullArchivePath);
+    EXPECT_EQ(FullArchivePath(set), made.fullArchivePath);
     EXPECT_TRUE(QFileInfo(FullArchivePath(set)).isFile());
     BackupSet unnamed = set;
     unnamed.arcName.clear();
@@ -159,7 +159,7 @@ TEST_F(ArchiveCommandTest, ChainAtItsLengthRestartsButDeletesNothing)
     touch("docs_upd_2.7z");
     const ArchiveBuild made = build(IncrementalArchiving);
     EXPECT_TRUE(made.restartChain);
-    EXPECT_EQ(g_archiveMode, "a");
+    EXPECT_EQ(made.archiveMode, "a");
     EXPECT_EQ(QDir(target).entryList(QDir::Files).size(), 3);
     minorUpdatedNumber = 0;
     QFile::remove(target + "/docs_upd_1.7z");
@@ -173,11 +173,11 @@ TEST_F(ArchiveCommandTest, ListFileIsPrivateSortedAndUtf8)
         s.exTypeList = QStringList({"*.tmp", "*.Bak"});
         s.exPathList = QStringList({"my cache/", s.source + "/sub/old/", "Кэш/", "Build/", "sub/cache/", "/etc/"});
     });
-    EXPECT_EQ(QFileInfo(QFileInfo(g_listFilePath).absolutePath()).absolutePath(), temp);
-    EXPECT_EQ(QFileInfo(g_listFilePath).absoluteDir().dirName().left(8), "velmora-");
-    EXPECT_EQ(readFile(g_listFilePath), QString("*.Bak\n*.tmp\nBuild/\nmy cache/\nКэш/\n").toUtf8());
+    EXPECT_EQ(QFileInfo(QFileInfo(made.listFilePath).absolutePath()).absolutePath(), temp);
+    EXPECT_EQ(QFileInfo(made.listFilePath).absoluteDir().dirName().left(8), "velmora-");
+    EXPECT_EQ(readFile(made.listFilePath), QString("*.Bak\n*.tmp\nBuild/\nmy cache/\nКэш/\n").toUtf8());
     EXPECT_EQ(made.command.arguments.mid(6, 4),
-        QStringList({"-x@" + g_listFilePath, "-xr-!sub/old/", "-xr-!sub/cache/", "-t7z"}));
+        QStringList({"-x@" + made.listFilePath, "-xr-!sub/old/", "-xr-!sub/cache/", "-t7z"}));
 }
 
 TEST_F(ArchiveCommandTest, NothingIsBuiltWithoutToolOrListFile)

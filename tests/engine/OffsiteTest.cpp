@@ -3,6 +3,7 @@
 // mirrors over ssh and their safety checks; and failures that give their cause and leave the local backup alone.
 
 #include "Offsite.h"
+#include "FetchJob.h"
 #include "JobFixture.h"
 #include "Jobs.h"
 #include "LastRun.h"

@@ -148,9 +148,7 @@ TEST_F(StoreLockTest, WhileARunHoldsTheLockNoWaitAndTheWindowRefuseAndOutputArri
     openStoreHere();
     EXPECT_FALSE(JobRunner::canStart());
     RecordingMessages messages;
-    messages.setNextAnswer(true);
-    g_selectedSetId = backupSets.at(1).id;
-    EXPECT_FALSE(RunBackupSet());
+    EXPECT_FALSE(RunBackupSet(backupSets.at(1).id));
     EXPECT_TRUE(messages.messages().contains(LoadStringById(StringId::AlreadyRunning)))
         << messages.messages().join('|').toStdString();
 

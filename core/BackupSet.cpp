@@ -116,13 +116,13 @@ BackupSet::BackupSet()
 {
     for (const SetFileKey& key : SetFileKeys())
         SetFieldFromText(*this, key, key.newRecordDefault);
-    target = defaultArcLocation;
-    keepLast = defaultKeepLast;
-    keepHourly = defaultKeepHourly;
-    keepDaily = defaultKeepDaily;
-    keepWeekly = defaultKeepWeekly;
-    keepMonthly = defaultKeepMonthly;
-    keepYearly = defaultKeepYearly;
+    target = Settings().newSetDestination;
+    keepLast = Settings().newSetKeepLast;
+    keepHourly = Settings().newSetKeepHourly;
+    keepDaily = Settings().newSetKeepDaily;
+    keepWeekly = Settings().newSetKeepWeekly;
+    keepMonthly = Settings().newSetKeepMonthly;
+    keepYearly = Settings().newSetKeepYearly;
 }
 
 RetentionPolicy RetentionPolicyOf(const BackupSet& set)

@@ -68,7 +68,8 @@ ArchiveBuild buildArchiveCommand(BackupSet& set, bool preview, bool startNewChai
 {
     ArchiveBuild build;
     ArchiveState state;
-    const QString program = preview ? FirstSevenZip(SevenZipCandidates()) : (Locate7Zip() ? pathTo7zExe() : QString());
+    const QString program
+        = preview ? FirstSevenZip(SevenZipCandidates()) : (Locate7Zip() ? Settings().sevenZipPath.value() : QString());
     if (program.isEmpty()) {
         build.failure = BuildFailure::ToolMissing;
         return build;
@@ -91,7 +92,7 @@ ArchiveBuild buildArchiveCommand(BackupSet& set, bool preview, bool startNewChai
     }
 
     // The old chain moves aside only as the new full archive takes its place, so a failed run leaves it whole.
-    build.restartChain = startNewChain || ChainRunCount(set) >= minorUpdatedNumber;
+    build.restartChain = startNewChain || ChainRunCount(set) >= Settings().chainLength;
     const bool updateMode
         = set.backupType != FullArchiving && QFileInfo(state.fullArchivePath).isFile() && !build.restartChain;
     if (updateMode)

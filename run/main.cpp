@@ -39,7 +39,7 @@ void openSettings()
 {
     g_profileStore = new ProfileStore(QStringLiteral("Velmora"));
     LoadSettings();
-    ApplyInterfaceLanguage(langID, TranslationsFolder());
+    ApplyInterfaceLanguage(Settings().languageId, TranslationsFolder());
 }
 
 void openStore()

@@ -59,13 +59,20 @@ ProgramSettings& MutableSettings()
 
 namespace {
 
+// The 7-Zip location, reached through its lock.
+struct LockedTextAccess
+{
+    QString (*get)(const ProgramSettings&);
+    void (*set)(ProgramSettings&, const QString&);
+};
+
 // One key of the settings file: its name, the member of ProgramSettings that holds it (its type), the value when it is
 // missing, and for a number the smallest value that means something (below it, or no whole number, reads as the
 // default).
 struct SettingKey
 {
     QString key;
-    std::variant<qint32 ProgramSettings::*, QString ProgramSettings::*, LockedText ProgramSettings::*> value;
+    std::variant<qint32 ProgramSettings::*, QString ProgramSettings::*, LockedTextAccess> value;
     QString defaultValue;
     std::optional<qint32> minimum = std::nullopt;
 };
@@ -86,7 +93,10 @@ const QList<SettingKey>& settingKeys()
         {QStringLiteral("DefaultArcType"), &ProgramSettings::newSetArchiveType, QStringLiteral("1")},
         {QStringLiteral("DefaultCompLevel"), &ProgramSettings::newSetCompressionLevel, QStringLiteral("3")},
         {QStringLiteral("DefaultArcLocation"), &ProgramSettings::newSetDestination, QString()},
-        {QStringLiteral("PathTo7zExe"), &ProgramSettings::sevenZipPath, kDefaultPathTo7zExe},
+        {QStringLiteral("PathTo7zExe"),
+            LockedTextAccess {[](const ProgramSettings& settings) { return settings.sevenZipPath.value(); },
+                [](ProgramSettings& settings, const QString& text) { settings.sevenZipPath.setValue(text); }},
+            kDefaultPathTo7zExe},
         // A negative count would start a new chain at every run.
         {QStringLiteral("MinorUpdatedNumber"), &ProgramSettings::chainLength, QStringLiteral("10"), 0},
         {QStringLiteral("LangID"), &ProgramSettings::languageId, QStringLiteral("0")},
@@ -114,23 +124,30 @@ bool isInRange(const SettingKey& key, const QString& text)
     return number && *number >= *key.minimum;
 }
 
+template<class... Handlers> struct Overloaded : Handlers...
+{
+    using Handlers::operator()...;
+};
+template<class... Handlers> Overloaded(Handlers...) -> Overloaded<Handlers...>;
+
 void setFromText(ProgramSettings& settings, const SettingKey& key, const QString& text)
 {
-    if (auto number = std::get_if<qint32 ProgramSettings::*>(&key.value))
-        settings.*(*number) = ParseProfileInt(text);
-    else if (auto value = std::get_if<QString ProgramSettings::*>(&key.value))
-        settings.*(*value) = text;
-    else
-        (settings.*std::get<LockedText ProgramSettings::*>(key.value)).setValue(text);
+    std::visit(Overloaded {
+                   [&](qint32 ProgramSettings::*member) { settings.*member = ParseProfileInt(text); },
+                   [&](QString ProgramSettings::*member) { settings.*member = text; },
+                   [&](const LockedTextAccess& access) { access.set(settings, text); },
+               },
+        key.value);
 }
 
 QString textOf(const ProgramSettings& settings, const SettingKey& key)
 {
-    if (auto number = std::get_if<qint32 ProgramSettings::*>(&key.value))
-        return QString::number(settings.*(*number));
-    if (auto value = std::get_if<QString ProgramSettings::*>(&key.value))
-        return settings.*(*value);
-    return (settings.*std::get<LockedText ProgramSettings::*>(key.value)).value();
+    return std::visit(Overloaded {
+                          [&](qint32 ProgramSettings::*member) { return QString::number(settings.*member); },
+                          [&](QString ProgramSettings::*member) { return settings.*member; },
+                          [&](const LockedTextAccess& access) { return access.get(settings); },
+                      },
+        key.value);
 }
 
 } // namespace

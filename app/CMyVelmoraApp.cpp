@@ -24,11 +24,11 @@ void CMyVelmoraApp::InitStoreAndLanguage(const QString& settingsBase, const QStr
     g_profileStore = new ProfileStore(QStringLiteral("Velmora"), settingsBase, setBase);
     g_profileStore->EnsureSettingsFile();
     LoadSettings();
-    const bool translated = ApplyInterfaceLanguage(langID, TranslationsFolder());
+    const bool translated = ApplyInterfaceLanguage(Settings().languageId, TranslationsFolder());
     qCInfo(startLog).noquote() << "translation:" << TranslationsFolder()
-                               << (translated           ? "loaded"
-                                          : langID == 1 ? "missing"
-                                                        : "not needed");
+                               << (translated                          ? "loaded"
+                                          : Settings().languageId == 1 ? "missing"
+                                                                       : "not needed");
     qCInfo(startLog).noquote() << "help page:" << HelpPagePath()
                                << (QFileInfo(HelpPagePath()).isFile() ? "found" : "missing");
 }

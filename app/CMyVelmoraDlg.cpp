@@ -83,7 +83,7 @@ SetAlarm alarmOf(const BackupSet& set, const QDateTime& now)
 {
     const QDateTime saved
         = g_profileStore ? QFileInfo(g_profileStore->SetFilePath(set.name)).lastModified() : QDateTime();
-    return SetAlarmOf(set, now, manualOverdueDays, saved);
+    return SetAlarmOf(set, now, Settings().manualOverdueDays, saved);
 }
 
 // The result cell of a set that needs the user: a tint and dark text of the same hue, so the word stays
@@ -347,8 +347,8 @@ void CMyVelmoraDlg::applyColumnWidths()
 
 void CMyVelmoraDlg::updateLanguageChecks()
 {
-    m_russian->setChecked(langID == 1);
-    m_english->setChecked(langID == 0);
+    m_russian->setChecked(Settings().languageId == 1);
+    m_english->setChecked(Settings().languageId == 0);
 }
 
 int CMyVelmoraDlg::RowKind(qint32 arcType, qint32 backupType, int previousKind)
@@ -763,14 +763,14 @@ void CMyVelmoraDlg::OnVerify()
 void CMyVelmoraDlg::OnRussian()
 {
     ShowStringMessage(StringId::RestartProgram);
-    langID = 1;
+    MutableSettings().languageId = 1;
     updateLanguageChecks();
 }
 
 void CMyVelmoraDlg::OnEnglish()
 {
     ShowStringMessage(StringId::RestartProgram);
-    langID = 0;
+    MutableSettings().languageId = 0;
     updateLanguageChecks();
 }
 

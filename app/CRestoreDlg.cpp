@@ -181,7 +181,7 @@ void markZipChainsLocked(const BackupSet& set, QList<RestorePoint>& points)
 {
     if (points.isEmpty() || !IsEncryptedSet(set) || ArcTypeName(set) != QLatin1String("zip"))
         return;
-    const QString program = Locate7Zip() ? pathTo7zExe() : QString();
+    const QString program = Locate7Zip() ? Settings().sevenZipPath.value() : QString();
     QHash<QString, bool> wrong;
     for (RestorePoint& point : points) {
         if (point.unopened != ListFailure::None)

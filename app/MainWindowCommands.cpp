@@ -100,20 +100,20 @@ bool OptionsCommand(QWidget* owner)
     COptionsDlg dialog(owner);
     const bool accepted = dialog.exec() == QDialog::Accepted;
     if (accepted) {
-        defaultArcType = dialog.m_arcType;
-        defaultCompLevel = dialog.m_compLevel;
-        minorUpdatedNumber = dialog.m_copiesToKeep;
-        manualOverdueDays = dialog.m_manualOverdueDays;
-        fullArchiveTestDays = dialog.m_fullArchiveTestDays;
-        defaultKeepLast = dialog.m_retention.last;
-        defaultKeepHourly = dialog.m_retention.hourly;
-        defaultKeepDaily = dialog.m_retention.daily;
-        defaultKeepWeekly = dialog.m_retention.weekly;
-        defaultKeepMonthly = dialog.m_retention.monthly;
-        defaultKeepYearly = dialog.m_retention.yearly;
+        MutableSettings().newSetArchiveType = dialog.m_arcType;
+        MutableSettings().newSetCompressionLevel = dialog.m_compLevel;
+        MutableSettings().chainLength = dialog.m_copiesToKeep;
+        MutableSettings().manualOverdueDays = dialog.m_manualOverdueDays;
+        MutableSettings().fullArchiveRetestDays = dialog.m_fullArchiveTestDays;
+        MutableSettings().newSetKeepLast = dialog.m_retention.last;
+        MutableSettings().newSetKeepHourly = dialog.m_retention.hourly;
+        MutableSettings().newSetKeepDaily = dialog.m_retention.daily;
+        MutableSettings().newSetKeepWeekly = dialog.m_retention.weekly;
+        MutableSettings().newSetKeepMonthly = dialog.m_retention.monthly;
+        MutableSettings().newSetKeepYearly = dialog.m_retention.yearly;
         // A path that names no file keeps the rsync location that worked before.
         if (QFileInfo(dialog.m_roboPath).isFile())
-            roboPathXP = dialog.m_roboPath;
+            MutableSettings().rsyncPath = dialog.m_roboPath;
         QStringList failed;
         if (!dialog.everyDestination().isEmpty() && !SetEveryDestination(dialog.everyDestination(), &failed))
             userMessages().showMessage(

@@ -21,8 +21,8 @@ UrlOpener& urlOpener()
 
 QString HelpPagePath(const QString& dataFolder)
 {
-    // The page follows langID as it is now, also when the language was switched during this run.
-    const QString page = langID == 1 ? QStringLiteral("help_ru.html") : QStringLiteral("help_en.html");
+    // The page follows languageId as it is now, also when the language was switched during this run.
+    const QString page = Settings().languageId == 1 ? QStringLiteral("help_ru.html") : QStringLiteral("help_en.html");
     return dataFolder + QStringLiteral("help/") + page;
 }
 

@@ -7,7 +7,7 @@
 
 #include <functional>
 
-// The page for the current langID below the data folder (ending in "/"): help/help_ru.html for 1,
+// The page for the current languageId below the data folder (ending in "/"): help/help_ru.html for 1,
 // help/help_en.html for any other value.
 QString HelpPagePath(const QString& dataFolder);
 // The page in the running program's data folder (DataFolder()).

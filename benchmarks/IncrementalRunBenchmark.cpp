@@ -4,6 +4,7 @@
 // sizes of source, so that what grows with the full archive rather than with the change shows.
 
 #include "ArchiveCommand.h"
+#include "BenchmarkSupport.h"
 #include "JobRunner.h"
 #include "ProfileStore.h"
 #include "SetCollection.h"
@@ -11,40 +12,21 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 #include <QRandomGenerator>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
 namespace {
 
-struct Workspace
+QString destination()
 {
-    QTemporaryDir dir;
-    QString destination = dir.filePath("destination");
-
-    Workspace()
-    {
-        qputenv("TMPDIR", QFile::encodeName(dir.filePath("tmp")));
-        QDir().mkpath(dir.filePath("tmp"));
-        QDir().mkpath(destination);
-    }
-};
-
-Workspace& workspace()
-{
-    static Workspace space;
-    return space;
-}
-
-ProfileStore& store()
-{
-    static ProfileStore profiles(
-        QStringLiteral("Velmora"), workspace().dir.filePath("config"), workspace().dir.filePath("docs"));
-    return profiles;
+    static const QString folder = [] {
+        const QString path = ScratchPath(QStringLiteral("destination"));
+        QDir().mkpath(path);
+        return path;
+    }();
+    return folder;
 }
 
 const QList<QByteArray>& words()
@@ -67,7 +49,7 @@ QByteArray textOf(QRandomGenerator& generator, int bytes)
 // A source of the files in folders of 200, each of 1 to 8 KiB of text.
 QString makeSource(int files)
 {
-    const QString source = workspace().dir.filePath(QStringLiteral("source%1").arg(files));
+    const QString source = ScratchPath(QStringLiteral("source%1").arg(files));
     if (QDir(source).exists())
         return source;
     QRandomGenerator generator {quint32(files)};
@@ -93,27 +75,11 @@ void changeFiles(const QString& source, int round)
     }
 }
 
-double secondsOf(const std::function<void()>& work)
-{
-    QElapsedTimer timer;
-    timer.start();
-    work();
-    return double(timer.nsecsElapsed()) / 1e9;
-}
-
-void run(const QString& program, const QStringList& arguments, const QString& folder = QString())
-{
-    QProcess process;
-    process.setWorkingDirectory(folder);
-    process.start(program, arguments);
-    process.waitForFinished(-1);
-}
-
 void removeUpdateArchives(const QString& arcName)
 {
-    QDir destination(workspace().destination);
-    for (const QString& name : destination.entryList({arcName + QStringLiteral("_upd_*")}, QDir::Files))
-        destination.remove(name);
+    QDir folder(destination());
+    for (const QString& name : folder.entryList({arcName + QStringLiteral("_upd_*")}, QDir::Files))
+        folder.remove(name);
 }
 
 // range(0): how many files the source has; range(1): the days a good test of the full archive holds, where 0 tests
@@ -121,17 +87,17 @@ void removeUpdateArchives(const QString& arcName)
 void IncrementalRunOverByHand(benchmark::State& state)
 {
     const int files = int(state.range(0));
-    fullArchiveTestDays = int(state.range(1));
+    MutableSettings().fullArchiveRetestDays = int(state.range(1));
     const QString source = makeSource(files);
-    g_profileStore = &store();
+    g_profileStore = &ScratchStore();
     backupSets.clear();
     // Every timed run extends the one chain made below.
-    minorUpdatedNumber = 100000;
+    MutableSettings().chainLength = 100000;
     BackupSet set;
-    set.name = QStringLiteral("Bench%1_%2").arg(files).arg(fullArchiveTestDays);
-    set.arcName = QStringLiteral("bench%1_%2").arg(files).arg(fullArchiveTestDays);
+    set.name = QStringLiteral("Bench%1_%2").arg(files).arg(Settings().fullArchiveRetestDays);
+    set.arcName = QStringLiteral("bench%1_%2").arg(files).arg(Settings().fullArchiveRetestDays);
     set.source = source;
-    set.target = workspace().destination;
+    set.target = destination();
     set.backupType = IncrementalArchiving;
     // Nothing is thinned, so each run costs the same.
     SetRetentionPolicy(set, {0, 0, 0, 0, 0, 0});
@@ -152,7 +118,7 @@ void IncrementalRunOverByHand(benchmark::State& state)
     int round = 0;
     for (auto _ : state) {
         changeFiles(source, ++round);
-        const double jobTime = secondsOf([&] {
+        const double jobTime = SecondsOf([&] {
             const JobResult result = runner.runSet(id);
             if (!result.succeeded())
                 state.SkipWithError(result.reason.toUtf8().constData());
@@ -164,10 +130,10 @@ void IncrementalRunOverByHand(benchmark::State& state)
         GetBackupSet(id, stored);
         const ArchiveBuild build = BuildArchiveCommand(stored);
         const QString written = build.updateWritePath;
-        handSeconds += secondsOf([&] {
-            run(build.command.program, build.command.arguments, build.command.workingFolder);
-            run(QStringLiteral("sync"), {});
-            run(build.command.program, {QStringLiteral("t"), written});
+        handSeconds += SecondsOf([&] {
+            RunToEnd(build.command.program, build.command.arguments, build.command.workingFolder);
+            RunToEnd(QStringLiteral("sync"), {});
+            RunToEnd(build.command.program, {QStringLiteral("t"), written});
         });
         QFile::remove(written);
         removeUpdateArchives(set.arcName);
@@ -189,12 +155,8 @@ BENCHMARK(IncrementalRunOverByHand)
 int main(int argc, char** argv)
 {
     QCoreApplication application(argc, argv);
-    QTemporaryDir cache;
-    qputenv("XDG_CACHE_HOME", QFile::encodeName(cache.path()));
-    QTemporaryDir state;
-    qputenv("XDG_STATE_HOME", QFile::encodeName(state.path()));
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    KeepTemporaryFilesInScratch();
+    // The runner keeps every tool's output in the cache folder and the sets' logs in the state folder.
+    UseScratchUserFolders();
+    return RunBenchmarks(argc, argv);
 }

@@ -2,6 +2,7 @@
 
 #include "ArchiveCommand.h"
 #include "ArchivePath.h"
+#include "BenchmarkSupport.h"
 #include "ConsoleRunner.h"
 #include "JobContext.h"
 #include "JobRunner.h"
@@ -20,7 +21,6 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
-#include <QTemporaryDir>
 #include <QThread>
 
 #include <benchmark/benchmark.h>
@@ -29,21 +29,17 @@
 #include <functional>
 
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
 
 struct Workspace
 {
-    QTemporaryDir dir;
-    QString source = dir.filePath("source");
-    QString destination = dir.filePath("destination");
+    QString source = ScratchPath(QStringLiteral("source"));
+    QString destination = ScratchPath(QStringLiteral("destination"));
 
     Workspace()
     {
-        qputenv("TMPDIR", QFile::encodeName(dir.filePath("tmp")));
-        QDir().mkpath(dir.filePath("tmp"));
         QDir().mkpath(destination);
         // 200 files of 1 MB in 10 folders: data that does not compress, as photos and archives do not.
         QByteArray block(1 << 20, Qt::Uninitialized);
@@ -65,42 +61,12 @@ Workspace& workspace()
     return space;
 }
 
-// A figure of this process from /proc/self/status, in KiB.
-qint64 statusKib(const QByteArray& field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith(field + ':'))
-            return line.mid(field.size() + 1).trimmed().split(' ').first().toLongLong();
-    }
-    return -1;
-}
-
-// Starts the peak of resident memory afresh at what the process holds now.
-void resetResidentPeak()
-{
-    QFile clear(QStringLiteral("/proc/self/clear_refs"));
-    if (clear.open(QIODevice::WriteOnly))
-        clear.write("5");
-}
-
-long peakKilobytes()
-{
-    rusage usage {};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
-
 quint32 addSet(qint32 backupType)
 {
-    static ProfileStore store(
-        QStringLiteral("Velmora"), workspace().dir.filePath("config"), workspace().dir.filePath("docs"));
-    g_profileStore = &store;
+    g_profileStore = &ScratchStore();
     backupSets.clear();
-    minorUpdatedNumber = 10;
-    roboPathXP = QStringLiteral("/usr/bin/rsync");
+    MutableSettings().chainLength = 10;
+    MutableSettings().rsyncPath = QStringLiteral("/usr/bin/rsync");
     BackupSet set;
     set.name = QStringLiteral("Bench");
     set.arcName = QStringLiteral("bench");
@@ -120,21 +86,10 @@ void reportAgainst(
     state.counters["ratio"] = subjectSeconds / baselineSeconds;
 }
 
-double secondsOf(const std::function<void()>& work)
-{
-    QElapsedTimer timer;
-    timer.start();
-    work();
-    return double(timer.nsecsElapsed()) / 1e9;
-}
-
 void runByHand(const Command& command)
 {
-    QProcess process;
     // 7-Zip reads "*" in the folder it runs in, which the command names: elsewhere it would archive other files.
-    process.setWorkingDirectory(command.workingFolder);
-    process.start(command.program, command.arguments);
-    process.waitForFinished(-1);
+    RunToEnd(command.program, command.arguments, command.workingFolder);
 }
 
 // The job against its tool run by hand, each after clear() took away what the other wrote.
@@ -145,10 +100,10 @@ void jobAgainstTool(benchmark::State& state, const std::function<void()>& job, c
     double toolSeconds = 0;
     for (auto _ : state) {
         clear();
-        const double jobTime = secondsOf(job);
+        const double jobTime = SecondsOf(job);
         jobSeconds += jobTime;
         clear();
-        toolSeconds += secondsOf([&] { runByHand(command); });
+        toolSeconds += SecondsOf([&] { runByHand(command); });
         state.SetIterationTime(jobTime);
     }
     reportAgainst(state, "job_s", jobSeconds, "by_hand_s", toolSeconds);
@@ -206,10 +161,10 @@ void ArchiveRunProgressOverPlain(benchmark::State& state)
     double readingSeconds = 0;
     double plainSeconds = 0;
     for (auto _ : state) {
-        const double readingTime = secondsOf([&] { RunJobTool(withProgress, readingContext); });
+        const double readingTime = SecondsOf([&] { RunJobTool(withProgress, readingContext); });
         readingSeconds += readingTime;
         QFile::remove(build.scratchArchivePath);
-        plainSeconds += secondsOf([&] { RunJobTool(plain, plainContext); });
+        plainSeconds += SecondsOf([&] { RunJobTool(plain, plainContext); });
         QFile::remove(build.scratchArchivePath);
         state.SetIterationTime(readingTime);
     }
@@ -247,7 +202,7 @@ void RunnerForwardingOverCat(benchmark::State& state)
     RunOutput passedOn;
     passedOn.file = RunOutput::File::None;
     passedOn.listener = [&terminal](const QByteArray& bytes, bool) { terminal.write(bytes); };
-    const long peakBefore = peakKilobytes();
+    const long peakBefore = PeakKilobytes();
     double runnerSeconds = 0;
     double catSeconds = 0;
     for (auto _ : state) {
@@ -265,7 +220,7 @@ void RunnerForwardingOverCat(benchmark::State& state)
     state.counters["runner_s"] = runnerSeconds / double(state.iterations());
     state.counters["cat_s"] = catSeconds / double(state.iterations());
     state.counters["ratio"] = runnerSeconds / catSeconds;
-    state.counters["peak_rise_MB"] = double(peakKilobytes() - peakBefore) / 1024;
+    state.counters["peak_rise_MB"] = double(PeakKilobytes() - peakBefore) / 1024;
 }
 BENCHMARK(RunnerForwardingOverCat)->Iterations(5)->Unit(benchmark::kMillisecond)->UseManualTime();
 
@@ -277,8 +232,8 @@ void NoisyRunMemory(benchmark::State& state)
 {
     const qint64 mebibytes = state.range(0);
     const bool onErrors = state.range(1) != 0;
-    const QString standIn = workspace().dir.filePath(QStringLiteral("noisy/7zz"));
-    QDir().mkpath(workspace().dir.filePath(QStringLiteral("noisy")));
+    const QString standIn = ScratchPath(QStringLiteral("noisy/7zz"));
+    QDir().mkpath(ScratchPath(QStringLiteral("noisy")));
     {
         QFile script(standIn);
         script.open(QIODevice::WriteOnly);
@@ -290,7 +245,7 @@ void NoisyRunMemory(benchmark::State& state)
     }
     SetSevenZipCandidates({standIn});
     // A small source of its own: the tool's output is what is measured.
-    const QString source = workspace().dir.filePath(QStringLiteral("noisy/source"));
+    const QString source = ScratchPath(QStringLiteral("noisy/source"));
     QDir().mkpath(source);
     QFile file(source + QStringLiteral("/a.txt"));
     file.open(QIODevice::WriteOnly);
@@ -313,8 +268,8 @@ void NoisyRunMemory(benchmark::State& state)
     qint64 riseKib = 0;
     qint64 logBytes = 0;
     for (auto _ : state) {
-        resetResidentPeak();
-        const qint64 before = statusKib("VmRSS");
+        ResetResidentPeak();
+        const qint64 before = StatusKib("VmRSS");
         // On a thread of its own, as the window and velmora-run run a job.
         JobResult result;
         QThread* worker = QThread::create([&] { result = runner.runSet(id); });
@@ -322,7 +277,7 @@ void NoisyRunMemory(benchmark::State& state)
         while (!worker->wait(5))
             QCoreApplication::processEvents();
         delete worker;
-        riseKib = std::max(riseKib, statusKib("VmHWM") - before);
+        riseKib = std::max(riseKib, StatusKib("VmHWM") - before);
         logBytes = QFileInfo(result.logPath).size();
         if (ResultKindOf(result) != JobResultKind::Done)
             state.SkipWithError(JobResultText(result).toUtf8().constData());
@@ -332,7 +287,7 @@ void NoisyRunMemory(benchmark::State& state)
     SetSevenZipCandidates({});
     state.SetBytesProcessed(state.iterations() * (mebibytes << 20));
     state.counters["peak_rise_MiB"] = double(riseKib) / 1024;
-    state.counters["peak_MiB"] = double(statusKib("VmHWM")) / 1024;
+    state.counters["peak_MiB"] = double(StatusKib("VmHWM")) / 1024;
     state.counters["log_MiB"] = double(logBytes) / (1 << 20);
     state.counters["values"] = double(values) / double(state.iterations());
 }
@@ -347,14 +302,8 @@ BENCHMARK(NoisyRunMemory)
 int main(int argc, char** argv)
 {
     QCoreApplication application(argc, argv);
-    // The runner keeps every tool's output in the cache folder; not the user's.
-    QTemporaryDir cache;
-    qputenv("XDG_CACHE_HOME", QFile::encodeName(cache.path()));
-    // And the sets' kept logs in the state folder.
-    QTemporaryDir state;
-    qputenv("XDG_STATE_HOME", QFile::encodeName(state.path()));
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    KeepTemporaryFilesInScratch();
+    // The runner keeps every tool's output in the cache folder and the sets' kept logs in the state folder.
+    UseScratchUserFolders();
+    return RunBenchmarks(argc, argv);
 }

@@ -2,16 +2,15 @@
 // files, loading one set file of 50 MB, which is read once, not once per key, velmora-run --list against cat of
 // the same files, and the save at the window's close when nothing changed.
 
+#include "BenchmarkSupport.h"
 #include "ProfileStore.h"
 #include "SetCollection.h"
 #include "Settings.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -63,26 +62,11 @@ void writeSetFiles(const QString& folder, int count)
     writeSetFiles(folder, count, olderSetFile);
 }
 
-double secondsOf(const std::function<void()>& work)
-{
-    QElapsedTimer timer;
-    timer.start();
-    work();
-    return double(timer.nsecsElapsed()) / 1e9;
-}
-
 // Runs the program to its end with its output going into a file, as `PROGRAM > FILE` would; the size it wrote.
 qint64 outputSizeOf(const QString& program, const QStringList& arguments, const QProcessEnvironment& environment,
     const QString& workingFolder, const QString& outputFile)
 {
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    process.setWorkingDirectory(workingFolder);
-    process.setStandardOutputFile(outputFile, QIODevice::Truncate);
-    process.start(program, arguments);
-    if (!process.waitForFinished(-1) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
-        return -1;
-    return QFileInfo(outputFile).size();
+    return RunToEnd(program, arguments, workingFolder, outputFile, environment) ? QFileInfo(outputFile).size() : -1;
 }
 
 void LoadThousandSets(benchmark::State& state)
@@ -185,14 +169,14 @@ void ListOverCat(benchmark::State& state)
     double catSeconds = 0;
     for (auto _ : state) {
         qint64 listed = 0;
-        const double listTime = secondsOf(
+        const double listTime = SecondsOf(
             [&] { listed = outputSizeOf(velmoraRun, {QStringLiteral("--list")}, environment, home, output); });
         if (listed <= 0) {
             state.SkipWithError("velmora-run --list failed");
             return;
         }
         listSeconds += listTime;
-        catSeconds += secondsOf(
+        catSeconds += SecondsOf(
             [&] { outputSizeOf(QStringLiteral("cat"), fileNames, environment, store.setFolder(), output); });
         state.SetIterationTime(listTime);
     }
@@ -207,8 +191,5 @@ BENCHMARK(ListOverCat)->Arg(1000)->Arg(10000)->Iterations(5)->Unit(benchmark::kM
 int main(int argc, char** argv)
 {
     QCoreApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks(argc, argv);
 }

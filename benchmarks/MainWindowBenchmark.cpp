@@ -1,5 +1,6 @@
 // What a user with a thousand sets waits for: the window from start-up until it is shown, and a list refresh.
 
+#include "BenchmarkSupport.h"
 #include "CMyVelmoraApp.h"
 #include "CMyVelmoraDlg.h"
 #include "ProfileStore.h"
@@ -8,21 +9,14 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
 namespace {
 
-QTemporaryDir& storeRoot()
-{
-    static QTemporaryDir dir;
-    return dir;
-}
-
 void writeSetFiles(int count)
 {
-    const QString folder = storeRoot().filePath("docs/Quorvane/Velmora");
+    const QString folder = ScratchPath(QStringLiteral("docs/Quorvane/Velmora"));
     QDir().mkpath(folder);
     for (int i = 0; i < count; ++i) {
         QFile file(QStringLiteral("%1/Set %2.ini").arg(folder).arg(i));
@@ -40,7 +34,7 @@ void StartUpToWindowShown(benchmark::State& state)
 {
     writeSetFiles(int(state.range(0)));
     for (auto _ : state) {
-        CMyVelmoraApp::InitStoreAndLanguage(storeRoot().filePath("config"), storeRoot().filePath("docs"));
+        CMyVelmoraApp::InitStoreAndLanguage(ScratchPath(QStringLiteral("config")), ScratchPath(QStringLiteral("docs")));
         {
             CMyVelmoraDlg window;
             window.show();
@@ -55,7 +49,7 @@ BENCHMARK(StartUpToWindowShown)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillise
 void FillSetListThousand(benchmark::State& state)
 {
     writeSetFiles(int(state.range(0)));
-    CMyVelmoraApp::InitStoreAndLanguage(storeRoot().filePath("config"), storeRoot().filePath("docs"));
+    CMyVelmoraApp::InitStoreAndLanguage(ScratchPath(QStringLiteral("config")), ScratchPath(QStringLiteral("docs")));
     CMyVelmoraDlg window;
     window.show();
     QApplication::processEvents();
@@ -75,8 +69,5 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks(argc, argv);
 }

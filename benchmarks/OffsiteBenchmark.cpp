@@ -2,16 +2,15 @@
 // rsync over ssh (to a test sshd on the loopback address) and to an rclone local remote. Velmora's copy also
 // checks every copied file there by checksum, which the copy by hand does not.
 
+#include "BenchmarkSupport.h"
 #include "Offsite.h"
 #include "OffsiteServer.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -21,9 +20,8 @@ namespace {
 
 struct Workspace
 {
-    QTemporaryDir dir;
-    QString local = dir.filePath("local");
-    QString remote = dir.filePath("remote");
+    QString local = ScratchPath(QStringLiteral("local"));
+    QString remote = ScratchPath(QStringLiteral("remote"));
     OffsiteServer server;
     bool serverUp = false;
 
@@ -65,10 +63,8 @@ double velmoraSeconds(const BackupSet& set)
     RunControl control;
     JobContext context;
     context.control = &control;
-    QElapsedTimer timer;
-    timer.start();
-    const OffsiteOutcome outcome = CopyArchivesOffsite(set, context);
-    const double seconds = double(timer.nsecsElapsed()) / 1e9;
+    OffsiteOutcome outcome;
+    const double seconds = SecondsOf([&] { outcome = CopyArchivesOffsite(set, context); });
     if (!outcome.ok())
         std::cerr << "off-site copy failed: " << outcome.reason.toStdString() << "\n";
     return seconds;
@@ -77,14 +73,13 @@ double velmoraSeconds(const BackupSet& set)
 double handSeconds(const QString& program, const QStringList& arguments)
 {
     workspace().emptyRemote();
-    QElapsedTimer timer;
-    timer.start();
     QProcess process;
     process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process.setStandardOutputFile(QProcess::nullDevice());
-    process.start(program, arguments);
-    process.waitForFinished(-1);
-    const double seconds = double(timer.nsecsElapsed()) / 1e9;
+    const double seconds = SecondsOf([&] {
+        process.start(program, arguments);
+        process.waitForFinished(-1);
+    });
     if (process.exitCode() != 0)
         std::cerr << program.toStdString() << " by hand failed\n";
     return seconds;
@@ -144,12 +139,7 @@ BENCHMARK(CopyOverCopyByHand)->Arg(0)->Arg(1)->Iterations(4)->Unit(benchmark::kM
 int main(int argc, char** argv)
 {
     // The runner keeps logs below the user's folders: these are a temporary home's.
-    QTemporaryDir home;
-    for (const char* variable : {"HOME", "XDG_CACHE_HOME", "XDG_STATE_HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME"})
-        qputenv(variable, QFile::encodeName(home.path()));
+    UseScratchUserFolders();
     QCoreApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks(argc, argv);
 }

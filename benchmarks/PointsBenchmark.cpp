@@ -1,6 +1,7 @@
 // What --points and --versions cost on a chain of a full archive and ten update archives, against the eleven
 // "7zz l -slt" listings they need run by hand. Sizes of 10,000 and 100,000 files by default; --large adds 300,000.
 
+#include "BenchmarkSupport.h"
 #include "RestorePoints.h"
 #include "Settings.h"
 #include "ToolLocations.h"
@@ -8,11 +9,9 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QHash>
 #include <QProcess>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -22,20 +21,6 @@
 #include <sys/resource.h>
 
 namespace {
-
-QTemporaryDir& scratch()
-{
-    static QTemporaryDir dir;
-    return dir;
-}
-
-double secondsOf(const std::function<void()>& work)
-{
-    QElapsedTimer timer;
-    timer.start();
-    work();
-    return double(timer.nsecsElapsed()) / 1e9;
-}
 
 // Processor time of this program and of the tools it ran and waited for, in seconds: on a machine shared with
 // other work, a fairer measure than the time on the clock.
@@ -53,11 +38,7 @@ double processorSeconds()
 
 void run7Zip(const QString& folder, const QStringList& arguments)
 {
-    QProcess process;
-    process.setWorkingDirectory(folder);
-    process.setStandardOutputFile(QProcess::nullDevice());
-    process.start(pathTo7zExe(), arguments);
-    process.waitForFinished(-1);
+    RunToEnd(Settings().sevenZipPath.value(), arguments, folder, QProcess::nullDevice());
 }
 
 void writeFile(const QString& path, const QByteArray& text)
@@ -81,7 +62,7 @@ QString chainOf(int files)
     static QHash<int, QString> made;
     if (const auto found = made.constFind(files); found != made.cend())
         return *found;
-    const QString root = scratch().filePath(QStringLiteral("chain %1").arg(files));
+    const QString root = ScratchPath(QStringLiteral("chain %1").arg(files));
     const QString source = root + QStringLiteral("/source");
     const QString target = root + QStringLiteral("/archives");
     QDir().mkpath(target);
@@ -118,10 +99,10 @@ QString chainOf(int files)
 // Each archive of the chain listed with "7zz l -slt" by hand, one after the other, its listing read whole.
 double listedByHand(const QList<RestorePoint>& points)
 {
-    return secondsOf([&points] {
+    return SecondsOf([&points] {
         for (const RestorePoint& point : points) {
             QProcess process;
-            process.start(pathTo7zExe(),
+            process.start(Settings().sevenZipPath.value(),
                 {QStringLiteral("l"), QStringLiteral("-slt"), QStringLiteral("-ba"), QStringLiteral("--"), point.path});
             while (process.waitForReadyRead(-1))
                 benchmark::DoNotOptimize(process.readAll());
@@ -144,7 +125,7 @@ void measure(benchmark::State& state, bool versions)
         ForgetArchiveListings();
         QList<RestorePoint> points;
         const double processorBefore = processorSeconds();
-        const double velmora = secondsOf([&] {
+        const double velmora = SecondsOf([&] {
             points = RestorePointsOfArchive(full);
             if (versions)
                 found = VersionsOf(points, QStringLiteral("folder 1/file 150.txt")).size();
@@ -184,11 +165,8 @@ void Versions(benchmark::State& state)
 int main(int argc, char** argv)
 {
     QCoreApplication application(argc, argv);
-    qputenv("HOME", QFile::encodeName(scratch().filePath("home")));
-    qputenv("XDG_CACHE_HOME", QFile::encodeName(scratch().filePath("cache")));
-    qputenv("XDG_STATE_HOME", QFile::encodeName(scratch().filePath("state")));
-    qputenv("TMPDIR", QFile::encodeName(scratch().filePath("tmp")));
-    QDir().mkpath(scratch().filePath("tmp"));
+    UseScratchUserFolders();
+    KeepTemporaryFilesInScratch();
     Locate7Zip();
     bool large = false;
     int kept = 1;
@@ -205,8 +183,5 @@ int main(int argc, char** argv)
         if (large)
             benchmark->Arg(300000);
     }
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks(argc, argv);
 }

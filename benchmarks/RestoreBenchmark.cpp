@@ -1,5 +1,6 @@
 // What a restore costs over the same 7-Zip commands run by hand, and how long listing a large chain takes.
 
+#include "BenchmarkSupport.h"
 #include "JobRunner.h"
 #include "Jobs.h"
 #include "ProfileStore.h"
@@ -11,11 +12,9 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
-#include <QTemporaryDir>
 #include <QThread>
 
 #include <benchmark/benchmark.h>
@@ -23,18 +22,6 @@
 #include <functional>
 
 namespace {
-
-QTemporaryDir& scratch()
-{
-    static QTemporaryDir dir;
-    return dir;
-}
-
-ProfileStore& store()
-{
-    static ProfileStore profiles(QStringLiteral("Velmora"), scratch().filePath("config"), scratch().filePath("docs"));
-    return profiles;
-}
 
 void writeRandom(const QString& path, qsizetype bytes)
 {
@@ -62,14 +49,14 @@ struct Chain
 // update archive.
 Chain chainOf(const QString& name, const QString& source, const std::function<void()>& change)
 {
-    g_profileStore = &store();
+    g_profileStore = &ScratchStore();
     backupSets.clear();
-    minorUpdatedNumber = 10;
+    MutableSettings().chainLength = 10;
     BackupSet set;
     set.name = name;
     set.arcName = name.toLower();
     set.source = source;
-    set.target = scratch().filePath(name + QStringLiteral(" archives"));
+    set.target = ScratchPath(name + QStringLiteral(" archives"));
     QDir().mkpath(set.target);
     set.compLevel = 0;
     set.backupType = IncrementalArchiving;
@@ -87,7 +74,7 @@ Chain chainOf(const QString& name, const QString& source, const std::function<vo
 const Chain& largeChain()
 {
     static const Chain chain = [] {
-        const QString source = scratch().filePath("large source");
+        const QString source = ScratchPath(QStringLiteral("large source"));
         for (int folder = 0; folder < 10; ++folder) {
             QDir().mkpath(QStringLiteral("%1/f%2").arg(source).arg(folder));
             for (int file = 0; file < 20; ++file)
@@ -101,18 +88,11 @@ const Chain& largeChain()
     return chain;
 }
 
-double secondsOf(const std::function<void()>& work)
-{
-    QElapsedTimer timer;
-    timer.start();
-    work();
-    return double(timer.nsecsElapsed()) / 1e9;
-}
-
 void extractByHand(const QString& archive, const QString& target)
 {
     QProcess process;
-    process.start(pathTo7zExe(), {QStringLiteral("x"), QStringLiteral("-aoa"), QStringLiteral("-o") + target, archive});
+    process.start(Settings().sevenZipPath.value(),
+        {QStringLiteral("x"), QStringLiteral("-aoa"), QStringLiteral("-o") + target, archive});
     process.waitForFinished(-1);
 }
 
@@ -125,7 +105,7 @@ void RestoreJobOverTool(benchmark::State& state)
         state.SkipWithError("the chain was not made");
         return;
     }
-    const QString target = scratch().filePath("restored");
+    const QString target = ScratchPath(QStringLiteral("restored"));
     const auto clear = [&target] { QDir(target).removeRecursively(); };
     double jobSeconds = 0;
     double handSeconds = 0;
@@ -133,14 +113,14 @@ void RestoreJobOverTool(benchmark::State& state)
         clear();
         JobRunner runner;
         JobResult result;
-        const double jobTime = secondsOf([&] { result = runner.runRestore({points, 0, target, {}}); });
+        const double jobTime = SecondsOf([&] { result = runner.runRestore({points, 0, target, {}}); });
         if (!result.succeeded()) {
             state.SkipWithError("the restore failed");
             return;
         }
         jobSeconds += jobTime;
         clear();
-        handSeconds += secondsOf([&] {
+        handSeconds += SecondsOf([&] {
             extractByHand(points.last().path, target);
             extractByHand(points.first().path, target);
         });
@@ -157,7 +137,7 @@ BENCHMARK(RestoreJobOverTool)->Iterations(5)->Unit(benchmark::kMillisecond)->Use
 const Chain& manyFilesChain()
 {
     static const Chain chain = [] {
-        const QString source = scratch().filePath("many source");
+        const QString source = ScratchPath(QStringLiteral("many source"));
         for (int folder = 0; folder < 1000; ++folder) {
             const QString path = QStringLiteral("%1/folder %2").arg(source).arg(folder);
             QDir().mkpath(path);
@@ -207,7 +187,7 @@ BENCHMARK(ListLargeChain)->Iterations(5)->Unit(benchmark::kMillisecond);
 QString longHistory()
 {
     static const QString full = [] {
-        const QString root = scratch().filePath("history");
+        const QString root = ScratchPath(QStringLiteral("history"));
         const QString source = root + QStringLiteral(" source");
         for (int file = 0; file < 300; ++file) {
             QDir().mkpath(QStringLiteral("%1/f%2").arg(source).arg(file % 10));
@@ -219,7 +199,8 @@ QString longHistory()
         const auto pack = [&source](const QString& archive, const QStringList& what) {
             QProcess process;
             process.setWorkingDirectory(source);
-            process.start(pathTo7zExe(), QStringList {QStringLiteral("a"), QStringLiteral("-mx=0"), archive} + what);
+            process.start(Settings().sevenZipPath.value(),
+                QStringList {QStringLiteral("a"), QStringLiteral("-mx=0"), archive} + what);
             process.waitForFinished(-1);
         };
         const QString fullMade = root + QStringLiteral("/made.7z");
@@ -251,10 +232,10 @@ QString longHistory()
 // Every archive of the history listed with "7zz l -slt" by hand, one after the other.
 double listedByHand(const QList<RestorePoint>& points)
 {
-    return secondsOf([&points] {
+    return SecondsOf([&points] {
         for (const RestorePoint& point : points) {
             QProcess process;
-            process.start(pathTo7zExe(),
+            process.start(Settings().sevenZipPath.value(),
                 {QStringLiteral("l"), QStringLiteral("-slt"), QStringLiteral("-ba"), QStringLiteral("--"), point.path});
             process.waitForFinished(-1);
             process.readAll();
@@ -273,13 +254,13 @@ void ListLongHistory(benchmark::State& state)
     for (auto _ : state) {
         ForgetArchiveListings();
         QList<RestorePoint> points;
-        const double listing = secondsOf([&] { points = RestorePointsOfArchive(full); });
+        const double listing = SecondsOf([&] { points = RestorePointsOfArchive(full); });
         count = points.size();
         if (count != 1000) {
             state.SkipWithError("the history was not read whole");
             return;
         }
-        browseSeconds += secondsOf([&] {
+        browseSeconds += SecondsOf([&] {
             for (int i = 0; i < points.size(); i += 10)
                 benchmark::DoNotOptimize(StateAsOf(points, i));
             benchmark::DoNotOptimize(VersionsOf(points, QStringLiteral("f1/file 1.txt")));
@@ -299,14 +280,8 @@ int main(int argc, char** argv)
 {
     QCoreApplication application(argc, argv);
     // The runner keeps every tool's output in the cache folder, and lists in the temporary one; not the user's.
-    qputenv("HOME", QFile::encodeName(scratch().filePath("home")));
-    qputenv("XDG_CACHE_HOME", QFile::encodeName(scratch().filePath("cache")));
-    qputenv("XDG_STATE_HOME", QFile::encodeName(scratch().filePath("state")));
-    qputenv("TMPDIR", QFile::encodeName(scratch().filePath("tmp")));
-    QDir().mkpath(scratch().filePath("tmp"));
+    UseScratchUserFolders();
+    KeepTemporaryFilesInScratch();
     Locate7Zip();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks(argc, argv);
 }

@@ -2,6 +2,7 @@
 // at the fastest compression level and at the default one.
 
 #include "ArchiveCommand.h"
+#include "BenchmarkSupport.h"
 #include "Jobs.h"
 #include "ProfileStore.h"
 #include "SetCollection.h"
@@ -9,10 +10,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QRandomGenerator>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -20,15 +19,12 @@ namespace {
 
 struct Workspace
 {
-    QTemporaryDir dir;
-    QString source = dir.filePath("source");
-    QString destination = dir.filePath("destination");
+    QString source = ScratchPath(QStringLiteral("source"));
+    QString destination = ScratchPath(QStringLiteral("destination"));
 
     // 100 files of 1 MB that do not compress (photos, archives) and 100 of text that does, in 10 folders.
     Workspace()
     {
-        qputenv("TMPDIR", QFile::encodeName(dir.filePath("tmp")));
-        QDir().mkpath(dir.filePath("tmp"));
         QDir().mkpath(destination);
         const QList<QByteArray> words = {"backup ", "archive ", "folder ", "the ", "of ", "a ", "document ",
             "picture\n", "2026-12-07 ", "velmora ", "settings ", "and ", "music ", "report\n"};
@@ -59,13 +55,6 @@ Workspace& workspace()
     return space;
 }
 
-ProfileStore& store()
-{
-    static ProfileStore profiles(
-        QStringLiteral("Velmora"), workspace().dir.filePath("config"), workspace().dir.filePath("docs"));
-    return profiles;
-}
-
 quint32 addSet(const QString& name, qint32 compLevel, bool verify)
 {
     BackupSet set;
@@ -81,12 +70,11 @@ quint32 addSet(const QString& name, qint32 compLevel, bool verify)
 
 double secondsOf(quint32 id, qint64* testMs = nullptr)
 {
-    QElapsedTimer timer;
-    timer.start();
-    const JobResult result = ArchiveJob(id);
-    if (testMs)
-        *testMs += result.testMs;
-    return double(timer.nsecsElapsed()) / 1e9;
+    return SecondsOf([&] {
+        const JobResult result = ArchiveJob(id);
+        if (testMs)
+            *testMs += result.testMs;
+    });
 }
 
 // The run with the test against the same run without it, taking turns so that the disk's cache and the
@@ -94,7 +82,7 @@ double secondsOf(quint32 id, qint64* testMs = nullptr)
 // the test alone, as the job measured it: on a busy machine the difference of the two runs is noisier.
 void RunWithTestOverWithout(benchmark::State& state)
 {
-    g_profileStore = &store();
+    g_profileStore = &ScratchStore();
     backupSets.clear();
     const qint32 level = qint32(state.range(0));
     const quint32 tested = addSet(QStringLiteral("tested"), level, true);
@@ -132,12 +120,8 @@ BENCHMARK(RunWithTestOverWithout)->Arg(1)->Arg(3)->Iterations(2)->Unit(benchmark
 int main(int argc, char** argv)
 {
     // The runner keeps logs and output below the user's folders: these are a temporary home's.
-    QTemporaryDir home;
-    for (const char* variable : {"HOME", "XDG_CACHE_HOME", "XDG_STATE_HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME"})
-        qputenv(variable, QFile::encodeName(home.path()));
+    UseScratchUserFolders();
+    KeepTemporaryFilesInScratch();
     QCoreApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks(argc, argv);
 }

@@ -112,17 +112,41 @@ QString FieldText(const BackupSet& set, const SetFileKey& key)
         key.field);
 }
 
+namespace {
+
+// Set while this thread makes the record of the key table's defaults, which the constructor parses.
+thread_local bool makingKeyDefaults = false;
+
+// Every field at the key table's value for a new record, parsed once: a set is made for every set file read,
+// and parsing forty defaults from their texts each time cost more than reading the file.
+const BackupSet& keyDefaults()
+{
+    static const BackupSet defaults = [] {
+        makingKeyDefaults = true;
+        BackupSet record;
+        makingKeyDefaults = false;
+        return record;
+    }();
+    return defaults;
+}
+
+} // namespace
+
 BackupSet::BackupSet()
 {
-    for (const SetFileKey& key : SetFileKeys())
-        SetFieldFromText(*this, key, key.newRecordDefault);
-    target = defaultArcLocation;
-    keepLast = defaultKeepLast;
-    keepHourly = defaultKeepHourly;
-    keepDaily = defaultKeepDaily;
-    keepWeekly = defaultKeepWeekly;
-    keepMonthly = defaultKeepMonthly;
-    keepYearly = defaultKeepYearly;
+    if (makingKeyDefaults) {
+        for (const SetFileKey& key : SetFileKeys())
+            SetFieldFromText(*this, key, key.newRecordDefault);
+        return;
+    }
+    *this = keyDefaults();
+    target = Settings().newSetDestination;
+    keepLast = Settings().newSetKeepLast;
+    keepHourly = Settings().newSetKeepHourly;
+    keepDaily = Settings().newSetKeepDaily;
+    keepWeekly = Settings().newSetKeepWeekly;
+    keepMonthly = Settings().newSetKeepMonthly;
+    keepYearly = Settings().newSetKeepYearly;
 }
 
 RetentionPolicy RetentionPolicyOf(const BackupSet& set)

@@ -51,8 +51,8 @@ enum ScheduleKind : qint32
 
 struct BackupSet
 {
-    // Takes the destination and the retention policy preset from the current settings (defaultArcLocation,
-    // defaultKeepLast...).
+    // Takes the destination and the retention policy preset from the current settings (newSetDestination,
+    // newSetKeepLast...).
     BackupSet();
 
     // Set by the constructor from the key table's values for a new record.

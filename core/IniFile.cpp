@@ -186,7 +186,8 @@ std::optional<QString> IniSectionValues::value(QStringView key) const
     const QStringView name = key.trimmed();
     const size_t hash = foldedNameHash(name);
     for (const Entry& entry : m_entries) {
-        if (entry.nameHash == hash && entry.name.compare(name, Qt::CaseInsensitive) == 0)
+        // Nearly every file spells the name as it is asked for, which compares far faster than letters folded.
+        if (entry.nameHash == hash && (entry.name == name || entry.name.compare(name, Qt::CaseInsensitive) == 0))
             return entry.value.toString();
     }
     return std::nullopt;

@@ -127,48 +127,54 @@ KnownFile knownFile(const BackupSet& set, const FileStamp& stamp, bool idGiven =
     return {set, stamp, idGiven};
 }
 
-struct LoadedSet
+// The sets of the set folder's files, each with the version of its file read and whether it was given another id
+// than its file holds, in three lists of the same order: what is known of each file is made from them only when it
+// is kept, and a list of records holding two sets each would be twice the memory to fill.
+struct LoadedSets
 {
-    BackupSet set;
-    KnownFile file;
+    QList<BackupSet> sets;
+    QList<FileStamp> stamps;
+    QList<bool> idsGiven;
 };
 
 // Every set needs an id of its own. Ids the files hold are kept, the first file's where two share one,
 // so that a file without an id cannot take the id another file holds; the others get new ones.
-void giveDistinctIds(QList<LoadedSet>& sets)
+void giveDistinctIds(LoadedSets& loaded)
 {
     IdGiver ids;
     QList<qsizetype> withoutId;
-    for (qsizetype i = 0; i < sets.size(); ++i) {
-        if (!ids.take(sets.at(i).set.id))
+    for (qsizetype i = 0; i < loaded.sets.size(); ++i) {
+        if (!ids.take(loaded.sets.at(i).id))
             withoutId.append(i);
     }
     for (qsizetype i : std::as_const(withoutId)) {
-        sets[i].set.id = ids.give();
-        sets[i].file.idGiven = true;
+        loaded.sets[i].id = ids.give();
+        loaded.idsGiven[i] = true;
     }
 }
 
-QList<LoadedSet> ReadAllSetFiles(QList<SkippedSetFile>& skipped)
+LoadedSets ReadAllSetFiles(QList<SkippedSetFile>& skipped)
 {
     const SetFolderScan scan = g_profileStore->ScanSetFolder();
     skipped = scan.skipped;
-    QList<LoadedSet> sets;
-    sets.reserve(scan.names.size());
+    LoadedSets loaded;
+    loaded.sets.reserve(scan.names.size());
+    loaded.stamps.reserve(scan.names.size());
     for (const QString& name : scan.names) {
         IniFileRead read;
         if (std::optional<BackupSet> set = readSetFile(name, &read)) {
-            KnownFile file = knownFile(*set, read.stamp);
-            sets.append({std::move(*set), std::move(file)});
+            loaded.sets.append(std::move(*set));
+            loaded.stamps.append(read.stamp);
         } else if (!read.missing()) { // one that is gone since the folder was listed was deleted, not skipped
             skipped.append(g_profileStore->DescribeSkippedSetFile(
                 (name + QStringLiteral(".ini")).toUtf8(), read.problem, read.error));
         }
     }
+    loaded.idsGiven.fill(false, loaded.sets.size());
     std::sort(skipped.begin(), skipped.end(),
         [](const SkippedSetFile& a, const SkippedSetFile& b) { return a.fileName < b.fileName; });
-    giveDistinctIds(sets);
-    return sets;
+    giveDistinctIds(loaded);
+    return loaded;
 }
 
 // Writes the set's file; on success what is known of the file follows. Call without backupSetsMutex held.
@@ -292,15 +298,16 @@ void LoadAllBackupSets(SetLoad mode)
     if (mode == SetLoad::ClearSaveLeftovers)
         g_profileStore->RemoveSaveLeftovers();
     QList<SkippedSetFile> skipped;
-    QList<LoadedSet> loaded = ReadAllSetFiles(skipped);
-    QList<BackupSet> sets;
-    sets.reserve(loaded.size());
+    LoadedSets loaded = ReadAllSetFiles(skipped);
     QHash<quint32, KnownFile> files;
-    files.reserve(loaded.size());
-    for (LoadedSet& one : loaded) {
-        files.insert(one.set.id, one.file);
-        sets.append(std::move(one.set));
+    if (mode != SetLoad::ShowOnly) {
+        files.reserve(loaded.sets.size());
+        for (qsizetype i = 0; i < loaded.sets.size(); ++i) {
+            const BackupSet& set = loaded.sets.at(i);
+            files.emplace(set.id, knownFile(set, loaded.stamps.at(i), loaded.idsGiven.at(i)));
+        }
     }
+    QList<BackupSet> sets = std::move(loaded.sets);
     QMutexLocker lock(&backupSetsMutex());
     knownFiles = std::move(files);
     backupSets = std::move(sets);

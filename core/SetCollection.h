@@ -29,10 +29,13 @@ enum class SetLoad
 {
     ClearSaveLeftovers,
     ChangeNothing,
+    // As ChangeNothing, and what each file held is not kept (a save after it would write every set): for a
+    // program that only shows the sets, as velmora-run --list does.
+    ShowOnly,
 };
 
 // Reads every set file of the set folder into backupSets, each file once, and gives every set an id of
-// its own. With SetLoad::ChangeNothing nothing on disk is changed.
+// its own. With SetLoad::ChangeNothing or ShowOnly nothing on disk is changed.
 void LoadAllBackupSets(SetLoad mode = SetLoad::ClearSaveLeftovers);
 // The entries of the set folder named like set files that the last LoadAllBackupSets did not load.
 QList<SkippedSetFile> SkippedSetFiles();

@@ -13,56 +13,66 @@
 #include <optional>
 #include <variant>
 
-qint32 defaultArcType = 0;
-qint32 defaultCompLevel = 0;
-QString defaultArcLocation;
-qint32 minorUpdatedNumber = 0;
-qint32 langID = 0;
-QString roboPathXP;
-qint32 manualOverdueDays = 0;
-// Sensible before the settings are read too, so a set made without them still keeps its history.
-qint32 defaultKeepLast = 10;
-qint32 defaultKeepHourly = 24;
-qint32 defaultKeepDaily = 14;
-qint32 defaultKeepWeekly = 8;
-qint32 defaultKeepMonthly = 12;
-qint32 defaultKeepYearly = 3;
-qint32 fullArchiveTestDays = 30;
+LockedText::LockedText(const LockedText& other)
+    : m_text(other.value())
+{
+}
+
+LockedText& LockedText::operator=(const LockedText& other)
+{
+    if (this != &other)
+        setValue(other.value());
+    return *this;
+}
+
+QString LockedText::value() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_text;
+}
+
+void LockedText::setValue(const QString& text)
+{
+    QMutexLocker lock(&m_mutex);
+    m_text = text;
+}
 
 namespace {
 
-QMutex pathTo7zExeMutex;
-QString pathTo7zExeValue;
+ProgramSettings& programSettings()
+{
+    static ProgramSettings settings;
+    return settings;
+}
 
 } // namespace
 
-QString pathTo7zExe()
+const ProgramSettings& Settings()
 {
-    QMutexLocker lock(&pathTo7zExeMutex);
-    return pathTo7zExeValue;
+    return programSettings();
 }
 
-void setPathTo7zExe(const QString& path)
+ProgramSettings& MutableSettings()
 {
-    QMutexLocker lock(&pathTo7zExeMutex);
-    pathTo7zExeValue = path;
+    return programSettings();
 }
 
 namespace {
 
-// A setting kept behind its own accessors rather than in a plain variable.
-struct TextAccess
+// The 7-Zip location, reached through its lock.
+struct LockedTextAccess
 {
-    QString (*get)();
-    void (*set)(const QString&);
+    QString (*get)(const ProgramSettings&);
+    void (*set)(ProgramSettings&, const QString&);
 };
 
-// One key of the settings file: its name, where its value lives (its type), the value when it is missing, and
-// for a number the smallest value that means something (below it, or no whole number, reads as the default).
+// One key of the settings file: its name, the member of ProgramSettings that holds it (its type), the value when it is
+// missing, and for a number the smallest value that means something (below it, or no whole number, reads as the
+// default).
 struct SettingKey
 {
     QString key;
-    std::variant<qint32*, QString*, TextAccess> value;
+    std::variant<qint32 ProgramSettings::*, QString ProgramSettings::*, LockedTextAccess> value;
     QString defaultValue;
     std::optional<qint32> minimum = std::nullopt;
 };
@@ -80,24 +90,27 @@ QList<BadSetting> badSettings;
 const QList<SettingKey>& settingKeys()
 {
     static const QList<SettingKey> keys = {
-        {QStringLiteral("DefaultArcType"), &defaultArcType, QStringLiteral("1")},
-        {QStringLiteral("DefaultCompLevel"), &defaultCompLevel, QStringLiteral("3")},
-        {QStringLiteral("DefaultArcLocation"), &defaultArcLocation, QString()},
-        {QStringLiteral("PathTo7zExe"), TextAccess {&pathTo7zExe, &setPathTo7zExe}, kDefaultPathTo7zExe},
+        {QStringLiteral("DefaultArcType"), &ProgramSettings::newSetArchiveType, QStringLiteral("1")},
+        {QStringLiteral("DefaultCompLevel"), &ProgramSettings::newSetCompressionLevel, QStringLiteral("3")},
+        {QStringLiteral("DefaultArcLocation"), &ProgramSettings::newSetDestination, QString()},
+        {QStringLiteral("PathTo7zExe"),
+            LockedTextAccess {[](const ProgramSettings& settings) { return settings.sevenZipPath.value(); },
+                [](ProgramSettings& settings, const QString& text) { settings.sevenZipPath.setValue(text); }},
+            kDefaultPathTo7zExe},
         // A negative count would start a new chain at every run.
-        {QStringLiteral("MinorUpdatedNumber"), &minorUpdatedNumber, QStringLiteral("10"), 0},
-        {QStringLiteral("LangID"), &langID, QStringLiteral("0")},
-        {QStringLiteral("RoboPathXP"), &roboPathXP, kDefaultRoboPathXP},
-        {QStringLiteral("ManualOverdueDays"), &manualOverdueDays, QStringLiteral("7")},
+        {QStringLiteral("MinorUpdatedNumber"), &ProgramSettings::chainLength, QStringLiteral("10"), 0},
+        {QStringLiteral("LangID"), &ProgramSettings::languageId, QStringLiteral("0")},
+        {QStringLiteral("RoboPathXP"), &ProgramSettings::rsyncPath, kDefaultRoboPathXP},
+        {QStringLiteral("ManualOverdueDays"), &ProgramSettings::manualOverdueDays, QStringLiteral("7")},
         // A negative count means nothing; 0 turns the rule off.
-        {QStringLiteral("DefaultKeepLast"), &defaultKeepLast, QStringLiteral("10"), 0},
-        {QStringLiteral("DefaultKeepHourly"), &defaultKeepHourly, QStringLiteral("24"), 0},
-        {QStringLiteral("DefaultKeepDaily"), &defaultKeepDaily, QStringLiteral("14"), 0},
-        {QStringLiteral("DefaultKeepWeekly"), &defaultKeepWeekly, QStringLiteral("8"), 0},
-        {QStringLiteral("DefaultKeepMonthly"), &defaultKeepMonthly, QStringLiteral("12"), 0},
-        {QStringLiteral("DefaultKeepYearly"), &defaultKeepYearly, QStringLiteral("3"), 0},
+        {QStringLiteral("DefaultKeepLast"), &ProgramSettings::newSetKeepLast, QStringLiteral("10"), 0},
+        {QStringLiteral("DefaultKeepHourly"), &ProgramSettings::newSetKeepHourly, QStringLiteral("24"), 0},
+        {QStringLiteral("DefaultKeepDaily"), &ProgramSettings::newSetKeepDaily, QStringLiteral("14"), 0},
+        {QStringLiteral("DefaultKeepWeekly"), &ProgramSettings::newSetKeepWeekly, QStringLiteral("8"), 0},
+        {QStringLiteral("DefaultKeepMonthly"), &ProgramSettings::newSetKeepMonthly, QStringLiteral("12"), 0},
+        {QStringLiteral("DefaultKeepYearly"), &ProgramSettings::newSetKeepYearly, QStringLiteral("3"), 0},
         // 0 tests the full archive before every update run; a negative count would mean nothing.
-        {QStringLiteral("FullArchiveTestDays"), &fullArchiveTestDays, QStringLiteral("30"), 0},
+        {QStringLiteral("FullArchiveTestDays"), &ProgramSettings::fullArchiveRetestDays, QStringLiteral("30"), 0},
     };
     return keys;
 }
@@ -111,23 +124,30 @@ bool isInRange(const SettingKey& key, const QString& text)
     return number && *number >= *key.minimum;
 }
 
-void setFromText(const SettingKey& key, const QString& text)
+template<class... Handlers> struct Overloaded : Handlers...
 {
-    if (auto number = std::get_if<qint32*>(&key.value))
-        **number = ParseProfileInt(text);
-    else if (auto value = std::get_if<QString*>(&key.value))
-        **value = text;
-    else
-        std::get<TextAccess>(key.value).set(text);
+    using Handlers::operator()...;
+};
+template<class... Handlers> Overloaded(Handlers...) -> Overloaded<Handlers...>;
+
+void setFromText(ProgramSettings& settings, const SettingKey& key, const QString& text)
+{
+    std::visit(Overloaded {
+                   [&](qint32 ProgramSettings::*member) { settings.*member = ParseProfileInt(text); },
+                   [&](QString ProgramSettings::*member) { settings.*member = text; },
+                   [&](const LockedTextAccess& access) { access.set(settings, text); },
+               },
+        key.value);
 }
 
-QString textOf(const SettingKey& key)
+QString textOf(const ProgramSettings& settings, const SettingKey& key)
 {
-    if (auto number = std::get_if<qint32*>(&key.value))
-        return QString::number(**number);
-    if (auto value = std::get_if<QString*>(&key.value))
-        return **value;
-    return std::get<TextAccess>(key.value).get();
+    return std::visit(Overloaded {
+                          [&](qint32 ProgramSettings::*member) { return QString::number(settings.*member); },
+                          [&](QString ProgramSettings::*member) { return settings.*member; },
+                          [&](const LockedTextAccess& access) { return access.get(settings); },
+                      },
+        key.value);
 }
 
 } // namespace
@@ -150,13 +170,14 @@ void LoadSettings()
     const IniDocument doc = read.document.value_or(IniDocument());
     const IniSectionValues values = doc.sectionValues(g_profileStore->sectionName());
     badSettings.clear();
+    ProgramSettings& settings = programSettings();
     for (const SettingKey& key : settingKeys()) {
         const QString text = values.value(key.key).value_or(key.defaultValue);
         if (isInRange(key, text)) {
-            setFromText(key, text);
+            setFromText(settings, key, text);
         } else {
             badSettings.append({key.key, text, key.defaultValue});
-            setFromText(key, key.defaultValue);
+            setFromText(settings, key, key.defaultValue);
         }
     }
 }
@@ -176,7 +197,7 @@ bool SaveSettings()
     // One replacement of the file for all the keys, in the order they are read.
     IniValues values;
     for (const SettingKey& key : settingKeys())
-        values.append({key.key, textOf(key)});
+        values.append({key.key, textOf(Settings(), key)});
     return g_profileStore->WriteSettingsValues(values);
 }
 

@@ -105,16 +105,16 @@ void COptionsDlg::OnInitDialog()
     m_arcTypeList->setFocus();
     FillArchiveTypeList(m_arcTypeList);
     FillCompressionLevelList(m_compLevelList);
-    m_arcType = defaultArcType;
-    m_compLevel = defaultCompLevel;
-    m_location = defaultArcLocation;
-    m_copiesToKeep = minorUpdatedNumber;
-    m_manualOverdueDays = manualOverdueDays;
-    m_fullArchiveTestDays = fullArchiveTestDays;
-    m_retention = {
-        defaultKeepLast, defaultKeepHourly, defaultKeepDaily, defaultKeepWeekly, defaultKeepMonthly, defaultKeepYearly};
+    m_arcType = Settings().newSetArchiveType;
+    m_compLevel = Settings().newSetCompressionLevel;
+    m_location = Settings().newSetDestination;
+    m_copiesToKeep = Settings().chainLength;
+    m_manualOverdueDays = Settings().manualOverdueDays;
+    m_fullArchiveTestDays = Settings().fullArchiveRetestDays;
+    m_retention = {Settings().newSetKeepLast, Settings().newSetKeepHourly, Settings().newSetKeepDaily,
+        Settings().newSetKeepWeekly, Settings().newSetKeepMonthly, Settings().newSetKeepYearly};
     // rsync is no fixed part of the system: the field shows the stored location and stays editable.
-    m_roboPath = roboPathXP;
+    m_roboPath = Settings().rsyncPath;
     m_openingRoboPath = m_roboPath;
     showFields();
 }
@@ -246,6 +246,6 @@ void COptionsDlg::OnOK()
         m_roboPathEdit->selectAll();
         return;
     }
-    defaultArcLocation = m_location;
+    MutableSettings().newSetDestination = m_location;
     accept();
 }

@@ -290,10 +290,10 @@ void CSetPropDlg::OnInitDialog()
 
     if (m_bNew) {
         setWindowTitle(LoadStringById(StringId::NewSetTitle));
-        m_target = defaultArcLocation;
+        m_target = Settings().newSetDestination;
         showFields();
-        m_compLevelList->setCurrentIndex(defaultCompLevel);
-        m_arcTypeList->setCurrentIndex(defaultArcType);
+        m_compLevelList->setCurrentIndex(Settings().newSetCompressionLevel);
+        m_arcTypeList->setCurrentIndex(Settings().newSetArchiveType);
         m_backupTypeList->setCurrentIndex(FullArchiving);
     } else {
         m_name = m_set.name;

@@ -34,8 +34,8 @@ QList<CheckFinding> CheckFindings()
     for (const BackupSet& set : std::as_const(sets)) {
         // A set that never ran keeps the file as it was saved with its schedule: when the schedule began.
         const QDateTime saved = QFileInfo(g_profileStore->SetFilePath(set.name)).lastModified();
-        CheckFinding finding {
-            set.name, SetAlarmOf(set, now, manualOverdueDays, saved), set.lastResultReason, set.lastOffsiteReason, {}};
+        CheckFinding finding {set.name, SetAlarmOf(set, now, Settings().manualOverdueDays, saved), set.lastResultReason,
+            set.lastOffsiteReason, {}};
         // Named at once: every scheduled run of it would fail, long before it counts as overdue.
         finding.password = ScheduledPasswordReasonOf(set);
         if (finding.alarm.kind != SetAlarm::None || finding.password.textId != 0)

@@ -30,22 +30,31 @@ ExitStatus InstallSchedules()
     return update.noSystemd || !update.problems.isEmpty() ? ExitSomeFailed : ExitAllSucceeded;
 }
 
-QMap<quint32, QStringList> ScheduleColumns(const QList<BackupSet>& sets)
+QList<QStringList> ScheduleColumns(const QList<BackupSet>& sets)
 {
     const bool anyScheduled
         = std::any_of(sets.cbegin(), sets.cend(), [](const BackupSet& set) { return set.schedule != ManualSchedule; });
     // Only a scheduled set has a timer to ask systemd about.
     const QMap<QString, QDateTime> timers = anyScheduled ? TimerNextRuns() : QMap<QString, QDateTime>();
     const QDateTime now = QDateTime::currentDateTime();
-    QMap<quint32, QStringList> columns;
+    // Without a timer to ask, a set that is not scheduled has the same columns as every other such set: made
+    // once, shared by all.
+    const QStringList unscheduled {EnglishStringById(StringId::ScheduleManual), EnglishStringById(StringId::NoNextRun)};
+    QList<QStringList> columns;
+    columns.reserve(sets.size());
     for (const BackupSet& set : sets) {
+        const bool scheduled
+            = set.schedule == HourlySchedule || set.schedule == DailySchedule || set.schedule == WeeklySchedule;
+        if (!scheduled && timers.isEmpty()) {
+            columns.append(unscheduled);
+            continue;
+        }
         QDateTime next = timers.value(ScheduleUnitBase(set));
         if (!next.isValid())
             next = NextScheduledRun(set, now);
-        columns.insert(set.id,
-            {ScheduleWords(set, EnglishStringById),
-                next.isValid() ? next.toString(QStringLiteral("yyyy-MM-dd HH:mm"))
-                               : EnglishStringById(StringId::NoNextRun)});
+        columns.append({ScheduleWords(set, EnglishStringById),
+            next.isValid() ? next.toString(QStringLiteral("yyyy-MM-dd HH:mm"))
+                           : EnglishStringById(StringId::NoNextRun)});
     }
     return columns;
 }

@@ -39,14 +39,14 @@ void openSettings()
 {
     g_profileStore = new ProfileStore(QStringLiteral("Velmora"));
     LoadSettings();
-    ApplyInterfaceLanguage(langID, TranslationsFolder());
+    ApplyInterfaceLanguage(Settings().languageId, TranslationsFolder());
 }
 
-void openStore()
+void openStore(SetLoad load)
 {
     for (const QString& line : TakeSettingsReadAsDefault())
         PrintErrorLine(line);
-    LoadAllBackupSets(SetLoad::ChangeNothing);
+    LoadAllBackupSets(load);
 }
 
 // Every file of the set folder is either loaded or named here.
@@ -60,7 +60,8 @@ bool reportSkippedSetFiles()
 
 int run(const RunOptions& options)
 {
-    openStore();
+    // --list saves nothing, not even a set's result.
+    openStore(options.mode == RunOptions::Mode::List ? SetLoad::ShowOnly : SetLoad::ChangeNothing);
     // Read once, before anything runs, and refused in the interface language the store chose.
     if (!options.passwordFile.isEmpty()) {
         const PasswordFileRead read = ReadPasswordFile(options.passwordFile);

@@ -53,7 +53,8 @@ namespace {
 ArchiveBuild buildArchiveCommand(BackupSet& set, bool preview, bool startNewChain = false)
 {
     ArchiveBuild build;
-    const QString program = preview ? FirstSevenZip(SevenZipCandidates()) : (Locate7Zip() ? pathTo7zExe() : QString());
+    const QString program
+        = preview ? FirstSevenZip(SevenZipCandidates()) : (Locate7Zip() ? Settings().sevenZipPath.value() : QString());
     if (program.isEmpty()) {
         build.failure = BuildFailure::ToolMissing;
         return build;
@@ -71,7 +72,7 @@ ArchiveBuild buildArchiveCommand(BackupSet& set, bool preview, bool startNewChai
         = preview ? TemporaryNamePattern(build.fullArchivePath) : TemporaryNameBeside(build.fullArchivePath);
 
     // The old chain moves aside only as the new full archive takes its place, so a failed run leaves it whole.
-    build.restartChain = startNewChain || ChainRunCount(set) >= minorUpdatedNumber;
+    build.restartChain = startNewChain || ChainRunCount(set) >= Settings().chainLength;
     const bool updateMode
         = set.backupType != FullArchiving && QFileInfo(build.fullArchivePath).isFile() && !build.restartChain;
     if (updateMode)

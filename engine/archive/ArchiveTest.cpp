@@ -125,7 +125,7 @@ ChainBase CheckChainBase(
         return base;
     const int updates = CountUpdateArchives(set);
     // A chain at its length starts anew anyway, and a first run has no chain to extend.
-    if (ChainRunCount(set) >= minorUpdatedNumber)
+    if (ChainRunCount(set) >= Settings().chainLength)
         return base;
     if (!QFileInfo(full).isFile()) {
         // The update archives left hold changes against an archive that is gone: a new chain starts, and they are
@@ -143,7 +143,7 @@ ChainBase CheckChainBase(
     // A file unchanged since a recent good test is taken as sound: rot that leaves its figures alone is found by
     // the next periodic test or a verification, which tests everything.
     const QDateTime now = ProgramClock();
-    if (FullArchiveTestHolds(set.fullArchiveTested, full, now, fullArchiveTestDays))
+    if (FullArchiveTestHolds(set.fullArchiveTested, full, now, Settings().fullArchiveRetestDays))
         return base;
     // The figures of the file before its test, so that a change while it is read shows at the next run.
     const std::optional<FullArchiveIdentity> identity = FullArchiveIdentityOf(full);

@@ -35,7 +35,7 @@ ArchiveTestResult TestArchive(const QString& program, const QString& archive, co
     const std::optional<QString>& password = std::nullopt);
 
 // Whether an update run of the set may extend its chain: the full archive must be there and, when the set
-// tests its archives, test good, or be the very file a good test saw within fullArchiveTestDays. When 7-Zip finds it
+// tests its archives, test good, or be the very file a good test saw within fullArchiveRetestDays. When 7-Zip finds it
 // damaged the run starts a new full archive, and note says why; when the test itself fails the run fails and changes
 // nothing. A changed password starts a new chain without opening the old one; otherwise an encrypted set's archive must
 // open with the password before any run extends or replaces it.

@@ -139,7 +139,8 @@ JobResult RunArchiveJob(const BackupSet& stored, const JobContext& context)
     JobContext testContext = context;
     testContext.progress = {};
     // An update archive counts only beside a full archive that is there and sound.
-    const ChainBase chainBase = CheckChainBase(set, Locate7Zip() ? pathTo7zExe() : QString(), testContext, password);
+    const ChainBase chainBase
+        = CheckChainBase(set, Locate7Zip() ? Settings().sevenZipPath.value() : QString(), testContext, password);
     if (chainBase.stopped) {
         if (const auto stopped = JobStopped(set, context))
             return *stopped;

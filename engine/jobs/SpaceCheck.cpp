@@ -33,7 +33,7 @@ qint64 archiveBytesNeeded(const BackupSet& set)
     const QString full = FullArchivePath(set);
     const bool hasFull = !full.isEmpty() && QFileInfo(full).isFile();
     // The choice the archive command makes: a chain at its length starts anew with a full archive.
-    const bool updateMode = set.backupType != FullArchiving && hasFull && ChainRunCount(set) < minorUpdatedNumber;
+    const bool updateMode = set.backupType != FullArchiving && hasFull && ChainRunCount(set) < Settings().chainLength;
     if (updateMode) {
         // Each update archive holds every change since the full archive, so the next is about the largest.
         qint64 largest = 0;

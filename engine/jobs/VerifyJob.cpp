@@ -35,7 +35,7 @@ JobResult RunVerifyJob(const BackupSet& set, const JobContext& context)
     }
     if (!Locate7Zip())
         return JobFailure(set, JobOutcome::ToolMissing, LoadStringById(StringId::SevenZipMissing));
-    const QString program = pathTo7zExe();
+    const QString program = Settings().sevenZipPath.value();
     const OldFiles files = FindOldFiles(set);
     if (files.isEmpty())
         return JobFailure(set, JobOutcome::PrepareFailed, LoadStringById(StringId::VerifyNoArchive).arg(set.target));

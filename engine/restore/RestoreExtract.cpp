@@ -353,7 +353,7 @@ JobResult restoreArchive(const RestoreRequest& request, const JobContext& contex
     const QString fullArchive = point.fullArchive.isEmpty() ? point.path : point.fullArchive;
     const QString name = pointName(point);
     Locate7Zip();
-    const QString program = pathTo7zExe();
+    const QString program = Settings().sevenZipPath.value();
     if (program.isEmpty())
         return failure(name, JobOutcome::ToolMissing, LoadStringById(StringId::SevenZipMissing));
 

@@ -84,7 +84,7 @@ QDateTime listedTime(QByteArrayView text, LocalOffsets& offsets)
 QString sevenZipProgram()
 {
     Locate7Zip();
-    return pathTo7zExe();
+    return Settings().sevenZipPath.value();
 }
 
 // The point's file count and refused entries.

@@ -276,14 +276,15 @@ QString ScheduleCrontabLine(const BackupSet& set, const QString& runProgram)
 
 QString ScheduleWords(const BackupSet& set, QString (*textOf)(int))
 {
-    const QString time = ScheduleTimeOf(set).toString(QStringLiteral("HH:mm"));
+    // The time is read only for the schedules that name it: --list asks this of every set.
+    const auto time = [&set] { return ScheduleTimeOf(set).toString(QStringLiteral("HH:mm")); };
     switch (set.schedule) {
     case HourlySchedule:
         return textOf(StringId::ScheduleHourly);
     case DailySchedule:
-        return textOf(StringId::ScheduleDailyAt).arg(time);
+        return textOf(StringId::ScheduleDailyAt).arg(time());
     case WeeklySchedule:
-        return textOf(StringId::ScheduleWeeklyAt).arg(textOf(kDayNames[ScheduleDayOf(set) - 1]), time);
+        return textOf(StringId::ScheduleWeeklyAt).arg(textOf(kDayNames[ScheduleDayOf(set) - 1]), time());
     default:
         return textOf(StringId::ScheduleManual);
     }

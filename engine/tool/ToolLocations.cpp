@@ -88,13 +88,13 @@ QString FirstSevenZip(const QStringList& candidates)
 bool Locate7Zip()
 {
     // The stored setting is only the last look-up's answer; the file may have gone since.
-    setPathTo7zExe(FirstSevenZip(SevenZipCandidates()));
-    return !pathTo7zExe().isEmpty();
+    MutableSettings().sevenZipPath.setValue(FirstSevenZip(SevenZipCandidates()));
+    return !Settings().sevenZipPath.value().isEmpty();
 }
 
 QString RobocopyPath()
 {
-    return roboPathXP;
+    return Settings().rsyncPath;
 }
 
 bool RsyncAvailable()

@@ -22,7 +22,7 @@ class HelpTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        savedLangID = langID;
+        savedLangID = Settings().languageId;
         setUrlOpener([this](const QUrl& url) {
             opened.append(url);
             return true;
@@ -31,7 +31,7 @@ protected:
     void TearDown() override
     {
         setUrlOpener({});
-        langID = savedLangID;
+        MutableSettings().languageId = savedLangID;
     }
     QString folder() const { return programFolder.path() + QLatin1Char('/'); }
     void writeHelpPages()
@@ -49,10 +49,10 @@ protected:
 TEST_F(HelpTest, OpensThePageOfTheCurrentLanguage)
 {
     writeHelpPages();
-    // Only 1 is Russian; any other value, such as 2, falls back to English. The page follows langID as it is
+    // Only 1 is Russian; any other value, such as 2, falls back to English. The page follows languageId as it is
     // now, so a language switched during the run takes effect at once.
     for (const qint32 language : {0, 1, 2}) {
-        langID = language;
+        MutableSettings().languageId = language;
         ShowHelp(folder());
     }
     const QList<QUrl> expected = {
@@ -65,7 +65,7 @@ TEST_F(HelpTest, OpensThePageOfTheCurrentLanguage)
 
 TEST_F(HelpTest, MissingHelpFolderDoesNothingVisible)
 {
-    langID = 1;
+    MutableSettings().languageId = 1;
     EXPECT_EQ(HelpPagePath(), ModuleFolder() + "help/help_ru.html");
     ShowHelp(folder());
     EXPECT_TRUE(opened.isEmpty());
@@ -76,7 +76,7 @@ TEST_F(HelpTest, ADesktopThatCannotOpenThePageOrAFolderSaysSoAndNamesIt)
     writeHelpPages();
     RecordingMessages messages;
     setUrlOpener([](const QUrl&) { return false; });
-    langID = 0;
+    MutableSettings().languageId = 0;
     ShowHelp(folder());
     EXPECT_FALSE(OpenLocalPath(QStringLiteral("/media/backup")));
     EXPECT_EQ(messages.messages(),

@@ -34,7 +34,7 @@ void type(QDialog& dialog, int id, const QString& text)
 
 TEST_F(MainWindowCommandsTest, NewAndPropertiesStoreTheConfirmedSetInTheCollectionAndInItsFile)
 {
-    defaultArcLocation = "/mnt/backup";
+    MutableSettings().newSetDestination = "/mnt/backup";
     whenModal<CSetPropDlg>([](CSetPropDlg& dialog) { dialog.reject(); });
     EXPECT_FALSE(NewSetCommand(nullptr));
     EXPECT_TRUE(backupSets.isEmpty());
@@ -84,12 +84,12 @@ TEST_F(MainWindowCommandsTest, OptionsStoresTheSettingsAndTheRsyncLocationOnlyWh
     };
     answerWith(home.filePath("bin"));
     EXPECT_TRUE(OptionsCommand(nullptr));
-    EXPECT_EQ(minorUpdatedNumber, 3);
-    EXPECT_EQ(defaultArcLocation, "/new/default");
-    EXPECT_EQ(roboPathXP, kDefaultRoboPathXP) << "a folder is no rsync";
+    EXPECT_EQ(Settings().chainLength, 3);
+    EXPECT_EQ(Settings().newSetDestination, "/new/default");
+    EXPECT_EQ(Settings().rsyncPath, kDefaultRoboPathXP) << "a folder is no rsync";
     answerWith(rsync);
     EXPECT_TRUE(OptionsCommand(nullptr));
-    EXPECT_EQ(roboPathXP, rsync);
+    EXPECT_EQ(Settings().rsyncPath, rsync);
     whenModal<COptionsDlg>([](COptionsDlg& dialog) { dialog.reject(); });
     EXPECT_FALSE(OptionsCommand(nullptr));
 }
@@ -140,7 +140,7 @@ TEST_F(MainWindowCommandsTest, UseForAllSetsChangesTheDestinationsOnlyOnOkAndThe
     messages.setNextAnswer(true);
     useForAllSets(true);
     EXPECT_TRUE(OptionsCommand(nullptr));
-    EXPECT_EQ(defaultArcLocation, newPlace);
+    EXPECT_EQ(Settings().newSetDestination, newPlace);
     LoadAllBackupSets();
     ASSERT_EQ(backupSets.size(), 2);
     for (const BackupSet& set : std::as_const(backupSets)) {
@@ -261,21 +261,21 @@ TEST_F(MainWindowCommandsTest, TheOptionsRetentionDefaultsAndTestDaysReachTheSet
         dialog.reject();
     });
     EXPECT_FALSE(OptionsCommand(nullptr));
-    EXPECT_EQ(defaultKeepLast, 10);
+    EXPECT_EQ(Settings().newSetKeepLast, 10);
     whenModal<COptionsDlg>([](COptionsDlg& dialog) {
         ShowRetentionCounts(&dialog, {2, 0, 7, 4, 0, 9});
         dialog.findChild<QSpinBox*>(QStringLiteral("ctl%1").arg(ControlId::FullArchiveTestDays))->setValue(5);
         dialog.OnOK();
     });
     EXPECT_TRUE(OptionsCommand(nullptr));
-    EXPECT_EQ((RetentionPolicy {defaultKeepLast, defaultKeepHourly, defaultKeepDaily, defaultKeepWeekly,
-                  defaultKeepMonthly, defaultKeepYearly}),
+    EXPECT_EQ((RetentionPolicy {Settings().newSetKeepLast, Settings().newSetKeepHourly, Settings().newSetKeepDaily,
+                  Settings().newSetKeepWeekly, Settings().newSetKeepMonthly, Settings().newSetKeepYearly}),
         (RetentionPolicy {2, 0, 7, 4, 0, 9}));
-    EXPECT_EQ(fullArchiveTestDays, 5);
+    EXPECT_EQ(Settings().fullArchiveRetestDays, 5);
     ASSERT_TRUE(SaveSettings());
     EXPECT_TRUE(readFile(SettingsFilePath()).contains("\nDefaultKeepYearly=9\n"));
     EXPECT_TRUE(readFile(SettingsFilePath()).contains("\nFullArchiveTestDays=5\n"));
-    fullArchiveTestDays = 30;
+    MutableSettings().fullArchiveRetestDays = 30;
 
     whenModal<CSetPropDlg>([](CSetPropDlg& dialog) {
         EXPECT_EQ(RetentionCountsShown(&dialog), (RetentionPolicy {2, 0, 7, 4, 0, 9}));

@@ -71,7 +71,7 @@ protected:
     void SetUp() override
     {
         StoreFixture::SetUp();
-        langID = 0;
+        MutableSettings().languageId = 0;
     }
     void TearDown() override
     {
@@ -511,17 +511,17 @@ TEST_F(MainWindowTest, RemoveOldFilesIsNotOfferedForAMirrorSet)
 TEST_F(MainWindowTest, ASettingReadAsItsDefaultIsNamedOnceTheWindowIsUp)
 {
     // Reading the file sets every setting: the ones the other tests rely on come back afterwards.
-    const qint32 overdueDays = manualOverdueDays;
-    const qint32 arcType = defaultArcType;
-    const qint32 compLevel = defaultCompLevel;
-    const QString rsync = roboPathXP;
-    const QString sevenZip = pathTo7zExe();
+    const qint32 overdueDays = Settings().manualOverdueDays;
+    const qint32 arcType = Settings().newSetArchiveType;
+    const qint32 compLevel = Settings().newSetCompressionLevel;
+    const QString rsync = Settings().rsyncPath;
+    const QString sevenZip = Settings().sevenZipPath.value();
     const auto restore = qScopeGuard([&] {
-        manualOverdueDays = overdueDays;
-        defaultArcType = arcType;
-        defaultCompLevel = compLevel;
-        roboPathXP = rsync;
-        setPathTo7zExe(sevenZip);
+        MutableSettings().manualOverdueDays = overdueDays;
+        MutableSettings().newSetArchiveType = arcType;
+        MutableSettings().newSetCompressionLevel = compLevel;
+        MutableSettings().rsyncPath = rsync;
+        MutableSettings().sevenZipPath.setValue(sevenZip);
     });
     writeFile(home.settingsFile(), "[Velmora Project file]\nMinorUpdatedNumber=-3\n");
     LoadSettings();
@@ -546,7 +546,7 @@ TEST_F(MainWindowTest, LanguageSwitchTellsToRestartAndMovesTheCheckMark)
     EXPECT_FALSE(russian->isChecked());
     window->OnRussian();
     EXPECT_EQ(messages.messages(), QStringList({"Please, restart the program!"}));
-    EXPECT_EQ(langID, 1);
+    EXPECT_EQ(Settings().languageId, 1);
     EXPECT_TRUE(russian->isChecked());
     EXPECT_FALSE(english->isChecked());
     EXPECT_EQ(window->progress()->text(), "READY.");
@@ -823,7 +823,7 @@ TEST_F(MainWindowTest, OverdueAndFailedSetsAreMarkedWithAWordAndATintAndCountedO
         readFile(setFile("Broken"))
             .replace("LastResult=\n", "LastResult=failed\n")
             .replace("LastResultTime=\n", "LastResultTime=2026-12-07T02:00:00\n"));
-    manualOverdueDays = 7;
+    MutableSettings().manualOverdueDays = 7;
     qputenv("VELMORA_NOW", "2026-12-07T10:00:00");
     LoadAllBackupSets();
     open();

@@ -751,8 +751,8 @@ TEST_F(RestoreDlgTest, TheReasonsAndTheKeepForeverBoxReadWholeInBothLanguages)
 // from when, keeps it for that chain alone, and a chain left locked still shows its points, saying why.
 TEST_F(RestoreDlgTest, AKeptChainFromAnEarlierPasswordAsksForItAndHidesNoPoint)
 {
-    const qint32 chainLength = minorUpdatedNumber;
-    minorUpdatedNumber = 5;
+    const qint32 chainLength = Settings().chainLength;
+    MutableSettings().chainLength = 5;
     BackupSet set = docsSet(IncrementalArchiving);
     set.encrypt = true;
     const quint32 id = AddBackupSet(set);
@@ -767,7 +767,7 @@ TEST_F(RestoreDlgTest, AKeptChainFromAnEarlierPasswordAsksForItAndHidesNoPoint)
     ASSERT_TRUE(StampSetFileKeys("Docs", {{"PasswordChanged", "1"}}));
     ASSERT_TRUE(GetBackupSet(id, set));
     ASSERT_TRUE(RunSetJob(id).succeeded());
-    minorUpdatedNumber = chainLength;
+    MutableSettings().chainLength = chainLength;
     ASSERT_TRUE(GetBackupSet(id, set));
 
     QStringList problems;

@@ -155,7 +155,7 @@ TEST_F(SetPasswordsTest, ANewPasswordGoesToTheKeyringAndOnlyThatTheSetIsEncrypte
 
 TEST_F(SetPasswordsTest, ANewSetMadeEncryptedKeepsItsPasswordUnderItsOwnId)
 {
-    defaultArcLocation = "/mnt/backup";
+    MutableSettings().newSetDestination = "/mnt/backup";
     whenModal<CSetPropDlg>([](CSetPropDlg& dialog) {
         dialog.findChild<QLineEdit*>("ctl1004")->setText("Mail");
         dialog.findChild<QLineEdit*>("ctl1012")->setText("mail");

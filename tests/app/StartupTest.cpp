@@ -25,7 +25,7 @@ TEST_F(StartupTest, FirstStartThenCloseWritesTheSettingsBelowTheFirstLine)
 {
     CMyVelmoraApp::InitStoreAndLanguage();
     EXPECT_EQ(readFile(home.settingsFile()), "PathTo7zExe=/usr/bin/7zz\n");
-    EXPECT_EQ(langID, 0);
+    EXPECT_EQ(Settings().languageId, 0);
     SaveAllAndFreeStore();
     EXPECT_EQ(g_profileStore, nullptr);
     const QList<QByteArray> lines = readFile(home.settingsFile()).split('\n');

@@ -17,15 +17,15 @@ meStringArray items(std::initializer_list<const char*> texts)
 
 TEST(BackupSetRecord, NewRecordTakesDestinationFromSettingAtConstruction)
 {
-    defaultArcLocation.clear();
+    MutableSettings().newSetDestination.clear();
     EXPECT_TRUE(BackupSet().target.isEmpty());
-    defaultArcLocation = QStringLiteral("/media/backup");
+    MutableSettings().newSetDestination = QStringLiteral("/media/backup");
     const BackupSet set;
     EXPECT_EQ(set.target, "/media/backup");
     EXPECT_EQ(set.compLevel, 3);
     EXPECT_EQ(set.arcType, 0);
     EXPECT_EQ(set.lastRun, "0");
-    defaultArcLocation.clear();
+    MutableSettings().newSetDestination.clear();
 }
 
 TEST(BackupSetRecord, LevelAndTypeTablesGiveEmptyTextOutsideTheirRange)

@@ -623,3 +623,38 @@ TEST_F(SetCollectionTest, ANewDestinationForEverySetForgetsTheDiskOnlyWhereItCha
     EXPECT_EQ(FindBackupSet(keptId)->destinationDisk, "uuid:2222");
     EXPECT_TRUE(QString::fromUtf8(readFile(setFile("Mail"))).contains("DestinationDisk=uuid:2222\n"));
 }
+
+TEST_F(SetCollectionTest, ALoadOnlyToShowGivesTheSameSetsAndIdsAndChangesNothing)
+{
+    // Without an id, sharing one, with its own; and a file a killed save left, which only a full load clears.
+    writeSetFile("A", "nID=\nname=A\nsource=/a\nSchedule=2\n");
+    writeSetFile("B", "nID=7\nname=B\nKeepLast=3\n");
+    writeSetFile("C", "nID=7\nname=C\nexTypeList=*.tmp;*.bak\n");
+    writeSetFile("D", "nID=12\nname=D\n");
+    writeFile(home.setFolder() + "/.A.ini.velmora-a1B2c3", "left");
+    const auto snapshot = [&] {
+        QMap<QString, QByteArray> files;
+        for (const QString& name : QDir(home.setFolder()).entryList(QDir::Files | QDir::Hidden))
+            files.insert(name, readFile(home.setFolder() + "/" + name));
+        return files;
+    };
+    const QMap<QString, QByteArray> files = snapshot();
+
+    LoadAllBackupSets(SetLoad::ShowOnly);
+    const QList<BackupSet> shown = backupSets;
+    EXPECT_EQ(snapshot(), files);
+    LoadAllBackupSets(SetLoad::ChangeNothing);
+    EXPECT_EQ(shown, backupSets);
+    ASSERT_EQ(shown.size(), 4);
+    EXPECT_EQ(shown[1].id, 7u);
+    EXPECT_EQ(shown[3].id, 12u);
+    EXPECT_NE(shown[0].id, shown[2].id);
+    EXPECT_EQ(shown[0].schedule, DailySchedule);
+    EXPECT_EQ(shown[1].keepLast, 3);
+    EXPECT_EQ(shown[2].exTypeList.size(), 2);
+
+    // A set made after the load still starts from the options, not from a file's values.
+    MutableSettings().newSetKeepLast = 4;
+    EXPECT_EQ(BackupSet().keepLast, 4);
+    EXPECT_EQ(BackupSet().backupType, 0);
+}

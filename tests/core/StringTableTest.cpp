@@ -55,7 +55,7 @@ TEST(StringTable, RussianTranslationCoversEveryIdAndOutlivesALanguageSwitch)
     }
     EXPECT_EQ(LoadStringById(122), "ГОТОВО.");
     // Choosing English in the menu only changes the setting; texts stay Russian until the restart.
-    langID = 0;
+    MutableSettings().languageId = 0;
     EXPECT_EQ(LoadStringById(122), "ГОТОВО.");
     QCoreApplication::removeTranslator(&translator);
     EXPECT_EQ(LoadStringById(122), "READY.");

@@ -21,7 +21,7 @@ protected:
     void SetUp() override
     {
         DialogFixture::SetUp();
-        defaultArcLocation = "/old";
+        MutableSettings().newSetDestination = "/old";
     }
     void open()
     {
@@ -41,7 +41,7 @@ protected:
 
 TEST_F(OptionsDlgTest, ShowsTheStoredRsyncLocationEditableAndChoosesProgramsForIt)
 {
-    roboPathXP = "/opt/rsync/bin/rsync";
+    MutableSettings().rsyncPath = "/opt/rsync/bin/rsync";
     open();
     EXPECT_EQ(edit(ControlId::RsyncLocation)->text(), "/opt/rsync/bin/rsync");
     EXPECT_TRUE(edit(ControlId::RsyncLocation)->isEnabled());
@@ -106,7 +106,7 @@ TEST_F(OptionsDlgTest, UseForAllSetsNamesTheFolderTheCountAndWhereTheArchivesSta
     EXPECT_EQ(storedTarget("Docs"), "/old/docs");
     EXPECT_EQ(FindBackupSet(docs)->target, "/old/docs");
     dialog->reject();
-    EXPECT_EQ(defaultArcLocation, "/old");
+    EXPECT_EQ(Settings().newSetDestination, "/old");
 
     // With every set there already, and with one set, the question says so.
     open();
@@ -133,7 +133,7 @@ TEST_F(OptionsDlgTest, CopiesThatAreNoWholeNumberAreRefusedAndNothingIsStored)
         EXPECT_TRUE(dialog->isVisible());
         EXPECT_EQ(messages.messages().last(), "Please enter an integer.");
         EXPECT_EQ(dialog->focusWidget(), edit(ControlId::CopiesToKeep));
-        EXPECT_EQ(defaultArcLocation, "/old");
+        EXPECT_EQ(Settings().newSetDestination, "/old");
     }
     // A negative count would make every incremental run a full archive.
     for (const char* text : {"-5", "-0000001"}) {
@@ -150,7 +150,7 @@ TEST_F(OptionsDlgTest, CopiesThatAreNoWholeNumberAreRefusedAndNothingIsStored)
         EXPECT_EQ(dialog->result(), QDialog::Accepted) << text;
         EXPECT_EQ(dialog->m_copiesToKeep, value);
     }
-    EXPECT_EQ(defaultArcLocation, "/new");
+    EXPECT_EQ(Settings().newSetDestination, "/new");
     EXPECT_EQ(messages.messages().size(), 7);
 }
 
@@ -173,7 +173,7 @@ TEST_F(OptionsDlgTest, ATypedRsyncLocationThatIsNoProgramIsRefusedByName)
             "The rsync location '" + path
                 + "' does not exist or is not a program that can be run. Please choose the rsync program.");
         EXPECT_EQ(dialog->focusWidget(), edit(ControlId::RsyncLocation));
-        EXPECT_EQ(defaultArcLocation, "/old");
+        EXPECT_EQ(Settings().newSetDestination, "/old");
     }
     edit(ControlId::RsyncLocation)->setText(rsync);
     dialog->OnOK();
@@ -185,7 +185,7 @@ TEST_F(OptionsDlgTest, ATypedRsyncLocationThatIsNoProgramIsRefusedByName)
 TEST_F(OptionsDlgTest, TheStoredRsyncLocationAndAnEmptyFieldPassSoOtherOptionsCanChange)
 {
     // A machine whose rsync has gone still takes a new compression level.
-    roboPathXP = home.filePath("gone/rsync");
+    MutableSettings().rsyncPath = home.filePath("gone/rsync");
     open();
     dialog->OnOK();
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
@@ -210,8 +210,8 @@ TEST_F(OptionsDlgTest, LocationPickerOpensAtTheTypedLocationAndBrowseButtonsHave
 
 TEST_F(OptionsDlgTest, TheDayCountsShowTheirSettingsAndTakeWhatIsSet)
 {
-    manualOverdueDays = 9;
-    fullArchiveTestDays = 12;
+    MutableSettings().manualOverdueDays = 9;
+    MutableSettings().fullArchiveRetestDays = 12;
     open();
     struct Case
     {
@@ -238,9 +238,9 @@ TEST_F(OptionsDlgTest, TheDayCountsShowTheirSettingsAndTakeWhatIsSet)
     for (const Case& c : cases)
         EXPECT_EQ(dialog.get()->*c.taken, 30 + c.shown) << c.control;
     // The dialog only proposes: the settings change when the window takes the dialog's answer.
-    EXPECT_EQ(manualOverdueDays, 9);
-    EXPECT_EQ(fullArchiveTestDays, 12);
-    fullArchiveTestDays = 30;
+    EXPECT_EQ(Settings().manualOverdueDays, 9);
+    EXPECT_EQ(Settings().fullArchiveRetestDays, 12);
+    MutableSettings().fullArchiveRetestDays = 30;
 }
 
 // The row of the full archive's test days fits in both languages; with VELMORA_SHOTS_DIR set, the dialog is saved
@@ -270,8 +270,8 @@ TEST_F(OptionsDlgTest, TheTestDaysRowFitsInBothLanguages)
 
 TEST_F(OptionsDlgTest, TheRetentionDefaultsShowTheSettingsTakeWhatIsSetAndANewSetStartsWithThem)
 {
-    defaultKeepDaily = 30;
-    defaultKeepYearly = 0;
+    MutableSettings().newSetKeepDaily = 30;
+    MutableSettings().newSetKeepYearly = 0;
     open();
     EXPECT_EQ(RetentionCountsShown(dialog.get()), (RetentionPolicy {10, 24, 30, 8, 12, 0}));
     auto* weekly = dialog->findChild<QSpinBox*>(QStringLiteral("ctl%1").arg(ControlId::KeepWeekly));
@@ -284,22 +284,22 @@ TEST_F(OptionsDlgTest, TheRetentionDefaultsShowTheSettingsTakeWhatIsSetAndANewSe
     ASSERT_EQ(dialog->result(), QDialog::Accepted);
     EXPECT_EQ(dialog->m_retention, (RetentionPolicy {5, 0, 7, 0, 24, 10}));
     // The dialog only proposes: the settings change when the window takes its answer.
-    EXPECT_EQ(defaultKeepDaily, 30);
+    EXPECT_EQ(Settings().newSetKeepDaily, 30);
     EXPECT_EQ(RetentionPolicyOf(BackupSet()), (RetentionPolicy {10, 24, 30, 8, 12, 0}));
 }
 
 TEST_F(OptionsDlgTest, TheRetentionDefaultsGoThroughTheSettingsFileAndANegativeOneReadsAsTheDefault)
 {
-    defaultKeepLast = 3;
-    defaultKeepMonthly = 0;
+    MutableSettings().newSetKeepLast = 3;
+    MutableSettings().newSetKeepMonthly = 0;
     ASSERT_TRUE(SaveSettings());
     const QByteArray saved = readFile(SettingsFilePath());
     EXPECT_TRUE(saved.contains("\nDefaultKeepLast=3\n")) << saved.toStdString();
     EXPECT_TRUE(saved.contains("\nDefaultKeepMonthly=0\n")) << saved.toStdString();
-    defaultKeepLast = defaultKeepMonthly = 99;
+    MutableSettings().newSetKeepLast = MutableSettings().newSetKeepMonthly = 99;
     LoadSettings();
-    EXPECT_EQ(defaultKeepLast, 3);
-    EXPECT_EQ(defaultKeepMonthly, 0);
+    EXPECT_EQ(Settings().newSetKeepLast, 3);
+    EXPECT_EQ(Settings().newSetKeepMonthly, 0);
     EXPECT_TRUE(TakeSettingsReadAsDefault().isEmpty());
 
     QByteArray edited = saved;
@@ -307,9 +307,9 @@ TEST_F(OptionsDlgTest, TheRetentionDefaultsGoThroughTheSettingsFileAndANegativeO
         .replace("\nDefaultKeepDaily=14\n", "\nDefaultKeepDaily=lots\n");
     writeFile(SettingsFilePath(), edited);
     LoadSettings();
-    EXPECT_EQ(defaultKeepLast, 10);
-    EXPECT_EQ(defaultKeepDaily, 14);
-    EXPECT_EQ(defaultKeepMonthly, 0);
+    EXPECT_EQ(Settings().newSetKeepLast, 10);
+    EXPECT_EQ(Settings().newSetKeepDaily, 14);
+    EXPECT_EQ(Settings().newSetKeepMonthly, 0);
     const QStringList named = TakeSettingsReadAsDefault();
     ASSERT_EQ(named.size(), 2);
     EXPECT_TRUE(named[0].contains("DefaultKeepLast=-1")) << named[0].toStdString();
@@ -324,7 +324,7 @@ TEST_F(OptionsDlgTest, TheRetentionDefaultsGoThroughTheSettingsFileAndANegativeO
 
 TEST_F(OptionsDlgTest, ChoosingTheRsyncProgramLeavesTheOverdueDaysAsTyped)
 {
-    manualOverdueDays = 7;
+    MutableSettings().manualOverdueDays = 7;
     open();
     auto* days = dialog->findChild<QSpinBox*>(QStringLiteral("ctl%1").arg(ControlId::ManualOverdueDays));
     days->setValue(21);

@@ -70,9 +70,9 @@ protected:
 
 TEST_F(SetPropDlgTest, NewSetOpensWithItsTitleTheDefaultDestinationAndTheDefaultArchiveSettings)
 {
-    defaultArcLocation = "/mnt/backup";
-    defaultArcType = 1;
-    defaultCompLevel = 4;
+    MutableSettings().newSetDestination = "/mnt/backup";
+    MutableSettings().newSetArchiveType = 1;
+    MutableSettings().newSetCompressionLevel = 4;
     open();
     EXPECT_EQ(dialog->windowTitle(), "New Set");
     EXPECT_EQ(ctl(ControlId::Destination)->text(), "/mnt/backup");
@@ -707,8 +707,8 @@ TEST_F(SetPropDlgTest, TheNewChainNoteAndThePasswordFileFitTheirPlacesInBothLang
 
 TEST_F(SetPropDlgTest, TheRetentionNumbersShowTheSetsPolicyANewSetTakesTheOptionsAndOkSavesThem)
 {
-    defaultKeepHourly = 0;
-    defaultKeepYearly = 5;
+    MutableSettings().newSetKeepHourly = 0;
+    MutableSettings().newSetKeepYearly = 5;
     open();
     EXPECT_EQ(RetentionCountsShown(dialog.get()), (RetentionPolicy {10, 0, 14, 8, 12, 5}));
 
@@ -748,8 +748,8 @@ TEST_F(SetPropDlgTest, TheWordsUnderTheNumbersFollowWhatIsTypedAndTheBackupType)
 TEST_F(SetPropDlgTest, ASetFileFromBeforeTheHistoryKeysLoadsTheUsualPolicyWhateverTheOptionsAndSavesIt)
 {
     // Other defaults for new sets must not change what an old set keeps.
-    defaultKeepLast = 1;
-    defaultKeepDaily = 0;
+    MutableSettings().newSetKeepLast = 1;
+    MutableSettings().newSetKeepDaily = 0;
     writeSetFile("Old", "nID=7\nname=Old\narcname=old\nsource=/data/old\ntarget=/backups\nBackupType=1\n");
     LoadAllBackupSets();
     BackupSet old;

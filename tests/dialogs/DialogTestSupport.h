@@ -51,10 +51,10 @@ protected:
     void SetUp() override
     {
         StoreFixture::SetUp();
-        langID = 0;
-        defaultArcType = 0;
-        defaultCompLevel = 3;
-        roboPathXP = kDefaultRoboPathXP;
+        MutableSettings().languageId = 0;
+        MutableSettings().newSetArchiveType = 0;
+        MutableSettings().newSetCompressionLevel = 3;
+        MutableSettings().rsyncPath = kDefaultRoboPathXP;
         resetRetentionDefaults();
     }
     void TearDown() override
@@ -65,12 +65,12 @@ protected:
     }
     static void resetRetentionDefaults()
     {
-        defaultKeepLast = 10;
-        defaultKeepHourly = 24;
-        defaultKeepDaily = 14;
-        defaultKeepWeekly = 8;
-        defaultKeepMonthly = 12;
-        defaultKeepYearly = 3;
+        MutableSettings().newSetKeepLast = 10;
+        MutableSettings().newSetKeepHourly = 24;
+        MutableSettings().newSetKeepDaily = 14;
+        MutableSettings().newSetKeepWeekly = 8;
+        MutableSettings().newSetKeepMonthly = 12;
+        MutableSettings().newSetKeepYearly = 3;
     }
 
     // A set in the collection and in its file, as the main window would have it.

@@ -152,7 +152,7 @@ TEST_F(ArchiveCommandTest, UpdateArchiveNamesNeverRepeatWithinASecond)
 
 TEST_F(ArchiveCommandTest, ChainAtItsLengthRestartsButDeletesNothing)
 {
-    minorUpdatedNumber = 2;
+    MutableSettings().chainLength = 2;
     for (const char* name : {"docs.7z", "docs_upd_1.7z"})
         touch(name);
     EXPECT_FALSE(build(IncrementalArchiving).restartChain);
@@ -161,7 +161,7 @@ TEST_F(ArchiveCommandTest, ChainAtItsLengthRestartsButDeletesNothing)
     EXPECT_TRUE(made.restartChain);
     EXPECT_EQ(made.archiveMode, "a");
     EXPECT_EQ(QDir(target).entryList(QDir::Files).size(), 3);
-    minorUpdatedNumber = 0;
+    MutableSettings().chainLength = 0;
     QFile::remove(target + "/docs_upd_1.7z");
     QFile::remove(target + "/docs_upd_2.7z");
     EXPECT_TRUE(build(IncrementalArchiving).restartChain);
@@ -184,7 +184,7 @@ TEST_F(ArchiveCommandTest, NothingIsBuiltWithoutToolOrListFile)
 {
     SetSevenZipCandidates({home.filePath("none/7zz")});
     EXPECT_EQ(build(FullArchiving).failure, BuildFailure::ToolMissing);
-    EXPECT_EQ(pathTo7zExe(), "");
+    EXPECT_EQ(Settings().sevenZipPath.value(), "");
     EXPECT_TRUE(messages.messages().isEmpty());
     SetSevenZipCandidates({"/usr/bin/7zz"});
 

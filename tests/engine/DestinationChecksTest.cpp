@@ -37,7 +37,7 @@ TEST_F(DestinationChecksTest, TheSpaceNeededFollowsThePreviousArchivesOrTheSourc
     writeFile(destination + "/docs_upd_2026-12-02_10h00m00s.7z", QByteArray(700, 'u'));
     EXPECT_EQ(SpaceNeeded(set), 700);
     // A chain at its length starts a new full archive beside the old one.
-    minorUpdatedNumber = 2;
+    MutableSettings().chainLength = 2;
     EXPECT_EQ(SpaceNeeded(set), 5000);
     EXPECT_EQ(SpaceNeeded(docsSet(FullArchiving)), 5000);
 }

@@ -98,14 +98,14 @@ protected:
     void SetUp() override
     {
         JobFixture::SetUp();
-        m_savedChainLength = minorUpdatedNumber;
-        minorUpdatedNumber = 50;
+        m_savedChainLength = Settings().chainLength;
+        MutableSettings().chainLength = 50;
         SetSevenZipCandidates({"/usr/bin/7zz"});
     }
     void TearDown() override
     {
         ForgetArchivePasswords();
-        minorUpdatedNumber = m_savedChainLength;
+        MutableSettings().chainLength = m_savedChainLength;
         JobFixture::TearDown();
     }
 
@@ -258,9 +258,9 @@ TEST_F(EncryptedSetTest, AWrongPasswordIsReportedAsSuchAndChangesNothing)
         const JobResult update = RunSetJob(id);
         EXPECT_EQ(update.outcome, JobOutcome::WrongPassword) << update.reason.toStdString();
         EXPECT_EQ(update.reason, LoadStringById(StringId::WrongPasswordFor).arg(archiveOf(arcType)));
-        minorUpdatedNumber = 1;
+        MutableSettings().chainLength = 1;
         EXPECT_EQ(RunSetJob(id).outcome, JobOutcome::WrongPassword);
-        minorUpdatedNumber = 50;
+        MutableSettings().chainLength = 50;
         JobRunner runner;
         const JobResult verified = runner.runVerify(id);
         EXPECT_EQ(verified.outcome, JobOutcome::WrongPassword) << verified.reason.toStdString();

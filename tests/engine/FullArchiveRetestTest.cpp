@@ -23,13 +23,13 @@ protected:
     void SetUp() override
     {
         JobFixture::SetUp();
-        fullArchiveTestDays = 30;
+        MutableSettings().fullArchiveRetestDays = 30;
         callLog = home.filePath("7zz-calls.log");
     }
     void TearDown() override
     {
         qunsetenv("VELMORA_NOW");
-        fullArchiveTestDays = 30;
+        MutableSettings().fullArchiveRetestDays = 30;
         JobFixture::TearDown();
     }
 
@@ -137,7 +137,7 @@ TEST_F(FullArchiveRetestTest, AFullArchiveThatIsNoLongerTheFileTestedIsTestedAga
     };
     const quint32 id = chainStarted();
     // Two update runs a case, all in one chain.
-    minorUpdatedNumber = 100;
+    MutableSettings().chainLength = 100;
     for (const Case& c : cases) {
         ASSERT_EQ(updateRun(id).outcome, JobOutcome::Done) << c.name;
         ASSERT_FALSE(fullArchiveTested()) << c.name;
@@ -181,7 +181,7 @@ TEST_F(FullArchiveRetestTest, ATestOlderThanTheSettingIsRedoneAndItsTimeCountsIn
     EXPECT_TRUE(fullArchiveTested());
 
     // 0 days tests before every update run.
-    fullArchiveTestDays = 0;
+    MutableSettings().fullArchiveRetestDays = 0;
     for (int run = 0; run < 2; ++run) {
         ASSERT_EQ(updateRun(id).outcome, JobOutcome::Done);
         EXPECT_TRUE(fullArchiveTested()) << run;
@@ -194,14 +194,14 @@ TEST_F(FullArchiveRetestTest, ANewFullArchiveReplacesTheTestOfTheOldOne)
     const QString first = storedTest(id);
     ASSERT_EQ(updateRun(id).outcome, JobOutcome::Done);
     // The chain at its length: the next run makes a new full archive.
-    minorUpdatedNumber = 1;
+    MutableSettings().chainLength = 1;
     waitForNextSecond();
     ASSERT_EQ(updateRun(id).outcome, JobOutcome::Done);
     ASSERT_TRUE(updateArchives().isEmpty());
     EXPECT_NE(storedTest(id), first);
     EXPECT_EQ(storedTest(id).section(' ', 0, 3),
         FullArchiveTestedText(*FullArchiveIdentityOf(fullArchive()), QDateTime()).section(' ', 0, 3));
-    minorUpdatedNumber = 10;
+    MutableSettings().chainLength = 10;
     ASSERT_EQ(updateRun(id).outcome, JobOutcome::Done);
     EXPECT_FALSE(fullArchiveTested());
 
@@ -210,7 +210,7 @@ TEST_F(FullArchiveRetestTest, ANewFullArchiveReplacesTheTestOfTheOldOne)
     ASSERT_TRUE(GetBackupSet(id, set));
     set.verifyArchive = false;
     ASSERT_TRUE(UpdateBackupSet(set));
-    minorUpdatedNumber = 1;
+    MutableSettings().chainLength = 1;
     waitForNextSecond();
     ASSERT_EQ(updateRun(id).outcome, JobOutcome::Done);
     EXPECT_TRUE(storedTest(id).isEmpty());

@@ -272,8 +272,8 @@ TEST_F(HandRestoreTest, AnIncremental7zChainComesBackAsOfEachOfItsRuns)
 
 TEST_F(HandRestoreTest, AChainKeptInTheHistoryFolderComesBackAsOfItsUpdateArchive)
 {
-    const qint32 chainLength = minorUpdatedNumber;
-    minorUpdatedNumber = 1;
+    const qint32 chainLength = Settings().chainLength;
+    MutableSettings().chainLength = 1;
     const quint32 id = addSet(IncrementalArchiving);
     runArchiveJob(id);
     changeSource(1);
@@ -283,7 +283,7 @@ TEST_F(HandRestoreTest, AChainKeptInTheHistoryFolderComesBackAsOfItsUpdateArchiv
     changeSource(3);
     // The third run starts a new chain; the first moves into docs.history.
     runArchiveJob(id);
-    minorUpdatedNumber = chainLength;
+    MutableSettings().chainLength = chainLength;
     const QStringList stamps = QDir(destination + "/docs.history").entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     ASSERT_EQ(stamps.size(), 1);
     const QString folder = destination + "/docs.history/" + stamps.at(0);

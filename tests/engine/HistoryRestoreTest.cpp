@@ -29,16 +29,16 @@ protected:
     void SetUp() override
     {
         JobFixture::SetUp();
-        m_savedChainLength = minorUpdatedNumber;
+        m_savedChainLength = Settings().chainLength;
         // A full archive and one update archive make a chain; the next run starts a new one.
-        minorUpdatedNumber = 1;
+        MutableSettings().chainLength = 1;
         SetSevenZipCandidates({"/usr/bin/7zz"});
     }
     void TearDown() override
     {
         ForgetArchivePasswords();
         ForgetArchiveListings();
-        minorUpdatedNumber = m_savedChainLength;
+        MutableSettings().chainLength = m_savedChainLength;
         JobFixture::TearDown();
     }
     BackupSet setOf(quint32 id)

@@ -90,13 +90,13 @@ protected:
     void SetUp() override
     {
         JobFixture::SetUp();
-        m_savedChainLength = minorUpdatedNumber;
+        m_savedChainLength = Settings().chainLength;
         QFile::remove(source + "/sub/b.txt");
     }
     void TearDown() override
     {
         qunsetenv("VELMORA_NOW");
-        minorUpdatedNumber = m_savedChainLength;
+        MutableSettings().chainLength = m_savedChainLength;
         JobFixture::TearDown();
     }
 
@@ -176,8 +176,8 @@ protected:
             const JobResult result = ArchiveJob(id);
             ASSERT_EQ(result.outcome, JobOutcome::Done) << run << " " << result.reason.toStdString();
             ASSERT_TRUE(result.warning.isEmpty()) << run << " " << result.warning.toStdString();
-            // A chain has its full archive and minorUpdatedNumber update runs, however many thinning left.
-            const bool full = !incremental || run % (minorUpdatedNumber + 1) == 0;
+            // A chain has its full archive and chainLength update runs, however many thinning left.
+            const bool full = !incremental || run % (Settings().chainLength + 1) == 0;
             if (full && run > 0)
                 ++chain;
             made.append({times.at(run), chain, full});
@@ -212,7 +212,7 @@ protected:
 
 TEST_F(HistoryYearTest, AYearOfIncrementalRunsKeepsExactlyWhatThePolicySaysAndEveryKeptPointRestores)
 {
-    minorUpdatedNumber = 9;
+    MutableSettings().chainLength = 9;
     runYear(addYearSet(IncrementalArchiving), runTimes(60, 1), true);
 }
 

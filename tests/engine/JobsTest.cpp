@@ -41,7 +41,7 @@ TEST_F(JobsTest, FullArchivingReplacesTheArchiveWithTheSourceAtItsRoot)
 
 TEST_F(JobsTest, IncrementalRunsWriteOnlyTheChangesAndRestartTheChainWhenItIsLong)
 {
-    minorUpdatedNumber = 2;
+    MutableSettings().chainLength = 2;
     const quint32 id = addSet(IncrementalArchiving);
     ASSERT_EQ(ArchiveJob(id).outcome, JobOutcome::Done);
     const QByteArray full = readFile(fullArchive());
@@ -370,12 +370,12 @@ TEST_F(JobsTest, MirrorFailuresSayWhetherRsyncHadChangedTheMirror)
 {
     const quint32 id = addSet(MirrorCopying);
     const QString mirror = destination + "/Docs";
-    roboPathXP = home.filePath("fakebin/rsync");
+    MutableSettings().rsyncPath = home.filePath("fakebin/rsync");
     EXPECT_EQ(MirrorJob(id).outcome, JobOutcome::ToolMissing);
     EXPECT_TRUE(recorder.events.isEmpty());
 
     // An rsync that fails before it copies anything leaves the mirror as it was.
-    writeScript(roboPathXP, "exit 12");
+    writeScript(Settings().rsyncPath, "exit 12");
     const JobResult untouched = MirrorJob(id);
     EXPECT_EQ(untouched.outcome, JobOutcome::ToolFailed);
     EXPECT_EQ(untouched.exitCode, 12);
@@ -393,7 +393,7 @@ TEST_F(JobsTest, MirrorFailuresSayWhetherRsyncHadChangedTheMirror)
     };
     for (const auto& c : cases) {
         writeFile(source + "/" + c.name + ".txt", c.name);
-        writeScript(roboPathXP, c.script);
+        writeScript(Settings().rsyncPath, c.script);
         const JobResult changed = MirrorJob(id);
         EXPECT_EQ(changed.outcome, JobOutcome::ToolFailed) << c.name;
         EXPECT_TRUE(QFileInfo::exists(mirror + "/" + c.name + ".txt")) << c.name;
@@ -402,7 +402,7 @@ TEST_F(JobsTest, MirrorFailuresSayWhetherRsyncHadChangedTheMirror)
     }
 
     // Files that vanished during the copy are a warning about them, not a failure of the rest.
-    writeScript(roboPathXP, "exit 24");
+    writeScript(Settings().rsyncPath, "exit 24");
     const JobResult vanished = MirrorJob(id);
     EXPECT_EQ(vanished.outcome, JobOutcome::Done);
     EXPECT_EQ(ResultKindOf(vanished), JobResultKind::Warnings);
@@ -416,8 +416,9 @@ TEST_F(JobsTest, FilesRsyncCouldNotCopyMakeAWarningThatNamesThem)
     if (QProcess::execute("setpriv", {"--bounding-set=-dac_override,-dac_read_search", "true"}) != 0)
         GTEST_SKIP() << "setpriv cannot drop capabilities here";
     const quint32 id = addSet(MirrorCopying);
-    roboPathXP = home.filePath("fakebin/rsync");
-    writeScript(roboPathXP, "exec setpriv --bounding-set=-dac_override,-dac_read_search /usr/bin/rsync \"$@\"");
+    MutableSettings().rsyncPath = home.filePath("fakebin/rsync");
+    writeScript(
+        Settings().rsyncPath, "exec setpriv --bounding-set=-dac_override,-dac_read_search /usr/bin/rsync \"$@\"");
     writeFile(source + "/private.txt", "mine");
     QFile::setPermissions(source + "/private.txt", {});
     const JobResult result = MirrorJob(id);
@@ -437,7 +438,7 @@ TEST_F(JobsTest, FilesRsyncCouldNotCopyMakeAWarningThatNamesThem)
 TEST_F(JobsTest, AMirrorRunWhoseSourceVanishedFailsAndNamesTheSource)
 {
     const quint32 id = addSet(MirrorCopying);
-    roboPathXP = home.filePath("fakebin/rsync");
+    MutableSettings().rsyncPath = home.filePath("fakebin/rsync");
     // rsync's fifth argument is the source folder; 24 is its exit code for files that vanished.
     QList<QByteArray> scripts {"rm -r \"$5\"; exit 24", "mv \"$5\" \"${5%/}.old\"; mkdir \"$5\"; exit 24"};
     // Made anew at once, the folder often gets its old inode number back; only a birth time tells them apart.
@@ -445,7 +446,7 @@ TEST_F(JobsTest, AMirrorRunWhoseSourceVanishedFailsAndNamesTheSource)
         scripts.append("rm -r \"$5\"; mkdir \"$5\"; exit 24");
     for (const QByteArray& script : scripts) {
         makeTree(source, {{"a.txt", "alpha"}});
-        writeScript(roboPathXP, script);
+        writeScript(Settings().rsyncPath, script);
         const JobResult result = MirrorJob(id);
         EXPECT_EQ(result.outcome, JobOutcome::ToolFailed) << script.constData();
         EXPECT_EQ(result.exitCode, 24);

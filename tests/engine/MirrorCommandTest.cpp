@@ -11,7 +11,7 @@
 
 TEST(MirrorCommand, CopiesTheSourcesContentsIntoTheFolderNamedAfterTheSet)
 {
-    roboPathXP = "/usr/bin/rsync";
+    MutableSettings().rsyncPath = "/usr/bin/rsync";
     BackupSet set = MakeSet("/data/Docs", "/media/My Disk/", MirrorCopying);
     set.name = "Docs";
     set.exTypeList = QStringList({"*.tmp", "*.bak"});
@@ -40,7 +40,7 @@ TEST(MirrorCommand, CopiesTheSourcesContentsIntoTheFolderNamedAfterTheSet)
 TEST(MirrorCommand, RealRsyncLeavesOutExclusionsAndDeletesWhatTheSourceLost)
 {
     TempHome home;
-    roboPathXP = "/usr/bin/rsync";
+    MutableSettings().rsyncPath = "/usr/bin/rsync";
     BackupSet set = MakeSet(home.filePath("Data/Docs"), home.filePath("My Disk"), MirrorCopying);
     makeTree(set.source, ExclusionTree());
     AddEveryKindOfExclusion(set);
@@ -56,7 +56,7 @@ TEST(MirrorCommand, RealRsyncLeavesOutExclusionsAndDeletesWhatTheSourceLost)
 TEST(MirrorCommand, RsyncsPatternCharactersInExclusionsAreMatchedLiterally)
 {
     TempHome home;
-    roboPathXP = "/usr/bin/rsync";
+    MutableSettings().rsyncPath = "/usr/bin/rsync";
     BackupSet set = MakeSet(home.filePath("Data"), home.filePath("Disk"), MirrorCopying);
     set.name = "Docs";
     QMap<QString, QByteArray> tree;

@@ -309,9 +309,10 @@ TEST_F(MirrorVersionsTest, AFailedRunKeepsWhatItAlreadyReplacedAndLeavesNoEmptyP
     const QDateTime now(QDate(2026, 7, 1), QTime(8, 0, 0));
     setNow(now);
     ASSERT_TRUE(MirrorJob(id).succeeded());
-    roboPathXP = home.filePath("fakebin/rsync");
+    MutableSettings().rsyncPath = home.filePath("fakebin/rsync");
     // rsync's eighth argument names the version folder: a run that fails after it replaced a file there.
-    writeScript(roboPathXP, "d=\"${8#--backup-dir=}\"; mv \"$6/a.txt\" \"$d\" && echo new > \"$6/a.txt\"; exit 12");
+    writeScript(
+        Settings().rsyncPath, "d=\"${8#--backup-dir=}\"; mv \"$6/a.txt\" \"$d\" && echo new > \"$6/a.txt\"; exit 12");
     const JobResult failed = MirrorJob(id);
     EXPECT_EQ(failed.outcome, JobOutcome::ToolFailed);
     const QList<MirrorVersionFolder> versions = ReadSetHistory(set).mirrorVersions;
@@ -319,7 +320,7 @@ TEST_F(MirrorVersionsTest, AFailedRunKeepsWhatItAlreadyReplacedAndLeavesNoEmptyP
     EXPECT_EQ(contents(versions.first().path).value("a.txt"), "file alpha");
 
     // One that fails before it replaced anything leaves no empty point.
-    writeScript(roboPathXP, "exit 12");
+    writeScript(Settings().rsyncPath, "exit 12");
     setNow(now.addDays(1));
     EXPECT_EQ(MirrorJob(id).outcome, JobOutcome::ToolFailed);
     EXPECT_EQ(ReadSetHistory(set).mirrorVersions.size(), 1);

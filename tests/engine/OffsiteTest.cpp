@@ -111,8 +111,8 @@ protected:
     void SetUp() override
     {
         JobFixture::SetUp();
-        m_savedChainLength = minorUpdatedNumber;
-        minorUpdatedNumber = 50;
+        m_savedChainLength = Settings().chainLength;
+        MutableSettings().chainLength = 50;
         SetSevenZipCandidates({"/usr/bin/7zz"});
         QString problem;
         if (!server.start(&problem))
@@ -122,7 +122,7 @@ protected:
     void TearDown() override
     {
         qunsetenv("VELMORA_OFFSITE_BWLIMIT");
-        minorUpdatedNumber = m_savedChainLength;
+        MutableSettings().chainLength = m_savedChainLength;
         JobFixture::TearDown();
     }
 
@@ -292,7 +292,7 @@ TEST_F(OffsiteTest, SshChainRestartRemovesTheOldChainThereOnlyOnceTheNewFullArch
     ASSERT_EQ(oldChain.size(), 3);
 
     // The chain has reached its length: the next run starts a new one here.
-    minorUpdatedNumber = 2;
+    MutableSettings().chainLength = 2;
     makeSlowFullArchive();
     backUp();
     ASSERT_EQ(localChain().keys(), QStringList {"docs.7z"});
@@ -535,7 +535,7 @@ TEST_P(OffsiteRcloneTest, ChainArrivesIsRestartedAfterAnInterruptionAndFetchesBa
     }
     const QMap<QString, QByteArray> oldChain = onlyChain(filesIn(remote));
 
-    minorUpdatedNumber = 2;
+    MutableSettings().chainLength = 2;
     makeSlowFullArchive();
     backUp();
     const OffsiteOutcome stopped = copyOffsite(set, stopOnceCopying());
@@ -585,7 +585,7 @@ TEST_P(OffsiteRcloneTest, TheHistoryArrivesAndAPointRemovedHereGoesThereAtTheNex
         backUp();
         ASSERT_TRUE(copyOffsite(set).ok());
     }
-    minorUpdatedNumber = 2;
+    MutableSettings().chainLength = 2;
     writeFile(source + "/a.txt", "new chain");
     backUp();
     const OffsiteOutcome carried = copyOffsite(set);
@@ -803,7 +803,7 @@ TEST_F(OffsiteTest, SshHistoryArrivesAndAPointRemovedHereGoesThereOnlyAtTheNextR
 
     // A new chain keeps the old one in the history here; the next copy carries it there whole before the old
     // chain goes from beside the new one.
-    minorUpdatedNumber = 2;
+    MutableSettings().chainLength = 2;
     writeFile(source + "/a.txt", "new chain");
     backUp();
     ASSERT_EQ(treeIn(history).size(), 3);

@@ -72,12 +72,12 @@ protected:
     void SetUp() override
     {
         JobFixture::SetUp();
-        m_savedChainLength = minorUpdatedNumber;
-        minorUpdatedNumber = 50;
+        m_savedChainLength = Settings().chainLength;
+        MutableSettings().chainLength = 50;
     }
     void TearDown() override
     {
-        minorUpdatedNumber = m_savedChainLength;
+        MutableSettings().chainLength = m_savedChainLength;
         JobFixture::TearDown();
     }
 

@@ -15,12 +15,12 @@ TEST(Locate7Zip, FirstExecutableCandidateReplacesTheStoredPath)
     QDir().mkpath(home.filePath("folder/7zz"));
     SetSevenZipCandidates({home.filePath("plain/7zz"), home.filePath("folder/7zz"), home.filePath("fixed/7zz"),
         home.filePath("beside/7zz")});
-    setPathTo7zExe("/opt/old/7zz");
+    MutableSettings().sevenZipPath.setValue("/opt/old/7zz");
     EXPECT_TRUE(Locate7Zip());
-    EXPECT_EQ(pathTo7zExe(), home.filePath("fixed/7zz"));
+    EXPECT_EQ(Settings().sevenZipPath.value(), home.filePath("fixed/7zz"));
     SetSevenZipCandidates({home.filePath("none/7zz")});
     EXPECT_FALSE(Locate7Zip());
-    EXPECT_EQ(pathTo7zExe(), "");
+    EXPECT_EQ(Settings().sevenZipPath.value(), "");
     SetSevenZipCandidates({});
     EXPECT_EQ(SevenZipCandidates(), QStringList({ModuleFolder() + "7zz", "/usr/bin/7zz", "/usr/bin/7z"}));
 }
@@ -37,7 +37,7 @@ TEST(Locate7Zip, A7zIsTakenOnlyWhenItIsSevenZipItself)
         "echo; echo '7-Zip 25.01 (x64) : Copyright (c) 1999-2025 Igor Pavlov : 2025-08-03'; exit 0");
     SetSevenZipCandidates({home.filePath("p7zip/7z"), home.filePath("other/7z"), home.filePath("real/7z")});
     EXPECT_TRUE(Locate7Zip());
-    EXPECT_EQ(pathTo7zExe(), home.filePath("real/7z"));
+    EXPECT_EQ(Settings().sevenZipPath.value(), home.filePath("real/7z"));
 
     SetSevenZipCandidates({home.filePath("p7zip/7z"), home.filePath("other/7z")});
     EXPECT_FALSE(Locate7Zip());

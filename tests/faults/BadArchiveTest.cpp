@@ -101,7 +101,7 @@ TEST_F(BadArchiveTest, ATornNewArchiveNeverReplacesTheFullArchiveOrJoinsTheChain
     EXPECT_TRUE(SetResultText(set).contains("did not test good"));
 
     // Full mode, at the chain's end: the old full archive and its whole chain stay.
-    minorUpdatedNumber = 1;
+    MutableSettings().chainLength = 1;
     const JobResult full = ArchiveJob(id);
     EXPECT_EQ(full.outcome, JobOutcome::ArchiveBad);
     EXPECT_TRUE(full.reason.contains(fullArchive())) << full.reason.toStdString();
@@ -177,8 +177,8 @@ TEST_F(BadArchiveTest, AChainWhoseFullArchiveIsBrokenOrGoneStartsAnewAndKeepsThe
 TEST_F(BadArchiveTest, AFullArchiveTestThatEndsWithoutAVerdictFailsTheRunAndKeepsTheChain)
 {
     // Every update run tests the full archive, however recent its last good test.
-    fullArchiveTestDays = 0;
-    auto restoreDays = qScopeGuard([] { fullArchiveTestDays = 30; });
+    MutableSettings().fullArchiveRetestDays = 0;
+    auto restoreDays = qScopeGuard([] { MutableSettings().fullArchiveRetestDays = 30; });
     const quint32 id = addSet(IncrementalArchiving);
     ASSERT_EQ(ArchiveJob(id).outcome, JobOutcome::Done);
     changeSource("first change");

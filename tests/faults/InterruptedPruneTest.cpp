@@ -47,12 +47,12 @@ protected:
     void SetUp() override
     {
         JobFixture::SetUp();
-        m_savedChainLength = minorUpdatedNumber;
+        m_savedChainLength = Settings().chainLength;
     }
     void TearDown() override
     {
         qunsetenv("VELMORA_NOW");
-        minorUpdatedNumber = m_savedChainLength;
+        MutableSettings().chainLength = m_savedChainLength;
         JobFixture::TearDown();
     }
 
@@ -91,7 +91,7 @@ protected:
 TEST_F(InterruptedPruneTest, ThinningCutShortAfterAnyStepLeavesEveryKeptPointRestorable)
 {
     // Three chains of three, two and three runs, a day apart; the default policy keeps them all.
-    minorUpdatedNumber = 2;
+    MutableSettings().chainLength = 2;
     const quint32 id = addSet(IncrementalArchiving);
     QMap<QString, Tree> sourceAt;
     QStringList stamps;
@@ -206,7 +206,7 @@ TEST_F(InterruptedPruneTest, ARemovalThatFailsIsAWarningOfAGoodRunAndKeepsWhatTh
 {
     if (::geteuid() != 0)
         GTEST_SKIP() << "a read-only bind mount needs root";
-    minorUpdatedNumber = 1;
+    MutableSettings().chainLength = 1;
     const quint32 id = addSet(IncrementalArchiving);
     auto runOn = [&](int day) {
         writeFile(source + "/day.txt", QByteArray::number(day));

@@ -37,7 +37,7 @@ protected:
     void SetUp() override
     {
         StoreFixture::SetUp();
-        roboPathXP = QStringLiteral("/usr/bin/rsync");
+        MutableSettings().rsyncPath = QStringLiteral("/usr/bin/rsync");
         SetSevenZipCandidates({});
         SetJobEventReceiver(&recorder);
         source = home.filePath("src");

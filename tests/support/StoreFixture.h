@@ -17,8 +17,8 @@ protected:
     {
         g_profileStore = new ProfileStore(QStringLiteral("Velmora"));
         backupSets.clear();
-        defaultArcLocation.clear();
-        minorUpdatedNumber = 10;
+        MutableSettings().newSetDestination.clear();
+        MutableSettings().chainLength = 10;
     }
 
     void TearDown() override

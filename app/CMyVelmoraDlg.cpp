@@ -716,9 +716,10 @@ void CMyVelmoraDlg::OnRestore()
         return;
     m_restoreOpen = true;
     {
+        // Open at once, saying that it reads the points: a disk slow to answer must not freeze the window.
         CRestoreDlg dialog(this);
-        if (dialog.loadSet(set))
-            dialog.exec();
+        dialog.startLoadingSet(set);
+        dialog.exec();
     }
     m_restoreOpen = false;
     ReleaseJobPasswords(JobResult());
@@ -731,8 +732,8 @@ void CMyVelmoraDlg::OnRestoreFromFolder()
         return;
     {
         CRestoreDlg dialog(this);
-        if (dialog.loadArchive(archive))
-            dialog.exec();
+        dialog.startLoadingArchive(archive);
+        dialog.exec();
         if (dialog.importedSetId() != 0)
             FillSetList();
     }

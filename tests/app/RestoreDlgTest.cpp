@@ -852,3 +852,70 @@ TEST_F(RestoreDlgTest, AKeptZipChainFromAnEarlierPasswordIsAskedForToo)
     EXPECT_EQ(problems.size(), 1);
     EXPECT_EQ(column(dialog.pointList(), 3), QStringList({"3", "3"}));
 }
+
+// A 7-Zip that takes seconds over each listing, as one reading a disk that does not answer would: the dialog opens at
+// once saying that it reads, the window's events go on meanwhile, the points come when the listing is done, and a
+// dialog closed before that goes at once, its late result reaching nobody.
+TEST_F(RestoreDlgTest, ThePointsAreReadWhileTheDialogStaysResponsiveAndItClosesCleanlyMeanwhile)
+{
+    const quint32 id = backedUpTwice();
+    BackupSet set;
+    ASSERT_TRUE(GetBackupSet(id, set));
+    useFake7Zip("sleep 2\nexec 7zz \"$@\"\n");
+    const QString shots = qEnvironmentVariable("VELMORA_SHOTS_DIR");
+    for (const int language : {0, 1}) {
+        ASSERT_TRUE(language == 0 || ApplyInterfaceLanguage(1, QStringLiteral(VELMORA_TRANSLATIONS_DIR)));
+        ForgetArchiveListings();
+        CRestoreDlg dialog;
+        dialog.show();
+        QSignalSpy loaded(&dialog, &CRestoreDlg::loadingFinished);
+        QElapsedTimer timer;
+        timer.start();
+        dialog.startLoadingSet(set);
+        EXPECT_LT(timer.elapsed(), 1000);
+        EXPECT_TRUE(dialog.isReading());
+        const QString reading = LoadStringById(StringId::ReadingRestorePoints);
+        EXPECT_EQ(language == 0, reading == "Reading the restore points...");
+        ASSERT_EQ(dialog.pointList()->topLevelItemCount(), 1);
+        EXPECT_EQ(dialog.pointList()->topLevelItem(0)->text(0), reading);
+        EXPECT_EQ(dialog.progress()->text(), reading);
+        EXPECT_FALSE(
+            dialog.findChild<QPushButton*>(QStringLiteral("ctl%1").arg(ControlId::RestoreButton))->isEnabled());
+        if (!shots.isEmpty()) {
+            QCoreApplication::processEvents();
+            dialog.grab().save(QStringLiteral("%1/restore-reading-%2.png").arg(shots, language == 0 ? "en" : "ru"));
+        }
+        int ticks = 0;
+        QTimer tick;
+        QObject::connect(&tick, &QTimer::timeout, [&ticks] { ++ticks; });
+        tick.start(50);
+        ASSERT_TRUE(loaded.wait(60000));
+        EXPECT_GE(ticks, 10) << "the window's events waited for the listing";
+        EXPECT_TRUE(loaded.first().first().toBool());
+        EXPECT_FALSE(dialog.isReading());
+        EXPECT_EQ(dialog.pointList()->topLevelItemCount(), 2);
+        EXPECT_NE(dialog.progress()->text(), reading);
+        EXPECT_TRUE(dialog.findChild<QPushButton*>(QStringLiteral("ctl%1").arg(ControlId::RestoreButton))->isEnabled());
+    }
+    for (QTranslator* translator : QCoreApplication::instance()->findChildren<QTranslator*>())
+        QCoreApplication::removeTranslator(translator);
+    ApplyInterfaceLanguage(0, {});
+
+    // Closed while it reads, with Close as a user would.
+    ForgetArchiveListings();
+    auto* closing = new CRestoreDlg;
+    closing->show();
+    closing->startLoadingSet(set);
+    QElapsedTimer timer;
+    timer.start();
+    closing->findChild<QPushButton*>(QStringLiteral("ctl2"))->click();
+    EXPECT_FALSE(closing->isVisible());
+    delete closing;
+    EXPECT_LT(timer.elapsed(), 1000);
+    // The listing ends after the dialog: nothing of it is touched, and a dialog opened meanwhile gets its own points.
+    CRestoreDlg next;
+    ASSERT_TRUE(next.loadSet(set));
+    EXPECT_EQ(next.pointList()->topLevelItemCount(), 2);
+    QTest::qWait(2500);
+    EXPECT_EQ(next.pointList()->topLevelItemCount(), 2);
+}

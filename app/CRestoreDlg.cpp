@@ -236,8 +236,9 @@ void CRestoreDlg::showReading()
     fillTree({});
     auto* row = new QTreeWidgetItem({LoadStringById(StringId::ReadingRestorePoints)});
     row->setFlags(Qt::ItemIsEnabled);
-    row->setFirstColumnSpanned(true);
     m_points->addTopLevelItem(row);
+    // Only an item in the list can span it.
+    row->setFirstColumnSpanned(true);
     m_note->clear();
     m_restore->setEnabled(false);
     m_import->setEnabled(false);

@@ -207,6 +207,11 @@ TEST_F(RestoreDlgTest, RestoreFromAFolderWithoutSetFilesImportsTheSetAgain)
     picker.answers = {newSource};
     int points = 0;
     whenModal<CRestoreDlg>([&](CRestoreDlg& dialog) {
+        // It opens reading the points.
+        QElapsedTimer waited;
+        waited.start();
+        while (dialog.isReading() && waited.elapsed() < 60000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         points = dialog.pointList()->topLevelItemCount();
         EXPECT_FALSE(dialog.importButton()->isHidden());
         EXPECT_EQ(

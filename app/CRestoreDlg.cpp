@@ -39,10 +39,14 @@
 #include <QThread>
 
 #include <algorithm>
+#include <atomic>
 #include <functional>
 #include <utility>
 
 namespace {
+
+// The reads of points on threads of their own, also those of dialogs closed meanwhile.
+std::atomic<int> readsRunning {0};
 
 // The points list's column that says why the retention policy keeps each point.
 constexpr int kReasonColumn = 4;
@@ -206,6 +210,11 @@ void markZipChainsLocked(const BackupSet& set, QList<RestorePoint>& points)
 
 } // namespace
 
+int CRestoreDlg::ReadsRunning()
+{
+    return readsRunning.load();
+}
+
 void CRestoreDlg::readInBackground(std::function<Listed()> work, std::function<void(Listed)> then)
 {
     // The watcher is the dialog's: once the dialog is gone, nothing is told of the result. The thread owns the
@@ -218,10 +227,12 @@ void CRestoreDlg::readInBackground(std::function<Listed()> work, std::function<v
             then(watcher->future().result());
     });
     watcher->setFuture(promise->future());
+    readsRunning.fetch_add(1);
     QThread* thread = QThread::create([promise, work = std::move(work)] {
         promise->start();
         promise->addResult(work());
         promise->finish();
+        readsRunning.fetch_sub(1);
     });
     connect(thread, &QThread::finished, thread, &QObject::deleteLater);
     thread->start();
@@ -887,8 +898,9 @@ void CRestoreDlg::showFetched(const JobResult& result)
         showReading();
         setPointsAsking(fetched, [this, result](const std::optional<Listed>& listed) {
             m_reading = false;
-            showFetchedPoints(result, listed ? listed->points : QList<RestorePoint>(),
-                listed ? listed->error : LoadStringById(StringId::NoPasswordGiven));
+            const QList<RestorePoint> points = listed ? listed->points : QList<RestorePoint>();
+            showFetchedPoints(result, points, listed ? listed->error : LoadStringById(StringId::NoPasswordGiven));
+            emit loadingFinished(!points.isEmpty());
         });
         return;
     }

@@ -45,6 +45,9 @@ public:
     bool loadArchive(const QString& fullArchive);
     // Whether the points are being read.
     bool isReading() const { return m_reading; }
+    // How many reads of points run now in the program, also of dialogs closed before theirs ended (which go on to
+    // the listing's end, touching nothing of the dialog's).
+    static int ReadsRunning();
 
     // "NAME restored YYYY-MM-DD" in the folder, or with " (2)", " (3)"... when that name holds something.
     static QString DefaultTarget(const QString& folder, const QString& name, const QDate& date);
@@ -87,7 +90,8 @@ public slots:
     void OnKeepForever(bool keep);
 
 signals:
-    // The points are shown (or the fetch from off site started), or there are none to show (shown false).
+    // The points are shown (or the fetch from off site started), or there are none to show (shown false); again
+    // once the archives fetched from off site have been read.
     void loadingFinished(bool shown);
 
 protected:

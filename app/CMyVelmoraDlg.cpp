@@ -12,7 +12,6 @@
 #include "EncryptedArchives.h"
 #include "FileChooser.h"
 #include "JobChecks.h"
-#include "JobEvents.h"
 #include "JobProgress.h"
 #include "JobRunner.h"
 #include "Jobs.h"
@@ -136,13 +135,15 @@ CMyVelmoraDlg::CMyVelmoraDlg(QWidget* parent)
         }
         WarnScheduledPasswordProblems(sets);
     });
-    SetJobEventReceiver(this);
-    // started() comes on the thread that starts the job, finished() on the job's thread: both only prompt a
-    // look at the runner, so a late finished() of an earlier job cannot clear the state of a newer one.
+    // started() comes on the thread that starts the job, the others queued from the job's thread in the order
+    // they were emitted. started() and finished() only prompt a look at the runner, so a late finished() of an
+    // earlier job cannot clear the state of a newer one.
     JobRunner& runner = JobRunner::shared();
     connect(&runner, &JobRunner::started, this, &CMyVelmoraDlg::updateBusy);
+    connect(&runner, &JobRunner::setStarted, this, &CMyVelmoraDlg::showSetStarted);
+    connect(&runner, &JobRunner::copying, this, &CMyVelmoraDlg::showCopying);
     connect(&runner, &JobRunner::finished, this, &CMyVelmoraDlg::showResult);
-    // Queued: the figures come from the job's thread, and only the latest matters when they pile up.
+    // Queued also when a job runs on this thread: only the latest figures matter when they pile up.
     connect(&runner, &JobRunner::progress, this, &CMyVelmoraDlg::showProgress, Qt::QueuedConnection);
     // Said once, on the window's own line, until the first job takes the line.
     m_progress->setText(LoadStringById(StringId::Ready) + (alarms.isEmpty() ? QString() : QLatin1Char(' ') + alarms));
@@ -180,8 +181,6 @@ bool CMyVelmoraDlg::ShowLogOf(const QString& setName)
 
 CMyVelmoraDlg::~CMyVelmoraDlg()
 {
-    if (JobEventReceiver() == this)
-        SetJobEventReceiver(nullptr);
     // The last change of the sets reaches systemd even when the window closes right after it.
     WaitForScheduleUpdates();
 }
@@ -452,10 +451,12 @@ void CMyVelmoraDlg::updateBusy()
     m_stopAction->setEnabled(busy);
     m_showsPosition = false;
     m_copying = false;
-    if (busy)
+    if (busy) {
+        m_runSetIndex = 1;
         m_runSetCount = 1;
-    else
+    } else {
         m_verifying = false;
+    }
     m_progress->setToolTip(QString());
     if (busy) {
         m_progress->SendMessage(PBM_SETMARQUEE, 1, 10);
@@ -484,6 +485,7 @@ void CMyVelmoraDlg::showProgress(const JobProgress& progress)
 {
     if (!m_shownBusy)
         return;
+    m_runSetIndex = progress.setIndex;
     m_runSetCount = progress.setCount;
     // A new tool run starts at "nothing known": back to the marquee until it gives figures.
     if (progress.percent < 0 && m_showsPosition) {
@@ -532,23 +534,29 @@ void CMyVelmoraDlg::showResult(const JobResult& result)
     m_progress->setToolTip(JobResultText(result));
 }
 
-bool CMyVelmoraDlg::event(QEvent* event)
+void CMyVelmoraDlg::showSetStarted(int setIndex, int setCount)
 {
-    switch (int(event->type())) {
-    case WM_BACKUP_STARTED:
-    case WM_BACKUP_FINISHED:
-        // A set of a run of several starts or ends: the run goes on, and copying is over.
-        m_copying = false;
-        if (m_shownBusy)
-            m_progress->setText(LoadStringById(StringId::Working));
-        return true;
-    case WM_BACKUP_COPYING:
-        m_copying = true;
-        m_progress->setText(LoadStringById(StringId::Copying));
-        return true;
-    default:
-        return QDialog::event(event);
-    }
+    if (!m_shownBusy)
+        return;
+    m_runSetIndex = setIndex;
+    m_runSetCount = setCount;
+    m_copying = false;
+    m_progress->setToolTip(QString());
+    JobProgress where;
+    where.setIndex = setIndex;
+    where.setCount = setCount;
+    m_progress->setText(ProgressText(LoadStringById(StringId::Working), where));
+}
+
+void CMyVelmoraDlg::showCopying()
+{
+    if (!m_shownBusy)
+        return;
+    m_copying = true;
+    JobProgress where;
+    where.setIndex = m_runSetIndex;
+    where.setCount = m_runSetCount;
+    m_progress->setText(ProgressText(LoadStringById(StringId::Copying), where));
 }
 
 void CMyVelmoraDlg::OnNew()
@@ -719,9 +727,10 @@ void CMyVelmoraDlg::OnRestore()
         return;
     m_restoreOpen = true;
     {
+        // Open at once, saying that it reads the points: a disk slow to answer must not freeze the window.
         CRestoreDlg dialog(this);
-        if (dialog.loadSet(set))
-            dialog.exec();
+        dialog.startLoadingSet(set);
+        dialog.exec();
     }
     m_restoreOpen = false;
     ReleaseJobPasswords(JobResult());
@@ -734,8 +743,8 @@ void CMyVelmoraDlg::OnRestoreFromFolder()
         return;
     {
         CRestoreDlg dialog(this);
-        if (dialog.loadArchive(archive))
-            dialog.exec();
+        dialog.startLoadingArchive(archive);
+        dialog.exec();
         if (dialog.importedSetId() != 0)
             FillSetList();
     }
@@ -807,7 +816,7 @@ void CMyVelmoraDlg::reject()
 
 void CMyVelmoraDlg::closeEvent(QCloseEvent* event)
 {
-    // A running job still uses the store and sends its events here: it ends before the window does.
+    // A running job still uses the store and signals this window: it ends before the window does.
     if (IsJobRunning()) {
         const int question = m_verifying ? StringId::StopVerifyAndCloseQuestion : StringId::StopAndCloseQuestion;
         // Closing stops the backup: a slip of Enter must not.
@@ -820,7 +829,6 @@ void CMyVelmoraDlg::closeEvent(QCloseEvent* event)
     }
     WaitForJobThread();
     SaveAllAndFreeStore();
-    SetJobEventReceiver(nullptr);
     event->accept();
     done(QDialog::Rejected);
 }

@@ -77,7 +77,6 @@ public slots:
     void OnStop();
 
 protected:
-    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     // Esc never closes the window; while a job runs it asks whether to stop the job (No is the default, so a
@@ -97,6 +96,10 @@ private:
     void updateBusy();
     // Remove Old Files is for a set with archives: off for a mirror set, whose folder is no chain, and while busy.
     void updateSetCommands();
+    // A set of the run starts: "working" again, with which set of how many.
+    void showSetStarted(int setIndex, int setCount);
+    // The tool is done and the job puts its output in place.
+    void showCopying();
     void showProgress(const JobProgress& progress);
     void showResult(const JobResult& result);
     QAction* addCommand(QMenu* menu, int id, const QString& text, void (CMyVelmoraDlg::*handler)());
@@ -121,7 +124,8 @@ private:
     // The job's own figures show in the bar once the tool gives them; the marquee runs until then.
     bool m_showsPosition = false;
     bool m_copying = false;
-    // How many sets the running job goes through: a run of every set ends with no one set's result.
+    // Which set of how many the running job is at: a run of every set ends with no one set's result.
+    int m_runSetIndex = 1;
     int m_runSetCount = 1;
     // While the restore dialog is open, the passwords given for it stay through its jobs.
     bool m_restoreOpen = false;

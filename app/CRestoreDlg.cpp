@@ -26,19 +26,27 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileInfo>
+#include <QFutureWatcher>
 #include <QHash>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPromise>
 #include <QPushButton>
 #include <QStyle>
+#include <QThread>
 
 #include <algorithm>
+#include <atomic>
 #include <functional>
 #include <utility>
 
 namespace {
+
+// The reads of points on threads of their own, also those of dialogs closed meanwhile.
+std::atomic<int> readsRunning {0};
 
 // The points list's column that says why the retention policy keeps each point.
 constexpr int kReasonColumn = 4;
@@ -202,44 +210,125 @@ void markZipChainsLocked(const BackupSet& set, QList<RestorePoint>& points)
 
 } // namespace
 
-std::optional<QList<RestorePoint>> CRestoreDlg::setPointsAsking(
-    const BackupSet& set, QString* error, ListFailure* failure)
+int CRestoreDlg::ReadsRunning()
 {
-    auto listed = [&set, error, failure] {
-        QList<RestorePoint> points = RestorePointsOf(set, error, failure);
-        markZipChainsLocked(set, points);
-        return points;
-    };
-    // A typing slip is no reason to give up, nor to fetch the copy off site, which the same password locks.
-    for (;;) {
-        QList<RestorePoint> points = listed();
-        // The set's own password is asked again when it opens no chain at all.
-        const bool noneOpens = !points.isEmpty()
-            && std::all_of(points.cbegin(), points.cend(),
-                [](const RestorePoint& point) { return point.unopened == ListFailure::WrongPassword; });
-        if (noneOpens) {
-            *failure = ListFailure::WrongPassword;
-            *error = points.constFirst().problem;
-        }
-        if (*failure != ListFailure::WrongPassword)
-            return askChainPasswords(points, listed);
-        if (!AskSetPasswordAgain(this, set, *error))
-            return std::nullopt;
-    }
+    return readsRunning.load();
 }
 
-QList<RestorePoint> CRestoreDlg::askChainPasswords(
-    QList<RestorePoint> points, const std::function<QList<RestorePoint>()>& relist)
+void CRestoreDlg::readInBackground(std::function<Listed()> work, std::function<void(Listed)> then)
 {
-    QStringList declined;
-    QStringList asked;
+    // The watcher is the dialog's: once the dialog is gone, nothing is told of the result. The thread owns the
+    // promise and what work reads, so it may finish long after, touching nothing of the dialog's.
+    auto promise = std::make_shared<QPromise<Listed>>();
+    auto* watcher = new QFutureWatcher<Listed>(this);
+    connect(watcher, &QFutureWatcher<Listed>::finished, this, [watcher, then = std::move(then)] {
+        watcher->deleteLater();
+        if (watcher->future().resultCount() > 0)
+            then(watcher->future().result());
+    });
+    watcher->setFuture(promise->future());
+    readsRunning.fetch_add(1);
+    QThread* thread = QThread::create([promise, work = std::move(work)] {
+        promise->start();
+        promise->addResult(work());
+        promise->finish();
+        readsRunning.fetch_sub(1);
+    });
+    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
+    thread->start();
+}
+
+void CRestoreDlg::showReading()
+{
+    m_reading = true;
+    m_loaded.reset();
+    m_pointsShown.clear();
+    m_points->clear();
+    fillTree({});
+    auto* row = new QTreeWidgetItem({LoadStringById(StringId::ReadingRestorePoints)});
+    row->setFlags(Qt::ItemIsEnabled);
+    m_points->addTopLevelItem(row);
+    // Only an item in the list can span it.
+    row->setFirstColumnSpanned(true);
+    m_note->clear();
+    m_restore->setEnabled(false);
+    m_import->setEnabled(false);
+    m_progress->SendMessage(PBM_SETMARQUEE, 1, 10);
+    m_progress->setText(LoadStringById(StringId::ReadingRestorePoints));
+}
+
+void CRestoreDlg::endReading(bool shown)
+{
+    m_reading = false;
+    m_loaded = shown;
+    if (!m_restoring) {
+        m_progress->SendMessage(PBM_SETMARQUEE, 0, 0);
+        m_progress->SendMessage(PBM_SETPOS, 0);
+        m_progress->setText(LoadStringById(StringId::Ready));
+        m_restore->setEnabled(shown);
+        m_import->setEnabled(true);
+    }
+    if (!shown) {
+        m_points->clear();
+        // Nothing to restore: the dialog that opened for it closes.
+        if (isVisible())
+            QDialog::reject();
+    }
+    emit loadingFinished(shown);
+}
+
+bool CRestoreDlg::waitForLoading()
+{
+    QEventLoop loop;
+    connect(this, &CRestoreDlg::loadingFinished, &loop, &QEventLoop::quit);
+    if (!m_loaded)
+        loop.exec();
+    return m_loaded.value_or(false);
+}
+
+void CRestoreDlg::setPointsAsking(const BackupSet& set, const ListedThen& then)
+{
+    auto listed = [set] {
+        Listed read;
+        read.points = RestorePointsOf(set, &read.error, &read.failure);
+        markZipChainsLocked(set, read.points);
+        return read;
+    };
+    // A typing slip is no reason to give up, nor to fetch the copy off site, which the same password locks.
+    readInBackground(listed, [this, set, then, listed](Listed read) {
+        // The set's own password is asked again when it opens no chain at all.
+        const bool noneOpens = !read.points.isEmpty()
+            && std::all_of(read.points.cbegin(), read.points.cend(),
+                [](const RestorePoint& point) { return point.unopened == ListFailure::WrongPassword; });
+        if (noneOpens) {
+            read.failure = ListFailure::WrongPassword;
+            read.error = read.points.constFirst().problem;
+        }
+        if (read.failure != ListFailure::WrongPassword) {
+            askChainPasswords(read, listed, [then](const Listed& done) { then(done); });
+            return;
+        }
+        if (!AskSetPasswordAgain(this, set, read.error)) {
+            then(std::nullopt);
+            return;
+        }
+        setPointsAsking(set, then);
+    });
+}
+
+void CRestoreDlg::askChainPasswords(const Listed& listed, const std::function<Listed()>& relist,
+    const std::function<void(Listed)>& then, QStringList declined, QStringList asked)
+{
     for (;;) {
-        const auto locked = std::find_if(points.cbegin(), points.cend(), [&declined](const RestorePoint& point) {
-            return point.passwordId != 0 && !declined.contains(point.fullArchive)
-                && (point.unopened == ListFailure::WrongPassword || point.unopened == ListFailure::PasswordMissing);
-        });
-        if (locked == points.cend())
-            return points;
+        const auto locked = std::find_if(
+            listed.points.cbegin(), listed.points.cend(), [&declined](const RestorePoint& point) {
+                return point.passwordId != 0 && !declined.contains(point.fullArchive)
+                    && (point.unopened == ListFailure::WrongPassword || point.unopened == ListFailure::PasswordMissing);
+            });
+        if (locked == listed.points.cend()) {
+            then(listed);
+            return;
+        }
         // The chain's time is its full archive's, which its history folder is named by.
         const QDateTime chainTime = locked->chain.isEmpty() ? locked->time : RestoreStampTime(locked->chain);
         const bool askedBefore = asked.contains(locked->fullArchive);
@@ -249,31 +338,52 @@ QList<RestorePoint> CRestoreDlg::askChainPasswords(
             continue;
         }
         // Listed again: what opened before comes from the kept listings, without 7-Zip.
-        QList<RestorePoint> again = relist();
-        if (again.isEmpty())
-            return points;
-        points = again;
+        showReading();
+        readInBackground(relist, [this, listed, relist, then, declined, asked](const Listed& again) {
+            if (again.points.isEmpty()) {
+                then(listed);
+                return;
+            }
+            askChainPasswords(again, relist, then, declined, asked);
+        });
+        return;
     }
+}
+
+void CRestoreDlg::startLoadingSet(const BackupSet& set)
+{
+    m_archive.clear();
+    setWindowTitle(tr("Restore %1").arg(set.name));
+    showReading();
+    setPointsAsking(set, [this, set](const std::optional<Listed>& listed) { finishLoadingSet(set, listed); });
 }
 
 bool CRestoreDlg::loadSet(const BackupSet& set)
 {
-    m_archive.clear();
-    QString error;
-    ListFailure failure = ListFailure::None;
-    const std::optional<QList<RestorePoint>> listed = setPointsAsking(set, &error, &failure);
-    if (!listed)
-        return false;
-    const QList<RestorePoint>& points = *listed;
+    startLoadingSet(set);
+    return waitForLoading();
+}
+
+void CRestoreDlg::finishLoadingSet(const BackupSet& set, const std::optional<Listed>& listed)
+{
+    if (!listed) {
+        endReading(false);
+        return;
+    }
+    const QList<RestorePoint>& points = listed->points;
     // The disk with the archives is gone, empty or damaged: the copy off site is what is left. Not when the
     // archives here want a password: the copy there wants the same.
-    if (points.isEmpty() && failure != ListFailure::PasswordMissing && !set.offsite.trimmed().isEmpty()) {
-        const QString why = error.isEmpty() ? LoadStringById(StringId::NoRestorePoints).arg(set.name) : error;
-        if (!userMessages().askYesNo(LoadStringById(StringId::FetchOffsiteQuestion).arg(why, set.offsite)))
-            return false;
-        return fetchOffsite(set);
+    if (points.isEmpty() && listed->failure != ListFailure::PasswordMissing && !set.offsite.trimmed().isEmpty()) {
+        const QString why
+            = listed->error.isEmpty() ? LoadStringById(StringId::NoRestorePoints).arg(set.name) : listed->error;
+        if (!userMessages().askYesNo(LoadStringById(StringId::FetchOffsiteQuestion).arg(why, set.offsite))) {
+            endReading(false);
+            return;
+        }
+        endReading(fetchOffsite(set));
+        return;
     }
-    return showSetPoints(set, points, error);
+    endReading(showSetPoints(set, points, listed->error));
 }
 
 bool CRestoreDlg::fetchOffsite(const BackupSet& set)
@@ -321,26 +431,62 @@ bool CRestoreDlg::showSetPoints(const BackupSet& set, const QList<RestorePoint>&
     return true;
 }
 
+void CRestoreDlg::startLoadingArchive(const QString& fullArchive)
+{
+    setWindowTitle(tr("Restore %1").arg(QFileInfo(fullArchive).completeBaseName()));
+    showReading();
+    readInBackground(
+        [fullArchive] {
+            Listed read;
+            read.points = RestorePointsOfArchive(fullArchive, &read.error, std::nullopt, &read.failure);
+            return read;
+        },
+        [this, fullArchive](const Listed& read) { askArchivePassword(fullArchive, read); });
+}
+
 bool CRestoreDlg::loadArchive(const QString& fullArchive)
 {
-    QString error;
-    ListFailure failure = ListFailure::None;
-    QList<RestorePoint> points = RestorePointsOfArchive(fullArchive, &error, std::nullopt, &failure);
+    startLoadingArchive(fullArchive);
+    return waitForLoading();
+}
+
+void CRestoreDlg::askArchivePassword(const QString& fullArchive, const Listed& listed)
+{
     // An archive that hides its names lists nothing without its password: asked until it opens the archive or
     // the user gives up, saying why after a wrong one.
-    while (failure == ListFailure::PasswordMissing || failure == ListFailure::WrongPassword) {
-        const std::optional<QString> password
-            = AskArchivePassword(this, fullArchive, failure == ListFailure::WrongPassword ? error : QString());
-        if (!password)
-            return false;
-        points = RestorePointsOfArchive(fullArchive, &error, password, &failure);
+    if (listed.failure == ListFailure::PasswordMissing || listed.failure == ListFailure::WrongPassword) {
+        const std::optional<QString> password = AskArchivePassword(
+            this, fullArchive, listed.failure == ListFailure::WrongPassword ? listed.error : QString());
+        if (!password) {
+            endReading(false);
+            return;
+        }
+        readInBackground(
+            [fullArchive, password] {
+                Listed read;
+                read.points = RestorePointsOfArchive(fullArchive, &read.error, password, &read.failure);
+                return read;
+            },
+            [this, fullArchive](const Listed& read) { askArchivePassword(fullArchive, read); });
+        return;
     }
-    points = askChainPasswords(points, [&] {
-        return RestorePointsOfArchive(fullArchive, &error, ArchivePasswordOf(kFoundArchivePasswordId), &failure);
-    });
+    const auto relist = [fullArchive] {
+        Listed read;
+        read.points = RestorePointsOfArchive(
+            fullArchive, &read.error, ArchivePasswordOf(kFoundArchivePasswordId), &read.failure);
+        return read;
+    };
+    askChainPasswords(
+        listed, relist, [this, fullArchive](const Listed& read) { finishLoadingArchive(fullArchive, read); });
+}
+
+void CRestoreDlg::finishLoadingArchive(const QString& fullArchive, const Listed& listed)
+{
     const QString name = QFileInfo(fullArchive).completeBaseName();
-    if (!showPoints(points, error, name))
-        return false;
+    if (!showPoints(listed.points, listed.error, name)) {
+        endReading(false);
+        return;
+    }
     m_archive = fullArchive;
     m_historySetId = 0;
     showKeepReasons();
@@ -351,7 +497,7 @@ bool CRestoreDlg::loadArchive(const QString& fullArchive)
     // On a new computer the old source folder may not exist: the new folder goes into the home folder.
     m_target->setText(DefaultTarget(QDir::homePath(), name, QDate::currentDate()));
     m_import->show();
-    return true;
+    endReading(true);
 }
 
 bool CRestoreDlg::showPoints(const QList<RestorePoint>& points, const QString& error, const QString& name)
@@ -746,21 +892,32 @@ void CRestoreDlg::showResult(const JobResult& result)
 void CRestoreDlg::showFetched(const JobResult& result)
 {
     QString error;
-    QList<RestorePoint> points;
     if (result.succeeded()) {
         BackupSet fetched = m_fetchedSet;
         fetched.target = m_fetched->path();
-        ListFailure failure = ListFailure::None;
-        if (const std::optional<QList<RestorePoint>> listed = setPointsAsking(fetched, &error, &failure))
-            points = *listed;
-        else
-            error = LoadStringById(StringId::NoPasswordGiven);
-    } else if (ResultKindOf(result) == JobResultKind::Stopped) {
+        showReading();
+        setPointsAsking(fetched, [this, result](const std::optional<Listed>& listed) {
+            m_reading = false;
+            const QList<RestorePoint> points = listed ? listed->points : QList<RestorePoint>();
+            showFetchedPoints(result, points, listed ? listed->error : LoadStringById(StringId::NoPasswordGiven));
+            emit loadingFinished(!points.isEmpty());
+        });
+        return;
+    }
+    if (ResultKindOf(result) == JobResultKind::Stopped) {
         error = LoadStringById(StringId::StoppedStatus);
     } else {
         error = result.reason;
     }
+    showFetchedPoints(result, {}, error);
+}
+
+void CRestoreDlg::showFetchedPoints(const JobResult& result, const QList<RestorePoint>& points, const QString& error)
+{
+    m_progress->SendMessage(PBM_SETMARQUEE, 0, 0);
+    m_progress->SendMessage(PBM_SETPOS, 0);
     if (points.isEmpty()) {
+        m_points->clear();
         const QString text = LoadStringById(StringId::OffsiteNotFetched).arg(error);
         // A stop reads as one, its word whole in the narrow bar.
         m_progress->setText(ResultKindOf(result) == JobResultKind::Stopped ? error : text);
@@ -769,6 +926,7 @@ void CRestoreDlg::showFetched(const JobResult& result)
         return;
     }
     showSetPoints(m_fetchedSet, points, error);
+    m_restore->setEnabled(true);
     m_progress->setText(LoadStringById(StringId::OffsiteFetched).arg(m_fetchedSet.offsite));
 }
 

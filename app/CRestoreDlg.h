@@ -33,12 +33,21 @@ class CRestoreDlg : public QDialog
 public:
     explicit CRestoreDlg(QWidget* parent = nullptr);
 
-    // Reads the points of the set, or of the full archive and its update archives beside it, and shows the
-    // newest. False, after saying why, when there is nothing to restore. A set with none here but an off-site copy
-    // offers to fetch its archives from there: the dialog then opens fetching, and shows the points when they are
-    // in.
+    // Starts reading the points of the set, or of the full archive and its update archives beside it, on a
+    // thread of its own: the dialog says it is reading and stays responsive (a disk that does not answer must not
+    // freeze it), then shows the points, the newest chosen. Without any it says why and closes. A set with none
+    // here but an off-site copy offers to fetch its archives from there: the dialog then fetches, and shows the
+    // points when they are in. loadingFinished says how it ended.
+    void startLoadingSet(const BackupSet& set);
+    void startLoadingArchive(const QString& fullArchive);
+    // The same, waiting for the points: false, after saying why, when there is nothing to restore.
     bool loadSet(const BackupSet& set);
     bool loadArchive(const QString& fullArchive);
+    // Whether the points are being read.
+    bool isReading() const { return m_reading; }
+    // How many reads of points run now in the program, also of dialogs closed before theirs ended (which go on to
+    // the listing's end, touching nothing of the dialog's).
+    static int ReadsRunning();
 
     // "NAME restored YYYY-MM-DD" in the folder, or with " (2)", " (3)"... when that name holds something.
     static QString DefaultTarget(const QString& folder, const QString& name, const QDate& date);
@@ -80,21 +89,46 @@ public slots:
     // Adds the selected point to the set's pinned points, or takes it out, in the set's file at once.
     void OnKeepForever(bool keep);
 
+signals:
+    // The points are shown (or the fetch from off site started), or there are none to show (shown false); again
+    // once the archives fetched from off site have been read.
+    void loadingFinished(bool shown);
+
 protected:
     void reject() override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // What one reading of the points gave.
+    struct Listed
+    {
+        QList<RestorePoint> points;
+        QString error;
+        ListFailure failure = ListFailure::None;
+    };
+    using ListedThen = std::function<void(std::optional<Listed>)>;
+    // Runs work on a thread of its own and hands its result to then on the dialog's thread; when the dialog is
+    // gone by then, the result is dropped. work must own everything it reads.
+    void readInBackground(std::function<Listed()> work, std::function<void(Listed)> then);
+    // Says in the list and the bar that the points are being read.
+    void showReading();
+    void endReading(bool shown);
+    void finishLoadingSet(const BackupSet& set, const std::optional<Listed>& listed);
+    void finishLoadingArchive(const QString& fullArchive, const Listed& listed);
+    void askArchivePassword(const QString& fullArchive, const Listed& listed);
+    // Waits, handling events, for the loading started last to finish.
+    bool waitForLoading();
     bool showPoints(const QList<RestorePoint>& points, const QString& error, const QString& name);
     // Shows the set's points, read from where its archives are now.
     bool showSetPoints(const BackupSet& set, const QList<RestorePoint>& points, const QString& error);
     // The set's points from where its archives are; a password that does not open them is asked again, with the
     // reason, until one does or the user cancels (nothing then).
-    std::optional<QList<RestorePoint>> setPointsAsking(const BackupSet& set, QString* error, ListFailure* failure);
-    // Asks for the password of each chain that the set's did not open, and lists the points again with it (relist);
-    // a chain the user gives up on stays in the list, its files unknown.
-    QList<RestorePoint> askChainPasswords(
-        QList<RestorePoint> points, const std::function<QList<RestorePoint>()>& relist);
+    // then gets them, or nothing when the user gave up.
+    void setPointsAsking(const BackupSet& set, const ListedThen& then);
+    // Asks for the password of each chain that the set's did not open, and lists the points again with it (relist,
+    // run in the background); a chain the user gives up on stays in the list, its files unknown.
+    void askChainPasswords(const Listed& listed, const std::function<Listed()>& relist,
+        const std::function<void(Listed)>& then, QStringList declined = {}, QStringList asked = {});
     // Starts fetching the set's off-site archives into a private folder; false, after saying why, when it cannot.
     bool fetchOffsite(const BackupSet& set);
     void fitColumns();
@@ -108,6 +142,7 @@ private:
     void showResult(const JobResult& result);
     // The fetch from off site ended: shows the points it brought, or why there are none.
     void showFetched(const JobResult& result);
+    void showFetchedPoints(const JobResult& result, const QList<RestorePoint>& points, const QString& error);
 
     CMyListCtrl* m_points = nullptr;
     CMyListCtrl* m_tree = nullptr;
@@ -152,4 +187,6 @@ private:
     BackupSet m_fetchedSet;
     std::unique_ptr<QTemporaryDir> m_fetched;
     bool m_fetching = false;
+    bool m_reading = false;
+    std::optional<bool> m_loaded;
 };

@@ -7,7 +7,6 @@
 #include "FetchJob.h"
 #include "HistoryPrune.h"
 #include "JobChecks.h"
-#include "JobEvents.h"
 #include "JobSlot.h"
 #include "Jobs.h"
 #include "LastRun.h"
@@ -149,6 +148,7 @@ JobResult runLogged(quint32 id, BackupSet& set, const std::function<JobResult(co
 
 JobResult JobRunner::runOne(quint32 id, Kind kind, bool withLogHeading, int setIndex, int setCount)
 {
+    emit setStarted(setIndex, setCount);
     BackupSet set;
     const JobResult result = runLogged(id, set,
         [&](const QString& logPath) { return runJob(set, kind, logPath, withLogHeading, setIndex, setCount); });
@@ -163,17 +163,13 @@ JobResult JobRunner::runJob(
     const bool mirror = kind == Kind::Mirror || (kind == Kind::BySet && set.backupType == MirrorCopying);
     if (mirror && !RsyncAvailable())
         return JobFailure(set, JobOutcome::ToolMissing, LoadStringById(StringId::RsyncMissing));
-    SendJobEvent(WM_BACKUP_STARTED);
     JobContext context;
     if (withLogHeading)
         context.logHeading = QStringLiteral("=== %1 ===").arg(set.name);
     context.output = toolOutput(logPath);
     context.control = &m_control;
     context.timeLimit = timeLimit();
-    context.copying = [this] {
-        SendJobEvent(WM_BACKUP_COPYING);
-        emit copying();
-    };
+    context.copying = [this] { emit copying(); };
     context.progress = [this](const JobProgress& progress) { emit this->progress(progress); };
     context.progressInterval = std::chrono::milliseconds(m_progressIntervalMs.load());
     context.setIndex = setIndex;
@@ -185,14 +181,12 @@ JobResult JobRunner::runJob(
     if (!m_control.shouldStop())
         PruneAfterRun(set, result);
     CopyOffsiteAfterRun(set, context, result);
-    SendJobEvent(WM_BACKUP_FINISHED);
     return result;
 }
 
 QList<JobResult> JobRunner::runList(const QList<quint32>& ids)
 {
     ClearLastRunTexts();
-    SendJobEvent(WM_BACKUP_STARTED);
     QList<JobResult> failures;
     QList<JobResult> reported;
     for (qsizetype index = 0; index < ids.size(); ++index) {
@@ -209,7 +203,6 @@ QList<JobResult> JobRunner::runList(const QList<quint32>& ids)
         if (result.outcome == JobOutcome::Stopped || result.outcome == JobOutcome::TimedOut || m_control.shouldStop())
             break;
     }
-    SendJobEvent(WM_BACKUP_FINISHED);
     if (!reported.isEmpty())
         userMessages().showMessage(JobFailuresText(reported), UserMessages::Icon::Warning);
     return failures;

@@ -3,8 +3,9 @@
 // Carries out backup jobs, one at a time in the whole program: on a worker thread of its own or on the
 // calling thread. It holds the job slot (and with it the lock on the store that other Velmora programs
 // take), keeps the texts and the result of the last run, can end a running job, and ends it by itself
-// past a time limit. The main window learns of a job through the job events (JobEvents.h); others connect
-// to the signals, which come from the thread the job runs on.
+// past a time limit. Everyone, the main window too, learns of a job through the signals: started() comes on the
+// thread that starts the job, the others on the thread the job runs on, so a receiver on another thread gets them
+// queued, in the order they were emitted.
 
 #include "BackupSet.h"
 #include "ConsoleRunner.h"
@@ -93,8 +94,8 @@ public:
     static bool isAnyRunning();
     // Whether a job could start now: none runs in this program and no other program holds the store's lock.
     static bool canStart();
-    // Waits for the job started last on the worker thread, handling events meanwhile (the job events need
-    // the receiver's thread). False when the wait timed out.
+    // Waits for the job started last on the worker thread, handling events meanwhile (so the signals queued for
+    // this thread arrive). False when the wait timed out.
     bool wait(int timeoutMs = -1);
     // The result of the job started last on the worker thread: the set's, or the last failure of a run of
     // several sets.
@@ -102,6 +103,8 @@ public:
 
 signals:
     void started();
+    // Each set of the run starts, counted from 1; 1 of 1 for a run of one set. Also for a set refused at once.
+    void setStarted(int setIndex, int setCount);
     // The tool is done and the job puts its output in place.
     void copying();
     void finished(const JobResult& result);

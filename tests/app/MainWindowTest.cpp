@@ -4,9 +4,9 @@
 #include "CTextProgressCtrl.h"
 #include "DialogTestSupport.h"
 #include "InterfaceLanguage.h"
-#include "JobEvents.h"
 #include "JobProgress.h"
 #include "JobRunner.h"
+#include "JobSignals.h"
 #include "JobSlot.h"
 #include "Jobs.h"
 #include "MessageBoxes.h"
@@ -40,30 +40,6 @@
 #include <sys/stat.h>
 
 #include <functional>
-
-namespace {
-
-// Calls back as each job event reaches the watched window, before the window handles it.
-class JobEventWatcher : public QObject
-{
-public:
-    explicit JobEventWatcher(std::function<void()> onEvent)
-        : m_onEvent(std::move(onEvent))
-    {
-    }
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        const int type = int(event->type());
-        if (type == WM_BACKUP_STARTED || type == WM_BACKUP_FINISHED || type == WM_BACKUP_COPYING)
-            m_onEvent();
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    std::function<void()> m_onEvent;
-};
-
-} // namespace
 
 class MainWindowTest : public StoreFixture
 {
@@ -273,25 +249,34 @@ TEST_F(MainWindowTest, ARunOfAllSetsKeepsTheWindowBusyFromTheFirstSetToTheLast)
         ASSERT_NE(action, nullptr);
     EXPECT_EQ(window->progress()->text(), "READY.");
 
-    // What the window shows as each job event reaches it, before it handles the event.
+    // What the window shows once it has taken each of the runner's signals: a test's connection made after the
+    // window's is called after it, on the window's thread.
     QList<Shown> shown;
-    JobEventWatcher watcher([&] { shown.append(showing()); });
-    window->installEventFilter(&watcher);
-    QSignalSpy finished(&JobRunner::shared(), &JobRunner::finished);
+    QStringList signalNames;
+    JobRunner& runner = JobRunner::shared();
+    const auto record = [&](const QString& name) {
+        signalNames.append(name);
+        shown.append(showing());
+    };
+    QObject::connect(&runner, &JobRunner::started, window.get(), [&] { record("started"); });
+    QObject::connect(&runner, &JobRunner::setStarted, window.get(),
+        [&](int setIndex, int setCount) { record(QStringLiteral("set %1 of %2").arg(setIndex).arg(setCount)); });
+    QObject::connect(&runner, &JobRunner::copying, window.get(), [&] { record("copying"); });
+
+    QSignalSpy finished(&runner, &JobRunner::finished);
     messages.setNextAnswer(true);
     window->OnUpdateAll();
     ASSERT_TRUE(finished.wait(60000));
     ASSERT_TRUE(WaitForJobThread(5000));
     QCoreApplication::sendPostedEvents(window.get(), QEvent::MetaCall);
 
-    // The run's own pair encloses each set's: started, then per set started, copying, finished. The words
-    // come first; the figures, where the tool gave some, after them.
-    ASSERT_EQ(shown.size(), 8);
+    // The run's own pair encloses each set's start and copy, and the window says which set it is at.
+    ASSERT_EQ(signalNames, QStringList({"started", "set 1 of 2", "copying", "set 2 of 2", "copying"}));
     const QStringList texts {
-        "WORKING.", "WORKING.", "WORKING.", "COPYING.", "WORKING.", "WORKING.", "COPYING.", "WORKING."};
+        "WORKING.", "WORKING. set 1 of 2", "COPYING. set 1 of 2", "WORKING. set 2 of 2", "COPYING. set 2 of 2"};
     for (qsizetype index = 0; index < shown.size(); ++index) {
         SCOPED_TRACE(index);
-        EXPECT_TRUE(shown.at(index).text.startsWith(texts.at(index))) << shown.at(index).text.toStdString();
+        EXPECT_EQ(shown.at(index).text, texts.at(index));
         EXPECT_TRUE(shown.at(index).busy);
         EXPECT_EQ(shown.at(index).enabledControls, 0);
     }
@@ -307,14 +292,57 @@ TEST_F(MainWindowTest, ARunOfAllSetsKeepsTheWindowBusyFromTheFirstSetToTheLast)
     EXPECT_TRUE(QFileInfo::exists(home.filePath("dest/photos.7z")));
 }
 
+// Sets whose source is gone fail in their checks, before any tool starts: the run's pair still reaches the window
+// in order, and the window is ready again at once.
+TEST_F(MainWindowTest, AJobThatFailsBeforeItsToolStartsLeavesTheWindowReady)
+{
+    addSet("Gone", 0, 0);
+    addSet("Lost", 0, 0);
+    open();
+    QStringList order;
+    JobRunner& runner = JobRunner::shared();
+    QObject::connect(&runner, &JobRunner::started, window.get(), [&] { order.append("started"); });
+    QObject::connect(&runner, &JobRunner::finished, window.get(),
+        [&](const JobResult&) { order.append(showing().busy ? "finished, still busy" : "finished"); });
+    auto* stop = window->findChild<QPushButton*>(QStringLiteral("ctl%1").arg(ControlId::StopButton));
+    ASSERT_NE(stop, nullptr);
+    const auto expectReady = [&] {
+        const Shown now = showing();
+        EXPECT_FALSE(now.busy);
+        EXPECT_FALSE(now.marquee);
+        EXPECT_EQ(now.enabledControls, jobButtons().size() + jobActions().size());
+        EXPECT_FALSE(stop->isEnabled());
+    };
+
+    runSet("Gone");
+    EXPECT_EQ(order, QStringList({"started", "finished"}));
+    expectReady();
+    EXPECT_TRUE(showing().text.startsWith("READY. ")) << "the set's failure is said in the bar";
+    EXPECT_EQ(messages.messages().size(), 1);
+
+    order.clear();
+    QSignalSpy finished(&runner, &JobRunner::finished);
+    messages.setNextAnswer(true);
+    window->OnUpdateAll();
+    ASSERT_TRUE(finished.wait(60000));
+    ASSERT_TRUE(WaitForJobThread(5000));
+    QCoreApplication::sendPostedEvents(window.get(), QEvent::MetaCall);
+    EXPECT_EQ(order, QStringList({"started", "finished"}));
+    expectReady();
+    // Each set's failure is in its row and in the run's one message, not one set's in the bar.
+    EXPECT_EQ(showing().text, "READY.");
+    EXPECT_EQ(messages.messages().size(), 2);
+}
+
 TEST_F(MainWindowTest, WhileBusyADoubleClickRunsNothingAndClosingAsksWhetherToStop)
 {
     addArchiveSet("Docs");
     open();
     select("Docs");
     messages.setNextAnswer(true);
+    JobGate gate(JobRunner::shared());
     window->OnRun();
-    // The job waits for its first event to be handled here, so it runs until the event loop turns.
+    // The gate holds the job at its set's start until the window has been tried.
     ASSERT_TRUE(g_jobRunning);
     EXPECT_FALSE(window->findChild<QPushButton*>(QStringLiteral("ctl1003"))->isEnabled());
     window->OnDoubleClick();
@@ -328,6 +356,7 @@ TEST_F(MainWindowTest, WhileBusyADoubleClickRunsNothingAndClosingAsksWhetherToSt
     EXPECT_TRUE(messages.questions().last().startsWith("A backup is running. Stop it and close Velmora?"));
     EXPECT_EQ(messages.defaultButtons().last(), UserMessages::DefaultButton::Cancel) << "Enter would stop the backup";
     EXPECT_NE(g_profileStore, nullptr);
+    gate.open();
     ASSERT_TRUE(WaitForJobThread(60000));
     QCoreApplication::sendPostedEvents(window.get(), QEvent::MetaCall);
     EXPECT_FALSE(g_jobRunning);

@@ -19,6 +19,7 @@
 #include "ToolTestSupport.h"
 
 #include <QCheckBox>
+#include <QDeadlineTimer>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -44,7 +45,8 @@ void answerPasswords(const QStringList& answers, QStringList* problems)
 {
     if (answers.isEmpty())
         return;
-    whenModal<CPasswordDlg>([answers, problems](CPasswordDlg& dialog) {
+    // The question comes once the points have been read, on a thread of the dialog's.
+    whenModalOpens<CPasswordDlg>([answers, problems](CPasswordDlg& dialog) {
         const auto* why = dialog.findChild<QLabel*>(QStringLiteral("ctl1130"));
         problems->append(why && !why->isHidden() ? why->text() : QString());
         answerPasswords(answers.mid(1), problems);
@@ -77,6 +79,14 @@ protected:
         EXPECT_TRUE(RunSetJob(id).succeeded());
         EXPECT_EQ(updateArchives().size(), 1);
         return id;
+    }
+
+    // Waits, handling events, until the dialog has read its points (at once when it reads none); false when they
+    // are not read within a minute.
+    static bool waitUntilRead(CRestoreDlg& dialog)
+    {
+        QSignalSpy read(&dialog, &CRestoreDlg::loadingFinished);
+        return !dialog.isReading() || read.wait(60000);
     }
 
     void choosePoint(CRestoreDlg& dialog, int row)
@@ -207,6 +217,9 @@ TEST_F(RestoreDlgTest, RestoreFromAFolderWithoutSetFilesImportsTheSetAgain)
     picker.answers = {newSource};
     int points = 0;
     whenModal<CRestoreDlg>([&](CRestoreDlg& dialog) {
+        // It opens reading the points.
+        EXPECT_TRUE(dialog.isReading());
+        EXPECT_TRUE(waitUntilRead(dialog));
         points = dialog.pointList()->topLevelItemCount();
         EXPECT_FALSE(dialog.importButton()->isHidden());
         EXPECT_EQ(
@@ -434,6 +447,8 @@ TEST_F(RestoreDlgTest, ASetWhoseArchivesAreGoneHereIsRestoredFromItsOffsiteCopy)
     ASSERT_TRUE(WaitForJobThread(5000));
     QCoreApplication::sendPostedEvents(&dialog, QEvent::MetaCall);
     EXPECT_FALSE(dialog.isFetching());
+    // The fetched archives are read as the set's own are.
+    ASSERT_TRUE(waitUntilRead(dialog));
     ASSERT_EQ(dialog.pointList()->topLevelItemCount(), 1) << dialog.progress()->text().toStdString();
     EXPECT_EQ(dialog.progress()->text(), "The points as the off-site copy at '" + set.offsite + "' has them.");
 
@@ -598,20 +613,13 @@ TEST_F(RestoreDlgTest, TheOffsiteCopyFetchedWithAWrongPasswordAsksAgainAndShowsI
     messages.setNextAnswer(true);
     ASSERT_TRUE(dialog.loadSet(set));
     ASSERT_EQ(messages.questions().size(), 1) << "the archives here are gone: the copy there is offered";
-    // The question comes when the fetch is in: looked for until then.
+    // The question comes when the fetched archives have been read.
     QStringList problems;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &poll, [&] {
-        if (!qobject_cast<CPasswordDlg*>(QApplication::activeModalWidget()))
-            return;
-        poll.stop();
-        answerPasswords({"right"}, &problems);
-    });
-    poll.start(50);
+    answerPasswords({"right"}, &problems);
     ASSERT_TRUE(finished.wait(60000));
     ASSERT_TRUE(WaitForJobThread(5000));
     QCoreApplication::sendPostedEvents(&dialog, QEvent::MetaCall);
-    poll.stop();
+    ASSERT_TRUE(waitUntilRead(dialog));
     ASSERT_EQ(problems.size(), 1);
     EXPECT_TRUE(problems.constFirst().startsWith("Not accepted: wrong password for the archive "))
         << problems.constFirst().toStdString();
@@ -798,7 +806,7 @@ TEST_F(RestoreDlgTest, AKeptChainFromAnEarlierPasswordAsksForItAndHidesNoPoint)
             QCoreApplication::installTranslator(&translator);
         }
         problems.clear();
-        whenModal<CPasswordDlg>([&](CPasswordDlg& question) {
+        whenModalOpens<CPasswordDlg>([&](CPasswordDlg& question) {
             if (!shots.isEmpty())
                 question.grab().save(QString::fromUtf8(shots) + "/chain-password-" + language + ".png");
             question.reject();
@@ -851,4 +859,87 @@ TEST_F(RestoreDlgTest, AKeptZipChainFromAnEarlierPasswordIsAskedForToo)
     ASSERT_TRUE(dialog.loadSet(set));
     EXPECT_EQ(problems.size(), 1);
     EXPECT_EQ(column(dialog.pointList(), 3), QStringList({"3", "3"}));
+}
+
+// A 7-Zip whose listing hangs, as one reading a disk that does not answer would, until the test lets it go on: the
+// dialog says that it reads, in the list and in its bar, its window's events go on meanwhile, and the points come
+// once the listing is done. A dialog closed while it reads goes at once, its listing still hanging, and the late
+// result reaches nobody. With VELMORA_SHOTS_DIR set, the reading dialog is saved there in both languages.
+TEST_F(RestoreDlgTest, ThePointsAreReadWhileTheDialogStaysResponsiveAndItClosesCleanlyMeanwhile)
+{
+    const quint32 id = backedUpTwice();
+    BackupSet set;
+    ASSERT_TRUE(GetBackupSet(id, set));
+    const QString gate = home.filePath("listing");
+    const QByteArray quoted = "'" + gate.toUtf8() + "'";
+    useFake7Zip(
+        "touch " + quoted + ".started\nwhile [ ! -e " + quoted + ".go ]; do sleep 0.02; done\nexec 7zz \"$@\"\n");
+    const auto waitUntil = [](const std::function<bool()>& condition) {
+        QDeadlineTimer deadline(60000);
+        while (!condition() && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        return condition();
+    };
+    const auto restoreButton = [](CRestoreDlg& dialog) {
+        return dialog.findChild<QPushButton*>(QStringLiteral("ctl%1").arg(ControlId::RestoreButton));
+    };
+    const QString shots = qEnvironmentVariable("VELMORA_SHOTS_DIR");
+    for (const int language : {0, 1}) {
+        ASSERT_TRUE(language == 0 || ApplyInterfaceLanguage(1, QStringLiteral(VELMORA_TRANSLATIONS_DIR)));
+        ForgetArchiveListings();
+        QFile::remove(gate + ".started");
+        QFile::remove(gate + ".go");
+        CRestoreDlg dialog;
+        dialog.show();
+        QSignalSpy loaded(&dialog, &CRestoreDlg::loadingFinished);
+        dialog.startLoadingSet(set);
+        // Back here while 7-Zip hangs: events are handled (the wait below turns the loop) and the dialog says why
+        // it shows nothing yet.
+        ASSERT_TRUE(waitUntil([&] { return QFileInfo::exists(gate + ".started"); }));
+        EXPECT_TRUE(dialog.isReading());
+        const QString reading = LoadStringById(StringId::ReadingRestorePoints);
+        EXPECT_EQ(language == 0, reading == "Reading the restore points...");
+        ASSERT_EQ(dialog.pointList()->topLevelItemCount(), 1);
+        EXPECT_EQ(dialog.pointList()->topLevelItem(0)->text(0), reading);
+        EXPECT_EQ(dialog.progress()->text(), reading);
+        EXPECT_FALSE(restoreButton(dialog)->isEnabled());
+        bool timerRan = false;
+        QTimer::singleShot(0, &dialog, [&timerRan] { timerRan = true; });
+        EXPECT_TRUE(waitUntil([&] { return timerRan; }));
+        EXPECT_TRUE(dialog.isReading()) << "the listing still hangs";
+        if (!shots.isEmpty())
+            dialog.grab().save(QStringLiteral("%1/restore-reading-%2.png").arg(shots, language == 0 ? "en" : "ru"));
+
+        writeFile(gate + ".go", "");
+        ASSERT_TRUE(loaded.wait(60000));
+        EXPECT_TRUE(loaded.first().first().toBool());
+        EXPECT_FALSE(dialog.isReading());
+        EXPECT_EQ(dialog.pointList()->topLevelItemCount(), 2);
+        EXPECT_NE(dialog.progress()->text(), reading);
+        EXPECT_TRUE(restoreButton(dialog)->isEnabled());
+    }
+    for (QTranslator* translator : QCoreApplication::instance()->findChildren<QTranslator*>())
+        QCoreApplication::removeTranslator(translator);
+    ApplyInterfaceLanguage(0, {});
+
+    // Closed while it reads, with Close as a user would: it goes while 7-Zip still hangs.
+    ForgetArchiveListings();
+    QFile::remove(gate + ".started");
+    QFile::remove(gate + ".go");
+    ASSERT_TRUE(waitUntil([] { return CRestoreDlg::ReadsRunning() == 0; }));
+    auto* closing = new CRestoreDlg;
+    closing->show();
+    closing->startLoadingSet(set);
+    ASSERT_TRUE(waitUntil([&] { return QFileInfo::exists(gate + ".started"); }));
+    closing->findChild<QPushButton*>(QStringLiteral("ctl2"))->click();
+    EXPECT_FALSE(closing->isVisible());
+    delete closing;
+    EXPECT_EQ(CRestoreDlg::ReadsRunning(), 1) << "the dialog went without waiting for its listing";
+    // The listing ends after the dialog: its result touches nothing, and a dialog opened then reads its own points.
+    writeFile(gate + ".go", "");
+    ASSERT_TRUE(waitUntil([] { return CRestoreDlg::ReadsRunning() == 0; }));
+    QCoreApplication::sendPostedEvents();
+    CRestoreDlg next;
+    ASSERT_TRUE(next.loadSet(set));
+    EXPECT_EQ(next.pointList()->topLevelItemCount(), 2);
 }

@@ -8,6 +8,7 @@
 #include "StoreFixture.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QTimer>
 
 #include <functional>
@@ -101,4 +102,28 @@ template<class Dialog> void whenModal(std::function<void(Dialog&)> action)
         if (modal)
             modal->close();
     });
+}
+
+// The same for a Dialog opened later than at the next turn of the event loop, as after a read on another thread:
+// the action waits for it, handling events, and fails after timeoutMs, closing whatever is modal then.
+template<class Dialog> void whenModalOpens(std::function<void(Dialog&)> action, int timeoutMs = 60000)
+{
+    auto* poll = new QTimer;
+    poll->setInterval(10);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, action, deadline = QDeadlineTimer(timeoutMs)] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* dialog = qobject_cast<Dialog*>(modal)) {
+            poll->deleteLater();
+            poll->stop();
+            return action(*dialog);
+        }
+        if (!deadline.hasExpired())
+            return;
+        poll->deleteLater();
+        poll->stop();
+        ADD_FAILURE() << "the expected dialog did not open";
+        if (modal)
+            modal->close();
+    });
+    poll->start();
 }

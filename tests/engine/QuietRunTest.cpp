@@ -7,14 +7,17 @@
 #include "ToolTestSupport.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <thread>
+
+#include <cerrno>
+#include <signal.h>
 
 namespace {
 
@@ -58,30 +61,42 @@ TEST(QuietRun, AToolThatPrintsMoreThanTheBoundKeepsOnlyItsStartAndSaysSo)
 TEST(QuietRun, StopAndTheTimeLimitEndAToolThatHangs)
 {
     TempHome home;
-    // One that ends on SIGTERM, and one that ignores it and must be killed.
-    for (const QByteArray& body : {QByteArray("exec sleep 60\n"), QByteArray("trap '' TERM\nexec sleep 60\n")}) {
+    // The script writes its process id once it runs (and has set its trap); exec keeps that id for the sleep.
+    const QString pidFile = home.filePath("pid");
+    const QByteArray pidLine = "echo $$ > '" + pidFile.toUtf8() + ".part' && mv '" + pidFile.toUtf8() + ".part' '"
+        + pidFile.toUtf8() + "'\n";
+    const auto toolPid = [&pidFile] { return readFile(pidFile).trimmed().toInt(); };
+    // Whether the tool's process is gone, not merely told to go.
+    const auto gone = [](int pid) { return pid > 0 && ::kill(pid, 0) != 0 && errno == ESRCH; };
+    // One that ends on SIGTERM, and one that ignores it (an ignored signal stays ignored across exec) and must be
+    // killed.
+    for (const QByteArray& body : {pidLine + "exec sleep 60\n", "trap '' TERM\n" + pidLine + "exec sleep 60\n"}) {
+        SCOPED_TRACE(body.constData());
+        QFile::remove(pidFile);
         RunControl control;
-        QElapsedTimer timer;
-        timer.start();
-        std::thread stopper([&control] {
-            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        std::atomic<bool> ended = false;
+        // Stopped once the tool runs, however slow the machine is.
+        std::thread stopper([&] {
+            while (!QFileInfo::exists(pidFile) && !ended)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
             control.requestStop();
         });
         const QuietRun stopped = RunQuietly(tool(home, body), &control);
+        ended = true;
         stopper.join();
         EXPECT_FALSE(stopped.ran);
         EXPECT_TRUE(stopped.stopped);
         EXPECT_FALSE(stopped.timedOut);
         EXPECT_EQ(stopped.error, "the tool was stopped.");
-        EXPECT_LT(timer.elapsed(), 300 + kStopGraceMs + 3000);
+        EXPECT_TRUE(gone(toolPid())) << "the tool still runs";
     }
-    QElapsedTimer timer;
-    timer.start();
-    const QuietRun hung = RunQuietly(tool(home, "exec sleep 60\n"), nullptr, std::chrono::milliseconds(400));
+    QFile::remove(pidFile);
+    const QuietRun hung = RunQuietly(tool(home, pidLine + "exec sleep 60\n"), nullptr, std::chrono::milliseconds(400));
     EXPECT_FALSE(hung.ran);
     EXPECT_TRUE(hung.timedOut);
     EXPECT_TRUE(hung.error.startsWith("the tool did not finish within")) << hung.error.toStdString();
-    EXPECT_LT(timer.elapsed(), 400 + 3000);
+    ASSERT_TRUE(QFileInfo::exists(pidFile)) << "the tool never ran";
+    EXPECT_TRUE(gone(toolPid())) << "the tool still runs";
 }
 
 TEST(QuietRun, AListingOfARealArchiveComesWholeAndGoesIntoNoFile)

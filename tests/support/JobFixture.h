@@ -1,9 +1,9 @@
 #pragma once
 
-// A test with its own home, a source tree, a destination, a stand-in window for the job events, and ways
+// A test with its own home, a source tree, a destination, a record of the program runner's signals, and ways
 // to put a stand-in 7-Zip in place of the real one.
 
-#include "JobEvents.h"
+#include "JobSignals.h"
 #include "Jobs.h"
 #include "StoreFixture.h"
 #include "ToolLocations.h"
@@ -15,22 +15,6 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
-// Stands in for the main window: records the job events it is sent.
-class EventRecorder : public QObject
-{
-public:
-    bool event(QEvent* event) override
-    {
-        const int type = int(event->type());
-        if (type == WM_BACKUP_STARTED || type == WM_BACKUP_FINISHED || type == WM_BACKUP_COPYING) {
-            events.append(type);
-            return true;
-        }
-        return QObject::event(event);
-    }
-    QList<int> events;
-};
-
 class JobFixture : public StoreFixture
 {
 protected:
@@ -39,7 +23,7 @@ protected:
         StoreFixture::SetUp();
         MutableSettings().rsyncPath = QStringLiteral("/usr/bin/rsync");
         SetSevenZipCandidates({});
-        SetJobEventReceiver(&recorder);
+        recorder.watch(JobRunner::shared());
         source = home.filePath("src");
         destination = home.filePath("My Disk");
         makeTree(source, {{"a.txt", "alpha"}, {"sub/b.txt", "beta"}, {"Новый файл.txt", "gamma"}});
@@ -48,7 +32,6 @@ protected:
     void TearDown() override
     {
         WaitForJobThread();
-        SetJobEventReceiver(nullptr);
         SetSevenZipCandidates({});
         StoreFixture::TearDown();
     }
@@ -92,7 +75,7 @@ protected:
         SetSevenZipCandidates({folder + "/7zz"});
     }
 
-    EventRecorder recorder;
+    JobSignalRecorder recorder;
     QString source;
     QString destination;
 };

@@ -120,14 +120,14 @@ void JobRunner::end(const JobResult& result)
 namespace {
 
 // The chain's count of runs, read before any thinning removes the update archive this run added.
-void RecordChainRuns(const BackupSet& set, const JobResult& result)
+void NoteChainRuns(const BackupSet& set, JobResult& result)
 {
     const bool newChain = result.archiveMode == QLatin1String("a");
     if (!newChain && result.archiveMode != QLatin1String("u"))
         return;
     const QString runs = ChainRunsAfterRun(set, newChain);
-    if (!runs.isEmpty() && runs != set.chainRuns && g_profileStore)
-        StampSetFileKeys(set.name, {{QStringLiteral("ChainRuns"), runs}});
+    if (!runs.isEmpty() && runs != set.chainRuns)
+        result.chainRuns = runs;
 }
 
 // Reads the set just before its job runs, and times the job and keeps its log.
@@ -176,7 +176,7 @@ JobResult JobRunner::runJob(
     context.setCount = setCount;
     JobResult result = mirror ? RunMirrorJob(set, context) : RunArchiveJob(set, context);
     if (!mirror && result.succeeded())
-        RecordChainRuns(set, result);
+        NoteChainRuns(set, result);
     // The history is thinned here, before the off-site copy, so that the copy there follows the chain as it stays.
     if (!m_control.shouldStop())
         PruneAfterRun(set, result);
@@ -532,6 +532,8 @@ bool RecordSetResult(const BackupSet& set, const JobResult& result)
         values.prepend({QStringLiteral("lastrun"), DateStamp(false)});
     if (result.succeeded() && result.fullArchiveTested)
         values.append({QStringLiteral("FullArchiveTested"), *result.fullArchiveTested});
+    if (result.succeeded() && result.chainRuns)
+        values.append({QStringLiteral("ChainRuns"), *result.chainRuns});
     // The new chain the changed password asked for is made; the next run extends it.
     if (result.succeeded() && set.passwordChanged)
         values.append({QStringLiteral("PasswordChanged"), QStringLiteral("0")});

@@ -83,6 +83,9 @@ struct JobResult
     // How an archive job that put its archive in place ran 7-Zip: "a" for a new full archive, "u" for an update
     // archive; empty for other jobs. The chain's count of runs follows from it.
     QString archiveMode;
+    // For the set's ChainRuns: the chain's count of runs after this run, where it changed; written with the result,
+    // so a run writes its set file once.
+    std::optional<QString> chainRuns;
     // What a person should know of a success that is no warning: why a new full archive was started, or
     // what a verification found.
     QString note;

@@ -21,7 +21,17 @@
 #include <QPushButton>
 #include <QSpinBox>
 
-using MainWindowCommandsTest = DialogFixture;
+class MainWindowCommandsTest : public DialogFixture
+{
+protected:
+    // A command that changed a set brings the timers in line on a thread of its own; it must end before this
+    // test's home folder goes, or it writes into a removed folder while the next test (or the exit) runs.
+    void TearDown() override
+    {
+        WaitForScheduleUpdates();
+        DialogFixture::TearDown();
+    }
+};
 
 namespace {
 

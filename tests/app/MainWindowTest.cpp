@@ -71,6 +71,17 @@ protected:
         window = std::make_unique<CMyVelmoraDlg>();
         window->show();
     }
+    // Update All from the window, its question answered with Yes, until the run has ended and the window has
+    // handled every signal of it.
+    void updateAllAndWait()
+    {
+        QSignalSpy finished(&JobRunner::shared(), &JobRunner::finished);
+        messages.setNextAnswer(true);
+        window->OnUpdateAll();
+        ASSERT_TRUE(finished.wait(60000));
+        ASSERT_TRUE(WaitForJobThread(5000));
+        QCoreApplication::sendPostedEvents(window.get(), QEvent::MetaCall);
+    }
     // Backs up a small real set "Docs" once from the window, answering its question with Yes.
     void runDocsOnce()
     {
@@ -263,12 +274,7 @@ TEST_F(MainWindowTest, ARunOfAllSetsKeepsTheWindowBusyFromTheFirstSetToTheLast)
         [&](int setIndex, int setCount) { record(QStringLiteral("set %1 of %2").arg(setIndex).arg(setCount)); });
     QObject::connect(&runner, &JobRunner::copying, window.get(), [&] { record("copying"); });
 
-    QSignalSpy finished(&runner, &JobRunner::finished);
-    messages.setNextAnswer(true);
-    window->OnUpdateAll();
-    ASSERT_TRUE(finished.wait(60000));
-    ASSERT_TRUE(WaitForJobThread(5000));
-    QCoreApplication::sendPostedEvents(window.get(), QEvent::MetaCall);
+    ASSERT_NO_FATAL_FAILURE(updateAllAndWait());
 
     // The run's own pair encloses each set's start and copy, and the window says which set it is at.
     ASSERT_EQ(signalNames, QStringList({"started", "set 1 of 2", "copying", "set 2 of 2", "copying"}));
@@ -321,12 +327,7 @@ TEST_F(MainWindowTest, AJobThatFailsBeforeItsToolStartsLeavesTheWindowReady)
     EXPECT_EQ(messages.messages().size(), 1);
 
     order.clear();
-    QSignalSpy finished(&runner, &JobRunner::finished);
-    messages.setNextAnswer(true);
-    window->OnUpdateAll();
-    ASSERT_TRUE(finished.wait(60000));
-    ASSERT_TRUE(WaitForJobThread(5000));
-    QCoreApplication::sendPostedEvents(window.get(), QEvent::MetaCall);
+    ASSERT_NO_FATAL_FAILURE(updateAllAndWait());
     EXPECT_EQ(order, QStringList({"started", "finished"}));
     expectReady();
     // Each set's failure is in its row and in the run's one message, not one set's in the bar.

@@ -1,8 +1,12 @@
 #include "CMyVelmoraApp.h"
+#include "CRestoreDlg.h"
+#include "EncryptedArchives.h"
 #include "UserFolders.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDeadlineTimer>
+#include <QThread>
 
 #include <cstdio>
 #include <cstring>
@@ -52,5 +56,10 @@ int main(int argc, char* argv[])
     parser.parse(QApplication::arguments());
     CMyVelmoraApp app;
     app.InitInstance(parser.value(showLog));
+    // A restore dialog closed while it read leaves its listing on a thread of its own: it is ended, and waited for a
+    // little, before the program's own objects go from under it.
+    UncontrolledQuietRuns().requestStop();
+    for (QDeadlineTimer deadline(15000); CRestoreDlg::ReadsRunning() > 0 && !deadline.hasExpired();)
+        QThread::msleep(20);
     return 0;
 }

@@ -71,9 +71,15 @@ QString WrongPasswordText(const QString& archive)
     return LoadStringById(StringId::WrongPasswordFor).arg(archive);
 }
 
+RunControl& UncontrolledQuietRuns()
+{
+    static RunControl control;
+    return control;
+}
+
 QuietRun RunQuietly(const Command& command, const RunControl* control, std::chrono::milliseconds timeLimit)
 {
-    RunControl limited(control);
+    RunControl limited(control ? control : &UncontrolledQuietRuns());
     if (timeLimit > std::chrono::milliseconds::zero())
         limited.setDeadline(QDeadlineTimer(timeLimit));
     RunOutput nowhere;

@@ -76,6 +76,9 @@ inline constexpr qsizetype kListingOutputBytes = qsizetype(1) << 30;
 // time limit) or once timeLimit has passed (zero: no limit of its own).
 QuietRun RunQuietly(const Command& command, const RunControl* control = nullptr,
     std::chrono::milliseconds timeLimit = kQuietRunTimeLimit);
+// What a quiet run started without a control of its own answers to. The program stops it as it ends, so that a
+// listing still running on a thread nobody waits for (a restore dialog closed while it read) ends with it.
+RunControl& UncontrolledQuietRuns();
 
 // Whether the password opens the set's archive before a run extends or replaces it, as cheaply as 7-Zip
 // allows: a 7z archive's names are hidden, so listing it needs the password; a zip archive's smallest

@@ -99,6 +99,26 @@ TEST(QuietRun, StopAndTheTimeLimitEndAToolThatHangs)
     EXPECT_TRUE(gone(toolPid())) << "the tool still runs";
 }
 
+TEST(QuietRun, TheProgramsEndStopsARunWithoutAControlOfItsOwn)
+{
+    TempHome home;
+    const QString started = home.filePath("started");
+    std::atomic<bool> ended = false;
+    std::thread stopper([&] {
+        while (!QFileInfo::exists(started) && !ended)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        UncontrolledQuietRuns().requestStop();
+    });
+    const QuietRun run = RunQuietly(tool(home, "touch '" + started.toUtf8() + "'\nexec sleep 600\n"));
+    ended = true;
+    stopper.join();
+    UncontrolledQuietRuns().reset();
+    EXPECT_TRUE(run.stopped);
+    EXPECT_FALSE(run.timedOut);
+    // Taken back (only a test does), quiet runs go on as before.
+    EXPECT_TRUE(RunQuietly(tool(home, "exit 0\n")).ran);
+}
+
 TEST(QuietRun, AListingOfARealArchiveComesWholeAndGoesIntoNoFile)
 {
     TempHome home;

@@ -431,16 +431,18 @@ bool CRestoreDlg::showSetPoints(const BackupSet& set, const QList<RestorePoint>&
     return true;
 }
 
+CRestoreDlg::Listed CRestoreDlg::readArchive(const QString& fullArchive, const std::optional<QString>& password)
+{
+    Listed read;
+    read.points = RestorePointsOfArchive(fullArchive, &read.error, password, &read.failure);
+    return read;
+}
+
 void CRestoreDlg::startLoadingArchive(const QString& fullArchive)
 {
     setWindowTitle(tr("Restore %1").arg(QFileInfo(fullArchive).completeBaseName()));
     showReading();
-    readInBackground(
-        [fullArchive] {
-            Listed read;
-            read.points = RestorePointsOfArchive(fullArchive, &read.error, std::nullopt, &read.failure);
-            return read;
-        },
+    readInBackground([fullArchive] { return readArchive(fullArchive, std::nullopt); },
         [this, fullArchive](const Listed& read) { askArchivePassword(fullArchive, read); });
 }
 
@@ -461,21 +463,11 @@ void CRestoreDlg::askArchivePassword(const QString& fullArchive, const Listed& l
             endReading(false);
             return;
         }
-        readInBackground(
-            [fullArchive, password] {
-                Listed read;
-                read.points = RestorePointsOfArchive(fullArchive, &read.error, password, &read.failure);
-                return read;
-            },
+        readInBackground([fullArchive, password] { return readArchive(fullArchive, password); },
             [this, fullArchive](const Listed& read) { askArchivePassword(fullArchive, read); });
         return;
     }
-    const auto relist = [fullArchive] {
-        Listed read;
-        read.points = RestorePointsOfArchive(
-            fullArchive, &read.error, ArchivePasswordOf(kFoundArchivePasswordId), &read.failure);
-        return read;
-    };
+    const auto relist = [fullArchive] { return readArchive(fullArchive, ArchivePasswordOf(kFoundArchivePasswordId)); };
     askChainPasswords(
         listed, relist, [this, fullArchive](const Listed& read) { finishLoadingArchive(fullArchive, read); });
 }

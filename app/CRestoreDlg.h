@@ -107,6 +107,8 @@ private:
         ListFailure failure = ListFailure::None;
     };
     using ListedThen = std::function<void(std::optional<Listed>)>;
+    // The points of a full archive found on disk, read with the password given (see RestorePointsOfArchive).
+    static Listed readArchive(const QString& fullArchive, const std::optional<QString>& password);
     // Runs work on a thread of its own and hands its result to then on the dialog's thread; when the dialog is
     // gone by then, the result is dropped. work must own everything it reads.
     void readInBackground(std::function<Listed()> work, std::function<void(Listed)> then);
